@@ -1,0 +1,10 @@
+#include "ResSysMgnt_tvd_c.h"
+
+TVD_RECORD_DEFINE(MResSysMgnt, SQueryResCodeIn, SQueryResCodeIn_MEMBERS)
+TVD_RECORD_DEFINE(MResSysMgnt, SResCodeDefInfo, SResCodeDefInfo_MEMBERS)
+TVD_LIST_DEFINE(MResSysMgnt, SResCodeDefInfo)
+
+namespace MResSysMgnt {
+TVD_QUERY_OPERATION_DEFINE(IResSysMgnt, query_resCode, "RMRESD31", SQueryResCodeIn, sIn,
+                           SResCodeDefInfoList, listResCodeDefInfo)
+} // namespace MResSysMgnt

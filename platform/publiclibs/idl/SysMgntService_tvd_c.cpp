@@ -1,0 +1,18 @@
+#include "SysMgntService_tvd_c.h"
+
+TVD_RECORD_DEFINE(MSysSvcDef, SCodeCategory, SCodeCategory_MEMBERS)
+TVD_RECORD_DEFINE(MSysSvcDef, SCodeName, SCodeName_MEMBERS)
+TVD_LIST_DEFINE(MSysSvcDef, SCodeName)
+TVD_RECORD_DEFINE(MSysSvcDef, SServerDate, SServerDate_MEMBERS)
+TVD_LIST_DEFINE(MSysSvcDef, SServerDate)
+
+namespace MSysSvcApp {
+
+TVD_EXCHANGE_OPERATION_DEFINE(ISysMgnt, chk_operRight, "SYSMQ01", MSysmgntDef::SOperatorBrief, sIn,
+                              MSysmgntDef::SOperPrivAuthList, listAsked,
+                              MSysmgntDef::SOperPrivAuthList, listGranted)
+#define SYSSVC_DEFINE_QUERY_(op, code, InT, inName, OutT, outName)                             \
+    TVD_QUERY_OPERATION_DEFINE(ISysMgnt, op, code, InT, inName, OutT, outName)
+SYSSVC_QUERIES(SYSSVC_DEFINE_QUERY_)
+
+} // namespace MSysSvcApp

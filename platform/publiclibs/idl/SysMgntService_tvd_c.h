@@ -1,0 +1,58 @@
+// The system-management and account services behind the public libraries: rights, system
+// parameters, code lists, counties, business halls, operator profile and the current date.
+#pragma once
+
+#include "SysMgntMisc_def_tvd_c.h"
+#include "sysmgnt_def_tvd_c.h"
+
+namespace MSysSvcDef {
+
+// Criteria of a code list: its category (BASE_DATA_CATEGORICAL).
+#define SCodeCategory_MEMBERS(M) M(int32, CATEGORY)
+// One code and its name.
+#define SCodeName_MEMBERS(M) M(int64, CODE) M(string, NAME)
+// The service's clock.
+#define SServerDate_MEMBERS(M) M(date, NOW)
+
+TVD_RECORD(MSysSvcDef, SCodeCategory, SCodeCategory_MEMBERS)
+TVD_RECORD(MSysSvcDef, SCodeName, SCodeName_MEMBERS)
+TVD_LIST(MSysSvcDef, SCodeName)
+TVD_RECORD(MSysSvcDef, SServerDate, SServerDate_MEMBERS)
+TVD_LIST(MSysSvcDef, SServerDate)
+
+} // namespace MSysSvcDef
+
+// (operation, code, criteria record, criteria member, answer list, answer member)
+#define SYSSVC_QUERIES(Q)                                                                      \
+    Q(qry_sysParam, "SYSMQ02", MSysmgntDef::SPublicParam, sIn, MSysmgntDef::SPublicParamList,  \
+      listPublicParam)                                                                         \
+    Q(qry_baseType, "SYSMQ03", MSysSvcDef::SCodeCategory, sIn, MSysSvcDef::SCodeNameList,      \
+      listCodeName)                                                                            \
+    Q(qry_county, "SYSMQ04", MSysmgntDef::SCounty, sIn, MSysmgntDef::SCountyList, listCounty)  \
+    Q(qry_org, "SYSMQ05", MSysmgntDef::SOrgBriefProfile, sIn, MSysmgntDef::SOrgBriefProfileList,\
+      listOrgBriefProfile)                                                                     \
+    Q(qry_currentDate, "SYSMQ06", MSysSvcDef::SServerDate, sIn, MSysSvcDef::SServerDateList,   \
+      listServerDate)                                                                          \
+    Q(qry_operator, "SYSMQ07", MSysmgntDef::SOperatorBrief, sIn, MSysmgntDef::SOperatorList,   \
+      listOperator)
+
+namespace MSysSvcApp {
+
+class ISysMgnt : public CTvdClientObject {
+public:
+    static constexpr const char* kTypeName = "MSysSvcApp::ISysMgnt";
+    static constexpr const char* kInterfaceName = "MSysSvcApp_ISysMgnt";
+
+    int interfaceRevision() const override { return -9979; }
+
+    // "SYSMQ01": the rights of the operator (OP_ID, ORG_ID of the brief) over the entities asked
+    // for; the answer marks each granted entity with AUTHORIZED 1.
+    TVD_EXCHANGE_OPERATION(chk_operRight, MSysmgntDef::SOperatorBrief, sIn,
+                           MSysmgntDef::SOperPrivAuthList, listAsked,
+                           MSysmgntDef::SOperPrivAuthList, listGranted)
+#define SYSSVC_DECLARE_QUERY_(op, code, InT, inName, OutT, outName)                            \
+    TVD_QUERY_OPERATION(op, InT, inName, OutT, outName)
+    SYSSVC_QUERIES(SYSSVC_DECLARE_QUERY_)
+};
+
+} // namespace MSysSvcApp

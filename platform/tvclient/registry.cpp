@@ -1,0 +1,164 @@
+// Type registry, member tables, parameter objects and the operation table.
+#include "tvd_client.h"
+
+#include <algorithm>
+#include <map>
+#include <mutex>
+#include <stdexcept>
+
+namespace {
+
+struct Registry {
+    std::mutex mutex;
+    std::map<std::string, const CTvdTypeInfo*, std::less<>> types;
+    std::map<std::string, TvdOperation, std::less<>> operations;
+};
+
+Registry& registry()
+{
+    static Registry instance;
+    return instance;
+}
+
+std::string operationKey(std::string_view interfaceName, std::string_view code)
+{
+    std::string key(interfaceName);
+    key += '/';
+    key += code;
+    return key;
+}
+
+} // namespace
+
+void tvd_assignInt16(void* d, const void* s) { *static_cast<std::int16_t*>(d) = *static_cast<const std::int16_t*>(s); }
+void tvd_assignInt32(void* d, const void* s) { *static_cast<std::int32_t*>(d) = *static_cast<const std::int32_t*>(s); }
+void tvd_assignInt64(void* d, const void* s) { *static_cast<std::int64_t*>(d) = *static_cast<const std::int64_t*>(s); }
+void tvd_assignString(void* d, const void* s) { *static_cast<std::string*>(d) = *static_cast<const std::string*>(s); }
+void tvd_assignDateTime(void* d, const void* s) { *static_cast<CBSDateTime*>(d) = *static_cast<const CBSDateTime*>(s); }
+
+CTvdTypeInfo::CTvdTypeInfo(int kind, std::string name, std::string description, std::size_t size,
+                           std::vector<MemberType> members, STvdMemberTypeInfo* memberTable,
+                           Factory factory)
+    : kind_(kind), name_(std::move(name)), description_(std::move(description)), size_(size),
+      members_(std::move(members)), memberTable_(memberTable), factory_(factory)
+{
+}
+
+std::string CTvdTypeInfo::create_typeDescription(const char* file, int line, const char* date,
+                                                 const char* time)
+{
+    return std::string(file) + ":" + std::to_string(line) + " " + date + " " + time;
+}
+
+const CTvdTypeInfo* CTvdTypeInfo::find(std::string_view name)
+{
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    auto it = r.types.find(name);
+    return it == r.types.end() ? nullptr : it->second;
+}
+
+int CTvdTypeInfo::memberIndex(std::string_view memberName) const
+{
+    if (memberTable_ == nullptr)
+        return -1;
+    for (int i = 0; memberTable_[i].kind != TVD_END; ++i)
+        if (memberName == memberTable_[i].name)
+            return i;
+    return -1;
+}
+
+std::unique_ptr<CTvdBasicObject> CTvdTypeInfo::create() const
+{
+    if (factory_ == nullptr)
+        throw std::logic_error("type " + name_ + " cannot be created");
+    return factory_();
+}
+
+CTvdTypeInfoImpl::CTvdTypeInfoImpl(const CTvdTypeInfo& info) : info_(info)
+{
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    r.types[info.name()] = &info;
+}
+
+CTvdTypeInfoImpl::~CTvdTypeInfoImpl()
+{
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    auto it = r.types.find(info_.name());
+    if (it != r.types.end() && it->second == &info_)
+        r.types.erase(it);
+}
+
+CTvdStructMemberTypeInitializer::CTvdStructMemberTypeInitializer(STvdMemberTypeInfo* table,
+                                                                 CTvdBasicStructObject& record)
+{
+    void* addresses[CTvdBasicStructObject::kMaxMembers];
+    record.get_members(addresses);
+    const auto* base = reinterpret_cast<const char*>(&record);
+    for (int i = 0; table[i].kind != TVD_END; ++i)
+        table[i].offset = static_cast<int>(static_cast<const char*>(addresses[i]) - base);
+}
+
+void CTvdBasicListObject::foreach(void* context, ConstVisitor visit, int flag) const
+{
+    for (int i = 0; i < count(); ++i)
+        visit(context, i, element(i), flag);
+}
+
+void CTvdBasicListObject::foreach(void* context, Visitor visit, int flag)
+{
+    for (int i = 0; i < count(); ++i)
+        visit(context, i, element(i), flag);
+}
+
+CTvdBasicParamObject::CTvdBasicParamObject(bool in, int memberCount, const CTvdTypeInfo* typeInfo,
+                                           const STvdMemberTypeInfo* members,
+                                           std::initializer_list<void*> pointers)
+    : in_(in), typeInfo_(typeInfo), members_(members), pointers_(pointers)
+{
+    if (static_cast<int>(pointers_.size()) != memberCount)
+        throw std::logic_error("parameter object of " + typeInfo->name() +
+                               ": member count does not match");
+}
+
+CTvdBasicParamObject::CTvdBasicParamObject(bool in, const CTvdTypeInfo* typeInfo,
+                                           std::vector<void*> pointers)
+    : in_(in), typeInfo_(typeInfo), members_(typeInfo->memberTable()),
+      pointers_(std::move(pointers))
+{
+}
+
+CBSErrorMsg* CTvdBasicParamObject::errorMsg() const
+{
+    for (int i = 0; i < memberCount(); ++i)
+        if (members_[i].kind == TVD_ERRORMSG)
+            return static_cast<CBSErrorMsg*>(pointer(i));
+    return nullptr;
+}
+
+const TvdOperation* tvd_findOperation(std::string_view interfaceName, std::string_view code)
+{
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    auto it = r.operations.find(operationKey(interfaceName, code));
+    return it == r.operations.end() ? nullptr : &it->second;
+}
+
+CTvdOperationRegistration::CTvdOperationRegistration(const char* interfaceName, const char* code,
+                                                     const char* name, const CTvdTypeInfo& in,
+                                                     const CTvdTypeInfo& out)
+    : interfaceName_(interfaceName), code_(code)
+{
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    r.operations[operationKey(interfaceName, code)] = {interfaceName, code, name, &in, &out};
+}
+
+CTvdOperationRegistration::~CTvdOperationRegistration()
+{
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    r.operations.erase(operationKey(interfaceName_, code_));
+}

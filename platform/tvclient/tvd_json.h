@@ -1,0 +1,53 @@
+// The wire form of records, lists and parameter objects (JSON).
+//
+// A record is an object of its set members only; a list is an array of records; integers are
+// JSON numbers (int64 exact); strings UTF-8; CBSDateTime "YYYY-MM-DD HH:MM:SS". Decoding is
+// strict: an unknown member, a value of the wrong type or out of range, or a malformed date is
+// refused with a DecodeError that names the path of the offending value.
+#pragma once
+
+#include "tvd_object.h"
+
+#include <nlohmann/json.hpp>
+
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+namespace tvd::wire {
+
+struct DecodeError : std::runtime_error {
+    DecodeError(const std::string& path, const std::string& what);
+    std::string path;
+};
+
+nlohmann::json encode(const CTvdBasicObject& object);
+void decode(const nlohmann::json& value, CTvdBasicObject& object, const std::string& path = "");
+
+nlohmann::json encodeError(const CBSErrorMsg& error);
+// Reads an error record; false when the value is not one.
+bool decodeError(const nlohmann::json& value, CBSErrorMsg& error);
+
+// {member: value} of the records and lists of a parameter object (session and error left out).
+nlohmann::json encodeParams(const CTvdBasicParamObject& params);
+// Fills the records and lists of a parameter object; a member missing from value stays as it
+// is. Unknown members are refused.
+void decodeParams(const nlohmann::json& value, CTvdBasicParamObject& params,
+                  const std::string& path);
+
+// A parameter object of a registered parameter type that owns its records, lists and error
+// record; the service builds its in- and out-objects with it.
+class OwnedParams {
+public:
+    explicit OwnedParams(const CTvdTypeInfo& paramType);
+    CTvdBasicParamObject& params() { return *params_; }
+    CTvdBasicObject& object(int i) { return *objects_[static_cast<std::size_t>(i)]; }
+    CBSErrorMsg& error() { return error_; }
+
+private:
+    std::vector<std::unique_ptr<CTvdBasicObject>> objects_;
+    CBSErrorMsg error_;
+    std::unique_ptr<CTvdBasicParamObject> params_;
+};
+
+} // namespace tvd::wire
