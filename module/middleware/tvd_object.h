@@ -166,6 +166,7 @@ public:
     virtual CTvdBasicStructObject& element(int index) = 0;
     virtual const CTvdBasicStructObject& element(int index) const = 0;
     virtual void reserve(int count) = 0;
+    virtual void removeAt(int index) = 0;
 };
 
 // A list class of records of type T; Derived supplies the registered type.
@@ -183,6 +184,7 @@ public:
     T& element(int i) override { return items_[static_cast<std::size_t>(i)]; }
     const T& element(int i) const override { return items_[static_cast<std::size_t>(i)]; }
     void reserve(int n) override { items_.reserve(n < 1 ? 0 : static_cast<std::size_t>(n)); }
+    void removeAt(int i) override { erase(static_cast<std::size_t>(i)); }
 
     std::size_t size() const { return items_.size(); }
     bool empty() const { return items_.empty(); }

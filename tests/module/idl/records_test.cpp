@@ -1,0 +1,156 @@
+// Records, masks, lists and the registered type descriptions.
+#include "ResRemoteSimMgnt_tvd_c.h"
+#include "ResSysMgnt_tvd_c.h"
+#include "sysmgnt_def_tvd_c.h"
+
+#include <gtest/gtest.h>
+
+using namespace MResRemoteMgntDef;
+
+TEST(Record, DefaultHasNoMemberBitsAndDefaultValues)
+{
+    SRemoteSimInfo sim;
+    EXPECT_EQ(sim.mask(0), 0U);
+    EXPECT_EQ(sim.mask(1), 0U);
+    EXPECT_TRUE(sim.IMSI.empty());
+    EXPECT_EQ(sim.BATCH_ID, 0);
+    EXPECT_TRUE(sim.CREATE_DATE.isNull());
+}
+
+TEST(Record, SetterMarksItsBitInBothMasksBeyondTheLow32)
+{
+    SRemoteSimInfo sim;
+    sim.set_SMSP("+8613800200500");
+    EXPECT_EQ(sim.mask(0), std::uint64_t{1} << 41);
+    EXPECT_EQ(sim.mask(1), std::uint64_t{1} << 41);
+    EXPECT_EQ(sim.SMSP, "+8613800200500");
+    sim.set_KI_KEY("k");
+    EXPECT_TRUE(sim.isSet(43));
+    EXPECT_FALSE(sim.isSet(42));
+}
+
+TEST(Record, CopyAndAssignmentCarryMasksAndSelfAssignmentChangesNothing)
+{
+    SResRemoteProvCode a;
+    a.set_PROVINCE_NAME("广东");
+    SResRemoteProvCode b(a);
+    EXPECT_EQ(b.mask(0), a.mask(0));
+    EXPECT_EQ(b.PROVINCE_NAME, "广东");
+    SResRemoteProvCode c;
+    c.set_PROVINCE_CODE("11");
+    c = a;
+    EXPECT_FALSE(c.isSet(SResRemoteProvCode::idx_PROVINCE_CODE));
+    EXPECT_TRUE(c.isSet(SResRemoteProvCode::idx_PROVINCE_NAME));
+    auto& self = a;
+    a = self;
+    EXPECT_EQ(a.PROVINCE_NAME, "广东");
+    EXPECT_EQ(a.mask(0), std::uint64_t{1} << 1);
+}
+
+TEST(Record, GetMembersGivesAddressesInMemberOrder)
+{
+    SResRemoteCardType card;
+    void* addresses[5];
+    EXPECT_EQ(card.get_members(addresses), &card.CARD_TYPE);
+    EXPECT_EQ(addresses[3], &card.STS_DATE);
+    EXPECT_EQ(card.get_members(nullptr), &card.CARD_TYPE);
+}
+
+TEST(List, ResizeAppendDataAndCount)
+{
+    SResRemoteProvCodeList list;
+    EXPECT_EQ(list.data(), nullptr);
+    EXPECT_EQ(list.listFlag(), 1);
+    EXPECT_EQ(list.elementSize(), static_cast<int>(sizeof(SResRemoteProvCode)));
+    list.resize(3);
+    EXPECT_EQ(list.count(), 3);
+    EXPECT_EQ(list.data(), &list[0]);
+    auto* added = static_cast<SResRemoteProvCode*>(list.append());
+    EXPECT_EQ(added, &list[3]);
+    EXPECT_EQ(added->mask(0), 0U);
+    list.resize(0);
+    EXPECT_EQ(list.count(), 0);
+    EXPECT_EQ(list.data(), nullptr);
+    list.resize(2);
+    list.resize(-4);
+    EXPECT_TRUE(list.empty());
+}
+
+TEST(TypeRegistry, RecordTypeDescribesItsMembers)
+{
+    const CTvdTypeInfo* type = CTvdTypeInfo::find("MResRemoteMgntDef::SResRemoteCardType");
+    ASSERT_NE(type, nullptr);
+    EXPECT_EQ(type->kind(), TVD_RECORD);
+    EXPECT_EQ(type->size(), sizeof(SResRemoteCardType));
+    ASSERT_EQ(type->memberCount(), 5);
+    EXPECT_EQ(type->memberTypes()[0].typeName, "KQSTD string");
+    EXPECT_EQ(type->memberTypes()[0].kind, TVD_STRING);
+    EXPECT_EQ(type->memberTypes()[2].typeName, "int16");
+    EXPECT_EQ(type->memberTypes()[3].typeName, "CBSDateTime");
+    EXPECT_EQ(type->memberTypes()[3].kind, TVD_DATETIME);
+    const STvdMemberTypeInfo* table = type->memberTable();
+    EXPECT_STREQ(table[4].name, "IS_DOUBLE");
+    EXPECT_EQ(table[4].size, 2);
+    EXPECT_EQ(table[5].kind, TVD_END);
+    SResRemoteCardType card;
+    EXPECT_EQ(table[2].offset, reinterpret_cast<char*>(&card.STS) - reinterpret_cast<char*>(&card));
+}
+
+TEST(TypeRegistry, ListAndParameterTypes)
+{
+    const CTvdTypeInfo* list = CTvdTypeInfo::find("MResRemoteMgntDef::SRemoteSimInfoList");
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->kind(), TVD_LIST);
+    ASSERT_EQ(list->memberCount(), 1);
+    EXPECT_EQ(list->memberTypes()[0].typeName, "MResRemoteMgntDef::SRemoteSimInfo");
+    EXPECT_EQ(list->memberTypes()[0].kind, TVD_RECORD);
+
+    const CTvdTypeInfo* in =
+        CTvdTypeInfo::find("MResRemoteMgntApp::IResRemoteMgnt::CParamIn4qry_msisdnGrp");
+    ASSERT_NE(in, nullptr);
+    EXPECT_EQ(in->kind(), TVD_PARAM_IN);
+    EXPECT_EQ(in->size(), 0U);
+    EXPECT_STREQ(in->memberTable()[0].name, "sResRemoteImsiMsisdnGrp");
+    EXPECT_EQ(in->memberTypes()[0].typeName, "MResRemoteMgntDef::SResRemoteMsisdnGrp");
+    EXPECT_EQ(in->memberTypes()[1].typeName, "TVSession");
+    EXPECT_EQ(in->memberTypes()[1].kind, TVD_SESSION);
+
+    const CTvdTypeInfo* out =
+        CTvdTypeInfo::find("MResRemoteMgntApp::IResRemoteMgnt::CParamOut4add_simInfo");
+    ASSERT_NE(out, nullptr);
+    EXPECT_EQ(out->kind(), TVD_PARAM_OUT);
+    ASSERT_EQ(out->memberCount(), 1);
+    EXPECT_EQ(out->memberTypes()[0].kind, TVD_ERRORMSG);
+
+    const CTvdTypeInfo* resCode = CTvdTypeInfo::find("MResSysMgnt::IResSysMgnt::CParamIn4query_resCode");
+    ASSERT_NE(resCode, nullptr);
+    EXPECT_EQ(resCode->memberTypes()[0].typeName, "MResSysMgnt::SQueryResCodeIn");
+}
+
+TEST(Operations, AllFortySevenRemoteSimOperationsAreRegistered)
+{
+    int found = 0;
+    for (int code = 1; code <= 52; ++code) {
+        char name[16];
+        std::snprintf(name, sizeof name, "RMOSMQ%02d", code);
+        if (tvd_findOperation("MResRemoteMgntApp_IResRemoteMgnt", name) != nullptr)
+            ++found;
+    }
+    EXPECT_EQ(found, 47);
+    for (const char* unused : {"RMOSMQ29", "RMOSMQ38", "RMOSMQ39", "RMOSMQ48", "RMOSMQ51"})
+        EXPECT_EQ(tvd_findOperation("MResRemoteMgntApp_IResRemoteMgnt", unused), nullptr) << unused;
+    const TvdOperation* op = tvd_findOperation("MResRemoteMgntApp_IResRemoteMgnt", "RMOSMQ28");
+    ASSERT_NE(op, nullptr);
+    EXPECT_EQ(op->name, "qry_simInfo");
+    EXPECT_EQ(op->in->name(), "MResRemoteMgntApp::IResRemoteMgnt::CParamIn4qry_simInfo");
+    EXPECT_NE(tvd_findOperation("MResSysMgnt_IResSysMgnt", "RMRESD31"), nullptr);
+}
+
+TEST(Operations, OperatorRecordHasTheTwentyMembersOfTheHost)
+{
+    const CTvdTypeInfo* type = CTvdTypeInfo::find("MSysmgntDef::SOperator");
+    ASSERT_NE(type, nullptr);
+    EXPECT_EQ(type->memberCount(), 20);
+    EXPECT_STREQ(type->memberTable()[19].name, "MEMO");
+    EXPECT_EQ(type->memberTypes()[18].typeName, "int32");
+}
