@@ -1,0 +1,36 @@
+#include "TfrmRemoteSimProvince.h"
+
+using namespace rsimform;
+using Province = MResRemoteMgntDef::SResRemoteProvCode;
+
+TfrmRemoteSimProvince* frmRemoteSimProvince = nullptr;
+
+namespace {
+
+MaintenanceSpec ProvinceSpec()
+{
+    MaintenanceSpec spec;
+    spec.caption = "远程写卡省份代码维护";
+    spec.rights = {53701, 53702, 53703};
+    spec.criteria = {
+        {"ckbQryProvinceCode", "省份代码 ：", "edtQryProvinceCode", 4, Province::idx_PROVINCE_CODE,
+         "请输入查询条件[省份代码]!"},
+        {"ckbQryProvinceName", "省份名称：", "edtQryProvinceName", 20, Province::idx_PROVINCE_NAME,
+         "请输入查询条件[省份名称]!"},
+    };
+    spec.fields = {
+        {"省份代码：", "edtProvinceCode", 4, Province::idx_PROVINCE_CODE, true, true, "请输入[省份代码]!"},
+        {"省份名称：", "edtProvinceName", 20, Province::idx_PROVINCE_NAME, true, false, "请输入[省份名称]!"},
+    };
+    spec.columns = {
+        {"省份代码", 100, Province::idx_PROVINCE_CODE},
+        {"省份名称", 100, Province::idx_PROVINCE_NAME},
+    };
+    spec.operations = OperationsOf(&CResRemoteSim::qry_provinceCode, &CResRemoteSim::add_provinceCode,
+                                   &CResRemoteSim::mod_provinceCode, &CResRemoteSim::del_provinceCode);
+    return spec;
+}
+
+} // namespace
+
+TfrmRemoteSimProvince::TfrmRemoteSimProvince(QWidget* owner) : TfrmMaintenance(owner, ProvinceSpec()) {}

@@ -1,0 +1,28 @@
+// Reading and writing a record's members by index, as the forms' field tables name them.
+#pragma once
+
+#include "TVClient.h"
+
+#include <QString>
+
+#include <cstdint>
+
+namespace rsimform {
+
+int memberKind(const CTvdBasicStructObject& record, int member);
+bool isTextMember(const CTvdBasicStructObject& record, int member);
+
+// The member as text: strings as they are, integers in decimal, dates "YYYY/MM/DD HH:NN:SS"
+// (empty for a null date).
+QString memberText(CTvdBasicStructObject& record, int member);
+std::int64_t memberInteger(CTvdBasicStructObject& record, int member);
+
+// Stores the value and marks the member as set. Integers are narrowed to the member's width;
+// text into an integer member is read as a decimal number (0 when it is none).
+void setMemberText(CTvdBasicStructObject& record, int member, const QString& text);
+void setMemberInteger(CTvdBasicStructObject& record, int member, std::int64_t value);
+
+// Copies every member and the member bits of one record into another of the same type.
+void CopyRecord(const CTvdBasicStructObject& from, CTvdBasicStructObject& to);
+
+} // namespace rsimform
