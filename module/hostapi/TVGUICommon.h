@@ -105,7 +105,7 @@ void CloseWaitBox();
 void MakeReadOnly(QWidget* control);
 void MakeDefault(QWidget* control);
 
-// Selects the item showing that text; with no such item nothing is selected (index -1).
+// Selects the item showing that text; with no such item the selection stays as it is.
 void PostionComboBoxItem(QComboBox* comboBox, const QString& text);
 
 // A group box painted light blue, as every window's areas are.

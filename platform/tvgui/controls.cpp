@@ -128,8 +128,9 @@ void MakeDefault(QWidget* control)
 
 void PostionComboBoxItem(QComboBox* comboBox, const QString& text)
 {
-    if (comboBox != nullptr)
-        comboBox->setCurrentIndex(comboBox->findText(text, Qt::MatchExactly));
+    const int index = comboBox != nullptr ? comboBox->findText(text, Qt::MatchExactly) : -1;
+    if (index >= 0)
+        comboBox->setCurrentIndex(index);
 }
 
 QGroupBox* MakeGroupBox(QWidget* parent, const QString& caption)

@@ -1,0 +1,82 @@
+// The module's export: which codes open a window, and an initialisation that fails.
+#include "CreateBusinessForm.h"
+#include "form_harness.h"
+
+#include <QApplication>
+#include <QPushButton>
+
+using formtest::FormHarness;
+
+namespace {
+
+class Entry : public FormHarness {};
+
+TEST_F(Entry, EveryListedCodeOpensItsWindow)
+{
+    const std::pair<int, const char*> listed[] = {
+        {10150173, "远程写卡省份代码维护"}, {10150174, "远程写卡卡类型维护"},
+        {10150175, "远程写卡卡商维护"}, {10150176, "远程写卡_SIM卡信息维护"},
+        {10150177, "远程写卡号群与IMSI关系维护"}, {10150178, "远程写卡号群与号段关系维护"},
+        {10150179, "远程写卡号群维护"}, {10150182, "远程写卡卡商/卡类型/写卡组件维护"},
+        {10150183, "远程写卡错误代码表维护"}, {10150185, "远程写卡鉴权卡权限信息维护"},
+        {10150186, "远程写卡鉴权卡登陆校验信息维护"}, {10150187, "远程写卡信息查询"}};
+    for (const auto& [code, caption] : listed) {
+        std::unique_ptr<TfrmMDIChild> form(CreateBusinessForm(code, &operator_));
+        ASSERT_NE(form, nullptr) << code;
+        EXPECT_EQ(form->Caption(), QString::fromUtf8(caption));
+    }
+    EXPECT_TRUE(gui_->messages().empty());
+}
+
+TEST_F(Entry, UnlistedCodesAndANullOperatorGiveNothing)
+{
+    const int before = QApplication::topLevelWidgets().size();
+    for (int code : {10150180, 10150181, 10150184, 10150172, 10150188, 0, -1})
+        EXPECT_EQ(CreateBusinessForm(code, &operator_), nullptr) << code;
+    EXPECT_EQ(CreateBusinessForm(10150173, nullptr), nullptr);
+    EXPECT_EQ(QApplication::topLevelWidgets().size(), before);
+    EXPECT_TRUE(gui_->messages().empty());
+}
+
+TEST_F(Entry, TwoCallsGiveTwoIndependentWindows)
+{
+    std::unique_ptr<TfrmMDIChild> a(CreateBusinessForm(10150173, &operator_));
+    std::unique_ptr<TfrmMDIChild> b(CreateBusinessForm(10150173, &operator_));
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(b, nullptr);
+    EXPECT_NE(a.get(), b.get());
+    a->findChild<QPushButton*>("btnAdd")->setEnabled(false);
+    EXPECT_TRUE(b->findChild<QPushButton*>("btnAdd")->isEnabled());
+}
+
+TEST_F(Entry, ARefusedRightsCheckShowsOneMessageAndLeavesNoWaitBox)
+{
+    tvd_setProcessSession("not-a-session");
+    EXPECT_EQ(CreateBusinessForm(10150173, &operator_), nullptr);
+    ASSERT_EQ(gui_->messages().size(), 1U);
+    EXPECT_EQ(gui_->messages()[0].caption, "异常信息");
+    EXPECT_EQ(gui_->messages()[0].flags, 16);
+    EXPECT_TRUE(gui_->messages()[0].text.startsWith("TavBroker返回错误消息:\r\n[Message] "));
+    EXPECT_FALSE(gui_->waitBoxOpen());
+}
+
+TEST_F(Entry, AnUnreachableServiceShowsTheResourceText)
+{
+    const std::string address = formtest::ServiceAddress();
+    setenv("TAV_BROKER_TAVORINE", "http://127.0.0.1:1", 1);
+    EXPECT_EQ(CreateBusinessForm(10150173, &operator_), nullptr);
+    setenv("TAV_BROKER_TAVORINE", address.c_str(), 1);
+    ASSERT_EQ(gui_->messages().size(), 1U);
+    EXPECT_EQ(gui_->messages()[0].caption, "异常信息");
+    EXPECT_TRUE(gui_->messages()[0].text.startsWith("公共服务初始化失败"));
+    EXPECT_FALSE(gui_->waitBoxOpen());
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
