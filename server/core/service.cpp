@@ -1,0 +1,181 @@
+#include "service.h"
+
+#include "sysmgnt.h"
+#include "table.h"
+#include "tvd_client.h"
+#include "tvd_json.h"
+
+#include <ctime>
+
+namespace rsim {
+namespace {
+
+using nlohmann::json;
+
+json refusal(int code, int minor, const std::string& message, const std::string& hint)
+{
+    CBSErrorMsg error;
+    error.set(code, minor, message, hint);
+    return {{"result", code}, {"error", tvd::wire::encodeError(error)}};
+}
+
+Answer protocolError(int status, const std::string& message, const std::string& hint)
+{
+    return {status, refusal(-1, status, message, hint)};
+}
+
+std::string wireTime(std::time_t when)
+{
+    std::tm local{};
+    localtime_r(&when, &local);
+    return CBSDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
+                       local.tm_sec)
+        .toWire();
+}
+
+} // namespace
+
+DriverPool::DriverPool(std::string address, std::size_t size) : address_(std::move(address))
+{
+    for (std::size_t i = 0; i < size; ++i)
+        idle_.push_back(db::connect(address_));
+}
+
+DriverPool::Lease DriverPool::acquire()
+{
+    std::unique_lock lock(mutex_);
+    available_.wait(lock, [this] { return !idle_.empty(); });
+    auto driver = std::move(idle_.back());
+    idle_.pop_back();
+    return Lease(*this, std::move(driver));
+}
+
+void DriverPool::giveBack(std::unique_ptr<db::Driver> driver)
+{
+    if (driver->inTransaction())
+        driver->rollback();
+    {
+        std::lock_guard lock(mutex_);
+        idle_.push_back(std::move(driver));
+    }
+    available_.notify_one();
+}
+
+Service::Service(DriverPool& pool, const secrets::SecretBox& secrets) : pool_(pool), secrets_(secrets)
+{
+    sysmgnt::registerHandlers(handlers_);
+    tables::registerHandlers(handlers_);
+}
+
+Answer Service::login(const std::string& body)
+{
+    const json request = json::parse(body, nullptr, false);
+    if (request.is_discarded() || !request.is_object() || !request.contains("login") ||
+        !request["login"].is_string() || !request.contains("password") || !request["password"].is_string())
+        return protocolError(400, "登录请求格式错误", "需要JSON对象 {\"login\": 文本, \"password\": 文本}");
+    auto db = pool_.acquire();
+    const auto found = sysmgnt::findOperator(*db, request["login"].get<std::string>());
+    if (!found || !secrets::verifyPassword(found->passwordHash, request["password"].get<std::string>()))
+        return {200, refusal(1, kRefusedLogin, "登录名或密码错误", request["login"].get<std::string>())};
+    if (found->profile.LOCK_STATUS != 0)
+        return {200, refusal(1, kRefusedLogin, "操作员已被锁定，不能登录", request["login"].get<std::string>())};
+    const std::string token = secrets::newToken();
+    db->exec("INSERT INTO sys_session (TOKEN, OP_ID, EXPIRES) VALUES (?, ?, ?)",
+             {token, std::int64_t{found->profile.OP_ID}, wireTime(std::time(nullptr) + kSessionHours * 3600)});
+    return {200, {{"result", 0}, {"session", token}, {"operator", tvd::wire::encode(found->profile)}}};
+}
+
+Answer Service::logout(const std::string& session)
+{
+    auto db = pool_.acquire();
+    db->exec("DELETE FROM sys_session WHERE TOKEN = ?", {session});
+    return {200, {{"result", 0}}};
+}
+
+std::int32_t Service::sessionOperator(db::Driver& db, const std::string& token, std::int32_t& orgId)
+{
+    if (token.empty())
+        return 0;
+    std::int32_t opId = 0;
+    const std::string now = wireTime(std::time(nullptr));
+    db.query("SELECT s.OP_ID, o.ORG_ID FROM sys_session s JOIN sys_operator o ON o.OP_ID = s.OP_ID "
+             "WHERE s.TOKEN = ? AND s.EXPIRES > ? AND o.LOCK_STATUS = 0",
+             {token, now}, [&](const db::Row& row) {
+                 opId = static_cast<std::int32_t>(db::asInt(row[0]));
+                 orgId = static_cast<std::int32_t>(db::asInt(row[1]));
+             });
+    if (opId != 0)
+        db.exec("UPDATE sys_session SET EXPIRES = ? WHERE TOKEN = ?",
+                {wireTime(std::time(nullptr) + kSessionHours * 3600), token});
+    return opId;
+}
+
+void Service::audit(db::Driver& db, std::int32_t opId, const std::string& interfaceName, const std::string& code,
+                    const std::string& operation, const std::vector<std::string>& keys)
+{
+    const std::string now = wireTime(std::time(nullptr));
+    std::vector<db::Row> rows;
+    for (const auto& key : keys)
+        rows.push_back({now, std::int64_t{opId}, interfaceName, code, operation, key});
+    if (!rows.empty())
+        db.insertMany("sys_audit", {"AUDIT_TIME", "OP_ID", "INTERFACE", "CODE", "OPERATION", "RECORD_KEY"}, rows);
+}
+
+Answer Service::call(const std::string& interfaceName, const std::string& code, const std::string& body,
+                     const std::string& session)
+{
+    const TvdOperation* operation = tvd_findOperation(interfaceName, code);
+    const HandlerEntry* entry = handlers_.find(interfaceName, code);
+    if (operation == nullptr || entry == nullptr)
+        return protocolError(404, "未知的接口或操作", interfaceName + "/" + code);
+    tvd::wire::OwnedParams in(*operation->in);
+    tvd::wire::OwnedParams out(*operation->out);
+    try {
+        const json request = json::parse(body);
+        if (!request.is_object() || !request.contains("in"))
+            return protocolError(400, "请求格式错误：缺少 \"in\"", operation->name);
+        tvd::wire::decodeParams(request["in"], in.params(), "in");
+    } catch (const json::exception& e) {
+        return protocolError(400, "请求不是合法的JSON", e.what());
+    } catch (const tvd::wire::DecodeError& e) {
+        return protocolError(400, "请求参数类型错误", e.what());
+    }
+
+    auto db = pool_.acquire();
+    try {
+        std::int32_t orgId = 0;
+        const std::int32_t opId = sessionOperator(*db, session, orgId);
+        if (opId == 0)
+            return {200, refusal(1, kRefusedSession, "会话无效或已过期，请重新登录", operation->name)};
+        if (entry->requiredEntity != 0 && !sysmgnt::holdsRight(*db, opId, entry->requiredEntity, 10))
+            return {200, refusal(1, kRefusedRight, "操作员没有该操作的权限",
+                                 "需要权限实体 " + std::to_string(entry->requiredEntity))};
+        CallContext context{*db, secrets_, opId, orgId, {}};
+        CBSErrorMsg& error = out.error();
+        int result = 0;
+        if (entry->writes) {
+            db::Transaction tx(*db);
+            result = entry->handler(context, in.params(), out.params(), error);
+            if (result == 0) {
+                audit(*db, opId, interfaceName, code, operation->name, context.auditKeys);
+                tx.commit();
+            }
+        } else {
+            result = entry->handler(context, in.params(), out.params(), error);
+        }
+        json answer{{"result", result}, {"error", tvd::wire::encodeError(error)}};
+        if (result == 0)
+            answer["out"] = tvd::wire::encodeParams(out.params());
+        return {200, std::move(answer)};
+    } catch (const db::Error& e) {
+        if (e.kind == db::Error::Kind::Busy)
+            return {200, refusal(1, kRefusedInvalid, "数据库忙，请稍后重试", operation->name)};
+        if (e.kind == db::Error::Kind::Unique)
+            return {200, refusal(1, kRefusedDuplicate, "记录已存在", e.what())};
+        return {500, refusal(-1, 500, "数据库操作失败", e.what())};
+    } catch (const std::exception& e) {
+        return {500, refusal(-1, 500, "服务内部错误", e.what())};
+    }
+}
+
+} // namespace rsim

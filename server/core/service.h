@@ -1,0 +1,69 @@
+// The service behind the HTTP routes: login and sessions, and the dispatch of every call to its
+// handler with the session, rights, transaction and audit around it.
+#pragma once
+
+#include "driver.h"
+#include "handler.h"
+#include "secrets.h"
+
+#include <nlohmann/json.hpp>
+
+#include <condition_variable>
+#include <mutex>
+
+namespace rsim {
+
+// Database connections shared by the worker threads, one per call at a time.
+class DriverPool {
+public:
+    DriverPool(std::string address, std::size_t size);
+    class Lease {
+    public:
+        Lease(DriverPool& pool, std::unique_ptr<db::Driver> driver) : pool_(pool), driver_(std::move(driver)) {}
+        ~Lease() { pool_.giveBack(std::move(driver_)); }
+        db::Driver& operator*() { return *driver_; }
+        db::Driver* operator->() { return driver_.get(); }
+
+    private:
+        DriverPool& pool_;
+        std::unique_ptr<db::Driver> driver_;
+    };
+    Lease acquire();
+
+private:
+    void giveBack(std::unique_ptr<db::Driver> driver);
+
+    std::string address_;
+    std::mutex mutex_;
+    std::condition_variable available_;
+    std::vector<std::unique_ptr<db::Driver>> idle_;
+};
+
+struct Answer {
+    int status;
+    nlohmann::json body;
+};
+
+class Service {
+public:
+    Service(DriverPool& pool, const secrets::SecretBox& secrets);
+
+    Answer login(const std::string& body);
+    Answer logout(const std::string& session);
+    Answer call(const std::string& interfaceName, const std::string& code, const std::string& body,
+                const std::string& session);
+
+    static constexpr int kSessionHours = 12;
+
+private:
+    // The operator of a live session (sliding its expiry), or 0.
+    std::int32_t sessionOperator(db::Driver& db, const std::string& token, std::int32_t& orgId);
+    void audit(db::Driver& db, std::int32_t opId, const std::string& interfaceName, const std::string& code,
+               const std::string& operation, const std::vector<std::string>& keys);
+
+    DriverPool& pool_;
+    const secrets::SecretBox& secrets_;
+    HandlerTable handlers_;
+};
+
+} // namespace rsim

@@ -1,0 +1,211 @@
+#include "sysmgnt.h"
+
+#include "SysMgntService_tvd_c.h"
+
+namespace rsim::sysmgnt {
+namespace {
+
+using db::Row;
+using db::Value;
+
+constexpr const char* kInterface = "MSysSvcApp_ISysMgnt";
+
+template <class List>
+auto& append(CTvdBasicObject& list)
+{
+    return *static_cast<typename List::value_type*>(static_cast<List&>(list).append());
+}
+
+// Categories answered from real tables.
+std::string categoryQuery(int category)
+{
+    switch (category) {
+    case 57: return "SELECT REGION_CODE, REGION_NAME FROM sys_region ORDER BY REGION_CODE";
+    case 58: return "SELECT COUNTY_CODE, COUNTY_NAME FROM sys_county ORDER BY COUNTY_CODE";
+    case 59: return "SELECT ORG_ID, ORG_NAME FROM sys_org ORDER BY ORG_ID";
+    case 285: return "SELECT OP_ID, OP_NAME FROM sys_operator ORDER BY OP_ID";
+    default: return {};
+    }
+}
+
+int checkRight(CallContext& context, CTvdBasicParamObject& in, CTvdBasicParamObject& out, CBSErrorMsg&)
+{
+    const auto& who = static_cast<MSysmgntDef::SOperatorBrief&>(*in.object(0));
+    const auto& asked = static_cast<MSysmgntDef::SOperPrivAuthList&>(*in.object(1));
+    for (const auto& entry : asked) {
+        auto& granted = append<MSysmgntDef::SOperPrivAuthList>(*out.object(0));
+        granted.set_ENT_ID(entry.ENT_ID);
+        granted.set_PRIV_ID(entry.PRIV_ID);
+        granted.set_AUTHORIZED(holdsRight(context.db, who.OP_ID, entry.ENT_ID, entry.PRIV_ID) ? 1 : 0);
+    }
+    return 0;
+}
+
+int sysParam(CallContext& context, CTvdBasicParamObject& in, CTvdBasicParamObject& out, CBSErrorMsg&)
+{
+    auto& criteria = static_cast<MSysmgntDef::SPublicParam&>(*in.object(0));
+    std::string sql = "SELECT REGION_CODE, COUNTY_CODE, PARAM_CODE, PARAM_NAME, PARAM_CLASS, PARAM_DATA_TYPE, "
+                      "PARAM_VALUE, PARAM_DESC FROM sys_param WHERE PARAM_CODE = ?";
+    Row params{criteria.PARAM_CODE};
+    if (criteria.isSet(MSysmgntDef::SPublicParam::idx_REGION_CODE)) {
+        sql += " AND REGION_CODE IN (0, ?)";
+        params.emplace_back(std::int64_t{criteria.REGION_CODE});
+    }
+    context.db.query(sql + " ORDER BY REGION_CODE, COUNTY_CODE", params, [&](const Row& row) {
+        auto& p = append<MSysmgntDef::SPublicParamList>(*out.object(0));
+        p.set_REGION_CODE(static_cast<std::int16_t>(db::asInt(row[0])));
+        p.set_COUNTY_CODE(static_cast<std::int16_t>(db::asInt(row[1])));
+        p.set_PARAM_CODE(db::asText(row[2]));
+        p.set_PARAM_NAME(db::asText(row[3]));
+        p.set_PARAM_CLASS(static_cast<std::int16_t>(db::asInt(row[4])));
+        p.set_PARAM_DATA_TYPE(db::asText(row[5]));
+        p.set_PARAM_VALUE(db::asText(row[6]));
+        p.set_PARAM_DESC(db::asText(row[7]));
+    });
+    return 0;
+}
+
+int baseType(CallContext& context, CTvdBasicParamObject& in, CTvdBasicParamObject& out, CBSErrorMsg&)
+{
+    const int category = static_cast<MSysSvcDef::SCodeCategory&>(*in.object(0)).CATEGORY;
+    std::string sql = categoryQuery(category);
+    Row params;
+    if (sql.empty()) {
+        sql = "SELECT CODE, NAME FROM sys_code WHERE CATEGORY = ? ORDER BY SORT_ORDER, CODE";
+        params.emplace_back(std::int64_t{category});
+    }
+    context.db.query(sql, params, [&](const Row& row) {
+        auto& entry = append<MSysSvcDef::SCodeNameList>(*out.object(0));
+        entry.set_CODE(db::asInt(row[0]));
+        entry.set_NAME(db::asText(row[1]));
+    });
+    return 0;
+}
+
+int counties(CallContext& context, CTvdBasicParamObject& in, CTvdBasicParamObject& out, CBSErrorMsg&)
+{
+    const auto& criteria = static_cast<MSysmgntDef::SCounty&>(*in.object(0));
+    context.db.query("SELECT COUNTY_CODE, COUNTY_NAME, REGION_CODE, SEQ_NO FROM sys_county WHERE REGION_CODE = ? "
+                     "ORDER BY SEQ_NO, COUNTY_CODE",
+                     {std::int64_t{criteria.REGION_CODE}}, [&](const Row& row) {
+                         auto& c = append<MSysmgntDef::SCountyList>(*out.object(0));
+                         c.set_COUNTY_CODE(static_cast<std::int16_t>(db::asInt(row[0])));
+                         c.set_COUNTY_NAME(db::asText(row[1]));
+                         c.set_REGION_CODE(static_cast<std::int32_t>(db::asInt(row[2])));
+                         c.set_SEQ_NO(static_cast<std::int32_t>(db::asInt(row[3])));
+                     });
+    return 0;
+}
+
+int orgs(CallContext& context, CTvdBasicParamObject& in, CTvdBasicParamObject& out, CBSErrorMsg&)
+{
+    const auto& criteria = static_cast<MSysmgntDef::SOrgBriefProfile&>(*in.object(0));
+    std::string sql = "SELECT ORG_ID, ORG_NAME, COUNTY_CODE, REGION_CODE, STS FROM sys_org WHERE REGION_CODE = ?";
+    Row params{std::int64_t{criteria.REGION_CODE}};
+    if (criteria.COUNTY_CODE > 0) {
+        sql += " AND COUNTY_CODE = ?";
+        params.emplace_back(std::int64_t{criteria.COUNTY_CODE});
+    }
+    context.db.query(sql + " ORDER BY ORG_ID", params, [&](const Row& row) {
+        auto& o = append<MSysmgntDef::SOrgBriefProfileList>(*out.object(0));
+        o.set_ORG_ID(static_cast<std::int32_t>(db::asInt(row[0])));
+        o.set_ORG_NAME(db::asText(row[1]));
+        o.set_COUNTY_CODE(static_cast<std::int32_t>(db::asInt(row[2])));
+        o.set_REGION_CODE(static_cast<std::int32_t>(db::asInt(row[3])));
+        o.set_STS(static_cast<std::int16_t>(db::asInt(row[4])));
+    });
+    return 0;
+}
+
+int currentDate(CallContext&, CTvdBasicParamObject&, CTvdBasicParamObject& out, CBSErrorMsg&)
+{
+    append<MSysSvcDef::SServerDateList>(*out.object(0)).set_NOW(CBSDateTime::currentDateTime());
+    return 0;
+}
+
+constexpr const char* kOperatorColumns =
+    "OP_ID, OP_NAME, LOGIN_NAME, ORG_ID, COUNTY_CODE, REGION_CODE, OP_STATUS, LOCK_STATUS, PHONE, "
+    "CREATE_DATE, PASSWORD_HASH";
+
+MSysmgntDef::SOperator operatorOf(const Row& row)
+{
+    MSysmgntDef::SOperator op;
+    op.set_OP_ID(static_cast<std::int32_t>(db::asInt(row[0])));
+    op.set_OP_NAME(db::asText(row[1]));
+    op.set_LOGIN_NAME(db::asText(row[2]));
+    op.set_ORG_ID(static_cast<std::int32_t>(db::asInt(row[3])));
+    op.set_COUNTY_CODE(static_cast<std::int32_t>(db::asInt(row[4])));
+    op.set_REGION_CODE(static_cast<std::int32_t>(db::asInt(row[5])));
+    op.set_OP_STATUS(static_cast<std::int16_t>(db::asInt(row[6])));
+    op.set_LOCK_STATUS(static_cast<std::int16_t>(db::asInt(row[7])));
+    op.set_PHONE(db::asText(row[8]));
+    CBSDateTime created;
+    if (CBSDateTime::fromWire(db::asText(row[9]), created))
+        op.set_CREATE_DATE(created);
+    return op;
+}
+
+int operatorProfile(CallContext& context, CTvdBasicParamObject& in, CTvdBasicParamObject& out, CBSErrorMsg&)
+{
+    const auto& criteria = static_cast<MSysmgntDef::SOperatorBrief&>(*in.object(0));
+    context.db.query(std::string("SELECT ") + kOperatorColumns + " FROM sys_operator WHERE OP_ID = ?",
+                     {std::int64_t{criteria.OP_ID}}, [&](const Row& row) {
+                         static_cast<MSysmgntDef::SOperatorList&>(*out.object(0)).push_back(operatorOf(row));
+                     });
+    return 0;
+}
+
+} // namespace
+
+std::vector<db::Migration> schema()
+{
+    return {{1,
+             {"CREATE TABLE sys_region (REGION_CODE BIGINT PRIMARY KEY, REGION_NAME TEXT NOT NULL)",
+              "CREATE TABLE sys_county (COUNTY_CODE BIGINT PRIMARY KEY, COUNTY_NAME TEXT NOT NULL, "
+              "REGION_CODE BIGINT NOT NULL REFERENCES sys_region(REGION_CODE), SEQ_NO BIGINT NOT NULL DEFAULT 0)",
+              "CREATE TABLE sys_org (ORG_ID BIGINT PRIMARY KEY, ORG_NAME TEXT NOT NULL, COUNTY_CODE BIGINT NOT NULL, "
+              "REGION_CODE BIGINT NOT NULL, STS BIGINT NOT NULL DEFAULT 1)",
+              "CREATE TABLE sys_operator (OP_ID BIGINT PRIMARY KEY, OP_NAME TEXT NOT NULL, LOGIN_NAME TEXT NOT NULL UNIQUE, "
+              "ORG_ID BIGINT NOT NULL, COUNTY_CODE BIGINT NOT NULL, REGION_CODE BIGINT NOT NULL, "
+              "OP_STATUS BIGINT NOT NULL DEFAULT 1, LOCK_STATUS BIGINT NOT NULL DEFAULT 0, PHONE TEXT, "
+              "CREATE_DATE TEXT, PASSWORD_HASH TEXT NOT NULL)",
+              "CREATE TABLE sys_oper_right (OP_ID BIGINT NOT NULL, ENT_ID BIGINT NOT NULL, PRIV_ID BIGINT NOT NULL, "
+              "PRIMARY KEY (OP_ID, ENT_ID, PRIV_ID))",
+              "CREATE TABLE sys_param (PARAM_CODE TEXT NOT NULL, REGION_CODE BIGINT NOT NULL DEFAULT 0, "
+              "COUNTY_CODE BIGINT NOT NULL DEFAULT 0, PARAM_NAME TEXT, PARAM_CLASS BIGINT NOT NULL DEFAULT 0, "
+              "PARAM_DATA_TYPE TEXT, PARAM_VALUE TEXT, PARAM_DESC TEXT, PRIMARY KEY (PARAM_CODE, REGION_CODE, COUNTY_CODE))",
+              "CREATE TABLE sys_code (CATEGORY BIGINT NOT NULL, CODE BIGINT NOT NULL, NAME TEXT NOT NULL, "
+              "SORT_ORDER BIGINT NOT NULL DEFAULT 0, PRIMARY KEY (CATEGORY, CODE))",
+              "CREATE TABLE sys_session (TOKEN TEXT PRIMARY KEY, OP_ID BIGINT NOT NULL, EXPIRES TEXT NOT NULL)",
+              "CREATE TABLE sys_audit (AUDIT_TIME TEXT NOT NULL, OP_ID BIGINT NOT NULL, INTERFACE TEXT NOT NULL, "
+              "CODE TEXT NOT NULL, OPERATION TEXT NOT NULL, RECORD_KEY TEXT NOT NULL)",
+              "CREATE INDEX sys_audit_time ON sys_audit (AUDIT_TIME)"}}};
+}
+
+void registerHandlers(HandlerTable& handlers)
+{
+    handlers.add(kInterface, "SYSMQ01", {checkRight, 0, false});
+    handlers.add(kInterface, "SYSMQ02", {sysParam, 0, false});
+    handlers.add(kInterface, "SYSMQ03", {baseType, 0, false});
+    handlers.add(kInterface, "SYSMQ04", {counties, 0, false});
+    handlers.add(kInterface, "SYSMQ05", {orgs, 0, false});
+    handlers.add(kInterface, "SYSMQ06", {currentDate, 0, false});
+    handlers.add(kInterface, "SYSMQ07", {operatorProfile, 0, false});
+}
+
+std::optional<OperatorLogin> findOperator(db::Driver& db, const std::string& loginName)
+{
+    std::optional<OperatorLogin> found;
+    db.query(std::string("SELECT ") + kOperatorColumns + " FROM sys_operator WHERE LOGIN_NAME = ?", {loginName},
+             [&](const Row& row) { found = OperatorLogin{operatorOf(row), db::asText(row[10])}; });
+    return found;
+}
+
+bool holdsRight(db::Driver& db, std::int32_t opId, std::int32_t entity, std::int32_t privilege)
+{
+    return !std::holds_alternative<std::monostate>(
+        db.scalar("SELECT 1 FROM sys_oper_right WHERE OP_ID = ? AND ENT_ID = ? AND PRIV_ID = ?",
+                  {std::int64_t{opId}, std::int64_t{entity}, std::int64_t{privilege}}));
+}
+
+} // namespace rsim::sysmgnt

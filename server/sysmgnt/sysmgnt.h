@@ -1,0 +1,31 @@
+// The system-management services behind the public libraries: operators, rights, regions,
+// counties, business halls, system parameters, code lists and the clock.
+#pragma once
+
+#include "driver.h"
+#include "handler.h"
+#include "secrets.h"
+
+#include "sysmgnt_def_tvd_c.h"
+
+#include <optional>
+
+namespace rsim::sysmgnt {
+
+std::vector<db::Migration> schema();
+void registerHandlers(HandlerTable& handlers);
+void seedDemo(db::Driver& db);
+
+struct OperatorLogin {
+    MSysmgntDef::SOperator profile;
+    std::string passwordHash;
+};
+// The operator of a login name, or nothing.
+std::optional<OperatorLogin> findOperator(db::Driver& db, const std::string& loginName);
+bool holdsRight(db::Driver& db, std::int32_t opId, std::int32_t entity, std::int32_t privilege);
+
+// Code-list category of the SIM resource states (the categories 57, 58, 59 and 285 answer from
+// the region, county, business-hall and operator tables).
+constexpr int kResourceStateCategory = 892;
+
+} // namespace rsim::sysmgnt

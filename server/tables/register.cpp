@@ -1,0 +1,79 @@
+// The remote-SIM operations as handlers of the dispatcher, from the operation lists.
+#include "table.h"
+
+#include "ResRemoteSimMgnt_tvd_c.h"
+#include "ResSysMgnt_tvd_c.h"
+
+namespace rsim::tables {
+namespace {
+
+constexpr const char* kInterface = "MResRemoteMgntApp_IResRemoteMgnt";
+
+enum class Action { Add, Modify, Remove };
+
+Handler writeHandler(const std::string& table, Action action)
+{
+    return [table, action](CallContext& context, CTvdBasicParamObject& in, CTvdBasicParamObject&,
+                           CBSErrorMsg& error) {
+        const auto& records = static_cast<const CTvdBasicListObject&>(*in.object(1));
+        const Table& target = TableOf(table);
+        switch (action) {
+        case Action::Add: return target.add(context, records, error);
+        case Action::Modify: return target.modify(context, records, error);
+        case Action::Remove: return target.remove(context, records, error);
+        }
+        return 1;
+    };
+}
+
+Handler queryHandler(const std::string& table)
+{
+    return [table](CallContext& context, CTvdBasicParamObject& in, CTvdBasicParamObject& out,
+                   CBSErrorMsg& error) {
+        return TableOf(table).query(context, static_cast<CTvdBasicStructObject&>(*in.object(0)),
+                                    static_cast<CTvdBasicListObject&>(*out.object(0)), error);
+    };
+}
+
+// The table of each record type.
+std::string tableOf(const CTvdTypeInfo& record)
+{
+    for (const auto& spec : Specs())
+        if (spec.recordType() == &record)
+            return spec.table;
+    throw std::logic_error("no table stores " + record.name());
+}
+
+} // namespace
+
+std::vector<db::Migration> schema()
+{
+    db::Migration tables{100, {}};
+    for (const auto& table : Tables())
+        for (auto& statement : table.schema())
+            tables.statements.push_back(std::move(statement));
+    return {tables};
+}
+
+void registerHandlers(HandlerTable& handlers)
+{
+#define RSIM_REGISTER_FAMILY_(Rec, suffix, addCode, modCode, delCode, qryCode, listName, critName, \
+                              CritT)                                                               \
+    {                                                                                              \
+        const std::string table = tableOf(MResRemoteMgntDef::Rec::typeInfo());                     \
+        const auto& rights = SpecOf(table).rights;                                                 \
+        handlers.add(kInterface, addCode, {writeHandler(table, Action::Add), rights[0], true});    \
+        handlers.add(kInterface, modCode, {writeHandler(table, Action::Modify), rights[1], true}); \
+        handlers.add(kInterface, delCode, {writeHandler(table, Action::Remove), rights[2], true}); \
+        handlers.add(kInterface, qryCode, {queryHandler(table), 0, false});                        \
+    }
+#define RSIM_REGISTER_INQUIRY_(op, code, CritT, critName, Rec, listName)                           \
+    handlers.add(kInterface, code,                                                                 \
+                 {queryHandler(tableOf(MResRemoteMgntDef::Rec::typeInfo())), 0, false});
+    RSIM_FAMILIES(RSIM_REGISTER_FAMILY_)
+    RSIM_INQUIRIES(RSIM_REGISTER_INQUIRY_)
+    handlers.add(MResSysMgnt::IResSysMgnt::kInterfaceName, "RMRESD31",
+                 {queryHandler(tableOf(MResSysMgnt::SResCodeDefInfo::typeInfo())), 0, false});
+}
+
+} // namespace rsim::tables

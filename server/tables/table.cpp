@@ -1,0 +1,515 @@
+#include "table.h"
+
+#include "formats.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+namespace rsim::tables {
+namespace {
+
+using db::Row;
+using db::Value;
+
+constexpr std::size_t kInChunk = 500;
+
+void* memberAddress(CTvdBasicStructObject& record, int member)
+{
+    void* addresses[CTvdBasicStructObject::kMaxMembers];
+    record.get_members(addresses);
+    return addresses[member];
+}
+
+std::string memberString(CTvdBasicStructObject& record, int member)
+{
+    void* address = memberAddress(record, member);
+    switch (record.get_typeDesc()->members[member].kind) {
+    case TVD_STRING: return *static_cast<std::string*>(address);
+    case TVD_INT16: return std::to_string(*static_cast<std::int16_t*>(address));
+    case TVD_INT32: return std::to_string(*static_cast<std::int32_t*>(address));
+    case TVD_INT64: return std::to_string(*static_cast<std::int64_t*>(address));
+    default: return static_cast<CBSDateTime*>(address)->toWire();
+    }
+}
+
+std::int64_t memberInt(CTvdBasicStructObject& record, int member)
+{
+    void* address = memberAddress(record, member);
+    switch (record.get_typeDesc()->members[member].kind) {
+    case TVD_INT16: return *static_cast<std::int16_t*>(address);
+    case TVD_INT32: return *static_cast<std::int32_t*>(address);
+    case TVD_INT64: return *static_cast<std::int64_t*>(address);
+    default: return 0;
+    }
+}
+
+std::string likePattern(const std::string& text)
+{
+    std::string pattern = "%";
+    for (char c : text) {
+        if (c == '%' || c == '_' || c == '\\')
+            pattern += '\\';
+        pattern += c;
+    }
+    return pattern + "%";
+}
+
+CTvdBasicStructObject& at(const CTvdBasicListObject& list, int i)
+{
+    return const_cast<CTvdBasicStructObject&>(list.element(i));
+}
+
+std::string placeholders(std::size_t n)
+{
+    std::string marks;
+    for (std::size_t i = 0; i < n; ++i)
+        marks += i ? ", ?" : "?";
+    return marks;
+}
+
+} // namespace
+
+Table::Table(const TableSpec& spec) : spec_(spec)
+{
+    const CTvdTypeInfo* type = spec.recordType();
+    const STvdMemberTypeInfo* table = type->memberTable();
+    for (int i = 0; table[i].kind != TVD_END; ++i) {
+        const bool secret = std::any_of(spec.rules.begin(), spec.rules.end(), [&](const MemberRule& r) {
+            return r.member == table[i].name && r.secret;
+        });
+        columns_.push_back({table[i].name, table[i].kind, i, secret});
+    }
+    for (const auto& key : spec.keys)
+        keyColumns_.push_back(column(key).member);
+}
+
+const Table::Column& Table::column(const std::string& name) const
+{
+    for (const auto& c : columns_)
+        if (c.name == name)
+            return c;
+    throw std::logic_error(spec_.table + " has no member " + name);
+}
+
+std::vector<std::string> Table::schema() const
+{
+    std::string create = "CREATE TABLE " + spec_.table + " (";
+    for (const auto& c : columns_) {
+        const bool integer = c.kind == TVD_INT16 || c.kind == TVD_INT32 || c.kind == TVD_INT64;
+        create += c.name + (integer ? " BIGINT NOT NULL DEFAULT 0, " : " TEXT, ");
+    }
+    std::string key;
+    for (const auto& k : spec_.keys)
+        key += (key.empty() ? "" : ", ") + k;
+    std::vector<std::string> statements{create + "PRIMARY KEY (" + key + "))"};
+    for (const auto& unique : spec_.uniques)
+        statements.push_back("CREATE UNIQUE INDEX " + spec_.table + "_" + unique + " ON " + spec_.table +
+                             " (" + unique + ")");
+    for (const auto& rule : spec_.rules)
+        if (!rule.references.empty())
+            statements.push_back("CREATE INDEX " + spec_.table + "_" + rule.member + " ON " + spec_.table +
+                                 " (" + rule.member + ")");
+    return statements;
+}
+
+Value Table::valueOf(CTvdBasicStructObject& record, const Column& c, const secrets::SecretBox& box) const
+{
+    void* address = memberAddress(record, c.member);
+    switch (c.kind) {
+    case TVD_STRING: {
+        const auto& text = *static_cast<std::string*>(address);
+        return c.secret ? box.encrypt(text) : text;
+    }
+    case TVD_DATETIME: {
+        const auto* date = static_cast<CBSDateTime*>(address);
+        return date->isNull() ? Value{} : Value{date->toWire()};
+    }
+    default: return memberInt(record, c.member);
+    }
+}
+
+void Table::readRow(const Row& row, CTvdBasicStructObject& record, const secrets::SecretBox& box) const
+{
+    void* addresses[CTvdBasicStructObject::kMaxMembers];
+    record.get_members(addresses);
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+        const Column& c = columns_[i];
+        void* address = addresses[c.member];
+        switch (c.kind) {
+        case TVD_STRING: {
+            const std::string text = db::asText(row[i]);
+            *static_cast<std::string*>(address) = c.secret ? box.decrypt(text) : text;
+            break;
+        }
+        case TVD_INT16: *static_cast<std::int16_t*>(address) = static_cast<std::int16_t>(db::asInt(row[i])); break;
+        case TVD_INT32: *static_cast<std::int32_t*>(address) = static_cast<std::int32_t>(db::asInt(row[i])); break;
+        case TVD_INT64: *static_cast<std::int64_t*>(address) = db::asInt(row[i]); break;
+        case TVD_DATETIME:
+            CBSDateTime::fromWire(db::asText(row[i]), *static_cast<CBSDateTime*>(address));
+            break;
+        }
+        record.markSet(c.member);
+    }
+}
+
+Row Table::keyValues(CTvdBasicStructObject& record) const
+{
+    Row values;
+    for (int member : keyColumns_) {
+        const Column& c = columns_[static_cast<std::size_t>(member)];
+        if (c.kind == TVD_STRING)
+            values.emplace_back(memberString(record, member));
+        else
+            values.emplace_back(memberInt(record, member));
+    }
+    return values;
+}
+
+std::string Table::keyText(CTvdBasicStructObject& record) const
+{
+    std::string text;
+    for (int member : keyColumns_)
+        text += (text.empty() ? "" : ",") + columns_[static_cast<std::size_t>(member)].name + "=" +
+                memberString(record, member);
+    return text;
+}
+
+std::string Table::keyWhere() const
+{
+    std::string where;
+    for (const auto& k : spec_.keys)
+        where += (where.empty() ? " WHERE " : " AND ") + k + " = ?";
+    return where;
+}
+
+void Table::refuse(CBSErrorMsg& error, int minor, const std::string& message,
+                   CTvdBasicStructObject& record, int position) const
+{
+    error.set(1, minor, message, "第" + std::to_string(position) + "条记录 " + keyText(record));
+}
+
+bool Table::checkRecord(CallContext& context, CTvdBasicStructObject& record, int position,
+                        bool requireKeys, CBSErrorMsg& error) const
+{
+    if (requireKeys) {
+        for (int member : keyColumns_) {
+            if (!record.isSet(member)) {
+                refuse(error, kRefusedInvalid,
+                       "缺少关键字段" + columns_[static_cast<std::size_t>(member)].name, record, position);
+                return false;
+            }
+        }
+    }
+    for (const auto& rule : spec_.rules) {
+        const Column& c = column(rule.member);
+        if (!record.isSet(c.member))
+            continue;
+        const std::string value = memberString(record, c.member);
+        if (!matchesFormat(rule.format, value)) {
+            refuse(error, kRefusedInvalid, rule.member + "格式错误：" + formatDescription(rule.format),
+                   record, position);
+            return false;
+        }
+        if (!rule.references.empty() && !value.empty()) {
+            const Table& target = TableOf(rule.references);
+            const std::string sql = "SELECT 1 FROM " + target.spec_.table + " WHERE " +
+                                    target.spec_.keys.front() + " = ?";
+            if (std::holds_alternative<std::monostate>(context.db.scalar(sql, {value}))) {
+                refuse(error, kRefusedReference, "引用的" + rule.member + "不存在：" + value, record, position);
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+bool Table::checkRange(CallContext& context, CTvdBasicStructObject& record, int position,
+                       bool excludeSelf, CBSErrorMsg& error) const
+{
+    if (spec_.rangeFirst.empty())
+        return true;
+    const Column& first = column(spec_.rangeFirst);
+    const Column& last = column(spec_.rangeLast);
+    const std::string from = memberString(record, first.member);
+    const std::string to = memberString(record, last.member);
+    if (from.size() != to.size()) {
+        refuse(error, kRefusedInvalid, "号段起止长度不一致", record, position);
+        return false;
+    }
+    if (from > to) {
+        refuse(error, kRefusedInvalid, "号段起始值大于结束值", record, position);
+        return false;
+    }
+    std::string sql = "SELECT " + first.name + " FROM " + spec_.table + " WHERE LENGTH(" + first.name +
+                      ") = ? AND " + first.name + " <= ? AND " + last.name + " >= ?";
+    Row params{static_cast<std::int64_t>(from.size()), to, from};
+    if (excludeSelf) {
+        sql += " AND " + first.name + " <> ?";
+        params.emplace_back(from);
+    }
+    const Value clash = context.db.scalar(sql, params);
+    if (!std::holds_alternative<std::monostate>(clash)) {
+        refuse(error, kRefusedOverlap, "号段与已有号段重叠（起始 " + db::asText(clash) + "）", record, position);
+        return false;
+    }
+    return true;
+}
+
+bool Table::checkBatchDuplicates(const CTvdBasicListObject& records, CBSErrorMsg& error) const
+{
+    std::vector<std::vector<int>> uniqueSets{keyColumns_};
+    for (const auto& unique : spec_.uniques)
+        uniqueSets.push_back({column(unique).member});
+    for (const auto& members : uniqueSets) {
+        std::unordered_set<std::string> seen;
+        seen.reserve(static_cast<std::size_t>(records.count()));
+        for (int i = 0; i < records.count(); ++i) {
+            std::string key;
+            for (int member : members)
+                key += memberString(at(records, i), member) + '\x1f';
+            if (!seen.insert(key).second) {
+                refuse(error, kRefusedDuplicate,
+                       "同一批数据中重复：" + columns_[static_cast<std::size_t>(members.front())].name,
+                       at(records, i), i + 1);
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+bool Table::checkStoredDuplicates(CallContext& context, const CTvdBasicListObject& records,
+                                  CBSErrorMsg& error) const
+{
+    std::vector<std::string> singles{spec_.uniques};
+    if (keyColumns_.size() == 1)
+        singles.insert(singles.begin(), spec_.keys.front());
+    else
+        for (int i = 0; i < records.count(); ++i) {
+            Row key = keyValues(at(records, i));
+            if (!std::holds_alternative<std::monostate>(
+                    context.db.scalar("SELECT 1 FROM " + spec_.table + keyWhere(), key))) {
+                refuse(error, kRefusedDuplicate, "记录已存在", at(records, i), i + 1);
+                return false;
+            }
+        }
+    for (const auto& name : singles) {
+        const Column& c = column(name);
+        for (int start = 0; start < records.count(); start += static_cast<int>(kInChunk)) {
+            const int end = std::min(records.count(), start + static_cast<int>(kInChunk));
+            Row values;
+            for (int i = start; i < end; ++i)
+                values.emplace_back(valueOf(at(records, i), c, context.secrets));
+            std::unordered_set<std::string> stored;
+            context.db.query("SELECT " + name + " FROM " + spec_.table + " WHERE " + name + " IN (" +
+                                 placeholders(values.size()) + ")",
+                             values, [&](const Row& row) { stored.insert(db::asText(row[0])); });
+            if (stored.empty())
+                continue;
+            for (int i = start; i < end; ++i) {
+                if (stored.count(memberString(at(records, i), c.member))) {
+                    refuse(error, kRefusedDuplicate, name + "已存在", at(records, i), i + 1);
+                    return false;
+                }
+            }
+        }
+    }
+    return true;
+}
+
+bool Table::checkNotReferenced(CallContext& context, CTvdBasicStructObject& record, int position,
+                               CBSErrorMsg& error) const
+{
+    if (keyColumns_.size() != 1)
+        return true;
+    for (const auto& other : Tables()) {
+        for (const auto& rule : other.spec_.rules) {
+            if (rule.references != spec_.table)
+                continue;
+            const std::string sql = "SELECT 1 FROM " + other.spec_.table + " WHERE " + rule.member + " = ?";
+            if (!std::holds_alternative<std::monostate>(context.db.scalar(sql, keyValues(record)))) {
+                refuse(error, kRefusedReference, "记录仍被" + other.spec_.table + "引用，不能删除", record, position);
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+int Table::query(CallContext& context, CTvdBasicStructObject& criteria, CTvdBasicListObject& out,
+                 CBSErrorMsg&) const
+{
+    std::string select;
+    for (const auto& c : columns_)
+        select += (select.empty() ? "SELECT " : ", ") + c.name;
+    std::string where;
+    Row params;
+    std::int64_t limit = spec_.defaultLimit;
+    auto add = [&](const std::string& condition, Value value) {
+        where += (where.empty() ? " WHERE " : " AND ") + condition;
+        params.push_back(std::move(value));
+    };
+    const STvdTypeDesc* desc = criteria.get_typeDesc();
+    for (int i = 0; i < desc->memberCount; ++i) {
+        if (!criteria.isSet(i))
+            continue;
+        const std::string name = desc->members[i].name;
+        const bool text = desc->members[i].kind == TVD_STRING || desc->members[i].kind == TVD_DATETIME;
+        Criterion criterion{name, name, Filter::Equal};
+        if (!spec_.criteria.empty()) {
+            auto it = std::find_if(spec_.criteria.begin(), spec_.criteria.end(),
+                                   [&](const Criterion& c) { return c.member == name; });
+            if (it == spec_.criteria.end())
+                continue;
+            criterion = *it;
+        } else if (std::find(spec_.contains.begin(), spec_.contains.end(), name) != spec_.contains.end()) {
+            criterion.filter = Filter::Contains;
+        }
+        const Value value = text ? Value{memberString(criteria, i)} : Value{memberInt(criteria, i)};
+        switch (criterion.filter) {
+        case Filter::Equal: add(criterion.column + " = ?", value); break;
+        case Filter::Contains:
+            add(criterion.column + " LIKE ? ESCAPE '\\'", likePattern(memberString(criteria, i)));
+            break;
+        case Filter::AtLeast: add(criterion.column + " >= ?", value); break;
+        case Filter::AtMost: add(criterion.column + " <= ?", value); break;
+        case Filter::EqualUnlessAll:
+            if (db::asInt(value) != -1 && db::asInt(value) != 0)
+                add(criterion.column + " = ?", value);
+            break;
+        case Filter::Limit:
+            if (db::asInt(value) > 0)
+                limit = db::asInt(value);
+            break;
+        }
+    }
+    std::string order;
+    for (const auto& k : spec_.keys)
+        order += (order.empty() ? " ORDER BY " : ", ") + k;
+    std::string sql = select + " FROM " + spec_.table + where + order;
+    if (limit > 0)
+        sql += " LIMIT " + std::to_string(limit);
+    context.db.query(sql, params, [&](const Row& row) { readRow(row, *out.append(), context.secrets); });
+    return 0;
+}
+
+int Table::add(CallContext& context, const CTvdBasicListObject& records, CBSErrorMsg& error) const
+{
+    for (int i = 0; i < records.count(); ++i)
+        if (!checkRecord(context, at(records, i), i + 1, true, error) ||
+            !checkRange(context, at(records, i), i + 1, false, error))
+            return 1;
+    if (!checkBatchDuplicates(records, error) || !checkStoredDuplicates(context, records, error))
+        return 1;
+    std::vector<std::string> names;
+    for (const auto& c : columns_)
+        names.push_back(c.name);
+    std::vector<Row> rows;
+    rows.reserve(static_cast<std::size_t>(records.count()));
+    for (int i = 0; i < records.count(); ++i) {
+        Row row;
+        row.reserve(columns_.size());
+        for (const auto& c : columns_)
+            row.push_back(valueOf(at(records, i), c, context.secrets));
+        rows.push_back(std::move(row));
+        if (context.auditKeys.size() < 1000)
+            context.auditKeys.push_back(spec_.table + " " + keyText(at(records, i)));
+    }
+    context.db.insertMany(spec_.table, names, rows);
+    return 0;
+}
+
+int Table::modify(CallContext& context, const CTvdBasicListObject& records, CBSErrorMsg& error) const
+{
+    for (int i = 0; i < records.count(); ++i) {
+        CTvdBasicStructObject& record = at(records, i);
+        const bool rangeChanged = !spec_.rangeLast.empty() && record.isSet(column(spec_.rangeLast).member);
+        if (!checkRecord(context, record, i + 1, true, error) ||
+            (rangeChanged && !checkRange(context, record, i + 1, true, error)))
+            return 1;
+        std::string set;
+        Row params;
+        for (const auto& c : columns_) {
+            const bool key = std::find(keyColumns_.begin(), keyColumns_.end(), c.member) != keyColumns_.end();
+            if (key || !record.isSet(c.member))
+                continue;
+            set += (set.empty() ? " SET " : ", ") + c.name + " = ?";
+            params.push_back(valueOf(record, c, context.secrets));
+        }
+        for (auto& value : keyValues(record))
+            params.push_back(std::move(value));
+        const std::int64_t changed =
+            set.empty() ? (std::holds_alternative<std::monostate>(context.db.scalar(
+                               "SELECT 1 FROM " + spec_.table + keyWhere(), keyValues(record)))
+                               ? 0
+                               : 1)
+                        : context.db.execCount("UPDATE " + spec_.table + set + keyWhere(), params);
+        if (changed != 1) {
+            refuse(error, kRefusedNotFound, changed == 0 ? "要修改的记录不存在" : "关键字匹配到多条记录",
+                   record, i + 1);
+            return 1;
+        }
+        if (context.auditKeys.size() < 1000)
+            context.auditKeys.push_back(spec_.table + " " + keyText(record));
+    }
+    return 0;
+}
+
+int Table::remove(CallContext& context, const CTvdBasicListObject& records, CBSErrorMsg& error) const
+{
+    for (int i = 0; i < records.count(); ++i) {
+        CTvdBasicStructObject& record = at(records, i);
+        for (int member : keyColumns_) {
+            if (!record.isSet(member)) {
+                refuse(error, kRefusedInvalid, "缺少关键字段" + columns_[static_cast<std::size_t>(member)].name,
+                       record, i + 1);
+                return 1;
+            }
+        }
+        if (!checkNotReferenced(context, record, i + 1, error))
+            return 1;
+        const std::int64_t changed = context.db.execCount("DELETE FROM " + spec_.table + keyWhere(), keyValues(record));
+        if (changed != 1) {
+            refuse(error, kRefusedNotFound, changed == 0 ? "要删除的记录不存在" : "关键字匹配到多条记录", record, i + 1);
+            return 1;
+        }
+        if (context.auditKeys.size() < 1000)
+            context.auditKeys.push_back(spec_.table + " " + keyText(record));
+    }
+    return 0;
+}
+
+void Table::seed(db::Driver& db, const secrets::SecretBox& box, const CTvdBasicListObject& records) const
+{
+    std::vector<std::string> names;
+    for (const auto& c : columns_)
+        names.push_back(c.name);
+    const std::string sql = db.insertIgnoring(spec_.table, names);
+    for (int i = 0; i < records.count(); ++i) {
+        Row row;
+        for (const auto& c : columns_)
+            row.push_back(valueOf(at(records, i), c, box));
+        db.exec(sql, row);
+    }
+}
+
+const std::vector<Table>& Tables()
+{
+    static const std::vector<Table> tables = [] {
+        std::vector<Table> all;
+        for (const auto& spec : Specs())
+            all.emplace_back(spec);
+        return all;
+    }();
+    return tables;
+}
+
+const Table& TableOf(const std::string& name)
+{
+    for (const auto& table : Tables())
+        if (table.spec().table == name)
+            return table;
+    throw std::logic_error("no table " + name);
+}
+
+} // namespace rsim::tables
