@@ -56,7 +56,7 @@ TEST_F(Entry, ARefusedRightsCheckShowsOneMessageAndLeavesNoWaitBox)
     ASSERT_EQ(gui_->messages().size(), 1U);
     EXPECT_EQ(gui_->messages()[0].caption, "异常信息");
     EXPECT_EQ(gui_->messages()[0].flags, 16);
-    EXPECT_TRUE(gui_->messages()[0].text.startsWith("TavBroker返回错误消息:\r\n[Message] "));
+    EXPECT_TRUE(gui_->messages()[0].text.startsWith("TavBroker返回错误消息:\n[Message] 会话无效"));
     EXPECT_FALSE(gui_->waitBoxOpen());
 }
 
