@@ -6,6 +6,9 @@
 #include <httplib.h>
 
 #include <csignal>
+#include <netdb.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <filesystem>
 #include <iostream>
 #include <thread>
@@ -81,6 +84,26 @@ std::pair<std::string, int> hostAndPort(const std::string& listen)
     return {listen.substr(0, colon), static_cast<int>(port)};
 }
 
+// cpp-httplib binds with SO_REUSEPORT, which lets a second server share a port that is in use;
+// a plain bind first tells whether the port is really free.
+bool portFree(const std::string& host, int port)
+{
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0)
+        return false;
+    const int fd = ::socket(found->ai_family, found->ai_socktype, found->ai_protocol);
+    int yes = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    const bool free = fd >= 0 && ::bind(fd, found->ai_addr, found->ai_addrlen) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    freeaddrinfo(found);
+    return free;
+}
+
 httplib::Server* running = nullptr;
 
 void stop(int)
@@ -149,7 +172,10 @@ int main(int argc, char** argv)
             return new httplib::ThreadPool(static_cast<std::size_t>(threads));
         };
         routes(server, service);
-        const int bound = port == 0 ? server.bind_to_any_port(host) : (server.bind_to_port(host, port) ? port : -1);
+        const int bound = port == 0                ? server.bind_to_any_port(host)
+                          : !portFree(host, port) ? -1
+                          : server.bind_to_port(host, port) ? port
+                                                              : -1;
         if (bound < 0) {
             std::cerr << "rsimd: cannot listen on " << options.listen << " (address in use or not available)\n";
             return 2;

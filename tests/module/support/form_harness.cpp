@@ -1,58 +1,16 @@
 #include "form_harness.h"
 
-#include <QByteArray>
-#include <QDir>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QTemporaryDir>
+#include "rsimd_process.h"
 
 #include <cstdlib>
-#include <stdexcept>
 
 namespace formtest {
-namespace {
-
-struct Service {
-    QTemporaryDir folder;
-    QProcess process;
-    std::string address;
-
-    Service()
-    {
-        process.setProgram(RSIMD_PATH);
-        process.setArguments({"--db", "sqlite:" + folder.filePath("rsim.db"), "--listen",
-                              "127.0.0.1:0", "--seed", "demo"});
-        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process.start();
-        if (!process.waitForStarted(10000))
-            throw std::runtime_error("rsimd did not start");
-        const QRegularExpression listening("listening on (http://[0-9.:]+)");
-        QByteArray seen;
-        while (address.empty() && process.waitForReadyRead(30000)) {
-            seen += process.readAllStandardOutput();
-            const auto match = listening.match(QString::fromUtf8(seen));
-            if (match.hasMatch())
-                address = match.captured(1).toStdString();
-        }
-        if (address.empty())
-            throw std::runtime_error("rsimd did not say where it listens: " + seen.toStdString());
-        setenv("TAV_BROKER_TAVORINE", address.c_str(), 1);
-    }
-
-    ~Service()
-    {
-        process.terminate();
-        if (!process.waitForFinished(5000))
-            process.kill();
-    }
-};
-
-} // namespace
-
 const std::string& ServiceAddress()
 {
-    static Service service;
-    return service.address;
+    static testsupport::RsimdProcess service;
+    static const bool pointed = setenv("TAV_BROKER_TAVORINE", service.address().c_str(), 1) == 0;
+    (void)pointed;
+    return service.address();
 }
 
 void FormHarness::SetUp()

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, starts the test servers and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/deps.sh
+cmake -G Ninja -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+ninja -C build -j"$(nproc)"
+
+source scripts/test-servers.sh
+trap stop_test_servers EXIT
+start_postgres
+start_ftp
+
+ctest --test-dir build --output-on-failure -j2 --timeout 600

@@ -1,0 +1,404 @@
+// The service through the middleware, on SQLite and on PostgreSQL: sessions, rights, the
+// semantics of queries and writes, malformed requests.
+#include "ResRemoteSimMgnt_tvd_c.h"
+#include "SysMgntService_tvd_c.h"
+#include "driver.h"
+#include "rsimd_process.h"
+
+#include <httplib.h>
+#include <nlohmann/json.hpp>
+
+#include <gtest/gtest.h>
+
+using namespace MResRemoteMgntDef;
+using Backend = testsupport::RsimdProcess::Backend;
+using nlohmann::json;
+
+namespace {
+
+class Service : public ::testing::TestWithParam<Backend> {
+protected:
+    static void SetUpTestSuite() {}
+
+    void SetUp() override
+    {
+        if (GetParam() == Backend::Postgres && !testsupport::RsimdProcess::postgresAvailable())
+            GTEST_SKIP() << "RSIM_TEST_PG is not set: no PostgreSQL server for this run";
+        server_ = std::make_unique<testsupport::RsimdProcess>(GetParam());
+        setenv("TAV_BROKER_TAVORINE", server_->address().c_str(), 1);
+        login("admin", "admin123");
+        ASSERT_EQ(remote_.bind(server_->address()), 0);
+        ASSERT_EQ(sys_.bind(server_->address()), 0);
+        info_.set_REGION_CODE(10);
+        info_.set_COUNTY_CODE(1001);
+        info_.set_ORG_ID(100101);
+        info_.set_OP_ID(1);
+    }
+
+    void login(const std::string& name, const std::string& password)
+    {
+        MSysmgntDef::SOperator op;
+        CBSErrorMsg error;
+        ASSERT_EQ(tvd_login("TAVORINE", name, password, op, error), 0) << error.message;
+    }
+
+    json raw(const std::string& path, const std::string& body, int& status)
+    {
+        httplib::Client client(server_->address());
+        auto answer = client.Post(path.c_str(), {{"X-Tav-Session", tvd_processSession()}}, body, "application/json");
+        status = answer ? answer->status : -1;
+        return answer ? json::parse(answer->body, nullptr, false) : json();
+    }
+
+    static SResRemoteProvCodeList provinces(std::initializer_list<std::pair<const char*, const char*>> rows)
+    {
+        SResRemoteProvCodeList list;
+        for (const auto& [code, name] : rows) {
+            auto& p = *static_cast<SResRemoteProvCode*>(list.append());
+            p.set_PROVINCE_CODE(code);
+            p.set_PROVINCE_NAME(name);
+        }
+        return list;
+    }
+
+    SRemoteSimInfo card(int n)
+    {
+        char imsi[16], iccid[21];
+        std::snprintf(imsi, sizeof imsi, "4600099%08d", n);
+        std::snprintf(iccid, sizeof iccid, "89860099%012d", n);
+        SRemoteSimInfo sim;
+        sim.set_IMSI(imsi);
+        sim.set_SIM_ID(iccid);
+        sim.set_PIN1("1234");
+        sim.set_PIN2("12345678");
+        sim.set_PUK1("12345678");
+        sim.set_PUK2("87654321");
+        sim.set_KI_CODE("0123456789ABCDEF0123456789abcdef");
+        sim.set_KI_KEY("KEY00001");
+        sim.set_RES_CODE("C64");
+        sim.set_VENDOR_CODE("V01");
+        sim.set_SMSP("+8613800200500");
+        sim.set_REGION_CODE(10);
+        sim.set_COUNTY_CODE(1001);
+        sim.set_ORG_ID(100101);
+        sim.set_STS(1);
+        return sim;
+    }
+
+    int countSims(const std::string& first, const std::string& last)
+    {
+        SRemoteSimQryIn criteria;
+        criteria.set_START_IMSI(first);
+        criteria.set_END_IMSI(last);
+        criteria.set_MAX_NUM(100000);
+        SRemoteSimInfoList found;
+        CBSErrorMsg error;
+        EXPECT_EQ(remote_.qry_simInfo(criteria, found, error, nullptr), 0) << error.message;
+        return found.count();
+    }
+
+    std::unique_ptr<testsupport::RsimdProcess> server_;
+    MResRemoteMgntApp::IResRemoteMgnt remote_;
+    MSysSvcApp::ISysMgnt sys_;
+    MResRemoteMgntApp::SOpInfo info_;
+};
+
+TEST_P(Service, LoginRefusesAWrongPasswordAndALockedOperator)
+{
+    MSysmgntDef::SOperator op;
+    CBSErrorMsg error;
+    EXPECT_NE(tvd_login("TAVORINE", "admin", "wrong", op, error), 0);
+    EXPECT_EQ(error.message, "登录名或密码错误");
+    EXPECT_NE(tvd_login("TAVORINE", "locked", "locked123", op, error), 0);
+    EXPECT_EQ(error.message, "操作员已被锁定，不能登录");
+    EXPECT_EQ(tvd_login("TAVORINE", "viewer", "viewer123", op, error), 0);
+    EXPECT_EQ(op.LOGIN_NAME, "viewer");
+    EXPECT_EQ(op.ORG_ID, 100101);
+}
+
+TEST_P(Service, CallsWithoutAValidSessionAreRefused)
+{
+    tvd_setProcessSession("unknown");
+    SResRemoteProvCodeList out;
+    CBSErrorMsg error;
+    EXPECT_NE(remote_.qry_provinceCode(SResRemoteProvCode(), out, error, nullptr), 0);
+    EXPECT_EQ(error.message, "会话无效或已过期，请重新登录");
+    tvd_setProcessSession("");
+    EXPECT_NE(remote_.qry_provinceCode(SResRemoteProvCode(), out, error, nullptr), 0);
+}
+
+TEST_P(Service, AWriteWithoutTheRightIsRefusedAndStoresNothing)
+{
+    login("viewer", "viewer123");
+    CBSErrorMsg error;
+    EXPECT_NE(remote_.add_provinceCode(info_, provinces({{"77", "无权"}}), error, nullptr), 0);
+    EXPECT_EQ(error.message, "操作员没有该操作的权限");
+    EXPECT_NE(error.hint.find("53701"), std::string::npos);
+    SResRemoteProvCode criteria;
+    criteria.set_PROVINCE_CODE("77");
+    SResRemoteProvCodeList found;
+    EXPECT_EQ(remote_.qry_provinceCode(criteria, found, error, nullptr), 0);
+    EXPECT_EQ(found.count(), 0);
+}
+
+TEST_P(Service, QueriesFilterBySetMembersOnlyWithNamesBySubstring)
+{
+    CBSErrorMsg error;
+    SResRemoteProvCodeList all, some;
+    ASSERT_EQ(remote_.qry_provinceCode(SResRemoteProvCode(), all, error, nullptr), 0);
+    EXPECT_EQ(all.count(), 4);
+    SResRemoteProvCode byName;
+    byName.set_PROVINCE_NAME("东");
+    ASSERT_EQ(remote_.qry_provinceCode(byName, some, error, nullptr), 0);
+    ASSERT_EQ(some.count(), 1);
+    EXPECT_EQ(some[0].PROVINCE_CODE, "44");
+    EXPECT_TRUE(some[0].isSet(SResRemoteProvCode::idx_PROVINCE_NAME));
+}
+
+TEST_P(Service, SimQueryTakesRangesLimitsAndIgnoresMinusOneAndZero)
+{
+    SRemoteSimQryIn criteria;
+    criteria.set_START_IMSI("460001000000010");
+    criteria.set_END_IMSI("460001000000019");
+    criteria.set_REGION_CODE(-1);
+    criteria.set_COUNTY_CODE(0);
+    criteria.set_ORG_ID(0);
+    criteria.set_MAX_NUM(5);
+    SRemoteSimInfoList found;
+    CBSErrorMsg error;
+    ASSERT_EQ(remote_.qry_simInfo(criteria, found, error, nullptr), 0);
+    ASSERT_EQ(found.count(), 5);
+    EXPECT_EQ(found[0].IMSI, "460001000000010");
+    EXPECT_EQ(found[0].KI_CODE.size(), 32U);
+    criteria.set_REGION_CODE(11);
+    ASSERT_EQ(remote_.qry_simInfo(criteria, found, error, nullptr), 0);
+    EXPECT_EQ(found.count(), 0);
+}
+
+TEST_P(Service, DuplicatesMissingKeysAndReferencesAreRefused)
+{
+    CBSErrorMsg error;
+    EXPECT_NE(remote_.add_provinceCode(info_, provinces({{"44", "广东"}}), error, nullptr), 0);
+    EXPECT_EQ(error.minCode, 2);
+    EXPECT_EQ(error.hint, "第1条记录 PROVINCE_CODE=44");
+    EXPECT_NE(remote_.add_provinceCode(info_, provinces({{"61", "陕西"}, {"61", "陕西"}}), error, nullptr), 0);
+    EXPECT_EQ(error.hint, "第2条记录 PROVINCE_CODE=61");
+    EXPECT_NE(remote_.mod_provinceCode(info_, provinces({{"62", "甘肃"}}), error, nullptr), 0);
+    EXPECT_EQ(error.minCode, 3);
+    EXPECT_NE(remote_.del_provinceCode(info_, provinces({{"44", "广东"}}), error, nullptr), 0);
+    EXPECT_EQ(error.minCode, 4) << error.message;
+
+    SResRemoteMsisdnGroupList groups;
+    auto& g = *static_cast<SResRemoteMsisdnGroup*>(groups.append());
+    g.set_MSISDN_GROUP("G99");
+    g.set_PROVINCE_CODE("99");
+    EXPECT_NE(remote_.add_msisdnGroup(info_, groups, error, nullptr), 0);
+    EXPECT_EQ(error.minCode, 4);
+    EXPECT_NE(error.message.find("PROVINCE_CODE"), std::string::npos);
+}
+
+TEST_P(Service, RangesMustBeOrderedOfEqualLengthAndNotOverlap)
+{
+    auto range = [](const char* first, const char* last) {
+        SResRemoteImsiMsisdnGrpList list;
+        auto& r = *static_cast<SResRemoteImsiMsisdnGrp*>(list.append());
+        r.set_MSISDN_GROUP("G01");
+        r.set_FIRST_IMSI(first);
+        r.set_LAST_IMSI(last);
+        r.set_PROVINCE_CODE("44");
+        return list;
+    };
+    CBSErrorMsg error;
+    EXPECT_NE(remote_.add_imsiMsisdnGrp(info_, range("460009000000009", "460009000000001"), error, nullptr), 0);
+    EXPECT_EQ(error.message, "号段起始值大于结束值");
+    EXPECT_NE(remote_.add_imsiMsisdnGrp(info_, range("460001500000000", "460001600000000"), error, nullptr), 0);
+    EXPECT_EQ(error.minCode, 5);
+    EXPECT_EQ(remote_.add_imsiMsisdnGrp(info_, range("460009000000000", "460009000000999"), error, nullptr), 0)
+        << error.message << error.hint;
+}
+
+TEST_P(Service, ABatchWithOneBadCardIsRefusedWholeAndNamesIt)
+{
+    SRemoteSimInfoList batch;
+    for (int i = 0; i < 2000; ++i)
+        batch.push_back(card(i));
+    batch[1998].set_IMSI("46000990000199");
+    CBSErrorMsg error;
+    EXPECT_NE(remote_.add_simInfo(info_, batch, error, nullptr), 0);
+    EXPECT_EQ(error.message, "IMSI格式错误：必须为15位数字");
+    EXPECT_EQ(error.hint, "第1999条记录 IMSI=46000990000199");
+    EXPECT_EQ(countSims("460009900000000", "460009999999999"), 0);
+    batch[1998] = card(1998);
+    ASSERT_EQ(remote_.add_simInfo(info_, batch, error, nullptr), 0) << error.message << error.hint;
+    EXPECT_EQ(countSims("460009900000000", "460009999999999"), 2000);
+}
+
+TEST_P(Service, CardFormatsAreCheckedAtTheirEdges)
+{
+    struct Case {
+        int member;
+        const char* value;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {SRemoteSimInfo::idx_SIM_ID, "8986009900000000001", true},
+        {SRemoteSimInfo::idx_SIM_ID, "898600990000000001F", true},
+        {SRemoteSimInfo::idx_SIM_ID, "898600990000000001", false},
+        {SRemoteSimInfo::idx_SIM_ID, "898600990000000000123", false},
+        {SRemoteSimInfo::idx_KI_CODE, "0123456789ABCDEF0123456789ABCDE", false},
+        {SRemoteSimInfo::idx_KI_CODE, "0123456789ABCDEF0123456789ABCDEG", false},
+        {SRemoteSimInfo::idx_PIN1, "123", false},
+        {SRemoteSimInfo::idx_PIN1, "123456789", false},
+        {SRemoteSimInfo::idx_PUK1, "1234567", false},
+        {SRemoteSimInfo::idx_SMSP, "+861380020050012345678", false},
+        {SRemoteSimInfo::idx_SMSP, "+86138002005001234567", true},
+    };
+    int n = 5000;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        SRemoteSimInfo sim = card(n++);
+        void* addresses[44];
+        sim.get_members(addresses);
+        *static_cast<std::string*>(addresses[c.member]) = c.value;
+        SRemoteSimInfoList one;
+        one.push_back(sim);
+        CBSErrorMsg error;
+        EXPECT_EQ(remote_.add_simInfo(info_, one, error, nullptr) == 0, c.accepted) << error.message;
+    }
+}
+
+TEST_P(Service, ModifyChangesOnlySetMembersAndKiIsNotStoredPlain)
+{
+    SRemoteSimInfoList one;
+    one.push_back(card(7000));
+    CBSErrorMsg error;
+    ASSERT_EQ(remote_.add_simInfo(info_, one, error, nullptr), 0) << error.message;
+    SRemoteSimInfoList change;
+    auto& c = *static_cast<SRemoteSimInfo*>(change.append());
+    c.set_IMSI(one[0].IMSI);
+    c.set_REMARK("改过");
+    ASSERT_EQ(remote_.mod_simInfo(info_, change, error, nullptr), 0) << error.message;
+    SRemoteSimQryIn criteria;
+    criteria.set_START_IMSI(one[0].IMSI);
+    criteria.set_END_IMSI(one[0].IMSI);
+    SRemoteSimInfoList found;
+    ASSERT_EQ(remote_.qry_simInfo(criteria, found, error, nullptr), 0);
+    ASSERT_EQ(found.count(), 1);
+    EXPECT_EQ(found[0].REMARK, "改过");
+    EXPECT_EQ(found[0].PIN2, "12345678");
+    EXPECT_EQ(found[0].KI_CODE, "0123456789ABCDEF0123456789abcdef");
+    EXPECT_EQ(found[0].KI_KEY, "KEY00001");
+
+    auto db = rsim::db::connect(server_->database());
+    const std::string stored = rsim::db::asText(db->scalar("SELECT KI_CODE FROM rsim_sim WHERE IMSI = ?", {one[0].IMSI}));
+    EXPECT_EQ(stored.rfind("v1:", 0), 0U);
+    EXPECT_EQ(stored.find("0123456789ABCDEF"), std::string::npos);
+    std::string audit;
+    db->query("SELECT RECORD_KEY FROM sys_audit", {}, [&](const rsim::db::Row& row) { audit += rsim::db::asText(row[0]); });
+    EXPECT_NE(audit.find(one[0].IMSI), std::string::npos);
+    EXPECT_EQ(audit.find("0123456789ABCDEF"), std::string::npos);
+}
+
+TEST_P(Service, SystemServicesAnswerThePublicLibraries)
+{
+    CBSErrorMsg error;
+    MSysmgntDef::SOperatorBrief who;
+    who.set_OP_ID(2);
+    MSysmgntDef::SOperPrivAuthList asked, granted;
+    for (int entity : {55001, 53701}) {
+        auto& a = *static_cast<MSysmgntDef::SOperPrivAuth*>(asked.append());
+        a.set_ENT_ID(entity);
+        a.set_PRIV_ID(10);
+    }
+    ASSERT_EQ(sys_.chk_operRight(who, asked, granted, error, nullptr), 0);
+    ASSERT_EQ(granted.count(), 2);
+    EXPECT_EQ(granted[0].AUTHORIZED, 1);
+    EXPECT_EQ(granted[1].AUTHORIZED, 0);
+
+    MSysmgntDef::SPublicParam param;
+    param.set_PARAM_CODE("SmspCode");
+    MSysmgntDef::SPublicParamList params;
+    ASSERT_EQ(sys_.qry_sysParam(param, params, error, nullptr), 0);
+    ASSERT_EQ(params.count(), 1);
+    EXPECT_EQ(params[0].PARAM_VALUE, "+8613800200500");
+
+    MSysSvcDef::SCodeCategory category;
+    category.set_CATEGORY(891);
+    MSysSvcDef::SCodeNameList codes;
+    ASSERT_EQ(sys_.qry_baseType(category, codes, error, nullptr), 0);
+    EXPECT_GE(codes.count(), 4);
+    category.set_CATEGORY(57);
+    ASSERT_EQ(sys_.qry_baseType(category, codes, error, nullptr), 0);
+    EXPECT_EQ(codes[0].NAME, "广州");
+
+    MSysmgntDef::SCounty county;
+    county.set_REGION_CODE(10);
+    MSysmgntDef::SCountyList counties;
+    ASSERT_EQ(sys_.qry_county(county, counties, error, nullptr), 0);
+    EXPECT_EQ(counties.count(), 3);
+    MSysmgntDef::SOrgBriefProfile org;
+    org.set_REGION_CODE(10);
+    org.set_COUNTY_CODE(1001);
+    MSysmgntDef::SOrgBriefProfileList orgs;
+    ASSERT_EQ(sys_.qry_org(org, orgs, error, nullptr), 0);
+    EXPECT_EQ(orgs.count(), 2);
+    MSysSvcDef::SServerDateList now;
+    ASSERT_EQ(sys_.qry_currentDate(MSysSvcDef::SServerDate(), now, error, nullptr), 0);
+    EXPECT_GT(now[0].NOW.year(), 2020);
+    MSysmgntDef::SOperatorList ops;
+    ASSERT_EQ(sys_.qry_operator(who, ops, error, nullptr), 0);
+    EXPECT_EQ(ops[0].LOGIN_NAME, "viewer");
+    EXPECT_TRUE(ops[0].OP_PASSWD.empty());
+}
+
+TEST_P(Service, MalformedRequestsGetClearAnswersAndTheServiceKeepsRunning)
+{
+    int status = 0;
+    json answer = raw("/v1/call/MResRemoteMgntApp_IResRemoteMgnt/RMOSMQ04", "not json", status);
+    EXPECT_EQ(status, 400);
+    EXPECT_EQ(answer["error"]["message"], "请求不是合法的JSON");
+    answer = raw("/v1/call/MResRemoteMgntApp_IResRemoteMgnt/RMOSMQ99", R"({"in":{}})", status);
+    EXPECT_EQ(status, 404);
+    answer = raw("/v1/call/MResRemoteMgntApp_IResRemoteMgnt/RMOSMQ04",
+                 R"({"in":{"sResRemoteProvCode":{"PROVINCE_CODE":7}}})", status);
+    EXPECT_EQ(status, 400);
+    EXPECT_NE(answer["error"]["hint"].get<std::string>().find("in.sResRemoteProvCode.PROVINCE_CODE"), std::string::npos);
+    answer = raw("/v1/call/MResRemoteMgntApp_IResRemoteMgnt/RMOSMQ04", R"({"in":{"bogus":{}}})", status);
+    EXPECT_EQ(status, 400);
+    answer = raw("/v1/call/MResRemoteMgntApp_IResRemoteMgnt/RMOSMQ04", R"({"out":{}})", status);
+    EXPECT_EQ(status, 400);
+    answer = raw("/v1/login", R"({"login":1})", status);
+    EXPECT_EQ(status, 400);
+    SResRemoteProvCodeList all;
+    CBSErrorMsg error;
+    EXPECT_EQ(remote_.qry_provinceCode(SResRemoteProvCode(), all, error, nullptr), 0);
+}
+
+TEST_P(Service, StopsCleanlyOnSigterm)
+{
+    remote_.unbind();
+    sys_.unbind();
+    EXPECT_EQ(server_->stop(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, Service, ::testing::Values(Backend::Sqlite, Backend::Postgres),
+                         [](const auto& info) { return info.param == Backend::Sqlite ? "Sqlite" : "Postgres"; });
+
+TEST(Startup, BadOptionsPortInUseAndBadDatabasesGiveClearErrors)
+{
+    std::string errors;
+    EXPECT_EQ(testsupport::runRsimd("--bogus", errors), 2);
+    EXPECT_NE(errors.find("unknown option '--bogus'"), std::string::npos);
+    EXPECT_EQ(testsupport::runRsimd("--db mysql://x --key-file /tmp/k", errors), 2);
+    EXPECT_NE(errors.find("unsupported database address"), std::string::npos);
+    EXPECT_EQ(testsupport::runRsimd("--db sqlite:/proc/nowhere/rsim.db", errors), 2);
+    EXPECT_NE(errors.find("/proc/nowhere/rsim.db"), std::string::npos);
+    testsupport::RsimdProcess running;
+    const std::string port = running.address().substr(running.address().rfind(':') + 1);
+    char folder[] = "/tmp/rsimd-port.XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    EXPECT_EQ(testsupport::runRsimd(std::string("--db sqlite:") + folder + "/r.db --listen 127.0.0.1:" + port, errors), 2);
+    EXPECT_NE(errors.find("cannot listen on 127.0.0.1:" + port), std::string::npos);
+}
+
+} // namespace

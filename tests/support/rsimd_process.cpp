@@ -1,0 +1,102 @@
+#include "rsimd_process.h"
+
+#include "driver.h"
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <regex>
+#include <stdexcept>
+#include <filesystem>
+#include <random>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace testsupport {
+namespace {
+
+std::string freshPostgresDatabase()
+{
+    const char* server = std::getenv("RSIM_TEST_PG");
+    if (server == nullptr)
+        throw std::runtime_error("RSIM_TEST_PG is not set");
+    std::random_device random;
+    const std::string name = "rsim_test_" + std::to_string(random()) + std::to_string(::getpid());
+    rsim::db::connect(server)->exec("CREATE DATABASE " + name);
+    std::string address = server;
+    return address.substr(0, address.rfind('/') + 1) + name;
+}
+
+} // namespace
+
+bool RsimdProcess::postgresAvailable()
+{
+    return std::getenv("RSIM_TEST_PG") != nullptr;
+}
+
+RsimdProcess::RsimdProcess(Backend backend)
+{
+    char folder[] = "/tmp/rsimd-test.XXXXXX";
+    if (::mkdtemp(folder) == nullptr)
+        throw std::runtime_error("no temporary folder");
+    folder_ = folder;
+    database_ = backend == Backend::Sqlite ? "sqlite:" + folder_ + "/rsim.db" : freshPostgresDatabase();
+    int out[2];
+    if (::pipe(out) != 0)
+        throw std::runtime_error("no pipe");
+    pid_ = ::fork();
+    if (pid_ == 0) {
+        ::dup2(out[1], STDOUT_FILENO);
+        ::close(out[0]);
+        ::execl(RSIMD_PATH, "rsimd", "--db", database_.c_str(), "--listen", "127.0.0.1:0", "--seed", "demo",
+                "--threads", "4", "--key-file", (folder_ + "/rsim.key").c_str(), static_cast<char*>(nullptr));
+        std::_Exit(127);
+    }
+    ::close(out[1]);
+    FILE* stream = ::fdopen(out[0], "r");
+    std::array<char, 512> line{};
+    const std::regex listening("listening on (http://[0-9.:]+)");
+    while (address_.empty() && std::fgets(line.data(), line.size(), stream) != nullptr) {
+        std::cmatch match;
+        if (std::regex_search(line.data(), match, listening))
+            address_ = match[1];
+    }
+    std::fclose(stream);
+    if (address_.empty()) {
+        stop();
+        throw std::runtime_error("rsimd did not start on " + database_);
+    }
+}
+
+RsimdProcess::~RsimdProcess()
+{
+    stop();
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+}
+
+int RsimdProcess::stop()
+{
+    if (pid_ <= 0)
+        return -1;
+    ::kill(pid_, SIGTERM);
+    int status = 0;
+    ::waitpid(pid_, &status, 0);
+    pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int runRsimd(const std::string& arguments, std::string& errors)
+{
+    const std::string command = std::string(RSIMD_PATH) + " " + arguments + " 2>&1 >/dev/null";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    std::array<char, 512> buffer{};
+    errors.clear();
+    while (std::fgets(buffer.data(), buffer.size(), pipe) != nullptr)
+        errors += buffer.data();
+    const int status = ::pclose(pipe);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace testsupport
