@@ -3,6 +3,7 @@
 #include "form_harness.h"
 
 #include <QApplication>
+
 #include <QPushButton>
 
 using formtest::FormHarness;
@@ -73,10 +74,3 @@ TEST_F(Entry, AnUnreachableServiceShowsTheResourceText)
 }
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -2,7 +2,6 @@
 #include "TVGUICommon.h"
 #include "guiexception.h"
 
-#include <QApplication>
 
 #include <gtest/gtest.h>
 
@@ -55,11 +54,4 @@ TEST(GuiException, DisplayShowsTheTextLiterally)
     EXPECT_TRUE(gui.messages()[0].text.contains("[Hint   ] %d%s"));
     EXPECT_EQ(gui.messages()[0].caption, "异常信息");
     EXPECT_EQ(gui.messages()[0].flags, 16);
-}
-
-int main(int argc, char** argv)
-{
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
 }

@@ -3,7 +3,6 @@
 #include "form_harness.h"
 #include "guiexception.h"
 
-#include <QApplication>
 #include <QComboBox>
 
 using formtest::FormHarness;
@@ -202,10 +201,3 @@ TEST(RemoteSimBinding, AFailedBindingThrowsTheResourceTextAndStillUnbinds)
 }
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -3,7 +3,6 @@
 #include "PublicBusi.h"
 #include "PublicSysMgnt.h"
 
-#include <QApplication>
 
 #include <gtest/gtest.h>
 
@@ -98,11 +97,4 @@ TEST(ItemCode, ExtractItemCode)
     EXPECT_EQ(ExtractItemCode("[-1] 忽略"), -1);
     EXPECT_EQ(ExtractItemCode("no brackets"), 0);
     EXPECT_EQ(ExtractItemCode("[7"), 0);
-}
-
-int main(int argc, char** argv)
-{
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
 }

@@ -3,7 +3,6 @@
 #include "TfrmRemoteSimProvince.h"
 #include "form_harness.h"
 
-#include <QApplication>
 
 #include <nlohmann/json.hpp>
 
@@ -226,10 +225,3 @@ TEST_F(ProvinceForm, AnOperatorWithoutWriteRightsCannotAdd)
 }
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
