@@ -1,6 +1,7 @@
 #include "CreateBusinessForm.h"
 
 #include "TfrmBareWindow.h"
+#include "TfrmRemoteSimInfo.h"
 #include "TfrmRemoteSimProvince.h"
 
 #include <memory>
@@ -28,7 +29,6 @@ TfrmRemoteSimBase* createBare()
 
 constexpr char kCard[] = "远程写卡卡类型维护";
 constexpr char kVendor[] = "远程写卡卡商维护";
-constexpr char kSimInfo[] = "远程写卡_SIM卡信息维护";
 constexpr char kImsiGroup[] = "远程写卡号群与IMSI关系维护";
 constexpr char kMsisdnRange[] = "远程写卡号群与号段关系维护";
 constexpr char kMsisdnGroup[] = "远程写卡号群维护";
@@ -43,7 +43,7 @@ constexpr FormEntry kForms[] = {
     {10150173, create<TfrmRemoteSimProvince>},
     {10150174, createBare<kCard>},
     {10150175, createBare<kVendor>},
-    {10150176, createBare<kSimInfo>},
+    {10150176, create<TfrmRemoteSimInfo>},
     {10150177, createBare<kImsiGroup>},
     {10150178, createBare<kMsisdnRange>},
     {10150179, createBare<kMsisdnGroup>},

@@ -1,0 +1,487 @@
+// Layout, initialisation, lookups, cascades and the query of the SIM card inventory.
+#include "TfrmRemoteSimInfo.h"
+
+#include "PublicBusi.h"
+
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+using namespace MResRemoteMgntDef;
+
+TfrmRemoteSimInfo* frmRemoteSimInfo = nullptr;
+
+namespace {
+
+constexpr int kCategoryRegion = 57, kCategoryCounty = 58, kCategoryOrg = 59;
+constexpr int kCategoryStatus = 891, kCategoryPurpose = 167, kCategoryResourceState = 892;
+constexpr int kHiddenStatus = 13;
+
+// Runs a handler when a control loses the focus (the OnExit event).
+class ExitFilter : public QObject {
+public:
+    ExitFilter(QObject* parent, std::function<void()> onExit) : QObject(parent), onExit_(std::move(onExit)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::FocusOut)
+            onExit_();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> onExit_;
+};
+
+void removeItemsWithCode(QComboBox* combo, std::int64_t code)
+{
+    for (int i = combo->count() - 1; i >= 0; --i)
+        if (ExtractItemCode(combo->itemText(i).toStdString()) == code)
+            combo->removeItem(i);
+}
+
+} // namespace
+
+template <class T>
+T* TfrmRemoteSimInfo::Make(QWidget* parent, const char* name)
+{
+    auto* control = new T(parent);
+    control->setObjectName(name);
+    controls_[name] = control;
+    return control;
+}
+
+TfrmRemoteSimInfo::TfrmRemoteSimInfo(QWidget* owner) : TfrmRemoteSimBase(owner, {53719, 53720, 53721})
+{
+    setCaption("远程写卡_SIM卡信息维护");
+    BuildLayout();
+    ConnectHandlers();
+}
+
+void TfrmRemoteSimInfo::BuildLayout()
+{
+    resize(1000, 700);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(BuildCriteria());
+    auto* listGroup = MakeGroupBox(this, "数据列表");
+    auto* listLayout = new QVBoxLayout(listGroup);
+    lstShowDataList = Make<TListViewEx>(listGroup, "lstShowDataList");
+    lstShowDataList->setCheckBoxes(true);
+    lstShowDataList->setColumns({{"IMSI号", 150}, {"SIM卡号", 150}, {"PIN1码", 100}, {"PIN2码", 100},
+                                 {"PUK1码", 100}, {"PUK2码", 100}, {"未知字段", 100}, {"KI", 100},
+                                 {"资源型号", 100}, {"状态", 100}, {"用途", 100}, {"短信中心号", 100},
+                                 {"SIM卡商", 100}, {"分公司", 100}, {"县公司", 100}, {"营业厅", 100},
+                                 {"备注", 100}});
+    listLayout->addWidget(lstShowDataList);
+    layout->addWidget(listGroup, 1);
+    layout->addWidget(BuildEditArea());
+    layout->addWidget(BuildButtons());
+}
+
+QWidget* TfrmRemoteSimInfo::BuildCriteria()
+{
+    auto* group = MakeGroupBox(this, "查询条件");
+    auto* grid = new QGridLayout(group);
+    auto box = [&](const char* name, const char* caption) {
+        QCheckBox* b = Make<QCheckBox>(group, name);
+        b->setText(caption);
+        b->setChecked(true);
+        return b;
+    };
+    auto edit = [&](const char* name, int maxLength) {
+        QLineEdit* e = Make<QLineEdit>(group, name);
+        e->setMaxLength(maxLength);
+        return e;
+    };
+    ckbQryImsi = box("ckbQryImsi", "开始IMSI号：");
+    edtQryImsiFirst = edit("edtQryImsiFirst", 15);
+    edtQryImsiLast = edit("edtQryImsiLast", 15);
+    ckbQrySim = box("ckbQrySim", "开始 SIM号：");
+    edtQrySimFirst = edit("edtQrySimFirst", 20);
+    edtQrySimLast = edit("edtQrySimLast", 20);
+    ckbQryResCode = box("ckbQryResCode", "卡  类  型：");
+    cmbQryResCode = Make<QComboBox>(group, "cmbQryResCode");
+    ckbQrySts = box("ckbQrySts", "状　态：");
+    cmbQrySts = Make<QComboBox>(group, "cmbQrySts");
+    ckbQryResSts = box("ckbQryResSts", "资源状态：");
+    cmbQryResSts = Make<QComboBox>(group, "cmbQryResSts");
+    ckbQryRegionCode = box("ckbQryRegionCode", "分  公  司：");
+    cmbQryRegionCode = Make<QComboBox>(group, "cmbQryRegionCode");
+    ckbQryCountyCode = box("ckbQryCountyCode", "县公司：");
+    cmbQryCountyCode = Make<QComboBox>(group, "cmbQryCountyCode");
+    ckbQryOrgId = box("ckbQryOrgId", "营 业 厅：");
+    cmbQryOrgId = Make<QComboBox>(group, "cmbQryOrgId");
+    ckbQryMaxNum = box("ckbQryMaxNum", "查 询 记 录：");
+    edtQryMaxNum = edit("edtQryMaxNum", 5);
+    edtQryMaxNum->setText("50");
+    btnQuery = Make<QPushButton>(group, "btnQuery");
+    btnQuery->setText("查询");
+
+    grid->addWidget(ckbQryImsi, 0, 0);
+    grid->addWidget(edtQryImsiFirst, 0, 1);
+    grid->addWidget(new QLabel("结束IMSI号：", group), 0, 2);
+    grid->addWidget(edtQryImsiLast, 0, 3);
+    grid->addWidget(ckbQrySim, 1, 0);
+    grid->addWidget(edtQrySimFirst, 1, 1);
+    grid->addWidget(new QLabel("结束 SIM号：", group), 1, 2);
+    grid->addWidget(edtQrySimLast, 1, 3);
+    const std::pair<QCheckBox*, QWidget*> rest[] = {
+        {ckbQryResCode, cmbQryResCode}, {ckbQrySts, cmbQrySts}, {ckbQryResSts, cmbQryResSts},
+        {ckbQryRegionCode, cmbQryRegionCode}, {ckbQryCountyCode, cmbQryCountyCode}, {ckbQryOrgId, cmbQryOrgId},
+        {ckbQryMaxNum, edtQryMaxNum}};
+    int cell = 0;
+    for (const auto& [b, control] : rest) {
+        grid->addWidget(b, 2 + cell / 3, (cell % 3) * 2);
+        grid->addWidget(control, 2 + cell / 3, (cell % 3) * 2 + 1);
+        ++cell;
+    }
+    grid->addWidget(btnQuery, 0, 6);
+    return group;
+}
+
+QWidget* TfrmRemoteSimInfo::BuildEditArea()
+{
+    auto* group = MakeGroupBox(this, "基本资料");
+    auto* grid = new QGridLayout(group);
+    struct Field {
+        const char* label;
+        QWidget* control;
+    };
+    auto edit = [&](QLineEdit*& target, const char* name, int maxLength) {
+        target = Make<QLineEdit>(group, name);
+        target->setMaxLength(maxLength);
+        return target;
+    };
+    auto combo = [&](QComboBox*& target, const char* name) { return target = Make<QComboBox>(group, name); };
+    const Field fields[] = {
+        {"IMSI号：", edit(edImsi, "edImsi", 15)},        {"SIM号：", edit(edSimId, "edSimId", 20)},
+        {"分公司：", combo(cmbRegionCode, "cmbRegionCode")}, {"县公司：", combo(cmbCountyCode, "cmbCountyCode")},
+        {"营业厅：", combo(cmbOrgId, "cmbOrgId")},        {"卡类型：", combo(cmbResCode, "cmbResCode")},
+        {"状态：", combo(cmbSts, "cmbSts")},              {"用途：", combo(cmbPurpose, "cmbPurpose")},
+        {"短信中心号：", edit(edSmsp, "edSmsp", 30)},     {"SIM卡商：", combo(cmbVendor, "cmbVendor")},
+        {"PIN1码：", edit(edPIN1, "edPIN1", 8)},          {"PIN2码：", edit(edPIN2, "edPIN2", 8)},
+        {"PUK1码：", edit(edPUK1, "edPUK1", 8)},          {"PUK2码：", edit(edPUK2, "edPUK2", 8)},
+        {"KI值：", edit(edKI, "edKI", 64)},               {"KI密钥：", edit(edKiKey, "edKiKey", 32)},
+        {"备注：", edit(edRemark, "edRemark", 64)},
+    };
+    int cell = 0;
+    for (const auto& field : fields) {
+        grid->addWidget(new QLabel(field.label, group), cell / 4, (cell % 4) * 2);
+        grid->addWidget(field.control, cell / 4, (cell % 4) * 2 + 1);
+        ++cell;
+    }
+    for (QWidget* fixed : {static_cast<QWidget*>(cmbRegionCode), static_cast<QWidget*>(cmbCountyCode),
+                           static_cast<QWidget*>(cmbOrgId), static_cast<QWidget*>(edSmsp)})
+        fixed->setEnabled(false);
+    chkImport = Make<QCheckBox>(group, "chkImport");
+    chkImport->setText("导入格式：IMSI号+SIM号+PIN1+PIN2+PUK1+PUK2+KI");
+    grid->addWidget(chkImport, cell / 4 + 1, 0, 1, 6);
+    btnClearBase = Make<QPushButton>(group, "btnClearBase");
+    btnClearBase->setText("清空");
+    grid->addWidget(btnClearBase, cell / 4 + 1, 7);
+    return group;
+}
+
+QWidget* TfrmRemoteSimInfo::BuildButtons()
+{
+    auto* group = MakeGroupBox(this, QString());
+    auto* row = new QHBoxLayout(group);
+    row->addStretch();
+    const std::pair<QPushButton**, std::pair<const char*, const char*>> buttons[] = {
+        {&btnImport, {"btnImport", "导入"}}, {&btnClear, {"btnClear", "清空"}}, {&btnAdd, {"btnAdd", "增加"}},
+        {&btnCancel, {"btnCancel", "取消"}}, {&btnModify, {"btnModify", "修改"}}, {&btnDelete, {"btnDelete", "删除"}},
+        {&btnCommit, {"btnCommit", "提交"}}, {&btnClose, {"btnClose", "关闭"}}};
+    for (const auto& [target, nameAndCaption] : buttons) {
+        *target = Make<QPushButton>(group, nameAndCaption.first);
+        (*target)->setText(nameAndCaption.second);
+        row->addWidget(*target);
+    }
+    return group;
+}
+
+void TfrmRemoteSimInfo::ConnectHandlers()
+{
+    const std::pair<QPushButton*, void (TfrmRemoteSimInfo::*)()> clicks[] = {
+        {btnQuery, &TfrmRemoteSimInfo::btnQueryClick},     {btnClearBase, &TfrmRemoteSimInfo::btnClearBaseClick},
+        {btnImport, &TfrmRemoteSimInfo::btnImportClick},   {btnClear, &TfrmRemoteSimInfo::btnClearClick},
+        {btnAdd, &TfrmRemoteSimInfo::btnAddClick},         {btnCancel, &TfrmRemoteSimInfo::btnCancelClick},
+        {btnModify, &TfrmRemoteSimInfo::btnModifyClick},   {btnDelete, &TfrmRemoteSimInfo::btnDeleteClick},
+        {btnCommit, &TfrmRemoteSimInfo::btnCommitClick},   {btnClose, &TfrmRemoteSimInfo::btnCloseClick}};
+    for (const auto& [button, handler] : clicks)
+        QObject::connect(button, &QPushButton::clicked, this, [this, handler = handler] { (this->*handler)(); });
+    for (QCheckBox* box : {ckbQryImsi, ckbQrySim, ckbQryResCode, ckbQrySts, ckbQryResSts, ckbQryRegionCode,
+                           ckbQryCountyCode, ckbQryOrgId, ckbQryMaxNum})
+        QObject::connect(box, &QCheckBox::toggled, this, [this, box](bool on) { CriterionBoxToggled(box, on); });
+    QObject::connect(chkImport, &QCheckBox::toggled, this, [this] { chkImportClick(); });
+    QObject::connect(lstShowDataList, &TListViewEx::rowClicked, this, [this] { lstShowDataListClick(); });
+    QObject::connect(cmbQryRegionCode, &QComboBox::activated, this, [this] { cmbQryRegionCodeChange(); });
+    QObject::connect(cmbQryCountyCode, &QComboBox::activated, this, [this] { cmbQryCountyCodeChange(); });
+    QObject::connect(cmbRegionCode, &QComboBox::activated, this, [this] { cmbRegionCodeChange(); });
+    QObject::connect(cmbCountyCode, &QComboBox::activated, this, [this] { cmbCountyCodeChange(); });
+    edtQryImsiFirst->installEventFilter(new ExitFilter(edtQryImsiFirst, [this] { edtQryImsiFirstExit(); }));
+    edtQrySimFirst->installEventFilter(new ExitFilter(edtQrySimFirst, [this] { edtQrySimFirstExit(); }));
+}
+
+bool TfrmRemoteSimInfo::InitForm(int reserved, const MSysmgntDef::SOperator* op)
+{
+    if (!InitMaintenanceForm(reserved, op))
+        return false;
+    ShowWaitBox("正在初始化控件界面中，请稍候...");
+    sysParams_.Init(0, 0, 0, 0, 0);
+    std::string smsp;
+    if (sysParams_.GetSysParaMaxValue(0, 0, "SmspCode", smsp) != 1) {
+        ShowGUIMessage("获取短信中心号码出错.", "提示", 16);
+        CloseWaitBox();
+        return false;
+    }
+    smspCode_ = QString::fromStdString(smsp);
+    edSmsp->setText(smspCode_);
+    CloseWaitBox();
+    return true;
+}
+
+void TfrmRemoteSimInfo::Prepare(CAccountPublic& account)
+{
+    LoadLookups(account);
+    if (!LoadCardTypesAndVendors())
+        return;
+    btnClearClick();
+    for (QLineEdit* number : {edPIN1, edPIN2, edPUK1, edPUK2}) {
+        TfrmMDIChild::OnEditKeyPress(number);
+        TfrmMDIChild::OnEditPaste(number);
+    }
+}
+
+void TfrmRemoteSimInfo::LoadLookups(CAccountPublic& account)
+{
+    const std::pair<Lookup, int> categories[] = {
+        {Region, kCategoryRegion}, {County, kCategoryCounty}, {Org, kCategoryOrg}, {Status, kCategoryStatus},
+        {Purpose, kCategoryPurpose}, {ResStatus, kCategoryResourceState}};
+    for (const auto& [lookup, category] : categories)
+        lookups_[lookup] = LoadLookup(account, category);
+    for (QComboBox* region : {cmbQryRegionCode, cmbRegionCode}) {
+        region->clear();
+        lookups_[Region]->FillComboBox(region);
+    }
+    lookups_[Status]->FillComboBox(cmbQrySts);
+    cmbQrySts->addItem("[0] 全部");
+    lookups_[Status]->FillComboBox(cmbSts);
+    for (QComboBox* status : {cmbQrySts, cmbSts})
+        removeItemsWithCode(status, kHiddenStatus);
+    lookups_[Purpose]->FillComboBox(cmbPurpose);
+    lookups_[ResStatus]->FillComboBox(cmbQryResSts);
+}
+
+bool TfrmRemoteSimInfo::LoadCardTypesAndVendors()
+{
+    CBSErrorMsg error;
+    SResRemoteCardTypeList cards;
+    if (remoteSim_.qry_cardType(SResRemoteCardType(), cards, error)) {
+        for (const auto& card : cards) {
+            const QString item = QString::fromStdString("[" + card.CARD_TYPE + "] " + card.CARD_NAME);
+            cmbResCode->addItem(item);
+            cmbQryResCode->addItem(item);
+        }
+        cmbResCode->setCurrentIndex(cmbResCode->count() > 0 ? 0 : -1);
+        cmbQryResCode->setCurrentIndex(cmbQryResCode->count() > 0 ? 0 : -1);
+    } else {
+        ShowCallFailure("异常：调用查询卡类型接口失败\n[%s]\n[%s]!", error);
+    }
+    SResRemoteVendorCodeList vendors;
+    if (!remoteSim_.qry_vendorCode(SResRemoteVendorCode(), vendors, error)) {
+        ShowCallFailure("异常：调用卡商查询接口失败\n[%s]\n[%s]!", error);
+        return false;
+    }
+    for (const auto& vendor : vendors)
+        cmbVendor->addItem(QString::fromStdString("[" + vendor.VENDOR_CODE + "] " + vendor.VENDOR_NAME));
+    cmbVendor->setCurrentIndex(cmbVendor->count() > 0 ? 0 : -1);
+    return true;
+}
+
+QString TfrmRemoteSimInfo::LookupText(Lookup lookup, std::int64_t code) const
+{
+    auto it = lookups_.find(lookup);
+    return it == lookups_.end() ? QString::number(code) : QString::fromUtf8(it->second->ItemOfCode(code));
+}
+
+std::int64_t TfrmRemoteSimInfo::CodeOf(Lookup lookup, const QString& text) const
+{
+    // Every item here reads "[code] name", so the bracketed code is the item's code; "忽略" (-1)
+    // and "全部" (0), which no code list holds, read right too.
+    if (text.startsWith('['))
+        return ExtractItemCode(text.toStdString());
+    auto it = lookups_.find(lookup);
+    return it == lookups_.end() ? text.toLongLong() : it->second->CodeOfItem(text.toStdString());
+}
+
+QString TfrmRemoteSimInfo::BracketItem(const QComboBox* combo, const std::string& code)
+{
+    for (int i = combo->count() - 1; i >= 0; --i)
+        if (CResRemoteSim::ExtractCode(combo->itemText(i).toStdString()) == code)
+            return combo->itemText(i);
+    return {};
+}
+
+void TfrmRemoteSimInfo::CriterionBoxToggled(QCheckBox* box, bool checked)
+{
+    const std::map<QCheckBox*, std::vector<QWidget*>> controls = {
+        {ckbQryImsi, {edtQryImsiFirst, edtQryImsiLast}}, {ckbQrySim, {edtQrySimFirst, edtQrySimLast}},
+        {ckbQryResCode, {cmbQryResCode}}, {ckbQrySts, {cmbQrySts}}, {ckbQryResSts, {cmbQryResSts}},
+        {ckbQryRegionCode, {cmbQryRegionCode}}, {ckbQryCountyCode, {cmbQryCountyCode}},
+        {ckbQryOrgId, {cmbQryOrgId}}, {ckbQryMaxNum, {edtQryMaxNum}}};
+    for (QWidget* control : controls.at(box))
+        checked ? MakeDefault(control) : MakeReadOnly(control);
+    // The place boxes form a chain: region ⊇ county ⊇ business hall.
+    if (!checked && box == ckbQryRegionCode) {
+        ckbQryCountyCode->setChecked(false);
+        ckbQryOrgId->setChecked(false);
+    } else if (!checked && box == ckbQryCountyCode) {
+        ckbQryOrgId->setChecked(false);
+    } else if (checked && box == ckbQryCountyCode) {
+        ckbQryRegionCode->setChecked(true);
+    } else if (checked && box == ckbQryOrgId) {
+        ckbQryRegionCode->setChecked(true);
+        ckbQryCountyCode->setChecked(true);
+    }
+}
+
+void TfrmRemoteSimInfo::Cascade(QComboBox* region, QComboBox* county, QComboBox* org, bool countyToo)
+{
+    const int regionCode = static_cast<int>(CodeOf(Region, region->currentText()));
+    if (countyToo) {
+        if (!sysMgnt_.RefreshComboBox(regionCode, countyList_, county))
+            countyList_ = MakeCountyLookup({});
+        MSysmgntDef::SCounty ignore, all;
+        ignore.set_COUNTY_CODE(-1);
+        ignore.set_COUNTY_NAME("忽略");
+        all.set_COUNTY_CODE(0);
+        all.set_COUNTY_NAME("全部");
+        countyList_->Entries().insert(0, ignore);
+        countyList_->Entries().push_back(all);
+        county->clear();
+        countyList_->FillComboBox(county);
+        PostionComboBoxItem(county, QString::fromUtf8(countyList_->ItemOfCode(operator_.COUNTY_CODE)));
+    }
+    const int countyCode = static_cast<int>(CodeOf(County, county->currentText()));
+    if (!sysMgnt_.RefreshComboBox(regionCode, countyCode, orgList_, org))
+        orgList_ = MakeOrgLookup({});
+    MSysmgntDef::SOrgBriefProfile ignore, all;
+    ignore.set_ORG_ID(-1);
+    ignore.set_ORG_NAME("忽略");
+    all.set_ORG_ID(0);
+    all.set_ORG_NAME("全部");
+    orgList_->Entries().insert(0, ignore);
+    orgList_->Entries().push_back(all);
+    org->clear();
+    orgList_->FillComboBox(org);
+    PostionComboBoxItem(org, QString::fromUtf8(orgList_->ItemOfCode(operator_.ORG_ID)));
+}
+
+void TfrmRemoteSimInfo::cmbQryRegionCodeChange() { Cascade(cmbQryRegionCode, cmbQryCountyCode, cmbQryOrgId, true); }
+void TfrmRemoteSimInfo::cmbQryCountyCodeChange() { Cascade(cmbQryRegionCode, cmbQryCountyCode, cmbQryOrgId, false); }
+void TfrmRemoteSimInfo::cmbRegionCodeChange() { Cascade(cmbRegionCode, cmbCountyCode, cmbOrgId, true); }
+void TfrmRemoteSimInfo::cmbCountyCodeChange() { Cascade(cmbRegionCode, cmbCountyCode, cmbOrgId, false); }
+
+void TfrmRemoteSimInfo::edtQryImsiFirstExit() { edtQryImsiLast->setText(edtQryImsiFirst->text()); }
+void TfrmRemoteSimInfo::edtQrySimFirstExit() { edtQrySimLast->setText(edtQrySimFirst->text()); }
+
+bool TfrmRemoteSimInfo::CheckCriteria()
+{
+    struct Check {
+        QCheckBox* box;
+        QWidget* control;
+        const char* message;
+    };
+    const Check checks[] = {
+        {ckbQryImsi, edtQryImsiFirst, "请输入查询条件[开始IMSI号]!"},
+        {ckbQryImsi, edtQryImsiLast, "请输入查询条件[结束IMSI号]!"},
+        {ckbQrySim, edtQrySimFirst, "请输入查询条件[开始SIM号]!"},
+        {ckbQrySim, edtQrySimLast, "请输入查询条件[结束SIM号]!"},
+        {ckbQryResCode, cmbQryResCode, "请选择查询条件[卡类型]!"},
+        {ckbQrySts, cmbQrySts, "请选择查询条件[状态]!"},
+        {ckbQryResSts, cmbQryResSts, "请选择查询条件[资源状态]!"},
+        {ckbQryRegionCode, cmbQryRegionCode, "请选择查询条件[分公司]!"},
+        {ckbQryCountyCode, cmbQryCountyCode, "请选择查询条件[县公司]!"},
+        {ckbQryOrgId, cmbQryOrgId, "请选择查询条件[营业厅]!"},
+        {ckbQryMaxNum, edtQryMaxNum, "请选择查询条件[查询记录]!"},
+    };
+    for (const auto& check : checks) {
+        const auto* edit = qobject_cast<QLineEdit*>(check.control);
+        const QString text = edit ? edit->text() : static_cast<QComboBox*>(check.control)->currentText();
+        if (check.box->isChecked() && text.isEmpty()) {
+            ShowGUIMessage("%s", "提示", 0, check.message);
+            if (check.control->isEnabled())
+                check.control->setFocus();
+            return false;
+        }
+    }
+    bool number = false;
+    if (ckbQryMaxNum->isChecked() && (edtQryMaxNum->text().trimmed().toInt(&number), !number)) {
+        ShowGUIMessage("查询记录必须是数字：%s", "提示", 0, edtQryMaxNum->text().toUtf8().constData());
+        edtQryMaxNum->setFocus();
+        return false;
+    }
+    return true;
+}
+
+SRemoteSimQryIn TfrmRemoteSimInfo::ReadCriteria() const
+{
+    SRemoteSimQryIn criteria;
+    if (ckbQryImsi->isChecked()) {
+        criteria.set_START_IMSI(edtQryImsiFirst->text().trimmed().toStdString());
+        criteria.set_END_IMSI(edtQryImsiLast->text().trimmed().toStdString());
+    }
+    if (ckbQrySim->isChecked()) {
+        criteria.set_START_SIM_ID(edtQrySimFirst->text().trimmed().toStdString());
+        criteria.set_END_SIM_ID(edtQrySimLast->text().trimmed().toStdString());
+    }
+    if (ckbQryResCode->isChecked())
+        criteria.set_RES_CODE(CResRemoteSim::ExtractCode(cmbQryResCode->currentText().toStdString()));
+    if (ckbQrySts->isChecked())
+        criteria.set_STS(static_cast<std::int16_t>(CodeOf(Status, cmbQrySts->currentText())));
+    if (ckbQryResSts->isChecked())
+        criteria.set_RES_STS(static_cast<std::int16_t>(CodeOf(ResStatus, cmbQryResSts->currentText())));
+    if (ckbQryRegionCode->isChecked())
+        criteria.set_REGION_CODE(static_cast<std::int16_t>(CodeOf(Region, cmbQryRegionCode->currentText())));
+    if (ckbQryCountyCode->isChecked())
+        criteria.set_COUNTY_CODE(static_cast<std::int16_t>(CodeOf(County, cmbQryCountyCode->currentText())));
+    if (ckbQryOrgId->isChecked())
+        criteria.set_ORG_ID(static_cast<std::int32_t>(CodeOf(Org, cmbQryOrgId->currentText())));
+    if (ckbQryMaxNum->isChecked())
+        criteria.set_MAX_NUM(edtQryMaxNum->text().trimmed().toInt());
+    return criteria;
+}
+
+void TfrmRemoteSimInfo::btnQueryClick()
+{
+    if (!CheckCriteria())
+        return;
+    const SRemoteSimQryIn criteria = ReadCriteria();
+    lstShowDataList->clear();
+    result_.clear();
+    ShowWaitBox("正在查询信息中，请稍候...");
+    CBSErrorMsg error;
+    bool ok = false;
+    try {
+        ok = remoteSim_.qry_simInfo(criteria, result_, error);
+    } catch (const CGUIException& e) {
+        CloseWaitBox();
+        ShowException(e);
+        return;
+    }
+    CloseWaitBox();
+    if (!ok) {
+        ShowCallFailure("异常：调用查询接口失败\n[%s]\n[%s]!", error);
+        return;
+    }
+    if (result_.empty()) {
+        ShowGUIMessage("没有查询到数据!", "提示", 16);
+        return;
+    }
+    FillList(result_);
+    for (QPushButton* button : {btnAdd, btnModify, btnDelete, btnCommit})
+        MakeReadOnly(button);
+}

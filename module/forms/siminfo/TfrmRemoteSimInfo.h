@@ -1,0 +1,110 @@
+// The SIM card inventory: query by ranges and attributes, staging of new and changed cards in
+// the list, import of a vendor's card file, one-call commit, and deletion of checked cards.
+#pragma once
+
+#include "CImportUtil.h"
+#include "form_base.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <map>
+
+class TfrmRemoteSimInfo : public TfrmRemoteSimBase {
+public:
+    enum class Pending : std::int16_t { None = 0, Add = 1, Modify = 2 };
+    // The list's columns.
+    enum Column {
+        ColImsi, ColSimId, ColPin1, ColPin2, ColPuk1, ColPuk2, ColUnknown, ColKi, ColResCode, ColSts,
+        ColPurpose, ColSmsp, ColVendor, ColRegion, ColCounty, ColOrg, ColRemark, ColumnCount
+    };
+
+    explicit TfrmRemoteSimInfo(QWidget* owner);
+    bool InitForm(int reserved, const MSysmgntDef::SOperator* op) override;
+
+    void btnQueryClick();
+    void btnClearClick();
+    void btnClearBaseClick();
+    void lstShowDataListClick();
+    void btnAddClick();
+    void btnModifyClick();
+    void btnDeleteClick();
+    void btnCloseClick() { Close(); }
+    void cmbQryRegionCodeChange();
+    void cmbQryCountyCodeChange();
+    void cmbRegionCodeChange();
+    void cmbCountyCodeChange();
+    void edtQryImsiFirstExit();
+    void edtQrySimFirstExit();
+    void chkImportClick();
+    void btnImportClick();
+    void btnCancelClick();
+    void btnCommitClick();
+
+    Pending PendingMode() const { return pending_; }
+    const MResRemoteMgntDef::SRemoteSimInfoList& ResultList() const { return result_; }
+    const QString& SmspCode() const { return smspCode_; }
+
+protected:
+    void Prepare(CAccountPublic& account) override;
+
+private:
+    enum Lookup { Region, County, Org, Status, Purpose, ResStatus };
+
+    void BuildLayout();
+    QWidget* BuildCriteria();
+    QWidget* BuildEditArea();
+    QWidget* BuildButtons();
+    void ConnectHandlers();
+    template <class T>
+    T* Make(QWidget* parent, const char* name);
+
+    void LoadLookups(CAccountPublic& account);
+    bool LoadCardTypesAndVendors();
+    void CriterionBoxToggled(QCheckBox* box, bool checked);
+    void Cascade(QComboBox* region, QComboBox* county, QComboBox* org, bool countyToo);
+    bool CheckCriteria();
+    bool CheckEditArea();
+    MResRemoteMgntDef::SRemoteSimQryIn ReadCriteria() const;
+    MResRemoteMgntDef::SRemoteSimInfo ReadEditArea() const;
+    void ShowRecord(const MResRemoteMgntDef::SRemoteSimInfo& record);
+    void FillList(const MResRemoteMgntDef::SRemoteSimInfoList& records);
+    QStringList RowOf(const MResRemoteMgntDef::SRemoteSimInfo& record) const;
+    MResRemoteMgntDef::SRemoteSimInfo RecordOfRow(int row) const;
+    void SetCommonFields(MResRemoteMgntDef::SRemoteSimInfo& record) const;
+    void CommitAdd();
+    void CommitModify();
+
+    QString LookupText(Lookup lookup, std::int64_t code) const;
+    std::int64_t CodeOf(Lookup lookup, const QString& text) const;
+    static QString BracketItem(const QComboBox* combo, const std::string& code);
+
+    std::map<Lookup, std::unique_ptr<CBasicLookup>> lookups_;
+    std::unique_ptr<CCountyLookup> countyList_;
+    std::unique_ptr<COrgLookup> orgList_;
+    CSysMgntPublic sysParams_;
+    CImportUtil importUtil_;
+    MResRemoteMgntDef::SRemoteSimInfoList result_;
+    MResRemoteMgntDef::SRemoteSimInfo current_;
+    Pending pending_ = Pending::None;
+    QString smspCode_;
+    std::map<QString, QWidget*> controls_;
+
+public:
+    // Criteria area.
+    QCheckBox *ckbQryImsi, *ckbQrySim, *ckbQryResCode, *ckbQrySts, *ckbQryResSts, *ckbQryRegionCode,
+        *ckbQryCountyCode, *ckbQryOrgId, *ckbQryMaxNum;
+    QLineEdit *edtQryImsiFirst, *edtQryImsiLast, *edtQrySimFirst, *edtQrySimLast, *edtQryMaxNum;
+    QComboBox *cmbQryResCode, *cmbQrySts, *cmbQryResSts, *cmbQryRegionCode, *cmbQryCountyCode, *cmbQryOrgId;
+    // Edit area.
+    QLineEdit *edImsi, *edSimId, *edSmsp, *edPIN1, *edPIN2, *edPUK1, *edPUK2, *edKI, *edKiKey, *edRemark;
+    QComboBox *cmbRegionCode, *cmbCountyCode, *cmbOrgId, *cmbResCode, *cmbSts, *cmbPurpose, *cmbVendor;
+    QCheckBox* chkImport;
+    TListViewEx* lstShowDataList;
+    QPushButton *btnQuery, *btnClearBase, *btnImport, *btnClear, *btnAdd, *btnCancel, *btnModify, *btnDelete,
+        *btnCommit, *btnClose;
+};
+
+extern TfrmRemoteSimInfo* frmRemoteSimInfo;

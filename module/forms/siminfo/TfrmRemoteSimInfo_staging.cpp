@@ -1,0 +1,267 @@
+// The edit area, the list, staging of new and changed cards, and deletion.
+#include "TfrmRemoteSimInfo.h"
+
+using namespace MResRemoteMgntDef;
+
+namespace {
+
+QString text(const std::string& value)
+{
+    return QString::fromStdString(value);
+}
+
+std::string utf8(const QString& value)
+{
+    return value.toStdString();
+}
+
+} // namespace
+
+bool TfrmRemoteSimInfo::CheckEditArea()
+{
+    struct Check {
+        QWidget* control;
+        const char* message;
+    };
+    const Check checks[] = {
+        {edImsi, "请输入[IMSI号]!"},        {edSimId, "请输入[SIM号]!"},      {cmbRegionCode, "请选择[分公司]!"},
+        {cmbCountyCode, "请选择[县公司]!"}, {cmbOrgId, "请选择[营业厅]!"},    {cmbResCode, "请选择[卡类型]!"},
+        {cmbSts, "请选择[状态]!"},          {cmbPurpose, "请选择[用途]!"},
+        {edSmsp, "请输到系统参数表配置短信中心号码!"},                           {cmbVendor, "请选择[SIM卡商]!"},
+        {edPIN1, "请输入[PIN1码]!"},        {edPIN2, "请输入[PIN2码]!"},      {edPUK1, "请输入[PUK1码]!"},
+        {edPUK2, "请选择[PUK2码]!"},        {edKI, "请选择[KI值]!"},
+    };
+    for (const auto& check : checks) {
+        const auto* edit = qobject_cast<QLineEdit*>(check.control);
+        if ((edit ? edit->text() : static_cast<QComboBox*>(check.control)->currentText()).isEmpty()) {
+            ShowGUIMessage("%s", "提示", 0, check.message);
+            check.control->setFocus();
+            return false;
+        }
+    }
+    if (edKiKey->text().size() % 8 != 0) {
+        ShowGUIMessage("KI密钥长度必须为8的倍数!", "提示", 0);
+        edKiKey->setFocus();
+        return false;
+    }
+    return true;
+}
+
+// The nine fields shared by every card of a commit or an Add, from the edit area.
+void TfrmRemoteSimInfo::SetCommonFields(SRemoteSimInfo& record) const
+{
+    record.set_RES_CODE(CResRemoteSim::ExtractCode(utf8(cmbResCode->currentText())));
+    record.set_STS(static_cast<std::int16_t>(CodeOf(Status, cmbSts->currentText())));
+    record.set_PURPOSE(static_cast<std::int16_t>(CodeOf(Purpose, cmbPurpose->currentText())));
+    record.set_SMSP(utf8(edSmsp->text()));
+    record.set_VENDOR_CODE(CResRemoteSim::ExtractCode(utf8(cmbVendor->currentText())));
+    record.set_REGION_CODE(static_cast<std::int16_t>(CodeOf(Region, cmbRegionCode->currentText())));
+    record.set_COUNTY_CODE(static_cast<std::int16_t>(CodeOf(County, cmbCountyCode->currentText())));
+    record.set_ORG_ID(static_cast<std::int32_t>(CodeOf(Org, cmbOrgId->currentText())));
+    record.set_REMARK(utf8(edRemark->text()));
+}
+
+SRemoteSimInfo TfrmRemoteSimInfo::ReadEditArea() const
+{
+    SRemoteSimInfo record;
+    record.set_IMSI(utf8(edImsi->text()));
+    record.set_SIM_ID(utf8(edSimId->text()));
+    SetCommonFields(record);
+    record.set_PIN1(utf8(edPIN1->text()));
+    record.set_PIN2(utf8(edPIN2->text()));
+    record.set_PUK1(utf8(edPUK1->text()));
+    record.set_PUK2(utf8(edPUK2->text()));
+    record.set_KI_CODE(utf8(edKI->text()));
+    record.set_KI_KEY(utf8(edKiKey->text()));
+    return record;
+}
+
+void TfrmRemoteSimInfo::ShowRecord(const SRemoteSimInfo& record)
+{
+    const std::pair<QLineEdit*, const std::string*> texts[] = {
+        {edImsi, &record.IMSI}, {edSimId, &record.SIM_ID}, {edPIN1, &record.PIN1}, {edPIN2, &record.PIN2},
+        {edPUK1, &record.PUK1}, {edPUK2, &record.PUK2},    {edSmsp, &record.SMSP}, {edRemark, &record.REMARK},
+        {edKiKey, &record.KI_KEY}};
+    for (const auto& [edit, value] : texts)
+        edit->setText(text(*value));
+    PostionComboBoxItem(cmbRegionCode, LookupText(Region, record.REGION_CODE));
+    PostionComboBoxItem(cmbCountyCode, LookupText(County, record.COUNTY_CODE));
+    PostionComboBoxItem(cmbOrgId, LookupText(Org, record.ORG_ID));
+    PostionComboBoxItem(cmbSts, LookupText(Status, record.STS));
+    PostionComboBoxItem(cmbPurpose, LookupText(Purpose, record.PURPOSE));
+    if (!record.RES_CODE.empty())
+        PostionComboBoxItem(cmbResCode, BracketItem(cmbResCode, record.RES_CODE));
+}
+
+QStringList TfrmRemoteSimInfo::RowOf(const SRemoteSimInfo& r) const
+{
+    return {text(r.SIM_ID),
+            text(r.PIN1),
+            text(r.PIN2),
+            text(r.PUK1),
+            text(r.PUK2),
+            QString(),
+            text(r.KI_CODE),
+            BracketItem(cmbResCode, r.RES_CODE),
+            LookupText(Status, r.STS),
+            LookupText(Purpose, r.PURPOSE),
+            text(r.SMSP),
+            r.VENDOR_CODE.empty() ? QString() : BracketItem(cmbVendor, r.VENDOR_CODE),
+            LookupText(Region, r.REGION_CODE),
+            LookupText(County, r.COUNTY_CODE),
+            LookupText(Org, r.ORG_ID),
+            text(r.REMARK)};
+}
+
+void TfrmRemoteSimInfo::FillList(const SRemoteSimInfoList& records)
+{
+    lstShowDataList->beginUpdate();
+    for (int i = 0; i < records.count(); ++i)
+        lstShowDataList->addRow(text(records[static_cast<std::size_t>(i)].IMSI), RowOf(records[static_cast<std::size_t>(i)]), i);
+    lstShowDataList->endUpdate();
+    if (lstShowDataList->rowCount() > 0) {
+        lstShowDataList->setFocusedRow(0);
+        lstShowDataListClick();
+    }
+    lstShowDataList->setColumnWidth(ColUnknown, 0);
+}
+
+void TfrmRemoteSimInfo::lstShowDataListClick()
+{
+    const int row = lstShowDataList->selectedRow();
+    if (row < 0)
+        return;
+    lstShowDataList->setChecked(row, !lstShowDataList->isChecked(row));
+    const int position = lstShowDataList->imageIndex(row);
+    if (position < 0 || position >= result_.count()) {
+        MakeDefault(btnCancel);
+        return;
+    }
+    current_ = result_[static_cast<std::size_t>(position)];
+    ShowRecord(current_);
+    for (QWidget* locked : {static_cast<QWidget*>(btnCancel), static_cast<QWidget*>(edImsi), static_cast<QWidget*>(edSimId)})
+        MakeReadOnly(locked);
+    btnAdd->setEnabled(false);
+    btnModify->setEnabled(ModifyRight());
+    btnDelete->setEnabled(DeleteRight());
+}
+
+void TfrmRemoteSimInfo::btnAddClick()
+{
+    pending_ = Pending::Add;
+    if (!CheckEditArea())
+        return;
+    SRemoteSimInfoList staged;
+    staged.push_back(ReadEditArea());
+    if (!result_.empty()) {
+        result_.clear();
+        lstShowDataList->clear();
+    }
+    FillList(staged);
+    MakeDefault(btnCommit);
+}
+
+void TfrmRemoteSimInfo::btnModifyClick()
+{
+    pending_ = Pending::Modify;
+    bool anyChecked = false;
+    for (int row = 0; row < lstShowDataList->rowCount(); ++row)
+        anyChecked |= lstShowDataList->isChecked(row);
+    if (!anyChecked) {
+        ShowGUIMessage("对不起!\n[%s!]", "提示", 0, "数据列表中没有选中复选框的数据，\n请勾选要修改的数据!");
+        return;
+    }
+    if (!CheckEditArea())
+        return;
+    const std::pair<int, QString> values[] = {
+        {ColPin1, edPIN1->text()},          {ColPin2, edPIN2->text()},           {ColPuk1, edPUK1->text()},
+        {ColPuk2, edPUK2->text()},          {ColKi, edKI->text()},               {ColResCode, cmbResCode->currentText()},
+        {ColSts, cmbSts->currentText()},    {ColPurpose, cmbPurpose->currentText()}, {ColSmsp, edSmsp->text()},
+        {ColVendor, cmbVendor->currentText()}, {ColRegion, cmbRegionCode->currentText()},
+        {ColCounty, cmbCountyCode->currentText()}, {ColOrg, cmbOrgId->currentText()}, {ColRemark, edRemark->text()}};
+    for (int row = 0; row < lstShowDataList->rowCount(); ++row)
+        if (lstShowDataList->isChecked(row))
+            for (const auto& [column, value] : values)
+                lstShowDataList->setCellText(row, column, value);
+    lstShowDataList->setColumnWidth(ColUnknown, 0);
+    MakeDefault(btnCommit);
+}
+
+void TfrmRemoteSimInfo::btnDeleteClick()
+{
+    if (lstShowDataList->selectedRow() < 0)
+        return;
+    if (ShowGUIMessage("您确认删除吗？", "确认操作", 292) != IDYES)
+        return;
+    ShowWaitBox("正在删除数据，请稍候...");
+    SRemoteSimInfoList doomed;
+    for (int row = lstShowDataList->rowCount() - 1; row >= 0; --row) {
+        if (!lstShowDataList->isChecked(row))
+            continue;
+        auto& card = *static_cast<SRemoteSimInfo*>(doomed.append());
+        card.set_IMSI(utf8(lstShowDataList->caption(row)));
+    }
+    CBSErrorMsg error;
+    bool ok = false;
+    try {
+        ok = remoteSim_.del_simInfo(opInfo_, doomed, error);
+    } catch (const CGUIException& e) {
+        CloseWaitBox();
+        ShowException(e);
+        return;
+    }
+    CloseWaitBox();
+    if (!ok) {
+        ShowCallFailure("异常：调用接口失败\n[%s]\n[%s]!", error);
+        return;
+    }
+    lstShowDataList->beginUpdate();
+    for (int row = lstShowDataList->rowCount() - 1; row >= 0; --row)
+        if (lstShowDataList->isChecked(row))
+            lstShowDataList->removeRow(row);
+    lstShowDataList->endUpdate();
+    ShowGUIMessage("提示:远程写卡明细数据删除成功!", "业务提交", 64);
+}
+
+void TfrmRemoteSimInfo::btnClearClick()
+{
+    lstShowDataList->clear();
+    ckbQryImsi->setChecked(false);
+    ckbQrySim->setChecked(false);
+    for (QCheckBox* box : {ckbQryResCode, ckbQrySts, ckbQryResSts, ckbQryRegionCode, ckbQryCountyCode,
+                           ckbQryOrgId, ckbQryMaxNum})
+        box->setChecked(true);
+    for (QLineEdit* range : {edtQryImsiFirst, edtQryImsiLast, edtQrySimFirst, edtQrySimLast})
+        range->clear();
+    edtQryMaxNum->setText("50");
+    chkImport->blockSignals(true);
+    chkImport->setChecked(false);
+    chkImport->blockSignals(false);
+    chkImportClick();
+    current_ = SRemoteSimInfo();
+    result_.clear();
+    PostionComboBoxItem(cmbQryRegionCode, LookupText(Region, operator_.REGION_CODE));
+    cmbQryRegionCodeChange();
+    PostionComboBoxItem(cmbRegionCode, LookupText(Region, operator_.REGION_CODE));
+    cmbRegionCodeChange();
+    FillList(result_);
+    btnClearBaseClick();
+}
+
+void TfrmRemoteSimInfo::btnClearBaseClick()
+{
+    lstShowDataList->clear();
+    MakeDefault(edImsi);
+    MakeDefault(edSimId);
+    edImsi->clear();
+    edSimId->clear();
+    for (QComboBox* combo : {cmbResCode, cmbSts, cmbPurpose, cmbVendor})
+        combo->setCurrentIndex(combo->count() > 0 ? 0 : -1);
+    for (QLineEdit* edit : {edRemark, edKI, edKiKey})
+        edit->clear();
+    for (QPushButton* button : {btnCancel, btnModify, btnDelete, btnCommit})
+        MakeReadOnly(button);
+    ShowRecord(SRemoteSimInfo());
+    edSmsp->setText(smspCode_);
+    btnAdd->setEnabled(AddRight());
+}
