@@ -215,11 +215,9 @@ void TfrmRemoteSimInfo::btnDeleteClick()
         ShowCallFailure("异常：调用接口失败\n[%s]\n[%s]!", error);
         return;
     }
-    lstShowDataList->beginUpdate();
     for (int row = lstShowDataList->rowCount() - 1; row >= 0; --row)
         if (lstShowDataList->isChecked(row))
             lstShowDataList->removeRow(row);
-    lstShowDataList->endUpdate();
     ShowGUIMessage("提示:远程写卡明细数据删除成功!", "业务提交", 64);
 }
 
