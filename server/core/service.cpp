@@ -97,16 +97,19 @@ std::int32_t Service::sessionOperator(db::Driver& db, const std::string& token, 
     if (token.empty())
         return 0;
     std::int32_t opId = 0;
-    const std::string now = wireTime(std::time(nullptr));
-    db.query("SELECT s.OP_ID, o.ORG_ID FROM sys_session s JOIN sys_operator o ON o.OP_ID = s.OP_ID "
+    std::string expires;
+    const std::time_t now = std::time(nullptr);
+    db.query("SELECT s.OP_ID, o.ORG_ID, s.EXPIRES FROM sys_session s JOIN sys_operator o ON o.OP_ID = s.OP_ID "
              "WHERE s.TOKEN = ? AND s.EXPIRES > ? AND o.LOCK_STATUS = 0",
-             {token, now}, [&](const db::Row& row) {
+             {token, wireTime(now)}, [&](const db::Row& row) {
                  opId = static_cast<std::int32_t>(db::asInt(row[0]));
                  orgId = static_cast<std::int32_t>(db::asInt(row[1]));
+                 expires = db::asText(row[2]);
              });
-    if (opId != 0)
-        db.exec("UPDATE sys_session SET EXPIRES = ? WHERE TOKEN = ?",
-                {wireTime(std::time(nullptr) + kSessionHours * 3600), token});
+    // The expiry slides with use; writing it at most every few minutes keeps reads free of writes.
+    const std::string renewed = wireTime(now + kSessionHours * 3600);
+    if (opId != 0 && expires < wireTime(now + kSessionHours * 3600 - kRenewSeconds))
+        db.exec("UPDATE sys_session SET EXPIRES = ? WHERE TOKEN = ?", {renewed, token});
     return opId;
 }
 

@@ -54,6 +54,7 @@ public:
                 const std::string& session);
 
     static constexpr int kSessionHours = 12;
+    static constexpr int kRenewSeconds = 300;
 
 private:
     // The operator of a live session (sliding its expiry), or 0.

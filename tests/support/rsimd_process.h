@@ -18,6 +18,7 @@ public:
     // "http://127.0.0.1:PORT"
     const std::string& address() const { return address_; }
     const std::string& database() const { return database_; }
+    std::string keyFile() const { return folder_ + "/rsim.key"; }
     // Sends SIGTERM and returns the exit status.
     int stop();
 

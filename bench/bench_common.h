@@ -1,0 +1,25 @@
+// Timing helpers of the benchmarks: best of a few runs, printed as a ratio to a baseline.
+#pragma once
+
+#include <chrono>
+#include <cstdio>
+#include <functional>
+
+inline double millis(const std::function<void()>& work, int runs = 1)
+{
+    double best = 1e300;
+    for (int i = 0; i < runs; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        work();
+        const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+        best = took.count() < best ? took.count() : best;
+    }
+    return best;
+}
+
+inline void report(const char* name, double measured, double baseline, double aim)
+{
+    std::printf("%s: %.1f ms vs baseline %.1f ms, ratio %.2f (aim <= %.1f)\n", name, measured, baseline,
+                measured / baseline, aim);
+    std::fflush(stdout);
+}
