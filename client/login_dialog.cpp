@@ -1,5 +1,7 @@
 #include "login_dialog.h"
 
+#include "service_login.h"
+
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -7,16 +9,29 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+namespace {
+
+QLineEdit* namedEdit(const char* name, const QString& text)
+{
+    auto* edit = new QLineEdit(text);
+    edit->setObjectName(name);
+    edit->setMinimumWidth(260);
+    return edit;
+}
+
+} // namespace
+
 LoginDialog::LoginDialog(const QString& login, const QString& service, QWidget* parent)
-    : QDialog(parent), name_(new QLineEdit(login)), password_(new QLineEdit), service_(new QLineEdit(service)),
-      status_(new QLabel)
+    : QDialog(parent), login_(namedEdit("login", login)), password_(namedEdit("password", {})),
+      service_(namedEdit("service", service)), status_(new QLabel)
 {
     setWindowTitle("远程写卡管理 - 登录");
     password_->setEchoMode(QLineEdit::Password);
+    status_->setObjectName("status");
     status_->setStyleSheet("color: #b00000;");
     status_->setWordWrap(true);
     auto* form = new QFormLayout(this);
-    form->addRow("登录名：", name_);
+    form->addRow("登录名：", login_);
     form->addRow("密码：", password_);
     form->addRow("服务地址：", service_);
     form->addRow(status_);
@@ -26,33 +41,28 @@ LoginDialog::LoginDialog(const QString& login, const QString& service, QWidget* 
     form->addRow(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, [this] { tryLogin(); });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    (login.isEmpty() ? name_ : password_)->setFocus();
+    (login.isEmpty() ? login_ : password_)->setFocus();
 }
 
 QString LoginDialog::service() const
 {
-    return service_->text().trimmed();
-}
-
-QString LoginDialog::login(const QString& service, const QString& name, const QString& password,
-                           MSysmgntDef::SOperator& op)
-{
-    setenv("TAV_BROKER_TAVORINE", service.toUtf8().constData(), 1);
-    CBSErrorMsg error;
-    if (tvd_login("TAVORINE", name.toStdString(), password.toStdString(), op, error) == 0)
-        return {};
-    return QString::fromStdString(error.message) +
-           (error.hint.empty() ? QString() : "\n" + QString::fromStdString(error.hint));
+    return NormalisedServiceAddress(service_->text());
 }
 
 void LoginDialog::tryLogin()
 {
     status_->setText("正在登录…");
+    status_->repaint();
+    setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QString problem = login(service(), name_->text().trimmed(), password_->text(), operator_);
+    const QString problem = LogInAtService(service(), login_->text().trimmed(), password_->text(), operator_);
     QApplication::restoreOverrideCursor();
-    if (problem.isEmpty())
+    setEnabled(true);
+    if (problem.isEmpty()) {
         accept();
-    else
-        status_->setText(problem);
+        return;
+    }
+    status_->setText(problem);
+    password_->selectAll();
+    password_->setFocus();
 }

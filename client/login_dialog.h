@@ -1,4 +1,4 @@
-// Logs the operator in against the service.
+// The login dialog: login name, password and service address, checked against the service.
 #pragma once
 
 #include "sysmgnt_def_tvd_c.h"
@@ -11,17 +11,15 @@ class QLineEdit;
 class LoginDialog : public QDialog {
 public:
     LoginDialog(const QString& login, const QString& service, QWidget* parent = nullptr);
+
+    // Valid once the dialog is accepted.
     const MSysmgntDef::SOperator& loggedIn() const { return operator_; }
     QString service() const;
-
-    // Logs in at the service address; empty on success, else the reason.
-    static QString login(const QString& service, const QString& name, const QString& password,
-                         MSysmgntDef::SOperator& op);
 
 private:
     void tryLogin();
 
-    QLineEdit* name_;
+    QLineEdit* login_;
     QLineEdit* password_;
     QLineEdit* service_;
     QLabel* status_;

@@ -9,46 +9,116 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QStatusBar>
 
-MainWindow::MainWindow(const MSysmgntDef::SOperator& op, const QString& service, ModuleLoader& module)
+namespace {
+
+// Counts the messages shown while it lives, passing every interaction on to the one it replaced.
+class MessageWatch : public GuiInteraction {
+public:
+    MessageWatch() : target_(guiInteraction()), previous_(setGuiInteraction(this)) {}
+    ~MessageWatch() override { setGuiInteraction(previous_); }
+    MessageWatch(const MessageWatch&) = delete;
+    MessageWatch& operator=(const MessageWatch&) = delete;
+
+    bool anyShown() const { return shown_ > 0; }
+
+    int message(const QString& text, const QString& caption, int flags) override
+    {
+        ++shown_;
+        return target_.message(text, caption, flags);
+    }
+    void waitShow(const QString& text) override { target_.waitShow(text); }
+    void waitUpdate(const QString& text) override { target_.waitUpdate(text); }
+    void waitClose() override { target_.waitClose(); }
+    QString openFileName(const QString& caption, const QString& filter) override
+    {
+        return target_.openFileName(caption, filter);
+    }
+
+private:
+    GuiInteraction& target_;
+    GuiInteraction* previous_;
+    int shown_ = 0;
+};
+
+void say(const QString& text, const char* caption, int icon)
+{
+    ShowGUIMessage("%s", caption, MB_OK | icon, text.toUtf8().constData());
+}
+
+QString cannotOpen(int code)
+{
+    const QString text = QString("无法打开功能窗口 %1").arg(code);
+    return BusinessFunctionCaption(code).isEmpty() ? text + "：没有这个功能代码。" : text;
+}
+
+} // namespace
+
+MainWindow::MainWindow(const MSysmgntDef::SOperator& op, const QString& service, const ModuleLoader& module)
     : operator_(op), module_(module), mdi_(new QMdiArea)
 {
     setWindowTitle("远程写卡管理");
     mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdi_);
-    createMenus();
-    statusBar()->addWidget(new QLabel(QString("操作员：%1（%2）").arg(QString::fromStdString(op.OP_NAME),
-                                                                  QString::fromStdString(op.LOGIN_NAME))));
-    statusBar()->addPermanentWidget(new QLabel("服务：" + service));
-    if (!module_.loaded()) {
-        statusBar()->addPermanentWidget(new QLabel("业务模块未加载"));
-        functions_->setEnabled(false);
-    }
-    connect(mdi_, &QMdiArea::subWindowActivated, this, [this] { updateActions(); });
+    createFunctionMenu();
+    createWindowMenu();
+    menuBar()->addMenu("系统(&S)")->addAction("退出(&X)", QKeySequence::Quit, this, &QWidget::close);
+    createStatusBar(service);
+    connect(mdi_, &QMdiArea::subWindowActivated, this, &MainWindow::updateActions);
     updateActions();
     resize(1100, 760);
 }
 
-void MainWindow::createMenus()
+void MainWindow::createFunctionMenu()
 {
-    functions_ = menuBar()->addMenu("远程写卡(&R)");
+    functionMenu_ = menuBar()->addMenu("远程写卡(&R)");
     for (const auto& function : BusinessFunctions()) {
         const int code = function.code;
-        functions_->addAction(function.caption, this, [this, code] { openFunction(code); });
+        functionMenu_->addAction(function.caption, this, [this, code] { openFunction(code); });
     }
-    functions_->addSeparator();
-    functions_->addAction("按功能代码打开…", this, [this] { openByCode(); });
-
-    QMenu* window = menuBar()->addMenu("窗口(&W)");
-    windowActions_ = {window->addAction("平铺", mdi_, &QMdiArea::tileSubWindows),
-                      window->addAction("层叠", mdi_, &QMdiArea::cascadeSubWindows),
-                      window->addAction("关闭全部", mdi_, &QMdiArea::closeAllSubWindows)};
-    menuBar()->addMenu("系统(&S)")->addAction("退出", this, &QWidget::close);
+    functionMenu_->addSeparator();
+    functionMenu_->addAction("按功能代码打开…", this, &MainWindow::openByCode);
+    functionMenu_->setEnabled(module_.loaded());
 }
 
+void MainWindow::createWindowMenu()
+{
+    windowMenu_ = menuBar()->addMenu("窗口(&W)");
+    windowActions_.push_back(windowMenu_->addAction("关闭(&O)", mdi_, &QMdiArea::closeActiveSubWindow));
+    windowActions_.push_back(windowMenu_->addAction("全部关闭(&A)", mdi_, &QMdiArea::closeAllSubWindows));
+    windowMenu_->addSeparator();
+    windowActions_.push_back(windowMenu_->addAction("平铺(&T)", mdi_, &QMdiArea::tileSubWindows));
+    windowActions_.push_back(windowMenu_->addAction("层叠(&C)", mdi_, &QMdiArea::cascadeSubWindows));
+    windowMenu_->addSeparator();
+    windowActions_.push_back(windowMenu_->addAction("下一个(&N)", QKeySequence::NextChild, mdi_,
+                                                    &QMdiArea::activateNextSubWindow));
+    windowActions_.push_back(windowMenu_->addAction("上一个(&P)", QKeySequence::PreviousChild, mdi_,
+                                                    &QMdiArea::activatePreviousSubWindow));
+    windowListStart_ = windowMenu_->addSeparator();
+    connect(windowMenu_, &QMenu::aboutToShow, this, &MainWindow::updateWindowList);
+}
+
+void MainWindow::createStatusBar(const QString& service)
+{
+    auto* who = new QLabel(QString("操作员：%1（%2）")
+                               .arg(QString::fromStdString(operator_.OP_NAME),
+                                    QString::fromStdString(operator_.LOGIN_NAME)));
+    who->setObjectName("operator");
+    statusBar()->addWidget(who);
+    if (!module_.loaded()) {
+        auto* missing = new QLabel("业务模块未加载");
+        missing->setObjectName("module");
+        missing->setToolTip(module_.error());
+        statusBar()->addPermanentWidget(missing);
+    }
+    auto* where = new QLabel("服务：" + service);
+    where->setObjectName("service");
+    statusBar()->addPermanentWidget(where);
+}
+
+// The one place that follows the active window: every window action needs one.
 void MainWindow::updateActions()
 {
     const bool any = !mdi_->subWindowList().isEmpty();
@@ -56,34 +126,66 @@ void MainWindow::updateActions()
         action->setEnabled(any);
 }
 
-QWidget* MainWindow::openFunction(int code)
+// Lists the open windows below the separator, the active one checked.
+void MainWindow::updateWindowList()
 {
-    TfrmMDIChild* form = module_.createForm(code, &operator_);
-    if (form == nullptr)
+    const QList<QAction*> actions = windowMenu_->actions();
+    for (qsizetype i = actions.indexOf(windowListStart_) + 1; i < actions.size(); ++i)
+        delete actions[i];
+    int number = 0;
+    for (QMdiSubWindow* frame : mdi_->subWindowList()) {
+        QAction* action = windowMenu_->addAction(QString("&%1 %2").arg(++number).arg(frame->windowTitle()));
+        action->setCheckable(true);
+        action->setChecked(frame == mdi_->activeSubWindow());
+        connect(action, &QAction::triggered, frame, [this, frame] { mdi_->setActiveSubWindow(frame); });
+    }
+}
+
+QMdiSubWindow* MainWindow::openFunction(int code)
+{
+    TfrmMDIChild* form = nullptr;
+    bool explained = false;
+    {
+        MessageWatch watch;
+        form = module_.createForm(code, &operator_);
+        explained = watch.anyShown();
+    }
+    if (form == nullptr) {
+        if (!explained)
+            say(cannotOpen(code), "提示", MB_ICONEXCLAMATION);
         return nullptr;
+    }
+    lastCode_ = code;
     QMdiSubWindow* frame = mdi_->addSubWindow(form);
     frame->setAttribute(Qt::WA_DeleteOnClose);
     frame->setWindowTitle(form->Caption());
-    frame->resize(form->size().expandedTo(QSize(700, 520)));
+    placeNewWindow(frame);
     frame->show();
-    updateActions();
     return frame;
+}
+
+// As large as the window asks for, within the visible MDI area.
+void MainWindow::placeNewWindow(QMdiSubWindow* frame)
+{
+    const QSize room = mdi_->viewport()->size();
+    frame->resize(frame->sizeHint().expandedTo(QSize(720, 520)).boundedTo(room));
 }
 
 void MainWindow::openByCode()
 {
     bool ok = false;
-    const int code = QInputDialog::getInt(this, "按功能代码打开", "功能代码：", 10150173, 0, 99999999, 1, &ok);
-    if (ok && openFunction(code) == nullptr)
-        ShowGUIMessage("无法打开功能窗口 %d：没有这个功能，或窗口初始化失败。", "提示", 64, code);
+    const int start = lastCode_ != 0 ? lastCode_ : BusinessFunctions().front().code;
+    const int code = QInputDialog::getInt(this, "按功能代码打开", "功能代码：", start, 0, 99999999, 1, &ok);
+    if (ok)
+        openFunction(code);
 }
 
+// Children close first; one that refuses keeps the main window open.
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     mdi_->closeAllSubWindows();
-    if (!mdi_->subWindowList().isEmpty()) {
+    if (mdi_->subWindowList().isEmpty())
+        event->accept();
+    else
         event->ignore();
-        return;
-    }
-    event->accept();
 }

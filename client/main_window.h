@@ -1,4 +1,4 @@
-// The MDI host: a menu of the business functions, their windows, and who is logged in where.
+// The MDI host: the menu of the business functions, their windows, and who is logged in where.
 #pragma once
 
 #include "module_loader.h"
@@ -6,29 +6,38 @@
 
 #include <QMainWindow>
 
-class QMdiArea;
-class QMenu;
 class QAction;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
 
 class MainWindow : public QMainWindow {
 public:
-    MainWindow(const MSysmgntDef::SOperator& op, const QString& service, ModuleLoader& module);
+    MainWindow(const MSysmgntDef::SOperator& op, const QString& service, const ModuleLoader& module);
 
-    // Opens the window of a function code; the sub-window, or null (the module said why).
-    QWidget* openFunction(int code);
+    // Opens the window of a function code as an MDI child. Null when it did not open: the module
+    // said why, or, when it said nothing, this window does.
+    QMdiSubWindow* openFunction(int code);
     QMdiArea* mdiArea() const { return mdi_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void createMenus();
-    void openByCode();
+    void createFunctionMenu();
+    void createWindowMenu();
+    void createStatusBar(const QString& service);
     void updateActions();
+    void updateWindowList();
+    void openByCode();
+    void placeNewWindow(QMdiSubWindow* frame);
 
     MSysmgntDef::SOperator operator_;
-    ModuleLoader& module_;
+    const ModuleLoader& module_;
     QMdiArea* mdi_;
-    QMenu* functions_ = nullptr;
+    QMenu* functionMenu_ = nullptr;
+    QMenu* windowMenu_ = nullptr;
+    QAction* windowListStart_ = nullptr;
     std::vector<QAction*> windowActions_;
+    int lastCode_ = 0;
 };

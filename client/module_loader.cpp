@@ -5,19 +5,34 @@
 
 #include <dlfcn.h>
 
+namespace {
+
+constexpr const char* kModuleFile = "libresremotesim.so";
+constexpr const char* kEntryPoint = "CreateBusinessForm";
+
+QString lastDlError()
+{
+    const char* text = dlerror();
+    return text != nullptr ? QString::fromLocal8Bit(text) : QString("未知原因");
+}
+
+} // namespace
+
 bool ModuleLoader::load(const QString& path)
 {
-    path_ = path;
-    void* handle = dlopen(path.toLocal8Bit().constData(), RTLD_NOW | RTLD_GLOBAL);
-    if (handle == nullptr) {
-        error_ = QString("无法加载业务模块 %1：%2").arg(path, QString::fromLocal8Bit(dlerror()));
+    create_ = nullptr;
+    void* library = dlopen(path.toLocal8Bit().constData(), RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr) {
+        error_ = QString("无法加载业务模块 %1：%2").arg(path, lastDlError());
         return false;
     }
-    create_ = reinterpret_cast<CreateBusinessFormFn>(dlsym(handle, "CreateBusinessForm"));
+    dlerror();
+    create_ = reinterpret_cast<CreateBusinessFormFn>(dlsym(library, kEntryPoint));
     if (create_ == nullptr) {
-        error_ = QString("业务模块 %1 没有导出 CreateBusinessForm").arg(path);
+        error_ = QString("业务模块 %1 没有导出 %2：%3").arg(path, kEntryPoint, lastDlError());
         return false;
     }
+    error_.clear();
     return true;
 }
 
@@ -29,8 +44,8 @@ TfrmMDIChild* ModuleLoader::createForm(int code, MSysmgntDef::SOperator* op) con
 QString ModuleLoader::defaultPath()
 {
     const QString folder = QCoreApplication::applicationDirPath();
-    for (const QString& candidate : {folder + "/libresremotesim.so", folder + "/../lib/libresremotesim.so"})
+    for (const QString& candidate : {folder + "/" + kModuleFile, folder + "/../lib/" + kModuleFile})
         if (QFileInfo::exists(candidate))
             return QFileInfo(candidate).canonicalFilePath();
-    return "libresremotesim.so";
+    return kModuleFile;
 }

@@ -1,5 +1,5 @@
-// Loads the business module and finds its CreateBusinessForm. The module stays loaded until the
-// process ends: windows it created may live until then.
+// Loads the business module and finds its CreateBusinessForm. Loading is separate from calling,
+// and the library is never unloaded: windows it created may live until the process ends.
 #pragma once
 
 #include "CreateBusinessForm.h"
@@ -8,18 +8,20 @@
 
 class ModuleLoader {
 public:
-    // True when the library loaded and exports CreateBusinessForm; otherwise error() says why.
+    // True when the library loaded and exports CreateBusinessForm; otherwise error() names the
+    // library and what is missing.
     bool load(const QString& path);
     bool loaded() const { return create_ != nullptr; }
     const QString& error() const { return error_; }
-    const QString& path() const { return path_; }
+
+    // The window of the function code, or null (none loaded, or the module refused).
     TfrmMDIChild* createForm(int code, MSysmgntDef::SOperator* op) const;
 
-    // The module next to the executable, else in the build's library folder.
+    // The module next to the executable, else in the build's library folder, else the bare
+    // name for the dynamic linker's search.
     static QString defaultPath();
 
 private:
     CreateBusinessFormFn create_ = nullptr;
     QString error_;
-    QString path_;
 };

@@ -1,22 +1,30 @@
 #!/usr/bin/env bash
 # Installs with apt-get what building, running and testing need, when it is missing.
+# Quiet when everything is there; on a failed install, prints apt's output and fails.
 set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libcpp-httplib-dev nlohmann-json3-dev libsqlite3-dev libpqxx-dev
   libcurl4-openssl-dev libsodium-dev libgtest-dev
-  postgresql python3-pyftpdlib fonts-wqy-microhei curl
+  postgresql python3-pyftpdlib fonts-wqy-microhei xvfb curl
 )
 
 missing=()
 for package in "${packages[@]}"; do
   dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
 done
-if ((${#missing[@]})); then
-  echo "installing: ${missing[*]}"
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+((${#missing[@]})) || exit 0
+
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+log=$(mktemp /tmp/rsim-deps.XXXXXX)
+trap 'rm -f "$log"' EXIT
+echo "installing: ${missing[*]}"
+if ! { "${sudo[@]}" apt-get update -q &&
+       "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
+         apt-get install -y -q --no-install-recommends "${missing[@]}"; } >"$log" 2>&1; then
+  cat "$log" >&2
+  echo "deps.sh: installing ${missing[*]} failed (output above)" >&2
+  exit 1
 fi

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, starts the test servers and runs every test.
+# Installs what is missing, builds, starts the test servers and runs every test; exits with
+# ctest's status.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/deps.sh
 cmake -G Ninja -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-ninja -C build -j"$(nproc)"
+ninja -C build -j2
 
 source scripts/test-servers.sh
 trap stop_test_servers EXIT

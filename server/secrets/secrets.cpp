@@ -2,10 +2,11 @@
 
 #include <sodium.h>
 
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <cstring>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace rsim::secrets {
@@ -13,6 +14,7 @@ namespace {
 
 constexpr std::size_t kKeyBytes = crypto_aead_xchacha20poly1305_ietf_KEYBYTES;
 constexpr std::size_t kNonceBytes = crypto_aead_xchacha20poly1305_ietf_NPUBBYTES;
+constexpr std::size_t kTagBytes = crypto_aead_xchacha20poly1305_ietf_ABYTES;
 constexpr int kBase64 = sodium_base64_VARIANT_ORIGINAL;
 
 void ready()
@@ -33,8 +35,8 @@ std::vector<unsigned char> fromBase64(const std::string& text)
 {
     std::vector<unsigned char> out(text.size());
     std::size_t length = 0;
-    if (sodium_base642bin(out.data(), out.size(), text.data(), text.size(), nullptr, &length,
-                          nullptr, kBase64) != 0)
+    if (sodium_base642bin(out.data(), out.size(), text.data(), text.size(), nullptr, &length, nullptr,
+                          kBase64) != 0)
         throw SecretError("malformed base64");
     out.resize(length);
     return out;
@@ -47,55 +49,74 @@ std::vector<unsigned char> randomKey()
     return key;
 }
 
+// "v12" → 12; 0 when the text is not a version.
+int versionNumber(const std::string& text)
+{
+    if (text.size() < 2 || text.size() > 9 || text[0] != 'v' || text[1] == '0')
+        return 0;
+    for (std::size_t i = 1; i < text.size(); ++i)
+        if (text[i] < '0' || text[i] > '9')
+            return 0;
+    return std::stoi(text.substr(1));
+}
+
+// Created with mode 0600 from the start, so that the key is never readable by others.
 void appendKeyLine(const std::string& path, int version, const std::vector<unsigned char>& key)
 {
-    const bool fresh = ::access(path.c_str(), F_OK) != 0;
-    std::ofstream file(path, std::ios::app);
-    if (!file)
+    const std::string line = "v" + std::to_string(version) + " " + toBase64(key.data(), key.size()) + "\n";
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    if (fd < 0)
+        throw SecretError("cannot write the key file '" + path + "': " + std::strerror(errno));
+    const bool written = ::write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size());
+    if (::close(fd) != 0 || !written)
         throw SecretError("cannot write the key file '" + path + "'");
-    file << "v" << version << " " << toBase64(key.data(), key.size()) << "\n";
-    file.close();
-    if (fresh)
-        ::chmod(path.c_str(), 0600);
+}
+
+std::map<int, std::vector<unsigned char>> readKeyFile(const std::string& path)
+{
+    std::ifstream file(path);
+    if (!file)
+        throw SecretError("cannot read the key file '" + path + "'");
+    std::map<int, std::vector<unsigned char>> keys;
+    std::string line;
+    for (int number = 1; std::getline(file, line); ++number) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        std::istringstream fields(line);
+        std::string version, key, extra;
+        fields >> version >> key >> extra;
+        const int parsed = versionNumber(version);
+        std::vector<unsigned char> bytes;
+        try {
+            bytes = fromBase64(key);
+        } catch (const SecretError&) {
+        }
+        if (parsed == 0 || bytes.size() != kKeyBytes || !extra.empty() || keys.contains(parsed))
+            throw SecretError("the key file '" + path + "' has a malformed line " + std::to_string(number) +
+                              " (expected \"v<version> <base64 of a 32-byte key>\", each version once)");
+        keys[parsed] = std::move(bytes);
+    }
+    if (keys.empty())
+        throw SecretError("the key file '" + path + "' holds no key");
+    return keys;
 }
 
 } // namespace
 
-SecretBox SecretBox::fromKeyFile(const std::string& path, bool create)
+SecretBox SecretBox::fromKeyFile(const std::string& path, bool createIfMissing)
 {
     ready();
     SecretBox box;
     box.path_ = path;
-    std::ifstream file(path);
-    if (!file) {
-        if (!create)
-            throw SecretError("the key file '" + path + "' does not exist");
+    std::error_code unknown;
+    if (std::filesystem::exists(path, unknown)) {
+        box.keys_ = readKeyFile(path);
+    } else if (createIfMissing && !unknown) {
         box.keys_[1] = randomKey();
         appendKeyLine(path, 1, box.keys_[1]);
-        return box;
+    } else {
+        throw SecretError("the key file '" + path + "' does not exist");
     }
-    std::string line;
-    int lineNumber = 0;
-    while (std::getline(file, line)) {
-        ++lineNumber;
-        if (line.empty() || line[0] == '#')
-            continue;
-        std::istringstream fields(line);
-        std::string version, key;
-        fields >> version >> key;
-        try {
-            const int number = version.size() > 1 && version[0] == 'v' ? std::stoi(version.substr(1)) : 0;
-            auto bytes = fromBase64(key);
-            if (number <= 0 || bytes.size() != kKeyBytes)
-                throw SecretError("bad key");
-            box.keys_[number] = std::move(bytes);
-        } catch (const std::exception&) {
-            throw SecretError("the key file '" + path + "' has a malformed line " + std::to_string(lineNumber) +
-                              " (expected \"v<version> <base64 key of 32 bytes>\")");
-        }
-    }
-    if (box.keys_.empty())
-        throw SecretError("the key file '" + path + "' holds no key");
     return box;
 }
 
@@ -110,9 +131,10 @@ SecretBox SecretBox::withRandomKey()
 void SecretBox::addKey()
 {
     const int version = newestVersion() + 1;
-    keys_[version] = randomKey();
+    auto key = randomKey();
     if (!path_.empty())
-        appendKeyLine(path_, version, keys_[version]);
+        appendKeyLine(path_, version, key);
+    keys_[version] = std::move(key);
 }
 
 std::string SecretBox::encrypt(const std::string& plain) const
@@ -120,12 +142,12 @@ std::string SecretBox::encrypt(const std::string& plain) const
     if (plain.empty())
         return {};
     const auto& [version, key] = *keys_.rbegin();
-    std::vector<unsigned char> sealed(kNonceBytes + plain.size() + crypto_aead_xchacha20poly1305_ietf_ABYTES);
+    std::vector<unsigned char> sealed(kNonceBytes + plain.size() + kTagBytes);
     randombytes_buf(sealed.data(), kNonceBytes);
     unsigned long long length = 0;
-    crypto_aead_xchacha20poly1305_ietf_encrypt(
-        sealed.data() + kNonceBytes, &length, reinterpret_cast<const unsigned char*>(plain.data()),
-        plain.size(), nullptr, 0, nullptr, sealed.data(), key.data());
+    crypto_aead_xchacha20poly1305_ietf_encrypt(sealed.data() + kNonceBytes, &length,
+                                               reinterpret_cast<const unsigned char*>(plain.data()), plain.size(),
+                                               nullptr, 0, nullptr, sealed.data(), key.data());
     return "v" + std::to_string(version) + ":" + toBase64(sealed.data(), kNonceBytes + length);
 }
 
@@ -134,20 +156,27 @@ std::string SecretBox::decrypt(const std::string& stored) const
     if (stored.empty())
         return {};
     const std::size_t colon = stored.find(':');
-    if (stored[0] != 'v' || colon == std::string::npos)
-        throw SecretError("a stored secret is malformed");
-    const auto key = keys_.find(std::atoi(stored.substr(1, colon - 1).c_str()));
+    const int version = colon == std::string::npos ? 0 : versionNumber(stored.substr(0, colon));
+    if (version == 0)
+        throw SecretError("a stored secret is malformed (expected \"v<version>:<base64>\")");
+    const auto key = keys_.find(version);
     if (key == keys_.end())
-        throw SecretError("a stored secret uses an unknown key version " + stored.substr(0, colon));
-    const auto sealed = fromBase64(stored.substr(colon + 1));
-    if (sealed.size() < kNonceBytes + crypto_aead_xchacha20poly1305_ietf_ABYTES)
+        throw SecretError("a stored secret uses key version v" + std::to_string(version) +
+                          ", which the key file does not hold");
+    std::vector<unsigned char> sealed;
+    try {
+        sealed = fromBase64(stored.substr(colon + 1));
+    } catch (const SecretError&) {
+        throw SecretError("a stored secret is malformed (bad base64)");
+    }
+    if (sealed.size() < kNonceBytes + kTagBytes)
         throw SecretError("a stored secret is truncated");
-    std::string plain(sealed.size() - kNonceBytes - crypto_aead_xchacha20poly1305_ietf_ABYTES, '\0');
+    std::string plain(sealed.size() - kNonceBytes - kTagBytes, '\0');
     unsigned long long length = 0;
-    if (crypto_aead_xchacha20poly1305_ietf_decrypt(
-            reinterpret_cast<unsigned char*>(plain.data()), &length, nullptr, sealed.data() + kNonceBytes,
-            sealed.size() - kNonceBytes, nullptr, 0, sealed.data(), key->second.data()) != 0)
-        throw SecretError("a stored secret failed authentication (tampered or wrong key)");
+    if (crypto_aead_xchacha20poly1305_ietf_decrypt(reinterpret_cast<unsigned char*>(plain.data()), &length,
+                                                   nullptr, sealed.data() + kNonceBytes, sealed.size() - kNonceBytes,
+                                                   nullptr, 0, sealed.data(), key->second.data()) != 0)
+        throw SecretError("a stored secret failed authentication (altered, or sealed with another key)");
     plain.resize(length);
     return plain;
 }

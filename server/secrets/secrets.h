@@ -14,12 +14,14 @@ struct SecretError : std::runtime_error {
 
 // Authenticated encryption (XChaCha20-Poly1305, random nonce per value) with versioned keys.
 // A stored value reads "v<version>:<base64(nonce|ciphertext|tag)>", so that keys can be rotated:
-// the newest key encrypts, every key of the ring decrypts. Empty text stays empty.
+// the newest key encrypts, every key of the ring decrypts. Empty text stays empty, unencrypted:
+// an unset secret column then reads as unset without a key, and hides nothing worth hiding.
+// Its const members are safe to use from many threads at once.
 class SecretBox {
 public:
-    // Reads a key file of lines "v<version> <base64 key>"; creates it (mode 0600) with one fresh
-    // key when it is missing and create is true.
-    static SecretBox fromKeyFile(const std::string& path, bool create);
+    // Reads a key file of lines "v<version> <base64 key>" ('#' starts a comment line); creates
+    // it (mode 0600) with one fresh key when it is missing and createIfMissing is true.
+    static SecretBox fromKeyFile(const std::string& path, bool createIfMissing);
     // A box with one random key, for tests.
     static SecretBox withRandomKey();
 
@@ -28,9 +30,13 @@ public:
     int newestVersion() const { return keys_.rbegin()->first; }
 
     std::string encrypt(const std::string& plain) const;
+    // Throws SecretError on a malformed value, an unknown key version, or a value that was
+    // altered or sealed with another key.
     std::string decrypt(const std::string& stored) const;
 
 private:
+    SecretBox() = default;
+
     std::map<int, std::vector<unsigned char>> keys_;
     std::string path_;
 };

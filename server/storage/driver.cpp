@@ -1,11 +1,25 @@
 #include "driver.h"
 
 #include "postgres_driver.h"
+#include "sql_text.h"
 #include "sqlite_driver.h"
 
-#include <algorithm>
-
 namespace rsim::db {
+
+std::string Driver::limitClause(std::int64_t n) const
+{
+    return " LIMIT " + std::to_string(n);
+}
+
+std::string Driver::caseInsensitiveLike() const
+{
+    return "LIKE";
+}
+
+std::string Driver::insertIgnoring(std::string_view table, const std::vector<std::string>& columns) const
+{
+    return insertStatement(table, columns) + " ON CONFLICT DO NOTHING";
+}
 
 Value Driver::scalar(std::string_view sql, const Row& params)
 {
@@ -43,30 +57,12 @@ void Transaction::commit()
 
 std::unique_ptr<Driver> connect(const std::string& address)
 {
-    if (address.rfind("sqlite:", 0) == 0)
+    if (address.starts_with("sqlite:"))
         return openSqlite(address.substr(7));
-    if (address.rfind("postgresql://", 0) == 0 || address.rfind("postgres://", 0) == 0)
+    if (address.starts_with("postgresql://") || address.starts_with("postgres://"))
         return openPostgres(address);
     throw Error(Error::Kind::Connection, "unsupported database address '" + address +
                                              "': use sqlite:PATH or postgresql://USER@HOST:PORT/DB");
-}
-
-void migrate(Driver& driver, std::vector<Migration> migrations)
-{
-    driver.exec("CREATE TABLE IF NOT EXISTS schema_version (version INTEGER PRIMARY KEY)");
-    std::sort(migrations.begin(), migrations.end(),
-              [](const Migration& a, const Migration& b) { return a.version < b.version; });
-    for (const auto& migration : migrations) {
-        Transaction tx(driver);
-        if (!std::holds_alternative<std::monostate>(
-                driver.scalar("SELECT version FROM schema_version WHERE version = ?",
-                              {std::int64_t{migration.version}})))
-            continue;
-        for (const auto& statement : migration.statements)
-            driver.exec(statement);
-        driver.exec("INSERT INTO schema_version (version) VALUES (?)", {std::int64_t{migration.version}});
-        tx.commit();
-    }
 }
 
 std::int64_t asInt(const Value& value)
@@ -85,6 +81,29 @@ std::string asText(const Value& value)
     if (const auto* i = std::get_if<std::int64_t>(&value))
         return std::to_string(*i);
     return {};
+}
+
+std::string insertStatement(std::string_view table, const std::vector<std::string>& columns)
+{
+    std::string names;
+    std::string marks;
+    for (const auto& column : columns) {
+        names += (names.empty() ? "" : ", ") + column;
+        marks += marks.empty() ? "?" : ", ?";
+    }
+    return "INSERT INTO " + std::string(table) + " (" + names + ") VALUES (" + marks + ")";
+}
+
+void requireRowWidths(std::string_view table, const std::vector<std::string>& columns,
+                      const std::vector<Row>& rows)
+{
+    if (columns.empty())
+        throw Error(Error::Kind::Other, "insert into " + std::string(table) + " names no columns");
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (rows[i].size() != columns.size())
+            throw Error(Error::Kind::Other, "insert into " + std::string(table) + ": row " +
+                                                std::to_string(i + 1) + " has " + std::to_string(rows[i].size()) +
+                                                " values for " + std::to_string(columns.size()) + " columns");
 }
 
 } // namespace rsim::db

@@ -1,7 +1,8 @@
 // The service's one storage interface, with an SQLite and a PostgreSQL implementation.
 //
 // SQL uses '?' placeholders in both dialects. Dialect differences are named members here, so
-// callers never test which database they talk to.
+// callers never test which database they talk to. A Driver is one connection: use it from one
+// thread at a time.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +20,8 @@ namespace rsim::db {
 using Value = std::variant<std::monostate, std::int64_t, std::string>;
 using Row = std::vector<Value>;
 
+// Every driver failure. Busy: the database stayed locked longer than the busy timeout, or a
+// concurrent transaction conflicted; retrying later may succeed.
 struct Error : std::runtime_error {
     enum class Kind { Unique, ForeignKey, Busy, Connection, Other };
     Error(Kind kind, const std::string& message) : std::runtime_error(message), kind(kind) {}
@@ -29,26 +32,41 @@ class Driver {
 public:
     virtual ~Driver() = default;
 
+    // "sqlite" or "postgresql".
     virtual std::string_view dialect() const = 0;
+
+    // One statement per call. Statements are prepared once per driver and SQL text.
     virtual void exec(std::string_view sql, const Row& params = {}) = 0;
-    // Rows changed by one statement.
+    // Rows changed by one INSERT, UPDATE or DELETE.
     virtual std::int64_t execCount(std::string_view sql, const Row& params = {}) = 0;
+    // Integer columns come back as int64, text as string, NULL as monostate. onRow may run
+    // further queries on this driver.
     virtual void query(std::string_view sql, const Row& params,
                        const std::function<void(const Row&)>& onRow) = 0;
-    // Many rows into table(columns) in one go (PostgreSQL: COPY).
+    // Many rows into table(columns), all or nothing: SQLite reuses one prepared insert,
+    // PostgreSQL sends COPY. Runs in the open transaction, or in one of its own.
     virtual void insertMany(std::string_view table, const std::vector<std::string>& columns,
                             const std::vector<Row>& rows) = 0;
+
+    // All or nothing; a second begin() before commit() or rollback() is an error, and so is a
+    // commit() without begin(). rollback() without a transaction does nothing.
     virtual void begin() = 0;
     virtual void commit() = 0;
     virtual void rollback() = 0;
     virtual bool inTransaction() const = 0;
 
-    // Column type of a 64-bit key that numbers itself.
-    virtual std::string autoIncrementKey() const = 0;
-    // Inserts a row unless its key exists: "INSERT OR IGNORE" / "ON CONFLICT DO NOTHING".
-    virtual std::string insertIgnoring(std::string_view table, const std::vector<std::string>& columns) const = 0;
+    // Column type of a 64-bit key that numbers itself:
+    // "INTEGER PRIMARY KEY AUTOINCREMENT" / "BIGSERIAL PRIMARY KEY".
+    virtual std::string autoIncrementPrimaryKey() const = 0;
+    // " LIMIT n", to append to a SELECT.
+    virtual std::string limitClause(std::int64_t n) const;
+    // Operator matching a pattern regardless of case: LIKE (SQLite: ASCII letters) / ILIKE.
+    virtual std::string caseInsensitiveLike() const;
 
-    // The first column of the first row, or NULL.
+    // "INSERT INTO table (columns) VALUES (?, …) ON CONFLICT DO NOTHING": a row whose unique
+    // key exists already is skipped (same text in both dialects).
+    std::string insertIgnoring(std::string_view table, const std::vector<std::string>& columns) const;
+    // The first column of the first row, or NULL when there is no row.
     Value scalar(std::string_view sql, const Row& params = {});
 };
 
@@ -66,16 +84,20 @@ private:
     bool done_ = false;
 };
 
-// "sqlite:PATH", "sqlite::memory:", "postgresql://…" or "postgres://…".
+// "sqlite:PATH", "sqlite::memory:", "postgresql://…" or "postgres://…". A bad address, a
+// database that cannot be opened or reached throws Error naming it.
 std::unique_ptr<Driver> connect(const std::string& address);
 
 struct Migration {
     int version;
     std::vector<std::string> statements;
 };
-// Applies the migrations not applied yet, in version order, each in a transaction.
-void migrate(Driver& driver, std::vector<Migration> migrations);
+// Records applied versions in the table schema_version and applies the missing migrations in
+// version order, each in a transaction of its own.
+void migrate(Driver& driver, const std::vector<Migration>& migrations);
 
+// Lenient readers of a column: an integer as text, text as an integer (0 when not a number),
+// NULL as 0 or "".
 std::int64_t asInt(const Value& value);
 std::string asText(const Value& value);
 

@@ -1,32 +1,56 @@
 #include "postgres_driver.h"
 
+#include "sql_text.h"
+
 #include <pqxx/pqxx>
 #include <pqxx/tablewriter>
 
 #include <optional>
+#include <regex>
 #include <unordered_map>
 
 namespace rsim::db {
 namespace {
 
-// '?' to $1..$n, outside string literals.
-std::string numbered(std::string_view sql)
+// Statements kept prepared per connection; beyond this they are all released between
+// transactions, because callers build some SQL texts from values (a LIMIT, a set of criteria).
+constexpr std::size_t kPreparedStatements = 256;
+
+constexpr pqxx::oid kInt8 = 20, kInt2 = 21, kInt4 = 23;
+
+// A statement prepared on the server under a name of this driver.
+struct Prepared {
+    std::string name;
+    std::size_t parameters = 0;
+};
+
+// '?' to $1..$n, outside string literals and quoted names.
+std::string numbered(std::string_view sql, std::size_t& parameters)
 {
     std::string out;
     out.reserve(sql.size() + 16);
-    bool quoted = false;
-    int n = 0;
+    char quote = 0;
     for (char c : sql) {
-        if (c == '\'')
-            quoted = !quoted;
-        if (c == '?' && !quoted)
-            out += "$" + std::to_string(++n);
+        if (quote == 0 && (c == '\'' || c == '"'))
+            quote = c;
+        else if (c == quote)
+            quote = 0;
+        if (c == '?' && quote == 0)
+            out += "$" + std::to_string(++parameters);
         else
             out += c;
     }
     return out;
 }
 
+// The address without its password, for messages.
+std::string redacted(const std::string& address)
+{
+    static const std::regex password(R"(^([a-z]+://[^:@/]*):[^@/]*@)");
+    return std::regex_replace(address, password, "$1:***@");
+}
+
+// Parameters as libpq wants them: text, or a null pointer for NULL.
 struct Params {
     explicit Params(const Row& row)
     {
@@ -68,17 +92,23 @@ std::string copyLine(const Row& row)
     return line;
 }
 
+Error::Kind kindOfState(const std::string& state)
+{
+    if (state == "23505")
+        return Error::Kind::Unique;
+    if (state == "23503")
+        return Error::Kind::ForeignKey;
+    if (state == "40001" || state == "40P01" || state == "55P03")
+        return Error::Kind::Busy;
+    if (state.starts_with("08") || state.starts_with("57P0"))
+        return Error::Kind::Connection;
+    return Error::Kind::Other;
+}
+
 Error translate(const std::exception& e)
 {
-    if (const auto* sql = dynamic_cast<const pqxx::sql_error*>(&e)) {
-        const std::string state = sql->sqlstate();
-        if (state == "23505")
-            return Error(Error::Kind::Unique, e.what());
-        if (state == "23503")
-            return Error(Error::Kind::ForeignKey, e.what());
-        if (state == "40001" || state == "40P01" || state == "55P03")
-            return Error(Error::Kind::Busy, e.what());
-    }
+    if (const auto* sql = dynamic_cast<const pqxx::sql_error*>(&e))
+        return Error(kindOfState(sql->sqlstate()), e.what());
     if (dynamic_cast<const pqxx::broken_connection*>(&e) != nullptr)
         return Error(Error::Kind::Connection, e.what());
     return Error(Error::Kind::Other, e.what());
@@ -86,149 +116,168 @@ Error translate(const std::exception& e)
 
 class PostgresDriver : public Driver {
 public:
-    explicit PostgresDriver(const std::string& address)
-    try : connection_(address) {
-    } catch (const std::exception& e) {
-        throw Error(Error::Kind::Connection, "cannot connect to PostgreSQL at '" + address + "': " + e.what());
-    }
+    explicit PostgresDriver(const std::string& address);
 
     std::string_view dialect() const override { return "postgresql"; }
-
     void exec(std::string_view sql, const Row& params = {}) override { execCount(sql, params); }
-
     std::int64_t execCount(std::string_view sql, const Row& params = {}) override
     {
         return run(sql, params).affected_rows();
     }
-
-    void query(std::string_view sql, const Row& params,
-               const std::function<void(const Row&)>& onRow) override
-    {
-        const pqxx::result result = run(sql, params);
-        Row row(static_cast<std::size_t>(result.columns()));
-        std::vector<bool> integer(row.size());
-        for (std::size_t c = 0; c < row.size(); ++c) {
-            const pqxx::oid type = result.column_type(static_cast<pqxx::row::size_type>(c));
-            integer[c] = type == 20 || type == 21 || type == 23; // int8, int2, int4
-        }
-        for (const auto& r : result) {
-            for (std::size_t c = 0; c < row.size(); ++c) {
-                const auto field = r[static_cast<pqxx::row::size_type>(c)];
-                if (field.is_null())
-                    row[c] = std::monostate{};
-                else if (integer[c])
-                    row[c] = field.as<std::int64_t>();
-                else
-                    row[c] = std::string(field.c_str(), field.size());
-            }
-            onRow(row);
-        }
-    }
-
+    void query(std::string_view sql, const Row& params, const std::function<void(const Row&)>& onRow) override;
     void insertMany(std::string_view table, const std::vector<std::string>& columns,
-                    const std::vector<Row>& rows) override
-    {
-        auto write = [&](pqxx::transaction_base& tx) {
-            // stream_to of this libpqxx takes only tuples; tablewriter writes COPY lines of a
-            // row whose width is known at run time.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-            pqxx::tablewriter writer(tx, std::string(table), columns.begin(), columns.end());
-#pragma GCC diagnostic pop
-            for (const auto& row : rows)
-                writer.write_raw_line(copyLine(row));
-            writer.complete();
-        };
-        try {
-            if (work_) {
-                write(*work_);
-            } else {
-                pqxx::work tx(connection_);
-                write(tx);
-                tx.commit();
-            }
-        } catch (const Error&) {
-            throw;
-        } catch (const std::exception& e) {
-            throw translate(e);
-        }
-    }
+                    const std::vector<Row>& rows) override;
 
-    void begin() override
-    {
-        if (work_)
-            throw Error(Error::Kind::Other, "a transaction is already open");
-        work_ = std::make_unique<pqxx::work>(connection_);
-    }
-
-    void commit() override
-    {
-        if (!work_)
-            return;
-        auto work = std::move(work_);
-        try {
-            work->commit();
-        } catch (const std::exception& e) {
-            throw translate(e);
-        }
-    }
-
-    void rollback() override
-    {
-        if (!work_)
-            return;
-        auto work = std::move(work_);
-        work->abort();
-    }
-
+    void begin() override;
+    void commit() override;
+    void rollback() override;
     bool inTransaction() const override { return work_ != nullptr; }
 
-    std::string autoIncrementKey() const override { return "BIGSERIAL PRIMARY KEY"; }
-    std::string insertIgnoring(std::string_view table, const std::vector<std::string>& columns) const override
-    {
-        std::string sql = "INSERT INTO " + std::string(table) + " (";
-        std::string marks;
-        for (std::size_t i = 0; i < columns.size(); ++i) {
-            sql += (i ? ", " : "") + columns[i];
-            marks += i ? ", ?" : "?";
-        }
-        return sql + ") VALUES (" + marks + ") ON CONFLICT DO NOTHING";
-    }
+    std::string autoIncrementPrimaryKey() const override { return "BIGSERIAL PRIMARY KEY"; }
+    std::string caseInsensitiveLike() const override { return "ILIKE"; }
 
 private:
-    pqxx::result run(std::string_view sql, const Row& params)
-    {
-        const std::string& name = prepared(sql);
-        Params bound(params);
-        try {
-            if (work_)
-                return work_->exec_prepared(name, pqxx::prepare::make_dynamic_params(bound.pointers));
-            pqxx::nontransaction tx(connection_);
-            return tx.exec_prepared(name, pqxx::prepare::make_dynamic_params(bound.pointers));
-        } catch (const std::exception& e) {
-            throw translate(e);
-        }
-    }
-
-    const std::string& prepared(std::string_view sql)
-    {
-        auto [it, added] = names_.try_emplace(std::string(sql));
-        if (added) {
-            it->second = "s" + std::to_string(names_.size());
-            try {
-                connection_.prepare(it->second, numbered(sql));
-            } catch (const std::exception& e) {
-                names_.erase(it);
-                throw translate(e);
-            }
-        }
-        return it->second;
-    }
+    pqxx::result run(std::string_view sql, const Row& params);
+    const Prepared& prepared(std::string_view sql);
+    void limitPrepared();
 
     pqxx::connection connection_;
     std::unique_ptr<pqxx::work> work_;
-    std::unordered_map<std::string, std::string> names_;
+    std::unordered_map<std::string, Prepared> statements_;
+    std::uint64_t lastName_ = 0;
 };
+
+PostgresDriver::PostgresDriver(const std::string& address)
+try : connection_(address) {
+} catch (const std::exception& e) {
+    throw Error(Error::Kind::Connection, "cannot connect to PostgreSQL at '" + redacted(address) + "': " + e.what());
+}
+
+void PostgresDriver::query(std::string_view sql, const Row& params, const std::function<void(const Row&)>& onRow)
+{
+    const pqxx::result result = run(sql, params);
+    Row row(static_cast<std::size_t>(result.columns()));
+    std::vector<bool> integer(row.size());
+    for (std::size_t c = 0; c < row.size(); ++c) {
+        const pqxx::oid type = result.column_type(static_cast<pqxx::row::size_type>(c));
+        integer[c] = type == kInt8 || type == kInt2 || type == kInt4;
+    }
+    for (const auto& r : result) {
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            const auto field = r[static_cast<pqxx::row::size_type>(c)];
+            if (field.is_null())
+                row[c] = std::monostate{};
+            else if (integer[c])
+                row[c] = field.as<std::int64_t>();
+            else
+                row[c] = std::string(field.c_str(), field.size());
+        }
+        onRow(row);
+    }
+}
+
+void PostgresDriver::insertMany(std::string_view table, const std::vector<std::string>& columns,
+                                const std::vector<Row>& rows)
+{
+    requireRowWidths(table, columns, rows);
+    auto copy = [&](pqxx::transaction_base& tx) {
+        // This libpqxx's stream_to accepts only std::tuple rows; tablewriter sends the same
+        // COPY for rows whose width is known at run time.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+        pqxx::tablewriter writer(tx, std::string(table), columns.begin(), columns.end());
+#pragma GCC diagnostic pop
+        for (const auto& row : rows)
+            writer.write_raw_line(copyLine(row));
+        writer.complete();
+    };
+    try {
+        if (work_) {
+            copy(*work_);
+        } else {
+            pqxx::work tx(connection_);
+            copy(tx);
+            tx.commit();
+        }
+    } catch (const std::exception& e) {
+        throw translate(e);
+    }
+}
+
+void PostgresDriver::begin()
+{
+    if (work_)
+        throw Error(Error::Kind::Other, "a transaction is open already; transactions do not nest");
+    limitPrepared();
+    try {
+        work_ = std::make_unique<pqxx::work>(connection_);
+    } catch (const std::exception& e) {
+        throw translate(e);
+    }
+}
+
+void PostgresDriver::commit()
+{
+    if (!work_)
+        throw Error(Error::Kind::Other, "commit without an open transaction");
+    auto work = std::move(work_);
+    try {
+        work->commit();
+    } catch (const std::exception& e) {
+        throw translate(e);
+    }
+}
+
+void PostgresDriver::rollback()
+{
+    if (work_) {
+        auto work = std::move(work_);
+        work->abort();
+    }
+}
+
+pqxx::result PostgresDriver::run(std::string_view sql, const Row& params)
+{
+    try {
+        const Prepared& statement = prepared(sql);
+        if (statement.parameters != params.size())
+            throw Error(Error::Kind::Other, "the statement takes " + std::to_string(statement.parameters) +
+                                                " parameters but " + std::to_string(params.size()) +
+                                                " were given: " + std::string(sql));
+        const Params bound(params);
+        const auto values = pqxx::prepare::make_dynamic_params(bound.pointers);
+        if (work_)
+            return work_->exec_prepared(statement.name, values);
+        pqxx::nontransaction tx(connection_);
+        return tx.exec_prepared(statement.name, values);
+    } catch (const Error&) {
+        throw;
+    } catch (const std::exception& e) {
+        throw translate(e);
+    }
+}
+
+// The server-side statement for this SQL text; prepared on first use.
+const Prepared& PostgresDriver::prepared(std::string_view sql)
+{
+    if (!work_)
+        limitPrepared();
+    auto [it, added] = statements_.try_emplace(std::string(sql));
+    if (added) {
+        it->second.name = "s" + std::to_string(++lastName_);
+        connection_.prepare(it->second.name, numbered(sql, it->second.parameters));
+    }
+    return it->second;
+}
+
+// Outside transactions only: a failed transaction would refuse the DEALLOCATE.
+void PostgresDriver::limitPrepared()
+{
+    if (statements_.size() < kPreparedStatements)
+        return;
+    for (auto it = statements_.begin(); it != statements_.end(); it = statements_.erase(it))
+        connection_.unprepare(it->second.name);
+}
 
 } // namespace
 

@@ -1,176 +1,286 @@
 #include "sqlite_driver.h"
 
+#include "sql_text.h"
+
 #include <sqlite3.h>
 
+#include <cctype>
 #include <filesystem>
+#include <optional>
 #include <unordered_map>
+#include <utility>
 
 namespace rsim::db {
 namespace {
 
-Error sqliteError(sqlite3* db, int code, std::string_view what)
+constexpr int kBusyTimeoutMs = 10000;
+// Statements kept prepared per connection; idle ones are dropped beyond this, because callers
+// build some SQL texts from values (a LIMIT, a set of criteria).
+constexpr std::size_t kCachedStatements = 256;
+
+Error sqliteError(sqlite3* db, std::string_view what)
 {
-    const int extended = sqlite3_extended_errcode(db);
+    const int code = sqlite3_extended_errcode(db);
     Error::Kind kind = Error::Kind::Other;
-    if (extended == SQLITE_CONSTRAINT_UNIQUE || extended == SQLITE_CONSTRAINT_PRIMARYKEY)
+    if (code == SQLITE_CONSTRAINT_UNIQUE || code == SQLITE_CONSTRAINT_PRIMARYKEY)
         kind = Error::Kind::Unique;
-    else if (extended == SQLITE_CONSTRAINT_FOREIGNKEY)
+    else if (code == SQLITE_CONSTRAINT_FOREIGNKEY)
         kind = Error::Kind::ForeignKey;
     else if ((code & 0xFF) == SQLITE_BUSY || (code & 0xFF) == SQLITE_LOCKED)
         kind = Error::Kind::Busy;
-    return Error(kind, std::string(what) + ": " + sqlite3_errmsg(db));
+    return Error(kind, std::string(sqlite3_errmsg(db)) + " (in: " + std::string(what) + ")");
 }
+
+bool onlyBlanksAndSemicolons(const char* text)
+{
+    for (; *text; ++text)
+        if (!std::isspace(static_cast<unsigned char>(*text)) && *text != ';')
+            return false;
+    return true;
+}
+
+// A statement in use: a cached one is reset when done, a one-off one is finalized.
+class Statement {
+public:
+    Statement(sqlite3_stmt* statement, bool oneOff) : statement_(statement), oneOff_(oneOff) {}
+    Statement(Statement&& other) noexcept
+        : statement_(std::exchange(other.statement_, nullptr)), oneOff_(other.oneOff_) {}
+    ~Statement() { oneOff_ ? sqlite3_finalize(statement_) : sqlite3_reset(statement_); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    Statement& operator=(Statement&&) = delete;
+    sqlite3_stmt* get() const { return statement_; }
+
+private:
+    sqlite3_stmt* statement_;
+    bool oneOff_;
+};
 
 class SqliteDriver : public Driver {
 public:
-    explicit SqliteDriver(const std::string& path)
-    {
-        if (path != ":memory:") {
-            const auto folder = std::filesystem::path(path).parent_path();
-            std::error_code ignored;
-            if (!folder.empty())
-                std::filesystem::create_directories(folder, ignored);
-        }
-        const int rc = sqlite3_open_v2(path.c_str(), &db_,
-                                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                                       nullptr);
-        if (rc != SQLITE_OK) {
-            const std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";
-            sqlite3_close(db_);
-            throw Error(Error::Kind::Connection, "cannot open SQLite database '" + path + "': " + message);
-        }
-        sqlite3_busy_timeout(db_, 10000);
-        try {
-            exec("PRAGMA journal_mode=WAL");
-            exec("PRAGMA synchronous=NORMAL");
-            exec("PRAGMA foreign_keys=ON");
-        } catch (const Error& e) {
-            sqlite3_close(db_);
-            throw Error(Error::Kind::Connection, "cannot use SQLite database '" + path + "': " + e.what());
-        }
-    }
-
-    ~SqliteDriver() override
-    {
-        for (auto& [sql, statement] : statements_)
-            sqlite3_finalize(statement);
-        sqlite3_close(db_);
-    }
+    explicit SqliteDriver(const std::string& path);
+    ~SqliteDriver() override;
 
     std::string_view dialect() const override { return "sqlite"; }
-
     void exec(std::string_view sql, const Row& params = {}) override { execCount(sql, params); }
-
-    std::int64_t execCount(std::string_view sql, const Row& params = {}) override
-    {
-        sqlite3_stmt* statement = prepare(sql, params);
-        int rc;
-        while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-        }
-        sqlite3_reset(statement);
-        if (rc != SQLITE_DONE)
-            throw sqliteError(db_, rc, sql);
-        return sqlite3_changes(db_);
-    }
-
-    void query(std::string_view sql, const Row& params,
-               const std::function<void(const Row&)>& onRow) override
-    {
-        sqlite3_stmt* statement = prepare(sql, params);
-        const int columns = sqlite3_column_count(statement);
-        Row row(static_cast<std::size_t>(columns));
-        int rc;
-        while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-            for (int i = 0; i < columns; ++i)
-                row[static_cast<std::size_t>(i)] = column(statement, i);
-            try {
-                onRow(row);
-            } catch (...) {
-                sqlite3_reset(statement);
-                throw;
-            }
-        }
-        sqlite3_reset(statement);
-        if (rc != SQLITE_DONE)
-            throw sqliteError(db_, rc, sql);
-    }
-
+    std::int64_t execCount(std::string_view sql, const Row& params = {}) override;
+    void query(std::string_view sql, const Row& params, const std::function<void(const Row&)>& onRow) override;
     void insertMany(std::string_view table, const std::vector<std::string>& columns,
-                    const std::vector<Row>& rows) override
-    {
-        std::string sql = "INSERT INTO " + std::string(table) + " (";
-        std::string marks;
-        for (std::size_t i = 0; i < columns.size(); ++i) {
-            sql += (i ? ", " : "") + columns[i];
-            marks += i ? ", ?" : "?";
-        }
-        sql += ") VALUES (" + marks + ")";
-        for (const auto& row : rows)
-            exec(sql, row);
-    }
+                    const std::vector<Row>& rows) override;
 
-    void begin() override { exec("BEGIN IMMEDIATE"); }
-    void commit() override { exec("COMMIT"); }
-    void rollback() override
-    {
-        if (!sqlite3_get_autocommit(db_))
-            exec("ROLLBACK");
-    }
+    void begin() override;
+    void commit() override;
+    void rollback() override;
     bool inTransaction() const override { return !sqlite3_get_autocommit(db_); }
 
-    std::string autoIncrementKey() const override { return "INTEGER PRIMARY KEY AUTOINCREMENT"; }
-    std::string insertIgnoring(std::string_view table, const std::vector<std::string>& columns) const override
-    {
-        std::string sql = "INSERT OR IGNORE INTO " + std::string(table) + " (";
-        std::string marks;
-        for (std::size_t i = 0; i < columns.size(); ++i) {
-            sql += (i ? ", " : "") + columns[i];
-            marks += i ? ", ?" : "?";
-        }
-        return sql + ") VALUES (" + marks + ")";
-    }
+    std::string autoIncrementPrimaryKey() const override { return "INTEGER PRIMARY KEY AUTOINCREMENT"; }
 
 private:
-    sqlite3_stmt* prepare(std::string_view sql, const Row& params)
-    {
-        auto [it, added] = statements_.try_emplace(std::string(sql), nullptr);
-        if (added) {
-            const int rc = sqlite3_prepare_v3(db_, sql.data(), static_cast<int>(sql.size()),
-                                              SQLITE_PREPARE_PERSISTENT, &it->second, nullptr);
-            if (rc != SQLITE_OK) {
-                statements_.erase(it);
-                throw sqliteError(db_, rc, sql);
-            }
-        }
-        sqlite3_stmt* statement = it->second;
-        sqlite3_clear_bindings(statement);
-        for (std::size_t i = 0; i < params.size(); ++i) {
-            const int index = static_cast<int>(i) + 1;
-            if (const auto* n = std::get_if<std::int64_t>(&params[i]))
-                sqlite3_bind_int64(statement, index, *n);
-            else if (const auto* s = std::get_if<std::string>(&params[i]))
-                sqlite3_bind_text(statement, index, s->data(), static_cast<int>(s->size()), SQLITE_TRANSIENT);
-            else
-                sqlite3_bind_null(statement, index);
-        }
-        return statement;
-    }
-
-    static Value column(sqlite3_stmt* statement, int i)
-    {
-        switch (sqlite3_column_type(statement, i)) {
-        case SQLITE_INTEGER: return std::int64_t{sqlite3_column_int64(statement, i)};
-        case SQLITE_NULL: return std::monostate{};
-        default: {
-            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, i));
-            return std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(statement, i)));
-        }
-        }
-    }
+    void open(const std::string& path);
+    void close();
+    void step(const Statement& statement, std::string_view sql);
+    Statement prepared(std::string_view sql, const Row& params);
+    sqlite3_stmt* compile(std::string_view sql, unsigned flags);
+    void bind(sqlite3_stmt* statement, std::string_view sql, const Row& params);
+    void dropIdleStatements();
+    static Value column(sqlite3_stmt* statement, int i);
 
     sqlite3* db_ = nullptr;
     std::unordered_map<std::string, sqlite3_stmt*> statements_;
 };
+
+SqliteDriver::SqliteDriver(const std::string& path)
+{
+    if (path.empty())
+        throw Error(Error::Kind::Connection, "the SQLite address names no file: use sqlite:PATH or sqlite::memory:");
+    try {
+        open(path);
+        sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+        exec("PRAGMA journal_mode=WAL");
+        exec("PRAGMA synchronous=NORMAL");
+        exec("PRAGMA foreign_keys=ON");
+    } catch (const Error& e) {
+        close();
+        throw Error(Error::Kind::Connection, "cannot use the SQLite database '" + path + "': " + e.what());
+    }
+}
+
+SqliteDriver::~SqliteDriver()
+{
+    close();
+}
+
+void SqliteDriver::close()
+{
+    for (auto& [sql, statement] : statements_)
+        sqlite3_finalize(statement);
+    statements_.clear();
+    sqlite3_close(db_);
+}
+
+void SqliteDriver::open(const std::string& path)
+{
+    if (path != ":memory:") {
+        const auto folder = std::filesystem::path(path).parent_path();
+        std::error_code failure;
+        if (!folder.empty())
+            std::filesystem::create_directories(folder, failure);
+        if (failure)
+            throw Error(Error::Kind::Connection, "cannot create its folder: " + failure.message());
+    }
+    const int rc = sqlite3_open_v2(path.c_str(), &db_,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK)
+        throw Error(Error::Kind::Connection, db_ ? sqlite3_errmsg(db_) : "out of memory");
+    // SQLite silently falls back to read-only when the file is not writable.
+    if (sqlite3_db_readonly(db_, "main") == 1)
+        throw Error(Error::Kind::Connection, "the file is not writable");
+    sqlite3_extended_result_codes(db_, 1);
+}
+
+std::int64_t SqliteDriver::execCount(std::string_view sql, const Row& params)
+{
+    const Statement statement = prepared(sql, params);
+    step(statement, sql);
+    return sqlite3_changes64(db_);
+}
+
+// Runs a statement to its end, ignoring any rows.
+void SqliteDriver::step(const Statement& statement, std::string_view sql)
+{
+    int rc;
+    while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE)
+        throw sqliteError(db_, sql);
+}
+
+void SqliteDriver::query(std::string_view sql, const Row& params, const std::function<void(const Row&)>& onRow)
+{
+    const Statement statement = prepared(sql, params);
+    const int columns = sqlite3_column_count(statement.get());
+    Row row(static_cast<std::size_t>(columns));
+    int rc;
+    while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
+        for (int i = 0; i < columns; ++i)
+            row[static_cast<std::size_t>(i)] = column(statement.get(), i);
+        onRow(row);
+    }
+    if (rc != SQLITE_DONE)
+        throw sqliteError(db_, sql);
+}
+
+void SqliteDriver::insertMany(std::string_view table, const std::vector<std::string>& columns,
+                              const std::vector<Row>& rows)
+{
+    requireRowWidths(table, columns, rows);
+    std::optional<Transaction> own;
+    if (!inTransaction())
+        own.emplace(*this);
+    const std::string sql = insertStatement(table, columns);
+    for (const auto& row : rows)
+        exec(sql, row);
+    if (own)
+        own->commit();
+}
+
+void SqliteDriver::begin()
+{
+    if (inTransaction())
+        throw Error(Error::Kind::Other, "a transaction is open already; transactions do not nest");
+    // IMMEDIATE takes the write lock now (waiting up to the busy timeout), so that two writers
+    // never deadlock upgrading their read locks.
+    exec("BEGIN IMMEDIATE");
+}
+
+void SqliteDriver::commit()
+{
+    if (!inTransaction())
+        throw Error(Error::Kind::Other, "commit without an open transaction");
+    exec("COMMIT");
+}
+
+void SqliteDriver::rollback()
+{
+    if (inTransaction())
+        exec("ROLLBACK");
+}
+
+Statement SqliteDriver::prepared(std::string_view sql, const Row& params)
+{
+    const std::string key(sql);
+    sqlite3_stmt* statement = nullptr;
+    bool oneOff = false;
+    if (auto cached = statements_.find(key); cached == statements_.end()) {
+        if (statements_.size() >= kCachedStatements)
+            dropIdleStatements();
+        statement = compile(sql, SQLITE_PREPARE_PERSISTENT);
+        statements_.emplace(key, statement);
+    } else if (sqlite3_stmt_busy(cached->second)) {
+        // The same SQL is running already: a query inside another's onRow.
+        statement = compile(sql, 0);
+        oneOff = true;
+    } else {
+        statement = cached->second;
+    }
+    Statement inUse(statement, oneOff);
+    bind(statement, sql, params);
+    return inUse;
+}
+
+sqlite3_stmt* SqliteDriver::compile(std::string_view sql, unsigned flags)
+{
+    sqlite3_stmt* statement = nullptr;
+    const char* rest = nullptr;
+    if (sqlite3_prepare_v3(db_, sql.data(), static_cast<int>(sql.size()), flags, &statement, &rest) != SQLITE_OK)
+        throw sqliteError(db_, sql);
+    const std::string tail(rest, static_cast<std::size_t>(sql.data() + sql.size() - rest));
+    if (statement == nullptr || !onlyBlanksAndSemicolons(tail.c_str())) {
+        sqlite3_finalize(statement);
+        throw Error(Error::Kind::Other, "expected exactly one SQL statement in: " + std::string(sql));
+    }
+    return statement;
+}
+
+void SqliteDriver::bind(sqlite3_stmt* statement, std::string_view sql, const Row& params)
+{
+    sqlite3_clear_bindings(statement);
+    if (static_cast<std::size_t>(sqlite3_bind_parameter_count(statement)) != params.size())
+        throw Error(Error::Kind::Other, "the statement takes " + std::to_string(sqlite3_bind_parameter_count(statement)) +
+                                            " parameters but " + std::to_string(params.size()) +
+                                            " were given: " + std::string(sql));
+    for (std::size_t i = 0; i < params.size(); ++i) {
+        const int index = static_cast<int>(i) + 1;
+        if (const auto* n = std::get_if<std::int64_t>(&params[i]))
+            sqlite3_bind_int64(statement, index, *n);
+        else if (const auto* s = std::get_if<std::string>(&params[i]))
+            sqlite3_bind_text64(statement, index, s->data(), s->size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+        else
+            sqlite3_bind_null(statement, index);
+    }
+}
+
+void SqliteDriver::dropIdleStatements()
+{
+    std::erase_if(statements_, [](const auto& entry) {
+        if (sqlite3_stmt_busy(entry.second))
+            return false;
+        sqlite3_finalize(entry.second);
+        return true;
+    });
+}
+
+Value SqliteDriver::column(sqlite3_stmt* statement, int i)
+{
+    switch (sqlite3_column_type(statement, i)) {
+    case SQLITE_INTEGER: return std::int64_t{sqlite3_column_int64(statement, i)};
+    case SQLITE_NULL: return std::monostate{};
+    default: {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, i));
+        return std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(statement, i)));
+    }
+    }
+}
 
 } // namespace
 

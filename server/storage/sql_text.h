@@ -1,0 +1,14 @@
+// SQL text and checks that both drivers share.
+#pragma once
+
+#include "driver.h"
+
+namespace rsim::db {
+
+// "INSERT INTO table (a, b) VALUES (?, ?)".
+std::string insertStatement(std::string_view table, const std::vector<std::string>& columns);
+// Refuses a batch with no columns or with a row whose width differs from the column list.
+void requireRowWidths(std::string_view table, const std::vector<std::string>& columns,
+                      const std::vector<Row>& rows);
+
+} // namespace rsim::db

@@ -1,0 +1,255 @@
+// The driver contract, run on SQLite and on PostgreSQL alike.
+#include "test_database.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+using namespace rsim::db;
+
+namespace {
+
+enum class Backend { Sqlite, Postgres };
+
+void PrintTo(Backend backend, std::ostream* out)
+{
+    *out << (backend == Backend::Sqlite ? "SQLite" : "PostgreSQL");
+}
+
+class Driver : public ::testing::TestWithParam<Backend> {
+protected:
+    void SetUp() override
+    {
+        database_ = GetParam() == Backend::Sqlite ? storagetest::sqliteDatabase() : storagetest::postgresDatabase();
+        if (!database_)
+            GTEST_SKIP() << storagetest::kNoPostgres;
+        db_ = database_->open();
+        db_->exec("CREATE TABLE item (id INTEGER PRIMARY KEY, small SMALLINT, big BIGINT, name TEXT)");
+    }
+
+    void addItems(int count)
+    {
+        for (int id = 1; id <= count; ++id)
+            db_->exec("INSERT INTO item (id, name) VALUES (?, ?)", {std::int64_t{id}, "item " + std::to_string(id)});
+    }
+
+    std::vector<Row> rows(std::string_view sql, const Row& params = {})
+    {
+        std::vector<Row> all;
+        db_->query(sql, params, [&](const Row& row) { all.push_back(row); });
+        return all;
+    }
+
+    std::int64_t count(const std::string& table) { return asInt(db_->scalar("SELECT COUNT(*) FROM " + table)); }
+
+    // The kind of the Error that action throws.
+    static std::optional<Error::Kind> failure(const std::function<void()>& action, const std::string& mentioning = "")
+    {
+        try {
+            action();
+        } catch (const Error& e) {
+            EXPECT_NE(std::string(e.what()).find(mentioning), std::string::npos) << e.what();
+            return e.kind;
+        }
+        return std::nullopt;
+    }
+
+    std::unique_ptr<storagetest::TestDatabase> database_;
+    std::unique_ptr<rsim::db::Driver> db_;
+};
+
+std::string label(const ::testing::TestParamInfo<Backend>& info)
+{
+    return info.param == Backend::Sqlite ? "Sqlite" : "Postgres";
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, Driver, ::testing::Values(Backend::Sqlite, Backend::Postgres), label);
+
+TEST_P(Driver, ReturnsIntegersTextAndNullWithTheirTypes)
+{
+    constexpr auto lowest = std::numeric_limits<std::int64_t>::min();
+    constexpr auto highest = std::numeric_limits<std::int64_t>::max();
+    const std::vector<Row> stored{
+        {std::int64_t{1}, std::int64_t{32767}, highest, std::string("广东省深圳市南山区")},
+        {std::int64_t{2}, std::int64_t{-32768}, lowest, std::string()},
+        {std::int64_t{3}, std::monostate{}, std::monostate{}, std::monostate{}},
+    };
+    for (const auto& row : stored)
+        db_->exec("INSERT INTO item (id, small, big, name) VALUES (?, ?, ?, ?)", row);
+
+    EXPECT_EQ(rows("SELECT id, small, big, name FROM item ORDER BY id"), stored);
+    EXPECT_EQ(db_->scalar("SELECT COUNT(*) FROM item"), Value(std::int64_t{3}));
+    EXPECT_EQ(db_->scalar("SELECT name FROM item WHERE id = ?", {std::int64_t{99}}), Value());
+}
+
+TEST_P(Driver, NumbersOnlyPlaceholdersOutsideQuotes)
+{
+    db_->exec("INSERT INTO item (id, name) VALUES (?, 'what?')", {std::int64_t{1}});
+    db_->exec("INSERT INTO item (id, name) VALUES (?, ?)", {std::int64_t{2}, "it's ?"});
+    db_->exec("INSERT INTO item (id, name) VALUES (?, ?)", {std::int64_t{3}, "plain"});
+
+    EXPECT_EQ(rows("SELECT id, \"name\" FROM item WHERE name <> 'it''s ?' AND id < ? ORDER BY id", {std::int64_t{3}}),
+              (std::vector<Row>{{std::int64_t{1}, std::string("what?")}}));
+}
+
+TEST_P(Driver, RefusesAWrongNumberOfParameters)
+{
+    EXPECT_EQ(failure([&] { db_->exec("INSERT INTO item (id, name) VALUES (?, ?)", {std::int64_t{1}}); }),
+              Error::Kind::Other);
+    EXPECT_EQ(count("item"), 0);
+}
+
+TEST_P(Driver, CountsTheRowsAStatementChanged)
+{
+    addItems(5);
+    EXPECT_EQ(db_->execCount("UPDATE item SET name = ? WHERE id <= ?", {"changed", std::int64_t{3}}), 3);
+    EXPECT_EQ(db_->execCount("DELETE FROM item WHERE id > ?", {std::int64_t{100}}), 0);
+    EXPECT_EQ(db_->execCount("DELETE FROM item"), 5);
+}
+
+TEST_P(Driver, KeepsACommittedTransactionAndDropsAnAbandonedOne)
+{
+    {
+        Transaction tx(*db_);
+        addItems(2);
+        tx.commit();
+    }
+    EXPECT_THROW(
+        {
+            Transaction tx(*db_);
+            db_->exec("DELETE FROM item");
+            db_->exec("INSERT INTO item (id) VALUES (10)");
+            throw std::runtime_error("a handler failed");
+        },
+        std::runtime_error);
+    EXPECT_FALSE(db_->inTransaction());
+    EXPECT_EQ(rows("SELECT id FROM item ORDER BY id"), (std::vector<Row>{{std::int64_t{1}}, {std::int64_t{2}}}));
+}
+
+TEST_P(Driver, RefusesNestedBeginAndCommitWithoutBegin)
+{
+    db_->begin();
+    EXPECT_EQ(failure([&] { db_->begin(); }, "do not nest"), Error::Kind::Other);
+    addItems(1);
+    db_->rollback();
+    EXPECT_EQ(failure([&] { db_->commit(); }, "without an open transaction"), Error::Kind::Other);
+    EXPECT_EQ(count("item"), 0);
+}
+
+TEST_P(Driver, NamesUniqueAndForeignKeyViolations)
+{
+    db_->exec("CREATE TABLE owner (code TEXT PRIMARY KEY)");
+    db_->exec("CREATE TABLE pet (id INTEGER PRIMARY KEY, owner TEXT NOT NULL REFERENCES owner (code), tag TEXT UNIQUE)");
+    db_->exec("INSERT INTO owner (code) VALUES ('a')");
+    db_->exec("INSERT INTO pet (id, owner, tag) VALUES (1, 'a', 'x')");
+
+    EXPECT_EQ(failure([&] { db_->exec("INSERT INTO owner (code) VALUES ('a')"); }), Error::Kind::Unique);
+    EXPECT_EQ(failure([&] { db_->exec("INSERT INTO pet (id, owner, tag) VALUES (2, 'a', 'x')"); }, "tag"),
+              Error::Kind::Unique);
+    EXPECT_EQ(failure([&] { db_->exec("INSERT INTO pet (id, owner) VALUES (3, 'nobody')"); }), Error::Kind::ForeignKey);
+    EXPECT_EQ(failure([&] { db_->exec("DELETE FROM owner"); }), Error::Kind::ForeignKey);
+    EXPECT_EQ(failure([&] { db_->exec("SELECT nothing FROM nowhere"); }, "nowhere"), Error::Kind::Other);
+    EXPECT_EQ(count("pet"), 1);
+}
+
+TEST_P(Driver, InsertsManyRowsExactlyAsGiven)
+{
+    db_->exec("CREATE TABLE card (IMSI TEXT PRIMARY KEY, SEQ BIGINT NOT NULL, NOTE TEXT)");
+    std::vector<Row> given;
+    for (std::int64_t i = 0; i < 20000; ++i) {
+        Value note = "卡 " + std::to_string(i);
+        if (i % 7 == 0)
+            note = std::monostate{};
+        else if (i % 11 == 0)
+            note = std::string("tab\there, line\nbreak, back\\slash, \\N, \r");
+        given.push_back({std::to_string(460001000000000 + i), i * 1000003, note});
+    }
+    db_->insertMany("card", {"IMSI", "SEQ", "NOTE"}, given);
+
+    EXPECT_EQ(count("card"), 20000);
+    EXPECT_EQ(rows("SELECT IMSI, SEQ, NOTE FROM card ORDER BY SEQ"), given);
+}
+
+TEST_P(Driver, InsertManyWritesNothingWhenARowIsRefused)
+{
+    const std::vector<Row> clashing{{std::int64_t{1}, "a"}, {std::int64_t{2}, "b"}, {std::int64_t{1}, "again"}};
+    EXPECT_EQ(failure([&] { db_->insertMany("item", {"id", "name"}, clashing); }), Error::Kind::Unique);
+    EXPECT_EQ(count("item"), 0);
+
+    EXPECT_EQ(failure([&] {
+                  Transaction tx(*db_);
+                  addItems(1);
+                  db_->insertMany("item", {"id", "name"}, {{std::int64_t{5}, "e"}, {std::int64_t{1}, "clash"}});
+                  tx.commit();
+              }),
+              Error::Kind::Unique);
+    EXPECT_EQ(count("item"), 0);
+}
+
+TEST_P(Driver, InsertManyRefusesARowOfTheWrongWidth)
+{
+    EXPECT_EQ(failure([&] { db_->insertMany("item", {"id", "name"}, {{std::int64_t{1}, "a"}, {std::int64_t{2}}}); },
+                      "row 2 has 1 values for 2 columns"),
+              Error::Kind::Other);
+    EXPECT_EQ(count("item"), 0);
+}
+
+TEST_P(Driver, OffersTheDialectPiecesByName)
+{
+    db_->exec("CREATE TABLE city (id " + db_->autoIncrementPrimaryKey() + ", name TEXT UNIQUE)");
+    const std::string add = db_->insertIgnoring("city", {"name"});
+    for (const char* name : {"Beijing", "Guangzhou", "Beijing", "Shenzhen"})
+        db_->exec(add, {std::string(name)});
+
+    EXPECT_EQ(rows("SELECT id, name FROM city ORDER BY id" + db_->limitClause(2)),
+              (std::vector<Row>{{std::int64_t{1}, std::string("Beijing")}, {std::int64_t{2}, std::string("Guangzhou")}}));
+    EXPECT_EQ(rows("SELECT name FROM city WHERE name " + db_->caseInsensitiveLike() + " ? ORDER BY name", {"%ZHEN"}),
+              (std::vector<Row>{{std::string("Shenzhen")}}));
+    EXPECT_EQ(db_->dialect(), GetParam() == Backend::Sqlite ? "sqlite" : "postgresql");
+}
+
+TEST_P(Driver, RunsQueriesInsideAnotherQuerysRows)
+{
+    addItems(3);
+    const std::string sql = "SELECT id FROM item WHERE id >= ? ORDER BY id";
+    std::vector<std::int64_t> pairs;
+    db_->query(sql, {std::int64_t{1}}, [&](const Row& outer) {
+        db_->query(sql, {outer[0]}, [&](const Row& inner) { pairs.push_back(asInt(outer[0]) * 10 + asInt(inner[0])); });
+    });
+    EXPECT_EQ(pairs, (std::vector<std::int64_t>{11, 12, 13, 22, 23, 33}));
+}
+
+TEST_P(Driver, StaysCorrectAcrossManyDistinctStatements)
+{
+    addItems(3);
+    std::vector<std::int64_t> seen;
+    db_->query("SELECT id FROM item ORDER BY id", {}, [&](const Row& outer) {
+        for (int limit = 1; limit <= 300; ++limit) {
+            const Value found = db_->scalar("SELECT id FROM item WHERE id = ?" + db_->limitClause(limit), {outer[0]});
+            ASSERT_EQ(found, outer[0]);
+        }
+        seen.push_back(asInt(outer[0]));
+    });
+    EXPECT_EQ(seen, (std::vector<std::int64_t>{1, 2, 3}));
+}
+
+TEST_P(Driver, MigratesEachVersionOnceInOrder)
+{
+    const Migration createA{1, {"CREATE TABLE a (n INTEGER)"}};
+    const Migration fillA{2, {"INSERT INTO a (n) VALUES (2)", "CREATE TABLE b (n INTEGER)"}};
+    migrate(*db_, {fillA, createA});
+    migrate(*db_, {createA, fillA});
+    EXPECT_EQ(rows("SELECT n FROM a"), (std::vector<Row>{{std::int64_t{2}}}));
+
+    const Migration broken{4, {"INSERT INTO a (n) VALUES (4)", "CREATE TABLE a (n INTEGER)"}};
+    EXPECT_EQ(failure([&] { migrate(*db_, {createA, fillA, {3, {"INSERT INTO b (n) VALUES (3)"}}, broken}); },
+                      "schema migration 4 failed"),
+              Error::Kind::Other);
+    EXPECT_EQ(rows("SELECT version FROM schema_version ORDER BY version"),
+              (std::vector<Row>{{std::int64_t{1}}, {std::int64_t{2}}, {std::int64_t{3}}}));
+    EXPECT_EQ(rows("SELECT n FROM a"), (std::vector<Row>{{std::int64_t{2}}}));
+
+    EXPECT_EQ(failure([&] { migrate(*db_, {createA, {1, {}}}); }, "version 1 is listed twice"), Error::Kind::Other);
+}
+
+} // namespace
