@@ -5,6 +5,8 @@
 
 #include <httplib.h>
 
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <netdb.h>
 #include <sys/socket.h>
@@ -104,12 +106,24 @@ bool portFree(const std::string& host, int port)
     return free;
 }
 
-httplib::Server* running = nullptr;
+volatile std::sig_atomic_t stopRequested = 0;
 
-void stop(int)
+void requestStop(int)
 {
-    if (running != nullptr)
-        running->stop();
+    stopRequested = 1;
+}
+
+// Stops the server once a stop was asked for and the server runs: a stop that arrives while the
+// server is still starting would otherwise be lost.
+std::thread stopWatcher(httplib::Server& server, const std::atomic<bool>& finished)
+{
+    return std::thread([&server, &finished] {
+        while (!finished) {
+            if (stopRequested && server.is_running())
+                server.stop();
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
 }
 
 void answer(httplib::Response& response, const rsim::Answer& a)
@@ -145,6 +159,9 @@ void routes(httplib::Server& server, rsim::Service& service)
 
 int main(int argc, char** argv)
 {
+    std::signal(SIGTERM, requestStop);
+    std::signal(SIGINT, requestStop);
+    std::signal(SIGPIPE, SIG_IGN);
     const Options options = parse(argc, argv);
     const auto [host, port] = hostAndPort(options.listen);
     try {
@@ -180,14 +197,13 @@ int main(int argc, char** argv)
             std::cerr << "rsimd: cannot listen on " << options.listen << " (address in use or not available)\n";
             return 2;
         }
-        running = &server;
-        std::signal(SIGTERM, stop);
-        std::signal(SIGINT, stop);
-        std::signal(SIGPIPE, SIG_IGN);
+        std::atomic<bool> finished{false};
+        std::thread watcher = stopWatcher(server, finished);
         std::cout << "rsimd listening on http://" << host << ":" << bound << " (" << options.database << ")"
                   << std::endl;
         server.listen_after_bind();
-        running = nullptr;
+        finished = true;
+        watcher.join();
         std::cout << "rsimd stopped" << std::endl;
         return 0;
     } catch (const std::exception& e) {
