@@ -17,9 +17,12 @@ inline double millis(const std::function<void()>& work, int runs = 1)
     return best;
 }
 
+// aim 0: no target, the ratio is reported as it is.
 inline void report(const char* name, double measured, double baseline, double aim)
 {
-    std::printf("%s: %.1f ms vs baseline %.1f ms, ratio %.2f (aim <= %.1f)\n", name, measured, baseline,
-                measured / baseline, aim);
+    std::printf("%s: %.1f ms vs baseline %.1f ms, ratio %.2f", name, measured, baseline, measured / baseline);
+    if (aim > 0)
+        std::printf(" (aim <= %.1f)", aim);
+    std::printf("\n");
     std::fflush(stdout);
 }
