@@ -81,18 +81,26 @@ int CTvdClientObject::bind_tavBroker(const char* brokerName)
 
 int CTvdClientObject::bind(const std::string& address)
 {
-    auto http = std::make_unique<httplib::Client>(address);
+    std::unique_ptr<httplib::Client> http;
+    try {
+        http = std::make_unique<httplib::Client>(address);
+    } catch (const std::exception&) {
+        return -1; // not an http:// address
+    }
     if (!http->is_valid())
         return -1;
     http->set_tcp_nodelay(true);
     http->set_keep_alive(true);
-    http->set_connection_timeout(secondsFromEnvironment("TAV_CONNECT_TIMEOUT", 3), 0);
-    const int callTimeout = secondsFromEnvironment("TAV_CALL_TIMEOUT", 600);
-    http->set_read_timeout(callTimeout, 0);
-    http->set_write_timeout(callTimeout, 0);
+    const int connectTimeout = secondsFromEnvironment("TAV_CONNECT_TIMEOUT", 3);
+    http->set_connection_timeout(connectTimeout, 0);
+    // A service that accepts but does not answer must not hold the binding for a call's time.
+    http->set_read_timeout(connectTimeout * 2, 0);
     auto answer = http->Get("/v1/ping");
     if (!answer || answer->status != 200)
         return -1;
+    const int callTimeout = secondsFromEnvironment("TAV_CALL_TIMEOUT", 600);
+    http->set_read_timeout(callTimeout, 0);
+    http->set_write_timeout(callTimeout, 0);
     transport_->address = address;
     transport_->http = std::move(http);
     return 0;
