@@ -1,195 +1,66 @@
 // rsimd: the remote-SIM management service.
-#include "service.h"
-#include "sysmgnt.h"
-#include "table.h"
-
-#include <httplib.h>
+#include "host.h"
 
 #include <csignal>
-#include <netdb.h>
-#include <sys/socket.h>
-#include <unistd.h>
-#include <filesystem>
 #include <iostream>
+#include <pthread.h>
 #include <thread>
 
 namespace {
 
-constexpr std::size_t kMaxBody = 512u * 1024 * 1024;
-constexpr const char* kSessionHeader = "X-Tav-Session";
+// SIGTERM and SIGINT are blocked in every thread (call this before any other thread starts) and
+// taken by one thread that stops the server, rather than by a handler that could interrupt any
+// code.
+sigset_t blockStopSignals()
+{
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGINT);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+    return signals;
+}
 
-struct Options {
-    std::string database = "sqlite:var/rsim.db";
-    std::string listen = "127.0.0.1:7411";
-    std::string keyFile;
-    bool seed = false;
-    int threads = 8;
+class StopOnSignal {
+public:
+    StopOnSignal(rsim::ServiceHost& host, sigset_t signals)
+        : thread_([&host, signals] {
+              int received = 0;
+              sigwait(&signals, &received);
+              host.stop();
+          })
+    {
+    }
+    // Wakes the thread if no signal came, and waits until it is done with the host.
+    ~StopOnSignal()
+    {
+        pthread_kill(thread_.native_handle(), SIGTERM);
+        thread_.join();
+    }
+
+private:
+    std::thread thread_;
 };
-
-[[noreturn]] void usage(const std::string& problem)
-{
-    std::cerr << "rsimd: " << problem << "\n"
-              << "usage: rsimd [--db sqlite:PATH|postgresql://…] [--listen HOST:PORT] [--seed demo]\n"
-              << "             [--threads N] [--key-file PATH]\n";
-    std::exit(2);
-}
-
-Options parse(int argc, char** argv)
-{
-    Options options;
-    for (int i = 1; i < argc; ++i) {
-        const std::string option = argv[i];
-        auto value = [&]() -> std::string {
-            if (i + 1 >= argc)
-                usage(option + " needs a value");
-            return argv[++i];
-        };
-        if (option == "--db")
-            options.database = value();
-        else if (option == "--listen")
-            options.listen = value();
-        else if (option == "--key-file")
-            options.keyFile = value();
-        else if (option == "--seed") {
-            if (value() != "demo")
-                usage("--seed takes only 'demo'");
-            options.seed = true;
-        } else if (option == "--threads") {
-            const std::string text = value();
-            char* end = nullptr;
-            const long n = std::strtol(text.c_str(), &end, 10);
-            if (*end != '\0' || n < 1 || n > 256)
-                usage("--threads must be a number from 1 to 256, not '" + text + "'");
-            options.threads = static_cast<int>(n);
-        } else
-            usage("unknown option '" + option + "'");
-    }
-    if (options.keyFile.empty()) {
-        if (options.database.rfind("sqlite:", 0) != 0 || options.database == "sqlite::memory:")
-            usage("--key-file is required with " + options.database);
-        options.keyFile = (std::filesystem::path(options.database.substr(7)).parent_path() / "rsim.key").string();
-    }
-    return options;
-}
-
-std::pair<std::string, int> hostAndPort(const std::string& listen)
-{
-    const std::size_t colon = listen.rfind(':');
-    if (colon == std::string::npos)
-        usage("--listen must be HOST:PORT, not '" + listen + "'");
-    char* end = nullptr;
-    const long port = std::strtol(listen.c_str() + colon + 1, &end, 10);
-    if (*end != '\0' || port < 0 || port > 65535)
-        usage("--listen has a bad port in '" + listen + "'");
-    return {listen.substr(0, colon), static_cast<int>(port)};
-}
-
-// cpp-httplib binds with SO_REUSEPORT, which lets a second server share a port that is in use;
-// a plain bind first tells whether the port is really free.
-bool portFree(const std::string& host, int port)
-{
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0)
-        return false;
-    const int fd = ::socket(found->ai_family, found->ai_socktype, found->ai_protocol);
-    int yes = 1;
-    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    const bool free = fd >= 0 && ::bind(fd, found->ai_addr, found->ai_addrlen) == 0;
-    if (fd >= 0)
-        ::close(fd);
-    freeaddrinfo(found);
-    return free;
-}
-
-httplib::Server* running = nullptr;
-
-void stop(int)
-{
-    if (running != nullptr)
-        running->stop();
-}
-
-void answer(httplib::Response& response, const rsim::Answer& a)
-{
-    response.status = a.status;
-    response.set_content(a.body.dump(), "application/json");
-}
-
-void routes(httplib::Server& server, rsim::Service& service)
-{
-    server.Get("/v1/ping", [](const httplib::Request&, httplib::Response& r) {
-        r.set_content(R"({"result":0})", "application/json");
-    });
-    server.Post("/v1/login", [&](const httplib::Request& q, httplib::Response& r) { answer(r, service.login(q.body)); });
-    server.Post("/v1/logout", [&](const httplib::Request& q, httplib::Response& r) {
-        answer(r, service.logout(q.get_header_value(kSessionHeader)));
-    });
-    server.Post(R"(/v1/call/([^/]+)/([^/]+))", [&](const httplib::Request& q, httplib::Response& r) {
-        answer(r, service.call(q.matches[1], q.matches[2], q.body, q.get_header_value(kSessionHeader)));
-    });
-    server.set_error_handler([](const httplib::Request&, httplib::Response& r) {
-        if (!r.body.empty())
-            return;
-        const std::string message = r.status == 413 ? "请求过大" : r.status == 404 ? "没有这个地址" : "请求无法处理";
-        r.set_content(nlohmann::json{{"result", -1},
-                                     {"error", {{"code", -1}, {"minCode", r.status}, {"message", message}, {"hint", ""}}}}
-                          .dump(),
-                      "application/json");
-    });
-}
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    const Options options = parse(argc, argv);
-    const auto [host, port] = hostAndPort(options.listen);
+    const sigset_t signals = blockStopSignals();
     try {
-        auto setup = rsim::db::connect(options.database);
-        auto migrations = rsim::sysmgnt::schema();
-        for (auto& m : rsim::tables::schema())
-            migrations.push_back(std::move(m));
-        rsim::db::migrate(*setup, migrations);
-        const bool embedded = options.database.rfind("sqlite:", 0) == 0;
-        auto secrets = rsim::secrets::SecretBox::fromKeyFile(options.keyFile, embedded);
-        if (options.seed) {
-            rsim::sysmgnt::seedDemo(*setup);
-            rsim::tables::seedDemo(*setup, secrets);
+        const rsim::Options options = rsim::parseOptions({argv + 1, argv + argc});
+        rsim::ServiceHost host(options);
+        {
+            StopOnSignal stopper(host, signals);
+            std::cout << "rsimd listening on " << host.address() << " (" << options.database << ")" << std::endl;
+            host.run();
         }
-        setup.reset();
-
-        rsim::DriverPool pool(options.database, static_cast<std::size_t>(options.threads));
-        rsim::Service service(pool, secrets);
-        httplib::Server server;
-        server.set_tcp_nodelay(true);
-        server.set_keep_alive_max_count(1000);
-        server.set_payload_max_length(kMaxBody);
-        server.set_read_timeout(300, 0);
-        server.new_task_queue = [threads = options.threads] {
-            return new httplib::ThreadPool(static_cast<std::size_t>(threads));
-        };
-        routes(server, service);
-        const int bound = port == 0                ? server.bind_to_any_port(host)
-                          : !portFree(host, port) ? -1
-                          : server.bind_to_port(host, port) ? port
-                                                              : -1;
-        if (bound < 0) {
-            std::cerr << "rsimd: cannot listen on " << options.listen << " (address in use or not available)\n";
-            return 2;
-        }
-        running = &server;
-        std::signal(SIGTERM, stop);
-        std::signal(SIGINT, stop);
-        std::signal(SIGPIPE, SIG_IGN);
-        std::cout << "rsimd listening on http://" << host << ":" << bound << " (" << options.database << ")"
-                  << std::endl;
-        server.listen_after_bind();
-        running = nullptr;
         std::cout << "rsimd stopped" << std::endl;
         return 0;
+    } catch (const rsim::UsageError& e) {
+        std::cerr << "rsimd: " << e.what() << "\n" << rsim::usageText();
+        return 2;
     } catch (const std::exception& e) {
         std::cerr << "rsimd: " << e.what() << "\n";
         return 2;

@@ -9,9 +9,13 @@
 
 #include "tvd_object.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <stdexcept>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace rsim::db {
@@ -43,13 +47,35 @@ struct HandlerEntry {
     bool writes;                 // true: runs in a transaction and is audited
 };
 
+// Defined here in full so that the libraries registering handlers need nothing else of the core.
 class HandlerTable {
 public:
-    void add(const std::string& interfaceName, const std::string& code, HandlerEntry entry);
-    const HandlerEntry* find(std::string_view interfaceName, std::string_view code) const;
+    // Registering an operation twice is a programming error (std::logic_error).
+    void add(const std::string& interfaceName, const std::string& code, HandlerEntry entry)
+    {
+        if (!entries_.emplace(keyOf(interfaceName, code), std::move(entry)).second)
+            throw std::logic_error("operation registered twice: " + keyOf(interfaceName, code));
+        if (!hasInterface(interfaceName))
+            interfaces_.push_back(interfaceName);
+    }
+    const HandlerEntry* find(std::string_view interfaceName, std::string_view code) const
+    {
+        const auto found = entries_.find(keyOf(interfaceName, code));
+        return found == entries_.end() ? nullptr : &found->second;
+    }
+    bool hasInterface(std::string_view interfaceName) const
+    {
+        return std::find(interfaces_.begin(), interfaces_.end(), interfaceName) != interfaces_.end();
+    }
 
 private:
-    std::vector<std::pair<std::string, HandlerEntry>> entries_;
+    static std::string keyOf(std::string_view interfaceName, std::string_view code)
+    {
+        return std::string(interfaceName).append("/").append(code);
+    }
+
+    std::unordered_map<std::string, HandlerEntry> entries_; // "interface/code"
+    std::vector<std::string> interfaces_;
 };
 
 // Business refusals carry code 1 with these minor codes; the message says what is wrong and the
@@ -62,7 +88,9 @@ enum RefusalCode : std::int32_t {
     kRefusedOverlap = 5,     // range overlaps a stored range of the same kind
     kRefusedRight = 6,       // the operator lacks the entity right
     kRefusedSession = 7,     // missing or expired session
-    kRefusedLogin = 8,       // wrong login name or password
+    kRefusedLogin = 8,       // wrong login name or password, or a locked operator
+    kRefusedBusy = 9,        // the database stayed busy; the call changed nothing, retry later
+    kFailedInternal = 10,    // the service failed (database unreachable, internal fault)
 };
 
 } // namespace rsim

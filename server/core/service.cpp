@@ -1,16 +1,79 @@
 #include "service.h"
 
+#include "audit.h"
+#include "sessions.h"
 #include "sysmgnt.h"
-#include "table.h"
 #include "tvd_client.h"
 #include "tvd_json.h"
 
-#include <ctime>
+#include <optional>
 
 namespace rsim {
 namespace {
 
 using nlohmann::json;
+
+constexpr const char* kSessionRefused = "会话无效或已过期，请重新登录";
+
+Answer protocolError(int status, const std::string& message, const std::string& hint)
+{
+    return {status, refusal(-1, status, message, hint)};
+}
+
+Answer businessRefusal(int minor, const std::string& message, const std::string& hint)
+{
+    return {200, refusal(1, minor, message, hint)};
+}
+
+// The hash of a password nobody knows: checked for login names that do not exist.
+const std::string& unusableHash()
+{
+    static const std::string hash = secrets::hashPassword(secrets::newToken());
+    return hash;
+}
+
+// Decodes the "in" member of a call's body into the in-object; an answer when the body is bad.
+std::optional<Answer> decodeCall(const std::string& body, CTvdBasicParamObject& in, const TvdOperation& operation)
+{
+    json request;
+    try {
+        request = json::parse(body);
+    } catch (const json::parse_error& e) {
+        return protocolError(400, "请求不是合法的JSON", e.what());
+    }
+    if (!request.is_object() || !request.contains("in"))
+        return protocolError(400, "请求格式错误：缺少 \"in\"", "需要JSON对象 {\"in\": {…}}，操作 " + operation.name);
+    try {
+        tvd::wire::decodeParams(request["in"], in, "in");
+    } catch (const tvd::wire::DecodeError& e) {
+        return protocolError(400, "请求参数错误", e.what());
+    }
+    return std::nullopt;
+}
+
+Answer unknownOperation(const HandlerTable& handlers, const std::string& interfaceName, const std::string& code)
+{
+    if (!handlers.hasInterface(interfaceName))
+        return protocolError(404, "未知的接口：" + interfaceName, "/v1/call/" + interfaceName + "/" + code);
+    return protocolError(404, "接口 " + interfaceName + " 没有操作 " + code, "/v1/call/" + interfaceName + "/" + code);
+}
+
+// The answer of a failure the handler did not explain itself.
+Answer failure(const std::exception& e, const std::string& operation)
+{
+    if (const auto* dbError = dynamic_cast<const db::Error*>(&e)) {
+        if (dbError->kind == db::Error::Kind::Busy)
+            return businessRefusal(kRefusedBusy, "数据库忙，请稍后重试", operation);
+        if (dbError->kind == db::Error::Kind::Unique)
+            return businessRefusal(kRefusedDuplicate, "记录已存在", operation + ": " + e.what());
+        if (dbError->kind == db::Error::Kind::ForeignKey)
+            return businessRefusal(kRefusedReference, "记录引用了不存在的记录，或仍被其他记录引用", operation + ": " + e.what());
+        return {200, refusal(-1, kFailedInternal, "数据库操作失败，本次操作未生效", operation + ": " + e.what())};
+    }
+    return {200, refusal(-1, kFailedInternal, "服务内部错误，本次操作未生效", operation + ": " + e.what())};
+}
+
+} // namespace
 
 json refusal(int code, int minor, const std::string& message, const std::string& hint)
 {
@@ -19,106 +82,44 @@ json refusal(int code, int minor, const std::string& message, const std::string&
     return {{"result", code}, {"error", tvd::wire::encodeError(error)}};
 }
 
-Answer protocolError(int status, const std::string& message, const std::string& hint)
+Service::Service(DriverPool& pool, const secrets::SecretBox& secrets, HandlerTable handlers)
+    : pool_(pool), secrets_(secrets), handlers_(std::move(handlers))
 {
-    return {status, refusal(-1, status, message, hint)};
-}
-
-std::string wireTime(std::time_t when)
-{
-    std::tm local{};
-    localtime_r(&when, &local);
-    return CBSDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
-                       local.tm_sec)
-        .toWire();
-}
-
-} // namespace
-
-DriverPool::DriverPool(std::string address, std::size_t size) : address_(std::move(address))
-{
-    for (std::size_t i = 0; i < size; ++i)
-        idle_.push_back(db::connect(address_));
-}
-
-DriverPool::Lease DriverPool::acquire()
-{
-    std::unique_lock lock(mutex_);
-    available_.wait(lock, [this] { return !idle_.empty(); });
-    auto driver = std::move(idle_.back());
-    idle_.pop_back();
-    return Lease(*this, std::move(driver));
-}
-
-void DriverPool::giveBack(std::unique_ptr<db::Driver> driver)
-{
-    if (driver->inTransaction())
-        driver->rollback();
-    {
-        std::lock_guard lock(mutex_);
-        idle_.push_back(std::move(driver));
-    }
-    available_.notify_one();
-}
-
-Service::Service(DriverPool& pool, const secrets::SecretBox& secrets) : pool_(pool), secrets_(secrets)
-{
-    sysmgnt::registerHandlers(handlers_);
-    tables::registerHandlers(handlers_);
 }
 
 Answer Service::login(const std::string& body)
 {
     const json request = json::parse(body, nullptr, false);
-    if (request.is_discarded() || !request.is_object() || !request.contains("login") ||
-        !request["login"].is_string() || !request.contains("password") || !request["password"].is_string())
+    if (!request.is_object() || !request.contains("login") || !request["login"].is_string() ||
+        !request.contains("password") || !request["password"].is_string())
         return protocolError(400, "登录请求格式错误", "需要JSON对象 {\"login\": 文本, \"password\": 文本}");
-    auto db = pool_.acquire();
-    const auto found = sysmgnt::findOperator(*db, request["login"].get<std::string>());
-    if (!found || !secrets::verifyPassword(found->passwordHash, request["password"].get<std::string>()))
-        return {200, refusal(1, kRefusedLogin, "登录名或密码错误", request["login"].get<std::string>())};
-    if (found->profile.LOCK_STATUS != 0)
-        return {200, refusal(1, kRefusedLogin, "操作员已被锁定，不能登录", request["login"].get<std::string>())};
-    const std::string token = secrets::newToken();
-    db->exec("INSERT INTO sys_session (TOKEN, OP_ID, EXPIRES) VALUES (?, ?, ?)",
-             {token, std::int64_t{found->profile.OP_ID}, wireTime(std::time(nullptr) + kSessionHours * 3600)});
-    return {200, {{"result", 0}, {"session", token}, {"operator", tvd::wire::encode(found->profile)}}};
+    const std::string loginName = request["login"];
+    try {
+        auto db = pool_.acquire();
+        const auto found = sysmgnt::findOperator(*db, loginName);
+        // A missing login name costs a hash check as well, so that timing does not tell names apart.
+        const bool passwordOk = secrets::verifyPassword(found ? found->passwordHash : unusableHash(),
+                                                        request["password"].get<std::string>());
+        if (!found || !passwordOk)
+            return businessRefusal(kRefusedLogin, "登录名或密码错误", loginName);
+        if (found->profile.LOCK_STATUS != 0)
+            return businessRefusal(kRefusedLogin, "操作员已被锁定，不能登录", loginName);
+        const std::string token = sessions::open(*db, found->profile.OP_ID);
+        return {200, {{"result", 0}, {"session", token}, {"operator", tvd::wire::encode(found->profile)}}};
+    } catch (const std::exception& e) {
+        return failure(e, "login");
+    }
 }
 
 Answer Service::logout(const std::string& session)
 {
-    auto db = pool_.acquire();
-    db->exec("DELETE FROM sys_session WHERE TOKEN = ?", {session});
-    return {200, {{"result", 0}}};
-}
-
-std::int32_t Service::sessionOperator(db::Driver& db, const std::string& token, std::int32_t& orgId)
-{
-    if (token.empty())
-        return 0;
-    std::int32_t opId = 0;
-    const std::string now = wireTime(std::time(nullptr));
-    db.query("SELECT s.OP_ID, o.ORG_ID FROM sys_session s JOIN sys_operator o ON o.OP_ID = s.OP_ID "
-             "WHERE s.TOKEN = ? AND s.EXPIRES > ? AND o.LOCK_STATUS = 0",
-             {token, now}, [&](const db::Row& row) {
-                 opId = static_cast<std::int32_t>(db::asInt(row[0]));
-                 orgId = static_cast<std::int32_t>(db::asInt(row[1]));
-             });
-    if (opId != 0)
-        db.exec("UPDATE sys_session SET EXPIRES = ? WHERE TOKEN = ?",
-                {wireTime(std::time(nullptr) + kSessionHours * 3600), token});
-    return opId;
-}
-
-void Service::audit(db::Driver& db, std::int32_t opId, const std::string& interfaceName, const std::string& code,
-                    const std::string& operation, const std::vector<std::string>& keys)
-{
-    const std::string now = wireTime(std::time(nullptr));
-    std::vector<db::Row> rows;
-    for (const auto& key : keys)
-        rows.push_back({now, std::int64_t{opId}, interfaceName, code, operation, key});
-    if (!rows.empty())
-        db.insertMany("sys_audit", {"AUDIT_TIME", "OP_ID", "INTERFACE", "CODE", "OPERATION", "RECORD_KEY"}, rows);
+    try {
+        auto db = pool_.acquire();
+        sessions::close(*db, session);
+        return {200, {{"result", 0}}};
+    } catch (const std::exception& e) {
+        return failure(e, "logout");
+    }
 }
 
 Answer Service::call(const std::string& interfaceName, const std::string& code, const std::string& body,
@@ -127,55 +128,54 @@ Answer Service::call(const std::string& interfaceName, const std::string& code, 
     const TvdOperation* operation = tvd_findOperation(interfaceName, code);
     const HandlerEntry* entry = handlers_.find(interfaceName, code);
     if (operation == nullptr || entry == nullptr)
-        return protocolError(404, "未知的接口或操作", interfaceName + "/" + code);
-    tvd::wire::OwnedParams in(*operation->in);
-    tvd::wire::OwnedParams out(*operation->out);
+        return unknownOperation(handlers_, interfaceName, code);
     try {
-        const json request = json::parse(body);
-        if (!request.is_object() || !request.contains("in"))
-            return protocolError(400, "请求格式错误：缺少 \"in\"", operation->name);
-        tvd::wire::decodeParams(request["in"], in.params(), "in");
-    } catch (const json::exception& e) {
-        return protocolError(400, "请求不是合法的JSON", e.what());
-    } catch (const tvd::wire::DecodeError& e) {
-        return protocolError(400, "请求参数类型错误", e.what());
-    }
-
-    auto db = pool_.acquire();
-    try {
-        std::int32_t orgId = 0;
-        const std::int32_t opId = sessionOperator(*db, session, orgId);
-        if (opId == 0)
-            return {200, refusal(1, kRefusedSession, "会话无效或已过期，请重新登录", operation->name)};
-        if (entry->requiredEntity != 0 && !sysmgnt::holdsRight(*db, opId, entry->requiredEntity, 10))
-            return {200, refusal(1, kRefusedRight, "操作员没有该操作的权限",
-                                 "需要权限实体 " + std::to_string(entry->requiredEntity))};
-        CallContext context{*db, secrets_, opId, orgId, {}};
-        CBSErrorMsg& error = out.error();
-        int result = 0;
-        if (entry->writes) {
-            db::Transaction tx(*db);
-            result = entry->handler(context, in.params(), out.params(), error);
-            if (result == 0) {
-                audit(*db, opId, interfaceName, code, operation->name, context.auditKeys);
-                tx.commit();
-            }
-        } else {
-            result = entry->handler(context, in.params(), out.params(), error);
+        tvd::wire::OwnedParams in(*operation->in);
+        tvd::wire::OwnedParams out(*operation->out);
+        if (auto refused = decodeCall(body, in.params(), *operation))
+            return std::move(*refused);
+        auto db = pool_.acquire();
+        try {
+            return dispatch(*db, *operation, *entry, in.params(), out.params(), out.error(), session);
+        } catch (const db::Error& e) {
+            if (e.kind == db::Error::Kind::Connection)
+                db.discard();
+            throw;
         }
-        json answer{{"result", result}, {"error", tvd::wire::encodeError(error)}};
-        if (result == 0)
-            answer["out"] = tvd::wire::encodeParams(out.params());
-        return {200, std::move(answer)};
-    } catch (const db::Error& e) {
-        if (e.kind == db::Error::Kind::Busy)
-            return {200, refusal(1, kRefusedInvalid, "数据库忙，请稍后重试", operation->name)};
-        if (e.kind == db::Error::Kind::Unique)
-            return {200, refusal(1, kRefusedDuplicate, "记录已存在", e.what())};
-        return {500, refusal(-1, 500, "数据库操作失败", e.what())};
     } catch (const std::exception& e) {
-        return {500, refusal(-1, 500, "服务内部错误", e.what())};
+        return failure(e, operation->name);
     }
+}
+
+Answer Service::dispatch(db::Driver& db, const TvdOperation& operation, const HandlerEntry& entry,
+                         CTvdBasicParamObject& in, CTvdBasicParamObject& out, CBSErrorMsg& error,
+                         const std::string& session)
+{
+    const auto who = sessions::resolve(db, session);
+    if (!who)
+        return businessRefusal(kRefusedSession, kSessionRefused, operation.name);
+    if (entry.writes && entry.requiredEntity != 0 &&
+        !sysmgnt::holdsRight(db, who->opId, entry.requiredEntity, kWritePrivilege))
+        return businessRefusal(kRefusedRight, "操作员没有该操作的权限",
+                               "需要权限实体 " + std::to_string(entry.requiredEntity) + "（" + operation.name + "）");
+    CallContext context{db, secrets_, who->opId, who->orgId, {}};
+    int result = 0;
+    if (entry.writes) {
+        db::Transaction transaction(db);
+        result = entry.handler(context, in, out, error);
+        if (result == 0) {
+            audit::record(db, {who->opId, operation.interfaceName, operation.code, operation.name, context.auditKeys});
+            transaction.commit();
+        }
+    } else {
+        result = entry.handler(context, in, out, error);
+    }
+    if (result != 0 && error.code == 0) // a refusal must never read "no error"
+        error.set(result, 0, "操作失败", operation.name);
+    json answer{{"result", result}, {"error", tvd::wire::encodeError(error)}};
+    if (result == 0)
+        answer["out"] = tvd::wire::encodeParams(out);
+    return {200, std::move(answer)};
 }
 
 } // namespace rsim

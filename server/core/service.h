@@ -1,43 +1,17 @@
 // The service behind the HTTP routes: login and sessions, and the dispatch of every call to its
-// handler with the session, rights, transaction and audit around it.
+// handler with the session, rights, transaction and audit around it. Answers are JSON bodies
+// with the HTTP status they go with; nothing here throws.
 #pragma once
 
-#include "driver.h"
+#include "driver_pool.h"
 #include "handler.h"
 #include "secrets.h"
 
 #include <nlohmann/json.hpp>
 
-#include <condition_variable>
-#include <mutex>
+struct TvdOperation;
 
 namespace rsim {
-
-// Database connections shared by the worker threads, one per call at a time.
-class DriverPool {
-public:
-    DriverPool(std::string address, std::size_t size);
-    class Lease {
-    public:
-        Lease(DriverPool& pool, std::unique_ptr<db::Driver> driver) : pool_(pool), driver_(std::move(driver)) {}
-        ~Lease() { pool_.giveBack(std::move(driver_)); }
-        db::Driver& operator*() { return *driver_; }
-        db::Driver* operator->() { return driver_.get(); }
-
-    private:
-        DriverPool& pool_;
-        std::unique_ptr<db::Driver> driver_;
-    };
-    Lease acquire();
-
-private:
-    void giveBack(std::unique_ptr<db::Driver> driver);
-
-    std::string address_;
-    std::mutex mutex_;
-    std::condition_variable available_;
-    std::vector<std::unique_ptr<db::Driver>> idle_;
-};
 
 struct Answer {
     int status;
@@ -46,24 +20,29 @@ struct Answer {
 
 class Service {
 public:
-    Service(DriverPool& pool, const secrets::SecretBox& secrets);
+    Service(DriverPool& pool, const secrets::SecretBox& secrets, HandlerTable handlers);
 
+    // Body {"login", "password"} → {"result": 0, "session", "operator"} or a refusal.
     Answer login(const std::string& body);
     Answer logout(const std::string& session);
+    // Body {"in": {…}} of the operation's in-type → {"result", "out", "error"}.
     Answer call(const std::string& interfaceName, const std::string& code, const std::string& body,
                 const std::string& session);
 
-    static constexpr int kSessionHours = 12;
+    // Privilege an operator needs on an operation's entity to write.
+    static constexpr std::int32_t kWritePrivilege = 10;
 
 private:
-    // The operator of a live session (sliding its expiry), or 0.
-    std::int32_t sessionOperator(db::Driver& db, const std::string& token, std::int32_t& orgId);
-    void audit(db::Driver& db, std::int32_t opId, const std::string& interfaceName, const std::string& code,
-               const std::string& operation, const std::vector<std::string>& keys);
+    Answer dispatch(db::Driver& db, const TvdOperation& operation, const HandlerEntry& entry,
+                    CTvdBasicParamObject& in, CTvdBasicParamObject& out, CBSErrorMsg& error,
+                    const std::string& session);
 
     DriverPool& pool_;
     const secrets::SecretBox& secrets_;
-    HandlerTable handlers_;
+    const HandlerTable handlers_;
 };
+
+// {"result": code, "error": {code, minor, message, hint}}: how refusals and faults are answered.
+nlohmann::json refusal(int code, int minor, const std::string& message, const std::string& hint);
 
 } // namespace rsim

@@ -47,9 +47,14 @@ int sysParam(CallContext& context, CTvdBasicParamObject& in, CTvdBasicParamObjec
     std::string sql = "SELECT REGION_CODE, COUNTY_CODE, PARAM_CODE, PARAM_NAME, PARAM_CLASS, PARAM_DATA_TYPE, "
                       "PARAM_VALUE, PARAM_DESC FROM sys_param WHERE PARAM_CODE = ?";
     Row params{criteria.PARAM_CODE};
+    // A parameter stored for region (or county) 0 holds for every region (county).
     if (criteria.isSet(MSysmgntDef::SPublicParam::idx_REGION_CODE)) {
         sql += " AND REGION_CODE IN (0, ?)";
         params.emplace_back(std::int64_t{criteria.REGION_CODE});
+    }
+    if (criteria.isSet(MSysmgntDef::SPublicParam::idx_COUNTY_CODE)) {
+        sql += " AND COUNTY_CODE IN (0, ?)";
+        params.emplace_back(std::int64_t{criteria.COUNTY_CODE});
     }
     context.db.query(sql + " ORDER BY REGION_CODE, COUNTY_CODE", params, [&](const Row& row) {
         auto& p = append<MSysmgntDef::SPublicParamList>(*out.object(0));

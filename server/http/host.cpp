@@ -1,0 +1,49 @@
+#include "host.h"
+
+#include "sysmgnt.h"
+#include "table.h"
+
+namespace rsim {
+namespace {
+
+std::string hostInUrl(const std::string& host)
+{
+    return host.find(':') != std::string::npos ? "[" + host + "]" : host;
+}
+
+} // namespace
+
+void prepareDatabase(db::Driver& db, const secrets::SecretBox& secrets, bool seedDemo)
+{
+    auto migrations = sysmgnt::schema();
+    for (auto& migration : tables::schema())
+        migrations.push_back(std::move(migration));
+    db::migrate(db, migrations);
+    if (seedDemo) {
+        sysmgnt::seedDemo(db);
+        tables::seedDemo(db, secrets);
+    }
+}
+
+HandlerTable allHandlers()
+{
+    HandlerTable handlers;
+    sysmgnt::registerHandlers(handlers);
+    tables::registerHandlers(handlers);
+    return handlers;
+}
+
+ServiceHost::ServiceHost(const Options& options)
+{
+    pool_ = std::make_unique<DriverPool>(options.database, static_cast<std::size_t>(options.threads));
+    secrets_ = std::make_unique<secrets::SecretBox>(secrets::SecretBox::fromKeyFile(options.keyFile, options.createKey));
+    prepareDatabase(*pool_->acquire(), *secrets_, options.seedDemo);
+    service_ = std::make_unique<Service>(*pool_, *secrets_, allHandlers());
+    http_ = std::make_unique<http::HttpServer>(*service_, options.threads, options.maxBodyBytes);
+    const int port = http_->bind(options.host, options.port);
+    address_ = "http://" + hostInUrl(options.host) + ":" + std::to_string(port);
+}
+
+ServiceHost::~ServiceHost() = default;
+
+} // namespace rsim
