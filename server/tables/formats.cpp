@@ -8,12 +8,18 @@ namespace {
 
 bool allOf(const std::string& value, int (*test)(int))
 {
-    return std::all_of(value.begin(), value.end(), [test](char c) { return test(static_cast<unsigned char>(c)) != 0; });
+    return std::all_of(value.begin(), value.end(),
+                       [test](char c) { return test(static_cast<unsigned char>(c)) != 0; });
 }
 
 bool digits(const std::string& value, std::size_t min, std::size_t max)
 {
     return value.size() >= min && value.size() <= max && allOf(value, isdigit);
+}
+
+bool smsCentre(const std::string& value)
+{
+    return value.empty() || digits(value[0] == '+' ? value.substr(1) : value, 1, 20);
 }
 
 } // namespace
@@ -22,17 +28,18 @@ bool matchesFormat(Format format, const std::string& value)
 {
     switch (format) {
     case Format::Any: return true;
+    case Format::Code:
+        return !value.empty() && std::none_of(value.begin(), value.end(), [](char c) {
+            return std::isspace(static_cast<unsigned char>(c)) != 0;
+        });
     case Format::Imsi: return digits(value, 15, 15);
     case Format::Iccid: return (value.size() == 19 || value.size() == 20) && allOf(value, isxdigit);
     case Format::Ki: return value.size() == 32 && allOf(value, isxdigit);
+    case Format::KiKey: return value.size() % 8 == 0 && value.size() <= 32;
     case Format::Pin: return digits(value, 4, 8);
     case Format::Puk: return digits(value, 8, 8);
-    case Format::Smsp:
-        return value.empty() || digits(value[0] == '+' ? value.substr(1) : value, 1, 20);
+    case Format::Smsp: return smsCentre(value);
     case Format::Msisdn: return digits(value, 1, 15);
-    case Format::Code:
-        return !value.empty() && std::none_of(value.begin(), value.end(),
-                                              [](char c) { return std::isspace(static_cast<unsigned char>(c)); });
     }
     return false;
 }
@@ -40,17 +47,37 @@ bool matchesFormat(Format format, const std::string& value)
 const char* formatDescription(Format format)
 {
     switch (format) {
+    case Format::Any: return "";
+    case Format::Code: return "不能为空，也不能含空格";
     case Format::Imsi: return "必须为15位数字";
     case Format::Iccid: return "必须为19或20位数字或字母A-F";
     case Format::Ki: return "必须为32位十六进制字符";
+    case Format::KiKey: return "长度必须为8的倍数，且不超过32位";
     case Format::Pin: return "必须为4到8位数字";
     case Format::Puk: return "必须为8位数字";
     case Format::Smsp: return "必须为可带“+”号的不超过20位数字";
     case Format::Msisdn: return "必须为1到15位数字";
-    case Format::Code: return "不能为空，也不能含空格";
-    case Format::Any: return "";
     }
     return "";
+}
+
+std::string normalised(Format format, std::string value)
+{
+    if (format == Format::Iccid)
+        std::transform(value.begin(), value.end(), value.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return value;
+}
+
+std::string upperBound(Format format, std::string prefix)
+{
+    switch (format) {
+    case Format::Imsi: prefix.resize(std::max<std::size_t>(prefix.size(), 15), '9'); break;
+    case Format::Msisdn: prefix.resize(std::max<std::size_t>(prefix.size(), 15), '9'); break;
+    case Format::Iccid: prefix.resize(std::max<std::size_t>(prefix.size(), 20), 'F'); break;
+    default: break;
+    }
+    return prefix;
 }
 
 } // namespace rsim::tables

@@ -1,47 +1,44 @@
 // The remote-SIM operations as handlers of the dispatcher, from the operation lists.
 #include "table.h"
 
+#include "stored_table.h"
+
 #include "ResRemoteSimMgnt_tvd_c.h"
 #include "ResSysMgnt_tvd_c.h"
 
 namespace rsim::tables {
 namespace {
 
-constexpr const char* kInterface = "MResRemoteMgntApp_IResRemoteMgnt";
+constexpr const char* kInterface = MResRemoteMgntApp::IResRemoteMgnt::kInterfaceName;
 
-enum class Action { Add, Modify, Remove };
-
-Handler writeHandler(const std::string& table, Action action)
+// The table that stores a record type.
+const Table& tableOf(const CTvdTypeInfo& record)
 {
-    return [table, action](CallContext& context, CTvdBasicParamObject& in, CTvdBasicParamObject&,
-                           CBSErrorMsg& error) {
-        const auto& records = static_cast<const CTvdBasicListObject&>(*in.object(1));
-        const Table& target = TableOf(table);
-        switch (action) {
-        case Action::Add: return target.add(context, records, error);
-        case Action::Modify: return target.modify(context, records, error);
-        case Action::Remove: return target.remove(context, records, error);
-        }
-        return 1;
-    };
-}
-
-Handler queryHandler(const std::string& table)
-{
-    return [table](CallContext& context, CTvdBasicParamObject& in, CTvdBasicParamObject& out,
-                   CBSErrorMsg& error) {
-        return TableOf(table).query(context, static_cast<CTvdBasicStructObject&>(*in.object(0)),
-                                    static_cast<CTvdBasicListObject&>(*out.object(0)), error);
-    };
-}
-
-// The table of each record type.
-std::string tableOf(const CTvdTypeInfo& record)
-{
-    for (const auto& spec : Specs())
-        if (spec.recordType() == &record)
-            return spec.table;
+    for (const auto& table : Tables())
+        if (table.spec().recordType() == &record)
+            return table;
     throw std::logic_error("no table stores " + record.name());
+}
+
+// Writes take the operation-info record (ignored: the session names the operator) and a list.
+template <int (Table::*write)(CallContext&, const CTvdBasicListObject&, CBSErrorMsg&) const>
+HandlerEntry writeEntry(const Table& table, std::int32_t right)
+{
+    Handler handler = [&table](CallContext& context, CTvdBasicParamObject& in, CTvdBasicParamObject&,
+                               CBSErrorMsg& error) {
+        return (table.*write)(context, static_cast<const CTvdBasicListObject&>(*in.object(1)), error);
+    };
+    return {std::move(handler), right, true};
+}
+
+HandlerEntry queryEntry(const Table& table)
+{
+    Handler handler = [&table](CallContext& context, CTvdBasicParamObject& in, CTvdBasicParamObject& out,
+                               CBSErrorMsg&) {
+        return table.query(context, static_cast<const CTvdBasicStructObject&>(*in.object(0)),
+                           static_cast<CTvdBasicListObject&>(*out.object(0)));
+    };
+    return {std::move(handler), 0, false};
 }
 
 } // namespace
@@ -57,23 +54,23 @@ std::vector<db::Migration> schema()
 
 void registerHandlers(HandlerTable& handlers)
 {
-#define RSIM_REGISTER_FAMILY_(Rec, suffix, addCode, modCode, delCode, qryCode, listName, critName, \
-                              CritT)                                                               \
-    {                                                                                              \
-        const std::string table = tableOf(MResRemoteMgntDef::Rec::typeInfo());                     \
-        const auto& rights = SpecOf(table).rights;                                                 \
-        handlers.add(kInterface, addCode, {writeHandler(table, Action::Add), rights[0], true});    \
-        handlers.add(kInterface, modCode, {writeHandler(table, Action::Modify), rights[1], true}); \
-        handlers.add(kInterface, delCode, {writeHandler(table, Action::Remove), rights[2], true}); \
-        handlers.add(kInterface, qryCode, {queryHandler(table), 0, false});                        \
+#define RSIM_REGISTER_FAMILY_(Rec, suffix, addCode, modCode, delCode, qryCode, listName, critName, CritT) \
+    {                                                                                                    \
+        const Table& table = tableOf(MResRemoteMgntDef::Rec::typeInfo());                                \
+        const auto& rights = table.spec().rights;                                                        \
+        handlers.add(kInterface, addCode, writeEntry<&Table::add>(table, rights[0]));                    \
+        handlers.add(kInterface, modCode, writeEntry<&Table::modify>(table, rights[1]));                 \
+        handlers.add(kInterface, delCode, writeEntry<&Table::remove>(table, rights[2]));                 \
+        handlers.add(kInterface, qryCode, queryEntry(table));                                            \
     }
-#define RSIM_REGISTER_INQUIRY_(op, code, CritT, critName, Rec, listName)                           \
-    handlers.add(kInterface, code,                                                                 \
-                 {queryHandler(tableOf(MResRemoteMgntDef::Rec::typeInfo())), 0, false});
+#define RSIM_REGISTER_INQUIRY_(op, code, CritT, critName, Rec, listName) \
+    handlers.add(kInterface, code, queryEntry(tableOf(MResRemoteMgntDef::Rec::typeInfo())));
     RSIM_FAMILIES(RSIM_REGISTER_FAMILY_)
     RSIM_INQUIRIES(RSIM_REGISTER_INQUIRY_)
+#undef RSIM_REGISTER_FAMILY_
+#undef RSIM_REGISTER_INQUIRY_
     handlers.add(MResSysMgnt::IResSysMgnt::kInterfaceName, "RMRESD31",
-                 {queryHandler(tableOf(MResSysMgnt::SResCodeDefInfo::typeInfo())), 0, false});
+                 queryEntry(tableOf(MResSysMgnt::SResCodeDefInfo::typeInfo())));
 }
 
 } // namespace rsim::tables

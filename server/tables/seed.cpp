@@ -1,50 +1,31 @@
-// Demo data of the remote-SIM tables: enough to use every window at once.
+// Demo data of the reference tables: provinces, card types, vendors, groups with their ranges,
+// vendor libraries with their error messages, authentication cards and their rights.
+#include "demo.h"
 #include "table.h"
 
 #include "ResRemoteSimMgnt_def_tvd_c.h"
-#include "ResSysMgnt_tvd_c.h"
 
-#include <cstdio>
+#include <tuple>
 
 namespace rsim::tables {
 namespace {
 
 using namespace MResRemoteMgntDef;
 
-template <class List>
-auto& add(List& list)
-{
-    return *static_cast<typename List::value_type*>(list.append());
-}
-
-std::string digits(long long value, int width)
-{
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%0*lld", width, value);
-    return buffer;
-}
-
-std::string hex32(int seed)
-{
-    char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%08X%08X%08X%08X", 0x1A2B3C4D + seed, 0x5E6F7081 ^ seed,
-                  0x92A3B4C5 + seed * 7, 0xD6E7F809 ^ (seed * 13));
-    return buffer;
-}
-
-void seedReference(db::Driver& db, const secrets::SecretBox& box)
+void seedCodes(db::Driver& db, const secrets::SecretBox& box)
 {
     SResRemoteProvCodeList provinces;
     for (auto [code, name] : {std::pair{"11", "北京"}, {"31", "上海"}, {"44", "广东"}, {"51", "四川"}}) {
-        auto& p = add(provinces);
+        auto& p = appended(provinces);
         p.set_PROVINCE_CODE(code);
         p.set_PROVINCE_NAME(name);
     }
     TableOf("rsim_province").seed(db, box, provinces);
 
     SResRemoteCardTypeList cards;
-    for (auto [code, name, dual] : {std::tuple{"C64", "64K普通卡", 0}, {"C128", "128K大容量卡", 0}, {"D128", "128K一卡双号", 1}}) {
-        auto& c = add(cards);
+    for (auto [code, name, dual] : {std::tuple{"C64", "64K普通卡", 0}, {"C128", "128K大容量卡", 0},
+                                    {"D128", "128K一卡双号卡", 1}}) {
+        auto& c = appended(cards);
         c.set_CARD_TYPE(code);
         c.set_CARD_NAME(name);
         c.set_STS(1);
@@ -55,76 +36,56 @@ void seedReference(db::Driver& db, const secrets::SecretBox& box)
 
     SResRemoteVendorCodeList vendors;
     for (auto [code, name, ki] : {std::tuple{"V01", "华南智能卡", 1}, {"V02", "东方卡业", 0}, {"V03", "西部芯片", 1}}) {
-        auto& v = add(vendors);
+        auto& v = appended(vendors);
         v.set_VENDOR_CODE(code);
         v.set_VENDOR_NAME(name);
         v.set_IS_KI(static_cast<std::int16_t>(ki));
     }
     TableOf("rsim_vendor").seed(db, box, vendors);
+}
 
+// One group per region of the province 44, each with an IMSI range and an MSISDN range.
+void seedGroups(db::Driver& db, const secrets::SecretBox& box)
+{
     SResRemoteMsisdnGroupList groups;
     SResRemoteImsiMsisdnGrpList imsiRanges;
     SResRemoteMsisdnGrpList msisdnRanges;
+    const char* names[] = {"广州号群", "深圳号群", "珠海号群"};
     for (int i = 0; i < 3; ++i) {
-        auto& g = add(groups);
+        const auto region = static_cast<std::int16_t>(10 + i);
+        const auto county = static_cast<std::int16_t>(region * 100 + 1);
+        auto& g = appended(groups);
         g.set_MSISDN_GROUP("G0" + std::to_string(i + 1));
-        g.set_MSISDN_NAME(std::string("号群") + "ABC"[i]);
-        g.set_REGION_CODE(static_cast<std::int16_t>(10 + i));
+        g.set_MSISDN_NAME(names[i]);
+        g.set_REGION_CODE(region);
         g.set_ALART_SET(0);
         g.set_PROVINCE_CODE("44");
-        g.set_COUNTY_CODE(static_cast<std::int16_t>((10 + i) * 100 + 1));
-        g.set_ORG_ID((10 + i) * 10000 + 101);
-        auto& r = add(imsiRanges);
+        g.set_COUNTY_CODE(county);
+        g.set_ORG_ID(county * 100 + 1);
+        auto& r = appended(imsiRanges);
         r.set_MSISDN_GROUP(g.MSISDN_GROUP);
-        r.set_FIRST_IMSI("46000" + digits(1000000000LL * (i + 1), 10));
-        r.set_LAST_IMSI("46000" + digits(1000000000LL * (i + 1) + 999999999LL, 10));
-        r.set_REGION_CODE(g.REGION_CODE);
+        r.set_FIRST_IMSI("46000" + std::to_string(i + 1) + "000000000");
+        r.set_LAST_IMSI("46000" + std::to_string(i + 1) + "999999999");
+        r.set_REGION_CODE(region);
         r.set_PROVINCE_CODE("44");
-        r.set_COUNTY_CODE(g.COUNTY_CODE);
-        r.set_ORG_ID(g.ORG_ID);
-        auto& m = add(msisdnRanges);
+        auto& m = appended(msisdnRanges);
         m.set_MSISDN_GROUP(g.MSISDN_GROUP);
         m.set_FIRST_MSISDN("1380" + std::to_string(i) + "000000");
         m.set_LAST_MSISDN("1380" + std::to_string(i) + "999999");
-        m.set_REGION_CODE(g.REGION_CODE);
+        m.set_REGION_CODE(region);
         m.set_PROVINCE_CODE("44");
-        m.set_COUNTY_CODE(g.COUNTY_CODE);
-        m.set_ORG_ID(g.ORG_ID);
     }
     TableOf("rsim_msisdn_group").seed(db, box, groups);
     TableOf("rsim_imsi_range").seed(db, box, imsiRanges);
     TableOf("rsim_msisdn_range").seed(db, box, msisdnRanges);
 }
 
-void seedCards(db::Driver& db, const secrets::SecretBox& box)
+void seedVendorLibraries(db::Driver& db, const secrets::SecretBox& box)
 {
-    SRemoteSimInfoList sims;
-    for (int i = 0; i < 200; ++i) {
-        auto& s = add(sims);
-        s.set_IMSI("460001000" + digits(i, 6));
-        s.set_SIM_ID("898600" + digits(1000000000000LL + i, 14));
-        s.set_RES_CODE(i % 3 == 0 ? "C128" : "C64");
-        s.set_REGION_CODE(10);
-        s.set_COUNTY_CODE(1001);
-        s.set_ORG_ID(100101);
-        s.set_PIN1("1234");
-        s.set_PIN2("5678");
-        s.set_PUK1(digits(12345678 + i, 8));
-        s.set_PUK2(digits(87654321 - i, 8));
-        s.set_PURPOSE(1);
-        s.set_STS(1);
-        s.set_RES_STS(1);
-        s.set_KI_CODE(hex32(i));
-        s.set_SMSP("+8613800200500");
-        s.set_VENDOR_CODE(i % 2 == 0 ? "V01" : "V02");
-        s.set_CREATE_DATE(CBSDateTime(2026, 11, 1, 8, 30, 0));
-        s.set_REMARK("演示数据");
-    }
-    TableOf("rsim_sim").seed(db, box, sims);
-
     SResRemoteCardVendorDllList dlls;
-    for (auto [vendor, card, file] : {std::tuple{"V01", "C64", "hnsc_w64.dll"}, {"V01", "C128", "hnsc_w128.dll"}, {"V02", "C64", "dfky.dll"}}) {
-        auto& d = add(dlls);
+    for (auto [vendor, card, file] : {std::tuple{"V01", "C64", "hnsc_w64.dll"}, {"V01", "C128", "hnsc_w128.dll"},
+                                      {"V02", "C64", "dfky.dll"}}) {
+        auto& d = appended(dlls);
         d.set_PROVINCE_CODE("44");
         d.set_VENDOR_CODE(vendor);
         d.set_CARD_TYPE(card);
@@ -137,7 +98,7 @@ void seedCards(db::Driver& db, const secrets::SecretBox& box)
 
     SResRemoteDllErrMsgList errors;
     for (auto [code, text] : {std::pair{"E001", "读卡器未连接"}, {"E002", "卡片写入校验失败"}, {"E003", "KI解密失败"}}) {
-        auto& e = add(errors);
+        auto& e = appended(errors);
         e.set_VENDOR_CODE("V01");
         e.set_CARD_TYPE("C64");
         e.set_DLL_NAME("hnsc_w64.dll");
@@ -147,102 +108,54 @@ void seedCards(db::Driver& db, const secrets::SecretBox& box)
     TableOf("rsim_dll_error").seed(db, box, errors);
 }
 
-void seedAuc(db::Driver& db, const secrets::SecretBox& box)
+void seedAuthenticationCards(db::Driver& db, const secrets::SecretBox& box)
 {
     SResRemoteAucInfoList aucs;
     for (int i = 0; i < 3; ++i) {
-        auto& a = add(aucs);
+        auto& a = appended(aucs);
         a.set_PROVINCE_CODE("44");
         a.set_VENDOR_CODE("V01");
         a.set_CARD_TYPE("C64");
-        a.set_SIM_SEQUENCE("AUC" + digits(i + 1, 6));
-        a.set_PWD("pw" + digits(i + 1, 4));
+        a.set_SIM_SEQUENCE("AUC" + zeroPadded(i + 1, 6));
+        a.set_PWD("pw" + zeroPadded(i + 1, 4));
         a.set_REGION_CODE(10);
         a.set_COUNTY_CODE(1001);
         a.set_ORG_ID(100101);
         a.set_FUNCTION_CODE("WRITE");
         a.set_OP_ID(1);
-        a.set_STS(1);
-        a.set_OPER_DATE(CBSDateTime(2026, 11, 20, 10, 0, 0));
+        a.set_STS(static_cast<std::int16_t>(1 + i % 2));
+        a.set_OPER_DATE(CBSDateTime(2026, 11, 20, 10, i, 0));
     }
     TableOf("rsim_auc_info").seed(db, box, aucs);
 
     SResRemoteSysAucList rights;
-    for (int i = 0; i < 3; ++i) {
-        auto& r = add(rights);
+    for (auto [type, code, name] : {std::tuple{1, "100101", "广州一区营业厅1"}, {1, "100102", "广州一区营业厅2"},
+                                    {3, "1", "系统管理员"}}) {
+        auto& r = appended(rights);
         r.set_SIM_SEQUENCE("AUC000001");
-        r.set_ENT_TYPE(static_cast<std::int16_t>(1 + i % 2));
-        r.set_ENT_CODE(std::to_string(100101 + i));
-        r.set_ENT_NAME(std::string("营业厅") + std::to_string(i + 1));
+        r.set_ENT_TYPE(static_cast<std::int16_t>(type));
+        r.set_ENT_CODE(code);
+        r.set_ENT_NAME(name);
     }
     TableOf("rsim_auc_right").seed(db, box, rights);
 }
 
-void seedInquiries(db::Driver& db, const secrets::SecretBox& box)
-{
-    SRemoteSimLogList logs;
-    for (int i = 0; i < 40; ++i) {
-        auto& l = add(logs);
-        l.set_SO_NBR(202611000000LL + i);
-        l.set_SIM_ID("898600" + digits(1000000000000LL + i, 14));
-        l.set_IMSI("460001000" + digits(i, 6));
-        l.set_OP_ID(1);
-        l.set_OP_TYPE(static_cast<std::int16_t>(1 + i % 3));
-        l.set_OP_TIME(CBSDateTime(2026, 11, 1 + i % 28, 9 + i % 8, i % 60, 0));
-        l.set_OP_STR(i % 5 == 4 ? "写卡失败：卡片写入校验失败" : "写卡成功");
-        l.set_CARD_FLAG(i % 4 == 0 ? "1" : "0");
-        l.set_OP_RESULT(static_cast<std::int16_t>(i % 5 == 4 ? 1 : 0));
-        l.set_PHONE1("1380000" + digits(i, 4));
-        l.set_REGION_CODE(10);
-    }
-    TableOf("rsim_write_log").seed(db, box, logs);
-
-    SPsNetNumberList numbers;
-    SPsNetImsiList imsis;
-    for (int i = 0; i < 5; ++i) {
-        auto& n = add(numbers);
-        n.set_NUMBER_SEGMENT("13800" + std::to_string(i) + "0");
-        n.set_PS_SERVICE_TYPE(1);
-        n.set_PS_NET_CODE("HLR" + std::to_string(10 + i));
-        n.set_GROUP_CODE("G01");
-        n.set_REGION_CODE("10");
-        n.set_STATUS(1);
-        n.set_OPER_ID(1);
-        n.set_ORG_ID(100101);
-        n.set_DONE_DATE(CBSDateTime(2026, 9, 1 + i, 12, 0, 0));
-        n.set_DONE_CODE(90000 + i);
-        n.set_SMP_REGION_CODE("020");
-        auto& m = add(imsis);
-        m.set_START_IMSI("46000" + digits(5000000000LL + i * 100000LL, 10));
-        m.set_END_IMSI("46000" + digits(5000000000LL + i * 100000LL + 99999, 10));
-        m.set_PS_NET_CODE(n.PS_NET_CODE);
-        m.set_GROUP_CODE("G01");
-        m.set_REGION_CODE("10");
-    }
-    TableOf("rsim_ps_number").seed(db, box, numbers);
-    TableOf("rsim_ps_imsi").seed(db, box, imsis);
-
-    MResSysMgnt::SResCodeDefInfoList codes;
-    for (int i = 0; i < 3; ++i) {
-        auto& c = add(codes);
-        c.set_RES_CODE(3000 + i);
-        c.set_RES_NAME(std::string("远程写卡白卡") + std::to_string(i + 1));
-        c.set_RES_TYPE(1);
-        c.set_IS_DETAIL(1);
-    }
-    TableOf("rsim_res_code").seed(db, box, codes);
-}
-
 } // namespace
+
+void seedReferenceData(db::Driver& db, const secrets::SecretBox& box)
+{
+    seedCodes(db, box);
+    seedGroups(db, box);
+    seedVendorLibraries(db, box);
+    seedAuthenticationCards(db, box);
+}
 
 void seedDemo(db::Driver& db, const secrets::SecretBox& box)
 {
-    db::Transaction tx(db);
-    seedReference(db, box);
-    seedCards(db, box);
-    seedAuc(db, box);
-    seedInquiries(db, box);
-    tx.commit();
+    db::Transaction transaction(db);
+    seedReferenceData(db, box);
+    seedInventory(db, box);
+    transaction.commit();
 }
 
 } // namespace rsim::tables

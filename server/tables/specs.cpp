@@ -1,12 +1,16 @@
+// The remote-SIM tables. Keys are the members an operator names a record by; names match by
+// substring, codes exactly, number ranges as ranges.
 #include "table_spec.h"
 
 #include "ResRemoteSimMgnt_def_tvd_c.h"
 #include "ResSysMgnt_tvd_c.h"
 
-#include <stdexcept>
-
 namespace rsim::tables {
 namespace {
+
+using namespace MResRemoteMgntDef;
+using F = Format;
+using M = Match;
 
 template <class R>
 const CTvdTypeInfo* typeOf()
@@ -14,89 +18,142 @@ const CTvdTypeInfo* typeOf()
     return &R::typeInfo();
 }
 
-using namespace MResRemoteMgntDef;
+constexpr std::int64_t kInquiryCap = 10000;
+
+// Groups and the ranges of a group are named by group code, region and province.
+const std::vector<std::string> kGroupKey{"MSISDN_GROUP", "REGION_CODE", "PROVINCE_CODE"};
+
+std::vector<TableSpec> referenceTables()
+{
+    return {
+        {.table = "rsim_province", .label = "省份", .recordType = typeOf<SResRemoteProvCode>,
+         .keys = {"PROVINCE_CODE"},
+         .rules = {{"PROVINCE_CODE", F::Code}, {"PROVINCE_NAME", F::Any, true}},
+         .criteria = {{"PROVINCE_NAME", M::Contains}},
+         .rights = {53701, 53702, 53703}},
+        {.table = "rsim_card_type", .label = "卡类型", .recordType = typeOf<SResRemoteCardType>,
+         .keys = {"CARD_TYPE"},
+         .rules = {{"CARD_TYPE", F::Code}, {"CARD_NAME", F::Any, true}},
+         .stamps = {{"STS_DATE", Stamp::NowOnWrite}},
+         .criteria = {{"CARD_NAME", M::Contains}},
+         .rights = {53704, 53705, 53706}},
+        {.table = "rsim_vendor", .label = "卡商", .recordType = typeOf<SResRemoteVendorCode>,
+         .keys = {"VENDOR_CODE"},
+         .rules = {{"VENDOR_CODE", F::Code}, {"VENDOR_NAME", F::Any, true}},
+         .criteria = {{"VENDOR_NAME", M::Contains}},
+         .rights = {53707, 53708, 53709}},
+        {.table = "rsim_msisdn_group", .label = "号群", .recordType = typeOf<SResRemoteMsisdnGroup>,
+         .keys = kGroupKey,
+         .rules = {{"MSISDN_GROUP", F::Code}, {"MSISDN_NAME", F::Any, true}},
+         .references = {{"rsim_province", {"PROVINCE_CODE"}}},
+         .criteria = {{"MSISDN_NAME", M::Contains}},
+         .rights = {53719, 53720, 53721}},
+        {.table = "rsim_imsi_range", .label = "号群IMSI号段", .recordType = typeOf<SResRemoteImsiMsisdnGrp>,
+         .keys = kGroupKey,
+         .rules = {{"FIRST_IMSI", F::Imsi, true}, {"LAST_IMSI", F::Imsi, true}},
+         .references = {{"rsim_msisdn_group", kGroupKey}},
+         .criteria = {{"FIRST_IMSI", M::From, "LAST_IMSI"}, {"LAST_IMSI", M::To, "FIRST_IMSI"}},
+         .rangeFirst = "FIRST_IMSI", .rangeLast = "LAST_IMSI",
+         .rights = {53713, 53714, 53715}},
+        {.table = "rsim_msisdn_range", .label = "号群MSISDN号段", .recordType = typeOf<SResRemoteMsisdnGrp>,
+         .keys = kGroupKey,
+         .rules = {{"FIRST_MSISDN", F::Msisdn, true}, {"LAST_MSISDN", F::Msisdn, true}},
+         .references = {{"rsim_msisdn_group", kGroupKey}},
+         .criteria = {{"FIRST_MSISDN", M::From, "LAST_MSISDN"}, {"LAST_MSISDN", M::To, "FIRST_MSISDN"}},
+         .rangeFirst = "FIRST_MSISDN", .rangeLast = "LAST_MSISDN",
+         .rights = {53716, 53717, 53718}},
+    };
+}
+
+TableSpec simTable()
+{
+    return {.table = "rsim_sim", .label = "SIM卡", .recordType = typeOf<SRemoteSimInfo>,
+            .keys = {"IMSI"}, .uniques = {"SIM_ID"},
+            .rules = {{"IMSI", F::Imsi}, {"SIM_ID", F::Iccid, true}, {"KI_CODE", F::Ki, true, true},
+                      {"KI_KEY", F::KiKey, false, true}, {"PIN1", F::Pin, true}, {"PIN2", F::Pin, true},
+                      {"PUK1", F::Puk, true}, {"PUK2", F::Puk, true}, {"SMSP", F::Smsp}},
+            .references = {{"rsim_card_type", {"RES_CODE"}}, {"rsim_vendor", {"VENDOR_CODE"}}},
+            .stamps = {{"CREATE_DATE", Stamp::NowOnAdd}},
+            .criteria = {{"START_IMSI", M::From, "IMSI"}, {"END_IMSI", M::To, "IMSI"},
+                         {"START_SIM_ID", M::From, "SIM_ID"}, {"END_SIM_ID", M::To, "SIM_ID"},
+                         {"RES_CODE", M::Exact}, {"REGION_CODE", M::ExactUnlessAll},
+                         {"COUNTY_CODE", M::ExactUnlessAll}, {"ORG_ID", M::ExactUnlessAll},
+                         {"STS", M::ExactUnlessAll}, {"RES_STS", M::ExactUnlessAll}, {"MAX_NUM", M::Limit}},
+            .rowCap = 1000,
+            .rights = {53719, 53720, 53721}};
+}
+
+std::vector<TableSpec> vendorLibraryTables()
+{
+    const Reference province{"rsim_province", {"PROVINCE_CODE"}};
+    const Reference vendor{"rsim_vendor", {"VENDOR_CODE"}};
+    const Reference cardType{"rsim_card_type", {"CARD_TYPE"}};
+    return {
+        {.table = "rsim_vendor_dll", .label = "写卡组件", .recordType = typeOf<SResRemoteCardVendorDll>,
+         .keys = {"PROVINCE_CODE", "VENDOR_CODE", "CARD_TYPE", "DLL_NAME"},
+         .rules = {{"DLL_NAME", F::Code}},
+         .references = {province, vendor, cardType},
+         .stamps = {{"CREATE_DATE", Stamp::NowOnAdd}},
+         .rights = {53722, 53723, 53724}},
+        {.table = "rsim_dll_error", .label = "写卡组件错误信息", .recordType = typeOf<SResRemoteDllErrMsg>,
+         .keys = {"VENDOR_CODE", "CARD_TYPE", "DLL_NAME", "ERR_CODE"},
+         .rules = {{"ERR_CODE", F::Code}, {"ERR_MESSAGE", F::Any, true}},
+         .references = {vendor, cardType},
+         .criteria = {{"ERR_MESSAGE", M::Contains}},
+         .rights = {53722, 53723, 53724}},
+        {.table = "rsim_auc_info", .label = "鉴权卡校验信息", .recordType = typeOf<SResRemoteAucInfo>,
+         .keys = {"PROVINCE_CODE", "VENDOR_CODE", "CARD_TYPE", "SIM_SEQUENCE"},
+         .rules = {{"SIM_SEQUENCE", F::Code}, {"FUNCTION_CODE", F::Any, true}, {"PWD", F::Any, true, true}},
+         .references = {province, vendor, cardType},
+         .stamps = {{"OP_ID", Stamp::OperatorOnWrite}, {"OPER_DATE", Stamp::NowOnWrite}},
+         .rights = {53731, 53732, 53733}},
+        {.table = "rsim_auc_right", .label = "鉴权卡权限", .recordType = typeOf<SResRemoteSysAuc>,
+         .keys = {"ENT_TYPE", "ENT_CODE", "SIM_SEQUENCE"},
+         .rules = {{"ENT_CODE", F::Code}, {"SIM_SEQUENCE", F::Code}, {"ENT_NAME", F::Any, true}},
+         .criteria = {{"ENT_NAME", M::Contains}},
+         .rights = {53734, 53735, 53736}},
+    };
+}
+
+// Read-only tables: the service answers them; their rows come from other systems (and the demo).
+std::vector<TableSpec> inquiryTables()
+{
+    return {
+        {.table = "rsim_ps_number", .label = "开通平台号段", .recordType = typeOf<SPsNetNumber>,
+         .keys = {"NUMBER_SEGMENT"},
+         .criteria = {{"NUMBER_SEGMENT"}, {"PS_SERVICE_TYPE"}, {"PS_NET_CODE"}, {"GROUP_CODE"},
+                      {"REGION_CODE"}, {"STATUS"}, {"OPER_ID"}, {"ORG_ID"}, {"DONE_CODE"},
+                      {"SMP_REGION_CODE"}, {"BAK_PS_NET_CODE"}},
+         .rowCap = kInquiryCap},
+        {.table = "rsim_ps_imsi", .label = "开通平台IMSI号段", .recordType = typeOf<SPsNetImsi>,
+         .keys = {"START_IMSI"},
+         .rules = {{"START_IMSI", F::Imsi}, {"END_IMSI", F::Imsi}},
+         .criteria = {{"START_IMSI", M::From, "END_IMSI"}, {"END_IMSI", M::To, "START_IMSI"},
+                      {"PS_NET_CODE"}, {"GROUP_CODE"}, {"REGION_CODE"}, {"BAK_PS_NET_CODE"}},
+         .rowCap = kInquiryCap},
+        {.table = "rsim_write_log", .label = "写卡日志", .recordType = typeOf<SRemoteSimLog>,
+         .keys = {"SO_NBR"},
+         .criteria = {{"SO_NBR"}, {"SIM_ID", M::Contains}, {"IMSI", M::Contains}, {"OP_ID"}, {"OP_TYPE"},
+                      {"BEGIN_OP_TIME", M::From, "OP_TIME"}, {"END_OP_TIME", M::To, "OP_TIME"},
+                      {"CARD_FLAG"}, {"OP_RESULT"}, {"PHONE1", M::Contains}, {"PHONE2", M::Contains},
+                      {"REGION_CODE"}},
+         .rowCap = kInquiryCap},
+        {.table = "rsim_res_code", .label = "资源编码", .recordType = typeOf<MResSysMgnt::SResCodeDefInfo>,
+         .keys = {"RES_CODE"},
+         .criteria = {{"RES_CODE"}, {"RES_NAME", M::Contains}, {"RES_TYPE"}, {"USER_TYPE"}, {"IS_DETAIL"},
+                      {"OPERATION_ID"}, {"RES_ADSCRIPTION"}, {"VALID_DATE", M::From, "EXPIRE_DATE"},
+                      {"EXPIRE_DATE", M::To, "VALID_DATE"}},
+         .rowCap = kInquiryCap},
+    };
+}
 
 std::vector<TableSpec> makeSpecs()
 {
-    std::vector<TableSpec> specs;
-    specs.push_back({"rsim_province", typeOf<SResRemoteProvCode>, {"PROVINCE_CODE"}, {},
-                     {{"PROVINCE_CODE", Format::Code}}, {"PROVINCE_NAME"}, {}, "", "", 0,
-                     {53701, 53702, 53703}});
-    specs.push_back({"rsim_card_type", typeOf<SResRemoteCardType>, {"CARD_TYPE"}, {},
-                     {{"CARD_TYPE", Format::Code}}, {"CARD_NAME"}, {}, "", "", 0,
-                     {53704, 53705, 53706}});
-    specs.push_back({"rsim_vendor", typeOf<SResRemoteVendorCode>, {"VENDOR_CODE"}, {},
-                     {{"VENDOR_CODE", Format::Code}}, {"VENDOR_NAME"}, {}, "", "", 0,
-                     {53707, 53708, 53709}});
-    specs.push_back({"rsim_msisdn_group", typeOf<SResRemoteMsisdnGroup>, {"MSISDN_GROUP"}, {},
-                     {{"MSISDN_GROUP", Format::Code}, {"PROVINCE_CODE", Format::Any, "rsim_province"}},
-                     {"MSISDN_NAME"}, {}, "", "", 0, {53719, 53720, 53721}});
-    specs.push_back({"rsim_imsi_range", typeOf<SResRemoteImsiMsisdnGrp>, {"FIRST_IMSI"}, {},
-                     {{"FIRST_IMSI", Format::Imsi}, {"LAST_IMSI", Format::Imsi},
-                      {"MSISDN_GROUP", Format::Code, "rsim_msisdn_group"},
-                      {"PROVINCE_CODE", Format::Any, "rsim_province"}},
-                     {}, {}, "FIRST_IMSI", "LAST_IMSI", 0, {53713, 53714, 53715}});
-    specs.push_back({"rsim_msisdn_range", typeOf<SResRemoteMsisdnGrp>, {"FIRST_MSISDN"}, {},
-                     {{"FIRST_MSISDN", Format::Msisdn}, {"LAST_MSISDN", Format::Msisdn},
-                      {"MSISDN_GROUP", Format::Code, "rsim_msisdn_group"},
-                      {"PROVINCE_CODE", Format::Any, "rsim_province"}},
-                     {}, {}, "FIRST_MSISDN", "LAST_MSISDN", 0, {53716, 53717, 53718}});
-    specs.push_back({"rsim_sim", typeOf<SRemoteSimInfo>, {"IMSI"}, {"SIM_ID"},
-                     {{"IMSI", Format::Imsi}, {"SIM_ID", Format::Iccid}, {"KI_CODE", Format::Ki, "", true},
-                      {"KI_KEY", Format::Any, "", true}, {"PIN1", Format::Pin}, {"PIN2", Format::Pin},
-                      {"PUK1", Format::Puk}, {"PUK2", Format::Puk}, {"SMSP", Format::Smsp},
-                      {"RES_CODE", Format::Any, "rsim_card_type"}, {"VENDOR_CODE", Format::Any, "rsim_vendor"}},
-                     {},
-                     {{"START_IMSI", "IMSI", Filter::AtLeast}, {"END_IMSI", "IMSI", Filter::AtMost},
-                      {"START_SIM_ID", "SIM_ID", Filter::AtLeast}, {"END_SIM_ID", "SIM_ID", Filter::AtMost},
-                      {"RES_CODE", "RES_CODE", Filter::Equal},
-                      {"REGION_CODE", "REGION_CODE", Filter::EqualUnlessAll},
-                      {"COUNTY_CODE", "COUNTY_CODE", Filter::EqualUnlessAll},
-                      {"ORG_ID", "ORG_ID", Filter::EqualUnlessAll}, {"STS", "STS", Filter::EqualUnlessAll},
-                      {"RES_STS", "RES_STS", Filter::EqualUnlessAll}, {"MAX_NUM", "", Filter::Limit}},
-                     "", "", 1000, {53719, 53720, 53721}});
-    specs.push_back({"rsim_vendor_dll", typeOf<SResRemoteCardVendorDll>,
-                     {"PROVINCE_CODE", "VENDOR_CODE", "CARD_TYPE", "DLL_NAME"}, {},
-                     {{"PROVINCE_CODE", Format::Code, "rsim_province"}, {"VENDOR_CODE", Format::Code, "rsim_vendor"},
-                      {"CARD_TYPE", Format::Code, "rsim_card_type"}, {"DLL_NAME", Format::Code}},
-                     {"DLL_NAME"}, {}, "", "", 0, {53722, 53723, 53724}});
-    specs.push_back({"rsim_dll_error", typeOf<SResRemoteDllErrMsg>,
-                     {"VENDOR_CODE", "CARD_TYPE", "DLL_NAME", "ERR_CODE"}, {},
-                     {{"VENDOR_CODE", Format::Code, "rsim_vendor"}, {"CARD_TYPE", Format::Code, "rsim_card_type"},
-                      {"ERR_CODE", Format::Code}},
-                     {"ERR_MESSAGE"}, {}, "", "", 0, {53722, 53723, 53724}});
-    specs.push_back({"rsim_auc_info", typeOf<SResRemoteAucInfo>,
-                     {"PROVINCE_CODE", "VENDOR_CODE", "CARD_TYPE", "SIM_SEQUENCE"}, {},
-                     {{"PROVINCE_CODE", Format::Code, "rsim_province"}, {"VENDOR_CODE", Format::Code, "rsim_vendor"},
-                      {"CARD_TYPE", Format::Code, "rsim_card_type"}, {"SIM_SEQUENCE", Format::Code}},
-                     {}, {}, "", "", 0, {53731, 53732, 53733}});
-    specs.push_back({"rsim_auc_right", typeOf<SResRemoteSysAuc>, {"ENT_TYPE", "ENT_CODE", "SIM_SEQUENCE"}, {},
-                     {{"ENT_CODE", Format::Code}, {"SIM_SEQUENCE", Format::Code}},
-                     {"ENT_NAME"}, {}, "", "", 0, {53734, 53735, 53736}});
-    specs.push_back({"rsim_ps_number", typeOf<SPsNetNumber>, {"NUMBER_SEGMENT"}, {}, {}, {"REMARK"},
-                     {{"NUMBER_SEGMENT", "NUMBER_SEGMENT"}, {"PS_SERVICE_TYPE", "PS_SERVICE_TYPE"},
-                      {"PS_NET_CODE", "PS_NET_CODE"}, {"GROUP_CODE", "GROUP_CODE"},
-                      {"REGION_CODE", "REGION_CODE"}, {"STATUS", "STATUS"}, {"OPER_ID", "OPER_ID"},
-                      {"ORG_ID", "ORG_ID"}, {"DONE_CODE", "DONE_CODE"},
-                      {"SMP_REGION_CODE", "SMP_REGION_CODE"}, {"BAK_PS_NET_CODE", "BAK_PS_NET_CODE"}},
-                     "", "", 1000});
-    specs.push_back({"rsim_ps_imsi", typeOf<SPsNetImsi>, {"START_IMSI"}, {}, {}, {},
-                     {{"START_IMSI", "START_IMSI", Filter::AtLeast}, {"END_IMSI", "END_IMSI", Filter::AtMost},
-                      {"PS_NET_CODE", "PS_NET_CODE"}, {"GROUP_CODE", "GROUP_CODE"},
-                      {"REGION_CODE", "REGION_CODE"}, {"BAK_PS_NET_CODE", "BAK_PS_NET_CODE"}},
-                     "", "", 1000});
-    specs.push_back({"rsim_write_log", typeOf<SRemoteSimLog>, {"SO_NBR"}, {}, {}, {},
-                     {{"SO_NBR", "SO_NBR"}, {"SIM_ID", "SIM_ID"}, {"IMSI", "IMSI"}, {"OP_ID", "OP_ID"},
-                      {"OP_TYPE", "OP_TYPE"}, {"BEGIN_OP_TIME", "OP_TIME", Filter::AtLeast},
-                      {"END_OP_TIME", "OP_TIME", Filter::AtMost}, {"CARD_FLAG", "CARD_FLAG"},
-                      {"OP_RESULT", "OP_RESULT"}, {"PHONE1", "PHONE1"}, {"PHONE2", "PHONE2"},
-                      {"REGION_CODE", "REGION_CODE"}},
-                     "", "", 1000});
-    specs.push_back({"rsim_res_code", typeOf<MResSysMgnt::SResCodeDefInfo>, {"RES_CODE"}, {}, {}, {},
-                     {{"RES_CODE", "RES_CODE"}, {"RES_NAME", "RES_NAME", Filter::Contains},
-                      {"RES_TYPE", "RES_TYPE"}, {"USER_TYPE", "USER_TYPE"}, {"IS_DETAIL", "IS_DETAIL"},
-                      {"OPERATION_ID", "OPERATION_ID"}, {"RES_ADSCRIPTION", "RES_ADSCRIPTION"}},
-                     "", "", 1000});
+    std::vector<TableSpec> specs = referenceTables();
+    specs.push_back(simTable());
+    for (auto* group : {vendorLibraryTables, inquiryTables})
+        for (auto& spec : group())
+            specs.push_back(std::move(spec));
     return specs;
 }
 
@@ -106,14 +163,6 @@ const std::vector<TableSpec>& Specs()
 {
     static const std::vector<TableSpec> specs = makeSpecs();
     return specs;
-}
-
-const TableSpec& SpecOf(const std::string& table)
-{
-    for (const auto& spec : Specs())
-        if (spec.table == table)
-            return spec;
-    throw std::logic_error("no table " + table);
 }
 
 } // namespace rsim::tables

@@ -1,72 +1,19 @@
-// One stored table, derived from its spec and its record type: schema, row mapping, the four
-// operations and their checks.
+// The remote-SIM tables as the service sees them: their schema (migrations 100 and up), the
+// handlers of the 47 remote-SIM operations and of the resource-code query, and demo data.
 #pragma once
 
 #include "handler.h"
-#include "table_spec.h"
 
 #include "driver.h"
 #include "secrets.h"
 
+#include <vector>
+
 namespace rsim::tables {
 
-class Table {
-public:
-    explicit Table(const TableSpec& spec);
-
-    std::vector<std::string> schema() const;
-    const TableSpec& spec() const { return spec_; }
-
-    int query(CallContext& context, CTvdBasicStructObject& criteria, CTvdBasicListObject& out,
-              CBSErrorMsg& error) const;
-    int add(CallContext& context, const CTvdBasicListObject& records, CBSErrorMsg& error) const;
-    int modify(CallContext& context, const CTvdBasicListObject& records, CBSErrorMsg& error) const;
-    int remove(CallContext& context, const CTvdBasicListObject& records, CBSErrorMsg& error) const;
-
-    // Inserts records as they are (demo data); existing keys are left alone.
-    void seed(db::Driver& db, const secrets::SecretBox& box, const CTvdBasicListObject& records) const;
-
-private:
-    struct Column {
-        std::string name;
-        int kind;
-        int member;
-        bool secret;
-    };
-
-    db::Value valueOf(CTvdBasicStructObject& record, const Column& column,
-                      const secrets::SecretBox& box) const;
-    void readRow(const db::Row& row, CTvdBasicStructObject& record, const secrets::SecretBox& box) const;
-    db::Row keyValues(CTvdBasicStructObject& record) const;
-    std::string keyText(CTvdBasicStructObject& record) const;
-    std::string keyWhere() const;
-    const Column& column(const std::string& name) const;
-
-    // The first refusal of a record, or an empty message; position is 1-based.
-    bool checkRecord(CallContext& context, CTvdBasicStructObject& record, int position,
-                     bool requireKeys, CBSErrorMsg& error) const;
-    bool checkRange(CallContext& context, CTvdBasicStructObject& record, int position,
-                    bool excludeSelf, CBSErrorMsg& error) const;
-    bool checkBatchDuplicates(const CTvdBasicListObject& records, CBSErrorMsg& error) const;
-    bool checkStoredDuplicates(CallContext& context, const CTvdBasicListObject& records,
-                               CBSErrorMsg& error) const;
-    bool checkNotReferenced(CallContext& context, CTvdBasicStructObject& record, int position,
-                            CBSErrorMsg& error) const;
-    void refuse(CBSErrorMsg& error, int minor, const std::string& message,
-                CTvdBasicStructObject& record, int position) const;
-
-    const TableSpec& spec_;
-    std::vector<Column> columns_;
-    std::vector<int> keyColumns_;
-};
-
-// Every table, in the order of their specs.
-const std::vector<Table>& Tables();
-const Table& TableOf(const std::string& name);
-
-// Demo data of the remote-SIM tables.
-void seedDemo(db::Driver& db, const secrets::SecretBox& box);
 std::vector<db::Migration> schema();
 void registerHandlers(HandlerTable& handlers);
+// Idempotent: records whose key is stored already are left alone.
+void seedDemo(db::Driver& db, const secrets::SecretBox& box);
 
 } // namespace rsim::tables
