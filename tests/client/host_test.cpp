@@ -3,16 +3,20 @@
 #include "business_functions.h"
 #include "main_window.h"
 #include "module_loader.h"
+#include "unattended.h"
 
 #include "TVGUICommon.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QImage>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPointer>
 #include <QStatusBar>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -200,4 +204,18 @@ TEST_F(HostWindowTest, ChildThatRefusesToCloseKeepsTheMainWindowOpen)
     EXPECT_TRUE(window_->isVisible());
     EXPECT_EQ(window_->mdiArea()->subWindowList().size(), 1);
     window_->mdiArea()->subWindowList().front()->removeEventFilter(&refuse);
+}
+
+TEST_F(HostWindowTest, ScreenshotsShowLargeWindowsWholeAndFailWhenAWindowDoesNotOpen)
+{
+    QTemporaryDir folder;
+    EXPECT_EQ(WriteScreenshots(*window_, folder.path()), 1);
+    EXPECT_EQ(messages(), QStringList{"无法打开功能窗口 10150187"});
+    const QStringList written = QDir(folder.path()).entryList(QDir::Files);
+    EXPECT_EQ(written.size(), 11);
+    EXPECT_FALSE(written.contains("10150187.png"));
+    const QImage large(folder.filePath("10150186.png"));
+    EXPECT_GE(large.width(), 1400);
+    EXPECT_GE(large.height(), 1000);
+    EXPECT_TRUE(window_->mdiArea()->subWindowList().isEmpty()) << "each window is closed after its picture";
 }
