@@ -3,8 +3,24 @@
 #include "sysmgnt.h"
 #include "table.h"
 
+#include <filesystem>
+
 namespace rsim {
 namespace {
+
+// An embedded database is created on first start, and the folder it goes in with it.
+void createSqliteFolder(const std::string& database)
+{
+    if (!database.starts_with("sqlite:"))
+        return;
+    const std::filesystem::path folder = std::filesystem::path(database.substr(7)).parent_path();
+    std::error_code fault;
+    if (!folder.empty())
+        std::filesystem::create_directories(folder, fault);
+    if (fault)
+        throw http::StartupError("cannot create the folder " + folder.string() + " of " + database + ": " +
+                                 fault.message());
+}
 
 std::string hostInUrl(const std::string& host)
 {
@@ -35,6 +51,7 @@ HandlerTable allHandlers()
 
 ServiceHost::ServiceHost(const Options& options)
 {
+    createSqliteFolder(options.database);
     pool_ = std::make_unique<DriverPool>(options.database, static_cast<std::size_t>(options.threads));
     secrets_ = std::make_unique<secrets::SecretBox>(secrets::SecretBox::fromKeyFile(options.keyFile, options.createKey));
     prepareDatabase(*pool_->acquire(), *secrets_, options.seedDemo);

@@ -6,6 +6,7 @@
 #include <netinet/in.h>
 #include <stdexcept>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 namespace rsim::test {
@@ -23,6 +24,17 @@ int connectTo(const std::string& address)
     if (fd < 0 || ::connect(fd, reinterpret_cast<sockaddr*>(&target), sizeof target) != 0)
         throw std::runtime_error("cannot connect to " + address);
     return fd;
+}
+
+// Whether text holds the head of an HTTP answer and all the body its Content-Length announces.
+bool completeAnswer(const std::string& text)
+{
+    const std::size_t headEnd = text.find("\r\n\r\n");
+    if (headEnd == std::string::npos)
+        return false;
+    const std::size_t length = text.find("Content-Length: ");
+    const std::size_t body = length == std::string::npos || length > headEnd ? 0 : std::stoul(text.substr(length + 16));
+    return text.size() >= headEnd + 4 + body;
 }
 
 void writeAll(int fd, const std::string& bytes)
@@ -57,11 +69,12 @@ RawAnswer post(const std::string& address, const std::string& path, const std::s
 std::string sendBytes(const std::string& address, const std::string& bytes)
 {
     const int fd = connectTo(address);
+    timeval wait{10, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
     writeAll(fd, bytes);
-    ::shutdown(fd, SHUT_WR);
     std::string answer;
     char buffer[4096];
-    for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;)
+    for (ssize_t n; !completeAnswer(answer) && (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;)
         answer.append(buffer, static_cast<std::size_t>(n));
     ::close(fd);
     return answer;

@@ -15,7 +15,8 @@ struct RawAnswer {
 // One POST (keep-alive off), with the session header when session is not empty.
 RawAnswer post(const std::string& address, const std::string& path, const std::string& body,
                const std::string& session = "");
-// Writes the bytes on a new connection, closes its sending side and returns what came back.
+// Writes the bytes on a new connection and returns the first answer that comes back (head and
+// body; what came before the service closed the connection, or within 10 seconds).
 std::string sendBytes(const std::string& address, const std::string& bytes);
 // Writes the bytes on a new connection and closes it at once, as a client that was killed.
 void sendAndDrop(const std::string& address, const std::string& bytes);
