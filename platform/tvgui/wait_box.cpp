@@ -3,6 +3,7 @@
 #include "TVGUICommon.h"
 
 #include <QApplication>
+#include <QFrame>
 #include <QLabel>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -21,7 +22,9 @@ WaitBox::~WaitBox()
 
 void WaitBox::build()
 {
-    window_ = new QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    auto* box = new QFrame(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    box->setFrameStyle(QFrame::Box | QFrame::Plain);
+    window_ = box;
     window_->setObjectName("waitBox");
     window_->setAttribute(Qt::WA_ShowWithoutActivating); // the window below keeps the focus
     window_->setFont(FormFont());
