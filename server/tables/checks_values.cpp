@@ -9,9 +9,12 @@
 namespace rsim::tables {
 namespace {
 
-std::string text(const Batch& batch, std::size_t record, int column)
+// The text of a member; rules and text keys concern text members only.
+const std::string& text(const Batch& batch, std::size_t record, int column)
 {
-    return db::asText(batch.rows[record][static_cast<std::size_t>(column)]);
+    static const std::string none;
+    const auto* value = std::get_if<std::string>(&batch.rows[record][static_cast<std::size_t>(column)]);
+    return value ? *value : none;
 }
 
 // Text keys must be set and not empty; a number key left unset counts as 0.
@@ -37,7 +40,7 @@ std::optional<std::string> badMember(const Table& table, const Batch& batch, std
                 return "缺少" + column.name;
             continue;
         }
-        const std::string value = text(batch, record, index);
+        const std::string& value = text(batch, record, index);
         if (column.required && value.empty())
             return column.name + "不能为空";
         if (!matchesFormat(column.format, value))
@@ -54,8 +57,8 @@ std::optional<std::string> badRange(const Table& table, const Batch& batch, std:
     const int last = table.column(table.spec().rangeLast);
     if (!batch.isSet(record, first) || !batch.isSet(record, last))
         return std::nullopt;
-    const std::string from = text(batch, record, first);
-    const std::string to = text(batch, record, last);
+    const std::string& from = text(batch, record, first);
+    const std::string& to = text(batch, record, last);
     if (from.size() != to.size())
         return std::string("号段起止长度不一致");
     if (from > to)

@@ -35,6 +35,27 @@ std::string joinCondition(const Table& table, const std::vector<int>& columns, s
     return condition;
 }
 
+namespace {
+
+// One column: a plain IN list, which both databases answer from the column's index.
+std::string matchingOne(const Table& table, int column, std::size_t count)
+{
+    std::string marks;
+    marks.reserve(count * 3);
+    for (std::size_t i = 0; i < count; ++i)
+        marks += i ? ", ?" : "?";
+    return " FROM " + table.spec().table + " WHERE " + table.columns()[static_cast<std::size_t>(column)].name +
+           " IN (" + marks + ")";
+}
+
+std::string matchingMany(const Table& table, const std::vector<int>& match, std::size_t count)
+{
+    return " FROM " + valuesTable(table, match, count) + " JOIN " + table.spec().table + " ON " +
+           joinCondition(table, match);
+}
+
+} // namespace
+
 void findStored(db::Driver& db, const Table& table, const std::vector<int>& match,
                 const std::vector<int>& answer, const std::vector<db::Row>& tuples,
                 const std::function<void(const db::Row&)>& onRow)
@@ -50,8 +71,7 @@ void findStored(db::Driver& db, const Table& table, const std::vector<int>& matc
         params.reserve(count * match.size());
         for (std::size_t i = start; i < start + count; ++i)
             params.insert(params.end(), tuples[i].begin(), tuples[i].end());
-        db.query(select + " FROM " + valuesTable(table, match, count) + " JOIN " + table.spec().table + " ON " +
-                     joinCondition(table, match),
+        db.query(select + (match.size() == 1 ? matchingOne(table, match.front(), count) : matchingMany(table, match, count)),
                  params, onRow);
     }
 }
