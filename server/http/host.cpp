@@ -3,10 +3,15 @@
 #include "sysmgnt.h"
 #include "table.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace rsim {
 namespace {
+
+// A worker holds a connection only while it runs a call, but an HTTP worker stays with its
+// client's keep-alive connection between calls: more workers than connections.
+constexpr int kMaxConnections = 16;
 
 // An embedded database is created on first start, and the folder it goes in with it.
 void createSqliteFolder(const std::string& database)
@@ -52,7 +57,7 @@ HandlerTable allHandlers()
 ServiceHost::ServiceHost(const Options& options)
 {
     createSqliteFolder(options.database);
-    pool_ = std::make_unique<DriverPool>(options.database, static_cast<std::size_t>(options.threads));
+    pool_ = std::make_unique<DriverPool>(options.database, static_cast<std::size_t>(std::min(options.threads, kMaxConnections)));
     secrets_ = std::make_unique<secrets::SecretBox>(secrets::SecretBox::fromKeyFile(options.keyFile, options.createKey));
     prepareDatabase(*pool_->acquire(), *secrets_, options.seedDemo);
     service_ = std::make_unique<Service>(*pool_, *secrets_, allHandlers());

@@ -43,6 +43,10 @@ void addRoutes(httplib::Server& server, Service& service, std::size_t maxBodyByt
     server.Get("/v1/ping", [](const httplib::Request&, httplib::Response& response) {
         response.set_content(R"({"result":0})", "application/json");
     });
+    // Answers the body as it came: a baseline for the cost of the transport alone.
+    server.Post("/v1/echo", [](const httplib::Request& request, httplib::Response& response) {
+        response.set_content(request.body, "application/json");
+    });
     server.Post("/v1/login", [&service](const httplib::Request& request, httplib::Response& response) {
         send(response, service.login(request.body));
     });

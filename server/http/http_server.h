@@ -2,6 +2,7 @@
 // worker threads with keep-alive connections.
 //
 //   GET  /v1/ping                          200 {"result":0}
+//   POST /v1/echo                          answers the body it was sent
 //   POST /v1/login                         {"login","password"}
 //   POST /v1/logout                        session in X-Tav-Session
 //   POST /v1/call/<interface>/<code>       {"in": {…}}, session in X-Tav-Session

@@ -21,7 +21,9 @@ struct Options {
     // Create the key file when it is missing: always for SQLite, with --create-key otherwise.
     bool createKey = false;
     bool seedDemo = false;
-    int threads = 16;
+    // HTTP workers; each keeps its client's connection between calls. The database connections
+    // are as many, up to 16.
+    int threads = 32;
     std::size_t maxBodyBytes = std::size_t{512} << 20;
 };
 
