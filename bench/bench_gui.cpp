@@ -1,6 +1,5 @@
-// The windows' figures: filling the list, importing a card file, opening a window, and
-// committing 100,000 staged cards, each against a baseline measured in the same run.
-#include "CImportUtil.h"
+// The windows' figures: opening a window, and committing 100,000 staged cards through the SIM
+// window, each against a baseline measured in the same run (list fill and import: bench/tvgui).
 #include "CreateBusinessForm.h"
 #include "TVGUICommon.h"
 #include "TfrmRemoteSimInfo.h"
@@ -18,36 +17,6 @@ namespace {
 
 constexpr int kRows = 100000;
 
-QStringList rowOf(int i)
-{
-    QStringList row;
-    for (int c = 1; c < 17; ++c)
-        row.append(QString::number(i * 17 + c));
-    return row;
-}
-
-void listFill()
-{
-    std::vector<QStringList> rows;
-    const double baseline = millis([&] {
-        rows.clear();
-        rows.reserve(kRows);
-        for (int i = 0; i < kRows; ++i)
-            rows.push_back(rowOf(i));
-    }, 3);
-    TListViewEx list;
-    std::vector<std::pair<QString, int>> columns(17, {"列", 100});
-    list.setColumns(columns);
-    const double fill = millis([&] {
-        list.beginUpdate();
-        list.clear();
-        for (int i = 0; i < kRows; ++i)
-            list.addRow(QString::number(i), rowOf(i), i);
-        list.endUpdate();
-    }, 3);
-    report("TListViewEx fill, 100,000 rows x 17 columns", fill, baseline, 3);
-}
-
 QString cardFile(const QTemporaryDir& folder)
 {
     const QString path = folder.filePath("cards.txt");
@@ -59,25 +28,6 @@ QString cardFile(const QTemporaryDir& folder)
                        .arg(i, 10, 10, QChar('0'))
                        .toUtf8());
     return path;
-}
-
-void import(const QString& path, RecordingInteraction& gui)
-{
-    const double baseline = millis([&] {
-        QFile file(path);
-        file.open(QIODevice::ReadOnly);
-        std::vector<QStringList> lines;
-        for (const QByteArray& line : file.readAll().split('\n'))
-            lines.push_back(QString::fromUtf8(line).split(' ', Qt::SkipEmptyParts));
-    }, 3);
-    TListViewEx list;
-    list.setColumns(std::vector<std::pair<QString, int>>(17, {"列", 100}));
-    CImportUtil util;
-    const double imported = millis([&] {
-        gui.nextFile(path);
-        util.ImportListView(&list, 2, ".txt", 0, 0);
-    }, 3);
-    report("import of a 100,000-line card file into the list", imported, baseline, 3);
 }
 
 void openWindow(MSysmgntDef::SOperator& op, const testsupport::RsimdProcess& server)
@@ -137,8 +87,6 @@ int main(int argc, char** argv)
     setGuiInteraction(&gui);
     QTemporaryDir folder;
     const QString path = cardFile(folder);
-    listFill();
-    import(path, gui);
 
     testsupport::RsimdProcess server;
     setenv("TAV_BROKER_TAVORINE", server.address().c_str(), 1);

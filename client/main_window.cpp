@@ -71,6 +71,13 @@ MainWindow::MainWindow(const MSysmgntDef::SOperator& op, const QString& service,
     resize(1100, 760);
 }
 
+// QWidget's destructor still hides the MDI area, which then reports the active window changing:
+// this window's members are gone by then.
+MainWindow::~MainWindow()
+{
+    disconnect(mdi_, nullptr, this, nullptr);
+}
+
 void MainWindow::createFunctionMenu()
 {
     functionMenu_ = menuBar()->addMenu("远程写卡(&R)");

@@ -2,6 +2,8 @@
 
 #include "tvd_client.h"
 
+#include <QUrl>
+
 #include <httplib.h>
 
 namespace {
@@ -24,12 +26,20 @@ QString reasonOf(httplib::Error error)
     }
 }
 
+// The HTTP client throws on any other scheme.
+bool isServiceAddress(const QString& service)
+{
+    const QUrl url(service, QUrl::StrictMode);
+    return url.isValid() && (url.scheme() == "http" || url.scheme() == "https") && !url.host().isEmpty() &&
+           url.path().isEmpty();
+}
+
 // The middleware's own check waits as long as a business call may take; a login must not.
 QString problemReaching(const QString& service)
 {
-    httplib::Client http(service.toStdString());
-    if (!http.is_valid())
+    if (!isServiceAddress(service))
         return QString("服务地址 %1 无效，应为 http://主机:端口").arg(service);
+    httplib::Client http(service.toStdString());
     http.set_connection_timeout(kConnectSeconds, 0);
     http.set_read_timeout(kAnswerSeconds, 0);
     const auto answer = http.Get("/v1/ping");
@@ -45,10 +55,10 @@ QString problemReaching(const QString& service)
 QString NormalisedServiceAddress(const QString& typed)
 {
     QString address = typed.trimmed();
-    while (address.endsWith('/'))
-        address.chop(1);
     if (!address.isEmpty() && !address.contains("://"))
         address.prepend("http://");
+    while (address.endsWith('/') && !address.endsWith("://"))
+        address.chop(1);
     return address;
 }
 

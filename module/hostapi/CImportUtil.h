@@ -1,10 +1,10 @@
-// Loading a vendor's card-data text file into a list view.
+// Loading a card-data text file into a list view. docs/import-format.md describes the file.
 //
 // One card per line; fields separated by blanks, tabs, commas, semicolons or "|"; seven fields
 // (IMSI, SIM number, PIN1, PIN2, PUK1, PUK2, KI) or eight (a further field before the KI).
 // Blank lines, comments and header lines — any line whose first non-blank character is not a
 // digit — are skipped. UTF-8 (with or without BOM) or GBK, detected. A file with any other line
-// is refused whole with the numbers of its first bad lines. docs/import-format.md says more.
+// is refused whole, with the numbers of its first bad lines.
 #pragma once
 
 #include <QByteArray>
@@ -15,25 +15,36 @@
 
 class TListViewEx;
 
+// One card as the list shows it: the IMSI as caption, then columns 1 to 7: SIM number, PIN1,
+// PIN2, PUK1, PUK2, the file's extra field (or empty), KI.
+struct CardRow {
+    QString caption;
+    QStringList subItems;
+};
+
 struct CardFile {
-    // Per card: caption (IMSI) and the sub-items of columns 1 to 7 (SIM number, PIN1, PIN2,
-    // PUK1, PUK2, the extra field or empty, KI).
-    std::vector<QStringList> rows;
-    QString error;            // empty when the file is good
-    std::vector<int> badLines; // 1-based, when lines had the wrong number of fields
+    std::vector<CardRow> rows; // empty whenever error is set
+    QString error;             // a message for the user; empty when the file is good
+    std::vector<int> badLines; // 1-based numbers of lines with the wrong number of fields
 };
 
 // Lines longer than this are refused: no card-data line comes near it.
 constexpr int kMaxCardLineBytes = 4096;
+// Files larger than this are refused before they are read.
+constexpr qint64 kMaxCardFileBytes = qint64(256) << 20;
 
 CardFile ParseCardFile(const QByteArray& bytes);
 
 class CImportUtil {
 public:
-    // Asks for a file with the extension through the interaction seam and loads its cards into
-    // the list view. layout 2 is the card-data layout above (the only one); append 1 keeps the
-    // rows already listed, 0 empties the list first; checked 1 ticks the loaded rows. True when
-    // rows were loaded; false when the user cancelled or the file was refused (after a message).
-    bool ImportListView(TListViewEx* listView, int layout, const char* extension, int append,
-                        int checked);
+    // The only layout: rows as CardRow describes them.
+    static constexpr int kCardLayout = 2;
+
+    // Asks for a file of that extension (".txt") through the interaction seam and appends one
+    // row per card to the list view in one batch. layout must be kCardLayout; keepRows 0 empties
+    // the list first, otherwise the new rows follow those listed; checkRows non-zero ticks the
+    // new rows. True when rows were loaded. False when the dialog was cancelled or the file was
+    // refused (after a message, caption "提示", error icon); the list is then unchanged.
+    bool ImportListView(TListViewEx* listView, int layout, const char* extension, int keepRows,
+                        int checkRows);
 };

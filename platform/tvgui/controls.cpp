@@ -1,136 +1,71 @@
-// The window base, input states of controls, combo selection and the number-edit filters.
+// Input states of controls, combo selection, the forms' font and group boxes.
 #include "TVGUICommon.h"
-
-#include <QApplication>
-#include <QCheckBox>
-#include <QClipboard>
-#include <QKeyEvent>
-#include <QPushButton>
-
-#include <cmath>
 
 namespace {
 
-bool isDigits(const QString& text)
+// The base colour a line edit had before MakeReadOnly greyed it, for MakeDefault to restore.
+constexpr char kOriginalBase[] = "tvguiOriginalBase";
+const QColor kReadOnlyBase(236, 236, 236);
+const QColor kGroupBoxColour(205, 215, 255);
+
+void setBase(QLineEdit* edit, const QBrush& brush)
 {
-    for (QChar c : text)
-        if (c < '0' || c > '9')
-            return false;
-    return true;
+    QPalette palette = edit->palette();
+    palette.setBrush(QPalette::Active, QPalette::Base, brush);
+    palette.setBrush(QPalette::Inactive, QPalette::Base, brush);
+    edit->setPalette(palette);
 }
-
-QString digitsOf(const QString& text)
-{
-    QString digits;
-    for (QChar c : text)
-        if (c >= '0' && c <= '9')
-            digits += c;
-    return digits;
-}
-
-// Lets digits and editing keys through to a number edit.
-class NumberKeyFilter : public QObject {
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() != QEvent::KeyPress)
-            return QObject::eventFilter(watched, event);
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
-            return false;
-        if (key->text().isEmpty() || !key->text().at(0).isPrint())
-            return false; // editing and navigation keys
-        return !isDigits(key->text());
-    }
-};
-
-// Inserts only the digits of a pasted text (ctrl+V, shift+Insert).
-class NumberPasteFilter : public QObject {
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() != QEvent::KeyPress)
-            return QObject::eventFilter(watched, event);
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->matches(QKeySequence::Paste)) {
-            auto* edit = static_cast<QLineEdit*>(watched);
-            if (!edit->isReadOnly())
-                edit->insert(digitsOf(QApplication::clipboard()->text()));
-            return true;
-        }
-        return false;
-    }
-};
 
 } // namespace
 
-TfrmMDIChild::TfrmMDIChild(QWidget* owner) : QWidget(owner)
-{
-    QFont font("宋体");
-    font.setPointSize(9);
-    setFont(font);
-}
-
-TfrmMDIChild::~TfrmMDIChild() = default;
-
-void TfrmMDIChild::Update()
-{
-    repaint();
-    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
-
-bool TfrmMDIChild::Close()
-{
-    QWidget* frame = parentWidget();
-    return frame != nullptr && frame->inherits("QMdiSubWindow") ? frame->close() : close();
-}
-
-void TfrmMDIChild::OnEditKeyPress(QLineEdit* edit)
-{
-    if (edit != nullptr)
-        edit->installEventFilter(new NumberKeyFilter(edit));
-}
-
-void TfrmMDIChild::OnEditPaste(QLineEdit* edit)
-{
-    if (edit == nullptr)
-        return;
-    edit->installEventFilter(new NumberPasteFilter(edit));
-    edit->setContextMenuPolicy(Qt::NoContextMenu); // the menu's paste would bypass the filter
-}
-
 void MakeReadOnly(QWidget* control)
 {
-    if (auto* edit = qobject_cast<QLineEdit*>(control)) {
-        edit->setReadOnly(true);
-        edit->setStyleSheet("background: rgb(236,236,236);");
-    } else if (control != nullptr) {
-        control->setEnabled(false);
+    auto* edit = qobject_cast<QLineEdit*>(control);
+    if (edit == nullptr) {
+        if (control != nullptr)
+            control->setEnabled(false);
+        return;
     }
+    if (!edit->property(kOriginalBase).isValid())
+        edit->setProperty(kOriginalBase,
+                          QVariant::fromValue(edit->palette().brush(QPalette::Active, QPalette::Base)));
+    edit->setReadOnly(true);
+    setBase(edit, kReadOnlyBase);
 }
 
 void MakeDefault(QWidget* control)
 {
-    if (auto* edit = qobject_cast<QLineEdit*>(control)) {
-        edit->setReadOnly(false);
-        edit->setStyleSheet(QString());
-        edit->setEnabled(true);
-    } else if (control != nullptr) {
-        control->setEnabled(true);
+    if (control == nullptr)
+        return;
+    control->setEnabled(true);
+    auto* edit = qobject_cast<QLineEdit*>(control);
+    if (edit == nullptr)
+        return;
+    edit->setReadOnly(false);
+    const QVariant original = edit->property(kOriginalBase);
+    if (original.isValid()) {
+        setBase(edit, original.value<QBrush>());
+        edit->setProperty(kOriginalBase, QVariant());
     }
 }
 
 void PostionComboBoxItem(QComboBox* comboBox, const QString& text)
 {
-    const int index = comboBox != nullptr ? comboBox->findText(text, Qt::MatchExactly) : -1;
-    if (index >= 0)
-        comboBox->setCurrentIndex(index);
+    if (comboBox != nullptr)
+        comboBox->setCurrentIndex(comboBox->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));
+}
+
+void PostionComboBoxItem(QComboBox* comboBox, const char* text)
+{
+    PostionComboBoxItem(comboBox, QString::fromUtf8(text == nullptr ? "" : text));
+}
+
+QFont FormFont()
+{
+    QFont font;
+    font.setFamilies({"宋体", "SimSun", "WenQuanYi Micro Hei", "Noto Sans CJK SC"});
+    font.setPointSize(9);
+    return font;
 }
 
 QGroupBox* MakeGroupBox(QWidget* parent, const QString& caption)
@@ -138,28 +73,7 @@ QGroupBox* MakeGroupBox(QWidget* parent, const QString& caption)
     auto* group = new QGroupBox(caption, parent);
     group->setAutoFillBackground(true);
     QPalette palette = group->palette();
-    palette.setColor(QPalette::Window, QColor(205, 215, 255));
+    palette.setColor(QPalette::Window, kGroupBoxColour);
     group->setPalette(palette);
     return group;
-}
-
-TFlatDateTimePicker::TFlatDateTimePicker(QWidget* parent) : QDateTimeEdit(parent)
-{
-    setCalendarPopup(true);
-    setDisplayFormat("yyyy-MM-dd");
-}
-
-double TFlatDateTimePicker::DateTime() const
-{
-    const QDateTime value = dateTime();
-    const qint64 days = QDate(1899, 12, 30).daysTo(value.date());
-    return static_cast<double>(days) + value.time().msecsSinceStartOfDay() / 86400000.0;
-}
-
-void TFlatDateTimePicker::setDateTime(double value)
-{
-    const double whole = std::floor(value);
-    const QDate date = QDate(1899, 12, 30).addDays(static_cast<qint64>(whole));
-    const int msecs = static_cast<int>(std::llround((value - whole) * 86400000.0));
-    QDateTimeEdit::setDateTime(QDateTime(date, QTime(0, 0)).addMSecs(msecs));
 }

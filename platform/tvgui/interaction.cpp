@@ -1,126 +1,62 @@
-// Message boxes, the wait box and the interaction seam.
-#include "TVGUICommon.h"
+// The interaction seam, ShowGUIMessage, the wait-box calls and the Win32 flag decoding.
+#include "GuiInteraction.h"
 
-#include <QApplication>
-#include <QFileDialog>
-#include <QLabel>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QVBoxLayout>
+#include "dialog_interaction.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
-#include <memory>
-#include <vector>
+#include <string>
 
 namespace {
 
-QMessageBox::Icon qtIcon(int icon)
-{
-    switch (icon) {
-    case MB_ICONHAND: return QMessageBox::Critical;
-    case MB_ICONQUESTION: return QMessageBox::Question;
-    case MB_ICONEXCLAMATION: return QMessageBox::Warning;
-    case MB_ICONINFORMATION: return QMessageBox::Information;
-    default: return QMessageBox::NoIcon;
-    }
-}
-
-QMessageBox::StandardButton qtButton(int id)
-{
-    switch (id) {
-    case IDCANCEL: return QMessageBox::Cancel;
-    case IDYES: return QMessageBox::Yes;
-    case IDNO: return QMessageBox::No;
-    default: return QMessageBox::Ok;
-    }
-}
-
-int win32Button(int qtStandardButton)
-{
-    switch (qtStandardButton) {
-    case QMessageBox::Cancel: return IDCANCEL;
-    case QMessageBox::Yes: return IDYES;
-    case QMessageBox::No: return IDNO;
-    default: return IDOK;
-    }
-}
-
-// The real dialogs.
-class DialogInteraction : public GuiInteraction {
-public:
-    int message(const QString& text, const QString& caption, int flags) override
-    {
-        const MessageBoxStyle style = MessageBoxStyleOf(flags);
-        QMessageBox box(qtIcon(style.icon), caption, text, QMessageBox::NoButton,
-                        QApplication::activeWindow());
-        for (int id : style.buttons)
-            box.addButton(qtButton(id));
-        box.setDefaultButton(qtButton(style.defaultButton));
-        const int escape = style.buttons.size() == 1 ? style.buttons[0] : style.buttons.back();
-        box.setEscapeButton(qtButton(escape));
-        return win32Button(box.exec());
-    }
-
-    void waitShow(const QString& text) override
-    {
-        if (!waitBox_) {
-            waitBox_ = std::make_unique<QWidget>(nullptr, Qt::Tool | Qt::FramelessWindowHint |
-                                                              Qt::WindowStaysOnTopHint);
-            waitBox_->setObjectName("waitBox");
-            auto* layout = new QVBoxLayout(waitBox_.get());
-            label_ = new QLabel(waitBox_.get());
-            label_->setMargin(18);
-            layout->addWidget(label_);
-            waitBox_->setStyleSheet("background: rgb(205,215,255); border: 1px solid gray;");
-        }
-        label_->setText(text);
-        waitBox_->adjustSize();
-        waitBox_->show();
-        waitBox_->raise();
-        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    }
-
-    void waitUpdate(const QString& text) override
-    {
-        if (!waitBox_ || !waitBox_->isVisible())
-            return;
-        label_->setText(text);
-        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    }
-
-    void waitClose() override
-    {
-        if (waitBox_)
-            waitBox_->hide();
-    }
-
-    QString openFileName(const QString& caption, const QString& filter) override
-    {
-        return QFileDialog::getOpenFileName(QApplication::activeWindow(), caption, QString(), filter);
-    }
-
-private:
-    std::unique_ptr<QWidget> waitBox_;
-    QLabel* label_ = nullptr;
-};
-
 GuiInteraction* installed = nullptr;
 
+std::vector<int> buttonSet(int flags)
+{
+    switch (flags & 0xF) {
+    case MB_OKCANCEL: return {IDOK, IDCANCEL};
+    case MB_ABORTRETRYIGNORE: return {IDABORT, IDRETRY, IDIGNORE};
+    case MB_YESNOCANCEL: return {IDYES, IDNO, IDCANCEL};
+    case MB_YESNO: return {IDYES, IDNO};
+    case MB_RETRYCANCEL: return {IDRETRY, IDCANCEL};
+    default: return {IDOK};
+    }
+}
+
+int iconOf(int flags)
+{
+    const int icon = flags & 0xF0;
+    const bool known = icon == MB_ICONHAND || icon == MB_ICONQUESTION ||
+                       icon == MB_ICONEXCLAMATION || icon == MB_ICONINFORMATION;
+    return known ? icon : 0;
+}
+
+// vsnprintf into a string of the right size; the result is never formatted again.
 std::string formatted(const char* fmt, va_list args)
 {
-    va_list copy;
-    va_copy(copy, args);
-    const int length = std::vsnprintf(nullptr, 0, fmt, copy);
-    va_end(copy);
-    if (length <= 0)
-        return {};
-    std::vector<char> buffer(static_cast<std::size_t>(length) + 1);
-    std::vsnprintf(buffer.data(), buffer.size(), fmt, args);
-    return std::string(buffer.data(), static_cast<std::size_t>(length));
+    va_list measuring;
+    va_copy(measuring, args);
+    const int length = std::vsnprintf(nullptr, 0, fmt, measuring);
+    va_end(measuring);
+    if (length < 0)
+        return fmt; // a format the C library refuses is shown as it stands
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    std::vsnprintf(text.data(), text.size(), fmt, args);
+    text.resize(static_cast<std::size_t>(length));
+    return text;
+}
+
+QString fromHost(const char* text)
+{
+    QString converted = QString::fromUtf8(text == nullptr ? "" : text);
+    converted.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    return converted;
 }
 
 } // namespace
+
+GuiInteraction::~GuiInteraction() = default;
 
 GuiInteraction* setGuiInteraction(GuiInteraction* interaction)
 {
@@ -138,15 +74,13 @@ GuiInteraction& guiInteraction()
 MessageBoxStyle MessageBoxStyleOf(int flags)
 {
     MessageBoxStyle style;
-    switch (flags & 0xF) {
-    case MB_OKCANCEL: style.buttons = {IDOK, IDCANCEL}; break;
-    case MB_YESNOCANCEL: style.buttons = {IDYES, IDNO, IDCANCEL}; break;
-    case MB_YESNO: style.buttons = {IDYES, IDNO}; break;
-    default: style.buttons = {IDOK}; break;
-    }
-    const std::size_t defaultIndex = static_cast<std::size_t>((flags >> 8) & 0xF);
-    style.defaultButton = style.buttons[std::min(defaultIndex, style.buttons.size() - 1)];
-    style.icon = flags & 0xF0;
+    style.buttons = buttonSet(flags);
+    const std::size_t wanted = static_cast<std::size_t>((flags >> 8) & 0xF);
+    style.defaultButton = style.buttons[std::min(wanted, style.buttons.size() - 1)];
+    const bool hasCancel =
+        std::find(style.buttons.begin(), style.buttons.end(), IDCANCEL) != style.buttons.end();
+    style.escapeButton = hasCancel ? IDCANCEL : style.buttons.back();
+    style.icon = iconOf(flags);
     return style;
 }
 
@@ -156,63 +90,20 @@ int ShowGUIMessage(const char* fmt, const char* caption, int flags, ...)
     va_start(args, flags);
     const std::string text = formatted(fmt == nullptr ? "" : fmt, args);
     va_end(args);
-    QString shown = QString::fromUtf8(text);
-    shown.replace("\r\n", "\n");
-    return guiInteraction().message(shown, QString::fromUtf8(caption == nullptr ? "" : caption), flags);
+    return guiInteraction().message(fromHost(text.c_str()), fromHost(caption), flags);
 }
 
 void ShowWaitBox(const char* text)
 {
-    guiInteraction().waitShow(QString::fromUtf8(text));
+    guiInteraction().waitShow(fromHost(text));
 }
 
 void UpdateWaitBox(const char* text)
 {
-    guiInteraction().waitUpdate(QString::fromUtf8(text));
+    guiInteraction().waitUpdate(fromHost(text));
 }
 
 void CloseWaitBox()
 {
     guiInteraction().waitClose();
-}
-
-int RecordingInteraction::message(const QString& text, const QString& caption, int flags)
-{
-    messages_.push_back({text, caption, flags});
-    if (!answers_.empty()) {
-        const int answer = answers_.front();
-        answers_.erase(answers_.begin());
-        return answer;
-    }
-    return MessageBoxStyleOf(flags).buttons.size() > 1 ? questionDefault_ : IDOK;
-}
-
-void RecordingInteraction::waitShow(const QString& text)
-{
-    waitEvents_.append("show:" + text);
-    waitOpen_ = true;
-}
-
-void RecordingInteraction::waitUpdate(const QString& text)
-{
-    waitEvents_.append("update:" + text);
-}
-
-void RecordingInteraction::waitClose()
-{
-    waitEvents_.append("close");
-    waitOpen_ = false;
-}
-
-QString RecordingInteraction::openFileName(const QString&, const QString&)
-{
-    return files_.isEmpty() ? QString() : files_.takeFirst();
-}
-
-void RecordingInteraction::clear()
-{
-    messages_.clear();
-    waitEvents_.clear();
-    answers_.clear();
-    files_.clear();
 }

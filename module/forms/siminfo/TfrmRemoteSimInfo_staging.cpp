@@ -15,6 +15,14 @@ std::string utf8(const QString& value)
     return value.toStdString();
 }
 
+// Selects the item showing the text; a code that no item shows (0 of an empty record) leaves
+// the combo box as it is, so the operator's place and the first state stay chosen.
+void position(QComboBox* combo, const QString& item)
+{
+    if (combo->findText(item) >= 0)
+        PostionComboBoxItem(combo, item);
+}
+
 } // namespace
 
 bool TfrmRemoteSimInfo::CheckEditArea()
@@ -84,13 +92,13 @@ void TfrmRemoteSimInfo::ShowRecord(const SRemoteSimInfo& record)
         {edKiKey, &record.KI_KEY}};
     for (const auto& [edit, value] : texts)
         edit->setText(text(*value));
-    PostionComboBoxItem(cmbRegionCode, LookupText(Region, record.REGION_CODE));
-    PostionComboBoxItem(cmbCountyCode, LookupText(County, record.COUNTY_CODE));
-    PostionComboBoxItem(cmbOrgId, LookupText(Org, record.ORG_ID));
-    PostionComboBoxItem(cmbSts, LookupText(Status, record.STS));
-    PostionComboBoxItem(cmbPurpose, LookupText(Purpose, record.PURPOSE));
+    position(cmbRegionCode, LookupText(Region, record.REGION_CODE));
+    position(cmbCountyCode, LookupText(County, record.COUNTY_CODE));
+    position(cmbOrgId, LookupText(Org, record.ORG_ID));
+    position(cmbSts, LookupText(Status, record.STS));
+    position(cmbPurpose, LookupText(Purpose, record.PURPOSE));
     if (!record.RES_CODE.empty())
-        PostionComboBoxItem(cmbResCode, BracketItem(cmbResCode, record.RES_CODE));
+        position(cmbResCode, BracketItem(cmbResCode, record.RES_CODE));
 }
 
 QStringList TfrmRemoteSimInfo::RowOf(const SRemoteSimInfo& r) const

@@ -1,0 +1,68 @@
+// TListViewEx: the report list view, a QTreeView over a table model whose rows live in a vector.
+//
+// A row has a caption (column 0), sub-items (columns 1..n-1), an image index (-1 unless set;
+// forms keep a record position in it), a check mark, and a number of the caller's own. The
+// selection (the view's selection model) and the focus mark (its current index) are kept apart
+// from each other and from the check mark, as in the original list view. Rows added between
+// beginUpdate and endUpdate cost no signal each: the view is reset once at the end.
+#pragma once
+
+#include <QStringList>
+#include <QTreeView>
+
+#include <utility>
+#include <vector>
+
+class TListViewEx : public QTreeView {
+    Q_OBJECT
+public:
+    explicit TListViewEx(QWidget* parent = nullptr);
+    ~TListViewEx() override;
+
+    // Captions and widths. A width of 0 hides a column's content; it stays a column. Widths
+    // are read and changed with QTreeView's columnWidth(column) and setColumnWidth(column, w).
+    void setColumns(const std::vector<std::pair<QString, int>>& captionsAndWidths);
+    int columnCount() const;
+    // Check boxes in column 0 that the user toggles by clicking them.
+    void setCheckBoxes(bool on);
+    bool checkBoxes() const;
+
+    // A batch: no per-row signals until the outermost endUpdate, which resets the view once.
+    void beginUpdate();
+    void endUpdate();
+
+    // Returns the new row's number. Sub-items beyond the columns are kept but not shown.
+    int addRow(const QString& caption, const QStringList& subItems = {}, int imageIndex = -1);
+    void removeRow(int row);
+    void clear();
+    int rowCount() const;
+
+    // Out-of-range rows and columns read as empty / -1 / false and are ignored when written.
+    QString caption(int row) const;
+    QString subItem(int row, int index) const; // index 0 is column 1
+    QString cellText(int row, int column) const; // column 0 is the caption
+    void setCellText(int row, int column, const QString& text);
+    int imageIndex(int row) const;
+    void setImageIndex(int row, int index);
+    bool isChecked(int row) const;
+    void setChecked(int row, bool checked);
+    qint64 rowData(int row) const; // 0 unless set
+    void setRowData(int row, qint64 data);
+
+    int selectedRow() const;      // -1: none
+    void setSelectedRow(int row); // -1 clears the selection; the focus mark stays
+    int focusedRow() const;       // -1: none
+    void setFocusedRow(int row);  // the focus mark only, not the selection; -1 clears it
+
+    // Runs the click handler as a click on a row would (VCL's Click).
+    void Click();
+
+signals:
+    // The OnClick event: the user clicked a row; the selection is already updated. (QTreeView's
+    // own clicked(QModelIndex) keeps its name, hence this one.)
+    void rowClicked();
+
+private:
+    class Model;
+    Model* model_;
+};

@@ -1,0 +1,59 @@
+// The row model behind TListViewEx: the rows live in a vector; the view reads them through
+// QAbstractTableModel.
+#pragma once
+
+#include "TListViewEx.h"
+
+#include <QAbstractTableModel>
+
+struct ListRow {
+    QString caption;
+    QStringList subItems;
+    qint64 data = 0;
+    int imageIndex = -1;
+    bool checked = false;
+
+    QString text(int column) const
+    {
+        if (column == 0)
+            return caption;
+        return column - 1 < subItems.size() ? subItems[column - 1] : QString();
+    }
+};
+
+class TListViewEx::Model : public QAbstractTableModel {
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    void setCaptions(const QStringList& captions);
+    void setCheckBoxes(bool on);
+    bool checkBoxes() const { return checkBoxes_; }
+
+    // Between the outermost beginBatch and endBatch rows change without signals; endBatch
+    // resets the views once.
+    void beginBatch();
+    void endBatch();
+
+    int append(ListRow row);
+    void remove(int row);
+    void removeAll();
+    const ListRow* row(int row) const;
+    // The row to change in place, followed by rowChanged for the column and role changed.
+    ListRow* mutableRow(int row);
+    void rowChanged(int row, int column, int role);
+
+private:
+    bool inRange(const QModelIndex& index) const;
+
+    std::vector<ListRow> rows_;
+    QStringList captions_;
+    bool checkBoxes_ = false;
+    int batchDepth_ = 0;
+};

@@ -1,0 +1,221 @@
+// The host against fixture modules: loader failures, windows landing in the MDI area, what the
+// operator is told when a window does not open, and closing.
+#include "business_functions.h"
+#include "main_window.h"
+#include "module_loader.h"
+#include "unattended.h"
+
+#include "TVGUICommon.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QPointer>
+#include <QStatusBar>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+// Failures show texts as text.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << text.toStdString();
+}
+
+namespace {
+
+MSysmgntDef::SOperator demoOperator()
+{
+    MSysmgntDef::SOperator op;
+    op.set_OP_NAME("测试员");
+    op.set_LOGIN_NAME("tester");
+    return op;
+}
+
+QMenu* menuTitled(MainWindow& window, const QString& title)
+{
+    for (QAction* action : window.menuBar()->actions())
+        if (action->text() == title)
+            return action->menu();
+    return nullptr;
+}
+
+QAction* actionTitled(QMenu* menu, const QString& title)
+{
+    for (QAction* action : menu->actions())
+        if (action->text() == title)
+            return action;
+    return nullptr;
+}
+
+void deleteClosedWindows()
+{
+    QApplication::processEvents();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// Ignores every close request of the widget it watches.
+class RefuseClose : public QObject {
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::Close)
+            return false;
+        event->ignore();
+        return true;
+    }
+};
+
+} // namespace
+
+TEST(ModuleLoaderTest, MissingLibraryIsNamedAndNothingIsCalled)
+{
+    ModuleLoader loader;
+    EXPECT_FALSE(loader.load("/nonexistent/libresremotesim.so"));
+    EXPECT_FALSE(loader.loaded());
+    EXPECT_TRUE(loader.error().contains("无法加载业务模块 /nonexistent/libresremotesim.so"))
+        << loader.error().toStdString();
+    MSysmgntDef::SOperator op = demoOperator();
+    EXPECT_EQ(loader.createForm(10150173, &op), nullptr);
+}
+
+TEST(ModuleLoaderTest, LibraryWithoutEntryPointIsNamed)
+{
+    ModuleLoader loader;
+    EXPECT_FALSE(loader.load(NO_ENTRY_MODULE));
+    EXPECT_TRUE(loader.error().contains(NO_ENTRY_MODULE)) << loader.error().toStdString();
+    EXPECT_TRUE(loader.error().contains("没有导出 CreateBusinessForm")) << loader.error().toStdString();
+}
+
+TEST(ModuleLoaderTest, HostWithoutModuleKeepsRunningWithTheMenuDisabled)
+{
+    ModuleLoader loader;
+    loader.load("/nonexistent/libresremotesim.so");
+    MainWindow window(demoOperator(), "http://127.0.0.1:1", loader);
+    EXPECT_FALSE(menuTitled(window, "远程写卡(&R)")->isEnabled());
+    auto* notice = window.statusBar()->findChild<QLabel*>("module");
+    ASSERT_NE(notice, nullptr);
+    EXPECT_EQ(notice->text(), "业务模块未加载");
+    EXPECT_EQ(notice->toolTip(), loader.error());
+}
+
+class HostWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(loader_.load(PLAIN_FORM_MODULE)) << loader_.error().toStdString();
+        previous_ = setGuiInteraction(&recorder_);
+        window_ = std::make_unique<MainWindow>(demoOperator(), "http://127.0.0.1:7411", loader_);
+        window_->show();
+    }
+    void TearDown() override
+    {
+        window_.reset();
+        setGuiInteraction(previous_);
+    }
+    QStringList messages() const
+    {
+        QStringList texts;
+        for (const auto& message : recorder_.messages())
+            texts << message.text;
+        return texts;
+    }
+    bool windowActionsEnabled()
+    {
+        return actionTitled(menuTitled(*window_, "窗口(&W)"), "全部关闭(&A)")->isEnabled();
+    }
+
+    ModuleLoader loader_;
+    RecordingInteraction recorder_;
+    GuiInteraction* previous_ = nullptr;
+    std::unique_ptr<MainWindow> window_;
+};
+
+TEST_F(HostWindowTest, FormLandsInTheMdiAreaWithItsTitleAndTheOperator)
+{
+    EXPECT_FALSE(windowActionsEnabled());
+    QMdiSubWindow* frame = window_->openFunction(10150175);
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(window_->mdiArea()->subWindowList(), QList<QMdiSubWindow*>{frame});
+    EXPECT_EQ(frame->windowTitle(), "10150175 tester");
+    EXPECT_TRUE(frame->widget()->inherits("TfrmMDIChild"));
+    EXPECT_TRUE(frame->testAttribute(Qt::WA_DeleteOnClose));
+    EXPECT_TRUE(windowActionsEnabled());
+    EXPECT_TRUE(recorder_.messages().empty());
+
+    QPointer<QWidget> form = frame->widget();
+    frame->close();
+    deleteClosedWindows();
+    EXPECT_TRUE(form.isNull());
+    EXPECT_FALSE(windowActionsEnabled());
+}
+
+TEST_F(HostWindowTest, EveryMenuEntryOpensItsOwnFunctionCode)
+{
+    QMenu* functions = menuTitled(*window_, "远程写卡(&R)");
+    for (const auto& function : BusinessFunctions()) {
+        recorder_.clear();
+        actionTitled(functions, function.caption)->trigger();
+        QMdiSubWindow* active = window_->mdiArea()->activeSubWindow();
+        if (function.code == 10150187) {
+            EXPECT_EQ(messages(), QStringList{"无法打开功能窗口 10150187"});
+            continue;
+        }
+        ASSERT_NE(active, nullptr) << function.code;
+        EXPECT_EQ(active->windowTitle(), QString("%1 tester").arg(function.code));
+    }
+    EXPECT_EQ(window_->mdiArea()->subWindowList().size(), 11);
+}
+
+TEST_F(HostWindowTest, RefusalIsExplainedOnceByWhoeverKnowsWhy)
+{
+    EXPECT_EQ(window_->openFunction(1), nullptr);
+    EXPECT_EQ(messages(), QStringList{"夹具拒绝打开 1"}) << "the module said why; the host adds nothing";
+
+    recorder_.clear();
+    EXPECT_EQ(window_->openFunction(10150187), nullptr);
+    EXPECT_EQ(messages(), QStringList{"无法打开功能窗口 10150187"});
+
+    recorder_.clear();
+    EXPECT_EQ(window_->openFunction(12345), nullptr);
+    EXPECT_EQ(messages(), QStringList{"无法打开功能窗口 12345：没有这个功能代码。"});
+    EXPECT_TRUE(window_->mdiArea()->subWindowList().isEmpty());
+    EXPECT_EQ(&guiInteraction(), &recorder_) << "the host's watch is gone after the call";
+}
+
+TEST_F(HostWindowTest, ClosingTheMainWindowClosesItsChildrenFirst)
+{
+    QPointer<QWidget> first = window_->openFunction(10150173)->widget();
+    QPointer<QWidget> second = window_->openFunction(10150174)->widget();
+    EXPECT_TRUE(window_->close());
+    deleteClosedWindows();
+    EXPECT_TRUE(first.isNull());
+    EXPECT_TRUE(second.isNull());
+}
+
+TEST_F(HostWindowTest, ChildThatRefusesToCloseKeepsTheMainWindowOpen)
+{
+    RefuseClose refuse;
+    window_->openFunction(10150173)->installEventFilter(&refuse);
+    EXPECT_FALSE(window_->close());
+    EXPECT_TRUE(window_->isVisible());
+    EXPECT_EQ(window_->mdiArea()->subWindowList().size(), 1);
+    window_->mdiArea()->subWindowList().front()->removeEventFilter(&refuse);
+}
+
+TEST_F(HostWindowTest, ScreenshotsShowLargeWindowsWholeAndFailWhenAWindowDoesNotOpen)
+{
+    QTemporaryDir folder;
+    EXPECT_EQ(WriteScreenshots(*window_, folder.path()), 1);
+    EXPECT_EQ(messages(), QStringList{"无法打开功能窗口 10150187"});
+    const QStringList written = QDir(folder.path()).entryList(QDir::Files);
+    EXPECT_EQ(written.size(), 11);
+    EXPECT_FALSE(written.contains("10150187.png"));
+    const QImage large(folder.filePath("10150186.png"));
+    EXPECT_GE(large.width(), 1400);
+    EXPECT_GE(large.height(), 1000);
+    EXPECT_TRUE(window_->mdiArea()->subWindowList().isEmpty()) << "each window is closed after its picture";
+}

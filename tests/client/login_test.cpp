@@ -1,0 +1,164 @@
+// Logging in against a real rsimd through the dialog: success, the service's refusal, and a
+// service that is down or stuck.
+#include "login_dialog.h"
+#include "main_window.h"
+#include "rsimd_process.h"
+
+#include <QDialogButtonBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStatusBar>
+
+#include <httplib.h>
+#include <nlohmann/json.hpp>
+
+#include <gtest/gtest.h>
+
+// Failures show texts as text.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << text.toStdString();
+}
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+// A loopback port; listening (accepting connections that are never answered) or closed.
+class LoopbackPort {
+public:
+    explicit LoopbackPort(bool listening) : socket_(::socket(AF_INET, SOCK_STREAM, 0))
+    {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        ::bind(socket_, reinterpret_cast<sockaddr*>(&address), length);
+        ::getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length);
+        port_ = ntohs(address.sin_port);
+        if (listening)
+            ::listen(socket_, 4);
+        else
+            close();
+    }
+    ~LoopbackPort() { close(); }
+    QString address() const { return QString("http://127.0.0.1:%1").arg(port_); }
+
+private:
+    void close()
+    {
+        if (socket_ >= 0)
+            ::close(socket_);
+        socket_ = -1;
+    }
+    int socket_;
+    int port_ = 0;
+};
+
+struct Attempt {
+    bool accepted;
+    QString status;
+    qint64 milliseconds;
+};
+
+Attempt logIn(LoginDialog& dialog, const QString& login, const QString& password)
+{
+    dialog.findChild<QLineEdit*>("login")->setText(login);
+    dialog.findChild<QLineEdit*>("password")->setText(password);
+    QElapsedTimer clock;
+    clock.start();
+    dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    return {dialog.result() == QDialog::Accepted, dialog.findChild<QLabel*>("status")->text(), clock.elapsed()};
+}
+
+std::string serviceRefusalOf(const std::string& address, const std::string& login, const std::string& password)
+{
+    httplib::Client http(address);
+    const auto answer = http.Post("/v1/login", nlohmann::json{{"login", login}, {"password", password}}.dump(),
+                                  "application/json");
+    return answer ? nlohmann::json::parse(answer->body).at("error").at("message").get<std::string>() : "";
+}
+
+} // namespace
+
+class LoginTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { service_ = std::make_unique<testsupport::RsimdProcess>(); }
+    static void TearDownTestSuite() { service_.reset(); }
+    static QString address() { return QString::fromStdString(service_->address()); }
+
+    static std::unique_ptr<testsupport::RsimdProcess> service_;
+};
+
+std::unique_ptr<testsupport::RsimdProcess> LoginTest::service_;
+
+TEST_F(LoginTest, SuccessReachesTheStatusBarAndBecomesTheServiceOfTheProcess)
+{
+    const QString typedWithoutScheme = address().mid(QString("http://").size()) + "/";
+    LoginDialog dialog("", typedWithoutScheme);
+    const Attempt attempt = logIn(dialog, "admin", "admin123");
+    ASSERT_TRUE(attempt.accepted) << attempt.status.toStdString();
+    EXPECT_EQ(dialog.service(), address());
+    EXPECT_EQ(qEnvironmentVariable("TAV_BROKER_TAVORINE"), address()) << "the module's windows bind there";
+    ASSERT_EQ(dialog.loggedIn().LOGIN_NAME, "admin");
+    ASSERT_FALSE(dialog.loggedIn().OP_NAME.empty());
+
+    ModuleLoader noModule;
+    MainWindow window(dialog.loggedIn(), dialog.service(), noModule);
+    const QString who = window.statusBar()->findChild<QLabel*>("operator")->text();
+    EXPECT_TRUE(who.contains(QString::fromStdString(dialog.loggedIn().OP_NAME))) << who.toStdString();
+    EXPECT_TRUE(who.contains("（admin）")) << who.toStdString();
+    EXPECT_EQ(window.statusBar()->findChild<QLabel*>("service")->text(), "服务：" + address());
+}
+
+TEST_F(LoginTest, WrongPasswordShowsTheServicesMessageAndStaysOpen)
+{
+    const std::string refusal = serviceRefusalOf(service_->address(), "admin", "wrong");
+    ASSERT_FALSE(refusal.empty());
+    LoginDialog dialog("", address());
+    const Attempt attempt = logIn(dialog, "admin", "wrong");
+    EXPECT_FALSE(attempt.accepted);
+    EXPECT_TRUE(attempt.status.startsWith(QString::fromStdString(refusal))) << attempt.status.toStdString();
+
+    const Attempt retry = logIn(dialog, "viewer", "viewer123");
+    EXPECT_TRUE(retry.accepted) << retry.status.toStdString();
+    EXPECT_EQ(dialog.loggedIn().LOGIN_NAME, "viewer");
+}
+
+TEST_F(LoginTest, IncompleteInputIsRefusedBeforeAnyCall)
+{
+    LoginDialog dialog("", address());
+    EXPECT_EQ(logIn(dialog, "", "admin123").status, "请输入登录名。");
+    dialog.findChild<QLineEdit*>("service")->setText("  ");
+    EXPECT_EQ(logIn(dialog, "admin", "admin123").status, "请输入服务地址。");
+    for (const char* notAService : {"ftp://127.0.0.1:21", "http://", "http://127.0.0.1:7411/v1"}) {
+        dialog.findChild<QLineEdit*>("service")->setText(notAService);
+        EXPECT_EQ(logIn(dialog, "admin", "admin123").status,
+                  QString("服务地址 %1 无效，应为 http://主机:端口").arg(notAService));
+    }
+}
+
+TEST(LoginUnreachableTest, ServiceThatIsDownIsNamedWithinSeconds)
+{
+    const LoopbackPort closed(false);
+    LoginDialog dialog("", closed.address());
+    const Attempt attempt = logIn(dialog, "admin", "admin123");
+    EXPECT_FALSE(attempt.accepted);
+    EXPECT_TRUE(attempt.status.startsWith("无法连接远程写卡管理服务 " + closed.address()))
+        << attempt.status.toStdString();
+    EXPECT_LT(attempt.milliseconds, 4000);
+}
+
+TEST(LoginUnreachableTest, ServiceThatNeverAnswersIsGivenUpWithinSeconds)
+{
+    const LoopbackPort stuck(true);
+    LoginDialog dialog("", stuck.address());
+    const Attempt attempt = logIn(dialog, "admin", "admin123");
+    EXPECT_FALSE(attempt.accepted);
+    EXPECT_TRUE(attempt.status.contains("没有应答")) << attempt.status.toStdString();
+    EXPECT_LT(attempt.milliseconds, 10000);
+}

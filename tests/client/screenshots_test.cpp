@@ -1,0 +1,96 @@
+// The rsimclient binary's unattended run: one PNG per business function, and a clear failure
+// when the login or the module is wrong.
+#include "business_functions.h"
+#include "rsimd_process.h"
+
+#include <QDir>
+#include <QImage>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ClientRun {
+    int exitCode;
+    QString errors;
+};
+
+ClientRun runClient(const QStringList& arguments, const QProcessEnvironment& environment)
+{
+    QProcess client;
+    client.setProcessEnvironment(environment);
+    client.start(RSIMCLIENT, arguments);
+    if (!client.waitForFinished(90000)) {
+        client.kill();
+        client.waitForFinished();
+        return {-1, "rsimclient did not finish"};
+    }
+    return {client.exitStatus() == QProcess::NormalExit ? client.exitCode() : -1,
+            QString::fromUtf8(client.readAllStandardError())};
+}
+
+QProcessEnvironment offscreen()
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    for (const char* name : {"TAV_BROKER_TAVORINE", "RSIM_LOGIN", "RSIM_PASSWORD"})
+        environment.remove(name);
+    return environment;
+}
+
+} // namespace
+
+class ScreenshotsTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { service_ = std::make_unique<testsupport::RsimdProcess>(); }
+    static void TearDownTestSuite() { service_.reset(); }
+    static QString address() { return QString::fromStdString(service_->address()); }
+
+    QTemporaryDir folder_;
+    static std::unique_ptr<testsupport::RsimdProcess> service_;
+};
+
+std::unique_ptr<testsupport::RsimdProcess> ScreenshotsTest::service_;
+
+TEST_F(ScreenshotsTest, WritesOnePicturePerFunctionNamedByItsCode)
+{
+    const QString target = folder_.filePath("shots/admin");
+    const ClientRun run = runClient({"--service", address(), "--login", "admin", "--password", "admin123",
+                               "--screenshots", target},
+                              offscreen());
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+
+    QStringList expected;
+    for (const auto& function : BusinessFunctions())
+        expected << QString::number(function.code) + ".png";
+    EXPECT_EQ(QDir(target).entryList(QDir::Files, QDir::Name), expected);
+    for (const QString& file : expected) {
+        const QImage picture(QDir(target).filePath(file));
+        EXPECT_GE(picture.width(), 800) << file.toStdString();
+        EXPECT_GE(picture.height(), 600) << file.toStdString();
+    }
+}
+
+TEST_F(ScreenshotsTest, CredentialsComeFromTheEnvironmentAndAFailedLoginSaysWhy)
+{
+    QProcessEnvironment environment = offscreen();
+    environment.insert("TAV_BROKER_TAVORINE", address());
+    environment.insert("RSIM_LOGIN", "admin");
+    environment.insert("RSIM_PASSWORD", "wrong");
+    const ClientRun run = runClient({"--screenshots", folder_.path()}, environment);
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_TRUE(run.errors.contains("登录失败：登录名或密码错误")) << run.errors.toStdString();
+    EXPECT_TRUE(QDir(folder_.path()).entryList(QDir::Files).isEmpty());
+}
+
+TEST_F(ScreenshotsTest, MissingModuleIsNamed)
+{
+    const ClientRun run = runClient({"--service", address(), "--login", "admin", "--password", "admin123",
+                               "--module", "/nonexistent/libresremotesim.so", "--screenshots", folder_.path()},
+                              offscreen());
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_TRUE(run.errors.contains("/nonexistent/libresremotesim.so")) << run.errors.toStdString();
+}

@@ -1,0 +1,200 @@
+// ShowGUIMessage, the wait box and the interaction seam: recorded, and on the real dialogs.
+#include "TVGUICommon.h"
+#include "dialog_interaction.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+class Recorded : public ::testing::Test {
+protected:
+    void SetUp() override { previous_ = setGuiInteraction(&gui_); }
+    void TearDown() override { setGuiInteraction(previous_); }
+
+    RecordingInteraction gui_;
+    GuiInteraction* previous_ = nullptr;
+};
+
+TEST_F(Recorded, MessageIsFormattedOnceWithLiteralArguments)
+{
+    ShowGUIMessage("异常：调用接口失败\r\n[%s]\r\n[%s]!", "提示", 64, "100% 失败 %s %d", "hint");
+    const auto message = gui_.lastMessage();
+    EXPECT_EQ(message.text, "异常：调用接口失败\n[100% 失败 %s %d]\n[hint]!");
+    EXPECT_EQ(message.caption, "提示");
+    EXPECT_EQ(message.flags, 64);
+
+    ShowGUIMessage("%d条记录, %05.1f", "", 0, 12, 3.14159);
+    EXPECT_EQ(gui_.lastMessage().text, "12条记录, 003.1");
+    ASSERT_EQ(gui_.messages().size(), 2U);
+}
+
+TEST_F(Recorded, AnswersFromTheScriptThenByDefault)
+{
+    gui_.answerNext(IDNO);
+    gui_.answerNext(IDCANCEL);
+    EXPECT_EQ(ShowGUIMessage("q1", "确认操作", 292), IDNO);
+    EXPECT_EQ(ShowGUIMessage("q2", "确认操作", 292), IDCANCEL);
+    EXPECT_EQ(ShowGUIMessage("q3", "确认操作", 292), IDYES);
+    EXPECT_EQ(ShowGUIMessage("note", "提示", 16), IDOK);
+    EXPECT_EQ(ShowGUIMessage("ok?", "提示", MB_OKCANCEL), IDOK); // IDYES is not offered there
+    gui_.setQuestionDefault(IDNO);
+    EXPECT_EQ(ShowGUIMessage("q4", "确认操作", MB_YESNOCANCEL), IDNO);
+
+    gui_.answerNext(IDYES);
+    gui_.clear();
+    EXPECT_TRUE(gui_.messages().empty());
+    EXPECT_EQ(gui_.lastMessage().flags, -1);
+    EXPECT_EQ(ShowGUIMessage("q5", "确认操作", 292), IDNO) << "clear() drops scripted answers";
+}
+
+TEST_F(Recorded, WaitBoxEvents)
+{
+    ShowWaitBox("正在查询信息中，请稍候...");
+    EXPECT_TRUE(gui_.waitBoxOpen());
+    UpdateWaitBox("正在更新控件界面中，请稍候...");
+    gui_.clear();
+    EXPECT_TRUE(gui_.waitBoxOpen()) << "clear() keeps whether the box is open";
+    CloseWaitBox();
+    CloseWaitBox();
+    EXPECT_FALSE(gui_.waitBoxOpen());
+    EXPECT_EQ(gui_.waitEvents(), QStringList({"close", "close"}));
+}
+
+TEST_F(Recorded, SeamRestoresThePreviousInteraction)
+{
+    RecordingInteraction inner;
+    EXPECT_EQ(setGuiInteraction(&inner), &gui_);
+    ShowGUIMessage("inner", "", 0);
+    EXPECT_EQ(setGuiInteraction(&gui_), &inner);
+    EXPECT_EQ(inner.messages().size(), 1U);
+    EXPECT_TRUE(gui_.messages().empty());
+}
+
+TEST(MessageBoxStyle, DecodesButtonsDefaultAndIcon)
+{
+    const MessageBoxStyle question = MessageBoxStyleOf(292);
+    EXPECT_EQ(question.buttons, std::vector<int>({IDYES, IDNO}));
+    EXPECT_EQ(question.defaultButton, IDNO);
+    EXPECT_EQ(question.escapeButton, IDNO);
+    EXPECT_EQ(question.icon, MB_ICONQUESTION);
+
+    const MessageBoxStyle note = MessageBoxStyleOf(0);
+    EXPECT_EQ(note.buttons, std::vector<int>({IDOK}));
+    EXPECT_EQ(note.defaultButton, IDOK);
+    EXPECT_EQ(note.icon, 0);
+    EXPECT_EQ(MessageBoxStyleOf(16).icon, MB_ICONHAND);
+    EXPECT_EQ(MessageBoxStyleOf(48).icon, MB_ICONEXCLAMATION);
+    EXPECT_EQ(MessageBoxStyleOf(64).icon, MB_ICONINFORMATION);
+    EXPECT_EQ(MessageBoxStyleOf(0x70).icon, 0) << "unknown icon bits show no icon";
+
+    const MessageBoxStyle three = MessageBoxStyleOf(MB_YESNOCANCEL | MB_DEFBUTTON3);
+    EXPECT_EQ(three.buttons, std::vector<int>({IDYES, IDNO, IDCANCEL}));
+    EXPECT_EQ(three.defaultButton, IDCANCEL);
+    EXPECT_EQ(three.escapeButton, IDCANCEL);
+    EXPECT_EQ(MessageBoxStyleOf(MB_OK | MB_DEFBUTTON3).defaultButton, IDOK);
+    EXPECT_EQ(MessageBoxStyleOf(MB_OKCANCEL).buttons, std::vector<int>({IDOK, IDCANCEL}));
+    EXPECT_EQ(MessageBoxStyleOf(MB_RETRYCANCEL).buttons, std::vector<int>({IDRETRY, IDCANCEL}));
+    EXPECT_EQ(MessageBoxStyleOf(0xE).buttons, std::vector<int>({IDOK}));
+}
+
+TEST(MessageBoxStyle, QtButtonsAndIcons)
+{
+    const QtMessageBoxStyle question = QtMessageBoxStyleOf(292);
+    EXPECT_EQ(question.icon, QMessageBox::Question);
+    EXPECT_EQ(question.buttons, QList({QMessageBox::Yes, QMessageBox::No}));
+    EXPECT_EQ(question.defaultButton, QMessageBox::No);
+    EXPECT_EQ(QtMessageBoxStyleOf(16).icon, QMessageBox::Critical);
+    EXPECT_EQ(QtMessageBoxStyleOf(64).icon, QMessageBox::Information);
+    EXPECT_EQ(QtMessageBoxStyleOf(0).icon, QMessageBox::NoIcon);
+    EXPECT_EQ(QtMessageBoxStyleOf(0).buttons, QList({QMessageBox::Ok}));
+    const QList<QMessageBox::StandardButton> all = QtMessageBoxStyleOf(MB_ABORTRETRYIGNORE).buttons;
+    ASSERT_EQ(all.size(), 3);
+    EXPECT_EQ(Win32ButtonId(all[0]), IDABORT);
+    EXPECT_EQ(Win32ButtonId(all[1]), IDRETRY);
+    EXPECT_EQ(Win32ButtonId(all[2]), IDIGNORE);
+    EXPECT_EQ(Win32ButtonId(QMessageBox::Yes), IDYES);
+    EXPECT_EQ(Win32ButtonId(QMessageBox::No), IDNO);
+    EXPECT_EQ(Win32ButtonId(QMessageBox::Ok), IDOK);
+    EXPECT_EQ(Win32ButtonId(QMessageBox::Close), IDCANCEL);
+}
+
+QWidget* waitBoxWidget()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->objectName() == "waitBox")
+            return widget;
+    return nullptr;
+}
+
+// Runs `inspect` on the modal message box as soon as it is up.
+void whenModal(std::function<void(QMessageBox&)> inspect)
+{
+    QTimer::singleShot(0, [inspect] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        inspect(*box);
+    });
+}
+
+TEST(RealDialogs, MessageBoxShowsTheFlagsAndReturnsTheButtonPressed)
+{
+    ASSERT_EQ(setGuiInteraction(nullptr), nullptr);
+    QString shown;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    whenModal([&](QMessageBox& box) {
+        shown = box.text();
+        icon = box.icon();
+        EXPECT_EQ(box.defaultButton(), box.button(QMessageBox::No));
+        EXPECT_EQ(box.textFormat(), Qt::PlainText);
+        EXPECT_EQ(box.buttons().size(), 2);
+        box.button(QMessageBox::Yes)->click();
+    });
+    EXPECT_EQ(ShowGUIMessage("<b>%s</b>\r\n确认?", "确认操作", 292, "A&B"), IDYES);
+    EXPECT_EQ(shown, "<b>A&B</b>\n确认?");
+    EXPECT_EQ(icon, QMessageBox::Question);
+
+    whenModal([](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); });
+    EXPECT_EQ(ShowGUIMessage("no?", "", 292), IDNO);
+}
+
+TEST(RealDialogs, WaitBoxIsShownChangedAndRemoved)
+{
+    ASSERT_EQ(setGuiInteraction(nullptr), nullptr);
+    CloseWaitBox(); // nothing shown: harmless
+    ShowWaitBox("正在查询信息中，请稍候...");
+    QWidget* box = waitBoxWidget();
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_EQ(box->findChild<QLabel*>()->text(), "正在查询信息中，请稍候...");
+
+    UpdateWaitBox("正在更新控件界面中，请稍候...");
+    EXPECT_EQ(box->findChild<QLabel*>()->text(), "正在更新控件界面中，请稍候...");
+    ShowWaitBox("again");
+    EXPECT_EQ(waitBoxWidget(), box) << "at most one wait box";
+
+    bool hiddenDuringMessage = false;
+    whenModal([&](QMessageBox& box2) {
+        hiddenDuringMessage = !box->isVisible();
+        box2.accept();
+    });
+    ShowGUIMessage("失败", "提示", 64);
+    EXPECT_TRUE(hiddenDuringMessage);
+    EXPECT_TRUE(box->isVisible()) << "the wait box comes back after the message";
+    EXPECT_EQ(box->findChild<QLabel*>()->text(), "again");
+
+    CloseWaitBox();
+    EXPECT_FALSE(box->isVisible());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    UpdateWaitBox("closed");
+    EXPECT_FALSE(box->isVisible());
+}
+
+} // namespace
