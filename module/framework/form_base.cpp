@@ -1,20 +1,6 @@
 #include "form_base.h"
 
-namespace rsimform {
-
-std::vector<int> RightsRequestEntities()
-{
-    std::vector<int> ids;
-    for (int id = 55001; id <= 55005; ++id)
-        ids.push_back(id);
-    for (int id = 53701; id <= 53727; ++id)
-        ids.push_back(id);
-    for (int id = 53731; id <= 53736; ++id)
-        ids.push_back(id);
-    return ids;
-}
-
-} // namespace rsimform
+#include "SysMgntService_tvd_c.h"
 
 using namespace rsimform;
 
@@ -49,7 +35,7 @@ bool TfrmRemoteSimBase::InitMaintenanceForm(int reserved, const MSysmgntDef::SOp
 void TfrmRemoteSimBase::CheckRights(int opId, int orgId)
 {
     MSysmgntDef::SOperPrivAuthList request;
-    for (int entity : RightsRequestEntities()) {
+    for (int entity : MSysSvcDef::RightsEntities()) {
         auto& entry = *static_cast<MSysmgntDef::SOperPrivAuth*>(request.append());
         entry.set_ENT_ID(entity);
         entry.set_PRIV_ID(kPrivilege);

@@ -22,9 +22,6 @@ constexpr const char* kResourceLibrary = "kqtvres.dll";
 constexpr unsigned kInitFailedString = 24339;
 constexpr int kPrivilege = 10;
 
-// The entity ids asked for by every rights check, in order.
-std::vector<int> RightsRequestEntities();
-
 } // namespace rsimform
 
 class TfrmRemoteSimBase : public TfrmMDIChild {

@@ -1,6 +1,8 @@
 // Demo data of the system-management tables.
 #include "sysmgnt.h"
 
+#include "SysMgntService_tvd_c.h"
+
 namespace rsim::sysmgnt {
 namespace {
 
@@ -38,18 +40,6 @@ constexpr Operator kOperators[] = {
     {3, "已锁定操作员", "locked", "locked123", 1, true},
 };
 
-std::vector<int> everyEntity()
-{
-    std::vector<int> ids;
-    for (int id = 55001; id <= 55005; ++id)
-        ids.push_back(id);
-    for (int id = 53701; id <= 53727; ++id)
-        ids.push_back(id);
-    for (int id = 53731; id <= 53736; ++id)
-        ids.push_back(id);
-    return ids;
-}
-
 void seedPlaces(db::Driver& db)
 {
     const std::string region = db.insertIgnoring("sys_region", {"REGION_CODE", "REGION_NAME"});
@@ -80,7 +70,7 @@ void seedOperators(db::Driver& db)
                      std::int64_t{1001}, std::int64_t{10}, std::int64_t{op.lockStatus}, std::string("13800000000"),
                      std::string("2026-01-01 00:00:00"), secrets::hashPassword(op.password)});
         }
-        for (int entity : everyEntity()) {
+        for (int entity : MSysSvcDef::RightsEntities()) {
             const bool write = entity >= 53701 && entity <= 53736;
             if (op.everyRight || !write)
                 db.exec(right, {std::int64_t{op.id}, std::int64_t{entity}, std::int64_t{10}});

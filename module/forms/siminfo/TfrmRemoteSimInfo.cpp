@@ -348,36 +348,42 @@ void TfrmRemoteSimInfo::CriterionBoxToggled(QCheckBox* box, bool checked)
     }
 }
 
+namespace {
+
+// Frames a place list with "忽略" (-1) first and "全部" (0) last, shows it in the combo box and
+// selects the operator's own place.
+template <class Lookup, class Record, class Code>
+void showPlaces(Lookup& places, void (Record::*setCode)(const Code&), void (Record::*setName)(const std::string&),
+                QComboBox* combo, std::int64_t own)
+{
+    Record ignore, all;
+    (ignore.*setCode)(-1);
+    (ignore.*setName)("忽略");
+    (all.*setCode)(0);
+    (all.*setName)("全部");
+    places.Entries().insert(0, ignore);
+    places.Entries().push_back(all);
+    combo->clear();
+    places.FillComboBox(combo);
+    PostionComboBoxItem(combo, QString::fromUtf8(places.ItemOfCode(own)));
+}
+
+} // namespace
+
 void TfrmRemoteSimInfo::Cascade(QComboBox* region, QComboBox* county, QComboBox* org, bool countyToo)
 {
     const int regionCode = static_cast<int>(CodeOf(Region, region->currentText()));
     if (countyToo) {
         if (!sysMgnt_.RefreshComboBox(regionCode, countyList_, county))
             countyList_ = MakeCountyLookup({});
-        MSysmgntDef::SCounty ignore, all;
-        ignore.set_COUNTY_CODE(-1);
-        ignore.set_COUNTY_NAME("忽略");
-        all.set_COUNTY_CODE(0);
-        all.set_COUNTY_NAME("全部");
-        countyList_->Entries().insert(0, ignore);
-        countyList_->Entries().push_back(all);
-        county->clear();
-        countyList_->FillComboBox(county);
-        PostionComboBoxItem(county, QString::fromUtf8(countyList_->ItemOfCode(operator_.COUNTY_CODE)));
+        showPlaces(*countyList_, &MSysmgntDef::SCounty::set_COUNTY_CODE, &MSysmgntDef::SCounty::set_COUNTY_NAME,
+                   county, operator_.COUNTY_CODE);
     }
     const int countyCode = static_cast<int>(CodeOf(County, county->currentText()));
     if (!sysMgnt_.RefreshComboBox(regionCode, countyCode, orgList_, org))
         orgList_ = MakeOrgLookup({});
-    MSysmgntDef::SOrgBriefProfile ignore, all;
-    ignore.set_ORG_ID(-1);
-    ignore.set_ORG_NAME("忽略");
-    all.set_ORG_ID(0);
-    all.set_ORG_NAME("全部");
-    orgList_->Entries().insert(0, ignore);
-    orgList_->Entries().push_back(all);
-    org->clear();
-    orgList_->FillComboBox(org);
-    PostionComboBoxItem(org, QString::fromUtf8(orgList_->ItemOfCode(operator_.ORG_ID)));
+    showPlaces(*orgList_, &MSysmgntDef::SOrgBriefProfile::set_ORG_ID, &MSysmgntDef::SOrgBriefProfile::set_ORG_NAME,
+               org, operator_.ORG_ID);
 }
 
 void TfrmRemoteSimInfo::cmbQryRegionCodeChange() { Cascade(cmbQryRegionCode, cmbQryCountyCode, cmbQryOrgId, true); }

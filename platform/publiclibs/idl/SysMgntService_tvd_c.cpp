@@ -6,6 +6,15 @@ TVD_LIST_DEFINE(MSysSvcDef, SCodeName)
 TVD_RECORD_DEFINE(MSysSvcDef, SServerDate, SServerDate_MEMBERS)
 TVD_LIST_DEFINE(MSysSvcDef, SServerDate)
 
+std::vector<int> MSysSvcDef::RightsEntities()
+{
+    std::vector<int> ids;
+    for (const auto& [first, last] : {std::pair{55001, 55005}, {53701, 53727}, {53731, 53736}})
+        for (int id = first; id <= last; ++id)
+            ids.push_back(id);
+    return ids;
+}
+
 namespace MSysSvcApp {
 
 TVD_EXCHANGE_OPERATION_DEFINE(ISysMgnt, chk_operRight, "SYSMQ01", MSysmgntDef::SOperatorBrief, sIn,

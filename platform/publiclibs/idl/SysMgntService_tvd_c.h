@@ -20,6 +20,10 @@ TVD_LIST(MSysSvcDef, SCodeName)
 TVD_RECORD(MSysSvcDef, SServerDate, SServerDate_MEMBERS)
 TVD_LIST(MSysSvcDef, SServerDate)
 
+// The entities whose rights every window asks for, in order: 55001–55005, 53701–53727,
+// 53731–53736. The writes of the remote-SIM tables need rights among 53701–53736.
+std::vector<int> RightsEntities();
+
 } // namespace MSysSvcDef
 
 // (operation, code, criteria record, criteria member, answer list, answer member)
