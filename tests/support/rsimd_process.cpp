@@ -1,6 +1,7 @@
 #include "rsimd_process.h"
 
 #include "driver.h"
+#include "secrets.h"
 
 #include <array>
 #include <cstdio>
@@ -42,6 +43,8 @@ RsimdProcess::RsimdProcess(Backend backend)
         throw std::runtime_error("no temporary folder");
     folder_ = folder;
     database_ = backend == Backend::Sqlite ? "sqlite:" + folder_ + "/rsim.db" : freshPostgresDatabase();
+    // rsimd creates the key file only next to an SQLite database.
+    rsim::secrets::SecretBox::fromKeyFile(keyFile(), true);
     int out[2];
     if (::pipe(out) != 0)
         throw std::runtime_error("no pipe");
