@@ -100,8 +100,8 @@ std::optional<Refusal> checkKeysStored(db::Driver& db, const Table& table, const
 {
     const Tuples keys = allKeys(table, batch);
     if (auto record = firstRecord(keys, storedTuples(db, table, table.keys(), keys), false))
-        return Refusal{kRefusedNotFound,
-                       (write == Write::Modify ? "要修改的" : "要删除的") + table.spec().label + "不存在", *record};
+        return Refusal{kRefusedNotFound, write == Write::Modify ? "要修改的记录不存在" : "要删除的记录不存在",
+                       *record};
     return std::nullopt;
 }
 

@@ -99,7 +99,7 @@ void seedProvisioningPlatform(db::Driver& db, const secrets::SecretBox& box)
 {
     SPsNetNumberList numbers;
     SPsNetImsiList imsis;
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < 5; ++i) {
         const std::string region = std::to_string(10 + i % 3);
         auto& n = appended(numbers);
         n.set_NUMBER_SEGMENT("13800" + std::to_string(i));

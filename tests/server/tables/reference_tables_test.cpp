@@ -68,13 +68,13 @@ TEST_P(ReferenceTables, ModifyOrDeleteOfAMissingKeyIsRefusedAndChangesNothing)
 {
     EXPECT_EQ(write("RMOSMQ02", provinces({{"11", "北京市"}, {"62", "甘肃"}})), 1);
     EXPECT_EQ(error.minCode, rsim::kRefusedNotFound);
-    EXPECT_EQ(error.message, "要修改的省份不存在");
+    EXPECT_EQ(error.message, "要修改的记录不存在");
     EXPECT_EQ(error.hint, "第2条记录 PROVINCE_CODE=62");
     EXPECT_EQ(rows("SELECT PROVINCE_NAME FROM rsim_province WHERE PROVINCE_CODE = '11'"),
               std::vector<std::string>{"北京"});
 
     EXPECT_EQ(write("RMOSMQ03", provinces({{"31", ""}, {"99", ""}})), 1);
-    EXPECT_EQ(error.message, "要删除的省份不存在");
+    EXPECT_EQ(error.message, "要删除的记录不存在");
     EXPECT_EQ(count("rsim_province"), 4);
 }
 

@@ -190,7 +190,7 @@ TEST_P(SimInventory, ModifyChangesOnlyTheSetMembersOfEachCard)
     taken[0].set_IMSI("460009000000099");
     EXPECT_EQ(write("RMOSMQ26", taken), 1);
     EXPECT_EQ(error.minCode, rsim::kRefusedNotFound);
-    EXPECT_EQ(error.message, "要修改的SIM卡不存在");
+    EXPECT_EQ(error.message, "要修改的记录不存在");
 }
 
 TEST_P(SimInventory, DeleteTakesTheWholeListOrNothing)
