@@ -25,8 +25,6 @@ public:
         Lease& operator=(const Lease&) = delete;
         db::Driver& operator*() { return *driver_; }
         db::Driver* operator->() { return driver_.get(); }
-        // Drops a connection that failed; the next lease opens a fresh one.
-        void discard() { driver_.reset(); }
 
     private:
         DriverPool& pool_;

@@ -94,9 +94,8 @@ Answer Service::login(const std::string& body)
         !request.contains("password") || !request["password"].is_string())
         return protocolError(400, "登录请求格式错误", "需要JSON对象 {\"login\": 文本, \"password\": 文本}");
     const std::string loginName = request["login"];
-    try {
-        auto db = pool_.acquire();
-        const auto found = sysmgnt::findOperator(*db, loginName);
+    return withDriver("login", [&](db::Driver& db) -> Answer {
+        const auto found = sysmgnt::findOperator(db, loginName);
         // A missing login name costs a hash check as well, so that timing does not tell names apart.
         const bool passwordOk = secrets::verifyPassword(found ? found->passwordHash : unusableHash(),
                                                         request["password"].get<std::string>());
@@ -104,22 +103,17 @@ Answer Service::login(const std::string& body)
             return businessRefusal(kRefusedLogin, "登录名或密码错误", loginName);
         if (found->profile.LOCK_STATUS != 0)
             return businessRefusal(kRefusedLogin, "操作员已被锁定，不能登录", loginName);
-        const std::string token = sessions::open(*db, found->profile.OP_ID);
+        const std::string token = sessions::open(db, found->profile.OP_ID);
         return {200, {{"result", 0}, {"session", token}, {"operator", tvd::wire::encode(found->profile)}}};
-    } catch (const std::exception& e) {
-        return failure(e, "login");
-    }
+    });
 }
 
 Answer Service::logout(const std::string& session)
 {
-    try {
-        auto db = pool_.acquire();
-        sessions::close(*db, session);
+    return withDriver("logout", [&](db::Driver& db) -> Answer {
+        sessions::close(db, session);
         return {200, {{"result", 0}}};
-    } catch (const std::exception& e) {
-        return failure(e, "logout");
-    }
+    });
 }
 
 Answer Service::call(const std::string& interfaceName, const std::string& code, const std::string& body,
@@ -129,21 +123,22 @@ Answer Service::call(const std::string& interfaceName, const std::string& code, 
     const HandlerEntry* entry = handlers_.find(interfaceName, code);
     if (operation == nullptr || entry == nullptr)
         return unknownOperation(handlers_, interfaceName, code);
+    tvd::wire::OwnedParams in(*operation->in);
+    tvd::wire::OwnedParams out(*operation->out);
+    if (auto refused = decodeCall(body, in.params(), *operation))
+        return std::move(*refused);
+    return withDriver(operation->name, [&](db::Driver& db) {
+        return dispatch(db, *operation, *entry, in.params(), out.params(), out.error(), session);
+    });
+}
+
+Answer Service::withDriver(const std::string& what, const std::function<Answer(db::Driver&)>& work)
+{
     try {
-        tvd::wire::OwnedParams in(*operation->in);
-        tvd::wire::OwnedParams out(*operation->out);
-        if (auto refused = decodeCall(body, in.params(), *operation))
-            return std::move(*refused);
         auto db = pool_.acquire();
-        try {
-            return dispatch(*db, *operation, *entry, in.params(), out.params(), out.error(), session);
-        } catch (const db::Error& e) {
-            if (e.kind == db::Error::Kind::Connection)
-                db.discard();
-            throw;
-        }
+        return work(*db);
     } catch (const std::exception& e) {
-        return failure(e, operation->name);
+        return failure(e, what);
     }
 }
 

@@ -9,6 +9,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <functional>
+
 struct TvdOperation;
 
 namespace rsim {
@@ -33,6 +35,8 @@ public:
     static constexpr std::int32_t kWritePrivilege = 10;
 
 private:
+    // Runs work on a leased connection; any exception becomes the answer that explains it.
+    Answer withDriver(const std::string& what, const std::function<Answer(db::Driver&)>& work);
     Answer dispatch(db::Driver& db, const TvdOperation& operation, const HandlerEntry& entry,
                     CTvdBasicParamObject& in, CTvdBasicParamObject& out, CBSErrorMsg& error,
                     const std::string& session);

@@ -181,6 +181,29 @@ TEST_P(Dispatch, UnknownInterfacesAndOperationsAreNotFound)
     }
 }
 
+TEST_P(Dispatch, ALostDatabaseConnectionIsOpenedAgain)
+{
+    if (GetParam() != Backend::Postgres)
+        GTEST_SKIP() << "only a database server drops connections";
+    ASSERT_EQ(service_->call(kInterface, kQuery, R"({"in":{}})", adminToken_).body["result"], 0);
+    const std::string database = server().database().substr(server().database().rfind('/') + 1);
+    rsim::db::connect(std::getenv("RSIM_TEST_PG"))
+        ->exec("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = ?", {database});
+
+    // A call on a lost connection fails clearly; the connection is then opened again.
+    int failures = 0;
+    Answer answer;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        answer = service_->call(kInterface, kQuery, R"({"in":{}})", adminToken_);
+        if (answer.body["result"] == 0)
+            break;
+        ++failures;
+        EXPECT_EQ(answer.body["error"]["message"], "数据库操作失败，本次操作未生效");
+    }
+    EXPECT_EQ(answer.body["result"], 0) << answer.body.dump();
+    EXPECT_LE(failures, 2);
+}
+
 RSIM_TEST_ON_BOTH_BACKENDS(Dispatch);
 
 } // namespace
