@@ -1,5 +1,6 @@
 // The remote-SIM tables. Keys are the members an operator names a record by; names match by
-// substring, codes exactly, number ranges as ranges.
+// substring, codes exactly, number ranges as ranges. Beyond its keys a record must carry only
+// what its table cannot do without (a card's ICCID, a range's ends); the windows ask for the rest.
 #include "table_spec.h"
 
 #include "ResRemoteSimMgnt_def_tvd_c.h"
@@ -28,23 +29,23 @@ std::vector<TableSpec> referenceTables()
     return {
         {.table = "rsim_province", .label = "省份", .recordType = typeOf<SResRemoteProvCode>,
          .keys = {"PROVINCE_CODE"},
-         .rules = {{"PROVINCE_CODE", F::Code}, {"PROVINCE_NAME", F::Any, true}},
+         .rules = {{"PROVINCE_CODE", F::Code}},
          .criteria = {{"PROVINCE_NAME", M::Contains}},
          .rights = {53701, 53702, 53703}},
         {.table = "rsim_card_type", .label = "卡类型", .recordType = typeOf<SResRemoteCardType>,
          .keys = {"CARD_TYPE"},
-         .rules = {{"CARD_TYPE", F::Code}, {"CARD_NAME", F::Any, true}},
+         .rules = {{"CARD_TYPE", F::Code}},
          .stamps = {{"STS_DATE", Stamp::NowOnWrite}},
          .criteria = {{"CARD_NAME", M::Contains}},
          .rights = {53704, 53705, 53706}},
         {.table = "rsim_vendor", .label = "卡商", .recordType = typeOf<SResRemoteVendorCode>,
          .keys = {"VENDOR_CODE"},
-         .rules = {{"VENDOR_CODE", F::Code}, {"VENDOR_NAME", F::Any, true}},
+         .rules = {{"VENDOR_CODE", F::Code}},
          .criteria = {{"VENDOR_NAME", M::Contains}},
          .rights = {53707, 53708, 53709}},
         {.table = "rsim_msisdn_group", .label = "号群", .recordType = typeOf<SResRemoteMsisdnGroup>,
          .keys = kGroupKey,
-         .rules = {{"MSISDN_GROUP", F::Code}, {"MSISDN_NAME", F::Any, true}},
+         .rules = {{"MSISDN_GROUP", F::Code}},
          .references = {{"rsim_province", {"PROVINCE_CODE"}}},
          .criteria = {{"MSISDN_NAME", M::Contains}},
          .rights = {53719, 53720, 53721}},
@@ -69,9 +70,9 @@ TableSpec simTable()
 {
     return {.table = "rsim_sim", .label = "SIM卡", .recordType = typeOf<SRemoteSimInfo>,
             .keys = {"IMSI"}, .uniques = {"SIM_ID"},
-            .rules = {{"IMSI", F::Imsi}, {"SIM_ID", F::Iccid, true}, {"KI_CODE", F::Ki, true, true},
-                      {"KI_KEY", F::KiKey, false, true}, {"PIN1", F::Pin, true}, {"PIN2", F::Pin, true},
-                      {"PUK1", F::Puk, true}, {"PUK2", F::Puk, true}, {"SMSP", F::Smsp}},
+            .rules = {{"IMSI", F::Imsi}, {"SIM_ID", F::Iccid, true}, {"KI_CODE", F::Ki, false, true},
+                      {"KI_KEY", F::KiKey, false, true}, {"PIN1", F::Pin}, {"PIN2", F::Pin},
+                      {"PUK1", F::Puk}, {"PUK2", F::Puk}, {"SMSP", F::Smsp}},
             .references = {{"rsim_card_type", {"RES_CODE"}}, {"rsim_vendor", {"VENDOR_CODE"}}},
             .stamps = {{"CREATE_DATE", Stamp::NowOnAdd}},
             .criteria = {{"START_IMSI", M::From, "IMSI"}, {"END_IMSI", M::To, "IMSI"},
@@ -97,19 +98,19 @@ std::vector<TableSpec> vendorLibraryTables()
          .rights = {53722, 53723, 53724}},
         {.table = "rsim_dll_error", .label = "写卡组件错误信息", .recordType = typeOf<SResRemoteDllErrMsg>,
          .keys = {"VENDOR_CODE", "CARD_TYPE", "DLL_NAME", "ERR_CODE"},
-         .rules = {{"ERR_CODE", F::Code}, {"ERR_MESSAGE", F::Any, true}},
+         .rules = {{"ERR_CODE", F::Code}},
          .references = {vendor, cardType},
          .criteria = {{"ERR_MESSAGE", M::Contains}},
          .rights = {53722, 53723, 53724}},
         {.table = "rsim_auc_info", .label = "鉴权卡校验信息", .recordType = typeOf<SResRemoteAucInfo>,
          .keys = {"PROVINCE_CODE", "VENDOR_CODE", "CARD_TYPE", "SIM_SEQUENCE"},
-         .rules = {{"SIM_SEQUENCE", F::Code}, {"FUNCTION_CODE", F::Any, true}, {"PWD", F::Any, true, true}},
+         .rules = {{"SIM_SEQUENCE", F::Code}, {"PWD", F::Any, false, true}},
          .references = {province, vendor, cardType},
          .stamps = {{"OP_ID", Stamp::OperatorOnWrite}, {"OPER_DATE", Stamp::NowOnWrite}},
          .rights = {53731, 53732, 53733}},
         {.table = "rsim_auc_right", .label = "鉴权卡权限", .recordType = typeOf<SResRemoteSysAuc>,
          .keys = {"ENT_TYPE", "ENT_CODE", "SIM_SEQUENCE"},
-         .rules = {{"ENT_CODE", F::Code}, {"SIM_SEQUENCE", F::Code}, {"ENT_NAME", F::Any, true}},
+         .rules = {{"ENT_CODE", F::Code}, {"SIM_SEQUENCE", F::Code}},
          .criteria = {{"ENT_NAME", M::Contains}},
          .rights = {53734, 53735, 53736}},
     };

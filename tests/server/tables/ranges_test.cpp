@@ -41,6 +41,13 @@ TEST_P(Ranges, FirstAfterLastAndEndsOfUnequalLengthAreRefused)
     EXPECT_EQ(error.minCode, rsim::kRefusedInvalid);
     EXPECT_EQ(error.message, "号段起始值大于结束值");
     EXPECT_EQ(error.hint, "第1条记录 MSISDN_GROUP=G04,REGION_CODE=10,PROVINCE_CODE=44");
+    SResRemoteImsiMsisdnGrp open;
+    open.set_MSISDN_GROUP("G04");
+    open.set_REGION_CODE(10);
+    open.set_PROVINCE_CODE("44");
+    open.set_FIRST_IMSI("460009000000000");
+    EXPECT_EQ(addImsi({open}), 1);
+    EXPECT_EQ(error.message, "缺少LAST_IMSI");
 
     SResRemoteMsisdnGrpList numbers;
     SResRemoteMsisdnGrp range;

@@ -78,22 +78,21 @@ TEST_P(ReferenceTables, ModifyOrDeleteOfAMissingKeyIsRefusedAndChangesNothing)
     EXPECT_EQ(count("rsim_province"), 4);
 }
 
-TEST_P(ReferenceTables, KeysAndRequiredMembersMustBeGiven)
+TEST_P(ReferenceTables, KeysMustBeGivenAndCodesHoldNoBlanks)
 {
     EXPECT_EQ(write("RMOSMQ01", provinces({{"", "无码"}})), 1);
     EXPECT_EQ(error.minCode, rsim::kRefusedInvalid);
     EXPECT_EQ(error.message, "缺少关键字段PROVINCE_CODE");
-    EXPECT_EQ(write("RMOSMQ01", provinces({{"61", ""}})), 1);
-    EXPECT_EQ(error.message, "PROVINCE_NAME不能为空");
     EXPECT_EQ(write("RMOSMQ01", provinces({{"6 1", "陕西"}})), 1);
     EXPECT_EQ(error.message, "PROVINCE_CODE格式错误：不能为空，也不能含空格");
 
-    SResRemoteCardTypeList unnamed;
-    SResRemoteCardType type;
-    type.set_CARD_TYPE("C256");
-    unnamed.push_back(type);
-    EXPECT_EQ(write("RMOSMQ05", unnamed), 1);
-    EXPECT_EQ(error.message, "缺少CARD_NAME");
+    SResRemoteCardTypeList unset;
+    unset.push_back(SResRemoteCardType());
+    unset[0].set_CARD_NAME("无码卡");
+    EXPECT_EQ(write("RMOSMQ05", unset), 1);
+    EXPECT_EQ(error.message, "缺少关键字段CARD_TYPE");
+    unset[0].set_CARD_TYPE("C256");
+    EXPECT_EQ(write("RMOSMQ05", unset), 0) << error.message;
 }
 
 TEST_P(ReferenceTables, ReferencesMustExistAndReferencedRecordsStay)

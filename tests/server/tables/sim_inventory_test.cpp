@@ -214,6 +214,23 @@ TEST_P(SimInventory, DeleteTakesTheWholeListOrNothing)
     EXPECT_EQ(find(imsiRange("460009000000000", "460009000000001"))[0].IMSI, "460009000000001");
 }
 
+TEST_P(SimInventory, ACardNeedsItsIccidAndWhatItCarriesMustBeWellFormed)
+{
+    SRemoteSimInfoList bare;
+    bare.push_back(SRemoteSimInfo());
+    bare[0].set_IMSI("460009000000001");
+    EXPECT_EQ(write("RMOSMQ25", bare), 1);
+    EXPECT_EQ(error.message, "缺少SIM_ID");
+    bare[0].set_SIM_ID("");
+    EXPECT_EQ(write("RMOSMQ25", bare), 1);
+    EXPECT_EQ(error.message, "SIM_ID不能为空");
+    bare[0].set_SIM_ID("89860090000000000001");
+    ASSERT_EQ(write("RMOSMQ25", bare), 0) << error.message << error.hint;
+    const SRemoteSimInfoList found = find(imsiRange("460009000000001", "460009000000001"));
+    ASSERT_EQ(found.count(), 1);
+    EXPECT_EQ(found[0].KI_CODE, "") << "an unset KI stays empty, not encrypted";
+}
+
 TEST_P(SimInventory, CardTypeAndVendorMustBeStored)
 {
     SRemoteSimInfoList batch = cards(0, 3);
