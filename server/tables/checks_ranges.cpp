@@ -14,16 +14,16 @@ struct RangeSql {
 
 RangeSql rangeSql(const Table& table)
 {
-    const auto& spec = table.spec();
+    const auto& def = table.def();
     std::string byKey, keyList;
-    for (const auto& key : spec.keys) {
+    for (const auto& key : def.keys) {
         byKey += (byKey.empty() ? "" : " AND ") + key + " = ?";
         keyList += key + ", ";
     }
-    return {"SELECT " + spec.rangeFirst + ", " + spec.rangeLast + " FROM " + spec.table + " WHERE " + byKey,
-            "SELECT " + keyList + spec.rangeFirst + ", " + spec.rangeLast + " FROM " + spec.table + " WHERE LENGTH(" +
-                spec.rangeFirst + ") = ? AND " + spec.rangeFirst + " <= ? AND " + spec.rangeLast +
-                " >= ? AND NOT (" + byKey + ") ORDER BY " + spec.rangeFirst + " LIMIT 1"};
+    return {"SELECT " + def.rangeFirst + ", " + def.rangeLast + " FROM " + def.table + " WHERE " + byKey,
+            "SELECT " + keyList + def.rangeFirst + ", " + def.rangeLast + " FROM " + def.table + " WHERE LENGTH(" +
+                def.rangeFirst + ") = ? AND " + def.rangeFirst + " <= ? AND " + def.rangeLast +
+                " >= ? AND NOT (" + byKey + ") ORDER BY " + def.rangeFirst + " LIMIT 1"};
 }
 
 struct Problem {
@@ -57,7 +57,7 @@ std::optional<Problem> problemOf(db::Driver& db, const Table& table, const Range
 
 std::optional<Refusal> checkRanges(db::Driver& db, const Table& table, const Batch& batch)
 {
-    if (table.spec().rangeFirst.empty())
+    if (table.def().rangeFirst.empty())
         return std::nullopt;
     const RangeSql sql = rangeSql(table);
     for (std::size_t i = 0; i < batch.rows.size(); ++i)

@@ -76,14 +76,14 @@ Tuples allKeys(const Table& table, const Batch& batch)
 
 std::optional<Refusal> checkReferences(db::Driver& db, const Table& table, const Batch& batch)
 {
-    for (const auto& reference : table.spec().references) {
+    for (const auto& reference : table.def().references) {
         const Table& target = TableOf(reference.table);
         const std::vector<int> columns = table.columnsOf(reference.members);
         const Tuples tuples = distinctTuples(
             batch, columns, [&](std::size_t i) { return everyMemberGiven(table, batch, i, columns); });
         if (auto record = firstRecord(tuples, storedTuples(db, target, target.keys(), tuples), false))
             return Refusal{kRefusedReference,
-                           target.spec().label + "不存在：" + table.describe(batch.rows[*record], columns), *record};
+                           target.def().label + "不存在：" + table.describe(batch.rows[*record], columns), *record};
     }
     return std::nullopt;
 }
@@ -92,7 +92,7 @@ std::optional<Refusal> checkKeysNew(db::Driver& db, const Table& table, const Ba
 {
     const Tuples keys = allKeys(table, batch);
     if (auto record = firstRecord(keys, storedTuples(db, table, table.keys(), keys), true))
-        return Refusal{kRefusedDuplicate, table.spec().label + "已存在", *record};
+        return Refusal{kRefusedDuplicate, table.def().label + "已存在", *record};
     return std::nullopt;
 }
 
@@ -107,7 +107,7 @@ std::optional<Refusal> checkKeysStored(db::Driver& db, const Table& table, const
 
 std::optional<Refusal> checkUniquesFree(db::Driver& db, const Table& table, const Batch& batch)
 {
-    for (const auto& unique : table.spec().uniques) {
+    for (const auto& unique : table.def().uniques) {
         const int column = table.column(unique);
         const Tuples values = distinctTuples(batch, {column}, [&](std::size_t i) { return batch.isSet(i, column); });
         std::vector<int> answer{column};
@@ -133,13 +133,13 @@ std::optional<Refusal> checkNotReferenced(db::Driver& db, const Table& table, co
 {
     const Tuples keys = allKeys(table, batch);
     for (const auto& other : Tables()) {
-        for (const auto& reference : other.spec().references) {
-            if (reference.table != table.spec().table)
+        for (const auto& reference : other.def().references) {
+            if (reference.table != table.def().table)
                 continue;
             const KeySet used = storedTuples(db, other, other.columnsOf(reference.members), keys);
             if (auto record = firstRecord(keys, used, true))
                 return Refusal{kRefusedReference,
-                               table.spec().label + "仍被" + other.spec().label + "引用，不能删除", *record};
+                               table.def().label + "仍被" + other.def().label + "引用，不能删除", *record};
         }
     }
     return std::nullopt;

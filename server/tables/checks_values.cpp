@@ -51,10 +51,10 @@ std::optional<std::string> badMember(const Table& table, const Batch& batch, std
 
 std::optional<std::string> badRange(const Table& table, const Batch& batch, std::size_t record)
 {
-    if (table.spec().rangeFirst.empty())
+    if (table.def().rangeFirst.empty())
         return std::nullopt;
-    const int first = table.column(table.spec().rangeFirst);
-    const int last = table.column(table.spec().rangeLast);
+    const int first = table.column(table.def().rangeFirst);
+    const int last = table.column(table.def().rangeLast);
     if (!batch.isSet(record, first) || !batch.isSet(record, last))
         return std::nullopt;
     const std::string& from = text(batch, record, first);
@@ -114,7 +114,7 @@ std::optional<Refusal> checkBatchDuplicates(const Table& table, const Batch& bat
         return refusal;
     if (write == Write::Remove)
         return std::nullopt;
-    for (const auto& unique : table.spec().uniques)
+    for (const auto& unique : table.def().uniques)
         if (auto refusal = repeated(table, batch, {table.column(unique)}, false))
             return refusal;
     return std::nullopt;

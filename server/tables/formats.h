@@ -2,7 +2,7 @@
 // bound of a range criterion reaches.
 #pragma once
 
-#include "table_spec.h"
+#include "table_def.h"
 
 #include <string>
 

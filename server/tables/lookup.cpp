@@ -25,13 +25,13 @@ std::string valuesTable(const Table& table, const std::vector<int>& columns, std
     return values + ") AS v";
 }
 
-std::string joinCondition(const Table& table, const std::vector<int>& columns, std::size_t firstValue)
+std::string joinCondition(const Table& table, const std::vector<int>& columns)
 {
     std::string condition;
     for (std::size_t i = 0; i < columns.size(); ++i)
-        condition += std::string(i ? " AND " : "") + table.spec().table + "." +
+        condition += std::string(i ? " AND " : "") + table.def().table + "." +
                      table.columns()[static_cast<std::size_t>(columns[i])].name + " = v.column" +
-                     std::to_string(firstValue + i);
+                     std::to_string(i + 1);
     return condition;
 }
 
@@ -44,13 +44,13 @@ std::string matchingOne(const Table& table, int column, std::size_t count)
     marks.reserve(count * 3);
     for (std::size_t i = 0; i < count; ++i)
         marks += i ? ", ?" : "?";
-    return " FROM " + table.spec().table + " WHERE " + table.columns()[static_cast<std::size_t>(column)].name +
+    return " FROM " + table.def().table + " WHERE " + table.columns()[static_cast<std::size_t>(column)].name +
            " IN (" + marks + ")";
 }
 
 std::string matchingMany(const Table& table, const std::vector<int>& match, std::size_t count)
 {
-    return " FROM " + valuesTable(table, match, count) + " JOIN " + table.spec().table + " ON " +
+    return " FROM " + valuesTable(table, match, count) + " JOIN " + table.def().table + " ON " +
            joinCondition(table, match);
 }
 
@@ -62,7 +62,7 @@ void findStored(db::Driver& db, const Table& table, const std::vector<int>& matc
 {
     std::string select;
     for (int c : answer)
-        select += (select.empty() ? "SELECT " : ", ") + table.spec().table + "." +
+        select += (select.empty() ? "SELECT " : ", ") + table.def().table + "." +
                   table.columns()[static_cast<std::size_t>(c)].name;
     const std::size_t chunk = chunkRows(match.size());
     for (std::size_t start = 0; start < tuples.size(); start += chunk) {

@@ -14,7 +14,7 @@ std::size_t chunkRows(std::size_t width);
 // PostgreSQL the types of the parameters.
 std::string valuesTable(const Table& table, const std::vector<int>& columns, std::size_t count);
 // "table.A = v.column1 AND table.B = v.column2" for the columns in the order of the tuples.
-std::string joinCondition(const Table& table, const std::vector<int>& columns, std::size_t firstValue = 1);
+std::string joinCondition(const Table& table, const std::vector<int>& columns);
 
 // Calls onRow with the answer columns of each stored row whose match columns equal a tuple.
 void findStored(db::Driver& db, const Table& table, const std::vector<int>& match,

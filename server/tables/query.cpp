@@ -47,11 +47,11 @@ struct Filter {
     }
 };
 
-std::optional<Criterion> criterionOf(const TableSpec& spec, const std::string& member, bool ownType)
+std::optional<Criterion> criterionOf(const TableDef& def, const std::string& member, bool ownType)
 {
-    const auto listed = std::find_if(spec.criteria.begin(), spec.criteria.end(),
+    const auto listed = std::find_if(def.criteria.begin(), def.criteria.end(),
                                      [&](const Criterion& c) { return c.member == member; });
-    if (listed != spec.criteria.end())
+    if (listed != def.criteria.end())
         return *listed;
     if (ownType)
         return Criterion{member};
@@ -80,13 +80,13 @@ void apply(Filter& filter, Match match, const Column& column, db::Value value, c
 
 int Table::query(CallContext& context, const CTvdBasicStructObject& criteria, CTvdBasicListObject& out) const
 {
-    Filter filter{{}, {}, spec_.rowCap};
-    const bool ownType = criteria.get_typeInfo() == spec_.recordType();
+    Filter filter{{}, {}, def_.rowCap};
+    const bool ownType = criteria.get_typeInfo() == def_.recordType();
     const STvdTypeDesc* desc = criteria.get_typeDesc();
     for (int i = 0; i < desc->memberCount; ++i) {
         if (!criteria.isSet(i))
             continue;
-        const auto criterion = criterionOf(spec_, desc->members[i].name, ownType);
+        const auto criterion = criterionOf(def_, desc->members[i].name, ownType);
         if (!criterion)
             continue;
         db::Value value = criterionValue(criteria, i);
@@ -104,9 +104,9 @@ int Table::query(CallContext& context, const CTvdBasicStructObject& criteria, CT
     std::string sql;
     for (const auto& c : columns_)
         sql += (sql.empty() ? "SELECT " : ", ") + c.name;
-    sql += " FROM " + spec_.table + filter.where + " ORDER BY ";
-    for (std::size_t k = 0; k < spec_.keys.size(); ++k)
-        sql += (k ? ", " : "") + spec_.keys[k];
+    sql += " FROM " + def_.table + filter.where + " ORDER BY ";
+    for (std::size_t k = 0; k < def_.keys.size(); ++k)
+        sql += (k ? ", " : "") + def_.keys[k];
     if (filter.limit > 0)
         sql += " LIMIT " + std::to_string(filter.limit);
     context.db.query(sql, filter.params,

@@ -15,7 +15,7 @@ constexpr const char* kInterface = MResRemoteMgntApp::IResRemoteMgnt::kInterface
 const Table& tableOf(const CTvdTypeInfo& record)
 {
     for (const auto& table : Tables())
-        if (table.spec().recordType() == &record)
+        if (table.def().recordType() == &record)
             return table;
     throw std::logic_error("no table stores " + record.name());
 }
@@ -57,7 +57,7 @@ void registerHandlers(HandlerTable& handlers)
 #define RSIM_REGISTER_FAMILY_(Rec, suffix, addCode, modCode, delCode, qryCode, listName, critName, CritT) \
     {                                                                                                    \
         const Table& table = tableOf(MResRemoteMgntDef::Rec::typeInfo());                                \
-        const auto& rights = table.spec().rights;                                                        \
+        const auto& rights = table.def().rights;                                                        \
         handlers.add(kInterface, addCode, writeEntry<&Table::add>(table, rights[0]));                    \
         handlers.add(kInterface, modCode, writeEntry<&Table::modify>(table, rights[1]));                 \
         handlers.add(kInterface, delCode, writeEntry<&Table::remove>(table, rights[2]));                 \

@@ -18,9 +18,9 @@ Addresses addressesOf(const CTvdBasicStructObject& record)
     return addresses;
 }
 
-const MemberRule* ruleOf(const TableSpec& spec, const std::string& member)
+const MemberRule* ruleOf(const TableDef& def, const std::string& member)
 {
-    for (const auto& rule : spec.rules)
+    for (const auto& rule : def.rules)
         if (rule.member == member)
             return &rule;
     return nullptr;
@@ -44,15 +44,15 @@ std::string joined(const std::vector<std::string>& names, const std::string& sep
 
 } // namespace
 
-Table::Table(const TableSpec& spec) : spec_(spec)
+Table::Table(const TableDef& def) : def_(def)
 {
-    const STvdMemberTypeInfo* members = spec.recordType()->memberTable();
+    const STvdMemberTypeInfo* members = def.recordType()->memberTable();
     for (int i = 0; members[i].kind != TVD_END; ++i) {
-        const MemberRule* rule = ruleOf(spec, members[i].name);
+        const MemberRule* rule = ruleOf(def, members[i].name);
         columns_.push_back({members[i].name, members[i].kind, rule ? rule->format : Format::Any,
                             rule && rule->required, rule && rule->secret});
     }
-    keys_ = columnsOf(spec.keys);
+    keys_ = columnsOf(def.keys);
 }
 
 int Table::column(std::string_view name) const
@@ -60,7 +60,7 @@ int Table::column(std::string_view name) const
     for (std::size_t i = 0; i < columns_.size(); ++i)
         if (columns_[i].name == name)
             return static_cast<int>(i);
-    throw std::logic_error(spec_.table + " has no column " + std::string(name));
+    throw std::logic_error(def_.table + " has no column " + std::string(name));
 }
 
 std::vector<int> Table::columnsOf(const std::vector<std::string>& names) const
@@ -73,18 +73,18 @@ std::vector<int> Table::columnsOf(const std::vector<std::string>& names) const
 
 std::vector<std::string> Table::schema() const
 {
-    std::string create = "CREATE TABLE " + spec_.table + " (";
+    std::string create = "CREATE TABLE " + def_.table + " (";
     for (const auto& c : columns_)
         create += c.name + " " + sqlType(c) + ", ";
-    std::vector<std::string> statements{create + "PRIMARY KEY (" + joined(spec_.keys, ", ") + "))"};
-    for (const auto& unique : spec_.uniques)
-        statements.push_back("CREATE UNIQUE INDEX " + spec_.table + "_" + unique + " ON " + spec_.table +
+    std::vector<std::string> statements{create + "PRIMARY KEY (" + joined(def_.keys, ", ") + "))"};
+    for (const auto& unique : def_.uniques)
+        statements.push_back("CREATE UNIQUE INDEX " + def_.table + "_" + unique + " ON " + def_.table +
                              " (" + unique + ")");
     // Deleting a referenced record looks its referrers up by these members.
-    for (const auto& reference : spec_.references)
-        if (reference.members != spec_.keys)
-            statements.push_back("CREATE INDEX " + spec_.table + "_" + joined(reference.members, "_") + " ON " +
-                                 spec_.table + " (" + joined(reference.members, ", ") + ")");
+    for (const auto& reference : def_.references)
+        if (reference.members != def_.keys)
+            statements.push_back("CREATE INDEX " + def_.table + "_" + joined(reference.members, "_") + " ON " +
+                                 def_.table + " (" + joined(reference.members, ", ") + ")");
     return statements;
 }
 
@@ -172,7 +172,7 @@ void Table::seed(db::Driver& db, const secrets::SecretBox& box, const CTvdBasicL
     std::vector<std::string> names;
     for (const auto& c : columns_)
         names.push_back(c.name);
-    const std::string sql = db.insertIgnoring(spec_.table, names);
+    const std::string sql = db.insertIgnoring(def_.table, names);
     Batch batch = batchOf(records);
     for (auto& row : batch.rows) {
         encryptSecrets(row, box);
@@ -184,8 +184,8 @@ const std::vector<Table>& Tables()
 {
     static const std::vector<Table> tables = [] {
         std::vector<Table> all;
-        for (const auto& spec : Specs())
-            all.emplace_back(spec);
+        for (const auto& def : TableDefs())
+            all.emplace_back(def);
         return all;
     }();
     return tables;
@@ -194,7 +194,7 @@ const std::vector<Table>& Tables()
 const Table& TableOf(std::string_view name)
 {
     for (const auto& table : Tables())
-        if (table.spec().table == name)
+        if (table.def().table == name)
             return table;
     throw std::logic_error("no table " + std::string(name));
 }

@@ -1,10 +1,10 @@
-// One stored table, derived once from its spec and its record type: the columns (one per
+// One stored table, derived once from its definition and its record type: the columns (one per
 // member, in member order), the schema, the mapping of records to rows and back, and the four
 // operations.
 #pragma once
 
 #include "handler.h"
-#include "table_spec.h"
+#include "table_def.h"
 
 #include "driver.h"
 #include "secrets.h"
@@ -42,12 +42,12 @@ enum class Write { Add, Modify, Remove };
 
 class Table {
 public:
-    explicit Table(const TableSpec& spec);
+    explicit Table(const TableDef& def);
 
-    const TableSpec& spec() const { return spec_; }
+    const TableDef& def() const { return def_; }
     const std::vector<Column>& columns() const { return columns_; }
     const std::vector<int>& keys() const { return keys_; }
-    // Index of the column of that name; a spec naming a member the record lacks is a bug.
+    // Index of the column of that name; a definition naming a member the record lacks is a bug.
     int column(std::string_view name) const;
     std::vector<int> columnsOf(const std::vector<std::string>& names) const;
     std::vector<std::string> schema() const;
@@ -76,12 +76,12 @@ private:
     int finish(CallContext& context, const Batch& batch, const std::optional<Refusal>& refusal,
                CBSErrorMsg& error) const;
 
-    const TableSpec& spec_;
+    const TableDef& def_;
     std::vector<Column> columns_;
     std::vector<int> keys_;
 };
 
-// Every table, in the order of their specs.
+// Every table, in the order of their definitions.
 const std::vector<Table>& Tables();
 const Table& TableOf(std::string_view name);
 

@@ -13,7 +13,7 @@ namespace rsim::tables {
 void Table::stamp(Batch& batch, Write write, const CallContext& context) const
 {
     const std::string now = CBSDateTime::currentDateTime().toWire();
-    for (const auto& rule : spec_.stamps) {
+    for (const auto& rule : def_.stamps) {
         if (write == Write::Remove || (write == Write::Modify && rule.stamp == Stamp::NowOnAdd))
             continue;
         const int column = this->column(rule.member);
@@ -35,7 +35,7 @@ void Table::insert(CallContext& context, Batch& batch) const
         names.push_back(c.name);
     for (auto& row : batch.rows)
         encryptSecrets(row, context.secrets);
-    context.db.insertMany(spec_.table, names, batch.rows);
+    context.db.insertMany(def_.table, names, batch.rows);
 }
 
 // Records that set the same members are updated together: one UPDATE … FROM (VALUES …) per chunk.
@@ -71,7 +71,7 @@ void Table::update(CallContext& context, Batch& batch) const
                 for (int c : tuple)
                     params.push_back(row[static_cast<std::size_t>(c)]);
             }
-            context.db.exec("UPDATE " + spec_.table + " SET " + assignments + " FROM " +
+            context.db.exec("UPDATE " + def_.table + " SET " + assignments + " FROM " +
                                 valuesTable(*this, tuple, count) + " WHERE " + joinCondition(*this, keys_),
                             params);
         }
@@ -82,7 +82,7 @@ void Table::erase(CallContext& context, const Batch& batch) const
 {
     std::string keyList, valueList;
     for (std::size_t k = 0; k < keys_.size(); ++k) {
-        keyList += (k ? ", " : "") + spec_.keys[k];
+        keyList += (k ? ", " : "") + def_.keys[k];
         valueList += (k ? ", column" : "column") + std::to_string(k + 1);
     }
     const std::size_t chunk = chunkRows(keys_.size());
@@ -92,7 +92,7 @@ void Table::erase(CallContext& context, const Batch& batch) const
         for (std::size_t i = start; i < start + count; ++i)
             for (int key : keys_)
                 params.push_back(batch.rows[i][static_cast<std::size_t>(key)]);
-        context.db.exec("DELETE FROM " + spec_.table + " WHERE (" + keyList + ") IN (SELECT " + valueList +
+        context.db.exec("DELETE FROM " + def_.table + " WHERE (" + keyList + ") IN (SELECT " + valueList +
                             " FROM " + valuesTable(*this, keys_, count) + ")",
                         params);
     }

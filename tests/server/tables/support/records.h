@@ -22,13 +22,4 @@ MResRemoteMgntDef::SResRemoteMsisdnGroup group(const std::string& code, std::int
 MResRemoteMgntDef::SResRemoteImsiMsisdnGrp imsiRange(const std::string& group, const std::string& first,
                                                       const std::string& last, std::int16_t region = 10);
 
-template <class List, class Record>
-List listOf(std::initializer_list<Record> records)
-{
-    List list;
-    for (const auto& record : records)
-        list.push_back(record);
-    return list;
-}
-
 } // namespace tablestest

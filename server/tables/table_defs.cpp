@@ -1,7 +1,7 @@
 // The remote-SIM tables. Keys are the members an operator names a record by; names match by
 // substring, codes exactly, number ranges as ranges. Beyond its keys a record must carry only
 // what its table cannot do without (a card's ICCID, a range's ends); the windows ask for the rest.
-#include "table_spec.h"
+#include "table_def.h"
 
 #include "ResRemoteSimMgnt_def_tvd_c.h"
 #include "ResSysMgnt_tvd_c.h"
@@ -24,7 +24,7 @@ constexpr std::int64_t kInquiryCap = 10000;
 // Groups and the ranges of a group are named by group code, region and province.
 const std::vector<std::string> kGroupKey{"MSISDN_GROUP", "REGION_CODE", "PROVINCE_CODE"};
 
-std::vector<TableSpec> referenceTables()
+std::vector<TableDef> referenceTables()
 {
     return {
         {.table = "rsim_province", .label = "省份", .recordType = typeOf<SResRemoteProvCode>,
@@ -66,7 +66,7 @@ std::vector<TableSpec> referenceTables()
     };
 }
 
-TableSpec simTable()
+TableDef simTable()
 {
     return {.table = "rsim_sim", .label = "SIM卡", .recordType = typeOf<SRemoteSimInfo>,
             .keys = {"IMSI"}, .uniques = {"SIM_ID"},
@@ -84,7 +84,7 @@ TableSpec simTable()
             .rights = {53719, 53720, 53721}};
 }
 
-std::vector<TableSpec> vendorLibraryTables()
+std::vector<TableDef> vendorLibraryTables()
 {
     const Reference province{"rsim_province", {"PROVINCE_CODE"}};
     const Reference vendor{"rsim_vendor", {"VENDOR_CODE"}};
@@ -117,7 +117,7 @@ std::vector<TableSpec> vendorLibraryTables()
 }
 
 // Read-only tables: the service answers them; their rows come from other systems (and the demo).
-std::vector<TableSpec> inquiryTables()
+std::vector<TableDef> inquiryTables()
 {
     return {
         {.table = "rsim_ps_number", .label = "开通平台号段", .recordType = typeOf<SPsNetNumber>,
@@ -148,22 +148,22 @@ std::vector<TableSpec> inquiryTables()
     };
 }
 
-std::vector<TableSpec> makeSpecs()
+std::vector<TableDef> makeTableDefs()
 {
-    std::vector<TableSpec> specs = referenceTables();
-    specs.push_back(simTable());
+    std::vector<TableDef> defs = referenceTables();
+    defs.push_back(simTable());
     for (auto* group : {vendorLibraryTables, inquiryTables})
-        for (auto& spec : group())
-            specs.push_back(std::move(spec));
-    return specs;
+        for (auto& def : group())
+            defs.push_back(std::move(def));
+    return defs;
 }
 
 } // namespace
 
-const std::vector<TableSpec>& Specs()
+const std::vector<TableDef>& TableDefs()
 {
-    static const std::vector<TableSpec> specs = makeSpecs();
-    return specs;
+    static const std::vector<TableDef> defs = makeTableDefs();
+    return defs;
 }
 
 } // namespace rsim::tables

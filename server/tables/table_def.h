@@ -1,6 +1,6 @@
 // What the service stores of each record type, as data: the table, its keys, the rules of its
 // members, its references, how criteria filter it, and the rights of its writes. Columns and SQL
-// follow from the spec and the record's registered description (member names, order, kinds).
+// follow from the definition and the record's registered description (member names, order, kinds).
 #pragma once
 
 #include "tvd_object.h"
@@ -63,7 +63,7 @@ struct Criterion {
     std::string column{};
 };
 
-struct TableSpec {
+struct TableDef {
     std::string table;
     std::string label; // what an operator calls a record of it ("省份")
     const CTvdTypeInfo* (*recordType)() = nullptr;
@@ -81,6 +81,6 @@ struct TableSpec {
     std::array<std::int32_t, 3> rights{}; // entity rights of add, modify, delete
 };
 
-const std::vector<TableSpec>& Specs();
+const std::vector<TableDef>& TableDefs();
 
 } // namespace rsim::tables
