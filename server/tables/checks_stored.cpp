@@ -44,14 +44,14 @@ KeySet storedTuples(db::Driver& db, const Table& table, const std::vector<int>& 
     return stored;
 }
 
-// The first record (in batch order) whose tuple is, or is not, stored.
+// The first record (in batch order) whose tuple is, or is not, stored. Tuples come in the order
+// of their first records.
 std::optional<std::size_t> firstRecord(const Tuples& tuples, const KeySet& stored, bool wantStored)
 {
-    std::optional<std::size_t> first;
     for (std::size_t t = 0; t < tuples.values.size(); ++t)
         if (stored.count(tupleKey(tuples.values[t])) == (wantStored ? 1U : 0U))
-            first = std::min(first.value_or(tuples.firstRecord[t]), tuples.firstRecord[t]);
-    return first;
+            return tuples.firstRecord[t];
+    return std::nullopt;
 }
 
 bool everyMemberGiven(const Table& table, const Batch& batch, std::size_t record, const std::vector<int>& columns)
