@@ -4,14 +4,15 @@
 namespace rsim::sysmgnt {
 namespace {
 
-using db::Row;
-
 struct Code {
     int category;
     int code;
     const char* name;
 };
 
+// 167 SIM purposes, 835 card-type states, 836 one-card-two-numbers and 837 KI-encrypted flags,
+// 883 AUC card states, 884 AUC right types, 891 SIM states (the SIM window hides 13), 892 SIM
+// resource states. Categories 57, 58, 59 and 285 answer from the place and operator tables.
 constexpr Code kCodes[] = {
     {167, 1, "普通销售"}, {167, 2, "集团客户"}, {167, 3, "测试用卡"},
     {835, 1, "有效"}, {835, 2, "暂停"}, {835, 3, "注销"},
