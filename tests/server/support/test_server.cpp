@@ -4,6 +4,7 @@
 #include "sysmgnt_def_tvd_c.h"
 #include "tvd_client.h"
 
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -60,6 +61,17 @@ private:
     int fd_ = -1;
 };
 
+// Templates of older builds of the test programs, untouched for two days, are removed when a
+// new one is built.
+void pruneCache()
+{
+    const auto old = fs::file_time_type::clock::now() - std::chrono::hours(48);
+    std::error_code ignored;
+    for (const auto& entry : fs::directory_iterator(kCacheRoot, ignored))
+        if (entry.last_write_time(ignored) < old)
+            fs::remove_all(entry.path(), ignored);
+}
+
 void fill(db::Driver& db, const std::string& keyFile, bool demoData)
 {
     prepareDatabase(db, secrets::SecretBox::fromKeyFile(keyFile, true), demoData);
@@ -71,8 +83,11 @@ fs::path sqliteTemplate(const TestServerOptions& options)
     const std::string name = templateName(options);
     const fs::path folder = kCacheRoot / name;
     CacheLock lock(name);
-    if (fs::exists(folder / "ready"))
+    if (fs::exists(folder / "ready")) {
+        fs::last_write_time(folder, fs::file_time_type::clock::now()); // in use: not pruned
         return folder;
+    }
+    pruneCache();
     const fs::path building = kCacheRoot / (name + ".building");
     fs::remove_all(building);
     fs::create_directories(building);

@@ -11,8 +11,9 @@
 //     … calls …
 //     auto db = server.connect();                // a driver of its own, to look at stored rows
 //
-// A server starts in about 10 ms: the demo database (schema, demo data, KI key) is built once
-// per build of the test program into /tmp/rsim-test-cache and each server starts from a copy.
+// A server starts in a few milliseconds: the demo database (schema, demo data, KI key) is built
+// once per build of the test program (about 0.3 s) into /tmp/rsim-test-cache, and each server
+// starts from a copy of it.
 // TestServer(Backend::Postgres) runs on a database of its own on the PostgreSQL server named by
 // RSIM_TEST_PG (created from a template database, dropped when the server goes); skip such tests
 // with TestServer::skipReason(backend) when it is not set. The server stops (finishing the calls
