@@ -54,6 +54,25 @@ protected:
     static void ShowException(const CGUIException& e);
     // "异常：…失败\n[%s]\n[%s]!" with the error record's message and hint.
     static void ShowCallFailure(const char* format, const CBSErrorMsg& error);
+    // Runs one service call, call(error) -> bool, inside the wait box that the caller showed:
+    // closes it when the call returns, then shows a caught exception or the failure.
+    template <class Call>
+    static bool CallService(const char* failureFormat, Call call)
+    {
+        CBSErrorMsg error;
+        bool ok = false;
+        try {
+            ok = call(error);
+        } catch (const CGUIException& e) {
+            CloseWaitBox();
+            ShowException(e);
+            return false;
+        }
+        CloseWaitBox();
+        if (!ok)
+            ShowCallFailure(failureFormat, error);
+        return ok;
+    }
 
     CResRemoteSim remoteSim_;
     CSysMgntPublic sysMgnt_;

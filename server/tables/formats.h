@@ -1,6 +1,6 @@
 #pragma once
 
-#include "table_spec.h"
+#include "table_def.h"
 
 #include <string>
 

@@ -38,9 +38,9 @@ Handler queryHandler(const std::string& table)
 // The table of each record type.
 std::string tableOf(const CTvdTypeInfo& record)
 {
-    for (const auto& spec : Specs())
-        if (spec.recordType() == &record)
-            return spec.table;
+    for (const auto& def : TableDefs())
+        if (def.recordType() == &record)
+            return def.table;
     throw std::logic_error("no table stores " + record.name());
 }
 
@@ -61,7 +61,7 @@ void registerHandlers(HandlerTable& handlers)
                               CritT)                                                               \
     {                                                                                              \
         const std::string table = tableOf(MResRemoteMgntDef::Rec::typeInfo());                     \
-        const auto& rights = SpecOf(table).rights;                                                 \
+        const auto& rights = TableDefOf(table).rights;                                                 \
         handlers.add(kInterface, addCode, {writeHandler(table, Action::Add), rights[0], true});    \
         handlers.add(kInterface, modCode, {writeHandler(table, Action::Modify), rights[1], true}); \
         handlers.add(kInterface, delCode, {writeHandler(table, Action::Remove), rights[2], true}); \

@@ -69,17 +69,17 @@ std::string placeholders(std::size_t n)
 
 } // namespace
 
-Table::Table(const TableSpec& spec) : spec_(spec)
+Table::Table(const TableDef& def) : def_(def)
 {
-    const CTvdTypeInfo* type = spec.recordType();
+    const CTvdTypeInfo* type = def.recordType();
     const STvdMemberTypeInfo* table = type->memberTable();
     for (int i = 0; table[i].kind != TVD_END; ++i) {
-        const bool secret = std::any_of(spec.rules.begin(), spec.rules.end(), [&](const MemberRule& r) {
+        const bool secret = std::any_of(def.rules.begin(), def.rules.end(), [&](const MemberRule& r) {
             return r.member == table[i].name && r.secret;
         });
         columns_.push_back({table[i].name, table[i].kind, i, secret});
     }
-    for (const auto& key : spec.keys)
+    for (const auto& key : def.keys)
         keyColumns_.push_back(column(key).member);
 }
 
@@ -88,26 +88,26 @@ const Table::Column& Table::column(const std::string& name) const
     for (const auto& c : columns_)
         if (c.name == name)
             return c;
-    throw std::logic_error(spec_.table + " has no member " + name);
+    throw std::logic_error(def_.table + " has no member " + name);
 }
 
 std::vector<std::string> Table::schema() const
 {
-    std::string create = "CREATE TABLE " + spec_.table + " (";
+    std::string create = "CREATE TABLE " + def_.table + " (";
     for (const auto& c : columns_) {
         const bool integer = c.kind == TVD_INT16 || c.kind == TVD_INT32 || c.kind == TVD_INT64;
         create += c.name + (integer ? " BIGINT NOT NULL DEFAULT 0, " : " TEXT, ");
     }
     std::string key;
-    for (const auto& k : spec_.keys)
+    for (const auto& k : def_.keys)
         key += (key.empty() ? "" : ", ") + k;
     std::vector<std::string> statements{create + "PRIMARY KEY (" + key + "))"};
-    for (const auto& unique : spec_.uniques)
-        statements.push_back("CREATE UNIQUE INDEX " + spec_.table + "_" + unique + " ON " + spec_.table +
+    for (const auto& unique : def_.uniques)
+        statements.push_back("CREATE UNIQUE INDEX " + def_.table + "_" + unique + " ON " + def_.table +
                              " (" + unique + ")");
-    for (const auto& rule : spec_.rules)
+    for (const auto& rule : def_.rules)
         if (!rule.references.empty())
-            statements.push_back("CREATE INDEX " + spec_.table + "_" + rule.member + " ON " + spec_.table +
+            statements.push_back("CREATE INDEX " + def_.table + "_" + rule.member + " ON " + def_.table +
                                  " (" + rule.member + ")");
     return statements;
 }
@@ -186,7 +186,7 @@ std::string Table::keyText(CTvdBasicStructObject& record) const
 std::string Table::keyWhere() const
 {
     std::string where;
-    for (const auto& k : spec_.keys)
+    for (const auto& k : def_.keys)
         where += (where.empty() ? " WHERE " : " AND ") + k + " = ?";
     return where;
 }
@@ -209,7 +209,7 @@ bool Table::checkRecord(CallContext& context, CTvdBasicStructObject& record, int
             }
         }
     }
-    for (const auto& rule : spec_.rules) {
+    for (const auto& rule : def_.rules) {
         const Column& c = column(rule.member);
         if (!record.isSet(c.member))
             continue;
@@ -221,8 +221,8 @@ bool Table::checkRecord(CallContext& context, CTvdBasicStructObject& record, int
         }
         if (!rule.references.empty() && !value.empty()) {
             const Table& target = TableOf(rule.references);
-            const std::string sql = "SELECT 1 FROM " + target.spec_.table + " WHERE " +
-                                    target.spec_.keys.front() + " = ?";
+            const std::string sql = "SELECT 1 FROM " + target.def_.table + " WHERE " +
+                                    target.def_.keys.front() + " = ?";
             if (std::holds_alternative<std::monostate>(context.db.scalar(sql, {value}))) {
                 refuse(error, kRefusedReference, "引用的" + rule.member + "不存在：" + value, record, position);
                 return false;
@@ -235,10 +235,10 @@ bool Table::checkRecord(CallContext& context, CTvdBasicStructObject& record, int
 bool Table::checkRange(CallContext& context, CTvdBasicStructObject& record, int position,
                        bool excludeSelf, CBSErrorMsg& error) const
 {
-    if (spec_.rangeFirst.empty())
+    if (def_.rangeFirst.empty())
         return true;
-    const Column& first = column(spec_.rangeFirst);
-    const Column& last = column(spec_.rangeLast);
+    const Column& first = column(def_.rangeFirst);
+    const Column& last = column(def_.rangeLast);
     const std::string from = memberString(record, first.member);
     const std::string to = memberString(record, last.member);
     if (from.size() != to.size()) {
@@ -249,7 +249,7 @@ bool Table::checkRange(CallContext& context, CTvdBasicStructObject& record, int 
         refuse(error, kRefusedInvalid, "号段起始值大于结束值", record, position);
         return false;
     }
-    std::string sql = "SELECT " + first.name + " FROM " + spec_.table + " WHERE LENGTH(" + first.name +
+    std::string sql = "SELECT " + first.name + " FROM " + def_.table + " WHERE LENGTH(" + first.name +
                       ") = ? AND " + first.name + " <= ? AND " + last.name + " >= ?";
     Row params{static_cast<std::int64_t>(from.size()), to, from};
     if (excludeSelf) {
@@ -267,7 +267,7 @@ bool Table::checkRange(CallContext& context, CTvdBasicStructObject& record, int 
 bool Table::checkBatchDuplicates(const CTvdBasicListObject& records, CBSErrorMsg& error) const
 {
     std::vector<std::vector<int>> uniqueSets{keyColumns_};
-    for (const auto& unique : spec_.uniques)
+    for (const auto& unique : def_.uniques)
         uniqueSets.push_back({column(unique).member});
     for (const auto& members : uniqueSets) {
         std::unordered_set<std::string> seen;
@@ -290,14 +290,14 @@ bool Table::checkBatchDuplicates(const CTvdBasicListObject& records, CBSErrorMsg
 bool Table::checkStoredDuplicates(CallContext& context, const CTvdBasicListObject& records,
                                   CBSErrorMsg& error) const
 {
-    std::vector<std::string> singles{spec_.uniques};
+    std::vector<std::string> singles{def_.uniques};
     if (keyColumns_.size() == 1)
-        singles.insert(singles.begin(), spec_.keys.front());
+        singles.insert(singles.begin(), def_.keys.front());
     else
         for (int i = 0; i < records.count(); ++i) {
             Row key = keyValues(at(records, i));
             if (!std::holds_alternative<std::monostate>(
-                    context.db.scalar("SELECT 1 FROM " + spec_.table + keyWhere(), key))) {
+                    context.db.scalar("SELECT 1 FROM " + def_.table + keyWhere(), key))) {
                 refuse(error, kRefusedDuplicate, "记录已存在", at(records, i), i + 1);
                 return false;
             }
@@ -310,7 +310,7 @@ bool Table::checkStoredDuplicates(CallContext& context, const CTvdBasicListObjec
             for (int i = start; i < end; ++i)
                 values.emplace_back(valueOf(at(records, i), c, context.secrets));
             std::unordered_set<std::string> stored;
-            context.db.query("SELECT " + name + " FROM " + spec_.table + " WHERE " + name + " IN (" +
+            context.db.query("SELECT " + name + " FROM " + def_.table + " WHERE " + name + " IN (" +
                                  placeholders(values.size()) + ")",
                              values, [&](const Row& row) { stored.insert(db::asText(row[0])); });
             if (stored.empty())
@@ -332,12 +332,12 @@ bool Table::checkNotReferenced(CallContext& context, CTvdBasicStructObject& reco
     if (keyColumns_.size() != 1)
         return true;
     for (const auto& other : Tables()) {
-        for (const auto& rule : other.spec_.rules) {
-            if (rule.references != spec_.table)
+        for (const auto& rule : other.def_.rules) {
+            if (rule.references != def_.table)
                 continue;
-            const std::string sql = "SELECT 1 FROM " + other.spec_.table + " WHERE " + rule.member + " = ?";
+            const std::string sql = "SELECT 1 FROM " + other.def_.table + " WHERE " + rule.member + " = ?";
             if (!std::holds_alternative<std::monostate>(context.db.scalar(sql, keyValues(record)))) {
-                refuse(error, kRefusedReference, "记录仍被" + other.spec_.table + "引用，不能删除", record, position);
+                refuse(error, kRefusedReference, "记录仍被" + other.def_.table + "引用，不能删除", record, position);
                 return false;
             }
         }
@@ -353,7 +353,7 @@ int Table::query(CallContext& context, CTvdBasicStructObject& criteria, CTvdBasi
         select += (select.empty() ? "SELECT " : ", ") + c.name;
     std::string where;
     Row params;
-    std::int64_t limit = spec_.defaultLimit;
+    std::int64_t limit = def_.defaultLimit;
     auto add = [&](const std::string& condition, Value value) {
         where += (where.empty() ? " WHERE " : " AND ") + condition;
         params.push_back(std::move(value));
@@ -365,13 +365,13 @@ int Table::query(CallContext& context, CTvdBasicStructObject& criteria, CTvdBasi
         const std::string name = desc->members[i].name;
         const bool text = desc->members[i].kind == TVD_STRING || desc->members[i].kind == TVD_DATETIME;
         Criterion criterion{name, name, Filter::Equal};
-        if (!spec_.criteria.empty()) {
-            auto it = std::find_if(spec_.criteria.begin(), spec_.criteria.end(),
+        if (!def_.criteria.empty()) {
+            auto it = std::find_if(def_.criteria.begin(), def_.criteria.end(),
                                    [&](const Criterion& c) { return c.member == name; });
-            if (it == spec_.criteria.end())
+            if (it == def_.criteria.end())
                 continue;
             criterion = *it;
-        } else if (std::find(spec_.contains.begin(), spec_.contains.end(), name) != spec_.contains.end()) {
+        } else if (std::find(def_.contains.begin(), def_.contains.end(), name) != def_.contains.end()) {
             criterion.filter = Filter::Contains;
         }
         const Value value = text ? Value{memberString(criteria, i)} : Value{memberInt(criteria, i)};
@@ -393,9 +393,9 @@ int Table::query(CallContext& context, CTvdBasicStructObject& criteria, CTvdBasi
         }
     }
     std::string order;
-    for (const auto& k : spec_.keys)
+    for (const auto& k : def_.keys)
         order += (order.empty() ? " ORDER BY " : ", ") + k;
-    std::string sql = select + " FROM " + spec_.table + where + order;
+    std::string sql = select + " FROM " + def_.table + where + order;
     if (limit > 0)
         sql += " LIMIT " + std::to_string(limit);
     context.db.query(sql, params, [&](const Row& row) { readRow(row, *out.append(), context.secrets); });
@@ -422,9 +422,9 @@ int Table::add(CallContext& context, const CTvdBasicListObject& records, CBSErro
             row.push_back(valueOf(at(records, i), c, context.secrets));
         rows.push_back(std::move(row));
         if (context.auditKeys.size() < 1000)
-            context.auditKeys.push_back(spec_.table + " " + keyText(at(records, i)));
+            context.auditKeys.push_back(def_.table + " " + keyText(at(records, i)));
     }
-    context.db.insertMany(spec_.table, names, rows);
+    context.db.insertMany(def_.table, names, rows);
     return 0;
 }
 
@@ -432,7 +432,7 @@ int Table::modify(CallContext& context, const CTvdBasicListObject& records, CBSE
 {
     for (int i = 0; i < records.count(); ++i) {
         CTvdBasicStructObject& record = at(records, i);
-        const bool rangeChanged = !spec_.rangeLast.empty() && record.isSet(column(spec_.rangeLast).member);
+        const bool rangeChanged = !def_.rangeLast.empty() && record.isSet(column(def_.rangeLast).member);
         if (!checkRecord(context, record, i + 1, true, error) ||
             (rangeChanged && !checkRange(context, record, i + 1, true, error)))
             return 1;
@@ -449,17 +449,17 @@ int Table::modify(CallContext& context, const CTvdBasicListObject& records, CBSE
             params.push_back(std::move(value));
         const std::int64_t changed =
             set.empty() ? (std::holds_alternative<std::monostate>(context.db.scalar(
-                               "SELECT 1 FROM " + spec_.table + keyWhere(), keyValues(record)))
+                               "SELECT 1 FROM " + def_.table + keyWhere(), keyValues(record)))
                                ? 0
                                : 1)
-                        : context.db.execCount("UPDATE " + spec_.table + set + keyWhere(), params);
+                        : context.db.execCount("UPDATE " + def_.table + set + keyWhere(), params);
         if (changed != 1) {
             refuse(error, kRefusedNotFound, changed == 0 ? "要修改的记录不存在" : "关键字匹配到多条记录",
                    record, i + 1);
             return 1;
         }
         if (context.auditKeys.size() < 1000)
-            context.auditKeys.push_back(spec_.table + " " + keyText(record));
+            context.auditKeys.push_back(def_.table + " " + keyText(record));
     }
     return 0;
 }
@@ -477,13 +477,13 @@ int Table::remove(CallContext& context, const CTvdBasicListObject& records, CBSE
         }
         if (!checkNotReferenced(context, record, i + 1, error))
             return 1;
-        const std::int64_t changed = context.db.execCount("DELETE FROM " + spec_.table + keyWhere(), keyValues(record));
+        const std::int64_t changed = context.db.execCount("DELETE FROM " + def_.table + keyWhere(), keyValues(record));
         if (changed != 1) {
             refuse(error, kRefusedNotFound, changed == 0 ? "要删除的记录不存在" : "关键字匹配到多条记录", record, i + 1);
             return 1;
         }
         if (context.auditKeys.size() < 1000)
-            context.auditKeys.push_back(spec_.table + " " + keyText(record));
+            context.auditKeys.push_back(def_.table + " " + keyText(record));
     }
     return 0;
 }
@@ -493,7 +493,7 @@ void Table::seed(db::Driver& db, const secrets::SecretBox& box, const CTvdBasicL
     std::vector<std::string> names;
     for (const auto& c : columns_)
         names.push_back(c.name);
-    const std::string sql = db.insertIgnoring(spec_.table, names);
+    const std::string sql = db.insertIgnoring(def_.table, names);
     for (int i = 0; i < records.count(); ++i) {
         Row row;
         for (const auto& c : columns_)
@@ -506,8 +506,8 @@ const std::vector<Table>& Tables()
 {
     static const std::vector<Table> tables = [] {
         std::vector<Table> all;
-        for (const auto& spec : Specs())
-            all.emplace_back(spec);
+        for (const auto& def : TableDefs())
+            all.emplace_back(def);
         return all;
     }();
     return tables;
@@ -516,7 +516,7 @@ const std::vector<Table>& Tables()
 const Table& TableOf(const std::string& name)
 {
     for (const auto& table : Tables())
-        if (table.spec().table == name)
+        if (table.def().table == name)
             return table;
     throw std::logic_error("no table " + name);
 }

@@ -1,9 +1,9 @@
-// One stored table, derived from its spec and its record type: schema, row mapping, the four
+// One stored table, derived from its def and its record type: schema, row mapping, the four
 // operations and their checks.
 #pragma once
 
 #include "handler.h"
-#include "table_spec.h"
+#include "table_def.h"
 
 #include "driver.h"
 #include "secrets.h"
@@ -12,10 +12,10 @@ namespace rsim::tables {
 
 class Table {
 public:
-    explicit Table(const TableSpec& spec);
+    explicit Table(const TableDef& def);
 
     std::vector<std::string> schema() const;
-    const TableSpec& spec() const { return spec_; }
+    const TableDef& def() const { return def_; }
 
     int query(CallContext& context, CTvdBasicStructObject& criteria, CTvdBasicListObject& out,
               CBSErrorMsg& error) const;
@@ -55,12 +55,12 @@ private:
     void refuse(CBSErrorMsg& error, int minor, const std::string& message,
                 CTvdBasicStructObject& record, int position) const;
 
-    const TableSpec& spec_;
+    const TableDef& def_;
     std::vector<Column> columns_;
     std::vector<int> keyColumns_;
 };
 
-// Every table, in the order of their specs.
+// Every table, in the order of their defs.
 const std::vector<Table>& Tables();
 const Table& TableOf(const std::string& name);
 

@@ -469,20 +469,9 @@ void TfrmRemoteSimInfo::btnQueryClick()
     lstShowDataList->clear();
     result_.clear();
     ShowWaitBox("正在查询信息中，请稍候...");
-    CBSErrorMsg error;
-    bool ok = false;
-    try {
-        ok = remoteSim_.qry_simInfo(criteria, result_, error);
-    } catch (const CGUIException& e) {
-        CloseWaitBox();
-        ShowException(e);
+    if (!CallService("异常：调用查询接口失败\n[%s]\n[%s]!",
+                     [&](CBSErrorMsg& error) { return remoteSim_.qry_simInfo(criteria, result_, error); }))
         return;
-    }
-    CloseWaitBox();
-    if (!ok) {
-        ShowCallFailure("异常：调用查询接口失败\n[%s]\n[%s]!", error);
-        return;
-    }
     if (result_.empty()) {
         ShowGUIMessage("没有查询到数据!", "提示", 16);
         return;

@@ -209,20 +209,9 @@ void TfrmRemoteSimInfo::btnDeleteClick()
         auto& card = *static_cast<SRemoteSimInfo*>(doomed.append());
         card.set_IMSI(utf8(lstShowDataList->caption(row)));
     }
-    CBSErrorMsg error;
-    bool ok = false;
-    try {
-        ok = remoteSim_.del_simInfo(opInfo_, doomed, error);
-    } catch (const CGUIException& e) {
-        CloseWaitBox();
-        ShowException(e);
+    if (!CallService("异常：调用接口失败\n[%s]\n[%s]!",
+                     [&](CBSErrorMsg& error) { return remoteSim_.del_simInfo(opInfo_, doomed, error); }))
         return;
-    }
-    CloseWaitBox();
-    if (!ok) {
-        ShowCallFailure("异常：调用接口失败\n[%s]\n[%s]!", error);
-        return;
-    }
     for (int row = lstShowDataList->rowCount() - 1; row >= 0; --row)
         if (lstShowDataList->isChecked(row))
             lstShowDataList->removeRow(row);

@@ -1,6 +1,6 @@
 // What the service stores of each record type, as data: the table, its keys, the rules of its
 // members, how criteria filter it, and the rights of its writes. The SQL of a table is derived
-// from its spec and the record's registered description (member names, order and kinds).
+// from its def and the record's registered description (member names, order and kinds).
 #pragma once
 
 #include "tvd_object.h"
@@ -49,7 +49,7 @@ struct Criterion {
     Filter filter;
 };
 
-struct TableSpec {
+struct TableDef {
     std::string table{};
     const CTvdTypeInfo* (*recordType)() = nullptr;
     std::vector<std::string> keys{};
@@ -65,7 +65,7 @@ struct TableSpec {
     std::array<std::int32_t, 3> rights{}; // add, modify, delete
 };
 
-const std::vector<TableSpec>& Specs();
-const TableSpec& SpecOf(const std::string& table);
+const std::vector<TableDef>& TableDefs();
+const TableDef& TableDefOf(const std::string& table);
 
 } // namespace rsim::tables
