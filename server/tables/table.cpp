@@ -198,15 +198,13 @@ void Table::refuse(CBSErrorMsg& error, int minor, const std::string& message,
 }
 
 bool Table::checkRecord(CallContext& context, CTvdBasicStructObject& record, int position,
-                        bool requireKeys, CBSErrorMsg& error) const
+                        VerifiedReferences& verified, CBSErrorMsg& error) const
 {
-    if (requireKeys) {
-        for (int member : keyColumns_) {
-            if (!record.isSet(member)) {
-                refuse(error, kRefusedInvalid,
-                       "缺少关键字段" + columns_[static_cast<std::size_t>(member)].name, record, position);
-                return false;
-            }
+    for (int member : keyColumns_) {
+        if (!record.isSet(member)) {
+            refuse(error, kRefusedInvalid, "缺少关键字段" + columns_[static_cast<std::size_t>(member)].name,
+                   record, position);
+            return false;
         }
     }
     for (const auto& rule : def_.rules) {
@@ -219,7 +217,7 @@ bool Table::checkRecord(CallContext& context, CTvdBasicStructObject& record, int
                    record, position);
             return false;
         }
-        if (!rule.references.empty() && !value.empty()) {
+        if (!rule.references.empty() && !value.empty() && !verified.count(rule.references + '\x1f' + value)) {
             const Table& target = TableOf(rule.references);
             const std::string sql = "SELECT 1 FROM " + target.def_.table + " WHERE " +
                                     target.def_.keys.front() + " = ?";
@@ -227,6 +225,7 @@ bool Table::checkRecord(CallContext& context, CTvdBasicStructObject& record, int
                 refuse(error, kRefusedReference, "引用的" + rule.member + "不存在：" + value, record, position);
                 return false;
             }
+            verified.insert(rule.references + '\x1f' + value);
         }
     }
     return true;
@@ -404,8 +403,9 @@ int Table::query(CallContext& context, CTvdBasicStructObject& criteria, CTvdBasi
 
 int Table::add(CallContext& context, const CTvdBasicListObject& records, CBSErrorMsg& error) const
 {
+    VerifiedReferences verified;
     for (int i = 0; i < records.count(); ++i)
-        if (!checkRecord(context, at(records, i), i + 1, true, error) ||
+        if (!checkRecord(context, at(records, i), i + 1, verified, error) ||
             !checkRange(context, at(records, i), i + 1, false, error))
             return 1;
     if (!checkBatchDuplicates(records, error) || !checkStoredDuplicates(context, records, error))
@@ -430,10 +430,11 @@ int Table::add(CallContext& context, const CTvdBasicListObject& records, CBSErro
 
 int Table::modify(CallContext& context, const CTvdBasicListObject& records, CBSErrorMsg& error) const
 {
+    VerifiedReferences verified;
     for (int i = 0; i < records.count(); ++i) {
         CTvdBasicStructObject& record = at(records, i);
         const bool rangeChanged = !def_.rangeLast.empty() && record.isSet(column(def_.rangeLast).member);
-        if (!checkRecord(context, record, i + 1, true, error) ||
+        if (!checkRecord(context, record, i + 1, verified, error) ||
             (rangeChanged && !checkRange(context, record, i + 1, true, error)))
             return 1;
         std::string set;

@@ -8,6 +8,8 @@
 #include "driver.h"
 #include "secrets.h"
 
+#include <unordered_set>
+
 namespace rsim::tables {
 
 class Table {
@@ -43,8 +45,10 @@ private:
     const Column& column(const std::string& name) const;
 
     // The first refusal of a record, or an empty message; position is 1-based.
+    // References found stored once in a batch ("table\x1fvalue") are not looked up again.
+    using VerifiedReferences = std::unordered_set<std::string>;
     bool checkRecord(CallContext& context, CTvdBasicStructObject& record, int position,
-                     bool requireKeys, CBSErrorMsg& error) const;
+                     VerifiedReferences& verified, CBSErrorMsg& error) const;
     bool checkRange(CallContext& context, CTvdBasicStructObject& record, int position,
                     bool excludeSelf, CBSErrorMsg& error) const;
     bool checkBatchDuplicates(const CTvdBasicListObject& records, CBSErrorMsg& error) const;
