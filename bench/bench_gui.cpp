@@ -6,6 +6,7 @@
 #include "bench_common.h"
 #include "driver.h"
 #include "rsimd_process.h"
+#include "sim_cards.h"
 
 #include <QApplication>
 #include <QFile>
@@ -76,6 +77,33 @@ void commit(MSysmgntDef::SOperator& op, const testsupport::RsimdProcess& server,
                 after.ru_maxrss / 1024.0);
 }
 
+void windowRangeQuery(MSysmgntDef::SOperator& op, const testsupport::RsimdProcess& server)
+{
+    auto db = rsim::db::connect(server.database());
+    storeCards(*db, rsim::secrets::SecretBox::fromKeyFile(server.keyFile(), false), 0, 900000);
+    std::unique_ptr<TfrmRemoteSimInfo> form(static_cast<TfrmRemoteSimInfo*>(CreateBusinessForm(10150176, &op)));
+    for (QCheckBox* box : {form->ckbQryResCode, form->ckbQrySts, form->ckbQryResSts, form->ckbQryRegionCode})
+        box->setChecked(false);
+    form->ckbQryImsi->setChecked(true);
+    form->edtQryImsiFirst->setText("460020000500000");
+    form->edtQryImsiLast->setText("460020000600000");
+    constexpr int kQueries = 50;
+    const double window = millis([&] {
+        for (int i = 0; i < kQueries; ++i)
+            form->btnQueryClick();
+    });
+    std::printf("the window lists %d cards\n", form->lstShowDataList->rowCount());
+    std::string columns;
+    for (const auto& c : simColumns())
+        columns += (columns.empty() ? "" : ", ") + c;
+    const std::string sql = "SELECT " + columns + " FROM rsim_sim WHERE IMSI >= ? AND IMSI <= ? ORDER BY IMSI LIMIT 50";
+    const double direct = millis([&] {
+        for (int i = 0; i < kQueries; ++i)
+            db->query(sql, {std::string("460020000500000"), std::string("460020000600000")}, [](const rsim::db::Row&) {});
+    });
+    report("IMSI range query, MAX_NUM 50, 1,000,000 cards, through the SIM window (50 queries)", window, direct, 0);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -96,5 +124,6 @@ int main(int argc, char** argv)
         return 1;
     openWindow(op, server);
     commit(op, server, path, gui);
+    windowRangeQuery(op, server);
     setGuiInteraction(nullptr);
 }

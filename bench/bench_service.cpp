@@ -2,6 +2,7 @@
 // query on 1,000,000 cards, each against a baseline measured in the same run.
 #include "ResRemoteSimMgnt_tvd_c.h"
 #include "bench_common.h"
+#include "sim_cards.h"
 #include "driver.h"
 #include "rsimd_process.h"
 #include "secrets.h"
@@ -15,29 +16,6 @@ using namespace MResRemoteMgntDef;
 using testsupport::RsimdProcess;
 
 namespace {
-
-SRemoteSimInfo card(long long n)
-{
-    char imsi[16], iccid[21];
-    std::snprintf(imsi, sizeof imsi, "46002%010lld", n);
-    std::snprintf(iccid, sizeof iccid, "898602%014lld", n);
-    SRemoteSimInfo sim;
-    sim.set_IMSI(imsi);
-    sim.set_SIM_ID(iccid);
-    sim.set_PIN1("1234");
-    sim.set_PIN2("5678");
-    sim.set_PUK1("12345678");
-    sim.set_PUK2("87654321");
-    sim.set_KI_CODE("0123456789ABCDEF0123456789ABCDEF");
-    sim.set_RES_CODE("C64");
-    sim.set_VENDOR_CODE("V01");
-    sim.set_SMSP("+8613800200500");
-    sim.set_REGION_CODE(10);
-    sim.set_COUNTY_CODE(1001);
-    sim.set_ORG_ID(100101);
-    sim.set_STS(1);
-    return sim;
-}
 
 MResRemoteMgntApp::SOpInfo opInfo()
 {
@@ -53,43 +31,6 @@ void login(const RsimdProcess& server)
     CBSErrorMsg error;
     if (tvd_login("TAVORINE", "admin", "admin123", op, error) != 0)
         std::exit(1);
-}
-
-// Rows of the same cards as the service stores them (all 44 columns, KI sealed).
-std::vector<rsim::db::Row> rowsOf(const SRemoteSimInfoList& cards, const rsim::secrets::SecretBox& box)
-{
-    std::vector<rsim::db::Row> rows;
-    rows.reserve(cards.size());
-    for (const auto& c : cards) {
-        rsim::db::Row row;
-        auto& r = const_cast<SRemoteSimInfo&>(c);
-        void* addresses[44];
-        r.get_members(addresses);
-        const STvdTypeDesc* desc = r.get_typeDesc();
-        for (int i = 0; i < desc->memberCount; ++i) {
-            switch (desc->members[i].kind) {
-            case TVD_STRING: {
-                const auto& text = *static_cast<std::string*>(addresses[i]);
-                row.emplace_back(i == SRemoteSimInfo::idx_KI_CODE ? box.encrypt(text) : text);
-                break;
-            }
-            case TVD_DATETIME: row.emplace_back(); break;
-            case TVD_INT16: row.emplace_back(std::int64_t{*static_cast<std::int16_t*>(addresses[i])}); break;
-            case TVD_INT32: row.emplace_back(std::int64_t{*static_cast<std::int32_t*>(addresses[i])}); break;
-            default: row.emplace_back(*static_cast<std::int64_t*>(addresses[i])); break;
-            }
-        }
-        rows.push_back(std::move(row));
-    }
-    return rows;
-}
-
-std::vector<std::string> simColumns()
-{
-    std::vector<std::string> names;
-    for (const STvdMemberTypeInfo* m = SRemoteSimInfo::memberTable(); m->kind != TVD_END; ++m)
-        names.push_back(m->name);
-    return names;
 }
 
 void queryRoundTrip()
@@ -155,14 +96,7 @@ void rangeQueryOnAMillion()
     {
         auto db = rsim::db::connect(server.database());
         const auto box = rsim::secrets::SecretBox::fromKeyFile(server.keyFile(), false);
-        for (int batch = 0; batch < 10; ++batch) {
-            SRemoteSimInfoList cards;
-            for (int i = 0; i < 100000; ++i)
-                cards.push_back(card(batch * 100000LL + i));
-            rsim::db::Transaction tx(*db);
-            db->insertMany("rsim_sim", simColumns(), rowsOf(cards, box));
-            tx.commit();
-        }
+        storeCards(*db, box, 0, 1000000);
     }
     login(server);
     MResRemoteMgntApp::IResRemoteMgnt client;

@@ -1,0 +1,18 @@
+// Cards for the benchmarks, and the rows the service stores for them.
+#pragma once
+
+#include "ResRemoteSimMgnt_def_tvd_c.h"
+#include "driver.h"
+#include "secrets.h"
+
+#include <string>
+#include <vector>
+
+// A valid card numbered n (IMSI 46002…, ICCID 898602…).
+MResRemoteMgntDef::SRemoteSimInfo card(long long n);
+// All 44 columns of each card, the KI sealed with the box.
+std::vector<rsim::db::Row> rowsOf(const MResRemoteMgntDef::SRemoteSimInfoList& cards,
+                                  const rsim::secrets::SecretBox& box);
+std::vector<std::string> simColumns();
+// Stores count cards numbered from first straight into the database, in batches.
+void storeCards(rsim::db::Driver& db, const rsim::secrets::SecretBox& box, long long first, long long count);
