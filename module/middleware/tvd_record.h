@@ -164,6 +164,13 @@ struct RecordRegistration {
            STVSession* session);
 
 #define TVD_PARAM_ROW_(kind, name) {kind, name, 0, -1, 0, nullptr}
+// Registers an operation's two parameter types and the operation itself, at load.
+#define TVD_REGISTER_OPERATION_(Iface, op, code)                                               \
+    static const CTvdTypeInfoImpl Iface##_##op##_inRegistration(Iface::CParamIn4##op::typeInfo());  \
+    static const CTvdTypeInfoImpl Iface##_##op##_outRegistration(Iface::CParamOut4##op::typeInfo());\
+    static const CTvdOperationRegistration Iface##_##op##_operation(                           \
+        Iface::kInterfaceName, code, #op, Iface::CParamIn4##op::typeInfo(),                    \
+        Iface::CParamOut4##op::typeInfo());
 #define TVD_PARAM_END_ {TVD_END, nullptr, 0, -1, 0, nullptr}
 #define TVD_OBJ_(x) static_cast<void*>(static_cast<CTvdBasicObject*>(const_cast<std::remove_const_t<std::remove_reference_t<decltype(x)>>*>(&x)))
 
@@ -204,11 +211,7 @@ struct RecordRegistration {
         CParamOut4##op out(outName, cErrorMsg);                                                \
         return invoke_server(kInterfaceName, code, session, in, out, cErrorMsg);               \
     }                                                                                          \
-    static const CTvdTypeInfoImpl Iface##_##op##_inRegistration(Iface::CParamIn4##op::typeInfo());  \
-    static const CTvdTypeInfoImpl Iface##_##op##_outRegistration(Iface::CParamOut4##op::typeInfo());\
-    static const CTvdOperationRegistration Iface##_##op##_operation(                           \
-        Iface::kInterfaceName, code, #op, Iface::CParamIn4##op::typeInfo(),                    \
-        Iface::CParamOut4##op::typeInfo());
+    TVD_REGISTER_OPERATION_(Iface, op, code)
 
 #define TVD_WRITE_OPERATION_DEFINE(Iface, op, code, InfoT, infoName, ListT, listName)          \
     static const STvdMemberTypeInfo Iface##_##op##_in[] = {                                    \
@@ -238,11 +241,7 @@ struct RecordRegistration {
         CParamOut4##op out(cErrorMsg);                                                         \
         return invoke_server(kInterfaceName, code, session, in, out, cErrorMsg);               \
     }                                                                                          \
-    static const CTvdTypeInfoImpl Iface##_##op##_inRegistration(Iface::CParamIn4##op::typeInfo());  \
-    static const CTvdTypeInfoImpl Iface##_##op##_outRegistration(Iface::CParamOut4##op::typeInfo());\
-    static const CTvdOperationRegistration Iface##_##op##_operation(                           \
-        Iface::kInterfaceName, code, #op, Iface::CParamIn4##op::typeInfo(),                    \
-        Iface::CParamOut4##op::typeInfo());
+    TVD_REGISTER_OPERATION_(Iface, op, code)
 
 // An exchange takes a record and a list and answers a list (for instance a rights check: the
 // operator, the rights asked for, the rights granted).
@@ -291,8 +290,4 @@ struct RecordRegistration {
         CParamOut4##op out(outName, cErrorMsg);                                                \
         return invoke_server(kInterfaceName, code, session, in, out, cErrorMsg);               \
     }                                                                                          \
-    static const CTvdTypeInfoImpl Iface##_##op##_inRegistration(Iface::CParamIn4##op::typeInfo());  \
-    static const CTvdTypeInfoImpl Iface##_##op##_outRegistration(Iface::CParamOut4##op::typeInfo());\
-    static const CTvdOperationRegistration Iface##_##op##_operation(                           \
-        Iface::kInterfaceName, code, #op, Iface::CParamIn4##op::typeInfo(),                    \
-        Iface::CParamOut4##op::typeInfo());
+    TVD_REGISTER_OPERATION_(Iface, op, code)
