@@ -75,3 +75,13 @@ void storeCards(rsim::db::Driver& db, const rsim::secrets::SecretBox& box, long 
         tx.commit();
     }
 }
+
+void bareRangeQuery(rsim::db::Driver& db, int times)
+{
+    std::string columns;
+    for (const auto& c : simColumns())
+        columns += (columns.empty() ? "" : ", ") + c;
+    const std::string sql = "SELECT " + columns + " FROM rsim_sim WHERE IMSI >= ? AND IMSI <= ? ORDER BY IMSI LIMIT 50";
+    for (int i = 0; i < times; ++i)
+        db.query(sql, {std::string("460020000500000"), std::string("460020000600000")}, [](const rsim::db::Row&) {});
+}

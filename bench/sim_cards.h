@@ -14,5 +14,8 @@ MResRemoteMgntDef::SRemoteSimInfo card(long long n);
 std::vector<rsim::db::Row> rowsOf(const MResRemoteMgntDef::SRemoteSimInfoList& cards,
                                   const rsim::secrets::SecretBox& box);
 std::vector<std::string> simColumns();
+// Runs, times over, the SQL of the IMSI range query with MAX_NUM 50 that the benchmarks compare
+// against: 460020000500000 to 460020000600000, straight on the driver.
+void bareRangeQuery(rsim::db::Driver& db, int times);
 // Stores count cards numbered from first straight into the database, in batches.
 void storeCards(rsim::db::Driver& db, const rsim::secrets::SecretBox& box, long long first, long long count);
