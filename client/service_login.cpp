@@ -1,10 +1,9 @@
 #include "service_login.h"
 
+#include "http_transport.h"
 #include "tvd_client.h"
 
 #include <QUrl>
-
-#include <httplib.h>
 
 namespace {
 
@@ -14,19 +13,19 @@ constexpr int kConnectSeconds = 3;
 // Longer than the service's keep-alive wait, so a busy service is not taken for a dead one.
 constexpr int kAnswerSeconds = 6;
 
-QString reasonOf(httplib::Error error)
+QString reasonOf(tvd::HttpResult::Fault fault)
 {
-    switch (error) {
-    case httplib::Error::Connection:
+    switch (fault) {
+    case tvd::HttpResult::Fault::Unreachable:
         return "连接被拒绝或主机不可达";
-    case httplib::Error::Read:
-        return QString("服务在 %1 秒内没有应答").arg(kAnswerSeconds);
+    case tvd::HttpResult::Fault::Certificate:
+        return "服务的证书无法验证（私有CA的证书文件可由环境变量 TAV_CA_FILE 指定）";
     default:
-        return QString::fromStdString(httplib::to_string(error));
+        return QString("服务在 %1 秒内没有应答").arg(kAnswerSeconds);
     }
 }
 
-// The HTTP client throws on any other scheme.
+// The middleware speaks only these schemes.
 bool isServiceAddress(const QString& service)
 {
     const QUrl url(service, QUrl::StrictMode);
@@ -39,14 +38,13 @@ QString problemReaching(const QString& service)
 {
     if (!isServiceAddress(service))
         return QString("服务地址 %1 无效，应为 http://主机:端口").arg(service);
-    httplib::Client http(service.toStdString());
-    http.set_connection_timeout(kConnectSeconds, 0);
-    http.set_read_timeout(kAnswerSeconds, 0);
-    const auto answer = http.Get("/v1/ping");
-    if (!answer)
-        return QString("无法连接远程写卡管理服务 %1：%2").arg(service, reasonOf(answer.error()));
-    if (answer->status != 200)
-        return QString("%1 不是远程写卡管理服务（/v1/ping 应答 HTTP %2）").arg(service).arg(answer->status);
+    tvd::HttpTransport http(service.toStdString());
+    http.setTimeouts(kConnectSeconds, kConnectSeconds + kAnswerSeconds);
+    const auto answer = http.get("/v1/ping");
+    if (answer.fault != tvd::HttpResult::Fault::None)
+        return QString("无法连接远程写卡管理服务 %1：%2").arg(service, reasonOf(answer.fault));
+    if (answer.status != 200)
+        return QString("%1 不是远程写卡管理服务（/v1/ping 应答 HTTP %2）").arg(service).arg(answer.status);
     return {};
 }
 

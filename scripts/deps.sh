@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libcpp-httplib-dev nlohmann-json3-dev libsqlite3-dev libpqxx-dev
-  libcurl4-openssl-dev libsodium-dev libgtest-dev
+  libcurl4-openssl-dev libsodium-dev libgtest-dev libboost-dev libssl-dev zlib1g-dev
   postgresql python3-pyftpdlib fonts-wqy-microhei xvfb curl
 )
 

@@ -3,37 +3,45 @@
 #include "sysmgnt.h"
 #include "table.h"
 
-#include <httplib.h>
+#include "http_server.h"
 
 #include <atomic>
 #include <chrono>
 #include <csignal>
-#include <netdb.h>
-#include <sys/socket.h>
-#include <unistd.h>
 #include <filesystem>
 #include <iostream>
 #include <thread>
 
 namespace {
 
-constexpr std::size_t kMaxBody = 512u * 1024 * 1024;
-constexpr const char* kSessionHeader = "X-Tav-Session";
-
 struct Options {
     std::string database = "sqlite:var/rsim.db";
     std::string listen = "127.0.0.1:7411";
     std::string keyFile;
+    std::string tlsCertificate;
+    std::string tlsKey;
     bool seed = false;
     int threads = 8;
+    rsim::http::Limits limits;
 };
 
 [[noreturn]] void usage(const std::string& problem)
 {
     std::cerr << "rsimd: " << problem << "\n"
               << "usage: rsimd [--db sqlite:PATH|postgresql://…] [--listen HOST:PORT] [--seed demo]\n"
-              << "             [--threads N] [--key-file PATH]\n";
+              << "             [--threads N] [--key-file PATH] [--tls-cert PATH --tls-key PATH]\n"
+              << "             [--max-body MIB] [--request-timeout SECONDS] [--idle-timeout SECONDS]\n";
     std::exit(2);
+}
+
+long number(const std::string& option, const std::string& text, long low, long high)
+{
+    char* end = nullptr;
+    const long n = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || n < low || n > high)
+        usage(option + " must be a number from " + std::to_string(low) + " to " + std::to_string(high) + ", not '" +
+              text + "'");
+    return n;
 }
 
 Options parse(int argc, char** argv)
@@ -56,16 +64,24 @@ Options parse(int argc, char** argv)
             if (value() != "demo")
                 usage("--seed takes only 'demo'");
             options.seed = true;
-        } else if (option == "--threads") {
-            const std::string text = value();
-            char* end = nullptr;
-            const long n = std::strtol(text.c_str(), &end, 10);
-            if (*end != '\0' || n < 1 || n > 256)
-                usage("--threads must be a number from 1 to 256, not '" + text + "'");
-            options.threads = static_cast<int>(n);
-        } else
+        } else if (option == "--threads")
+            options.threads = static_cast<int>(number(option, value(), 1, 256));
+        else if (option == "--tls-cert")
+            options.tlsCertificate = value();
+        else if (option == "--tls-key")
+            options.tlsKey = value();
+        else if (option == "--max-body") {
+            options.limits.maxBody = static_cast<std::size_t>(number(option, value(), 1, 4096)) << 20;
+            options.limits.bodyBudget = 2 * options.limits.maxBody;
+        } else if (option == "--request-timeout")
+            options.limits.requestDeadline = std::chrono::seconds(number(option, value(), 1, 3600));
+        else if (option == "--idle-timeout")
+            options.limits.idleTimeout = std::chrono::seconds(number(option, value(), 1, 3600));
+        else
             usage("unknown option '" + option + "'");
     }
+    if (options.tlsCertificate.empty() != options.tlsKey.empty())
+        usage("--tls-cert and --tls-key go together");
     if (options.keyFile.empty()) {
         if (options.database.rfind("sqlite:", 0) != 0 || options.database == "sqlite::memory:")
             usage("--key-file is required with " + options.database);
@@ -86,26 +102,6 @@ std::pair<std::string, int> hostAndPort(const std::string& listen)
     return {listen.substr(0, colon), static_cast<int>(port)};
 }
 
-// cpp-httplib binds with SO_REUSEPORT, which lets a second server share a port that is in use;
-// a plain bind first tells whether the port is really free.
-bool portFree(const std::string& host, int port)
-{
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0)
-        return false;
-    const int fd = ::socket(found->ai_family, found->ai_socktype, found->ai_protocol);
-    int yes = 1;
-    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    const bool free = fd >= 0 && ::bind(fd, found->ai_addr, found->ai_addrlen) == 0;
-    if (fd >= 0)
-        ::close(fd);
-    freeaddrinfo(found);
-    return free;
-}
-
 volatile std::sig_atomic_t stopRequested = 0;
 
 void requestStop(int)
@@ -113,46 +109,42 @@ void requestStop(int)
     stopRequested = 1;
 }
 
-// Stops the server once a stop was asked for and the server runs: a stop that arrives while the
-// server is still starting would otherwise be lost.
-std::thread stopWatcher(httplib::Server& server, const std::atomic<bool>& finished)
+// Stops the server once a stop was asked for.
+std::thread stopWatcher(rsim::http::Server& server, const std::atomic<bool>& finished)
 {
     return std::thread([&server, &finished] {
-        while (!finished) {
-            if (stopRequested && server.is_running())
-                server.stop();
+        while (!finished && !stopRequested)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
+        server.stop();
     });
 }
 
-void answer(httplib::Response& response, const rsim::Answer& a)
+rsim::http::Reply reply(const rsim::Answer& a)
 {
-    response.status = a.status;
-    response.set_content(a.body.dump(), "application/json");
+    return {a.status, a.body.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)};
 }
 
-void routes(httplib::Server& server, rsim::Service& service)
+rsim::http::Reply route(rsim::Service& service, const rsim::http::Request& request)
 {
-    server.Get("/v1/ping", [](const httplib::Request&, httplib::Response& r) {
-        r.set_content(R"({"result":0})", "application/json");
-    });
-    server.Post("/v1/login", [&](const httplib::Request& q, httplib::Response& r) { answer(r, service.login(q.body)); });
-    server.Post("/v1/logout", [&](const httplib::Request& q, httplib::Response& r) {
-        answer(r, service.logout(q.get_header_value(kSessionHeader)));
-    });
-    server.Post(R"(/v1/call/([^/]+)/([^/]+))", [&](const httplib::Request& q, httplib::Response& r) {
-        answer(r, service.call(q.matches[1], q.matches[2], q.body, q.get_header_value(kSessionHeader)));
-    });
-    server.set_error_handler([](const httplib::Request&, httplib::Response& r) {
-        if (!r.body.empty())
-            return;
-        const std::string message = r.status == 413 ? "请求过大" : r.status == 404 ? "没有这个地址" : "请求无法处理";
-        r.set_content(nlohmann::json{{"result", -1},
-                                     {"error", {{"code", -1}, {"minCode", r.status}, {"message", message}, {"hint", ""}}}}
-                          .dump(),
-                      "application/json");
-    });
+    static const std::string callPrefix = "/v1/call/";
+    const bool post = request.method == "POST";
+    if (request.target == "/v1/ping" && request.method == "GET")
+        return {200, R"({"result":0})"};
+    if (request.target == "/v1/login" && post)
+        return reply(service.login(request.body));
+    if (request.target == "/v1/logout" && post)
+        return reply(service.logout(request.session));
+    if (request.target.rfind(callPrefix, 0) == 0 && post) {
+        const std::string path = request.target.substr(callPrefix.size());
+        const std::size_t slash = path.find('/');
+        if (slash != std::string::npos && path.find('/', slash + 1) == std::string::npos)
+            return reply(service.call(path.substr(0, slash), path.substr(slash + 1), request.body, request.session));
+    }
+    const bool known = request.target == "/v1/ping" || request.target == "/v1/login" ||
+                       request.target == "/v1/logout" || request.target.rfind(callPrefix, 0) == 0;
+    if (known)
+        return {405, rsim::http::faultBody(405, "请求方法不对", request.target == "/v1/ping" ? "请用 GET" : "请用 POST")};
+    return {404, rsim::http::faultBody(404, "没有这个地址", "地址为 /v1/login、/v1/logout、/v1/ping 或 /v1/call/接口/操作")};
 }
 
 } // namespace
@@ -180,28 +172,15 @@ int main(int argc, char** argv)
 
         rsim::DriverPool pool(options.database, static_cast<std::size_t>(options.threads));
         rsim::Service service(pool, secrets);
-        httplib::Server server;
-        server.set_tcp_nodelay(true);
-        server.set_keep_alive_max_count(1000);
-        server.set_payload_max_length(kMaxBody);
-        server.set_read_timeout(300, 0);
-        server.new_task_queue = [threads = options.threads] {
-            return new httplib::ThreadPool(static_cast<std::size_t>(threads));
-        };
-        routes(server, service);
-        const int bound = port == 0                ? server.bind_to_any_port(host)
-                          : !portFree(host, port) ? -1
-                          : server.bind_to_port(host, port) ? port
-                                                              : -1;
-        if (bound < 0) {
-            std::cerr << "rsimd: cannot listen on " << options.listen << " (address in use or not available)\n";
-            return 2;
-        }
+        rsim::http::Server server(options.limits, static_cast<std::size_t>(options.threads),
+                                  [&service](const rsim::http::Request& request) { return route(service, request); },
+                                  {options.tlsCertificate, options.tlsKey});
+        const int bound = server.listen(host, port);
         std::atomic<bool> finished{false};
         std::thread watcher = stopWatcher(server, finished);
-        std::cout << "rsimd listening on http://" << host << ":" << bound << " (" << options.database << ")"
-                  << std::endl;
-        server.listen_after_bind();
+        std::cout << "rsimd listening on " << (options.tlsCertificate.empty() ? "http" : "https") << "://" << host
+                  << ":" << bound << " (" << options.database << ")" << std::endl;
+        server.run();
         finished = true;
         watcher.join();
         std::cout << "rsimd stopped" << std::endl;

@@ -30,6 +30,8 @@ public:
 
     bool isBound() const;
     const std::string& address() const;
+    // Why the last bind failed (code 0 when it did not).
+    const CBSErrorMsg& bindError() const;
 
 private:
     struct Transport;
@@ -39,6 +41,10 @@ private:
 // The service address of a broker name: the environment variable TAV_BROKER_<NAME>, else
 // http://127.0.0.1:7411.
 std::string tvd_brokerAddress(const std::string& brokerName);
+
+// The CA certificate file (PEM) that verifies an https:// service, for a private CA; overrides
+// the environment variable TAV_CA_FILE. Empty: the system's trusted CAs.
+void tvd_setCaFile(const std::string& path);
 
 // The session of this process, used for calls that pass a null session.
 void tvd_setProcessSession(const std::string& token);

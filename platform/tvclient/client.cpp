@@ -1,8 +1,7 @@
-// CTvdClientObject over HTTP/1.1 with JSON bodies, keep-alive connections.
+// CTvdClientObject over HTTP/1.1 or HTTPS with JSON bodies, keep-alive connections.
 #include "tvd_client.h"
+#include "http_transport.h"
 #include "tvd_json.h"
-
-#include <httplib.h>
 
 #include <cctype>
 #include <cstdlib>
@@ -10,8 +9,6 @@
 #include <mutex>
 
 namespace {
-
-constexpr const char* kSessionHeader = "X-Tav-Session";
 
 // Codes of transport faults in CBSErrorMsg: code -1, minor code says which.
 enum TransportFault { kNotBound = 1, kUnreachable = 2, kTimeout = 3, kHttpStatus = 4, kBadAnswer = 5 };
@@ -63,7 +60,8 @@ const TraceSwitch traceSwitch;
 
 struct CTvdClientObject::Transport {
     std::string address;
-    std::unique_ptr<httplib::Client> http;
+    std::unique_ptr<tvd::HttpTransport> http;
+    CBSErrorMsg bindError;
 };
 
 CTvdClientObject::CTvdClientObject() : transport_(std::make_unique<Transport>()) {}
@@ -74,33 +72,56 @@ bool CTvdClientObject::isBound() const { return transport_->http != nullptr; }
 
 const std::string& CTvdClientObject::address() const { return transport_->address; }
 
+const CBSErrorMsg& CTvdClientObject::bindError() const { return transport_->bindError; }
+
 int CTvdClientObject::bind_tavBroker(const char* brokerName)
 {
     return bind(tvd_brokerAddress(brokerName == nullptr ? "" : brokerName));
 }
 
+namespace {
+
+// Fills the error record of a transport fault; false when there was none.
+bool transportFault(const tvd::HttpResult& result, CBSErrorMsg& error)
+{
+    switch (result.fault) {
+    case tvd::HttpResult::Fault::None:
+        return false;
+    case tvd::HttpResult::Fault::Unreachable:
+        fail(error, kUnreachable, "无法连接远程写卡管理服务", result.detail);
+        break;
+    case tvd::HttpResult::Fault::Certificate:
+        fail(error, kUnreachable, "远程写卡管理服务的证书无法验证，请检查服务地址和CA证书文件(TAV_CA_FILE)",
+             result.detail);
+        break;
+    case tvd::HttpResult::Fault::Broken:
+        fail(error, kTimeout, "调用远程写卡管理服务超时或连接中断", result.detail);
+        break;
+    }
+    return true;
+}
+
+} // namespace
+
 int CTvdClientObject::bind(const std::string& address)
 {
-    std::unique_ptr<httplib::Client> http;
-    try {
-        http = std::make_unique<httplib::Client>(address);
-    } catch (const std::exception&) {
-        return -1; // not an http:// address
+    transport_->bindError = CBSErrorMsg();
+    if (!tvd::HttpTransport::supportedAddress(address)) {
+        fail(transport_->bindError, kUnreachable, "远程写卡管理服务地址不合法，应以 http:// 或 https:// 开头", address);
+        return -1;
     }
-    if (!http->is_valid())
-        return -1;
-    http->set_tcp_nodelay(true);
-    http->set_keep_alive(true);
+    auto http = std::make_unique<tvd::HttpTransport>(address);
     const int connectTimeout = secondsFromEnvironment("TAV_CONNECT_TIMEOUT", 3);
-    http->set_connection_timeout(connectTimeout, 0);
     // A service that accepts but does not answer must not hold the binding for a call's time.
-    http->set_read_timeout(connectTimeout * 2, 0);
-    auto answer = http->Get("/v1/ping");
-    if (!answer || answer->status != 200)
+    http->setTimeouts(connectTimeout, connectTimeout * 2);
+    const auto ping = http->get("/v1/ping");
+    if (transportFault(ping, transport_->bindError))
         return -1;
-    const int callTimeout = secondsFromEnvironment("TAV_CALL_TIMEOUT", 600);
-    http->set_read_timeout(callTimeout, 0);
-    http->set_write_timeout(callTimeout, 0);
+    if (ping.status != 200) {
+        fail(transport_->bindError, kHttpStatus, "该地址不是远程写卡管理服务", address);
+        return -1;
+    }
+    http->setTimeouts(connectTimeout, secondsFromEnvironment("TAV_CALL_TIMEOUT", 600));
     transport_->address = address;
     transport_->http = std::move(http);
     return 0;
@@ -119,29 +140,17 @@ int CTvdClientObject::call_server(const std::string& path, const std::string& bo
         fail(error, kNotBound, "中间件客户端尚未连接远程写卡管理服务", "请先绑定服务(bind_tavBroker)");
         return -1;
     }
-    httplib::Headers headers;
-    if (!session.empty())
-        headers.emplace(kSessionHeader, session);
-    auto result = transport_->http->Post(path.c_str(), headers, body, "application/json");
-    if (!result) {
-        const auto fault = result.error();
-        const bool timeout = fault == httplib::Error::Read || fault == httplib::Error::Write;
-        if (timeout)
-            fail(error, kTimeout, "调用远程写卡管理服务超时或连接中断",
-                 transport_->address + ": " + httplib::to_string(fault));
-        else
-            fail(error, kUnreachable, "无法连接远程写卡管理服务",
-                 transport_->address + ": " + httplib::to_string(fault));
+    auto result = transport_->http->post(path, body, session);
+    if (transportFault(result, error))
         return -1;
-    }
-    answer = std::move(result->body);
-    if (result->status != 200) {
+    answer = std::move(result.body);
+    if (result.status != 200) {
         CBSErrorMsg server;
         const auto parsed = nlohmann::json::parse(answer, nullptr, false);
         const bool explained = !parsed.is_discarded() && parsed.contains("error") &&
                                tvd::wire::decodeError(parsed["error"], server);
         fail(error, kHttpStatus,
-             "远程写卡管理服务拒绝了请求(HTTP " + std::to_string(result->status) + ")",
+             "远程写卡管理服务拒绝了请求(HTTP " + std::to_string(result.status) + ")",
              explained ? server.message : path);
         return -1;
     }
@@ -217,7 +226,7 @@ int tvd_login(const std::string& brokerName, const std::string& loginName,
     } client;
     const std::string address = tvd_brokerAddress(brokerName);
     if (client.bind(address) != 0) {
-        fail(error, kUnreachable, "无法连接远程写卡管理服务", address);
+        error = client.bindError();
         return -1;
     }
     const std::string body = nlohmann::json{{"login", loginName}, {"password", password}}.dump();

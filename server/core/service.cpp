@@ -1,11 +1,14 @@
 #include "service.h"
 
+#include "request_json.h"
+
 #include "sysmgnt.h"
 #include "table.h"
 #include "tvd_client.h"
 #include "tvd_json.h"
 
 #include <ctime>
+#include <iostream>
 
 namespace rsim {
 namespace {
@@ -69,8 +72,10 @@ Service::Service(DriverPool& pool, const secrets::SecretBox& secrets) : pool_(po
 
 Answer Service::login(const std::string& body)
 {
-    const json request = json::parse(body, nullptr, false);
-    if (request.is_discarded() || !request.is_object() || !request.contains("login") ||
+    json request;
+    if (const auto fault = parseRequestJson(body, request))
+        return protocolError(400, fault->message, fault->hint);
+    if (!request.is_object() || !request.contains("login") ||
         !request["login"].is_string() || !request.contains("password") || !request["password"].is_string())
         return protocolError(400, "登录请求格式错误", "需要JSON对象 {\"login\": 文本, \"password\": 文本}");
     auto db = pool_.acquire();
@@ -133,16 +138,17 @@ Answer Service::call(const std::string& interfaceName, const std::string& code, 
         return protocolError(404, "未知的接口或操作", interfaceName + "/" + code);
     tvd::wire::OwnedParams in(*operation->in);
     tvd::wire::OwnedParams out(*operation->out);
+    json request;
+    if (const auto fault = parseRequestJson(body, request))
+        return protocolError(400, fault->message, fault->hint);
+    if (!request.is_object() || !request.contains("in"))
+        return protocolError(400, "请求格式错误：缺少 \"in\"", "请求体应为 {\"in\": {...}}，操作 " + operation->name);
     try {
-        const json request = json::parse(body);
-        if (!request.is_object() || !request.contains("in"))
-            return protocolError(400, "请求格式错误：缺少 \"in\"", operation->name);
         tvd::wire::decodeParams(request["in"], in.params(), "in");
-    } catch (const json::exception& e) {
-        return protocolError(400, "请求不是合法的JSON", e.what());
     } catch (const tvd::wire::DecodeError& e) {
         return protocolError(400, "请求参数类型错误", e.what());
     }
+    request = json();
 
     auto db = pool_.acquire();
     try {
@@ -175,9 +181,11 @@ Answer Service::call(const std::string& interfaceName, const std::string& code, 
             return {200, refusal(1, kRefusedInvalid, "数据库忙，请稍后重试", operation->name)};
         if (e.kind == db::Error::Kind::Unique)
             return {200, refusal(1, kRefusedDuplicate, "记录已存在", e.what())};
-        return {500, refusal(-1, 500, "数据库操作失败", e.what())};
+        std::cerr << "rsimd: " << operation->name << ": " << e.what() << std::endl;
+        return {500, refusal(-1, 500, "数据库操作失败", "详情见服务日志")};
     } catch (const std::exception& e) {
-        return {500, refusal(-1, 500, "服务内部错误", e.what())};
+        std::cerr << "rsimd: " << operation->name << ": " << e.what() << std::endl;
+        return {500, refusal(-1, 500, "服务内部错误", "详情见服务日志")};
     }
 }
 

@@ -36,7 +36,7 @@ bool RsimdProcess::postgresAvailable()
     return std::getenv("RSIM_TEST_PG") != nullptr;
 }
 
-RsimdProcess::RsimdProcess(Backend backend)
+RsimdProcess::RsimdProcess(Backend backend, const std::vector<std::string>& extraArguments)
 {
     char folder[] = "/tmp/rsimd-test.XXXXXX";
     if (::mkdtemp(folder) == nullptr)
@@ -52,14 +52,20 @@ RsimdProcess::RsimdProcess(Backend backend)
     if (pid_ == 0) {
         ::dup2(out[1], STDOUT_FILENO);
         ::close(out[0]);
-        ::execl(RSIMD_PATH, "rsimd", "--db", database_.c_str(), "--listen", "127.0.0.1:0", "--seed", "demo",
-                "--threads", "4", "--key-file", (folder_ + "/rsim.key").c_str(), static_cast<char*>(nullptr));
+        const std::string keyFile = folder_ + "/rsim.key";
+        std::vector<const char*> arguments{"rsimd",  "--db",      database_.c_str(), "--listen",     "127.0.0.1:0",
+                                           "--seed", "demo",      "--threads",       "4",            "--key-file",
+                                           keyFile.c_str()};
+        for (const auto& argument : extraArguments)
+            arguments.push_back(argument.c_str());
+        arguments.push_back(nullptr);
+        ::execv(RSIMD_PATH, const_cast<char* const*>(arguments.data()));
         std::_Exit(127);
     }
     ::close(out[1]);
     FILE* stream = ::fdopen(out[0], "r");
     std::array<char, 512> line{};
-    const std::regex listening("listening on (http://[0-9.:]+)");
+    const std::regex listening("listening on (https?://[0-9.:]+)");
     while (address_.empty() && std::fgets(line.data(), line.size(), stream) != nullptr) {
         std::cmatch match;
         if (std::regex_search(line.data(), match, listening))
@@ -70,6 +76,11 @@ RsimdProcess::RsimdProcess(Backend backend)
         stop();
         throw std::runtime_error("rsimd did not start on " + database_);
     }
+}
+
+int RsimdProcess::port() const
+{
+    return std::stoi(address_.substr(address_.rfind(':') + 1));
 }
 
 RsimdProcess::~RsimdProcess()

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace testsupport {
 
@@ -10,17 +11,20 @@ class RsimdProcess {
 public:
     enum class Backend { Sqlite, Postgres };
 
-    explicit RsimdProcess(Backend backend = Backend::Sqlite);
+    // extraArguments go to rsimd after the usual ones (--tls-cert …, --request-timeout …).
+    explicit RsimdProcess(Backend backend = Backend::Sqlite, const std::vector<std::string>& extraArguments = {});
     ~RsimdProcess();
     RsimdProcess(const RsimdProcess&) = delete;
     RsimdProcess& operator=(const RsimdProcess&) = delete;
 
-    // "http://127.0.0.1:PORT"
+    // "http://127.0.0.1:PORT" (https:// with --tls-cert)
     const std::string& address() const { return address_; }
     const std::string& database() const { return database_; }
     std::string keyFile() const { return folder_ + "/rsim.key"; }
     // Sends SIGTERM and returns the exit status.
     int stop();
+    int pid() const { return pid_; }
+    int port() const;
 
     // Whether PostgreSQL tests can run (RSIM_TEST_PG is set).
     static bool postgresAvailable();

@@ -1,0 +1,66 @@
+#include "gzip.h"
+
+#include <zlib.h>
+
+#include <stdexcept>
+
+namespace tvd {
+namespace {
+
+constexpr int kGzipWindow = 15 + 16; // zlib's window bits plus 16: gzip header and trailer
+
+} // namespace
+
+std::string gzip(const std::string& plain)
+{
+    z_stream stream{};
+    if (deflateInit2(&stream, Z_BEST_SPEED, Z_DEFLATED, kGzipWindow, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+        throw std::runtime_error("zlib: deflateInit2 failed");
+    std::string packed(deflateBound(&stream, plain.size()), '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(plain.data()));
+    stream.avail_in = static_cast<uInt>(plain.size());
+    stream.next_out = reinterpret_cast<Bytef*>(packed.data());
+    stream.avail_out = static_cast<uInt>(packed.size());
+    const int status = deflate(&stream, Z_FINISH);
+    packed.resize(stream.total_out);
+    deflateEnd(&stream);
+    if (status != Z_STREAM_END)
+        throw std::runtime_error("zlib: deflate did not finish");
+    return packed;
+}
+
+Gunzip gunzip(std::string& text, std::size_t limit)
+{
+    z_stream stream{};
+    if (inflateInit2(&stream, kGzipWindow) != Z_OK)
+        return Gunzip::Malformed;
+    std::string plain;
+    stream.next_in = reinterpret_cast<Bytef*>(text.data());
+    stream.avail_in = static_cast<uInt>(text.size());
+    int status = Z_OK;
+    while (status == Z_OK) {
+        if (plain.size() >= limit + 1) {
+            status = Z_BUF_ERROR;
+            break;
+        }
+        const std::size_t have = plain.size();
+        const std::size_t step = std::min<std::size_t>(std::max<std::size_t>(have, 64 * 1024), limit + 1 - have);
+        plain.resize(have + step);
+        stream.next_out = reinterpret_cast<Bytef*>(plain.data() + have);
+        stream.avail_out = static_cast<uInt>(step);
+        status = inflate(&stream, Z_NO_FLUSH);
+        plain.resize(have + step - stream.avail_out);
+        if (status == Z_BUF_ERROR && stream.avail_in > 0 && stream.avail_out == 0)
+            status = Z_OK;
+    }
+    const bool whole = status == Z_STREAM_END && stream.avail_in == 0;
+    inflateEnd(&stream);
+    if (plain.size() > limit)
+        return Gunzip::TooLarge;
+    if (!whole)
+        return Gunzip::Malformed;
+    text = std::move(plain);
+    return Gunzip::Done;
+}
+
+} // namespace tvd

@@ -1,0 +1,173 @@
+#include "http_transport.h"
+
+#include "gzip.h"
+#include "tvd_client.h"
+
+#include <curl/curl.h>
+
+#include <cstdlib>
+#include <mutex>
+
+namespace tvd {
+namespace {
+
+constexpr const char* kSessionHeader = "X-Tav-Session: ";
+// Bodies from this size are sent gzipped to a service that takes them, except on loopback,
+// where compressing costs more time than sending.
+constexpr std::size_t kCompressFrom = 1024 * 1024;
+
+struct CaSetting {
+    std::mutex mutex;
+    std::string path;
+};
+
+CaSetting& caSetting()
+{
+    static CaSetting setting;
+    return setting;
+}
+
+std::size_t appendBody(char* data, std::size_t size, std::size_t count, void* target)
+{
+    static_cast<std::string*>(target)->append(data, size * count);
+    return size * count;
+}
+
+// Notes whether an answer says the service takes gzip request bodies (Accept-Encoding).
+std::size_t readHeader(char* data, std::size_t size, std::size_t count, void* target)
+{
+    const std::string line(data, size * count);
+    if (line.size() > 16 && curl_strnequal(line.c_str(), "Accept-Encoding:", 16) &&
+        line.find("gzip") != std::string::npos)
+        *static_cast<bool*>(target) = true;
+    return size * count;
+}
+
+bool loopback(const std::string& address)
+{
+    const std::size_t host = address.find("://") + 3;
+    return address.compare(host, 4, "127.") == 0 || address.compare(host, 9, "localhost") == 0 ||
+           address.compare(host, 5, "[::1]") == 0;
+}
+
+HttpResult::Fault faultOf(CURLcode code)
+{
+    switch (code) {
+    case CURLE_OK:
+        return HttpResult::Fault::None;
+    case CURLE_COULDNT_CONNECT:
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_UNSUPPORTED_PROTOCOL:
+    case CURLE_URL_MALFORMAT:
+        return HttpResult::Fault::Unreachable;
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_SSL_CERTPROBLEM:
+        return HttpResult::Fault::Certificate;
+    default:
+        return HttpResult::Fault::Broken;
+    }
+}
+
+} // namespace
+
+std::string caFile()
+{
+    {
+        std::lock_guard lock(caSetting().mutex);
+        if (!caSetting().path.empty())
+            return caSetting().path;
+    }
+    const char* path = std::getenv("TAV_CA_FILE");
+    return path != nullptr ? path : "";
+}
+
+struct HttpTransport::Handle {
+    CURL* curl = curl_easy_init();
+    curl_slist* headers = nullptr;
+    char error[CURL_ERROR_SIZE] = {};
+    ~Handle()
+    {
+        curl_slist_free_all(headers);
+        curl_easy_cleanup(curl);
+    }
+};
+
+HttpTransport::HttpTransport(std::string address) : address_(std::move(address)), handle_(std::make_unique<Handle>())
+{
+    CURL* curl = handle_->curl;
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_TCP_NODELAY, 1L);
+    curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, ""); // every coding libcurl can undo
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, handle_->error);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, appendBody);
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, readHeader);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &serverInflates_);
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    const std::string ca = caFile();
+    if (!ca.empty())
+        curl_easy_setopt(curl, CURLOPT_CAINFO, ca.c_str());
+}
+
+HttpTransport::~HttpTransport() = default;
+
+bool HttpTransport::supportedAddress(const std::string& address)
+{
+    return (address.rfind("http://", 0) == 0 && address.size() > 7) ||
+           (address.rfind("https://", 0) == 0 && address.size() > 8);
+}
+
+void HttpTransport::setTimeouts(long connectSeconds, long callSeconds)
+{
+    curl_easy_setopt(handle_->curl, CURLOPT_CONNECTTIMEOUT, connectSeconds);
+    curl_easy_setopt(handle_->curl, CURLOPT_TIMEOUT, callSeconds);
+}
+
+HttpResult HttpTransport::get(const std::string& path)
+{
+    curl_easy_setopt(handle_->curl, CURLOPT_HTTPGET, 1L);
+    curl_easy_setopt(handle_->curl, CURLOPT_HTTPHEADER, nullptr);
+    return perform(path);
+}
+
+HttpResult HttpTransport::post(const std::string& path, const std::string& body, const std::string& session)
+{
+    curl_slist_free_all(handle_->headers);
+    handle_->headers = curl_slist_append(nullptr, "Content-Type: application/json");
+    if (!session.empty())
+        handle_->headers = curl_slist_append(handle_->headers, (kSessionHeader + session).c_str());
+    const bool compress = serverInflates_ && body.size() >= kCompressFrom && !loopback(address_);
+    const std::string packed = compress ? gzip(body) : std::string();
+    if (compress)
+        handle_->headers = curl_slist_append(handle_->headers, "Content-Encoding: gzip");
+    const std::string& sent = compress ? packed : body;
+    curl_easy_setopt(handle_->curl, CURLOPT_HTTPHEADER, handle_->headers);
+    curl_easy_setopt(handle_->curl, CURLOPT_POSTFIELDS, sent.data());
+    curl_easy_setopt(handle_->curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(sent.size()));
+    return perform(path);
+}
+
+HttpResult HttpTransport::perform(const std::string& path)
+{
+    HttpResult result;
+    const std::string url = address_ + path;
+    curl_easy_setopt(handle_->curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(handle_->curl, CURLOPT_WRITEDATA, &result.body);
+    handle_->error[0] = '\0';
+    const CURLcode code = curl_easy_perform(handle_->curl);
+    result.fault = faultOf(code);
+    if (result.fault != HttpResult::Fault::None)
+        result.detail = address_ + ": " + (handle_->error[0] != '\0' ? handle_->error : curl_easy_strerror(code));
+    else
+        curl_easy_getinfo(handle_->curl, CURLINFO_RESPONSE_CODE, &result.status);
+    return result;
+}
+
+} // namespace tvd
+
+void tvd_setCaFile(const std::string& path)
+{
+    std::lock_guard lock(tvd::caSetting().mutex);
+    tvd::caSetting().path = path;
+}

@@ -1,0 +1,45 @@
+// One keep-alive HTTP/1.1 or HTTPS connection to the service, on libcurl: certificate
+// verification (with a private CA file when one is named), gzip answers, time-outs per call.
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace tvd {
+
+struct HttpResult {
+    enum class Fault { None, Unreachable, Certificate, Broken };
+    Fault fault = Fault::None;
+    long status = 0;
+    std::string body;
+    std::string detail; // what went wrong, for the error record's hint
+};
+
+class HttpTransport {
+public:
+    // address: "http://host:port" or "https://host:port".
+    explicit HttpTransport(std::string address);
+    ~HttpTransport();
+    HttpTransport(const HttpTransport&) = delete;
+    HttpTransport& operator=(const HttpTransport&) = delete;
+
+    static bool supportedAddress(const std::string& address);
+
+    void setTimeouts(long connectSeconds, long callSeconds);
+    HttpResult get(const std::string& path);
+    HttpResult post(const std::string& path, const std::string& body, const std::string& session);
+
+private:
+    HttpResult perform(const std::string& path);
+
+    std::string address_;
+    struct Handle;
+    std::unique_ptr<Handle> handle_;
+    bool serverInflates_ = false; // the service said it takes gzip request bodies
+};
+
+// The CA file that verifies the service's certificate: set by tvd_setCaFile, else the
+// environment variable TAV_CA_FILE, else the system's store.
+std::string caFile();
+
+} // namespace tvd

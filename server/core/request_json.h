@@ -1,0 +1,26 @@
+// Reading a request body as JSON within limits that hold whatever a client sends: nesting depth,
+// length of a text, duplicate members and malformed UTF-8 are refused with a message a person
+// can act on (never the parser's own text), before any of it reaches the typed decoding.
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include <optional>
+#include <string>
+
+namespace rsim {
+
+// Records hold only scalar members: a call is {"in": {member: [ {record} ]}}, four levels.
+constexpr std::size_t kMaxJsonDepth = 8;
+// No stored text is longer; a longer criterion would only reach the database to fail there.
+constexpr std::size_t kMaxJsonText = 4096;
+
+struct RequestFault {
+    std::string message;
+    std::string hint;
+};
+
+// Parses body into out; on a fault, out is unspecified.
+std::optional<RequestFault> parseRequestJson(const std::string& body, nlohmann::json& out);
+
+} // namespace rsim

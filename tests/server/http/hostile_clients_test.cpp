@@ -1,0 +1,318 @@
+// rsimd under hostile and unlucky clients, spoken to over raw loopback sockets: slow, stalled
+// and idle connections must not keep a normal client waiting; every malformed request gets a
+// clear 4xx at once, without internals; bodies are bounded however they are framed.
+#include "gzip.h"
+#include "rsimd_process.h"
+
+#include <nlohmann/json.hpp>
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <map>
+#include <sstream>
+
+using nlohmann::json;
+
+namespace {
+
+constexpr int kWorkers = 4; // RsimdProcess starts rsimd with four workers
+constexpr int kPatienceMs = 10000; // far beyond any answer; on a blocked server, a failure
+
+struct HttpAnswer {
+    int status = -1; // -1: no answer (closed, or nothing within the patience)
+    std::map<std::string, std::string> headers; // names in lower case
+    std::string body;
+    json document() const { return json::parse(body, nullptr, false); }
+    std::string message() const
+    {
+        const json d = document();
+        return d.is_object() && d.contains("error") ? d["error"].value("message", "") : "";
+    }
+};
+
+class Socket {
+public:
+    explicit Socket(int port)
+    {
+        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<std::uint16_t>(port));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    }
+    ~Socket() { ::close(fd_); }
+    Socket(const Socket&) = delete;
+    Socket& operator=(const Socket&) = delete;
+
+    bool connected() const { return connected_; }
+
+    bool send(const std::string& bytes)
+    {
+        std::size_t sent = 0;
+        while (sent < bytes.size()) {
+            const ssize_t n = ::send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+            if (n <= 0)
+                return false;
+            sent += static_cast<std::size_t>(n);
+        }
+        return true;
+    }
+
+    // Waits up to the patience for the peer to close; true when it did.
+    bool closedByPeer()
+    {
+        char byte;
+        while (wait()) {
+            const ssize_t n = ::recv(fd_, &byte, 1, 0);
+            if (n <= 0)
+                return true;
+        }
+        return false;
+    }
+
+    HttpAnswer read()
+    {
+        HttpAnswer answer;
+        std::size_t headerEnd;
+        while ((headerEnd = pending_.find("\r\n\r\n")) == std::string::npos)
+            if (!fill())
+                return answer;
+        std::istringstream head(pending_.substr(0, headerEnd));
+        std::string line, version;
+        std::getline(head, line);
+        std::istringstream(line) >> version >> answer.status;
+        while (std::getline(head, line)) {
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            const auto colon = line.find(':');
+            std::string name = line.substr(0, colon);
+            for (auto& c : name)
+                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            answer.headers[name] = line.substr(colon + 2);
+        }
+        const std::size_t length = std::stoul(answer.headers.count("content-length") ? answer.headers["content-length"] : "0");
+        while (pending_.size() < headerEnd + 4 + length)
+            if (!fill()) {
+                answer.status = -1;
+                return answer;
+            }
+        answer.body = pending_.substr(headerEnd + 4, length);
+        pending_.erase(0, headerEnd + 4 + length);
+        return answer;
+    }
+
+private:
+    bool wait()
+    {
+        pollfd p{fd_, POLLIN, 0};
+        return ::poll(&p, 1, kPatienceMs) == 1;
+    }
+
+    bool fill()
+    {
+        char buffer[65536];
+        if (!wait())
+            return false;
+        const ssize_t n = ::recv(fd_, buffer, sizeof buffer, 0);
+        if (n <= 0)
+            return false;
+        pending_.append(buffer, static_cast<std::size_t>(n));
+        return true;
+    }
+
+    int fd_ = -1;
+    bool connected_ = false;
+    std::string pending_;
+};
+
+std::string post(const std::string& path, const std::string& body, const std::string& extraHeaders = "")
+{
+    return "POST " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: application/json\r\n" + extraHeaders +
+           "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
+const std::string kLogin = R"({"login":"admin","password":"admin123"})";
+const std::string kProvinceQuery = "/v1/call/MResRemoteMgntApp_IResRemoteMgnt/RMOSMQ04";
+
+class HostileClients : public ::testing::Test {
+protected:
+    void start(const std::vector<std::string>& arguments = {})
+    {
+        server_ = std::make_unique<testsupport::RsimdProcess>(testsupport::RsimdProcess::Backend::Sqlite, arguments);
+    }
+
+    HttpAnswer exchange(const std::string& request)
+    {
+        Socket socket(server_->port());
+        EXPECT_TRUE(socket.connected());
+        socket.send(request);
+        return socket.read();
+    }
+
+    std::string session()
+    {
+        return exchange(post("/v1/login", kLogin)).document().value("session", "");
+    }
+
+    // A normal client's call, answered while the hostile connections are still held open.
+    void expectNormalClientServed()
+    {
+        const HttpAnswer answer = exchange(post("/v1/login", kLogin));
+        EXPECT_EQ(answer.status, 200);
+        EXPECT_TRUE(answer.document().contains("session"));
+    }
+
+    std::unique_ptr<testsupport::RsimdProcess> server_;
+};
+
+TEST_F(HostileClients, SlowAndStalledClientsAtTenTimesTheWorkersDoNotHoldUpOthers)
+{
+    start();
+    std::vector<std::unique_ptr<Socket>> hostile;
+    for (int i = 0; i < 10 * kWorkers; ++i) {
+        hostile.push_back(std::make_unique<Socket>(server_->port()));
+        // Half send a request line and stop; half stop in the middle of a body.
+        hostile.back()->send(i % 2 ? "POST /v1/login HTTP/1.1\r\nHost: x\r\n"
+                                   : "POST /v1/login HTTP/1.1\r\nContent-Length: 100\r\n\r\n{\"login\":");
+    }
+    expectNormalClientServed();
+    for (auto& socket : hostile)
+        socket->send("X"); // a byte a second, as it were
+    expectNormalClientServed();
+}
+
+TEST_F(HostileClients, IdleKeptAliveConnectionsDoNotHoldUpOthers)
+{
+    start();
+    std::vector<std::unique_ptr<Socket>> idle;
+    for (int i = 0; i < 10 * kWorkers; ++i) {
+        idle.push_back(std::make_unique<Socket>(server_->port()));
+        idle.back()->send("GET /v1/ping HTTP/1.1\r\nHost: x\r\n\r\n");
+        ASSERT_EQ(idle.back()->read().status, 200);
+    }
+    expectNormalClientServed();
+}
+
+TEST_F(HostileClients, AStalledRequestOrAnIdleConnectionIsClosedAtItsDeadline)
+{
+    start({"--request-timeout", "1", "--idle-timeout", "1"});
+    Socket stalled(server_->port());
+    stalled.send("POST /v1/login HTTP/1.1\r\nContent-Length: 100\r\n\r\n{\"login\":");
+    Socket trickling(server_->port());
+    trickling.send("POST /v1/login HTTP/1.1\r\n");
+    Socket idle(server_->port());
+    idle.send(post("/v1/login", kLogin));
+    ASSERT_EQ(idle.read().status, 200);
+    for (int i = 0; i < 3; ++i) {
+        trickling.send("X");
+        ::usleep(400 * 1000);
+    }
+    EXPECT_TRUE(stalled.closedByPeer());
+    EXPECT_TRUE(trickling.closedByPeer());
+    EXPECT_TRUE(idle.closedByPeer());
+}
+
+TEST_F(HostileClients, APostWithoutAUsableLengthIsAnsweredAtOnce)
+{
+    start();
+    const std::string head = "POST " + kProvinceQuery + " HTTP/1.1\r\nHost: x\r\n";
+    EXPECT_EQ(exchange(head + "\r\n").status, 411);
+    EXPECT_EQ(exchange(head + "Content-Length: -1\r\n\r\n").status, 400);
+    EXPECT_EQ(exchange(head + "Content-Length: 99999999999999999999999\r\n\r\n").status, 400);
+    const HttpAnswer unknownCoding = exchange(head + "Transfer-Encoding: gzip\r\n\r\n");
+    EXPECT_EQ(unknownCoding.status, 400);
+    EXPECT_EQ(unknownCoding.message(), "Transfer-Encoding 不合法");
+    // curl -X POST …/v1/logout sends neither length nor body: a logout needs none.
+    EXPECT_EQ(exchange("POST /v1/logout HTTP/1.1\r\nHost: x\r\n\r\n").status, 200);
+}
+
+TEST_F(HostileClients, BodiesOverTheLimitAreRefusedHoweverFramed)
+{
+    start({"--max-body", "1"});
+    const HttpAnswer declared = exchange("POST /v1/login HTTP/1.1\r\nContent-Length: 1073741824\r\n\r\n");
+    EXPECT_EQ(declared.status, 413) << "refused on the declared length, before any of the body";
+
+    Socket chunked(server_->port());
+    chunked.send("POST /v1/login HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n");
+    const std::string chunk(64 * 1024, '[');
+    for (int i = 0; i < 32 && chunked.send("10000\r\n" + chunk + "\r\n"); ++i) {
+    }
+    EXPECT_EQ(chunked.read().status, 413);
+
+    const std::string bomb = tvd::gzip(std::string(4 * 1024 * 1024, ' '));
+    const HttpAnswer inflated = exchange(post("/v1/login", bomb, "Content-Encoding: gzip\r\n"));
+    EXPECT_EQ(inflated.status, 413);
+    EXPECT_EQ(exchange(post("/v1/login", kLogin, "Content-Encoding: br\r\n")).status, 415);
+}
+
+TEST_F(HostileClients, MalformedJsonIsAClearRefusalWithoutInternals)
+{
+    start();
+    const std::string token = session();
+    const std::string withSession = "X-Tav-Session: " + token + "\r\n";
+    const auto call = [&](const std::string& body) { return exchange(post(kProvinceQuery, body, withSession)); };
+
+    const HttpAnswer nested = call(std::string(1 << 20, '['));
+    EXPECT_EQ(nested.status, 400);
+    EXPECT_EQ(nested.message(), "请求的嵌套层次过深");
+
+    const HttpAnswer badText = call("{\"in\":{\"sResRemoteProvCode\":{\"PROVINCE_NAME\":\"\xff\xfe\"}}}");
+    EXPECT_EQ(badText.status, 400);
+    EXPECT_EQ(badText.message(), "请求中的文本不是合法的UTF-8编码");
+
+    const HttpAnswer duplicate = call(R"({"in":{"sResRemoteProvCode":{"PROVINCE_NAME":"东","PROVINCE_NAME":"西"}}})");
+    EXPECT_EQ(duplicate.status, 400);
+    EXPECT_EQ(duplicate.message(), "请求中有重复的成员");
+
+    const HttpAnswer longName = call(R"({"in":{"sResRemoteProvCode":{"PROVINCE_NAME":")" + std::string(50000, 'x') + "\"}}}");
+    EXPECT_EQ(longName.status, 400);
+    EXPECT_EQ(longName.message(), "请求中的文本过长");
+    EXPECT_NE(longName.body.find("PROVINCE_NAME"), std::string::npos) << "the hint names the member";
+
+    const HttpAnswer truncated = call(R"({"in":{"sResRemoteProvCode":)");
+    EXPECT_EQ(truncated.status, 400);
+    EXPECT_EQ(truncated.message(), "请求不是合法的JSON");
+
+    for (const auto* answer : {&nested, &badText, &duplicate, &longName, &truncated}) {
+        EXPECT_EQ(answer->body.find("parse_error"), std::string::npos) << answer->body;
+        EXPECT_EQ(answer->body.find("SELECT"), std::string::npos) << answer->body;
+        EXPECT_EQ(answer->body.find("syntax error"), std::string::npos) << answer->body;
+        for (const auto& [name, value] : answer->headers)
+            EXPECT_TRUE(name == "content-type" || name == "content-length" || name == "connection" ||
+                        name == "accept-encoding")
+                << name;
+    }
+}
+
+TEST_F(HostileClients, LargeBodiesTravelGzippedAndAfterAHundredContinue)
+{
+    start();
+    const std::string token = session();
+    const std::string query = R"({"in":{"sResRemoteProvCode":{}}})";
+    Socket socket(server_->port());
+    socket.send("POST " + kProvinceQuery + " HTTP/1.1\r\nHost: x\r\nExpect: 100-continue\r\nX-Tav-Session: " + token +
+                "\r\nContent-Length: " + std::to_string(query.size()) + "\r\n\r\n");
+    EXPECT_EQ(socket.read().status, 100);
+    socket.send(query);
+    const HttpAnswer plain = socket.read();
+    ASSERT_EQ(plain.status, 200);
+
+    std::string padded = R"({"in":{"sResRemoteProvCode":{}}})" + std::string(100000, ' ');
+    const HttpAnswer zipped = exchange(post(kProvinceQuery, tvd::gzip(padded),
+                                            "Content-Encoding: gzip\r\nAccept-Encoding: gzip\r\nX-Tav-Session: " +
+                                                token + "\r\n"));
+    ASSERT_EQ(zipped.status, 200);
+    std::string answer = zipped.body;
+    if (zipped.headers.count("content-encoding"))
+        ASSERT_EQ(tvd::gunzip(answer, 1 << 20), tvd::Gunzip::Done);
+    EXPECT_EQ(json::parse(answer)["out"], plain.document()["out"]);
+}
+
+} // namespace
