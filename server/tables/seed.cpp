@@ -123,9 +123,13 @@ void seedCards(db::Driver& db, const secrets::SecretBox& box)
     TableOf("rsim_sim").seed(db, box, sims);
 
     SResRemoteCardVendorDllList dlls;
-    for (auto [vendor, card, file] : {std::tuple{"V01", "C64", "hnsc_w64.dll"}, {"V01", "C128", "hnsc_w128.dll"}, {"V02", "C64", "dfky.dll"}}) {
+    // The first province, vendor and card type are what the registry windows query first.
+    for (auto [province, vendor, card, file] :
+         {std::tuple{"44", "V01", "C64", "hnsc_w64.dll"}, {"44", "V01", "C128", "hnsc_w128.dll"},
+          {"44", "V02", "C64", "dfky.dll"}, {"11", "V01", "C128", "hnsc_w128.dll"},
+          {"11", "V01", "C128", "hnsc_w128_v2.dll"}}) {
         auto& d = add(dlls);
-        d.set_PROVINCE_CODE("44");
+        d.set_PROVINCE_CODE(province);
         d.set_VENDOR_CODE(vendor);
         d.set_CARD_TYPE(card);
         d.set_DLL_NAME(file);
@@ -136,13 +140,15 @@ void seedCards(db::Driver& db, const secrets::SecretBox& box)
     TableOf("rsim_vendor_dll").seed(db, box, dlls);
 
     SResRemoteDllErrMsgList errors;
-    for (auto [code, text] : {std::pair{"E001", "读卡器未连接"}, {"E002", "卡片写入校验失败"}, {"E003", "KI解密失败"}}) {
-        auto& e = add(errors);
-        e.set_VENDOR_CODE("V01");
-        e.set_CARD_TYPE("C64");
-        e.set_DLL_NAME("hnsc_w64.dll");
-        e.set_ERR_CODE(code);
-        e.set_ERR_MESSAGE(text);
+    for (auto [card, file] : {std::pair{"C64", "hnsc_w64.dll"}, {"C128", "hnsc_w128.dll"}}) {
+        for (auto [code, text] : {std::pair{"E001", "读卡器未连接"}, {"E002", "卡片写入校验失败"}, {"E003", "KI解密失败"}}) {
+            auto& e = add(errors);
+            e.set_VENDOR_CODE("V01");
+            e.set_CARD_TYPE(card);
+            e.set_DLL_NAME(file);
+            e.set_ERR_CODE(code);
+            e.set_ERR_MESSAGE(text);
+        }
     }
     TableOf("rsim_dll_error").seed(db, box, errors);
 }
@@ -150,11 +156,11 @@ void seedCards(db::Driver& db, const secrets::SecretBox& box)
 void seedAuc(db::Driver& db, const secrets::SecretBox& box)
 {
     SResRemoteAucInfoList aucs;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 5; ++i) {
         auto& a = add(aucs);
-        a.set_PROVINCE_CODE("44");
+        a.set_PROVINCE_CODE(i < 3 ? "44" : "11");
         a.set_VENDOR_CODE("V01");
-        a.set_CARD_TYPE("C64");
+        a.set_CARD_TYPE(i < 3 ? "C64" : "C128");
         a.set_SIM_SEQUENCE("AUC" + digits(i + 1, 6));
         a.set_PWD("pw" + digits(i + 1, 4));
         a.set_REGION_CODE(10);
