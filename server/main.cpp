@@ -121,7 +121,7 @@ std::thread stopWatcher(rsim::http::Server& server, const std::atomic<bool>& fin
 
 rsim::http::Reply reply(const rsim::Answer& a)
 {
-    return {a.status, a.body.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)};
+    return {a.status, a.body};
 }
 
 rsim::http::Reply route(rsim::Service& service, const rsim::http::Request& request)

@@ -2,9 +2,11 @@
 #include "tvd_client.h"
 #include "http_transport.h"
 #include "tvd_json.h"
+#include "tvd_json_stream.h"
 
 #include <cctype>
 #include <cstdlib>
+#include <exception>
 #include <iostream>
 #include <mutex>
 
@@ -132,15 +134,15 @@ void CTvdClientObject::unbind()
     transport_->http.reset();
 }
 
-int CTvdClientObject::call_server(const std::string& path, const std::string& body,
-                                  const std::string& session, std::string& answer,
-                                  CBSErrorMsg& error)
+namespace {
+
+// A body of this many records or more is sent in pieces as it is written (chunked), so that the
+// whole text of a million cards is never held at once.
+constexpr long long kStreamedRecords = 1000;
+
+// The answer of a POST, or the error record of its transport fault.
+int readAnswer(tvd::HttpResult result, const std::string& path, std::string& answer, CBSErrorMsg& error)
 {
-    if (!transport_->http) {
-        fail(error, kNotBound, "中间件客户端尚未连接远程写卡管理服务", "请先绑定服务(bind_tavBroker)");
-        return -1;
-    }
-    auto result = transport_->http->post(path, body, session);
     if (transportFault(result, error))
         return -1;
     answer = std::move(result.body);
@@ -149,31 +151,59 @@ int CTvdClientObject::call_server(const std::string& path, const std::string& bo
         const auto parsed = nlohmann::json::parse(answer, nullptr, false);
         const bool explained = !parsed.is_discarded() && parsed.contains("error") &&
                                tvd::wire::decodeError(parsed["error"], server);
-        fail(error, kHttpStatus,
-             "远程写卡管理服务拒绝了请求(HTTP " + std::to_string(result.status) + ")",
+        fail(error, kHttpStatus, "远程写卡管理服务拒绝了请求(HTTP " + std::to_string(result.status) + ")",
              explained ? server.message : path);
         return -1;
     }
     return 0;
 }
 
+} // namespace
+
+int CTvdClientObject::call_server(const std::string& path, const std::string& body,
+                                  const std::string& session, std::string& answer,
+                                  CBSErrorMsg& error)
+{
+    if (!transport_->http) {
+        fail(error, kNotBound, "中间件客户端尚未连接远程写卡管理服务", "请先绑定服务(bind_tavBroker)");
+        return -1;
+    }
+    return readAnswer(transport_->http->post(path, body, session), path, answer, error);
+}
+
 int CTvdClientObject::invoke_server(const char* interfaceName, const char* operationCode,
                                     STVSession* session, CTvdBasicParamObject& in,
                                     CTvdBasicParamObject& out, CBSErrorMsg& error)
 {
-    const std::string encodedIn = nlohmann::json{{"in", tvd::wire::encodeParams(in)}}.dump();
     TvdCallObserver observer;
     {
         std::lock_guard lock(processState().mutex);
         observer = processState().observer;
     }
-    if (observer)
-        observer(interfaceName, operationCode, encodedIn);
-
     std::string answer;
     const std::string path = std::string("/v1/call/") + interfaceName + "/" + operationCode;
     const std::string token = session != nullptr ? session->token : tvd_processSession();
-    if (call_server(path, encodedIn, token, answer, error) != 0)
+    int sent = 0;
+    if (observer || tvd::wire::ParamsWriter::recordCount(in) < kStreamedRecords || !transport_->http) {
+        const std::string encodedIn = R"({"in":)" + tvd::wire::ParamsWriter(in).all() + "}";
+        if (observer)
+            observer(interfaceName, operationCode, encodedIn);
+        sent = call_server(path, encodedIn, token, answer, error);
+    } else {
+        tvd::wire::ParamsWriter writer(in);
+        bool started = false;
+        auto result = transport_->http->postStreamed(path, token, [&](std::string& piece) {
+            if (!started)
+                piece = R"({"in":)";
+            started = true;
+            const bool more = writer.next(piece);
+            if (!more)
+                piece += '}';
+            return more;
+        });
+        sent = readAnswer(std::move(result), path, answer, error);
+    }
+    if (sent != 0)
         return -1;
     try {
         const auto reply = nlohmann::json::parse(answer);

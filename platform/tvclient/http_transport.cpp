@@ -6,6 +6,8 @@
 #include <curl/curl.h>
 
 #include <cstdlib>
+#include <cstring>
+#include <exception>
 #include <mutex>
 
 namespace tvd {
@@ -131,21 +133,75 @@ HttpResult HttpTransport::get(const std::string& path)
     return perform(path);
 }
 
-HttpResult HttpTransport::post(const std::string& path, const std::string& body, const std::string& session)
+void HttpTransport::setHeaders(const std::string& session, const char* extra)
 {
     curl_slist_free_all(handle_->headers);
     handle_->headers = curl_slist_append(nullptr, "Content-Type: application/json");
     if (!session.empty())
         handle_->headers = curl_slist_append(handle_->headers, (kSessionHeader + session).c_str());
+    if (extra != nullptr)
+        handle_->headers = curl_slist_append(handle_->headers, extra);
+    curl_easy_setopt(handle_->curl, CURLOPT_HTTPHEADER, handle_->headers);
+}
+
+HttpResult HttpTransport::post(const std::string& path, const std::string& body, const std::string& session)
+{
     const bool compress = serverInflates_ && body.size() >= kCompressFrom && !loopback(address_);
     const std::string packed = compress ? gzip(body) : std::string();
-    if (compress)
-        handle_->headers = curl_slist_append(handle_->headers, "Content-Encoding: gzip");
+    setHeaders(session, compress ? "Content-Encoding: gzip" : nullptr);
     const std::string& sent = compress ? packed : body;
-    curl_easy_setopt(handle_->curl, CURLOPT_HTTPHEADER, handle_->headers);
     curl_easy_setopt(handle_->curl, CURLOPT_POSTFIELDS, sent.data());
     curl_easy_setopt(handle_->curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(sent.size()));
     return perform(path);
+}
+
+namespace {
+
+struct PieceSource {
+    const HttpTransport::PieceWriter& nextPiece;
+    std::string piece;
+    std::size_t offset = 0;
+    bool last = false;
+    std::exception_ptr thrown;
+};
+
+std::size_t readPiece(char* buffer, std::size_t size, std::size_t count, void* data)
+{
+    auto& source = *static_cast<PieceSource*>(data);
+    while (source.offset == source.piece.size()) {
+        if (source.last)
+            return 0;
+        source.piece.clear();
+        source.offset = 0;
+        try {
+            source.last = !source.nextPiece(source.piece);
+        } catch (...) {
+            source.thrown = std::current_exception();
+            return CURL_READFUNC_ABORT;
+        }
+    }
+    const std::size_t n = std::min(size * count, source.piece.size() - source.offset);
+    std::memcpy(buffer, source.piece.data() + source.offset, n);
+    source.offset += n;
+    return n;
+}
+
+} // namespace
+
+HttpResult HttpTransport::postStreamed(const std::string& path, const std::string& session, const PieceWriter& nextPiece)
+{
+    PieceSource source{nextPiece, {}, 0, false, nullptr};
+    setHeaders(session, "Transfer-Encoding: chunked");
+    curl_easy_setopt(handle_->curl, CURLOPT_POST, 1L);
+    curl_easy_setopt(handle_->curl, CURLOPT_POSTFIELDS, nullptr);
+    curl_easy_setopt(handle_->curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(-1));
+    curl_easy_setopt(handle_->curl, CURLOPT_READFUNCTION, readPiece);
+    curl_easy_setopt(handle_->curl, CURLOPT_READDATA, &source);
+    HttpResult result = perform(path);
+    curl_easy_setopt(handle_->curl, CURLOPT_READDATA, nullptr);
+    if (source.thrown)
+        std::rethrow_exception(source.thrown);
+    return result;
 }
 
 HttpResult HttpTransport::perform(const std::string& path)

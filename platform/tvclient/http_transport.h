@@ -2,6 +2,7 @@
 // verification (with a private CA file when one is named), gzip answers, time-outs per call.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -28,9 +29,15 @@ public:
     void setTimeouts(long connectSeconds, long callSeconds);
     HttpResult get(const std::string& path);
     HttpResult post(const std::string& path, const std::string& body, const std::string& session);
+    // Sends the body in pieces as nextPiece writes them (chunked): nextPiece appends the next
+    // piece to an empty text and returns false with the last one. What it throws is thrown
+    // again once the request is broken off.
+    using PieceWriter = std::function<bool(std::string& piece)>;
+    HttpResult postStreamed(const std::string& path, const std::string& session, const PieceWriter& nextPiece);
 
 private:
     HttpResult perform(const std::string& path);
+    void setHeaders(const std::string& session, const char* extra);
 
     std::string address_;
     struct Handle;

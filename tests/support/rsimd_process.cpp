@@ -13,6 +13,7 @@
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace testsupport {
 namespace {
@@ -36,7 +37,7 @@ bool RsimdProcess::postgresAvailable()
     return std::getenv("RSIM_TEST_PG") != nullptr;
 }
 
-RsimdProcess::RsimdProcess(Backend backend, const std::vector<std::string>& extraArguments)
+RsimdProcess::RsimdProcess(Backend backend, int threads, const std::vector<std::string>& extraArguments)
 {
     char folder[] = "/tmp/rsimd-test.XXXXXX";
     if (::mkdtemp(folder) == nullptr)
@@ -48,17 +49,19 @@ RsimdProcess::RsimdProcess(Backend backend, const std::vector<std::string>& extr
     int out[2];
     if (::pipe(out) != 0)
         throw std::runtime_error("no pipe");
+    const std::string key = folder_ + "/rsim.key";
+    std::vector<const char*> arguments{"rsimd", "--db", database_.c_str(), "--listen", "127.0.0.1:0", "--seed",
+                                       "demo", "--key-file", key.c_str()};
+    const std::string threadCount = std::to_string(threads);
+    if (threads > 0)
+        arguments.insert(arguments.end(), {"--threads", threadCount.c_str()});
+    for (const auto& argument : extraArguments)
+        arguments.push_back(argument.c_str());
+    arguments.push_back(nullptr);
     pid_ = ::fork();
     if (pid_ == 0) {
         ::dup2(out[1], STDOUT_FILENO);
         ::close(out[0]);
-        const std::string keyFile = folder_ + "/rsim.key";
-        std::vector<const char*> arguments{"rsimd",  "--db",      database_.c_str(), "--listen",     "127.0.0.1:0",
-                                           "--seed", "demo",      "--threads",       "4",            "--key-file",
-                                           keyFile.c_str()};
-        for (const auto& argument : extraArguments)
-            arguments.push_back(argument.c_str());
-        arguments.push_back(nullptr);
         ::execv(RSIMD_PATH, const_cast<char* const*>(arguments.data()));
         std::_Exit(127);
     }

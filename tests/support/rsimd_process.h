@@ -11,8 +11,10 @@ class RsimdProcess {
 public:
     enum class Backend { Sqlite, Postgres };
 
-    // extraArguments go to rsimd after the usual ones (--tls-cert …, --request-timeout …).
-    explicit RsimdProcess(Backend backend = Backend::Sqlite, const std::vector<std::string>& extraArguments = {});
+    // threads: rsimd's --threads; 0: rsimd's own default. extraArguments go to rsimd after the
+    // usual ones (--tls-cert …, --request-timeout …).
+    explicit RsimdProcess(Backend backend = Backend::Sqlite, int threads = 4,
+                          const std::vector<std::string>& extraArguments = {});
     ~RsimdProcess();
     RsimdProcess(const RsimdProcess&) = delete;
     RsimdProcess& operator=(const RsimdProcess&) = delete;

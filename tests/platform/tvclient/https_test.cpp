@@ -42,7 +42,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(certificate_.made()) << "the openssl command could not make a certificate";
-        server_ = std::make_unique<RsimdProcess>(RsimdProcess::Backend::Sqlite,
+        server_ = std::make_unique<RsimdProcess>(RsimdProcess::Backend::Sqlite, 4,
                                                  std::vector<std::string>{"--tls-cert", certificate_.certificate(),
                                                                           "--tls-key", certificate_.key()});
         setenv("TAV_BROKER_TAVORINE", server_->address().c_str(), 1);
