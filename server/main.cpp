@@ -22,6 +22,7 @@ struct Options {
     std::string tlsKey;
     bool seed = false;
     int threads = 8;
+    std::int64_t maxRows = rsim::Service::kDefaultMaxRows;
     rsim::http::Limits limits;
 };
 
@@ -30,7 +31,8 @@ struct Options {
     std::cerr << "rsimd: " << problem << "\n"
               << "usage: rsimd [--db sqlite:PATH|postgresql://…] [--listen HOST:PORT] [--seed demo]\n"
               << "             [--threads N] [--key-file PATH] [--tls-cert PATH --tls-key PATH]\n"
-              << "             [--max-body MIB] [--request-timeout SECONDS] [--idle-timeout SECONDS]\n";
+              << "             [--max-body MIB] [--request-timeout SECONDS] [--idle-timeout SECONDS]\n"
+              << "             [--max-rows N]\n";
     std::exit(2);
 }
 
@@ -66,6 +68,8 @@ Options parse(int argc, char** argv)
             options.seed = true;
         } else if (option == "--threads")
             options.threads = static_cast<int>(number(option, value(), 1, 256));
+        else if (option == "--max-rows")
+            options.maxRows = number(option, value(), 1, 100000000);
         else if (option == "--tls-cert")
             options.tlsCertificate = value();
         else if (option == "--tls-key")
@@ -171,7 +175,7 @@ int main(int argc, char** argv)
         setup.reset();
 
         rsim::DriverPool pool(options.database, static_cast<std::size_t>(options.threads));
-        rsim::Service service(pool, secrets);
+        rsim::Service service(pool, secrets, options.maxRows);
         rsim::http::Server server(options.limits, static_cast<std::size_t>(options.threads),
                                   [&service](const rsim::http::Request& request) { return route(service, request); },
                                   {options.tlsCertificate, options.tlsKey});

@@ -28,8 +28,13 @@ struct CallContext {
     const secrets::SecretBox& secrets;
     std::int32_t opId;  // operator of the session
     std::int32_t orgId; // the operator's organisation
-    // Keys of the records a write touched ("PROVINCE_CODE=11"), for the audit table. Never put
-    // secrets (KI values, KI keys, passwords) here.
+    // Rows one query answers at most, whatever MAX_NUM asks.
+    std::int64_t maxRows;
+    // Whether the operator holds the modify right (privilege 10) of an entity: the right to
+    // read a table's secrets.
+    std::function<bool(std::int32_t entity)> holdsModifyRight;
+    // Keys of the records a write touched ("PROVINCE_CODE=11"), or whose secrets a query
+    // answered, for the audit table. Never put secrets (KI values, KI keys, passwords) here.
     std::vector<std::string> auditKeys;
 };
 

@@ -2,6 +2,7 @@
 
 #include "request_json.h"
 
+#include "login_guard.h"
 #include "sysmgnt.h"
 #include "table.h"
 #include "tvd_client.h"
@@ -26,6 +27,11 @@ json refusal(int code, int minor, const std::string& message, const std::string&
 Answer protocolError(int status, const std::string& message, const std::string& hint)
 {
     return {status, refusal(-1, status, message, hint)};
+}
+
+std::string lockedMessage(std::int64_t seconds)
+{
+    return "连续登录失败次数过多，该登录名已暂时锁定，请在 " + std::to_string(seconds) + " 秒后重试";
 }
 
 std::string wireTime(std::time_t when)
@@ -65,7 +71,8 @@ void DriverPool::giveBack(std::unique_ptr<db::Driver> driver)
     available_.notify_one();
 }
 
-Service::Service(DriverPool& pool, const secrets::SecretBox& secrets) : pool_(pool), secrets_(secrets)
+Service::Service(DriverPool& pool, const secrets::SecretBox& secrets, std::int64_t maxRows)
+    : pool_(pool), secrets_(secrets), maxRows_(maxRows)
 {
     sysmgnt::registerHandlers(handlers_);
     tables::registerHandlers(handlers_);
@@ -79,22 +86,33 @@ Answer Service::login(const std::string& body)
     if (!request.is_object() || !request.contains("login") ||
         !request["login"].is_string() || !request.contains("password") || !request["password"].is_string())
         return protocolError(400, "登录请求格式错误", "需要JSON对象 {\"login\": 文本, \"password\": 文本}");
+    const std::string name = request["login"].get<std::string>();
+    const std::string password = request["password"].get<std::string>();
+    const std::time_t now = std::time(nullptr);
     auto db = pool_.acquire();
-    const auto found = sysmgnt::findOperator(*db, request["login"].get<std::string>());
-    if (!found || !secrets::verifyPassword(found->passwordHash, request["password"].get<std::string>()))
-        return {200, refusal(1, kRefusedLogin, "登录名或密码错误", request["login"].get<std::string>())};
+    if (const std::int64_t wait = sysmgnt::secondsLocked(*db, name, now); wait > 0)
+        return {200, refusal(1, kRefusedLogin, lockedMessage(wait), name)};
+    const auto found = sysmgnt::findOperator(*db, name);
+    const bool verified = found ? secrets::verifyPassword(found->passwordHash, password)
+                                : secrets::verifyAgainstNothing(password);
+    if (!verified) {
+        const std::int64_t locked = sysmgnt::recordFailedLogin(*db, name, now);
+        return {200, refusal(1, kRefusedLogin, locked > 0 ? "登录名或密码错误；" + lockedMessage(locked) : "登录名或密码错误",
+                             name)};
+    }
+    sysmgnt::clearFailedLogins(*db, name);
     if (found->profile.LOCK_STATUS != 0)
-        return {200, refusal(1, kRefusedLogin, "操作员已被锁定，不能登录", request["login"].get<std::string>())};
+        return {200, refusal(1, kRefusedLogin, "操作员已被锁定，不能登录", name)};
     const std::string token = secrets::newToken();
     db->exec("INSERT INTO sys_session (TOKEN, OP_ID, EXPIRES) VALUES (?, ?, ?)",
-             {token, std::int64_t{found->profile.OP_ID}, wireTime(std::time(nullptr) + kSessionHours * 3600)});
+             {secrets::tokenDigest(token), std::int64_t{found->profile.OP_ID}, wireTime(now + kSessionHours * 3600)});
     return {200, {{"result", 0}, {"session", token}, {"operator", tvd::wire::encode(found->profile)}}};
 }
 
 Answer Service::logout(const std::string& session)
 {
     auto db = pool_.acquire();
-    db->exec("DELETE FROM sys_session WHERE TOKEN = ?", {session});
+    db->exec("DELETE FROM sys_session WHERE TOKEN = ?", {secrets::tokenDigest(session)});
     return {200, {{"result", 0}}};
 }
 
@@ -105,9 +123,10 @@ std::int32_t Service::sessionOperator(db::Driver& db, const std::string& token, 
     std::int32_t opId = 0;
     std::string expires;
     const std::time_t now = std::time(nullptr);
+    const std::string digest = secrets::tokenDigest(token);
     db.query("SELECT s.OP_ID, o.ORG_ID, s.EXPIRES FROM sys_session s JOIN sys_operator o ON o.OP_ID = s.OP_ID "
              "WHERE s.TOKEN = ? AND s.EXPIRES > ? AND o.LOCK_STATUS = 0",
-             {token, wireTime(now)}, [&](const db::Row& row) {
+             {digest, wireTime(now)}, [&](const db::Row& row) {
                  opId = static_cast<std::int32_t>(db::asInt(row[0]));
                  orgId = static_cast<std::int32_t>(db::asInt(row[1]));
                  expires = db::asText(row[2]);
@@ -115,7 +134,7 @@ std::int32_t Service::sessionOperator(db::Driver& db, const std::string& token, 
     // The expiry slides with use; writing it at most every few minutes keeps reads free of writes.
     const std::string renewed = wireTime(now + kSessionHours * 3600);
     if (opId != 0 && expires < wireTime(now + kSessionHours * 3600 - kRenewSeconds))
-        db.exec("UPDATE sys_session SET EXPIRES = ? WHERE TOKEN = ?", {renewed, token});
+        db.exec("UPDATE sys_session SET EXPIRES = ? WHERE TOKEN = ?", {renewed, digest});
     return opId;
 }
 
@@ -160,7 +179,8 @@ Answer Service::call(const std::string& interfaceName, const std::string& code, 
         if (entry->requiredEntity != 0 && !sysmgnt::holdsRight(*db, opId, entry->requiredEntity, 10))
             return {200, refusal(1, kRefusedRight, "操作员没有该操作的权限",
                                  "需要权限实体 " + std::to_string(entry->requiredEntity))};
-        CallContext context{*db, secrets_, opId, orgId, {}};
+        CallContext context{*db, secrets_, opId, orgId, maxRows_,
+                            [&](std::int32_t entity) { return sysmgnt::holdsRight(*db, opId, entity, 10); }, {}};
         CBSErrorMsg& error = out.error();
         int result = 0;
         if (entry->writes) {
@@ -172,6 +192,11 @@ Answer Service::call(const std::string& interfaceName, const std::string& code, 
             }
         } else {
             result = entry->handler(context, in.params(), out.params(), error);
+            if (result == 0 && !context.auditKeys.empty()) { // an answer that carries secrets
+                db::Transaction tx(*db);
+                audit(*db, opId, interfaceName, code, operation->name, context.auditKeys);
+                tx.commit();
+            }
         }
         if (result != 0)
             return {200, json{{"result", result}, {"error", tvd::wire::encodeError(error)}}};

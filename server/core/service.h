@@ -50,13 +50,15 @@ struct Answer {
 
 class Service {
 public:
-    Service(DriverPool& pool, const secrets::SecretBox& secrets);
+    // maxRows: rows one query answers at most (MAX_NUM of -1, 0 or 2^31-1 included).
+    Service(DriverPool& pool, const secrets::SecretBox& secrets, std::int64_t maxRows = kDefaultMaxRows);
 
     Answer login(const std::string& body);
     Answer logout(const std::string& session);
     Answer call(const std::string& interfaceName, const std::string& code, const std::string& body,
                 const std::string& session);
 
+    static constexpr std::int64_t kDefaultMaxRows = 200000;
     static constexpr int kSessionHours = 12;
     static constexpr int kRenewSeconds = 300;
 
@@ -68,6 +70,7 @@ private:
 
     DriverPool& pool_;
     const secrets::SecretBox& secrets_;
+    const std::int64_t maxRows_;
     HandlerTable handlers_;
 };
 

@@ -44,8 +44,14 @@ private:
 // Argon2id (libsodium's crypto_pwhash_str), salted.
 std::string hashPassword(const std::string& password);
 bool verifyPassword(const std::string& hash, const std::string& password);
+// The work of a verification against a hash of no one's password; always false. For a login
+// name that does not exist, so that its refusal takes as long as a wrong password.
+bool verifyAgainstNothing(const std::string& password);
 
 // 32 random bytes, hexadecimal.
 std::string newToken();
+// What the database keeps of a session token (BLAKE2b, hexadecimal): a copy of the database
+// holds no live sessions. Tokens are random, so no salt or slow hash is needed.
+std::string tokenDigest(const std::string& token);
 
 } // namespace rsim::secrets

@@ -28,15 +28,16 @@ std::string categoryQuery(int category)
     }
 }
 
+// The rights of the session's operator, whatever operator the brief names: rights are not
+// anyone's to look up for another.
 int checkRight(CallContext& context, CTvdBasicParamObject& in, CTvdBasicParamObject& out, CBSErrorMsg&)
 {
-    const auto& who = static_cast<MSysmgntDef::SOperatorBrief&>(*in.object(0));
     const auto& asked = static_cast<MSysmgntDef::SOperPrivAuthList&>(*in.object(1));
     for (const auto& entry : asked) {
         auto& granted = append<MSysmgntDef::SOperPrivAuthList>(*out.object(0));
         granted.set_ENT_ID(entry.ENT_ID);
         granted.set_PRIV_ID(entry.PRIV_ID);
-        granted.set_AUTHORIZED(holdsRight(context.db, who.OP_ID, entry.ENT_ID, entry.PRIV_ID) ? 1 : 0);
+        granted.set_AUTHORIZED(holdsRight(context.db, context.opId, entry.ENT_ID, entry.PRIV_ID) ? 1 : 0);
     }
     return 0;
 }
@@ -179,7 +180,12 @@ std::vector<db::Migration> schema()
               "CREATE TABLE sys_session (TOKEN TEXT PRIMARY KEY, OP_ID BIGINT NOT NULL, EXPIRES TEXT NOT NULL)",
               "CREATE TABLE sys_audit (AUDIT_TIME TEXT NOT NULL, OP_ID BIGINT NOT NULL, INTERFACE TEXT NOT NULL, "
               "CODE TEXT NOT NULL, OPERATION TEXT NOT NULL, RECORD_KEY TEXT NOT NULL)",
-              "CREATE INDEX sys_audit_time ON sys_audit (AUDIT_TIME)"}}};
+              "CREATE INDEX sys_audit_time ON sys_audit (AUDIT_TIME)"}},
+            // Sessions are kept as digests of their tokens from now on; stored tokens were live.
+            {2,
+             {"CREATE TABLE sys_login_failure (LOGIN_NAME TEXT PRIMARY KEY, FAILURES BIGINT NOT NULL, "
+              "LAST_FAILURE BIGINT NOT NULL)",
+              "DELETE FROM sys_session"}}};
 }
 
 void registerHandlers(HandlerTable& handlers)

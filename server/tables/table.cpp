@@ -130,14 +130,14 @@ Value Table::valueOf(CTvdBasicStructObject& record, const Column& c, const secre
 
 // Members holding their default (empty text, 0, the null date) stay unset, so that an answer
 // carries only what is stored: 50 cards of 44 members are half the JSON this way.
-void Table::readRow(const Row& row, CTvdBasicStructObject& record, const secrets::SecretBox& box) const
+void Table::readRow(const Row& row, CTvdBasicStructObject& record, const secrets::SecretBox& box, bool reveal) const
 {
     void* addresses[CTvdBasicStructObject::kMaxMembers];
     record.get_members(addresses);
     for (std::size_t i = 0; i < columns_.size(); ++i) {
         const Column& c = columns_[i];
         void* address = addresses[c.member];
-        if (std::holds_alternative<std::monostate>(row[i]))
+        if (std::holds_alternative<std::monostate>(row[i]) || (c.secret && !reveal))
             continue;
         bool stored = true;
         switch (c.kind) {
@@ -396,9 +396,16 @@ int Table::query(CallContext& context, CTvdBasicStructObject& criteria, CTvdBasi
         for (const auto& k : def_.keys)
             order += (order.empty() ? "" : ", ") + k;
     std::string sql = select + " FROM " + def_.table + where + " ORDER BY " + order;
-    if (limit > 0)
-        sql += " LIMIT " + std::to_string(limit);
-    context.db.query(sql, params, [&](const Row& row) { readRow(row, *out.append(), context.secrets); });
+    sql += " LIMIT " + std::to_string(limit > 0 ? std::min(limit, context.maxRows) : context.maxRows);
+    // Secrets go only to an operator who may modify the table, and each answer of them is audited.
+    const bool reveal = std::any_of(columns_.begin(), columns_.end(), [](const Column& c) { return c.secret; }) &&
+                        context.holdsModifyRight(def_.rights[1]);
+    context.db.query(sql, params, [&](const Row& row) {
+        CTvdBasicStructObject& record = *out.append();
+        readRow(row, record, context.secrets, reveal);
+        if (reveal)
+            context.auditKeys.push_back(def_.table + " " + keyText(record));
+    });
     return 0;
 }
 
@@ -422,8 +429,7 @@ int Table::add(CallContext& context, const CTvdBasicListObject& records, CBSErro
         for (const auto& c : columns_)
             row.push_back(valueOf(at(records, i), c, context.secrets));
         rows.push_back(std::move(row));
-        if (context.auditKeys.size() < 1000)
-            context.auditKeys.push_back(def_.table + " " + keyText(at(records, i)));
+        context.auditKeys.push_back(def_.table + " " + keyText(at(records, i)));
     }
     context.db.insertMany(def_.table, names, rows);
     return 0;
@@ -460,8 +466,7 @@ int Table::modify(CallContext& context, const CTvdBasicListObject& records, CBSE
                    record, i + 1);
             return 1;
         }
-        if (context.auditKeys.size() < 1000)
-            context.auditKeys.push_back(def_.table + " " + keyText(record));
+        context.auditKeys.push_back(def_.table + " " + keyText(record));
     }
     return 0;
 }
@@ -484,8 +489,7 @@ int Table::remove(CallContext& context, const CTvdBasicListObject& records, CBSE
             refuse(error, kRefusedNotFound, changed == 0 ? "要删除的记录不存在" : "关键字匹配到多条记录", record, i + 1);
             return 1;
         }
-        if (context.auditKeys.size() < 1000)
-            context.auditKeys.push_back(def_.table + " " + keyText(record));
+        context.auditKeys.push_back(def_.table + " " + keyText(record));
     }
     return 0;
 }

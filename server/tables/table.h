@@ -38,7 +38,8 @@ private:
 
     db::Value valueOf(CTvdBasicStructObject& record, const Column& column,
                       const secrets::SecretBox& box) const;
-    void readRow(const db::Row& row, CTvdBasicStructObject& record, const secrets::SecretBox& box) const;
+    // reveal: decrypt the secret members; otherwise they stay unset.
+    void readRow(const db::Row& row, CTvdBasicStructObject& record, const secrets::SecretBox& box, bool reveal) const;
     db::Row keyValues(CTvdBasicStructObject& record) const;
     std::string keyText(CTvdBasicStructObject& record) const;
     std::string keyWhere() const;

@@ -4,11 +4,16 @@
 #include "SysMgntService_tvd_c.h"
 #include "driver.h"
 #include "rsimd_process.h"
+#include "secrets.h"
 
 #include <httplib.h>
 #include <nlohmann/json.hpp>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <ctime>
 
 using namespace MResRemoteMgntDef;
 using Backend = testsupport::RsimdProcess::Backend;
@@ -95,6 +100,11 @@ protected:
         CBSErrorMsg error;
         EXPECT_EQ(remote_.qry_simInfo(criteria, found, error, nullptr), 0) << error.message;
         return found.count();
+    }
+
+    std::int64_t count(const std::string& sql, const rsim::db::Row& params = {})
+    {
+        return rsim::db::asInt(rsim::db::connect(server_->database())->scalar(sql, params));
     }
 
     std::unique_ptr<testsupport::RsimdProcess> server_;
@@ -318,8 +328,9 @@ TEST_P(Service, ModifyChangesOnlySetMembersAndKiIsNotStoredPlain)
 TEST_P(Service, SystemServicesAnswerThePublicLibraries)
 {
     CBSErrorMsg error;
+    login("viewer", "viewer123");
     MSysmgntDef::SOperatorBrief who;
-    who.set_OP_ID(2);
+    who.set_OP_ID(1); // the administrator's number: the answer is still the viewer's own rights
     MSysmgntDef::SOperPrivAuthList asked, granted;
     for (int entity : {55001, 53701}) {
         auto& a = *static_cast<MSysmgntDef::SOperPrivAuth*>(asked.append());
@@ -362,6 +373,7 @@ TEST_P(Service, SystemServicesAnswerThePublicLibraries)
     ASSERT_EQ(sys_.qry_currentDate(MSysSvcDef::SServerDate(), now, error, nullptr), 0);
     EXPECT_GT(now[0].NOW.year(), 2020);
     MSysmgntDef::SOperatorList ops;
+    who.set_OP_ID(2);
     ASSERT_EQ(sys_.qry_operator(who, ops, error, nullptr), 0);
     EXPECT_EQ(ops[0].LOGIN_NAME, "viewer");
     EXPECT_TRUE(ops[0].OP_PASSWD.empty());
@@ -390,11 +402,122 @@ TEST_P(Service, MalformedRequestsGetClearAnswersAndTheServiceKeepsRunning)
     EXPECT_EQ(remote_.qry_provinceCode(SResRemoteProvCode(), all, error, nullptr), 0);
 }
 
+TEST_P(Service, EveryCardOfALargeBatchIsAudited)
+{
+    SRemoteSimInfoList batch;
+    for (int i = 0; i < 1500; ++i)
+        batch.push_back(card(30000 + i));
+    CBSErrorMsg error;
+    ASSERT_EQ(remote_.add_simInfo(info_, batch, error, nullptr), 0) << error.message << error.hint;
+    EXPECT_EQ(count("SELECT COUNT(*) FROM sys_audit WHERE CODE = 'RMOSMQ25' AND OP_ID = 1"), 1500);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM sys_audit WHERE RECORD_KEY LIKE '%460009900031499%'"), 1);
+}
+
+TEST_P(Service, SecretsGoOnlyToOperatorsWhoMayModifyAndEachReadIsAudited)
+{
+    SRemoteSimQryIn criteria;
+    criteria.set_START_IMSI("460001000000010");
+    criteria.set_END_IMSI("460001000000012");
+    SRemoteSimInfoList found;
+    CBSErrorMsg error;
+    login("viewer", "viewer123");
+    ASSERT_EQ(remote_.qry_simInfo(criteria, found, error, nullptr), 0) << error.message;
+    ASSERT_EQ(found.count(), 3);
+    EXPECT_FALSE(found[0].isSet(SRemoteSimInfo::idx_KI_CODE));
+    EXPECT_TRUE(found[0].KI_CODE.empty());
+    EXPECT_TRUE(found[0].KI_KEY.empty());
+    EXPECT_EQ(found[0].IMSI, "460001000000010");
+    EXPECT_EQ(count("SELECT COUNT(*) FROM sys_audit WHERE CODE = 'RMOSMQ28'"), 0);
+
+    login("admin", "admin123");
+    ASSERT_EQ(remote_.qry_simInfo(criteria, found, error, nullptr), 0) << error.message;
+    EXPECT_EQ(found[0].KI_CODE.size(), 32U);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM sys_audit WHERE CODE = 'RMOSMQ28' AND OP_ID = 1 AND RECORD_KEY LIKE ?",
+                    {std::string("%460001000000011%")}),
+              1);
+}
+
+TEST_P(Service, SessionsAreStoredAsDigestsAndTheirExpirySlidesWithUse)
+{
+    const std::string token = tvd_processSession();
+    EXPECT_EQ(count("SELECT COUNT(*) FROM sys_session WHERE TOKEN = ?", {token}), 0) << "stored as it is";
+    const std::string digest = rsim::secrets::tokenDigest(token);
+    ASSERT_EQ(count("SELECT COUNT(*) FROM sys_session WHERE TOKEN = ?", {digest}), 1);
+    // About to expire: a call must push the expiry a session's length ahead again.
+    const std::time_t soon = std::time(nullptr) + 60;
+    std::tm local{};
+    localtime_r(&soon, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    rsim::db::connect(server_->database())->exec("UPDATE sys_session SET EXPIRES = ? WHERE TOKEN = ?", {text, digest});
+    SResRemoteProvCodeList all;
+    CBSErrorMsg error;
+    ASSERT_EQ(remote_.qry_provinceCode(SResRemoteProvCode(), all, error, nullptr), 0);
+    const std::string expires =
+        rsim::db::asText(rsim::db::connect(server_->database())->scalar("SELECT EXPIRES FROM sys_session WHERE TOKEN = ?", {digest}));
+    EXPECT_GT(expires, std::string(text));
+}
+
+TEST_P(Service, RepeatedWrongPasswordsLockTheLoginNameForAWhile)
+{
+    MSysmgntDef::SOperator op;
+    CBSErrorMsg error;
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_NE(tvd_login("TAVORINE", "viewer", "wrong", op, error), 0);
+        EXPECT_EQ(error.message, "登录名或密码错误");
+    }
+    EXPECT_NE(tvd_login("TAVORINE", "viewer", "wrong", op, error), 0);
+    EXPECT_NE(error.message.find("已暂时锁定"), std::string::npos) << error.message;
+    EXPECT_NE(tvd_login("TAVORINE", "viewer", "viewer123", op, error), 0) << "the right password waits too";
+    EXPECT_NE(error.message.find("秒后重试"), std::string::npos) << error.message;
+    EXPECT_EQ(tvd_login("TAVORINE", "admin", "admin123", op, error), 0) << "other names are not affected";
+}
+
+// Refusing an unknown name costs what refusing a wrong password does; compared with each other
+// in the same run, so that no absolute time is assumed.
+TEST_P(Service, AnUnknownNameTakesAsLongAsAWrongPassword)
+{
+    auto median = [](const std::vector<std::string>& names) {
+        std::vector<double> seconds;
+        for (const auto& name : names) {
+            MSysmgntDef::SOperator op;
+            CBSErrorMsg error;
+            const auto start = std::chrono::steady_clock::now();
+            EXPECT_NE(tvd_login("TAVORINE", name, "wrong", op, error), 0);
+            seconds.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        }
+        std::sort(seconds.begin(), seconds.end());
+        return seconds[seconds.size() / 2];
+    };
+    const double known = median({"admin", "viewer", "admin", "viewer", "locked"});
+    const double unknown = median({"nobody1", "nobody2", "nobody3", "nobody4", "nobody5"});
+    EXPECT_GT(unknown / known, 0.5) << "unknown " << unknown << " s, known " << known << " s";
+    EXPECT_LT(unknown / known, 2.0) << "unknown " << unknown << " s, known " << known << " s";
+}
+
 TEST_P(Service, StopsCleanlyOnSigterm)
 {
     remote_.unbind();
     sys_.unbind();
     EXPECT_EQ(server_->stop(), 0);
+}
+
+TEST(ServiceSetting, MaxRowsCapsEveryQueryWhateverMaxNumAsks)
+{
+    testsupport::RsimdProcess server(Backend::Sqlite, 2, {"--max-rows", "50"});
+    setenv("TAV_BROKER_TAVORINE", server.address().c_str(), 1);
+    MSysmgntDef::SOperator op;
+    CBSErrorMsg error;
+    ASSERT_EQ(tvd_login("TAVORINE", "admin", "admin123", op, error), 0) << error.message;
+    MResRemoteMgntApp::IResRemoteMgnt remote;
+    ASSERT_EQ(remote.bind(server.address()), 0);
+    for (int asked : {-1, 0, 2147483647, 51}) {
+        SRemoteSimQryIn criteria;
+        criteria.set_MAX_NUM(asked);
+        SRemoteSimInfoList found;
+        ASSERT_EQ(remote.qry_simInfo(criteria, found, error, nullptr), 0) << error.message;
+        EXPECT_EQ(found.count(), 50) << "MAX_NUM " << asked;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, Service, ::testing::Values(Backend::Sqlite, Backend::Postgres),
