@@ -11,12 +11,20 @@ namespace {
 constexpr const char* kBroker = "TAVORINE";
 constexpr unsigned kInitFailedString = 24339;
 
-// The operations "RMOSMQ01" to "RMOSMQ28" start from a clean error record; the later ones leave
-// the caller's record as it was.
-void resetIfEarlyOperation(const char* code, CBSErrorMsg& error)
+// The operations "RMOSMQ01" to "RMOSMQ28" start from a clean error record and leave the
+// service's record in it; the later ones leave the caller's record as it was unless they fail.
+template <class Call>
+bool run(const char* code, CBSErrorMsg& error, Call call)
 {
-    if (std::strcmp(code, "RMOSMQ28") <= 0)
+    if (std::strcmp(code, "RMOSMQ28") <= 0) {
         error.set(0, 0, "no error", "");
+        return call(error) == 0;
+    }
+    CBSErrorMsg own;
+    if (call(own) == 0)
+        return true;
+    error = own;
+    return false;
 }
 
 } // namespace
@@ -42,8 +50,10 @@ void CResRemoteSim::Init(int reserved, int regionCode, int countyCode, int orgId
 {
     if (remoteSim_.bind_tavBroker(kBroker) != 0)
         throw CGUIException("kqtvres.dll", kInitFailedString);
-    if (resSys_.bind_tavBroker(kBroker) != 0)
+    if (resSys_.bind_tavBroker(kBroker) != 0) {
+        remoteSim_.unbind(); // half bound is not bound
         throw CGUIException("kqtvres.dll", kInitFailedString);
+    }
     Store(reserved, regionCode, countyCode, orgId, opId);
 }
 
@@ -51,15 +61,17 @@ void CResRemoteSim::Init(int reserved, int regionCode, int countyCode, int orgId
     bool CResRemoteSim::op(const MResRemoteMgntApp::SOpInfo& sOpInfo,                          \
                            const MResRemoteMgntDef::Rec##List& listName, CBSErrorMsg& error)   \
     {                                                                                          \
-        resetIfEarlyOperation(code, error);                                                    \
-        return remoteSim_.op(sOpInfo, listName, error, nullptr) == 0;                          \
+        return run(code, error, [&](CBSErrorMsg& e) {                                          \
+            return remoteSim_.op(sOpInfo, listName, e, nullptr);                               \
+        });                                                                                    \
     }
 #define RSIM_QUERY_WRAPPER_(op, code, CritT, critName, Rec, listName)                          \
     bool CResRemoteSim::op(const MResRemoteMgntDef::CritT& critName,                           \
                            MResRemoteMgntDef::Rec##List& listName, CBSErrorMsg& error)         \
     {                                                                                          \
-        resetIfEarlyOperation(code, error);                                                    \
-        return remoteSim_.op(critName, listName, error, nullptr) == 0;                         \
+        return run(code, error, [&](CBSErrorMsg& e) {                                          \
+            return remoteSim_.op(critName, listName, e, nullptr);                              \
+        });                                                                                    \
     }
 #define RSIM_DEFINE_WRAPPERS_(Rec, suffix, addCode, modCode, delCode, qryCode, listName,       \
                               critName, CritT)                                                 \

@@ -15,7 +15,7 @@ public:
     ~CResRemoteSim() override;
 
     // Binds both clients to the broker "TAVORINE"; throws CGUIException (string 24339 of
-    // "kqtvres.dll") when a binding fails.
+    // "kqtvres.dll") when a binding fails, leaving neither bound.
     void Init(int reserved, int regionCode, int countyCode, int orgId, int opId) override;
 
 #define RSIM_WRAP_FAMILY_(Rec, suffix, addCode, modCode, delCode, qryCode, listName, critName, \

@@ -1,5 +1,7 @@
 #include "request_json.h"
 
+#include "tvd_json.h"
+
 #include <cstring>
 
 namespace rsim {
@@ -124,6 +126,22 @@ std::optional<RequestFault> parseRequestJson(const std::string& body, json& out)
     if (!reader.fault)
         reader.fault = RequestFault{"请求不是合法的JSON", ""};
     return reader.fault;
+}
+
+std::optional<RequestFault> decodeCall(const std::string& body, const std::string& operationName,
+                                       CTvdBasicParamObject& in)
+{
+    json request;
+    if (auto fault = parseRequestJson(body, request))
+        return fault;
+    if (!request.is_object() || !request.contains("in"))
+        return RequestFault{"请求格式错误：缺少 \"in\"", "请求体应为 {\"in\": {...}}，操作 " + operationName};
+    try {
+        tvd::wire::decodeParams(request["in"], in, "in");
+    } catch (const tvd::wire::DecodeError& e) {
+        return RequestFault{"请求参数类型错误", e.what()};
+    }
+    return std::nullopt;
 }
 
 } // namespace rsim

@@ -3,6 +3,8 @@
 // can act on (never the parser's own text), before any of it reaches the typed decoding.
 #pragma once
 
+#include "tvd_object.h"
+
 #include <nlohmann/json.hpp>
 
 #include <optional>
@@ -22,5 +24,9 @@ struct RequestFault {
 
 // Parses body into out; on a fault, out is unspecified.
 std::optional<RequestFault> parseRequestJson(const std::string& body, nlohmann::json& out);
+
+// Decodes the body of a call, {"in": {...}}, into the in-object of its operation.
+std::optional<RequestFault> decodeCall(const std::string& body, const std::string& operationName,
+                                       CTvdBasicParamObject& in);
 
 } // namespace rsim

@@ -158,17 +158,8 @@ Answer Service::call(const std::string& interfaceName, const std::string& code, 
         return protocolError(404, "未知的接口或操作", interfaceName + "/" + code);
     tvd::wire::OwnedParams in(*operation->in);
     tvd::wire::OwnedParams out(*operation->out);
-    json request;
-    if (const auto fault = parseRequestJson(body, request))
+    if (const auto fault = decodeCall(body, operation->name, in.params()))
         return protocolError(400, fault->message, fault->hint);
-    if (!request.is_object() || !request.contains("in"))
-        return protocolError(400, "请求格式错误：缺少 \"in\"", "请求体应为 {\"in\": {...}}，操作 " + operation->name);
-    try {
-        tvd::wire::decodeParams(request["in"], in.params(), "in");
-    } catch (const tvd::wire::DecodeError& e) {
-        return protocolError(400, "请求参数类型错误", e.what());
-    }
-    request = json();
 
     auto db = pool_.acquire();
     try {

@@ -4,7 +4,8 @@
 
 #include <QApplication>
 
-#include <QPushButton>
+#include <QCheckBox>
+#include <QTest>
 
 using formtest::FormHarness;
 
@@ -39,15 +40,28 @@ TEST_F(Entry, UnlistedCodesAndANullOperatorGiveNothing)
     EXPECT_TRUE(gui_->messages().empty());
 }
 
+// What the operator does in one window leaves the other as it was, and closing one leaves the
+// other working.
 TEST_F(Entry, TwoCallsGiveTwoIndependentWindows)
 {
     std::unique_ptr<TfrmMDIChild> a(CreateBusinessForm(10150173, &operator_));
     std::unique_ptr<TfrmMDIChild> b(CreateBusinessForm(10150173, &operator_));
     ASSERT_NE(a, nullptr);
     ASSERT_NE(b, nullptr);
-    EXPECT_NE(a.get(), b.get());
-    a->findChild<QPushButton*>("btnAdd")->setEnabled(false);
-    EXPECT_TRUE(b->findChild<QPushButton*>("btnAdd")->isEnabled());
+    a->show();
+    b->show();
+    auto* checkA = a->findChild<QCheckBox*>("ckbQryProvinceCode");
+    auto* checkB = b->findChild<QCheckBox*>("ckbQryProvinceCode");
+    ASSERT_NE(checkA, nullptr);
+    ASSERT_NE(checkB, nullptr);
+    const bool bBefore = checkB->isChecked();
+    QTest::mouseClick(checkA, Qt::LeftButton);
+    EXPECT_NE(checkA->isChecked(), bBefore) << "the click reached window a";
+    EXPECT_EQ(checkB->isChecked(), bBefore) << "window b followed window a";
+
+    a.reset();
+    QTest::mouseClick(checkB, Qt::LeftButton);
+    EXPECT_NE(checkB->isChecked(), bBefore) << "window b stopped working when a closed";
 }
 
 TEST_F(Entry, ARefusedRightsCheckShowsOneMessageAndLeavesNoWaitBox)

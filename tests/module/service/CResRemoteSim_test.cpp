@@ -5,6 +5,13 @@
 
 #include <QComboBox>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <thread>
+
 using formtest::FormHarness;
 using namespace MResRemoteMgntDef;
 
@@ -160,8 +167,20 @@ TEST_F(RemoteSim, EarlyOperationsResetTheErrorRecordAndLaterOnesLeaveIt)
     kept.set(9, 9, "before", "kept");
     SResRemoteCardVendorDllList dlls;
     EXPECT_TRUE(sim_.qry_cardVendorDll(SResRemoteCardVendorDll(), dlls, kept));
-    EXPECT_EQ(kept.message, "no error");
     EXPECT_EQ(calls_->back().code, "RMOSMQ33");
+    EXPECT_EQ(kept.code, 9);
+    EXPECT_EQ(kept.message, "before");
+    EXPECT_EQ(kept.hint, "kept");
+
+    // A failure of a later operation still reports itself.
+    SResRemoteCardVendorDllList missing;
+    auto& dll = *static_cast<SResRemoteCardVendorDll*>(missing.append());
+    dll.set_VENDOR_CODE("ZZ");
+    dll.set_CARD_TYPE("ZZ");
+    dll.set_PROVINCE_CODE("99");
+    EXPECT_FALSE(sim_.del_cardVendorDll(info_, missing, kept));
+    EXPECT_NE(kept.message, "before");
+    EXPECT_NE(kept.code, 0);
 }
 
 TEST_F(RemoteSim, ADefaultCriteriaRecordIsSentUnchanged)
@@ -187,7 +206,42 @@ TEST_F(RemoteSim, ProvinceHelpers)
     EXPECT_EQ(combo.currentText(), "[11] 北京");
 }
 
-TEST(RemoteSimBinding, AFailedBindingThrowsTheResourceTextAndStillUnbinds)
+// A service that answers one ping and is gone: the first binding of Init succeeds, the second
+// fails.
+class OnePingService {
+public:
+    OnePingService()
+    {
+        listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        ::bind(listener_, reinterpret_cast<sockaddr*>(&address), length);
+        ::listen(listener_, 4);
+        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+        address_ = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+        server_ = std::thread([this] {
+            const int peer = ::accept(listener_, nullptr, nullptr);
+            ::close(listener_);
+            std::string request(4096, '\0');
+            ::recv(peer, request.data(), request.size(), 0);
+            const std::string answer =
+                "HTTP/1.1 200 OK\r\nContent-Length: 12\r\nConnection: close\r\n\r\n{\"result\":0}";
+            ::send(peer, answer.data(), answer.size(), MSG_NOSIGNAL);
+            ::close(peer);
+        });
+    }
+    ~OnePingService() { server_.join(); }
+    const std::string& address() const { return address_; }
+
+private:
+    int listener_ = -1;
+    std::string address_;
+    std::thread server_;
+};
+
+TEST(RemoteSimBinding, AFailedBindingThrowsTheResourceText)
 {
     setenv("TAV_BROKER_TAVORINE", "http://127.0.0.1:1", 1);
     CResRemoteSim sim;
@@ -198,6 +252,21 @@ TEST(RemoteSimBinding, AFailedBindingThrowsTheResourceTextAndStillUnbinds)
         EXPECT_EQ(e.text().rfind("公共服务初始化失败", 0), 0U);
     }
     setenv("TAV_BROKER_TAVORINE", formtest::ServiceAddress().c_str(), 1);
+}
+
+TEST(RemoteSimBinding, WhenTheSecondBindingFailsTheFirstIsUndone)
+{
+    CResRemoteSim sim;
+    {
+        OnePingService service;
+        setenv("TAV_BROKER_TAVORINE", service.address().c_str(), 1);
+        EXPECT_THROW(sim.Init(0, 10, 1001, 100101, 1), CGUIException);
+    }
+    setenv("TAV_BROKER_TAVORINE", formtest::ServiceAddress().c_str(), 1);
+    SResRemoteProvCodeList provinces;
+    CBSErrorMsg error;
+    EXPECT_FALSE(sim.qry_provinceCode(SResRemoteProvCode(), provinces, error));
+    EXPECT_EQ(error.minCode, 1) << "a call after the failed Init reached for a service: " << error.message;
 }
 
 } // namespace

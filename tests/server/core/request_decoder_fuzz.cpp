@@ -1,0 +1,36 @@
+// libFuzzer target: the decoding of a call's body, as the service does it, for a few operations
+// of every shape (a list of records, a criteria record, a rights list). The first byte picks the
+// operation; the rest is the body. Any crash, sanitizer report or escaping exception is a fault:
+// the decoder must answer every input with a decoded call or a refusal.
+#include "request_json.h"
+#include "tvd_client.h"
+#include "tvd_json.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace {
+
+const std::pair<const char*, const char*> kOperations[] = {
+    {"MResRemoteMgntApp_IResRemoteMgnt", "RMOSMQ25"}, // add SIM cards: a list of records
+    {"MResRemoteMgntApp_IResRemoteMgnt", "RMOSMQ28"}, // SIM query: a criteria record
+    {"MResRemoteMgntApp_IResRemoteMgnt", "RMOSMQ52"}, // write-log inquiry: dates
+    {"MSysSvcApp_ISysMgnt", "SYSMQ01"},               // rights: a record and a list
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size == 0)
+        return 0;
+    const auto& [interfaceName, code] = kOperations[data[0] % std::size(kOperations)];
+    const TvdOperation* operation = tvd_findOperation(interfaceName, code);
+    if (operation == nullptr)
+        __builtin_trap(); // the operation tables did not load
+    tvd::wire::OwnedParams in(*operation->in);
+    const std::string body(reinterpret_cast<const char*>(data + 1), size - 1);
+    (void)rsim::decodeCall(body, operation->name, in.params());
+    return 0;
+}
