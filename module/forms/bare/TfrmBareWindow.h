@@ -11,5 +11,5 @@ public:
     bool InitForm(int reserved, const MSysmgntDef::SOperator* op) override;
 
 protected:
-    void Prepare(CAccountPublic&) override {}
+    void Prepare() override {}
 };
