@@ -17,7 +17,22 @@
 namespace testsupport {
 namespace {
 
-std::string freshPostgresDatabase()
+std::string temporaryFolder()
+{
+    char folder[] = "/tmp/rsimd-test.XXXXXX";
+    if (::mkdtemp(folder) == nullptr)
+        throw std::runtime_error("no temporary folder");
+    return folder;
+}
+
+} // namespace
+
+bool RsimdProcess::postgresAvailable()
+{
+    return std::getenv("RSIM_TEST_PG") != nullptr;
+}
+
+std::string RsimdProcess::newPostgresDatabase()
 {
     const char* server = std::getenv("RSIM_TEST_PG");
     if (server == nullptr)
@@ -29,35 +44,61 @@ std::string freshPostgresDatabase()
     return address.substr(0, address.rfind('/') + 1) + name;
 }
 
-} // namespace
-
-bool RsimdProcess::postgresAvailable()
+ScratchDatabase::ScratchDatabase(RsimdProcess::Backend backend) : folder_(temporaryFolder())
 {
-    return std::getenv("RSIM_TEST_PG") != nullptr;
+    address_ = backend == RsimdProcess::Backend::Sqlite ? "sqlite:" + folder_ + "/rsim.db"
+                                                        : RsimdProcess::newPostgresDatabase();
 }
 
-RsimdProcess::RsimdProcess(Backend backend)
+ScratchDatabase::~ScratchDatabase()
 {
-    char folder[] = "/tmp/rsimd-test.XXXXXX";
-    if (::mkdtemp(folder) == nullptr)
-        throw std::runtime_error("no temporary folder");
-    folder_ = folder;
-    database_ = backend == Backend::Sqlite ? "sqlite:" + folder_ + "/rsim.db" : freshPostgresDatabase();
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+}
+
+RsimdProcess::RsimdProcess(Backend backend) : folder_(temporaryFolder())
+{
+    database_ = backend == Backend::Sqlite ? "sqlite:" + folder_ + "/rsim.db" : newPostgresDatabase();
+    launch(true);
+    if (!listening()) {
+        stop();
+        throw std::runtime_error("rsimd did not start on " + database_);
+    }
+}
+
+RsimdProcess::RsimdProcess(std::string database, bool seed)
+    : folder_(temporaryFolder()), database_(std::move(database))
+{
+    launch(seed);
+}
+
+void RsimdProcess::launch(bool seed)
+{
     // rsimd creates the key file only next to an SQLite database.
     rsim::secrets::SecretBox::fromKeyFile(keyFile(), true);
     int out[2];
     if (::pipe(out) != 0)
         throw std::runtime_error("no pipe");
+    const std::string key = keyFile();
     pid_ = ::fork();
     if (pid_ == 0) {
         ::dup2(out[1], STDOUT_FILENO);
         ::close(out[0]);
-        ::execl(RSIMD_PATH, "rsimd", "--db", database_.c_str(), "--listen", "127.0.0.1:0", "--seed", "demo",
-                "--threads", "4", "--key-file", (folder_ + "/rsim.key").c_str(), static_cast<char*>(nullptr));
+        ::execl(RSIMD_PATH, "rsimd", "--db", database_.c_str(), "--listen", "127.0.0.1:0", "--threads", "4",
+                "--key-file", key.c_str(), seed ? "--seed" : static_cast<char*>(nullptr), "demo",
+                static_cast<char*>(nullptr));
         std::_Exit(127);
     }
     ::close(out[1]);
-    FILE* stream = ::fdopen(out[0], "r");
+    output_ = out[0];
+}
+
+bool RsimdProcess::listening()
+{
+    if (output_ < 0)
+        return !address_.empty();
+    FILE* stream = ::fdopen(output_, "r");
+    output_ = -1;
     std::array<char, 512> line{};
     const std::regex listening("listening on (http://[0-9.:]+)");
     while (address_.empty() && std::fgets(line.data(), line.size(), stream) != nullptr) {
@@ -66,15 +107,14 @@ RsimdProcess::RsimdProcess(Backend backend)
             address_ = match[1];
     }
     std::fclose(stream);
-    if (address_.empty()) {
-        stop();
-        throw std::runtime_error("rsimd did not start on " + database_);
-    }
+    return !address_.empty();
 }
 
 RsimdProcess::~RsimdProcess()
 {
     stop();
+    if (output_ >= 0)
+        ::close(output_);
     std::error_code ignored;
     std::filesystem::remove_all(folder_, ignored);
 }
@@ -82,12 +122,13 @@ RsimdProcess::~RsimdProcess()
 int RsimdProcess::stop()
 {
     if (pid_ <= 0)
-        return -1;
+        return status_;
     ::kill(pid_, SIGTERM);
     int status = 0;
     ::waitpid(pid_, &status, 0);
     pid_ = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return status_;
 }
 
 int runRsimd(const std::string& arguments, std::string& errors)
