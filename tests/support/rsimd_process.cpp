@@ -13,6 +13,7 @@
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace testsupport {
 namespace {
@@ -56,10 +57,10 @@ ScratchDatabase::~ScratchDatabase()
     std::filesystem::remove_all(folder_, ignored);
 }
 
-RsimdProcess::RsimdProcess(Backend backend) : folder_(temporaryFolder())
+RsimdProcess::RsimdProcess(Backend backend, int threads) : folder_(temporaryFolder())
 {
     database_ = backend == Backend::Sqlite ? "sqlite:" + folder_ + "/rsim.db" : newPostgresDatabase();
-    launch(true);
+    launch(true, threads);
     if (!listening()) {
         stop();
         throw std::runtime_error("rsimd did not start on " + database_);
@@ -69,10 +70,10 @@ RsimdProcess::RsimdProcess(Backend backend) : folder_(temporaryFolder())
 RsimdProcess::RsimdProcess(std::string database, bool seed)
     : folder_(temporaryFolder()), database_(std::move(database))
 {
-    launch(seed);
+    launch(seed, 4);
 }
 
-void RsimdProcess::launch(bool seed)
+void RsimdProcess::launch(bool seed, int threads)
 {
     // rsimd creates the key file only next to an SQLite database.
     rsim::secrets::SecretBox::fromKeyFile(keyFile(), true);
@@ -80,13 +81,19 @@ void RsimdProcess::launch(bool seed)
     if (::pipe(out) != 0)
         throw std::runtime_error("no pipe");
     const std::string key = keyFile();
+    std::vector<const char*> arguments{"rsimd", "--db", database_.c_str(), "--listen", "127.0.0.1:0",
+                                       "--key-file", key.c_str()};
+    if (seed)
+        arguments.insert(arguments.end(), {"--seed", "demo"});
+    const std::string threadCount = std::to_string(threads);
+    if (threads > 0)
+        arguments.insert(arguments.end(), {"--threads", threadCount.c_str()});
+    arguments.push_back(nullptr);
     pid_ = ::fork();
     if (pid_ == 0) {
         ::dup2(out[1], STDOUT_FILENO);
         ::close(out[0]);
-        ::execl(RSIMD_PATH, "rsimd", "--db", database_.c_str(), "--listen", "127.0.0.1:0", "--threads", "4",
-                "--key-file", key.c_str(), seed ? "--seed" : static_cast<char*>(nullptr), "demo",
-                static_cast<char*>(nullptr));
+        ::execv(RSIMD_PATH, const_cast<char* const*>(arguments.data()));
         std::_Exit(127);
     }
     ::close(out[1]);

@@ -11,7 +11,8 @@ public:
     enum class Backend { Sqlite, Postgres };
 
     // On a fresh database with the demo data; throws when rsimd does not start.
-    explicit RsimdProcess(Backend backend = Backend::Sqlite);
+    // threads: rsimd's --threads; 0: rsimd's own default.
+    explicit RsimdProcess(Backend backend = Backend::Sqlite, int threads = 4);
     // On the given database, with a key file of its own, with or without the demo data; does
     // not wait for it: listening() does.
     RsimdProcess(std::string database, bool seed);
@@ -34,7 +35,7 @@ public:
     static std::string newPostgresDatabase();
 
 private:
-    void launch(bool seed);
+    void launch(bool seed, int threads);
 
     std::string folder_;
     std::string database_;
