@@ -125,6 +125,18 @@ const std::vector<Migration>& schemaMigrations()
           "FEE_ITEM BIGINT NOT NULL DEFAULT 0, OPERATION_ID BIGINT NOT NULL DEFAULT 0, "
           "RES_ADSCRIPTION BIGINT NOT NULL DEFAULT 0, EXT_HOLDS BIGINT NOT NULL DEFAULT 0, "
           "EXT_HOLDS1 TEXT, EXT_HOLDS2 TEXT, EXT_HOLDS3 TEXT, PRIMARY KEY (RES_CODE))"}},
+        // The write log grows by every card written. The inquiry window asks by the operator's
+        // region and id within a span of days, newest first; other callers by a span alone or by
+        // a number. Each number index leads with the number and carries the window's scope after
+        // it, so that the planner prefers it to the scope index when both apply.
+        {101,
+         "write-log indexes",
+         {"CREATE INDEX rsim_write_log_time ON rsim_write_log (OP_TIME)",
+          "CREATE INDEX rsim_write_log_scope ON rsim_write_log (REGION_CODE, OP_ID, OP_TIME)",
+          "CREATE INDEX rsim_write_log_imsi ON rsim_write_log (IMSI, REGION_CODE, OP_ID, OP_TIME)",
+          "CREATE INDEX rsim_write_log_sim ON rsim_write_log (SIM_ID, REGION_CODE, OP_ID, OP_TIME)",
+          "CREATE INDEX rsim_write_log_phone1 ON rsim_write_log (PHONE1, REGION_CODE, OP_ID, OP_TIME)",
+          "CREATE INDEX rsim_write_log_phone2 ON rsim_write_log (PHONE2, REGION_CODE, OP_ID, OP_TIME)"}},
     };
     return migrations;
 }

@@ -359,10 +359,11 @@ int Table::query(CallContext& context, CTvdBasicStructObject& criteria, CTvdBasi
             break;
         }
     }
-    std::string order;
-    for (const auto& k : def_.keys)
-        order += (order.empty() ? " ORDER BY " : ", ") + k;
-    std::string sql = select + " FROM " + def_.table + where + order;
+    std::string order = def_.order;
+    if (order.empty())
+        for (const auto& k : def_.keys)
+            order += (order.empty() ? "" : ", ") + k;
+    std::string sql = select + " FROM " + def_.table + where + " ORDER BY " + order;
     if (limit > 0)
         sql += " LIMIT " + std::to_string(limit);
     context.db.query(sql, params, [&](const Row& row) { readRow(row, *out.append(), context.secrets); });
