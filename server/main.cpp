@@ -130,7 +130,7 @@ std::thread stopWatcher(httplib::Server& server, const std::atomic<bool>& finish
 void answer(httplib::Response& response, const rsim::Answer& a)
 {
     response.status = a.status;
-    response.set_content(a.body.dump(), "application/json");
+    response.set_content(a.body, "application/json");
 }
 
 void routes(httplib::Server& server, rsim::Service& service)

@@ -259,6 +259,22 @@ TEST_P(Service, ABatchWithOneBadCardIsRefusedWholeAndNamesIt)
     EXPECT_EQ(countSims("460009900000000", "460009999999999"), 2000);
 }
 
+// A batch this large travels in pieces as it is written; a bad text found after the first pieces
+// left aborts the request, so the service stores nothing and the binding serves the next call.
+TEST_P(Service, ALargeBatchWithTextThatIsNotUtf8IsThrownAndStoresNothing)
+{
+    SRemoteSimInfoList batch;
+    for (int i = 0; i < 6000; ++i)
+        batch.push_back(card(20000 + i));
+    batch[5000].set_REMARK("bad \xFF byte");
+    CBSErrorMsg error;
+    EXPECT_THROW(remote_.add_simInfo(info_, batch, error, nullptr), nlohmann::json::type_error);
+    EXPECT_EQ(countSims("460009900020000", "460009900025999"), 0);
+    batch[5000].set_REMARK("备注");
+    ASSERT_EQ(remote_.add_simInfo(info_, batch, error, nullptr), 0) << error.message << error.hint;
+    EXPECT_EQ(countSims("460009900020000", "460009900025999"), 6000);
+}
+
 TEST_P(Service, CardFormatsAreCheckedAtTheirEdges)
 {
     struct Case {
