@@ -63,7 +63,7 @@ protected:
     // library object lives, then FinishInit. Any CGUIException is shown once with caption
     // "异常信息" and makes it return false, as does a false FinishInit.
     bool InitMaintenanceForm(int reserved, const MSysmgntDef::SOperator* op);
-    virtual void Prepare() = 0;
+    virtual void Prepare() {}
     // The window's last step of initialisation; false when the window cannot open (it has
     // said why).
     virtual bool FinishInit() { return true; }

@@ -1,5 +1,6 @@
 #include "maintenance_form.h"
 
+#include "cut_notice.h"
 #include "focus_exit.h"
 #include "record_access.h"
 
@@ -293,6 +294,7 @@ void TfrmMaintenance::FillList()
         lstShowDataList->addRow(caption, cells, i);
     }
     lstShowDataList->endUpdate();
+    rsimform::NoteCutList(lstShowDataList, result_->count());
     if (lstShowDataList->rowCount() > 0) {
         lstShowDataList->setSelectedRow(0);
         lstShowDataList->setFocusedRow(0);
