@@ -46,15 +46,6 @@ std::string tableOf(const CTvdTypeInfo& record)
 
 } // namespace
 
-std::vector<db::Migration> schema()
-{
-    db::Migration tables{100, {}};
-    for (const auto& table : Tables())
-        for (auto& statement : table.schema())
-            tables.statements.push_back(std::move(statement));
-    return {tables};
-}
-
 void registerHandlers(HandlerTable& handlers)
 {
 #define RSIM_REGISTER_FAMILY_(Rec, suffix, addCode, modCode, delCode, qryCode, listName, critName, \

@@ -63,6 +63,7 @@ struct TableDef {
     std::string rangeFirst{}, rangeLast{};
     std::int64_t defaultLimit = 0; // rows when no limit is asked; 0: all
     std::array<std::int32_t, 3> rights{}; // add, modify, delete
+    std::string order{}; // ORDER BY of a query; empty: the keys
 };
 
 const std::vector<TableDef>& TableDefs();

@@ -93,7 +93,7 @@ std::vector<TableDef> makeTableDefs()
                       {"END_OP_TIME", "OP_TIME", Filter::AtMost}, {"CARD_FLAG", "CARD_FLAG"},
                       {"OP_RESULT", "OP_RESULT"}, {"PHONE1", "PHONE1"}, {"PHONE2", "PHONE2"},
                       {"REGION_CODE", "REGION_CODE"}},
-                     "", "", 1000});
+                     "", "", 1000, {}, "OP_TIME DESC"});
     defs.push_back({"rsim_res_code", typeOf<MResSysMgnt::SResCodeDefInfo>, {"RES_CODE"}, {}, {}, {},
                      {{"RES_CODE", "RES_CODE"}, {"RES_NAME", "RES_NAME", Filter::Contains},
                       {"RES_TYPE", "RES_TYPE"}, {"USER_TYPE", "USER_TYPE"}, {"IS_DETAIL", "IS_DETAIL"},
