@@ -1,4 +1,5 @@
 // rsimd: the remote-SIM management service.
+#include "schema.h"
 #include "service.h"
 #include "sysmgnt.h"
 #include "table.h"
@@ -10,6 +11,7 @@
 #include <csignal>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -128,9 +130,20 @@ rsim::http::Reply reply(const rsim::Answer& a)
     return {a.status, a.body};
 }
 
+// "<interface>/<code>" after the prefix, or nothing.
+std::optional<std::pair<std::string, std::string>> operationPath(const std::string& target, const std::string& prefix)
+{
+    if (target.rfind(prefix, 0) != 0)
+        return std::nullopt;
+    const std::string path = target.substr(prefix.size());
+    const std::size_t slash = path.find('/');
+    if (slash == std::string::npos || path.find('/', slash + 1) != std::string::npos)
+        return std::nullopt;
+    return std::make_pair(path.substr(0, slash), path.substr(slash + 1));
+}
+
 rsim::http::Reply route(rsim::Service& service, const rsim::http::Request& request)
 {
-    static const std::string callPrefix = "/v1/call/";
     const bool post = request.method == "POST";
     if (request.target == "/v1/ping" && request.method == "GET")
         return {200, R"({"result":0})"};
@@ -138,17 +151,19 @@ rsim::http::Reply route(rsim::Service& service, const rsim::http::Request& reque
         return reply(service.login(request.body));
     if (request.target == "/v1/logout" && post)
         return reply(service.logout(request.session));
-    if (request.target.rfind(callPrefix, 0) == 0 && post) {
-        const std::string path = request.target.substr(callPrefix.size());
-        const std::size_t slash = path.find('/');
-        if (slash != std::string::npos && path.find('/', slash + 1) == std::string::npos)
-            return reply(service.call(path.substr(0, slash), path.substr(slash + 1), request.body, request.session));
-    }
+    const auto call = operationPath(request.target, "/v1/call/");
+    const auto check = operationPath(request.target, "/v1/check/");
+    if (call && post)
+        return reply(service.call(call->first, call->second, request.body, request.session));
+    if (check && post)
+        return reply(service.call(check->first, check->second, request.body, request.session,
+                                  rsim::Service::Mode::CheckOnly));
     const bool known = request.target == "/v1/ping" || request.target == "/v1/login" ||
-                       request.target == "/v1/logout" || request.target.rfind(callPrefix, 0) == 0;
+                       request.target == "/v1/logout" || call || check;
     if (known)
         return {405, rsim::http::faultBody(405, "请求方法不对", request.target == "/v1/ping" ? "请用 GET" : "请用 POST")};
-    return {404, rsim::http::faultBody(404, "没有这个地址", "地址为 /v1/login、/v1/logout、/v1/ping 或 /v1/call/接口/操作")};
+    return {404, rsim::http::faultBody(404, "没有这个地址",
+                                       "地址为 /v1/login、/v1/logout、/v1/ping、/v1/call/接口/操作 或 /v1/check/接口/操作")};
 }
 
 } // namespace
@@ -162,10 +177,7 @@ int main(int argc, char** argv)
     const auto [host, port] = hostAndPort(options.listen);
     try {
         auto setup = rsim::db::connect(options.database);
-        auto migrations = rsim::sysmgnt::schema();
-        for (auto& m : rsim::tables::schema())
-            migrations.push_back(std::move(m));
-        rsim::db::migrate(*setup, migrations);
+        rsim::db::migrate(*setup, rsim::db::schemaMigrations());
         const bool embedded = options.database.rfind("sqlite:", 0) == 0;
         auto secrets = rsim::secrets::SecretBox::fromKeyFile(options.keyFile, embedded);
         if (options.seed) {

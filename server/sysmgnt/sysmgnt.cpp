@@ -158,36 +158,6 @@ int operatorProfile(CallContext& context, CTvdBasicParamObject& in, CTvdBasicPar
 
 } // namespace
 
-std::vector<db::Migration> schema()
-{
-    return {{1,
-             {"CREATE TABLE sys_region (REGION_CODE BIGINT PRIMARY KEY, REGION_NAME TEXT NOT NULL)",
-              "CREATE TABLE sys_county (COUNTY_CODE BIGINT PRIMARY KEY, COUNTY_NAME TEXT NOT NULL, "
-              "REGION_CODE BIGINT NOT NULL REFERENCES sys_region(REGION_CODE), SEQ_NO BIGINT NOT NULL DEFAULT 0)",
-              "CREATE TABLE sys_org (ORG_ID BIGINT PRIMARY KEY, ORG_NAME TEXT NOT NULL, COUNTY_CODE BIGINT NOT NULL, "
-              "REGION_CODE BIGINT NOT NULL, STS BIGINT NOT NULL DEFAULT 1)",
-              "CREATE TABLE sys_operator (OP_ID BIGINT PRIMARY KEY, OP_NAME TEXT NOT NULL, LOGIN_NAME TEXT NOT NULL UNIQUE, "
-              "ORG_ID BIGINT NOT NULL, COUNTY_CODE BIGINT NOT NULL, REGION_CODE BIGINT NOT NULL, "
-              "OP_STATUS BIGINT NOT NULL DEFAULT 1, LOCK_STATUS BIGINT NOT NULL DEFAULT 0, PHONE TEXT, "
-              "CREATE_DATE TEXT, PASSWORD_HASH TEXT NOT NULL)",
-              "CREATE TABLE sys_oper_right (OP_ID BIGINT NOT NULL, ENT_ID BIGINT NOT NULL, PRIV_ID BIGINT NOT NULL, "
-              "PRIMARY KEY (OP_ID, ENT_ID, PRIV_ID))",
-              "CREATE TABLE sys_param (PARAM_CODE TEXT NOT NULL, REGION_CODE BIGINT NOT NULL DEFAULT 0, "
-              "COUNTY_CODE BIGINT NOT NULL DEFAULT 0, PARAM_NAME TEXT, PARAM_CLASS BIGINT NOT NULL DEFAULT 0, "
-              "PARAM_DATA_TYPE TEXT, PARAM_VALUE TEXT, PARAM_DESC TEXT, PRIMARY KEY (PARAM_CODE, REGION_CODE, COUNTY_CODE))",
-              "CREATE TABLE sys_code (CATEGORY BIGINT NOT NULL, CODE BIGINT NOT NULL, NAME TEXT NOT NULL, "
-              "SORT_ORDER BIGINT NOT NULL DEFAULT 0, PRIMARY KEY (CATEGORY, CODE))",
-              "CREATE TABLE sys_session (TOKEN TEXT PRIMARY KEY, OP_ID BIGINT NOT NULL, EXPIRES TEXT NOT NULL)",
-              "CREATE TABLE sys_audit (AUDIT_TIME TEXT NOT NULL, OP_ID BIGINT NOT NULL, INTERFACE TEXT NOT NULL, "
-              "CODE TEXT NOT NULL, OPERATION TEXT NOT NULL, RECORD_KEY TEXT NOT NULL)",
-              "CREATE INDEX sys_audit_time ON sys_audit (AUDIT_TIME)"}},
-            // Sessions are kept as digests of their tokens from now on; stored tokens were live.
-            {2,
-             {"CREATE TABLE sys_login_failure (LOGIN_NAME TEXT PRIMARY KEY, FAILURES BIGINT NOT NULL, "
-              "LAST_FAILURE BIGINT NOT NULL)",
-              "DELETE FROM sys_session"}}};
-}
-
 void registerHandlers(HandlerTable& handlers)
 {
     handlers.add(kInterface, "SYSMQ01", {checkRight, 0, false});

@@ -43,17 +43,6 @@ std::int64_t memberInt(CTvdBasicStructObject& record, int member)
     }
 }
 
-std::string likePattern(const std::string& text)
-{
-    std::string pattern = "%";
-    for (char c : text) {
-        if (c == '%' || c == '_' || c == '\\')
-            pattern += '\\';
-        pattern += c;
-    }
-    return pattern + "%";
-}
-
 CTvdBasicStructObject& at(const CTvdBasicListObject& list, int i)
 {
     return const_cast<CTvdBasicStructObject&>(list.element(i));
@@ -89,27 +78,6 @@ const Table::Column& Table::column(const std::string& name) const
         if (c.name == name)
             return c;
     throw std::logic_error(def_.table + " has no member " + name);
-}
-
-std::vector<std::string> Table::schema() const
-{
-    std::string create = "CREATE TABLE " + def_.table + " (";
-    for (const auto& c : columns_) {
-        const bool integer = c.kind == TVD_INT16 || c.kind == TVD_INT32 || c.kind == TVD_INT64;
-        create += c.name + (integer ? " BIGINT NOT NULL DEFAULT 0, " : " TEXT, ");
-    }
-    std::string key;
-    for (const auto& k : def_.keys)
-        key += (key.empty() ? "" : ", ") + k;
-    std::vector<std::string> statements{create + "PRIMARY KEY (" + key + "))"};
-    for (const auto& unique : def_.uniques)
-        statements.push_back("CREATE UNIQUE INDEX " + def_.table + "_" + unique + " ON " + def_.table +
-                             " (" + unique + ")");
-    for (const auto& rule : def_.rules)
-        if (!rule.references.empty())
-            statements.push_back("CREATE INDEX " + def_.table + "_" + rule.member + " ON " + def_.table +
-                                 " (" + rule.member + ")");
-    return statements;
 }
 
 Value Table::valueOf(CTvdBasicStructObject& record, const Column& c, const secrets::SecretBox& box) const
@@ -357,6 +325,11 @@ int Table::query(CallContext& context, CTvdBasicStructObject& criteria, CTvdBasi
         where += (where.empty() ? " WHERE " : " AND ") + condition;
         params.push_back(std::move(value));
     };
+    // A sealed value differs at each write, so criteria on secret columns are compared once read.
+    std::vector<std::pair<int, std::string>> sealedCriteria;
+    const auto sealed = [&](const std::string& name) {
+        return std::any_of(columns_.begin(), columns_.end(), [&](const Column& c) { return c.name == name && c.secret; });
+    };
     const STvdTypeDesc* desc = criteria.get_typeDesc();
     for (int i = 0; i < desc->memberCount; ++i) {
         if (!criteria.isSet(i))
@@ -373,11 +346,15 @@ int Table::query(CallContext& context, CTvdBasicStructObject& criteria, CTvdBasi
         } else if (std::find(def_.contains.begin(), def_.contains.end(), name) != def_.contains.end()) {
             criterion.filter = Filter::Contains;
         }
+        if (criterion.filter == Filter::Equal && sealed(criterion.column)) {
+            sealedCriteria.emplace_back(i, memberString(criteria, i));
+            continue;
+        }
         const Value value = text ? Value{memberString(criteria, i)} : Value{memberInt(criteria, i)};
         switch (criterion.filter) {
         case Filter::Equal: add(criterion.column + " = ?", value); break;
         case Filter::Contains:
-            add(criterion.column + " LIKE ? ESCAPE '\\'", likePattern(memberString(criteria, i)));
+            add(context.db.containsCondition(criterion.column), db::containsPattern(memberString(criteria, i)));
             break;
         case Filter::AtLeast: add(criterion.column + " >= ?", value); break;
         case Filter::AtMost: add(criterion.column + " <= ?", value); break;
@@ -396,13 +373,25 @@ int Table::query(CallContext& context, CTvdBasicStructObject& criteria, CTvdBasi
         for (const auto& k : def_.keys)
             order += (order.empty() ? "" : ", ") + k;
     std::string sql = select + " FROM " + def_.table + where + " ORDER BY " + order;
-    sql += " LIMIT " + std::to_string(limit > 0 ? std::min(limit, context.maxRows) : context.maxRows);
-    // Secrets go only to an operator who may modify the table, and each answer of them is audited.
+    // Secrets go only to an operator who may modify the table, and each answer of them is audited;
+    // a criterion on a secret would tell it to anyone else, so for them it matches nothing.
     const bool reveal = std::any_of(columns_.begin(), columns_.end(), [](const Column& c) { return c.secret; }) &&
                         context.holdsModifyRight(def_.rights[1]);
+    if (!reveal && !sealedCriteria.empty())
+        return 0;
+    const std::int64_t rows = limit > 0 ? std::min(limit, context.maxRows) : context.maxRows;
+    if (sealedCriteria.empty())
+        sql += " LIMIT " + std::to_string(rows);
     context.db.query(sql, params, [&](const Row& row) {
+        if (out.count() >= rows)
+            return;
         CTvdBasicStructObject& record = *out.append();
         readRow(row, record, context.secrets, reveal);
+        for (const auto& [member, value] : sealedCriteria)
+            if (memberString(record, member) != value) {
+                out.removeAt(out.count() - 1);
+                return;
+            }
         if (reveal)
             context.auditKeys.push_back(def_.table + " " + keyText(record));
     });

@@ -1,0 +1,151 @@
+// rsimd's schema: every migration, oldest first.
+//
+// To change the schema, append one entry with the next version and a short description; never
+// edit an entry once it has been released, since databases out there have applied it. Versions
+// 1 and 100 are the schema as first released; 100 stays the baseline of the remote-SIM tables.
+#include "schema.h"
+
+namespace rsim::db {
+
+const std::vector<Migration>& schemaMigrations()
+{
+    static const std::vector<Migration> migrations{
+        {1,
+         "system tables: places, operators, rights, parameters, code lists, sessions, audit",
+         {
+          "CREATE TABLE sys_region (REGION_CODE BIGINT PRIMARY KEY, REGION_NAME TEXT NOT NULL)",
+          "CREATE TABLE sys_county (COUNTY_CODE BIGINT PRIMARY KEY, COUNTY_NAME TEXT NOT NULL, "
+          "REGION_CODE BIGINT NOT NULL REFERENCES sys_region(REGION_CODE), "
+          "SEQ_NO BIGINT NOT NULL DEFAULT 0)",
+          "CREATE TABLE sys_org (ORG_ID BIGINT PRIMARY KEY, ORG_NAME TEXT NOT NULL, "
+          "COUNTY_CODE BIGINT NOT NULL, REGION_CODE BIGINT NOT NULL, "
+          "STS BIGINT NOT NULL DEFAULT 1)",
+          "CREATE TABLE sys_operator (OP_ID BIGINT PRIMARY KEY, OP_NAME TEXT NOT NULL, "
+          "LOGIN_NAME TEXT NOT NULL UNIQUE, ORG_ID BIGINT NOT NULL, COUNTY_CODE BIGINT NOT NULL, "
+          "REGION_CODE BIGINT NOT NULL, OP_STATUS BIGINT NOT NULL DEFAULT 1, "
+          "LOCK_STATUS BIGINT NOT NULL DEFAULT 0, PHONE TEXT, CREATE_DATE TEXT, "
+          "PASSWORD_HASH TEXT NOT NULL)",
+          "CREATE TABLE sys_oper_right (OP_ID BIGINT NOT NULL, ENT_ID BIGINT NOT NULL, "
+          "PRIV_ID BIGINT NOT NULL, PRIMARY KEY (OP_ID, ENT_ID, PRIV_ID))",
+          "CREATE TABLE sys_param (PARAM_CODE TEXT NOT NULL, "
+          "REGION_CODE BIGINT NOT NULL DEFAULT 0, COUNTY_CODE BIGINT NOT NULL DEFAULT 0, "
+          "PARAM_NAME TEXT, PARAM_CLASS BIGINT NOT NULL DEFAULT 0, PARAM_DATA_TYPE TEXT, "
+          "PARAM_VALUE TEXT, PARAM_DESC TEXT, PRIMARY KEY (PARAM_CODE, REGION_CODE, COUNTY_CODE))",
+          "CREATE TABLE sys_code (CATEGORY BIGINT NOT NULL, CODE BIGINT NOT NULL, "
+          "NAME TEXT NOT NULL, SORT_ORDER BIGINT NOT NULL DEFAULT 0, PRIMARY KEY (CATEGORY, CODE))",
+          "CREATE TABLE sys_session (TOKEN TEXT PRIMARY KEY, OP_ID BIGINT NOT NULL, "
+          "EXPIRES TEXT NOT NULL)",
+          "CREATE TABLE sys_audit (AUDIT_TIME TEXT NOT NULL, OP_ID BIGINT NOT NULL, "
+          "INTERFACE TEXT NOT NULL, CODE TEXT NOT NULL, OPERATION TEXT NOT NULL, "
+          "RECORD_KEY TEXT NOT NULL)",
+          "CREATE INDEX sys_audit_time ON sys_audit (AUDIT_TIME)"}},
+        {100,
+         "remote-SIM tables",
+         {
+          "CREATE TABLE rsim_province (PROVINCE_CODE TEXT, PROVINCE_NAME TEXT, "
+          "PRIMARY KEY (PROVINCE_CODE))",
+          "CREATE TABLE rsim_card_type (CARD_TYPE TEXT, CARD_NAME TEXT, "
+          "STS BIGINT NOT NULL DEFAULT 0, STS_DATE TEXT, IS_DOUBLE BIGINT NOT NULL DEFAULT 0, "
+          "PRIMARY KEY (CARD_TYPE))",
+          "CREATE TABLE rsim_vendor (VENDOR_CODE TEXT, VENDOR_NAME TEXT, "
+          "IS_KI BIGINT NOT NULL DEFAULT 0, PRIMARY KEY (VENDOR_CODE))",
+          "CREATE TABLE rsim_msisdn_group (MSISDN_GROUP TEXT, MSISDN_NAME TEXT, "
+          "REGION_CODE BIGINT NOT NULL DEFAULT 0, ALART_SET BIGINT NOT NULL DEFAULT 0, "
+          "PROVINCE_CODE TEXT, COUNTY_CODE BIGINT NOT NULL DEFAULT 0, "
+          "ORG_ID BIGINT NOT NULL DEFAULT 0, PRIMARY KEY (MSISDN_GROUP))",
+          "CREATE INDEX rsim_msisdn_group_PROVINCE_CODE ON rsim_msisdn_group (PROVINCE_CODE)",
+          "CREATE TABLE rsim_imsi_range (MSISDN_GROUP TEXT, FIRST_IMSI TEXT, LAST_IMSI TEXT, "
+          "REGION_CODE BIGINT NOT NULL DEFAULT 0, PROVINCE_CODE TEXT, "
+          "COUNTY_CODE BIGINT NOT NULL DEFAULT 0, ORG_ID BIGINT NOT NULL DEFAULT 0, "
+          "PRIMARY KEY (FIRST_IMSI))",
+          "CREATE INDEX rsim_imsi_range_MSISDN_GROUP ON rsim_imsi_range (MSISDN_GROUP)",
+          "CREATE INDEX rsim_imsi_range_PROVINCE_CODE ON rsim_imsi_range (PROVINCE_CODE)",
+          "CREATE TABLE rsim_msisdn_range (MSISDN_GROUP TEXT, FIRST_MSISDN TEXT, "
+          "LAST_MSISDN TEXT, REGION_CODE BIGINT NOT NULL DEFAULT 0, PROVINCE_CODE TEXT, "
+          "COUNTY_CODE BIGINT NOT NULL DEFAULT 0, ORG_ID BIGINT NOT NULL DEFAULT 0, "
+          "PRIMARY KEY (FIRST_MSISDN))",
+          "CREATE INDEX rsim_msisdn_range_MSISDN_GROUP ON rsim_msisdn_range (MSISDN_GROUP)",
+          "CREATE INDEX rsim_msisdn_range_PROVINCE_CODE ON rsim_msisdn_range (PROVINCE_CODE)",
+          "CREATE TABLE rsim_sim (IMSI TEXT, SIM_ID TEXT, MSISDN_SEG TEXT, "
+          "BRAND BIGINT NOT NULL DEFAULT 0, RES_CODE TEXT, HLR_CODE BIGINT NOT NULL DEFAULT 0, "
+          "REGION_CODE BIGINT NOT NULL DEFAULT 0, COUNTY_CODE BIGINT NOT NULL DEFAULT 0, "
+          "ORG_ID BIGINT NOT NULL DEFAULT 0, AGENT_ID BIGINT NOT NULL DEFAULT 0, PUK1 TEXT, "
+          "PUK2 TEXT, PIN1 TEXT, PIN2 TEXT, PURPOSE BIGINT NOT NULL DEFAULT 0, "
+          "MAIN_FLAG BIGINT NOT NULL DEFAULT 0, MAIN_SIM_ID TEXT, STS BIGINT NOT NULL DEFAULT 0, "
+          "STS_DATE TEXT, RES_STS BIGINT NOT NULL DEFAULT 0, RES_OP_ID BIGINT NOT NULL DEFAULT 0, "
+          "RES_DATE TEXT, HLR_STS BIGINT NOT NULL DEFAULT 0, HLR_DATE TEXT, "
+          "RECEIVER BIGINT NOT NULL DEFAULT 0, IS_CONFIRM BIGINT NOT NULL DEFAULT 0, "
+          "BATCH_ID BIGINT NOT NULL DEFAULT 0, KI_CODE TEXT, SIM_TYPE BIGINT NOT NULL DEFAULT 0, "
+          "BIND_STS BIGINT NOT NULL DEFAULT 0, REMARK TEXT, CREATE_DATE TEXT, SALE_DATE TEXT, "
+          "WHOLESALE_DATE TEXT, OREGION_CODE BIGINT NOT NULL DEFAULT 0, "
+          "AGENT_MODE BIGINT NOT NULL DEFAULT 0, OPERATION_ID BIGINT NOT NULL DEFAULT 0, "
+          "KI_STS BIGINT NOT NULL DEFAULT 0, KIND BIGINT NOT NULL DEFAULT 0, SIM_SEQUENCE TEXT, "
+          "VERSION_ID TEXT, SMSP TEXT, VENDOR_CODE TEXT, KI_KEY TEXT, PRIMARY KEY (IMSI))",
+          "CREATE UNIQUE INDEX rsim_sim_SIM_ID ON rsim_sim (SIM_ID)",
+          "CREATE INDEX rsim_sim_RES_CODE ON rsim_sim (RES_CODE)",
+          "CREATE INDEX rsim_sim_VENDOR_CODE ON rsim_sim (VENDOR_CODE)",
+          "CREATE TABLE rsim_vendor_dll (PROVINCE_CODE TEXT, VENDOR_CODE TEXT, CARD_TYPE TEXT, "
+          "DLL_NAME TEXT, REG_CODE TEXT, VERSION_ID TEXT, CREATE_DATE TEXT, "
+          "PRIMARY KEY (PROVINCE_CODE, VENDOR_CODE, CARD_TYPE, DLL_NAME))",
+          "CREATE INDEX rsim_vendor_dll_PROVINCE_CODE ON rsim_vendor_dll (PROVINCE_CODE)",
+          "CREATE INDEX rsim_vendor_dll_VENDOR_CODE ON rsim_vendor_dll (VENDOR_CODE)",
+          "CREATE INDEX rsim_vendor_dll_CARD_TYPE ON rsim_vendor_dll (CARD_TYPE)",
+          "CREATE TABLE rsim_dll_error (VENDOR_CODE TEXT, CARD_TYPE TEXT, DLL_NAME TEXT, "
+          "ERR_CODE TEXT, ERR_MESSAGE TEXT, PRIMARY KEY (VENDOR_CODE, CARD_TYPE, DLL_NAME, "
+          "ERR_CODE))",
+          "CREATE INDEX rsim_dll_error_VENDOR_CODE ON rsim_dll_error (VENDOR_CODE)",
+          "CREATE INDEX rsim_dll_error_CARD_TYPE ON rsim_dll_error (CARD_TYPE)",
+          "CREATE TABLE rsim_auc_info (PROVINCE_CODE TEXT, VENDOR_CODE TEXT, CARD_TYPE TEXT, "
+          "SIM_SEQUENCE TEXT, PWD TEXT, REGION_CODE BIGINT NOT NULL DEFAULT 0, "
+          "COUNTY_CODE BIGINT NOT NULL DEFAULT 0, ORG_ID BIGINT NOT NULL DEFAULT 0, "
+          "FUNCTION_CODE TEXT, OP_ID BIGINT NOT NULL DEFAULT 0, STS BIGINT NOT NULL DEFAULT 0, "
+          "OPER_DATE TEXT, EXT_HOLD1 TEXT, EXT_HOLD2 TEXT, PRIMARY KEY (PROVINCE_CODE, "
+          "VENDOR_CODE, CARD_TYPE, SIM_SEQUENCE))",
+          "CREATE INDEX rsim_auc_info_PROVINCE_CODE ON rsim_auc_info (PROVINCE_CODE)",
+          "CREATE INDEX rsim_auc_info_VENDOR_CODE ON rsim_auc_info (VENDOR_CODE)",
+          "CREATE INDEX rsim_auc_info_CARD_TYPE ON rsim_auc_info (CARD_TYPE)",
+          "CREATE TABLE rsim_auc_right (SIM_SEQUENCE TEXT, ENT_TYPE BIGINT NOT NULL DEFAULT 0, "
+          "ENT_CODE TEXT, ENT_NAME TEXT, PRIMARY KEY (ENT_TYPE, ENT_CODE, SIM_SEQUENCE))",
+          "CREATE TABLE rsim_ps_number (NUMBER_SEGMENT TEXT, "
+          "PS_SERVICE_TYPE BIGINT NOT NULL DEFAULT 0, PS_NET_CODE TEXT, GROUP_CODE TEXT, "
+          "REGION_CODE TEXT, STATUS BIGINT NOT NULL DEFAULT 0, OPER_ID BIGINT NOT NULL DEFAULT 0, "
+          "ORG_ID BIGINT NOT NULL DEFAULT 0, DONE_DATE TEXT, DONE_CODE BIGINT NOT NULL DEFAULT 0, "
+          "SMP_REGION_CODE TEXT, REMARK TEXT, BAK_PS_NET_CODE TEXT, PRIMARY KEY (NUMBER_SEGMENT))",
+          "CREATE TABLE rsim_ps_imsi (START_IMSI TEXT, END_IMSI TEXT, PS_NET_CODE TEXT, "
+          "GROUP_CODE TEXT, REGION_CODE TEXT, REMARK TEXT, BAK_PS_NET_CODE TEXT, "
+          "PRIMARY KEY (START_IMSI))",
+          "CREATE TABLE rsim_write_log (SO_NBR BIGINT NOT NULL DEFAULT 0, SIM_ID TEXT, IMSI TEXT, "
+          "OP_ID BIGINT NOT NULL DEFAULT 0, OP_TYPE BIGINT NOT NULL DEFAULT 0, OP_TIME TEXT, "
+          "OP_STR TEXT, CARD_FLAG TEXT, OP_RESULT BIGINT NOT NULL DEFAULT 0, PHONE1 TEXT, "
+          "PHONE2 TEXT, REGION_CODE BIGINT NOT NULL DEFAULT 0, REMARK TEXT, PRIMARY KEY (SO_NBR))",
+          "CREATE TABLE rsim_res_code (RES_CODE BIGINT NOT NULL DEFAULT 0, RES_NAME TEXT, "
+          "RES_TYPE BIGINT NOT NULL DEFAULT 0, USER_TYPE BIGINT NOT NULL DEFAULT 0, "
+          "RES_DESC TEXT, FEATURE_DES TEXT, VALID_DATE TEXT, EXPIRE_DATE TEXT, "
+          "IS_DETAIL BIGINT NOT NULL DEFAULT 0, VALID_DAYS BIGINT NOT NULL DEFAULT 0, "
+          "FEE_ITEM BIGINT NOT NULL DEFAULT 0, OPERATION_ID BIGINT NOT NULL DEFAULT 0, "
+          "RES_ADSCRIPTION BIGINT NOT NULL DEFAULT 0, EXT_HOLDS BIGINT NOT NULL DEFAULT 0, "
+          "EXT_HOLDS1 TEXT, EXT_HOLDS2 TEXT, EXT_HOLDS3 TEXT, PRIMARY KEY (RES_CODE))"}},
+        // The write log grows by every card written. The inquiry window asks by the operator's
+        // region and id within a span of days, newest first; other callers by a span alone or by
+        // a number. Each number index leads with the number and carries the window's scope after
+        // it, so that the planner prefers it to the scope index when both apply.
+        {101,
+         "write-log indexes",
+         {"CREATE INDEX rsim_write_log_time ON rsim_write_log (OP_TIME)",
+          "CREATE INDEX rsim_write_log_scope ON rsim_write_log (REGION_CODE, OP_ID, OP_TIME)",
+          "CREATE INDEX rsim_write_log_imsi ON rsim_write_log (IMSI, REGION_CODE, OP_ID, OP_TIME)",
+          "CREATE INDEX rsim_write_log_sim ON rsim_write_log (SIM_ID, REGION_CODE, OP_ID, OP_TIME)",
+          "CREATE INDEX rsim_write_log_phone1 ON rsim_write_log (PHONE1, REGION_CODE, OP_ID, OP_TIME)",
+          "CREATE INDEX rsim_write_log_phone2 ON rsim_write_log (PHONE2, REGION_CODE, OP_ID, OP_TIME)"}},
+        // Sessions are kept as digests of their tokens from here on: the tokens stored before
+        // were live sessions in every copy of the database.
+        {102,
+         "failed logins per login name; sessions kept as token digests",
+         {"CREATE TABLE sys_login_failure (LOGIN_NAME TEXT PRIMARY KEY, FAILURES BIGINT NOT NULL, "
+          "LAST_FAILURE BIGINT NOT NULL)",
+          "DELETE FROM sys_session"}},
+    };
+    return migrations;
+}
+
+} // namespace rsim::db
