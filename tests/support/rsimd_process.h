@@ -20,6 +20,7 @@ public:
     const std::string& address() const { return address_; }
     const std::string& database() const { return database_; }
     std::string keyFile() const { return folder_ + "/rsim.key"; }
+    int pid() const { return pid_; }
     // Sends SIGTERM and returns the exit status.
     int stop();
 
