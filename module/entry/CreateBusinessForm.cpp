@@ -1,6 +1,7 @@
 #include "CreateBusinessForm.h"
 
 #include "TfrmBareWindow.h"
+#include "TfrmRemoteInfoQuery.h"
 #include "TfrmRemoteSimInfo.h"
 #include "TfrmRemoteSimProvince.h"
 
@@ -36,7 +37,6 @@ constexpr char kVendorModule[] = "远程写卡卡商/卡类型/写卡组件维�
 constexpr char kErrMsg[] = "远程写卡错误代码表维护";
 constexpr char kAucRole[] = "远程写卡鉴权卡权限信息维护";
 constexpr char kAucVerify[] = "远程写卡鉴权卡登陆校验信息维护";
-constexpr char kInquiry[] = "远程写卡信息查询";
 
 // The function codes 0x9AE11D to 0x9AE12B; codes of the block not listed have no window.
 constexpr FormEntry kForms[] = {
@@ -51,7 +51,7 @@ constexpr FormEntry kForms[] = {
     {10150183, createBare<kErrMsg>},
     {10150185, createBare<kAucRole>},
     {10150186, createBare<kAucVerify>},
-    {10150187, createBare<kInquiry>},
+    {10150187, create<TfrmRemoteInfoQuery>},
 };
 
 } // namespace

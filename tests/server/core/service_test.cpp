@@ -155,6 +155,32 @@ TEST_P(Service, QueriesFilterBySetMembersOnlyWithNamesBySubstring)
     EXPECT_TRUE(some[0].isSet(SResRemoteProvCode::idx_PROVINCE_NAME));
 }
 
+// Operators type codes in either case and Chinese names; % and _ are characters like the others.
+TEST_P(Service, NameCriteriaIgnoreAsciiCaseAndMatchPercentAndUnderscoreLiterally)
+{
+    CBSErrorMsg error;
+    ASSERT_EQ(remote_.add_provinceCode(
+                  info_, provinces({{"91", "Hebei_North"}, {"92", "HebeiXNorth"}, {"93", "折扣100%"}, {"94", "折扣1000"}}),
+                  error, nullptr),
+              0)
+        << error.message;
+    auto named = [&](const char* typed) {
+        SResRemoteProvCode criteria;
+        criteria.set_PROVINCE_NAME(typed);
+        SResRemoteProvCodeList found;
+        EXPECT_EQ(remote_.qry_provinceCode(criteria, found, error, nullptr), 0) << error.message;
+        std::vector<std::string> codes;
+        for (int i = 0; i < found.count(); ++i)
+            codes.push_back(found[i].PROVINCE_CODE);
+        return codes;
+    };
+    using Codes = std::vector<std::string>;
+    EXPECT_EQ(named("hebei_"), (Codes{"91"}));
+    EXPECT_EQ(named("NORTH"), (Codes{"91", "92"}));
+    EXPECT_EQ(named("0%"), (Codes{"93"}));
+    EXPECT_EQ(named("扣1"), (Codes{"93", "94"}));
+}
+
 TEST_P(Service, SimQueryTakesRangesLimitsAndIgnoresMinusOneAndZero)
 {
     SRemoteSimQryIn criteria;
