@@ -275,15 +275,14 @@ bool TfrmRemoteInfoQuery::CheckCriteria(PageView& view)
             continue;
         QWidget* editor = Named<QWidget>(criterion.editor);
         const QString text = textOf(editor).trimmed();
-        QString message;
         bool number = true;
-        if (text.isEmpty())
-            message = QString::fromUtf8(criterion.message);
-        else if (!rsimform::isTextMember(*sample, criterion.member) && (text.toLongLong(&number), !number))
-            message = QString("[%1]必须是整数，请重新输入!")
-                          .arg(QString::fromStdString(CResRemoteSim::ExtractCode(criterion.message)));
-        if (message.isEmpty())
+        if (!text.isEmpty() && !rsimform::isTextMember(*sample, criterion.member))
+            text.toLongLong(&number);
+        if (!text.isEmpty() && number)
             continue;
+        const QString message = text.isEmpty() ? QString::fromUtf8(criterion.message)
+                                               : QString("[%1]必须是整数，请重新输入!")
+                                                     .arg(QString::fromStdString(CResRemoteSim::ExtractCode(criterion.message)));
         ShowGUIMessage(message.toUtf8().constData(), "提示", 0);
         focusIfPossible(editor);
         return false;
