@@ -58,7 +58,8 @@ std::vector<TableDef> makeTableDefs()
     defs.push_back({"rsim_vendor_dll", typeOf<SResRemoteCardVendorDll>,
                      {"PROVINCE_CODE", "VENDOR_CODE", "CARD_TYPE", "DLL_NAME"}, {},
                      {{"PROVINCE_CODE", Format::Code, "rsim_province"}, {"VENDOR_CODE", Format::Code, "rsim_vendor"},
-                      {"CARD_TYPE", Format::Code, "rsim_card_type"}, {"DLL_NAME", Format::Code}},
+                      {"CARD_TYPE", Format::Code, "rsim_card_type"}, {"DLL_NAME", Format::Code},
+                      {"REG_CODE", Format::Any, "", true}},
                      {"DLL_NAME"}, {}, "", "", 0, {53722, 53723, 53724}});
     defs.push_back({"rsim_dll_error", typeOf<SResRemoteDllErrMsg>,
                      {"VENDOR_CODE", "CARD_TYPE", "DLL_NAME", "ERR_CODE"}, {},
@@ -68,7 +69,8 @@ std::vector<TableDef> makeTableDefs()
     defs.push_back({"rsim_auc_info", typeOf<SResRemoteAucInfo>,
                      {"PROVINCE_CODE", "VENDOR_CODE", "CARD_TYPE", "SIM_SEQUENCE"}, {},
                      {{"PROVINCE_CODE", Format::Code, "rsim_province"}, {"VENDOR_CODE", Format::Code, "rsim_vendor"},
-                      {"CARD_TYPE", Format::Code, "rsim_card_type"}, {"SIM_SEQUENCE", Format::Code}},
+                      {"CARD_TYPE", Format::Code, "rsim_card_type"}, {"SIM_SEQUENCE", Format::Code},
+                      {"PWD", Format::Any, "", true}},
                      {}, {}, "", "", 0, {53731, 53732, 53733}});
     defs.push_back({"rsim_auc_right", typeOf<SResRemoteSysAuc>, {"ENT_TYPE", "ENT_CODE", "SIM_SEQUENCE"}, {},
                      {{"ENT_CODE", Format::Code}, {"SIM_SEQUENCE", Format::Code}},
