@@ -110,10 +110,7 @@ QWidget* TfrmRemoteInfoQuery::BuildCriteria(PageView& view, QWidget* parent)
         cell->addWidget(BuildEditor(criterion, group), 1);
         if (criterion.kind == Editor::DateSpan) {
             cell->addWidget(new QLabel("至", group));
-            auto* end = new TFlatDateTimePicker(group);
-            end->setObjectName(QString::fromUtf8(criterion.endEditor));
-            end->setDisplayFormat("yyyy/MM/dd");
-            cell->addWidget(end, 1);
+            cell->addWidget(DayPicker(group, QString::fromUtf8(criterion.endEditor)), 1);
         }
         const int span = criterion.kind == Editor::DateSpan ? 2 : 1;
         if (position % kCriteriaPerRow + span > kCriteriaPerRow)
@@ -133,29 +130,22 @@ QWidget* TfrmRemoteInfoQuery::BuildCriteria(PageView& view, QWidget* parent)
 
 QWidget* TfrmRemoteInfoQuery::BuildEditor(const Criterion& criterion, QWidget* parent)
 {
-    QWidget* editor = nullptr;
+    const QString name = QString::fromUtf8(criterion.editor);
     switch (criterion.kind) {
-    case Editor::Edit: {
-        auto* edit = new QLineEdit(parent);
-        edit->setMaxLength(criterion.maxLength);
-        editor = edit;
-        break;
+    case Editor::Edit: return rsimform::TextEdit(criterion.maxLength)->Create(parent, name);
+    case Editor::DateSpan: return DayPicker(parent, name);
+    case Editor::Combo: break;
     }
-    case Editor::Combo: {
-        auto* combo = new QComboBox(parent);
-        combo->setEditable(false);
-        editor = combo;
-        break;
-    }
-    case Editor::DateSpan: {
-        auto* picker = new TFlatDateTimePicker(parent);
-        picker->setDisplayFormat("yyyy/MM/dd");
-        editor = picker;
-        break;
-    }
-    }
-    editor->setObjectName(QString::fromUtf8(criterion.editor));
-    return editor;
+    auto* combo = new QComboBox(parent);
+    combo->setObjectName(name);
+    return combo;
+}
+
+QWidget* TfrmRemoteInfoQuery::DayPicker(QWidget* parent, const QString& name)
+{
+    auto* picker = static_cast<TFlatDateTimePicker*>(rsimform::DatePicker()->Create(parent, name));
+    picker->setDisplayFormat("yyyy/MM/dd");
+    return picker;
 }
 
 bool TfrmRemoteInfoQuery::InitForm(int reserved, const MSysmgntDef::SOperator* op)
@@ -256,7 +246,7 @@ void TfrmRemoteInfoQuery::Query(PageView& view)
         ScopeLogQuery(*criteria);
     ReadCriteria(view, *criteria);
     if (!CallService(page.failureFormat, [&](CBSErrorMsg& error) {
-            return page.query.run(remoteSim_, *criteria, *view.result, error);
+            return page.query.query(remoteSim_, *criteria, *view.result, error);
         }))
         return;
     if (view.result->count() == 0) {
