@@ -1,27 +1,27 @@
 #include "request_json.h"
 
 #include "tvd_json.h"
+#include "tvd_json_stream.h"
 
 #include <cstring>
+#include <unordered_set>
 
 namespace rsim {
 namespace {
 
 using nlohmann::json;
 
-// Builds the document like nlohmann's own DOM reader, checking the limits on the way, so that a
-// deep or oversized document is refused at the point it crosses a limit, not after it is built.
-class LimitedReader : public nlohmann::json_sax<json> {
+// Walks the text once, without building anything, and stops at the first place it crosses a
+// limit: a deep or oversized document is refused there, before any decoding.
+class LimitChecker : public nlohmann::json_sax<json> {
 public:
-    explicit LimitedReader(json& root) : root_(root) {}
-
     std::optional<RequestFault> fault;
 
-    bool null() override { return put(nullptr); }
-    bool boolean(bool value) override { return put(value); }
-    bool number_integer(number_integer_t value) override { return put(value); }
-    bool number_unsigned(number_unsigned_t value) override { return put(value); }
-    bool number_float(number_float_t value, const string_t&) override { return put(value); }
+    bool null() override { return true; }
+    bool boolean(bool) override { return true; }
+    bool number_integer(number_integer_t) override { return true; }
+    bool number_unsigned(number_unsigned_t) override { return true; }
+    bool number_float(number_float_t, const string_t&) override { return true; }
     bool binary(binary_t&) override { return refuse("请求不是合法的JSON", "不支持二进制值"); }
 
     bool string(string_t& value) override
@@ -29,17 +29,17 @@ public:
         if (value.size() > kMaxJsonText)
             return refuse("请求中的文本过长", where() + "的文本有 " + std::to_string(value.size()) +
                                                   " 字节，不能超过 " + std::to_string(kMaxJsonText) + " 字节");
-        return put(std::move(value));
+        return true;
     }
 
-    bool start_object(std::size_t) override { return open(json::object()); }
-    bool start_array(std::size_t) override { return open(json::array()); }
+    bool start_object(std::size_t) override { return open(); }
+    bool start_array(std::size_t) override { return open(); }
     bool end_object() override { return close(); }
     bool end_array() override { return close(); }
 
     bool key(string_t& name) override
     {
-        if (stack_.back()->contains(name))
+        if (!levels_.back().insert(name).second)
             return refuse("请求中有重复的成员", "成员 \"" + printable(name) + "\" 在同一对象中出现了多次");
         key_ = std::move(name);
         return true;
@@ -57,38 +57,18 @@ public:
     }
 
 private:
-    template <class Value>
-    bool put(Value&& value)
+    // Each level holds the names seen in it (none for an array).
+    bool open()
     {
-        place(json(std::forward<Value>(value)));
-        return true;
-    }
-
-    json* place(json&& value)
-    {
-        if (stack_.empty()) {
-            root_ = std::move(value);
-            return &root_;
-        }
-        json& top = *stack_.back();
-        if (top.is_array()) {
-            top.push_back(std::move(value));
-            return &top.back();
-        }
-        return &(top[key_] = std::move(value));
-    }
-
-    bool open(json&& container)
-    {
-        if (stack_.size() >= kMaxJsonDepth)
+        if (levels_.size() >= kMaxJsonDepth)
             return refuse("请求的嵌套层次过深", "JSON 嵌套不能超过 " + std::to_string(kMaxJsonDepth) + " 层");
-        stack_.push_back(place(std::move(container)));
+        levels_.emplace_back();
         return true;
     }
 
     bool close()
     {
-        stack_.pop_back();
+        levels_.pop_back();
         return true;
     }
 
@@ -111,37 +91,44 @@ private:
         return name.substr(0, cut) + "…";
     }
 
-    json& root_;
-    std::vector<json*> stack_;
+    std::vector<std::unordered_set<std::string>> levels_;
     std::string key_;
 };
+
+std::optional<RequestFault> checkLimits(const std::string& body)
+{
+    LimitChecker checker;
+    if (json::sax_parse(body, &checker, json::input_format_t::json, true))
+        return std::nullopt;
+    if (!checker.fault)
+        checker.fault = RequestFault{"请求不是合法的JSON", ""};
+    return checker.fault;
+}
 
 } // namespace
 
 std::optional<RequestFault> parseRequestJson(const std::string& body, json& out)
 {
-    LimitedReader reader(out);
-    if (json::sax_parse(body, &reader, json::input_format_t::json, true))
-        return std::nullopt;
-    if (!reader.fault)
-        reader.fault = RequestFault{"请求不是合法的JSON", ""};
-    return reader.fault;
+    if (auto fault = checkLimits(body))
+        return fault;
+    out = json::parse(body);
+    return std::nullopt;
 }
 
 std::optional<RequestFault> decodeCall(const std::string& body, const std::string& operationName,
                                        CTvdBasicParamObject& in)
 {
-    json request;
-    if (auto fault = parseRequestJson(body, request))
+    if (auto fault = checkLimits(body))
         return fault;
-    if (!request.is_object() || !request.contains("in"))
-        return RequestFault{"请求格式错误：缺少 \"in\"", "请求体应为 {\"in\": {...}}，操作 " + operationName};
     try {
-        tvd::wire::decodeParams(request["in"], in, "in");
+        // Read without the JSON tree, which for a batch of a million cards would be several
+        // times the size of its records.
+        if (!tvd::wire::readRequest(body, in))
+            return RequestFault{"请求格式错误：缺少 \"in\"", "请求体应为 {\"in\": {...}}，操作 " + operationName};
     } catch (const tvd::wire::DecodeError& e) {
         return RequestFault{"请求参数类型错误", e.what()};
+    } catch (const json::exception&) {
+        return RequestFault{"请求不是合法的JSON", "操作 " + operationName};
     }
     return std::nullopt;
 }
-
-} // namespace rsim
