@@ -2,6 +2,7 @@
 // the test server named by RSIM_TEST_PG, with the demo data; stopped when the object goes.
 #pragma once
 
+#include <ostream>
 #include <string>
 
 namespace testsupport {
@@ -24,6 +25,7 @@ public:
     const std::string& address() const { return address_; }
     const std::string& database() const { return database_; }
     std::string keyFile() const { return folder_ + "/rsim.key"; }
+    int pid() const { return pid_; }
     // Waits until rsimd listens (true) or exits (false, with its exit status from stop()).
     bool listening();
     // Sends SIGTERM and returns the exit status.
@@ -44,6 +46,12 @@ private:
     int output_ = -1;
     int status_ = -1;
 };
+
+// Names the backend in test names and failure messages.
+inline void PrintTo(RsimdProcess::Backend backend, std::ostream* out)
+{
+    *out << (backend == RsimdProcess::Backend::Sqlite ? "SQLite" : "PostgreSQL");
+}
 
 // A new, empty database for a test: a file in a folder of its own, or a database of its own on
 // the test PostgreSQL server. The folder goes with the object; a PostgreSQL database stays.
