@@ -3,7 +3,12 @@
 #include "TfrmBareWindow.h"
 #include "TfrmRemoteInfoQuery.h"
 #include "TfrmRemoteSimInfo.h"
+#include "TfrmRemoteSimCard.h"
+#include "TfrmRemoteSimImsiMsisdnGrp.h"
+#include "TfrmRemoteSimMsisdnGroup.h"
+#include "TfrmRemoteSimMsisdnGrp.h"
 #include "TfrmRemoteSimProvince.h"
+#include "TfrmRemoteSimVendor.h"
 
 #include <memory>
 
@@ -28,11 +33,6 @@ TfrmRemoteSimBase* createBare()
     return new TfrmBareWindow(nullptr, QString::fromUtf8(Caption));
 }
 
-constexpr char kCard[] = "远程写卡卡类型维护";
-constexpr char kVendor[] = "远程写卡卡商维护";
-constexpr char kImsiGroup[] = "远程写卡号群与IMSI关系维护";
-constexpr char kMsisdnRange[] = "远程写卡号群与号段关系维护";
-constexpr char kMsisdnGroup[] = "远程写卡号群维护";
 constexpr char kVendorModule[] = "远程写卡卡商/卡类型/写卡组件维护";
 constexpr char kErrMsg[] = "远程写卡错误代码表维护";
 constexpr char kAucRole[] = "远程写卡鉴权卡权限信息维护";
@@ -41,12 +41,12 @@ constexpr char kAucVerify[] = "远程写卡鉴权卡登陆校验信息维护";
 // The function codes 0x9AE11D to 0x9AE12B; codes of the block not listed have no window.
 constexpr FormEntry kForms[] = {
     {10150173, create<TfrmRemoteSimProvince>},
-    {10150174, createBare<kCard>},
-    {10150175, createBare<kVendor>},
+    {10150174, create<TfrmRemoteSimCard>},
+    {10150175, create<TfrmRemoteSimVendor>},
     {10150176, create<TfrmRemoteSimInfo>},
-    {10150177, createBare<kImsiGroup>},
-    {10150178, createBare<kMsisdnRange>},
-    {10150179, createBare<kMsisdnGroup>},
+    {10150177, create<TfrmRemoteSimImsiMsisdnGrp>},
+    {10150178, create<TfrmRemoteSimMsisdnGrp>},
+    {10150179, create<TfrmRemoteSimMsisdnGroup>},
     {10150182, createBare<kVendorModule>},
     {10150183, createBare<kErrMsg>},
     {10150185, createBare<kAucRole>},
