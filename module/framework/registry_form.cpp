@@ -23,7 +23,7 @@ QPushButton* newButton(QWidget* parent, const char* name, const QString& text)
 
 void note(const QString& text, int flags = 0)
 {
-    ShowGUIMessage(text.toUtf8().constData(), "提示", flags);
+    ShowGUIMessage("%s", "提示", flags, text.toUtf8().constData());
 }
 
 // Gives the control the focus when it can take it.
@@ -98,6 +98,8 @@ QWidget* TfrmRegistry::BuildCriteria()
     }
     btnQuery = newButton(group, "btnQuery", "查询");
     grid->addWidget(btnQuery, 0, 4);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
     QObject::connect(btnQuery, &QPushButton::clicked, this, [this] { btnQueryClick(); });
     return group;
 }
@@ -115,6 +117,8 @@ QWidget* TfrmRegistry::BuildEditArea()
     }
     btnClearBase = newButton(group, "btnClearBase", "清空");
     grid->addWidget(btnClearBase, 0, 4);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
     QObject::connect(btnClearBase, &QPushButton::clicked, this, [this] { btnClearBaseClick(); });
     return group;
 }
