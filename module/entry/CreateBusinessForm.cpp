@@ -1,6 +1,9 @@
 #include "CreateBusinessForm.h"
 
-#include "TfrmBareWindow.h"
+#include "TfrmAucVerifyInfo.h"
+#include "TfrmFactoryCardTypeModule.h"
+#include "TfrmRemoteSimAucRole.h"
+#include "TfrmRemoteSimErrMsg.h"
 #include "TfrmRemoteInfoQuery.h"
 #include "TfrmRemoteSimInfo.h"
 #include "TfrmRemoteSimCard.h"
@@ -27,17 +30,6 @@ TfrmRemoteSimBase* create()
     return new Form(nullptr);
 }
 
-template <const char* Caption>
-TfrmRemoteSimBase* createBare()
-{
-    return new TfrmBareWindow(nullptr, QString::fromUtf8(Caption));
-}
-
-constexpr char kVendorModule[] = "远程写卡卡商/卡类型/写卡组件维护";
-constexpr char kErrMsg[] = "远程写卡错误代码表维护";
-constexpr char kAucRole[] = "远程写卡鉴权卡权限信息维护";
-constexpr char kAucVerify[] = "远程写卡鉴权卡登陆校验信息维护";
-
 // The function codes 0x9AE11D to 0x9AE12B; codes of the block not listed have no window.
 constexpr FormEntry kForms[] = {
     {10150173, create<TfrmRemoteSimProvince>},
@@ -47,10 +39,10 @@ constexpr FormEntry kForms[] = {
     {10150177, create<TfrmRemoteSimImsiMsisdnGrp>},
     {10150178, create<TfrmRemoteSimMsisdnGrp>},
     {10150179, create<TfrmRemoteSimMsisdnGroup>},
-    {10150182, createBare<kVendorModule>},
-    {10150183, createBare<kErrMsg>},
-    {10150185, createBare<kAucRole>},
-    {10150186, createBare<kAucVerify>},
+    {10150182, create<TfrmFactoryCardTypeModule>},
+    {10150183, create<TfrmRemoteSimErrMsg>},
+    {10150185, create<TfrmRemoteSimAucRole>},
+    {10150186, create<TfrmAucVerifyInfo>},
     {10150187, create<TfrmRemoteInfoQuery>},
 };
 
