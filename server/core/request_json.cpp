@@ -132,3 +132,5 @@ std::optional<RequestFault> decodeCall(const std::string& body, const std::strin
     }
     return std::nullopt;
 }
+
+} // namespace rsim
