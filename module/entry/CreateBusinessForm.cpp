@@ -4,10 +4,14 @@
 #include "TfrmRemoteSimInfo.h"
 #include "TfrmRemoteSimProvince.h"
 
+#include "ResRemoteSimTables.h"
+
 #include <memory>
 
 namespace {
 
+using namespace MResRemoteMgntDef;
+using rsimcatalog::TableOf;
 using Factory = TfrmRemoteSimBase* (*)();
 
 struct FormEntry {
@@ -38,19 +42,20 @@ constexpr char kAucRole[] = "远程写卡鉴权卡权限信息维护";
 constexpr char kAucVerify[] = "远程写卡鉴权卡登陆校验信息维护";
 constexpr char kInquiry[] = "远程写卡信息查询";
 
-// The function codes 0x9AE11D to 0x9AE12B; codes of the block not listed have no window.
+// The function codes 0x9AE11D to 0x9AE12B; a maintenance window opens by the code its table
+// declares. Codes of the block not listed have no window.
 constexpr FormEntry kForms[] = {
-    {10150173, create<TfrmRemoteSimProvince>},
-    {10150174, createBare<kCard>},
-    {10150175, createBare<kVendor>},
-    {10150176, create<TfrmRemoteSimInfo>},
-    {10150177, createBare<kImsiGroup>},
-    {10150178, createBare<kMsisdnRange>},
-    {10150179, createBare<kMsisdnGroup>},
-    {10150182, createBare<kVendorModule>},
-    {10150183, createBare<kErrMsg>},
-    {10150185, createBare<kAucRole>},
-    {10150186, createBare<kAucVerify>},
+    {TableOf<SResRemoteProvCode>().functionCode, create<TfrmRemoteSimProvince>},
+    {TableOf<SResRemoteCardType>().functionCode, createBare<kCard>},
+    {TableOf<SResRemoteVendorCode>().functionCode, createBare<kVendor>},
+    {TableOf<SRemoteSimInfo>().functionCode, create<TfrmRemoteSimInfo>},
+    {TableOf<SResRemoteImsiMsisdnGrp>().functionCode, createBare<kImsiGroup>},
+    {TableOf<SResRemoteMsisdnGrp>().functionCode, createBare<kMsisdnRange>},
+    {TableOf<SResRemoteMsisdnGroup>().functionCode, createBare<kMsisdnGroup>},
+    {TableOf<SResRemoteCardVendorDll>().functionCode, createBare<kVendorModule>},
+    {TableOf<SResRemoteDllErrMsg>().functionCode, createBare<kErrMsg>},
+    {TableOf<SResRemoteSysAuc>().functionCode, createBare<kAucRole>},
+    {TableOf<SResRemoteAucInfo>().functionCode, createBare<kAucVerify>},
     {10150187, createBare<kInquiry>},
 };
 

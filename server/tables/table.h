@@ -18,6 +18,7 @@ public:
 
     std::vector<std::string> schema() const;
     const TableDef& def() const { return def_; }
+    const std::string& name() const { return name_; }
 
     int query(CallContext& context, CTvdBasicStructObject& criteria, CTvdBasicListObject& out,
               CBSErrorMsg& error) const;
@@ -60,6 +61,8 @@ private:
                 CTvdBasicStructObject& record, int position) const;
 
     const TableDef& def_;
+    std::string name_;
+    std::vector<std::string> keyNames_;
     std::vector<Column> columns_;
     std::vector<int> keyColumns_;
 };
