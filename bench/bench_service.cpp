@@ -126,13 +126,20 @@ void rangeQueryOnAMillion()
 
 } // namespace
 
-int main()
+// bench_service [query|commit|range]: all figures, or the one named (to profile it alone).
+int main(int argc, char** argv)
 {
-    queryRoundTrip();
-    commitHundredThousand(RsimdProcess::Backend::Sqlite, "add_simInfo of 100,000 cards, SQLite");
-    if (RsimdProcess::postgresAvailable())
-        commitHundredThousand(RsimdProcess::Backend::Postgres, "add_simInfo of 100,000 cards, PostgreSQL");
-    else
-        std::printf("add_simInfo on PostgreSQL: skipped (set RSIM_TEST_PG)\n");
-    rangeQueryOnAMillion();
+    const std::string only = argc > 1 ? argv[1] : "";
+    auto wanted = [&](const char* name) { return only.empty() || only == name; };
+    if (wanted("query"))
+        queryRoundTrip();
+    if (wanted("commit")) {
+        commitHundredThousand(RsimdProcess::Backend::Sqlite, "add_simInfo of 100,000 cards, SQLite");
+        if (RsimdProcess::postgresAvailable())
+            commitHundredThousand(RsimdProcess::Backend::Postgres, "add_simInfo of 100,000 cards, PostgreSQL");
+        else
+            std::printf("add_simInfo on PostgreSQL: skipped (set RSIM_TEST_PG)\n");
+    }
+    if (wanted("range"))
+        rangeQueryOnAMillion();
 }

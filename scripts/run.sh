@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
 # Runs the product: installs what is missing, builds, starts rsimd on its embedded SQLite
-# database with the demo data (unless a service already answers on 127.0.0.1:7411), then the
-# desktop client. Without a display it writes a screenshot of every window instead. The rsimd
-# started here is stopped when the client exits.
+# database with the demo data (unless a service already answers on 127.0.0.1:7411) and the demo
+# FTP server for vendor libraries on 127.0.0.1:2121 (folder var/ftp, user rsim, password rsim,
+# the target of the demo's "GuiWriteCardFTP" parameter), then the desktop client. Without a
+# display it writes a screenshot of every window instead. What is started here is stopped when
+# the client exits.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 readonly service="http://127.0.0.1:7411"
 readonly rsimd_log="var/rsimd.log"
 readonly screenshots="var/screenshots"
+readonly ftp_port=2121
+readonly ftp_log="var/ftp.log"
 
 answers() { curl -sf --max-time 3 "$service/v1/ping" >/dev/null 2>&1; }
 
@@ -19,12 +23,27 @@ ninja -C build -j"$(nproc)" rsimd rsimclient resremotesim
 
 mkdir -p var
 rsimd_pid=""
-stop_rsimd() {
-  [ -z "$rsimd_pid" ] && return
-  kill "$rsimd_pid" 2>/dev/null || true
-  wait "$rsimd_pid" 2>/dev/null || true
+ftp_pid=""
+stop_started() {
+  local pid
+  for pid in $rsimd_pid $ftp_pid; do
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
 }
-trap stop_rsimd EXIT
+trap stop_started EXIT
+
+ftp_answers() { (exec 3<>"/dev/tcp/127.0.0.1/$ftp_port") 2>/dev/null; }
+if ftp_answers; then
+  echo "Something already answers on 127.0.0.1:$ftp_port: using it as the demo FTP server."
+else
+  echo "Starting the demo FTP server on 127.0.0.1:$ftp_port (folder var/ftp, log: $ftp_log)."
+  mkdir -p var/ftp/cards
+  /usr/bin/python3 -m pyftpdlib -i 127.0.0.1 -p "$ftp_port" -w -d var/ftp -u rsim -P rsim >"$ftp_log" 2>&1 &
+  ftp_pid=$!
+  for _ in $(seq 50); do ftp_answers && break; sleep 0.1; done
+  ftp_answers || echo "run.sh: the demo FTP server did not start (see $ftp_log); uploads will fail." >&2
+fi
 
 if answers; then
   echo "A service already answers on $service: using it."

@@ -123,9 +123,13 @@ void seedCards(db::Driver& db, const secrets::SecretBox& box)
     TableOf("rsim_sim").seed(db, box, sims);
 
     SResRemoteCardVendorDllList dlls;
-    for (auto [vendor, card, file] : {std::tuple{"V01", "C64", "hnsc_w64.dll"}, {"V01", "C128", "hnsc_w128.dll"}, {"V02", "C64", "dfky.dll"}}) {
+    // The first province, vendor and card type are what the registry windows query first.
+    for (auto [province, vendor, card, file] :
+         {std::tuple{"44", "V01", "C64", "hnsc_w64.dll"}, {"44", "V01", "C128", "hnsc_w128.dll"},
+          {"44", "V02", "C64", "dfky.dll"}, {"11", "V01", "C128", "hnsc_w128.dll"},
+          {"11", "V01", "C128", "hnsc_w128_v2.dll"}}) {
         auto& d = add(dlls);
-        d.set_PROVINCE_CODE("44");
+        d.set_PROVINCE_CODE(province);
         d.set_VENDOR_CODE(vendor);
         d.set_CARD_TYPE(card);
         d.set_DLL_NAME(file);
@@ -136,13 +140,15 @@ void seedCards(db::Driver& db, const secrets::SecretBox& box)
     TableOf("rsim_vendor_dll").seed(db, box, dlls);
 
     SResRemoteDllErrMsgList errors;
-    for (auto [code, text] : {std::pair{"E001", "读卡器未连接"}, {"E002", "卡片写入校验失败"}, {"E003", "KI解密失败"}}) {
-        auto& e = add(errors);
-        e.set_VENDOR_CODE("V01");
-        e.set_CARD_TYPE("C64");
-        e.set_DLL_NAME("hnsc_w64.dll");
-        e.set_ERR_CODE(code);
-        e.set_ERR_MESSAGE(text);
+    for (auto [card, file] : {std::pair{"C64", "hnsc_w64.dll"}, {"C128", "hnsc_w128.dll"}}) {
+        for (auto [code, text] : {std::pair{"E001", "读卡器未连接"}, {"E002", "卡片写入校验失败"}, {"E003", "KI解密失败"}}) {
+            auto& e = add(errors);
+            e.set_VENDOR_CODE("V01");
+            e.set_CARD_TYPE(card);
+            e.set_DLL_NAME(file);
+            e.set_ERR_CODE(code);
+            e.set_ERR_MESSAGE(text);
+        }
     }
     TableOf("rsim_dll_error").seed(db, box, errors);
 }
@@ -150,11 +156,11 @@ void seedCards(db::Driver& db, const secrets::SecretBox& box)
 void seedAuc(db::Driver& db, const secrets::SecretBox& box)
 {
     SResRemoteAucInfoList aucs;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 5; ++i) {
         auto& a = add(aucs);
-        a.set_PROVINCE_CODE("44");
+        a.set_PROVINCE_CODE(i < 3 ? "44" : "11");
         a.set_VENDOR_CODE("V01");
-        a.set_CARD_TYPE("C64");
+        a.set_CARD_TYPE(i < 3 ? "C64" : "C128");
         a.set_SIM_SEQUENCE("AUC" + digits(i + 1, 6));
         a.set_PWD("pw" + digits(i + 1, 4));
         a.set_REGION_CODE(10);
@@ -178,24 +184,47 @@ void seedAuc(db::Driver& db, const secrets::SecretBox& box)
     TableOf("rsim_auc_right").seed(db, box, rights);
 }
 
-void seedInquiries(db::Driver& db, const secrets::SecretBox& box)
+// A year of card writing up to today: about ten entries a day in time order (work orders rise
+// with time), mostly in the admin's region, by the three demo operators, one in ten failed.
+void seedWriteLog(db::Driver& db, const secrets::SecretBox& box)
 {
+    constexpr int kEntries = 3650;
+    constexpr const char* kFailures[] = {"写卡失败：读卡器未连接", "写卡失败：卡片写入校验失败", "写卡失败：KI解密失败"};
+    const double today = CBSDateTime::currentDateTime().toTDateTime();
+    std::uint32_t random = 20261;
+    auto next = [&random](std::uint32_t below) {
+        random = random * 1103515245u + 12345u;
+        return (random >> 8) % below;
+    };
     SRemoteSimLogList logs;
-    for (int i = 0; i < 40; ++i) {
+    for (int i = 0; i < kEntries; ++i) {
         auto& l = add(logs);
-        l.set_SO_NBR(202611000000LL + i);
-        l.set_SIM_ID("898600" + digits(1000000000000LL + i, 14));
-        l.set_IMSI("460001000" + digits(i, 6));
-        l.set_OP_ID(1);
-        l.set_OP_TYPE(static_cast<std::int16_t>(1 + i % 3));
-        l.set_OP_TIME(CBSDateTime(2026, 11, 1 + i % 28, 9 + i % 8, i % 60, 0));
-        l.set_OP_STR(i % 5 == 4 ? "写卡失败：卡片写入校验失败" : "写卡成功");
-        l.set_CARD_FLAG(i % 4 == 0 ? "1" : "0");
-        l.set_OP_RESULT(static_cast<std::int16_t>(i % 5 == 4 ? 1 : 0));
-        l.set_PHONE1("1380000" + digits(i, 4));
-        l.set_REGION_CODE(10);
+        const double daysAgo = 365.0 * (kEntries - 1 - i) / kEntries;
+        l.set_SO_NBR(300000000000LL + i);
+        l.set_SIM_ID("898600" + digits(2000000000000LL + i, 14));
+        l.set_IMSI("460002000" + digits(i, 6));
+        const std::uint32_t place = next(8);
+        l.set_REGION_CODE(static_cast<std::int16_t>(place < 5 ? 10 : 11 + place % 2));
+        l.set_OP_ID(static_cast<std::int32_t>(place < 3 ? 1 : 1 + next(3)));
+        l.set_OP_TYPE(static_cast<std::int16_t>(1 + next(3)));
+        l.set_OP_TIME(CBSDateTime::fromTDateTime(today - daysAgo - next(600) / 1440.0));
+        const bool failed = next(10) == 0;
+        l.set_OP_RESULT(static_cast<std::int16_t>(failed ? 1 + next(3) : 0));
+        l.set_OP_STR(failed ? kFailures[l.OP_RESULT - 1] : "写卡成功");
+        const bool dual = next(6) == 0;
+        l.set_CARD_FLAG(dual ? "1" : "0");
+        l.set_PHONE1("138" + digits(10000000 + i, 8));
+        if (dual)
+            l.set_PHONE2("147" + digits(20000000 + i, 8));
+        if (i % 97 == 0)
+            l.set_REMARK("营业厅补写");
     }
     TableOf("rsim_write_log").seed(db, box, logs);
+}
+
+void seedInquiries(db::Driver& db, const secrets::SecretBox& box)
+{
+    seedWriteLog(db, box);
 
     SPsNetNumberList numbers;
     SPsNetImsiList imsis;
@@ -205,19 +234,21 @@ void seedInquiries(db::Driver& db, const secrets::SecretBox& box)
         n.set_PS_SERVICE_TYPE(1);
         n.set_PS_NET_CODE("HLR" + std::to_string(10 + i));
         n.set_GROUP_CODE("G01");
-        n.set_REGION_CODE("10");
+        n.set_REGION_CODE(std::to_string(10 + i % 3));
         n.set_STATUS(1);
         n.set_OPER_ID(1);
         n.set_ORG_ID(100101);
         n.set_DONE_DATE(CBSDateTime(2026, 9, 1 + i, 12, 0, 0));
         n.set_DONE_CODE(90000 + i);
         n.set_SMP_REGION_CODE("020");
+        n.set_REMARK(i % 2 == 0 ? "GSM号段" : "TD号段");
         auto& m = add(imsis);
         m.set_START_IMSI("46000" + digits(5000000000LL + i * 100000LL, 10));
         m.set_END_IMSI("46000" + digits(5000000000LL + i * 100000LL + 99999, 10));
         m.set_PS_NET_CODE(n.PS_NET_CODE);
         m.set_GROUP_CODE("G01");
-        m.set_REGION_CODE("10");
+        m.set_REGION_CODE(n.REGION_CODE);
+        m.set_REMARK("开通平台IMSI段");
     }
     TableOf("rsim_ps_number").seed(db, box, numbers);
     TableOf("rsim_ps_imsi").seed(db, box, imsis);

@@ -391,10 +391,11 @@ int Table::query(CallContext& context, CTvdBasicStructObject& criteria, CTvdBasi
             break;
         }
     }
-    std::string order;
-    for (const auto& k : keyNames_)
-        order += (order.empty() ? " ORDER BY " : ", ") + k;
-    std::string sql = select + " FROM " + name_ + where + order;
+    std::string order = def_.order;
+    if (order.empty())
+        for (const auto& k : keyNames_)
+            order += (order.empty() ? "" : ", ") + k;
+    std::string sql = select + " FROM " + name_ + where + " ORDER BY " + order;
     if (limit > 0)
         sql += " LIMIT " + std::to_string(limit);
     context.db.query(sql, params, [&](const Row& row) { readRow(row, *out.append(), context.secrets); });

@@ -53,6 +53,7 @@ struct TableDef {
     // A range [first, last] that must be ordered, of equal lengths, and not overlap another.
     std::string rangeFirst{}, rangeLast{};
     std::int64_t defaultLimit = 0; // rows when no limit is asked; 0: all
+    std::string order{}; // ORDER BY of a query; empty: the keys
 
     std::string name() const { return std::string(table.name); }
     const CTvdTypeInfo& record() const { return table.record(); }

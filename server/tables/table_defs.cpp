@@ -136,6 +136,7 @@ std::vector<TableDef> makeTableDefs()
                      equal("CARD_FLAG"), equal("OP_RESULT"), equal("PHONE1"), equal("PHONE2"),
                      equal("REGION_CODE")},
         .defaultLimit = 1000,
+        .order = "OP_TIME DESC",
     });
     defs.push_back({
         .table = TableOf<MResSysMgnt::SResCodeDefInfo>(),

@@ -13,6 +13,7 @@
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace testsupport {
 namespace {
@@ -36,7 +37,7 @@ bool RsimdProcess::postgresAvailable()
     return std::getenv("RSIM_TEST_PG") != nullptr;
 }
 
-RsimdProcess::RsimdProcess(Backend backend)
+RsimdProcess::RsimdProcess(Backend backend, int threads)
 {
     char folder[] = "/tmp/rsimd-test.XXXXXX";
     if (::mkdtemp(folder) == nullptr)
@@ -48,12 +49,18 @@ RsimdProcess::RsimdProcess(Backend backend)
     int out[2];
     if (::pipe(out) != 0)
         throw std::runtime_error("no pipe");
+    const std::string key = folder_ + "/rsim.key";
+    std::vector<const char*> arguments{"rsimd", "--db", database_.c_str(), "--listen", "127.0.0.1:0", "--seed",
+                                       "demo", "--key-file", key.c_str()};
+    const std::string threadCount = std::to_string(threads);
+    if (threads > 0)
+        arguments.insert(arguments.end(), {"--threads", threadCount.c_str()});
+    arguments.push_back(nullptr);
     pid_ = ::fork();
     if (pid_ == 0) {
         ::dup2(out[1], STDOUT_FILENO);
         ::close(out[0]);
-        ::execl(RSIMD_PATH, "rsimd", "--db", database_.c_str(), "--listen", "127.0.0.1:0", "--seed", "demo",
-                "--threads", "4", "--key-file", (folder_ + "/rsim.key").c_str(), static_cast<char*>(nullptr));
+        ::execv(RSIMD_PATH, const_cast<char* const*>(arguments.data()));
         std::_Exit(127);
     }
     ::close(out[1]);

@@ -10,7 +10,8 @@ class RsimdProcess {
 public:
     enum class Backend { Sqlite, Postgres };
 
-    explicit RsimdProcess(Backend backend = Backend::Sqlite);
+    // threads: rsimd's --threads; 0: rsimd's own default.
+    explicit RsimdProcess(Backend backend = Backend::Sqlite, int threads = 4);
     ~RsimdProcess();
     RsimdProcess(const RsimdProcess&) = delete;
     RsimdProcess& operator=(const RsimdProcess&) = delete;

@@ -1,0 +1,120 @@
+// The inquiry window's default log query — the operator's region and id, one month — on a
+// write log of 1,000,000 entries, through the service against the same SQL straight on the
+// database, on SQLite and (with RSIM_TEST_PG) on PostgreSQL.
+#include "ResRemoteSimMgnt_tvd_c.h"
+#include "bench_common.h"
+#include "driver.h"
+#include "rsimd_process.h"
+#include "sysmgnt_def_tvd_c.h"
+
+#include <cstdlib>
+
+using namespace MResRemoteMgntDef;
+using testsupport::RsimdProcess;
+
+namespace {
+
+constexpr int kEntries = 1000000;
+constexpr int kRegions = 10;
+constexpr int kOperatorsPerRegion = 20;
+constexpr const char* kColumns[] = {"SO_NBR", "SIM_ID", "IMSI", "OP_ID", "OP_TYPE", "OP_TIME", "OP_STR",
+                                    "CARD_FLAG", "OP_RESULT", "PHONE1", "PHONE2", "REGION_CODE", "REMARK"};
+
+std::string numbered(const char* prefix, long long n, int width)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%s%0*lld", prefix, width, n);
+    return text;
+}
+
+// Entry n of a year from 2026-01-01, spread evenly over the regions and their operators.
+rsim::db::Row entry(int n)
+{
+    const int region = 20 + n % kRegions;
+    const int op = region * 100 + (n / kRegions) % kOperatorsPerRegion;
+    const CBSDateTime when = CBSDateTime::fromTDateTime(CBSDateTime(2026, 1, 1).toTDateTime() + 365.0 * n / kEntries);
+    return {std::int64_t{500000000000LL + n}, numbered("898603", n, 14), numbered("46003", n, 10),
+            std::int64_t{op}, std::int64_t{1}, when.toWire(), std::string("写卡成功"),
+            std::string(n % 6 ? "0" : "1"), std::int64_t{0}, numbered("139", n, 8),
+            n % 6 ? rsim::db::Value{} : rsim::db::Value{numbered("147", n, 8)}, std::int64_t{region},
+            rsim::db::Value{}};
+}
+
+void storeLog(rsim::db::Driver& db)
+{
+    const std::vector<std::string> columns(std::begin(kColumns), std::end(kColumns));
+    for (int done = 0; done < kEntries; done += 100000) {
+        std::vector<rsim::db::Row> rows;
+        for (int n = done; n < done + 100000; ++n)
+            rows.push_back(entry(n));
+        rsim::db::Transaction tx(db);
+        db.insertMany("rsim_write_log", columns, rows);
+        tx.commit();
+    }
+    if (db.dialect() == "postgresql")
+        db.exec("ANALYZE rsim_write_log");
+}
+
+void login(const RsimdProcess& server)
+{
+    setenv("TAV_BROKER_TAVORINE", server.address().c_str(), 1);
+    MSysmgntDef::SOperator op;
+    CBSErrorMsg error;
+    if (tvd_login("TAVORINE", "admin", "admin123", op, error) != 0)
+        std::exit(1);
+}
+
+void defaultQuery(RsimdProcess::Backend backend, const char* name)
+{
+    RsimdProcess server(backend);
+    auto db = rsim::db::connect(server.database());
+    storeLog(*db);
+    login(server);
+    MResRemoteMgntApp::IResRemoteMgnt client;
+    client.bind(server.address());
+    SQryRemoteSimLogIn criteria;
+    criteria.set_REGION_CODE(23);
+    criteria.set_OP_ID(2307);
+    criteria.set_BEGIN_OP_TIME(CBSDateTime(2026, 6, 1, 0, 0, 0));
+    criteria.set_END_OP_TIME(CBSDateTime(2026, 6, 30, 23, 59, 59));
+    {
+        SRemoteSimLogList found;
+        CBSErrorMsg error;
+        client.qry_remoteSimLog(criteria, found, error, nullptr);
+        std::printf("%s: the query answers %d entries (%s)\n", name, found.count(), error.message.c_str());
+    }
+    constexpr int kQueries = 50;
+    const double service = millis([&] {
+        for (int i = 0; i < kQueries; ++i) {
+            SRemoteSimLogList found;
+            CBSErrorMsg error;
+            client.qry_remoteSimLog(criteria, found, error, nullptr);
+        }
+    }, 3);
+    std::string select;
+    for (const char* column : kColumns)
+        select += (select.empty() ? "SELECT " : ", ") + std::string(column);
+    const std::string sql = select + " FROM rsim_write_log WHERE REGION_CODE = ? AND OP_ID = ? AND OP_TIME >= ? "
+                                     "AND OP_TIME <= ? ORDER BY OP_TIME DESC LIMIT 1000";
+    const rsim::db::Row params{std::int64_t{23}, std::int64_t{2307}, std::string("2026-06-01 00:00:00"),
+                               std::string("2026-06-30 23:59:59")};
+    const double direct = millis([&] {
+        for (int i = 0; i < kQueries; ++i) {
+            std::vector<rsim::db::Row> rows;
+            db->query(sql, params, [&](const rsim::db::Row& row) { rows.push_back(row); });
+        }
+    }, 3);
+    report(name, service, direct, 3);
+}
+
+} // namespace
+
+int main()
+{
+    defaultQuery(RsimdProcess::Backend::Sqlite, "write-log query, region/operator/month, 1,000,000 entries, SQLite (50 queries)");
+    if (RsimdProcess::postgresAvailable())
+        defaultQuery(RsimdProcess::Backend::Postgres,
+                     "write-log query, region/operator/month, 1,000,000 entries, PostgreSQL (50 queries)");
+    else
+        std::printf("write-log query on PostgreSQL: skipped (set RSIM_TEST_PG)\n");
+}

@@ -1,0 +1,181 @@
+// The FTP client against a real FTP server on loopback, and against a scripted one for the
+// faults a real server rarely shows.
+#include "CFTPClient.h"
+
+#include "ftp_server.h"
+#include "scripted_ftp_server.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <string>
+
+namespace {
+
+using testsupport::TestFtpServer;
+
+class LocalFile {
+public:
+    explicit LocalFile(const std::string& content)
+        : path_(std::filesystem::temp_directory_path() / TestFtpServer::uniqueName("ftp-local"))
+    {
+        std::ofstream(path_, std::ios::binary) << content;
+    }
+    ~LocalFile() { std::filesystem::remove(path_); }
+    const char* path() const { return path_.c_str(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+std::string randomBytes(std::size_t size)
+{
+    std::mt19937_64 generator(size);
+    std::string bytes(size, '\0');
+    for (char& byte : bytes)
+        byte = static_cast<char>(generator());
+    return bytes;
+}
+
+class FtpClientTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { server = new TestFtpServer; }
+    static void TearDownTestSuite() { delete server; }
+
+    bool connect(CFTPClient& client, const std::string& password) const
+    {
+        return client.Connect(server->host().c_str(), server->port(), server->user().c_str(), password.c_str());
+    }
+    bool connect(CFTPClient& client) const { return connect(client, server->password()); }
+
+    static TestFtpServer* server;
+};
+
+TestFtpServer* FtpClientTest::server = nullptr;
+
+TEST_F(FtpClientTest, ConnectFailuresLeaveTheirTextsAndCloseCleanly)
+{
+    CFTPClient nothingListens;
+    EXPECT_FALSE(nothingListens.Connect("127.0.0.1", testsupport::freeLoopbackPort(), "rsim", "rsim"));
+    EXPECT_STREQ("未知错误![127.0.0.1]主机不可达，请检查IP地址是否正确。", nothingListens.GetErrorMsg());
+    nothingListens.Close();
+    nothingListens.Close();
+    EXPECT_STREQ("未知错误![127.0.0.1]主机不可达，请检查IP地址是否正确。", nothingListens.GetErrorMsg());
+
+    CFTPClient unknownHost;
+    EXPECT_FALSE(unknownHost.Connect("no-such-host.invalid", "rsim", "rsim"));
+    EXPECT_STREQ("未知错误![no-such-host.invalid]主机不可达，请检查IP地址是否正确。", unknownHost.GetErrorMsg());
+
+    // A refused login leaves the server's reply, and never the password.
+    CFTPClient refused;
+    EXPECT_FALSE(connect(refused, "wrong-secret"));
+    EXPECT_EQ(0, std::string(refused.GetErrorMsg()).find("530")) << refused.GetErrorMsg();
+    EXPECT_EQ(std::string::npos, std::string(refused.GetErrorMsg()).find("wrong-secret"));
+    refused.Close();
+
+    // After Close the same object connects again.
+    EXPECT_TRUE(connect(refused)) << refused.GetErrorMsg();
+}
+
+TEST_F(FtpClientTest, EmptyFileIsCreatedEmpty)
+{
+    CFTPClient client;
+    ASSERT_TRUE(connect(client)) << client.GetErrorMsg();
+    const LocalFile empty("");
+    const std::string remote = TestFtpServer::uniqueName("empty") + ".dll";
+    EXPECT_TRUE(client.PutFile(remote.c_str(), empty.path())) << client.GetErrorMsg();
+    EXPECT_EQ(std::optional<std::string>(""), server->download(remote));
+}
+
+TEST_F(FtpClientTest, MissingLocalFileLeavesTheSystemTextAndAnEmptyRemoteFile)
+{
+    CFTPClient client;
+    ASSERT_TRUE(connect(client)) << client.GetErrorMsg();
+    const std::string remote = TestFtpServer::uniqueName("missing") + ".dll";
+    EXPECT_FALSE(client.PutFile(remote.c_str(), "/no/such/folder/library.dll"));
+    EXPECT_STREQ("系统找不到指定的文件。\r\n", client.GetErrorMsg());
+    EXPECT_EQ(std::optional<std::string>(""), server->download(remote));
+    // The connection is still usable.
+    const LocalFile small("abc");
+    EXPECT_TRUE(client.PutFile((remote + ".2").c_str(), small.path())) << client.GetErrorMsg();
+}
+
+TEST_F(FtpClientTest, ExistenceIsTestedByRenamingThereAndBack)
+{
+    const std::string remote = TestFtpServer::uniqueName("exists") + ".dll";
+    server->upload(remote, "library bytes");
+    CFTPClient client;
+    ASSERT_TRUE(connect(client)) << client.GetErrorMsg();
+
+    EXPECT_TRUE(client.FileExists(remote.c_str())) << client.GetErrorMsg();
+    EXPECT_EQ(std::optional<std::string>("library bytes"), server->download(remote));
+    EXPECT_EQ(std::nullopt, server->download(remote + ".temp"));
+
+    EXPECT_FALSE(client.FileExists((remote + ".absent").c_str()));
+    EXPECT_EQ(0, std::string(client.GetErrorMsg()).find("550")) << client.GetErrorMsg();
+}
+
+TEST_F(FtpClientTest, ARefusedFileLeavesTheServersReply)
+{
+    CFTPClient client;
+    ASSERT_TRUE(connect(client)) << client.GetErrorMsg();
+    const LocalFile small("abc");
+    EXPECT_FALSE(client.PutFile("no-such-folder/library.dll", small.path()));
+    EXPECT_EQ(0, std::string(client.GetErrorMsg()).find("550")) << client.GetErrorMsg();
+}
+
+TEST_F(FtpClientTest, LargeFileArrivesIntact)
+{
+    // Several chunks and an odd tail; the bytes read back must be the bytes sent.
+    const std::string content = randomBytes(5 * CFTPClient::kChunkSize * 8 + 12345);
+    const LocalFile file(content);
+    CFTPClient client;
+    ASSERT_TRUE(connect(client)) << client.GetErrorMsg();
+    const std::string remote = TestFtpServer::uniqueName("large") + ".dll";
+    ASSERT_TRUE(client.PutFile(remote.c_str(), file.path())) << client.GetErrorMsg();
+    const std::optional<std::string> stored = server->download(remote);
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(content.size(), stored->size());
+    EXPECT_EQ(std::hash<std::string>{}(content), std::hash<std::string>{}(*stored));
+    EXPECT_TRUE(content == *stored);
+}
+
+TEST_F(FtpClientTest, FilesOfFourGigabytesOrMoreAreRefused)
+{
+    const LocalFile file("");
+    std::filesystem::resize_file(file.path(), 4ull << 30); // sparse: nothing is written
+    CFTPClient client;
+    ASSERT_TRUE(connect(client)) << client.GetErrorMsg();
+    const std::string remote = TestFtpServer::uniqueName("huge") + ".dll";
+    EXPECT_FALSE(client.PutFile(remote.c_str(), file.path()));
+    EXPECT_STREQ("本地文件大小超过4GB，不能上传。", client.GetErrorMsg());
+}
+
+TEST(ScriptedFtpClientTest, ARenameBackThatFailsLeavesTheFileUnderItsTemporaryName)
+{
+    ScriptedFtpServer server;
+    server.scriptRenameReplies({"250 Renamed.", "553 Rename back refused."});
+    CFTPClient client;
+    ASSERT_TRUE(client.Connect("127.0.0.1", server.port(), "rsim", "rsim")) << client.GetErrorMsg();
+    EXPECT_FALSE(client.FileExists("library.dll"));
+    EXPECT_EQ(0, std::string(client.GetErrorMsg()).find("553 Rename back refused.")) << client.GetErrorMsg();
+}
+
+TEST(ScriptedFtpClientTest, AServerThatStopsTakingDataEndsTheUploadWithAText)
+{
+    ScriptedFtpServer server;
+    const LocalFile file(randomBytes(16 << 20));
+    CFTPClient client;
+    ASSERT_TRUE(client.Connect("127.0.0.1", server.port(), "rsim", "rsim")) << client.GetErrorMsg();
+    EXPECT_FALSE(client.PutFile("library.dll", file.path()));
+    const std::string text = client.GetErrorMsg();
+    EXPECT_EQ(0, text.find("上传中断：已写入")) << text;
+    EXPECT_NE(std::string::npos, text.find("文件共16777216字节。")) << text;
+    client.Close();
+}
+
+} // namespace

@@ -1,0 +1,191 @@
+// The write-log query through the service, on SQLite and on PostgreSQL: each criterion, the span
+// with its inclusive ends, newest entries first, the row cap, and the indexes behind them.
+#include "ResRemoteSimMgnt_tvd_c.h"
+#include "driver.h"
+#include "rsimd_process.h"
+#include "sysmgnt_def_tvd_c.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <memory>
+
+using namespace MResRemoteMgntDef;
+using Backend = testsupport::RsimdProcess::Backend;
+
+namespace {
+
+struct Entry {
+    long long soNbr;
+    const char* time;
+    int region;
+    int op;
+    const char* phone2;
+    const char* cardFlag;
+};
+
+// Region 30 and operators 301/302 are not in the demo data; the last digits of each entry's
+// number are those of its IMSI, SIM number and main number.
+constexpr Entry kEntries[] = {
+    {910000000001, "2026-03-10 00:00:00", 30, 301, "", "0"},
+    {910000000002, "2026-03-10 23:59:59", 30, 301, "14700000002", "1"},
+    {910000000003, "2026-03-11 00:00:00", 30, 301, "", "0"},
+    {910000000004, "2026-03-09 23:59:59", 30, 301, "", "0"},
+    {910000000005, "2026-03-10 12:00:00", 31, 301, "", "0"},
+    {910000000006, "2026-03-10 12:00:00", 30, 302, "", "0"},
+};
+
+const std::vector<std::string> kColumns{"SO_NBR", "SIM_ID", "IMSI", "OP_ID", "OP_TIME", "CARD_FLAG",
+                                        "PHONE1", "PHONE2", "REGION_CODE"};
+
+rsim::db::Row rowOf(long long soNbr, const std::string& time, int region, int op, const std::string& phone2,
+                    const std::string& cardFlag)
+{
+    const std::string tail = std::to_string(soNbr % 1000000);
+    return {std::int64_t{soNbr}, "8986030000000" + std::string(7 - tail.size(), '0') + tail,
+            "46003000" + std::string(7 - tail.size(), '0') + tail, std::int64_t{op}, time, cardFlag,
+            "1390" + std::string(7 - tail.size(), '0') + tail, phone2, std::int64_t{region}};
+}
+
+class WriteLog : public ::testing::TestWithParam<Backend> {
+protected:
+    void SetUp() override
+    {
+        if (GetParam() == Backend::Postgres && !testsupport::RsimdProcess::postgresAvailable())
+            GTEST_SKIP() << "RSIM_TEST_PG is not set: no PostgreSQL server for this run";
+        server_ = std::make_unique<testsupport::RsimdProcess>(GetParam());
+        db_ = rsim::db::connect(server_->database());
+        std::vector<rsim::db::Row> rows;
+        for (const auto& e : kEntries)
+            rows.push_back(rowOf(e.soNbr, e.time, e.region, e.op, e.phone2, e.cardFlag));
+        db_->insertMany("rsim_write_log", kColumns, rows);
+        setenv("TAV_BROKER_TAVORINE", server_->address().c_str(), 1);
+        MSysmgntDef::SOperator op;
+        CBSErrorMsg error;
+        ASSERT_EQ(tvd_login("TAVORINE", "admin", "admin123", op, error), 0) << error.message;
+        ASSERT_EQ(remote_.bind(server_->address()), 0);
+    }
+
+    // The window's criteria: always a region and an operator.
+    static SQryRemoteSimLogIn criteria(int region = 30, int op = 301)
+    {
+        SQryRemoteSimLogIn in;
+        in.set_REGION_CODE(static_cast<std::int16_t>(region));
+        in.set_OP_ID(op);
+        return in;
+    }
+
+    // The work orders answered, in the order answered.
+    std::vector<long long> query(const SQryRemoteSimLogIn& in)
+    {
+        SRemoteSimLogList out;
+        CBSErrorMsg error;
+        EXPECT_EQ(remote_.qry_remoteSimLog(in, out, error, nullptr), 0) << error.message;
+        std::vector<long long> orders;
+        for (const auto& entry : out)
+            orders.push_back(entry.SO_NBR);
+        return orders;
+    }
+
+    // Everything the database says of how it would run the SQL, in capitals.
+    std::string plan(const std::string& sql)
+    {
+        const bool postgres = GetParam() == Backend::Postgres;
+        if (postgres)
+            db_->exec("SET enable_seqscan = off");
+        std::string text;
+        db_->query((postgres ? "EXPLAIN " : "EXPLAIN QUERY PLAN ") + sql, {}, [&](const rsim::db::Row& row) {
+            for (const auto& value : row)
+                text += rsim::db::asText(value) + " ";
+        });
+        std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::toupper(c); });
+        return text;
+    }
+
+    std::unique_ptr<testsupport::RsimdProcess> server_;
+    std::unique_ptr<rsim::db::Driver> db_;
+    MResRemoteMgntApp::IResRemoteMgnt remote_;
+};
+
+TEST_P(WriteLog, TheSpanIncludesBothEndsAndTheNewestComesFirst)
+{
+    auto in = criteria();
+    in.set_BEGIN_OP_TIME(CBSDateTime(2026, 3, 10, 0, 0, 0));
+    in.set_END_OP_TIME(CBSDateTime(2026, 3, 10, 23, 59, 59));
+    EXPECT_EQ(query(in), (std::vector<long long>{910000000002, 910000000001}));
+    EXPECT_EQ(query(criteria()), (std::vector<long long>{910000000003, 910000000002, 910000000001, 910000000004}));
+}
+
+TEST_P(WriteLog, ABackwardsSpanAnswersNothingWithoutAnError)
+{
+    auto in = criteria();
+    in.set_BEGIN_OP_TIME(CBSDateTime(2026, 3, 11, 0, 0, 0));
+    in.set_END_OP_TIME(CBSDateTime(2026, 3, 9, 23, 59, 59));
+    EXPECT_TRUE(query(in).empty());
+}
+
+TEST_P(WriteLog, EachCriterionMatchesItsEntryExactlyWithinTheOperatorsRegion)
+{
+    auto in = criteria();
+    in.set_SO_NBR(910000000001);
+    EXPECT_EQ(query(in), std::vector<long long>{910000000001});
+    in = criteria();
+    in.set_SIM_ID("89860300000000000002");
+    EXPECT_EQ(query(in), std::vector<long long>{910000000002});
+    in = criteria();
+    in.set_IMSI("460030000000003");
+    EXPECT_EQ(query(in), std::vector<long long>{910000000003});
+    in.set_IMSI("46003000000000");
+    EXPECT_TRUE(query(in).empty()) << "an IMSI matches whole, not by its beginning";
+    in = criteria();
+    in.set_PHONE1("13900000004");
+    EXPECT_EQ(query(in), std::vector<long long>{910000000004});
+    in = criteria();
+    in.set_PHONE2("14700000002");
+    EXPECT_EQ(query(in), std::vector<long long>{910000000002});
+    in = criteria();
+    in.set_CARD_FLAG("1");
+    EXPECT_EQ(query(in), std::vector<long long>{910000000002});
+    EXPECT_EQ(query(criteria(31, 301)), std::vector<long long>{910000000005});
+    EXPECT_EQ(query(criteria(30, 302)), std::vector<long long>{910000000006});
+    in = criteria(31, 301);
+    in.set_SO_NBR(910000000001);
+    EXPECT_TRUE(query(in).empty()) << "another region's entry is not answered";
+}
+
+TEST_P(WriteLog, TheAnswerStopsAtTheRowCapWithTheNewestEntries)
+{
+    std::vector<rsim::db::Row> rows;
+    for (int n = 0; n < 1005; ++n) {
+        const CBSDateTime when = CBSDateTime::fromTDateTime(CBSDateTime(2026, 4, 1).toTDateTime() + n / 24.0);
+        rows.push_back(rowOf(920000000000 + n, when.toWire(), 32, 321, "", "0"));
+    }
+    db_->insertMany("rsim_write_log", kColumns, rows);
+    const auto orders = query(criteria(32, 321));
+    ASSERT_EQ(orders.size(), 1000U);
+    EXPECT_EQ(orders.front(), 920000001004);
+    EXPECT_EQ(orders.back(), 920000000005);
+    EXPECT_TRUE(std::is_sorted(orders.rbegin(), orders.rend()));
+}
+
+TEST_P(WriteLog, IndexesServeTheSpanAndEveryNumberCriterion)
+{
+    const std::string select = "SELECT SO_NBR FROM rsim_write_log WHERE ";
+    const std::string window = " AND REGION_CODE = 30 AND OP_ID = 301 ORDER BY OP_TIME DESC LIMIT 1000";
+    const std::string span = "OP_TIME >= '2026-03-01 00:00:00' AND OP_TIME <= '2026-03-31 23:59:59'";
+    for (const std::string& where : std::vector<std::string>{span, "IMSI = '460030000000003'", "SIM_ID = '89860300000000000002'",
+                                     "PHONE1 = '13900000004'", "PHONE2 = '14700000002'", "SO_NBR = 910000000001"}) {
+        for (const std::string& sql : std::vector<std::string>{select + where + " ORDER BY OP_TIME DESC LIMIT 1000", select + where + window}) {
+            const std::string how = plan(sql);
+            EXPECT_NE(how.find("INDEX"), std::string::npos) << sql << "\n" << how;
+            EXPECT_EQ(how.find("SCAN RSIM_WRITE_LOG"), std::string::npos) << sql << "\n" << how;
+            EXPECT_EQ(how.find("SEQ SCAN"), std::string::npos) << sql << "\n" << how;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, WriteLog, ::testing::Values(Backend::Sqlite, Backend::Postgres),
+                         [](const auto& info) { return info.param == Backend::Sqlite ? "SQLite" : "PostgreSQL"; });
+
+} // namespace
