@@ -35,6 +35,10 @@ public:
     {
         return target_.openFileName(caption, filter);
     }
+    QString saveFileName(const QString& caption, const QString& filter, const QString& suggestedName) override
+    {
+        return target_.saveFileName(caption, filter, suggestedName);
+    }
 
 private:
     GuiInteraction& target_;

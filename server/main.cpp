@@ -1,4 +1,5 @@
 // rsimd: the remote-SIM management service.
+#include "schema.h"
 #include "service.h"
 #include "sysmgnt.h"
 #include "table.h"
@@ -129,7 +130,7 @@ std::thread stopWatcher(httplib::Server& server, const std::atomic<bool>& finish
 void answer(httplib::Response& response, const rsim::Answer& a)
 {
     response.status = a.status;
-    response.set_content(a.body.dump(), "application/json");
+    response.set_content(a.body, "application/json");
 }
 
 void routes(httplib::Server& server, rsim::Service& service)
@@ -166,10 +167,7 @@ int main(int argc, char** argv)
     const auto [host, port] = hostAndPort(options.listen);
     try {
         auto setup = rsim::db::connect(options.database);
-        auto migrations = rsim::sysmgnt::schema();
-        for (auto& m : rsim::tables::schema())
-            migrations.push_back(std::move(m));
-        rsim::db::migrate(*setup, migrations);
+        rsim::db::migrate(*setup, rsim::db::schemaMigrations());
         const bool embedded = options.database.rfind("sqlite:", 0) == 0;
         auto secrets = rsim::secrets::SecretBox::fromKeyFile(options.keyFile, embedded);
         if (options.seed) {

@@ -1,6 +1,7 @@
 #include "CreateBusinessForm.h"
 
 #include "TfrmBareWindow.h"
+#include "TfrmRemoteInfoQuery.h"
 #include "TfrmRemoteSimInfo.h"
 #include "TfrmRemoteSimProvince.h"
 
@@ -40,7 +41,6 @@ constexpr char kVendorModule[] = "远程写卡卡商/卡类型/写卡组件维�
 constexpr char kErrMsg[] = "远程写卡错误代码表维护";
 constexpr char kAucRole[] = "远程写卡鉴权卡权限信息维护";
 constexpr char kAucVerify[] = "远程写卡鉴权卡登陆校验信息维护";
-constexpr char kInquiry[] = "远程写卡信息查询";
 
 // The function codes 0x9AE11D to 0x9AE12B; a maintenance window opens by the code its table
 // declares. Codes of the block not listed have no window.
@@ -56,7 +56,7 @@ constexpr FormEntry kForms[] = {
     {TableOf<SResRemoteDllErrMsg>().functionCode, createBare<kErrMsg>},
     {TableOf<SResRemoteSysAuc>().functionCode, createBare<kAucRole>},
     {TableOf<SResRemoteAucInfo>().functionCode, createBare<kAucVerify>},
-    {10150187, createBare<kInquiry>},
+    {10150187, create<TfrmRemoteInfoQuery>},
 };
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "maintenance_form.h"
 
+#include "cut_notice.h"
 #include "record_access.h"
 
 #include <QGridLayout>
@@ -341,6 +342,7 @@ void TfrmMaintenance::FillList()
         lstShowDataList->addRow(ColumnText(record, spec_.columns.front()), subItems, i);
     }
     lstShowDataList->endUpdate();
+    rsimform::NoteCutList(lstShowDataList, result_->count());
     if (lstShowDataList->rowCount() > 0) {
         lstShowDataList->setSelectedRow(0);
         lstShowDataList->setFocusedRow(0);

@@ -44,6 +44,9 @@ public:
     virtual void waitClose() = 0;
     // The chosen file, or empty when the user cancelled. filter is a Qt name filter.
     virtual QString openFileName(const QString& caption, const QString& filter) = 0;
+    // The file to write, or empty when the user cancelled. suggestedName fills the name field.
+    virtual QString saveFileName(const QString& caption, const QString& filter,
+                                 const QString& suggestedName) = 0;
 };
 
 // Installs an interaction (not owned) and returns the previous one; null restores the real

@@ -4,7 +4,7 @@
 //   RecordingInteraction gui;
 //   GuiInteraction* previous = setGuiInteraction(&gui);
 //   gui.answerNext(IDNO);                  // the next message box answers No
-//   gui.nextFile("/tmp/cards.txt");        // the next file dialog chooses this file
+//   gui.nextFile("/tmp/cards.txt");        // the next file dialog (open or save) chooses this file
 //   ... run the window ...
 //   EXPECT_EQ(gui.lastMessage().text, "...");
 //   EXPECT_FALSE(gui.waitBoxOpen());
@@ -31,10 +31,11 @@ public:
     void waitUpdate(const QString& text) override;
     void waitClose() override;
     QString openFileName(const QString& caption, const QString& filter) override;
+    QString saveFileName(const QString& caption, const QString& filter, const QString& suggestedName) override;
 
     // Scripted answers, used in order. With none left a message box answers the question default
     // (IDYES unless set) when it offers that button, else its first button (IDOK for an OK box);
-    // a file dialog is cancelled.
+    // a file dialog (open or save) is cancelled.
     void answerNext(int buttonId) { answers_.push_back(buttonId); }
     void setQuestionDefault(int buttonId) { questionDefault_ = buttonId; }
     void nextFile(const QString& path) { files_.push_back(path); }
@@ -45,7 +46,7 @@ public:
     // In order: "show:<text>", "update:<text>", "close".
     const QStringList& waitEvents() const { return waitEvents_; }
     bool waitBoxOpen() const { return waitOpen_; }
-    // The captions and filters the file dialogs were opened with.
+    // The captions and filters the file dialogs, open and save, were opened with.
     const std::vector<std::pair<QString, QString>>& fileDialogs() const { return fileDialogs_; }
 
     // Forgets what was recorded and the scripted answers; whether the wait box is open stays.

@@ -49,13 +49,29 @@ public:
     qint64 rowData(int row) const; // 0 unless set
     void setRowData(int row, qint64 data);
 
+    // Several rows may be selected (shift and ctrl clicks); selectedRow is the focused row when it
+    // is selected, otherwise the selected row shown highest.
     int selectedRow() const;      // -1: none
     void setSelectedRow(int row); // -1 clears the selection; the focus mark stays
+    std::vector<int> selectedRows() const; // in the order shown
     int focusedRow() const;       // -1: none
     void setFocusedRow(int row);  // the focus mark only, not the selection; -1 clears it
 
     // Runs the click handler as a click on a row would (VCL's Click).
     void Click();
+
+    // QTreeView's sortByColumn(column, order) sorts the view as a header click does; column -1
+    // goes back to the list's own order.
+    int shownRow(int position) const; // the row shown at that position; -1 beyond the end
+
+    // The selected rows as shown, with the header line: tab-separated, one row per line.
+    QString selectedRowsText() const;
+    // Puts selectedRowsText on the clipboard; nothing when no row is selected.
+    void copySelectedRows();
+    // Writes every row as shown to a CSV file; empty on success, else why it failed.
+    QString exportCsv(const QString& path) const;
+    // Asks for a file through the interaction seam and exports to it, with a message after.
+    void exportToChosenFile();
 
 signals:
     // The OnClick event: the user clicked a row; the selection is already updated. (QTreeView's
@@ -64,5 +80,12 @@ signals:
 
 private:
     class Model;
+    class SortedView;
+    std::vector<int> shownColumns() const;
+    QModelIndex shownIndex(int row) const;
+    int rowOf(const QModelIndex& shown) const;
+    void createActions();
+
     Model* model_;
+    SortedView* sorted_;
 };

@@ -1,11 +1,13 @@
 // CTvdClientObject over HTTP/1.1 with JSON bodies, keep-alive connections.
 #include "tvd_client.h"
 #include "tvd_json.h"
+#include "tvd_json_stream.h"
 
 #include <httplib.h>
 
 #include <cctype>
 #include <cstdlib>
+#include <exception>
 #include <iostream>
 #include <mutex>
 
@@ -111,27 +113,23 @@ void CTvdClientObject::unbind()
     transport_->http.reset();
 }
 
-int CTvdClientObject::call_server(const std::string& path, const std::string& body,
-                                  const std::string& session, std::string& answer,
-                                  CBSErrorMsg& error)
+namespace {
+
+// A body of this many records or more is sent in pieces as it is written (chunked), so that the
+// whole text of a million cards is never held at once.
+constexpr long long kStreamedRecords = 1000;
+
+// The answer of a POST, or the error record of its transport fault.
+int readAnswer(httplib::Result result, const std::string& address, const std::string& path, std::string& answer,
+               CBSErrorMsg& error)
 {
-    if (!transport_->http) {
-        fail(error, kNotBound, "中间件客户端尚未连接远程写卡管理服务", "请先绑定服务(bind_tavBroker)");
-        return -1;
-    }
-    httplib::Headers headers;
-    if (!session.empty())
-        headers.emplace(kSessionHeader, session);
-    auto result = transport_->http->Post(path.c_str(), headers, body, "application/json");
     if (!result) {
         const auto fault = result.error();
         const bool timeout = fault == httplib::Error::Read || fault == httplib::Error::Write;
         if (timeout)
-            fail(error, kTimeout, "调用远程写卡管理服务超时或连接中断",
-                 transport_->address + ": " + httplib::to_string(fault));
+            fail(error, kTimeout, "调用远程写卡管理服务超时或连接中断", address + ": " + httplib::to_string(fault));
         else
-            fail(error, kUnreachable, "无法连接远程写卡管理服务",
-                 transport_->address + ": " + httplib::to_string(fault));
+            fail(error, kUnreachable, "无法连接远程写卡管理服务", address + ": " + httplib::to_string(fault));
         return -1;
     }
     answer = std::move(result->body);
@@ -140,31 +138,79 @@ int CTvdClientObject::call_server(const std::string& path, const std::string& bo
         const auto parsed = nlohmann::json::parse(answer, nullptr, false);
         const bool explained = !parsed.is_discarded() && parsed.contains("error") &&
                                tvd::wire::decodeError(parsed["error"], server);
-        fail(error, kHttpStatus,
-             "远程写卡管理服务拒绝了请求(HTTP " + std::to_string(result->status) + ")",
+        fail(error, kHttpStatus, "远程写卡管理服务拒绝了请求(HTTP " + std::to_string(result->status) + ")",
              explained ? server.message : path);
         return -1;
     }
     return 0;
 }
 
+httplib::Headers sessionHeaders(const std::string& session)
+{
+    httplib::Headers headers;
+    if (!session.empty())
+        headers.emplace(kSessionHeader, session);
+    return headers;
+}
+
+} // namespace
+
+int CTvdClientObject::call_server(const std::string& path, const std::string& body,
+                                  const std::string& session, std::string& answer,
+                                  CBSErrorMsg& error)
+{
+    if (!transport_->http) {
+        fail(error, kNotBound, "中间件客户端尚未连接远程写卡管理服务", "请先绑定服务(bind_tavBroker)");
+        return -1;
+    }
+    return readAnswer(transport_->http->Post(path.c_str(), sessionHeaders(session), body, "application/json"),
+                      transport_->address, path, answer, error);
+}
+
 int CTvdClientObject::invoke_server(const char* interfaceName, const char* operationCode,
                                     STVSession* session, CTvdBasicParamObject& in,
                                     CTvdBasicParamObject& out, CBSErrorMsg& error)
 {
-    const std::string encodedIn = nlohmann::json{{"in", tvd::wire::encodeParams(in)}}.dump();
     TvdCallObserver observer;
     {
         std::lock_guard lock(processState().mutex);
         observer = processState().observer;
     }
-    if (observer)
-        observer(interfaceName, operationCode, encodedIn);
-
     std::string answer;
     const std::string path = std::string("/v1/call/") + interfaceName + "/" + operationCode;
     const std::string token = session != nullptr ? session->token : tvd_processSession();
-    if (call_server(path, encodedIn, token, answer, error) != 0)
+    int sent = 0;
+    if (observer || tvd::wire::ParamsWriter::recordCount(in) < kStreamedRecords || !transport_->http) {
+        const std::string encodedIn = R"({"in":)" + tvd::wire::ParamsWriter(in).all() + "}";
+        if (observer)
+            observer(interfaceName, operationCode, encodedIn);
+        sent = call_server(path, encodedIn, token, answer, error);
+    } else {
+        tvd::wire::ParamsWriter writer(in);
+        std::string piece = R"({"in":)";
+        std::exception_ptr refused; // text that is not UTF-8: thrown as the whole text would throw it
+        auto provider = [&](std::size_t, httplib::DataSink& sink) {
+            bool more = false;
+            try {
+                more = writer.next(piece);
+            } catch (...) {
+                refused = std::current_exception();
+                return false;
+            }
+            if (!more)
+                piece += '}';
+            const bool written = sink.write(piece.data(), piece.size());
+            piece.clear();
+            if (!more)
+                sink.done();
+            return written;
+        };
+        auto result = transport_->http->Post(path.c_str(), sessionHeaders(token), provider, "application/json");
+        if (refused)
+            std::rethrow_exception(refused);
+        sent = readAnswer(std::move(result), transport_->address, path, answer, error);
+    }
+    if (sent != 0)
         return -1;
     try {
         const auto reply = nlohmann::json::parse(answer);

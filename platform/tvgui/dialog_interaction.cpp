@@ -100,3 +100,8 @@ QString DialogInteraction::openFileName(const QString& caption, const QString& f
 {
     return QFileDialog::getOpenFileName(QApplication::activeWindow(), caption, QString(), filter);
 }
+
+QString DialogInteraction::saveFileName(const QString& caption, const QString& filter, const QString& suggestedName)
+{
+    return QFileDialog::getSaveFileName(QApplication::activeWindow(), caption, suggestedName, filter);
+}

@@ -1,5 +1,7 @@
 #include "list_model.h"
 
+#include <algorithm>
+
 int TListViewEx::Model::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : static_cast<int>(rows_.size());
@@ -51,10 +53,11 @@ Qt::ItemFlags TListViewEx::Model::flags(const QModelIndex& index) const
 
 QVariant TListViewEx::Model::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
-        section >= captions_.size())
+    if (orientation != Qt::Horizontal || section < 0 || section >= captions_.size())
         return {};
-    return captions_[section];
+    if (role == Qt::InitialSortOrderRole) // the first click on a header sorts ascending
+        return static_cast<int>(Qt::AscendingOrder);
+    return role == Qt::DisplayRole ? QVariant(captions_[section]) : QVariant();
 }
 
 void TListViewEx::Model::setCaptions(const QStringList& captions)
@@ -129,4 +132,49 @@ void TListViewEx::Model::rowChanged(int row, int column, int role)
         const QModelIndex changed = index(row, column);
         emit dataChanged(changed, changed, {role});
     }
+}
+
+namespace {
+
+bool allDigits(const QString& text)
+{
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); });
+}
+
+QStringView withoutLeadingZeros(const QString& digits)
+{
+    qsizetype first = 0;
+    while (first + 1 < digits.size() && digits[first] == u'0')
+        ++first;
+    return QStringView(digits).mid(first);
+}
+
+} // namespace
+
+int CompareCellTexts(const QString& left, const QString& right)
+{
+    if (allDigits(left) && allDigits(right)) {
+        const QStringView a = withoutLeadingZeros(left);
+        const QStringView b = withoutLeadingZeros(right);
+        if (a.size() != b.size())
+            return a.size() < b.size() ? -1 : 1;
+        if (const int byValue = a.compare(b); byValue != 0)
+            return byValue;
+    }
+    return left.compare(right);
+}
+
+TListViewEx::SortedView::SortedView(Model* rows, QObject* parent) : QSortFilterProxyModel(parent), rows_(rows)
+{
+    setSourceModel(rows);
+}
+
+// Reads the rows directly: going through data() would build a QVariant per comparison.
+bool TListViewEx::SortedView::lessThan(const QModelIndex& left, const QModelIndex& right) const
+{
+    const ListRow* a = rows_->row(left.row());
+    const ListRow* b = rows_->row(right.row());
+    if (a == nullptr || b == nullptr)
+        return false;
+    return CompareCellTexts(a->text(left.column()), b->text(right.column())) < 0;
 }

@@ -1,10 +1,11 @@
 // The row model behind TListViewEx: the rows live in a vector; the view reads them through
-// QAbstractTableModel.
+// QAbstractTableModel, sorted by a proxy so that sorting never moves the rows themselves.
 #pragma once
 
 #include "TListViewEx.h"
 
 #include <QAbstractTableModel>
+#include <QSortFilterProxyModel>
 
 struct ListRow {
     QString caption;
@@ -57,3 +58,19 @@ private:
     bool checkBoxes_ = false;
     int batchDepth_ = 0;
 };
+
+// The order the view shows: the rows by one column, compared as numbers when both texts are all
+// digits (IMSIs, codes, counts), otherwise as text. The model's row numbers never change.
+class TListViewEx::SortedView : public QSortFilterProxyModel {
+public:
+    explicit SortedView(Model* rows, QObject* parent);
+
+protected:
+    bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
+
+private:
+    const Model* rows_;
+};
+
+// Negative, zero or positive as left sorts before, with or after right.
+int CompareCellTexts(const QString& left, const QString& right);

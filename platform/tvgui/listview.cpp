@@ -1,9 +1,12 @@
 // TListViewEx: the view side; the rows are in list_model.cpp.
 #include "list_model.h"
 
+#include <QAction>
 #include <QHeaderView>
 #include <QPainter>
 #include <QStyledItemDelegate>
+
+#include <algorithm>
 
 namespace {
 
@@ -26,22 +29,58 @@ public:
 
 } // namespace
 
-TListViewEx::TListViewEx(QWidget* parent) : QTreeView(parent), model_(new Model(this))
+TListViewEx::TListViewEx(QWidget* parent)
+    : QTreeView(parent), model_(new Model(this)), sorted_(new SortedView(model_, this))
 {
-    setModel(model_);
+    setModel(sorted_);
     setItemDelegate(new GridDelegate(this));
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setUniformRowHeights(true); // without it one check-mark toggle re-measures every row
     setAllColumnsShowFocus(true);
     setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     header()->setStretchLastSection(false);
-    header()->setSectionsClickable(false);
     header()->setSectionsMovable(false);
     header()->setMinimumSectionSize(0);
+    header()->setSortIndicator(-1, Qt::AscendingOrder); // unsorted until a header is clicked
+    setSortingEnabled(true);
+    createActions();
     connect(this, &QAbstractItemView::clicked, this, &TListViewEx::rowClicked);
+}
+
+void TListViewEx::createActions()
+{
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto add = [this](const char* name, const QString& text, QKeySequence keys, auto slot) {
+        auto* action = new QAction(text, this);
+        action->setObjectName(name);
+        action->setShortcut(keys);
+        action->setShortcutContext(Qt::WidgetShortcut);
+        connect(action, &QAction::triggered, this, slot);
+        addAction(action);
+    };
+    add("actCopyRows", "复制选中行(&C)", QKeySequence::Copy, &TListViewEx::copySelectedRows);
+    add("actSelectAllRows", "全选(&A)", QKeySequence::SelectAll, &QAbstractItemView::selectAll);
+    add("actExportCsv", "导出CSV文件(&E)…", QKeySequence::Save, &TListViewEx::exportToChosenFile);
+}
+
+QModelIndex TListViewEx::shownIndex(int row) const
+{
+    if (model_->row(row) == nullptr || columnCount() == 0)
+        return {};
+    return sorted_->mapFromSource(model_->index(row, 0));
+}
+
+int TListViewEx::rowOf(const QModelIndex& shown) const
+{
+    return shown.isValid() ? sorted_->mapToSource(shown).row() : -1;
+}
+
+int TListViewEx::shownRow(int position) const
+{
+    return position >= 0 && position < sorted_->rowCount() ? rowOf(sorted_->index(position, 0)) : -1;
 }
 
 TListViewEx::~TListViewEx() = default;
@@ -174,31 +213,48 @@ void TListViewEx::setRowData(int row, qint64 data)
 
 int TListViewEx::selectedRow() const
 {
+    const QModelIndex current = selectionModel()->currentIndex();
+    if (current.isValid() && selectionModel()->isRowSelected(current.row(), current.parent()))
+        return rowOf(current);
     const QItemSelection selection = selectionModel()->selection();
-    return selection.isEmpty() ? -1 : selection.first().top();
+    if (selection.isEmpty())
+        return -1;
+    const auto highest = std::min_element(selection.begin(), selection.end(),
+                                          [](const auto& a, const auto& b) { return a.top() < b.top(); });
+    return rowOf(sorted_->index(highest->top(), 0));
 }
 
 void TListViewEx::setSelectedRow(int row)
 {
-    if (model_->row(row) == nullptr || columnCount() == 0) {
+    const QModelIndex shown = shownIndex(row);
+    if (!shown.isValid()) {
         selectionModel()->clearSelection();
         return;
     }
-    selectionModel()->select(model_->index(row, 0),
-                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    selectionModel()->select(shown, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+std::vector<int> TListViewEx::selectedRows() const
+{
+    std::vector<int> positions;
+    for (const QItemSelectionRange& range : selectionModel()->selection())
+        for (int position = range.top(); position <= range.bottom(); ++position)
+            positions.push_back(position);
+    std::sort(positions.begin(), positions.end());
+    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+    for (int& position : positions)
+        position = shownRow(position);
+    return positions;
 }
 
 int TListViewEx::focusedRow() const
 {
-    const QModelIndex current = selectionModel()->currentIndex();
-    return current.isValid() ? current.row() : -1;
+    return rowOf(selectionModel()->currentIndex());
 }
 
 void TListViewEx::setFocusedRow(int row)
 {
-    const bool exists = model_->row(row) != nullptr && columnCount() > 0;
-    selectionModel()->setCurrentIndex(exists ? model_->index(row, 0) : QModelIndex(),
-                                      QItemSelectionModel::NoUpdate);
+    selectionModel()->setCurrentIndex(shownIndex(row), QItemSelectionModel::NoUpdate);
 }
 
 void TListViewEx::Click()

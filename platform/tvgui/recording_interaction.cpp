@@ -42,6 +42,11 @@ QString RecordingInteraction::openFileName(const QString& caption, const QString
     return file;
 }
 
+QString RecordingInteraction::saveFileName(const QString& caption, const QString& filter, const QString&)
+{
+    return openFileName(caption, filter);
+}
+
 RecordingInteraction::Message RecordingInteraction::lastMessage() const
 {
     return messages_.empty() ? Message{QString(), QString(), -1} : messages_.back();

@@ -5,6 +5,7 @@
 #include "table.h"
 #include "tvd_client.h"
 #include "tvd_json.h"
+#include "tvd_json_stream.h"
 
 #include <ctime>
 
@@ -167,10 +168,12 @@ Answer Service::call(const std::string& interfaceName, const std::string& code, 
         } else {
             result = entry->handler(context, in.params(), out.params(), error);
         }
-        json answer{{"result", result}, {"error", tvd::wire::encodeError(error)}};
-        if (result == 0)
-            answer["out"] = tvd::wire::encodeParams(out.params());
-        return {200, std::move(answer)};
+        if (result != 0)
+            return {200, json{{"result", result}, {"error", tvd::wire::encodeError(error)}}};
+        // Written without a tree, in the tree's member order: a long list of records is then
+        // one text, not a tree of many times its size as well.
+        return {200, R"({"error":)" + tvd::wire::encodeError(error).dump() + R"(,"out":)" +
+                         tvd::wire::ParamsWriter(out.params()).all() + R"(,"result":0})"};
     } catch (const db::Error& e) {
         if (e.kind == db::Error::Kind::Busy)
             return {200, refusal(1, kRefusedInvalid, "数据库忙，请稍后重试", operation->name)};

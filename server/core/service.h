@@ -39,9 +39,12 @@ private:
     std::vector<std::unique_ptr<db::Driver>> idle_;
 };
 
+// An HTTP status and the JSON text of the answer.
 struct Answer {
+    Answer(int status, const nlohmann::json& body) : status(status), body(body.dump()) {}
+    Answer(int status, std::string body) : status(status), body(std::move(body)) {}
     int status;
-    nlohmann::json body;
+    std::string body;
 };
 
 class Service {

@@ -11,9 +11,10 @@ std::string Driver::limitClause(std::int64_t n) const
     return " LIMIT " + std::to_string(n);
 }
 
-std::string Driver::caseInsensitiveLike() const
+// SQLite's LIKE ignores the case of ASCII letters only.
+std::string Driver::containsCondition(std::string_view column) const
 {
-    return "LIKE";
+    return std::string(column) + " LIKE ? ESCAPE '\\'";
 }
 
 std::string Driver::insertIgnoring(std::string_view table, const std::vector<std::string>& columns) const
@@ -81,6 +82,17 @@ std::string asText(const Value& value)
     if (const auto* i = std::get_if<std::int64_t>(&value))
         return std::to_string(*i);
     return {};
+}
+
+std::string containsPattern(std::string_view text)
+{
+    std::string pattern = "%";
+    for (char c : text) {
+        if (c == '%' || c == '_' || c == '\\')
+            pattern += '\\';
+        pattern += c;
+    }
+    return pattern + "%";
 }
 
 std::string insertStatement(std::string_view table, const std::vector<std::string>& columns)

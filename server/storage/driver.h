@@ -60,8 +60,16 @@ public:
     virtual std::string autoIncrementPrimaryKey() const = 0;
     // " LIMIT n", to append to a SELECT.
     virtual std::string limitClause(std::int64_t n) const;
-    // Operator matching a pattern regardless of case: LIKE (SQLite: ASCII letters) / ILIKE.
-    virtual std::string caseInsensitiveLike() const;
+    // A condition on column with one parameter, a containsPattern(): ASCII letters match
+    // regardless of case, every other character (Chinese, digits, accented letters) only
+    // itself, the same on both databases.
+    virtual std::string containsCondition(std::string_view column) const;
+
+    // Held by one connection of all that share the database while it migrates the schema;
+    // waits for another holder. SQLite needs none: each migration's transaction takes the
+    // database's write lock.
+    virtual void lockSchema() {}
+    virtual void unlockSchema() {}
 
     // "INSERT INTO table (columns) VALUES (?, …) ON CONFLICT DO NOTHING": a row whose unique
     // key exists already is skipped (same text in both dialects).
@@ -88,17 +96,13 @@ private:
 // database that cannot be opened or reached throws Error naming it.
 std::unique_ptr<Driver> connect(const std::string& address);
 
-struct Migration {
-    int version;
-    std::vector<std::string> statements;
-};
-// Records applied versions in the table schema_version and applies the missing migrations in
-// version order, each in a transaction of its own.
-void migrate(Driver& driver, const std::vector<Migration>& migrations);
-
 // Lenient readers of a column: an integer as text, text as an integer (0 when not a number),
 // NULL as 0 or "".
 std::int64_t asInt(const Value& value);
 std::string asText(const Value& value);
+
+// "%text%" with %, _ and \ escaped, so that what an operator types matches literally inside a
+// longer text under containsCondition().
+std::string containsPattern(std::string_view text);
 
 } // namespace rsim::db

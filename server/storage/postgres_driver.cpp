@@ -134,7 +134,14 @@ public:
     bool inTransaction() const override { return work_ != nullptr; }
 
     std::string autoIncrementPrimaryKey() const override { return "BIGSERIAL PRIMARY KEY"; }
-    std::string caseInsensitiveLike() const override { return "ILIKE"; }
+    // Under the "C" collation ILIKE folds ASCII letters only, whatever the database's locale,
+    // as SQLite's LIKE does.
+    std::string containsCondition(std::string_view column) const override
+    {
+        return std::string(column) + " COLLATE \"C\" ILIKE ? ESCAPE '\\'";
+    }
+    void lockSchema() override;
+    void unlockSchema() override;
 
 private:
     pqxx::result run(std::string_view sql, const Row& params);
@@ -234,6 +241,18 @@ void PostgresDriver::rollback()
         auto work = std::move(work_);
         work->abort();
     }
+}
+
+// One advisory lock per schema, so that test schemas sharing a database do not wait for each
+// other; a session lock, held across the migrations' transactions.
+void PostgresDriver::lockSchema()
+{
+    exec("SELECT pg_advisory_lock(hashtext('rsim schema migration ' || current_schema()))");
+}
+
+void PostgresDriver::unlockSchema()
+{
+    exec("SELECT pg_advisory_unlock(hashtext('rsim schema migration ' || current_schema()))");
 }
 
 pqxx::result PostgresDriver::run(std::string_view sql, const Row& params)

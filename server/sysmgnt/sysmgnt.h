@@ -12,7 +12,6 @@
 
 namespace rsim::sysmgnt {
 
-std::vector<db::Migration> schema();
 void registerHandlers(HandlerTable& handlers);
 void seedDemo(db::Driver& db);
 

@@ -43,27 +43,6 @@ std::string tableOf()
 
 } // namespace
 
-std::vector<db::Migration> schema()
-{
-    db::Migration tables{100, {}};
-    for (const auto& table : Tables())
-        for (auto& statement : table.schema())
-            tables.statements.push_back(std::move(statement));
-    // The write log grows by every card written. The inquiry window asks by the operator's region
-    // and id within a span of days, newest first; other callers by a span alone or by a number.
-    // Each number index leads with the number and carries the window's scope after it, so that
-    // the planner prefers it to the scope index when both apply.
-    db::Migration writeLogIndexes{
-        101,
-        {"CREATE INDEX rsim_write_log_time ON rsim_write_log (OP_TIME)",
-         "CREATE INDEX rsim_write_log_scope ON rsim_write_log (REGION_CODE, OP_ID, OP_TIME)",
-         "CREATE INDEX rsim_write_log_imsi ON rsim_write_log (IMSI, REGION_CODE, OP_ID, OP_TIME)",
-         "CREATE INDEX rsim_write_log_sim ON rsim_write_log (SIM_ID, REGION_CODE, OP_ID, OP_TIME)",
-         "CREATE INDEX rsim_write_log_phone1 ON rsim_write_log (PHONE1, REGION_CODE, OP_ID, OP_TIME)",
-         "CREATE INDEX rsim_write_log_phone2 ON rsim_write_log (PHONE2, REGION_CODE, OP_ID, OP_TIME)"}};
-    return {tables, writeLogIndexes};
-}
-
 void registerHandlers(HandlerTable& handlers)
 {
 #define RSIM_REGISTER_FAMILY_(Rec, suffix, addCode, modCode, delCode, qryCode, listName, critName, \

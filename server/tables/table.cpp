@@ -43,17 +43,6 @@ std::int64_t memberInt(CTvdBasicStructObject& record, int member)
     }
 }
 
-std::string likePattern(const std::string& text)
-{
-    std::string pattern = "%";
-    for (char c : text) {
-        if (c == '%' || c == '_' || c == '\\')
-            pattern += '\\';
-        pattern += c;
-    }
-    return pattern + "%";
-}
-
 CTvdBasicStructObject& at(const CTvdBasicListObject& list, int i)
 {
     return const_cast<CTvdBasicStructObject&>(list.element(i));
@@ -89,27 +78,6 @@ const Table::Column& Table::column(const std::string& name) const
         if (c.name == name)
             return c;
     throw std::logic_error(name_ + " has no member " + name);
-}
-
-std::vector<std::string> Table::schema() const
-{
-    std::string create = "CREATE TABLE " + name_ + " (";
-    for (const auto& c : columns_) {
-        const bool integer = c.kind == TVD_INT16 || c.kind == TVD_INT32 || c.kind == TVD_INT64;
-        create += c.name + (integer ? " BIGINT NOT NULL DEFAULT 0, " : " TEXT, ");
-    }
-    std::string key;
-    for (const auto& k : keyNames_)
-        key += (key.empty() ? "" : ", ") + k;
-    std::vector<std::string> statements{create + "PRIMARY KEY (" + key + "))"};
-    for (const auto& unique : def_.uniques)
-        statements.push_back("CREATE UNIQUE INDEX " + name_ + "_" + unique + " ON " + name_ +
-                             " (" + unique + ")");
-    for (const auto& rule : def_.rules)
-        if (!rule.references.empty())
-            statements.push_back("CREATE INDEX " + name_ + "_" + rule.member + " ON " + name_ +
-                                 " (" + rule.member + ")");
-    return statements;
 }
 
 Value Table::valueOf(CTvdBasicStructObject& record, const Column& c, const secrets::SecretBox& box) const
@@ -377,7 +345,7 @@ int Table::query(CallContext& context, CTvdBasicStructObject& criteria, CTvdBasi
         switch (criterion.filter) {
         case Filter::Equal: add(criterion.column + " = ?", value); break;
         case Filter::Contains:
-            add(criterion.column + " LIKE ? ESCAPE '\\'", likePattern(memberString(criteria, i)));
+            add(context.db.containsCondition(criterion.column), db::containsPattern(memberString(criteria, i)));
             break;
         case Filter::AtLeast: add(criterion.column + " >= ?", value); break;
         case Filter::AtMost: add(criterion.column + " <= ?", value); break;

@@ -1,5 +1,5 @@
-// One stored table, derived from its def and its record type: schema, row mapping, the four
-// operations and their checks.
+// One stored table, derived from its def and its record type: row mapping, the four operations
+// and their checks. Its columns are created by the schema's migrations (server/storage/schema.cpp).
 #pragma once
 
 #include "handler.h"
@@ -16,7 +16,6 @@ class Table {
 public:
     explicit Table(const TableDef& def);
 
-    std::vector<std::string> schema() const;
     const TableDef& def() const { return def_; }
     const std::string& name() const { return name_; }
 
@@ -73,7 +72,6 @@ const Table& TableOf(const std::string& name);
 
 // Demo data of the remote-SIM tables.
 void seedDemo(db::Driver& db, const secrets::SecretBox& box);
-std::vector<db::Migration> schema();
 void registerHandlers(HandlerTable& handlers);
 
 } // namespace rsim::tables

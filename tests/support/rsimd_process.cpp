@@ -18,7 +18,22 @@
 namespace testsupport {
 namespace {
 
-std::string freshPostgresDatabase()
+std::string temporaryFolder()
+{
+    char folder[] = "/tmp/rsimd-test.XXXXXX";
+    if (::mkdtemp(folder) == nullptr)
+        throw std::runtime_error("no temporary folder");
+    return folder;
+}
+
+} // namespace
+
+bool RsimdProcess::postgresAvailable()
+{
+    return std::getenv("RSIM_TEST_PG") != nullptr;
+}
+
+std::string RsimdProcess::newPostgresDatabase()
 {
     const char* server = std::getenv("RSIM_TEST_PG");
     if (server == nullptr)
@@ -30,28 +45,46 @@ std::string freshPostgresDatabase()
     return address.substr(0, address.rfind('/') + 1) + name;
 }
 
-} // namespace
-
-bool RsimdProcess::postgresAvailable()
+ScratchDatabase::ScratchDatabase(RsimdProcess::Backend backend) : folder_(temporaryFolder())
 {
-    return std::getenv("RSIM_TEST_PG") != nullptr;
+    address_ = backend == RsimdProcess::Backend::Sqlite ? "sqlite:" + folder_ + "/rsim.db"
+                                                        : RsimdProcess::newPostgresDatabase();
 }
 
-RsimdProcess::RsimdProcess(Backend backend, int threads)
+ScratchDatabase::~ScratchDatabase()
 {
-    char folder[] = "/tmp/rsimd-test.XXXXXX";
-    if (::mkdtemp(folder) == nullptr)
-        throw std::runtime_error("no temporary folder");
-    folder_ = folder;
-    database_ = backend == Backend::Sqlite ? "sqlite:" + folder_ + "/rsim.db" : freshPostgresDatabase();
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+}
+
+RsimdProcess::RsimdProcess(Backend backend, int threads) : folder_(temporaryFolder())
+{
+    database_ = backend == Backend::Sqlite ? "sqlite:" + folder_ + "/rsim.db" : newPostgresDatabase();
+    launch(true, threads);
+    if (!listening()) {
+        stop();
+        throw std::runtime_error("rsimd did not start on " + database_);
+    }
+}
+
+RsimdProcess::RsimdProcess(std::string database, bool seed)
+    : folder_(temporaryFolder()), database_(std::move(database))
+{
+    launch(seed, 4);
+}
+
+void RsimdProcess::launch(bool seed, int threads)
+{
     // rsimd creates the key file only next to an SQLite database.
     rsim::secrets::SecretBox::fromKeyFile(keyFile(), true);
     int out[2];
     if (::pipe(out) != 0)
         throw std::runtime_error("no pipe");
-    const std::string key = folder_ + "/rsim.key";
-    std::vector<const char*> arguments{"rsimd", "--db", database_.c_str(), "--listen", "127.0.0.1:0", "--seed",
-                                       "demo", "--key-file", key.c_str()};
+    const std::string key = keyFile();
+    std::vector<const char*> arguments{"rsimd", "--db", database_.c_str(), "--listen", "127.0.0.1:0",
+                                       "--key-file", key.c_str()};
+    if (seed)
+        arguments.insert(arguments.end(), {"--seed", "demo"});
     const std::string threadCount = std::to_string(threads);
     if (threads > 0)
         arguments.insert(arguments.end(), {"--threads", threadCount.c_str()});
@@ -64,7 +97,15 @@ RsimdProcess::RsimdProcess(Backend backend, int threads)
         std::_Exit(127);
     }
     ::close(out[1]);
-    FILE* stream = ::fdopen(out[0], "r");
+    output_ = out[0];
+}
+
+bool RsimdProcess::listening()
+{
+    if (output_ < 0)
+        return !address_.empty();
+    FILE* stream = ::fdopen(output_, "r");
+    output_ = -1;
     std::array<char, 512> line{};
     const std::regex listening("listening on (http://[0-9.:]+)");
     while (address_.empty() && std::fgets(line.data(), line.size(), stream) != nullptr) {
@@ -73,15 +114,14 @@ RsimdProcess::RsimdProcess(Backend backend, int threads)
             address_ = match[1];
     }
     std::fclose(stream);
-    if (address_.empty()) {
-        stop();
-        throw std::runtime_error("rsimd did not start on " + database_);
-    }
+    return !address_.empty();
 }
 
 RsimdProcess::~RsimdProcess()
 {
     stop();
+    if (output_ >= 0)
+        ::close(output_);
     std::error_code ignored;
     std::filesystem::remove_all(folder_, ignored);
 }
@@ -89,12 +129,13 @@ RsimdProcess::~RsimdProcess()
 int RsimdProcess::stop()
 {
     if (pid_ <= 0)
-        return -1;
+        return status_;
     ::kill(pid_, SIGTERM);
     int status = 0;
     ::waitpid(pid_, &status, 0);
     pid_ = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return status_;
 }
 
 int runRsimd(const std::string& arguments, std::string& errors)

@@ -10,8 +10,12 @@ class RsimdProcess {
 public:
     enum class Backend { Sqlite, Postgres };
 
+    // On a fresh database with the demo data; throws when rsimd does not start.
     // threads: rsimd's --threads; 0: rsimd's own default.
     explicit RsimdProcess(Backend backend = Backend::Sqlite, int threads = 4);
+    // On the given database, with a key file of its own, with or without the demo data; does
+    // not wait for it: listening() does.
+    RsimdProcess(std::string database, bool seed);
     ~RsimdProcess();
     RsimdProcess(const RsimdProcess&) = delete;
     RsimdProcess& operator=(const RsimdProcess&) = delete;
@@ -20,17 +24,43 @@ public:
     const std::string& address() const { return address_; }
     const std::string& database() const { return database_; }
     std::string keyFile() const { return folder_ + "/rsim.key"; }
+    // Waits until rsimd listens (true) or exits (false, with its exit status from stop()).
+    bool listening();
     // Sends SIGTERM and returns the exit status.
     int stop();
 
     // Whether PostgreSQL tests can run (RSIM_TEST_PG is set).
     static bool postgresAvailable();
+    // The address of a new, empty database on the test PostgreSQL server.
+    static std::string newPostgresDatabase();
 
 private:
+    void launch(bool seed, int threads);
+
     std::string folder_;
     std::string database_;
     std::string address_;
     int pid_ = -1;
+    int output_ = -1;
+    int status_ = -1;
+};
+
+// A new, empty database for a test: a file in a folder of its own, or a database of its own on
+// the test PostgreSQL server. The folder goes with the object; a PostgreSQL database stays.
+class ScratchDatabase {
+public:
+    explicit ScratchDatabase(RsimdProcess::Backend backend);
+    ~ScratchDatabase();
+    ScratchDatabase(const ScratchDatabase&) = delete;
+    ScratchDatabase& operator=(const ScratchDatabase&) = delete;
+
+    // "sqlite:PATH" or "postgresql://…"
+    const std::string& address() const { return address_; }
+    const std::string& folder() const { return folder_; }
+
+private:
+    std::string folder_;
+    std::string address_;
 };
 
 // Runs rsimd with the arguments and returns its exit status and what it wrote to stderr.

@@ -1,6 +1,8 @@
 // The edit area, the list, staging of new and changed cards, and deletion.
 #include "TfrmRemoteSimInfo.h"
 
+#include "cut_notice.h"
+
 using namespace MResRemoteMgntDef;
 
 namespace {
@@ -127,6 +129,7 @@ void TfrmRemoteSimInfo::FillList(const SRemoteSimInfoList& records)
     for (int i = 0; i < records.count(); ++i)
         lstShowDataList->addRow(text(records[static_cast<std::size_t>(i)].IMSI), RowOf(records[static_cast<std::size_t>(i)]), i);
     lstShowDataList->endUpdate();
+    rsimform::NoteCutList(lstShowDataList, &records == &result_ ? records.count() : 0);
     if (lstShowDataList->rowCount() > 0) {
         lstShowDataList->setFocusedRow(0);
         lstShowDataListClick();

@@ -155,6 +155,32 @@ TEST_P(Service, QueriesFilterBySetMembersOnlyWithNamesBySubstring)
     EXPECT_TRUE(some[0].isSet(SResRemoteProvCode::idx_PROVINCE_NAME));
 }
 
+// Operators type codes in either case and Chinese names; % and _ are characters like the others.
+TEST_P(Service, NameCriteriaIgnoreAsciiCaseAndMatchPercentAndUnderscoreLiterally)
+{
+    CBSErrorMsg error;
+    ASSERT_EQ(remote_.add_provinceCode(
+                  info_, provinces({{"91", "Hebei_North"}, {"92", "HebeiXNorth"}, {"93", "折扣100%"}, {"94", "折扣1000"}}),
+                  error, nullptr),
+              0)
+        << error.message;
+    auto named = [&](const char* typed) {
+        SResRemoteProvCode criteria;
+        criteria.set_PROVINCE_NAME(typed);
+        SResRemoteProvCodeList found;
+        EXPECT_EQ(remote_.qry_provinceCode(criteria, found, error, nullptr), 0) << error.message;
+        std::vector<std::string> codes;
+        for (int i = 0; i < found.count(); ++i)
+            codes.push_back(found[i].PROVINCE_CODE);
+        return codes;
+    };
+    using Codes = std::vector<std::string>;
+    EXPECT_EQ(named("hebei_"), (Codes{"91"}));
+    EXPECT_EQ(named("NORTH"), (Codes{"91", "92"}));
+    EXPECT_EQ(named("0%"), (Codes{"93"}));
+    EXPECT_EQ(named("扣1"), (Codes{"93", "94"}));
+}
+
 TEST_P(Service, SimQueryTakesRangesLimitsAndIgnoresMinusOneAndZero)
 {
     SRemoteSimQryIn criteria;
@@ -277,6 +303,22 @@ TEST_P(Service, ABatchWithOneBadCardIsRefusedWholeAndNamesIt)
     batch[1998] = card(1998);
     ASSERT_EQ(remote_.add_simInfo(info_, batch, error, nullptr), 0) << error.message << error.hint;
     EXPECT_EQ(countSims("460009900000000", "460009999999999"), 2000);
+}
+
+// A batch this large travels in pieces as it is written; a bad text found after the first pieces
+// left aborts the request, so the service stores nothing and the binding serves the next call.
+TEST_P(Service, ALargeBatchWithTextThatIsNotUtf8IsThrownAndStoresNothing)
+{
+    SRemoteSimInfoList batch;
+    for (int i = 0; i < 6000; ++i)
+        batch.push_back(card(20000 + i));
+    batch[5000].set_REMARK("bad \xFF byte");
+    CBSErrorMsg error;
+    EXPECT_THROW(remote_.add_simInfo(info_, batch, error, nullptr), nlohmann::json::type_error);
+    EXPECT_EQ(countSims("460009900020000", "460009900025999"), 0);
+    batch[5000].set_REMARK("备注");
+    ASSERT_EQ(remote_.add_simInfo(info_, batch, error, nullptr), 0) << error.message << error.hint;
+    EXPECT_EQ(countSims("460009900020000", "460009900025999"), 6000);
 }
 
 TEST_P(Service, CardFormatsAreCheckedAtTheirEdges)

@@ -5,7 +5,9 @@
 #include "form_harness.h"
 
 #include <QFile>
+#include <QHeaderView>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <nlohmann/json.hpp>
 
@@ -206,6 +208,27 @@ TEST_F(SimForm, StagedRowsAreCommittedInOneCallLastRowFirst)
     EXPECT_EQ(gui_->messages().back().caption, "业务提交");
     EXPECT_EQ(form_->lstShowDataList->rowCount(), 0);
     EXPECT_FALSE(form_->btnCommit->isEnabled());
+}
+
+TEST_F(SimForm, SortingTheListByAHeaderClickChangesNeitherWhatNorInWhichOrderCommitSends)
+{
+    for (const char* suffix : {"2", "1", "3"}) {
+        typeCard(QString("46000500000000") + suffix, QString("8986005000000000000") + suffix);
+        form_->btnAddClick();
+    }
+    TListViewEx* list = form_->lstShowDataList;
+    list->show();
+    QHeaderView* header = list->header();
+    const QPoint imsiHeader(header->sectionViewportPosition(0) + 10, header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, imsiHeader);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, imsiHeader);
+    ASSERT_EQ(list->shownRow(0), 2) << "shown by IMSI, descending";
+    form_->btnCommitClick();
+    const json cards = sent("RMOSMQ25")["listRemoteSimInfo"];
+    ASSERT_EQ(cards.size(), 3U);
+    EXPECT_EQ(cards[0]["IMSI"], "460005000000003");
+    EXPECT_EQ(cards[1]["IMSI"], "460005000000001");
+    EXPECT_EQ(cards[2]["IMSI"], "460005000000002") << "last staged row first, as before any sort";
 }
 
 TEST_F(SimForm, ARefusedCommitKeepsTheStagedRows)

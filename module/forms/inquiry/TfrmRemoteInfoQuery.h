@@ -1,0 +1,76 @@
+// The read-only inquiry window: the remote card-writing log, and the number segments and IMSI
+// ranges of the provisioning platform, one page each. Nothing is added, changed or deleted.
+#pragma once
+
+#include "form_base.h"
+#include "inquiry_pages.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+class TfrmRemoteInfoQuery : public TfrmRemoteSimBase {
+public:
+    explicit TfrmRemoteInfoQuery(QWidget* owner);
+    ~TfrmRemoteInfoQuery() override;
+
+    bool InitForm(int reserved, const MSysmgntDef::SOperator* op) override;
+
+    // The write-log page.
+    void btnQueryClick();
+    void btnClearClick();
+    void btnCloseClick() { Close(); }
+    // The number-segment page.
+    void btnQryMsisdnClick();
+    void btnClearMsisdnClick();
+    void btnCloseMsisdnSegClick() { Close(); }
+    // The IMSI-range page.
+    void btnQryPsIMSIClick();
+    void btnClearIMSIClick();
+    void btnCloseIMSIClick() { Close(); }
+
+    const CTvdBasicListObject& ResultList(inquiry::PageIndex page) const { return *views_[page].result; }
+
+protected:
+    // The preparation step: the five lookups, the card-flag combo box, the Clear of every page.
+    void Prepare(CAccountPublic& account) override;
+
+private:
+    struct PageView {
+        const inquiry::Page* page = nullptr;
+        std::vector<QCheckBox*> boxes; // one per criterion, in declaration order
+        TListViewEx* list = nullptr;
+        std::unique_ptr<CTvdBasicListObject> result;
+    };
+
+    QWidget* BuildPage(PageView& view);
+    QWidget* BuildCriteria(PageView& view, QWidget* parent);
+    QWidget* BuildEditor(const inquiry::Criterion& criterion, QWidget* parent);
+    void CriterionClicked(const inquiry::Criterion& criterion, bool ticked);
+
+    void Clear(PageView& view);
+    void Query(PageView& view);
+    // The first ticked criterion whose editor is empty or not a number its member takes: its
+    // message is shown and its editor focused.
+    bool CheckCriteria(PageView& view);
+    // The log page's span check; false (the wait box closed, the message shown) when over a year.
+    bool CheckLogSpan();
+    // The log page's query always carries the operator's region and id and the span's two ends.
+    void ScopeLogQuery(CTvdBasicStructObject& criteria) const;
+    void ReadCriteria(const PageView& view, CTvdBasicStructObject& criteria) const;
+    void FillList(PageView& view);
+    QString CellText(CTvdBasicStructObject& record, const inquiry::Column& column) const;
+    CBSDateTime Today() const;
+    CBSDateTime DayEdge(const char* picker, bool last) const;
+
+    template <class T>
+    T* Named(const char* name) const { return findChild<T*>(QString::fromUtf8(name)); }
+
+    QTabWidget* pgctrlQrySimInfo = nullptr;
+    std::array<PageView, 3> views_;
+    std::array<std::unique_ptr<CBasicLookup>, inquiry::LookupCount> lookups_;
+};

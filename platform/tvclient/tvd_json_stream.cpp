@@ -1,0 +1,170 @@
+#include "tvd_json_stream.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <stdexcept>
+
+namespace tvd::wire {
+namespace {
+
+bool carriesObject(int kind) { return kind == TVD_RECORD || kind == TVD_LIST; }
+
+// A JSON string exactly as dump() writes it. ASCII text, nearly all of it, is escaped here; text
+// with other bytes goes through the library, which also refuses what is not UTF-8.
+void writeText(std::string& out, const std::string& value)
+{
+    if (std::any_of(value.begin(), value.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
+        out += nlohmann::json(value).dump();
+        return;
+    }
+    out += '"';
+    for (char c : value) {
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\b': out += "\\b"; break;
+        case '\f': out += "\\f"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20) {
+                static const char hex[] = "0123456789abcdef";
+                out += "\\u00";
+                out += hex[(c >> 4) & 0xF];
+                out += hex[c & 0xF];
+            } else {
+                out += c;
+            }
+        }
+    }
+    out += '"';
+}
+
+template <class Int>
+void writeInteger(std::string& out, Int value)
+{
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    out.append(digits, end);
+}
+
+void writeMember(std::string& out, int kind, const void* address)
+{
+    switch (kind) {
+    case TVD_STRING: return writeText(out, *static_cast<const std::string*>(address));
+    case TVD_INT16: return writeInteger(out, *static_cast<const std::int16_t*>(address));
+    case TVD_INT32: return writeInteger(out, *static_cast<const std::int32_t*>(address));
+    case TVD_INT64: return writeInteger(out, *static_cast<const std::int64_t*>(address));
+    case TVD_DATETIME: return writeText(out, static_cast<const CBSDateTime*>(address)->toWire());
+    default: throw std::logic_error("record member of kind " + std::to_string(kind));
+    }
+}
+
+} // namespace
+
+ParamsWriter::ParamsWriter(const CTvdBasicParamObject& params)
+{
+    for (int i = 0; i < params.memberCount(); ++i)
+        if (carriesObject(params.member(i).kind))
+            members_.push_back({params.member(i).name, params.object(i)});
+    std::sort(members_.begin(), members_.end(), [](const Member& a, const Member& b) { return a.name < b.name; });
+}
+
+long long ParamsWriter::recordCount(const CTvdBasicParamObject& params)
+{
+    long long records = 0;
+    for (int i = 0; i < params.memberCount(); ++i) {
+        if (!carriesObject(params.member(i).kind))
+            continue;
+        const auto* list = dynamic_cast<const CTvdBasicListObject*>(params.object(i));
+        records += list != nullptr ? list->count() : 1;
+    }
+    return records;
+}
+
+// A record type's member indexes in the order of their names.
+const std::vector<int>& ParamsWriter::membersByName(const STvdTypeDesc* desc)
+{
+    for (const auto& [type, order] : orders_)
+        if (type == desc)
+            return order;
+    std::vector<int> order(static_cast<std::size_t>(desc->memberCount));
+    for (int i = 0; i < desc->memberCount; ++i)
+        order[static_cast<std::size_t>(i)] = i;
+    std::sort(order.begin(), order.end(),
+              [desc](int a, int b) { return std::strcmp(desc->members[a].name, desc->members[b].name) < 0; });
+    return orders_.emplace_back(desc, std::move(order)).second;
+}
+
+void ParamsWriter::writeRecord(std::string& out, const CTvdBasicStructObject& record)
+{
+    void* addresses[CTvdBasicStructObject::kMaxMembers];
+    const_cast<CTvdBasicStructObject&>(record).get_members(addresses); // get_members only reads
+    const STvdTypeDesc* desc = record.get_typeDesc();
+    char separator = '{';
+    for (int i : membersByName(desc)) {
+        if (!record.isSet(i))
+            continue;
+        out += separator;
+        separator = ',';
+        writeText(out, desc->members[i].name);
+        out += ':';
+        writeMember(out, desc->members[i].kind, addresses[i]);
+    }
+    out += separator == '{' ? "{}" : "}";
+}
+
+bool ParamsWriter::next(std::string& out, std::size_t minBytes)
+{
+    if (finished_)
+        return false;
+    const std::size_t start = out.size();
+    if (!started_) {
+        out += '{';
+        started_ = true;
+    }
+    while (member_ < members_.size() && out.size() - start < minBytes) {
+        const Member& member = members_[member_];
+        const auto* list = dynamic_cast<const CTvdBasicListObject*>(member.object);
+        if (record_ < 0) {
+            if (member_ > 0)
+                out += ',';
+            writeText(out, member.name);
+            out += list != nullptr ? ":[" : ":";
+            record_ = 0;
+        }
+        if (list == nullptr) {
+            writeRecord(out, dynamic_cast<const CTvdBasicStructObject&>(*member.object));
+        } else {
+            for (; record_ < list->count() && out.size() - start < minBytes; ++record_) {
+                if (record_ > 0)
+                    out += ',';
+                writeRecord(out, list->element(record_));
+            }
+            if (record_ < list->count())
+                break;
+            out += ']';
+        }
+        ++member_;
+        record_ = -1;
+    }
+    if (member_ == members_.size()) {
+        out += '}';
+        finished_ = true;
+    }
+    return true;
+}
+
+std::string ParamsWriter::all()
+{
+    std::string text;
+    while (next(text, static_cast<std::size_t>(-1))) {
+    }
+    return text;
+}
+
+} // namespace tvd::wire

@@ -1,0 +1,83 @@
+// The streamed text of a parameter object: the same text as the tree's dump, in any piece size.
+#include "ResRemoteSimMgnt_tvd_c.h"
+#include "tvd_json.h"
+#include "tvd_json_stream.h"
+
+#include <gtest/gtest.h>
+
+using nlohmann::json;
+using namespace MResRemoteMgntDef;
+
+namespace {
+
+SRemoteSimInfo card(int n, const std::string& remark)
+{
+    SRemoteSimInfo sim;
+    sim.set_IMSI("46002" + std::to_string(1000000000 + n));
+    sim.set_SIM_ID("898602000000000" + std::to_string(10000 + n));
+    sim.set_KI_CODE("0123456789ABCDEF0123456789ABCDEF");
+    sim.set_STS(static_cast<std::int16_t>(-n));
+    sim.set_ORG_ID(2147483647);
+    sim.set_REMARK(remark);
+    return sim;
+}
+
+std::string streamed(const CTvdBasicParamObject& params, std::size_t pieceBytes, int& pieces)
+{
+    tvd::wire::ParamsWriter writer(params);
+    std::string text;
+    pieces = 0;
+    while (writer.next(text, pieceBytes))
+        ++pieces;
+    return text;
+}
+
+} // namespace
+
+TEST(CodecStream, TextEqualsTheTreesDumpInEveryPieceSize)
+{
+    MResRemoteMgntApp::SOpInfo info;
+    info.set_OP_ID(7);
+    info.set_REGION_CODE(-1);
+    SRemoteSimInfoList cards;
+    const std::string remarks[] = {"", "备注 \"引号\" \\ 斜线", "控制\x01\t\n\x1f字符", "emoji \xF0\x9F\x98\x80"};
+    for (int i = 0; i < 200; ++i)
+        cards.push_back(card(i, remarks[i % 4]));
+    cards.push_back(SRemoteSimInfo()); // a record with no member set
+    MResRemoteMgntApp::IResRemoteMgnt::CParamIn4add_simInfo in(info, cards, nullptr);
+    const std::string tree = tvd::wire::encodeParams(in).dump();
+    for (std::size_t pieceBytes : {std::size_t{1}, std::size_t{100}, std::size_t{4096}, std::size_t{1} << 30}) {
+        SCOPED_TRACE(pieceBytes);
+        int pieces = 0;
+        EXPECT_EQ(streamed(in, pieceBytes, pieces), tree);
+        EXPECT_LE(static_cast<std::size_t>(pieces), tree.size() / pieceBytes + 1) << "a piece holds the bytes asked for";
+        EXPECT_EQ(pieces > 1, pieceBytes < tree.size());
+    }
+    EXPECT_EQ(tvd::wire::ParamsWriter(in).all(), tree);
+    EXPECT_EQ(tvd::wire::ParamsWriter::recordCount(in), 202);
+}
+
+TEST(CodecStream, EmptyListsRecordsAndQueriesAreWrittenAsTheTreeWritesThem)
+{
+    MResRemoteMgntApp::SOpInfo info;
+    SRemoteSimInfoList none;
+    MResRemoteMgntApp::IResRemoteMgnt::CParamIn4del_simInfo in(info, none, nullptr);
+    EXPECT_EQ(tvd::wire::ParamsWriter(in).all(), tvd::wire::encodeParams(in).dump());
+    EXPECT_EQ(tvd::wire::ParamsWriter(in).all(), R"({"listRemoteSimInfo":[],"sOpInfo":{}})");
+
+    SRemoteSimQryIn criteria;
+    criteria.set_START_IMSI("460020000500000");
+    criteria.set_MAX_NUM(50);
+    MResRemoteMgntApp::IResRemoteMgnt::CParamIn4qry_simInfo query(criteria, nullptr);
+    EXPECT_EQ(tvd::wire::ParamsWriter(query).all(), tvd::wire::encodeParams(query).dump());
+}
+
+TEST(CodecStream, TextThatIsNotUtf8IsRefusedAsTheTreeRefusesIt)
+{
+    MResRemoteMgntApp::SOpInfo info;
+    SRemoteSimInfoList cards;
+    cards.push_back(card(1, "bad \xFF byte"));
+    MResRemoteMgntApp::IResRemoteMgnt::CParamIn4add_simInfo in(info, cards, nullptr);
+    EXPECT_THROW(tvd::wire::encodeParams(in).dump(), json::type_error);
+    EXPECT_THROW(tvd::wire::ParamsWriter(in).all(), json::type_error);
+}

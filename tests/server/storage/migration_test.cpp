@@ -1,0 +1,144 @@
+// Schema migrations on SQLite and on PostgreSQL: order, one transaction each, refusals, and
+// several processes migrating one database at once.
+#include "migration.h"
+#include "test_database.h"
+
+#include <gtest/gtest.h>
+
+#include <latch>
+#include <thread>
+
+using namespace rsim::db;
+
+namespace {
+
+enum class Backend { Sqlite, Postgres };
+
+void PrintTo(Backend backend, std::ostream* out)
+{
+    *out << (backend == Backend::Sqlite ? "SQLite" : "PostgreSQL");
+}
+
+const Migration createA{1, "table a", {"CREATE TABLE a (n INTEGER)"}};
+const Migration fillA{2, "a row in a, table b", {"INSERT INTO a (n) VALUES (2)", "CREATE TABLE b (n INTEGER)"}};
+const Migration fillB{3, "a row in b", {"INSERT INTO b (n) VALUES (3)"}};
+
+class Migrations : public ::testing::TestWithParam<Backend> {
+protected:
+    void SetUp() override
+    {
+        database_ = GetParam() == Backend::Sqlite ? storagetest::sqliteDatabase() : storagetest::postgresDatabase();
+        if (!database_)
+            GTEST_SKIP() << storagetest::kNoPostgres;
+        db_ = database_->open();
+    }
+
+    std::vector<std::int64_t> column(const std::string& sql)
+    {
+        std::vector<std::int64_t> values;
+        db_->query(sql, {}, [&](const Row& row) { values.push_back(asInt(row[0])); });
+        return values;
+    }
+
+    // The message of the Error that migrating throws, or "" when it succeeds.
+    std::string refusal(const std::vector<Migration>& migrations)
+    {
+        try {
+            migrate(*db_, migrations);
+        } catch (const Error& e) {
+            return e.what();
+        }
+        return "";
+    }
+
+    std::unique_ptr<storagetest::TestDatabase> database_;
+    std::unique_ptr<Driver> db_;
+};
+
+using Versions = std::vector<std::int64_t>;
+
+TEST_P(Migrations, ApplyEachVersionOnceInOrderAndUpgradeAnOlderDatabaseInPlace)
+{
+    migrate(*db_, {createA, fillA});
+    migrate(*db_, {createA, fillA});
+    EXPECT_EQ(column("SELECT n FROM a"), (Versions{2}));
+    db_->exec("INSERT INTO a (n) VALUES (7)");
+
+    migrate(*db_, {createA, fillA, fillB});
+    EXPECT_EQ(column("SELECT n FROM a ORDER BY n"), (Versions{2, 7}));
+    EXPECT_EQ(column("SELECT n FROM b"), (Versions{3}));
+    EXPECT_EQ(column("SELECT version FROM schema_version ORDER BY version"), (Versions{1, 2, 3}));
+}
+
+TEST_P(Migrations, AFailedMigrationLeavesNothingOfItselfAndKeepsThoseBefore)
+{
+    const Migration broken{4, "clashes", {"INSERT INTO a (n) VALUES (4)", "CREATE TABLE a (n INTEGER)"}};
+    const std::string message = refusal({createA, fillA, fillB, broken});
+    EXPECT_NE(message.find("schema migration 4 (clashes) failed"), std::string::npos) << message;
+    EXPECT_EQ(column("SELECT version FROM schema_version ORDER BY version"), (Versions{1, 2, 3}));
+    EXPECT_EQ(column("SELECT n FROM a"), (Versions{2}));
+}
+
+TEST_P(Migrations, RefuseADatabaseNewerThanTheyKnowAndTouchNothing)
+{
+    migrate(*db_, {createA, fillA, fillB});
+    const std::string message = refusal({createA, fillA});
+    EXPECT_NE(message.find("schema is at version 3, newer than this rsimd knows (2)"), std::string::npos) << message;
+    EXPECT_EQ(column("SELECT version FROM schema_version ORDER BY version"), (Versions{1, 2, 3}));
+}
+
+TEST_P(Migrations, RefuseAVersionAddedBelowOneAppliedAlready)
+{
+    const Migration createC{3, "table c", {"CREATE TABLE c (n INTEGER)"}};
+    migrate(*db_, {createA, createC});
+    const std::string message = refusal({createA, fillA, createC});
+    EXPECT_NE(message.find("schema migration 2 is missing from a database at version 3"), std::string::npos)
+        << message;
+    EXPECT_EQ(column("SELECT version FROM schema_version ORDER BY version"), (Versions{1, 3}));
+}
+
+TEST_P(Migrations, RefuseAListOutOfOrderOrWithAVersionTwice)
+{
+    EXPECT_NE(refusal({fillA, createA}).find("migration 1 is listed after 2"), std::string::npos);
+    EXPECT_NE(refusal({createA, {1, "again", {}}}).find("migration 1 is listed after 1"), std::string::npos);
+    EXPECT_THROW(db_->exec("SELECT n FROM a"), Error);
+}
+
+// Replicas starting together: without a lock, two of them would create the same table, and
+// one would fail or the row would be added twice.
+TEST_P(Migrations, ProcessesMigratingTogetherApplyEachMigrationOnce)
+{
+    std::vector<Migration> migrations{createA, fillA};
+    Migration many{3, "many tables", {}};
+    for (int i = 0; i < 40; ++i)
+        many.statements.push_back("CREATE TABLE t" + std::to_string(i) + " (n INTEGER)");
+    many.statements.push_back("INSERT INTO a (n) VALUES (3)");
+    migrations.push_back(many);
+
+    constexpr int kProcesses = 4;
+    std::vector<std::unique_ptr<Driver>> connections;
+    for (int i = 0; i < kProcesses; ++i)
+        connections.push_back(database_->open());
+    std::latch start(kProcesses);
+    std::vector<std::string> failures(kProcesses);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kProcesses; ++i)
+        threads.emplace_back([&, i] {
+            start.arrive_and_wait();
+            try {
+                migrate(*connections[static_cast<std::size_t>(i)], migrations);
+            } catch (const Error& e) {
+                failures[static_cast<std::size_t>(i)] = e.what();
+            }
+        });
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(failures, std::vector<std::string>(kProcesses));
+    EXPECT_EQ(column("SELECT n FROM a ORDER BY n"), (Versions{2, 3}));
+    EXPECT_EQ(column("SELECT version FROM schema_version ORDER BY version"), (Versions{1, 2, 3}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, Migrations, ::testing::Values(Backend::Sqlite, Backend::Postgres),
+                         [](const auto& info) { return info.param == Backend::Sqlite ? "Sqlite" : "Postgres"; });
+
+} // namespace

@@ -1,0 +1,128 @@
+// rsimd's schema: every declared table has its columns, a database made at the baseline
+// upgrades in place with its rows, a newer one is refused, and replicas starting together on one
+// empty PostgreSQL database both start.
+#include "rsimd_process.h"
+#include "schema.h"
+#include "secrets.h"
+#include "table_def.h"
+#include "test_database.h"
+
+#include <gtest/gtest.h>
+
+
+using namespace rsim::db;
+using Backend = testsupport::RsimdProcess::Backend;
+
+namespace {
+
+constexpr int kBaseline = 100;
+
+std::vector<std::int64_t> versions(Driver& db)
+{
+    std::vector<std::int64_t> applied;
+    db.query("SELECT version FROM schema_version ORDER BY version", {},
+             [&](const Row& row) { applied.push_back(asInt(row[0])); });
+    return applied;
+}
+
+std::vector<std::int64_t> listedVersions()
+{
+    std::vector<std::int64_t> listed;
+    for (const auto& migration : schemaMigrations())
+        listed.push_back(migration.version);
+    return listed;
+}
+
+TEST(Schema, EveryDeclaredTableHasAColumnForEachMemberOfItsRecord)
+{
+    auto database = storagetest::sqliteDatabase();
+    auto db = database->open();
+    migrate(*db, schemaMigrations());
+    for (const auto& def : rsim::tables::TableDefs()) {
+        std::string columns;
+        for (const auto* member = def.record().memberTable(); member->kind != TVD_END; ++member)
+            columns += (columns.empty() ? "" : ", ") + std::string(member->name);
+        EXPECT_NO_THROW(db->exec("SELECT " + columns + " FROM " + def.name() + " WHERE 1 = 0"))
+            << def.name() << ": a member added to the record needs a migration that adds its column";
+    }
+}
+
+class Upgrade : public ::testing::TestWithParam<Backend> {
+protected:
+    void SetUp() override
+    {
+        if (GetParam() == Backend::Postgres && !testsupport::RsimdProcess::postgresAvailable())
+            GTEST_SKIP() << storagetest::kNoPostgres;
+        database_ = std::make_unique<testsupport::ScratchDatabase>(GetParam());
+        address_ = database_->address();
+    }
+
+    std::unique_ptr<testsupport::ScratchDatabase> database_;
+    std::string address_;
+};
+
+// A database as the first release made it: the baseline migrations and rows written then.
+TEST_P(Upgrade, ADatabaseAtTheBaselineUpgradesInPlaceWithItsRowsIntact)
+{
+    {
+        auto db = connect(address_);
+        std::vector<Migration> baseline;
+        for (const auto& migration : schemaMigrations())
+            if (migration.version <= kBaseline)
+                baseline.push_back(migration);
+        migrate(*db, baseline);
+        db->exec("INSERT INTO rsim_province (PROVINCE_CODE, PROVINCE_NAME) VALUES ('98', '旧库省份')");
+        db->exec("INSERT INTO rsim_vendor (VENDOR_CODE, VENDOR_NAME, IS_KI) VALUES ('V98', '旧厂商', 1)");
+        db->exec("INSERT INTO rsim_sim (IMSI, SIM_ID, RES_CODE, VENDOR_CODE, REGION_CODE, STS) "
+                 "VALUES ('460009800000001', '8986009800000000001', 'C64', 'V98', 10, 1)");
+        db->exec("INSERT INTO sys_region (REGION_CODE, REGION_NAME) VALUES (98, '旧库地市')");
+    }
+
+    testsupport::RsimdProcess rsimd(address_, true);
+    ASSERT_TRUE(rsimd.listening()) << "exit status " << rsimd.stop();
+    EXPECT_EQ(rsimd.stop(), 0);
+
+    auto db = connect(address_);
+    EXPECT_EQ(versions(*db), listedVersions());
+    EXPECT_EQ(asText(db->scalar("SELECT PROVINCE_NAME FROM rsim_province WHERE PROVINCE_CODE = '98'")), "旧库省份");
+    EXPECT_EQ(asInt(db->scalar("SELECT IS_KI FROM rsim_vendor WHERE VENDOR_CODE = 'V98'")), 1);
+    EXPECT_EQ(asText(db->scalar("SELECT SIM_ID FROM rsim_sim WHERE IMSI = '460009800000001'")),
+              "8986009800000000001");
+    EXPECT_EQ(asText(db->scalar("SELECT REGION_NAME FROM sys_region WHERE REGION_CODE = 98")), "旧库地市");
+}
+
+TEST_P(Upgrade, ADatabaseNewerThanRsimdIsRefusedAtStartAndLeftAsItIs)
+{
+    const int newer = schemaMigrations().back().version + 1;
+    {
+        auto db = connect(address_);
+        migrate(*db, schemaMigrations());
+        db->exec("INSERT INTO schema_version (version) VALUES (?)", {std::int64_t{newer}});
+    }
+    const std::string key = database_->folder() + "/rsim.key";
+    rsim::secrets::SecretBox::fromKeyFile(key, true);
+    std::string errors;
+    EXPECT_EQ(testsupport::runRsimd("--db " + address_ + " --listen 127.0.0.1:0 --key-file " + key, errors), 2);
+    EXPECT_NE(errors.find("schema is at version " + std::to_string(newer) + ", newer than this rsimd knows"),
+              std::string::npos)
+        << errors;
+    auto db = connect(address_);
+    EXPECT_EQ(versions(*db).back(), newer);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, Upgrade, ::testing::Values(Backend::Sqlite, Backend::Postgres),
+                         [](const auto& info) { return info.param == Backend::Sqlite ? "Sqlite" : "Postgres"; });
+
+TEST(Replicas, TwoRsimdStartedTogetherOnOneEmptyPostgresDatabaseBothStart)
+{
+    if (!testsupport::RsimdProcess::postgresAvailable())
+        GTEST_SKIP() << storagetest::kNoPostgres;
+    const std::string database = testsupport::RsimdProcess::newPostgresDatabase();
+    testsupport::RsimdProcess first(database, false);
+    testsupport::RsimdProcess second(database, false);
+    EXPECT_TRUE(first.listening()) << "the first exited with status " << first.stop();
+    EXPECT_TRUE(second.listening()) << "the second exited with status " << second.stop();
+    EXPECT_EQ(versions(*connect(database)), listedVersions());
+}
+
+} // namespace
