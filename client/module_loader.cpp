@@ -9,6 +9,8 @@ namespace {
 
 constexpr const char* kModuleFile = "libresremotesim.so";
 constexpr const char* kEntryPoint = "CreateBusinessForm";
+// Where `cmake --install` puts the module, relative to the client's folder (packaging/).
+constexpr const char* kInstalledModuleFolder = RSIM_INSTALLED_MODULE_FOLDER;
 
 QString lastDlError()
 {
@@ -44,7 +46,8 @@ TfrmMDIChild* ModuleLoader::createForm(int code, MSysmgntDef::SOperator* op) con
 QString ModuleLoader::defaultPath()
 {
     const QString folder = QCoreApplication::applicationDirPath();
-    for (const QString& candidate : {folder + "/" + kModuleFile, folder + "/../lib/" + kModuleFile})
+    for (const QString& candidate : {folder + "/" + kModuleFile, folder + "/../lib/" + kModuleFile,
+                                     folder + "/" + kInstalledModuleFolder + "/" + kModuleFile})
         if (QFileInfo::exists(candidate))
             return QFileInfo(candidate).canonicalFilePath();
     return kModuleFile;

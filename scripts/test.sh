@@ -7,6 +7,7 @@ cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 cmake -G Ninja -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 ninja -C build -j2
+bash scripts/check-headless.sh
 
 source scripts/test-servers.sh
 trap stop_test_servers EXIT

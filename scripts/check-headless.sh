@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Configures and builds rsimd alone (-DRSIM_SERVICE_ONLY=ON) in build-headless/, and checks that
+# the configuration looked for neither Qt nor GoogleTest and that rsimd links no Qt library.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+dir=build-headless
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+cmake -G Ninja -S . -B "$dir" -DRSIM_SERVICE_ONLY=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
+if grep -E '^(Qt6|GTest)[A-Za-z0-9_]*_DIR:' "$dir/CMakeCache.txt"; then
+  echo "check-headless: the service-only configuration looked for Qt or GoogleTest" >&2
+  exit 1
+fi
+ninja -C "$dir" -j2 rsimd >/dev/null
+if ldd "$dir/bin/rsimd" | grep -i 'libQt'; then
+  echo "check-headless: rsimd links a Qt library" >&2
+  exit 1
+fi
+echo "check-headless: rsimd builds without Qt and GoogleTest and links no Qt library"
