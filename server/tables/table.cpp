@@ -325,6 +325,11 @@ int Table::query(CallContext& context, CTvdBasicStructObject& criteria, CTvdBasi
         where += (where.empty() ? " WHERE " : " AND ") + condition;
         params.push_back(std::move(value));
     };
+    // A sealed value differs at each write, so criteria on secret columns are compared once read.
+    std::vector<std::pair<int, std::string>> sealedCriteria;
+    const auto sealed = [&](const std::string& name) {
+        return std::any_of(columns_.begin(), columns_.end(), [&](const Column& c) { return c.name == name && c.secret; });
+    };
     const STvdTypeDesc* desc = criteria.get_typeDesc();
     for (int i = 0; i < desc->memberCount; ++i) {
         if (!criteria.isSet(i))
@@ -340,6 +345,10 @@ int Table::query(CallContext& context, CTvdBasicStructObject& criteria, CTvdBasi
             criterion = *it;
         } else if (std::find(def_.contains.begin(), def_.contains.end(), name) != def_.contains.end()) {
             criterion.filter = Filter::Contains;
+        }
+        if (criterion.filter == Filter::Equal && sealed(criterion.column)) {
+            sealedCriteria.emplace_back(i, memberString(criteria, i));
+            continue;
         }
         const Value value = text ? Value{memberString(criteria, i)} : Value{memberInt(criteria, i)};
         switch (criterion.filter) {
@@ -364,9 +373,19 @@ int Table::query(CallContext& context, CTvdBasicStructObject& criteria, CTvdBasi
         for (const auto& k : keyNames_)
             order += (order.empty() ? "" : ", ") + k;
     std::string sql = select + " FROM " + name_ + where + " ORDER BY " + order;
-    if (limit > 0)
+    if (limit > 0 && sealedCriteria.empty())
         sql += " LIMIT " + std::to_string(limit);
-    context.db.query(sql, params, [&](const Row& row) { readRow(row, *out.append(), context.secrets); });
+    context.db.query(sql, params, [&](const Row& row) {
+        if (limit > 0 && out.count() >= limit)
+            return;
+        CTvdBasicStructObject& record = *out.append();
+        readRow(row, record, context.secrets);
+        for (const auto& [member, value] : sealedCriteria)
+            if (memberString(record, member) != value) {
+                out.removeAt(out.count() - 1);
+                return;
+            }
+    });
     return 0;
 }
 

@@ -88,7 +88,8 @@ std::vector<TableDef> makeTableDefs()
         .rules = {{.member = "PROVINCE_CODE", .format = Format::Code, .references = "rsim_province"},
                   {.member = "VENDOR_CODE", .format = Format::Code, .references = "rsim_vendor"},
                   {.member = "CARD_TYPE", .format = Format::Code, .references = "rsim_card_type"},
-                  {.member = "DLL_NAME", .format = Format::Code}},
+                  {.member = "DLL_NAME", .format = Format::Code},
+                  {.member = "REG_CODE", .secret = true}},
         .contains = {"DLL_NAME"},
     });
     defs.push_back({
@@ -103,7 +104,8 @@ std::vector<TableDef> makeTableDefs()
         .rules = {{.member = "PROVINCE_CODE", .format = Format::Code, .references = "rsim_province"},
                   {.member = "VENDOR_CODE", .format = Format::Code, .references = "rsim_vendor"},
                   {.member = "CARD_TYPE", .format = Format::Code, .references = "rsim_card_type"},
-                  {.member = "SIM_SEQUENCE", .format = Format::Code}},
+                  {.member = "SIM_SEQUENCE", .format = Format::Code},
+                  {.member = "PWD", .secret = true}},
     });
     defs.push_back({
         .table = TableOf<SResRemoteSysAuc>(),
