@@ -1,5 +1,6 @@
 // rsimclient: the desktop host of the remote-SIM business module.
 #include "TVGUICommon.h"
+#include "client_settings.h"
 #include "login_dialog.h"
 #include "main_window.h"
 #include "service_login.h"
@@ -53,11 +54,22 @@ int runUnattended(const QCommandLineParser& options, const ModuleLoader& module)
     return WriteScreenshots(window, options.value("screenshots"));
 }
 
+// The command line and the environment first, then what the last login used.
+QString remembered(const QCommandLineParser& options, const char* option, const char* variable,
+                   const QString& last)
+{
+    const bool given = options.isSet(option) || !qEnvironmentVariableIsEmpty(variable);
+    return given || last.isEmpty() ? options.value(option) : last;
+}
+
 int runInteractive(QApplication& app, const QCommandLineParser& options, const ModuleLoader& module)
 {
-    LoginDialog login(options.value("login"), options.value("service"));
+    ClientSettings settings;
+    LoginDialog login(remembered(options, "login", "RSIM_LOGIN", settings.lastLogin()),
+                      remembered(options, "service", "TAV_BROKER_TAVORINE", settings.lastService()));
     if (login.exec() != QDialog::Accepted)
         return 0;
+    settings.rememberLogin(QString::fromStdString(login.loggedIn().LOGIN_NAME), login.service());
     MainWindow window(login.loggedIn(), login.service(), module);
     window.show();
     if (!module.loaded())

@@ -2,6 +2,7 @@
 
 #include "TVGUICommon.h"
 #include "business_functions.h"
+#include "client_settings.h"
 
 #include <QCloseEvent>
 #include <QInputDialog>
@@ -46,6 +47,26 @@ private:
     int shown_ = 0;
 };
 
+// Remembers a window's column widths when its frame closes, while the window still lives.
+class ColumnWidthKeeper : public QObject {
+public:
+    ColumnWidthKeeper(int code, QWidget* form, QMdiSubWindow* frame) : QObject(frame), code_(code), form_(form)
+    {
+        frame->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Close)
+            ClientSettings().saveColumnWidths(code_, *form_);
+        return false;
+    }
+
+private:
+    int code_;
+    QWidget* form_;
+};
+
 void say(const QString& text, const char* caption, int icon)
 {
     ShowGUIMessage("%s", caption, MB_OK | icon, text.toUtf8().constData());
@@ -73,6 +94,7 @@ MainWindow::MainWindow(const MSysmgntDef::SOperator& op, const QString& service,
     connect(mdi_, &QMdiArea::subWindowActivated, this, &MainWindow::updateActions);
     updateActions();
     resize(1100, 760);
+    ClientSettings().restoreGeometry(*this);
 }
 
 // QWidget's destructor still hides the MDI area, which then reports the active window changing:
@@ -167,8 +189,10 @@ QMdiSubWindow* MainWindow::openFunction(int code)
         return nullptr;
     }
     lastCode_ = code;
+    ClientSettings().restoreColumnWidths(code, *form);
     QMdiSubWindow* frame = mdi_->addSubWindow(form);
     frame->setAttribute(Qt::WA_DeleteOnClose);
+    new ColumnWidthKeeper(code, form, frame);
     frame->setWindowTitle(form->Caption());
     placeNewWindow(frame);
     frame->show();
@@ -195,8 +219,10 @@ void MainWindow::openByCode()
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     mdi_->closeAllSubWindows();
-    if (mdi_->subWindowList().isEmpty())
+    if (mdi_->subWindowList().isEmpty()) {
+        ClientSettings().saveGeometry(*this);
         event->accept();
+    }
     else
         event->ignore();
 }

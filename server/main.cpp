@@ -145,6 +145,10 @@ void routes(httplib::Server& server, rsim::Service& service)
     server.Post(R"(/v1/call/([^/]+)/([^/]+))", [&](const httplib::Request& q, httplib::Response& r) {
         answer(r, service.call(q.matches[1], q.matches[2], q.body, q.get_header_value(kSessionHeader)));
     });
+    server.Post(R"(/v1/check/([^/]+)/([^/]+))", [&](const httplib::Request& q, httplib::Response& r) {
+        answer(r, service.call(q.matches[1], q.matches[2], q.body, q.get_header_value(kSessionHeader),
+                               rsim::Service::Mode::CheckOnly));
+    });
     server.set_error_handler([](const httplib::Request&, httplib::Response& r) {
         if (!r.body.empty())
             return;

@@ -7,33 +7,9 @@
 // is refused whole, with the numbers of its first bad lines.
 #pragma once
 
-#include <QByteArray>
-#include <QString>
-#include <QStringList>
-
-#include <vector>
+#include "card_file.h"
 
 class TListViewEx;
-
-// One card as the list shows it: the IMSI as caption, then columns 1 to 7: SIM number, PIN1,
-// PIN2, PUK1, PUK2, the file's extra field (or empty), KI.
-struct CardRow {
-    QString caption;
-    QStringList subItems;
-};
-
-struct CardFile {
-    std::vector<CardRow> rows; // empty whenever error is set
-    QString error;             // a message for the user; empty when the file is good
-    std::vector<int> badLines; // 1-based numbers of lines with the wrong number of fields
-};
-
-// Lines longer than this are refused: no card-data line comes near it.
-constexpr int kMaxCardLineBytes = 4096;
-// Files larger than this are refused before they are read.
-constexpr qint64 kMaxCardFileBytes = qint64(256) << 20;
-
-CardFile ParseCardFile(const QByteArray& bytes);
 
 class CImportUtil {
 public:

@@ -4,9 +4,6 @@
 #include "GuiInteraction.h"
 #include "TListViewEx.h"
 
-#include <QFile>
-#include <QFileInfo>
-
 namespace {
 
 QString nameFilter(const char* extension)
@@ -21,28 +18,6 @@ QString nameFilter(const char* extension)
 void refuse(const QString& text)
 {
     ShowGUIMessage("%s", "提示", MB_ICONHAND, text.toUtf8().constData());
-}
-
-// The file's bytes, or a message for the user when it cannot be read whole.
-bool readCardFile(const QString& path, QByteArray& bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        refuse(QString("无法读取导入文件 %1：%2，未导入任何数据。").arg(path, file.errorString()));
-        return false;
-    }
-    if (file.size() > kMaxCardFileBytes) {
-        refuse(QString("导入文件 %1 过大（超过%2MB），不是卡数据文件，未导入任何数据。")
-                   .arg(path)
-                   .arg(kMaxCardFileBytes >> 20));
-        return false;
-    }
-    bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        refuse(QString("读取导入文件 %1 出错：%2，未导入任何数据。").arg(path, file.errorString()));
-        return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -60,8 +35,10 @@ bool CImportUtil::ImportListView(TListViewEx* listView, int layout, const char* 
     if (path.isEmpty())
         return false;
     QByteArray bytes;
-    if (!readCardFile(path, bytes))
+    if (QString problem; !ReadCardFile(path, bytes, problem)) {
+        refuse(problem);
         return false;
+    }
     const CardFile cards = ParseCardFile(bytes);
     bytes.clear();
     if (!cards.error.isEmpty()) {

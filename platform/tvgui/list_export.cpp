@@ -2,32 +2,13 @@
 #include "list_model.h"
 
 #include "GuiInteraction.h"
+#include "csv_text.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QSaveFile>
 
 namespace {
-
-// Copied cells stay on one line and in one cell of a spreadsheet they are pasted into.
-QString tsvField(const QString& text)
-{
-    QString field = text;
-    field.replace(u'\t', u' ').replace(u'\r', u' ').replace(u'\n', u' ');
-    return field;
-}
-
-// RFC 4180: a field with a comma, quote or line break is quoted, its quotes doubled.
-void appendCsvField(QString& line, const QString& text)
-{
-    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') && !text.contains(u'\r')) {
-        line += text;
-        return;
-    }
-    line += u'"';
-    line += QString(text).replace(u'"', QLatin1String("\"\""));
-    line += u'"';
-}
 
 constexpr qsizetype kCsvChunkChars = 1 << 20;
 
@@ -49,7 +30,7 @@ QString TListViewEx::selectedRowsText() const
     auto line = [&](auto textOf) {
         QStringList fields;
         for (int column : columns)
-            fields.append(tsvField(textOf(column)));
+            fields.append(TsvField(textOf(column)));
         return fields.join(u'\t') + u'\n';
     };
     QString text = line([this](int column) { return model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString(); });
@@ -82,7 +63,7 @@ QString TListViewEx::exportCsv(const QString& path) const
         for (std::size_t i = 0; i < columns.size(); ++i) {
             if (i > 0)
                 chunk += u',';
-            appendCsvField(chunk, textOf(columns[i]));
+            AppendCsvField(chunk, textOf(columns[i]));
         }
         endLine();
     };

@@ -127,7 +127,7 @@ void Service::audit(db::Driver& db, std::int32_t opId, const std::string& interf
 }
 
 Answer Service::call(const std::string& interfaceName, const std::string& code, const std::string& body,
-                     const std::string& session)
+                     const std::string& session, Mode mode)
 {
     const TvdOperation* operation = tvd_findOperation(interfaceName, code);
     const HandlerEntry* entry = handlers_.find(interfaceName, code);
@@ -161,7 +161,7 @@ Answer Service::call(const std::string& interfaceName, const std::string& code, 
         if (entry->writes) {
             db::Transaction tx(*db);
             result = entry->handler(context, in.params(), out.params(), error);
-            if (result == 0) {
+            if (result == 0 && mode == Mode::Store) {
                 audit(*db, opId, interfaceName, code, operation->name, context.auditKeys);
                 tx.commit();
             }

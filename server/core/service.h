@@ -53,8 +53,11 @@ public:
 
     Answer login(const std::string& body);
     Answer logout(const std::string& session);
+    // CheckOnly runs a write with all its checks and rolls it back: the answer says whether it
+    // would be stored, and nothing is written or audited.
+    enum class Mode { Store, CheckOnly };
     Answer call(const std::string& interfaceName, const std::string& code, const std::string& body,
-                const std::string& session);
+                const std::string& session, Mode mode = Mode::Store);
 
     static constexpr int kSessionHours = 12;
     static constexpr int kRenewSeconds = 300;

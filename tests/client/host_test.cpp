@@ -1,6 +1,7 @@
 // The host against fixture modules: loader failures, windows landing in the MDI area, what the
 // operator is told when a window does not open, and closing.
 #include "business_functions.h"
+#include "client_settings.h"
 #include "main_window.h"
 #include "module_loader.h"
 #include "unattended.h"
@@ -15,6 +16,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPointer>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTemporaryDir>
 
@@ -106,6 +108,7 @@ class HostWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsFolder_.path());
         ASSERT_TRUE(loader_.load(PLAIN_FORM_MODULE)) << loader_.error().toStdString();
         previous_ = setGuiInteraction(&recorder_);
         window_ = std::make_unique<MainWindow>(demoOperator(), "http://127.0.0.1:7411", loader_);
@@ -128,6 +131,7 @@ protected:
         return actionTitled(menuTitled(*window_, "窗口(&W)"), "全部关闭(&A)")->isEnabled();
     }
 
+    QTemporaryDir settingsFolder_;
     ModuleLoader loader_;
     RecordingInteraction recorder_;
     GuiInteraction* previous_ = nullptr;
@@ -194,6 +198,38 @@ TEST_F(HostWindowTest, ClosingTheMainWindowClosesItsChildrenFirst)
     deleteClosedWindows();
     EXPECT_TRUE(first.isNull());
     EXPECT_TRUE(second.isNull());
+}
+
+TEST_F(HostWindowTest, ColumnWidthsPerWindowAndTheGeometryAreRemembered)
+{
+    auto listOf = [](QMdiSubWindow* frame) { return frame->widget()->findChild<TListViewEx*>("lstShowDataList"); };
+    QMdiSubWindow* frame = window_->openFunction(10150175);
+    ASSERT_NE(listOf(frame), nullptr);
+    EXPECT_EQ(listOf(frame)->columnWidth(1), 80);
+    listOf(frame)->setColumnWidth(1, 234);
+    frame->close();
+    deleteClosedWindows();
+
+    EXPECT_EQ(listOf(window_->openFunction(10150175))->columnWidth(1), 234);
+    EXPECT_EQ(listOf(window_->openFunction(10150176))->columnWidth(1), 80) << "each window its own";
+
+    window_->resize(900, 640);
+    ASSERT_TRUE(window_->close());
+    MainWindow again(demoOperator(), "http://127.0.0.1:7411", loader_);
+    EXPECT_EQ(again.size(), QSize(900, 640));
+}
+
+TEST(ClientSettingsTest, LastLoginAndServiceAreRememberedAndNothingElse)
+{
+    QTemporaryDir folder;
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.path());
+    EXPECT_EQ(ClientSettings().lastLogin(), "");
+    ClientSettings().rememberLogin("admin", "http://10.0.0.5:7411");
+    ClientSettings settings;
+    EXPECT_EQ(settings.lastLogin(), "admin");
+    EXPECT_EQ(settings.lastService(), "http://10.0.0.5:7411");
+    QSettings file(QSettings::IniFormat, QSettings::UserScope, "resremotesim", "rsimclient");
+    EXPECT_EQ(file.allKeys(), (QStringList{"login/name", "login/service"}));
 }
 
 TEST_F(HostWindowTest, ChildThatRefusesToCloseKeepsTheMainWindowOpen)

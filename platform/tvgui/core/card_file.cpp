@@ -1,6 +1,7 @@
-// ParseCardFile: the card-data text file, decoded, split and checked as a whole.
-#include "CImportUtil.h"
+// The card-data text file: read, decoded, split and checked as a whole.
+#include "card_file.h"
 
+#include <QFile>
 #include <QStringDecoder>
 
 #include <iconv.h>
@@ -67,9 +68,10 @@ bool isCardLine(QStringView line)
     return first < line.size() && line[first] >= u'0' && line[first] <= u'9';
 }
 
-CardRow cardRow(const std::array<QStringView, kFieldsWithExtra>& fields, int count)
+CardRow cardRow(const std::array<QStringView, kFieldsWithExtra>& fields, int count, int line)
 {
     CardRow row;
+    row.line = line;
     row.caption = fields[0].toString();
     row.subItems.reserve(kFieldsWithExtra - 1);
     for (std::size_t i = 1; i < kExtraColumn; ++i)
@@ -154,11 +156,32 @@ void parseLines(const QString& text, CardFile& file)
         if (count != kFieldsWithoutExtra && count != kFieldsWithExtra)
             file.badLines.push_back(number + 1);
         else if (file.badLines.empty())
-            file.rows.push_back(cardRow(fields, count));
+            file.rows.push_back(cardRow(fields, count, number + 1));
     }
 }
 
 } // namespace
+
+bool ReadCardFile(const QString& path, QByteArray& bytes, QString& error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = QString("无法读取导入文件 %1：%2，未导入任何数据。").arg(path, file.errorString());
+        return false;
+    }
+    if (file.size() > kMaxCardFileBytes) {
+        error = QString("导入文件 %1 过大（超过%2MB），不是卡数据文件，未导入任何数据。")
+                    .arg(path)
+                    .arg(kMaxCardFileBytes >> 20);
+        return false;
+    }
+    bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        error = QString("读取导入文件 %1 出错：%2，未导入任何数据。").arg(path, file.errorString());
+        return false;
+    }
+    return true;
+}
 
 CardFile ParseCardFile(const QByteArray& bytes)
 {

@@ -1,0 +1,9 @@
+// rsimctl's commands. Each takes the global options and its own arguments (the first being
+// "rsimctl COMMAND") and returns the exit status.
+#pragma once
+
+#include "cli.h"
+
+int RunImport(const Connection& connection, const QStringList& arguments);
+int RunSims(const Connection& connection, const QStringList& arguments);
+int RunExport(const Connection& connection, const QStringList& arguments);

@@ -1,0 +1,185 @@
+// rsimctl against a real rsimd: imports stored whole or not at all, the line or record a refusal
+// names, --dry-run, the queries, and the exit statuses.
+#include "rsimd_process.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Outcome {
+    int status;
+    QString out;
+    QString err;
+};
+
+class Rsimctl : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { service_ = new testsupport::RsimdProcess(); }
+    static void TearDownTestSuite() { delete service_; }
+
+    Outcome rsimctl(const QStringList& arguments, const QString& password = "admin123")
+    {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("RSIM_PASSWORD", password);
+        environment.remove("RSIM_LOGIN");
+        process.setProcessEnvironment(environment);
+        process.start(RSIMCTL, QStringList{"--service", QString::fromStdString(service_->address()),
+                                           "--login", "admin"} + arguments);
+        process.waitForFinished(60000);
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    QString cardFile(const QByteArray& text)
+    {
+        const QString path = folder_.filePath(QString("cards%1.txt").arg(files_++));
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+        return path;
+    }
+
+    Outcome import(const QString& path, const QStringList& more = {})
+    {
+        return rsimctl(QStringList{"import", path, "--card-type", "C128", "--vendor", "V01"} + more);
+    }
+
+    // The IMSIs stored in a range, through rsimctl sims --csv.
+    QStringList storedImsis(const QString& range)
+    {
+        const Outcome run = rsimctl({"sims", "--imsi", range, "--csv"});
+        EXPECT_EQ(run.status, 0) << run.err.toStdString();
+        QStringList imsis;
+        const QStringList lines = run.out.split("\r\n", Qt::SkipEmptyParts);
+        for (qsizetype i = 1; i < lines.size(); ++i)
+            imsis.append(lines[i].section(',', 0, 0));
+        return imsis;
+    }
+
+    static QByteArray card(const char* imsiTail, const char* ki = "0123456789ABCDEF0123456789ABCDEF")
+    {
+        return QByteArray("4600977000") + imsiTail + " 898600977000000" + imsiTail + " 1234 5678 12345678 87654321 " +
+               ki + "\n";
+    }
+
+    static testsupport::RsimdProcess* service_;
+    QTemporaryDir folder_;
+    int files_ = 0;
+};
+
+testsupport::RsimdProcess* Rsimctl::service_ = nullptr;
+
+TEST_F(Rsimctl, AGoodFileIsStoredWholeWithTheOptionsFillingWhatItLacks)
+{
+    const QString path = cardFile("IMSI SIM PIN1 PIN2 PUK1 PUK2 KI\n" + card("00001") + card("00002") +
+                                  "460097700000003,89860097700000000003,1234,5678,12345678,87654321,多余,"
+                                  "0123456789ABCDEF0123456789ABCDEF\n");
+    const Outcome run = import(path, {"--remark", " 批次 7 ", "--status", "2"});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("已存储 3 张卡")) << run.out.toStdString();
+
+    const Outcome sims = rsimctl({"sims", "--imsi", "460097700000001-460097700000003", "--csv"});
+    const QStringList lines = sims.out.split("\r\n", Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 4) << sims.out.toStdString();
+    const QStringList header = lines[0].split(',');
+    const QStringList third = lines[3].split(',');
+    auto field = [&](const char* name) { return third.value(header.indexOf(name)); };
+    EXPECT_EQ(field("IMSI"), "460097700000003");
+    EXPECT_EQ(field("KI_CODE"), "0123456789ABCDEF0123456789ABCDEF") << "the extra field is not the KI";
+    EXPECT_EQ(field("RES_CODE"), "C128");
+    EXPECT_EQ(field("VENDOR_CODE"), "V01");
+    EXPECT_EQ(field("STS"), "2");
+    EXPECT_EQ(field("REGION_CODE"), "10") << "the operator's region";
+    EXPECT_EQ(field("REMARK"), " 批次 7 ") << "the remark is stored as typed";
+    EXPECT_FALSE(field("SMSP").isEmpty()) << "the SMS centre comes from the system parameter";
+}
+
+TEST_F(Rsimctl, AMalformedFileIsRefusedWithItsLineAndNothingIsStored)
+{
+    const QString path = cardFile(card("00011") + "# comment\n" + "460097700000012 8986 1234 5678\n");
+    const Outcome run = import(path);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("第3行")) << run.err.toStdString();
+    EXPECT_TRUE(storedImsis("460097700000011-460097700000012").isEmpty());
+
+    EXPECT_EQ(import(folder_.filePath("missing.txt")).status, 1);
+}
+
+TEST_F(Rsimctl, ARefusedBatchNamesTheCardsLineAndRecordAndStoresNoCard)
+{
+    const QString path = cardFile("IMSI SIM PIN1 PIN2 PUK1 PUK2 KI\n" + card("00021") + card("00022") +
+                                  card("00023", "0123456789ABCDEF0123456789ABCDEZ"));
+    const Outcome run = import(path);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains(path + " 第4行")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("IMSI=460097700000023")) << run.err.toStdString();
+    EXPECT_TRUE(storedImsis("460097700000021-460097700000023").isEmpty()) << "all or nothing";
+
+    const QString unknownType = cardFile(card("00024"));
+    const Outcome refused = rsimctl({"import", unknownType, "--card-type", "NOPE", "--vendor", "V01"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(refused.err.contains("第1行")) << refused.err.toStdString();
+}
+
+TEST_F(Rsimctl, DryRunChecksAgainstTheServiceAndStoresNothing)
+{
+    const QString good = cardFile(card("00031") + card("00032"));
+    const Outcome checked = import(good, {"--dry-run"});
+    EXPECT_EQ(checked.status, 0) << checked.err.toStdString();
+    EXPECT_TRUE(checked.out.contains("检查通过")) << checked.out.toStdString();
+    EXPECT_TRUE(storedImsis("460097700000031-460097700000032").isEmpty());
+
+    const QString duplicate = cardFile(card("00033") + card("00033"));
+    const Outcome refused = import(duplicate, {"--dry-run"});
+    EXPECT_EQ(refused.status, 1) << "the service's own checks run";
+    EXPECT_TRUE(refused.err.contains("第2行")) << refused.err.toStdString();
+
+    EXPECT_EQ(import(good).status, 0);
+    EXPECT_EQ(storedImsis("460097700000031-460097700000032").size(), 2);
+    const Outcome again = import(good, {"--dry-run"});
+    EXPECT_EQ(again.status, 1) << "stored cards are duplicates now";
+}
+
+TEST_F(Rsimctl, ExportWritesAReferenceTableAsCsvOrTabs)
+{
+    const Outcome csv = rsimctl({"export", "vendors", "--csv"});
+    EXPECT_EQ(csv.status, 0) << csv.err.toStdString();
+    EXPECT_TRUE(csv.out.startsWith("VENDOR_CODE,VENDOR_NAME,IS_KI\r\n")) << csv.out.toStdString();
+    EXPECT_TRUE(csv.out.contains("V01,华南智能卡,1\r\n"));
+    const Outcome tabs = rsimctl({"export", "provinces"});
+    EXPECT_EQ(tabs.status, 0);
+    EXPECT_TRUE(tabs.out.startsWith("PROVINCE_CODE\tPROVINCE_NAME\n")) << tabs.out.toStdString();
+}
+
+TEST_F(Rsimctl, ExitStatusTwoForUsageOneForAWrongPasswordZeroForHelp)
+{
+    for (const QStringList& wrong : std::vector<QStringList>{{},
+                                                             {"bogus"},
+                                                             {"import"},
+                                                             {"import", "a.txt", "--vendor", "V01"},
+                                                             {"import", "a.txt", "--card-type", "C128", "--vendor",
+                                                              "V01", "--status", "abc"},
+                                                             {"sims"},
+                                                             {"sims", "--imsi", "1-2-3"},
+                                                             {"export", "nothing"},
+                                                             {"export", "vendors", "extra"}}) {
+        const Outcome run = rsimctl(wrong);
+        EXPECT_EQ(run.status, 2) << wrong.join(' ').toStdString();
+        EXPECT_TRUE(run.err.startsWith("rsimctl: ")) << run.err.toStdString();
+    }
+    const Outcome login = rsimctl({"export", "vendors"}, "wrong");
+    EXPECT_EQ(login.status, 1);
+    EXPECT_TRUE(login.err.contains("登录失败")) << login.err.toStdString();
+    for (const QStringList& help : std::vector<QStringList>{{"--help"}, {"import", "--help"}, {"--help", "sims"}}) {
+        const Outcome run = rsimctl(help);
+        EXPECT_EQ(run.status, 0);
+        EXPECT_TRUE(run.out.startsWith("Usage: rsimctl")) << run.out.toStdString();
+    }
+}
+
+} // namespace
