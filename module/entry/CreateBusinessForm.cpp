@@ -3,7 +3,12 @@
 #include "TfrmBareWindow.h"
 #include "TfrmRemoteInfoQuery.h"
 #include "TfrmRemoteSimInfo.h"
+#include "TfrmRemoteSimCard.h"
+#include "TfrmRemoteSimImsiMsisdnGrp.h"
+#include "TfrmRemoteSimMsisdnGroup.h"
+#include "TfrmRemoteSimMsisdnGrp.h"
 #include "TfrmRemoteSimProvince.h"
+#include "TfrmRemoteSimVendor.h"
 
 #include "ResRemoteSimTables.h"
 
@@ -32,11 +37,6 @@ TfrmRemoteSimBase* createBare()
     return new TfrmBareWindow(nullptr, QString::fromUtf8(Caption));
 }
 
-constexpr char kCard[] = "远程写卡卡类型维护";
-constexpr char kVendor[] = "远程写卡卡商维护";
-constexpr char kImsiGroup[] = "远程写卡号群与IMSI关系维护";
-constexpr char kMsisdnRange[] = "远程写卡号群与号段关系维护";
-constexpr char kMsisdnGroup[] = "远程写卡号群维护";
 constexpr char kVendorModule[] = "远程写卡卡商/卡类型/写卡组件维护";
 constexpr char kErrMsg[] = "远程写卡错误代码表维护";
 constexpr char kAucRole[] = "远程写卡鉴权卡权限信息维护";
@@ -46,12 +46,12 @@ constexpr char kAucVerify[] = "远程写卡鉴权卡登陆校验信息维护";
 // declares. Codes of the block not listed have no window.
 constexpr FormEntry kForms[] = {
     {TableOf<SResRemoteProvCode>().functionCode, create<TfrmRemoteSimProvince>},
-    {TableOf<SResRemoteCardType>().functionCode, createBare<kCard>},
-    {TableOf<SResRemoteVendorCode>().functionCode, createBare<kVendor>},
+    {TableOf<SResRemoteCardType>().functionCode, create<TfrmRemoteSimCard>},
+    {TableOf<SResRemoteVendorCode>().functionCode, create<TfrmRemoteSimVendor>},
     {TableOf<SRemoteSimInfo>().functionCode, create<TfrmRemoteSimInfo>},
-    {TableOf<SResRemoteImsiMsisdnGrp>().functionCode, createBare<kImsiGroup>},
-    {TableOf<SResRemoteMsisdnGrp>().functionCode, createBare<kMsisdnRange>},
-    {TableOf<SResRemoteMsisdnGroup>().functionCode, createBare<kMsisdnGroup>},
+    {TableOf<SResRemoteImsiMsisdnGrp>().functionCode, create<TfrmRemoteSimImsiMsisdnGrp>},
+    {TableOf<SResRemoteMsisdnGrp>().functionCode, create<TfrmRemoteSimMsisdnGrp>},
+    {TableOf<SResRemoteMsisdnGroup>().functionCode, create<TfrmRemoteSimMsisdnGroup>},
     {TableOf<SResRemoteCardVendorDll>().functionCode, createBare<kVendorModule>},
     {TableOf<SResRemoteDllErrMsg>().functionCode, createBare<kErrMsg>},
     {TableOf<SResRemoteSysAuc>().functionCode, createBare<kAucRole>},

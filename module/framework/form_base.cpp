@@ -1,6 +1,7 @@
 #include "form_base.h"
 
 #include "SysMgntService_tvd_c.h"
+#include "control_kinds.h"
 
 using namespace rsimform;
 
@@ -22,8 +23,15 @@ bool TfrmRemoteSimBase::InitMaintenanceForm(int reserved, const MSysmgntDef::SOp
         if (!account.Initialize(reserved, op->REGION_CODE, op->COUNTY_CODE, op->ORG_ID, op->OP_ID))
             throw CGUIException(kResourceLibrary, kInitFailedString);
         FillOpInfo(*op);
-        Prepare(account);
+        account_ = &account;
+        Prepare();
+        account_ = nullptr;
+        if (!FinishInit()) {
+            CloseWaitBox();
+            return false;
+        }
     } catch (const CGUIException& e) {
+        account_ = nullptr;
         ShowException(e);
         CloseWaitBox();
         return false;
@@ -65,12 +73,41 @@ void TfrmRemoteSimBase::FillOpInfo(const MSysmgntDef::SOperator& op)
     opInfo_.set_OP_ID(op.OP_ID);
 }
 
-std::unique_ptr<CBasicLookup> TfrmRemoteSimBase::LoadLookup(CAccountPublic& account, int category)
+const CBasicLookup& TfrmRemoteSimBase::CodeList(int category)
 {
-    std::unique_ptr<CBasicLookup> holder;
-    if (!account.GetBaseTypeList(category, holder))
-        throw CGUIException(account.LastError());
-    return holder;
+    auto& holder = codeLists_[category];
+    if (holder)
+        return *holder;
+    if (account_ == nullptr) {
+        CBSErrorMsg error;
+        error.message = "代码表 " + std::to_string(category) + " 未在初始化时加载";
+        throw CGUIException(error);
+    }
+    if (!account_->GetBaseTypeList(category, holder))
+        throw CGUIException(account_->LastError());
+    return *holder;
+}
+
+bool TfrmRemoteSimBase::LoadServiceItems(const ServiceList& list)
+{
+    auto loaded = serviceLoaded_.find(&list);
+    if (loaded != serviceLoaded_.end())
+        return loaded->second;
+    CBSErrorMsg error;
+    QStringList& items = serviceItems_[&list];
+    const bool ok = list.query(remoteSim_, items, error);
+    if (!ok) {
+        items.clear();
+        ShowCallFailure(list.failureFormat, error);
+    }
+    serviceLoaded_[&list] = ok;
+    return ok;
+}
+
+const QStringList& TfrmRemoteSimBase::ServiceItems(const ServiceList& list)
+{
+    LoadServiceItems(list);
+    return serviceItems_[&list];
 }
 
 void TfrmRemoteSimBase::ShowException(const CGUIException& e)

@@ -10,6 +10,10 @@
 #include "guiexception.h"
 #include "sysmgnt_def_tvd_c.h"
 
+#include <QStringList>
+
+#include <map>
+
 namespace rsimform {
 
 // Entity ids of a window's add, modify and delete rights: those of the table it maintains.
@@ -19,9 +23,23 @@ constexpr const char* kResourceLibrary = "kqtvres.dll";
 constexpr unsigned kInitFailedString = 24339;
 using rsimcatalog::kPrivilege;
 
+struct ServiceList;
+
+// What a kind of control (control_kinds.h) asks of the window it lives in.
+class FormContext {
+public:
+    virtual ~FormContext() = default;
+    // A code list of the account library, loaded once, during initialisation; throws
+    // CGUIException when the library cannot give it.
+    virtual const CBasicLookup& CodeList(int category) = 0;
+    // The items of a service list, queried once; empty when the query failed, whose message is
+    // then shown once.
+    virtual const QStringList& ServiceItems(const ServiceList& list) = 0;
+};
+
 } // namespace rsimform
 
-class TfrmRemoteSimBase : public TfrmMDIChild {
+class TfrmRemoteSimBase : public TfrmMDIChild, public rsimform::FormContext {
 public:
     explicit TfrmRemoteSimBase(QWidget* owner, rsimform::RightIds rights = {});
 
@@ -33,28 +51,37 @@ public:
     bool DeleteRight() const { return deleteRight_; }
     const MResRemoteMgntApp::SOpInfo& OpInfo() const { return opInfo_; }
 
+    const CBasicLookup& CodeList(int category) override;
+    const QStringList& ServiceItems(const rsimform::ServiceList& list) override;
+
 protected:
-    // The maintenance frame: wait box, operator copy, service and library initialisation, rights
-    // check, then Prepare (lookups and the first Clear) with an account library object; any
-    // CGUIException is shown once with caption "异常信息" and makes it return false.
+    // The maintenance frame, all under one wait box: operator copy, service and library
+    // initialisation, rights check, then Prepare (lookups and the first Clear) while the account
+    // library object lives, then FinishInit. Any CGUIException is shown once with caption
+    // "异常信息" and makes it return false, as does a false FinishInit.
     bool InitMaintenanceForm(int reserved, const MSysmgntDef::SOperator* op);
-    virtual void Prepare(CAccountPublic& account) = 0;
+    virtual void Prepare() {}
+    // The window's last step of initialisation; false when the window cannot open (it has
+    // said why).
+    virtual bool FinishInit() { return true; }
+    // Queries a service list once; false (its failure shown) when the query failed.
+    bool LoadServiceItems(const rsimform::ServiceList& list);
 
     // Sets the three right flags; throws CGUIException when the library refuses the check.
     void CheckRights(int opId, int orgId);
     bool HasRight(int entityId) const;
     void FillOpInfo(const MSysmgntDef::SOperator& op);
-    // Loads a code list of the account library; throws CGUIException when it cannot.
-    std::unique_ptr<CBasicLookup> LoadLookup(CAccountPublic& account, int category);
 
     // Shows a caught exception as every handler does.
     static void ShowException(const CGUIException& e);
     // "异常：…失败\n[%s]\n[%s]!" with the error record's message and hint.
     static void ShowCallFailure(const char* format, const CBSErrorMsg& error);
     // Runs one service call, call(error) -> bool, inside the wait box that the caller showed:
-    // closes it when the call returns, then shows a caught exception or the failure.
+    // closes it when the call returns, then shows a caught exception or the failure. With a
+    // successWaitText the wait box stays open after a success with that text, for the caller to
+    // close when it has shown the outcome.
     template <class Call>
-    static bool CallService(const char* failureFormat, Call call)
+    static bool CallService(const char* failureFormat, Call call, const char* successWaitText = nullptr)
     {
         CBSErrorMsg error;
         bool ok = false;
@@ -64,6 +91,10 @@ protected:
             CloseWaitBox();
             ShowException(e);
             return false;
+        }
+        if (ok && successWaitText != nullptr) {
+            UpdateWaitBox(successWaitText);
+            return true;
         }
         CloseWaitBox();
         if (!ok)
@@ -80,4 +111,10 @@ protected:
     bool addRight_ = false;
     bool modifyRight_ = false;
     bool deleteRight_ = false;
+
+private:
+    CAccountPublic* account_ = nullptr; // during Prepare only
+    std::map<int, std::unique_ptr<CBasicLookup>> codeLists_;
+    std::map<const rsimform::ServiceList*, QStringList> serviceItems_;
+    std::map<const rsimform::ServiceList*, bool> serviceLoaded_;
 };

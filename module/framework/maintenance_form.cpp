@@ -1,6 +1,7 @@
 #include "maintenance_form.h"
 
 #include "cut_notice.h"
+#include "focus_exit.h"
 #include "record_access.h"
 
 #include <QGridLayout>
@@ -9,20 +10,9 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include <set>
-
 using namespace rsimform;
 
 namespace {
-
-QString textOf(QWidget* control)
-{
-    if (auto* edit = qobject_cast<QLineEdit*>(control))
-        return edit->text();
-    if (auto* combo = qobject_cast<QComboBox*>(control))
-        return combo->currentText();
-    return {};
-}
 
 QPushButton* button(QWidget* parent, const char* name, const QString& caption)
 {
@@ -31,18 +21,15 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption)
     return b;
 }
 
-// Selects the province item whose bracketed code equals code, scanning from the last item.
-void showProvince(QComboBox* combo, const QString& code)
+void copyMember(CTvdBasicStructObject& from, CTvdBasicStructObject& to, int member)
 {
-    for (int i = combo->count() - 1; i >= 0; --i) {
-        const QString item = combo->itemText(i);
-        if (item.mid(1, item.indexOf(']') - 1) == code) {
-            PostionComboBoxItem(combo, item);
-            return;
-        }
-    }
-    PostionComboBoxItem(combo, QString());
+    if (isTextMember(from, member))
+        setMemberText(to, member, memberText(from, member));
+    else
+        setMemberInteger(to, member, memberInteger(from, member));
 }
+
+const char* const kUpdatingWait = "正在更新控件界面中，请稍候...";
 
 } // namespace
 
@@ -62,12 +49,14 @@ bool TfrmMaintenance::InitForm(int reserved, const MSysmgntDef::SOperator* op)
     return InitMaintenanceForm(reserved, op);
 }
 
+const CTvdTypeInfo& TfrmMaintenance::RecordType() const
+{
+    return *CTvdTypeInfo::find(spec_.operations.listType->memberTypes().front().typeName);
+}
+
 std::unique_ptr<CTvdBasicStructObject> TfrmMaintenance::NewRecord() const
 {
-    const CTvdTypeInfo* recordType =
-        CTvdTypeInfo::find(spec_.operations.listType->memberTypes().front().typeName);
-    return std::unique_ptr<CTvdBasicStructObject>(
-        static_cast<CTvdBasicStructObject*>(recordType->create().release()));
+    return std::unique_ptr<CTvdBasicStructObject>(static_cast<CTvdBasicStructObject*>(RecordType().create().release()));
 }
 
 std::unique_ptr<CTvdBasicListObject> TfrmMaintenance::ListOf(const CTvdBasicStructObject& record) const
@@ -96,67 +85,78 @@ void TfrmMaintenance::BuildLayout()
     layout->addWidget(listGroup, 1);
     QObject::connect(lstShowDataList, &TListViewEx::rowClicked, this, [this] { lstShowDataListClick(); });
 
-    layout->addWidget(BuildEditArea());
+    if (!QueryOnlyWindow())
+        layout->addWidget(BuildEditArea());
+    layout->addWidget(BuildButtons());
+}
 
+QWidget* TfrmMaintenance::BuildButtons()
+{
     auto* buttons = MakeGroupBox(this, QString());
     auto* row = new QHBoxLayout(buttons);
     row->addStretch();
     btnClear = button(buttons, "btnClear", "清空");
-    btnAdd = button(buttons, "btnAdd", "增加");
-    btnModify = button(buttons, "btnModify", "修改");
-    btnDelete = button(buttons, "btnDelete", "删除");
-    btnClose = button(buttons, "btnClose", "关闭");
-    for (auto* b : {btnClear, btnAdd, btnModify, btnDelete, btnClose})
-        row->addWidget(b);
-    layout->addWidget(buttons);
-
-    QObject::connect(btnQuery, &QPushButton::clicked, this, [this] { btnQueryClick(); });
-    QObject::connect(btnClearBase, &QPushButton::clicked, this, [this] { btnClearBaseClick(); });
+    row->addWidget(btnClear);
     QObject::connect(btnClear, &QPushButton::clicked, this, [this] { btnClearClick(); });
-    QObject::connect(btnAdd, &QPushButton::clicked, this, [this] { btnAddClick(); });
-    QObject::connect(btnModify, &QPushButton::clicked, this, [this] { btnModifyClick(); });
-    QObject::connect(btnDelete, &QPushButton::clicked, this, [this] { btnDeleteClick(); });
+    if (!QueryOnlyWindow()) {
+        btnAdd = button(buttons, "btnAdd", "增加");
+        btnModify = button(buttons, "btnModify", "修改");
+        btnDelete = button(buttons, "btnDelete", "删除");
+        for (auto* b : {btnAdd, btnModify, btnDelete})
+            row->addWidget(b);
+        QObject::connect(btnAdd, &QPushButton::clicked, this, [this] { btnAddClick(); });
+        QObject::connect(btnModify, &QPushButton::clicked, this, [this] { btnModifyClick(); });
+        QObject::connect(btnDelete, &QPushButton::clicked, this, [this] { btnDeleteClick(); });
+    }
+    btnClose = button(buttons, "btnClose", "关闭");
+    row->addWidget(btnClose);
     QObject::connect(btnClose, &QPushButton::clicked, this, [this] { btnCloseClick(); });
+    return buttons;
 }
 
-QWidget* TfrmMaintenance::BuildControl(Control kind, const QString& name, int maxLength)
+QWidget* TfrmMaintenance::Build(const Kind& kind, QWidget* parent, const QString& name, const QString& copiesTo)
 {
-    QWidget* control = nullptr;
-    if (kind == Control::Edit) {
-        auto* edit = new QLineEdit(this);
-        if (maxLength > 0)
-            edit->setMaxLength(maxLength);
-        control = edit;
-    } else {
-        control = new QComboBox(this);
-    }
-    control->setObjectName(name);
+    QWidget* control = kind->Create(parent, name);
+    if (!copiesTo.isEmpty())
+        OnExitToControlOf(this, control, [this, control, copiesTo] {
+            if (auto* target = qobject_cast<QLineEdit*>(Control(copiesTo)))
+                target->setText(qobject_cast<QLineEdit*>(control)->text());
+        });
     return control;
 }
 
+// Two criteria a row; a criterion with several editors (a range) takes a row of its own.
 QGroupBox* TfrmMaintenance::BuildCriteria()
 {
     auto* group = MakeGroupBox(this, "查询条件");
     auto* grid = new QGridLayout(group);
-    int row = 0;
+    int cell = 0;
     for (const auto& criterion : spec_.criteria) {
-        QWidget* editor = BuildControl(criterion.control, criterion.editor, criterion.maxLength);
-        if (criterion.checkBox.isEmpty()) {
-            grid->addWidget(new QLabel(criterion.caption, group), row / 2, (row % 2) * 2);
+        const bool range = criterion.editors.size() > 1;
+        if (range && cell % 2 == 1)
+            ++cell;
+        const int row = cell / 2;
+        int column = (cell % 2) * 2;
+        if (criterion.box.isEmpty()) {
+            grid->addWidget(new QLabel(criterion.caption, group), row, column++);
         } else {
             auto* box = new QCheckBox(criterion.caption, group);
-            box->setObjectName(criterion.checkBox);
+            box->setObjectName(criterion.box);
             box->setChecked(true);
-            criterionBoxes_.push_back(box);
             QObject::connect(box, &QCheckBox::toggled, this,
-                             [this, &criterion](bool ticked) { CriterionToggled(criterion, ticked); });
-            grid->addWidget(box, row / 2, (row % 2) * 2);
+                             [this, &criterion](bool ticked) { CriterionClicked(criterion, ticked); });
+            grid->addWidget(box, row, column++);
         }
-        grid->addWidget(editor, row / 2, (row % 2) * 2 + 1);
-        ++row;
+        for (const auto& editor : criterion.editors) {
+            if (!editor.label.isEmpty())
+                grid->addWidget(new QLabel(editor.label, group), row, column++);
+            grid->addWidget(Build(editor.kind, group, editor.name, editor.copiesTo), row, column++);
+        }
+        cell += range ? 2 : 1;
     }
     btnQuery = button(group, "btnQuery", "查询");
     grid->addWidget(btnQuery, 0, 4);
+    QObject::connect(btnQuery, &QPushButton::clicked, this, [this] { btnQueryClick(); });
     return group;
 }
 
@@ -164,103 +164,91 @@ QGroupBox* TfrmMaintenance::BuildEditArea()
 {
     auto* group = MakeGroupBox(this, "基本资料");
     auto* grid = new QGridLayout(group);
-    int row = 0;
+    int cell = 0;
     for (const auto& field : spec_.fields) {
-        const QString label = field.required ? "＊" + field.label : field.label;
-        grid->addWidget(new QLabel(label, group), row / 2, (row % 2) * 2);
-        grid->addWidget(BuildControl(field.kind, field.control, field.maxLength), row / 2,
-                        (row % 2) * 2 + 1);
-        ++row;
+        const QString label = field.message.isEmpty() ? field.label : "＊" + field.label;
+        grid->addWidget(new QLabel(label, group), cell / 2, (cell % 2) * 2);
+        grid->addWidget(Build(field.kind, group, field.name, field.copiesTo), cell / 2, (cell % 2) * 2 + 1);
+        ++cell;
     }
     btnClearBase = button(group, "btnClearBase", "清空");
     grid->addWidget(btnClearBase, 0, 4);
+    QObject::connect(btnClearBase, &QPushButton::clicked, this, [this] { btnClearBaseClick(); });
     return group;
 }
 
-QWidget* TfrmMaintenance::Editor(const QString& name) const
+QWidget* TfrmMaintenance::Control(const QString& name) const
 {
     return findChild<QWidget*>(name);
 }
 
-const CBasicLookup* TfrmMaintenance::Lookup(int category) const
+QCheckBox* TfrmMaintenance::Box(const CriterionSpec& criterion) const
 {
-    auto it = lookups_.find(category);
-    return it == lookups_.end() ? nullptr : it->second.get();
+    return criterion.box.isEmpty() ? nullptr : findChild<QCheckBox*>(criterion.box);
 }
 
-void TfrmMaintenance::Prepare(CAccountPublic& account)
+void TfrmMaintenance::Prepare()
 {
-    std::set<int> categories;
-    bool provinces = false;
-    for (const auto& c : spec_.criteria) {
-        categories.insert(c.category);
-        provinces |= c.control == Control::ProvinceCombo;
-    }
-    for (const auto& f : spec_.fields) {
-        categories.insert(f.category);
-        provinces |= f.kind == Control::ProvinceCombo;
+    for (const auto& criterion : spec_.criteria)
+        for (const auto& editor : criterion.editors) {
+            editor.kind->Load(*this);
+            editor.kind->Fill(Control(editor.name), *this);
+        }
+    for (const auto& field : spec_.fields) {
+        field.kind->Load(*this);
+        field.kind->Fill(Control(field.name), *this);
     }
     for (const auto& column : spec_.columns)
-        categories.insert(column.category);
-    categories.erase(0);
-    for (int category : categories)
-        lookups_[category] = LoadLookup(account, category);
-    auto fill = [this](Control kind, int category, const QString& name) {
-        if (kind != Control::LookupCombo)
-            return;
-        auto* combo = qobject_cast<QComboBox*>(Editor(name));
-        combo->clear();
-        lookups_.at(category)->FillComboBox(combo);
-    };
-    for (const auto& c : spec_.criteria)
-        fill(c.control, c.category, c.editor);
-    for (const auto& f : spec_.fields)
-        fill(f.kind, f.category, f.control);
-    if (provinces)
-        LoadProvinces();
+        if (column.shownAs)
+            column.shownAs->Load(*this);
     btnClearClick();
 }
 
-void TfrmMaintenance::LoadProvinces()
+void TfrmMaintenance::ShowOperatorsRegion(QWidget* control, const Kind& kind, int member,
+                                          const CTvdTypeInfo& recordType)
 {
-    MResRemoteMgntDef::SResRemoteProvCode all;
-    MResRemoteMgntDef::SResRemoteProvCodeList provinces;
-    CBSErrorMsg error;
-    if (!remoteSim_.qry_provinceCode(all, provinces, error)) {
-        ShowCallFailure("异常：调用查询接口失败\n[%s]\n[%s]!", error);
-        return;
-    }
-    auto fill = [&](Control kind, const QString& name) {
-        if (kind != Control::ProvinceCombo)
-            return;
-        auto* combo = qobject_cast<QComboBox*>(Editor(name));
-        combo->clear();
-        remoteSim_.FillProvinceCombo(provinces, combo);
-    };
-    for (const auto& c : spec_.criteria)
-        fill(c.control, c.editor);
-    for (const auto& f : spec_.fields)
-        fill(f.kind, f.control);
+    std::unique_ptr<CTvdBasicStructObject> region(
+        static_cast<CTvdBasicStructObject*>(recordType.create().release()));
+    setMemberInteger(*region, member, opInfo_.REGION_CODE);
+    kind->Show(control, *region, member, *this);
 }
 
-void TfrmMaintenance::CriterionToggled(const CriterionSpec& criterion, bool ticked)
+void TfrmMaintenance::ResetControl(QWidget* control, const Kind& kind, int member, Reset reset,
+                                   const CTvdTypeInfo& recordType)
 {
-    QWidget* editor = Editor(criterion.editor);
-    ticked ? MakeDefault(editor) : MakeReadOnly(editor);
+    if (reset == Reset::FirstItem) {
+        auto* combo = qobject_cast<QComboBox*>(control);
+        combo->setCurrentIndex(combo->count() > 0 ? 0 : -1);
+    } else if (reset == Reset::OperatorsRegion) {
+        ShowOperatorsRegion(control, kind, member, recordType);
+    }
+}
+
+void TfrmMaintenance::CriterionClicked(const CriterionSpec& criterion, bool ticked)
+{
+    for (const auto& editor : criterion.editors) {
+        QWidget* control = Control(editor.name);
+        ticked ? MakeDefault(control) : MakeReadOnly(control);
+        if (criterion.clickEmptiesEditors)
+            editor.kind->Empty(control);
+        if (criterion.clickSelectsOperatorsRegion)
+            ShowOperatorsRegion(control, editor.kind, editor.member, *spec_.operations.criteriaType);
+    }
 }
 
 bool TfrmMaintenance::CheckQueryInput()
 {
-    std::size_t box = 0;
     for (const auto& criterion : spec_.criteria) {
-        if (criterion.checkBox.isEmpty())
+        QCheckBox* box = Box(criterion);
+        if (box == nullptr || !box->isChecked())
             continue;
-        QCheckBox* ticked = criterionBoxes_[box++];
-        QWidget* editor = Editor(criterion.editor);
-        if (ticked->isChecked() && textOf(editor).isEmpty()) {
-            ShowGUIMessage("%s", "提示", 0, criterion.message.toUtf8().constData());
-            if (editor->isEnabled())
-                editor->setFocus();
+        for (const auto& editor : criterion.editors) {
+            QWidget* control = Control(editor.name);
+            if (editor.message.isEmpty() || !editor.kind->Text(control).isEmpty())
+                continue;
+            ShowGUIMessage("%s", "提示", 0, editor.message.toUtf8().constData());
+            if (control->isEnabled())
+                control->setFocus();
             return false;
         }
     }
@@ -270,64 +258,26 @@ bool TfrmMaintenance::CheckQueryInput()
 bool TfrmMaintenance::CheckBaseInput()
 {
     for (const auto& field : spec_.fields) {
-        QWidget* control = Editor(field.control);
-        if (field.required && textOf(control).isEmpty()) {
-            ShowGUIMessage("%s", "提示", 0, field.message.toUtf8().constData());
-            control->setFocus();
-            return false;
-        }
+        QWidget* control = Control(field.name);
+        if (field.message.isEmpty() || !field.kind->Text(control).isEmpty())
+            continue;
+        ShowGUIMessage("%s", "提示", 0, field.message.toUtf8().constData());
+        control->setFocus();
+        return false;
     }
     return true;
-}
-
-void TfrmMaintenance::ReadFromControl(QWidget* control, Control kind, int category,
-                                      CTvdBasicStructObject& record, int member) const
-{
-    const QString text = textOf(control);
-    switch (kind) {
-    case Control::Edit: setMemberText(record, member, text); break;
-    case Control::LookupCombo:
-        setMemberInteger(record, member, Lookup(category)->CodeOfItem(text.toStdString()));
-        break;
-    case Control::ProvinceCombo:
-        setMemberText(record, member,
-                      QString::fromStdString(CResRemoteSim::ExtractCode(text.toStdString())));
-        break;
-    }
-}
-
-void TfrmMaintenance::ShowInControl(QWidget* control, Control kind, int category,
-                                   CTvdBasicStructObject& record, int member)
-{
-    switch (kind) {
-    case Control::Edit: qobject_cast<QLineEdit*>(control)->setText(memberText(record, member)); break;
-    case Control::LookupCombo:
-        PostionComboBoxItem(qobject_cast<QComboBox*>(control),
-                            QString::fromUtf8(Lookup(category)->ItemOfCode(memberInteger(record, member))));
-        break;
-    case Control::ProvinceCombo:
-        showProvince(qobject_cast<QComboBox*>(control), memberText(record, member));
-        break;
-    }
 }
 
 void TfrmMaintenance::ReadRecord(CTvdBasicStructObject& record)
 {
     for (const auto& field : spec_.fields)
-        ReadFromControl(Editor(field.control), field.kind, field.category, record, field.member);
+        field.kind->Read(Control(field.name), record, field.member, *this, false);
 }
 
 void TfrmMaintenance::ShowRecord(CTvdBasicStructObject& record)
 {
     for (const auto& field : spec_.fields)
-        ShowInControl(Editor(field.control), field.kind, field.category, record, field.member);
-}
-
-QString TfrmMaintenance::ColumnText(CTvdBasicStructObject& record, const ColumnSpec& column) const
-{
-    if (column.category == 0)
-        return memberText(record, column.member);
-    return QString::fromUtf8(Lookup(column.category)->ItemOfCode(memberInteger(record, column.member)));
+        field.kind->Show(Control(field.name), record, field.member, *this);
 }
 
 void TfrmMaintenance::FillList()
@@ -336,10 +286,12 @@ void TfrmMaintenance::FillList()
     lstShowDataList->clear();
     for (int i = 0; i < result_->count(); ++i) {
         auto& record = result_->element(i);
-        QStringList subItems;
-        for (std::size_t c = 1; c < spec_.columns.size(); ++c)
-            subItems.append(ColumnText(record, spec_.columns[c]));
-        lstShowDataList->addRow(ColumnText(record, spec_.columns.front()), subItems, i);
+        QStringList cells;
+        for (const auto& column : spec_.columns)
+            cells.append(column.shownAs ? column.shownAs->Cell(record, column.member, *this)
+                                        : memberText(record, column.member));
+        const QString caption = cells.takeFirst();
+        lstShowDataList->addRow(caption, cells, i);
     }
     lstShowDataList->endUpdate();
     rsimform::NoteCutList(lstShowDataList, result_->count());
@@ -359,74 +311,53 @@ void TfrmMaintenance::lstShowDataListClick()
     if (position < 0 || position >= result_->count())
         return;
     CopyRecord(result_->element(position), *current_);
+    if (QueryOnlyWindow())
+        return;
     ShowRecord(*current_);
     btnAdd->setEnabled(false);
     btnModify->setEnabled(modifyRight_);
     btnDelete->setEnabled(deleteRight_);
     for (const auto& field : spec_.fields)
         if (field.key)
-            MakeReadOnly(Editor(field.control));
+            MakeReadOnly(Control(field.name));
 }
 
 void TfrmMaintenance::btnQueryClick()
 {
     if (!CheckQueryInput())
         return;
-    auto criteria = std::unique_ptr<CTvdBasicStructObject>(
+    std::unique_ptr<CTvdBasicStructObject> criteria(
         static_cast<CTvdBasicStructObject*>(spec_.operations.criteriaType->create().release()));
-    std::size_t box = 0;
     for (const auto& criterion : spec_.criteria) {
-        if (criterion.checkBox.isEmpty() || !criterionBoxes_[box++]->isChecked())
+        QCheckBox* box = Box(criterion);
+        if (box == nullptr || !box->isChecked())
             continue;
-        QWidget* editor = Editor(criterion.editor);
-        if (criterion.control == Control::Edit)
-            setMemberText(*criteria, criterion.member, textOf(editor).trimmed());
-        else
-            ReadFromControl(editor, criterion.control, criterion.category, *criteria, criterion.member);
+        for (const auto& editor : criterion.editors)
+            editor.kind->Read(Control(editor.name), *criteria, editor.member, *this, true);
     }
     result_->resize(0);
     lstShowDataList->clear();
     ShowWaitBox("正在查询信息中，请稍候...");
-    try {
-        CBSErrorMsg error;
-        if (!spec_.operations.query(remoteSim_, *criteria, *result_, error)) {
-            ShowCallFailure("异常：调用查询接口失败\n[%s]\n[%s]!", error);
-            CloseWaitBox();
-            return;
-        }
-        CloseWaitBox();
-        if (result_->count() == 0) {
-            ShowGUIMessage("没有查询到数据!", "提示", 16);
-            return;
-        }
-        FillList();
-        MakeReadOnly(btnAdd);
-        MakeReadOnly(btnModify);
-        MakeReadOnly(btnDelete);
-    } catch (const CGUIException& e) {
-        ShowException(e);
-        CloseWaitBox();
+    if (!CallService("异常：调用查询接口失败\n[%s]\n[%s]!", [&](CBSErrorMsg& error) {
+            return spec_.operations.query(remoteSim_, *criteria, *result_, error);
+        }))
+        return;
+    if (result_->count() == 0) {
+        ShowGUIMessage("没有查询到数据!", "提示", 16);
+        return;
     }
+    FillList();
+    for (QPushButton* write : {btnAdd, btnModify, btnDelete})
+        MakeReadOnly(write);
 }
 
-bool TfrmMaintenance::Write(const Operations::Write& operation, const char* waitText,
+bool TfrmMaintenance::Write(const Operations::Write& operation, const QString& waitText,
                             CTvdBasicStructObject& record)
 {
-    ShowWaitBox(waitText);
-    try {
-        CBSErrorMsg error;
-        if (!operation(remoteSim_, opInfo_, *ListOf(record), error)) {
-            ShowCallFailure("异常：调用接口失败\n[%s]\n[%s]!", error);
-            CloseWaitBox();
-            return false;
-        }
-        UpdateWaitBox("正在更新控件界面中，请稍候...");
-        return true;
-    } catch (const CGUIException& e) {
-        ShowException(e);
-        CloseWaitBox();
-        return false;
-    }
+    ShowWaitBox(waitText.toUtf8().constData());
+    return CallService(
+        "异常：调用接口失败\n[%s]\n[%s]!",
+        [&](CBSErrorMsg& error) { return operation(remoteSim_, opInfo_, *ListOf(record), error); }, kUpdatingWait);
 }
 
 void TfrmMaintenance::btnAddClick()
@@ -443,17 +374,42 @@ void TfrmMaintenance::btnAddClick()
     ShowGUIMessage("%s", "提示", 0, spec_.texts.addOk.toUtf8().constData());
 }
 
+std::unique_ptr<CTvdBasicStructObject> TfrmMaintenance::RecordToModify()
+{
+    auto record = NewRecord();
+    ReadRecord(*record);
+    if (spec_.modifyKeepsKey)
+        for (const auto& field : spec_.fields)
+            if (field.key)
+                copyMember(*current_, *record, field.member);
+    return record;
+}
+
+std::unique_ptr<CTvdBasicStructObject> TfrmMaintenance::RecordToDelete()
+{
+    auto record = NewRecord();
+    switch (spec_.deleteSends) {
+    case DeleteSends::EditArea: ReadRecord(*record); break;
+    case DeleteSends::ClickedRecord: CopyRecord(*current_, *record); break;
+    case DeleteSends::ClickedKey:
+        for (const auto& field : spec_.fields)
+            if (field.key)
+                copyMember(*current_, *record, field.member);
+        break;
+    }
+    return record;
+}
+
 void TfrmMaintenance::btnModifyClick()
 {
-    if (ShowGUIMessage("您确认修改吗？", "确认操作", 292) != 6)
+    if (ShowGUIMessage("您确认修改吗？", "确认操作", 292) != IDYES)
         return;
     if (!CheckBaseInput())
         return;
     const int row = lstShowDataList->selectedRow();
     if (row < 0)
         return;
-    auto record = NewRecord();
-    ReadRecord(*record);
+    auto record = RecordToModify();
     if (!Write(spec_.operations.modify, "正在修改中，请稍候...", *record))
         return;
     const int position = lstShowDataList->imageIndex(row);
@@ -466,14 +422,13 @@ void TfrmMaintenance::btnModifyClick()
 
 void TfrmMaintenance::btnDeleteClick()
 {
-    if (ShowGUIMessage("您确认删除吗？", "确认操作", 292) != 6)
+    if (ShowGUIMessage("您确认删除吗？", "确认操作", 292) != IDYES)
         return;
     const int row = lstShowDataList->selectedRow();
     if (row < 0)
         return;
-    auto record = NewRecord();
-    ReadRecord(*record);
-    if (!Write(spec_.operations.remove, spec_.texts.deleteWait.toUtf8().constData(), *record))
+    auto record = RecordToDelete();
+    if (!Write(spec_.operations.remove, spec_.texts.deleteWait, *record))
         return;
     const int position = lstShowDataList->imageIndex(row);
     if (position >= 0 && position < result_->count())
@@ -485,29 +440,41 @@ void TfrmMaintenance::btnDeleteClick()
 
 void TfrmMaintenance::btnClearClick()
 {
-    for (QCheckBox* box : criterionBoxes_)
-        box->setChecked(false);
-    for (const auto& criterion : spec_.criteria)
-        if (auto* edit = qobject_cast<QLineEdit*>(Editor(criterion.editor)))
-            edit->clear();
+    for (const auto& criterion : spec_.criteria) {
+        if (QCheckBox* box = Box(criterion); box != nullptr && criterion.onClear != OnClear::Keep)
+            box->setChecked(criterion.onClear == OnClear::Tick);
+        for (const auto& editor : criterion.editors) {
+            QWidget* control = Control(editor.name);
+            editor.kind->Empty(control);
+            ResetControl(control, editor.kind, editor.member, editor.reset, *spec_.operations.criteriaType);
+        }
+    }
     current_ = NewRecord();
     result_->resize(0);
     FillList();
     btnClearBaseClick();
 }
 
+// Edit-area combo boxes with a declared reset keep it: showing the empty record after it would
+// leave them without a selection, since no item shows an empty code.
 void TfrmMaintenance::btnClearBaseClick()
 {
     lstShowDataList->clear();
-    for (const auto& field : spec_.fields)
-        if (auto* edit = qobject_cast<QLineEdit*>(Editor(field.control)))
-            edit->clear();
+    if (QueryOnlyWindow())
+        return;
     auto empty = NewRecord();
-    ShowRecord(*empty);
+    for (const auto& field : spec_.fields) {
+        QWidget* control = Control(field.name);
+        field.kind->Empty(control);
+        if (field.reset == Reset::Default)
+            field.kind->Show(control, *empty, field.member, *this);
+        else
+            ResetControl(control, field.kind, field.member, field.reset, RecordType());
+    }
     btnAdd->setEnabled(addRight_);
     btnModify->setEnabled(false);
     btnDelete->setEnabled(false);
     for (const auto& field : spec_.fields)
         if (field.key)
-            MakeDefault(Editor(field.control));
+            MakeDefault(Control(field.name));
 }

@@ -1,18 +1,50 @@
 // The reference-table window, written once: criteria with check boxes, a result list, an edit
-// area for one record and the action buttons. A window of this kind is the declaration of its
-// criteria, edit fields, columns, operations and texts (MaintenanceSpec) plus its deviations,
-// which override the virtual handlers.
+// area for one record and the action buttons.
+//
+// How a window declares itself. A window derives from TfrmMaintenance and hands it a
+// MaintenanceSpec, which is data:
+//
+//   caption, rights        the title and the entity ids of its add, modify and delete rights
+//   criteria               CriterionSpec: a check box (box, caption) and its editors
+//   fields                 FieldSpec: the edit area, one label and control per record member
+//   columns                ColumnSpec: the result list, caption, width, member and how shown
+//   operations             OperationsOf(&CResRemoteSim::qry_x, &add_x, &mod_x, &del_x), or
+//                          QueryOnly(&CResRemoteSim::qry_x) for a window without writes
+//   texts                  the success messages and the delete wait text
+//
+// Every editor, field and column names its kind of control (control_kinds.h): TextEdit(4),
+// NumberEdit(11), CodeListCombo(57), ServiceCombo(CardTypes()), ProvinceCombo(), DatePicker().
+// A kind builds its control under the declared name (its objectName), loads its code list or
+// service list once while the window initialises, fills, shows and reads it.
+//
+// Deviations that several windows share are options of the declarations:
+//   EditorSpec::copiesTo / FieldSpec::copiesTo
+//                          leaving the editor for another control of the window copies its
+//                          text into the named editor (a range's first number into its last)
+//   EditorSpec::reset / FieldSpec::reset
+//                          what Clear selects in a combo box: Reset::FirstItem or
+//                          Reset::OperatorsRegion instead of the default (criterion combos keep
+//                          their choice, edit-area combos show the empty record)
+//   CriterionSpec::onClear Clear unticks the box (default), ticks it, or keeps it
+//   CriterionSpec::clickSelectsOperatorsRegion, CriterionSpec::clickEmptiesEditors
+//                          what a click on the box does besides switching its editors
+//   MaintenanceSpec::modifyKeepsKey
+//                          modify sends the key fields of the clicked row, not of the editors
+//   MaintenanceSpec::deleteSends
+//                          delete sends the edit area (default), the clicked record, or only the
+//                          clicked record's key fields
+// A deviation of one window alone overrides the virtual handler in the window's own class.
+//
+// Query-only windows have no edit area and no add, modify and delete buttons; a row click makes
+// the row's record the current record.
 #pragma once
 
-#include "form_base.h"
+#include "control_kinds.h"
 
 #include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
 #include <QPushButton>
 
 #include <functional>
-#include <map>
 #include <memory>
 #include <vector>
 
@@ -21,41 +53,45 @@ class QGridLayout;
 
 namespace rsimform {
 
-// How a control shows and reads a member.
-enum class Control {
-    Edit,          // QLineEdit: the text as it is
-    LookupCombo,   // QComboBox of a code list: CodeOfItem / ItemOfCode of the category
-    ProvinceCombo, // QComboBox of "[code] name" provinces: the bracketed code
+enum class Reset { Default, FirstItem, OperatorsRegion };
+enum class OnClear { Untick, Tick, Keep };
+enum class DeleteSends { EditArea, ClickedRecord, ClickedKey };
+
+struct EditorSpec {
+    QString name = {};
+    Kind kind = {};
+    int member = -1; // member of the criteria record
+    QString message = {}; // shown when the box is ticked and the editor empty; empty: no check
+    QString label = {}; // a label before the editor (the second editor of a range)
+    Reset reset = Reset::Default;
+    QString copiesTo = {};
 };
 
 struct CriterionSpec {
-    QString checkBox; // check box name; empty: the editor has a plain label and is not read
-    QString caption;
-    QString editor;
-    int maxLength = 0;
-    int member = -1; // member of the criteria record
-    QString message; // shown when ticked and empty
-    Control control = Control::Edit;
-    int category = 0;
+    QString box = {}; // empty: the editors stand under a plain label and the query does not read them
+    QString caption = {};
+    std::vector<EditorSpec> editors = {};
+    OnClear onClear = OnClear::Untick;
+    bool clickSelectsOperatorsRegion = false;
+    bool clickEmptiesEditors = false;
 };
 
 struct FieldSpec {
-    QString label;
-    QString control;
-    int maxLength = 0;
+    QString label = {};
+    QString name = {};
+    Kind kind = {};
     int member = -1;
-    bool required = false;
+    QString message = {}; // non-empty: the field is required and this is shown when it is empty
     bool key = false;
-    QString message; // shown when required and empty
-    Control kind = Control::Edit;
-    int category = 0;
+    Reset reset = Reset::Default;
+    QString copiesTo = {};
 };
 
 struct ColumnSpec {
-    QString caption;
+    QString caption = {};
     int width = 100;
     int member = -1;
-    int category = 0; // non-zero: shown as ItemOfCode of the code in that code list
+    Kind shownAs = nullptr; // how the member reads in the list; null: as text
 };
 
 struct Operations {
@@ -64,8 +100,21 @@ struct Operations {
     std::function<bool(CResRemoteSim&, const CTvdBasicStructObject&, CTvdBasicListObject&, CBSErrorMsg&)> query;
     using Write = std::function<bool(CResRemoteSim&, const MResRemoteMgntApp::SOpInfo&,
                                      const CTvdBasicListObject&, CBSErrorMsg&)>;
-    Write add, modify, remove;
+    Write add, modify, remove; // all empty: a query-only window
 };
+
+template <class Criteria, class List>
+Operations QueryOnly(bool (CResRemoteSim::*query)(const Criteria&, List&, CBSErrorMsg&))
+{
+    Operations ops;
+    ops.criteriaType = &Criteria::typeInfo();
+    ops.listType = &List::typeInfo();
+    ops.query = [query](CResRemoteSim& s, const CTvdBasicStructObject& c, CTvdBasicListObject& out,
+                        CBSErrorMsg& e) {
+        return (s.*query)(static_cast<const Criteria&>(c), static_cast<List&>(out), e);
+    };
+    return ops;
+}
 
 // Binds a table's four operations of CResRemoteSim.
 template <class Criteria, class List>
@@ -80,13 +129,7 @@ Operations OperationsOf(bool (CResRemoteSim::*query)(const Criteria&, List&, CBS
             return (s.*method)(info, static_cast<const List&>(list), e);
         };
     };
-    Operations ops;
-    ops.criteriaType = &Criteria::typeInfo();
-    ops.listType = &List::typeInfo();
-    ops.query = [query](CResRemoteSim& s, const CTvdBasicStructObject& c, CTvdBasicListObject& out,
-                        CBSErrorMsg& e) {
-        return (s.*query)(static_cast<const Criteria&>(c), static_cast<List&>(out), e);
-    };
+    Operations ops = QueryOnly(query);
     ops.add = write(add);
     ops.modify = write(modify);
     ops.remove = write(remove);
@@ -108,6 +151,8 @@ struct MaintenanceSpec {
     std::vector<ColumnSpec> columns;
     Operations operations;
     Texts texts;
+    bool modifyKeepsKey = false;
+    DeleteSends deleteSends = DeleteSends::EditArea;
 };
 
 } // namespace rsimform
@@ -128,25 +173,33 @@ public:
     virtual void btnClearBaseClick();
     void btnCloseClick() { Close(); }
 
+    bool QueryOnlyWindow() const { return !spec_.operations.add; }
     const CTvdBasicListObject& ResultList() const { return *result_; }
 
 protected:
-    void Prepare(CAccountPublic& account) override;
+    void Prepare() override;
     virtual bool CheckQueryInput();
     virtual bool CheckBaseInput();
     virtual void ReadRecord(CTvdBasicStructObject& record);
     virtual void ShowRecord(CTvdBasicStructObject& record);
     virtual void FillList();
-    void CriterionToggled(const rsimform::CriterionSpec& criterion, bool ticked);
 
     std::unique_ptr<CTvdBasicStructObject> NewRecord() const;
     std::unique_ptr<CTvdBasicListObject> ListOf(const CTvdBasicStructObject& record) const;
-    // Runs a write with its wait texts and messages; true when the service accepted it.
-    bool Write(const rsimform::Operations::Write& operation, const char* waitText,
+    // The record a modify or delete sends.
+    std::unique_ptr<CTvdBasicStructObject> RecordToModify();
+    std::unique_ptr<CTvdBasicStructObject> RecordToDelete();
+    // Runs a write under its wait box; true when the service accepted it, the wait box then
+    // showing "正在更新控件界面中，请稍候...".
+    bool Write(const rsimform::Operations::Write& operation, const QString& waitText,
                CTvdBasicStructObject& record);
-    QString ColumnText(CTvdBasicStructObject& record, const rsimform::ColumnSpec& column) const;
-    QWidget* Editor(const QString& name) const;
-    const CBasicLookup* Lookup(int category) const;
+    // Selects the operator's region in a code-list combo box.
+    void ShowOperatorsRegion(QWidget* control, const rsimform::Kind& kind, int member,
+                             const CTvdTypeInfo& recordType);
+    void ResetControl(QWidget* control, const rsimform::Kind& kind, int member, rsimform::Reset reset,
+                      const CTvdTypeInfo& recordType);
+    QWidget* Control(const QString& name) const;
+    QCheckBox* Box(const rsimform::CriterionSpec& criterion) const;
 
     rsimform::MaintenanceSpec spec_;
     TListViewEx* lstShowDataList = nullptr;
@@ -157,19 +210,16 @@ protected:
     QPushButton* btnModify = nullptr;
     QPushButton* btnDelete = nullptr;
     QPushButton* btnClose = nullptr;
-    std::vector<QCheckBox*> criterionBoxes_;
     std::unique_ptr<CTvdBasicListObject> result_;
     std::unique_ptr<CTvdBasicStructObject> current_;
-    std::map<int, std::unique_ptr<CBasicLookup>> lookups_;
 
 private:
     void BuildLayout();
     QGroupBox* BuildCriteria();
     QGroupBox* BuildEditArea();
-    QWidget* BuildControl(rsimform::Control kind, const QString& name, int maxLength);
-    void ShowInControl(QWidget* control, rsimform::Control kind, int category,
-                       CTvdBasicStructObject& record, int member);
-    void ReadFromControl(QWidget* control, rsimform::Control kind, int category,
-                         CTvdBasicStructObject& record, int member) const;
-    void LoadProvinces();
+    QWidget* BuildButtons();
+    QWidget* Build(const rsimform::Kind& kind, QWidget* parent, const QString& name, const QString& copiesTo);
+    void CriterionClicked(const rsimform::CriterionSpec& criterion, bool ticked);
+    void SetEditButtons(bool add, bool modify, bool remove);
+    const CTvdTypeInfo& RecordType() const;
 };

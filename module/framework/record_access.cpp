@@ -70,6 +70,21 @@ void setMemberText(CTvdBasicStructObject& record, int member, const QString& tex
     setMemberInteger(record, member, text.trimmed().toLongLong());
 }
 
+CBSDateTime memberDate(CTvdBasicStructObject& record, int member)
+{
+    if (memberKind(record, member) != TVD_DATETIME)
+        return {};
+    return *static_cast<CBSDateTime*>(memberAddress(record, member));
+}
+
+void setMemberDate(CTvdBasicStructObject& record, int member, const CBSDateTime& value)
+{
+    if (memberKind(record, member) != TVD_DATETIME)
+        return;
+    *static_cast<CBSDateTime*>(memberAddress(record, member)) = value;
+    record.markSet(member);
+}
+
 void CopyRecord(const CTvdBasicStructObject& from, CTvdBasicStructObject& to)
 {
     void* source[CTvdBasicStructObject::kMaxMembers];

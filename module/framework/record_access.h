@@ -22,6 +22,11 @@ std::int64_t memberInteger(CTvdBasicStructObject& record, int member);
 void setMemberText(CTvdBasicStructObject& record, int member, const QString& text);
 void setMemberInteger(CTvdBasicStructObject& record, int member, std::int64_t value);
 
+// A date member (a null date for a member of another kind) and its setter, which ignores a
+// member that is not a date.
+CBSDateTime memberDate(CTvdBasicStructObject& record, int member);
+void setMemberDate(CTvdBasicStructObject& record, int member, const CBSDateTime& value);
+
 // Copies every member and the member bits of one record into another of the same type.
 void CopyRecord(const CTvdBasicStructObject& from, CTvdBasicStructObject& to);
 

@@ -65,21 +65,24 @@ void seedReference(db::Driver& db, const secrets::SecretBox& box)
     SResRemoteMsisdnGroupList groups;
     SResRemoteImsiMsisdnGrpList imsiRanges;
     SResRemoteMsisdnGrpList msisdnRanges;
-    for (int i = 0; i < 3; ++i) {
+    // Three groups of 广东 in the three regions, and one of 北京 in 广州, so that the range
+    // windows, which first query the operator's region and the first province, show a row.
+    for (int i = 0; i < 4; ++i) {
+        const int region = 10 + i % 3;
         auto& g = add(groups);
         g.set_MSISDN_GROUP("G0" + std::to_string(i + 1));
-        g.set_MSISDN_NAME(std::string("号群") + "ABC"[i]);
-        g.set_REGION_CODE(static_cast<std::int16_t>(10 + i));
+        g.set_MSISDN_NAME(std::string("号群") + "ABCD"[i]);
+        g.set_REGION_CODE(static_cast<std::int16_t>(region));
         g.set_ALART_SET(0);
-        g.set_PROVINCE_CODE("44");
-        g.set_COUNTY_CODE(static_cast<std::int16_t>((10 + i) * 100 + 1));
-        g.set_ORG_ID((10 + i) * 10000 + 101);
+        g.set_PROVINCE_CODE(i < 3 ? "44" : "11");
+        g.set_COUNTY_CODE(static_cast<std::int16_t>(region * 100 + 1));
+        g.set_ORG_ID(region * 10000 + 101);
         auto& r = add(imsiRanges);
         r.set_MSISDN_GROUP(g.MSISDN_GROUP);
         r.set_FIRST_IMSI("46000" + digits(1000000000LL * (i + 1), 10));
         r.set_LAST_IMSI("46000" + digits(1000000000LL * (i + 1) + 999999999LL, 10));
         r.set_REGION_CODE(g.REGION_CODE);
-        r.set_PROVINCE_CODE("44");
+        r.set_PROVINCE_CODE(g.PROVINCE_CODE);
         r.set_COUNTY_CODE(g.COUNTY_CODE);
         r.set_ORG_ID(g.ORG_ID);
         auto& m = add(msisdnRanges);
@@ -87,7 +90,7 @@ void seedReference(db::Driver& db, const secrets::SecretBox& box)
         m.set_FIRST_MSISDN("1380" + std::to_string(i) + "000000");
         m.set_LAST_MSISDN("1380" + std::to_string(i) + "999999");
         m.set_REGION_CODE(g.REGION_CODE);
-        m.set_PROVINCE_CODE("44");
+        m.set_PROVINCE_CODE(g.PROVINCE_CODE);
         m.set_COUNTY_CODE(g.COUNTY_CODE);
         m.set_ORG_ID(g.ORG_ID);
     }

@@ -2,6 +2,7 @@
 // the test server named by RSIM_TEST_PG, with the demo data; stopped when the object goes.
 #pragma once
 
+#include <ostream>
 #include <string>
 
 namespace testsupport {
@@ -44,6 +45,12 @@ private:
     int output_ = -1;
     int status_ = -1;
 };
+
+// Names the backend in test names and failure messages.
+inline void PrintTo(RsimdProcess::Backend backend, std::ostream* out)
+{
+    *out << (backend == RsimdProcess::Backend::Sqlite ? "SQLite" : "PostgreSQL");
+}
 
 // A new, empty database for a test: a file in a folder of its own, or a database of its own on
 // the test PostgreSQL server. The folder goes with the object; a PostgreSQL database stays.

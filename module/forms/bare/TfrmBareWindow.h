@@ -9,7 +9,4 @@ class TfrmBareWindow : public TfrmRemoteSimBase {
 public:
     TfrmBareWindow(QWidget* owner, const QString& caption);
     bool InitForm(int reserved, const MSysmgntDef::SOperator* op) override;
-
-protected:
-    void Prepare(CAccountPublic&) override {}
 };

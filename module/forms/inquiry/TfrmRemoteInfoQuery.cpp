@@ -169,7 +169,7 @@ bool TfrmRemoteInfoQuery::InitForm(int reserved, const MSysmgntDef::SOperator* o
         if (!account.Initialize(0, remoteSim_.GetRegionCode(), remoteSim_.GetCountyCode(), remoteSim_.GetOrgId(),
                                 remoteSim_.GetOpId()))
             throw CGUIException(rsimform::kResourceLibrary, rsimform::kInitFailedString);
-        Prepare(account);
+        PrepareLists(account);
         return true;
     } catch (const CGUIException& e) {
         ShowException(e);
@@ -177,7 +177,7 @@ bool TfrmRemoteInfoQuery::InitForm(int reserved, const MSysmgntDef::SOperator* o
     }
 }
 
-void TfrmRemoteInfoQuery::Prepare(CAccountPublic& account)
+void TfrmRemoteInfoQuery::PrepareLists(CAccountPublic& account)
 {
     for (int lookup = Regions; lookup < LookupCount; ++lookup)
         if (!account.GetBaseTypeList(kLookupCategories[lookup], lookups_[lookup]))

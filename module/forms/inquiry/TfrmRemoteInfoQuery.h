@@ -37,7 +37,7 @@ public:
 
 protected:
     // The preparation step: the five lookups, the card-flag combo box, the Clear of every page.
-    void Prepare(CAccountPublic& account) override;
+    void PrepareLists(CAccountPublic& account);
 
 private:
     struct PageView {

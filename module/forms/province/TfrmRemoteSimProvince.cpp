@@ -13,14 +13,14 @@ MaintenanceSpec ProvinceSpec()
     spec.caption = "远程写卡省份代码维护";
     spec.rights = rsimcatalog::TableOf<Province>().rights;
     spec.criteria = {
-        {"ckbQryProvinceCode", "省份代码 ：", "edtQryProvinceCode", 4, Province::idx_PROVINCE_CODE,
-         "请输入查询条件[省份代码]!"},
-        {"ckbQryProvinceName", "省份名称：", "edtQryProvinceName", 20, Province::idx_PROVINCE_NAME,
-         "请输入查询条件[省份名称]!"},
+        {"ckbQryProvinceCode", "省份代码 ：",
+         {{"edtQryProvinceCode", TextEdit(4), Province::idx_PROVINCE_CODE, "请输入查询条件[省份代码]!"}}},
+        {"ckbQryProvinceName", "省份名称：",
+         {{"edtQryProvinceName", TextEdit(20), Province::idx_PROVINCE_NAME, "请输入查询条件[省份名称]!"}}},
     };
     spec.fields = {
-        {"省份代码：", "edtProvinceCode", 4, Province::idx_PROVINCE_CODE, true, true, "请输入[省份代码]!"},
-        {"省份名称：", "edtProvinceName", 20, Province::idx_PROVINCE_NAME, true, false, "请输入[省份名称]!"},
+        {"省份代码：", "edtProvinceCode", TextEdit(4), Province::idx_PROVINCE_CODE, "请输入[省份代码]!", true},
+        {"省份名称：", "edtProvinceName", TextEdit(20), Province::idx_PROVINCE_NAME, "请输入[省份名称]!"},
     };
     spec.columns = {
         {"省份代码", 100, Province::idx_PROVINCE_CODE},

@@ -2,8 +2,9 @@
 #include "TfrmRemoteSimInfo.h"
 
 #include "PublicBusi.h"
+#include "control_kinds.h"
+#include "focus_exit.h"
 
-#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -15,26 +16,7 @@ TfrmRemoteSimInfo* frmRemoteSimInfo = nullptr;
 
 namespace {
 
-constexpr int kCategoryRegion = 57, kCategoryCounty = 58, kCategoryOrg = 59;
-constexpr int kCategoryStatus = 891, kCategoryPurpose = 167, kCategoryResourceState = 892;
 constexpr int kHiddenStatus = 13;
-
-// Runs a handler when a control loses the focus (the OnExit event).
-class ExitFilter : public QObject {
-public:
-    ExitFilter(QObject* parent, std::function<void()> onExit) : QObject(parent), onExit_(std::move(onExit)) {}
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::FocusOut)
-            onExit_();
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    std::function<void()> onExit_;
-};
 
 void removeItemsWithCode(QComboBox* combo, std::int64_t code)
 {
@@ -59,6 +41,8 @@ TfrmRemoteSimInfo::TfrmRemoteSimInfo(QWidget* owner)
 {
     setCaption("远程写卡_SIM卡信息维护");
     BuildLayout();
+    queryPlaces_ = std::make_unique<rsimform::PlaceCascade>(cmbQryRegionCode, cmbQryCountyCode, cmbQryOrgId);
+    editPlaces_ = std::make_unique<rsimform::PlaceCascade>(cmbRegionCode, cmbCountyCode, cmbOrgId);
     ConnectHandlers();
 }
 
@@ -218,35 +202,18 @@ void TfrmRemoteSimInfo::ConnectHandlers()
         QObject::connect(box, &QCheckBox::toggled, this, [this, box](bool on) { CriterionBoxToggled(box, on); });
     QObject::connect(chkImport, &QCheckBox::toggled, this, [this] { chkImportClick(); });
     QObject::connect(lstShowDataList, &TListViewEx::rowClicked, this, [this] { lstShowDataListClick(); });
-    QObject::connect(cmbQryRegionCode, &QComboBox::activated, this, [this] { cmbQryRegionCodeChange(); });
-    QObject::connect(cmbQryCountyCode, &QComboBox::activated, this, [this] { cmbQryCountyCodeChange(); });
-    QObject::connect(cmbRegionCode, &QComboBox::activated, this, [this] { cmbRegionCodeChange(); });
-    QObject::connect(cmbCountyCode, &QComboBox::activated, this, [this] { cmbCountyCodeChange(); });
-    edtQryImsiFirst->installEventFilter(new ExitFilter(edtQryImsiFirst, [this] { edtQryImsiFirstExit(); }));
-    edtQrySimFirst->installEventFilter(new ExitFilter(edtQrySimFirst, [this] { edtQrySimFirstExit(); }));
+    rsimform::OnExitToControlOf(this, edtQryImsiFirst, [this] { edtQryImsiFirstExit(); });
+    rsimform::OnExitToControlOf(this, edtQrySimFirst, [this] { edtQrySimFirstExit(); });
 }
 
 bool TfrmRemoteSimInfo::InitForm(int reserved, const MSysmgntDef::SOperator* op)
 {
-    if (!InitMaintenanceForm(reserved, op))
-        return false;
-    ShowWaitBox("正在初始化控件界面中，请稍候...");
-    sysParams_.Init(0, 0, 0, 0, 0);
-    std::string smsp;
-    if (sysParams_.GetSysParaMaxValue(0, 0, "SmspCode", smsp) != 1) {
-        ShowGUIMessage("获取短信中心号码出错.", "提示", 16);
-        CloseWaitBox();
-        return false;
-    }
-    smspCode_ = QString::fromStdString(smsp);
-    edSmsp->setText(smspCode_);
-    CloseWaitBox();
-    return true;
+    return InitMaintenanceForm(reserved, op);
 }
 
-void TfrmRemoteSimInfo::Prepare(CAccountPublic& account)
+void TfrmRemoteSimInfo::Prepare()
 {
-    LoadLookups(account);
+    LoadLookups();
     if (!LoadCardTypesAndVendors())
         return;
     btnClearClick();
@@ -256,56 +223,58 @@ void TfrmRemoteSimInfo::Prepare(CAccountPublic& account)
     }
 }
 
-void TfrmRemoteSimInfo::LoadLookups(CAccountPublic& account)
+// The SMS centre of the edit area, from the system parameters.
+bool TfrmRemoteSimInfo::FinishInit()
 {
-    const std::pair<Lookup, int> categories[] = {
-        {Region, kCategoryRegion}, {County, kCategoryCounty}, {Org, kCategoryOrg}, {Status, kCategoryStatus},
-        {Purpose, kCategoryPurpose}, {ResStatus, kCategoryResourceState}};
-    for (const auto& [lookup, category] : categories)
-        lookups_[lookup] = LoadLookup(account, category);
-    for (QComboBox* region : {cmbQryRegionCode, cmbRegionCode}) {
-        region->clear();
-        lookups_[Region]->FillComboBox(region);
-    }
-    lookups_[Status]->FillComboBox(cmbQrySts);
-    cmbQrySts->addItem("[0] 全部");
-    lookups_[Status]->FillComboBox(cmbSts);
-    for (QComboBox* status : {cmbQrySts, cmbSts})
-        removeItemsWithCode(status, kHiddenStatus);
-    lookups_[Purpose]->FillComboBox(cmbPurpose);
-    lookups_[ResStatus]->FillComboBox(cmbQryResSts);
-}
-
-bool TfrmRemoteSimInfo::LoadCardTypesAndVendors()
-{
-    CBSErrorMsg error;
-    SResRemoteCardTypeList cards;
-    if (remoteSim_.qry_cardType(SResRemoteCardType(), cards, error)) {
-        for (const auto& card : cards) {
-            const QString item = QString::fromStdString("[" + card.CARD_TYPE + "] " + card.CARD_NAME);
-            cmbResCode->addItem(item);
-            cmbQryResCode->addItem(item);
-        }
-        cmbResCode->setCurrentIndex(cmbResCode->count() > 0 ? 0 : -1);
-        cmbQryResCode->setCurrentIndex(cmbQryResCode->count() > 0 ? 0 : -1);
-    } else {
-        ShowCallFailure("异常：调用查询卡类型接口失败\n[%s]\n[%s]!", error);
-    }
-    SResRemoteVendorCodeList vendors;
-    if (!remoteSim_.qry_vendorCode(SResRemoteVendorCode(), vendors, error)) {
-        ShowCallFailure("异常：调用卡商查询接口失败\n[%s]\n[%s]!", error);
+    sysParams_.Init(0, 0, 0, 0, 0);
+    std::string smsp;
+    if (sysParams_.GetSysParaMaxValue(0, 0, "SmspCode", smsp) != 1) {
+        ShowGUIMessage("获取短信中心号码出错.", "提示", 16);
         return false;
     }
-    for (const auto& vendor : vendors)
-        cmbVendor->addItem(QString::fromStdString("[" + vendor.VENDOR_CODE + "] " + vendor.VENDOR_NAME));
-    cmbVendor->setCurrentIndex(cmbVendor->count() > 0 ? 0 : -1);
+    smspCode_ = QString::fromStdString(smsp);
+    edSmsp->setText(smspCode_);
     return true;
+}
+
+void TfrmRemoteSimInfo::LoadLookups()
+{
+    for (Lookup lookup : {Region, County, Org, Status, Purpose, ResStatus})
+        CodeList(lookup);
+    queryPlaces_->Fill(CodeList(Region), sysMgnt_, operator_);
+    editPlaces_->Fill(CodeList(Region), sysMgnt_, operator_);
+    CodeList(Status).FillComboBox(cmbQrySts);
+    cmbQrySts->addItem("[0] 全部");
+    CodeList(Status).FillComboBox(cmbSts);
+    for (QComboBox* status : {cmbQrySts, cmbSts})
+        removeItemsWithCode(status, kHiddenStatus);
+    CodeList(Purpose).FillComboBox(cmbPurpose);
+    CodeList(ResStatus).FillComboBox(cmbQryResSts);
+}
+
+// Card types fill both card-type combos; when the vendors cannot be read the rest of the
+// preparation is skipped and the window opens without them.
+bool TfrmRemoteSimInfo::LoadCardTypesAndVendors()
+{
+    const rsimform::Kind cardTypes = rsimform::ServiceCombo(rsimform::CardTypes());
+    cardTypes->Fill(cmbResCode, *this);
+    cardTypes->Fill(cmbQryResCode, *this);
+    if (!LoadServiceItems(rsimform::Vendors()))
+        return false;
+    rsimform::ServiceCombo(rsimform::Vendors())->Fill(cmbVendor, *this);
+    return true;
+}
+
+// Every code list is loaded by LoadLookups during initialisation, so reading one later changes
+// nothing of the window.
+const CBasicLookup& TfrmRemoteSimInfo::LoadedList(Lookup lookup) const
+{
+    return const_cast<TfrmRemoteSimInfo*>(this)->CodeList(lookup);
 }
 
 QString TfrmRemoteSimInfo::LookupText(Lookup lookup, std::int64_t code) const
 {
-    auto it = lookups_.find(lookup);
-    return it == lookups_.end() ? QString::number(code) : QString::fromUtf8(it->second->ItemOfCode(code));
+    return QString::fromUtf8(LoadedList(lookup).ItemOfCode(code));
 }
 
 std::int64_t TfrmRemoteSimInfo::CodeOf(Lookup lookup, const QString& text) const
@@ -314,16 +283,12 @@ std::int64_t TfrmRemoteSimInfo::CodeOf(Lookup lookup, const QString& text) const
     // and "全部" (0), which no code list holds, read right too.
     if (text.startsWith('['))
         return ExtractItemCode(text.toStdString());
-    auto it = lookups_.find(lookup);
-    return it == lookups_.end() ? text.toLongLong() : it->second->CodeOfItem(text.toStdString());
+    return LoadedList(lookup).CodeOfItem(text.toStdString());
 }
 
 QString TfrmRemoteSimInfo::BracketItem(const QComboBox* combo, const std::string& code)
 {
-    for (int i = combo->count() - 1; i >= 0; --i)
-        if (CResRemoteSim::ExtractCode(combo->itemText(i).toStdString()) == code)
-            return combo->itemText(i);
-    return {};
+    return rsimform::ItemWithCode(combo, QString::fromStdString(code));
 }
 
 void TfrmRemoteSimInfo::CriterionBoxToggled(QCheckBox* box, bool checked)
@@ -349,48 +314,10 @@ void TfrmRemoteSimInfo::CriterionBoxToggled(QCheckBox* box, bool checked)
     }
 }
 
-namespace {
-
-// Frames a place list with "忽略" (-1) first and "全部" (0) last, shows it in the combo box and
-// selects the operator's own place.
-template <class Lookup, class Record, class Code>
-void showPlaces(Lookup& places, void (Record::*setCode)(const Code&), void (Record::*setName)(const std::string&),
-                QComboBox* combo, std::int64_t own)
-{
-    Record ignore, all;
-    (ignore.*setCode)(-1);
-    (ignore.*setName)("忽略");
-    (all.*setCode)(0);
-    (all.*setName)("全部");
-    places.Entries().insert(0, ignore);
-    places.Entries().push_back(all);
-    combo->clear();
-    places.FillComboBox(combo);
-    PostionComboBoxItem(combo, QString::fromUtf8(places.ItemOfCode(own)));
-}
-
-} // namespace
-
-void TfrmRemoteSimInfo::Cascade(QComboBox* region, QComboBox* county, QComboBox* org, bool countyToo)
-{
-    const int regionCode = static_cast<int>(CodeOf(Region, region->currentText()));
-    if (countyToo) {
-        if (!sysMgnt_.RefreshComboBox(regionCode, countyList_, county))
-            countyList_ = MakeCountyLookup({});
-        showPlaces(*countyList_, &MSysmgntDef::SCounty::set_COUNTY_CODE, &MSysmgntDef::SCounty::set_COUNTY_NAME,
-                   county, operator_.COUNTY_CODE);
-    }
-    const int countyCode = static_cast<int>(CodeOf(County, county->currentText()));
-    if (!sysMgnt_.RefreshComboBox(regionCode, countyCode, orgList_, org))
-        orgList_ = MakeOrgLookup({});
-    showPlaces(*orgList_, &MSysmgntDef::SOrgBriefProfile::set_ORG_ID, &MSysmgntDef::SOrgBriefProfile::set_ORG_NAME,
-               org, operator_.ORG_ID);
-}
-
-void TfrmRemoteSimInfo::cmbQryRegionCodeChange() { Cascade(cmbQryRegionCode, cmbQryCountyCode, cmbQryOrgId, true); }
-void TfrmRemoteSimInfo::cmbQryCountyCodeChange() { Cascade(cmbQryRegionCode, cmbQryCountyCode, cmbQryOrgId, false); }
-void TfrmRemoteSimInfo::cmbRegionCodeChange() { Cascade(cmbRegionCode, cmbCountyCode, cmbOrgId, true); }
-void TfrmRemoteSimInfo::cmbCountyCodeChange() { Cascade(cmbRegionCode, cmbCountyCode, cmbOrgId, false); }
+void TfrmRemoteSimInfo::cmbQryRegionCodeChange() { queryPlaces_->RegionChanged(); }
+void TfrmRemoteSimInfo::cmbQryCountyCodeChange() { queryPlaces_->CountyChanged(); }
+void TfrmRemoteSimInfo::cmbRegionCodeChange() { editPlaces_->RegionChanged(); }
+void TfrmRemoteSimInfo::cmbCountyCodeChange() { editPlaces_->CountyChanged(); }
 
 void TfrmRemoteSimInfo::edtQryImsiFirstExit() { edtQryImsiLast->setText(edtQryImsiFirst->text()); }
 void TfrmRemoteSimInfo::edtQrySimFirstExit() { edtQrySimLast->setText(edtQrySimFirst->text()); }

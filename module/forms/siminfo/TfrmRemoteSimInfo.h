@@ -4,6 +4,7 @@
 
 #include "CImportUtil.h"
 #include "form_base.h"
+#include "place_cascade.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -48,10 +49,12 @@ public:
     const QString& SmspCode() const { return smspCode_; }
 
 protected:
-    void Prepare(CAccountPublic& account) override;
+    void Prepare() override;
+    bool FinishInit() override;
 
 private:
-    enum Lookup { Region, County, Org, Status, Purpose, ResStatus };
+    // The code lists of the window, by category.
+    enum Lookup { Region = 57, County = 58, Org = 59, Status = 891, Purpose = 167, ResStatus = 892 };
 
     void BuildLayout();
     QWidget* BuildCriteria();
@@ -61,15 +64,15 @@ private:
     template <class T>
     T* Make(QWidget* parent, const char* name);
 
-    void LoadLookups(CAccountPublic& account);
+    void LoadLookups();
     bool LoadCardTypesAndVendors();
     void CriterionBoxToggled(QCheckBox* box, bool checked);
-    void Cascade(QComboBox* region, QComboBox* county, QComboBox* org, bool countyToo);
     bool CheckCriteria();
     bool CheckEditArea();
     MResRemoteMgntDef::SRemoteSimQryIn ReadCriteria() const;
     MResRemoteMgntDef::SRemoteSimInfo ReadEditArea() const;
     void ShowRecord(const MResRemoteMgntDef::SRemoteSimInfo& record);
+    void ShowTexts(const MResRemoteMgntDef::SRemoteSimInfo& record);
     void FillList(const MResRemoteMgntDef::SRemoteSimInfoList& records);
     QStringList RowOf(const MResRemoteMgntDef::SRemoteSimInfo& record) const;
     MResRemoteMgntDef::SRemoteSimInfo RecordOfRow(int row) const;
@@ -77,13 +80,11 @@ private:
     void CommitAdd();
     void CommitModify();
 
+    const CBasicLookup& LoadedList(Lookup lookup) const;
     QString LookupText(Lookup lookup, std::int64_t code) const;
     std::int64_t CodeOf(Lookup lookup, const QString& text) const;
     static QString BracketItem(const QComboBox* combo, const std::string& code);
 
-    std::map<Lookup, std::unique_ptr<CBasicLookup>> lookups_;
-    std::unique_ptr<CCountyLookup> countyList_;
-    std::unique_ptr<COrgLookup> orgList_;
     CSysMgntPublic sysParams_;
     CImportUtil importUtil_;
     MResRemoteMgntDef::SRemoteSimInfoList result_;
@@ -105,6 +106,9 @@ public:
     TListViewEx* lstShowDataList;
     QPushButton *btnQuery, *btnClearBase, *btnImport, *btnClear, *btnAdd, *btnCancel, *btnModify, *btnDelete,
         *btnCommit, *btnClose;
+
+private:
+    std::unique_ptr<rsimform::PlaceCascade> queryPlaces_, editPlaces_;
 };
 
 extern TfrmRemoteSimInfo* frmRemoteSimInfo;

@@ -17,14 +17,6 @@ std::string utf8(const QString& value)
     return value.toStdString();
 }
 
-// Selects the item showing the text; a code that no item shows (0 of an empty record) leaves
-// the combo box as it is, so the operator's place and the first state stay chosen.
-void position(QComboBox* combo, const QString& item)
-{
-    if (combo->findText(item) >= 0)
-        PostionComboBoxItem(combo, item);
-}
-
 } // namespace
 
 bool TfrmRemoteSimInfo::CheckEditArea()
@@ -86,7 +78,7 @@ SRemoteSimInfo TfrmRemoteSimInfo::ReadEditArea() const
     return record;
 }
 
-void TfrmRemoteSimInfo::ShowRecord(const SRemoteSimInfo& record)
+void TfrmRemoteSimInfo::ShowTexts(const SRemoteSimInfo& record)
 {
     const std::pair<QLineEdit*, const std::string*> texts[] = {
         {edImsi, &record.IMSI}, {edSimId, &record.SIM_ID}, {edPIN1, &record.PIN1}, {edPIN2, &record.PIN2},
@@ -94,13 +86,20 @@ void TfrmRemoteSimInfo::ShowRecord(const SRemoteSimInfo& record)
         {edKiKey, &record.KI_KEY}};
     for (const auto& [edit, value] : texts)
         edit->setText(text(*value));
-    position(cmbRegionCode, LookupText(Region, record.REGION_CODE));
-    position(cmbCountyCode, LookupText(County, record.COUNTY_CODE));
-    position(cmbOrgId, LookupText(Org, record.ORG_ID));
-    position(cmbSts, LookupText(Status, record.STS));
-    position(cmbPurpose, LookupText(Purpose, record.PURPOSE));
+}
+
+// A code that no item shows leaves its combo box without a selection, so that a following
+// Modify cannot write the previous row's value into the checked rows.
+void TfrmRemoteSimInfo::ShowRecord(const SRemoteSimInfo& record)
+{
+    ShowTexts(record);
+    PostionComboBoxItem(cmbRegionCode, LookupText(Region, record.REGION_CODE));
+    PostionComboBoxItem(cmbCountyCode, LookupText(County, record.COUNTY_CODE));
+    PostionComboBoxItem(cmbOrgId, LookupText(Org, record.ORG_ID));
+    PostionComboBoxItem(cmbSts, LookupText(Status, record.STS));
+    PostionComboBoxItem(cmbPurpose, LookupText(Purpose, record.PURPOSE));
     if (!record.RES_CODE.empty())
-        position(cmbResCode, BracketItem(cmbResCode, record.RES_CODE));
+        PostionComboBoxItem(cmbResCode, BracketItem(cmbResCode, record.RES_CODE));
 }
 
 QStringList TfrmRemoteSimInfo::RowOf(const SRemoteSimInfo& r) const
@@ -238,10 +237,8 @@ void TfrmRemoteSimInfo::btnClearClick()
     chkImportClick();
     current_ = SRemoteSimInfo();
     result_.clear();
-    PostionComboBoxItem(cmbQryRegionCode, LookupText(Region, operator_.REGION_CODE));
-    cmbQryRegionCodeChange();
-    PostionComboBoxItem(cmbRegionCode, LookupText(Region, operator_.REGION_CODE));
-    cmbRegionCodeChange();
+    queryPlaces_->SelectOperatorsPlace();
+    editPlaces_->SelectOperatorsPlace();
     FillList(result_);
     btnClearBaseClick();
 }
@@ -259,7 +256,9 @@ void TfrmRemoteSimInfo::btnClearBaseClick()
         edit->clear();
     for (QPushButton* button : {btnCancel, btnModify, btnDelete, btnCommit})
         MakeReadOnly(button);
-    ShowRecord(SRemoteSimInfo());
+    // The combo boxes keep the operator's place and the first items chosen above: an empty
+    // record's codes have no items.
+    ShowTexts(SRemoteSimInfo());
     edSmsp->setText(smspCode_);
     btnAdd->setEnabled(AddRight());
 }
