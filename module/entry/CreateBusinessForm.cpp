@@ -1,6 +1,9 @@
 #include "CreateBusinessForm.h"
 
-#include "TfrmBareWindow.h"
+#include "TfrmAucVerifyInfo.h"
+#include "TfrmFactoryCardTypeModule.h"
+#include "TfrmRemoteSimAucRole.h"
+#include "TfrmRemoteSimErrMsg.h"
 #include "TfrmRemoteInfoQuery.h"
 #include "TfrmRemoteSimInfo.h"
 #include "TfrmRemoteSimCard.h"
@@ -31,17 +34,6 @@ TfrmRemoteSimBase* create()
     return new Form(nullptr);
 }
 
-template <const char* Caption>
-TfrmRemoteSimBase* createBare()
-{
-    return new TfrmBareWindow(nullptr, QString::fromUtf8(Caption));
-}
-
-constexpr char kVendorModule[] = "远程写卡卡商/卡类型/写卡组件维护";
-constexpr char kErrMsg[] = "远程写卡错误代码表维护";
-constexpr char kAucRole[] = "远程写卡鉴权卡权限信息维护";
-constexpr char kAucVerify[] = "远程写卡鉴权卡登陆校验信息维护";
-
 // The function codes 0x9AE11D to 0x9AE12B; a maintenance window opens by the code its table
 // declares. Codes of the block not listed have no window.
 constexpr FormEntry kForms[] = {
@@ -52,10 +44,10 @@ constexpr FormEntry kForms[] = {
     {TableOf<SResRemoteImsiMsisdnGrp>().functionCode, create<TfrmRemoteSimImsiMsisdnGrp>},
     {TableOf<SResRemoteMsisdnGrp>().functionCode, create<TfrmRemoteSimMsisdnGrp>},
     {TableOf<SResRemoteMsisdnGroup>().functionCode, create<TfrmRemoteSimMsisdnGroup>},
-    {TableOf<SResRemoteCardVendorDll>().functionCode, createBare<kVendorModule>},
-    {TableOf<SResRemoteDllErrMsg>().functionCode, createBare<kErrMsg>},
-    {TableOf<SResRemoteSysAuc>().functionCode, createBare<kAucRole>},
-    {TableOf<SResRemoteAucInfo>().functionCode, createBare<kAucVerify>},
+    {TableOf<SResRemoteCardVendorDll>().functionCode, create<TfrmFactoryCardTypeModule>},
+    {TableOf<SResRemoteDllErrMsg>().functionCode, create<TfrmRemoteSimErrMsg>},
+    {TableOf<SResRemoteSysAuc>().functionCode, create<TfrmRemoteSimAucRole>},
+    {TableOf<SResRemoteAucInfo>().functionCode, create<TfrmAucVerifyInfo>},
     {10150187, create<TfrmRemoteInfoQuery>},
 };
 

@@ -40,6 +40,22 @@ bool TfrmRemoteSimBase::InitMaintenanceForm(int reserved, const MSysmgntDef::SOp
     return true;
 }
 
+void TfrmRemoteSimBase::WithCodeLists(int reserved, const MSysmgntDef::SOperator& op,
+                                      const std::function<void()>& load)
+{
+    CAccountPublic account;
+    if (!account.Initialize(reserved, op.REGION_CODE, op.COUNTY_CODE, op.ORG_ID, op.OP_ID))
+        throw CGUIException(kResourceLibrary, kInitFailedString);
+    account_ = &account;
+    try {
+        load();
+    } catch (...) {
+        account_ = nullptr;
+        throw;
+    }
+    account_ = nullptr;
+}
+
 void TfrmRemoteSimBase::CheckRights(int opId, int orgId)
 {
     MSysmgntDef::SOperPrivAuthList request;

@@ -12,6 +12,7 @@
 
 #include <QStringList>
 
+#include <functional>
 #include <map>
 
 namespace rsimform {
@@ -66,6 +67,9 @@ protected:
     virtual bool FinishInit() { return true; }
     // Queries a service list once; false (its failure shown) when the query failed.
     bool LoadServiceItems(const rsimform::ServiceList& list);
+    // Runs load while an account library object, initialised with the operator's values,
+    // answers CodeList; throws CGUIException (string 24339) when the library cannot start.
+    void WithCodeLists(int reserved, const MSysmgntDef::SOperator& op, const std::function<void()>& load);
 
     // Sets the three right flags; throws CGUIException when the library refuses the check.
     void CheckRights(int opId, int orgId);

@@ -71,13 +71,8 @@ int CSysMgntPublic::GetSysParaValueList(int regionCode, int countyCode, const ch
         criteria.set_REGION_CODE(static_cast<std::int16_t>(regionCode));
     if (countyCode != 0)
         criteria.set_COUNTY_CODE(static_cast<std::int16_t>(countyCode));
-    if (!Succeeded(client_->qry_sysParam(criteria, values, lastError_, nullptr)))
-        return 0;
-    if (values.empty()) {
-        lastError_.set(1, 3, std::string("系统参数未配置：") + name, name);
-        return 0;
-    }
-    return 1;
+    // An empty list is an answer too: the parameter is not configured.
+    return Succeeded(client_->qry_sysParam(criteria, values, lastError_, nullptr)) ? 1 : 0;
 }
 
 int CSysMgntPublic::GetSysParaMaxValue(int regionCode, int countyCode, const char* name,
@@ -86,6 +81,10 @@ int CSysMgntPublic::GetSysParaMaxValue(int regionCode, int countyCode, const cha
     MSysmgntDef::SPublicParamList values;
     if (GetSysParaValueList(regionCode, countyCode, name, values) != 1)
         return 0;
+    if (values.empty()) {
+        lastError_.set(1, 3, std::string("系统参数未配置：") + name, name);
+        return 0;
+    }
     value = values[0].PARAM_VALUE;
     for (const auto& param : values)
         value = std::max(value, param.PARAM_VALUE);

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tvd::wire {
@@ -41,5 +42,15 @@ private:
     bool finished_ = false;
     std::vector<std::pair<const STvdTypeDesc*, std::vector<int>>> orders_;
 };
+
+} // namespace tvd::wire
+
+namespace tvd::wire {
+
+// Reads a request text {"in": {…}, …} straight into the parameter object, without the JSON
+// tree, with the decoder's checks and messages: a batch of a million records is then held once,
+// as records. Other members of the request are skipped. False when the text holds no "in"
+// object; malformed JSON throws nlohmann::json::parse_error, a wrong value DecodeError.
+bool readRequest(std::string_view text, CTvdBasicParamObject& in);
 
 } // namespace tvd::wire

@@ -20,6 +20,37 @@ void refuse(const QString& text)
     ShowGUIMessage("%s", "提示", MB_ICONHAND, text.toUtf8().constData());
 }
 
+// The wait box with a count while a large file (over about a second's work) is read into the
+// list, so that the window keeps painting; a small file shows none.
+class ImportProgress {
+public:
+    explicit ImportProgress(qint64 bytes) : shown_(bytes >= kProgressBytes)
+    {
+        if (shown_)
+            ShowWaitBox("正在读取导入文件，请稍候...");
+    }
+    ~ImportProgress() { Close(); }
+    ImportProgress(const ImportProgress&) = delete;
+    ImportProgress& operator=(const ImportProgress&) = delete;
+
+    void Added(int rows, int total)
+    {
+        if (shown_ && (rows % kProgressStep == 0 || rows == total))
+            UpdateWaitBox(QString("正在导入数据，请稍候...（%1/%2条）").arg(rows).arg(total).toUtf8().constData());
+    }
+    void Close()
+    {
+        if (shown_)
+            CloseWaitBox();
+        shown_ = false;
+    }
+
+private:
+    static constexpr qint64 kProgressBytes = 2 << 20; // about 20,000 cards
+    static constexpr int kProgressStep = 10000;
+    bool shown_;
+};
+
 } // namespace
 
 bool CImportUtil::ImportListView(TListViewEx* listView, int layout, const char* extension,
@@ -39,19 +70,24 @@ bool CImportUtil::ImportListView(TListViewEx* listView, int layout, const char* 
         refuse(problem);
         return false;
     }
+    ImportProgress progress(bytes.size());
     const CardFile cards = ParseCardFile(bytes);
     bytes.clear();
     if (!cards.error.isEmpty()) {
+        progress.Close();
         refuse(cards.error);
         return false;
     }
     listView->beginUpdate();
     if (keepRows == 0)
         listView->clear();
-    for (const CardRow& card : cards.rows) {
+    const int total = static_cast<int>(cards.rows.size());
+    for (int i = 0; i < total; ++i) {
+        const CardRow& card = cards.rows[static_cast<std::size_t>(i)];
         const int row = listView->addRow(card.caption, card.subItems);
         if (checkRows != 0)
             listView->setChecked(row, true);
+        progress.Added(i + 1, total);
     }
     listView->endUpdate();
     return true;

@@ -12,6 +12,7 @@ using db::Row;
 using db::Value;
 
 constexpr std::size_t kInChunk = 500;
+constexpr std::size_t kInsertChunk = 10000;
 
 void* memberAddress(CTvdBasicStructObject& record, int member)
 {
@@ -401,8 +402,10 @@ int Table::add(CallContext& context, const CTvdBasicListObject& records, CBSErro
     std::vector<std::string> names;
     for (const auto& c : columns_)
         names.push_back(c.name);
+    // Rows go to the database a chunk at a time, so that a batch of a million records is not held
+    // a second time as rows.
     std::vector<Row> rows;
-    rows.reserve(static_cast<std::size_t>(records.count()));
+    rows.reserve(std::min(static_cast<std::size_t>(records.count()), kInsertChunk));
     for (int i = 0; i < records.count(); ++i) {
         Row row;
         row.reserve(columns_.size());
@@ -411,8 +414,11 @@ int Table::add(CallContext& context, const CTvdBasicListObject& records, CBSErro
         rows.push_back(std::move(row));
         if (context.auditKeys.size() < 1000)
             context.auditKeys.push_back(name_ + " " + keyText(at(records, i)));
+        if (rows.size() == kInsertChunk || i + 1 == records.count()) {
+            context.db.insertMany(name_, names, rows);
+            rows.clear();
+        }
     }
-    context.db.insertMany(name_, names, rows);
     return 0;
 }
 

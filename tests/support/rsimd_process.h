@@ -25,6 +25,7 @@ public:
     const std::string& address() const { return address_; }
     const std::string& database() const { return database_; }
     std::string keyFile() const { return folder_ + "/rsim.key"; }
+    int pid() const { return pid_; }
     // Waits until rsimd listens (true) or exits (false, with its exit status from stop()).
     bool listening();
     // Sends SIGTERM and returns the exit status.

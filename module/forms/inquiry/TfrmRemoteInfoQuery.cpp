@@ -110,10 +110,7 @@ QWidget* TfrmRemoteInfoQuery::BuildCriteria(PageView& view, QWidget* parent)
         cell->addWidget(BuildEditor(criterion, group), 1);
         if (criterion.kind == Editor::DateSpan) {
             cell->addWidget(new QLabel("至", group));
-            auto* end = new TFlatDateTimePicker(group);
-            end->setObjectName(QString::fromUtf8(criterion.endEditor));
-            end->setDisplayFormat("yyyy/MM/dd");
-            cell->addWidget(end, 1);
+            cell->addWidget(DayPicker(group, QString::fromUtf8(criterion.endEditor)), 1);
         }
         const int span = criterion.kind == Editor::DateSpan ? 2 : 1;
         if (position % kCriteriaPerRow + span > kCriteriaPerRow)
@@ -133,29 +130,22 @@ QWidget* TfrmRemoteInfoQuery::BuildCriteria(PageView& view, QWidget* parent)
 
 QWidget* TfrmRemoteInfoQuery::BuildEditor(const Criterion& criterion, QWidget* parent)
 {
-    QWidget* editor = nullptr;
+    const QString name = QString::fromUtf8(criterion.editor);
     switch (criterion.kind) {
-    case Editor::Edit: {
-        auto* edit = new QLineEdit(parent);
-        edit->setMaxLength(criterion.maxLength);
-        editor = edit;
-        break;
+    case Editor::Edit: return rsimform::TextEdit(criterion.maxLength)->Create(parent, name);
+    case Editor::DateSpan: return DayPicker(parent, name);
+    case Editor::Combo: break;
     }
-    case Editor::Combo: {
-        auto* combo = new QComboBox(parent);
-        combo->setEditable(false);
-        editor = combo;
-        break;
-    }
-    case Editor::DateSpan: {
-        auto* picker = new TFlatDateTimePicker(parent);
-        picker->setDisplayFormat("yyyy/MM/dd");
-        editor = picker;
-        break;
-    }
-    }
-    editor->setObjectName(QString::fromUtf8(criterion.editor));
-    return editor;
+    auto* combo = new QComboBox(parent);
+    combo->setObjectName(name);
+    return combo;
+}
+
+QWidget* TfrmRemoteInfoQuery::DayPicker(QWidget* parent, const QString& name)
+{
+    auto* picker = static_cast<TFlatDateTimePicker*>(rsimform::DatePicker()->Create(parent, name));
+    picker->setDisplayFormat("yyyy/MM/dd");
+    return picker;
 }
 
 bool TfrmRemoteInfoQuery::InitForm(int reserved, const MSysmgntDef::SOperator* op)
@@ -256,7 +246,7 @@ void TfrmRemoteInfoQuery::Query(PageView& view)
         ScopeLogQuery(*criteria);
     ReadCriteria(view, *criteria);
     if (!CallService(page.failureFormat, [&](CBSErrorMsg& error) {
-            return page.query.run(remoteSim_, *criteria, *view.result, error);
+            return page.query.query(remoteSim_, *criteria, *view.result, error);
         }))
         return;
     if (view.result->count() == 0) {
@@ -275,15 +265,14 @@ bool TfrmRemoteInfoQuery::CheckCriteria(PageView& view)
             continue;
         QWidget* editor = Named<QWidget>(criterion.editor);
         const QString text = textOf(editor).trimmed();
-        QString message;
         bool number = true;
-        if (text.isEmpty())
-            message = QString::fromUtf8(criterion.message);
-        else if (!rsimform::isTextMember(*sample, criterion.member) && (text.toLongLong(&number), !number))
-            message = QString("[%1]必须是整数，请重新输入!")
-                          .arg(QString::fromStdString(CResRemoteSim::ExtractCode(criterion.message)));
-        if (message.isEmpty())
+        if (!text.isEmpty() && !rsimform::isTextMember(*sample, criterion.member))
+            text.toLongLong(&number);
+        if (!text.isEmpty() && number)
             continue;
+        const QString message = text.isEmpty() ? QString::fromUtf8(criterion.message)
+                                               : QString("[%1]必须是整数，请重新输入!")
+                                                     .arg(QString::fromStdString(CResRemoteSim::ExtractCode(criterion.message)));
         ShowGUIMessage(message.toUtf8().constData(), "提示", 0);
         focusIfPossible(editor);
         return false;

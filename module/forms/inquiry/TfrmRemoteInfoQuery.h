@@ -50,6 +50,7 @@ private:
     QWidget* BuildPage(PageView& view);
     QWidget* BuildCriteria(PageView& view, QWidget* parent);
     QWidget* BuildEditor(const inquiry::Criterion& criterion, QWidget* parent);
+    static QWidget* DayPicker(QWidget* parent, const QString& name);
     void CriterionClicked(const inquiry::Criterion& criterion, bool ticked);
 
     void Clear(PageView& view);

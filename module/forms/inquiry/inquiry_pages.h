@@ -1,10 +1,8 @@
 // The three pages of the inquiry window as data: criteria, columns, operation and texts.
 #pragma once
 
-#include "CResRemoteSim.h"
+#include "maintenance_form.h"
 
-#include <functional>
-#include <memory>
 #include <vector>
 
 namespace inquiry {
@@ -49,21 +47,6 @@ struct Column {
     Lookup lookup = CardFlag;
 };
 
-struct Query {
-    const CTvdTypeInfo* criteriaType = nullptr;
-    const CTvdTypeInfo* listType = nullptr;
-    std::function<bool(CResRemoteSim&, const CTvdBasicStructObject&, CTvdBasicListObject&, CBSErrorMsg&)> run;
-};
-
-template <class Criteria, class List>
-Query QueryOf(bool (CResRemoteSim::*query)(const Criteria&, List&, CBSErrorMsg&))
-{
-    return {&Criteria::typeInfo(), &List::typeInfo(),
-            [query](CResRemoteSim& s, const CTvdBasicStructObject& c, CTvdBasicListObject& out, CBSErrorMsg& e) {
-                return (s.*query)(static_cast<const Criteria&>(c), static_cast<List&>(out), e);
-            }};
-}
-
 struct Page {
     const char* title;
     std::vector<Criterion> criteria;
@@ -72,7 +55,7 @@ struct Page {
     const char* closeButton;
     const char* list;
     std::vector<Column> columns;
-    Query query;
+    rsimform::Operations query; // query only
     const char* waitText;
     const char* failureFormat; // message and hint of the error
     const char* emptyText;

@@ -75,7 +75,8 @@ private:
     void ShowTexts(const MResRemoteMgntDef::SRemoteSimInfo& record);
     void FillList(const MResRemoteMgntDef::SRemoteSimInfoList& records);
     QStringList RowOf(const MResRemoteMgntDef::SRemoteSimInfo& record) const;
-    MResRemoteMgntDef::SRemoteSimInfo RecordOfRow(int row) const;
+    MResRemoteMgntDef::SRemoteSimInfo SharedFieldsOfCommit() const;
+    MResRemoteMgntDef::SRemoteSimInfo RecordOfRow(int row, const MResRemoteMgntDef::SRemoteSimInfo& shared) const;
     void SetCommonFields(MResRemoteMgntDef::SRemoteSimInfo& record) const;
     void CommitAdd();
     void CommitModify();

@@ -1,6 +1,10 @@
 // Import of a card file, removal of a staged row, and the one-call commit.
 #include "TfrmRemoteSimInfo.h"
 
+#include <functional>
+#include <utility>
+#include <vector>
+
 using namespace MResRemoteMgntDef;
 
 void TfrmRemoteSimInfo::chkImportClick()
@@ -30,12 +34,101 @@ void TfrmRemoteSimInfo::btnCancelClick()
     btnCancel->setEnabled(false);
 }
 
+namespace {
+
+constexpr int kProgressRows = 20000; // a commit of this many cards takes over a second
+constexpr int kProgressStep = 10000;
+
+// The staged rows of a commit as the record list it sends, in the order given. Each record is
+// made from its row when the encoder reads it, so that a commit of a million cards holds one
+// record at a time, not a million. The encoder reads only count() and element().
+class StagedCardList : public SRemoteSimInfoList {
+public:
+    using RecordOf = std::function<SRemoteSimInfo(int row)>;
+    using Sent = std::function<void(int records)>;
+
+    StagedCardList(std::vector<int> rows, RecordOf recordOf, Sent sent)
+        : rows_(std::move(rows)), recordOf_(std::move(recordOf)), sent_(std::move(sent))
+    {
+    }
+    int count() const override { return static_cast<int>(rows_.size()); }
+    const SRemoteSimInfo& element(int i) const override
+    {
+        current_ = recordOf_(rows_[static_cast<std::size_t>(i)]);
+        sent_(i + 1);
+        return current_;
+    }
+    SRemoteSimInfo& element(int i) override { return const_cast<SRemoteSimInfo&>(std::as_const(*this).element(i)); }
+
+private:
+    std::vector<int> rows_;
+    RecordOf recordOf_;
+    Sent sent_;
+    mutable SRemoteSimInfo current_;
+};
+
+// The wait box with a count while a large commit is sent and saved, so that the window keeps
+// painting; a small commit shows none.
+class CommitProgress {
+public:
+    explicit CommitProgress(int total) : total_(total)
+    {
+        if (total_ >= kProgressRows)
+            ShowWaitBox(Text(0).constData());
+    }
+    ~CommitProgress()
+    {
+        if (total_ >= kProgressRows)
+            CloseWaitBox();
+    }
+    CommitProgress(const CommitProgress&) = delete;
+    CommitProgress& operator=(const CommitProgress&) = delete;
+
+    void Sent(int records)
+    {
+        if (total_ >= kProgressRows && (records % kProgressStep == 0 || records == total_))
+            UpdateWaitBox(Text(records).constData());
+    }
+
+private:
+    QByteArray Text(int records) const
+    {
+        if (records == total_)
+            return QString("正在保存%1条数据，请稍候...").arg(total_).toUtf8();
+        return QString("正在提交数据，请稍候...（%1/%2条）").arg(records).arg(total_).toUtf8();
+    }
+
+    int total_;
+};
+
+// Sends the rows in one call send(list, error), with progress for a large commit.
+template <class Send>
+bool SendStaged(std::vector<int> rows, StagedCardList::RecordOf recordOf, Send send, CBSErrorMsg& error)
+{
+    CommitProgress progress(static_cast<int>(rows.size()));
+    const StagedCardList cards(std::move(rows), std::move(recordOf), [&](int records) { progress.Sent(records); });
+    return send(cards, error);
+}
+
+} // namespace
+
+// What every record of a commit shares: the KI key and, for an import, the nine fields of the
+// edit area.
+SRemoteSimInfo TfrmRemoteSimInfo::SharedFieldsOfCommit() const
+{
+    SRemoteSimInfo shared;
+    if (chkImport->isChecked())
+        SetCommonFields(shared);
+    shared.set_KI_KEY(edKiKey->text().toStdString());
+    return shared;
+}
+
 // A staged row as the record a commit sends: the card's own fields from the row, the nine shared
 // ones from the row or, for an import, from the edit area.
-SRemoteSimInfo TfrmRemoteSimInfo::RecordOfRow(int row) const
+SRemoteSimInfo TfrmRemoteSimInfo::RecordOfRow(int row, const SRemoteSimInfo& shared) const
 {
     auto cell = [&](int column) { return lstShowDataList->cellText(row, column).toStdString(); };
-    SRemoteSimInfo record;
+    SRemoteSimInfo record = shared;
     record.set_IMSI(cell(ColImsi));
     record.set_SIM_ID(cell(ColSimId));
     record.set_PIN1(cell(ColPin1));
@@ -43,9 +136,7 @@ SRemoteSimInfo TfrmRemoteSimInfo::RecordOfRow(int row) const
     record.set_PUK1(cell(ColPuk1));
     record.set_PUK2(cell(ColPuk2));
     record.set_KI_CODE(cell(ColKi));
-    if (chkImport->isChecked()) {
-        SetCommonFields(record);
-    } else {
+    if (!chkImport->isChecked()) {
         auto code = [&](Lookup lookup, int column) { return CodeOf(lookup, lstShowDataList->cellText(row, column)); };
         record.set_RES_CODE(CResRemoteSim::ExtractCode(cell(ColResCode)));
         record.set_STS(static_cast<std::int16_t>(code(Status, ColSts)));
@@ -57,7 +148,6 @@ SRemoteSimInfo TfrmRemoteSimInfo::RecordOfRow(int row) const
         record.set_ORG_ID(static_cast<std::int32_t>(code(Org, ColOrg)));
         record.set_REMARK(lstShowDataList->cellText(row, ColRemark).trimmed().toStdString());
     }
-    record.set_KI_KEY(edKiKey->text().toStdString());
     return record;
 }
 
@@ -79,12 +169,17 @@ void TfrmRemoteSimInfo::CommitAdd()
         ShowGUIMessage("对不起!\n[%s!]", "提示", 0, "列表中没有要新增的数据!");
         return;
     }
-    SRemoteSimInfoList cards;
-    cards.reserve(lstShowDataList->rowCount());
+    std::vector<int> rows;
+    rows.reserve(static_cast<std::size_t>(lstShowDataList->rowCount()));
     for (int row = lstShowDataList->rowCount() - 1; row >= 0; --row)
-        cards.push_back(RecordOfRow(row));
+        rows.push_back(row);
+    const SRemoteSimInfo shared = SharedFieldsOfCommit();
     CBSErrorMsg error;
-    if (!remoteSim_.add_simInfo(opInfo_, cards, error)) {
+    const bool added = SendStaged(
+        std::move(rows), [&](int row) { return RecordOfRow(row, shared); },
+        [&](const SRemoteSimInfoList& cards, CBSErrorMsg& e) { return remoteSim_.add_simInfo(opInfo_, cards, e); },
+        error);
+    if (!added) {
         ShowCallFailure("异常：调用新增接口失败\n[%s]\n[%s]!", error);
         return;
     }
@@ -95,14 +190,19 @@ void TfrmRemoteSimInfo::CommitAdd()
 
 void TfrmRemoteSimInfo::CommitModify()
 {
-    SRemoteSimInfoList cards;
+    std::vector<int> rows;
     for (int row = lstShowDataList->rowCount() - 1; row >= 0; --row)
         if (lstShowDataList->isChecked(row))
-            cards.push_back(RecordOfRow(row));
+            rows.push_back(row);
     if (ShowGUIMessage("您确认修改吗？", "确认操作", 292) != IDYES)
         return;
+    const SRemoteSimInfo shared = SharedFieldsOfCommit();
     CBSErrorMsg error;
-    if (!remoteSim_.mod_simInfo(opInfo_, cards, error)) {
+    const bool modified = SendStaged(
+        std::move(rows), [&](int row) { return RecordOfRow(row, shared); },
+        [&](const SRemoteSimInfoList& cards, CBSErrorMsg& e) { return remoteSim_.mod_simInfo(opInfo_, cards, e); },
+        error);
+    if (!modified) {
         ShowCallFailure("异常：调用接口失败\n[%s]\n[%s]!", error);
         return;
     }

@@ -5,12 +5,26 @@
 #include <cstdlib>
 
 namespace formtest {
-const std::string& ServiceAddress()
+namespace {
+
+const testsupport::RsimdProcess& Service()
 {
     static testsupport::RsimdProcess service;
     static const bool pointed = setenv("TAV_BROKER_TAVORINE", service.address().c_str(), 1) == 0;
     (void)pointed;
-    return service.address();
+    return service;
+}
+
+} // namespace
+
+const std::string& ServiceAddress()
+{
+    return Service().address();
+}
+
+const std::string& ServiceDatabase()
+{
+    return Service().database();
 }
 
 void FormHarness::SetUp()

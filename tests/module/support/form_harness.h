@@ -26,6 +26,8 @@ struct Call {
 
 // The service of the test program: started on first use, stopped at exit.
 const std::string& ServiceAddress();
+// Its database, for tests that set up what no operation writes (system parameters).
+const std::string& ServiceDatabase();
 
 class FormHarness : public ::testing::Test {
 protected:

@@ -81,3 +81,77 @@ TEST(CodecStream, TextThatIsNotUtf8IsRefusedAsTheTreeRefusesIt)
     EXPECT_THROW(tvd::wire::encodeParams(in).dump(), json::type_error);
     EXPECT_THROW(tvd::wire::ParamsWriter(in).all(), json::type_error);
 }
+
+namespace {
+
+// What the request text decodes to through the tree: the encoded parameters, or the error text.
+std::string throughTree(const std::string& text, const TvdOperation& op)
+{
+    tvd::wire::OwnedParams in(*op.in);
+    try {
+        const json request = json::parse(text);
+        if (!request.is_object() || !request.contains("in"))
+            return "no in";
+        tvd::wire::decodeParams(request["in"], in.params(), "in");
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return tvd::wire::encodeParams(in.params()).dump();
+}
+
+std::string read(const std::string& text, const TvdOperation& op)
+{
+    tvd::wire::OwnedParams in(*op.in);
+    try {
+        if (!tvd::wire::readRequest(text, in.params()))
+            return "no in";
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return tvd::wire::encodeParams(in.params()).dump();
+}
+
+} // namespace
+
+TEST(CodecStream, RequestsAreReadAsTheTreeDecodesThemOrRefusedWithTheSameText)
+{
+    const TvdOperation* add = tvd_findOperation("MResRemoteMgntApp_IResRemoteMgnt", "RMOSMQ25");
+    ASSERT_NE(add, nullptr);
+    const std::string requests[] = {
+        R"({"in":{"sOpInfo":{"OP_ID":7,"REGION_CODE":-1},"listRemoteSimInfo":[{"IMSI":"460","STS":-3,"ORG_ID":2147483647},{},{"REMARK":"备注\n\"x\""}]}})",
+        R"({"skipped":[[1,{"a":[2]}],{"b":null}],"in":{"listRemoteSimInfo":[]},"after":true})",
+        R"({"in":{}})",
+        R"({"other":1})",
+        R"([{"in":{}}])",
+        R"("in")",
+        R"({"in":[]})",
+        R"({"in":5})",
+        R"({"in":{"session":{}}})",
+        R"({"in":{"nope":{}}})",
+        R"({"in":{"sOpInfo":[]}})",
+        R"({"in":{"listRemoteSimInfo":{}}})",
+        R"({"in":{"listRemoteSimInfo":[{},3]}})",
+        R"({"in":{"listRemoteSimInfo":[{},[]]}})",
+        R"({"in":{"listRemoteSimInfo":[{"NOPE":1}]}})",
+        R"({"in":{"listRemoteSimInfo":[{"IMSI":1}]}})",
+        R"({"in":{"listRemoteSimInfo":[{"IMSI":{"a":1}}]}})",
+        R"({"in":{"listRemoteSimInfo":[{"STS":"1"}]}})",
+        R"({"in":{"listRemoteSimInfo":[{"STS":1.0}]}})",
+        R"({"in":{"listRemoteSimInfo":[{"STS":32768}]}})",
+        R"({"in":{"listRemoteSimInfo":[{"STS":-32769}]}})",
+        R"({"in":{"sOpInfo":{"OP_ID":18446744073709551615}}})",
+        R"({"in":{"listRemoteSimInfo":[{"IMSI":"46002"})",
+        R"({"in":{"listRemoteSimInfo":[{"IMSI":1e999}]}})",
+    };
+    for (const std::string& text : requests) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(read(text, *add), throughTree(text, *add));
+    }
+    const TvdOperation* query = tvd_findOperation("MResRemoteMgntApp_IResRemoteMgnt", "RMOSMQ52");
+    ASSERT_NE(query, nullptr);
+    const std::string dated = R"({"in":{"sIn":{"BEGIN_OP_TIME":"2026-02-28 23:59:01"}}})";
+    EXPECT_EQ(read(dated, *query), throughTree(dated, *query));
+    EXPECT_NE(read(dated, *query).find("2026-02-28 23:59:01"), std::string::npos);
+    const std::string badDate = R"({"in":{"sIn":{"BEGIN_OP_TIME":"2026-02-30"}}})";
+    EXPECT_EQ(read(badDate, *query), throughTree(badDate, *query));
+}

@@ -371,6 +371,55 @@ TEST_F(SimForm, ABatchWithOneBadCardIsRefusedWholeAndNothingIsStored)
     EXPECT_EQ(gui_->messages().back().text, "没有查询到数据!");
 }
 
+// Reading a large file and committing it show the wait box with a count; every card reaches the
+// service in one call, made from its staged row as it is sent.
+TEST_F(SimForm, ALargeImportAndCommitShowProgressAndSendEveryCardInOneCall)
+{
+    constexpr int kCards = 25000;
+    QByteArray file;
+    for (int i = 0; i < kCards; ++i)
+        file += QString("4600063%1 8986006300000%2 1234 5678 12345678 87654321 0123456789ABCDEF0123456789ABCDEF\n")
+                    .arg(i, 8, 10, QChar('0'))
+                    .arg(i, 7, 10, QChar('0'))
+                    .toUtf8();
+    form_->chkImport->setChecked(true);
+    form_->edKiKey->setText("KEY00001");
+    gui_->nextFile(writeFile(file));
+    form_->btnImportClick();
+    ASSERT_EQ(form_->lstShowDataList->rowCount(), kCards);
+    EXPECT_EQ(gui_->waitEvents(), QStringList({"show:正在读取导入文件，请稍候...", "update:正在导入数据，请稍候...（10000/25000条）",
+                                               "update:正在导入数据，请稍候...（20000/25000条）",
+                                               "update:正在导入数据，请稍候...（25000/25000条）", "close"}));
+    gui_->clear();
+    ClearCalls();
+    form_->btnCommitClick();
+    EXPECT_EQ(gui_->waitEvents(), QStringList({"show:正在提交数据，请稍候...（0/25000条）", "update:正在提交数据，请稍候...（10000/25000条）",
+                                               "update:正在提交数据，请稍候...（20000/25000条）",
+                                               "update:正在保存25000条数据，请稍候...", "close"}));
+    EXPECT_FALSE(gui_->waitBoxOpen());
+    EXPECT_EQ(gui_->messages().back().text, "提示:远程写卡明细数据新增成功!");
+    const auto calls = Calls("RMOSMQ25");
+    ASSERT_EQ(calls.size(), 1U);
+    const json cards = json::parse(calls.back().encodedIn)["in"]["listRemoteSimInfo"];
+    ASSERT_EQ(cards.size(), static_cast<std::size_t>(kCards));
+    EXPECT_EQ(cards.front()["IMSI"], "460006300024999");
+    EXPECT_EQ(cards.back()["IMSI"], "460006300000000");
+    EXPECT_EQ(cards[777]["SIM_ID"], "89860063000000024222");
+    EXPECT_EQ(cards[777]["KI_KEY"], "KEY00001");
+}
+
+// A small file and a small commit show no wait box.
+TEST_F(SimForm, ASmallImportAndCommitShowNoWaitBox)
+{
+    form_->chkImport->setChecked(true);
+    gui_->nextFile(writeFile("460006400000001 89860064000000000001 1234 5678 12345678 87654321 "
+                             "0123456789ABCDEF0123456789ABCDEF\n"));
+    form_->btnImportClick();
+    form_->btnCommitClick();
+    EXPECT_TRUE(gui_->waitEvents().isEmpty()) << gui_->waitEvents().join(" | ").toStdString();
+    EXPECT_EQ(gui_->messages().back().text, "提示:远程写卡明细数据新增成功!");
+}
+
 TEST_F(SimForm, CancelRemovesTheFocusedStagedRow)
 {
     form_->btnCancelClick();

@@ -1,0 +1,15 @@
+// The login check data of the authentication cards: function code, password and status per
+// province, vendor, card type and card serial number. Every record the window sends carries the
+// operator's own region, county and business hall.
+#pragma once
+
+#include "registry_form.h"
+
+class TfrmAucVerifyInfo : public TfrmRegistry {
+public:
+    explicit TfrmAucVerifyInfo(QWidget* owner);
+
+protected:
+    void Stamp(CTvdBasicStructObject& record) const override;
+    QStringList AppendedCells(CTvdBasicStructObject& sent) override;
+};

@@ -1,0 +1,408 @@
+#include "registry_form.h"
+
+#include "record_access.h"
+
+#include <QGridLayout>
+#include <QLabel>
+
+using namespace rsimform;
+
+namespace {
+
+constexpr const char* kQueryFailed = "异常：调用查询接口失败\n[%s]\n[%s]!";
+constexpr const char* kAddFailed = "异常：调用新增接口失败\n[%s]\n[%s]!";
+constexpr const char* kDeleteFailed = "异常：调用信息删除接口失败\n[%s]\n[%s]!";
+constexpr const char* kSysMgntInitFailed = "异常：初始化系统管理接口失败！\n[%s]\n[%s]!";
+
+QPushButton* newButton(QWidget* parent, const char* name, const QString& text)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    return button;
+}
+
+void note(const QString& text, int flags = 0)
+{
+    ShowGUIMessage("%s", "提示", flags, text.toUtf8().constData());
+}
+
+// Gives the control the focus when it can take it.
+void focus(QWidget* control)
+{
+    if (control->isEnabled() && control->focusPolicy() != Qt::NoFocus)
+        control->setFocus();
+}
+
+} // namespace
+
+TfrmRegistry::TfrmRegistry(QWidget* owner, RegistrySpec spec)
+    : TfrmRemoteSimBase(owner, spec.rights), spec_(std::move(spec))
+{
+    setCaption(spec_.caption);
+    result_ = NewList();
+    current_ = NewRecord();
+    BuildLayout();
+}
+
+TfrmRegistry::~TfrmRegistry() = default;
+
+std::unique_ptr<CTvdBasicStructObject> TfrmRegistry::NewRecord() const
+{
+    return std::unique_ptr<CTvdBasicStructObject>(
+        static_cast<CTvdBasicStructObject*>(spec_.operations.criteriaType->create().release()));
+}
+
+std::unique_ptr<CTvdBasicListObject> TfrmRegistry::NewList() const
+{
+    return std::unique_ptr<CTvdBasicListObject>(
+        static_cast<CTvdBasicListObject*>(spec_.operations.listType->create().release()));
+}
+
+void TfrmRegistry::BuildLayout()
+{
+    resize(640, 480);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(BuildCriteria());
+    auto* listGroup = MakeGroupBox(this, "数据列表");
+    auto* listLayout = new QVBoxLayout(listGroup);
+    lstvShowList = new TListViewEx(listGroup);
+    lstvShowList->setObjectName("lstvShowList");
+    std::vector<std::pair<QString, int>> columns;
+    for (const auto& column : spec_.columns)
+        columns.emplace_back(column.caption, column.width);
+    lstvShowList->setColumns(columns);
+    listLayout->addWidget(lstvShowList);
+    layout->addWidget(listGroup, 1);
+    QObject::connect(lstvShowList, &TListViewEx::rowClicked, this, [this] { lstvShowListClick(); });
+    layout->addWidget(BuildEditArea());
+    layout->addWidget(BuildButtons());
+}
+
+QWidget* TfrmRegistry::BuildCriteria()
+{
+    auto* group = MakeGroupBox(this, "查询条件");
+    auto* grid = new QGridLayout(group);
+    for (std::size_t i = 0; i < spec_.criteria.size(); ++i) {
+        const RegistryCriterion& criterion = spec_.criteria[i];
+        auto* box = new QCheckBox(criterion.caption, group);
+        box->setObjectName(criterion.box);
+        box->setChecked(true);
+        QWidget* editor = criterion.kind->Create(group, criterion.editor);
+        QObject::connect(box, &QCheckBox::toggled, this, [editor](bool ticked) {
+            ticked ? MakeDefault(editor) : MakeReadOnly(editor);
+        });
+        const int row = static_cast<int>(i / 2);
+        const int column = static_cast<int>(i % 2) * 2;
+        grid->addWidget(box, row, column);
+        grid->addWidget(editor, row, column + 1);
+    }
+    btnQuery = newButton(group, "btnQuery", "查询");
+    grid->addWidget(btnQuery, 0, 4);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+    QObject::connect(btnQuery, &QPushButton::clicked, this, [this] { btnQueryClick(); });
+    return group;
+}
+
+QWidget* TfrmRegistry::BuildEditArea()
+{
+    auto* group = MakeGroupBox(this, "基本资料");
+    auto* grid = new QGridLayout(group);
+    for (std::size_t i = 0; i < spec_.fields.size(); ++i) {
+        const RegistryField& field = spec_.fields[i];
+        const int row = static_cast<int>(i / 2);
+        const int column = static_cast<int>(i % 2) * 2;
+        grid->addWidget(new QLabel(field.label, group), row, column);
+        grid->addWidget(field.kind->Create(group, field.name), row, column + 1);
+    }
+    btnClearBase = newButton(group, "btnClearBase", "清空");
+    grid->addWidget(btnClearBase, 0, 4);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+    QObject::connect(btnClearBase, &QPushButton::clicked, this, [this] { btnClearBaseClick(); });
+    return group;
+}
+
+QWidget* TfrmRegistry::BuildButtons()
+{
+    auto* buttons = MakeGroupBox(this, QString());
+    bottomBar_ = new QHBoxLayout(buttons);
+    bottomBar_->addStretch();
+    btnClear = newButton(buttons, "btnClear", "清空");
+    btnAdd = newButton(buttons, "btnAdd", "增加");
+    btnMod = newButton(buttons, "btnMod", "修改");
+    btnDel = newButton(buttons, "btnDel", "删除");
+    btnClose = newButton(buttons, "btnClose", "关闭");
+    for (auto* button : {btnClear, btnAdd, btnMod, btnDel, btnClose})
+        bottomBar_->addWidget(button);
+    QObject::connect(btnClear, &QPushButton::clicked, this, [this] { btnClearClick(); });
+    QObject::connect(btnAdd, &QPushButton::clicked, this, [this] { btnAddClick(); });
+    QObject::connect(btnMod, &QPushButton::clicked, this, [this] { btnModClick(); });
+    QObject::connect(btnDel, &QPushButton::clicked, this, [this] { btnDelClick(); });
+    QObject::connect(btnClose, &QPushButton::clicked, this, [this] { btnCloseClick(); });
+    return buttons;
+}
+
+QWidget* TfrmRegistry::Control(const QString& name) const
+{
+    return findChild<QWidget*>(name);
+}
+
+bool TfrmRegistry::InitForm(int reserved, const MSysmgntDef::SOperator* op)
+{
+    try {
+        remoteSim_.Init(reserved, op->REGION_CODE, op->COUNTY_CODE, op->ORG_ID, op->OP_ID);
+        if (!sysMgnt_.Init(reserved, op->REGION_CODE, op->COUNTY_CODE, op->ORG_ID, op->OP_ID))
+            ShowGUIMessage(kSysMgntInitFailed, "异常", 64, sysMgnt_.LastError().message.c_str(),
+                           sysMgnt_.LastError().hint.c_str());
+        CheckRights(op->OP_ID, op->ORG_ID);
+        FillOpInfo(*op);
+        for (const ServiceList* list : spec_.serviceLists)
+            if (!LoadServiceItems(*list))
+                return false;
+        if (spec_.codeLists)
+            WithCodeLists(reserved, *op, [this] { Prepare(); });
+        else
+            Prepare();
+        btnClearClick();
+        return PrepareWindow();
+    } catch (const CGUIException& e) {
+        ShowException(e);
+        return false;
+    }
+}
+
+void TfrmRegistry::Prepare()
+{
+    auto load = [this](const Kind& kind, const QString& name) {
+        kind->Load(*this);
+        if (!name.isEmpty())
+            kind->Fill(Control(name), *this);
+    };
+    for (const auto& criterion : spec_.criteria)
+        load(criterion.kind, criterion.editor);
+    for (const auto& field : spec_.fields)
+        load(field.kind, field.name);
+    for (const auto& column : spec_.columns)
+        if (column.shownAs)
+            load(column.shownAs, QString());
+}
+
+bool TfrmRegistry::CheckQueryInput()
+{
+    for (const auto& criterion : spec_.criteria) {
+        QWidget* editor = Control(criterion.editor);
+        if (findChild<QCheckBox*>(criterion.box)->isChecked() && criterion.kind->Text(editor).isEmpty()) {
+            note(criterion.message);
+            focus(editor);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool TfrmRegistry::CheckBaseInput()
+{
+    for (const auto& check : spec_.checks) {
+        QWidget* control = Control(check.field);
+        const auto field = std::find_if(spec_.fields.begin(), spec_.fields.end(),
+                                        [&](const RegistryField& f) { return f.name == check.field; });
+        if (field->kind->Text(control).trimmed().isEmpty()) {
+            note(check.message);
+            focus(control);
+            return false;
+        }
+    }
+    return true;
+}
+
+void TfrmRegistry::btnQueryClick()
+{
+    if (!CheckQueryInput())
+        return;
+    lstvShowList->clear();
+    auto criteria = NewRecord();
+    for (const auto& criterion : spec_.criteria)
+        if (findChild<QCheckBox*>(criterion.box)->isChecked())
+            criterion.kind->Read(Control(criterion.editor), *criteria, criterion.member, *this,
+                                 !criterion.sentAsTyped);
+    Stamp(*criteria);
+    result_->resize(0);
+    CBSErrorMsg error;
+    if (!spec_.operations.query(remoteSim_, *criteria, *result_, error)) {
+        ShowCallFailure(kQueryFailed, error);
+        return;
+    }
+    if (result_->count() == 0) {
+        note("提示：没有查到相关信息!", 64);
+        return;
+    }
+    FillList();
+    for (auto* button : {btnAdd, btnMod, btnDel})
+        button->setEnabled(false);
+}
+
+QString TfrmRegistry::Cell(CTvdBasicStructObject& record, const ColumnSpec& column)
+{
+    return column.shownAs ? column.shownAs->Cell(record, column.member, *this) : memberText(record, column.member);
+}
+
+void TfrmRegistry::FillList()
+{
+    lstvShowList->beginUpdate();
+    for (int i = 0; i < result_->count(); ++i) {
+        CTvdBasicStructObject& record = result_->element(i);
+        QStringList cells;
+        for (const auto& column : spec_.columns)
+            cells.append(Cell(record, column));
+        const QString caption = cells.takeFirst();
+        lstvShowList->addRow(caption, cells, i);
+    }
+    lstvShowList->endUpdate();
+}
+
+void TfrmRegistry::lstvShowListClick()
+{
+    const int row = lstvShowList->selectedRow();
+    const int index = lstvShowList->imageIndex(row);
+    if (row < 0 || index < 0 || index >= result_->count())
+        return;
+    CopyRecord(result_->element(index), *current_);
+    for (const auto& field : spec_.fields) {
+        QWidget* control = Control(field.name);
+        const bool choice = qobject_cast<QComboBox*>(control) != nullptr;
+        // A choice is positioned only on a code the record has.
+        if (!choice || !memberText(*current_, field.member).isEmpty())
+            field.kind->Show(control, *current_, field.member, *this);
+        if (field.key)
+            MakeReadOnly(control);
+    }
+    MakeReadOnly(btnAdd);
+    btnMod->setEnabled(ModifyRight());
+    btnDel->setEnabled(DeleteRight());
+}
+
+std::unique_ptr<CTvdBasicStructObject> TfrmRegistry::RecordFromEditArea(bool keyFromClicked, bool skipEditedKeys)
+{
+    auto record = NewRecord();
+    for (const auto& field : spec_.fields) {
+        if (keyFromClicked && field.key && !(skipEditedKeys && field.modifySendsEdited))
+            setMemberText(*record, field.member, memberText(*current_, field.member));
+        else
+            field.kind->Read(Control(field.name), *record, field.member, *this, false);
+    }
+    Stamp(*record);
+    return record;
+}
+
+std::unique_ptr<CTvdBasicStructObject> TfrmRegistry::KeyOfClicked()
+{
+    auto record = NewRecord();
+    for (const auto& field : spec_.fields)
+        if (field.key)
+            setMemberText(*record, field.member, memberText(*current_, field.member));
+    Stamp(*record);
+    return record;
+}
+
+bool TfrmRegistry::Send(const Operations::Write& write, CTvdBasicStructObject& record, const QString& failure)
+{
+    auto list = NewList();
+    CopyRecord(record, *list->append());
+    CBSErrorMsg error;
+    if (write(remoteSim_, opInfo_, *list, error))
+        return true;
+    ShowCallFailure(failure.toUtf8().constData(), error);
+    return false;
+}
+
+QStringList TfrmRegistry::AppendedCells(CTvdBasicStructObject& sent)
+{
+    QStringList cells;
+    for (const auto& column : spec_.columns) {
+        const auto field = std::find_if(spec_.fields.begin(), spec_.fields.end(),
+                                        [&](const RegistryField& f) { return f.member == column.member; });
+        cells.append(field != spec_.fields.end() ? field->kind->Text(Control(field->name)) : Cell(sent, column));
+    }
+    return cells;
+}
+
+void TfrmRegistry::btnAddClick()
+{
+    if (!CheckBaseInput())
+        return;
+    auto record = RecordFromEditArea(false, false);
+    const bool added = Send(spec_.operations.add, *record, kAddFailed);
+    btnAdd->setEnabled(false);
+    if (!added)
+        return;
+    QStringList cells = AppendedCells(*record);
+    const QString caption = cells.takeFirst();
+    lstvShowList->addRow(caption, cells);
+    note(spec_.texts.addOk);
+}
+
+void TfrmRegistry::btnModClick()
+{
+    const int row = lstvShowList->selectedRow();
+    if (row < 0) {
+        note("请选择要修改的记录!");
+        return;
+    }
+    if (!CheckBaseInput())
+        return;
+    auto record = RecordFromEditArea(true, true);
+    if (!Send(spec_.operations.modify, *record, spec_.texts.modifyFailed)) {
+        btnMod->setEnabled(false);
+        return;
+    }
+    for (int column : spec_.modifyRefreshes)
+        lstvShowList->setCellText(row, column, Cell(*record, spec_.columns[static_cast<std::size_t>(column)]));
+    note("提示：信息修改成功!");
+}
+
+void TfrmRegistry::btnDelClick()
+{
+    if (lstvShowList->selectedRow() < 0) {
+        note("请选择要删除的记录!");
+        return;
+    }
+    auto record = KeyOfClicked();
+    if (!Send(spec_.operations.remove, *record, kDeleteFailed)) {
+        btnDel->setEnabled(false);
+        return;
+    }
+    lstvShowList->removeRow(lstvShowList->focusedRow());
+    note("提示:信息删除成功!");
+}
+
+void TfrmRegistry::btnClearClick()
+{
+    for (const auto& criterion : spec_.criteria) {
+        QWidget* editor = Control(criterion.editor);
+        findChild<QCheckBox*>(criterion.box)->setChecked(criterion.tickedByClear);
+        if (auto* combo = qobject_cast<QComboBox*>(editor); combo != nullptr && criterion.tickedByClear)
+            combo->setCurrentIndex(combo->count() > 0 ? 0 : -1);
+        else if (!criterion.tickedByClear)
+            criterion.kind->Empty(editor);
+    }
+    btnClearBaseClick();
+}
+
+void TfrmRegistry::btnClearBaseClick()
+{
+    lstvShowList->clear();
+    for (const auto& field : spec_.fields) {
+        QWidget* control = Control(field.name);
+        if (auto* combo = qobject_cast<QComboBox*>(control))
+            combo->setCurrentIndex(combo->count() > 0 ? 0 : -1);
+        else
+            field.kind->Empty(control);
+        if (field.key)
+            MakeDefault(control);
+    }
+    btnMod->setEnabled(false);
+    btnDel->setEnabled(false);
+    MakeDefault(btnAdd);
+    btnAdd->setEnabled(AddRight());
+}

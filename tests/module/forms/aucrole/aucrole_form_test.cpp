@@ -1,0 +1,78 @@
+// The authentication-card rights: what this window does besides the registry pattern.
+#include "TfrmRemoteSimAucRole.h"
+#include "registry_form_fixture.h"
+
+using nlohmann::json;
+
+namespace {
+
+using AucRoleForm = RegistryFormTest<TfrmRemoteSimAucRole, 10150185>;
+
+TEST_F(AucRoleForm, TheFirstQueryFiltersOnTheFirstRightTypeOnly)
+{
+    click("btnQuery");
+    EXPECT_EQ(sent("RMOSMQ47")["sResRemoteSysAuc"], json::parse(R"({"ENT_TYPE":1})"));
+    ASSERT_GE(list()->rowCount(), 1);
+    EXPECT_EQ(cell(0, 0), combo("cmbEntType")->itemText(0));
+    EXPECT_EQ(list()->columnCount(), 4);
+}
+
+TEST_F(AucRoleForm, EntityCriteriaAreSentAsTypedAndTheSerialNumberTrimmed)
+{
+    click(box("chkEntCode"));
+    click(box("chkEntName"));
+    click(box("chkSimSeq"));
+    type("edEntCode", " 1001");
+    type("edEntName", "营业厅 ");
+    type("edSimSeq", " AUC000001 ");
+    click("btnQuery");
+    EXPECT_EQ(sent("RMOSMQ47")["sResRemoteSysAuc"],
+              json::parse(R"({"ENT_TYPE":1,"ENT_CODE":" 1001","ENT_NAME":"营业厅 ","SIM_SEQUENCE":"AUC000001"})"));
+}
+
+TEST_F(AucRoleForm, TheEntityCodeTakesSixDigitsFromTheKeyboard)
+{
+    QTest::keyClicks(edit("edEnt_Code"), "12ab3-4567");
+    EXPECT_EQ(edit("edEnt_Code")->text(), "123456");
+    QTest::keyClicks(edit("edEntCode"), "1234567");
+    EXPECT_EQ(edit("edEntCode")->text().size(), 0); // unticked by Clear: read-only
+    click(box("chkEntCode"));
+    QTest::keyClicks(edit("edEntCode"), "1234567");
+    EXPECT_EQ(edit("edEntCode")->text(), "123456");
+}
+
+TEST_F(AucRoleForm, TheEditAreaMessagesAreWordedAsTheyStand)
+{
+    click("btnAdd");
+    EXPECT_EQ(lastText(), "[实体编码]不能为空，请选择!");
+    type("edEnt_Code", "1234");
+    click("btnAdd");
+    EXPECT_EQ(lastText(), "[试题名称]不能为空，请选择!");
+    type("edEnt_Name", "测试实体");
+    click("btnAdd");
+    EXPECT_EQ(lastText(), "[SIM卡序列号]不能为空，请输入!");
+    type("edSimSequence", "AUC000009");
+    click("btnAdd");
+    EXPECT_EQ(lastText(), "提示：新增信息成功!");
+    EXPECT_EQ(sent("RMOSMQ44")["listResRemoteSysAuc"],
+              json::parse(R"([{"SIM_SEQUENCE":"AUC000009","ENT_TYPE":1,"ENT_CODE":"1234","ENT_NAME":"测试实体"}])"));
+
+    // Only the name changes on Modify, and only its cell is rewritten.
+    click("btnQuery");
+    int row = -1;
+    for (int i = 0; i < list()->rowCount(); ++i)
+        if (cell(i, 3) == "AUC000009")
+            row = i;
+    ASSERT_GE(row, 0);
+    clickRow(row);
+    EXPECT_TRUE(edit("edEnt_Code")->isReadOnly());
+    EXPECT_FALSE(edit("edEnt_Name")->isReadOnly());
+    type("edEnt_Name", "改名实体");
+    click("btnMod");
+    EXPECT_EQ(lastText(), "提示：信息修改成功!");
+    EXPECT_EQ(cell(row, 2), "改名实体");
+    EXPECT_EQ(sent("RMOSMQ45")["listResRemoteSysAuc"],
+              json::parse(R"([{"SIM_SEQUENCE":"AUC000009","ENT_TYPE":1,"ENT_CODE":"1234","ENT_NAME":"改名实体"}])"));
+}
+
+} // namespace
