@@ -217,16 +217,19 @@ bool Table::checkRange(CallContext& context, CTvdBasicStructObject& record, int 
         refuse(error, kRefusedInvalid, "号段起始值大于结束值", record, position);
         return false;
     }
-    std::string sql = "SELECT " + first.name + " FROM " + name_ + " WHERE LENGTH(" + first.name +
-                      ") = ? AND " + first.name + " <= ? AND " + last.name + " >= ?";
+    std::string sql = "SELECT " + first.name + ", " + last.name + " FROM " + name_ + " WHERE LENGTH(" +
+                      first.name + ") = ? AND " + first.name + " <= ? AND " + last.name + " >= ?";
     Row params{static_cast<std::int64_t>(from.size()), to, from};
     if (excludeSelf) {
         sql += " AND " + first.name + " <> ?";
         params.emplace_back(from);
     }
-    const Value clash = context.db.scalar(sql, params);
-    if (!std::holds_alternative<std::monostate>(clash)) {
-        refuse(error, kRefusedOverlap, "号段与已有号段重叠（起始 " + db::asText(clash) + "）", record, position);
+    std::string clash;
+    context.db.query(sql + " LIMIT 1", params, [&](const Row& row) {
+        clash = db::asText(row[0]) + "-" + db::asText(row[1]);
+    });
+    if (!clash.empty()) {
+        refuse(error, kRefusedOverlap, "号段与已有号段重叠：" + clash, record, position);
         return false;
     }
     return true;
@@ -303,9 +306,14 @@ bool Table::checkNotReferenced(CallContext& context, CTvdBasicStructObject& reco
         for (const auto& rule : other.def_.rules) {
             if (rule.references != name_)
                 continue;
-            const std::string sql = "SELECT 1 FROM " + other.name_ + " WHERE " + rule.member + " = ?";
-            if (!std::holds_alternative<std::monostate>(context.db.scalar(sql, keyValues(record)))) {
-                refuse(error, kRefusedReference, "记录仍被" + other.name_ + "引用，不能删除", record, position);
+            const std::string& otherKey = other.keyNames_.front();
+            const Value user = context.db.scalar("SELECT " + otherKey + " FROM " + other.name_ + " WHERE " +
+                                                     rule.member + " = ? LIMIT 1",
+                                                 keyValues(record));
+            if (!std::holds_alternative<std::monostate>(user)) {
+                refuse(error, kRefusedReference,
+                       "记录仍被" + other.name_ + "引用（" + otherKey + "=" + db::asText(user) + "），不能删除",
+                       record, position);
                 return false;
             }
         }

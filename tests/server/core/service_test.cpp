@@ -221,6 +221,13 @@ TEST_P(Service, DuplicatesMissingKeysAndReferencesAreRefused)
     EXPECT_NE(remote_.add_msisdnGroup(info_, groups, error, nullptr), 0);
     EXPECT_EQ(error.minCode, 4);
     EXPECT_NE(error.message.find("PROVINCE_CODE"), std::string::npos);
+
+    // A group that a range still names cannot go, and the message says which range.
+    g.set_MSISDN_GROUP("G01");
+    g.set_PROVINCE_CODE("44");
+    EXPECT_NE(remote_.del_msisdnGroup(info_, groups, error, nullptr), 0);
+    EXPECT_EQ(error.minCode, 4);
+    EXPECT_NE(error.message.find("引用（FIRST_"), std::string::npos) << error.message;
 }
 
 TEST_P(Service, AKeyOfSeveralMembersRefusesOnlyADuplicateOfTheWholeKey)
@@ -283,8 +290,21 @@ TEST_P(Service, RangesMustBeOrderedOfEqualLengthAndNotOverlap)
     CBSErrorMsg error;
     EXPECT_NE(remote_.add_imsiMsisdnGrp(info_, range("460009000000009", "460009000000001"), error, nullptr), 0);
     EXPECT_EQ(error.message, "号段起始值大于结束值");
+    SResRemoteMsisdnGrpList numbers;
+    auto& n = *static_cast<SResRemoteMsisdnGrp*>(numbers.append());
+    n.set_MSISDN_GROUP("G01");
+    n.set_FIRST_MSISDN("1390900000");
+    n.set_LAST_MSISDN("13909000001");
+    EXPECT_NE(remote_.add_msisdnGrp(info_, numbers, error, nullptr), 0);
+    EXPECT_EQ(error.message, "号段起止长度不一致");
     EXPECT_NE(remote_.add_imsiMsisdnGrp(info_, range("460001500000000", "460001600000000"), error, nullptr), 0);
     EXPECT_EQ(error.minCode, 5);
+    EXPECT_EQ(error.message, "号段与已有号段重叠：460001000000000-460001999999999");
+    EXPECT_EQ(error.hint, "第1条记录 FIRST_IMSI=460001500000000");
+    auto unknown = range("460009100000000", "460009100000999");
+    unknown[0].set_MSISDN_GROUP("G99");
+    EXPECT_NE(remote_.add_imsiMsisdnGrp(info_, unknown, error, nullptr), 0);
+    EXPECT_EQ(error.message, "引用的MSISDN_GROUP不存在：G99");
     EXPECT_EQ(remote_.add_imsiMsisdnGrp(info_, range("460009000000000", "460009000000999"), error, nullptr), 0)
         << error.message << error.hint;
 }

@@ -82,4 +82,23 @@ TEST_F(ImsiRangeForm, ModifyKeepsTheRowsKeyAndDeleteSendsTheClickedRecord)
     EXPECT_EQ(gui_->lastMessage().text, "提示：信息删除成功!");
 }
 
+TEST_F(ImsiRangeForm, TheWindowSendsARangeAsTypedAndShowsWhyTheServiceRefusesIt)
+{
+    edit("edtMsisdnGrp")->setText("G01");
+    edit("edtImsiFirst")->setText("460001500000099");
+    edit("edtImsiLast")->setText("460001500000000");
+    form_->btnAddClick();
+    EXPECT_EQ(sent("RMOSMQ17")["listResRemoteImsiMsisdnGrp"][0]["FIRST_IMSI"], "460001500000099");
+    EXPECT_TRUE(gui_->lastMessage().text.startsWith("异常：调用接口失败\n[号段起始值大于结束值]"))
+        << gui_->lastMessage().text.toStdString();
+
+    edit("edtImsiFirst")->setText("460001500000000");
+    edit("edtImsiLast")->setText("460001500000099");
+    form_->btnAddClick();
+    EXPECT_TRUE(gui_->lastMessage().text.contains("[号段与已有号段重叠：460001000000000-460001999999999]"))
+        << gui_->lastMessage().text.toStdString();
+    EXPECT_EQ(list()->rowCount(), 0);
+    EXPECT_FALSE(gui_->waitBoxOpen());
+}
+
 } // namespace

@@ -117,9 +117,11 @@ TEST_F(ProvinceForm, TickedCriteriaAreTrimmedAndAQueryWithoutRowsSaysSo)
 TEST_F(ProvinceForm, RowClickEnablesModifyAndDeleteAndLocksTheKey)
 {
     queryAll();
+    MakeDefault(edit("edtProvinceCode"));
     list()->setSelectedRow(1);
-    form_->lstShowDataListClick();
+    list()->Click();
     EXPECT_EQ(edit("edtProvinceCode")->text(), list()->caption(1));
+    EXPECT_TRUE(edit("edtProvinceCode")->isReadOnly());
     EXPECT_FALSE(button("btnAdd")->isEnabled());
     EXPECT_TRUE(button("btnModify")->isEnabled());
     EXPECT_TRUE(button("btnDelete")->isEnabled());

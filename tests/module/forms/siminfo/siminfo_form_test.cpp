@@ -13,6 +13,7 @@
 
 using formtest::FormHarness;
 using nlohmann::json;
+using namespace MResRemoteMgntDef;
 
 namespace {
 
@@ -70,24 +71,28 @@ QStringList items(const QComboBox* combo)
     return all;
 }
 
-TEST_F(SimForm, OpensWithTheDefaultCriteriaAndTheSmsCentre)
+TEST_F(SimForm, OpensWithTheDefaultCriteriaAndTheSmsCentreUnderOneWaitBox)
 {
-    form_->btnClearClick();
-    EXPECT_FALSE(form_->ckbQryImsi->isChecked());
-    EXPECT_FALSE(form_->ckbQrySim->isChecked());
-    for (QCheckBox* box : {form_->ckbQryResCode, form_->ckbQrySts, form_->ckbQryResSts, form_->ckbQryRegionCode,
-                           form_->ckbQryCountyCode, form_->ckbQryOrgId, form_->ckbQryMaxNum})
+    gui_->clear();
+    std::unique_ptr<TfrmRemoteSimInfo> fresh(static_cast<TfrmRemoteSimInfo*>(CreateBusinessForm(10150176, &operator_)));
+    ASSERT_NE(fresh, nullptr);
+    EXPECT_EQ(gui_->waitEvents(), QStringList({"show:正在初始化控件界面中，请稍候...", "close"}));
+    EXPECT_FALSE(fresh->ckbQryImsi->isChecked());
+    EXPECT_FALSE(fresh->ckbQrySim->isChecked());
+    for (QCheckBox* box : {fresh->ckbQryResCode, fresh->ckbQrySts, fresh->ckbQryResSts, fresh->ckbQryRegionCode,
+                           fresh->ckbQryCountyCode, fresh->ckbQryOrgId, fresh->ckbQryMaxNum})
         EXPECT_TRUE(box->isChecked()) << box->objectName().toStdString();
-    EXPECT_EQ(form_->edtQryMaxNum->text(), "50");
-    EXPECT_TRUE(form_->edtQryImsiFirst->isReadOnly());
-    EXPECT_EQ(form_->edSmsp->text(), "+8613800200500");
-    EXPECT_EQ(form_->cmbQryRegionCode->currentText(), "[10] 广州");
-    EXPECT_EQ(form_->cmbQryCountyCode->currentText(), "[1001] 广州一区");
-    EXPECT_EQ(form_->cmbQryOrgId->currentText(), "[100101] 广州一区营业厅1");
-    EXPECT_EQ(form_->PendingMode(), TfrmRemoteSimInfo::Pending::None);
-    EXPECT_TRUE(form_->btnAdd->isEnabled());
-    EXPECT_FALSE(form_->btnCommit->isEnabled());
-    EXPECT_FALSE(gui_->waitBoxOpen());
+    EXPECT_EQ(fresh->edtQryMaxNum->text(), "50");
+    EXPECT_TRUE(fresh->edtQryImsiFirst->isReadOnly());
+    EXPECT_EQ(fresh->edSmsp->text(), "+8613800200500");
+    EXPECT_EQ(fresh->cmbQryRegionCode->currentText(), "[10] 广州");
+    EXPECT_EQ(fresh->cmbQryCountyCode->currentText(), "[1001] 广州一区");
+    EXPECT_EQ(fresh->cmbQryOrgId->currentText(), "[100101] 广州一区营业厅1");
+    EXPECT_EQ(fresh->cmbRegionCode->currentText(), "[10] 广州");
+    EXPECT_EQ(fresh->cmbOrgId->currentText(), "[100101] 广州一区营业厅1");
+    EXPECT_EQ(fresh->PendingMode(), TfrmRemoteSimInfo::Pending::None);
+    EXPECT_TRUE(fresh->btnAdd->isEnabled());
+    EXPECT_FALSE(fresh->btnCommit->isEnabled());
 }
 
 TEST_F(SimForm, StatusThirteenIsHiddenAndAllIsOnlyInTheCriteria)
@@ -132,13 +137,80 @@ TEST_F(SimForm, PlaceBoxesFormAChain)
     EXPECT_TRUE(form_->ckbQryRegionCode->isChecked());
 }
 
-TEST_F(SimForm, LeavingTheFirstImsiCopiesItOverTheLast)
+TEST_F(SimForm, LeavingTheFirstImsiForAnotherControlCopiesItOverTheLast)
 {
-    form_->ckbQryImsi->setChecked(true);
+    form_->show();
+    form_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+    QTest::mouseClick(form_->ckbQryImsi, Qt::LeftButton);
     form_->edtQryImsiLast->setText("460001000000099");
-    form_->edtQryImsiFirst->setText("460001000000010");
-    form_->edtQryImsiFirstExit();
+    QTest::mouseClick(form_->edtQryImsiFirst, Qt::LeftButton);
+    QTest::keyClicks(form_->edtQryImsiFirst, "460001000000010");
+
+    // Another window taking the focus is not leaving the field.
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    EXPECT_EQ(form_->edtQryImsiLast->text(), "460001000000099");
+
+    form_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+    QTest::mouseClick(form_->edtQryMaxNum, Qt::LeftButton);
     EXPECT_EQ(form_->edtQryImsiLast->text(), "460001000000010");
+}
+
+TEST_F(SimForm, ACodeWithoutAnItemShowsAsMissingAndIsNotWrittenByModify)
+{
+    SRemoteSimInfoList cards;
+    auto& voided = *static_cast<SRemoteSimInfo*>(cards.append());
+    voided.set_IMSI("460007000000001");
+    voided.set_SIM_ID("89860070000000000001");
+    voided.set_PIN1("1234");
+    voided.set_PIN2("5678");
+    voided.set_PUK1("12345678");
+    voided.set_PUK2("87654321");
+    voided.set_KI_CODE("0123456789ABCDEF0123456789ABCDEF");
+    voided.set_RES_CODE("C64");
+    voided.set_VENDOR_CODE("V01");
+    voided.set_STS(13);
+    voided.set_PURPOSE(99);
+    voided.set_REGION_CODE(10);
+    voided.set_COUNTY_CODE(1001);
+    voided.set_ORG_ID(100101);
+    CResRemoteSim service;
+    service.Init(0, operator_.REGION_CODE, operator_.COUNTY_CODE, operator_.ORG_ID, operator_.OP_ID);
+    CBSErrorMsg error;
+    ASSERT_TRUE(service.add_simInfo(form_->OpInfo(), cards, error)) << error.message << error.hint;
+
+    // A row of another card first puts its status and purpose into the combo boxes.
+    form_->ckbQryImsi->setChecked(true);
+    form_->ckbQrySts->setChecked(false);
+    form_->ckbQryResSts->setChecked(false);
+    form_->ckbQryCountyCode->setChecked(false);
+    form_->edtQryImsiFirst->setText("460001000000001");
+    form_->edtQryImsiLast->setText("460001000000001");
+    form_->btnQueryClick();
+    ASSERT_EQ(form_->lstShowDataList->rowCount(), 1);
+    form_->lstShowDataList->setSelectedRow(0);
+    form_->lstShowDataList->Click();
+    ASSERT_GE(form_->cmbSts->currentIndex(), 0);
+    ASSERT_GE(form_->cmbPurpose->currentIndex(), 0);
+
+    form_->edtQryImsiFirst->setText("460007000000001");
+    form_->edtQryImsiLast->setText("460007000000001");
+    form_->btnQueryClick();
+    ASSERT_EQ(form_->lstShowDataList->rowCount(), 1);
+    form_->lstShowDataList->setSelectedRow(0);
+    form_->lstShowDataList->Click();
+    EXPECT_EQ(form_->cmbSts->currentIndex(), -1);
+    EXPECT_EQ(form_->cmbPurpose->currentIndex(), -1);
+
+    gui_->clear();
+    ASSERT_TRUE(form_->lstShowDataList->isChecked(0));
+    form_->btnModifyClick();
+    EXPECT_EQ(gui_->lastMessage().text, "请选择[状态]!");
+    EXPECT_EQ(form_->lstShowDataList->cellText(0, TfrmRemoteSimInfo::ColSts), "[13] 已作废");
 }
 
 TEST_F(SimForm, QueryByImsiRangeSendsTheTickedCriteria)

@@ -1,0 +1,80 @@
+// The kinds of control on their own: what each shows of a member and reads back.
+#include "control_kinds.h"
+#include "record_access.h"
+
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+using namespace rsimform;
+using Card = MResRemoteMgntDef::SResRemoteCardType;
+
+namespace {
+
+class Lists : public FormContext {
+public:
+    const CBasicLookup& CodeList(int) override { return *codes_; }
+    const QStringList& ServiceItems(const ServiceList&) override { return items_; }
+
+    std::unique_ptr<CNameCodeLookup> codes_ = MakeNameCodeLookup({{1, "有效"}, {2, "暂停"}});
+    QStringList items_{"[C1] 旧名", "[C2] 另一种", "[C1] 新名"};
+};
+
+class ControlKinds : public ::testing::Test {
+protected:
+    QWidget parent_;
+    Lists lists_;
+    Card card_;
+};
+
+TEST_F(ControlKinds, ADatePickerShowsTodayForANullDateAndReadsTheChosenDay)
+{
+    QWidget* picker = DatePicker()->Create(&parent_, "dtp");
+    DatePicker()->Show(picker, card_, Card::idx_STS_DATE, lists_);
+    EXPECT_EQ(static_cast<QDateTimeEdit*>(picker)->date(), QDate::currentDate());
+    static_cast<QDateTimeEdit*>(picker)->setDate(QDate(2026, 2, 28));
+    DatePicker()->Read(picker, card_, Card::idx_STS_DATE, lists_, false);
+    EXPECT_TRUE(card_.isSet(Card::idx_STS_DATE));
+    EXPECT_EQ(card_.STS_DATE, CBSDateTime(2026, 2, 28));
+}
+
+TEST_F(ControlKinds, ACodeWithoutAnItemLeavesTheComboWithoutSelection)
+{
+    const Kind status = CodeListCombo(835);
+    auto* combo = static_cast<QComboBox*>(status->Create(&parent_, "cmb"));
+    status->Fill(combo, lists_);
+    ASSERT_EQ(combo->currentText(), "[1] 有效");
+    card_.set_STS(13);
+    status->Show(combo, card_, Card::idx_STS, lists_);
+    EXPECT_EQ(combo->currentIndex(), -1);
+    EXPECT_EQ(status->Cell(card_, Card::idx_STS, lists_), "13");
+    combo->setCurrentIndex(1);
+    status->Read(combo, card_, Card::idx_STS, lists_, false);
+    EXPECT_EQ(card_.STS, 2);
+}
+
+TEST_F(ControlKinds, AServiceComboFindsACodeFromTheLastItemAndReadsTheBracketedCode)
+{
+    const Kind cards = ServiceCombo(CardTypes());
+    auto* combo = static_cast<QComboBox*>(cards->Create(&parent_, "cmb"));
+    cards->Fill(combo, lists_);
+    card_.set_CARD_TYPE("C1");
+    cards->Show(combo, card_, Card::idx_CARD_TYPE, lists_);
+    EXPECT_EQ(combo->currentIndex(), 2);
+    EXPECT_EQ(cards->Cell(card_, Card::idx_CARD_TYPE, lists_), "[C1] 新名");
+    combo->setCurrentIndex(1);
+    cards->Read(combo, card_, Card::idx_CARD_TYPE, lists_, false);
+    EXPECT_EQ(card_.CARD_TYPE, "C2");
+}
+
+TEST_F(ControlKinds, ACriterionIsReadTrimmedAnEditFieldAsTyped)
+{
+    auto* edit = static_cast<QLineEdit*>(TextEdit(20)->Create(&parent_, "edt"));
+    edit->setText("  卡  ");
+    TextEdit(20)->Read(edit, card_, Card::idx_CARD_NAME, lists_, true);
+    EXPECT_EQ(card_.CARD_NAME, "卡");
+    TextEdit(20)->Read(edit, card_, Card::idx_CARD_NAME, lists_, false);
+    EXPECT_EQ(card_.CARD_NAME, "  卡  ");
+}
+
+} // namespace
