@@ -13,10 +13,14 @@
 #include "TfrmRemoteSimProvince.h"
 #include "TfrmRemoteSimVendor.h"
 
+#include "ResRemoteSimTables.h"
+
 #include <memory>
 
 namespace {
 
+using namespace MResRemoteMgntDef;
+using rsimcatalog::TableOf;
 using Factory = TfrmRemoteSimBase* (*)();
 
 struct FormEntry {
@@ -30,19 +34,20 @@ TfrmRemoteSimBase* create()
     return new Form(nullptr);
 }
 
-// The function codes 0x9AE11D to 0x9AE12B; codes of the block not listed have no window.
+// The function codes 0x9AE11D to 0x9AE12B; a maintenance window opens by the code its table
+// declares. Codes of the block not listed have no window.
 constexpr FormEntry kForms[] = {
-    {10150173, create<TfrmRemoteSimProvince>},
-    {10150174, create<TfrmRemoteSimCard>},
-    {10150175, create<TfrmRemoteSimVendor>},
-    {10150176, create<TfrmRemoteSimInfo>},
-    {10150177, create<TfrmRemoteSimImsiMsisdnGrp>},
-    {10150178, create<TfrmRemoteSimMsisdnGrp>},
-    {10150179, create<TfrmRemoteSimMsisdnGroup>},
-    {10150182, create<TfrmFactoryCardTypeModule>},
-    {10150183, create<TfrmRemoteSimErrMsg>},
-    {10150185, create<TfrmRemoteSimAucRole>},
-    {10150186, create<TfrmAucVerifyInfo>},
+    {TableOf<SResRemoteProvCode>().functionCode, create<TfrmRemoteSimProvince>},
+    {TableOf<SResRemoteCardType>().functionCode, create<TfrmRemoteSimCard>},
+    {TableOf<SResRemoteVendorCode>().functionCode, create<TfrmRemoteSimVendor>},
+    {TableOf<SRemoteSimInfo>().functionCode, create<TfrmRemoteSimInfo>},
+    {TableOf<SResRemoteImsiMsisdnGrp>().functionCode, create<TfrmRemoteSimImsiMsisdnGrp>},
+    {TableOf<SResRemoteMsisdnGrp>().functionCode, create<TfrmRemoteSimMsisdnGrp>},
+    {TableOf<SResRemoteMsisdnGroup>().functionCode, create<TfrmRemoteSimMsisdnGroup>},
+    {TableOf<SResRemoteCardVendorDll>().functionCode, create<TfrmFactoryCardTypeModule>},
+    {TableOf<SResRemoteDllErrMsg>().functionCode, create<TfrmRemoteSimErrMsg>},
+    {TableOf<SResRemoteSysAuc>().functionCode, create<TfrmRemoteSimAucRole>},
+    {TableOf<SResRemoteAucInfo>().functionCode, create<TfrmAucVerifyInfo>},
     {10150187, create<TfrmRemoteInfoQuery>},
 };
 

@@ -5,6 +5,7 @@
 #include "CResRemoteSim.h"
 #include "PublicAccount.h"
 #include "PublicSysMgnt.h"
+#include "ResRemoteSimTables.h"
 #include "TVGUICommon.h"
 #include "guiexception.h"
 #include "sysmgnt_def_tvd_c.h"
@@ -16,16 +17,12 @@
 
 namespace rsimform {
 
-// Entity ids of a window's add, modify and delete rights.
-struct RightIds {
-    int add = 0;
-    int modify = 0;
-    int remove = 0;
-};
+// Entity ids of a window's add, modify and delete rights: those of the table it maintains.
+using RightIds = rsimcatalog::RightIds;
 
 constexpr const char* kResourceLibrary = "kqtvres.dll";
 constexpr unsigned kInitFailedString = 24339;
-constexpr int kPrivilege = 10;
+using rsimcatalog::kPrivilege;
 
 struct ServiceList;
 

@@ -3,32 +3,45 @@
 
 #include "ResRemoteSimMgnt_def_tvd_c.h"
 
-// The eleven maintained tables, each with add, modify, delete and query:
-// (record, operation suffix, add, modify, delete and query codes, list member, query criteria
-// member, criteria record).
+namespace MResRemoteMgntApp {
+// "RMOSMQnn", the code of the remote-SIM operation numbered nn.
+template <int Number>
+inline constexpr char kOperationCode[] = {'R', 'M', 'O', 'S', 'M', 'Q', char('0' + Number / 10),
+                                          char('0' + Number % 10), '\0'};
+} // namespace MResRemoteMgntApp
+
+// The eleven maintained tables, each with add, modify, delete and query numbered in that order
+// from the row's first number:
+// (record, operation suffix, first number, list member, query criteria member, criteria record).
 #define RSIM_FAMILIES(F)                                                                       \
-    F(SResRemoteProvCode, provinceCode, "RMOSMQ01", "RMOSMQ02", "RMOSMQ03", "RMOSMQ04",        \
-      listResRemoteProvCode, sResRemoteProvCode, SResRemoteProvCode)                           \
-    F(SResRemoteCardType, cardType, "RMOSMQ05", "RMOSMQ06", "RMOSMQ07", "RMOSMQ08",            \
-      listResRemoteCardType, sResRemoteCardType, SResRemoteCardType)                           \
-    F(SResRemoteVendorCode, vendorCode, "RMOSMQ09", "RMOSMQ10", "RMOSMQ11", "RMOSMQ12",        \
-      listResRemoteVendorCode, sResRemoteVendorCode, SResRemoteVendorCode)                     \
-    F(SResRemoteMsisdnGroup, msisdnGroup, "RMOSMQ13", "RMOSMQ14", "RMOSMQ15", "RMOSMQ16",      \
-      listResRemoteMsisdnGroup, sResRemoteMsisdnGroup, SResRemoteMsisdnGroup)                  \
-    F(SResRemoteImsiMsisdnGrp, imsiMsisdnGrp, "RMOSMQ17", "RMOSMQ18", "RMOSMQ19", "RMOSMQ20",  \
-      listResRemoteImsiMsisdnGrp, sResRemoteImsiMsisdnGrp, SResRemoteImsiMsisdnGrp)            \
-    F(SResRemoteMsisdnGrp, msisdnGrp, "RMOSMQ21", "RMOSMQ22", "RMOSMQ23", "RMOSMQ24",          \
-      listResRemoteMsisdnGrp, sResRemoteImsiMsisdnGrp, SResRemoteMsisdnGrp)                    \
-    F(SRemoteSimInfo, simInfo, "RMOSMQ25", "RMOSMQ26", "RMOSMQ27", "RMOSMQ28",                 \
-      listRemoteSimInfo, sIn, SRemoteSimQryIn)                                                 \
-    F(SResRemoteCardVendorDll, cardVendorDll, "RMOSMQ30", "RMOSMQ31", "RMOSMQ32", "RMOSMQ33",  \
-      listResRemoteCardVendorDll, sResRemoteCardVendorDll, SResRemoteCardVendorDll)            \
-    F(SResRemoteDllErrMsg, cardErrMsg, "RMOSMQ34", "RMOSMQ35", "RMOSMQ36", "RMOSMQ37",         \
-      listResRemoteDllErrMsg, sResRemoteDllErrMsg, SResRemoteDllErrMsg)                        \
-    F(SResRemoteAucInfo, aucVerifyInfo, "RMOSMQ40", "RMOSMQ41", "RMOSMQ42", "RMOSMQ43",        \
-      listResRemoteAucInfo, sResRemoteAucInfo, SResRemoteAucInfo)                              \
-    F(SResRemoteSysAuc, aucSysInfo, "RMOSMQ44", "RMOSMQ45", "RMOSMQ46", "RMOSMQ47",            \
-      listResRemoteSysAuc, sResRemoteSysAuc, SResRemoteSysAuc)
+    RSIM_FAMILY_(F, SResRemoteProvCode, provinceCode, 1, listResRemoteProvCode,                \
+                 sResRemoteProvCode, SResRemoteProvCode)                                       \
+    RSIM_FAMILY_(F, SResRemoteCardType, cardType, 5, listResRemoteCardType,                    \
+                 sResRemoteCardType, SResRemoteCardType)                                       \
+    RSIM_FAMILY_(F, SResRemoteVendorCode, vendorCode, 9, listResRemoteVendorCode,              \
+                 sResRemoteVendorCode, SResRemoteVendorCode)                                   \
+    RSIM_FAMILY_(F, SResRemoteMsisdnGroup, msisdnGroup, 13, listResRemoteMsisdnGroup,          \
+                 sResRemoteMsisdnGroup, SResRemoteMsisdnGroup)                                 \
+    RSIM_FAMILY_(F, SResRemoteImsiMsisdnGrp, imsiMsisdnGrp, 17, listResRemoteImsiMsisdnGrp,    \
+                 sResRemoteImsiMsisdnGrp, SResRemoteImsiMsisdnGrp)                             \
+    RSIM_FAMILY_(F, SResRemoteMsisdnGrp, msisdnGrp, 21, listResRemoteMsisdnGrp,                \
+                 sResRemoteImsiMsisdnGrp, SResRemoteMsisdnGrp)                                 \
+    RSIM_FAMILY_(F, SRemoteSimInfo, simInfo, 25, listRemoteSimInfo, sIn, SRemoteSimQryIn)      \
+    RSIM_FAMILY_(F, SResRemoteCardVendorDll, cardVendorDll, 30, listResRemoteCardVendorDll,    \
+                 sResRemoteCardVendorDll, SResRemoteCardVendorDll)                             \
+    RSIM_FAMILY_(F, SResRemoteDllErrMsg, cardErrMsg, 34, listResRemoteDllErrMsg,               \
+                 sResRemoteDllErrMsg, SResRemoteDllErrMsg)                                     \
+    RSIM_FAMILY_(F, SResRemoteAucInfo, aucVerifyInfo, 40, listResRemoteAucInfo,                \
+                 sResRemoteAucInfo, SResRemoteAucInfo)                                         \
+    RSIM_FAMILY_(F, SResRemoteSysAuc, aucSysInfo, 44, listResRemoteSysAuc, sResRemoteSysAuc,   \
+                 SResRemoteSysAuc)
+
+// Expands a row for F as (record, suffix, add, modify, delete and query codes, list member,
+// criteria member, criteria record).
+#define RSIM_FAMILY_(F, Rec, suffix, first, listName, critName, CritT)                         \
+    F(Rec, suffix, MResRemoteMgntApp::kOperationCode<first>,                                   \
+      MResRemoteMgntApp::kOperationCode<first + 1>, MResRemoteMgntApp::kOperationCode<first + 2>, \
+      MResRemoteMgntApp::kOperationCode<first + 3>, listName, critName, CritT)
 
 // Query-only operations: (operation, code, criteria record, criteria member, list record,
 // list member).

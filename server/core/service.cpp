@@ -1,5 +1,6 @@
 #include "service.h"
 
+#include "ResRemoteSimTables.h"
 #include "request_json.h"
 
 #include "login_guard.h"
@@ -167,7 +168,7 @@ Answer Service::call(const std::string& interfaceName, const std::string& code, 
         const std::int32_t opId = sessionOperator(*db, session, orgId);
         if (opId == 0)
             return {200, refusal(1, kRefusedSession, "会话无效或已过期，请重新登录", operation->name)};
-        if (entry->requiredEntity != 0 && !sysmgnt::holdsRight(*db, opId, entry->requiredEntity, 10))
+        if (entry->requiredEntity != 0 && !sysmgnt::holdsRight(*db, opId, entry->requiredEntity, rsimcatalog::kPrivilege))
             return {200, refusal(1, kRefusedRight, "操作员没有该操作的权限",
                                  "需要权限实体 " + std::to_string(entry->requiredEntity))};
         CallContext context{*db, secrets_, opId, orgId, maxRows_,

@@ -1,6 +1,7 @@
 // Demo data of the system-management tables.
 #include "sysmgnt.h"
 
+#include "ResRemoteSimTables.h"
 #include "SysMgntService_tvd_c.h"
 
 namespace rsim::sysmgnt {
@@ -75,9 +76,8 @@ void seedOperators(db::Driver& db)
                      std::string("2026-01-01 00:00:00"), secrets::hashPassword(op.password)});
         }
         for (int entity : MSysSvcDef::RightsEntities()) {
-            const bool write = entity >= 53701 && entity <= 53736;
-            if (op.everyRight || !write)
-                db.exec(right, {std::int64_t{op.id}, std::int64_t{entity}, std::int64_t{10}});
+            if (op.everyRight || !rsimcatalog::IsWriteRight(entity))
+                db.exec(right, {std::int64_t{op.id}, std::int64_t{entity}, std::int64_t{rsimcatalog::kPrivilege}});
         }
     }
 }

@@ -23,8 +23,4 @@ struct OperatorLogin {
 std::optional<OperatorLogin> findOperator(db::Driver& db, const std::string& loginName);
 bool holdsRight(db::Driver& db, std::int32_t opId, std::int32_t entity, std::int32_t privilege);
 
-// Code-list category of the SIM resource states (the categories 57, 58, 59 and 285 answer from
-// the region, county, business-hall and operator tables).
-constexpr int kResourceStateCategory = 892;
-
 } // namespace rsim::sysmgnt

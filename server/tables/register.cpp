@@ -35,13 +35,10 @@ Handler queryHandler(const std::string& table)
     };
 }
 
-// The table of each record type.
-std::string tableOf(const CTvdTypeInfo& record)
+template <class R>
+std::string tableOf()
 {
-    for (const auto& def : TableDefs())
-        if (def.recordType() == &record)
-            return def.table;
-    throw std::logic_error("no table stores " + record.name());
+    return std::string(rsimcatalog::TableOf<R>().name);
 }
 
 } // namespace
@@ -51,20 +48,20 @@ void registerHandlers(HandlerTable& handlers)
 #define RSIM_REGISTER_FAMILY_(Rec, suffix, addCode, modCode, delCode, qryCode, listName, critName, \
                               CritT)                                                               \
     {                                                                                              \
-        const std::string table = tableOf(MResRemoteMgntDef::Rec::typeInfo());                     \
-        const auto& rights = TableDefOf(table).rights;                                                 \
-        handlers.add(kInterface, addCode, {writeHandler(table, Action::Add), rights[0], true});    \
-        handlers.add(kInterface, modCode, {writeHandler(table, Action::Modify), rights[1], true}); \
-        handlers.add(kInterface, delCode, {writeHandler(table, Action::Remove), rights[2], true}); \
+        const std::string table = tableOf<MResRemoteMgntDef::Rec>();                               \
+        const auto& rights = rsimcatalog::TableOf<MResRemoteMgntDef::Rec>().rights;                \
+        handlers.add(kInterface, addCode, {writeHandler(table, Action::Add), rights.add, true});   \
+        handlers.add(kInterface, modCode, {writeHandler(table, Action::Modify), rights.modify, true}); \
+        handlers.add(kInterface, delCode, {writeHandler(table, Action::Remove), rights.remove, true}); \
         handlers.add(kInterface, qryCode, {queryHandler(table), 0, false});                        \
     }
 #define RSIM_REGISTER_INQUIRY_(op, code, CritT, critName, Rec, listName)                           \
     handlers.add(kInterface, code,                                                                 \
-                 {queryHandler(tableOf(MResRemoteMgntDef::Rec::typeInfo())), 0, false});
+                 {queryHandler(tableOf<MResRemoteMgntDef::Rec>()), 0, false});
     RSIM_FAMILIES(RSIM_REGISTER_FAMILY_)
     RSIM_INQUIRIES(RSIM_REGISTER_INQUIRY_)
     handlers.add(MResSysMgnt::IResSysMgnt::kInterfaceName, "RMRESD31",
-                 {queryHandler(tableOf(MResSysMgnt::SResCodeDefInfo::typeInfo())), 0, false});
+                 {queryHandler(tableOf<MResSysMgnt::SResCodeDefInfo>()), 0, false});
 }
 
 } // namespace rsim::tables

@@ -59,9 +59,9 @@ std::string placeholders(std::size_t n)
 
 } // namespace
 
-Table::Table(const TableDef& def) : def_(def)
+Table::Table(const TableDef& def) : def_(def), name_(def.name()), keyNames_(def.keyNames())
 {
-    const CTvdTypeInfo* type = def.recordType();
+    const CTvdTypeInfo* type = &def.record();
     const STvdMemberTypeInfo* table = type->memberTable();
     for (int i = 0; table[i].kind != TVD_END; ++i) {
         const bool secret = std::any_of(def.rules.begin(), def.rules.end(), [&](const MemberRule& r) {
@@ -69,7 +69,7 @@ Table::Table(const TableDef& def) : def_(def)
         });
         columns_.push_back({table[i].name, table[i].kind, i, secret});
     }
-    for (const auto& key : def.keys)
+    for (const auto& key : keyNames_)
         keyColumns_.push_back(column(key).member);
 }
 
@@ -78,7 +78,7 @@ const Table::Column& Table::column(const std::string& name) const
     for (const auto& c : columns_)
         if (c.name == name)
             return c;
-    throw std::logic_error(def_.table + " has no member " + name);
+    throw std::logic_error(name_ + " has no member " + name);
 }
 
 Value Table::valueOf(CTvdBasicStructObject& record, const Column& c, const secrets::SecretBox& box) const
@@ -155,7 +155,7 @@ std::string Table::keyText(CTvdBasicStructObject& record) const
 std::string Table::keyWhere() const
 {
     std::string where;
-    for (const auto& k : def_.keys)
+    for (const auto& k : keyNames_)
         where += (where.empty() ? " WHERE " : " AND ") + k + " = ?";
     return where;
 }
@@ -188,8 +188,8 @@ bool Table::checkRecord(CallContext& context, CTvdBasicStructObject& record, int
         }
         if (!rule.references.empty() && !value.empty() && !verified.count(rule.references + '\x1f' + value)) {
             const Table& target = TableOf(rule.references);
-            const std::string sql = "SELECT 1 FROM " + target.def_.table + " WHERE " +
-                                    target.def_.keys.front() + " = ?";
+            const std::string sql = "SELECT 1 FROM " + target.name_ + " WHERE " +
+                                    target.keyNames_.front() + " = ?";
             if (std::holds_alternative<std::monostate>(context.db.scalar(sql, {value}))) {
                 refuse(error, kRefusedReference, "引用的" + rule.member + "不存在：" + value, record, position);
                 return false;
@@ -217,7 +217,7 @@ bool Table::checkRange(CallContext& context, CTvdBasicStructObject& record, int 
         refuse(error, kRefusedInvalid, "号段起始值大于结束值", record, position);
         return false;
     }
-    std::string sql = "SELECT " + first.name + ", " + last.name + " FROM " + def_.table + " WHERE LENGTH(" +
+    std::string sql = "SELECT " + first.name + ", " + last.name + " FROM " + name_ + " WHERE LENGTH(" +
                       first.name + ") = ? AND " + first.name + " <= ? AND " + last.name + " >= ?";
     Row params{static_cast<std::int64_t>(from.size()), to, from};
     if (excludeSelf) {
@@ -263,12 +263,12 @@ bool Table::checkStoredDuplicates(CallContext& context, const CTvdBasicListObjec
 {
     std::vector<std::string> singles{def_.uniques};
     if (keyColumns_.size() == 1)
-        singles.insert(singles.begin(), def_.keys.front());
+        singles.insert(singles.begin(), keyNames_.front());
     else
         for (int i = 0; i < records.count(); ++i) {
             Row key = keyValues(at(records, i));
             if (!std::holds_alternative<std::monostate>(
-                    context.db.scalar("SELECT 1 FROM " + def_.table + keyWhere(), key))) {
+                    context.db.scalar("SELECT 1 FROM " + name_ + keyWhere(), key))) {
                 refuse(error, kRefusedDuplicate, "记录已存在", at(records, i), i + 1);
                 return false;
             }
@@ -281,7 +281,7 @@ bool Table::checkStoredDuplicates(CallContext& context, const CTvdBasicListObjec
             for (int i = start; i < end; ++i)
                 values.emplace_back(valueOf(at(records, i), c, context.secrets));
             std::unordered_set<std::string> stored;
-            context.db.query("SELECT " + name + " FROM " + def_.table + " WHERE " + name + " IN (" +
+            context.db.query("SELECT " + name + " FROM " + name_ + " WHERE " + name + " IN (" +
                                  placeholders(values.size()) + ")",
                              values, [&](const Row& row) { stored.insert(db::asText(row[0])); });
             if (stored.empty())
@@ -304,15 +304,15 @@ bool Table::checkNotReferenced(CallContext& context, CTvdBasicStructObject& reco
         return true;
     for (const auto& other : Tables()) {
         for (const auto& rule : other.def_.rules) {
-            if (rule.references != def_.table)
+            if (rule.references != name_)
                 continue;
-            const std::string& otherKey = other.def_.keys.front();
-            const Value user = context.db.scalar("SELECT " + otherKey + " FROM " + other.def_.table + " WHERE " +
+            const std::string& otherKey = other.keyNames_.front();
+            const Value user = context.db.scalar("SELECT " + otherKey + " FROM " + other.name_ + " WHERE " +
                                                      rule.member + " = ? LIMIT 1",
                                                  keyValues(record));
             if (!std::holds_alternative<std::monostate>(user)) {
                 refuse(error, kRefusedReference,
-                       "记录仍被" + other.def_.table + "引用（" + otherKey + "=" + db::asText(user) + "），不能删除",
+                       "记录仍被" + other.name_ + "引用（" + otherKey + "=" + db::asText(user) + "），不能删除",
                        record, position);
                 return false;
             }
@@ -379,13 +379,13 @@ int Table::query(CallContext& context, CTvdBasicStructObject& criteria, CTvdBasi
     }
     std::string order = def_.order;
     if (order.empty())
-        for (const auto& k : def_.keys)
+        for (const auto& k : keyNames_)
             order += (order.empty() ? "" : ", ") + k;
-    std::string sql = select + " FROM " + def_.table + where + " ORDER BY " + order;
+    std::string sql = select + " FROM " + name_ + where + " ORDER BY " + order;
     // Secrets go only to an operator who may modify the table, and each answer of them is audited;
     // a criterion on a secret would tell it to anyone else, so for them it matches nothing.
     const bool reveal = std::any_of(columns_.begin(), columns_.end(), [](const Column& c) { return c.secret; }) &&
-                        context.holdsModifyRight(def_.rights[1]);
+                        context.holdsModifyRight(def_.rights.modify);
     if (!reveal && !sealedCriteria.empty())
         return 0;
     const std::int64_t rows = limit > 0 ? std::min(limit, context.maxRows) : context.maxRows;
@@ -402,7 +402,7 @@ int Table::query(CallContext& context, CTvdBasicStructObject& criteria, CTvdBasi
                 return;
             }
         if (reveal)
-            context.auditKeys.push_back(def_.table + " " + keyText(record));
+            context.auditKeys.push_back(name_ + " " + keyText(record));
     });
     return 0;
 }
@@ -429,9 +429,9 @@ int Table::add(CallContext& context, const CTvdBasicListObject& records, CBSErro
         for (const auto& c : columns_)
             row.push_back(valueOf(at(records, i), c, context.secrets));
         rows.push_back(std::move(row));
-        context.auditKeys.push_back(def_.table + " " + keyText(at(records, i)));
+        context.auditKeys.push_back(name_ + " " + keyText(at(records, i)));
         if (rows.size() == kInsertChunk || i + 1 == records.count()) {
-            context.db.insertMany(def_.table, names, rows);
+            context.db.insertMany(name_, names, rows);
             rows.clear();
         }
     }
@@ -460,16 +460,16 @@ int Table::modify(CallContext& context, const CTvdBasicListObject& records, CBSE
             params.push_back(std::move(value));
         const std::int64_t changed =
             set.empty() ? (std::holds_alternative<std::monostate>(context.db.scalar(
-                               "SELECT 1 FROM " + def_.table + keyWhere(), keyValues(record)))
+                               "SELECT 1 FROM " + name_ + keyWhere(), keyValues(record)))
                                ? 0
                                : 1)
-                        : context.db.execCount("UPDATE " + def_.table + set + keyWhere(), params);
+                        : context.db.execCount("UPDATE " + name_ + set + keyWhere(), params);
         if (changed != 1) {
             refuse(error, kRefusedNotFound, changed == 0 ? "要修改的记录不存在" : "关键字匹配到多条记录",
                    record, i + 1);
             return 1;
         }
-        context.auditKeys.push_back(def_.table + " " + keyText(record));
+        context.auditKeys.push_back(name_ + " " + keyText(record));
     }
     return 0;
 }
@@ -487,12 +487,12 @@ int Table::remove(CallContext& context, const CTvdBasicListObject& records, CBSE
         }
         if (!checkNotReferenced(context, record, i + 1, error))
             return 1;
-        const std::int64_t changed = context.db.execCount("DELETE FROM " + def_.table + keyWhere(), keyValues(record));
+        const std::int64_t changed = context.db.execCount("DELETE FROM " + name_ + keyWhere(), keyValues(record));
         if (changed != 1) {
             refuse(error, kRefusedNotFound, changed == 0 ? "要删除的记录不存在" : "关键字匹配到多条记录", record, i + 1);
             return 1;
         }
-        context.auditKeys.push_back(def_.table + " " + keyText(record));
+        context.auditKeys.push_back(name_ + " " + keyText(record));
     }
     return 0;
 }
@@ -502,7 +502,7 @@ void Table::seed(db::Driver& db, const secrets::SecretBox& box, const CTvdBasicL
     std::vector<std::string> names;
     for (const auto& c : columns_)
         names.push_back(c.name);
-    const std::string sql = db.insertIgnoring(def_.table, names);
+    const std::string sql = db.insertIgnoring(name_, names);
     for (int i = 0; i < records.count(); ++i) {
         Row row;
         for (const auto& c : columns_)
@@ -525,7 +525,7 @@ const std::vector<Table>& Tables()
 const Table& TableOf(const std::string& name)
 {
     for (const auto& table : Tables())
-        if (table.def().table == name)
+        if (table.name() == name)
             return table;
     throw std::logic_error("no table " + name);
 }

@@ -17,6 +17,7 @@ public:
     explicit Table(const TableDef& def);
 
     const TableDef& def() const { return def_; }
+    const std::string& name() const { return name_; }
 
     int query(CallContext& context, CTvdBasicStructObject& criteria, CTvdBasicListObject& out,
               CBSErrorMsg& error) const;
@@ -60,6 +61,8 @@ private:
                 CTvdBasicStructObject& record, int position) const;
 
     const TableDef& def_;
+    std::string name_;
+    std::vector<std::string> keyNames_;
     std::vector<Column> columns_;
     std::vector<int> keyColumns_;
 };

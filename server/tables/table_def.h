@@ -1,11 +1,10 @@
-// What the service stores of each record type, as data: the table, its keys, the rules of its
-// members, how criteria filter it, and the rights of its writes. The SQL of a table is derived
-// from its def and the record's registered description (member names, order and kinds).
+// What the service stores of each record type, as data: the table's shared declaration (record,
+// key, rights), the rules of its members and how criteria filter it. The SQL of a table is
+// derived from its def and the record's registered description (member names, order and kinds).
 #pragma once
 
-#include "tvd_object.h"
+#include "ResRemoteSimTables.h"
 
-#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -26,33 +25,25 @@ enum class Format {
 };
 
 struct MemberRule {
-    MemberRule(std::string m, Format f = Format::Any, std::string ref = {}, bool s = false)
-        : member(std::move(m)), format(f), references(std::move(ref)), secret(s)
-    {
-    }
     std::string member;
-    Format format;
-    std::string references; // table whose single key the value must name ("" none; empty value allowed)
-    bool secret;            // encrypted at rest, never in audit keys
+    Format format = Format::Any;
+    std::string references{}; // table whose single key the value must name ("" none; empty value allowed)
+    bool secret = false;      // encrypted at rest, never in audit keys
 };
 
 // How a member of the criteria record filters the table.
 enum class Filter { Equal, Contains, AtLeast, AtMost, Limit, EqualUnlessAll };
 
 struct Criterion {
-    Criterion(std::string m, std::string c, Filter f = Filter::Equal)
-        : member(std::move(m)), column(std::move(c)), filter(f)
-    {
-    }
-    std::string member; // of the criteria record
-    std::string column; // of the table
-    Filter filter;
+    std::string member;       // of the criteria record
+    std::string column;       // of the table
+    Filter filter = Filter::Equal;
 };
 
+// A table as the service stores it: its declaration shared with the windows (record, key,
+// rights), and the rules only the service applies.
 struct TableDef {
-    std::string table{};
-    const CTvdTypeInfo* (*recordType)() = nullptr;
-    std::vector<std::string> keys{};
+    rsimcatalog::TableInfo table;
     std::vector<std::string> uniques{}; // further unique members (each alone)
     std::vector<MemberRule> rules{};
     // Members whose criteria match by substring; others match exactly.
@@ -62,8 +53,12 @@ struct TableDef {
     // A range [first, last] that must be ordered, of equal lengths, and not overlap another.
     std::string rangeFirst{}, rangeLast{};
     std::int64_t defaultLimit = 0; // rows when no limit is asked; 0: all
-    std::array<std::int32_t, 3> rights{}; // add, modify, delete
     std::string order{}; // ORDER BY of a query; empty: the keys
+
+    std::string name() const { return std::string(table.name); }
+    const CTvdTypeInfo& record() const { return table.record(); }
+    // The key's member names, in key order.
+    std::vector<std::string> keyNames() const;
 };
 
 const std::vector<TableDef>& TableDefs();

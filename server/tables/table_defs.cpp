@@ -1,104 +1,153 @@
 #include "table_def.h"
 
-#include "ResRemoteSimMgnt_def_tvd_c.h"
-#include "ResSysMgnt_tvd_c.h"
-
 #include <stdexcept>
 
 namespace rsim::tables {
 namespace {
 
-template <class R>
-const CTvdTypeInfo* typeOf()
-{
-    return &R::typeInfo();
-}
-
 using namespace MResRemoteMgntDef;
+using rsimcatalog::TableOf;
+
+// A criterion that filters the column of its own name by equality.
+Criterion equal(const char* member)
+{
+    return {.member = member, .column = member};
+}
 
 std::vector<TableDef> makeTableDefs()
 {
     std::vector<TableDef> defs;
-    defs.push_back({"rsim_province", typeOf<SResRemoteProvCode>, {"PROVINCE_CODE"}, {},
-                     {{"PROVINCE_CODE", Format::Code}}, {"PROVINCE_NAME"}, {}, "", "", 0,
-                     {53701, 53702, 53703}});
-    defs.push_back({"rsim_card_type", typeOf<SResRemoteCardType>, {"CARD_TYPE"}, {},
-                     {{"CARD_TYPE", Format::Code}}, {"CARD_NAME"}, {}, "", "", 0,
-                     {53704, 53705, 53706}});
-    defs.push_back({"rsim_vendor", typeOf<SResRemoteVendorCode>, {"VENDOR_CODE"}, {},
-                     {{"VENDOR_CODE", Format::Code}}, {"VENDOR_NAME"}, {}, "", "", 0,
-                     {53707, 53708, 53709}});
-    defs.push_back({"rsim_msisdn_group", typeOf<SResRemoteMsisdnGroup>, {"MSISDN_GROUP"}, {},
-                     {{"MSISDN_GROUP", Format::Code}, {"PROVINCE_CODE", Format::Any, "rsim_province"}},
-                     {"MSISDN_NAME"}, {}, "", "", 0, {53719, 53720, 53721}});
-    defs.push_back({"rsim_imsi_range", typeOf<SResRemoteImsiMsisdnGrp>, {"FIRST_IMSI"}, {},
-                     {{"FIRST_IMSI", Format::Imsi}, {"LAST_IMSI", Format::Imsi},
-                      {"MSISDN_GROUP", Format::Code, "rsim_msisdn_group"},
-                      {"PROVINCE_CODE", Format::Any, "rsim_province"}},
-                     {}, {}, "FIRST_IMSI", "LAST_IMSI", 0, {53713, 53714, 53715}});
-    defs.push_back({"rsim_msisdn_range", typeOf<SResRemoteMsisdnGrp>, {"FIRST_MSISDN"}, {},
-                     {{"FIRST_MSISDN", Format::Msisdn}, {"LAST_MSISDN", Format::Msisdn},
-                      {"MSISDN_GROUP", Format::Code, "rsim_msisdn_group"},
-                      {"PROVINCE_CODE", Format::Any, "rsim_province"}},
-                     {}, {}, "FIRST_MSISDN", "LAST_MSISDN", 0, {53716, 53717, 53718}});
-    defs.push_back({"rsim_sim", typeOf<SRemoteSimInfo>, {"IMSI"}, {"SIM_ID"},
-                     {{"IMSI", Format::Imsi}, {"SIM_ID", Format::Iccid}, {"KI_CODE", Format::Ki, "", true},
-                      {"KI_KEY", Format::Any, "", true}, {"PIN1", Format::Pin}, {"PIN2", Format::Pin},
-                      {"PUK1", Format::Puk}, {"PUK2", Format::Puk}, {"SMSP", Format::Smsp},
-                      {"RES_CODE", Format::Any, "rsim_card_type"}, {"VENDOR_CODE", Format::Any, "rsim_vendor"}},
-                     {},
-                     {{"START_IMSI", "IMSI", Filter::AtLeast}, {"END_IMSI", "IMSI", Filter::AtMost},
-                      {"START_SIM_ID", "SIM_ID", Filter::AtLeast}, {"END_SIM_ID", "SIM_ID", Filter::AtMost},
-                      {"RES_CODE", "RES_CODE", Filter::Equal},
-                      {"REGION_CODE", "REGION_CODE", Filter::EqualUnlessAll},
-                      {"COUNTY_CODE", "COUNTY_CODE", Filter::EqualUnlessAll},
-                      {"ORG_ID", "ORG_ID", Filter::EqualUnlessAll}, {"STS", "STS", Filter::EqualUnlessAll},
-                      {"RES_STS", "RES_STS", Filter::EqualUnlessAll}, {"MAX_NUM", "", Filter::Limit}},
-                     "", "", 1000, {53719, 53720, 53721}});
-    defs.push_back({"rsim_vendor_dll", typeOf<SResRemoteCardVendorDll>,
-                     {"PROVINCE_CODE", "VENDOR_CODE", "CARD_TYPE", "DLL_NAME"}, {},
-                     {{"PROVINCE_CODE", Format::Code, "rsim_province"}, {"VENDOR_CODE", Format::Code, "rsim_vendor"},
-                      {"CARD_TYPE", Format::Code, "rsim_card_type"}, {"DLL_NAME", Format::Code},
-                      {"REG_CODE", Format::Any, "", true}},
-                     {"DLL_NAME"}, {}, "", "", 0, {53722, 53723, 53724}});
-    defs.push_back({"rsim_dll_error", typeOf<SResRemoteDllErrMsg>,
-                     {"VENDOR_CODE", "CARD_TYPE", "DLL_NAME", "ERR_CODE"}, {},
-                     {{"VENDOR_CODE", Format::Code, "rsim_vendor"}, {"CARD_TYPE", Format::Code, "rsim_card_type"},
-                      {"ERR_CODE", Format::Code}},
-                     {"ERR_MESSAGE"}, {}, "", "", 0, {53722, 53723, 53724}});
-    defs.push_back({"rsim_auc_info", typeOf<SResRemoteAucInfo>,
-                     {"PROVINCE_CODE", "VENDOR_CODE", "CARD_TYPE", "SIM_SEQUENCE"}, {},
-                     {{"PROVINCE_CODE", Format::Code, "rsim_province"}, {"VENDOR_CODE", Format::Code, "rsim_vendor"},
-                      {"CARD_TYPE", Format::Code, "rsim_card_type"}, {"SIM_SEQUENCE", Format::Code},
-                      {"PWD", Format::Any, "", true}},
-                     {}, {}, "", "", 0, {53731, 53732, 53733}});
-    defs.push_back({"rsim_auc_right", typeOf<SResRemoteSysAuc>, {"ENT_TYPE", "ENT_CODE", "SIM_SEQUENCE"}, {},
-                     {{"ENT_CODE", Format::Code}, {"SIM_SEQUENCE", Format::Code}},
-                     {"ENT_NAME"}, {}, "", "", 0, {53734, 53735, 53736}});
-    defs.push_back({"rsim_ps_number", typeOf<SPsNetNumber>, {"NUMBER_SEGMENT"}, {}, {}, {"REMARK"},
-                     {{"NUMBER_SEGMENT", "NUMBER_SEGMENT"}, {"PS_SERVICE_TYPE", "PS_SERVICE_TYPE"},
-                      {"PS_NET_CODE", "PS_NET_CODE"}, {"GROUP_CODE", "GROUP_CODE"},
-                      {"REGION_CODE", "REGION_CODE"}, {"STATUS", "STATUS"}, {"OPER_ID", "OPER_ID"},
-                      {"ORG_ID", "ORG_ID"}, {"DONE_CODE", "DONE_CODE"},
-                      {"SMP_REGION_CODE", "SMP_REGION_CODE"}, {"BAK_PS_NET_CODE", "BAK_PS_NET_CODE"}},
-                     "", "", 1000});
-    defs.push_back({"rsim_ps_imsi", typeOf<SPsNetImsi>, {"START_IMSI"}, {}, {}, {},
-                     {{"START_IMSI", "START_IMSI", Filter::AtLeast}, {"END_IMSI", "END_IMSI", Filter::AtMost},
-                      {"PS_NET_CODE", "PS_NET_CODE"}, {"GROUP_CODE", "GROUP_CODE"},
-                      {"REGION_CODE", "REGION_CODE"}, {"BAK_PS_NET_CODE", "BAK_PS_NET_CODE"}},
-                     "", "", 1000});
-    defs.push_back({"rsim_write_log", typeOf<SRemoteSimLog>, {"SO_NBR"}, {}, {}, {},
-                     {{"SO_NBR", "SO_NBR"}, {"SIM_ID", "SIM_ID"}, {"IMSI", "IMSI"}, {"OP_ID", "OP_ID"},
-                      {"OP_TYPE", "OP_TYPE"}, {"BEGIN_OP_TIME", "OP_TIME", Filter::AtLeast},
-                      {"END_OP_TIME", "OP_TIME", Filter::AtMost}, {"CARD_FLAG", "CARD_FLAG"},
-                      {"OP_RESULT", "OP_RESULT"}, {"PHONE1", "PHONE1"}, {"PHONE2", "PHONE2"},
-                      {"REGION_CODE", "REGION_CODE"}},
-                     "", "", 1000, {}, "OP_TIME DESC"});
-    defs.push_back({"rsim_res_code", typeOf<MResSysMgnt::SResCodeDefInfo>, {"RES_CODE"}, {}, {}, {},
-                     {{"RES_CODE", "RES_CODE"}, {"RES_NAME", "RES_NAME", Filter::Contains},
-                      {"RES_TYPE", "RES_TYPE"}, {"USER_TYPE", "USER_TYPE"}, {"IS_DETAIL", "IS_DETAIL"},
-                      {"OPERATION_ID", "OPERATION_ID"}, {"RES_ADSCRIPTION", "RES_ADSCRIPTION"}},
-                     "", "", 1000});
+    defs.push_back({
+        .table = TableOf<SResRemoteProvCode>(),
+        .rules = {{.member = "PROVINCE_CODE", .format = Format::Code}},
+        .contains = {"PROVINCE_NAME"},
+    });
+    defs.push_back({
+        .table = TableOf<SResRemoteCardType>(),
+        .rules = {{.member = "CARD_TYPE", .format = Format::Code}},
+        .contains = {"CARD_NAME"},
+    });
+    defs.push_back({
+        .table = TableOf<SResRemoteVendorCode>(),
+        .rules = {{.member = "VENDOR_CODE", .format = Format::Code}},
+        .contains = {"VENDOR_NAME"},
+    });
+    defs.push_back({
+        .table = TableOf<SResRemoteMsisdnGroup>(),
+        .rules = {{.member = "MSISDN_GROUP", .format = Format::Code},
+                  {.member = "PROVINCE_CODE", .references = "rsim_province"}},
+        .contains = {"MSISDN_NAME"},
+    });
+    defs.push_back({
+        .table = TableOf<SResRemoteImsiMsisdnGrp>(),
+        .rules = {{.member = "FIRST_IMSI", .format = Format::Imsi},
+                  {.member = "LAST_IMSI", .format = Format::Imsi},
+                  {.member = "MSISDN_GROUP", .format = Format::Code, .references = "rsim_msisdn_group"},
+                  {.member = "PROVINCE_CODE", .references = "rsim_province"}},
+        .rangeFirst = "FIRST_IMSI",
+        .rangeLast = "LAST_IMSI",
+    });
+    defs.push_back({
+        .table = TableOf<SResRemoteMsisdnGrp>(),
+        .rules = {{.member = "FIRST_MSISDN", .format = Format::Msisdn},
+                  {.member = "LAST_MSISDN", .format = Format::Msisdn},
+                  {.member = "MSISDN_GROUP", .format = Format::Code, .references = "rsim_msisdn_group"},
+                  {.member = "PROVINCE_CODE", .references = "rsim_province"}},
+        .rangeFirst = "FIRST_MSISDN",
+        .rangeLast = "LAST_MSISDN",
+    });
+    defs.push_back({
+        .table = TableOf<SRemoteSimInfo>(),
+        .uniques = {"SIM_ID"},
+        .rules = {{.member = "IMSI", .format = Format::Imsi},
+                  {.member = "SIM_ID", .format = Format::Iccid},
+                  {.member = "KI_CODE", .format = Format::Ki, .secret = true},
+                  {.member = "KI_KEY", .secret = true},
+                  {.member = "PIN1", .format = Format::Pin},
+                  {.member = "PIN2", .format = Format::Pin},
+                  {.member = "PUK1", .format = Format::Puk},
+                  {.member = "PUK2", .format = Format::Puk},
+                  {.member = "SMSP", .format = Format::Smsp},
+                  {.member = "RES_CODE", .references = "rsim_card_type"},
+                  {.member = "VENDOR_CODE", .references = "rsim_vendor"}},
+        .criteria = {{.member = "START_IMSI", .column = "IMSI", .filter = Filter::AtLeast},
+                     {.member = "END_IMSI", .column = "IMSI", .filter = Filter::AtMost},
+                     {.member = "START_SIM_ID", .column = "SIM_ID", .filter = Filter::AtLeast},
+                     {.member = "END_SIM_ID", .column = "SIM_ID", .filter = Filter::AtMost},
+                     equal("RES_CODE"),
+                     {.member = "REGION_CODE", .column = "REGION_CODE", .filter = Filter::EqualUnlessAll},
+                     {.member = "COUNTY_CODE", .column = "COUNTY_CODE", .filter = Filter::EqualUnlessAll},
+                     {.member = "ORG_ID", .column = "ORG_ID", .filter = Filter::EqualUnlessAll},
+                     {.member = "STS", .column = "STS", .filter = Filter::EqualUnlessAll},
+                     {.member = "RES_STS", .column = "RES_STS", .filter = Filter::EqualUnlessAll},
+                     {.member = "MAX_NUM", .column = "", .filter = Filter::Limit}},
+        .defaultLimit = 1000,
+    });
+    defs.push_back({
+        .table = TableOf<SResRemoteCardVendorDll>(),
+        .rules = {{.member = "PROVINCE_CODE", .format = Format::Code, .references = "rsim_province"},
+                  {.member = "VENDOR_CODE", .format = Format::Code, .references = "rsim_vendor"},
+                  {.member = "CARD_TYPE", .format = Format::Code, .references = "rsim_card_type"},
+                  {.member = "DLL_NAME", .format = Format::Code},
+                  {.member = "REG_CODE", .secret = true}},
+        .contains = {"DLL_NAME"},
+    });
+    defs.push_back({
+        .table = TableOf<SResRemoteDllErrMsg>(),
+        .rules = {{.member = "VENDOR_CODE", .format = Format::Code, .references = "rsim_vendor"},
+                  {.member = "CARD_TYPE", .format = Format::Code, .references = "rsim_card_type"},
+                  {.member = "ERR_CODE", .format = Format::Code}},
+        .contains = {"ERR_MESSAGE"},
+    });
+    defs.push_back({
+        .table = TableOf<SResRemoteAucInfo>(),
+        .rules = {{.member = "PROVINCE_CODE", .format = Format::Code, .references = "rsim_province"},
+                  {.member = "VENDOR_CODE", .format = Format::Code, .references = "rsim_vendor"},
+                  {.member = "CARD_TYPE", .format = Format::Code, .references = "rsim_card_type"},
+                  {.member = "SIM_SEQUENCE", .format = Format::Code},
+                  {.member = "PWD", .secret = true}},
+    });
+    defs.push_back({
+        .table = TableOf<SResRemoteSysAuc>(),
+        .rules = {{.member = "ENT_CODE", .format = Format::Code},
+                  {.member = "SIM_SEQUENCE", .format = Format::Code}},
+        .contains = {"ENT_NAME"},
+    });
+    defs.push_back({
+        .table = TableOf<SPsNetNumber>(),
+        .contains = {"REMARK"},
+        .criteria = {equal("NUMBER_SEGMENT"), equal("PS_SERVICE_TYPE"), equal("PS_NET_CODE"),
+                     equal("GROUP_CODE"), equal("REGION_CODE"), equal("STATUS"), equal("OPER_ID"),
+                     equal("ORG_ID"), equal("DONE_CODE"), equal("SMP_REGION_CODE"),
+                     equal("BAK_PS_NET_CODE")},
+        .defaultLimit = 1000,
+    });
+    defs.push_back({
+        .table = TableOf<SPsNetImsi>(),
+        .criteria = {{.member = "START_IMSI", .column = "START_IMSI", .filter = Filter::AtLeast},
+                     {.member = "END_IMSI", .column = "END_IMSI", .filter = Filter::AtMost},
+                     equal("PS_NET_CODE"), equal("GROUP_CODE"), equal("REGION_CODE"),
+                     equal("BAK_PS_NET_CODE")},
+        .defaultLimit = 1000,
+    });
+    defs.push_back({
+        .table = TableOf<SRemoteSimLog>(),
+        .criteria = {equal("SO_NBR"), equal("SIM_ID"), equal("IMSI"), equal("OP_ID"), equal("OP_TYPE"),
+                     {.member = "BEGIN_OP_TIME", .column = "OP_TIME", .filter = Filter::AtLeast},
+                     {.member = "END_OP_TIME", .column = "OP_TIME", .filter = Filter::AtMost},
+                     equal("CARD_FLAG"), equal("OP_RESULT"), equal("PHONE1"), equal("PHONE2"),
+                     equal("REGION_CODE")},
+        .defaultLimit = 1000,
+        .order = "OP_TIME DESC",
+    });
+    defs.push_back({
+        .table = TableOf<MResSysMgnt::SResCodeDefInfo>(),
+        .criteria = {equal("RES_CODE"),
+                     {.member = "RES_NAME", .column = "RES_NAME", .filter = Filter::Contains},
+                     equal("RES_TYPE"), equal("USER_TYPE"), equal("IS_DETAIL"), equal("OPERATION_ID"),
+                     equal("RES_ADSCRIPTION")},
+        .defaultLimit = 1000,
+    });
     return defs;
 }
 
@@ -113,9 +162,18 @@ const std::vector<TableDef>& TableDefs()
 const TableDef& TableDefOf(const std::string& table)
 {
     for (const auto& def : TableDefs())
-        if (def.table == table)
+        if (def.table.name == table)
             return def;
     throw std::logic_error("no table " + table);
+}
+
+std::vector<std::string> TableDef::keyNames() const
+{
+    const STvdMemberTypeInfo* members = record().memberTable();
+    std::vector<std::string> names;
+    for (int member : table.key())
+        names.emplace_back(members[member].name);
+    return names;
 }
 
 } // namespace rsim::tables

@@ -11,7 +11,7 @@ RegistrySpec AucRoleSpec()
 {
     RegistrySpec spec;
     spec.caption = "远程写卡鉴权卡权限信息维护";
-    spec.rights = {53734, 53735, 53736};
+    spec.rights = rsimcatalog::TableOf<AucRight>().rights;
     spec.codeLists = true;
     spec.criteria = {
         {"chkEntType", "权 限 类 型：", "cmbEntType", CodeListCombo(kRightTypes), AucRight::idx_ENT_TYPE,

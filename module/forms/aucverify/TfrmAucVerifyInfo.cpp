@@ -17,7 +17,7 @@ RegistrySpec AucVerifySpec()
 {
     RegistrySpec spec;
     spec.caption = "远程写卡鉴权卡登陆校验信息维护";
-    spec.rights = {53731, 53732, 53733};
+    spec.rights = rsimcatalog::TableOf<AucInfo>().rights;
     spec.serviceLists = {&Vendors(), &CardTypes(), &Provinces()};
     spec.codeLists = true;
     spec.criteria = {

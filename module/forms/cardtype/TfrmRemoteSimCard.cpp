@@ -12,7 +12,7 @@ MaintenanceSpec CardTypeSpec()
 {
     MaintenanceSpec spec;
     spec.caption = "远程写卡卡类型维护";
-    spec.rights = {53704, 53705, 53706};
+    spec.rights = rsimcatalog::TableOf<Card>().rights;
     spec.criteria = {
         {"ckbQryCardType", "卡类型代码：",
          {{"edtQryCardType", TextEdit(4), Card::idx_CARD_TYPE, "请输入查询条件[卡类型代码]!"}}},

@@ -9,7 +9,7 @@ RegistrySpec ErrMsgSpec()
 {
     RegistrySpec spec;
     spec.caption = "远程写卡错误代码表维护";
-    spec.rights = {53722, 53723, 53724};
+    spec.rights = rsimcatalog::TableOf<ErrMsg>().rights;
     spec.serviceLists = {&Vendors(), &CardTypes()};
     spec.criteria = {
         {"chkVendor", "SIM卡商 ：", "cmbVendor", ServiceCombo(Vendors()), ErrMsg::idx_VENDOR_CODE,

@@ -14,7 +14,7 @@ MaintenanceSpec ImsiRangeSpec()
 {
     MaintenanceSpec spec;
     spec.caption = "远程写卡号群与IMSI关系维护";
-    spec.rights = {53713, 53714, 53715};
+    spec.rights = rsimcatalog::TableOf<Range>().rights;
     spec.criteria = {
         {"ckbQryMsisdnGrp", "号　　   群：",
          {{"edtQryMsisdnGrp", TextEdit(7), Range::idx_MSISDN_GROUP, "请输入查询条件[号群]!"}}},

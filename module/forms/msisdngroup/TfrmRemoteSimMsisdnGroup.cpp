@@ -13,7 +13,7 @@ MaintenanceSpec GroupSpec()
 {
     MaintenanceSpec spec;
     spec.caption = "远程写卡号群维护";
-    spec.rights = {53719, 53720, 53721};
+    spec.rights = rsimcatalog::TableOf<Group>().rights;
     spec.criteria = {
         {"ckbQryMsisdnGroup", "号　　群：",
          {{"edtQryMsisdnGroup", TextEdit(7), Group::idx_MSISDN_GROUP, "请输入查询条件[号群]!"}}},

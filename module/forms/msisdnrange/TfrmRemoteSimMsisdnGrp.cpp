@@ -16,7 +16,7 @@ MaintenanceSpec MsisdnRangeSpec()
 {
     MaintenanceSpec spec;
     spec.caption = "远程写卡号群与号段关系维护";
-    spec.rights = {53716, 53717, 53718};
+    spec.rights = rsimcatalog::TableOf<Range>().rights;
     spec.criteria = {
         {"ckbQryMsisdnGrp", "号　　    群：",
          {{"edtQryMsisdnGrp", TextEdit(7), Range::idx_MSISDN_GROUP, "请输入查询条件[号群]!"}}},

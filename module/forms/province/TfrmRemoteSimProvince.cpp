@@ -11,7 +11,7 @@ MaintenanceSpec ProvinceSpec()
 {
     MaintenanceSpec spec;
     spec.caption = "远程写卡省份代码维护";
-    spec.rights = {53701, 53702, 53703};
+    spec.rights = rsimcatalog::TableOf<Province>().rights;
     spec.criteria = {
         {"ckbQryProvinceCode", "省份代码 ：",
          {{"edtQryProvinceCode", TextEdit(4), Province::idx_PROVINCE_CODE, "请输入查询条件[省份代码]!"}}},

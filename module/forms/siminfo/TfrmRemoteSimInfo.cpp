@@ -36,7 +36,8 @@ T* TfrmRemoteSimInfo::Make(QWidget* parent, const char* name)
     return control;
 }
 
-TfrmRemoteSimInfo::TfrmRemoteSimInfo(QWidget* owner) : TfrmRemoteSimBase(owner, {53719, 53720, 53721})
+TfrmRemoteSimInfo::TfrmRemoteSimInfo(QWidget* owner)
+    : TfrmRemoteSimBase(owner, rsimcatalog::TableOf<MResRemoteMgntDef::SRemoteSimInfo>().rights)
 {
     setCaption("远程写卡_SIM卡信息维护");
     BuildLayout();

@@ -13,7 +13,7 @@ MaintenanceSpec VendorSpec()
 {
     MaintenanceSpec spec;
     spec.caption = "远程写卡卡商维护";
-    spec.rights = {53707, 53708, 53709};
+    spec.rights = rsimcatalog::TableOf<Vendor>().rights;
     spec.criteria = {
         {"ckbQryVendorCode", "卡商代码：",
          {{"edtQryVendorCode", TextEdit(4), Vendor::idx_VENDOR_CODE, "请输入查询条件[卡类型代码]!"}}},

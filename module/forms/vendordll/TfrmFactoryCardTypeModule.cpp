@@ -15,7 +15,7 @@ RegistrySpec VendorDllSpec()
 {
     RegistrySpec spec;
     spec.caption = "远程写卡卡商/卡类型/写卡组件维护";
-    spec.rights = {53722, 53723, 53724};
+    spec.rights = rsimcatalog::TableOf<VendorDll>().rights;
     spec.serviceLists = {&Vendors(), &CardTypes(), &Provinces()};
     spec.criteria = {
         {"chkVendor", "SIM卡商 ：", "cmbVendor", ServiceCombo(Vendors()), VendorDll::idx_VENDOR_CODE,

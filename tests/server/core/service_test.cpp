@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <algorithm>
 #include <chrono>
 #include <ctime>
@@ -23,8 +24,6 @@ namespace {
 
 class Service : public ::testing::TestWithParam<Backend> {
 protected:
-    static void SetUpTestSuite() {}
-
     void SetUp() override
     {
         if (GetParam() == Backend::Postgres && !testsupport::RsimdProcess::postgresAvailable())
@@ -238,6 +237,52 @@ TEST_P(Service, DuplicatesMissingKeysAndReferencesAreRefused)
     EXPECT_NE(remote_.del_msisdnGroup(info_, groups, error, nullptr), 0);
     EXPECT_EQ(error.minCode, 4);
     EXPECT_NE(error.message.find("引用（FIRST_"), std::string::npos) << error.message;
+}
+
+TEST_P(Service, AKeyOfSeveralMembersRefusesOnlyADuplicateOfTheWholeKey)
+{
+    auto dlls = [](std::initializer_list<std::array<const char*, 4>> rows) {
+        SResRemoteCardVendorDllList list;
+        for (const auto& [province, vendor, card, file] : rows) {
+            auto& d = *static_cast<SResRemoteCardVendorDll*>(list.append());
+            d.set_PROVINCE_CODE(province);
+            d.set_VENDOR_CODE(vendor);
+            d.set_CARD_TYPE(card);
+            d.set_DLL_NAME(file);
+        }
+        return list;
+    };
+    auto stored = [&] {
+        SResRemoteCardVendorDllList found;
+        CBSErrorMsg error;
+        EXPECT_EQ(remote_.qry_cardVendorDll(SResRemoteCardVendorDll(), found, error, nullptr), 0);
+        return found.count();
+    };
+    const int before = stored();
+    CBSErrorMsg error;
+    EXPECT_NE(remote_.add_cardVendorDll(info_, dlls({{"44", "V01", "C64", "hnsc_w64.dll"}}), error, nullptr), 0);
+    EXPECT_EQ(error.minCode, 2);
+    EXPECT_EQ(error.hint, "第1条记录 PROVINCE_CODE=44,VENDOR_CODE=V01,CARD_TYPE=C64,DLL_NAME=hnsc_w64.dll");
+
+    EXPECT_NE(remote_.add_cardVendorDll(info_,
+                                        dlls({{"11", "V03", "D128", "new.dll"}, {"31", "V03", "D128", "new.dll"},
+                                              {"11", "V03", "D128", "new.dll"}}),
+                                        error, nullptr),
+              0);
+    EXPECT_EQ(error.minCode, 2);
+    EXPECT_EQ(error.hint, "第3条记录 PROVINCE_CODE=11,VENDOR_CODE=V03,CARD_TYPE=D128,DLL_NAME=new.dll");
+    EXPECT_EQ(stored(), before) << "a refused batch stores nothing";
+
+    // Each differs from the stored 44/V01/C64/hnsc_w64.dll, and from the others, in one member.
+    ASSERT_EQ(remote_.add_cardVendorDll(info_,
+                                        dlls({{"11", "V01", "C64", "hnsc_w64.dll"},
+                                              {"44", "V03", "C64", "hnsc_w64.dll"},
+                                              {"44", "V01", "D128", "hnsc_w64.dll"},
+                                              {"44", "V01", "C64", "hnsc_w64b.dll"}}),
+                                        error, nullptr),
+              0)
+        << error.message << " " << error.hint;
+    EXPECT_EQ(stored(), before + 4);
 }
 
 TEST_P(Service, RangesMustBeOrderedOfEqualLengthAndNotOverlap)

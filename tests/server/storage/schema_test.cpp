@@ -40,10 +40,10 @@ TEST(Schema, EveryDeclaredTableHasAColumnForEachMemberOfItsRecord)
     migrate(*db, schemaMigrations());
     for (const auto& def : rsim::tables::TableDefs()) {
         std::string columns;
-        for (const auto* member = def.recordType()->memberTable(); member->kind != TVD_END; ++member)
+        for (const auto* member = def.record().memberTable(); member->kind != TVD_END; ++member)
             columns += (columns.empty() ? "" : ", ") + std::string(member->name);
-        EXPECT_NO_THROW(db->exec("SELECT " + columns + " FROM " + def.table + " WHERE 1 = 0"))
-            << def.table << ": a member added to the record needs a migration that adds its column";
+        EXPECT_NO_THROW(db->exec("SELECT " + columns + " FROM " + def.name() + " WHERE 1 = 0"))
+            << def.name() << ": a member added to the record needs a migration that adds its column";
     }
 }
 
