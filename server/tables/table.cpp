@@ -385,7 +385,7 @@ int Table::query(CallContext& context, CTvdBasicStructObject& criteria, CTvdBasi
     // Secrets go only to an operator who may modify the table, and each answer of them is audited;
     // a criterion on a secret would tell it to anyone else, so for them it matches nothing.
     const bool reveal = std::any_of(columns_.begin(), columns_.end(), [](const Column& c) { return c.secret; }) &&
-                        context.holdsModifyRight(def_.rights.modify);
+                        context.holdsModifyRight(def_.table.rights.modify);
     if (!reveal && !sealedCriteria.empty())
         return 0;
     const std::int64_t rows = limit > 0 ? std::min(limit, context.maxRows) : context.maxRows;
