@@ -4,6 +4,7 @@
 #include "SysMgntService_tvd_c.h"
 #include "driver.h"
 #include "rsimd_process.h"
+#include "tvd_member.h"
 
 #include <httplib.h>
 #include <nlohmann/json.hpp>
@@ -365,9 +366,7 @@ TEST_P(Service, CardFormatsAreCheckedAtTheirEdges)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.value);
         SRemoteSimInfo sim = card(n++);
-        void* addresses[44];
-        sim.get_members(addresses);
-        *static_cast<std::string*>(addresses[c.member]) = c.value;
+        *std::get<std::string*>(tvd_member(sim, c.member)) = c.value;
         SRemoteSimInfoList one;
         one.push_back(sim);
         CBSErrorMsg error;
