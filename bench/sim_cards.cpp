@@ -1,4 +1,5 @@
 #include "sim_cards.h"
+#include "tvd_member.h"
 
 #include <cstdio>
 
@@ -34,23 +35,14 @@ std::vector<rsim::db::Row> rowsOf(const SRemoteSimInfoList& cards, const rsim::s
     rows.reserve(cards.size());
     for (const auto& c : cards) {
         rsim::db::Row row;
-        auto& r = const_cast<SRemoteSimInfo&>(c);
-        void* addresses[44];
-        r.get_members(addresses);
-        const STvdTypeDesc* desc = r.get_typeDesc();
-        for (int i = 0; i < desc->memberCount; ++i) {
-            switch (desc->members[i].kind) {
-            case TVD_STRING: {
-                const auto& text = *static_cast<std::string*>(addresses[i]);
-                row.emplace_back(i == SRemoteSimInfo::idx_KI_CODE ? box.encrypt(text) : text);
-                break;
-            }
-            case TVD_DATETIME: row.emplace_back(); break;
-            case TVD_INT16: row.emplace_back(std::int64_t{*static_cast<std::int16_t*>(addresses[i])}); break;
-            case TVD_INT32: row.emplace_back(std::int64_t{*static_cast<std::int32_t*>(addresses[i])}); break;
-            default: row.emplace_back(*static_cast<std::int64_t*>(addresses[i])); break;
-            }
-        }
+        for (int i = 0; i < SRemoteSimInfo::MEMBER_COUNT; ++i)
+            row.push_back(std::visit(
+                TvdOverloaded{[&](const std::string* text) -> rsim::db::Value {
+                                  return i == SRemoteSimInfo::idx_KI_CODE ? box.encrypt(*text) : *text;
+                              },
+                              [](const CBSDateTime*) { return rsim::db::Value{}; },
+                              [](const auto* number) { return rsim::db::Value{std::int64_t{*number}}; }},
+                tvd_member(c, i)));
         rows.push_back(std::move(row));
     }
     return rows;

@@ -1,16 +1,7 @@
 #include "record_access.h"
+#include "tvd_member.h"
 
 namespace rsimform {
-namespace {
-
-void* memberAddress(CTvdBasicStructObject& record, int member)
-{
-    void* addresses[CTvdBasicStructObject::kMaxMembers];
-    record.get_members(addresses);
-    return addresses[member];
-}
-
-} // namespace
 
 int memberKind(const CTvdBasicStructObject& record, int member)
 {
@@ -19,51 +10,51 @@ int memberKind(const CTvdBasicStructObject& record, int member)
 
 bool isTextMember(const CTvdBasicStructObject& record, int member)
 {
-    return memberKind(record, member) == TVD_STRING;
+    return std::holds_alternative<const std::string*>(tvd_member(record, member));
 }
 
 std::int64_t memberInteger(CTvdBasicStructObject& record, int member)
 {
-    void* address = memberAddress(record, member);
-    switch (memberKind(record, member)) {
-    case TVD_INT16: return *static_cast<std::int16_t*>(address);
-    case TVD_INT32: return *static_cast<std::int32_t*>(address);
-    case TVD_INT64: return *static_cast<std::int64_t*>(address);
-    case TVD_STRING: return QString::fromStdString(*static_cast<std::string*>(address)).toLongLong();
-    default: return 0;
-    }
+    return std::visit(
+        TvdOverloaded{[](const std::string* text) { return QString::fromStdString(*text).toLongLong(); },
+                      [](const CBSDateTime*) { return 0LL; },
+                      [](const auto* number) { return static_cast<long long>(*number); }},
+        tvd_member(record, member));
 }
 
 QString memberText(CTvdBasicStructObject& record, int member)
 {
-    void* address = memberAddress(record, member);
-    switch (memberKind(record, member)) {
-    case TVD_STRING: return QString::fromStdString(*static_cast<std::string*>(address));
-    case TVD_DATETIME: {
-        const auto* date = static_cast<CBSDateTime*>(address);
-        return date->isNull() ? QString() : QString::fromStdString(date->toString());
-    }
-    default: return QString::number(memberInteger(record, member));
-    }
+    return std::visit(
+        TvdOverloaded{[](const std::string* text) { return QString::fromStdString(*text); },
+                      [](const CBSDateTime* date) {
+                          return date->isNull() ? QString() : QString::fromStdString(date->toString());
+                      },
+                      [](const auto* number) { return QString::number(*number); }},
+        tvd_member(record, member));
 }
 
 void setMemberInteger(CTvdBasicStructObject& record, int member, std::int64_t value)
 {
-    void* address = memberAddress(record, member);
-    switch (memberKind(record, member)) {
-    case TVD_INT16: *static_cast<std::int16_t*>(address) = static_cast<std::int16_t>(value); break;
-    case TVD_INT32: *static_cast<std::int32_t*>(address) = static_cast<std::int32_t>(value); break;
-    case TVD_INT64: *static_cast<std::int64_t*>(address) = value; break;
-    case TVD_STRING: *static_cast<std::string*>(address) = std::to_string(value); break;
-    default: return;
-    }
-    record.markSet(member);
+    const bool stored = std::visit(
+        TvdOverloaded{[&](std::string* text) {
+                          *text = std::to_string(value);
+                          return true;
+                      },
+                      [](CBSDateTime*) { return false; },
+                      [&](auto* number) {
+                          *number = static_cast<std::remove_pointer_t<decltype(number)>>(value);
+                          return true;
+                      }},
+        tvd_member(record, member));
+    if (stored)
+        record.markSet(member);
 }
 
 void setMemberText(CTvdBasicStructObject& record, int member, const QString& text)
 {
-    if (isTextMember(record, member)) {
-        *static_cast<std::string*>(memberAddress(record, member)) = text.toStdString();
+    const TvdMember target = tvd_member(record, member);
+    if (auto* const* textMember = std::get_if<std::string*>(&target)) {
+        **textMember = text.toStdString();
         record.markSet(member);
         return;
     }
@@ -72,29 +63,30 @@ void setMemberText(CTvdBasicStructObject& record, int member, const QString& tex
 
 CBSDateTime memberDate(CTvdBasicStructObject& record, int member)
 {
-    if (memberKind(record, member) != TVD_DATETIME)
-        return {};
-    return *static_cast<CBSDateTime*>(memberAddress(record, member));
+    const TvdConstMember source = tvd_member(std::as_const(record), member);
+    auto* const* date = std::get_if<const CBSDateTime*>(&source);
+    return date != nullptr ? **date : CBSDateTime();
 }
 
 void setMemberDate(CTvdBasicStructObject& record, int member, const CBSDateTime& value)
 {
-    if (memberKind(record, member) != TVD_DATETIME)
-        return;
-    *static_cast<CBSDateTime*>(memberAddress(record, member)) = value;
-    record.markSet(member);
+    const TvdMember target = tvd_member(record, member);
+    if (auto* const* date = std::get_if<CBSDateTime*>(&target)) {
+        **date = value;
+        record.markSet(member);
+    }
 }
 
 void CopyRecord(const CTvdBasicStructObject& from, CTvdBasicStructObject& to)
 {
-    void* source[CTvdBasicStructObject::kMaxMembers];
-    void* target[CTvdBasicStructObject::kMaxMembers];
-    const_cast<CTvdBasicStructObject&>(from).get_members(source);
-    to.get_members(target);
-    const STvdTypeDesc* desc = from.get_typeDesc();
     to.clearMasks();
-    for (int i = 0; i < desc->memberCount; ++i) {
-        desc->members[i].assign(target[i], source[i]);
+    for (int i = 0; i < from.get_typeDesc()->memberCount; ++i) {
+        std::visit(
+            [&](auto* target) {
+                using Value = std::remove_pointer_t<decltype(target)>;
+                *target = *std::get<const Value*>(tvd_member(from, i));
+            },
+            tvd_member(to, i));
         if (from.isSet(i))
             to.markSet(i);
     }

@@ -1,10 +1,12 @@
 // Type registry, member tables, parameter objects and the operation table.
 #include "tvd_client.h"
+#include "tvd_member.h"
 
 #include <algorithm>
 #include <map>
 #include <mutex>
 #include <stdexcept>
+#include <type_traits>
 
 namespace {
 
@@ -28,7 +30,44 @@ std::string operationKey(std::string_view interfaceName, std::string_view code)
     return key;
 }
 
+template <class T, class Byte>
+auto memberPointer(Byte* at)
+{
+    if constexpr (std::is_const_v<Byte>)
+        return reinterpret_cast<const T*>(at);
+    else
+        return reinterpret_cast<T*>(at);
+}
+
+// The one place where a member's kind decides its type: the member at its completed offset.
+template <class Member, class Byte>
+Member memberAt(Byte* record, const STvdMemberTypeInfo& member)
+{
+    if (member.offset < 0)
+        throw std::logic_error(std::string("member table of ") + member.name + " is not completed");
+    Byte* at = record + member.offset;
+    switch (member.kind) {
+    case TVD_STRING: return memberPointer<std::string>(at);
+    case TVD_INT16: return memberPointer<std::int16_t>(at);
+    case TVD_INT32: return memberPointer<std::int32_t>(at);
+    case TVD_INT64: return memberPointer<std::int64_t>(at);
+    case TVD_DATETIME: return memberPointer<CBSDateTime>(at);
+    default: throw std::logic_error("record member of kind " + std::to_string(member.kind));
+    }
+}
+
 } // namespace
+
+TvdMember tvd_member(CTvdBasicStructObject& record, int index)
+{
+    return memberAt<TvdMember>(reinterpret_cast<char*>(&record), record.get_typeDesc()->members[index]);
+}
+
+TvdConstMember tvd_member(const CTvdBasicStructObject& record, int index)
+{
+    return memberAt<TvdConstMember>(reinterpret_cast<const char*>(&record),
+                                    record.get_typeDesc()->members[index]);
+}
 
 void tvd_assignInt16(void* d, const void* s) { *static_cast<std::int16_t*>(d) = *static_cast<const std::int16_t*>(s); }
 void tvd_assignInt32(void* d, const void* s) { *static_cast<std::int32_t*>(d) = *static_cast<const std::int32_t*>(s); }

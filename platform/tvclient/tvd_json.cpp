@@ -1,4 +1,5 @@
 #include "tvd_json.h"
+#include "tvd_member.h"
 
 #include <limits>
 
@@ -7,28 +8,16 @@ namespace {
 
 using nlohmann::json;
 
-json encodeMember(int kind, const void* address)
-{
-    switch (kind) {
-    case TVD_STRING: return *static_cast<const std::string*>(address);
-    case TVD_INT16: return *static_cast<const std::int16_t*>(address);
-    case TVD_INT32: return *static_cast<const std::int32_t*>(address);
-    case TVD_INT64: return *static_cast<const std::int64_t*>(address);
-    case TVD_DATETIME: return static_cast<const CBSDateTime*>(address)->toWire();
-    default: throw std::logic_error("record member of kind " + std::to_string(kind));
-    }
-}
-
 json encodeRecord(const CTvdBasicStructObject& record)
 {
-    auto& mutableRecord = const_cast<CTvdBasicStructObject&>(record); // get_members only reads
-    void* addresses[CTvdBasicStructObject::kMaxMembers];
-    mutableRecord.get_members(addresses);
     const STvdTypeDesc* desc = record.get_typeDesc();
     json out = json::object();
     for (int i = 0; i < desc->memberCount; ++i)
         if (record.isSet(i))
-            out[desc->members[i].name] = encodeMember(desc->members[i].kind, addresses[i]);
+            out[desc->members[i].name] =
+                std::visit(TvdOverloaded{[](const CBSDateTime* date) -> json { return date->toWire(); },
+                                         [](const auto* value) -> json { return *value; }},
+                           tvd_member(record, i));
     return out;
 }
 
@@ -51,25 +40,23 @@ Int readInteger(const json& value, const std::string& path)
     throw DecodeError(path, std::string("expected an integer (") + typeName + ")");
 }
 
-void decodeMember(const json& value, const STvdMemberTypeInfo& member, void* address,
-                  const std::string& path)
+void decodeValue(const json& value, std::string& out, const std::string& path)
 {
-    switch (member.kind) {
-    case TVD_STRING:
-        if (!value.is_string())
-            throw DecodeError(path, "expected a string");
-        *static_cast<std::string*>(address) = value.get<std::string>();
-        return;
-    case TVD_INT16: *static_cast<std::int16_t*>(address) = readInteger<std::int16_t>(value, path); return;
-    case TVD_INT32: *static_cast<std::int32_t*>(address) = readInteger<std::int32_t>(value, path); return;
-    case TVD_INT64: *static_cast<std::int64_t*>(address) = readInteger<std::int64_t>(value, path); return;
-    case TVD_DATETIME:
-        if (!value.is_string() ||
-            !CBSDateTime::fromWire(value.get<std::string>(), *static_cast<CBSDateTime*>(address)))
-            throw DecodeError(path, "expected a date \"YYYY-MM-DD HH:MM:SS\"");
-        return;
-    default: throw std::logic_error("record member of kind " + std::to_string(member.kind));
-    }
+    if (!value.is_string())
+        throw DecodeError(path, "expected a string");
+    out = value.get<std::string>();
+}
+
+void decodeValue(const json& value, CBSDateTime& out, const std::string& path)
+{
+    if (!value.is_string() || !CBSDateTime::fromWire(value.get<std::string>(), out))
+        throw DecodeError(path, "expected a date \"YYYY-MM-DD HH:MM:SS\"");
+}
+
+template <class Int>
+void decodeValue(const json& value, Int& out, const std::string& path)
+{
+    out = readInteger<Int>(value, path);
 }
 
 void decodeRecord(const json& value, CTvdBasicStructObject& record, const std::string& path)
@@ -77,15 +64,14 @@ void decodeRecord(const json& value, CTvdBasicStructObject& record, const std::s
     const STvdTypeDesc* desc = record.get_typeDesc();
     if (!value.is_object())
         throw DecodeError(path, std::string("expected a record ") + desc->typeName);
-    void* addresses[CTvdBasicStructObject::kMaxMembers];
-    record.get_members(addresses);
     const CTvdTypeInfo& type = *record.get_typeInfo();
     for (const auto& [name, member] : value.items()) {
         const int index = type.memberIndex(name);
         const std::string memberPath = path + "." + name;
         if (index < 0)
             throw DecodeError(memberPath, std::string("no such member in ") + desc->typeName);
-        decodeMember(member, desc->members[index], addresses[index], memberPath);
+        std::visit([&](auto* target) { decodeValue(member, *target, memberPath); },
+                   tvd_member(record, index));
         record.markSet(index);
     }
 }

@@ -1,4 +1,5 @@
 #include "tvd_json_stream.h"
+#include "tvd_member.h"
 
 #include <nlohmann/json.hpp>
 
@@ -52,16 +53,12 @@ void writeInteger(std::string& out, Int value)
     out.append(digits, end);
 }
 
-void writeMember(std::string& out, int kind, const void* address)
+void writeMember(std::string& out, const TvdConstMember& member)
 {
-    switch (kind) {
-    case TVD_STRING: return writeText(out, *static_cast<const std::string*>(address));
-    case TVD_INT16: return writeInteger(out, *static_cast<const std::int16_t*>(address));
-    case TVD_INT32: return writeInteger(out, *static_cast<const std::int32_t*>(address));
-    case TVD_INT64: return writeInteger(out, *static_cast<const std::int64_t*>(address));
-    case TVD_DATETIME: return writeText(out, static_cast<const CBSDateTime*>(address)->toWire());
-    default: throw std::logic_error("record member of kind " + std::to_string(kind));
-    }
+    std::visit(TvdOverloaded{[&](const std::string* text) { writeText(out, *text); },
+                             [&](const CBSDateTime* date) { writeText(out, date->toWire()); },
+                             [&](const auto* number) { writeInteger(out, *number); }},
+               member);
 }
 
 } // namespace
@@ -102,8 +99,6 @@ const std::vector<int>& ParamsWriter::membersByName(const STvdTypeDesc* desc)
 
 void ParamsWriter::writeRecord(std::string& out, const CTvdBasicStructObject& record)
 {
-    void* addresses[CTvdBasicStructObject::kMaxMembers];
-    const_cast<CTvdBasicStructObject&>(record).get_members(addresses); // get_members only reads
     const STvdTypeDesc* desc = record.get_typeDesc();
     char separator = '{';
     for (int i : membersByName(desc)) {
@@ -113,7 +108,7 @@ void ParamsWriter::writeRecord(std::string& out, const CTvdBasicStructObject& re
         separator = ',';
         writeText(out, desc->members[i].name);
         out += ':';
-        writeMember(out, desc->members[i].kind, addresses[i]);
+        writeMember(out, tvd_member(record, i));
     }
     out += separator == '{' ? "{}" : "}";
 }

@@ -1,6 +1,7 @@
 #include "table.h"
 
 #include "formats.h"
+#include "tvd_member.h"
 
 #include <algorithm>
 #include <unordered_set>
@@ -14,39 +15,21 @@ using db::Value;
 constexpr std::size_t kInChunk = 500;
 constexpr std::size_t kInsertChunk = 10000;
 
-void* memberAddress(CTvdBasicStructObject& record, int member)
+std::string memberString(const CTvdBasicStructObject& record, int member)
 {
-    void* addresses[CTvdBasicStructObject::kMaxMembers];
-    record.get_members(addresses);
-    return addresses[member];
+    return std::visit(TvdOverloaded{[](const std::string* text) { return *text; },
+                                    [](const CBSDateTime* date) { return date->toWire(); },
+                                    [](const auto* number) { return std::to_string(*number); }},
+                      tvd_member(record, member));
 }
 
-std::string memberString(CTvdBasicStructObject& record, int member)
+// The member as an integer; 0 for a text or date member.
+std::int64_t memberInt(const CTvdBasicStructObject& record, int member)
 {
-    void* address = memberAddress(record, member);
-    switch (record.get_typeDesc()->members[member].kind) {
-    case TVD_STRING: return *static_cast<std::string*>(address);
-    case TVD_INT16: return std::to_string(*static_cast<std::int16_t*>(address));
-    case TVD_INT32: return std::to_string(*static_cast<std::int32_t*>(address));
-    case TVD_INT64: return std::to_string(*static_cast<std::int64_t*>(address));
-    default: return static_cast<CBSDateTime*>(address)->toWire();
-    }
-}
-
-std::int64_t memberInt(CTvdBasicStructObject& record, int member)
-{
-    void* address = memberAddress(record, member);
-    switch (record.get_typeDesc()->members[member].kind) {
-    case TVD_INT16: return *static_cast<std::int16_t*>(address);
-    case TVD_INT32: return *static_cast<std::int32_t*>(address);
-    case TVD_INT64: return *static_cast<std::int64_t*>(address);
-    default: return 0;
-    }
-}
-
-CTvdBasicStructObject& at(const CTvdBasicListObject& list, int i)
-{
-    return const_cast<CTvdBasicStructObject&>(list.element(i));
+    return std::visit(TvdOverloaded{[](const std::string*) { return std::int64_t{0}; },
+                                    [](const CBSDateTime*) { return std::int64_t{0}; },
+                                    [](const auto* number) { return std::int64_t{*number}; }},
+                      tvd_member(record, member));
 }
 
 std::string placeholders(std::size_t n)
@@ -81,56 +64,46 @@ const Table::Column& Table::column(const std::string& name) const
     throw std::logic_error(name_ + " has no member " + name);
 }
 
-Value Table::valueOf(CTvdBasicStructObject& record, const Column& c, const secrets::SecretBox& box) const
+Value Table::valueOf(const CTvdBasicStructObject& record, const Column& c,
+                     const secrets::SecretBox& box) const
 {
-    void* address = memberAddress(record, c.member);
-    switch (c.kind) {
-    case TVD_STRING: {
-        const auto& text = *static_cast<std::string*>(address);
-        return c.secret ? box.encrypt(text) : text;
-    }
-    case TVD_DATETIME: {
-        const auto* date = static_cast<CBSDateTime*>(address);
-        return date->isNull() ? Value{} : Value{date->toWire()};
-    }
-    default: return memberInt(record, c.member);
-    }
+    return std::visit(
+        TvdOverloaded{[&](const std::string* text) { return c.secret ? Value{box.encrypt(*text)} : Value{*text}; },
+                      [](const CBSDateTime* date) { return date->isNull() ? Value{} : Value{date->toWire()}; },
+                      [](const auto* number) { return Value{std::int64_t{*number}}; }},
+        tvd_member(record, c.member));
 }
 
 // Members holding their default (empty text, 0, the null date) stay unset, so that an answer
 // carries only what is stored: 50 cards of 44 members are half the JSON this way.
 void Table::readRow(const Row& row, CTvdBasicStructObject& record, const secrets::SecretBox& box, bool reveal) const
 {
-    void* addresses[CTvdBasicStructObject::kMaxMembers];
-    record.get_members(addresses);
     for (std::size_t i = 0; i < columns_.size(); ++i) {
         const Column& c = columns_[i];
-        void* address = addresses[c.member];
         if (std::holds_alternative<std::monostate>(row[i]) || (c.secret && !reveal))
             continue;
-        bool stored = true;
-        switch (c.kind) {
-        case TVD_STRING: {
-            const std::string text = db::asText(row[i]);
-            stored = !text.empty();
-            *static_cast<std::string*>(address) = c.secret ? box.decrypt(text) : text;
-            break;
-        }
-        case TVD_INT16: *static_cast<std::int16_t*>(address) = static_cast<std::int16_t>(db::asInt(row[i])); break;
-        case TVD_INT32: *static_cast<std::int32_t*>(address) = static_cast<std::int32_t>(db::asInt(row[i])); break;
-        case TVD_INT64: *static_cast<std::int64_t*>(address) = db::asInt(row[i]); break;
-        case TVD_DATETIME:
-            CBSDateTime::fromWire(db::asText(row[i]), *static_cast<CBSDateTime*>(address));
-            break;
-        }
-        if (c.kind != TVD_STRING && c.kind != TVD_DATETIME)
-            stored = db::asInt(row[i]) != 0;
+        const bool stored = std::visit(
+            TvdOverloaded{[&](std::string* text) {
+                              const std::string held = db::asText(row[i]);
+                              *text = c.secret ? box.decrypt(held) : held;
+                              return !held.empty();
+                          },
+                          [&](CBSDateTime* date) {
+                              CBSDateTime::fromWire(db::asText(row[i]), *date);
+                              return true;
+                          },
+                          [&](auto* number) {
+                              const std::int64_t held = db::asInt(row[i]);
+                              *number = static_cast<std::remove_pointer_t<decltype(number)>>(held);
+                              return held != 0;
+                          }},
+            tvd_member(record, c.member));
         if (stored)
             record.markSet(c.member);
     }
 }
 
-Row Table::keyValues(CTvdBasicStructObject& record) const
+Row Table::keyValues(const CTvdBasicStructObject& record) const
 {
     Row values;
     for (int member : keyColumns_) {
@@ -143,7 +116,7 @@ Row Table::keyValues(CTvdBasicStructObject& record) const
     return values;
 }
 
-std::string Table::keyText(CTvdBasicStructObject& record) const
+std::string Table::keyText(const CTvdBasicStructObject& record) const
 {
     std::string text;
     for (int member : keyColumns_)
@@ -161,12 +134,12 @@ std::string Table::keyWhere() const
 }
 
 void Table::refuse(CBSErrorMsg& error, int minor, const std::string& message,
-                   CTvdBasicStructObject& record, int position) const
+                   const CTvdBasicStructObject& record, int position) const
 {
     error.set(1, minor, message, "第" + std::to_string(position) + "条记录 " + keyText(record));
 }
 
-bool Table::checkRecord(CallContext& context, CTvdBasicStructObject& record, int position,
+bool Table::checkRecord(CallContext& context, const CTvdBasicStructObject& record, int position,
                         VerifiedReferences& verified, CBSErrorMsg& error) const
 {
     for (int member : keyColumns_) {
@@ -200,7 +173,7 @@ bool Table::checkRecord(CallContext& context, CTvdBasicStructObject& record, int
     return true;
 }
 
-bool Table::checkRange(CallContext& context, CTvdBasicStructObject& record, int position,
+bool Table::checkRange(CallContext& context, const CTvdBasicStructObject& record, int position,
                        bool excludeSelf, CBSErrorMsg& error) const
 {
     if (def_.rangeFirst.empty())
@@ -246,11 +219,11 @@ bool Table::checkBatchDuplicates(const CTvdBasicListObject& records, CBSErrorMsg
         for (int i = 0; i < records.count(); ++i) {
             std::string key;
             for (int member : members)
-                key += memberString(at(records, i), member) + '\x1f';
+                key += memberString(records.element(i), member) + '\x1f';
             if (!seen.insert(key).second) {
                 refuse(error, kRefusedDuplicate,
                        "同一批数据中重复：" + columns_[static_cast<std::size_t>(members.front())].name,
-                       at(records, i), i + 1);
+                       records.element(i), i + 1);
                 return false;
             }
         }
@@ -266,10 +239,10 @@ bool Table::checkStoredDuplicates(CallContext& context, const CTvdBasicListObjec
         singles.insert(singles.begin(), keyNames_.front());
     else
         for (int i = 0; i < records.count(); ++i) {
-            Row key = keyValues(at(records, i));
+            Row key = keyValues(records.element(i));
             if (!std::holds_alternative<std::monostate>(
                     context.db.scalar("SELECT 1 FROM " + name_ + keyWhere(), key))) {
-                refuse(error, kRefusedDuplicate, "记录已存在", at(records, i), i + 1);
+                refuse(error, kRefusedDuplicate, "记录已存在", records.element(i), i + 1);
                 return false;
             }
         }
@@ -279,7 +252,7 @@ bool Table::checkStoredDuplicates(CallContext& context, const CTvdBasicListObjec
             const int end = std::min(records.count(), start + static_cast<int>(kInChunk));
             Row values;
             for (int i = start; i < end; ++i)
-                values.emplace_back(valueOf(at(records, i), c, context.secrets));
+                values.emplace_back(valueOf(records.element(i), c, context.secrets));
             std::unordered_set<std::string> stored;
             context.db.query("SELECT " + name + " FROM " + name_ + " WHERE " + name + " IN (" +
                                  placeholders(values.size()) + ")",
@@ -287,8 +260,8 @@ bool Table::checkStoredDuplicates(CallContext& context, const CTvdBasicListObjec
             if (stored.empty())
                 continue;
             for (int i = start; i < end; ++i) {
-                if (stored.count(memberString(at(records, i), c.member))) {
-                    refuse(error, kRefusedDuplicate, name + "已存在", at(records, i), i + 1);
+                if (stored.count(memberString(records.element(i), c.member))) {
+                    refuse(error, kRefusedDuplicate, name + "已存在", records.element(i), i + 1);
                     return false;
                 }
             }
@@ -297,7 +270,7 @@ bool Table::checkStoredDuplicates(CallContext& context, const CTvdBasicListObjec
     return true;
 }
 
-bool Table::checkNotReferenced(CallContext& context, CTvdBasicStructObject& record, int position,
+bool Table::checkNotReferenced(CallContext& context, const CTvdBasicStructObject& record, int position,
                                CBSErrorMsg& error) const
 {
     if (keyColumns_.size() != 1)
@@ -321,7 +294,7 @@ bool Table::checkNotReferenced(CallContext& context, CTvdBasicStructObject& reco
     return true;
 }
 
-int Table::query(CallContext& context, CTvdBasicStructObject& criteria, CTvdBasicListObject& out,
+int Table::query(CallContext& context, const CTvdBasicStructObject& criteria, CTvdBasicListObject& out,
                  CBSErrorMsg&) const
 {
     std::string select;
@@ -411,8 +384,8 @@ int Table::add(CallContext& context, const CTvdBasicListObject& records, CBSErro
 {
     VerifiedReferences verified;
     for (int i = 0; i < records.count(); ++i)
-        if (!checkRecord(context, at(records, i), i + 1, verified, error) ||
-            !checkRange(context, at(records, i), i + 1, false, error))
+        if (!checkRecord(context, records.element(i), i + 1, verified, error) ||
+            !checkRange(context, records.element(i), i + 1, false, error))
             return 1;
     if (!checkBatchDuplicates(records, error) || !checkStoredDuplicates(context, records, error))
         return 1;
@@ -427,9 +400,9 @@ int Table::add(CallContext& context, const CTvdBasicListObject& records, CBSErro
         Row row;
         row.reserve(columns_.size());
         for (const auto& c : columns_)
-            row.push_back(valueOf(at(records, i), c, context.secrets));
+            row.push_back(valueOf(records.element(i), c, context.secrets));
         rows.push_back(std::move(row));
-        context.auditKeys.push_back(name_ + " " + keyText(at(records, i)));
+        context.auditKeys.push_back(name_ + " " + keyText(records.element(i)));
         if (rows.size() == kInsertChunk || i + 1 == records.count()) {
             context.db.insertMany(name_, names, rows);
             rows.clear();
@@ -442,7 +415,7 @@ int Table::modify(CallContext& context, const CTvdBasicListObject& records, CBSE
 {
     VerifiedReferences verified;
     for (int i = 0; i < records.count(); ++i) {
-        CTvdBasicStructObject& record = at(records, i);
+        const CTvdBasicStructObject& record = records.element(i);
         const bool rangeChanged = !def_.rangeLast.empty() && record.isSet(column(def_.rangeLast).member);
         if (!checkRecord(context, record, i + 1, verified, error) ||
             (rangeChanged && !checkRange(context, record, i + 1, true, error)))
@@ -477,7 +450,7 @@ int Table::modify(CallContext& context, const CTvdBasicListObject& records, CBSE
 int Table::remove(CallContext& context, const CTvdBasicListObject& records, CBSErrorMsg& error) const
 {
     for (int i = 0; i < records.count(); ++i) {
-        CTvdBasicStructObject& record = at(records, i);
+        const CTvdBasicStructObject& record = records.element(i);
         for (int member : keyColumns_) {
             if (!record.isSet(member)) {
                 refuse(error, kRefusedInvalid, "缺少关键字段" + columns_[static_cast<std::size_t>(member)].name,
@@ -506,7 +479,7 @@ void Table::seed(db::Driver& db, const secrets::SecretBox& box, const CTvdBasicL
     for (int i = 0; i < records.count(); ++i) {
         Row row;
         for (const auto& c : columns_)
-            row.push_back(valueOf(at(records, i), c, box));
+            row.push_back(valueOf(records.element(i), c, box));
         db.exec(sql, row);
     }
 }

@@ -19,7 +19,7 @@ public:
     const TableDef& def() const { return def_; }
     const std::string& name() const { return name_; }
 
-    int query(CallContext& context, CTvdBasicStructObject& criteria, CTvdBasicListObject& out,
+    int query(CallContext& context, const CTvdBasicStructObject& criteria, CTvdBasicListObject& out,
               CBSErrorMsg& error) const;
     int add(CallContext& context, const CTvdBasicListObject& records, CBSErrorMsg& error) const;
     int modify(CallContext& context, const CTvdBasicListObject& records, CBSErrorMsg& error) const;
@@ -36,29 +36,29 @@ private:
         bool secret;
     };
 
-    db::Value valueOf(CTvdBasicStructObject& record, const Column& column,
+    db::Value valueOf(const CTvdBasicStructObject& record, const Column& column,
                       const secrets::SecretBox& box) const;
     // reveal: decrypt the secret members; otherwise they stay unset.
     void readRow(const db::Row& row, CTvdBasicStructObject& record, const secrets::SecretBox& box, bool reveal) const;
-    db::Row keyValues(CTvdBasicStructObject& record) const;
-    std::string keyText(CTvdBasicStructObject& record) const;
+    db::Row keyValues(const CTvdBasicStructObject& record) const;
+    std::string keyText(const CTvdBasicStructObject& record) const;
     std::string keyWhere() const;
     const Column& column(const std::string& name) const;
 
     // The first refusal of a record, or an empty message; position is 1-based.
     // References found stored once in a batch ("table\x1fvalue") are not looked up again.
     using VerifiedReferences = std::unordered_set<std::string>;
-    bool checkRecord(CallContext& context, CTvdBasicStructObject& record, int position,
+    bool checkRecord(CallContext& context, const CTvdBasicStructObject& record, int position,
                      VerifiedReferences& verified, CBSErrorMsg& error) const;
-    bool checkRange(CallContext& context, CTvdBasicStructObject& record, int position,
+    bool checkRange(CallContext& context, const CTvdBasicStructObject& record, int position,
                     bool excludeSelf, CBSErrorMsg& error) const;
     bool checkBatchDuplicates(const CTvdBasicListObject& records, CBSErrorMsg& error) const;
     bool checkStoredDuplicates(CallContext& context, const CTvdBasicListObject& records,
                                CBSErrorMsg& error) const;
-    bool checkNotReferenced(CallContext& context, CTvdBasicStructObject& record, int position,
+    bool checkNotReferenced(CallContext& context, const CTvdBasicStructObject& record, int position,
                             CBSErrorMsg& error) const;
     void refuse(CBSErrorMsg& error, int minor, const std::string& message,
-                CTvdBasicStructObject& record, int position) const;
+                const CTvdBasicStructObject& record, int position) const;
 
     const TableDef& def_;
     std::string name_;

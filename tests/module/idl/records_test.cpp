@@ -2,6 +2,7 @@
 #include "ResRemoteSimMgnt_tvd_c.h"
 #include "ResSysMgnt_tvd_c.h"
 #include "sysmgnt_def_tvd_c.h"
+#include "tvd_member.h"
 
 #include <gtest/gtest.h>
 
@@ -54,6 +55,31 @@ TEST(Record, GetMembersGivesAddressesInMemberOrder)
     EXPECT_EQ(card.get_members(addresses), &card.CARD_TYPE);
     EXPECT_EQ(addresses[3], &card.STS_DATE);
     EXPECT_EQ(card.get_members(nullptr), &card.CARD_TYPE);
+}
+
+TEST(Record, MemberIsTypedByItsKindAndReachesTheMemberItself)
+{
+    SRemoteSimInfo sim;
+    EXPECT_EQ(std::get<std::string*>(tvd_member(sim, SRemoteSimInfo::idx_IMSI)), &sim.IMSI);
+    EXPECT_EQ(std::get<std::int16_t*>(tvd_member(sim, SRemoteSimInfo::idx_BRAND)), &sim.BRAND);
+    EXPECT_EQ(std::get<std::int32_t*>(tvd_member(sim, SRemoteSimInfo::idx_HLR_CODE)), &sim.HLR_CODE);
+    EXPECT_EQ(std::get<std::int64_t*>(tvd_member(sim, SRemoteSimInfo::idx_BATCH_ID)), &sim.BATCH_ID);
+    EXPECT_EQ(std::get<CBSDateTime*>(tvd_member(sim, SRemoteSimInfo::idx_STS_DATE)), &sim.STS_DATE);
+    EXPECT_EQ(std::get<std::string*>(tvd_member(sim, SRemoteSimInfo::idx_KI_KEY)), &sim.KI_KEY);
+    const SRemoteSimInfo& readOnly = sim;
+    EXPECT_EQ(std::get<const std::string*>(tvd_member(readOnly, SRemoteSimInfo::idx_SMSP)), &sim.SMSP);
+    EXPECT_EQ(sim.mask(0), 0U) << "reaching a member does not mark it set";
+}
+
+TEST(Record, MembersOfARecordInAListAreItsOwn)
+{
+    SResRemoteCardTypeList list;
+    list.resize(2);
+    *std::get<std::string*>(tvd_member(list[1], SResRemoteCardType::idx_CARD_NAME)) = "双模卡";
+    *std::get<std::int16_t*>(tvd_member(list[1], SResRemoteCardType::idx_IS_DOUBLE)) = 1;
+    EXPECT_EQ(list[1].CARD_NAME, "双模卡");
+    EXPECT_EQ(list[1].IS_DOUBLE, 1);
+    EXPECT_TRUE(list[0].CARD_NAME.empty());
 }
 
 TEST(List, ResizeAppendDataAndCount)

@@ -1,5 +1,6 @@
 // The wire form: a round trip of every registered record type, and the refusals of the decoder.
 #include "ResRemoteSimMgnt_tvd_c.h"
+#include "tvd_member.h"
 #include "sysmgnt_def_tvd_c.h"
 #include "tvd_json.h"
 
@@ -13,17 +14,14 @@ namespace {
 // Sets every member of a record to a value derived from its index.
 void fillAll(CTvdBasicStructObject& record)
 {
-    void* addresses[CTvdBasicStructObject::kMaxMembers];
-    record.get_members(addresses);
     const STvdTypeDesc* desc = record.get_typeDesc();
     for (int i = 0; i < desc->memberCount; ++i) {
-        switch (desc->members[i].kind) {
-        case TVD_STRING: *static_cast<std::string*>(addresses[i]) = "值" + std::to_string(i); break;
-        case TVD_INT16: *static_cast<std::int16_t*>(addresses[i]) = static_cast<std::int16_t>(-i); break;
-        case TVD_INT32: *static_cast<std::int32_t*>(addresses[i]) = 100000 + i; break;
-        case TVD_INT64: *static_cast<std::int64_t*>(addresses[i]) = (std::int64_t{1} << 53) + i + 1; break;
-        case TVD_DATETIME: *static_cast<CBSDateTime*>(addresses[i]) = CBSDateTime(2026, 2, 28, 23, 59, i % 60); break;
-        }
+        std::visit(TvdOverloaded{[&](std::string* text) { *text = "值" + std::to_string(i); },
+                                 [&](std::int16_t* number) { *number = static_cast<std::int16_t>(-i); },
+                                 [&](std::int32_t* number) { *number = 100000 + i; },
+                                 [&](std::int64_t* number) { *number = (std::int64_t{1} << 53) + i + 1; },
+                                 [&](CBSDateTime* date) { *date = CBSDateTime(2026, 2, 28, 23, 59, i % 60); }},
+                   tvd_member(record, i));
         record.markSet(i);
     }
 }

@@ -5,6 +5,7 @@
 #include "driver.h"
 #include "rsimd_process.h"
 #include "secrets.h"
+#include "tvd_member.h"
 
 #include <httplib.h>
 #include <nlohmann/json.hpp>
@@ -374,9 +375,7 @@ TEST_P(Service, CardFormatsAreCheckedAtTheirEdges)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.value);
         SRemoteSimInfo sim = card(n++);
-        void* addresses[44];
-        sim.get_members(addresses);
-        *static_cast<std::string*>(addresses[c.member]) = c.value;
+        *std::get<std::string*>(tvd_member(sim, c.member)) = c.value;
         SRemoteSimInfoList one;
         one.push_back(sim);
         CBSErrorMsg error;
