@@ -180,6 +180,8 @@ int main(int argc, char** argv)
         rsim::db::migrate(*setup, rsim::db::schemaMigrations());
         const bool embedded = options.database.rfind("sqlite:", 0) == 0;
         auto secrets = rsim::secrets::SecretBox::fromKeyFile(options.keyFile, embedded);
+        if (const auto sealed = rsim::tables::sealPlainSecrets(*setup, secrets))
+            std::cerr << "rsimd: sealed " << sealed << " secret values stored in plain by an older version\n";
         if (options.seed) {
             rsim::sysmgnt::seedDemo(*setup);
             rsim::tables::seedDemo(*setup, secrets);

@@ -151,6 +151,12 @@ std::string SecretBox::encrypt(const std::string& plain) const
     return "v" + std::to_string(version) + ":" + toBase64(sealed.data(), kNonceBytes + length);
 }
 
+bool SecretBox::looksSealed(const std::string& stored)
+{
+    const std::size_t colon = stored.find(':');
+    return colon != std::string::npos && versionNumber(stored.substr(0, colon)) != 0;
+}
+
 std::string SecretBox::decrypt(const std::string& stored) const
 {
     if (stored.empty())

@@ -30,6 +30,9 @@ public:
     int newestVersion() const { return keys_.rbegin()->first; }
 
     std::string encrypt(const std::string& plain) const;
+    // True when the text has the form of a sealed value ("v<version>:…"); a value stored in plain
+    // by an older version does not.
+    static bool looksSealed(const std::string& stored);
     // Throws SecretError on a malformed value, an unknown key version, or a value that was
     // altered or sealed with another key.
     std::string decrypt(const std::string& stored) const;

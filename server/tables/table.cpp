@@ -470,6 +470,30 @@ int Table::remove(CallContext& context, const CTvdBasicListObject& records, CBSE
     return 0;
 }
 
+std::int64_t Table::sealPlainSecrets(db::Driver& db, const secrets::SecretBox& box) const
+{
+    std::int64_t sealed = 0;
+    for (const auto& c : columns_) {
+        if (!c.secret)
+            continue;
+        std::vector<Row> plain; // key values, then the plain text
+        std::string select = "SELECT " + c.name;
+        for (const auto& k : keyNames_)
+            select += ", " + k;
+        db.query(select + " FROM " + name_ + " WHERE " + c.name + " <> ''", {}, [&](const Row& row) {
+            const std::string text = db::asText(row[0]);
+            if (secrets::SecretBox::looksSealed(text))
+                return;
+            Row update{box.encrypt(text)};
+            update.insert(update.end(), row.begin() + 1, row.end());
+            plain.push_back(std::move(update));
+        });
+        for (const auto& update : plain)
+            sealed += db.execCount("UPDATE " + name_ + " SET " + c.name + " = ?" + keyWhere(), update);
+    }
+    return sealed;
+}
+
 void Table::seed(db::Driver& db, const secrets::SecretBox& box, const CTvdBasicListObject& records) const
 {
     std::vector<std::string> names;
@@ -482,6 +506,21 @@ void Table::seed(db::Driver& db, const secrets::SecretBox& box, const CTvdBasicL
             row.push_back(valueOf(records.element(i), c, box));
         db.exec(sql, row);
     }
+}
+
+std::int64_t sealPlainSecrets(db::Driver& db, const secrets::SecretBox& box)
+{
+    std::int64_t sealed = 0;
+    db.begin();
+    try {
+        for (const auto& table : Tables())
+            sealed += table.sealPlainSecrets(db, box);
+        db.commit();
+    } catch (...) {
+        db.rollback();
+        throw;
+    }
+    return sealed;
 }
 
 const std::vector<Table>& Tables()

@@ -25,6 +25,8 @@ public:
     int modify(CallContext& context, const CTvdBasicListObject& records, CBSErrorMsg& error) const;
     int remove(CallContext& context, const CTvdBasicListObject& records, CBSErrorMsg& error) const;
 
+    // Seals the secret values that an older version stored in plain; returns how many.
+    std::int64_t sealPlainSecrets(db::Driver& db, const secrets::SecretBox& box) const;
     // Inserts records as they are (demo data); existing keys are left alone.
     void seed(db::Driver& db, const secrets::SecretBox& box, const CTvdBasicListObject& records) const;
 
@@ -71,6 +73,9 @@ private:
 const std::vector<Table>& Tables();
 const Table& TableOf(const std::string& name);
 
+// Seals, in one transaction, every secret value stored in plain by an older version (the
+// authentication-card passwords and library keys were not sealed before); returns how many.
+std::int64_t sealPlainSecrets(db::Driver& db, const secrets::SecretBox& box);
 // Demo data of the remote-SIM tables.
 void seedDemo(db::Driver& db, const secrets::SecretBox& box);
 void registerHandlers(HandlerTable& handlers);

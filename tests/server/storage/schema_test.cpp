@@ -76,11 +76,15 @@ TEST_P(Upgrade, ADatabaseAtTheBaselineUpgradesInPlaceWithItsRowsIntact)
         db->exec("INSERT INTO rsim_sim (IMSI, SIM_ID, RES_CODE, VENDOR_CODE, REGION_CODE, STS) "
                  "VALUES ('460009800000001', '8986009800000000001', 'C64', 'V98', 10, 1)");
         db->exec("INSERT INTO sys_region (REGION_CODE, REGION_NAME) VALUES (98, '旧库地市')");
+        // Card passwords were stored in plain then.
+        db->exec("INSERT INTO rsim_auc_info (PROVINCE_CODE, VENDOR_CODE, CARD_TYPE, SIM_SEQUENCE, PWD) "
+                 "VALUES ('98', 'V98', 'C64', '0001', 'old-pass')");
     }
 
     testsupport::RsimdProcess rsimd(address_, true);
     ASSERT_TRUE(rsimd.listening()) << "exit status " << rsimd.stop();
     EXPECT_EQ(rsimd.stop(), 0);
+    const auto box = rsim::secrets::SecretBox::fromKeyFile(rsimd.keyFile(), false);
 
     auto db = connect(address_);
     EXPECT_EQ(versions(*db), listedVersions());
@@ -89,6 +93,9 @@ TEST_P(Upgrade, ADatabaseAtTheBaselineUpgradesInPlaceWithItsRowsIntact)
     EXPECT_EQ(asText(db->scalar("SELECT SIM_ID FROM rsim_sim WHERE IMSI = '460009800000001'")),
               "8986009800000000001");
     EXPECT_EQ(asText(db->scalar("SELECT REGION_NAME FROM sys_region WHERE REGION_CODE = 98")), "旧库地市");
+    const std::string password = asText(db->scalar("SELECT PWD FROM rsim_auc_info WHERE SIM_SEQUENCE = '0001'"));
+    EXPECT_TRUE(rsim::secrets::SecretBox::looksSealed(password)) << "the plain password was left unsealed";
+    EXPECT_EQ(box.decrypt(password), "old-pass");
 }
 
 TEST_P(Upgrade, ADatabaseNewerThanRsimdIsRefusedAtStartAndLeftAsItIs)
