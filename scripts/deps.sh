@@ -8,6 +8,8 @@ packages=(
   qt6-base-dev libcpp-httplib-dev nlohmann-json3-dev libsqlite3-dev libpqxx-dev
   libcurl4-openssl-dev libsodium-dev libgtest-dev libboost-dev libssl-dev zlib1g-dev
   postgresql python3-pyftpdlib fonts-wqy-microhei xvfb curl
+  # the request decoder's fuzz target (libFuzzer) that CTest runs for a bounded time
+  clang libclang-rt-14-dev
 )
 
 missing=()
