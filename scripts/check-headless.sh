@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Configures and builds rsimd alone (-DRSIM_SERVICE_ONLY=ON) in build-headless/, and checks that
-# the configuration looked for neither Qt nor GoogleTest and that rsimd links no Qt library.
+# the configuration looked for neither Qt nor GoogleTest and that rsimd links neither Qt nor the
+# client transport (libtvclient and libcurl are the desktop side's).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,4 +18,8 @@ if ldd "$dir/bin/rsimd" | grep -i 'libQt'; then
   echo "check-headless: rsimd links a Qt library" >&2
   exit 1
 fi
-echo "check-headless: rsimd builds without Qt and GoogleTest and links no Qt library"
+if ldd "$dir/bin/rsimd" | grep -E 'libtvclient|libcurl'; then
+  echo "check-headless: rsimd links the client transport" >&2
+  exit 1
+fi
+echo "check-headless: rsimd builds without Qt and GoogleTest and links neither Qt nor the client transport"

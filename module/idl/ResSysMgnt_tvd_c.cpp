@@ -5,6 +5,6 @@ TVD_RECORD_DEFINE(MResSysMgnt, SResCodeDefInfo, SResCodeDefInfo_MEMBERS)
 TVD_LIST_DEFINE(MResSysMgnt, SResCodeDefInfo)
 
 namespace MResSysMgnt {
-TVD_QUERY_OPERATION_DEFINE(IResSysMgnt, query_resCode, "RMRESD31", SQueryResCodeIn, sIn,
-                           SResCodeDefInfoList, listResCodeDefInfo)
+TVD_QUERY_OPERATION_TYPES(IResSysMgnt, query_resCode, "RMRESD31", SQueryResCodeIn, sIn,
+                          SResCodeDefInfoList, listResCodeDefInfo)
 } // namespace MResSysMgnt

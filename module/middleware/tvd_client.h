@@ -62,24 +62,3 @@ using TvdCallObserver = std::function<void(const std::string& interfaceName,
                                            const std::string& encodedIn)>;
 // Installs an observer and returns the previous one (empty: none).
 TvdCallObserver tvd_setCallObserver(TvdCallObserver observer);
-
-// Operations known to this process, by interface and code; the service dispatches with it.
-struct TvdOperation {
-    std::string interfaceName;
-    std::string code;
-    std::string name;
-    const CTvdTypeInfo* in;
-    const CTvdTypeInfo* out;
-};
-const TvdOperation* tvd_findOperation(std::string_view interfaceName, std::string_view code);
-
-class CTvdOperationRegistration {
-public:
-    CTvdOperationRegistration(const char* interfaceName, const char* code, const char* name,
-                              const CTvdTypeInfo& in, const CTvdTypeInfo& out);
-    ~CTvdOperationRegistration();
-
-private:
-    std::string interfaceName_;
-    std::string code_;
-};

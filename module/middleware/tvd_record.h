@@ -10,7 +10,7 @@
 // Types: int16, int32, int64, string ("KQSTD string") and date (CBSDateTime).
 #pragma once
 
-#include "tvd_client.h"
+#include "tvd_operation.h"
 
 #include <type_traits>
 
@@ -136,6 +136,9 @@ struct RecordRegistration {
 //                         SResRemoteProvCodeList, listResRemoteProvCode)
 //     TVD_WRITE_OPERATION(add_provinceCode, SOpInfo, sOpInfo, SResRemoteProvCodeList,
 //                         listResRemoteProvCode)
+// In a source file, TVD_*_OPERATION_TYPES defines the operation's parameter types and registers
+// them with the operation; the client proxy itself is defined apart (tvd_proxy.h), so that the
+// service shares the types without linking the client transport.
 #define TVD_QUERY_OPERATION(op, InT, inName, OutT, outName)                                    \
     class CParamIn4##op : public CTvdBasicParamObject {                                        \
     public:                                                                                    \
@@ -184,7 +187,7 @@ struct RecordRegistration {
         return info;                                                                           \
     }
 
-#define TVD_QUERY_OPERATION_DEFINE(Iface, op, code, InT, inName, OutT, outName)                \
+#define TVD_QUERY_OPERATION_TYPES(Iface, op, code, InT, inName, OutT, outName)                \
     static const STvdMemberTypeInfo Iface##_##op##_in[] = {                                    \
         TVD_PARAM_ROW_(tvd::objectKind<InT>(), #inName), TVD_PARAM_ROW_(TVD_SESSION, "session"),\
         TVD_PARAM_END_};                                                                       \
@@ -205,15 +208,9 @@ struct RecordRegistration {
                                {TVD_OBJ_(outName), &cErrorMsg})                                \
     {                                                                                          \
     }                                                                                          \
-    int Iface::op(const InT& inName, OutT& outName, CBSErrorMsg& cErrorMsg, STVSession* session)\
-    {                                                                                          \
-        CParamIn4##op in(inName, session);                                                     \
-        CParamOut4##op out(outName, cErrorMsg);                                                \
-        return invoke_server(kInterfaceName, code, session, in, out, cErrorMsg);               \
-    }                                                                                          \
     TVD_REGISTER_OPERATION_(Iface, op, code)
 
-#define TVD_WRITE_OPERATION_DEFINE(Iface, op, code, InfoT, infoName, ListT, listName)          \
+#define TVD_WRITE_OPERATION_TYPES(Iface, op, code, InfoT, infoName, ListT, listName)          \
     static const STvdMemberTypeInfo Iface##_##op##_in[] = {                                    \
         TVD_PARAM_ROW_(TVD_RECORD, #infoName), TVD_PARAM_ROW_(TVD_LIST, #listName),            \
         TVD_PARAM_ROW_(TVD_SESSION, "session"), TVD_PARAM_END_};                               \
@@ -234,13 +231,6 @@ struct RecordRegistration {
         : CTvdBasicParamObject(false, 1, &typeInfo(), Iface##_##op##_out, {&cErrorMsg})        \
     {                                                                                          \
     }                                                                                          \
-    int Iface::op(const InfoT& infoName, const ListT& listName, CBSErrorMsg& cErrorMsg,        \
-                  STVSession* session)                                                         \
-    {                                                                                          \
-        CParamIn4##op in(infoName, listName, session);                                         \
-        CParamOut4##op out(cErrorMsg);                                                         \
-        return invoke_server(kInterfaceName, code, session, in, out, cErrorMsg);               \
-    }                                                                                          \
     TVD_REGISTER_OPERATION_(Iface, op, code)
 
 // An exchange takes a record and a list and answers a list (for instance a rights check: the
@@ -259,7 +249,7 @@ struct RecordRegistration {
     int op(const InT& inName, const InListT& inListName, OutT& outName, CBSErrorMsg& cErrorMsg,\
            STVSession* session);
 
-#define TVD_EXCHANGE_OPERATION_DEFINE(Iface, op, code, InT, inName, InListT, inListName, OutT,  \
+#define TVD_EXCHANGE_OPERATION_TYPES(Iface, op, code, InT, inName, InListT, inListName, OutT,  \
                                       outName)                                                 \
     static const STvdMemberTypeInfo Iface##_##op##_in[] = {                                    \
         TVD_PARAM_ROW_(TVD_RECORD, #inName), TVD_PARAM_ROW_(TVD_LIST, #inListName),            \
@@ -282,12 +272,5 @@ struct RecordRegistration {
         : CTvdBasicParamObject(false, 2, &typeInfo(), Iface##_##op##_out,                      \
                                {TVD_OBJ_(outName), &cErrorMsg})                                \
     {                                                                                          \
-    }                                                                                          \
-    int Iface::op(const InT& inName, const InListT& inListName, OutT& outName,                 \
-                  CBSErrorMsg& cErrorMsg, STVSession* session)                                 \
-    {                                                                                          \
-        CParamIn4##op in(inName, inListName, session);                                         \
-        CParamOut4##op out(outName, cErrorMsg);                                                \
-        return invoke_server(kInterfaceName, code, session, in, out, cErrorMsg);               \
     }                                                                                          \
     TVD_REGISTER_OPERATION_(Iface, op, code)

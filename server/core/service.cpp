@@ -6,7 +6,7 @@
 #include "login_guard.h"
 #include "sysmgnt.h"
 #include "table.h"
-#include "tvd_client.h"
+#include "tvd_operation.h"
 #include "tvd_json.h"
 #include "tvd_json_stream.h"
 

@@ -1,5 +1,5 @@
 // Type registry, member tables, parameter objects and the operation table.
-#include "tvd_client.h"
+#include "tvd_operation.h"
 #include "tvd_member.h"
 
 #include <algorithm>
