@@ -35,7 +35,7 @@ const char* const kUpdatingWait = "正在更新控件界面中，请稍候...";
 
 TfrmMaintenance::TfrmMaintenance(QWidget* owner, MaintenanceSpec spec)
     : TfrmRemoteSimBase(owner, spec.rights), spec_(std::move(spec)),
-      result_(static_cast<CTvdBasicListObject*>(spec_.operations.listType->create().release())),
+      result_(spec_.operations.listType->createList()),
       current_(NewRecord())
 {
     setCaption(spec_.caption);
@@ -56,13 +56,12 @@ const CTvdTypeInfo& TfrmMaintenance::RecordType() const
 
 std::unique_ptr<CTvdBasicStructObject> TfrmMaintenance::NewRecord() const
 {
-    return std::unique_ptr<CTvdBasicStructObject>(static_cast<CTvdBasicStructObject*>(RecordType().create().release()));
+    return RecordType().createRecord();
 }
 
 std::unique_ptr<CTvdBasicListObject> TfrmMaintenance::ListOf(const CTvdBasicStructObject& record) const
 {
-    std::unique_ptr<CTvdBasicListObject> list(
-        static_cast<CTvdBasicListObject*>(spec_.operations.listType->create().release()));
+    std::unique_ptr<CTvdBasicListObject> list = spec_.operations.listType->createList();
     CopyRecord(record, *list->append());
     return list;
 }
@@ -207,8 +206,7 @@ void TfrmMaintenance::Prepare()
 void TfrmMaintenance::ShowOperatorsRegion(QWidget* control, const Kind& kind, int member,
                                           const CTvdTypeInfo& recordType)
 {
-    std::unique_ptr<CTvdBasicStructObject> region(
-        static_cast<CTvdBasicStructObject*>(recordType.create().release()));
+    std::unique_ptr<CTvdBasicStructObject> region = recordType.createRecord();
     setMemberInteger(*region, member, opInfo_.REGION_CODE);
     kind->Show(control, *region, member, *this);
 }
@@ -326,8 +324,7 @@ void TfrmMaintenance::btnQueryClick()
 {
     if (!CheckQueryInput())
         return;
-    std::unique_ptr<CTvdBasicStructObject> criteria(
-        static_cast<CTvdBasicStructObject*>(spec_.operations.criteriaType->create().release()));
+    std::unique_ptr<CTvdBasicStructObject> criteria = spec_.operations.criteriaType->createRecord();
     for (const auto& criterion : spec_.criteria) {
         QCheckBox* box = Box(criterion);
         if (box == nullptr || !box->isChecked())

@@ -13,7 +13,7 @@ bool isTextMember(const CTvdBasicStructObject& record, int member)
     return std::holds_alternative<const std::string*>(tvd_member(record, member));
 }
 
-std::int64_t memberInteger(CTvdBasicStructObject& record, int member)
+std::int64_t memberInteger(const CTvdBasicStructObject& record, int member)
 {
     return std::visit(
         TvdOverloaded{[](const std::string* text) { return QString::fromStdString(*text).toLongLong(); },
@@ -22,7 +22,7 @@ std::int64_t memberInteger(CTvdBasicStructObject& record, int member)
         tvd_member(record, member));
 }
 
-QString memberText(CTvdBasicStructObject& record, int member)
+QString memberText(const CTvdBasicStructObject& record, int member)
 {
     return std::visit(
         TvdOverloaded{[](const std::string* text) { return QString::fromStdString(*text); },
@@ -61,9 +61,9 @@ void setMemberText(CTvdBasicStructObject& record, int member, const QString& tex
     setMemberInteger(record, member, text.trimmed().toLongLong());
 }
 
-CBSDateTime memberDate(CTvdBasicStructObject& record, int member)
+CBSDateTime memberDate(const CTvdBasicStructObject& record, int member)
 {
-    const TvdConstMember source = tvd_member(std::as_const(record), member);
+    const TvdConstMember source = tvd_member(record, member);
     auto* const* date = std::get_if<const CBSDateTime*>(&source);
     return date != nullptr ? **date : CBSDateTime();
 }

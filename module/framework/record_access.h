@@ -14,8 +14,8 @@ bool isTextMember(const CTvdBasicStructObject& record, int member);
 
 // The member as text: strings as they are, integers in decimal, dates "YYYY/MM/DD HH:NN:SS"
 // (empty for a null date).
-QString memberText(CTvdBasicStructObject& record, int member);
-std::int64_t memberInteger(CTvdBasicStructObject& record, int member);
+QString memberText(const CTvdBasicStructObject& record, int member);
+std::int64_t memberInteger(const CTvdBasicStructObject& record, int member);
 
 // Stores the value and marks the member as set. Integers are narrowed to the member's width;
 // text into an integer member is read as a decimal number (0 when it is none).
@@ -24,7 +24,7 @@ void setMemberInteger(CTvdBasicStructObject& record, int member, std::int64_t va
 
 // A date member (a null date for a member of another kind) and its setter, which ignores a
 // member that is not a date.
-CBSDateTime memberDate(CTvdBasicStructObject& record, int member);
+CBSDateTime memberDate(const CTvdBasicStructObject& record, int member);
 void setMemberDate(CTvdBasicStructObject& record, int member, const CBSDateTime& value);
 
 // Copies every member and the member bits of one record into another of the same type.

@@ -48,14 +48,12 @@ TfrmRegistry::~TfrmRegistry() = default;
 
 std::unique_ptr<CTvdBasicStructObject> TfrmRegistry::NewRecord() const
 {
-    return std::unique_ptr<CTvdBasicStructObject>(
-        static_cast<CTvdBasicStructObject*>(spec_.operations.criteriaType->create().release()));
+    return spec_.operations.criteriaType->createRecord();
 }
 
 std::unique_ptr<CTvdBasicListObject> TfrmRegistry::NewList() const
 {
-    return std::unique_ptr<CTvdBasicListObject>(
-        static_cast<CTvdBasicListObject*>(spec_.operations.listType->create().release()));
+    return spec_.operations.listType->createList();
 }
 
 void TfrmRegistry::BuildLayout()

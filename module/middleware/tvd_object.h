@@ -49,6 +49,7 @@ struct STvdMemberTypeInfo {
 
 class CTvdBasicObject;
 class CTvdBasicStructObject;
+class CTvdBasicListObject;
 
 class CTvdTypeInfo {
 public:
@@ -78,6 +79,9 @@ public:
     int memberIndex(std::string_view memberName) const;
     // A new default object of this type (records and lists only).
     std::unique_ptr<CTvdBasicObject> create() const;
+    // The same, typed: a new record, or a new list; std::logic_error for a type of another kind.
+    std::unique_ptr<CTvdBasicStructObject> createRecord() const;
+    std::unique_ptr<CTvdBasicListObject> createList() const;
 
 private:
     int kind_;

@@ -114,6 +114,30 @@ std::unique_ptr<CTvdBasicObject> CTvdTypeInfo::create() const
     return factory_();
 }
 
+namespace {
+
+template <class T>
+std::unique_ptr<T> createOfKind(const CTvdTypeInfo& type, int kind)
+{
+    if (type.kind() != kind)
+        throw std::logic_error("type " + type.name() + " is not a " +
+                               (kind == TVD_RECORD ? "record" : "list"));
+    // The factory of a record or list type makes an object of that type.
+    return std::unique_ptr<T>(static_cast<T*>(type.create().release()));
+}
+
+} // namespace
+
+std::unique_ptr<CTvdBasicStructObject> CTvdTypeInfo::createRecord() const
+{
+    return createOfKind<CTvdBasicStructObject>(*this, TVD_RECORD);
+}
+
+std::unique_ptr<CTvdBasicListObject> CTvdTypeInfo::createList() const
+{
+    return createOfKind<CTvdBasicListObject>(*this, TVD_LIST);
+}
+
 CTvdTypeInfoImpl::CTvdTypeInfoImpl(const CTvdTypeInfo& info) : info_(info)
 {
     Registry& r = registry();

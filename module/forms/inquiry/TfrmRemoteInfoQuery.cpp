@@ -32,11 +32,6 @@ void focusIfPossible(QWidget* editor)
         editor->setFocus();
 }
 
-std::unique_ptr<CTvdBasicStructObject> newRecord(const CTvdTypeInfo* type)
-{
-    return std::unique_ptr<CTvdBasicStructObject>(static_cast<CTvdBasicStructObject*>(type->create().release()));
-}
-
 } // namespace
 
 TfrmRemoteInfoQuery::TfrmRemoteInfoQuery(QWidget* owner) : TfrmRemoteSimBase(owner)
@@ -50,7 +45,7 @@ TfrmRemoteInfoQuery::TfrmRemoteInfoQuery(QWidget* owner) : TfrmRemoteSimBase(own
     layout->addWidget(pgctrlQrySimInfo);
     for (std::size_t i = 0; i < views_.size(); ++i) {
         views_[i].page = &Pages()[i];
-        views_[i].result.reset(static_cast<CTvdBasicListObject*>(Pages()[i].query.listType->create().release()));
+        views_[i].result = Pages()[i].query.listType->createList();
         pgctrlQrySimInfo->addTab(BuildPage(views_[i]), QString::fromUtf8(Pages()[i].title));
     }
     pgctrlQrySimInfo->setCurrentIndex(SegmentPage);
@@ -241,7 +236,7 @@ void TfrmRemoteInfoQuery::Query(PageView& view)
     const bool log = &view == &views_[LogPage];
     if (log && !CheckLogSpan())
         return;
-    auto criteria = newRecord(page.query.criteriaType);
+    auto criteria = page.query.criteriaType->createRecord();
     if (log)
         ScopeLogQuery(*criteria);
     ReadCriteria(view, *criteria);
@@ -258,7 +253,7 @@ void TfrmRemoteInfoQuery::Query(PageView& view)
 
 bool TfrmRemoteInfoQuery::CheckCriteria(PageView& view)
 {
-    const auto sample = newRecord(view.page->query.criteriaType);
+    const auto sample = view.page->query.criteriaType->createRecord();
     for (std::size_t i = 0; i < view.page->criteria.size(); ++i) {
         const Criterion& criterion = view.page->criteria[i];
         if (!view.boxes[i]->isChecked() || criterion.kind == Editor::DateSpan)
@@ -324,7 +319,7 @@ void TfrmRemoteInfoQuery::FillList(PageView& view)
 {
     view.list->beginUpdate();
     for (int i = 0; i < view.result->count(); ++i) {
-        auto& record = const_cast<CTvdBasicStructObject&>(view.result->element(i));
+        const CTvdBasicStructObject& record = view.result->element(i);
         QStringList cells;
         for (const auto& column : view.page->columns)
             cells << CellText(record, column);
@@ -335,7 +330,7 @@ void TfrmRemoteInfoQuery::FillList(PageView& view)
     rsimform::NoteCutList(view.list, view.result->count());
 }
 
-QString TfrmRemoteInfoQuery::CellText(CTvdBasicStructObject& record, const Column& column) const
+QString TfrmRemoteInfoQuery::CellText(const CTvdBasicStructObject& record, const Column& column) const
 {
     if (column.shown == Shown::AsIs)
         return rsimform::memberText(record, column.member);

@@ -64,7 +64,7 @@ private:
     void ScopeLogQuery(CTvdBasicStructObject& criteria) const;
     void ReadCriteria(const PageView& view, CTvdBasicStructObject& criteria) const;
     void FillList(PageView& view);
-    QString CellText(CTvdBasicStructObject& record, const inquiry::Column& column) const;
+    QString CellText(const CTvdBasicStructObject& record, const inquiry::Column& column) const;
     CBSDateTime Today() const;
     CBSDateTime DayEdge(const char* picker, bool last) const;
 

@@ -50,15 +50,27 @@ TEST(Codec, EveryRecordTypeRoundTripsWithAllMembersSet)
         SCOPED_TRACE(name);
         const CTvdTypeInfo* type = CTvdTypeInfo::find(name);
         ASSERT_NE(type, nullptr);
-        auto original = type->create();
-        fillAll(static_cast<CTvdBasicStructObject&>(*original));
+        auto original = type->createRecord();
+        fillAll(*original);
         const json wire = tvd::wire::encode(*original);
-        auto decoded = type->create();
+        auto decoded = type->createRecord();
         tvd::wire::decode(json::parse(wire.dump()), *decoded);
         EXPECT_EQ(tvd::wire::encode(*decoded), wire);
-        EXPECT_EQ(static_cast<CTvdBasicStructObject&>(*decoded).mask(0),
-                  static_cast<CTvdBasicStructObject&>(*original).mask(0));
+        EXPECT_EQ(decoded->mask(0), original->mask(0));
     }
+}
+
+TEST(Codec, TypesMakeRecordsAndListsOfTheirOwnKindOnly)
+{
+    const CTvdTypeInfo& recordType = SResRemoteProvCode::typeInfo();
+    const CTvdTypeInfo& listType = SResRemoteProvCodeList::typeInfo();
+    auto record = recordType.createRecord();
+    EXPECT_EQ(record->get_typeInfo(), &recordType);
+    auto list = listType.createList();
+    EXPECT_EQ(list->get_typeInfo(), &listType);
+    EXPECT_EQ(list->count(), 0);
+    EXPECT_THROW(recordType.createList(), std::logic_error);
+    EXPECT_THROW(listType.createRecord(), std::logic_error);
 }
 
 TEST(Codec, OnlySetMembersTravel)
