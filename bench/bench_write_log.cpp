@@ -42,7 +42,7 @@ rsim::db::Row entry(int n)
             rsim::db::Value{}};
 }
 
-void storeLog(rsim::db::Driver& db)
+void storeLog(rsim::db::Driver& db, bool postgres)
 {
     const std::vector<std::string> columns(std::begin(kColumns), std::end(kColumns));
     for (int done = 0; done < kEntries; done += 100000) {
@@ -53,7 +53,7 @@ void storeLog(rsim::db::Driver& db)
         db.insertMany("rsim_write_log", columns, rows);
         tx.commit();
     }
-    if (db.dialect() == "postgresql")
+    if (postgres)
         db.exec("ANALYZE rsim_write_log");
 }
 
@@ -70,7 +70,7 @@ void defaultQuery(RsimdProcess::Backend backend, const char* name)
 {
     RsimdProcess server(backend);
     auto db = rsim::db::connect(server.database());
-    storeLog(*db);
+    storeLog(*db, server.database().starts_with("postgres"));
     login(server);
     MResRemoteMgntApp::IResRemoteMgnt client;
     client.bind(server.address());

@@ -6,11 +6,6 @@
 
 namespace rsim::db {
 
-std::string Driver::limitClause(std::int64_t n) const
-{
-    return " LIMIT " + std::to_string(n);
-}
-
 // SQLite's LIKE ignores the case of ASCII letters only.
 std::string Driver::containsCondition(std::string_view column) const
 {

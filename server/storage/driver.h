@@ -32,9 +32,6 @@ class Driver {
 public:
     virtual ~Driver() = default;
 
-    // "sqlite" or "postgresql".
-    virtual std::string_view dialect() const = 0;
-
     // One statement per call. Statements are prepared once per driver and SQL text.
     virtual void exec(std::string_view sql, const Row& params = {}) = 0;
     // Rows changed by one INSERT, UPDATE or DELETE.
@@ -55,11 +52,6 @@ public:
     virtual void rollback() = 0;
     virtual bool inTransaction() const = 0;
 
-    // Column type of a 64-bit key that numbers itself:
-    // "INTEGER PRIMARY KEY AUTOINCREMENT" / "BIGSERIAL PRIMARY KEY".
-    virtual std::string autoIncrementPrimaryKey() const = 0;
-    // " LIMIT n", to append to a SELECT.
-    virtual std::string limitClause(std::int64_t n) const;
     // A condition on column with one parameter, a containsPattern(): ASCII letters match
     // regardless of case, every other character (Chinese, digits, accented letters) only
     // itself, the same on both databases.

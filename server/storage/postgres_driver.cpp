@@ -118,7 +118,6 @@ class PostgresDriver : public Driver {
 public:
     explicit PostgresDriver(const std::string& address);
 
-    std::string_view dialect() const override { return "postgresql"; }
     void exec(std::string_view sql, const Row& params = {}) override { execCount(sql, params); }
     std::int64_t execCount(std::string_view sql, const Row& params = {}) override
     {
@@ -133,7 +132,6 @@ public:
     void rollback() override;
     bool inTransaction() const override { return work_ != nullptr; }
 
-    std::string autoIncrementPrimaryKey() const override { return "BIGSERIAL PRIMARY KEY"; }
     // Under the "C" collation ILIKE folds ASCII letters only, whatever the database's locale,
     // as SQLite's LIKE does.
     std::string containsCondition(std::string_view column) const override

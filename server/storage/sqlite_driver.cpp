@@ -61,7 +61,6 @@ public:
     explicit SqliteDriver(const std::string& path);
     ~SqliteDriver() override;
 
-    std::string_view dialect() const override { return "sqlite"; }
     void exec(std::string_view sql, const Row& params = {}) override { execCount(sql, params); }
     std::int64_t execCount(std::string_view sql, const Row& params = {}) override;
     void query(std::string_view sql, const Row& params, const std::function<void(const Row&)>& onRow) override;
@@ -72,8 +71,6 @@ public:
     void commit() override;
     void rollback() override;
     bool inTransaction() const override { return !sqlite3_get_autocommit(db_); }
-
-    std::string autoIncrementPrimaryKey() const override { return "INTEGER PRIMARY KEY AUTOINCREMENT"; }
 
 private:
     void open(const std::string& path);

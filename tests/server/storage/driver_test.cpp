@@ -195,16 +195,18 @@ TEST_P(Driver, InsertManyRefusesARowOfTheWrongWidth)
     EXPECT_EQ(count("item"), 0);
 }
 
-TEST_P(Driver, OffersTheDialectPiecesByName)
+TEST_P(Driver, InsertIgnoringSkipsARowWhoseUniqueKeyIsStored)
 {
-    db_->exec("CREATE TABLE city (id " + db_->autoIncrementPrimaryKey() + ", name TEXT UNIQUE)");
-    const std::string add = db_->insertIgnoring("city", {"name"});
+    db_->exec("CREATE TABLE city (id BIGINT PRIMARY KEY, name TEXT UNIQUE)");
+    const std::string add = db_->insertIgnoring("city", {"id", "name"});
+    std::int64_t id = 0;
     for (const char* name : {"Beijing", "Guangzhou", "Beijing", "Shenzhen"})
-        db_->exec(add, {std::string(name)});
+        db_->exec(add, {++id, std::string(name)});
 
-    EXPECT_EQ(rows("SELECT id, name FROM city ORDER BY id" + db_->limitClause(2)),
-              (std::vector<Row>{{std::int64_t{1}, std::string("Beijing")}, {std::int64_t{2}, std::string("Guangzhou")}}));
-    EXPECT_EQ(db_->dialect(), GetParam() == Backend::Sqlite ? "sqlite" : "postgresql");
+    EXPECT_EQ(rows("SELECT id, name FROM city ORDER BY id"),
+              (std::vector<Row>{{std::int64_t{1}, std::string("Beijing")},
+                                {std::int64_t{2}, std::string("Guangzhou")},
+                                {std::int64_t{4}, std::string("Shenzhen")}}));
 }
 
 TEST_P(Driver, ContainsMatchesAsciiLettersInAnyCaseAndEveryOtherCharacterLiterally)
@@ -249,7 +251,7 @@ TEST_P(Driver, StaysCorrectAcrossManyDistinctStatements)
     std::vector<std::int64_t> seen;
     db_->query("SELECT id FROM item ORDER BY id", {}, [&](const Row& outer) {
         for (int limit = 1; limit <= 300; ++limit) {
-            const Value found = db_->scalar("SELECT id FROM item WHERE id = ?" + db_->limitClause(limit), {outer[0]});
+            const Value found = db_->scalar("SELECT id FROM item WHERE id = ? LIMIT " + std::to_string(limit), {outer[0]});
             ASSERT_EQ(found, outer[0]);
         }
         seen.push_back(asInt(outer[0]));
