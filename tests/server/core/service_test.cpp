@@ -319,6 +319,68 @@ TEST_P(Service, RangesMustBeOrderedOfEqualLengthAndNotOverlap)
         << error.message << error.hint;
 }
 
+// SIM numbers of 19 and 20 characters in one range are ordered as numbers, not as text.
+TEST_P(Service, SimNumberRangesOfMixedLengthsCompareAsNumbers)
+{
+    const char* numbers[] = {"8999999999999999999", "9000000000000000005", "10000000000000000005",
+                             "19999999999999999999", "20000000000000000001"};
+    SRemoteSimInfoList batch;
+    for (int i = 0; i < 5; ++i) {
+        batch.push_back(card(8000 + i));
+        batch[i].set_SIM_ID(numbers[i]);
+    }
+    CBSErrorMsg error;
+    ASSERT_EQ(remote_.add_simInfo(info_, batch, error, nullptr), 0) << error.message << error.hint;
+    auto simIds = [&](const std::string& first, const std::string& last) {
+        SRemoteSimQryIn criteria;
+        criteria.set_START_IMSI("460009900008000");
+        criteria.set_END_IMSI("460009900008999");
+        criteria.set_START_SIM_ID(first);
+        criteria.set_END_SIM_ID(last);
+        SRemoteSimInfoList found;
+        EXPECT_EQ(remote_.qry_simInfo(criteria, found, error, nullptr), 0) << error.message;
+        std::vector<std::string> ids;
+        for (const auto& sim : found)
+            ids.push_back(sim.SIM_ID);
+        std::sort(ids.begin(), ids.end());
+        return ids;
+    };
+    using Ids = std::vector<std::string>;
+    EXPECT_EQ(simIds("9000000000000000000", "20000000000000000000"),
+              (Ids{"10000000000000000005", "19999999999999999999", "9000000000000000005"}));
+    EXPECT_EQ(simIds("8999999999999999999", "10000000000000000005"),
+              (Ids{"10000000000000000005", "8999999999999999999", "9000000000000000005"}));
+    EXPECT_EQ(simIds("9000000000000000006", "9999999999999999999"), Ids{});
+    // A bound wider than any SIM number: every number is below it.
+    EXPECT_EQ(simIds("19999999999999999999", "100000000000000000000"),
+              (Ids{"19999999999999999999", "20000000000000000001"}));
+    EXPECT_EQ(simIds("100000000000000000000", "100000000000000000001"), Ids{});
+}
+
+// Ranges of different lengths never overlap, though as text they would.
+TEST_P(Service, NumberRangesOfDifferentLengthsDoNotOverlap)
+{
+    auto range = [](const char* first, const char* last) {
+        SResRemoteMsisdnGrpList list;
+        auto& r = *static_cast<SResRemoteMsisdnGrp*>(list.append());
+        r.set_MSISDN_GROUP("G01");
+        r.set_FIRST_MSISDN(first);
+        r.set_LAST_MSISDN(last);
+        r.set_PROVINCE_CODE("44");
+        return list;
+    };
+    CBSErrorMsg error;
+    // The stored 13801000000-13801999999 lies between these as text.
+    EXPECT_EQ(remote_.add_msisdnGrp(info_, range("1380100000", "1380299999"), error, nullptr), 0)
+        << error.message << error.hint;
+    EXPECT_EQ(remote_.add_msisdnGrp(info_, range("138015", "138030"), error, nullptr), 0)
+        << error.message << error.hint;
+    EXPECT_NE(remote_.add_msisdnGrp(info_, range("13801500000", "13801600000"), error, nullptr), 0);
+    EXPECT_EQ(error.message, "号段与已有号段重叠：13801000000-13801999999");
+    EXPECT_NE(remote_.add_msisdnGrp(info_, range("1380150000", "1380150001"), error, nullptr), 0);
+    EXPECT_EQ(error.message, "号段与已有号段重叠：1380100000-1380299999");
+}
+
 TEST_P(Service, ABatchWithOneBadCardIsRefusedWholeAndNamesIt)
 {
     SRemoteSimInfoList batch;
