@@ -279,6 +279,28 @@ bool Table::checkStoredDuplicates(CallContext& context, const CTvdBasicListObjec
     return true;
 }
 
+bool Table::checkUniquesKept(CallContext& context, const CTvdBasicStructObject& record, int position,
+                             CBSErrorMsg& error) const
+{
+    std::string otherRecord;
+    for (const auto& k : keyNames_)
+        otherRecord += (otherRecord.empty() ? "" : " OR ") + k + " <> ?";
+    for (const auto& name : def_.uniques) {
+        const Column& c = column(name);
+        if (!record.isSet(c.member))
+            continue;
+        Row params{valueOf(record, c, context.secrets)};
+        for (auto& value : keyValues(record))
+            params.push_back(std::move(value));
+        if (!std::holds_alternative<std::monostate>(context.db.scalar(
+                "SELECT 1 FROM " + name_ + " WHERE " + name + " = ? AND (" + otherRecord + ")", params))) {
+            refuse(error, kRefusedDuplicate, name + "已存在", record, position);
+            return false;
+        }
+    }
+    return true;
+}
+
 bool Table::checkNotReferenced(CallContext& context, const CTvdBasicStructObject& record, int position,
                                CBSErrorMsg& error) const
 {
@@ -437,7 +459,8 @@ int Table::modify(CallContext& context, const CTvdBasicListObject& records, CBSE
         const CTvdBasicStructObject& record = records.element(i);
         const bool rangeChanged = !def_.rangeLast.empty() && record.isSet(column(def_.rangeLast).member);
         if (!checkRecord(context, record, i + 1, verified, error) ||
-            (rangeChanged && !checkRange(context, record, i + 1, true, error)))
+            (rangeChanged && !checkRange(context, record, i + 1, true, error)) ||
+            !checkUniquesKept(context, record, i + 1, error))
             return 1;
         std::string set;
         Row params;
