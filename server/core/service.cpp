@@ -153,6 +153,12 @@ void Service::audit(db::Driver& db, std::int32_t opId, const std::string& interf
 Answer Service::call(const std::string& interfaceName, const std::string& code, const std::string& body,
                      const std::string& session, Mode mode)
 {
+    return call(interfaceName, code, body, session, mode, 1);
+}
+
+Answer Service::call(const std::string& interfaceName, const std::string& code, const std::string& body,
+                     const std::string& session, Mode mode, int attempt)
+{
     const TvdOperation* operation = tvd_findOperation(interfaceName, code);
     const HandlerEntry* entry = handlers_.find(interfaceName, code);
     if (operation == nullptr || entry == nullptr)
@@ -199,9 +205,13 @@ Answer Service::call(const std::string& interfaceName, const std::string& code, 
     } catch (const db::Error& e) {
         if (e.kind == db::Error::Kind::Busy)
             return {200, refusal(1, kRefusedInvalid, "数据库忙，请稍后重试", operation->name)};
-        if (e.kind == db::Error::Kind::Unique)
-            return {200, refusal(1, kRefusedDuplicate, "记录已存在", e.what())};
+        // A write that lost a race for a unique value to another writer is rolled back by now;
+        // run again, its checks find the value stored and name it as every duplicate is named.
+        if (e.kind == db::Error::Kind::Unique && attempt < kUniqueAttempts)
+            return call(interfaceName, code, body, session, mode, attempt + 1);
         std::cerr << "rsimd: " << operation->name << ": " << e.what() << std::endl;
+        if (e.kind == db::Error::Kind::Unique)
+            return {200, refusal(1, kRefusedDuplicate, "记录已存在", "与同时写入的记录重复，请重新提交")};
         return {500, refusal(-1, 500, "数据库操作失败", "详情见服务日志")};
     } catch (const std::exception& e) {
         std::cerr << "rsimd: " << operation->name << ": " << e.what() << std::endl;

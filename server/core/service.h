@@ -66,6 +66,10 @@ public:
     static constexpr int kRenewSeconds = 300;
 
 private:
+    // Attempts of a write that loses races for unique values.
+    static constexpr int kUniqueAttempts = 3;
+    Answer call(const std::string& interfaceName, const std::string& code, const std::string& body,
+                const std::string& session, Mode mode, int attempt);
     // The operator of a live session (sliding its expiry), or 0.
     std::int32_t sessionOperator(db::Driver& db, const std::string& token, std::int32_t& orgId);
     void audit(db::Driver& db, std::int32_t opId, const std::string& interfaceName, const std::string& code,

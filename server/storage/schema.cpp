@@ -144,6 +144,12 @@ const std::vector<Migration>& schemaMigrations()
          {"CREATE TABLE sys_login_failure (LOGIN_NAME TEXT PRIMARY KEY, FAILURES BIGINT NOT NULL, "
           "LAST_FAILURE BIGINT NOT NULL)",
           "DELETE FROM sys_session"}},
+        // SIM numbers of 19 and 20 characters are compared as numbers by this key: the number
+        // left-padded with zeros to 20 characters (the query states the same expression).
+        {103,
+         "SIM numbers ordered as numbers",
+         {"CREATE INDEX rsim_sim_SIM_ID_number ON rsim_sim "
+          "(SUBSTR('00000000000000000000' || SIM_ID, LENGTH(SIM_ID) + 1))"}},
     };
     return migrations;
 }

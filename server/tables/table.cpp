@@ -32,6 +32,15 @@ std::int64_t memberInt(const CTvdBasicStructObject& record, int member)
                       tvd_member(record, member));
 }
 
+// SIM numbers (19 or 20 characters) compare as numbers by their text left-padded with zeros to
+// the widest; the expression is the one the index of the SIM numbers is built on.
+constexpr std::size_t kNumberWidth = 20;
+
+std::string numberKey(const std::string& column)
+{
+    return "SUBSTR('" + std::string(kNumberWidth, '0') + "' || " + column + ", LENGTH(" + column + ") + 1)";
+}
+
 std::string placeholders(std::size_t n)
 {
     std::string marks;
@@ -84,9 +93,12 @@ void Table::readRow(const Row& row, CTvdBasicStructObject& record, const secrets
             continue;
         const bool stored = std::visit(
             TvdOverloaded{[&](std::string* text) {
-                              const std::string held = db::asText(row[i]);
-                              *text = c.secret ? box.decrypt(held) : held;
-                              return !held.empty();
+                              std::string converted; // a number stored in a text column
+                              const auto* held = std::get_if<std::string>(&row[i]);
+                              if (held == nullptr)
+                                  held = &(converted = db::asText(row[i]));
+                              *text = c.secret ? box.decrypt(*held) : *held;
+                              return !held->empty();
                           },
                           [&](CBSDateTime* date) {
                               CBSDateTime::fromWire(db::asText(row[i]), *date);
@@ -270,6 +282,28 @@ bool Table::checkStoredDuplicates(CallContext& context, const CTvdBasicListObjec
     return true;
 }
 
+bool Table::checkUniquesKept(CallContext& context, const CTvdBasicStructObject& record, int position,
+                             CBSErrorMsg& error) const
+{
+    std::string otherRecord;
+    for (const auto& k : keyNames_)
+        otherRecord += (otherRecord.empty() ? "" : " OR ") + k + " <> ?";
+    for (const auto& name : def_.uniques) {
+        const Column& c = column(name);
+        if (!record.isSet(c.member))
+            continue;
+        Row params{valueOf(record, c, context.secrets)};
+        for (auto& value : keyValues(record))
+            params.push_back(std::move(value));
+        if (!std::holds_alternative<std::monostate>(context.db.scalar(
+                "SELECT 1 FROM " + name_ + " WHERE " + name + " = ? AND (" + otherRecord + ")", params))) {
+            refuse(error, kRefusedDuplicate, name + "已存在", record, position);
+            return false;
+        }
+    }
+    return true;
+}
+
 bool Table::checkNotReferenced(CallContext& context, const CTvdBasicStructObject& record, int position,
                                CBSErrorMsg& error) const
 {
@@ -307,6 +341,14 @@ int Table::query(CallContext& context, const CTvdBasicStructObject& criteria, CT
         where += (where.empty() ? " WHERE " : " AND ") + condition;
         params.push_back(std::move(value));
     };
+    // A bound wider than any stored number leaves all of them below it.
+    auto addNumber = [&](const std::string& column, Filter filter, const std::string& bound) {
+        if (bound.size() <= kNumberWidth)
+            add(numberKey(column) + (filter == Filter::NumberAtLeast ? " >= ?" : " <= ?"),
+                std::string(kNumberWidth - bound.size(), '0') + bound);
+        else if (filter == Filter::NumberAtLeast)
+            where += (where.empty() ? " WHERE " : " AND ") + std::string("1 = 0");
+    };
     // A sealed value differs at each write, so criteria on secret columns are compared once read.
     std::vector<std::pair<int, std::string>> sealedCriteria;
     const auto sealed = [&](const std::string& name) {
@@ -340,6 +382,8 @@ int Table::query(CallContext& context, const CTvdBasicStructObject& criteria, CT
             break;
         case Filter::AtLeast: add(criterion.column + " >= ?", value); break;
         case Filter::AtMost: add(criterion.column + " <= ?", value); break;
+        case Filter::NumberAtLeast:
+        case Filter::NumberAtMost: addNumber(criterion.column, criterion.filter, memberString(criteria, i)); break;
         case Filter::EqualUnlessAll:
             if (db::asInt(value) != -1 && db::asInt(value) != 0)
                 add(criterion.column + " = ?", value);
@@ -418,7 +462,8 @@ int Table::modify(CallContext& context, const CTvdBasicListObject& records, CBSE
         const CTvdBasicStructObject& record = records.element(i);
         const bool rangeChanged = !def_.rangeLast.empty() && record.isSet(column(def_.rangeLast).member);
         if (!checkRecord(context, record, i + 1, verified, error) ||
-            (rangeChanged && !checkRange(context, record, i + 1, true, error)))
+            (rangeChanged && !checkRange(context, record, i + 1, true, error)) ||
+            !checkUniquesKept(context, record, i + 1, error))
             return 1;
         std::string set;
         Row params;

@@ -57,6 +57,9 @@ private:
     bool checkBatchDuplicates(const CTvdBasicListObject& records, CBSErrorMsg& error) const;
     bool checkStoredDuplicates(CallContext& context, const CTvdBasicListObject& records,
                                CBSErrorMsg& error) const;
+    // A modify that gives a unique member the value another record holds.
+    bool checkUniquesKept(CallContext& context, const CTvdBasicStructObject& record, int position,
+                          CBSErrorMsg& error) const;
     bool checkNotReferenced(CallContext& context, const CTvdBasicStructObject& record, int position,
                             CBSErrorMsg& error) const;
     void refuse(CBSErrorMsg& error, int minor, const std::string& message,

@@ -31,8 +31,9 @@ struct MemberRule {
     bool secret = false;      // encrypted at rest, never in audit keys
 };
 
-// How a member of the criteria record filters the table.
-enum class Filter { Equal, Contains, AtLeast, AtMost, Limit, EqualUnlessAll };
+// How a member of the criteria record filters the table. The Number bounds compare SIM numbers,
+// of 19 or 20 characters, as numbers rather than as text.
+enum class Filter { Equal, Contains, AtLeast, AtMost, NumberAtLeast, NumberAtMost, Limit, EqualUnlessAll };
 
 struct Criterion {
     std::string member;       // of the criteria record

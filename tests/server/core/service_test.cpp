@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <chrono>
 #include <ctime>
+#include <future>
 
 using namespace MResRemoteMgntDef;
 using Backend = testsupport::RsimdProcess::Backend;
@@ -319,6 +320,68 @@ TEST_P(Service, RangesMustBeOrderedOfEqualLengthAndNotOverlap)
         << error.message << error.hint;
 }
 
+// SIM numbers of 19 and 20 characters in one range are ordered as numbers, not as text.
+TEST_P(Service, SimNumberRangesOfMixedLengthsCompareAsNumbers)
+{
+    const char* numbers[] = {"8999999999999999999", "9000000000000000005", "10000000000000000005",
+                             "19999999999999999999", "20000000000000000001"};
+    SRemoteSimInfoList batch;
+    for (int i = 0; i < 5; ++i) {
+        batch.push_back(card(8000 + i));
+        batch[i].set_SIM_ID(numbers[i]);
+    }
+    CBSErrorMsg error;
+    ASSERT_EQ(remote_.add_simInfo(info_, batch, error, nullptr), 0) << error.message << error.hint;
+    auto simIds = [&](const std::string& first, const std::string& last) {
+        SRemoteSimQryIn criteria;
+        criteria.set_START_IMSI("460009900008000");
+        criteria.set_END_IMSI("460009900008999");
+        criteria.set_START_SIM_ID(first);
+        criteria.set_END_SIM_ID(last);
+        SRemoteSimInfoList found;
+        EXPECT_EQ(remote_.qry_simInfo(criteria, found, error, nullptr), 0) << error.message;
+        std::vector<std::string> ids;
+        for (const auto& sim : found)
+            ids.push_back(sim.SIM_ID);
+        std::sort(ids.begin(), ids.end());
+        return ids;
+    };
+    using Ids = std::vector<std::string>;
+    EXPECT_EQ(simIds("9000000000000000000", "20000000000000000000"),
+              (Ids{"10000000000000000005", "19999999999999999999", "9000000000000000005"}));
+    EXPECT_EQ(simIds("8999999999999999999", "10000000000000000005"),
+              (Ids{"10000000000000000005", "8999999999999999999", "9000000000000000005"}));
+    EXPECT_EQ(simIds("9000000000000000006", "9999999999999999999"), Ids{});
+    // A bound wider than any SIM number: every number is below it.
+    EXPECT_EQ(simIds("19999999999999999999", "100000000000000000000"),
+              (Ids{"19999999999999999999", "20000000000000000001"}));
+    EXPECT_EQ(simIds("100000000000000000000", "100000000000000000001"), Ids{});
+}
+
+// Ranges of different lengths never overlap, though as text they would.
+TEST_P(Service, NumberRangesOfDifferentLengthsDoNotOverlap)
+{
+    auto range = [](const char* first, const char* last) {
+        SResRemoteMsisdnGrpList list;
+        auto& r = *static_cast<SResRemoteMsisdnGrp*>(list.append());
+        r.set_MSISDN_GROUP("G01");
+        r.set_FIRST_MSISDN(first);
+        r.set_LAST_MSISDN(last);
+        r.set_PROVINCE_CODE("44");
+        return list;
+    };
+    CBSErrorMsg error;
+    // The stored 13801000000-13801999999 lies between these as text.
+    EXPECT_EQ(remote_.add_msisdnGrp(info_, range("1380100000", "1380299999"), error, nullptr), 0)
+        << error.message << error.hint;
+    EXPECT_EQ(remote_.add_msisdnGrp(info_, range("138015", "138030"), error, nullptr), 0)
+        << error.message << error.hint;
+    EXPECT_NE(remote_.add_msisdnGrp(info_, range("13801500000", "13801600000"), error, nullptr), 0);
+    EXPECT_EQ(error.message, "号段与已有号段重叠：13801000000-13801999999");
+    EXPECT_NE(remote_.add_msisdnGrp(info_, range("1380150000", "1380150001"), error, nullptr), 0);
+    EXPECT_EQ(error.message, "号段与已有号段重叠：1380100000-1380299999");
+}
+
 TEST_P(Service, ABatchWithOneBadCardIsRefusedWholeAndNamesIt)
 {
     SRemoteSimInfoList batch;
@@ -413,6 +476,55 @@ TEST_P(Service, ModifyChangesOnlySetMembersAndKiIsNotStoredPlain)
     db->query("SELECT RECORD_KEY FROM sys_audit", {}, [&](const rsim::db::Row& row) { audit += rsim::db::asText(row[0]); });
     EXPECT_NE(audit.find(one[0].IMSI), std::string::npos);
     EXPECT_EQ(audit.find("0123456789ABCDEF"), std::string::npos);
+}
+
+// A duplicate only the database's unique index would catch is named as every duplicate is, with
+// nothing of the database's own text.
+TEST_P(Service, AModifyGivingACardAnotherCardsSimNumberIsRefusedByName)
+{
+    SRemoteSimInfoList two;
+    two.push_back(card(7100));
+    two.push_back(card(7101));
+    CBSErrorMsg error;
+    ASSERT_EQ(remote_.add_simInfo(info_, two, error, nullptr), 0) << error.message;
+    SRemoteSimInfoList change;
+    auto& c = *static_cast<SRemoteSimInfo*>(change.append());
+    c.set_IMSI(two[1].IMSI);
+    c.set_SIM_ID(two[0].SIM_ID);
+    EXPECT_NE(remote_.mod_simInfo(info_, change, error, nullptr), 0);
+    EXPECT_EQ(error.minCode, 2);
+    EXPECT_EQ(error.message, "SIM_ID已存在");
+    EXPECT_EQ(error.hint, "第1条记录 IMSI=" + two[1].IMSI);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM rsim_sim WHERE SIM_ID = ?", {two[1].SIM_ID}), 1);
+    // Its own number, set again, is no duplicate.
+    c.set_SIM_ID(two[1].SIM_ID);
+    EXPECT_EQ(remote_.mod_simInfo(info_, change, error, nullptr), 0) << error.message << error.hint;
+}
+
+// A writer whose checks ran before another writer stored the same IMSI loses the race at the
+// unique index; its answer names the IMSI as the checks would have, not the driver's text.
+TEST_P(Service, AWriterThatLosesARaceForAnImsiIsToldWhichCard)
+{
+    if (GetParam() != Backend::Postgres)
+        GTEST_SKIP() << "SQLite admits one writer at a time: its checks and insert cannot interleave with another's";
+    SRemoteSimInfoList batch;
+    batch.push_back(card(7200));
+    batch.push_back(card(7201));
+    auto rival = rsim::db::connect(server_->database());
+    rival->begin();
+    rival->exec("INSERT INTO rsim_sim (IMSI, SIM_ID) VALUES (?, ?)", {batch[1].IMSI, "89860099999999999999"});
+    CBSErrorMsg error;
+    auto writer = std::async(std::launch::async, [&] { return remote_.add_simInfo(info_, batch, error, nullptr); });
+    // The writer's insert waits for the rival's row; then the rival commits.
+    while (count("SELECT COUNT(*) FROM pg_stat_activity WHERE wait_event_type = 'Lock'") == 0)
+        ASSERT_NE(writer.wait_for(std::chrono::milliseconds(10)), std::future_status::ready)
+            << "the writer finished without waiting for the rival: " << error.message << error.hint;
+    rival->commit();
+    EXPECT_NE(writer.get(), 0);
+    EXPECT_EQ(error.minCode, 2);
+    EXPECT_EQ(error.message, "IMSI已存在");
+    EXPECT_EQ(error.hint, "第2条记录 IMSI=" + batch[1].IMSI);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM rsim_sim WHERE IMSI = ?", {batch[0].IMSI}), 0);
 }
 
 TEST_P(Service, SystemServicesAnswerThePublicLibraries)
