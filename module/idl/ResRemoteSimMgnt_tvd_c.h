@@ -50,6 +50,23 @@ inline constexpr char kOperationCode[] = {'R', 'M', 'O', 'S', 'M', 'Q', char('0'
     Q(qry_psNetImsiList, "RMOSMQ50", SQryPsNetImsiIn, sIn, SPsNetImsi, listPsNetImsi)          \
     Q(qry_remoteSimLog, "RMOSMQ52", SQryRemoteSimLogIn, sIn, SRemoteSimLog, listRemoteSimLog)
 
+// Defines the operations of a row of RSIM_FAMILIES or RSIM_INQUIRIES inside MResRemoteMgntApp, for
+// What = TYPES (their parameter types and registration, with the records) or PROXY (their client
+// proxies, tvd_proxy.h).
+#define RSIM_DEFINE_FAMILY_(What, Rec, suffix, addCode, modCode, delCode, qryCode, listName,  \
+                            critName, CritT)                                                   \
+    TVD_WRITE_OPERATION_##What(IResRemoteMgnt, add_##suffix, addCode, SOpInfo, sOpInfo,        \
+                               MResRemoteMgntDef::Rec##List, listName)                         \
+    TVD_WRITE_OPERATION_##What(IResRemoteMgnt, mod_##suffix, modCode, SOpInfo, sOpInfo,        \
+                               MResRemoteMgntDef::Rec##List, listName)                         \
+    TVD_WRITE_OPERATION_##What(IResRemoteMgnt, del_##suffix, delCode, SOpInfo, sOpInfo,        \
+                               MResRemoteMgntDef::Rec##List, listName)                         \
+    TVD_QUERY_OPERATION_##What(IResRemoteMgnt, qry_##suffix, qryCode, MResRemoteMgntDef::CritT,\
+                               critName, MResRemoteMgntDef::Rec##List, listName)
+#define RSIM_DEFINE_INQUIRY_(What, op, code, CritT, critName, Rec, listName)                   \
+    TVD_QUERY_OPERATION_##What(IResRemoteMgnt, op, code, MResRemoteMgntDef::CritT, critName,   \
+                               MResRemoteMgntDef::Rec##List, listName)
+
 namespace MResRemoteMgntApp {
 
 #define RSIM_DECLARE_FAMILY_(Rec, suffix, addCode, modCode, delCode, qryCode, listName,        \

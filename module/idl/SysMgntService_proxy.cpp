@@ -4,11 +4,8 @@
 
 namespace MSysSvcApp {
 
-TVD_EXCHANGE_OPERATION_PROXY(ISysMgnt, chk_operRight, "SYSMQ01", MSysmgntDef::SOperatorBrief, sIn,
-                             MSysmgntDef::SOperPrivAuthList, listAsked,
-                             MSysmgntDef::SOperPrivAuthList, listGranted)
-#define SYSSVC_QUERY_PROXY_(op, code, InT, inName, OutT, outName)                              \
-    TVD_QUERY_OPERATION_PROXY(ISysMgnt, op, code, InT, inName, OutT, outName)
+SYSSVC_DEFINE_EXCHANGE_(PROXY)
+#define SYSSVC_QUERY_PROXY_(...) SYSSVC_DEFINE_QUERY_(PROXY, __VA_ARGS__)
 SYSSVC_QUERIES(SYSSVC_QUERY_PROXY_)
 
 } // namespace MSysSvcApp

@@ -17,11 +17,8 @@ std::vector<int> MSysSvcDef::RightsEntities()
 
 namespace MSysSvcApp {
 
-TVD_EXCHANGE_OPERATION_TYPES(ISysMgnt, chk_operRight, "SYSMQ01", MSysmgntDef::SOperatorBrief, sIn,
-                             MSysmgntDef::SOperPrivAuthList, listAsked,
-                             MSysmgntDef::SOperPrivAuthList, listGranted)
-#define SYSSVC_QUERY_TYPES_(op, code, InT, inName, OutT, outName)                              \
-    TVD_QUERY_OPERATION_TYPES(ISysMgnt, op, code, InT, inName, OutT, outName)
+SYSSVC_DEFINE_EXCHANGE_(TYPES)
+#define SYSSVC_QUERY_TYPES_(...) SYSSVC_DEFINE_QUERY_(TYPES, __VA_ARGS__)
 SYSSVC_QUERIES(SYSSVC_QUERY_TYPES_)
 
 } // namespace MSysSvcApp

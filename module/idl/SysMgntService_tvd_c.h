@@ -40,6 +40,15 @@ std::vector<int> RightsEntities();
     Q(qry_operator, "SYSMQ07", MSysmgntDef::SOperatorBrief, sIn, MSysmgntDef::SOperatorList,   \
       listOperator)
 
+// Defines the operations of ISysMgnt inside MSysSvcApp, for What = TYPES (their parameter types and
+// registration, with the records) or PROXY (their client proxies, tvd_proxy.h).
+#define SYSSVC_DEFINE_QUERY_(What, op, code, InT, inName, OutT, outName)                       \
+    TVD_QUERY_OPERATION_##What(ISysMgnt, op, code, InT, inName, OutT, outName)
+#define SYSSVC_DEFINE_EXCHANGE_(What)                                                          \
+    TVD_EXCHANGE_OPERATION_##What(ISysMgnt, chk_operRight, "SYSMQ01", MSysmgntDef::SOperatorBrief,\
+                                  sIn, MSysmgntDef::SOperPrivAuthList, listAsked,              \
+                                  MSysmgntDef::SOperPrivAuthList, listGranted)
+
 namespace MSysSvcApp {
 
 class ISysMgnt : public CTvdClientObject {
