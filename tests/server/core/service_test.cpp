@@ -742,4 +742,15 @@ TEST(Startup, BadOptionsPortInUseAndBadDatabasesGiveClearErrors)
     EXPECT_NE(errors.find("cannot listen on 127.0.0.1:" + port), std::string::npos);
 }
 
+TEST(Startup, HelpNamesEveryOptionWithItsDefaultAndExitsZero)
+{
+    std::string text;
+    EXPECT_EQ(testsupport::runRsimd("--help --bogus", text, testsupport::Streams::Both), 0) << text;
+    for (const char* option : {"--db", "--listen", "--key-file", "--tls-cert", "--threads", "--max-rows", "--max-body",
+                               "--request-timeout", "--idle-timeout", "--seed"})
+        EXPECT_NE(text.find(std::string("  ") + option), std::string::npos) << option;
+    EXPECT_NE(text.find("--threads N              workers that run calls, and as many database connections (8"),
+              std::string::npos);
+}
+
 } // namespace
