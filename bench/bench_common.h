@@ -17,6 +17,15 @@ inline double millis(const std::function<void()>& work, int runs = 1)
     return best;
 }
 
+// The best of runs timings of calls calls of call, in ms.
+inline double millisOfCalls(int calls, const std::function<void()>& call, int runs = 1)
+{
+    return millis([&] {
+        for (int i = 0; i < calls; ++i)
+            call();
+    }, runs);
+}
+
 // aim 0: no target, the ratio is reported as it is.
 inline void report(const char* name, double measured, double baseline, double aim)
 {

@@ -130,10 +130,7 @@ void windowRangeQuery(MSysmgntDef::SOperator& op, const testsupport::RsimdProces
     form->edtQryImsiFirst->setText("460020000500000");
     form->edtQryImsiLast->setText("460020000600000");
     constexpr int kQueries = 50;
-    const double window = millis([&] {
-        for (int i = 0; i < kQueries; ++i)
-            form->btnQueryClick();
-    });
+    const double window = millisOfCalls(kQueries, [&] { form->btnQueryClick(); });
     std::printf("the window lists %d cards\n", form->lstShowDataList->rowCount());
     const double direct = millis([&] { bareRangeQuery(*db, kQueries); });
     report("IMSI range query, MAX_NUM 50, 1,000,000 cards, through the SIM window (50 queries)", window, direct, 4);

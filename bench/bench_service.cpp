@@ -112,12 +112,10 @@ void rangeQueryOnAMillion()
         std::printf("range query answers %d cards (%s)\n", found.count(), error.message.c_str());
     }
     constexpr int kQueries = 100;
-    const double service = millis([&] {
-        for (int i = 0; i < kQueries; ++i) {
-            SRemoteSimInfoList found;
-            CBSErrorMsg error;
-            client.qry_simInfo(criteria, found, error, nullptr);
-        }
+    const double service = millisOfCalls(kQueries, [&] {
+        SRemoteSimInfoList found;
+        CBSErrorMsg error;
+        client.qry_simInfo(criteria, found, error, nullptr);
     }, 3);
     auto db = rsim::db::connect(server.database());
     const double direct = millis([&] { bareRangeQuery(*db, kQueries); }, 3);

@@ -86,12 +86,10 @@ void defaultQuery(RsimdProcess::Backend backend, const char* name)
         std::printf("%s: the query answers %d entries (%s)\n", name, found.count(), error.message.c_str());
     }
     constexpr int kQueries = 50;
-    const double service = millis([&] {
-        for (int i = 0; i < kQueries; ++i) {
-            SRemoteSimLogList found;
-            CBSErrorMsg error;
-            client.qry_remoteSimLog(criteria, found, error, nullptr);
-        }
+    const double service = millisOfCalls(kQueries, [&] {
+        SRemoteSimLogList found;
+        CBSErrorMsg error;
+        client.qry_remoteSimLog(criteria, found, error, nullptr);
     }, 3);
     std::string select;
     for (const char* column : kColumns)
@@ -100,11 +98,9 @@ void defaultQuery(RsimdProcess::Backend backend, const char* name)
                                      "AND OP_TIME <= ? ORDER BY OP_TIME DESC LIMIT 1000";
     const rsim::db::Row params{std::int64_t{23}, std::int64_t{2307}, std::string("2026-06-01 00:00:00"),
                                std::string("2026-06-30 23:59:59")};
-    const double direct = millis([&] {
-        for (int i = 0; i < kQueries; ++i) {
-            std::vector<rsim::db::Row> rows;
-            db->query(sql, params, [&](const rsim::db::Row& row) { rows.push_back(row); });
-        }
+    const double direct = millisOfCalls(kQueries, [&] {
+        std::vector<rsim::db::Row> rows;
+        db->query(sql, params, [&](const rsim::db::Row& row) { rows.push_back(row); });
     }, 3);
     report(name, service, direct, 3);
 
@@ -117,9 +113,8 @@ void defaultQuery(RsimdProcess::Backend backend, const char* name)
                              R"("BEGIN_OP_TIME":"2026-06-01 00:00:00","END_OP_TIME":"2026-06-30 23:59:59"}}})";
     const auto answer = raw.Post("/v1/call/MResRemoteMgntApp_IResRemoteMgnt/RMOSMQ52", headers, body, "application/json");
     std::printf("  the bare answer: HTTP %d, %zu bytes\n", answer ? answer->status : -1, answer ? answer->body.size() : 0);
-    const double bare = millis([&] {
-        for (int i = 0; i < kQueries; ++i)
-            raw.Post("/v1/call/MResRemoteMgntApp_IResRemoteMgnt/RMOSMQ52", headers, body, "application/json");
+    const double bare = millisOfCalls(kQueries, [&] {
+        raw.Post("/v1/call/MResRemoteMgntApp_IResRemoteMgnt/RMOSMQ52", headers, body, "application/json");
     }, 3);
     report("  of which the service and the HTTP answer, not decoded", bare, direct, 0);
 }

@@ -114,13 +114,13 @@ SRemoteSimInfoList cardsOf(const CardFile& file, const SRemoteSimInfo& shared)
     cards.reserve(static_cast<int>(file.rows.size()));
     for (const CardRow& row : file.rows) {
         SRemoteSimInfo card = shared;
-        card.set_IMSI(row.caption.toStdString());
-        card.set_SIM_ID(row.subItems[0].toStdString());
-        card.set_PIN1(row.subItems[1].toStdString());
-        card.set_PIN2(row.subItems[2].toStdString());
-        card.set_PUK1(row.subItems[3].toStdString());
-        card.set_PUK2(row.subItems[4].toStdString());
-        card.set_KI_CODE(row.subItems[6].toStdString()); // subItems[5] is the file's extra field
+        card.set_IMSI(std::string(row.cells.utf8(0)));
+        card.set_SIM_ID(std::string(row.cells.utf8(1)));
+        card.set_PIN1(std::string(row.cells.utf8(2)));
+        card.set_PIN2(std::string(row.cells.utf8(3)));
+        card.set_PUK1(std::string(row.cells.utf8(4)));
+        card.set_PUK2(std::string(row.cells.utf8(5)));
+        card.set_KI_CODE(std::string(row.cells.utf8(7))); // cell 6 is the file's extra field
         cards.push_back(card);
     }
     return cards;

@@ -7,6 +7,8 @@
 // beginUpdate and endUpdate cost no signal each: the view is reset once at the end.
 #pragma once
 
+#include "packed_cells.h"
+
 #include <QStringList>
 #include <QTreeView>
 
@@ -33,6 +35,7 @@ public:
 
     // Returns the new row's number. Sub-items beyond the columns are kept but not shown.
     int addRow(const QString& caption, const QStringList& subItems = {}, int imageIndex = -1);
+    int addRow(PackedCells cells, int imageIndex = -1); // the caption, then the sub-items
     void removeRow(int row);
     void clear();
     int rowCount() const;

@@ -206,13 +206,7 @@ int CTvdClientObject::invoke_server(const char* interfaceName, const char* opera
     if (sent != 0)
         return -1;
     try {
-        const auto reply = nlohmann::json::parse(answer);
-        const int result = reply.at("result").get<int>();
-        if (reply.contains("error") && !tvd::wire::decodeError(reply["error"], error))
-            throw tvd::wire::DecodeError("error", "not an error record");
-        if (result == 0 && reply.contains("out"))
-            tvd::wire::decodeParams(reply["out"], out, "out");
-        return result;
+        return tvd::wire::readAnswer(answer, out, error);
     } catch (const std::exception& e) {
         fail(error, kBadAnswer, "远程写卡管理服务的应答无法解析", e.what());
         return -1;

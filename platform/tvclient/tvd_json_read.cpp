@@ -1,8 +1,12 @@
-// readRequest: a request read event by event (SAX) into its parameter object.
+// readRequest and readAnswer: a request or an answer read event by event (SAX) into its
+// parameter object.
 #include "tvd_json.h"
 #include "tvd_json_stream.h"
 
+#include <algorithm>
+#include <array>
 #include <limits>
+#include <optional>
 
 namespace tvd::wire {
 namespace {
@@ -16,29 +20,105 @@ const char* integerName(int kind)
     return kind == TVD_INT16 ? "int16" : kind == TVD_INT32 ? "int32" : "int64";
 }
 
-class RequestReader : public nlohmann::json_sax<json> {
+// What an answer carries beside its out-object: the result and the error record, checked as
+// decodeError checks one.
+class AnswerParts {
 public:
-    explicit RequestReader(CTvdBasicParamObject& in) : in_(in) {}
-    bool sawIn() const { return sawIn_; }
+    bool sawResult = false;
+    std::optional<int> result; // nullopt: not a number
+    bool sawError = false;
 
-    bool null() override { return scalar(); }
-    bool boolean(bool) override { return scalar(); }
-    bool number_float(double, const string_t&) override { return scalar(); }
-    bool binary(binary_t&) override { return scalar(); }
+    // The value of the top member "error" is not an object.
+    void errorNotAnObject() { errorBad_ = true; }
+    void errorField(const std::string& name)
+    {
+        const auto found = std::find(kFields.begin(), kFields.end(), name);
+        field_ = found == kFields.end() ? -1 : static_cast<int>(found - kFields.begin());
+    }
+    void errorInteger(std::int64_t value)
+    {
+        if (field_ == kCode || field_ == kMinCode)
+            return store(field_ == kCode ? error_.code : error_.minCode, static_cast<std::int32_t>(value));
+        errorWrongType();
+    }
+    void errorText(std::string& value)
+    {
+        if (field_ == kMessage || field_ == kHint)
+            return store(field_ == kMessage ? error_.message : error_.hint, std::move(value));
+        errorWrongType();
+    }
+    // A value of another kind: the record is refused when it is one of the four fields.
+    void errorWrongType()
+    {
+        if (field_ >= 0)
+            seen_[static_cast<std::size_t>(field_)] = false;
+    }
+    // The error record read, or nullopt when it is not one.
+    std::optional<CBSErrorMsg> error() const
+    {
+        for (std::size_t i = 0; i < kFields.size(); ++i)
+            if (errorBad_ || !seen_[i])
+                return std::nullopt;
+        return error_;
+    }
+
+private:
+    enum { kCode, kMinCode, kMessage, kHint };
+    static constexpr std::array<std::string_view, 4> kFields{"code", "minCode", "message", "hint"};
+
+    template <class T, class V>
+    void store(T& target, V&& value)
+    {
+        target = std::forward<V>(value);
+        seen_[static_cast<std::size_t>(field_)] = true;
+    }
+
+    CBSErrorMsg error_;
+    int field_ = -1;
+    std::array<bool, 4> seen_{};
+    bool errorBad_ = false;
+};
+
+// Reads the member top ("in" or "out") of the text's object into the parameter object; other
+// members are skipped, but for an answer's "result" and "error", which go to answer.
+class ParamsReader : public nlohmann::json_sax<json> {
+public:
+    ParamsReader(CTvdBasicParamObject& params, std::string top, AnswerParts* answer)
+        : params_(params), top_(std::move(top)), answer_(answer)
+    {
+    }
+    bool sawParams() const { return sawParams_; }
+
+    bool null() override { return takenByAnswer(json::value_t::null, 0, nullptr) || scalar(); }
+    bool boolean(bool value) override { return takenByAnswer(json::value_t::boolean, value, nullptr) || scalar(); }
+    bool number_float(double value, const string_t&) override
+    {
+        const bool fits = value >= std::numeric_limits<int>::min() && value <= std::numeric_limits<int>::max();
+        return takenByAnswer(fits ? json::value_t::number_float : json::value_t::discarded,
+                             fits ? static_cast<std::int64_t>(value) : 0, nullptr) ||
+               scalar();
+    }
+    bool binary(binary_t&) override { return takenByAnswer(json::value_t::binary, 0, nullptr) || scalar(); }
     bool number_integer(number_integer_t value) override
     {
+        if (takenByAnswer(json::value_t::number_integer, value, nullptr))
+            return true;
         if (skipping() || !inRecordMember() || !isInteger(member().kind))
             return scalar();
         return storeInteger(value, value >= 0 ? static_cast<std::uint64_t>(value) : 0, value < 0);
     }
     bool number_unsigned(number_unsigned_t value) override
     {
+        if (takenByAnswer(json::value_t::number_integer, static_cast<std::int64_t>(value), nullptr))
+            return true;
         if (skipping() || !inRecordMember() || !isInteger(member().kind))
             return scalar();
         return storeInteger(0, value, false);
     }
     bool string(string_t& value) override
     {
+        if (takenByAnswer(json::value_t::string, 0, &value))
+            return true;
         if (skipping() || !inRecordMember())
             return scalar();
         void* address = frames_.back().addresses[memberIndex_];
@@ -51,16 +131,24 @@ public:
 
     bool start_object(std::size_t) override
     {
-        if (skip_ > 0 || (frames_.size() == 1 && key_ != "in")) {
+        if (atAnswerMember("error")) {
+            answer_->sawError = true;
+            return push({Frame::Error, nullptr, "error", {}});
+        }
+        if (takenByAnswer(json::value_t::object, 0, nullptr)) { // a result or error field that is no scalar
+            ++skip_;
+            return true;
+        }
+        if (skip_ > 0 || (frames_.size() == 1 && key_ != top_)) {
             ++skip_;
             return true;
         }
         if (frames_.empty())
             return push({Frame::Top, nullptr, "", {}});
         if (frames_.back().kind == Frame::Top)
-            return push({Frame::Params, nullptr, "in", {}});
+            return push({Frame::Params, nullptr, top_, {}});
         if (frames_.back().kind == Frame::Params && param().kind == TVD_RECORD)
-            return enterRecord(*in_.object(paramIndex_), paramPath());
+            return enterRecord(*params_.object(paramIndex_), paramPath());
         if (frames_.back().kind == Frame::List) {
             auto& list = static_cast<CTvdBasicListObject&>(*frames_.back().object);
             CTvdBasicStructObject& element = *list.append();
@@ -74,18 +162,19 @@ public:
             --skip_;
             return true;
         }
-        sawIn_ |= frames_.back().kind == Frame::Params;
+        sawParams_ |= frames_.back().kind == Frame::Params;
         frames_.pop_back();
         return true;
     }
     bool start_array(std::size_t) override
     {
-        if (skip_ > 0 || frames_.empty() || (frames_.size() == 1 && key_ != "in")) {
+        if (skip_ > 0 || frames_.empty() || takenByAnswer(json::value_t::array, 0, nullptr) ||
+            (frames_.size() == 1 && key_ != top_)) {
             ++skip_;
             return true;
         }
-        if (!frames_.empty() && frames_.back().kind == Frame::Params && param().kind == TVD_LIST) {
-            auto& list = static_cast<CTvdBasicListObject&>(*in_.object(paramIndex_));
+        if (frames_.back().kind == Frame::Params && param().kind == TVD_LIST) {
+            auto& list = static_cast<CTvdBasicListObject&>(*params_.object(paramIndex_));
             list.resize(0);
             return push({Frame::List, &list, paramPath(), {}});
         }
@@ -106,10 +195,12 @@ public:
         Frame& frame = frames_.back();
         if (frame.kind == Frame::Top) {
             key_ = name;
+        } else if (frame.kind == Frame::Error) {
+            answer_->errorField(name);
         } else if (frame.kind == Frame::Params) {
-            paramIndex_ = in_.typeInfo()->memberIndex(name);
-            if (paramIndex_ < 0 || !carriesObject(in_.member(paramIndex_).kind))
-                throw DecodeError("in." + name, "no such parameter of " + in_.typeInfo()->name());
+            paramIndex_ = params_.typeInfo()->memberIndex(name);
+            if (paramIndex_ < 0 || !carriesObject(params_.member(paramIndex_).kind))
+                throw DecodeError(top_ + "." + name, "no such parameter of " + params_.typeInfo()->name());
         } else {
             auto& record = static_cast<CTvdBasicStructObject&>(*frame.object);
             memberIndex_ = record.get_typeInfo()->memberIndex(name);
@@ -129,7 +220,7 @@ public:
 
 private:
     struct Frame {
-        enum Kind { Top, Params, List, Record } kind;
+        enum Kind { Top, Params, List, Record, Error } kind;
         CTvdBasicObject* object;
         std::string path;
         void* addresses[CTvdBasicStructObject::kMaxMembers];
@@ -147,11 +238,41 @@ private:
         record.get_members(frames_.back().addresses);
         return true;
     }
+    // The value of an answer's top member name is starting.
+    bool atAnswerMember(const char* name) const
+    {
+        return answer_ != nullptr && skip_ == 0 && frames_.size() == 1 && key_ == name;
+    }
+    bool inError() const { return skip_ == 0 && !frames_.empty() && frames_.back().kind == Frame::Error; }
+    // A value of an answer's "result" or "error", or inside its error record: given to the
+    // answer; false when it is none of these. A number stands in integer, a string in text.
+    bool takenByAnswer(json::value_t kind, std::int64_t integer, std::string* text)
+    {
+        const bool number = kind == json::value_t::number_integer || kind == json::value_t::number_float ||
+                            kind == json::value_t::boolean;
+        if (atAnswerMember("result")) {
+            answer_->sawResult = true;
+            answer_->result = number ? std::optional<int>(static_cast<int>(integer)) : std::nullopt;
+        } else if (atAnswerMember("error")) {
+            answer_->sawError = true;
+            answer_->errorNotAnObject(); // an object starts an error frame instead
+        } else if (inError()) {
+            if (kind == json::value_t::number_integer)
+                answer_->errorInteger(integer);
+            else if (kind == json::value_t::string)
+                answer_->errorText(*text);
+            else
+                answer_->errorWrongType();
+        } else {
+            return false;
+        }
+        return true;
+    }
     bool skipping() const { return skip_ > 0 || frames_.size() <= 1; }
     bool inRecordMember() const { return !frames_.empty() && frames_.back().kind == Frame::Record; }
     static bool isInteger(int kind) { return kind == TVD_INT16 || kind == TVD_INT32 || kind == TVD_INT64; }
-    const STvdMemberTypeInfo& param() const { return in_.member(paramIndex_); }
-    std::string paramPath() const { return std::string("in.") + param().name; }
+    const STvdMemberTypeInfo& param() const { return params_.member(paramIndex_); }
+    std::string paramPath() const { return top_ + "." + param().name; }
     const STvdMemberTypeInfo& member() const
     {
         return static_cast<CTvdBasicStructObject&>(*frames_.back().object).get_typeDesc()->members[memberIndex_];
@@ -185,19 +306,19 @@ private:
     }
 
     // A value where it does not belong (or of the wrong kind): refused as the decoder refuses it;
-    // under a skipped or top-level member other than "in", ignored.
+    // under a skipped top-level member, ignored.
     bool scalar()
     {
-        if (skip_ > 0 || frames_.empty() || (frames_.size() == 1 && key_ != "in"))
+        if (skip_ > 0 || frames_.empty() || (frames_.size() == 1 && key_ != top_))
             return true;
         switch (frames_.back().kind) {
-        case Frame::Top: throw DecodeError("in", "expected an object of parameters");
+        case Frame::Top: throw DecodeError(top_, "expected an object of parameters");
         case Frame::Params: {
-            const CTvdTypeInfo& type = *in_.object(paramIndex_)->get_typeInfo();
+            const CTvdTypeInfo& type = *params_.object(paramIndex_)->get_typeInfo();
             if (param().kind == TVD_LIST)
                 throw DecodeError(paramPath(), "expected a list (array) of " + type.name());
             throw DecodeError(paramPath(), std::string("expected a record ") +
-                                               static_cast<CTvdBasicStructObject&>(*in_.object(paramIndex_)).get_typeDesc()->typeName);
+                                               static_cast<CTvdBasicStructObject&>(*params_.object(paramIndex_)).get_typeDesc()->typeName);
         }
         case Frame::List: {
             auto& list = static_cast<CTvdBasicListObject&>(*frames_.back().object);
@@ -205,7 +326,8 @@ private:
             const std::string path = frames_.back().path + "[" + std::to_string(list.count() - 1) + "]";
             throw DecodeError(path, std::string("expected a record ") + element->get_typeDesc()->typeName);
         }
-        case Frame::Record: break;
+        case Frame::Record:
+        case Frame::Error: break;
         }
         switch (member().kind) {
         case TVD_STRING: throw DecodeError(memberPath(), "expected a string");
@@ -215,22 +337,42 @@ private:
         }
     }
 
-    CTvdBasicParamObject& in_;
+    CTvdBasicParamObject& params_;
+    const std::string top_;
+    AnswerParts* answer_;
     std::vector<Frame> frames_;
     std::string key_;   // the member of the top object being read
     int paramIndex_ = -1;
     int memberIndex_ = -1;
     int skip_ = 0;      // depth inside a skipped value
-    bool sawIn_ = false;
+    bool sawParams_ = false;
 };
 
 } // namespace
 
 bool readRequest(std::string_view text, CTvdBasicParamObject& in)
 {
-    RequestReader reader(in);
+    ParamsReader reader(in, "in", nullptr);
     json::sax_parse(text, &reader);
-    return reader.sawIn();
+    return reader.sawParams();
+}
+
+int readAnswer(std::string_view text, CTvdBasicParamObject& out, CBSErrorMsg& error)
+{
+    AnswerParts answer;
+    ParamsReader reader(out, "out", &answer);
+    json::sax_parse(text, &reader);
+    if (!answer.sawResult)
+        throw DecodeError("result", "no result in the answer");
+    if (!answer.result)
+        throw DecodeError("result", "expected a number");
+    if (answer.sawError) {
+        const auto read = answer.error();
+        if (!read)
+            throw DecodeError("error", "not an error record");
+        error = *read;
+    }
+    return *answer.result;
 }
 
 } // namespace tvd::wire

@@ -53,4 +53,11 @@ namespace tvd::wire {
 // object; malformed JSON throws nlohmann::json::parse_error, a wrong value DecodeError.
 bool readRequest(std::string_view text, CTvdBasicParamObject& in);
 
+// Reads an answer text {"result": n, "error": {…}, "out": {…}} the same way: the out-object's
+// records and lists as they come, the error record when there is one (as decodeError reads it).
+// Returns the result. An answer without a numeric result, or whose error is not an error record,
+// throws DecodeError; a wrong value in "out" throws it with the value's path ("out.list[3].IMSI").
+// The service sends "out" only with result 0.
+int readAnswer(std::string_view text, CTvdBasicParamObject& out, CBSErrorMsg& error);
+
 } // namespace tvd::wire

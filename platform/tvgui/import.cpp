@@ -71,7 +71,7 @@ bool CImportUtil::ImportListView(TListViewEx* listView, int layout, const char* 
         return false;
     }
     ImportProgress progress(bytes.size());
-    const CardFile cards = ParseCardFile(bytes);
+    CardFile cards = ParseCardFile(bytes);
     bytes.clear();
     if (!cards.error.isEmpty()) {
         progress.Close();
@@ -83,8 +83,7 @@ bool CImportUtil::ImportListView(TListViewEx* listView, int layout, const char* 
         listView->clear();
     const int total = static_cast<int>(cards.rows.size());
     for (int i = 0; i < total; ++i) {
-        const CardRow& card = cards.rows[static_cast<std::size_t>(i)];
-        const int row = listView->addRow(card.caption, card.subItems);
+        const int row = listView->addRow(std::move(cards.rows[static_cast<std::size_t>(i)].cells));
         if (checkRows != 0)
             listView->setChecked(row, true);
         progress.Added(i + 1, total);

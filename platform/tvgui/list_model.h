@@ -8,18 +8,12 @@
 #include <QSortFilterProxyModel>
 
 struct ListRow {
-    QString caption;
-    QStringList subItems;
+    PackedCells cells; // the caption, then the sub-items
     qint64 data = 0;
     int imageIndex = -1;
     bool checked = false;
 
-    QString text(int column) const
-    {
-        if (column == 0)
-            return caption;
-        return column - 1 < subItems.size() ? subItems[column - 1] : QString();
-    }
+    QString text(int column) const { return cells.text(column); }
 };
 
 class TListViewEx::Model : public QAbstractTableModel {

@@ -122,7 +122,12 @@ void TListViewEx::endUpdate()
 
 int TListViewEx::addRow(const QString& caption, const QStringList& subItems, int imageIndex)
 {
-    return model_->append(ListRow{caption, subItems, 0, imageIndex, false});
+    return addRow(PackedCells(caption, subItems), imageIndex);
+}
+
+int TListViewEx::addRow(PackedCells cells, int imageIndex)
+{
+    return model_->append(ListRow{std::move(cells), 0, imageIndex, false});
 }
 
 void TListViewEx::removeRow(int row)
@@ -162,13 +167,7 @@ void TListViewEx::setCellText(int row, int column, const QString& text)
     ListRow* r = model_->mutableRow(row);
     if (r == nullptr || column < 0)
         return;
-    if (column == 0) {
-        r->caption = text;
-    } else {
-        if (r->subItems.size() < column)
-            r->subItems.resize(column);
-        r->subItems[column - 1] = text;
-    }
+    r->cells.setText(column, text);
     model_->rowChanged(row, column, Qt::DisplayRole);
 }
 

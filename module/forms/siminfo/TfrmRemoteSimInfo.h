@@ -74,7 +74,8 @@ private:
     void ShowRecord(const MResRemoteMgntDef::SRemoteSimInfo& record);
     void ShowTexts(const MResRemoteMgntDef::SRemoteSimInfo& record);
     void FillList(const MResRemoteMgntDef::SRemoteSimInfoList& records);
-    QStringList RowOf(const MResRemoteMgntDef::SRemoteSimInfo& record) const;
+    class CodeTexts;
+    PackedCells RowOf(const MResRemoteMgntDef::SRemoteSimInfo& record, CodeTexts& codes) const;
     MResRemoteMgntDef::SRemoteSimInfo SharedFieldsOfCommit() const;
     MResRemoteMgntDef::SRemoteSimInfo RecordOfRow(int row, const MResRemoteMgntDef::SRemoteSimInfo& shared) const;
     void SetCommonFields(MResRemoteMgntDef::SRemoteSimInfo& record) const;

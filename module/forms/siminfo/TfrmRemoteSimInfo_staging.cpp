@@ -3,6 +3,10 @@
 
 #include "cut_notice.h"
 
+#include <array>
+#include <map>
+#include <string_view>
+
 using namespace MResRemoteMgntDef;
 
 namespace {
@@ -102,31 +106,62 @@ void TfrmRemoteSimInfo::ShowRecord(const SRemoteSimInfo& record)
         PostionComboBoxItem(cmbResCode, BracketItem(cmbResCode, record.RES_CODE));
 }
 
-QStringList TfrmRemoteSimInfo::RowOf(const SRemoteSimInfo& r) const
+// The texts of the codes one fill shows, each looked up once: the rows of an answer share a few
+// card types, vendors, states and places.
+class TfrmRemoteSimInfo::CodeTexts {
+public:
+    explicit CodeTexts(const TfrmRemoteSimInfo& form) : form_(form) {}
+
+    std::string_view Of(Lookup lookup, std::int64_t code)
+    {
+        auto found = codes_.find({lookup, code});
+        if (found == codes_.end())
+            found = codes_.emplace(std::pair{lookup, code}, form_.LoadedList(lookup).ItemOfCode(code)).first;
+        return found->second;
+    }
+    std::string_view Item(const QComboBox* combo, const std::string& code)
+    {
+        auto found = items_.find({combo, code});
+        if (found == items_.end())
+            found = items_.emplace(std::pair{combo, code}, utf8(BracketItem(combo, code))).first;
+        return found->second;
+    }
+
+private:
+    const TfrmRemoteSimInfo& form_;
+    std::map<std::pair<Lookup, std::int64_t>, std::string> codes_;
+    std::map<std::pair<const QComboBox*, std::string>, std::string> items_;
+};
+
+PackedCells TfrmRemoteSimInfo::RowOf(const SRemoteSimInfo& r, CodeTexts& codes) const
 {
-    return {text(r.SIM_ID),
-            text(r.PIN1),
-            text(r.PIN2),
-            text(r.PUK1),
-            text(r.PUK2),
-            QString(),
-            text(r.KI_CODE),
-            BracketItem(cmbResCode, r.RES_CODE),
-            LookupText(Status, r.STS),
-            LookupText(Purpose, r.PURPOSE),
-            text(r.SMSP),
-            r.VENDOR_CODE.empty() ? QString() : BracketItem(cmbVendor, r.VENDOR_CODE),
-            LookupText(Region, r.REGION_CODE),
-            LookupText(County, r.COUNTY_CODE),
-            LookupText(Org, r.ORG_ID),
-            text(r.REMARK)};
+    const std::array<std::string_view, ColumnCount> cells = {
+        r.IMSI,
+        r.SIM_ID,
+        r.PIN1,
+        r.PIN2,
+        r.PUK1,
+        r.PUK2,
+        {},
+        r.KI_CODE,
+        codes.Item(cmbResCode, r.RES_CODE),
+        codes.Of(Status, r.STS),
+        codes.Of(Purpose, r.PURPOSE),
+        r.SMSP,
+        r.VENDOR_CODE.empty() ? std::string_view() : codes.Item(cmbVendor, r.VENDOR_CODE),
+        codes.Of(Region, r.REGION_CODE),
+        codes.Of(County, r.COUNTY_CODE),
+        codes.Of(Org, r.ORG_ID),
+        r.REMARK};
+    return PackedCells(cells);
 }
 
 void TfrmRemoteSimInfo::FillList(const SRemoteSimInfoList& records)
 {
+    CodeTexts codes(*this);
     lstShowDataList->beginUpdate();
     for (int i = 0; i < records.count(); ++i)
-        lstShowDataList->addRow(text(records[static_cast<std::size_t>(i)].IMSI), RowOf(records[static_cast<std::size_t>(i)]), i);
+        lstShowDataList->addRow(RowOf(records[static_cast<std::size_t>(i)], codes), i);
     lstShowDataList->endUpdate();
     rsimform::NoteCutList(lstShowDataList, &records == &result_ ? records.count() : 0);
     if (lstShowDataList->rowCount() > 0) {

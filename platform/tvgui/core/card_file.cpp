@@ -70,15 +70,11 @@ bool isCardLine(QStringView line)
 
 CardRow cardRow(const std::array<QStringView, kFieldsWithExtra>& fields, int count, int line)
 {
-    CardRow row;
-    row.line = line;
-    row.caption = fields[0].toString();
-    row.subItems.reserve(kFieldsWithExtra - 1);
-    for (std::size_t i = 1; i < kExtraColumn; ++i)
-        row.subItems.append(fields[i].toString());
-    row.subItems.append(count == kFieldsWithExtra ? fields[kExtraColumn].toString() : QString());
-    row.subItems.append(fields[static_cast<std::size_t>(count - 1)].toString());
-    return row;
+    std::array<QStringView, kFieldsWithExtra> cells;
+    std::copy(fields.begin(), fields.begin() + kExtraColumn, cells.begin());
+    cells[kExtraColumn] = count == kFieldsWithExtra ? fields[kExtraColumn] : QStringView();
+    cells[kFieldsWithExtra - 1] = fields[static_cast<std::size_t>(count - 1)];
+    return CardRow{PackedCells(cells), line};
 }
 
 // The first line (1-based) longer than kMaxCardLineBytes, or 0.

@@ -6,13 +6,14 @@
 #include <QString>
 #include <QStringList>
 
+#include "packed_cells.h"
+
 #include <vector>
 
-// One card as the list shows it: the IMSI as caption, then columns 1 to 7: SIM number, PIN1,
+// One card as the list shows it: the IMSI (the caption), then columns 1 to 7: SIM number, PIN1,
 // PIN2, PUK1, PUK2, the file's extra field (or empty), KI.
 struct CardRow {
-    QString caption;
-    QStringList subItems;
+    PackedCells cells;
     int line = 0; // 1-based line of the file
 };
 

@@ -155,3 +155,111 @@ TEST(CodecStream, RequestsAreReadAsTheTreeDecodesThemOrRefusedWithTheSameText)
     const std::string badDate = R"({"in":{"sIn":{"BEGIN_OP_TIME":"2026-02-30"}}})";
     EXPECT_EQ(read(badDate, *query), throughTree(badDate, *query));
 }
+
+namespace {
+
+// An answer as the tree decodes it: result, error record and the encoded out-object, or why it
+// was refused (a problem of the result is "refused": the tree's exceptions word it otherwise).
+std::string answerThroughTree(const std::string& text, const TvdOperation& op)
+{
+    tvd::wire::OwnedParams out(*op.out);
+    CBSErrorMsg error;
+    int result = 0;
+    try {
+        const json reply = json::parse(text);
+        try {
+            result = reply.at("result").get<int>();
+        } catch (const json::exception&) {
+            return "refused";
+        }
+        if (reply.contains("error") && !tvd::wire::decodeError(reply["error"], error))
+            throw tvd::wire::DecodeError("error", "not an error record");
+        if (reply.contains("out"))
+            tvd::wire::decodeParams(reply["out"], out.params(), "out");
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return std::to_string(result) + " " + tvd::wire::encodeError(error).dump() + " " +
+           tvd::wire::encodeParams(out.params()).dump();
+}
+
+std::string readAnswer(const std::string& text, const TvdOperation& op)
+{
+    tvd::wire::OwnedParams out(*op.out);
+    CBSErrorMsg error;
+    int result = 0;
+    try {
+        result = tvd::wire::readAnswer(text, out.params(), error);
+    } catch (const tvd::wire::DecodeError& e) {
+        return e.path == "result" ? "refused" : e.what();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return std::to_string(result) + " " + tvd::wire::encodeError(error).dump() + " " +
+           tvd::wire::encodeParams(out.params()).dump();
+}
+
+} // namespace
+
+TEST(CodecStream, AnswersAreReadAsTheTreeDecodesThemOrRefusedWithTheSameText)
+{
+    const TvdOperation* query = tvd_findOperation("MResRemoteMgntApp_IResRemoteMgnt", "RMOSMQ52");
+    ASSERT_NE(query, nullptr);
+    const std::string good =
+        R"({"error":{"code":0,"hint":"","message":"","minCode":0},"out":{"listRemoteSimLog":[)"
+        R"({"IMSI":"46003","OP_TIME":"2026-06-01 08:00:00","SO_NBR":500000000001,"REGION_CODE":23},{},)"
+        R"({"OP_STR":"写卡成功\n\"x\"","OP_ID":-2307}]},"result":0})";
+    const std::string answers[] = {
+        good,
+        R"({"result":3,"error":{"code":3,"minCode":7,"message":"号段重叠","hint":"第1条","extra":[1,{"a":2}]}})",
+        R"({"result":0})",
+        R"({"result":0,"out":{"listRemoteSimLog":[]},"other":{"out":[1]}})",
+        R"({"out":{"listRemoteSimLog":[]}})",
+        R"({"result":"0"})",
+        R"({"result":null})",
+        R"({"result":[0]})",
+        R"({"result":{"a":0}})",
+        R"({"result":2.0})",
+        R"({"result":true})",
+        R"([{"result":0}])",
+        R"({"result":1,"error":5})",
+        R"({"result":1,"error":[]})",
+        R"({"result":1,"error":{"code":1,"minCode":2,"message":"m"}})",
+        R"({"result":1,"error":{"code":"1","minCode":2,"message":"m","hint":"h"}})",
+        R"({"result":1,"error":{"code":1,"minCode":2,"message":{},"hint":"h"}})",
+        R"({"result":1,"error":{"code":1,"minCode":2.5,"message":"m","hint":"h"}})",
+        R"({"result":1,"error":{"code":1,"minCode":2,"message":"m","hint":null}})",
+        R"({"result":0,"out":[]})",
+        R"({"result":0,"out":{"nope":[]}})",
+        R"({"result":0,"out":{"listRemoteSimLog":{}}})",
+        R"({"result":0,"out":{"listRemoteSimLog":[{},7]}})",
+        R"({"result":0,"out":{"listRemoteSimLog":[{"NOPE":1}]}})",
+        R"({"result":0,"out":{"listRemoteSimLog":[{"IMSI":46003}]}})",
+        R"({"result":0,"out":{"listRemoteSimLog":[{},{"OP_TIME":"2026-02-30 00:00:00"}]}})",
+        R"({"result":0,"out":{"listRemoteSimLog":[{"REGION_CODE":32768}]}})",
+        R"({"result":0,"out":{"listRemoteSimLog":[{"OP_ID":2147483648}]}})",
+        R"({"result":0,"out":{"listRemoteSimLog":[{"SO_NBR":1.5}]}})",
+        R"({"result":0,"out":{"listRemoteSimLog":[{"IMSI":"4600)",
+    };
+    for (const std::string& text : answers) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(readAnswer(text, *query), answerThroughTree(text, *query));
+    }
+    EXPECT_NE(readAnswer(good, *query).find("2026-06-01 08:00:00"), std::string::npos);
+    EXPECT_NE(readAnswer(R"({"result":1,"error":{"code":1,"minCode":2,"message":"m"}})", *query)
+                  .find("not an error record"),
+              std::string::npos);
+}
+
+TEST(CodecStream, AnAnswerReplacesTheListItIsReadInto)
+{
+    const TvdOperation* query = tvd_findOperation("MResRemoteMgntApp_IResRemoteMgnt", "RMOSMQ52");
+    ASSERT_NE(query, nullptr);
+    tvd::wire::OwnedParams out(*query->out);
+    CBSErrorMsg error;
+    tvd::wire::readAnswer(R"({"result":0,"out":{"listRemoteSimLog":[{"IMSI":"1","PHONE1":"139"},{"IMSI":"2"}]}})",
+                          out.params(), error);
+    EXPECT_EQ(tvd::wire::readAnswer(R"({"result":0,"out":{"listRemoteSimLog":[{"IMSI":"3"}]}})", out.params(), error), 0);
+    EXPECT_EQ(tvd::wire::encodeParams(out.params()).dump(), R"({"listRemoteSimLog":[{"IMSI":"3"}]})")
+        << "no member of an earlier answer's record is left";
+}

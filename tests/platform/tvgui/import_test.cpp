@@ -21,7 +21,10 @@ QByteArray card(int n, const char* separator = " ")
 
 QStringList row(const CardRow& r)
 {
-    return QStringList{r.caption} + r.subItems;
+    QStringList cells;
+    for (int i = 0; i < r.cells.count(); ++i)
+        cells.append(r.cells.text(i));
+    return cells;
 }
 
 TEST(CardFile, SevenAndEightFieldsWithAnySeparators)
@@ -45,7 +48,7 @@ TEST(CardFile, SkipsBlankCommentAndHeaderLines)
                                         card(1) + "\n-----\nabc 1 2 3\n" + card(2) + "\n");
     ASSERT_TRUE(file.error.isEmpty()) << file.error.toStdString();
     ASSERT_EQ(file.rows.size(), 2U);
-    EXPECT_EQ(file.rows[1].caption, "460001234560002");
+    EXPECT_EQ(file.rows[1].cells.text(0), "460001234560002");
 }
 
 TEST(CardFile, Encodings)
@@ -53,14 +56,14 @@ TEST(CardFile, Encodings)
     const QByteArray withBom = "\xEF\xBB\xBF" "卡号\n" + card(1, ",") + " 测试\n";
     CardFile file = ParseCardFile(withBom);
     ASSERT_EQ(file.rows.size(), 1U) << file.error.toStdString();
-    EXPECT_EQ(file.rows[0].caption, "460001234560001") << "the BOM is not part of the first field";
+    EXPECT_EQ(file.rows[0].cells.text(0), "460001234560001") << "the BOM is not part of the first field";
 
     // GBK: "卡号" header, "测试" as the eighth field.
     const QByteArray gbk = "\xBF\xA8\xBA\xC5\r\n" + card(7).replace(" " + kKi.toUtf8(), " \xB2\xE2\xCA\xD4 " + kKi.toUtf8());
     file = ParseCardFile(gbk);
     ASSERT_EQ(file.rows.size(), 1U) << file.error.toStdString();
-    EXPECT_EQ(file.rows[0].subItems[5], "测试");
-    EXPECT_EQ(file.rows[0].subItems[6], kKi);
+    EXPECT_EQ(file.rows[0].cells.text(6), "测试");
+    EXPECT_EQ(file.rows[0].cells.text(7), kKi);
 
     file = ParseCardFile(card(1) + "\n\xFF\xFE\xFF\n");
     EXPECT_TRUE(file.rows.empty());
