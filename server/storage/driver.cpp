@@ -95,7 +95,7 @@ std::string containsPattern(std::string_view text)
     return pattern + "%";
 }
 
-std::string insertStatement(std::string_view table, const std::vector<std::string>& columns)
+std::string insertStatement(std::string_view table, const std::vector<std::string>& columns, std::size_t rows)
 {
     std::string names;
     std::string marks;
@@ -103,7 +103,10 @@ std::string insertStatement(std::string_view table, const std::vector<std::strin
         names += (names.empty() ? "" : ", ") + column;
         marks += marks.empty() ? "?" : ", ?";
     }
-    return "INSERT INTO " + std::string(table) + " (" + names + ") VALUES (" + marks + ")";
+    std::string sql = "INSERT INTO " + std::string(table) + " (" + names + ") VALUES ";
+    for (std::size_t i = 0; i < rows; ++i)
+        sql += (i == 0 ? "(" : ", (") + marks + ")";
+    return sql;
 }
 
 void requireRowWidths(std::string_view table, const std::vector<std::string>& columns,

@@ -4,9 +4,12 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <bit>
 #include <cctype>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <unordered_map>
 #include <utility>
 
@@ -17,6 +20,10 @@ constexpr int kBusyTimeoutMs = 10000;
 // Statements kept prepared per connection; idle ones are dropped beyond this, because callers
 // build some SQL texts from values (a LIMIT, a set of criteria).
 constexpr std::size_t kCachedStatements = 256;
+// Rows one INSERT of insertMany() takes at most, and its parameters at most (SQLite's oldest
+// limit is 999).
+constexpr std::size_t kRowsPerInsert = 64;
+constexpr std::size_t kParametersPerInsert = 999;
 
 Error sqliteError(sqlite3* db, std::string_view what)
 {
@@ -80,8 +87,10 @@ private:
     void close();
     void step(const Statement& statement, std::string_view sql);
     Statement prepared(std::string_view sql, const Row& params);
+    Statement prepared(std::string_view sql);
     sqlite3_stmt* compile(std::string_view sql, unsigned flags);
-    void bind(sqlite3_stmt* statement, std::string_view sql, const Row& params);
+    // The values of all rows, in order, to the statement's parameters.
+    void bind(sqlite3_stmt* statement, std::string_view sql, std::span<const Row> rows);
     void dropIdleStatements();
     static Value column(sqlite3_stmt* statement, int i);
 
@@ -91,6 +100,10 @@ private:
 
 SqliteDriver::SqliteDriver(const std::string& path)
 {
+    // Without memory statistics SQLite's allocator takes no process-wide lock, so that
+    // connections on different threads do not queue for it. Only possible before SQLite starts.
+    static const int unlocked = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+    (void)unlocked;
     if (path.empty())
         throw Error(Error::Kind::Connection, "the SQLite address names no file: use sqlite:PATH or sqlite::memory:");
     try {
@@ -177,9 +190,17 @@ void SqliteDriver::insertMany(std::string_view table, const std::vector<std::str
     std::optional<Transaction> own;
     if (!inTransaction())
         own.emplace(*this);
-    const std::string sql = insertStatement(table, columns);
-    for (const auto& row : rows)
-        exec(sql, row);
+    // Several rows per statement spare SQLite most of its per-statement work. The statements
+    // take a power of two of rows, so that a table needs only a few of them prepared.
+    const std::size_t most = std::bit_floor(std::clamp<std::size_t>(kParametersPerInsert / columns.size(), 1, kRowsPerInsert));
+    for (std::size_t done = 0; done < rows.size();) {
+        const std::size_t n = std::bit_floor(std::min(most, rows.size() - done));
+        const std::string sql = insertStatement(table, columns, n);
+        const Statement statement = prepared(sql);
+        bind(statement.get(), sql, std::span(rows).subspan(done, n));
+        step(statement, sql);
+        done += n;
+    }
     if (own)
         own->commit();
 }
@@ -208,6 +229,13 @@ void SqliteDriver::rollback()
 
 Statement SqliteDriver::prepared(std::string_view sql, const Row& params)
 {
+    Statement inUse = prepared(sql);
+    bind(inUse.get(), sql, std::span(&params, 1));
+    return inUse;
+}
+
+Statement SqliteDriver::prepared(std::string_view sql)
+{
     const std::string key(sql);
     sqlite3_stmt* statement = nullptr;
     bool oneOff = false;
@@ -223,9 +251,7 @@ Statement SqliteDriver::prepared(std::string_view sql, const Row& params)
     } else {
         statement = cached->second;
     }
-    Statement inUse(statement, oneOff);
-    bind(statement, sql, params);
-    return inUse;
+    return Statement(statement, oneOff);
 }
 
 sqlite3_stmt* SqliteDriver::compile(std::string_view sql, unsigned flags)
@@ -242,22 +268,27 @@ sqlite3_stmt* SqliteDriver::compile(std::string_view sql, unsigned flags)
     return statement;
 }
 
-void SqliteDriver::bind(sqlite3_stmt* statement, std::string_view sql, const Row& params)
+void SqliteDriver::bind(sqlite3_stmt* statement, std::string_view sql, std::span<const Row> rows)
 {
     sqlite3_clear_bindings(statement);
-    if (static_cast<std::size_t>(sqlite3_bind_parameter_count(statement)) != params.size())
+    std::size_t given = 0;
+    for (const auto& row : rows)
+        given += row.size();
+    if (static_cast<std::size_t>(sqlite3_bind_parameter_count(statement)) != given)
         throw Error(Error::Kind::Other, "the statement takes " + std::to_string(sqlite3_bind_parameter_count(statement)) +
-                                            " parameters but " + std::to_string(params.size()) +
+                                            " parameters but " + std::to_string(given) +
                                             " were given: " + std::string(sql));
-    for (std::size_t i = 0; i < params.size(); ++i) {
-        const int index = static_cast<int>(i) + 1;
-        if (const auto* n = std::get_if<std::int64_t>(&params[i]))
-            sqlite3_bind_int64(statement, index, *n);
-        else if (const auto* s = std::get_if<std::string>(&params[i]))
-            sqlite3_bind_text64(statement, index, s->data(), s->size(), SQLITE_TRANSIENT, SQLITE_UTF8);
-        else
-            sqlite3_bind_null(statement, index);
-    }
+    int index = 0;
+    for (const auto& row : rows)
+        for (const auto& value : row) {
+            ++index;
+            if (const auto* n = std::get_if<std::int64_t>(&value))
+                sqlite3_bind_int64(statement, index, *n);
+            else if (const auto* s = std::get_if<std::string>(&value))
+                sqlite3_bind_text64(statement, index, s->data(), s->size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+            else
+                sqlite3_bind_null(statement, index);
+        }
 }
 
 void SqliteDriver::dropIdleStatements()

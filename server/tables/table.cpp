@@ -93,9 +93,12 @@ void Table::readRow(const Row& row, CTvdBasicStructObject& record, const secrets
             continue;
         const bool stored = std::visit(
             TvdOverloaded{[&](std::string* text) {
-                              const std::string held = db::asText(row[i]);
-                              *text = c.secret ? box.decrypt(held) : held;
-                              return !held.empty();
+                              std::string converted; // a number stored in a text column
+                              const auto* held = std::get_if<std::string>(&row[i]);
+                              if (held == nullptr)
+                                  held = &(converted = db::asText(row[i]));
+                              *text = c.secret ? box.decrypt(*held) : *held;
+                              return !held->empty();
                           },
                           [&](CBSDateTime* date) {
                               CBSDateTime::fromWire(db::asText(row[i]), *date);
