@@ -15,7 +15,6 @@
 #include <QTemporaryDir>
 
 #include <sys/resource.h>
-#include <unistd.h>
 
 namespace {
 
@@ -52,20 +51,6 @@ double peakMiBOf(int pid)
         if (line.startsWith("VmHWM:"))
             return line.mid(6).trimmed().split(' ').front().toDouble() / 1024.0;
     return 0;
-}
-
-// The CPU time a process has used so far, user and system, in ms; "self" for this one.
-double cpuMillisOf(const QString& pid)
-{
-    QFile stat("/proc/" + pid + "/stat");
-    stat.open(QIODevice::ReadOnly);
-    const QByteArray text = stat.readAll();
-    // After the command name in parentheses come the fields from the third (state) on; utime and
-    // stime are the 14th and 15th.
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    if (fields.size() < 13)
-        return 0;
-    return (fields[11].toDouble() + fields[12].toDouble()) * 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
 void openWindow(MSysmgntDef::SOperator& op, const testsupport::RsimdProcess& server)
@@ -146,7 +131,7 @@ void windowRangeQuery(MSysmgntDef::SOperator& op, const testsupport::RsimdProces
     form->edtQryImsiFirst->setText("460020000500000");
     form->edtQryImsiLast->setText("460020000600000");
     form->btnQueryClick(); // the first query, as every benchmark's first call, is not timed
-    const QString service = QString::number(server.pid());
+    const std::string service = std::to_string(server.pid());
     const double clientCpu = cpuMillisOf("self"), serviceCpu = cpuMillisOf(service);
     const double window = millisOfCalls(queries, [&] { form->btnQueryClick(); }, 3);
     const double calls = 3.0 * queries;
