@@ -164,7 +164,7 @@ std::optional<std::pair<std::string, std::string>> operationPath(const std::stri
     return std::make_pair(path.substr(0, slash), path.substr(slash + 1));
 }
 
-rsim::http::Reply route(rsim::Service& service, const rsim::http::Request& request)
+rsim::http::Reply route(rsim::Service& service, rsim::http::Request& request)
 {
     const bool post = request.method == "POST";
     if (request.target == "/v1/ping" && request.method == "GET")
@@ -176,9 +176,9 @@ rsim::http::Reply route(rsim::Service& service, const rsim::http::Request& reque
     const auto call = operationPath(request.target, "/v1/call/");
     const auto check = operationPath(request.target, "/v1/check/");
     if (call && post)
-        return reply(service.call(call->first, call->second, request.body, request.session));
+        return reply(service.call(call->first, call->second, std::move(request.body), request.session));
     if (check && post)
-        return reply(service.call(check->first, check->second, request.body, request.session,
+        return reply(service.call(check->first, check->second, std::move(request.body), request.session,
                                   rsim::Service::Mode::CheckOnly));
     const bool known = request.target == "/v1/ping" || request.target == "/v1/login" ||
                        request.target == "/v1/logout" || call || check;
@@ -213,7 +213,7 @@ int main(int argc, char** argv)
         rsim::DriverPool pool(options.database, static_cast<std::size_t>(options.threads));
         rsim::Service service(pool, secrets, options.maxRows);
         rsim::http::Server server(options.limits, static_cast<std::size_t>(options.threads),
-                                  [&service](const rsim::http::Request& request) { return route(service, request); },
+                                  [&service](rsim::http::Request& request) { return route(service, request); },
                                   {options.tlsCertificate, options.tlsKey});
         const int bound = server.listen(host, port);
         std::atomic<bool> finished{false};
