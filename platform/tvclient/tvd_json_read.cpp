@@ -203,7 +203,7 @@ public:
                 throw DecodeError(top_ + "." + name, "no such parameter of " + params_.typeInfo()->name());
         } else {
             auto& record = static_cast<CTvdBasicStructObject&>(*frame.object);
-            memberIndex_ = record.get_typeInfo()->memberIndex(name);
+            memberIndex_ = memberIndexOf(record, name);
             if (memberIndex_ < 0)
                 throw DecodeError(recordPath() + "." + name,
                                   std::string("no such member in ") + record.get_typeDesc()->typeName);
@@ -237,6 +237,11 @@ private:
     {
         auto& record = static_cast<CTvdBasicStructObject&>(object);
         push({Frame::Record, &record, {}, element, {}});
+        if (record.get_typeDesc() != guessedType_) {
+            guessedType_ = record.get_typeDesc();
+            guesses_.clear();
+        }
+        keyPosition_ = 0;
         record.get_members(frames_.back().addresses);
         return true;
     }
@@ -278,6 +283,20 @@ private:
     const STvdMemberTypeInfo& member() const
     {
         return static_cast<CTvdBasicStructObject&>(*frames_.back().object).get_typeDesc()->members[memberIndex_];
+    }
+    // The records of a list name their members in one order: the k-th name of a record is first
+    // compared with the member the k-th name of the record before was, then searched.
+    int memberIndexOf(const CTvdBasicStructObject& record, const std::string& name)
+    {
+        const std::size_t position = keyPosition_++;
+        if (position < guesses_.size()) {
+            const int guess = guesses_[position];
+            if (guess >= 0 && name == guessedType_->members[guess].name)
+                return guess;
+        } else {
+            guesses_.resize(position + 1, -1);
+        }
+        return guesses_[position] = record.get_typeInfo()->memberIndex(name);
     }
     // The path of the record being read, made only for a message: most records have none.
     std::string recordPath() const
@@ -355,6 +374,9 @@ private:
     int paramIndex_ = -1;
     int memberIndex_ = -1;
     int skip_ = 0;      // depth inside a skipped value
+    const STvdTypeDesc* guessedType_ = nullptr;
+    std::vector<int> guesses_; // by the position of a name in its record, the member it was
+    std::size_t keyPosition_ = 0;
     bool sawParams_ = false;
 };
 
