@@ -513,10 +513,11 @@ TEST_P(Service, AWriterThatLosesARaceForAnImsiIsToldWhichCard)
     auto rival = rsim::db::connect(server_->database());
     rival->begin();
     rival->exec("INSERT INTO rsim_sim (IMSI, SIM_ID) VALUES (?, ?)", {batch[1].IMSI, "89860099999999999999"});
+    const rsim::db::Value rivalPid = rival->scalar("SELECT pg_backend_pid()");
     CBSErrorMsg error;
     auto writer = std::async(std::launch::async, [&] { return remote_.add_simInfo(info_, batch, error, nullptr); });
     // The writer's insert waits for the rival's row; then the rival commits.
-    while (count("SELECT COUNT(*) FROM pg_stat_activity WHERE wait_event_type = 'Lock'") == 0)
+    while (count("SELECT COUNT(*) FROM pg_stat_activity WHERE ? = ANY(pg_blocking_pids(pid))", {rivalPid}) == 0)
         ASSERT_NE(writer.wait_for(std::chrono::milliseconds(10)), std::future_status::ready)
             << "the writer finished without waiting for the rival: " << error.message << error.hint;
     rival->commit();
