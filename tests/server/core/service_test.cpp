@@ -680,22 +680,25 @@ TEST_P(Service, RepeatedWrongPasswordsLockTheLoginNameForAWhile)
 // in the same run, so that no absolute time is assumed.
 TEST_P(Service, AnUnknownNameTakesAsLongAsAWrongPassword)
 {
-    auto median = [](const std::vector<std::string>& names) {
-        std::vector<double> seconds;
-        for (const auto& name : names) {
-            MSysmgntDef::SOperator op;
-            CBSErrorMsg error;
-            const auto start = std::chrono::steady_clock::now();
-            EXPECT_NE(tvd_login("TAVORINE", name, "wrong", op, error), 0);
-            seconds.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-        }
-        std::sort(seconds.begin(), seconds.end());
-        return seconds[seconds.size() / 2];
+    // Known and unknown names take turns, and each side keeps its fastest refusal: load on a
+    // shared machine only ever adds time, so the minima compare the work itself. No name is
+    // refused often enough to be locked.
+    const std::vector<std::string> known{"admin", "viewer", "admin", "viewer", "admin", "viewer"};
+    double fastestKnown = 1e9;
+    double fastestUnknown = 1e9;
+    auto refusalSeconds = [](const std::string& name) {
+        MSysmgntDef::SOperator op;
+        CBSErrorMsg error;
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_NE(tvd_login("TAVORINE", name, "wrong", op, error), 0);
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     };
-    const double known = median({"admin", "viewer", "admin", "viewer", "locked"});
-    const double unknown = median({"nobody1", "nobody2", "nobody3", "nobody4", "nobody5"});
-    EXPECT_GT(unknown / known, 0.5) << "unknown " << unknown << " s, known " << known << " s";
-    EXPECT_LT(unknown / known, 2.0) << "unknown " << unknown << " s, known " << known << " s";
+    for (std::size_t i = 0; i < known.size(); ++i) {
+        fastestKnown = std::min(fastestKnown, refusalSeconds(known[i]));
+        fastestUnknown = std::min(fastestUnknown, refusalSeconds("nobody" + std::to_string(i)));
+    }
+    EXPECT_GT(fastestUnknown / fastestKnown, 0.5) << "unknown " << fastestUnknown << " s, known " << fastestKnown << " s";
+    EXPECT_LT(fastestUnknown / fastestKnown, 2.0) << "unknown " << fastestUnknown << " s, known " << fastestKnown << " s";
 }
 
 TEST_P(Service, StopsCleanlyOnSigterm)
