@@ -1,9 +1,15 @@
 // Timing helpers of the benchmarks: best of a few runs, printed as a ratio to a baseline.
 #pragma once
 
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <functional>
+#include <iterator>
+#include <sstream>
+#include <string>
 
 inline double millis(const std::function<void()>& work, int runs = 1)
 {
@@ -24,6 +30,22 @@ inline double millisOfCalls(int calls, const std::function<void()>& call, int ru
         for (int i = 0; i < calls; ++i)
             call();
     }, runs);
+}
+
+// The CPU time a process has used so far, user and system, in ms; "self" for this one.
+inline double cpuMillisOf(const std::string& pid)
+{
+    std::ifstream stat("/proc/" + pid + "/stat");
+    const std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    // After the command name in parentheses come the fields from the third (state) on; utime and
+    // stime are the 14th and 15th.
+    std::istringstream fields(text.substr(text.rfind(')') + 2));
+    std::string field;
+    double ticks = 0;
+    for (int i = 3; i <= 15 && fields >> field; ++i)
+        if (i >= 14)
+            ticks += std::stod(field);
+    return ticks * 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
 // aim 0: no target, the ratio is reported as it is.

@@ -6,6 +6,8 @@
 #include "driver.h"
 #include "rsimd_process.h"
 #include "sysmgnt_def_tvd_c.h"
+#include "tvd_json.h"
+#include "tvd_json_stream.h"
 
 #include <httplib.h>
 
@@ -66,6 +68,27 @@ void login(const RsimdProcess& server)
         std::exit(1);
 }
 
+// The client's share: the same answer read event by event into records, against parsing it into
+// a JSON tree and decoding the tree (as the client did before).
+void compareDecoding(const std::string& answer, int times)
+{
+    const auto decodeEvents = millisOfCalls(times, [&] {
+        SRemoteSimLogList found;
+        CBSErrorMsg error;
+        MResRemoteMgntApp::IResRemoteMgnt::CParamOut4qry_remoteSimLog out(found, error);
+        tvd::wire::readAnswer(answer, out, error);
+    }, 3);
+    const auto decodeTree = millisOfCalls(times, [&] {
+        SRemoteSimLogList found;
+        CBSErrorMsg error;
+        MResRemoteMgntApp::IResRemoteMgnt::CParamOut4qry_remoteSimLog out(found, error);
+        const auto tree = nlohmann::json::parse(answer);
+        tvd::wire::decodeError(tree["error"], error);
+        tvd::wire::decodeParams(tree["out"], out, "out");
+    }, 3);
+    report("  decoding the answer: event by event vs through a JSON tree", decodeEvents, decodeTree, 0);
+}
+
 void defaultQuery(RsimdProcess::Backend backend, const char* name)
 {
     RsimdProcess server(backend);
@@ -86,11 +109,15 @@ void defaultQuery(RsimdProcess::Backend backend, const char* name)
         std::printf("%s: the query answers %d entries (%s)\n", name, found.count(), error.message.c_str());
     }
     constexpr int kQueries = 50;
+    const std::string rsimd = std::to_string(server.pid());
+    const double clientCpu = cpuMillisOf("self"), serviceCpu = cpuMillisOf(rsimd);
     const double service = millisOfCalls(kQueries, [&] {
         SRemoteSimLogList found;
         CBSErrorMsg error;
         client.qry_remoteSimLog(criteria, found, error, nullptr);
     }, 3);
+    std::printf("  CPU per query: client %.3f ms, service %.3f ms\n", (cpuMillisOf("self") - clientCpu) / (3 * kQueries),
+                (cpuMillisOf(rsimd) - serviceCpu) / (3 * kQueries));
     std::string select;
     for (const char* column : kColumns)
         select += (select.empty() ? "SELECT " : ", ") + std::string(column);
@@ -117,6 +144,8 @@ void defaultQuery(RsimdProcess::Backend backend, const char* name)
         raw.Post("/v1/call/MResRemoteMgntApp_IResRemoteMgnt/RMOSMQ52", headers, body, "application/json");
     }, 3);
     report("  of which the service and the HTTP answer, not decoded", bare, direct, 0);
+    if (answer)
+        compareDecoding(answer->body, kQueries);
 }
 
 } // namespace

@@ -278,16 +278,28 @@ void TfrmMaintenance::ShowRecord(CTvdBasicStructObject& record)
         field.kind->Show(Control(field.name), record, field.member, *this);
 }
 
+QString rsimform::ListCells::Cell(CTvdBasicStructObject& record, const ColumnSpec& column)
+{
+    QString value = memberText(record, column.member);
+    if (!column.shownAs)
+        return value;
+    std::pair key{column.shownAs.get(), std::move(value)};
+    auto found = shown_.find(key);
+    if (found == shown_.end())
+        found = shown_.emplace(std::move(key), column.shownAs->Cell(record, column.member, context_)).first;
+    return found->second;
+}
+
 void TfrmMaintenance::FillList()
 {
+    ListCells shown(*this);
     lstShowDataList->beginUpdate();
     lstShowDataList->clear();
     for (int i = 0; i < result_->count(); ++i) {
         auto& record = result_->element(i);
         QStringList cells;
         for (const auto& column : spec_.columns)
-            cells.append(column.shownAs ? column.shownAs->Cell(record, column.member, *this)
-                                        : memberText(record, column.member));
+            cells.append(shown.Cell(record, column));
         const QString caption = cells.takeFirst();
         lstShowDataList->addRow(caption, cells, i);
     }

@@ -45,6 +45,7 @@
 #include <QPushButton>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -92,6 +93,18 @@ struct ColumnSpec {
     int width = 100;
     int member = -1;
     Kind shownAs = nullptr; // how the member reads in the list; null: as text
+};
+
+// The cells of one fill of a list: the text a column's kind shows for a value (a code list's or
+// a service list's item) is looked up once, not again on every row that holds the value.
+class ListCells {
+public:
+    explicit ListCells(FormContext& context) : context_(context) {}
+    QString Cell(CTvdBasicStructObject& record, const ColumnSpec& column);
+
+private:
+    FormContext& context_;
+    std::map<std::pair<const ControlKind*, QString>, QString> shown_;
 };
 
 struct Operations {

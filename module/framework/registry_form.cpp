@@ -242,17 +242,18 @@ void TfrmRegistry::btnQueryClick()
 
 QString TfrmRegistry::Cell(CTvdBasicStructObject& record, const ColumnSpec& column)
 {
-    return column.shownAs ? column.shownAs->Cell(record, column.member, *this) : memberText(record, column.member);
+    return ListCells(*this).Cell(record, column);
 }
 
 void TfrmRegistry::FillList()
 {
+    ListCells shown(*this);
     lstvShowList->beginUpdate();
     for (int i = 0; i < result_->count(); ++i) {
         CTvdBasicStructObject& record = result_->element(i);
         QStringList cells;
         for (const auto& column : spec_.columns)
-            cells.append(Cell(record, column));
+            cells.append(shown.Cell(record, column));
         const QString caption = cells.takeFirst();
         lstvShowList->addRow(caption, cells, i);
     }

@@ -15,7 +15,8 @@ namespace {
 
 constexpr const char* kSessionHeader = "X-Tav-Session: ";
 // Bodies from this size are sent gzipped to a service that takes them, except on loopback,
-// where compressing costs more time than sending.
+// where compressing costs more time than sending; answers likewise come compressed only from
+// another host.
 constexpr std::size_t kCompressFrom = 1024 * 1024;
 
 struct CaSetting {
@@ -101,7 +102,10 @@ HttpTransport::HttpTransport(std::string address) : address_(std::move(address))
     CURL* curl = handle_->curl;
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl, CURLOPT_TCP_NODELAY, 1L);
-    curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, ""); // every coding libcurl can undo
+    // Answers compressed in every coding libcurl can undo, except on loopback, where compressing
+    // costs the service more time than sending (an answer of 400 log entries: about 2 ms).
+    if (!loopback(address_))
+        curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, handle_->error);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, appendBody);
     curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, readHeader);

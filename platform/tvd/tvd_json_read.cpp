@@ -133,7 +133,7 @@ public:
     {
         if (atAnswerMember("error")) {
             answer_->sawError = true;
-            return push({Frame::Error, nullptr, "error", {}});
+            return push({Frame::Error, nullptr, "error", -1, {}});
         }
         if (takenByAnswer(json::value_t::object, 0, nullptr)) { // a result or error field that is no scalar
             ++skip_;
@@ -144,15 +144,15 @@ public:
             return true;
         }
         if (frames_.empty())
-            return push({Frame::Top, nullptr, "", {}});
+            return push({Frame::Top, nullptr, "", -1, {}});
         if (frames_.back().kind == Frame::Top)
-            return push({Frame::Params, nullptr, top_, {}});
+            return push({Frame::Params, nullptr, top_, -1, {}});
         if (frames_.back().kind == Frame::Params && param().kind == TVD_RECORD)
-            return enterRecord(*params_.object(paramIndex_), paramPath());
+            return enterRecord(*params_.object(paramIndex_), -1);
         if (frames_.back().kind == Frame::List) {
             auto& list = static_cast<CTvdBasicListObject&>(*frames_.back().object);
             CTvdBasicStructObject& element = *list.append();
-            return enterRecord(element, frames_.back().path + "[" + std::to_string(list.count() - 1) + "]");
+            return enterRecord(element, list.count() - 1);
         }
         return scalar();
     }
@@ -176,7 +176,7 @@ public:
         if (frames_.back().kind == Frame::Params && param().kind == TVD_LIST) {
             auto& list = static_cast<CTvdBasicListObject&>(*params_.object(paramIndex_));
             list.resize(0);
-            return push({Frame::List, &list, paramPath(), {}});
+            return push({Frame::List, &list, paramPath(), -1, {}});
         }
         return scalar();
     }
@@ -203,9 +203,9 @@ public:
                 throw DecodeError(top_ + "." + name, "no such parameter of " + params_.typeInfo()->name());
         } else {
             auto& record = static_cast<CTvdBasicStructObject&>(*frame.object);
-            memberIndex_ = record.get_typeInfo()->memberIndex(name);
+            memberIndex_ = memberIndexOf(record, name);
             if (memberIndex_ < 0)
-                throw DecodeError(frame.path + "." + name,
+                throw DecodeError(recordPath() + "." + name,
                                   std::string("no such member in ") + record.get_typeDesc()->typeName);
         }
         return true;
@@ -222,7 +222,8 @@ private:
     struct Frame {
         enum Kind { Top, Params, List, Record, Error } kind;
         CTvdBasicObject* object;
-        std::string path;
+        std::string path; // of a list; of a record, see recordPath
+        int element = -1; // of a record in a list, its index
         void* addresses[CTvdBasicStructObject::kMaxMembers];
     };
 
@@ -231,10 +232,16 @@ private:
         frames_.push_back(std::move(frame));
         return true;
     }
-    bool enterRecord(CTvdBasicObject& object, const std::string& path)
+    // element: the record's index in the list being read; -1, a record parameter.
+    bool enterRecord(CTvdBasicObject& object, int element)
     {
         auto& record = static_cast<CTvdBasicStructObject&>(object);
-        push({Frame::Record, &record, path, {}});
+        push({Frame::Record, &record, {}, element, {}});
+        if (record.get_typeDesc() != guessedType_) {
+            guessedType_ = record.get_typeDesc();
+            guesses_.clear();
+        }
+        keyPosition_ = 0;
         record.get_members(frames_.back().addresses);
         return true;
     }
@@ -277,7 +284,29 @@ private:
     {
         return static_cast<CTvdBasicStructObject&>(*frames_.back().object).get_typeDesc()->members[memberIndex_];
     }
-    std::string memberPath() const { return frames_.back().path + "." + member().name; }
+    // The records of a list name their members in one order: the k-th name of a record is first
+    // compared with the member the k-th name of the record before was, then searched.
+    int memberIndexOf(const CTvdBasicStructObject& record, const std::string& name)
+    {
+        const std::size_t position = keyPosition_++;
+        if (position < guesses_.size()) {
+            const int guess = guesses_[position];
+            if (guess >= 0 && name == guessedType_->members[guess].name)
+                return guess;
+        } else {
+            guesses_.resize(position + 1, -1);
+        }
+        return guesses_[position] = record.get_typeInfo()->memberIndex(name);
+    }
+    // The path of the record being read, made only for a message: most records have none.
+    std::string recordPath() const
+    {
+        const int element = frames_.back().element;
+        if (element < 0)
+            return paramPath();
+        return frames_[frames_.size() - 2].path + "[" + std::to_string(element) + "]";
+    }
+    std::string memberPath() const { return recordPath() + "." + member().name; }
 
     bool stored()
     {
@@ -345,6 +374,9 @@ private:
     int paramIndex_ = -1;
     int memberIndex_ = -1;
     int skip_ = 0;      // depth inside a skipped value
+    const STvdTypeDesc* guessedType_ = nullptr;
+    std::vector<int> guesses_; // by the position of a name in its record, the member it was
+    std::size_t keyPosition_ = 0;
     bool sawParams_ = false;
 };
 

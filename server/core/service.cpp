@@ -10,6 +10,7 @@
 #include "tvd_json.h"
 #include "tvd_json_stream.h"
 
+#include <algorithm>
 #include <ctime>
 #include <iostream>
 
@@ -142,81 +143,91 @@ std::int32_t Service::sessionOperator(db::Driver& db, const std::string& token, 
 void Service::audit(db::Driver& db, std::int32_t opId, const std::string& interfaceName, const std::string& code,
                     const std::string& operation, const std::vector<std::string>& keys)
 {
+    // A chunk at a time: the rows of a batch of 200,000 cards at once would take 50 MB.
+    constexpr std::size_t kChunk = 10000;
     const std::string now = wireTime(std::time(nullptr));
     std::vector<db::Row> rows;
-    for (const auto& key : keys)
-        rows.push_back({now, std::int64_t{opId}, interfaceName, code, operation, key});
-    if (!rows.empty())
-        db.insertMany("sys_audit", {"AUDIT_TIME", "OP_ID", "INTERFACE", "CODE", "OPERATION", "RECORD_KEY"}, rows);
+    rows.reserve(std::min(keys.size(), kChunk));
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        rows.push_back({now, std::int64_t{opId}, interfaceName, code, operation, keys[i]});
+        if (rows.size() == kChunk || i + 1 == keys.size()) {
+            db.insertMany("sys_audit", {"AUDIT_TIME", "OP_ID", "INTERFACE", "CODE", "OPERATION", "RECORD_KEY"}, rows);
+            rows.clear();
+        }
+    }
 }
 
-Answer Service::call(const std::string& interfaceName, const std::string& code, const std::string& body,
+Answer Service::call(const std::string& interfaceName, const std::string& code, std::string body,
                      const std::string& session, Mode mode)
-{
-    return call(interfaceName, code, body, session, mode, 1);
-}
-
-Answer Service::call(const std::string& interfaceName, const std::string& code, const std::string& body,
-                     const std::string& session, Mode mode, int attempt)
 {
     const TvdOperation* operation = tvd_findOperation(interfaceName, code);
     const HandlerEntry* entry = handlers_.find(interfaceName, code);
     if (operation == nullptr || entry == nullptr)
         return protocolError(404, "未知的接口或操作", interfaceName + "/" + code);
     tvd::wire::OwnedParams in(*operation->in);
-    tvd::wire::OwnedParams out(*operation->out);
     if (const auto fault = decodeCall(body, operation->name, in.params()))
         return protocolError(400, fault->message, fault->hint);
+    std::string().swap(body); // read into records: a large batch is not held twice
 
-    auto db = pool_.acquire();
-    try {
-        std::int32_t orgId = 0;
-        const std::int32_t opId = sessionOperator(*db, session, orgId);
-        if (opId == 0)
-            return {200, refusal(1, kRefusedSession, "会话无效或已过期，请重新登录", operation->name)};
-        if (entry->requiredEntity != 0 && !sysmgnt::holdsRight(*db, opId, entry->requiredEntity, rsimcatalog::kPrivilege))
-            return {200, refusal(1, kRefusedRight, "操作员没有该操作的权限",
-                                 "需要权限实体 " + std::to_string(entry->requiredEntity))};
-        CallContext context{*db, secrets_, opId, orgId, maxRows_,
-                            [&](std::int32_t entity) { return sysmgnt::holdsRight(*db, opId, entity, 10); }, {}};
-        CBSErrorMsg& error = out.error();
-        int result = 0;
-        if (entry->writes) {
-            db::Transaction tx(*db);
-            result = entry->handler(context, in.params(), out.params(), error);
-            if (result == 0 && mode == Mode::Store) {
-                audit(*db, opId, interfaceName, code, operation->name, context.auditKeys);
-                tx.commit();
-            }
-        } else {
-            result = entry->handler(context, in.params(), out.params(), error);
-            if (result == 0 && !context.auditKeys.empty()) { // an answer that carries secrets
-                db::Transaction tx(*db);
-                audit(*db, opId, interfaceName, code, operation->name, context.auditKeys);
-                tx.commit();
-            }
+    for (int attempt = 1;; ++attempt) {
+        try {
+            return run(interfaceName, code, *operation, *entry, in.params(), session, mode);
+        } catch (const db::Error& e) {
+            if (e.kind == db::Error::Kind::Busy)
+                return {200, refusal(1, kRefusedInvalid, "数据库忙，请稍后重试", operation->name)};
+            // A write that lost a race for a unique value to another writer is rolled back and its
+            // connection is back in the pool; run again, its checks find the value stored and
+            // name it as every duplicate is named.
+            if (e.kind == db::Error::Kind::Unique && attempt < kUniqueAttempts)
+                continue;
+            std::cerr << "rsimd: " << operation->name << ": " << e.what() << std::endl;
+            if (e.kind == db::Error::Kind::Unique)
+                return {200, refusal(1, kRefusedDuplicate, "记录已存在", "与同时写入的记录重复，请重新提交")};
+            return {500, refusal(-1, 500, "数据库操作失败", "详情见服务日志")};
+        } catch (const std::exception& e) {
+            std::cerr << "rsimd: " << operation->name << ": " << e.what() << std::endl;
+            return {500, refusal(-1, 500, "服务内部错误", "详情见服务日志")};
         }
-        if (result != 0)
-            return {200, json{{"result", result}, {"error", tvd::wire::encodeError(error)}}};
-        // Written without a tree, in the tree's member order: a long list of records is then
-        // one text, not a tree of many times its size as well.
-        return {200, R"({"error":)" + tvd::wire::encodeError(error).dump() + R"(,"out":)" +
-                         tvd::wire::ParamsWriter(out.params()).all() + R"(,"result":0})"};
-    } catch (const db::Error& e) {
-        if (e.kind == db::Error::Kind::Busy)
-            return {200, refusal(1, kRefusedInvalid, "数据库忙，请稍后重试", operation->name)};
-        // A write that lost a race for a unique value to another writer is rolled back by now;
-        // run again, its checks find the value stored and name it as every duplicate is named.
-        if (e.kind == db::Error::Kind::Unique && attempt < kUniqueAttempts)
-            return call(interfaceName, code, body, session, mode, attempt + 1);
-        std::cerr << "rsimd: " << operation->name << ": " << e.what() << std::endl;
-        if (e.kind == db::Error::Kind::Unique)
-            return {200, refusal(1, kRefusedDuplicate, "记录已存在", "与同时写入的记录重复，请重新提交")};
-        return {500, refusal(-1, 500, "数据库操作失败", "详情见服务日志")};
-    } catch (const std::exception& e) {
-        std::cerr << "rsimd: " << operation->name << ": " << e.what() << std::endl;
-        return {500, refusal(-1, 500, "服务内部错误", "详情见服务日志")};
     }
+}
+
+Answer Service::run(const std::string& interfaceName, const std::string& code, const TvdOperation& operation,
+                    const HandlerEntry& entry, CTvdBasicParamObject& in, const std::string& session, Mode mode)
+{
+    tvd::wire::OwnedParams out(*operation.out);
+    auto db = pool_.acquire();
+    std::int32_t orgId = 0;
+    const std::int32_t opId = sessionOperator(*db, session, orgId);
+    if (opId == 0)
+        return {200, refusal(1, kRefusedSession, "会话无效或已过期，请重新登录", operation.name)};
+    if (entry.requiredEntity != 0 && !sysmgnt::holdsRight(*db, opId, entry.requiredEntity, rsimcatalog::kPrivilege))
+        return {200, refusal(1, kRefusedRight, "操作员没有该操作的权限",
+                             "需要权限实体 " + std::to_string(entry.requiredEntity))};
+    CallContext context{*db, secrets_, opId, orgId, maxRows_,
+                        [&](std::int32_t entity) { return sysmgnt::holdsRight(*db, opId, entity, 10); }, {}};
+    CBSErrorMsg& error = out.error();
+    int result = 0;
+    if (entry.writes) {
+        db::Transaction tx(*db);
+        result = entry.handler(context, in, out.params(), error);
+        if (result == 0 && mode == Mode::Store) {
+            audit(*db, opId, interfaceName, code, operation.name, context.auditKeys);
+            tx.commit();
+        }
+    } else {
+        result = entry.handler(context, in, out.params(), error);
+        if (result == 0 && !context.auditKeys.empty()) { // an answer that carries secrets
+            db::Transaction tx(*db);
+            audit(*db, opId, interfaceName, code, operation.name, context.auditKeys);
+            tx.commit();
+        }
+    }
+    if (result != 0)
+        return {200, json{{"result", result}, {"error", tvd::wire::encodeError(error)}}};
+    // Written without a tree, in the tree's member order: a long list of records is then
+    // one text, not a tree of many times its size as well.
+    return {200, R"({"error":)" + tvd::wire::encodeError(error).dump() + R"(,"out":)" +
+                     tvd::wire::ParamsWriter(out.params()).all() + R"(,"result":0})"};
 }
 
 } // namespace rsim

@@ -11,6 +11,8 @@
 #include <condition_variable>
 #include <mutex>
 
+struct TvdOperation;
+
 namespace rsim {
 
 // Database connections shared by the worker threads, one per call at a time.
@@ -58,7 +60,8 @@ public:
     // CheckOnly runs a write with all its checks and rolls it back: the answer says whether it
     // would be stored, and nothing is written or audited.
     enum class Mode { Store, CheckOnly };
-    Answer call(const std::string& interfaceName, const std::string& code, const std::string& body,
+    // body: the request's JSON text, let go once it is read into records.
+    Answer call(const std::string& interfaceName, const std::string& code, std::string body,
                 const std::string& session, Mode mode = Mode::Store);
 
     static constexpr std::int64_t kDefaultMaxRows = 200000;
@@ -68,8 +71,9 @@ public:
 private:
     // Attempts of a write that loses races for unique values.
     static constexpr int kUniqueAttempts = 3;
-    Answer call(const std::string& interfaceName, const std::string& code, const std::string& body,
-                const std::string& session, Mode mode, int attempt);
+    // One run of a decoded call on a connection of its own, which it gives back before it throws.
+    Answer run(const std::string& interfaceName, const std::string& code, const TvdOperation& operation,
+               const HandlerEntry& entry, CTvdBasicParamObject& in, const std::string& session, Mode mode);
     // The operator of a live session (sliding its expiry), or 0.
     std::int32_t sessionOperator(db::Driver& db, const std::string& token, std::int32_t& orgId);
     void audit(db::Driver& db, std::int32_t opId, const std::string& interfaceName, const std::string& code,

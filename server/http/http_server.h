@@ -37,8 +37,9 @@ struct Reply {
     std::string body; // JSON text
 };
 
-// Runs on a worker thread; must not throw (the server answers 500 if it does).
-using Handler = std::function<Reply(const Request&)>;
+// Runs on a worker thread; must not throw (the server answers 500 if it does). It may take the
+// body, so that a large one is let go as soon as it is read.
+using Handler = std::function<Reply(Request&)>;
 
 // The JSON answer of a protocol fault, in the shape of every answer's error record.
 std::string faultBody(int status, const std::string& message, const std::string& hint = "");

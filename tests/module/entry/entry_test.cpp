@@ -64,15 +64,22 @@ TEST_F(Entry, TwoCallsGiveTwoIndependentWindows)
     EXPECT_NE(checkB->isChecked(), bBefore) << "window b stopped working when a closed";
 }
 
+// Binding the service object and the system library calls nothing, so the rights check is the
+// first call of the initialisation and the one the service refuses here: the window shows that
+// refusal as the library's error record, closes its wait box and goes no further.
 TEST_F(Entry, ARefusedRightsCheckShowsOneMessageAndLeavesNoWaitBox)
 {
     tvd_setProcessSession("not-a-session");
+    ClearCalls();
     EXPECT_EQ(CreateBusinessForm(10150173, &operator_), nullptr);
+    ASSERT_EQ(Calls().size(), 1U) << "the initialisation went on after the refused rights check";
+    EXPECT_EQ(Calls()[0].code, "SYSMQ01");
     ASSERT_EQ(gui_->messages().size(), 1U);
     EXPECT_EQ(gui_->messages()[0].caption, "异常信息");
     EXPECT_EQ(gui_->messages()[0].flags, 16);
-    EXPECT_TRUE(gui_->messages()[0].text.startsWith("TavBroker返回错误消息:\n[Message] 会话无效"));
-    EXPECT_FALSE(gui_->waitBoxOpen());
+    EXPECT_EQ(gui_->messages()[0].text.toStdString(),
+              "TavBroker返回错误消息:\n[Message] 会话无效或已过期，请重新登录\n[Hint   ] chk_operRight\n[Code   ] 1\n[MinCode] 7");
+    EXPECT_EQ(gui_->waitEvents(), QStringList({"show:正在初始化控件界面中，请稍候...", "close"}));
 }
 
 TEST_F(Entry, AnUnreachableServiceShowsTheResourceText)

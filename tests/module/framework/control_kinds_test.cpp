@@ -1,5 +1,6 @@
 // The kinds of control on their own: what each shows of a member and reads back.
 #include "control_kinds.h"
+#include "maintenance_form.h"
 #include "record_access.h"
 
 #include <QApplication>
@@ -78,3 +79,43 @@ TEST_F(ControlKinds, ACriterionIsReadTrimmedAnEditFieldAsTyped)
 }
 
 } // namespace
+
+namespace {
+
+// Shows a status as "状态<n>" and counts how often it was asked.
+class CountingKind : public ControlKind {
+public:
+    QWidget* Create(QWidget*, const QString&) const override { return nullptr; }
+    void Show(QWidget*, CTvdBasicStructObject&, int, FormContext&) const override {}
+    void Read(QWidget*, CTvdBasicStructObject&, int, FormContext&, bool) const override {}
+    QString Text(QWidget*) const override { return {}; }
+    QString Cell(CTvdBasicStructObject& record, int member, FormContext&) const override
+    {
+        ++asked;
+        return "状态" + memberText(record, member);
+    }
+    mutable int asked = 0;
+};
+
+} // namespace
+
+TEST_F(ControlKinds, AFillAsksAColumnsKindOnceForEachValue)
+{
+    const auto counting = std::make_shared<CountingKind>();
+    const auto other = std::make_shared<CountingKind>();
+    const ColumnSpec status{"状态", 100, Card::idx_STS, counting};
+    const ColumnSpec sameValueOtherKind{"状态", 100, Card::idx_STS, other};
+    const ColumnSpec plain{"名称", 100, Card::idx_CARD_NAME};
+    ListCells shown(lists_);
+    QStringList cells;
+    for (std::int16_t sts : {1, 2, 1, 1, 2, 3}) {
+        card_.set_STS(sts);
+        card_.set_CARD_NAME("卡" + std::to_string(sts));
+        cells.append(shown.Cell(card_, status) + "/" + shown.Cell(card_, sameValueOtherKind) + "/" +
+                     shown.Cell(card_, plain));
+    }
+    EXPECT_EQ(cells, QStringList({"状态1/状态1/卡1", "状态2/状态2/卡2", "状态1/状态1/卡1", "状态1/状态1/卡1",
+                                  "状态2/状态2/卡2", "状态3/状态3/卡3"}));
+    EXPECT_EQ(counting->asked, 3) << "once for each of the values 1, 2 and 3";
+    EXPECT_EQ(other->asked, 3) << "another column's kind is asked for itself";
+}

@@ -234,6 +234,8 @@ TEST(CodecStream, AnswersAreReadAsTheTreeDecodesThemOrRefusedWithTheSameText)
         R"({"result":0,"out":{"listRemoteSimLog":{}}})",
         R"({"result":0,"out":{"listRemoteSimLog":[{},7]}})",
         R"({"result":0,"out":{"listRemoteSimLog":[{"NOPE":1}]}})",
+        R"({"result":0,"out":{"listRemoteSimLog":[{"IMSI":"1","OP_ID":2},{"OP_ID":3,"IMSI":"4"},{"IMSI":"5"},{"IMSI":"6","OP_ID":7,"PHONE1":"8"}]}})",
+        R"({"result":0,"out":{"listRemoteSimLog":[{"IMSI":"1","OP_ID":2},{"IMSI":"3","NOPE":4}]}})",
         R"({"result":0,"out":{"listRemoteSimLog":[{"IMSI":46003}]}})",
         R"({"result":0,"out":{"listRemoteSimLog":[{},{"OP_TIME":"2026-02-30 00:00:00"}]}})",
         R"({"result":0,"out":{"listRemoteSimLog":[{"REGION_CODE":32768}]}})",
