@@ -28,6 +28,9 @@ using Clock = std::chrono::steady_clock;
 constexpr int kCallsPerLoad = 1920;       // shared by the clients of one load
 constexpr long long kStoredCards = 200000; // the inventory the range queries read
 constexpr int kCommitCards = 100000;
+// The commit's cards, between the stored ones and those the loads write (from 10,000,000 on,
+// 10,000,000 more for each load), so that no number of loads reaches them.
+constexpr long long kCommitFirstCard = 5000000;
 constexpr int kMaxReaderCalls = 20000;     // per reader, should a commit never end
 constexpr const char* kSimCall = "/v1/call/MResRemoteMgntApp_IResRemoteMgnt/";
 
@@ -188,7 +191,7 @@ void readersDuringCommit(const RsimdProcess& server, const std::string& session,
                      : caller.call("RMOSMQ04", kSmallQuery);
     };
     Load alone = runClients(server.address(), session, kReaders, read, [](int k) { return k >= 100; });
-    const std::string body = addBody(90000000, kCommitCards);
+    const std::string body = addBody(kCommitFirstCard, kCommitCards);
     std::atomic<bool> committed{false};
     bool accepted = false;
     double commitSeconds = 0;

@@ -62,7 +62,7 @@ void queryRoundTrip()
     report("query round trip through CResRemoteSim's proxy (500 calls)", middleware, bare, 2);
 }
 
-void commitHundredThousand(RsimdProcess::Backend backend, const char* name)
+void commitHundredThousand(RsimdProcess::Backend backend, const char* name, double aim)
 {
     RsimdProcess server(backend);
     login(server);
@@ -88,7 +88,7 @@ void commitHundredThousand(RsimdProcess::Backend backend, const char* name)
         db->insertMany("bench_sim", simColumns(), rows);
         tx.commit();
     });
-    report(name, service, bare, 4);
+    report(name, service, bare, aim);
 }
 
 void rangeQueryOnAMillion(int runs)
@@ -135,9 +135,9 @@ int main(int argc, char** argv)
     if (wanted("query"))
         queryRoundTrip();
     if (wanted("commit")) {
-        commitHundredThousand(RsimdProcess::Backend::Sqlite, "add_simInfo of 100,000 cards, SQLite");
+        commitHundredThousand(RsimdProcess::Backend::Sqlite, "add_simInfo of 100,000 cards, SQLite", 4);
         if (RsimdProcess::postgresAvailable())
-            commitHundredThousand(RsimdProcess::Backend::Postgres, "add_simInfo of 100,000 cards, PostgreSQL");
+            commitHundredThousand(RsimdProcess::Backend::Postgres, "add_simInfo of 100,000 cards, PostgreSQL", 3);
         else
             std::printf("add_simInfo on PostgreSQL: skipped (set RSIM_TEST_PG)\n");
     }

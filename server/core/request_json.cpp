@@ -3,6 +3,7 @@
 #include "tvd_json.h"
 #include "tvd_json_stream.h"
 
+#include <algorithm>
 #include <cstring>
 #include <unordered_set>
 
@@ -39,7 +40,7 @@ public:
 
     bool key(string_t& name) override
     {
-        if (!levels_.back().insert(name).second)
+        if (!levels_[depth_ - 1].add(name))
             return refuse("请求中有重复的成员", "成员 \"" + printable(name) + "\" 在同一对象中出现了多次");
         key_ = std::move(name);
         return true;
@@ -57,18 +58,56 @@ public:
     }
 
 private:
-    // Each level holds the names seen in it (none for an array).
+    // The member names of one open object (none for an array). A batch holds many records of a
+    // few dozen members each: their names are compared in a list whose strings keep their
+    // storage from one record to the next; only a larger object takes a hash set.
+    class Names {
+    public:
+        void clear()
+        {
+            count_ = 0;
+            many_.clear();
+        }
+        // False when the object has the name already.
+        bool add(const std::string& name)
+        {
+            if (count_ < kListed) {
+                if (std::find(list_.begin(), list_.begin() + static_cast<std::ptrdiff_t>(count_), name) !=
+                    list_.begin() + static_cast<std::ptrdiff_t>(count_))
+                    return false;
+                if (count_ < list_.size())
+                    list_[count_].assign(name);
+                else
+                    list_.push_back(name);
+                ++count_;
+                return true;
+            }
+            if (count_++ == kListed)
+                many_.insert(list_.begin(), list_.end());
+            return many_.insert(name).second;
+        }
+
+    private:
+        static constexpr std::size_t kListed = 64;
+        std::vector<std::string> list_;
+        std::size_t count_ = 0;
+        std::unordered_set<std::string> many_;
+    };
+
+    // Levels keep their storage when closed, for the next object at that depth.
     bool open()
     {
-        if (levels_.size() >= kMaxJsonDepth)
+        if (depth_ >= kMaxJsonDepth)
             return refuse("请求的嵌套层次过深", "JSON 嵌套不能超过 " + std::to_string(kMaxJsonDepth) + " 层");
-        levels_.emplace_back();
+        if (depth_ == levels_.size())
+            levels_.emplace_back();
+        levels_[depth_++].clear();
         return true;
     }
 
     bool close()
     {
-        levels_.pop_back();
+        --depth_;
         return true;
     }
 
@@ -91,7 +130,8 @@ private:
         return name.substr(0, cut) + "…";
     }
 
-    std::vector<std::unordered_set<std::string>> levels_;
+    std::vector<Names> levels_;
+    std::size_t depth_ = 0;
     std::string key_;
 };
 

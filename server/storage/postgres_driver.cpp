@@ -5,6 +5,7 @@
 #include <pqxx/pqxx>
 #include <pqxx/tablewriter>
 
+#include <charconv>
 #include <optional>
 #include <regex>
 #include <unordered_map>
@@ -68,28 +69,33 @@ struct Params {
     std::vector<const char*> pointers;
 };
 
-// One row in COPY's text format.
-std::string copyLine(const Row& row)
+// One row in COPY's text format, written over line (its storage kept from row to row).
+void copyLine(const Row& row, std::string& line)
 {
-    std::string line;
+    line.clear();
     for (std::size_t i = 0; i < row.size(); ++i) {
         if (i > 0)
             line += '\t';
-        if (std::holds_alternative<std::monostate>(row[i])) {
+        if (const auto* n = std::get_if<std::int64_t>(&row[i])) {
+            char digits[24];
+            line.append(digits, std::to_chars(digits, digits + sizeof digits, *n).ptr);
+            continue;
+        }
+        const auto* text = std::get_if<std::string>(&row[i]);
+        if (text == nullptr) {
             line += "\\N";
             continue;
         }
-        for (char c : asText(row[i])) {
-            switch (c) {
-            case '\\': line += "\\\\"; break;
-            case '\t': line += "\\t"; break;
-            case '\n': line += "\\n"; break;
-            case '\r': line += "\\r"; break;
-            default: line += c;
-            }
+        // Runs without a character to escape go in whole.
+        std::string_view rest = *text;
+        for (std::size_t special; (special = rest.find_first_of("\\\t\n\r")) != std::string_view::npos;) {
+            line.append(rest.substr(0, special));
+            line += '\\';
+            line += rest[special] == '\t' ? 't' : rest[special] == '\n' ? 'n' : rest[special] == '\r' ? 'r' : '\\';
+            rest.remove_prefix(special + 1);
         }
+        line.append(rest);
     }
-    return line;
 }
 
 Error::Kind kindOfState(const std::string& state)
@@ -194,8 +200,11 @@ void PostgresDriver::insertMany(std::string_view table, const std::vector<std::s
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
         pqxx::tablewriter writer(tx, std::string(table), columns.begin(), columns.end());
 #pragma GCC diagnostic pop
-        for (const auto& row : rows)
-            writer.write_raw_line(copyLine(row));
+        std::string line;
+        for (const auto& row : rows) {
+            copyLine(row, line);
+            writer.write_raw_line(line);
+        }
         writer.complete();
     };
     try {

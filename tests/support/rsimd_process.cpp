@@ -146,9 +146,10 @@ int RsimdProcess::port() const
     return std::stoi(address_.substr(address_.rfind(':') + 1));
 }
 
-int runRsimd(const std::string& arguments, std::string& errors)
+int runRsimd(const std::string& arguments, std::string& errors, Streams streams)
 {
-    const std::string command = std::string(RSIMD_PATH) + " " + arguments + " 2>&1 >/dev/null";
+    const std::string command =
+        std::string(RSIMD_PATH) + " " + arguments + (streams == Streams::Both ? " 2>&1" : " 2>&1 >/dev/null");
     FILE* pipe = ::popen(command.c_str(), "r");
     std::array<char, 512> buffer{};
     errors.clear();

@@ -75,7 +75,9 @@ private:
     std::string address_;
 };
 
-// Runs rsimd with the arguments and returns its exit status and what it wrote to stderr.
-int runRsimd(const std::string& arguments, std::string& errors);
+// Runs rsimd with the arguments and returns its exit status and what it wrote to stderr (or,
+// with both, to stdout and stderr).
+enum class Streams { Errors, Both };
+int runRsimd(const std::string& arguments, std::string& errors, Streams streams = Streams::Errors);
 
 } // namespace testsupport

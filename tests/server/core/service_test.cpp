@@ -513,10 +513,11 @@ TEST_P(Service, AWriterThatLosesARaceForAnImsiIsToldWhichCard)
     auto rival = rsim::db::connect(server_->database());
     rival->begin();
     rival->exec("INSERT INTO rsim_sim (IMSI, SIM_ID) VALUES (?, ?)", {batch[1].IMSI, "89860099999999999999"});
+    const rsim::db::Value rivalPid = rival->scalar("SELECT pg_backend_pid()");
     CBSErrorMsg error;
     auto writer = std::async(std::launch::async, [&] { return remote_.add_simInfo(info_, batch, error, nullptr); });
     // The writer's insert waits for the rival's row; then the rival commits.
-    while (count("SELECT COUNT(*) FROM pg_stat_activity WHERE wait_event_type = 'Lock'") == 0)
+    while (count("SELECT COUNT(*) FROM pg_stat_activity WHERE ? = ANY(pg_blocking_pids(pid))", {rivalPid}) == 0)
         ASSERT_NE(writer.wait_for(std::chrono::milliseconds(10)), std::future_status::ready)
             << "the writer finished without waiting for the rival: " << error.message << error.hint;
     rival->commit();
@@ -679,22 +680,25 @@ TEST_P(Service, RepeatedWrongPasswordsLockTheLoginNameForAWhile)
 // in the same run, so that no absolute time is assumed.
 TEST_P(Service, AnUnknownNameTakesAsLongAsAWrongPassword)
 {
-    auto median = [](const std::vector<std::string>& names) {
-        std::vector<double> seconds;
-        for (const auto& name : names) {
-            MSysmgntDef::SOperator op;
-            CBSErrorMsg error;
-            const auto start = std::chrono::steady_clock::now();
-            EXPECT_NE(tvd_login("TAVORINE", name, "wrong", op, error), 0);
-            seconds.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-        }
-        std::sort(seconds.begin(), seconds.end());
-        return seconds[seconds.size() / 2];
+    // Known and unknown names take turns, and each side keeps its fastest refusal: load on a
+    // shared machine only ever adds time, so the minima compare the work itself. No name is
+    // refused often enough to be locked.
+    const std::vector<std::string> known{"admin", "viewer", "admin", "viewer", "admin", "viewer"};
+    double fastestKnown = 1e9;
+    double fastestUnknown = 1e9;
+    auto refusalSeconds = [](const std::string& name) {
+        MSysmgntDef::SOperator op;
+        CBSErrorMsg error;
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_NE(tvd_login("TAVORINE", name, "wrong", op, error), 0);
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     };
-    const double known = median({"admin", "viewer", "admin", "viewer", "locked"});
-    const double unknown = median({"nobody1", "nobody2", "nobody3", "nobody4", "nobody5"});
-    EXPECT_GT(unknown / known, 0.5) << "unknown " << unknown << " s, known " << known << " s";
-    EXPECT_LT(unknown / known, 2.0) << "unknown " << unknown << " s, known " << known << " s";
+    for (std::size_t i = 0; i < known.size(); ++i) {
+        fastestKnown = std::min(fastestKnown, refusalSeconds(known[i]));
+        fastestUnknown = std::min(fastestUnknown, refusalSeconds("nobody" + std::to_string(i)));
+    }
+    EXPECT_GT(fastestUnknown / fastestKnown, 0.5) << "unknown " << fastestUnknown << " s, known " << fastestKnown << " s";
+    EXPECT_LT(fastestUnknown / fastestKnown, 2.0) << "unknown " << fastestUnknown << " s, known " << fastestKnown << " s";
 }
 
 TEST_P(Service, StopsCleanlyOnSigterm)
@@ -740,6 +744,17 @@ TEST(Startup, BadOptionsPortInUseAndBadDatabasesGiveClearErrors)
     ASSERT_NE(::mkdtemp(folder), nullptr);
     EXPECT_EQ(testsupport::runRsimd(std::string("--db sqlite:") + folder + "/r.db --listen 127.0.0.1:" + port, errors), 2);
     EXPECT_NE(errors.find("cannot listen on 127.0.0.1:" + port), std::string::npos);
+}
+
+TEST(Startup, HelpNamesEveryOptionWithItsDefaultAndExitsZero)
+{
+    std::string text;
+    EXPECT_EQ(testsupport::runRsimd("--help --bogus", text, testsupport::Streams::Both), 0) << text;
+    for (const char* option : {"--db", "--listen", "--key-file", "--tls-cert", "--threads", "--max-rows", "--max-body",
+                               "--request-timeout", "--idle-timeout", "--seed"})
+        EXPECT_NE(text.find(std::string("  ") + option), std::string::npos) << option;
+    EXPECT_NE(text.find("--threads N              workers that run calls, and as many database connections (8"),
+              std::string::npos);
 }
 
 } // namespace

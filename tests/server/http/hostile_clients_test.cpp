@@ -271,6 +271,18 @@ TEST_F(HostileClients, MalformedJsonIsAClearRefusalWithoutInternals)
     EXPECT_EQ(duplicate.status, 400);
     EXPECT_EQ(duplicate.message(), "请求中有重复的成员");
 
+    // Past the names an object compares in a list, and in a second object at the same depth.
+    std::string many;
+    for (int i = 0; i < 100; ++i)
+        many += "\"M" + std::to_string(i) + "\":" + std::to_string(i) + ",";
+    const HttpAnswer lateDuplicate = call(R"({"in":{"sResRemoteProvCode":{)" + many + R"("M5":0}}})");
+    EXPECT_EQ(lateDuplicate.message(), "请求中有重复的成员");
+    const HttpAnswer distinct = call(R"({"in":{"sResRemoteProvCode":{)" + many + R"("M100":0}}})");
+    EXPECT_EQ(distinct.status, 400);
+    EXPECT_NE(distinct.message(), "请求中有重复的成员") << "a hundred distinct names";
+    const HttpAnswer siblings = call(R"({"in":{"sResRemoteProvCode":{"PROVINCE_NAME":"东"},"x":{"PROVINCE_NAME":"西"}}})");
+    EXPECT_NE(siblings.message(), "请求中有重复的成员") << "the same name in two objects";
+
     const HttpAnswer longName = call(R"({"in":{"sResRemoteProvCode":{"PROVINCE_NAME":")" + std::string(50000, 'x') + "\"}}}");
     EXPECT_EQ(longName.status, 400);
     EXPECT_EQ(longName.message(), "请求中的文本过长");
