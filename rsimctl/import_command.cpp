@@ -159,8 +159,7 @@ int RunImport(const Connection& connection, const QStringList& arguments)
     QString problem;
     if (!ReadCardFile(path, bytes, problem))
         return Complain(problem), kExitRefused;
-    const CardFile file = ParseCardFile(bytes);
-    bytes.clear();
+    const CardFile file = ParseCardFile(std::move(bytes));
     if (!file.error.isEmpty())
         return Complain(path + "：" + file.error), kExitRefused;
 

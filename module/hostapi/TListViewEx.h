@@ -44,6 +44,8 @@ public:
     QString caption(int row) const;
     QString subItem(int row, int index) const; // index 0 is column 1
     QString cellText(int row, int column) const; // column 0 is the caption
+    // The cell's text as UTF-8, valid until the row changes or goes.
+    std::string_view cellUtf8(int row, int column) const;
     void setCellText(int row, int column, const QString& text);
     int imageIndex(int row) const;
     void setImageIndex(int row, int index);

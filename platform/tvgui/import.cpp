@@ -71,8 +71,7 @@ bool CImportUtil::ImportListView(TListViewEx* listView, int layout, const char* 
         return false;
     }
     ImportProgress progress(bytes.size());
-    CardFile cards = ParseCardFile(bytes);
-    bytes.clear();
+    CardFile cards = ParseCardFile(std::move(bytes));
     if (!cards.error.isEmpty()) {
         progress.Close();
         refuse(cards.error);

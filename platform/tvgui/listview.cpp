@@ -162,6 +162,12 @@ QString TListViewEx::cellText(int row, int column) const
     return r != nullptr && column >= 0 ? r->text(column) : QString();
 }
 
+std::string_view TListViewEx::cellUtf8(int row, int column) const
+{
+    const ListRow* r = model_->row(row);
+    return r != nullptr ? r->cells.utf8(column) : std::string_view();
+}
+
 void TListViewEx::setCellText(int row, int column, const QString& text)
 {
     ListRow* r = model_->mutableRow(row);

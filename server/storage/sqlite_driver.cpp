@@ -89,7 +89,8 @@ private:
     // The values of all rows, in order, to the statement's parameters.
     void bind(sqlite3_stmt* statement, std::string_view sql, std::span<const Row> rows);
     void dropIdleStatements();
-    static Value column(sqlite3_stmt* statement, int i);
+    // Column i into value; a text goes into the storage of the text value held before.
+    static void readColumn(sqlite3_stmt* statement, int i, Value& value);
 
     sqlite3* db_ = nullptr;
     std::unordered_map<std::string, sqlite3_stmt*> statements_;
@@ -173,7 +174,7 @@ void SqliteDriver::query(std::string_view sql, const Row& params, const std::fun
     int rc;
     while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
         for (int i = 0; i < columns; ++i)
-            row[static_cast<std::size_t>(i)] = column(statement.get(), i);
+            readColumn(statement.get(), i, row[static_cast<std::size_t>(i)]);
         onRow(row);
     }
     if (rc != SQLITE_DONE)
@@ -298,14 +299,18 @@ void SqliteDriver::dropIdleStatements()
     });
 }
 
-Value SqliteDriver::column(sqlite3_stmt* statement, int i)
+void SqliteDriver::readColumn(sqlite3_stmt* statement, int i, Value& value)
 {
     switch (sqlite3_column_type(statement, i)) {
-    case SQLITE_INTEGER: return std::int64_t{sqlite3_column_int64(statement, i)};
-    case SQLITE_NULL: return std::monostate{};
+    case SQLITE_INTEGER: value = std::int64_t{sqlite3_column_int64(statement, i)}; return;
+    case SQLITE_NULL: value = std::monostate{}; return;
     default: {
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, i));
-        return std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(statement, i)));
+        const auto size = static_cast<std::size_t>(sqlite3_column_bytes(statement, i));
+        if (auto* held = std::get_if<std::string>(&value))
+            held->assign(text, size);
+        else
+            value.emplace<std::string>(text, size);
     }
     }
 }

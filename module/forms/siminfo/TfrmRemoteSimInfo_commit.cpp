@@ -127,7 +127,7 @@ SRemoteSimInfo TfrmRemoteSimInfo::SharedFieldsOfCommit() const
 // ones from the row or, for an import, from the edit area.
 SRemoteSimInfo TfrmRemoteSimInfo::RecordOfRow(int row, const SRemoteSimInfo& shared) const
 {
-    auto cell = [&](int column) { return lstShowDataList->cellText(row, column).toStdString(); };
+    auto cell = [&](int column) { return std::string(lstShowDataList->cellUtf8(row, column)); };
     SRemoteSimInfo record = shared;
     record.set_IMSI(cell(ColImsi));
     record.set_SIM_ID(cell(ColSimId));

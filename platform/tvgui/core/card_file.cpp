@@ -179,7 +179,7 @@ bool ReadCardFile(const QString& path, QByteArray& bytes, QString& error)
     return true;
 }
 
-CardFile ParseCardFile(const QByteArray& bytes)
+CardFile ParseCardFile(QByteArray bytes)
 {
     CardFile file;
     if (bytes.contains('\0')) {
@@ -198,6 +198,7 @@ CardFile ParseCardFile(const QByteArray& bytes)
         return file;
     }
     file.rows.reserve(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
+    bytes = QByteArray();
     parseLines(text, file);
     if (!file.badLines.empty()) {
         file.rows.clear();

@@ -31,4 +31,6 @@ constexpr qint64 kMaxCardFileBytes = qint64(256) << 20;
 // The file's bytes; false with a message for the user when it cannot be read whole or is larger
 // than kMaxCardFileBytes.
 bool ReadCardFile(const QString& path, QByteArray& bytes, QString& error);
-CardFile ParseCardFile(const QByteArray& bytes);
+// Takes the bytes and lets them go once they are decoded, so that a large file is not held twice
+// while its rows are made.
+CardFile ParseCardFile(QByteArray bytes);

@@ -64,12 +64,17 @@ TEST_F(ListView, CellsImageIndexAndData)
     EXPECT_EQ(list_.subItem(3, 1), "b3");
     EXPECT_EQ(list_.cellText(3, 2), "b3");
     EXPECT_EQ(list_.cellText(3, 3), "") << "a column without a sub-item is empty";
+    EXPECT_EQ(list_.cellUtf8(3, 2), "b3");
+    EXPECT_EQ(list_.cellUtf8(3, 3), "");
+    EXPECT_EQ(list_.cellUtf8(99, 0), "") << "a row that is not there reads empty";
     EXPECT_EQ(list_.model()->data(list_.model()->index(3, 2)).toString(), "b3");
 
     list_.setCellText(3, 3, "c3");
     list_.setCellText(3, 0, "new");
     EXPECT_EQ(list_.cellText(3, 3), "c3");
     EXPECT_EQ(list_.caption(3), "new");
+    list_.setCellText(3, 1, "卡商");
+    EXPECT_EQ(list_.cellUtf8(3, 1), "卡商");
 
     EXPECT_EQ(list_.imageIndex(4), 40);
     EXPECT_EQ(list_.addRow("plain"), 5);
