@@ -13,8 +13,29 @@ namespace {
 
 bool carriesObject(int kind) { return kind == TVD_RECORD || kind == TVD_LIST; }
 
-// A JSON string exactly as dump() writes it. ASCII text, nearly all of it, is escaped here; text
-// with other bytes goes through the library, which also refuses what is not UTF-8.
+// The escape of one ASCII character that JSON text cannot hold as it is, as dump() writes it.
+void appendEscape(std::string& out, unsigned char c)
+{
+    switch (c) {
+    case '"': out += "\\\""; break;
+    case '\\': out += "\\\\"; break;
+    case '\b': out += "\\b"; break;
+    case '\f': out += "\\f"; break;
+    case '\n': out += "\\n"; break;
+    case '\r': out += "\\r"; break;
+    case '\t': out += "\\t"; break;
+    default: {
+        static const char hex[] = "0123456789abcdef";
+        out += "\\u00";
+        out += hex[c >> 4];
+        out += hex[c & 0xF];
+    }
+    }
+}
+
+// A JSON string exactly as dump() writes it. ASCII text, nearly all of it, is written here in
+// runs between escapes; text with other bytes goes through the library, which also refuses what
+// is not UTF-8.
 void writeText(std::string& out, const std::string& value)
 {
     if (std::any_of(value.begin(), value.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
@@ -22,26 +43,16 @@ void writeText(std::string& out, const std::string& value)
         return;
     }
     out += '"';
-    for (char c : value) {
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\b': out += "\\b"; break;
-        case '\f': out += "\\f"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                static const char hex[] = "0123456789abcdef";
-                out += "\\u00";
-                out += hex[(c >> 4) & 0xF];
-                out += hex[c & 0xF];
-            } else {
-                out += c;
-            }
-        }
+    std::size_t run = 0;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const auto c = static_cast<unsigned char>(value[i]);
+        if (c >= 0x20 && c != '"' && c != '\\')
+            continue;
+        out.append(value, run, i - run);
+        appendEscape(out, c);
+        run = i + 1;
     }
+    out.append(value, run, std::string::npos);
     out += '"';
 }
 

@@ -40,9 +40,10 @@ TEST(CodecStream, TextEqualsTheTreesDumpInEveryPieceSize)
     info.set_OP_ID(7);
     info.set_REGION_CODE(-1);
     SRemoteSimInfoList cards;
-    const std::string remarks[] = {"", "备注 \"引号\" \\ 斜线", "控制\x01\t\n\x1f字符", "emoji \xF0\x9F\x98\x80"};
+    const std::string remarks[] = {"", "备注 \"引号\" \\ 斜线", "控制\x01\t\n\x1f字符", "emoji \xF0\x9F\x98\x80",
+                                   "ascii \"quoted\" \\ slash", "\x01\b\f\r\x1f\x7f/ctl", "\"\"ends\\"};
     for (int i = 0; i < 200; ++i)
-        cards.push_back(card(i, remarks[i % 4]));
+        cards.push_back(card(i, remarks[i % std::size(remarks)]));
     cards.push_back(SRemoteSimInfo()); // a record with no member set
     MResRemoteMgntApp::IResRemoteMgnt::CParamIn4add_simInfo in(info, cards, nullptr);
     const std::string tree = tvd::wire::encodeParams(in).dump();
