@@ -17,7 +17,8 @@ inline double millis(const std::function<void()>& work, int runs = 1)
     for (int i = 0; i < runs; ++i) {
         const auto start = std::chrono::steady_clock::now();
         work();
-        const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+        const std::chrono::duration<double, std::milli> took =
+            std::chrono::steady_clock::now() - start;
         best = took.count() < best ? took.count() : best;
     }
     return best;
@@ -26,17 +27,20 @@ inline double millis(const std::function<void()>& work, int runs = 1)
 // The best of runs timings of calls calls of call, in ms.
 inline double millisOfCalls(int calls, const std::function<void()>& call, int runs = 1)
 {
-    return millis([&] {
-        for (int i = 0; i < calls; ++i)
-            call();
-    }, runs);
+    return millis(
+        [&] {
+            for (int i = 0; i < calls; ++i)
+                call();
+        },
+        runs);
 }
 
 // The CPU time a process has used so far, user and system, in ms; "self" for this one.
 inline double cpuMillisOf(const std::string& pid)
 {
     std::ifstream stat("/proc/" + pid + "/stat");
-    const std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    const std::string text((std::istreambuf_iterator<char>(stat)),
+                           std::istreambuf_iterator<char>());
     // After the command name in parentheses come the fields from the third (state) on; utime and
     // stime are the 14th and 15th.
     std::istringstream fields(text.substr(text.rfind(')') + 2));
@@ -51,7 +55,8 @@ inline double cpuMillisOf(const std::string& pid)
 // aim 0: no target, the ratio is reported as it is.
 inline void report(const char* name, double measured, double baseline, double aim)
 {
-    std::printf("%s: %.1f ms vs baseline %.1f ms, ratio %.2f", name, measured, baseline, measured / baseline);
+    std::printf("%s: %.1f ms vs baseline %.1f ms, ratio %.2f", name, measured, baseline,
+                measured / baseline);
     if (aim > 0)
         std::printf(" (aim <= %.1f)", aim);
     std::printf("\n");

@@ -25,13 +25,13 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int kCallsPerLoad = 1920;       // shared by the clients of one load
+constexpr int kCallsPerLoad = 1920;        // shared by the clients of one load
 constexpr long long kStoredCards = 200000; // the inventory the range queries read
 constexpr int kCommitCards = 100000;
 // The commit's cards, between the stored ones and those the loads write (from 10,000,000 on,
 // 10,000,000 more for each load), so that no number of loads reaches them.
 constexpr long long kCommitFirstCard = 5000000;
-constexpr int kMaxReaderCalls = 20000;     // per reader, should a commit never end
+constexpr int kMaxReaderCalls = 20000; // per reader, should a commit never end
 constexpr const char* kSimCall = "/v1/call/MResRemoteMgntApp_IResRemoteMgnt/";
 
 std::string imsiOf(long long n)
@@ -54,10 +54,12 @@ public:
     bool call(const std::string& code, const std::string& body)
     {
         auto answer = http_.Post((kSimCall + code).c_str(), headers_, body, "application/json");
-        const bool done = answer && answer->status == 200 && answer->body.find("\"result\":0") != std::string::npos;
+        const bool done = answer && answer->status == 200 &&
+                          answer->body.find("\"result\":0") != std::string::npos;
         if (!done && std::getenv("BENCH_SHOW_FAILURES"))
             std::fprintf(stderr, "%s failed: %s\n", code.c_str(),
-                         answer ? answer->body.substr(0, 300).c_str() : httplib::to_string(answer.error()).c_str());
+                         answer ? answer->body.substr(0, 300).c_str()
+                                : httplib::to_string(answer.error()).c_str());
         return done;
     }
     bool ping()
@@ -74,7 +76,8 @@ private:
 std::string login(const std::string& address)
 {
     httplib::Client http(address);
-    auto answer = http.Post("/v1/login", R"({"login":"admin","password":"admin123"})", "application/json");
+    auto answer =
+        http.Post("/v1/login", R"({"login":"admin","password":"admin123"})", "application/json");
     if (!answer)
         std::exit(1);
     return nlohmann::json::parse(answer->body).at("session").get<std::string>();
@@ -88,13 +91,19 @@ std::string addBody(long long firstCard, int count)
     cards.reserve(count);
     for (int i = 0; i < count; ++i)
         cards.push_back(card(firstCard + i));
-    return nlohmann::json{{"in", {{"sOpInfo", tvd::wire::encode(info)}, {"listRemoteSimInfo", tvd::wire::encode(cards)}}}}
+    return nlohmann::json{
+        {"in",
+         {{"sOpInfo", tvd::wire::encode(info)}, {"listRemoteSimInfo", tvd::wire::encode(cards)}}}}
         .dump();
 }
 
 std::string rangeBody(long long first)
 {
-    return nlohmann::json{{"in", {{"sIn", {{"START_IMSI", imsiOf(first)}, {"END_IMSI", imsiOf(first + 100000)}, {"MAX_NUM", 50}}}}}}
+    return nlohmann::json{{"in",
+                           {{"sIn",
+                             {{"START_IMSI", imsiOf(first)},
+                              {"END_IMSI", imsiOf(first + 100000)},
+                              {"MAX_NUM", 50}}}}}}
         .dump();
 }
 
@@ -104,10 +113,12 @@ const std::string kSmallQuery = R"({"in":{"sResRemoteProvCode":{"PROVINCE_CODE":
 bool mixedCall(Caller& caller, int client, int k, long long writeBase)
 {
     switch (k % 10) {
-    case 3: case 6: case 9:
-        return caller.call("RMOSMQ28", rangeBody((client * 7919LL + k * 104729LL) % (kStoredCards - 100)));
-    case 5:
-        return caller.call("RMOSMQ25", addBody(writeBase + client * 100000LL + k, 1));
+    case 3:
+    case 6:
+    case 9:
+        return caller.call("RMOSMQ28",
+                           rangeBody((client * 7919LL + k * 104729LL) % (kStoredCards - 100)));
+    case 5: return caller.call("RMOSMQ25", addBody(writeBase + client * 100000LL + k, 1));
     default: return caller.call("RMOSMQ04", kSmallQuery);
     }
 }
@@ -120,14 +131,17 @@ struct Load {
     double percentile(double p)
     {
         std::sort(latencies.begin(), latencies.end());
-        return latencies.empty() ? 0 : latencies[static_cast<std::size_t>(p * static_cast<double>(latencies.size() - 1))];
+        return latencies.empty() ? 0
+                                 : latencies[static_cast<std::size_t>(
+                                       p * static_cast<double>(latencies.size() - 1))];
     }
     double throughput() const { return static_cast<double>(latencies.size()) / seconds; }
 };
 
 // Runs clients at once, each making calls until stop says so; all latencies together.
 template <class Call, class Stop>
-Load runClients(const std::string& address, const std::string& session, int clients, Call call, Stop stop)
+Load runClients(const std::string& address, const std::string& session, int clients, Call call,
+                Stop stop)
 {
     std::vector<Load> each(static_cast<std::size_t>(clients));
     std::vector<std::thread> threads;
@@ -139,7 +153,8 @@ Load runClients(const std::string& address, const std::string& session, int clie
             for (int k = 0; !stop(k); ++k) {
                 const auto sent = Clock::now();
                 mine.failures += call(caller, c, k) ? 0 : 1;
-                mine.latencies.push_back(std::chrono::duration<double, std::milli>(Clock::now() - sent).count());
+                mine.latencies.push_back(
+                    std::chrono::duration<double, std::milli>(Clock::now() - sent).count());
             }
         });
     for (auto& t : threads)
@@ -157,40 +172,51 @@ void print(const char* what, Load& load, Load& baseline)
 {
     const double p50 = load.percentile(0.50), p99 = load.percentile(0.99);
     const double b50 = baseline.percentile(0.50), b99 = baseline.percentile(0.99);
-    std::printf("  %s: %.0f calls/s, p50 %.2f ms, p99 %.2f ms%s | ping %.0f calls/s, p50 %.2f ms, p99 %.2f ms"
+    std::printf("  %s: %.0f calls/s, p50 %.2f ms, p99 %.2f ms%s | ping %.0f calls/s, p50 %.2f ms, "
+                "p99 %.2f ms"
                 " | ratios: throughput %.2f, p50 %.2f, p99 %.2f\n",
-                what, load.throughput(), p50, p99, load.failures ? (" (" + std::to_string(load.failures) + " FAILED)").c_str() : "", baseline.throughput(), b50,
-                b99, baseline.throughput() / load.throughput(), p50 / b50, p99 / b99);
+                what, load.throughput(), p50, p99,
+                load.failures ? (" (" + std::to_string(load.failures) + " FAILED)").c_str() : "",
+                baseline.throughput(), b50, b99, baseline.throughput() / load.throughput(),
+                p50 / b50, p99 / b99);
     std::fflush(stdout);
 }
 
-void mixedLoads(const RsimdProcess& server, const std::string& session, const char* backend, int threads)
+void mixedLoads(const RsimdProcess& server, const std::string& session, const char* backend,
+                int threads)
 {
     static long long writeBase = 10000000;
     for (int clients : {16, 64}) {
         const int calls = kCallsPerLoad / clients;
         const long long base = writeBase;
         writeBase += 10000000;
-        Load mix = runClients(server.address(), session, clients,
-                              [&](Caller& caller, int c, int k) { return mixedCall(caller, c, k, base); },
-                              [&](int k) { return k >= calls; });
-        Load ping = runClients(server.address(), session, clients, [](Caller& caller, int, int) { return caller.ping(); },
-                               [&](int k) { return k >= calls; });
-        const std::string what = std::to_string(clients) + " clients, " + backend + ", " + std::to_string(threads) +
+        Load mix = runClients(
+            server.address(), session, clients,
+            [&](Caller& caller, int c, int k) { return mixedCall(caller, c, k, base); },
+            [&](int k) { return k >= calls; });
+        Load ping = runClients(
+            server.address(), session, clients,
+            [](Caller& caller, int, int) { return caller.ping(); },
+            [&](int k) { return k >= calls; });
+        const std::string what = std::to_string(clients) + " clients, " + backend + ", " +
+                                 std::to_string(threads) +
                                  " workers, mix of small/range queries and writes";
         print(what.c_str(), mix, ping);
     }
 }
 
 // 16 readers before and during one commit of 100,000 cards.
-void readersDuringCommit(const RsimdProcess& server, const std::string& session, const char* backend)
+void readersDuringCommit(const RsimdProcess& server, const std::string& session,
+                         const char* backend)
 {
     constexpr int kReaders = 16;
     auto read = [](Caller& caller, int c, int k) {
-        return k % 2 ? caller.call("RMOSMQ28", rangeBody((c * 7919LL + k * 104729LL) % (kStoredCards - 100)))
+        return k % 2 ? caller.call("RMOSMQ28",
+                                   rangeBody((c * 7919LL + k * 104729LL) % (kStoredCards - 100)))
                      : caller.call("RMOSMQ04", kSmallQuery);
     };
-    Load alone = runClients(server.address(), session, kReaders, read, [](int k) { return k >= 100; });
+    Load alone =
+        runClients(server.address(), session, kReaders, read, [](int k) { return k >= 100; });
     const std::string body = addBody(kCommitFirstCard, kCommitCards);
     std::atomic<bool> committed{false};
     bool accepted = false;
@@ -205,11 +231,13 @@ void readersDuringCommit(const RsimdProcess& server, const std::string& session,
     Load during = runClients(server.address(), session, kReaders, read,
                              [&](int k) { return committed || k >= kMaxReaderCalls; });
     writer.join();
-    std::printf("  %d readers, %s, during a %d-card commit (%.1f s%s): %zu calls, p50 %.2f ms, p99 %.2f ms, "
+    std::printf("  %d readers, %s, during a %d-card commit (%.1f s%s): %zu calls, p50 %.2f ms, p99 "
+                "%.2f ms, "
                 "longest %.0f ms | without the commit: p50 %.2f ms, p99 %.2f ms | p99 ratio %.2f\n",
-                kReaders, backend, kCommitCards, commitSeconds, accepted ? "" : ", REFUSED", during.latencies.size(),
-                during.percentile(0.5), during.percentile(0.99), during.percentile(1.0), alone.percentile(0.5),
-                alone.percentile(0.99), during.percentile(0.99) / alone.percentile(0.99));
+                kReaders, backend, kCommitCards, commitSeconds, accepted ? "" : ", REFUSED",
+                during.latencies.size(), during.percentile(0.5), during.percentile(0.99),
+                during.percentile(1.0), alone.percentile(0.5), alone.percentile(0.99),
+                during.percentile(0.99) / alone.percentile(0.99));
     std::fflush(stdout);
 }
 
@@ -218,7 +246,8 @@ void benchBackend(RsimdProcess::Backend backend, const char* name, int threads, 
     RsimdProcess server(backend, threads);
     {
         auto db = rsim::db::connect(server.database());
-        storeCards(*db, rsim::secrets::SecretBox::fromKeyFile(server.keyFile(), false), 0, kStoredCards);
+        storeCards(*db, rsim::secrets::SecretBox::fromKeyFile(server.keyFile(), false), 0,
+                   kStoredCards);
     }
     const std::string session = login(server.address());
     mixedLoads(server, session, name, threads);
@@ -235,8 +264,8 @@ int main(int argc, char** argv)
         threads.push_back(std::atoi(argv[i]));
     if (threads.empty())
         threads.push_back(0);
-    std::printf("concurrent clients against rsimd (%d calls per load, %lld cards stored)\n", kCallsPerLoad,
-                kStoredCards);
+    std::printf("concurrent clients against rsimd (%d calls per load, %lld cards stored)\n",
+                kCallsPerLoad, kStoredCards);
     for (int t : threads) {
         benchBackend(RsimdProcess::Backend::Sqlite, "SQLite", t, t == threads.back());
         if (RsimdProcess::postgresAvailable())

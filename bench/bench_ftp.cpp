@@ -32,7 +32,8 @@ std::filesystem::path writeLibraryFile()
     return path;
 }
 
-void curlUpload(const testsupport::TestFtpServer& server, const std::string& remote, const std::string& local)
+void curlUpload(const testsupport::TestFtpServer& server, const std::string& remote,
+                const std::string& local)
 {
     FILE* file = std::fopen(local.c_str(), "rb");
     CURL* curl = curl_easy_init();
@@ -44,14 +45,17 @@ void curlUpload(const testsupport::TestFtpServer& server, const std::string& rem
     curl_easy_cleanup(curl);
     std::fclose(file);
     if (result != CURLE_OK)
-        throw std::runtime_error(std::string("libcurl upload failed: ") + curl_easy_strerror(result));
+        throw std::runtime_error(std::string("libcurl upload failed: ") +
+                                 curl_easy_strerror(result));
 }
 
-void clientUpload(const testsupport::TestFtpServer& server, const std::string& remote, const std::string& local)
+void clientUpload(const testsupport::TestFtpServer& server, const std::string& remote,
+                  const std::string& local)
 {
     CFTPClient client;
-    if (!client.Connect(server.host().c_str(), server.port(), server.user().c_str(), server.password().c_str())
-        || !client.PutFile(remote.c_str(), local.c_str()))
+    if (!client.Connect(server.host().c_str(), server.port(), server.user().c_str(),
+                        server.password().c_str()) ||
+        !client.PutFile(remote.c_str(), local.c_str()))
         throw std::runtime_error(std::string("CFTPClient upload failed: ") + client.GetErrorMsg());
 }
 
@@ -69,8 +73,10 @@ int main()
     double baseline = 1e300;
     double measured = 1e300;
     for (int round = 0; round < kRounds; ++round) {
-        baseline = std::min(baseline, millis([&] { curlUpload(server, name("bench-curl"), local); }));
-        measured = std::min(measured, millis([&] { clientUpload(server, name("bench-client"), local); }));
+        baseline =
+            std::min(baseline, millis([&] { curlUpload(server, name("bench-curl"), local); }));
+        measured =
+            std::min(measured, millis([&] { clientUpload(server, name("bench-client"), local); }));
     }
     report("FTP upload of 64 MiB, CFTPClient vs libcurl's own upload", measured, baseline, 1.2);
     std::filesystem::remove(local);

@@ -27,7 +27,8 @@ QString cardFile(const QTemporaryDir& folder, int count, int series)
     QFile file(path);
     file.open(QIODevice::WriteOnly);
     for (int i = 0; i < count; ++i)
-        file.write(QString("46003%1%2 898603%1%3 1234 5678 12345678 87654321 0123456789ABCDEF0123456789ABCDEF\n")
+        file.write(QString("46003%1%2 898603%1%3 1234 5678 12345678 87654321 "
+                           "0123456789ABCDEF0123456789ABCDEF\n")
                        .arg(series, 2, 10, QChar('0'))
                        .arg(i, 8, 10, QChar('0'))
                        .arg(i, 12, 10, QChar('0'))
@@ -57,11 +58,13 @@ void openWindow(MSysmgntDef::SOperator& op, const testsupport::RsimdProcess& ser
 {
     MResRemoteMgntApp::IResRemoteMgnt client;
     client.bind(server.address());
-    const double query = millis([&] {
-        MResRemoteMgntDef::SResRemoteProvCodeList out;
-        CBSErrorMsg error;
-        client.qry_provinceCode(MResRemoteMgntDef::SResRemoteProvCode(), out, error, nullptr);
-    }, 10);
+    const double query = millis(
+        [&] {
+            MResRemoteMgntDef::SResRemoteProvCodeList out;
+            CBSErrorMsg error;
+            client.qry_provinceCode(MResRemoteMgntDef::SResRemoteProvCode(), out, error, nullptr);
+        },
+        10);
     const double open = millis([&] { delete CreateBusinessForm(10150173, &op); }, 10);
     report("opening the province window (create, InitForm, rights, lookups)", open, query, 0);
 }
@@ -69,18 +72,20 @@ void openWindow(MSysmgntDef::SOperator& op, const testsupport::RsimdProcess& ser
 // Imports the file into the SIM window and commits it; the commit's time in ms.
 double importAndCommit(MSysmgntDef::SOperator& op, const QString& path, RecordingInteraction& gui)
 {
-    std::unique_ptr<TfrmRemoteSimInfo> form(static_cast<TfrmRemoteSimInfo*>(CreateBusinessForm(10150176, &op)));
+    std::unique_ptr<TfrmRemoteSimInfo> form(
+        static_cast<TfrmRemoteSimInfo*>(CreateBusinessForm(10150176, &op)));
     form->chkImport->setChecked(true);
     gui.nextFile(path);
     form->btnImportClick();
     const int staged = form->lstShowDataList->rowCount();
     const double window = millis([&] { form->btnCommitClick(); });
-    std::printf("commit of %d cards answered: %s\n", staged, gui.messages().back().text.toUtf8().constData());
+    std::printf("commit of %d cards answered: %s\n", staged,
+                gui.messages().back().text.toUtf8().constData());
     return window;
 }
 
-void commit(MSysmgntDef::SOperator& op, const testsupport::RsimdProcess& server, const QString& path,
-            RecordingInteraction& gui)
+void commit(MSysmgntDef::SOperator& op, const testsupport::RsimdProcess& server,
+            const QString& path, RecordingInteraction& gui)
 {
     const double before = peakMiB();
     const double window = importAndCommit(op, path, gui);
@@ -91,41 +96,49 @@ void commit(MSysmgntDef::SOperator& op, const testsupport::RsimdProcess& server,
     db->exec("CREATE UNIQUE INDEX bench_sim_imsi ON bench_sim (IMSI)");
     db->exec("CREATE UNIQUE INDEX bench_sim_sim ON bench_sim (SIM_ID)");
     std::vector<std::string> columns;
-    for (const STvdMemberTypeInfo* m = MResRemoteMgntDef::SRemoteSimInfo::memberTable(); m->kind != TVD_END; ++m)
+    for (const STvdMemberTypeInfo* m = MResRemoteMgntDef::SRemoteSimInfo::memberTable();
+         m->kind != TVD_END; ++m)
         columns.push_back(m->name);
     const double bare = millis([&] {
         std::vector<rsim::db::Row> rows;
-        db->query("SELECT * FROM rsim_sim", {}, [&](const rsim::db::Row& row) { rows.push_back(row); });
+        db->query("SELECT * FROM rsim_sim", {},
+                  [&](const rsim::db::Row& row) { rows.push_back(row); });
         rsim::db::Transaction tx(*db);
         db->insertMany("bench_sim", columns, rows);
         tx.commit();
     });
     report("commit of 100,000 staged cards (window to service to database)", window, bare, 4);
-    std::printf("client peak memory: %.0f MiB before the import and commit, %.0f MiB after (aim <= 200)\n", before,
-                after);
+    std::printf(
+        "client peak memory: %.0f MiB before the import and commit, %.0f MiB after (aim <= 200)\n",
+        before, after);
 }
 
 // 100,000 cards and then 1,000,000 through the window: the peak memory of each, and the time per
 // card of the second against the first.
-void million(MSysmgntDef::SOperator& op, const testsupport::RsimdProcess& server, const QTemporaryDir& folder,
-             RecordingInteraction& gui)
+void million(MSysmgntDef::SOperator& op, const testsupport::RsimdProcess& server,
+             const QTemporaryDir& folder, RecordingInteraction& gui)
 {
     const double hundred = importAndCommit(op, cardFile(folder, kRows, 1), gui);
-    std::printf("client peak memory after 100,000 cards: %.0f MiB (aim <= 200), service %.0f MiB\n", peakMiB(),
-                peakMiBOf(server.pid()));
+    std::printf("client peak memory after 100,000 cards: %.0f MiB (aim <= 200), service %.0f MiB\n",
+                peakMiB(), peakMiBOf(server.pid()));
     const QString path = cardFile(folder, 10 * kRows, 2);
     const double millionMs = importAndCommit(op, path, gui);
-    std::printf("client peak memory after 1,000,000 cards: %.0f MiB (aim <= 1024), service %.0f MiB\n", peakMiB(),
-                peakMiBOf(server.pid()));
-    report("commit time per card, 1,000,000 cards (per 1,000) vs 100,000 (per 100)", millionMs / 1000, hundred / 100, 1);
+    std::printf(
+        "client peak memory after 1,000,000 cards: %.0f MiB (aim <= 1024), service %.0f MiB\n",
+        peakMiB(), peakMiBOf(server.pid()));
+    report("commit time per card, 1,000,000 cards (per 1,000) vs 100,000 (per 100)",
+           millionMs / 1000, hundred / 100, 1);
 }
 
-void windowRangeQuery(MSysmgntDef::SOperator& op, const testsupport::RsimdProcess& server, int queries = 50)
+void windowRangeQuery(MSysmgntDef::SOperator& op, const testsupport::RsimdProcess& server,
+                      int queries = 50)
 {
     auto db = rsim::db::connect(server.database());
     storeCards(*db, rsim::secrets::SecretBox::fromKeyFile(server.keyFile(), false), 0, 900000);
-    std::unique_ptr<TfrmRemoteSimInfo> form(static_cast<TfrmRemoteSimInfo*>(CreateBusinessForm(10150176, &op)));
-    for (QCheckBox* box : {form->ckbQryResCode, form->ckbQrySts, form->ckbQryResSts, form->ckbQryRegionCode})
+    std::unique_ptr<TfrmRemoteSimInfo> form(
+        static_cast<TfrmRemoteSimInfo*>(CreateBusinessForm(10150176, &op)));
+    for (QCheckBox* box :
+         {form->ckbQryResCode, form->ckbQrySts, form->ckbQryResSts, form->ckbQryRegionCode})
         box->setChecked(false);
     form->ckbQryImsi->setChecked(true);
     form->edtQryImsiFirst->setText("460020000500000");
@@ -133,14 +146,18 @@ void windowRangeQuery(MSysmgntDef::SOperator& op, const testsupport::RsimdProces
     form->btnQueryClick(); // the first query, as every benchmark's first call, is not timed
     const std::string service = std::to_string(server.pid());
     const double clientCpu = cpuMillisOf("self"), serviceCpu = cpuMillisOf(service);
-    const double window = millisOfCalls(queries, [&] { form->btnQueryClick(); }, 3);
+    const double window = millisOfCalls(
+        queries, [&] { form->btnQueryClick(); }, 3);
     const double calls = 3.0 * queries;
     std::printf("the window lists %d cards; CPU per query: client %.3f ms, service %.3f ms\n",
                 form->lstShowDataList->rowCount(), (cpuMillisOf("self") - clientCpu) / calls,
                 (cpuMillisOf(service) - serviceCpu) / calls);
     const double direct = millis([&] { bareRangeQuery(*db, queries); }, 3);
-    report(QString("IMSI range query, MAX_NUM 50, 1,000,000 cards, through the SIM window (%1 queries)")
-               .arg(queries).toUtf8().constData(),
+    report(QString(
+               "IMSI range query, MAX_NUM 50, 1,000,000 cards, through the SIM window (%1 queries)")
+               .arg(queries)
+               .toUtf8()
+               .constData(),
            window, direct, 4);
 }
 

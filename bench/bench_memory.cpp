@@ -48,15 +48,17 @@ std::string login(const RsimdProcess& server)
 }
 
 // Runs send against a fresh service and prints its peak before and after.
-void measure(const char* name, const std::function<std::string(const RsimdProcess&, const std::string&)>& send)
+void measure(const char* name,
+             const std::function<std::string(const RsimdProcess&, const std::string&)>& send)
 {
-    RsimdProcess server(RsimdProcess::Backend::Sqlite, 4, {"--max-body", std::to_string(kBodyLimitMiB)});
+    RsimdProcess server(RsimdProcess::Backend::Sqlite, 4,
+                        {"--max-body", std::to_string(kBodyLimitMiB)});
     const std::string session = login(server);
     const double baseline = peakMiBOf(server.pid());
     const std::string outcome = send(server, session);
     const double peak = peakMiBOf(server.pid());
-    std::printf("%-44s %-22s peak %6.0f MiB, baseline %4.0f MiB, above it %6.0f MiB (aim < %d)\n", name,
-                outcome.c_str(), peak, baseline, peak - baseline, 2 * kBodyLimitMiB);
+    std::printf("%-44s %-22s peak %6.0f MiB, baseline %4.0f MiB, above it %6.0f MiB (aim < %d)\n",
+                name, outcome.c_str(), peak, baseline, peak - baseline, 2 * kBodyLimitMiB);
     std::fflush(stdout);
 }
 
@@ -94,7 +96,8 @@ std::string chunkedPastTheLimit(const RsimdProcess& server, const std::string& s
             return sink.write(chunk.data(), chunk.size());
         },
         "application/json");
-    return answer ? "HTTP " + std::to_string(answer->status) : "cut after " + std::to_string(sent / kMiB) + " MiB";
+    return answer ? "HTTP " + std::to_string(answer->status)
+                  : "cut after " + std::to_string(sent / kMiB) + " MiB";
 }
 
 std::string gzipBomb(const RsimdProcess& server, const std::string& session)
@@ -118,7 +121,8 @@ std::string cardBatch(std::size_t size)
 int main()
 {
     std::signal(SIGPIPE, SIG_IGN); // the service closes a body it refuses while it is still sent
-    std::printf("rsimd --max-body %d, SQLite; each request in a service of its own\n", kBodyLimitMiB);
+    std::printf("rsimd --max-body %d, SQLite; each request in a service of its own\n",
+                kBodyLimitMiB);
     measure("64 MiB of '['", nestedBrackets);
     measure("chunked body to twice the limit", chunkedPastTheLimit);
     measure("gzip bomb (256 MiB of blanks)", gzipBomb);

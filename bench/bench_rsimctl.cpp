@@ -21,7 +21,8 @@ QString cardFile(const QTemporaryDir& folder)
     QFile file(path);
     file.open(QIODevice::WriteOnly);
     for (int i = 0; i < kCards; ++i)
-        file.write(QString("4600300%1 8986030000%2 1234 5678 12345678 87654321 0123456789ABCDEF0123456789ABCDEF\n")
+        file.write(QString("4600300%1 8986030000%2 1234 5678 12345678 87654321 "
+                           "0123456789ABCDEF0123456789ABCDEF\n")
                        .arg(i, 8, 10, QChar('0'))
                        .arg(i, 10, 10, QChar('0'))
                        .toUtf8());
@@ -40,19 +41,22 @@ double windowImportAndCommit(const QString& path, double& commitMs)
         return -1;
     RecordingInteraction gui;
     GuiInteraction* previous = setGuiInteraction(&gui);
-    std::unique_ptr<TfrmRemoteSimInfo> form(static_cast<TfrmRemoteSimInfo*>(CreateBusinessForm(10150176, &op)));
+    std::unique_ptr<TfrmRemoteSimInfo> form(
+        static_cast<TfrmRemoteSimInfo*>(CreateBusinessForm(10150176, &op)));
     form->chkImport->setChecked(true);
     // The card type and vendor that rsimctl is given below.
     form->cmbResCode->setCurrentIndex(form->cmbResCode->findText("[C128]", Qt::MatchStartsWith));
     form->cmbVendor->setCurrentIndex(form->cmbVendor->findText("[V01]", Qt::MatchStartsWith));
-    std::printf("window: card type %s, vendor %s\n", form->cmbResCode->currentText().toUtf8().constData(),
+    std::printf("window: card type %s, vendor %s\n",
+                form->cmbResCode->currentText().toUtf8().constData(),
                 form->cmbVendor->currentText().toUtf8().constData());
     const double importMs = millis([&] {
         gui.nextFile(path);
         form->btnImportClick();
     });
     commitMs = millis([&] { form->btnCommitClick(); });
-    std::printf("window: %s\n", gui.messages().empty() ? "" : gui.messages().back().text.toUtf8().constData());
+    std::printf("window: %s\n",
+                gui.messages().empty() ? "" : gui.messages().back().text.toUtf8().constData());
     setGuiInteraction(previous);
     return importMs + commitMs;
 }
@@ -65,11 +69,12 @@ double rsimctlImport(const QString& path)
     environment.insert("RSIM_PASSWORD", "admin123");
     rsimctl.setProcessEnvironment(environment);
     const double ms = millis([&] {
-        rsimctl.start(RSIMCTL, {"--service", QString::fromStdString(server.address()), "--login", "admin", "import",
-                                path, "--card-type", "C128", "--vendor", "V01"});
+        rsimctl.start(RSIMCTL, {"--service", QString::fromStdString(server.address()), "--login",
+                                "admin", "import", path, "--card-type", "C128", "--vendor", "V01"});
         rsimctl.waitForFinished(-1);
     });
-    std::printf("rsimctl (exit %d): %s%s", rsimctl.exitCode(), rsimctl.readAllStandardOutput().constData(),
+    std::printf("rsimctl (exit %d): %s%s", rsimctl.exitCode(),
+                rsimctl.readAllStandardOutput().constData(),
                 rsimctl.readAllStandardError().constData());
     return ms;
 }
@@ -86,8 +91,10 @@ int main(int argc, char** argv)
     double commitMs = 0;
     const double window = windowImportAndCommit(path, commitMs);
     const double command = rsimctlImport(path);
-    report("rsimctl import of 100,000 cards, process start to exit (vs the SIM window's import + commit)", command,
-           window, 0);
-    report("rsimctl import of 100,000 cards, process start to exit (vs the SIM window's commit click alone)", command,
-           commitMs, 0);
+    report("rsimctl import of 100,000 cards, process start to exit (vs the SIM window's import + "
+           "commit)",
+           command, window, 0);
+    report("rsimctl import of 100,000 cards, process start to exit (vs the SIM window's commit "
+           "click alone)",
+           command, commitMs, 0);
 }

@@ -2,10 +2,10 @@
 // query on 1,000,000 cards, each against a baseline measured in the same run.
 #include "ResRemoteSimMgnt_tvd_c.h"
 #include "bench_common.h"
-#include "sim_cards.h"
 #include "driver.h"
 #include "rsimd_process.h"
 #include "secrets.h"
+#include "sim_cards.h"
 #include "sysmgnt_def_tvd_c.h"
 
 #include <httplib.h>
@@ -48,17 +48,22 @@ void queryRoundTrip()
     raw.set_keep_alive(true);
     const httplib::Headers headers{{"X-Tav-Session", tvd_processSession()}};
     constexpr int kCalls = 500;
-    const double middleware = millis([&] {
-        for (int i = 0; i < kCalls; ++i) {
-            SResRemoteProvCodeList out;
-            CBSErrorMsg error;
-            client.qry_provinceCode(criteria, out, error, nullptr);
-        }
-    }, 3);
-    const double bare = millis([&] {
-        for (int i = 0; i < kCalls; ++i)
-            raw.Post("/v1/call/MResRemoteMgntApp_IResRemoteMgnt/RMOSMQ04", headers, body, "application/json");
-    }, 3);
+    const double middleware = millis(
+        [&] {
+            for (int i = 0; i < kCalls; ++i) {
+                SResRemoteProvCodeList out;
+                CBSErrorMsg error;
+                client.qry_provinceCode(criteria, out, error, nullptr);
+            }
+        },
+        3);
+    const double bare = millis(
+        [&] {
+            for (int i = 0; i < kCalls; ++i)
+                raw.Post("/v1/call/MResRemoteMgntApp_IResRemoteMgnt/RMOSMQ04", headers, body,
+                         "application/json");
+        },
+        3);
     report("query round trip through CResRemoteSim's proxy (500 calls)", middleware, bare, 2);
 }
 
@@ -113,11 +118,14 @@ void rangeQueryOnAMillion(int runs)
         std::printf("range query answers %d cards (%s)\n", found.count(), error.message.c_str());
     }
     constexpr int kQueries = 100;
-    const double service = millisOfCalls(kQueries, [&] {
-        SRemoteSimInfoList found;
-        CBSErrorMsg error;
-        client.qry_simInfo(criteria, found, error, nullptr);
-    }, runs);
+    const double service = millisOfCalls(
+        kQueries,
+        [&] {
+            SRemoteSimInfoList found;
+            CBSErrorMsg error;
+            client.qry_simInfo(criteria, found, error, nullptr);
+        },
+        runs);
     auto db = rsim::db::connect(server.database());
     const double direct = millis([&] { bareRangeQuery(*db, kQueries); }, runs);
     report("IMSI range query, MAX_NUM 50, on 1,000,000 cards (100 queries)", service, direct, 3);
@@ -135,9 +143,11 @@ int main(int argc, char** argv)
     if (wanted("query"))
         queryRoundTrip();
     if (wanted("commit")) {
-        commitHundredThousand(RsimdProcess::Backend::Sqlite, "add_simInfo of 100,000 cards, SQLite", 4);
+        commitHundredThousand(RsimdProcess::Backend::Sqlite, "add_simInfo of 100,000 cards, SQLite",
+                              4);
         if (RsimdProcess::postgresAvailable())
-            commitHundredThousand(RsimdProcess::Backend::Postgres, "add_simInfo of 100,000 cards, PostgreSQL", 3);
+            commitHundredThousand(RsimdProcess::Backend::Postgres,
+                                  "add_simInfo of 100,000 cards, PostgreSQL", 3);
         else
             std::printf("add_simInfo on PostgreSQL: skipped (set RSIM_TEST_PG)\n");
     }

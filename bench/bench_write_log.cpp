@@ -21,8 +21,9 @@ namespace {
 constexpr int kEntries = 1000000;
 constexpr int kRegions = 10;
 constexpr int kOperatorsPerRegion = 20;
-constexpr const char* kColumns[] = {"SO_NBR", "SIM_ID", "IMSI", "OP_ID", "OP_TYPE", "OP_TIME", "OP_STR",
-                                    "CARD_FLAG", "OP_RESULT", "PHONE1", "PHONE2", "REGION_CODE", "REMARK"};
+constexpr const char* kColumns[] = {"SO_NBR",  "SIM_ID",      "IMSI",      "OP_ID",     "OP_TYPE",
+                                    "OP_TIME", "OP_STR",      "CARD_FLAG", "OP_RESULT", "PHONE1",
+                                    "PHONE2",  "REGION_CODE", "REMARK"};
 
 std::string numbered(const char* prefix, long long n, int width)
 {
@@ -36,11 +37,20 @@ rsim::db::Row entry(int n)
 {
     const int region = 20 + n % kRegions;
     const int op = region * 100 + (n / kRegions) % kOperatorsPerRegion;
-    const CBSDateTime when = CBSDateTime::fromTDateTime(CBSDateTime(2026, 1, 1).toTDateTime() + 365.0 * n / kEntries);
-    return {std::int64_t{500000000000LL + n}, numbered("898603", n, 14), numbered("46003", n, 10),
-            std::int64_t{op}, std::int64_t{1}, when.toWire(), std::string("写卡成功"),
-            std::string(n % 6 ? "0" : "1"), std::int64_t{0}, numbered("139", n, 8),
-            n % 6 ? rsim::db::Value{} : rsim::db::Value{numbered("147", n, 8)}, std::int64_t{region},
+    const CBSDateTime when =
+        CBSDateTime::fromTDateTime(CBSDateTime(2026, 1, 1).toTDateTime() + 365.0 * n / kEntries);
+    return {std::int64_t{500000000000LL + n},
+            numbered("898603", n, 14),
+            numbered("46003", n, 10),
+            std::int64_t{op},
+            std::int64_t{1},
+            when.toWire(),
+            std::string("写卡成功"),
+            std::string(n % 6 ? "0" : "1"),
+            std::int64_t{0},
+            numbered("139", n, 8),
+            n % 6 ? rsim::db::Value{} : rsim::db::Value{numbered("147", n, 8)},
+            std::int64_t{region},
             rsim::db::Value{}};
 }
 
@@ -72,21 +82,28 @@ void login(const RsimdProcess& server)
 // a JSON tree and decoding the tree (as the client did before).
 void compareDecoding(const std::string& answer, int times)
 {
-    const auto decodeEvents = millisOfCalls(times, [&] {
-        SRemoteSimLogList found;
-        CBSErrorMsg error;
-        MResRemoteMgntApp::IResRemoteMgnt::CParamOut4qry_remoteSimLog out(found, error);
-        tvd::wire::readAnswer(answer, out, error);
-    }, 3);
-    const auto decodeTree = millisOfCalls(times, [&] {
-        SRemoteSimLogList found;
-        CBSErrorMsg error;
-        MResRemoteMgntApp::IResRemoteMgnt::CParamOut4qry_remoteSimLog out(found, error);
-        const auto tree = nlohmann::json::parse(answer);
-        tvd::wire::decodeError(tree["error"], error);
-        tvd::wire::decodeParams(tree["out"], out, "out");
-    }, 3);
-    report("  decoding the answer: event by event vs through a JSON tree", decodeEvents, decodeTree, 0);
+    const auto decodeEvents = millisOfCalls(
+        times,
+        [&] {
+            SRemoteSimLogList found;
+            CBSErrorMsg error;
+            MResRemoteMgntApp::IResRemoteMgnt::CParamOut4qry_remoteSimLog out(found, error);
+            tvd::wire::readAnswer(answer, out, error);
+        },
+        3);
+    const auto decodeTree = millisOfCalls(
+        times,
+        [&] {
+            SRemoteSimLogList found;
+            CBSErrorMsg error;
+            MResRemoteMgntApp::IResRemoteMgnt::CParamOut4qry_remoteSimLog out(found, error);
+            const auto tree = nlohmann::json::parse(answer);
+            tvd::wire::decodeError(tree["error"], error);
+            tvd::wire::decodeParams(tree["out"], out, "out");
+        },
+        3);
+    report("  decoding the answer: event by event vs through a JSON tree", decodeEvents, decodeTree,
+           0);
 }
 
 void defaultQuery(RsimdProcess::Backend backend, const char* name)
@@ -106,29 +123,39 @@ void defaultQuery(RsimdProcess::Backend backend, const char* name)
         SRemoteSimLogList found;
         CBSErrorMsg error;
         client.qry_remoteSimLog(criteria, found, error, nullptr);
-        std::printf("%s: the query answers %d entries (%s)\n", name, found.count(), error.message.c_str());
+        std::printf("%s: the query answers %d entries (%s)\n", name, found.count(),
+                    error.message.c_str());
     }
     constexpr int kQueries = 50;
     const std::string rsimd = std::to_string(server.pid());
     const double clientCpu = cpuMillisOf("self"), serviceCpu = cpuMillisOf(rsimd);
-    const double service = millisOfCalls(kQueries, [&] {
-        SRemoteSimLogList found;
-        CBSErrorMsg error;
-        client.qry_remoteSimLog(criteria, found, error, nullptr);
-    }, 3);
-    std::printf("  CPU per query: client %.3f ms, service %.3f ms\n", (cpuMillisOf("self") - clientCpu) / (3 * kQueries),
+    const double service = millisOfCalls(
+        kQueries,
+        [&] {
+            SRemoteSimLogList found;
+            CBSErrorMsg error;
+            client.qry_remoteSimLog(criteria, found, error, nullptr);
+        },
+        3);
+    std::printf("  CPU per query: client %.3f ms, service %.3f ms\n",
+                (cpuMillisOf("self") - clientCpu) / (3 * kQueries),
                 (cpuMillisOf(rsimd) - serviceCpu) / (3 * kQueries));
     std::string select;
     for (const char* column : kColumns)
         select += (select.empty() ? "SELECT " : ", ") + std::string(column);
-    const std::string sql = select + " FROM rsim_write_log WHERE REGION_CODE = ? AND OP_ID = ? AND OP_TIME >= ? "
-                                     "AND OP_TIME <= ? ORDER BY OP_TIME DESC LIMIT 1000";
-    const rsim::db::Row params{std::int64_t{23}, std::int64_t{2307}, std::string("2026-06-01 00:00:00"),
+    const std::string sql =
+        select + " FROM rsim_write_log WHERE REGION_CODE = ? AND OP_ID = ? AND OP_TIME >= ? "
+                 "AND OP_TIME <= ? ORDER BY OP_TIME DESC LIMIT 1000";
+    const rsim::db::Row params{std::int64_t{23}, std::int64_t{2307},
+                               std::string("2026-06-01 00:00:00"),
                                std::string("2026-06-30 23:59:59")};
-    const double direct = millisOfCalls(kQueries, [&] {
-        std::vector<rsim::db::Row> rows;
-        db->query(sql, params, [&](const rsim::db::Row& row) { rows.push_back(row); });
-    }, 3);
+    const double direct = millisOfCalls(
+        kQueries,
+        [&] {
+            std::vector<rsim::db::Row> rows;
+            db->query(sql, params, [&](const rsim::db::Row& row) { rows.push_back(row); });
+        },
+        3);
     report(name, service, direct, 3);
 
     // Where the time goes: the same call as a bare POST, the answer read as text, not decoded.
@@ -136,13 +163,20 @@ void defaultQuery(RsimdProcess::Backend backend, const char* name)
     raw.set_tcp_nodelay(true);
     raw.set_keep_alive(true);
     const httplib::Headers headers{{"X-Tav-Session", tvd_processSession()}};
-    const std::string body = R"({"in":{"sIn":{"REGION_CODE":23,"OP_ID":2307,)"
-                             R"("BEGIN_OP_TIME":"2026-06-01 00:00:00","END_OP_TIME":"2026-06-30 23:59:59"}}})";
-    const auto answer = raw.Post("/v1/call/MResRemoteMgntApp_IResRemoteMgnt/RMOSMQ52", headers, body, "application/json");
-    std::printf("  the bare answer: HTTP %d, %zu bytes\n", answer ? answer->status : -1, answer ? answer->body.size() : 0);
-    const double bare = millisOfCalls(kQueries, [&] {
-        raw.Post("/v1/call/MResRemoteMgntApp_IResRemoteMgnt/RMOSMQ52", headers, body, "application/json");
-    }, 3);
+    const std::string body =
+        R"({"in":{"sIn":{"REGION_CODE":23,"OP_ID":2307,)"
+        R"("BEGIN_OP_TIME":"2026-06-01 00:00:00","END_OP_TIME":"2026-06-30 23:59:59"}}})";
+    const auto answer = raw.Post("/v1/call/MResRemoteMgntApp_IResRemoteMgnt/RMOSMQ52", headers,
+                                 body, "application/json");
+    std::printf("  the bare answer: HTTP %d, %zu bytes\n", answer ? answer->status : -1,
+                answer ? answer->body.size() : 0);
+    const double bare = millisOfCalls(
+        kQueries,
+        [&] {
+            raw.Post("/v1/call/MResRemoteMgntApp_IResRemoteMgnt/RMOSMQ52", headers, body,
+                     "application/json");
+        },
+        3);
     report("  of which the service and the HTTP answer, not decoded", bare, direct, 0);
     if (answer)
         compareDecoding(answer->body, kQueries);
@@ -152,10 +186,12 @@ void defaultQuery(RsimdProcess::Backend backend, const char* name)
 
 int main()
 {
-    defaultQuery(RsimdProcess::Backend::Sqlite, "write-log query, region/operator/month, 1,000,000 entries, SQLite (50 queries)");
+    defaultQuery(RsimdProcess::Backend::Sqlite,
+                 "write-log query, region/operator/month, 1,000,000 entries, SQLite (50 queries)");
     if (RsimdProcess::postgresAvailable())
-        defaultQuery(RsimdProcess::Backend::Postgres,
-                     "write-log query, region/operator/month, 1,000,000 entries, PostgreSQL (50 queries)");
+        defaultQuery(
+            RsimdProcess::Backend::Postgres,
+            "write-log query, region/operator/month, 1,000,000 entries, PostgreSQL (50 queries)");
     else
         std::printf("write-log query on PostgreSQL: skipped (set RSIM_TEST_PG)\n");
 }

@@ -29,7 +29,8 @@ SRemoteSimInfo card(long long n)
 }
 
 // Rows of the same cards as the service stores them (all 44 columns, KI sealed).
-std::vector<rsim::db::Row> rowsOf(const SRemoteSimInfoList& cards, const rsim::secrets::SecretBox& box)
+std::vector<rsim::db::Row> rowsOf(const SRemoteSimInfoList& cards,
+                                  const rsim::secrets::SecretBox& box)
 {
     std::vector<rsim::db::Row> rows;
     rows.reserve(cards.size());
@@ -37,11 +38,12 @@ std::vector<rsim::db::Row> rowsOf(const SRemoteSimInfoList& cards, const rsim::s
         rsim::db::Row row;
         for (int i = 0; i < SRemoteSimInfo::MEMBER_COUNT; ++i)
             row.push_back(std::visit(
-                TvdOverloaded{[&](const std::string* text) -> rsim::db::Value {
-                                  return i == SRemoteSimInfo::idx_KI_CODE ? box.encrypt(*text) : *text;
-                              },
-                              [](const CBSDateTime*) { return rsim::db::Value{}; },
-                              [](const auto* number) { return rsim::db::Value{std::int64_t{*number}}; }},
+                TvdOverloaded{
+                    [&](const std::string* text) -> rsim::db::Value {
+                        return i == SRemoteSimInfo::idx_KI_CODE ? box.encrypt(*text) : *text;
+                    },
+                    [](const CBSDateTime*) { return rsim::db::Value{}; },
+                    [](const auto* number) { return rsim::db::Value{std::int64_t{*number}}; }},
                 tvd_member(c, i)));
         rows.push_back(std::move(row));
     }
@@ -56,7 +58,8 @@ std::vector<std::string> simColumns()
     return names;
 }
 
-void storeCards(rsim::db::Driver& db, const rsim::secrets::SecretBox& box, long long first, long long count)
+void storeCards(rsim::db::Driver& db, const rsim::secrets::SecretBox& box, long long first,
+                long long count)
 {
     for (long long done = 0; done < count; done += 100000) {
         SRemoteSimInfoList cards;
@@ -73,7 +76,9 @@ void bareRangeQuery(rsim::db::Driver& db, int times)
     std::string columns;
     for (const auto& c : simColumns())
         columns += (columns.empty() ? "" : ", ") + c;
-    const std::string sql = "SELECT " + columns + " FROM rsim_sim WHERE IMSI >= ? AND IMSI <= ? ORDER BY IMSI LIMIT 50";
+    const std::string sql =
+        "SELECT " + columns + " FROM rsim_sim WHERE IMSI >= ? AND IMSI <= ? ORDER BY IMSI LIMIT 50";
     for (int i = 0; i < times; ++i)
-        db.query(sql, {std::string("460020000500000"), std::string("460020000600000")}, [](const rsim::db::Row&) {});
+        db.query(sql, {std::string("460020000500000"), std::string("460020000600000")},
+                 [](const rsim::db::Row&) {});
 }

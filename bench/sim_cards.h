@@ -18,4 +18,5 @@ std::vector<std::string> simColumns();
 // against: 460020000500000 to 460020000600000, straight on the driver.
 void bareRangeQuery(rsim::db::Driver& db, int times);
 // Stores count cards numbered from first straight into the database, in batches.
-void storeCards(rsim::db::Driver& db, const rsim::secrets::SecretBox& box, long long first, long long count);
+void storeCards(rsim::db::Driver& db, const rsim::secrets::SecretBox& box, long long first,
+                long long count);

@@ -23,9 +23,9 @@ QList<TListViewEx*> namedLists(const QWidget& form)
 } // namespace
 
 ClientSettings::ClientSettings()
-    : settings_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, "resremotesim", "rsimclient"))
-{
-}
+    : settings_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                            "resremotesim", "rsimclient"))
+{}
 
 ClientSettings::~ClientSettings() = default;
 

@@ -55,7 +55,8 @@ void LoginDialog::tryLogin()
     status_->repaint();
     setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QString problem = LogInAtService(service(), login_->text().trimmed(), password_->text(), operator_);
+    const QString problem =
+        LogInAtService(service(), login_->text().trimmed(), password_->text(), operator_);
     QApplication::restoreOverrideCursor();
     setEnabled(true);
     if (problem.isEmpty()) {

@@ -45,7 +45,8 @@ int runUnattended(const QCommandLineParser& options, const ModuleLoader& module)
     }
     const QString service = NormalisedServiceAddress(options.value("service"));
     MSysmgntDef::SOperator op;
-    const QString problem = LogInAtService(service, options.value("login"), options.value("password"), op);
+    const QString problem =
+        LogInAtService(service, options.value("login"), options.value("password"), op);
     if (!problem.isEmpty()) {
         std::fprintf(stderr, "rsimclient: 登录失败：%s\n", problem.toUtf8().constData());
         return 2;
@@ -65,15 +66,17 @@ QString remembered(const QCommandLineParser& options, const char* option, const 
 int runInteractive(QApplication& app, const QCommandLineParser& options, const ModuleLoader& module)
 {
     ClientSettings settings;
-    LoginDialog login(remembered(options, "login", "RSIM_LOGIN", settings.lastLogin()),
-                      remembered(options, "service", "TAV_BROKER_TAVORINE", settings.lastService()));
+    LoginDialog login(
+        remembered(options, "login", "RSIM_LOGIN", settings.lastLogin()),
+        remembered(options, "service", "TAV_BROKER_TAVORINE", settings.lastService()));
     if (login.exec() != QDialog::Accepted)
         return 0;
     settings.rememberLogin(QString::fromStdString(login.loggedIn().LOGIN_NAME), login.service());
     MainWindow window(login.loggedIn(), login.service(), module);
     window.show();
     if (!module.loaded())
-        ShowGUIMessage("%s", "业务模块", MB_OK | MB_ICONEXCLAMATION, module.error().toUtf8().constData());
+        ShowGUIMessage("%s", "业务模块", MB_OK | MB_ICONEXCLAMATION,
+                       module.error().toUtf8().constData());
     return app.exec();
 }
 

@@ -36,7 +36,8 @@ public:
     {
         return target_.openFileName(caption, filter);
     }
-    QString saveFileName(const QString& caption, const QString& filter, const QString& suggestedName) override
+    QString saveFileName(const QString& caption, const QString& filter,
+                         const QString& suggestedName) override
     {
         return target_.saveFileName(caption, filter, suggestedName);
     }
@@ -50,7 +51,8 @@ private:
 // Remembers a window's column widths when its frame closes, while the window still lives.
 class ColumnWidthKeeper : public QObject {
 public:
-    ColumnWidthKeeper(int code, QWidget* form, QMdiSubWindow* frame) : QObject(frame), code_(code), form_(form)
+    ColumnWidthKeeper(int code, QWidget* form, QMdiSubWindow* frame)
+        : QObject(frame), code_(code), form_(form)
     {
         frame->installEventFilter(this);
     }
@@ -80,7 +82,8 @@ QString cannotOpen(int code)
 
 } // namespace
 
-MainWindow::MainWindow(const MSysmgntDef::SOperator& op, const QString& service, const ModuleLoader& module)
+MainWindow::MainWindow(const MSysmgntDef::SOperator& op, const QString& service,
+                       const ModuleLoader& module)
     : operator_(op), module_(module), mdi_(new QMdiArea)
 {
     setWindowTitle("远程写卡管理");
@@ -89,7 +92,9 @@ MainWindow::MainWindow(const MSysmgntDef::SOperator& op, const QString& service,
     setCentralWidget(mdi_);
     createFunctionMenu();
     createWindowMenu();
-    menuBar()->addMenu("系统(&S)")->addAction("退出(&X)", QKeySequence::Quit, this, &QWidget::close);
+    menuBar()
+        ->addMenu("系统(&S)")
+        ->addAction("退出(&X)", QKeySequence::Quit, this, &QWidget::close);
     createStatusBar(service);
     connect(mdi_, &QMdiArea::subWindowActivated, this, &MainWindow::updateActions);
     updateActions();
@@ -119,11 +124,14 @@ void MainWindow::createFunctionMenu()
 void MainWindow::createWindowMenu()
 {
     windowMenu_ = menuBar()->addMenu("窗口(&W)");
-    windowActions_.push_back(windowMenu_->addAction("关闭(&O)", mdi_, &QMdiArea::closeActiveSubWindow));
-    windowActions_.push_back(windowMenu_->addAction("全部关闭(&A)", mdi_, &QMdiArea::closeAllSubWindows));
+    windowActions_.push_back(
+        windowMenu_->addAction("关闭(&O)", mdi_, &QMdiArea::closeActiveSubWindow));
+    windowActions_.push_back(
+        windowMenu_->addAction("全部关闭(&A)", mdi_, &QMdiArea::closeAllSubWindows));
     windowMenu_->addSeparator();
     windowActions_.push_back(windowMenu_->addAction("平铺(&T)", mdi_, &QMdiArea::tileSubWindows));
-    windowActions_.push_back(windowMenu_->addAction("层叠(&C)", mdi_, &QMdiArea::cascadeSubWindows));
+    windowActions_.push_back(
+        windowMenu_->addAction("层叠(&C)", mdi_, &QMdiArea::cascadeSubWindows));
     windowMenu_->addSeparator();
     windowActions_.push_back(windowMenu_->addAction("下一个(&N)", QKeySequence::NextChild, mdi_,
                                                     &QMdiArea::activateNextSubWindow));
@@ -167,10 +175,12 @@ void MainWindow::updateWindowList()
         delete actions[i];
     int number = 0;
     for (QMdiSubWindow* frame : mdi_->subWindowList()) {
-        QAction* action = windowMenu_->addAction(QString("&%1 %2").arg(++number).arg(frame->windowTitle()));
+        QAction* action =
+            windowMenu_->addAction(QString("&%1 %2").arg(++number).arg(frame->windowTitle()));
         action->setCheckable(true);
         action->setChecked(frame == mdi_->activeSubWindow());
-        connect(action, &QAction::triggered, frame, [this, frame] { mdi_->setActiveSubWindow(frame); });
+        connect(action, &QAction::triggered, frame,
+                [this, frame] { mdi_->setActiveSubWindow(frame); });
     }
 }
 
@@ -210,7 +220,8 @@ void MainWindow::openByCode()
 {
     bool ok = false;
     const int start = lastCode_ != 0 ? lastCode_ : BusinessFunctions().front().code;
-    const int code = QInputDialog::getInt(this, "按功能代码打开", "功能代码：", start, 0, 99999999, 1, &ok);
+    const int code =
+        QInputDialog::getInt(this, "按功能代码打开", "功能代码：", start, 0, 99999999, 1, &ok);
     if (ok)
         openFunction(code);
 }
@@ -222,7 +233,6 @@ void MainWindow::closeEvent(QCloseEvent* event)
     if (mdi_->subWindowList().isEmpty()) {
         ClientSettings().saveGeometry(*this);
         event->accept();
-    }
-    else
+    } else
         event->ignore();
 }

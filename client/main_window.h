@@ -13,7 +13,8 @@ class QMenu;
 
 class MainWindow : public QMainWindow {
 public:
-    MainWindow(const MSysmgntDef::SOperator& op, const QString& service, const ModuleLoader& module);
+    MainWindow(const MSysmgntDef::SOperator& op, const QString& service,
+               const ModuleLoader& module);
     ~MainWindow() override;
 
     // Opens the window of a function code as an MDI child. Null when it did not open: the module

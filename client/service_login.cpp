@@ -16,12 +16,10 @@ constexpr int kAnswerSeconds = 6;
 QString reasonOf(tvd::HttpResult::Fault fault)
 {
     switch (fault) {
-    case tvd::HttpResult::Fault::Unreachable:
-        return "连接被拒绝或主机不可达";
+    case tvd::HttpResult::Fault::Unreachable: return "连接被拒绝或主机不可达";
     case tvd::HttpResult::Fault::Certificate:
         return "服务的证书无法验证（私有CA的证书文件可由环境变量 TAV_CA_FILE 指定）";
-    default:
-        return QString("服务在 %1 秒内没有应答").arg(kAnswerSeconds);
+    default: return QString("服务在 %1 秒内没有应答").arg(kAnswerSeconds);
     }
 }
 
@@ -29,8 +27,8 @@ QString reasonOf(tvd::HttpResult::Fault fault)
 bool isServiceAddress(const QString& service)
 {
     const QUrl url(service, QUrl::StrictMode);
-    return url.isValid() && (url.scheme() == "http" || url.scheme() == "https") && !url.host().isEmpty() &&
-           url.path().isEmpty();
+    return url.isValid() && (url.scheme() == "http" || url.scheme() == "https") &&
+           !url.host().isEmpty() && url.path().isEmpty();
 }
 
 // The middleware's own check waits as long as a business call may take; a login must not.
@@ -44,7 +42,9 @@ QString problemReaching(const QString& service)
     if (answer.fault != tvd::HttpResult::Fault::None)
         return QString("无法连接远程写卡管理服务 %1：%2").arg(service, reasonOf(answer.fault));
     if (answer.status != 200)
-        return QString("%1 不是远程写卡管理服务（/v1/ping 应答 HTTP %2）").arg(service).arg(answer.status);
+        return QString("%1 不是远程写卡管理服务（/v1/ping 应答 HTTP %2）")
+            .arg(service)
+            .arg(answer.status);
     return {};
 }
 

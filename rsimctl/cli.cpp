@@ -5,9 +5,9 @@
 #include <QCoreApplication>
 #include <QFile>
 
-#include <cstdio>
 #include <termios.h>
 #include <unistd.h>
+#include <cstdio>
 
 namespace {
 
@@ -52,11 +52,13 @@ QString HelpText(const QCommandLineParser& parser, const QString& name)
 {
     QString help = parser.helpText();
     const qsizetype usageEnd = help.indexOf(u'\n');
-    help.replace(0, usageEnd, help.left(usageEnd).replace(QCoreApplication::arguments().constFirst(), name));
+    help.replace(0, usageEnd,
+                 help.left(usageEnd).replace(QCoreApplication::arguments().constFirst(), name));
     return help;
 }
 
-std::optional<int> ParseCommand(QCommandLineParser& parser, const QStringList& arguments, int positionals)
+std::optional<int> ParseCommand(QCommandLineParser& parser, const QStringList& arguments,
+                                int positionals)
 {
     const QCommandLineOption help({"h", "help"}, "显示此命令的帮助。");
     parser.addOption(help);
@@ -67,8 +69,9 @@ std::optional<int> ParseCommand(QCommandLineParser& parser, const QStringList& a
     }
     QString problem = parser.errorText();
     if (parsed && parser.positionalArguments().size() != positionals)
-        problem = parser.positionalArguments().size() < positionals ? "缺少参数" : "多余的参数：" +
-                  parser.positionalArguments().mid(positionals).join(' ');
+        problem = parser.positionalArguments().size() < positionals
+                      ? "缺少参数"
+                      : "多余的参数：" + parser.positionalArguments().mid(positionals).join(' ');
     if (!parsed || !problem.isEmpty()) {
         Complain(problem + "（" + arguments.value(0) + " --help 显示用法）");
         return kExitUsage;
@@ -76,13 +79,18 @@ std::optional<int> ParseCommand(QCommandLineParser& parser, const QStringList& a
     return std::nullopt;
 }
 
-std::optional<qint64> IntegerOption(const QCommandLineParser& parser, const QString& name, qint64 min, qint64 max)
+std::optional<qint64> IntegerOption(const QCommandLineParser& parser, const QString& name,
+                                    qint64 min, qint64 max)
 {
     bool ok = false;
     const qint64 value = parser.value(name).toLongLong(&ok);
     if (ok && value >= min && value <= max)
         return value;
-    Complain(QString("--%1 应为 %2 到 %3 之间的整数：%4").arg(name).arg(min).arg(max).arg(parser.value(name)));
+    Complain(QString("--%1 应为 %2 到 %3 之间的整数：%4")
+                 .arg(name)
+                 .arg(min)
+                 .arg(max)
+                 .arg(parser.value(name)));
     return std::nullopt;
 }
 
@@ -102,7 +110,8 @@ std::optional<int> LogIn(const Connection& connection, MSysmgntDef::SOperator& o
     return kExitRefused;
 }
 
-std::optional<int> Connect(const Connection& connection, CTvdClientObject& client, MSysmgntDef::SOperator& op)
+std::optional<int> Connect(const Connection& connection, CTvdClientObject& client,
+                           MSysmgntDef::SOperator& op)
 {
     if (auto failed = LogIn(connection, op))
         return failed;
@@ -121,7 +130,8 @@ int Refused(const QString& what, const CBSErrorMsg& error)
     return kExitRefused;
 }
 
-ProgressLine::ProgressLine() : terminal_(isatty(STDERR_FILENO) == 1) {}
+ProgressLine::ProgressLine() : terminal_(isatty(STDERR_FILENO) == 1)
+{}
 
 ProgressLine::~ProgressLine()
 {

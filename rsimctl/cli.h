@@ -33,16 +33,19 @@ QString HelpText(const QCommandLineParser& parser, const QString& name);
 // Adds -h/--help, parses a command's arguments (the first being "rsimctl COMMAND") and checks
 // that it got exactly `positionals` positional arguments. An exit status when the command
 // should end here: after --help (0) or a usage error (2, with the reason and the usage line).
-std::optional<int> ParseCommand(QCommandLineParser& parser, const QStringList& arguments, int positionals);
+std::optional<int> ParseCommand(QCommandLineParser& parser, const QStringList& arguments,
+                                int positionals);
 // The integer value of an option; a usage error names the option.
-std::optional<qint64> IntegerOption(const QCommandLineParser& parser, const QString& name, qint64 min, qint64 max);
+std::optional<qint64> IntegerOption(const QCommandLineParser& parser, const QString& name,
+                                    qint64 min, qint64 max);
 
 // Logs in at the service (the password from RSIM_PASSWORD, else asked on the terminal without
 // echo) and makes it the service of every later call. An exit status when it failed.
 std::optional<int> LogIn(const Connection& connection, MSysmgntDef::SOperator& op);
 
 // Logs in and binds the client to the service; an exit status when either failed.
-std::optional<int> Connect(const Connection& connection, CTvdClientObject& client, MSysmgntDef::SOperator& op);
+std::optional<int> Connect(const Connection& connection, CTvdClientObject& client,
+                           MSysmgntDef::SOperator& op);
 // Says why the service refused a call ("<what>：message（hint）") and returns kExitRefused.
 int Refused(const QString& what, const CBSErrorMsg& error);
 

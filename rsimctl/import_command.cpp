@@ -22,7 +22,8 @@ public:
                     std::string& answer, CBSErrorMsg& error) override
     {
         const std::string call = "/v1/call/";
-        const std::string check = path.starts_with(call) ? "/v1/check/" + path.substr(call.size()) : path;
+        const std::string check =
+            path.starts_with(call) ? "/v1/check/" + path.substr(call.size()) : path;
         return IResRemoteMgnt::call_server(check, body, session, answer, error);
     }
 };
@@ -31,7 +32,8 @@ void addOptions(QCommandLineParser& parser)
 {
     parser.setApplicationDescription(
         "把卡数据文件中的卡一次全部新增到服务：全部存储，或（有一张不合格时）一张也不存储。\n"
-        "文件格式与客户端的导入相同：每行一张卡，IMSI号 SIM号 PIN1 PIN2 PUK1 PUK2 KI，UTF-8或GBK。\n"
+        "文件格式与客户端的导入相同：每行一张卡，IMSI号 SIM号 PIN1 PIN2 PUK1 PUK2 "
+        "KI，UTF-8或GBK。\n"
         "文件没有的字段取自选项；短信中心号取系统参数 SmspCode，与客户端相同。");
     parser.addPositionalArgument("CARDFILE", "卡数据文件");
     parser.addOptions({
@@ -49,8 +51,11 @@ void addOptions(QCommandLineParser& parser)
 }
 
 // The numeric options and their largest values.
-const std::pair<const char*, qint64> kNumbers[] = {
-    {"status", INT16_MAX}, {"purpose", INT16_MAX}, {"region", INT16_MAX}, {"county", INT16_MAX}, {"org", INT32_MAX}};
+const std::pair<const char*, qint64> kNumbers[] = {{"status", INT16_MAX},
+                                                   {"purpose", INT16_MAX},
+                                                   {"region", INT16_MAX},
+                                                   {"county", INT16_MAX},
+                                                   {"org", INT32_MAX}};
 
 // False after a usage error, which names the option.
 bool checkOptions(const QCommandLineParser& parser)

@@ -11,7 +11,8 @@ namespace {
 
 using Command = int (*)(const Connection&, const QStringList&);
 
-const std::map<QString, Command> kCommands = {{"import", RunImport}, {"sims", RunSims}, {"export", RunExport}};
+const std::map<QString, Command> kCommands = {
+    {"import", RunImport}, {"sims", RunSims}, {"export", RunExport}};
 
 QString fromEnvironment(const char* name, const QString& fallback = {})
 {
@@ -23,7 +24,8 @@ void addGlobalOptions(QCommandLineParser& parser)
 {
     parser.setApplicationDescription(
         "远程写卡管理的命令行工具。\n"
-        "  rsimctl [--service URL] [--login NAME] import CARDFILE --card-type CODE --vendor CODE [...]\n"
+        "  rsimctl [--service URL] [--login NAME] import CARDFILE --card-type CODE --vendor CODE "
+        "[...]\n"
         "  rsimctl [--service URL] [--login NAME] sims --imsi FIRST[-LAST] [--max N] [--csv]\n"
         "  rsimctl [--service URL] [--login NAME] export TABLE [--csv]\n"
         "密码取环境变量 RSIM_PASSWORD，没有时在终端上询问（不回显）。\n"
@@ -69,6 +71,7 @@ int main(int argc, char** argv)
     arguments.prepend("rsimctl " + rest.front());
     if (parser.isSet("help"))
         arguments.append("--help");
-    const Connection connection{NormalisedServiceAddress(parser.value("service")), parser.value("login")};
+    const Connection connection{NormalisedServiceAddress(parser.value("service")),
+                                parser.value("login")};
     return command->second(connection, arguments);
 }

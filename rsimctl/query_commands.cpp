@@ -32,14 +32,19 @@ using TableQuery = std::function<int(IResRemoteMgnt&, bool, QString&, CBSErrorMs
 const std::map<QString, TableQuery>& tables()
 {
     static const std::map<QString, TableQuery> all = {
-        {"provinces", [](auto&&... a) { return queryAll(&IResRemoteMgnt::qry_provinceCode, a...); }},
+        {"provinces",
+         [](auto&&... a) { return queryAll(&IResRemoteMgnt::qry_provinceCode, a...); }},
         {"card-types", [](auto&&... a) { return queryAll(&IResRemoteMgnt::qry_cardType, a...); }},
         {"vendors", [](auto&&... a) { return queryAll(&IResRemoteMgnt::qry_vendorCode, a...); }},
         {"groups", [](auto&&... a) { return queryAll(&IResRemoteMgnt::qry_msisdnGroup, a...); }},
-        {"imsi-ranges", [](auto&&... a) { return queryAll(&IResRemoteMgnt::qry_imsiMsisdnGrp, a...); }},
-        {"msisdn-ranges", [](auto&&... a) { return queryAll(&IResRemoteMgnt::qry_msisdnGrp, a...); }},
-        {"error-codes", [](auto&&... a) { return queryAll(&IResRemoteMgnt::qry_cardErrMsg, a...); }},
-        {"auc-info", [](auto&&... a) { return queryAll(&IResRemoteMgnt::qry_aucVerifyInfo, a...); }},
+        {"imsi-ranges",
+         [](auto&&... a) { return queryAll(&IResRemoteMgnt::qry_imsiMsisdnGrp, a...); }},
+        {"msisdn-ranges",
+         [](auto&&... a) { return queryAll(&IResRemoteMgnt::qry_msisdnGrp, a...); }},
+        {"error-codes",
+         [](auto&&... a) { return queryAll(&IResRemoteMgnt::qry_cardErrMsg, a...); }},
+        {"auc-info",
+         [](auto&&... a) { return queryAll(&IResRemoteMgnt::qry_aucVerifyInfo, a...); }},
         {"auc-rights", [](auto&&... a) { return queryAll(&IResRemoteMgnt::qry_aucSysInfo, a...); }},
     };
     return all;
@@ -70,9 +75,10 @@ int RunSims(const Connection& connection, const QStringList& arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription("列出一个IMSI号段的SIM卡（每行一张卡，首行为字段名）。");
-    parser.addOptions({{"imsi", "IMSI号或号段，如 460001234500000-460001234599999（必填）", "FIRST[-LAST]"},
-                       {"max", "最多列出的卡数（默认由服务决定）", "N"},
-                       {"csv", "以CSV格式输出（默认以制表符分隔）"}});
+    parser.addOptions(
+        {{"imsi", "IMSI号或号段，如 460001234500000-460001234599999（必填）", "FIRST[-LAST]"},
+         {"max", "最多列出的卡数（默认由服务决定）", "N"},
+         {"csv", "以CSV格式输出（默认以制表符分隔）"}});
     if (auto status = ParseCommand(parser, arguments, 0))
         return *status;
     SRemoteSimQryIn criteria;
@@ -100,7 +106,8 @@ int RunSims(const Connection& connection, const QStringList& arguments)
 int RunExport(const Connection& connection, const QStringList& arguments)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription("把一张参考表的全部记录写到标准输出（首行为字段名）。\n表：" + tableNames());
+    parser.setApplicationDescription("把一张参考表的全部记录写到标准输出（首行为字段名）。\n表：" +
+                                     tableNames());
     parser.addPositionalArgument("TABLE", "表名：" + tableNames());
     parser.addOption({"csv", "以CSV格式输出（默认以制表符分隔）"});
     if (auto status = ParseCommand(parser, arguments, 1))

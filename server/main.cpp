@@ -42,19 +42,23 @@ constexpr const char* kUsage =
 
 [[noreturn]] void help()
 {
-    std::cout << kUsage << "\n"
-              << "  --db ADDRESS             the database (sqlite:var/rsim.db)\n"
-              << "  --listen HOST:PORT       where to serve (127.0.0.1:7411; port 0: any free port)\n"
-              << "  --key-file PATH          the KI key file (with SQLite: rsim.key beside the database)\n"
-              << "  --tls-cert, --tls-key    serve HTTPS with this PEM chain and its key\n"
-              << "  --threads N              workers that run calls, and as many database connections (8:\n"
-              << "                           on a 2-core host 8 gave the most calls/s on SQLite and on\n"
-              << "                           PostgreSQL under 16 and 64 clients; see docs/operations.md)\n"
-              << "  --max-rows N             rows one query answers at most (200000)\n"
-              << "  --max-body MIB           largest request body, after decompression (512)\n"
-              << "  --request-timeout SECONDS  a whole request, from its first byte (120)\n"
-              << "  --idle-timeout SECONDS   a kept-alive connection without a request (2)\n"
-              << "  --seed demo              add the demo data and operators\n";
+    std::cout
+        << kUsage << "\n"
+        << "  --db ADDRESS             the database (sqlite:var/rsim.db)\n"
+        << "  --listen HOST:PORT       where to serve (127.0.0.1:7411; port 0: any free port)\n"
+        << "  --key-file PATH          the KI key file (with SQLite: rsim.key beside the "
+           "database)\n"
+        << "  --tls-cert, --tls-key    serve HTTPS with this PEM chain and its key\n"
+        << "  --threads N              workers that run calls, and as many database connections "
+           "(8:\n"
+        << "                           on a 2-core host 8 gave the most calls/s on SQLite and on\n"
+        << "                           PostgreSQL under 16 and 64 clients; see "
+           "docs/operations.md)\n"
+        << "  --max-rows N             rows one query answers at most (200000)\n"
+        << "  --max-body MIB           largest request body, after decompression (512)\n"
+        << "  --request-timeout SECONDS  a whole request, from its first byte (120)\n"
+        << "  --idle-timeout SECONDS   a kept-alive connection without a request (2)\n"
+        << "  --seed demo              add the demo data and operators\n";
     std::exit(0);
 }
 
@@ -63,8 +67,8 @@ long number(const std::string& option, const std::string& text, long low, long h
     char* end = nullptr;
     const long n = std::strtol(text.c_str(), &end, 10);
     if (text.empty() || *end != '\0' || n < low || n > high)
-        usage(option + " must be a number from " + std::to_string(low) + " to " + std::to_string(high) + ", not '" +
-              text + "'");
+        usage(option + " must be a number from " + std::to_string(low) + " to " +
+              std::to_string(high) + ", not '" + text + "'");
     return n;
 }
 
@@ -99,7 +103,8 @@ Options parse(int argc, char** argv)
         else if (option == "--tls-key")
             options.tlsKey = value();
         else if (option == "--max-body") {
-            options.limits.maxBody = static_cast<std::size_t>(number(option, value(), 1, 4096)) << 20;
+            options.limits.maxBody = static_cast<std::size_t>(number(option, value(), 1, 4096))
+                                     << 20;
             options.limits.bodyBudget = 2 * options.limits.maxBody;
         } else if (option == "--request-timeout")
             options.limits.requestDeadline = std::chrono::seconds(number(option, value(), 1, 3600));
@@ -113,7 +118,8 @@ Options parse(int argc, char** argv)
     if (options.keyFile.empty()) {
         if (options.database.rfind("sqlite:", 0) != 0 || options.database == "sqlite::memory:")
             usage("--key-file is required with " + options.database);
-        options.keyFile = (std::filesystem::path(options.database.substr(7)).parent_path() / "rsim.key").string();
+        options.keyFile =
+            (std::filesystem::path(options.database.substr(7)).parent_path() / "rsim.key").string();
     }
     return options;
 }
@@ -153,7 +159,8 @@ rsim::http::Reply reply(const rsim::Answer& a)
 }
 
 // "<interface>/<code>" after the prefix, or nothing.
-std::optional<std::pair<std::string, std::string>> operationPath(const std::string& target, const std::string& prefix)
+std::optional<std::pair<std::string, std::string>> operationPath(const std::string& target,
+                                                                 const std::string& prefix)
 {
     if (target.rfind(prefix, 0) != 0)
         return std::nullopt;
@@ -176,16 +183,22 @@ rsim::http::Reply route(rsim::Service& service, rsim::http::Request& request)
     const auto call = operationPath(request.target, "/v1/call/");
     const auto check = operationPath(request.target, "/v1/check/");
     if (call && post)
-        return reply(service.call(call->first, call->second, std::move(request.body), request.session));
+        return reply(
+            service.call(call->first, call->second, std::move(request.body), request.session));
     if (check && post)
-        return reply(service.call(check->first, check->second, std::move(request.body), request.session,
-                                  rsim::Service::Mode::CheckOnly));
+        return reply(service.call(check->first, check->second, std::move(request.body),
+                                  request.session, rsim::Service::Mode::CheckOnly));
     const bool known = request.target == "/v1/ping" || request.target == "/v1/login" ||
                        request.target == "/v1/logout" || call || check;
     if (known)
-        return {405, rsim::http::faultBody(405, "请求方法不对", request.target == "/v1/ping" ? "请用 GET" : "请用 POST")};
-    return {404, rsim::http::faultBody(404, "没有这个地址",
-                                       "地址为 /v1/login、/v1/logout、/v1/ping、/v1/call/接口/操作 或 /v1/check/接口/操作")};
+        return {405,
+                rsim::http::faultBody(405, "请求方法不对",
+                                      request.target == "/v1/ping" ? "请用 GET" : "请用 POST")};
+    return {
+        404,
+        rsim::http::faultBody(
+            404, "没有这个地址",
+            "地址为 /v1/login、/v1/logout、/v1/ping、/v1/call/接口/操作 或 /v1/check/接口/操作")};
 }
 
 } // namespace
@@ -203,7 +216,8 @@ int main(int argc, char** argv)
         const bool embedded = options.database.rfind("sqlite:", 0) == 0;
         auto secrets = rsim::secrets::SecretBox::fromKeyFile(options.keyFile, embedded);
         if (const auto sealed = rsim::tables::sealPlainSecrets(*setup, secrets))
-            std::cerr << "rsimd: sealed " << sealed << " secret values stored in plain by an older version\n";
+            std::cerr << "rsimd: sealed " << sealed
+                      << " secret values stored in plain by an older version\n";
         if (options.seed) {
             rsim::sysmgnt::seedDemo(*setup);
             rsim::tables::seedDemo(*setup, secrets);
@@ -212,14 +226,15 @@ int main(int argc, char** argv)
 
         rsim::DriverPool pool(options.database, static_cast<std::size_t>(options.threads));
         rsim::Service service(pool, secrets, options.maxRows);
-        rsim::http::Server server(options.limits, static_cast<std::size_t>(options.threads),
-                                  [&service](rsim::http::Request& request) { return route(service, request); },
-                                  {options.tlsCertificate, options.tlsKey});
+        rsim::http::Server server(
+            options.limits, static_cast<std::size_t>(options.threads),
+            [&service](rsim::http::Request& request) { return route(service, request); },
+            {options.tlsCertificate, options.tlsKey});
         const int bound = server.listen(host, port);
         std::atomic<bool> finished{false};
         std::thread watcher = stopWatcher(server, finished);
-        std::cout << "rsimd listening on " << (options.tlsCertificate.empty() ? "http" : "https") << "://" << host
-                  << ":" << bound << " (" << options.database << ")" << std::endl;
+        std::cout << "rsimd listening on " << (options.tlsCertificate.empty() ? "http" : "https")
+                  << "://" << host << ":" << bound << " (" << options.database << ")" << std::endl;
         server.run();
         finished = true;
         watcher.join();

@@ -23,7 +23,8 @@ double bestMs(const std::function<void()>& run)
     for (int i = 0; i < kRepeats; ++i) {
         const auto start = std::chrono::steady_clock::now();
         run();
-        const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+        const std::chrono::duration<double, std::milli> took =
+            std::chrono::steady_clock::now() - start;
         best = std::min(best, took.count());
     }
     return best;
@@ -31,7 +32,8 @@ double bestMs(const std::function<void()>& run)
 
 void report(const char* name, double ms, double baselineMs)
 {
-    std::printf("%s: %.1f ms vs baseline %.1f ms, ratio %.2f\n", name, ms, baselineMs, ms / baselineMs);
+    std::printf("%s: %.1f ms vs baseline %.1f ms, ratio %.2f\n", name, ms, baselineMs,
+                ms / baselineMs);
 }
 
 QString cell(int row, int column)
@@ -96,10 +98,11 @@ void benchSortAndExport()
         list.endUpdate();
     });
     const double sort = bestMs([&] {
-        list.sortByColumn(-1, Qt::AscendingOrder);
-        list.sortByColumn(1, Qt::AscendingOrder);
-        list.sortByColumn(2, Qt::DescendingOrder);
-    }) / 2;
+                            list.sortByColumn(-1, Qt::AscendingOrder);
+                            list.sortByColumn(1, Qt::AscendingOrder);
+                            list.sortByColumn(2, Qt::DescendingOrder);
+                        }) /
+                        2;
     QTemporaryDir dir;
     QString problem;
     const double exportMs = bestMs([&] { problem = list.exportCsv(dir.filePath("list.csv")); });
@@ -107,7 +110,8 @@ void benchSortAndExport()
         std::fprintf(stderr, "export failed: %s\n", qPrintable(problem));
     report("sort 100000 x 17 by one column (vs filling the list with the same rows)", sort, fill);
     report("export 100000 x 17 to CSV (vs filling the list with the same rows)", exportMs, fill);
-    report("sort and export 100000 x 17 (vs filling the list with the same rows, aim <= 3)", sort + exportMs, fill);
+    report("sort and export 100000 x 17 (vs filling the list with the same rows, aim <= 3)",
+           sort + exportMs, fill);
 }
 
 QByteArray cardFile()
@@ -161,8 +165,8 @@ void benchImport()
         }
         lines = rows.size();
     });
-    report("import 100000-line card file (read + parse + fill vs read + split into strings)", import,
-           split);
+    report("import 100000-line card file (read + parse + fill vs read + split into strings)",
+           import, split);
     if (lines != kRows + 1)
         std::fprintf(stderr, "baseline split %zu lines\n", lines);
 }

@@ -31,11 +31,13 @@ public:
         }
         return edit;
     }
-    void Show(QWidget* control, CTvdBasicStructObject& record, int member, FormContext&) const override
+    void Show(QWidget* control, CTvdBasicStructObject& record, int member,
+              FormContext&) const override
     {
         editOf(control)->setText(memberText(record, member));
     }
-    void Read(QWidget* control, CTvdBasicStructObject& record, int member, FormContext&, bool trim) const override
+    void Read(QWidget* control, CTvdBasicStructObject& record, int member, FormContext&,
+              bool trim) const override
     {
         const QString text = editOf(control)->text();
         setMemberText(record, member, trim ? text.trimmed() : text);
@@ -61,7 +63,8 @@ public:
 
 class CodeListKind : public ComboKind {
 public:
-    CodeListKind(int category, const QString& lastItem) : category_(category), lastItem_(lastItem) {}
+    CodeListKind(int category, const QString& lastItem) : category_(category), lastItem_(lastItem)
+    {}
 
     void Load(FormContext& context) const override { context.CodeList(category_); }
     void Fill(QWidget* control, FormContext& context) const override
@@ -71,18 +74,22 @@ public:
         if (!lastItem_.isEmpty())
             comboOf(control)->addItem(lastItem_);
     }
-    void Show(QWidget* control, CTvdBasicStructObject& record, int member, FormContext& context) const override
+    void Show(QWidget* control, CTvdBasicStructObject& record, int member,
+              FormContext& context) const override
     {
         PostionComboBoxItem(comboOf(control), Cell(record, member, context));
     }
-    void Read(QWidget* control, CTvdBasicStructObject& record, int member, FormContext& context, bool) const override
+    void Read(QWidget* control, CTvdBasicStructObject& record, int member, FormContext& context,
+              bool) const override
     {
-        setMemberInteger(record, member,
-                         context.CodeList(category_).CodeOfItem(comboOf(control)->currentText().toStdString()));
+        setMemberInteger(
+            record, member,
+            context.CodeList(category_).CodeOfItem(comboOf(control)->currentText().toStdString()));
     }
     QString Cell(CTvdBasicStructObject& record, int member, FormContext& context) const override
     {
-        return QString::fromUtf8(context.CodeList(category_).ItemOfCode(memberInteger(record, member)));
+        return QString::fromUtf8(
+            context.CodeList(category_).ItemOfCode(memberInteger(record, member)));
     }
 
 private:
@@ -102,14 +109,18 @@ public:
         combo->addItems(context.ServiceItems(list_));
         combo->setCurrentIndex(combo->count() > 0 ? 0 : -1);
     }
-    void Show(QWidget* control, CTvdBasicStructObject& record, int member, FormContext&) const override
+    void Show(QWidget* control, CTvdBasicStructObject& record, int member,
+              FormContext&) const override
     {
-        PostionComboBoxItem(comboOf(control), ItemWithCode(comboOf(control), memberText(record, member)));
+        PostionComboBoxItem(comboOf(control),
+                            ItemWithCode(comboOf(control), memberText(record, member)));
     }
-    void Read(QWidget* control, CTvdBasicStructObject& record, int member, FormContext&, bool) const override
+    void Read(QWidget* control, CTvdBasicStructObject& record, int member, FormContext&,
+              bool) const override
     {
         setMemberText(record, member,
-                      QString::fromStdString(CResRemoteSim::ExtractCode(comboOf(control)->currentText().toStdString())));
+                      QString::fromStdString(CResRemoteSim::ExtractCode(
+                          comboOf(control)->currentText().toStdString())));
     }
     QString Cell(CTvdBasicStructObject& record, int member, FormContext& context) const override
     {
@@ -128,13 +139,15 @@ public:
         picker->setObjectName(name);
         return picker;
     }
-    void Show(QWidget* control, CTvdBasicStructObject& record, int member, FormContext&) const override
+    void Show(QWidget* control, CTvdBasicStructObject& record, int member,
+              FormContext&) const override
     {
         const CBSDateTime date = memberDate(record, member);
         picker(control)->setDate(date.isNull() ? QDate::currentDate()
                                                : QDate(date.year(), date.month(), date.day()));
     }
-    void Read(QWidget* control, CTvdBasicStructObject& record, int member, FormContext&, bool) const override
+    void Read(QWidget* control, CTvdBasicStructObject& record, int member, FormContext&,
+              bool) const override
     {
         const QDate date = picker(control)->date();
         setMemberDate(record, member, CBSDateTime(date.year(), date.month(), date.day()));
@@ -142,12 +155,16 @@ public:
     QString Text(QWidget* control) const override { return picker(control)->text(); }
 
 private:
-    static TFlatDateTimePicker* picker(QWidget* control) { return static_cast<TFlatDateTimePicker*>(control); }
+    static TFlatDateTimePicker* picker(QWidget* control)
+    {
+        return static_cast<TFlatDateTimePicker*>(control);
+    }
 };
 
 // The items "[code] name" of the records that a query with no criteria answers.
 template <class Criteria, class List, class Record = typename List::value_type>
-ServiceList itemsOf(const char* failureFormat, bool (CResRemoteSim::*query)(const Criteria&, List&, CBSErrorMsg&),
+ServiceList itemsOf(const char* failureFormat,
+                    bool (CResRemoteSim::*query)(const Criteria&, List&, CBSErrorMsg&),
                     std::string Record::*code, std::string Record::*name)
 {
     return {failureFormat, [=](CResRemoteSim& service, QStringList& items, CBSErrorMsg& error) {
@@ -167,14 +184,26 @@ QString ControlKind::Cell(CTvdBasicStructObject& record, int member, FormContext
     return memberText(record, member);
 }
 
-Kind TextEdit(int maxLength) { return std::make_shared<TextEditKind>(maxLength, false); }
-Kind NumberEdit(int maxLength) { return std::make_shared<TextEditKind>(maxLength, true); }
+Kind TextEdit(int maxLength)
+{
+    return std::make_shared<TextEditKind>(maxLength, false);
+}
+Kind NumberEdit(int maxLength)
+{
+    return std::make_shared<TextEditKind>(maxLength, true);
+}
 Kind CodeListCombo(int category, const QString& lastItem)
 {
     return std::make_shared<CodeListKind>(category, lastItem);
 }
-Kind ServiceCombo(const ServiceList& list) { return std::make_shared<ServiceListKind>(list); }
-Kind DatePicker() { return std::make_shared<DatePickerKind>(); }
+Kind ServiceCombo(const ServiceList& list)
+{
+    return std::make_shared<ServiceListKind>(list);
+}
+Kind DatePicker()
+{
+    return std::make_shared<DatePickerKind>();
+}
 
 QString ItemWithCode(const QStringList& items, const QString& code)
 {
@@ -196,22 +225,25 @@ using namespace MResRemoteMgntDef;
 
 const ServiceList& CardTypes()
 {
-    static const ServiceList list = itemsOf("异常：调用查询卡类型接口失败\n[%s]\n[%s]!", &CResRemoteSim::qry_cardType,
-                                            &SResRemoteCardType::CARD_TYPE, &SResRemoteCardType::CARD_NAME);
+    static const ServiceList list =
+        itemsOf("异常：调用查询卡类型接口失败\n[%s]\n[%s]!", &CResRemoteSim::qry_cardType,
+                &SResRemoteCardType::CARD_TYPE, &SResRemoteCardType::CARD_NAME);
     return list;
 }
 
 const ServiceList& Vendors()
 {
-    static const ServiceList list = itemsOf("异常：调用卡商查询接口失败\n[%s]\n[%s]!", &CResRemoteSim::qry_vendorCode,
-                                            &SResRemoteVendorCode::VENDOR_CODE, &SResRemoteVendorCode::VENDOR_NAME);
+    static const ServiceList list =
+        itemsOf("异常：调用卡商查询接口失败\n[%s]\n[%s]!", &CResRemoteSim::qry_vendorCode,
+                &SResRemoteVendorCode::VENDOR_CODE, &SResRemoteVendorCode::VENDOR_NAME);
     return list;
 }
 
 const ServiceList& Provinces()
 {
-    static const ServiceList list = itemsOf("异常：调用查询接口失败\n[%s]\n[%s]!", &CResRemoteSim::qry_provinceCode,
-                                            &SResRemoteProvCode::PROVINCE_CODE, &SResRemoteProvCode::PROVINCE_NAME);
+    static const ServiceList list =
+        itemsOf("异常：调用查询接口失败\n[%s]\n[%s]!", &CResRemoteSim::qry_provinceCode,
+                &SResRemoteProvCode::PROVINCE_CODE, &SResRemoteProvCode::PROVINCE_NAME);
     return list;
 }
 

@@ -34,7 +34,8 @@ public:
     // Puts the loaded items into the control, emptied first, and selects the first.
     virtual void Fill(QWidget*, FormContext&) const {}
     // Shows the member; a code that no item shows leaves the combo box without selection.
-    virtual void Show(QWidget* control, CTvdBasicStructObject& record, int member, FormContext&) const = 0;
+    virtual void Show(QWidget* control, CTvdBasicStructObject& record, int member,
+                      FormContext&) const = 0;
     // Sets the member from the control; trim: a criterion, whose text is sent without blanks.
     virtual void Read(QWidget* control, CTvdBasicStructObject& record, int member, FormContext&,
                       bool trim) const = 0;
@@ -58,12 +59,15 @@ Kind CodeListCombo(int category, const QString& lastItem = {});
 // A combo box of a service list: the bracketed code of the text; a member is shown by the item
 // whose bracketed code equals it, searched from the last item to the first.
 Kind ServiceCombo(const ServiceList& list);
-inline Kind ProvinceCombo() { return ServiceCombo(Provinces()); }
+inline Kind ProvinceCombo()
+{
+    return ServiceCombo(Provinces());
+}
 // A date picker for a date member; the picker shows today for a null date.
 Kind DatePicker();
 
-// The item of a combo box (of a list of items) whose bracketed code equals code, searched from the last
-// item to the first; empty when none.
+// The item of a combo box (of a list of items) whose bracketed code equals code, searched from the
+// last item to the first; empty when none.
 QString ItemWithCode(const QComboBox* combo, const QString& code);
 QString ItemWithCode(const QStringList& items, const QString& code);
 

@@ -10,8 +10,8 @@ namespace rsimform {
 constexpr int kServiceRowCap = 1000;
 constexpr const char* kCutListNotice = "只显示前1000条，请缩小查询条件";
 
-// Shows the note under the list when the answer holds exactly the cap, hides it otherwise. The note is
-// a label named after the list ("<list>CutNotice"), put into the list's layout on first use.
+// Shows the note under the list when the answer holds exactly the cap, hides it otherwise. The note
+// is a label named after the list ("<list>CutNotice"), put into the list's layout on first use.
 void NoteCutList(TListViewEx* list, int answered);
 
 } // namespace rsimform

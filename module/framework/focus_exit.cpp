@@ -11,13 +11,13 @@ class ExitFilter : public QObject {
 public:
     ExitFilter(QWidget* window, QWidget* control, std::function<void()> onExit)
         : QObject(control), window_(window), onExit_(std::move(onExit))
-    {
-    }
+    {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::FocusOut && MovesWithinWindow(watched, static_cast<QFocusEvent*>(event)))
+        if (event->type() == QEvent::FocusOut &&
+            MovesWithinWindow(watched, static_cast<QFocusEvent*>(event)))
             onExit_();
         return QObject::eventFilter(watched, event);
     }
@@ -29,10 +29,8 @@ private:
         case Qt::ActiveWindowFocusReason:
         case Qt::PopupFocusReason:
         case Qt::MenuBarFocusReason:
-        case Qt::NoFocusReason:
-            return false;
-        default:
-            break;
+        case Qt::NoFocusReason: return false;
+        default: break;
         }
         // The focus widget is already the one that takes the focus.
         QWidget* next = QApplication::focusWidget();

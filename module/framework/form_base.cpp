@@ -7,8 +7,7 @@ using namespace rsimform;
 
 TfrmRemoteSimBase::TfrmRemoteSimBase(QWidget* owner, RightIds rights)
     : TfrmMDIChild(owner), rightIds_(rights)
-{
-}
+{}
 
 bool TfrmRemoteSimBase::InitMaintenanceForm(int reserved, const MSysmgntDef::SOperator* op)
 {

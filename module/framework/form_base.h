@@ -69,7 +69,8 @@ protected:
     bool LoadServiceItems(const rsimform::ServiceList& list);
     // Runs load while an account library object, initialised with the operator's values,
     // answers CodeList; throws CGUIException (string 24339) when the library cannot start.
-    void WithCodeLists(int reserved, const MSysmgntDef::SOperator& op, const std::function<void()>& load);
+    void WithCodeLists(int reserved, const MSysmgntDef::SOperator& op,
+                       const std::function<void()>& load);
 
     // Sets the three right flags; throws CGUIException when the library refuses the check.
     void CheckRights(int opId, int orgId);
@@ -85,7 +86,8 @@ protected:
     // successWaitText the wait box stays open after a success with that text, for the caller to
     // close when it has shown the outcome.
     template <class Call>
-    static bool CallService(const char* failureFormat, Call call, const char* successWaitText = nullptr)
+    static bool CallService(const char* failureFormat, Call call,
+                            const char* successWaitText = nullptr)
     {
         CBSErrorMsg error;
         bool ok = false;

@@ -62,8 +62,8 @@ CGUIException::CGUIException(const char* resourceLibrary, unsigned id, ...)
 CGUIException::CGUIException(const CBSErrorMsg& error)
 {
     setText(capped("TavBroker返回错误消息:\r\n[Message] " + error.message + "\r\n[Hint   ] " +
-                   error.hint + "\r\n[Code   ] " + std::to_string(error.code) +
-                   "\r\n[MinCode] " + std::to_string(error.minCode)));
+                   error.hint + "\r\n[Code   ] " + std::to_string(error.code) + "\r\n[MinCode] " +
+                   std::to_string(error.minCode)));
 }
 
 void CGUIException::setText(std::string text)

@@ -35,8 +35,7 @@ const char* const kUpdatingWait = "正在更新控件界面中，请稍候...";
 
 TfrmMaintenance::TfrmMaintenance(QWidget* owner, MaintenanceSpec spec)
     : TfrmRemoteSimBase(owner, spec.rights), spec_(std::move(spec)),
-      result_(spec_.operations.listType->createList()),
-      current_(NewRecord())
+      result_(spec_.operations.listType->createList()), current_(NewRecord())
 {
     setCaption(spec_.caption);
     BuildLayout();
@@ -59,7 +58,8 @@ std::unique_ptr<CTvdBasicStructObject> TfrmMaintenance::NewRecord() const
     return RecordType().createRecord();
 }
 
-std::unique_ptr<CTvdBasicListObject> TfrmMaintenance::ListOf(const CTvdBasicStructObject& record) const
+std::unique_ptr<CTvdBasicListObject>
+TfrmMaintenance::ListOf(const CTvdBasicStructObject& record) const
 {
     std::unique_ptr<CTvdBasicListObject> list = spec_.operations.listType->createList();
     CopyRecord(record, *list->append());
@@ -82,7 +82,8 @@ void TfrmMaintenance::BuildLayout()
     lstShowDataList->setColumns(columns);
     listLayout->addWidget(lstShowDataList);
     layout->addWidget(listGroup, 1);
-    QObject::connect(lstShowDataList, &TListViewEx::rowClicked, this, [this] { lstShowDataListClick(); });
+    QObject::connect(lstShowDataList, &TListViewEx::rowClicked, this,
+                     [this] { lstShowDataListClick(); });
 
     if (!QueryOnlyWindow())
         layout->addWidget(BuildEditArea());
@@ -113,7 +114,8 @@ QWidget* TfrmMaintenance::BuildButtons()
     return buttons;
 }
 
-QWidget* TfrmMaintenance::Build(const Kind& kind, QWidget* parent, const QString& name, const QString& copiesTo)
+QWidget* TfrmMaintenance::Build(const Kind& kind, QWidget* parent, const QString& name,
+                                const QString& copiesTo)
 {
     QWidget* control = kind->Create(parent, name);
     if (!copiesTo.isEmpty())
@@ -142,8 +144,9 @@ QGroupBox* TfrmMaintenance::BuildCriteria()
             auto* box = new QCheckBox(criterion.caption, group);
             box->setObjectName(criterion.box);
             box->setChecked(true);
-            QObject::connect(box, &QCheckBox::toggled, this,
-                             [this, &criterion](bool ticked) { CriterionClicked(criterion, ticked); });
+            QObject::connect(box, &QCheckBox::toggled, this, [this, &criterion](bool ticked) {
+                CriterionClicked(criterion, ticked);
+            });
             grid->addWidget(box, row, column++);
         }
         for (const auto& editor : criterion.editors) {
@@ -167,7 +170,8 @@ QGroupBox* TfrmMaintenance::BuildEditArea()
     for (const auto& field : spec_.fields) {
         const QString label = field.message.isEmpty() ? field.label : "＊" + field.label;
         grid->addWidget(new QLabel(label, group), cell / 2, (cell % 2) * 2);
-        grid->addWidget(Build(field.kind, group, field.name, field.copiesTo), cell / 2, (cell % 2) * 2 + 1);
+        grid->addWidget(Build(field.kind, group, field.name, field.copiesTo), cell / 2,
+                        (cell % 2) * 2 + 1);
         ++cell;
     }
     btnClearBase = button(group, "btnClearBase", "清空");
@@ -230,7 +234,8 @@ void TfrmMaintenance::CriterionClicked(const CriterionSpec& criterion, bool tick
         if (criterion.clickEmptiesEditors)
             editor.kind->Empty(control);
         if (criterion.clickSelectsOperatorsRegion)
-            ShowOperatorsRegion(control, editor.kind, editor.member, *spec_.operations.criteriaType);
+            ShowOperatorsRegion(control, editor.kind, editor.member,
+                                *spec_.operations.criteriaType);
     }
 }
 
@@ -286,7 +291,9 @@ QString rsimform::ListCells::Cell(CTvdBasicStructObject& record, const ColumnSpe
     std::pair key{column.shownAs.get(), std::move(value)};
     auto found = shown_.find(key);
     if (found == shown_.end())
-        found = shown_.emplace(std::move(key), column.shownAs->Cell(record, column.member, context_)).first;
+        found =
+            shown_.emplace(std::move(key), column.shownAs->Cell(record, column.member, context_))
+                .first;
     return found->second;
 }
 
@@ -366,7 +373,8 @@ bool TfrmMaintenance::Write(const Operations::Write& operation, const QString& w
     ShowWaitBox(waitText.toUtf8().constData());
     return CallService(
         "异常：调用接口失败\n[%s]\n[%s]!",
-        [&](CBSErrorMsg& error) { return operation(remoteSim_, opInfo_, *ListOf(record), error); }, kUpdatingWait);
+        [&](CBSErrorMsg& error) { return operation(remoteSim_, opInfo_, *ListOf(record), error); },
+        kUpdatingWait);
 }
 
 void TfrmMaintenance::btnAddClick()
@@ -455,7 +463,8 @@ void TfrmMaintenance::btnClearClick()
         for (const auto& editor : criterion.editors) {
             QWidget* control = Control(editor.name);
             editor.kind->Empty(control);
-            ResetControl(control, editor.kind, editor.member, editor.reset, *spec_.operations.criteriaType);
+            ResetControl(control, editor.kind, editor.member, editor.reset,
+                         *spec_.operations.criteriaType);
         }
     }
     current_ = NewRecord();

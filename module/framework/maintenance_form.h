@@ -61,15 +61,16 @@ enum class DeleteSends { EditArea, ClickedRecord, ClickedKey };
 struct EditorSpec {
     QString name = {};
     Kind kind = {};
-    int member = -1; // member of the criteria record
+    int member = -1;      // member of the criteria record
     QString message = {}; // shown when the box is ticked and the editor empty; empty: no check
-    QString label = {}; // a label before the editor (the second editor of a range)
+    QString label = {};   // a label before the editor (the second editor of a range)
     Reset reset = Reset::Default;
     QString copiesTo = {};
 };
 
 struct CriterionSpec {
-    QString box = {}; // empty: the editors stand under a plain label and the query does not read them
+    QString box =
+        {}; // empty: the editors stand under a plain label and the query does not read them
     QString caption = {};
     std::vector<EditorSpec> editors = {};
     OnClear onClear = OnClear::Untick;
@@ -110,7 +111,9 @@ private:
 struct Operations {
     const CTvdTypeInfo* criteriaType = nullptr;
     const CTvdTypeInfo* listType = nullptr;
-    std::function<bool(CResRemoteSim&, const CTvdBasicStructObject&, CTvdBasicListObject&, CBSErrorMsg&)> query;
+    std::function<bool(CResRemoteSim&, const CTvdBasicStructObject&, CTvdBasicListObject&,
+                       CBSErrorMsg&)>
+        query;
     using Write = std::function<bool(CResRemoteSim&, const MResRemoteMgntApp::SOpInfo&,
                                      const CTvdBasicListObject&, CBSErrorMsg&)>;
     Write add, modify, remove; // all empty: a query-only window
@@ -131,10 +134,11 @@ Operations QueryOnly(bool (CResRemoteSim::*query)(const Criteria&, List&, CBSErr
 
 // Binds a table's four operations of CResRemoteSim.
 template <class Criteria, class List>
-Operations OperationsOf(bool (CResRemoteSim::*query)(const Criteria&, List&, CBSErrorMsg&),
-                        bool (CResRemoteSim::*add)(const MResRemoteMgntApp::SOpInfo&, const List&, CBSErrorMsg&),
-                        bool (CResRemoteSim::*modify)(const MResRemoteMgntApp::SOpInfo&, const List&, CBSErrorMsg&),
-                        bool (CResRemoteSim::*remove)(const MResRemoteMgntApp::SOpInfo&, const List&, CBSErrorMsg&))
+Operations OperationsOf(
+    bool (CResRemoteSim::*query)(const Criteria&, List&, CBSErrorMsg&),
+    bool (CResRemoteSim::*add)(const MResRemoteMgntApp::SOpInfo&, const List&, CBSErrorMsg&),
+    bool (CResRemoteSim::*modify)(const MResRemoteMgntApp::SOpInfo&, const List&, CBSErrorMsg&),
+    bool (CResRemoteSim::*remove)(const MResRemoteMgntApp::SOpInfo&, const List&, CBSErrorMsg&))
 {
     auto write = [](auto method) {
         return [method](CResRemoteSim& s, const MResRemoteMgntApp::SOpInfo& info,
@@ -209,8 +213,8 @@ protected:
     // Selects the operator's region in a code-list combo box.
     void ShowOperatorsRegion(QWidget* control, const rsimform::Kind& kind, int member,
                              const CTvdTypeInfo& recordType);
-    void ResetControl(QWidget* control, const rsimform::Kind& kind, int member, rsimform::Reset reset,
-                      const CTvdTypeInfo& recordType);
+    void ResetControl(QWidget* control, const rsimform::Kind& kind, int member,
+                      rsimform::Reset reset, const CTvdTypeInfo& recordType);
     QWidget* Control(const QString& name) const;
     QCheckBox* Box(const rsimform::CriterionSpec& criterion) const;
 
@@ -231,7 +235,8 @@ private:
     QGroupBox* BuildCriteria();
     QGroupBox* BuildEditArea();
     QWidget* BuildButtons();
-    QWidget* Build(const rsimform::Kind& kind, QWidget* parent, const QString& name, const QString& copiesTo);
+    QWidget* Build(const rsimform::Kind& kind, QWidget* parent, const QString& name,
+                   const QString& copiesTo);
     void CriterionClicked(const rsimform::CriterionSpec& criterion, bool ticked);
     void SetEditButtons(bool add, bool modify, bool remove);
     const CTvdTypeInfo& RecordType() const;

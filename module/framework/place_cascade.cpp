@@ -8,8 +8,8 @@ namespace {
 // Frames a place list with "忽略" (-1) first and "全部" (0) last, shows it in the combo box and
 // selects the operator's own place.
 template <class Lookup, class Record, class Code>
-void showPlaces(Lookup& places, void (Record::*setCode)(const Code&), void (Record::*setName)(const std::string&),
-                QComboBox* combo, std::int64_t own)
+void showPlaces(Lookup& places, void (Record::*setCode)(const Code&),
+                void (Record::*setName)(const std::string&), QComboBox* combo, std::int64_t own)
 {
     Record ignore, all;
     (ignore.*setCode)(-1);
@@ -32,7 +32,8 @@ PlaceCascade::PlaceCascade(QComboBox* region, QComboBox* county, QComboBox* hall
     QObject::connect(county_, &QComboBox::activated, county_, [this] { CountyChanged(); });
 }
 
-void PlaceCascade::Fill(const CBasicLookup& regions, CSysMgntPublic& sysMgnt, const MSysmgntDef::SOperator& op)
+void PlaceCascade::Fill(const CBasicLookup& regions, CSysMgntPublic& sysMgnt,
+                        const MSysmgntDef::SOperator& op)
 {
     regions_ = &regions;
     sysMgnt_ = &sysMgnt;
@@ -56,18 +57,18 @@ void PlaceCascade::RegionChanged()
 {
     if (!sysMgnt_->RefreshComboBox(static_cast<int>(CodeOf(region_)), counties_, county_))
         counties_ = MakeCountyLookup({});
-    showPlaces(*counties_, &MSysmgntDef::SCounty::set_COUNTY_CODE, &MSysmgntDef::SCounty::set_COUNTY_NAME, county_,
-               operator_->COUNTY_CODE);
+    showPlaces(*counties_, &MSysmgntDef::SCounty::set_COUNTY_CODE,
+               &MSysmgntDef::SCounty::set_COUNTY_NAME, county_, operator_->COUNTY_CODE);
     CountyChanged();
 }
 
 void PlaceCascade::CountyChanged()
 {
-    if (!sysMgnt_->RefreshComboBox(static_cast<int>(CodeOf(region_)), static_cast<int>(CodeOf(county_)), halls_,
-                                   hall_))
+    if (!sysMgnt_->RefreshComboBox(static_cast<int>(CodeOf(region_)),
+                                   static_cast<int>(CodeOf(county_)), halls_, hall_))
         halls_ = MakeOrgLookup({});
-    showPlaces(*halls_, &MSysmgntDef::SOrgBriefProfile::set_ORG_ID, &MSysmgntDef::SOrgBriefProfile::set_ORG_NAME,
-               hall_, operator_->ORG_ID);
+    showPlaces(*halls_, &MSysmgntDef::SOrgBriefProfile::set_ORG_ID,
+               &MSysmgntDef::SOrgBriefProfile::set_ORG_NAME, hall_, operator_->ORG_ID);
 }
 
 } // namespace rsimform

@@ -15,7 +15,8 @@ public:
     PlaceCascade(QComboBox* region, QComboBox* county, QComboBox* hall);
 
     // Fills the regions from the code list (category 57); the libraries serve the lists below.
-    void Fill(const CBasicLookup& regions, CSysMgntPublic& sysMgnt, const MSysmgntDef::SOperator& op);
+    void Fill(const CBasicLookup& regions, CSysMgntPublic& sysMgnt,
+              const MSysmgntDef::SOperator& op);
     // Selects the operator's region and runs the cascade.
     void SelectOperatorsPlace();
     void RegionChanged();

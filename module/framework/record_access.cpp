@@ -16,9 +16,10 @@ bool isTextMember(const CTvdBasicStructObject& record, int member)
 std::int64_t memberInteger(const CTvdBasicStructObject& record, int member)
 {
     return std::visit(
-        TvdOverloaded{[](const std::string* text) { return QString::fromStdString(*text).toLongLong(); },
-                      [](const CBSDateTime*) { return 0LL; },
-                      [](const auto* number) { return static_cast<long long>(*number); }},
+        TvdOverloaded{
+            [](const std::string* text) { return QString::fromStdString(*text).toLongLong(); },
+            [](const CBSDateTime*) { return 0LL; },
+            [](const auto* number) { return static_cast<long long>(*number); }},
         tvd_member(record, member));
 }
 
@@ -27,7 +28,8 @@ QString memberText(const CTvdBasicStructObject& record, int member)
     return std::visit(
         TvdOverloaded{[](const std::string* text) { return QString::fromStdString(*text); },
                       [](const CBSDateTime* date) {
-                          return date->isNull() ? QString() : QString::fromStdString(date->toString());
+                          return date->isNull() ? QString()
+                                                : QString::fromStdString(date->toString());
                       },
                       [](const auto* number) { return QString::number(*number); }},
         tvd_member(record, member));

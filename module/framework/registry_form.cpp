@@ -190,7 +190,8 @@ bool TfrmRegistry::CheckQueryInput()
 {
     for (const auto& criterion : spec_.criteria) {
         QWidget* editor = Control(criterion.editor);
-        if (findChild<QCheckBox*>(criterion.box)->isChecked() && criterion.kind->Text(editor).isEmpty()) {
+        if (findChild<QCheckBox*>(criterion.box)->isChecked() &&
+            criterion.kind->Text(editor).isEmpty()) {
             note(criterion.message);
             focus(editor);
             return false;
@@ -203,8 +204,9 @@ bool TfrmRegistry::CheckBaseInput()
 {
     for (const auto& check : spec_.checks) {
         QWidget* control = Control(check.field);
-        const auto field = std::find_if(spec_.fields.begin(), spec_.fields.end(),
-                                        [&](const RegistryField& f) { return f.name == check.field; });
+        const auto field =
+            std::find_if(spec_.fields.begin(), spec_.fields.end(),
+                         [&](const RegistryField& f) { return f.name == check.field; });
         if (field->kind->Text(control).trimmed().isEmpty()) {
             note(check.message);
             focus(control);
@@ -281,7 +283,8 @@ void TfrmRegistry::lstvShowListClick()
     btnDel->setEnabled(DeleteRight());
 }
 
-std::unique_ptr<CTvdBasicStructObject> TfrmRegistry::RecordFromEditArea(bool keyFromClicked, bool skipEditedKeys)
+std::unique_ptr<CTvdBasicStructObject> TfrmRegistry::RecordFromEditArea(bool keyFromClicked,
+                                                                        bool skipEditedKeys)
 {
     auto record = NewRecord();
     for (const auto& field : spec_.fields) {
@@ -304,7 +307,8 @@ std::unique_ptr<CTvdBasicStructObject> TfrmRegistry::KeyOfClicked()
     return record;
 }
 
-bool TfrmRegistry::Send(const Operations::Write& write, CTvdBasicStructObject& record, const QString& failure)
+bool TfrmRegistry::Send(const Operations::Write& write, CTvdBasicStructObject& record,
+                        const QString& failure)
 {
     auto list = NewList();
     CopyRecord(record, *list->append());
@@ -319,9 +323,11 @@ QStringList TfrmRegistry::AppendedCells(CTvdBasicStructObject& sent)
 {
     QStringList cells;
     for (const auto& column : spec_.columns) {
-        const auto field = std::find_if(spec_.fields.begin(), spec_.fields.end(),
-                                        [&](const RegistryField& f) { return f.member == column.member; });
-        cells.append(field != spec_.fields.end() ? field->kind->Text(Control(field->name)) : Cell(sent, column));
+        const auto field =
+            std::find_if(spec_.fields.begin(), spec_.fields.end(),
+                         [&](const RegistryField& f) { return f.member == column.member; });
+        cells.append(field != spec_.fields.end() ? field->kind->Text(Control(field->name))
+                                                 : Cell(sent, column));
     }
     return cells;
 }
@@ -356,7 +362,8 @@ void TfrmRegistry::btnModClick()
         return;
     }
     for (int column : spec_.modifyRefreshes)
-        lstvShowList->setCellText(row, column, Cell(*record, spec_.columns[static_cast<std::size_t>(column)]));
+        lstvShowList->setCellText(row, column,
+                                  Cell(*record, spec_.columns[static_cast<std::size_t>(column)]));
     note("提示：信息修改成功!");
 }
 
@@ -380,7 +387,8 @@ void TfrmRegistry::btnClearClick()
     for (const auto& criterion : spec_.criteria) {
         QWidget* editor = Control(criterion.editor);
         findChild<QCheckBox*>(criterion.box)->setChecked(criterion.tickedByClear);
-        if (auto* combo = qobject_cast<QComboBox*>(editor); combo != nullptr && criterion.tickedByClear)
+        if (auto* combo = qobject_cast<QComboBox*>(editor);
+            combo != nullptr && criterion.tickedByClear)
             combo->setCurrentIndex(combo->count() > 0 ? 0 : -1);
         else if (!criterion.tickedByClear)
             criterion.kind->Empty(editor);

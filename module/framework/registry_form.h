@@ -38,9 +38,10 @@ struct RegistryCriterion {
     QString editor;
     Kind kind;
     int member = -1;
-    QString message;            // shown when the box is ticked and the editor empty
-    bool tickedByClear = false; // Clear ticks the box and selects the first item; else it unticks and empties
-    bool sentAsTyped = false;   // the criterion is sent untrimmed
+    QString message; // shown when the box is ticked and the editor empty
+    bool tickedByClear =
+        false; // Clear ticks the box and selects the first item; else it unticks and empties
+    bool sentAsTyped = false; // the criterion is sent untrimmed
 };
 
 struct RegistryField {
@@ -48,7 +49,7 @@ struct RegistryField {
     QString name;
     Kind kind;
     int member = -1;
-    bool key = false;               // locked by a row click; Modify and Delete send the clicked value
+    bool key = false; // locked by a row click; Modify and Delete send the clicked value
     bool modifySendsEdited = false; // a key field whose edited value Modify sends all the same
 };
 
@@ -134,9 +135,11 @@ private:
     bool CheckBaseInput();
     void FillList();
     // A new record: the edit area read, key members from the clicked record where `keyFromClicked`.
-    std::unique_ptr<CTvdBasicStructObject> RecordFromEditArea(bool keyFromClicked, bool skipEditedKeys);
+    std::unique_ptr<CTvdBasicStructObject> RecordFromEditArea(bool keyFromClicked,
+                                                              bool skipEditedKeys);
     std::unique_ptr<CTvdBasicStructObject> KeyOfClicked();
-    bool Send(const rsimform::Operations::Write& write, CTvdBasicStructObject& record, const QString& failure);
+    bool Send(const rsimform::Operations::Write& write, CTvdBasicStructObject& record,
+              const QString& failure);
 
     std::unique_ptr<CTvdBasicListObject> result_;
     std::unique_ptr<CTvdBasicStructObject> current_;

@@ -59,15 +59,20 @@ public:
 
     CContainerLookup(Container entries, CodeOf codeOf, NameOf nameOf)
         : entries_(std::move(entries)), codeOf_(codeOf), nameOf_(nameOf)
-    {
-    }
+    {}
     Container& Entries() { return entries_; }
     const Container& Entries() const { return entries_; }
 
 protected:
     int EntryCount() const override { return static_cast<int>(entries_.size()); }
-    std::int64_t EntryCode(int i) const override { return codeOf_(entries_[static_cast<std::size_t>(i)]); }
-    std::string EntryName(int i) const override { return nameOf_(entries_[static_cast<std::size_t>(i)]); }
+    std::int64_t EntryCode(int i) const override
+    {
+        return codeOf_(entries_[static_cast<std::size_t>(i)]);
+    }
+    std::string EntryName(int i) const override
+    {
+        return nameOf_(entries_[static_cast<std::size_t>(i)]);
+    }
 
 private:
     Container entries_;

@@ -31,7 +31,8 @@ public:
     int GetSysParaValueList(int regionCode, int countyCode, const char* name,
                             MSysmgntDef::SPublicParamList& values);
     // The counties of a region into the holder and the combo box (emptied first).
-    bool RefreshComboBox(int regionCode, std::unique_ptr<CCountyLookup>& holder, QComboBox* comboBox);
+    bool RefreshComboBox(int regionCode, std::unique_ptr<CCountyLookup>& holder,
+                         QComboBox* comboBox);
     // The business halls of a region and county into the holder and the combo box.
     bool RefreshComboBox(int regionCode, int countyCode, std::unique_ptr<COrgLookup>& holder,
                          QComboBox* comboBox);

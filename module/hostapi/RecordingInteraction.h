@@ -31,7 +31,8 @@ public:
     void waitUpdate(const QString& text) override;
     void waitClose() override;
     QString openFileName(const QString& caption, const QString& filter) override;
-    QString saveFileName(const QString& caption, const QString& filter, const QString& suggestedName) override;
+    QString saveFileName(const QString& caption, const QString& filter,
+                         const QString& suggestedName) override;
 
     // Scripted answers, used in order. With none left a message box answers the question default
     // (IDYES unless set) when it offers that button, else its first button (IDOK for an OK box);

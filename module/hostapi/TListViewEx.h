@@ -42,7 +42,7 @@ public:
 
     // Out-of-range rows and columns read as empty / -1 / false and are ignored when written.
     QString caption(int row) const;
-    QString subItem(int row, int index) const; // index 0 is column 1
+    QString subItem(int row, int index) const;   // index 0 is column 1
     QString cellText(int row, int column) const; // column 0 is the caption
     // The cell's text as UTF-8, valid until the row changes or goes.
     std::string_view cellUtf8(int row, int column) const;
@@ -56,11 +56,11 @@ public:
 
     // Several rows may be selected (shift and ctrl clicks); selectedRow is the focused row when it
     // is selected, otherwise the selected row shown highest.
-    int selectedRow() const;      // -1: none
-    void setSelectedRow(int row); // -1 clears the selection; the focus mark stays
+    int selectedRow() const;               // -1: none
+    void setSelectedRow(int row);          // -1 clears the selection; the focus mark stays
     std::vector<int> selectedRows() const; // in the order shown
-    int focusedRow() const;       // -1: none
-    void setFocusedRow(int row);  // the focus mark only, not the selection; -1 clears it
+    int focusedRow() const;                // -1: none
+    void setFocusedRow(int row);           // the focus mark only, not the selection; -1 clears it
 
     // Runs the click handler as a click on a row would (VCL's Click).
     void Click();

@@ -38,8 +38,9 @@ constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
 constexpr DWORD INVALID_FILE_SIZE = 0xFFFFFFFF;
 inline HANDLE const INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(std::intptr_t{-1});
 
-HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD shareMode, void* securityAttributes,
-                   DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE templateFile);
+HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD shareMode,
+                   void* securityAttributes, DWORD creationDisposition, DWORD flagsAndAttributes,
+                   HANDLE templateFile);
 // The low 32 bits of the size; the high 32 bits into *fileSizeHigh when it is not null.
 DWORD GetFileSize(HANDLE file, LPDWORD fileSizeHigh);
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead, void* overlapped);
@@ -68,7 +69,7 @@ DWORD Win32ErrorOfErrno(int errnoValue);
 // returned and the buffer is left as it was.
 constexpr DWORD FORMAT_MESSAGE_ARGUMENT_ARRAY = 0x00002000;
 constexpr DWORD FORMAT_MESSAGE_FROM_SYSTEM = 0x00001000;
-DWORD FormatMessageA(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, char* buffer, DWORD size,
-                     void* arguments);
+DWORD FormatMessageA(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, char* buffer,
+                     DWORD size, void* arguments);
 
 void Sleep(DWORD milliseconds);

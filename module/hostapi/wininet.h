@@ -28,8 +28,8 @@ constexpr DWORD ERROR_INTERNET_CONNECTION_ABORTED = 12030;
 constexpr DWORD ERROR_INTERNET_EXTENDED_ERROR = 12003;
 constexpr DWORD ERROR_FTP_TRANSFER_IN_PROGRESS = 12110;
 
-HINTERNET InternetOpenA(const char* agent, DWORD accessType, const char* proxy, const char* proxyBypass,
-                        DWORD flags);
+HINTERNET InternetOpenA(const char* agent, DWORD accessType, const char* proxy,
+                        const char* proxyBypass, DWORD flags);
 // Opens the FTP control connection and logs in; fails (null) when the server cannot be reached
 // or refuses the login. Active mode unless INTERNET_FLAG_PASSIVE is given.
 HINTERNET InternetConnectA(HINTERNET internet, const char* serverName, INTERNET_PORT serverPort,
@@ -37,10 +37,12 @@ HINTERNET InternetConnectA(HINTERNET internet, const char* serverName, INTERNET_
                            DWORD_PTR context);
 // Starts storing `fileName` (relative to the login folder, or absolute) and returns the handle
 // to write it through; null when the server refuses the file. Only GENERIC_WRITE is supported.
-HINTERNET FtpOpenFileA(HINTERNET connect, const char* fileName, DWORD access, DWORD flags, DWORD_PTR context);
+HINTERNET FtpOpenFileA(HINTERNET connect, const char* fileName, DWORD access, DWORD flags,
+                       DWORD_PTR context);
 // Hands the bytes to the transfer. When the server takes nothing for a while the call returns
 // TRUE with fewer bytes written (possibly none); FALSE when the transfer has failed.
-BOOL InternetWriteFile(HINTERNET file, LPCVOID buffer, DWORD numberOfBytesToWrite, LPDWORD numberOfBytesWritten);
+BOOL InternetWriteFile(HINTERNET file, LPCVOID buffer, DWORD numberOfBytesToWrite,
+                       LPDWORD numberOfBytesWritten);
 BOOL FtpRenameFileA(HINTERNET connect, const char* existing, const char* newName);
 // Closing a file handle ends its transfer; FALSE when the server did not confirm the file.
 BOOL InternetCloseHandle(HINTERNET internet);

@@ -2,8 +2,8 @@
 
 TVD_RECORD_DEFINE(MResRemoteMgntApp, SOpInfo, SOpInfo_MEMBERS)
 
-#define RSIM_DEFINE_LISTED_(Name)                                                              \
-    TVD_RECORD_DEFINE(MResRemoteMgntDef, Name, Name##_MEMBERS)                                 \
+#define RSIM_DEFINE_LISTED_(Name)                                                                  \
+    TVD_RECORD_DEFINE(MResRemoteMgntDef, Name, Name##_MEMBERS)                                     \
     TVD_LIST_DEFINE(MResRemoteMgntDef, Name)
 #define RSIM_DEFINE_CRITERIA_(Name) TVD_RECORD_DEFINE(MResRemoteMgntDef, Name, Name##_MEMBERS)
 

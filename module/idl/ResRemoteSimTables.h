@@ -41,7 +41,10 @@ public:
         for (auto member : members)
             members_[count_++] = member;
     }
-    constexpr std::span<const typename R::Member> members() const { return {members_.data(), count_}; }
+    constexpr std::span<const typename R::Member> members() const
+    {
+        return {members_.data(), count_};
+    }
 
 private:
     std::array<typename R::Member, kMaxKeyMembers> members_{};
@@ -51,10 +54,10 @@ private:
 // One table of records R.
 template <class R>
 struct Table {
-    std::string_view name;    // as stored
+    std::string_view name; // as stored
     KeyMembers<R> key;
-    RightIds rights{};        // none: no window writes it
-    int functionCode = 0;     // the window that maintains it; 0: none
+    RightIds rights{};    // none: no window writes it
+    int functionCode = 0; // the window that maintains it; 0: none
 };
 
 // The declaration of the table of records R; every stored record type has one below.

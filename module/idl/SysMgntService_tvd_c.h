@@ -27,26 +27,26 @@ std::vector<int> RightsEntities();
 } // namespace MSysSvcDef
 
 // (operation, code, criteria record, criteria member, answer list, answer member)
-#define SYSSVC_QUERIES(Q)                                                                      \
-    Q(qry_sysParam, "SYSMQ02", MSysmgntDef::SPublicParam, sIn, MSysmgntDef::SPublicParamList,  \
-      listPublicParam)                                                                         \
-    Q(qry_baseType, "SYSMQ03", MSysSvcDef::SCodeCategory, sIn, MSysSvcDef::SCodeNameList,      \
-      listCodeName)                                                                            \
-    Q(qry_county, "SYSMQ04", MSysmgntDef::SCounty, sIn, MSysmgntDef::SCountyList, listCounty)  \
-    Q(qry_org, "SYSMQ05", MSysmgntDef::SOrgBriefProfile, sIn, MSysmgntDef::SOrgBriefProfileList,\
-      listOrgBriefProfile)                                                                     \
-    Q(qry_currentDate, "SYSMQ06", MSysSvcDef::SServerDate, sIn, MSysSvcDef::SServerDateList,   \
-      listServerDate)                                                                          \
-    Q(qry_operator, "SYSMQ07", MSysmgntDef::SOperatorBrief, sIn, MSysmgntDef::SOperatorList,   \
+#define SYSSVC_QUERIES(Q)                                                                          \
+    Q(qry_sysParam, "SYSMQ02", MSysmgntDef::SPublicParam, sIn, MSysmgntDef::SPublicParamList,      \
+      listPublicParam)                                                                             \
+    Q(qry_baseType, "SYSMQ03", MSysSvcDef::SCodeCategory, sIn, MSysSvcDef::SCodeNameList,          \
+      listCodeName)                                                                                \
+    Q(qry_county, "SYSMQ04", MSysmgntDef::SCounty, sIn, MSysmgntDef::SCountyList, listCounty)      \
+    Q(qry_org, "SYSMQ05", MSysmgntDef::SOrgBriefProfile, sIn, MSysmgntDef::SOrgBriefProfileList,   \
+      listOrgBriefProfile)                                                                         \
+    Q(qry_currentDate, "SYSMQ06", MSysSvcDef::SServerDate, sIn, MSysSvcDef::SServerDateList,       \
+      listServerDate)                                                                              \
+    Q(qry_operator, "SYSMQ07", MSysmgntDef::SOperatorBrief, sIn, MSysmgntDef::SOperatorList,       \
       listOperator)
 
 // Defines the operations of ISysMgnt inside MSysSvcApp, for What = TYPES (their parameter types and
 // registration, with the records) or PROXY (their client proxies, tvd_proxy.h).
-#define SYSSVC_DEFINE_QUERY_(What, op, code, InT, inName, OutT, outName)                       \
+#define SYSSVC_DEFINE_QUERY_(What, op, code, InT, inName, OutT, outName)                           \
     TVD_QUERY_OPERATION_##What(ISysMgnt, op, code, InT, inName, OutT, outName)
-#define SYSSVC_DEFINE_EXCHANGE_(What)                                                          \
-    TVD_EXCHANGE_OPERATION_##What(ISysMgnt, chk_operRight, "SYSMQ01", MSysmgntDef::SOperatorBrief,\
-                                  sIn, MSysmgntDef::SOperPrivAuthList, listAsked,              \
+#define SYSSVC_DEFINE_EXCHANGE_(What)                                                              \
+    TVD_EXCHANGE_OPERATION_##What(ISysMgnt, chk_operRight, "SYSMQ01", MSysmgntDef::SOperatorBrief, \
+                                  sIn, MSysmgntDef::SOperPrivAuthList, listAsked,                  \
                                   MSysmgntDef::SOperPrivAuthList, listGranted)
 
 namespace MSysSvcApp {
@@ -63,7 +63,7 @@ public:
     TVD_EXCHANGE_OPERATION(chk_operRight, MSysmgntDef::SOperatorBrief, sIn,
                            MSysmgntDef::SOperPrivAuthList, listAsked,
                            MSysmgntDef::SOperPrivAuthList, listGranted)
-#define SYSSVC_DECLARE_QUERY_(op, code, InT, inName, OutT, outName)                            \
+#define SYSSVC_DECLARE_QUERY_(op, code, InT, inName, OutT, outName)                                \
     TVD_QUERY_OPERATION(op, InT, inName, OutT, outName)
     SYSSVC_QUERIES(SYSSVC_DECLARE_QUERY_)
 };

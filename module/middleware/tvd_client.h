@@ -57,8 +57,8 @@ int tvd_login(const std::string& brokerName, const std::string& loginName,
               CBSErrorMsg& error);
 
 // Sees every call before it is sent: interface, operation code and the encoded in-object (JSON).
-using TvdCallObserver = std::function<void(const std::string& interfaceName,
-                                           const std::string& operationCode,
-                                           const std::string& encodedIn)>;
+using TvdCallObserver =
+    std::function<void(const std::string& interfaceName, const std::string& operationCode,
+                       const std::string& encodedIn)>;
 // Installs an observer and returns the previous one (empty: none).
 TvdCallObserver tvd_setCallObserver(TvdCallObserver observer);

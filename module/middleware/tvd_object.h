@@ -159,8 +159,8 @@ public:
     using ConstVisitor = void (*)(void* context, int index, const CTvdBasicStructObject& element,
                                   int flag);
 
-    virtual void foreach(void* context, ConstVisitor visit, int flag) const;
-    virtual void foreach(void* context, Visitor visit, int flag);
+    virtual void foreach (void* context, ConstVisitor visit, int flag) const;
+    virtual void foreach (void* context, Visitor visit, int flag);
     virtual CTvdBasicStructObject* append() = 0;
     virtual void resize(int count) = 0;
     virtual void* data() = 0;

@@ -54,80 +54,81 @@ struct RecordRegistration {
 
 #define TVD_MEMBER_INDEX_(type, name) idx_##name,
 #define TVD_MEMBER_FIELD_(type, name) tvd::type name{};
-#define TVD_MEMBER_SETTER_(type, name)                                                         \
-    void set_##name(const tvd::type& value)                                                    \
-    {                                                                                          \
-        name = value;                                                                          \
-        markSet(idx_##name);                                                                   \
+#define TVD_MEMBER_SETTER_(type, name)                                                             \
+    void set_##name(const tvd::type& value)                                                        \
+    {                                                                                              \
+        name = value;                                                                              \
+        markSet(idx_##name);                                                                       \
     }
 #define TVD_MEMBER_ADDRESS_(type, name) addresses[idx_##name] = &name;
-#define TVD_MEMBER_ROW_(type, name)                                                            \
-    {TvdMemberTraits<tvd::type>::kind, #name, static_cast<int>(sizeof(tvd::type)), -1, 0,      \
+#define TVD_MEMBER_ROW_(type, name)                                                                \
+    {TvdMemberTraits<tvd::type>::kind,  #name, static_cast<int>(sizeof(tvd::type)), -1, 0,         \
      TvdMemberTraits<tvd::type>::assign},
-#define TVD_MEMBER_TYPE_(type, name) {TvdMemberTraits<tvd::type>::typeName, TvdMemberTraits<tvd::type>::kind},
+#define TVD_MEMBER_TYPE_(type, name)                                                               \
+    {TvdMemberTraits<tvd::type>::typeName, TvdMemberTraits<tvd::type>::kind},
 
-#define TVD_RECORD(Namespace, Name, MEMBERS)                                                   \
-    class Name : public CTvdBasicStructObject {                                                \
-    public:                                                                                    \
-        enum Member : int { MEMBERS(TVD_MEMBER_INDEX_) MEMBER_COUNT };                         \
-        static_assert(MEMBER_COUNT <= 44, "a record has at most 44 members");                  \
-        static constexpr const char* kTypeName = #Namespace "::" #Name;                        \
-        MEMBERS(TVD_MEMBER_FIELD_)                                                             \
-        MEMBERS(TVD_MEMBER_SETTER_)                                                            \
-        static const CTvdTypeInfo& typeInfo();                                                 \
-        static STvdMemberTypeInfo* memberTable();                                              \
-        const CTvdTypeInfo* get_typeInfo() const override { return &typeInfo(); }              \
-        const STvdTypeDesc* get_typeDesc() const override;                                     \
-        void* get_members(void** out) override                                                 \
-        {                                                                                      \
-            void* local[MEMBER_COUNT];                                                         \
-            void** addresses = out ? out : local;                                              \
-            MEMBERS(TVD_MEMBER_ADDRESS_)                                                       \
-            return addresses[0];                                                               \
-        }                                                                                      \
+#define TVD_RECORD(Namespace, Name, MEMBERS)                                                       \
+    class Name : public CTvdBasicStructObject {                                                    \
+    public:                                                                                        \
+        enum Member : int { MEMBERS(TVD_MEMBER_INDEX_) MEMBER_COUNT };                             \
+        static_assert(MEMBER_COUNT <= 44, "a record has at most 44 members");                      \
+        static constexpr const char* kTypeName = #Namespace "::" #Name;                            \
+        MEMBERS(TVD_MEMBER_FIELD_)                                                                 \
+        MEMBERS(TVD_MEMBER_SETTER_)                                                                \
+        static const CTvdTypeInfo& typeInfo();                                                     \
+        static STvdMemberTypeInfo* memberTable();                                                  \
+        const CTvdTypeInfo* get_typeInfo() const override { return &typeInfo(); }                  \
+        const STvdTypeDesc* get_typeDesc() const override;                                         \
+        void* get_members(void** out) override                                                     \
+        {                                                                                          \
+            void* local[MEMBER_COUNT];                                                             \
+            void** addresses = out ? out : local;                                                  \
+            MEMBERS(TVD_MEMBER_ADDRESS_)                                                           \
+            return addresses[0];                                                                   \
+        }                                                                                          \
     };
 
-#define TVD_RECORD_DEFINE(Namespace, Name, MEMBERS)                                            \
-    STvdMemberTypeInfo* Namespace::Name::memberTable()                                         \
-    {                                                                                          \
-        static STvdMemberTypeInfo table[] = {MEMBERS(TVD_MEMBER_ROW_){TVD_END, nullptr, 0, -1, \
-                                                                      0, nullptr}};            \
-        return table;                                                                          \
-    }                                                                                          \
-    const CTvdTypeInfo& Namespace::Name::typeInfo()                                            \
-    {                                                                                          \
-        static const CTvdTypeInfo info(                                                        \
-            TVD_RECORD, kTypeName,                                                             \
-            CTvdTypeInfo::create_typeDescription(__FILE__, __LINE__, __DATE__, __TIME__),      \
-            sizeof(Name), {MEMBERS(TVD_MEMBER_TYPE_)}, memberTable(), &tvd::create<Name>);     \
-        return info;                                                                           \
-    }                                                                                          \
-    const STvdTypeDesc* Namespace::Name::get_typeDesc() const                                  \
-    {                                                                                          \
-        static const STvdTypeDesc desc{tvd::maskOfCount(MEMBER_COUNT), MEMBER_COUNT,           \
-                                       kTypeName, memberTable()};                              \
-        return &desc;                                                                          \
-    }                                                                                          \
+#define TVD_RECORD_DEFINE(Namespace, Name, MEMBERS)                                                \
+    STvdMemberTypeInfo* Namespace::Name::memberTable()                                             \
+    {                                                                                              \
+        static STvdMemberTypeInfo table[] = {                                                      \
+            MEMBERS(TVD_MEMBER_ROW_){TVD_END, nullptr, 0, -1, 0, nullptr}};                        \
+        return table;                                                                              \
+    }                                                                                              \
+    const CTvdTypeInfo& Namespace::Name::typeInfo()                                                \
+    {                                                                                              \
+        static const CTvdTypeInfo info(                                                            \
+            TVD_RECORD, kTypeName,                                                                 \
+            CTvdTypeInfo::create_typeDescription(__FILE__, __LINE__, __DATE__, __TIME__),          \
+            sizeof(Name), {MEMBERS(TVD_MEMBER_TYPE_)}, memberTable(), &tvd::create<Name>);         \
+        return info;                                                                               \
+    }                                                                                              \
+    const STvdTypeDesc* Namespace::Name::get_typeDesc() const                                      \
+    {                                                                                              \
+        static const STvdTypeDesc desc{tvd::maskOfCount(MEMBER_COUNT), MEMBER_COUNT, kTypeName,    \
+                                       memberTable()};                                             \
+        return &desc;                                                                              \
+    }                                                                                              \
     static const tvd::RecordRegistration<Namespace::Name> Namespace##_##Name##_registration;
 
-#define TVD_LIST(Namespace, Name)                                                              \
-    class Name##List : public CTvdList<Name##List, Name> {                                     \
-    public:                                                                                    \
-        static constexpr const char* kTypeName = #Namespace "::" #Name "List";                 \
-        static const CTvdTypeInfo& typeInfo();                                                 \
+#define TVD_LIST(Namespace, Name)                                                                  \
+    class Name##List : public CTvdList<Name##List, Name> {                                         \
+    public:                                                                                        \
+        static constexpr const char* kTypeName = #Namespace "::" #Name "List";                     \
+        static const CTvdTypeInfo& typeInfo();                                                     \
     };
 
-#define TVD_LIST_DEFINE(Namespace, Name)                                                       \
-    const CTvdTypeInfo& Namespace::Name##List::typeInfo()                                      \
-    {                                                                                          \
-        static const CTvdTypeInfo info(                                                        \
-            TVD_LIST, kTypeName,                                                               \
-            CTvdTypeInfo::create_typeDescription(__FILE__, __LINE__, __DATE__, __TIME__),      \
-            sizeof(Name##List), {{Name::kTypeName, TVD_RECORD}}, nullptr,                      \
-            &tvd::create<Name##List>);                                                         \
-        return info;                                                                           \
-    }                                                                                          \
-    static const CTvdTypeInfoImpl Namespace##_##Name##List_registration(                       \
+#define TVD_LIST_DEFINE(Namespace, Name)                                                           \
+    const CTvdTypeInfo& Namespace::Name##List::typeInfo()                                          \
+    {                                                                                              \
+        static const CTvdTypeInfo info(                                                            \
+            TVD_LIST, kTypeName,                                                                   \
+            CTvdTypeInfo::create_typeDescription(__FILE__, __LINE__, __DATE__, __TIME__),          \
+            sizeof(Name##List), {{Name::kTypeName, TVD_RECORD}}, nullptr,                          \
+            &tvd::create<Name##List>);                                                             \
+        return info;                                                                               \
+    }                                                                                              \
+    static const CTvdTypeInfoImpl Namespace##_##Name##List_registration(                           \
         Namespace::Name##List::typeInfo());
 
 // Operations. A query takes one criteria record and answers a list; a write takes the
@@ -139,138 +140,141 @@ struct RecordRegistration {
 // In a source file, TVD_*_OPERATION_TYPES defines the operation's parameter types and registers
 // them with the operation; the client proxy itself is defined apart (tvd_proxy.h), so that the
 // service shares the types without linking the client transport.
-#define TVD_QUERY_OPERATION(op, InT, inName, OutT, outName)                                    \
-    class CParamIn4##op : public CTvdBasicParamObject {                                        \
-    public:                                                                                    \
-        static const CTvdTypeInfo& typeInfo();                                                 \
-        CParamIn4##op(const InT& inName, STVSession* session);                                 \
-    };                                                                                         \
-    class CParamOut4##op : public CTvdBasicParamObject {                                       \
-    public:                                                                                    \
-        static const CTvdTypeInfo& typeInfo();                                                 \
-        CParamOut4##op(OutT& outName, CBSErrorMsg& cErrorMsg);                                 \
-    };                                                                                         \
+#define TVD_QUERY_OPERATION(op, InT, inName, OutT, outName)                                        \
+    class CParamIn4##op : public CTvdBasicParamObject {                                            \
+    public:                                                                                        \
+        static const CTvdTypeInfo& typeInfo();                                                     \
+        CParamIn4##op(const InT& inName, STVSession* session);                                     \
+    };                                                                                             \
+    class CParamOut4##op : public CTvdBasicParamObject {                                           \
+    public:                                                                                        \
+        static const CTvdTypeInfo& typeInfo();                                                     \
+        CParamOut4##op(OutT& outName, CBSErrorMsg& cErrorMsg);                                     \
+    };                                                                                             \
     int op(const InT& inName, OutT& outName, CBSErrorMsg& cErrorMsg, STVSession* session);
 
-#define TVD_WRITE_OPERATION(op, InfoT, infoName, ListT, listName)                              \
-    class CParamIn4##op : public CTvdBasicParamObject {                                        \
-    public:                                                                                    \
-        static const CTvdTypeInfo& typeInfo();                                                 \
-        CParamIn4##op(const InfoT& infoName, const ListT& listName, STVSession* session);       \
-    };                                                                                         \
-    class CParamOut4##op : public CTvdBasicParamObject {                                       \
-    public:                                                                                    \
-        static const CTvdTypeInfo& typeInfo();                                                 \
-        explicit CParamOut4##op(CBSErrorMsg& cErrorMsg);                                       \
-    };                                                                                         \
-    int op(const InfoT& infoName, const ListT& listName, CBSErrorMsg& cErrorMsg,               \
+#define TVD_WRITE_OPERATION(op, InfoT, infoName, ListT, listName)                                  \
+    class CParamIn4##op : public CTvdBasicParamObject {                                            \
+    public:                                                                                        \
+        static const CTvdTypeInfo& typeInfo();                                                     \
+        CParamIn4##op(const InfoT& infoName, const ListT& listName, STVSession* session);          \
+    };                                                                                             \
+    class CParamOut4##op : public CTvdBasicParamObject {                                           \
+    public:                                                                                        \
+        static const CTvdTypeInfo& typeInfo();                                                     \
+        explicit CParamOut4##op(CBSErrorMsg& cErrorMsg);                                           \
+    };                                                                                             \
+    int op(const InfoT& infoName, const ListT& listName, CBSErrorMsg& cErrorMsg,                   \
            STVSession* session);
 
-#define TVD_PARAM_ROW_(kind, name) {kind, name, 0, -1, 0, nullptr}
+#define TVD_PARAM_ROW_(kind, name)                                                                 \
+    {                                                                                              \
+        kind, name, 0, -1, 0, nullptr                                                              \
+    }
 // Registers an operation's two parameter types and the operation itself, at load.
-#define TVD_REGISTER_OPERATION_(Iface, op, code)                                               \
-    static const CTvdTypeInfoImpl Iface##_##op##_inRegistration(Iface::CParamIn4##op::typeInfo());  \
-    static const CTvdTypeInfoImpl Iface##_##op##_outRegistration(Iface::CParamOut4##op::typeInfo());\
-    static const CTvdOperationRegistration Iface##_##op##_operation(                           \
-        Iface::kInterfaceName, code, #op, Iface::CParamIn4##op::typeInfo(),                    \
+#define TVD_REGISTER_OPERATION_(Iface, op, code)                                                   \
+    static const CTvdTypeInfoImpl Iface##_##op##_inRegistration(Iface::CParamIn4##op::typeInfo()); \
+    static const CTvdTypeInfoImpl Iface##_##op##_outRegistration(                                  \
+        Iface::CParamOut4##op::typeInfo());                                                        \
+    static const CTvdOperationRegistration Iface##_##op##_operation(                               \
+        Iface::kInterfaceName, code, #op, Iface::CParamIn4##op::typeInfo(),                        \
         Iface::CParamOut4##op::typeInfo());
-#define TVD_PARAM_END_ {TVD_END, nullptr, 0, -1, 0, nullptr}
-#define TVD_OBJ_(x) static_cast<void*>(static_cast<CTvdBasicObject*>(const_cast<std::remove_const_t<std::remove_reference_t<decltype(x)>>*>(&x)))
+#define TVD_PARAM_END_                                                                             \
+    {                                                                                              \
+        TVD_END, nullptr, 0, -1, 0, nullptr                                                        \
+    }
+#define TVD_OBJ_(x)                                                                                \
+    static_cast<void*>(static_cast<CTvdBasicObject*>(                                              \
+        const_cast<std::remove_const_t<std::remove_reference_t<decltype(x)>>*>(&x)))
 
-#define TVD_PARAM_TYPE_(Iface, Param, kind, table, ...)                                        \
-    const CTvdTypeInfo& Iface::Param::typeInfo()                                               \
-    {                                                                                          \
-        static const CTvdTypeInfo info(                                                        \
-            kind, std::string(Iface::kTypeName) + "::" #Param,                                 \
-            CTvdTypeInfo::create_typeDescription(__FILE__, __LINE__, __DATE__, __TIME__), 0,   \
-            {__VA_ARGS__}, const_cast<STvdMemberTypeInfo*>(table));                            \
-        return info;                                                                           \
+#define TVD_PARAM_TYPE_(Iface, Param, kind, table, ...)                                            \
+    const CTvdTypeInfo& Iface::Param::typeInfo()                                                   \
+    {                                                                                              \
+        static const CTvdTypeInfo info(                                                            \
+            kind, std::string(Iface::kTypeName) + "::" #Param,                                     \
+            CTvdTypeInfo::create_typeDescription(__FILE__, __LINE__, __DATE__, __TIME__), 0,       \
+            {__VA_ARGS__}, const_cast<STvdMemberTypeInfo*>(table));                                \
+        return info;                                                                               \
     }
 
-#define TVD_QUERY_OPERATION_TYPES(Iface, op, code, InT, inName, OutT, outName)                \
-    static const STvdMemberTypeInfo Iface##_##op##_in[] = {                                    \
-        TVD_PARAM_ROW_(tvd::objectKind<InT>(), #inName), TVD_PARAM_ROW_(TVD_SESSION, "session"),\
-        TVD_PARAM_END_};                                                                       \
-    static const STvdMemberTypeInfo Iface##_##op##_out[] = {                                   \
-        TVD_PARAM_ROW_(tvd::objectKind<OutT>(), #outName),                                     \
-        TVD_PARAM_ROW_(TVD_ERRORMSG, "cErrorMsg"), TVD_PARAM_END_};                            \
-    TVD_PARAM_TYPE_(Iface, CParamIn4##op, TVD_PARAM_IN, Iface##_##op##_in,                     \
-                    {InT::kTypeName, tvd::objectKind<InT>()}, {"TVSession", TVD_SESSION})      \
-    TVD_PARAM_TYPE_(Iface, CParamOut4##op, TVD_PARAM_OUT, Iface##_##op##_out,                  \
-                    {OutT::kTypeName, tvd::objectKind<OutT>()}, {"CBSErrorMsg", TVD_ERRORMSG}) \
-    Iface::CParamIn4##op::CParamIn4##op(const InT& inName, STVSession* session)                \
-        : CTvdBasicParamObject(true, 2, &typeInfo(), Iface##_##op##_in,                        \
-                               {TVD_OBJ_(inName), session})                                    \
-    {                                                                                          \
-    }                                                                                          \
-    Iface::CParamOut4##op::CParamOut4##op(OutT& outName, CBSErrorMsg& cErrorMsg)               \
-        : CTvdBasicParamObject(false, 2, &typeInfo(), Iface##_##op##_out,                      \
-                               {TVD_OBJ_(outName), &cErrorMsg})                                \
-    {                                                                                          \
-    }                                                                                          \
+#define TVD_QUERY_OPERATION_TYPES(Iface, op, code, InT, inName, OutT, outName)                     \
+    static const STvdMemberTypeInfo Iface##_##op##_in[] = {                                        \
+        TVD_PARAM_ROW_(tvd::objectKind<InT>(), #inName), TVD_PARAM_ROW_(TVD_SESSION, "session"),   \
+        TVD_PARAM_END_};                                                                           \
+    static const STvdMemberTypeInfo Iface##_##op##_out[] = {                                       \
+        TVD_PARAM_ROW_(tvd::objectKind<OutT>(), #outName),                                         \
+        TVD_PARAM_ROW_(TVD_ERRORMSG, "cErrorMsg"), TVD_PARAM_END_};                                \
+    TVD_PARAM_TYPE_(Iface, CParamIn4##op, TVD_PARAM_IN, Iface##_##op##_in,                         \
+                    {InT::kTypeName, tvd::objectKind<InT>()}, {"TVSession", TVD_SESSION})          \
+    TVD_PARAM_TYPE_(Iface, CParamOut4##op, TVD_PARAM_OUT, Iface##_##op##_out,                      \
+                    {OutT::kTypeName, tvd::objectKind<OutT>()}, {"CBSErrorMsg", TVD_ERRORMSG})     \
+    Iface::CParamIn4##op::CParamIn4##op(const InT& inName, STVSession* session)                    \
+        : CTvdBasicParamObject(true, 2, &typeInfo(), Iface##_##op##_in,                            \
+                               {TVD_OBJ_(inName), session})                                        \
+    {}                                                                                             \
+    Iface::CParamOut4##op::CParamOut4##op(OutT& outName, CBSErrorMsg& cErrorMsg)                   \
+        : CTvdBasicParamObject(false, 2, &typeInfo(), Iface##_##op##_out,                          \
+                               {TVD_OBJ_(outName), &cErrorMsg})                                    \
+    {}                                                                                             \
     TVD_REGISTER_OPERATION_(Iface, op, code)
 
-#define TVD_WRITE_OPERATION_TYPES(Iface, op, code, InfoT, infoName, ListT, listName)          \
-    static const STvdMemberTypeInfo Iface##_##op##_in[] = {                                    \
-        TVD_PARAM_ROW_(TVD_RECORD, #infoName), TVD_PARAM_ROW_(TVD_LIST, #listName),            \
-        TVD_PARAM_ROW_(TVD_SESSION, "session"), TVD_PARAM_END_};                               \
-    static const STvdMemberTypeInfo Iface##_##op##_out[] = {                                   \
-        TVD_PARAM_ROW_(TVD_ERRORMSG, "cErrorMsg"), TVD_PARAM_END_};                            \
-    TVD_PARAM_TYPE_(Iface, CParamIn4##op, TVD_PARAM_IN, Iface##_##op##_in,                     \
-                    {InfoT::kTypeName, TVD_RECORD}, {ListT::kTypeName, TVD_LIST},              \
-                    {"TVSession", TVD_SESSION})                                                \
-    TVD_PARAM_TYPE_(Iface, CParamOut4##op, TVD_PARAM_OUT, Iface##_##op##_out,                  \
-                    {"CBSErrorMsg", TVD_ERRORMSG})                                             \
-    Iface::CParamIn4##op::CParamIn4##op(const InfoT& infoName, const ListT& listName,          \
-                                        STVSession* session)                                   \
-        : CTvdBasicParamObject(true, 3, &typeInfo(), Iface##_##op##_in,                        \
-                               {TVD_OBJ_(infoName), TVD_OBJ_(listName), session})              \
-    {                                                                                          \
-    }                                                                                          \
-    Iface::CParamOut4##op::CParamOut4##op(CBSErrorMsg& cErrorMsg)                              \
-        : CTvdBasicParamObject(false, 1, &typeInfo(), Iface##_##op##_out, {&cErrorMsg})        \
-    {                                                                                          \
-    }                                                                                          \
+#define TVD_WRITE_OPERATION_TYPES(Iface, op, code, InfoT, infoName, ListT, listName)               \
+    static const STvdMemberTypeInfo Iface##_##op##_in[] = {                                        \
+        TVD_PARAM_ROW_(TVD_RECORD, #infoName), TVD_PARAM_ROW_(TVD_LIST, #listName),                \
+        TVD_PARAM_ROW_(TVD_SESSION, "session"), TVD_PARAM_END_};                                   \
+    static const STvdMemberTypeInfo Iface##_##op##_out[] = {                                       \
+        TVD_PARAM_ROW_(TVD_ERRORMSG, "cErrorMsg"), TVD_PARAM_END_};                                \
+    TVD_PARAM_TYPE_(Iface, CParamIn4##op, TVD_PARAM_IN, Iface##_##op##_in,                         \
+                    {InfoT::kTypeName, TVD_RECORD}, {ListT::kTypeName, TVD_LIST},                  \
+                    {"TVSession", TVD_SESSION})                                                    \
+    TVD_PARAM_TYPE_(Iface, CParamOut4##op, TVD_PARAM_OUT, Iface##_##op##_out,                      \
+                    {"CBSErrorMsg", TVD_ERRORMSG})                                                 \
+    Iface::CParamIn4##op::CParamIn4##op(const InfoT& infoName, const ListT& listName,              \
+                                        STVSession* session)                                       \
+        : CTvdBasicParamObject(true, 3, &typeInfo(), Iface##_##op##_in,                            \
+                               {TVD_OBJ_(infoName), TVD_OBJ_(listName), session})                  \
+    {}                                                                                             \
+    Iface::CParamOut4##op::CParamOut4##op(CBSErrorMsg& cErrorMsg)                                  \
+        : CTvdBasicParamObject(false, 1, &typeInfo(), Iface##_##op##_out, {&cErrorMsg})            \
+    {}                                                                                             \
     TVD_REGISTER_OPERATION_(Iface, op, code)
 
 // An exchange takes a record and a list and answers a list (for instance a rights check: the
 // operator, the rights asked for, the rights granted).
-#define TVD_EXCHANGE_OPERATION(op, InT, inName, InListT, inListName, OutT, outName)            \
-    class CParamIn4##op : public CTvdBasicParamObject {                                        \
-    public:                                                                                    \
-        static const CTvdTypeInfo& typeInfo();                                                 \
-        CParamIn4##op(const InT& inName, const InListT& inListName, STVSession* session);      \
-    };                                                                                         \
-    class CParamOut4##op : public CTvdBasicParamObject {                                       \
-    public:                                                                                    \
-        static const CTvdTypeInfo& typeInfo();                                                 \
-        CParamOut4##op(OutT& outName, CBSErrorMsg& cErrorMsg);                                 \
-    };                                                                                         \
-    int op(const InT& inName, const InListT& inListName, OutT& outName, CBSErrorMsg& cErrorMsg,\
+#define TVD_EXCHANGE_OPERATION(op, InT, inName, InListT, inListName, OutT, outName)                \
+    class CParamIn4##op : public CTvdBasicParamObject {                                            \
+    public:                                                                                        \
+        static const CTvdTypeInfo& typeInfo();                                                     \
+        CParamIn4##op(const InT& inName, const InListT& inListName, STVSession* session);          \
+    };                                                                                             \
+    class CParamOut4##op : public CTvdBasicParamObject {                                           \
+    public:                                                                                        \
+        static const CTvdTypeInfo& typeInfo();                                                     \
+        CParamOut4##op(OutT& outName, CBSErrorMsg& cErrorMsg);                                     \
+    };                                                                                             \
+    int op(const InT& inName, const InListT& inListName, OutT& outName, CBSErrorMsg& cErrorMsg,    \
            STVSession* session);
 
-#define TVD_EXCHANGE_OPERATION_TYPES(Iface, op, code, InT, inName, InListT, inListName, OutT,  \
-                                      outName)                                                 \
-    static const STvdMemberTypeInfo Iface##_##op##_in[] = {                                    \
-        TVD_PARAM_ROW_(TVD_RECORD, #inName), TVD_PARAM_ROW_(TVD_LIST, #inListName),            \
-        TVD_PARAM_ROW_(TVD_SESSION, "session"), TVD_PARAM_END_};                               \
-    static const STvdMemberTypeInfo Iface##_##op##_out[] = {                                   \
-        TVD_PARAM_ROW_(TVD_LIST, #outName), TVD_PARAM_ROW_(TVD_ERRORMSG, "cErrorMsg"),         \
-        TVD_PARAM_END_};                                                                       \
-    TVD_PARAM_TYPE_(Iface, CParamIn4##op, TVD_PARAM_IN, Iface##_##op##_in,                     \
-                    {InT::kTypeName, TVD_RECORD}, {InListT::kTypeName, TVD_LIST},              \
-                    {"TVSession", TVD_SESSION})                                                \
-    TVD_PARAM_TYPE_(Iface, CParamOut4##op, TVD_PARAM_OUT, Iface##_##op##_out,                  \
-                    {OutT::kTypeName, TVD_LIST}, {"CBSErrorMsg", TVD_ERRORMSG})                \
-    Iface::CParamIn4##op::CParamIn4##op(const InT& inName, const InListT& inListName,          \
-                                        STVSession* session)                                   \
-        : CTvdBasicParamObject(true, 3, &typeInfo(), Iface##_##op##_in,                        \
-                               {TVD_OBJ_(inName), TVD_OBJ_(inListName), session})              \
-    {                                                                                          \
-    }                                                                                          \
-    Iface::CParamOut4##op::CParamOut4##op(OutT& outName, CBSErrorMsg& cErrorMsg)               \
-        : CTvdBasicParamObject(false, 2, &typeInfo(), Iface##_##op##_out,                      \
-                               {TVD_OBJ_(outName), &cErrorMsg})                                \
-    {                                                                                          \
-    }                                                                                          \
+#define TVD_EXCHANGE_OPERATION_TYPES(Iface, op, code, InT, inName, InListT, inListName, OutT,      \
+                                     outName)                                                      \
+    static const STvdMemberTypeInfo Iface##_##op##_in[] = {                                        \
+        TVD_PARAM_ROW_(TVD_RECORD, #inName), TVD_PARAM_ROW_(TVD_LIST, #inListName),                \
+        TVD_PARAM_ROW_(TVD_SESSION, "session"), TVD_PARAM_END_};                                   \
+    static const STvdMemberTypeInfo Iface##_##op##_out[] = {                                       \
+        TVD_PARAM_ROW_(TVD_LIST, #outName), TVD_PARAM_ROW_(TVD_ERRORMSG, "cErrorMsg"),             \
+        TVD_PARAM_END_};                                                                           \
+    TVD_PARAM_TYPE_(Iface, CParamIn4##op, TVD_PARAM_IN, Iface##_##op##_in,                         \
+                    {InT::kTypeName, TVD_RECORD}, {InListT::kTypeName, TVD_LIST},                  \
+                    {"TVSession", TVD_SESSION})                                                    \
+    TVD_PARAM_TYPE_(Iface, CParamOut4##op, TVD_PARAM_OUT, Iface##_##op##_out,                      \
+                    {OutT::kTypeName, TVD_LIST}, {"CBSErrorMsg", TVD_ERRORMSG})                    \
+    Iface::CParamIn4##op::CParamIn4##op(const InT& inName, const InListT& inListName,              \
+                                        STVSession* session)                                       \
+        : CTvdBasicParamObject(true, 3, &typeInfo(), Iface##_##op##_in,                            \
+                               {TVD_OBJ_(inName), TVD_OBJ_(inListName), session})                  \
+    {}                                                                                             \
+    Iface::CParamOut4##op::CParamOut4##op(OutT& outName, CBSErrorMsg& cErrorMsg)                   \
+        : CTvdBasicParamObject(false, 2, &typeInfo(), Iface##_##op##_out,                          \
+                               {TVD_OBJ_(outName), &cErrorMsg})                                    \
+    {}                                                                                             \
     TVD_REGISTER_OPERATION_(Iface, op, code)

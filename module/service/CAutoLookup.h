@@ -11,6 +11,5 @@ public:
         : CContainerLookup(
               std::move(entries), [](const TCNameCodeInfo& e) { return e.GetCode(); },
               [](const TCNameCodeInfo& e) { return e.GetName(); })
-    {
-    }
+    {}
 };

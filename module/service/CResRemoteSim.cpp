@@ -57,27 +57,25 @@ void CResRemoteSim::Init(int reserved, int regionCode, int countyCode, int orgId
     Store(reserved, regionCode, countyCode, orgId, opId);
 }
 
-#define RSIM_WRITE_WRAPPER_(op, code, Rec, listName)                                           \
-    bool CResRemoteSim::op(const MResRemoteMgntApp::SOpInfo& sOpInfo,                          \
-                           const MResRemoteMgntDef::Rec##List& listName, CBSErrorMsg& error)   \
-    {                                                                                          \
-        return run(code, error, [&](CBSErrorMsg& e) {                                          \
-            return remoteSim_.op(sOpInfo, listName, e, nullptr);                               \
-        });                                                                                    \
+#define RSIM_WRITE_WRAPPER_(op, code, Rec, listName)                                               \
+    bool CResRemoteSim::op(const MResRemoteMgntApp::SOpInfo& sOpInfo,                              \
+                           const MResRemoteMgntDef::Rec##List& listName, CBSErrorMsg& error)       \
+    {                                                                                              \
+        return run(code, error,                                                                    \
+                   [&](CBSErrorMsg& e) { return remoteSim_.op(sOpInfo, listName, e, nullptr); });  \
     }
-#define RSIM_QUERY_WRAPPER_(op, code, CritT, critName, Rec, listName)                          \
-    bool CResRemoteSim::op(const MResRemoteMgntDef::CritT& critName,                           \
-                           MResRemoteMgntDef::Rec##List& listName, CBSErrorMsg& error)         \
-    {                                                                                          \
-        return run(code, error, [&](CBSErrorMsg& e) {                                          \
-            return remoteSim_.op(critName, listName, e, nullptr);                              \
-        });                                                                                    \
+#define RSIM_QUERY_WRAPPER_(op, code, CritT, critName, Rec, listName)                              \
+    bool CResRemoteSim::op(const MResRemoteMgntDef::CritT& critName,                               \
+                           MResRemoteMgntDef::Rec##List& listName, CBSErrorMsg& error)             \
+    {                                                                                              \
+        return run(code, error,                                                                    \
+                   [&](CBSErrorMsg& e) { return remoteSim_.op(critName, listName, e, nullptr); }); \
     }
-#define RSIM_DEFINE_WRAPPERS_(Rec, suffix, addCode, modCode, delCode, qryCode, listName,       \
-                              critName, CritT)                                                 \
-    RSIM_WRITE_WRAPPER_(add_##suffix, addCode, Rec, listName)                                  \
-    RSIM_WRITE_WRAPPER_(mod_##suffix, modCode, Rec, listName)                                  \
-    RSIM_WRITE_WRAPPER_(del_##suffix, delCode, Rec, listName)                                  \
+#define RSIM_DEFINE_WRAPPERS_(Rec, suffix, addCode, modCode, delCode, qryCode, listName, critName, \
+                              CritT)                                                               \
+    RSIM_WRITE_WRAPPER_(add_##suffix, addCode, Rec, listName)                                      \
+    RSIM_WRITE_WRAPPER_(mod_##suffix, modCode, Rec, listName)                                      \
+    RSIM_WRITE_WRAPPER_(del_##suffix, delCode, Rec, listName)                                      \
     RSIM_QUERY_WRAPPER_(qry_##suffix, qryCode, CritT, critName, Rec, listName)
 
 RSIM_FAMILIES(RSIM_DEFINE_WRAPPERS_)

@@ -18,18 +18,18 @@ public:
     // "kqtvres.dll") when a binding fails, leaving neither bound.
     void Init(int reserved, int regionCode, int countyCode, int orgId, int opId) override;
 
-#define RSIM_WRAP_FAMILY_(Rec, suffix, addCode, modCode, delCode, qryCode, listName, critName, \
-                          CritT)                                                               \
-    bool add_##suffix(const MResRemoteMgntApp::SOpInfo& sOpInfo,                               \
-                      const MResRemoteMgntDef::Rec##List& listName, CBSErrorMsg& error);       \
-    bool mod_##suffix(const MResRemoteMgntApp::SOpInfo& sOpInfo,                               \
-                      const MResRemoteMgntDef::Rec##List& listName, CBSErrorMsg& error);       \
-    bool del_##suffix(const MResRemoteMgntApp::SOpInfo& sOpInfo,                               \
-                      const MResRemoteMgntDef::Rec##List& listName, CBSErrorMsg& error);       \
-    bool qry_##suffix(const MResRemoteMgntDef::CritT& critName,                                \
+#define RSIM_WRAP_FAMILY_(Rec, suffix, addCode, modCode, delCode, qryCode, listName, critName,     \
+                          CritT)                                                                   \
+    bool add_##suffix(const MResRemoteMgntApp::SOpInfo& sOpInfo,                                   \
+                      const MResRemoteMgntDef::Rec##List& listName, CBSErrorMsg& error);           \
+    bool mod_##suffix(const MResRemoteMgntApp::SOpInfo& sOpInfo,                                   \
+                      const MResRemoteMgntDef::Rec##List& listName, CBSErrorMsg& error);           \
+    bool del_##suffix(const MResRemoteMgntApp::SOpInfo& sOpInfo,                                   \
+                      const MResRemoteMgntDef::Rec##List& listName, CBSErrorMsg& error);           \
+    bool qry_##suffix(const MResRemoteMgntDef::CritT& critName,                                    \
                       MResRemoteMgntDef::Rec##List& listName, CBSErrorMsg& error);
-#define RSIM_WRAP_INQUIRY_(op, code, CritT, critName, Rec, listName)                           \
-    bool op(const MResRemoteMgntDef::CritT& critName, MResRemoteMgntDef::Rec##List& listName,  \
+#define RSIM_WRAP_INQUIRY_(op, code, CritT, critName, Rec, listName)                               \
+    bool op(const MResRemoteMgntDef::CritT& critName, MResRemoteMgntDef::Rec##List& listName,      \
             CBSErrorMsg& error);
 
     RSIM_FAMILIES(RSIM_WRAP_FAMILY_)

@@ -15,10 +15,9 @@ void copyCut(char* field, std::size_t fieldSize, const char* text)
 } // namespace
 
 CFTPClient::CFTPClient()
-    : m_szServer{}, m_szUser{}, m_szPassword{}, m_hInternet(nullptr), m_hConnect(nullptr), m_bConnected(false),
-      m_szErrorMsg{}
-{
-}
+    : m_szServer{}, m_szUser{}, m_szPassword{}, m_hInternet(nullptr), m_hConnect(nullptr),
+      m_bConnected(false), m_szErrorMsg{}
+{}
 
 CFTPClient::~CFTPClient()
 {
@@ -30,7 +29,8 @@ bool CFTPClient::Connect(const char* pszServer, const char* pszUser, const char*
     return Connect(pszServer, INTERNET_DEFAULT_FTP_PORT, pszUser, pszPass);
 }
 
-bool CFTPClient::Connect(const char* pszServer, INTERNET_PORT port, const char* pszUser, const char* pszPass)
+bool CFTPClient::Connect(const char* pszServer, INTERNET_PORT port, const char* pszUser,
+                         const char* pszPass)
 {
     assert(pszServer != nullptr);
     assert(pszUser != nullptr);
@@ -40,14 +40,15 @@ bool CFTPClient::Connect(const char* pszServer, INTERNET_PORT port, const char* 
         SaveSystemError();
         return false;
     }
-    m_hConnect = InternetConnectA(m_hInternet, pszServer, port, pszUser, pszPass, INTERNET_SERVICE_FTP, 0, 0);
+    m_hConnect = InternetConnectA(m_hInternet, pszServer, port, pszUser, pszPass,
+                                  INTERNET_SERVICE_FTP, 0, 0);
     if (m_hConnect == nullptr) {
         SaveSystemError();
         if (m_szErrorMsg[0] == '\0')
             SaveResponseInfo();
         if (m_szErrorMsg[0] == '\0')
-            std::snprintf(m_szErrorMsg, sizeof m_szErrorMsg, "未知错误![%s]主机不可达，请检查IP地址是否正确。",
-                          pszServer);
+            std::snprintf(m_szErrorMsg, sizeof m_szErrorMsg,
+                          "未知错误![%s]主机不可达，请检查IP地址是否正确。", pszServer);
         return false;
     }
     m_bConnected = true;
@@ -162,8 +163,8 @@ bool CFTPClient::PutFile(const char* pszRemoteFile, const char* pszLocalFile)
 void CFTPClient::SaveSystemError()
 {
     std::memset(m_szErrorMsg, 0, sizeof m_szErrorMsg);
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ARGUMENT_ARRAY, nullptr, GetLastError(), 0,
-                   m_szErrorMsg, sizeof m_szErrorMsg - 1, nullptr);
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ARGUMENT_ARRAY, nullptr,
+                   GetLastError(), 0, m_szErrorMsg, sizeof m_szErrorMsg - 1, nullptr);
 }
 
 void CFTPClient::SaveResponseInfo()

@@ -15,7 +15,8 @@ public:
     // Port 21, active mode. A caller that connects again must Close first.
     bool Connect(const char* pszServer, const char* pszUser, const char* pszPass);
     // As Connect, on another port.
-    bool Connect(const char* pszServer, INTERNET_PORT port, const char* pszUser, const char* pszPass);
+    bool Connect(const char* pszServer, INTERNET_PORT port, const char* pszUser,
+                 const char* pszPass);
     void Close();
     // Tested by renaming the file to "<name>.temp" and back: the server has no listing here.
     bool FileExists(const char* pszRemoteFile);

@@ -9,14 +9,16 @@ constexpr const char* kBroker = "TAVORINE";
 std::unique_ptr<CCountyLookup> MakeCountyLookup(MSysmgntDef::SCountyList counties)
 {
     return std::make_unique<CCountyLookup>(
-        std::move(counties), [](const MSysmgntDef::SCounty& c) -> std::int64_t { return c.COUNTY_CODE; },
+        std::move(counties),
+        [](const MSysmgntDef::SCounty& c) -> std::int64_t { return c.COUNTY_CODE; },
         [](const MSysmgntDef::SCounty& c) { return c.COUNTY_NAME; });
 }
 
 std::unique_ptr<COrgLookup> MakeOrgLookup(MSysmgntDef::SOrgBriefProfileList orgs)
 {
     return std::make_unique<COrgLookup>(
-        std::move(orgs), [](const MSysmgntDef::SOrgBriefProfile& o) -> std::int64_t { return o.ORG_ID; },
+        std::move(orgs),
+        [](const MSysmgntDef::SOrgBriefProfile& o) -> std::int64_t { return o.ORG_ID; },
         [](const MSysmgntDef::SOrgBriefProfile& o) { return o.ORG_NAME; });
 }
 
@@ -134,7 +136,8 @@ bool CSysMgntPublic::getCurrentDate(CBSDateTime& now)
         return false;
     MSysSvcDef::SServerDate criteria;
     MSysSvcDef::SServerDateList answer;
-    if (!Succeeded(client_->qry_currentDate(criteria, answer, lastError_, nullptr)) || answer.empty())
+    if (!Succeeded(client_->qry_currentDate(criteria, answer, lastError_, nullptr)) ||
+        answer.empty())
         return false;
     now = answer[0].NOW;
     return true;

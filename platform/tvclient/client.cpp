@@ -1,6 +1,6 @@
 // CTvdClientObject over HTTP/1.1 or HTTPS with JSON bodies, keep-alive connections.
-#include "tvd_client.h"
 #include "http_transport.h"
+#include "tvd_client.h"
 #include "tvd_json.h"
 #include "tvd_json_stream.h"
 
@@ -13,7 +13,13 @@
 namespace {
 
 // Codes of transport faults in CBSErrorMsg: code -1, minor code says which.
-enum TransportFault { kNotBound = 1, kUnreachable = 2, kTimeout = 3, kHttpStatus = 4, kBadAnswer = 5 };
+enum TransportFault {
+    kNotBound = 1,
+    kUnreachable = 2,
+    kTimeout = 3,
+    kHttpStatus = 4,
+    kBadAnswer = 5
+};
 
 struct ProcessState {
     std::mutex mutex;
@@ -40,7 +46,7 @@ int secondsFromEnvironment(const char* name, int fallback)
     char* end = nullptr;
     const long value = std::strtol(text, &end, 10);
     return (end != text && *end == '\0' && value > 0 && value < 86400) ? static_cast<int>(value)
-                                                                        : fallback;
+                                                                       : fallback;
 }
 
 // Prints each call's interface, operation and size to stderr when TAV_TRACE is set; never the
@@ -66,15 +72,25 @@ struct CTvdClientObject::Transport {
     CBSErrorMsg bindError;
 };
 
-CTvdClientObject::CTvdClientObject() : transport_(std::make_unique<Transport>()) {}
+CTvdClientObject::CTvdClientObject() : transport_(std::make_unique<Transport>())
+{}
 
 CTvdClientObject::~CTvdClientObject() = default;
 
-bool CTvdClientObject::isBound() const { return transport_->http != nullptr; }
+bool CTvdClientObject::isBound() const
+{
+    return transport_->http != nullptr;
+}
 
-const std::string& CTvdClientObject::address() const { return transport_->address; }
+const std::string& CTvdClientObject::address() const
+{
+    return transport_->address;
+}
 
-const CBSErrorMsg& CTvdClientObject::bindError() const { return transport_->bindError; }
+const CBSErrorMsg& CTvdClientObject::bindError() const
+{
+    return transport_->bindError;
+}
 
 int CTvdClientObject::bind_tavBroker(const char* brokerName)
 {
@@ -87,13 +103,13 @@ namespace {
 bool transportFault(const tvd::HttpResult& result, CBSErrorMsg& error)
 {
     switch (result.fault) {
-    case tvd::HttpResult::Fault::None:
-        return false;
+    case tvd::HttpResult::Fault::None: return false;
     case tvd::HttpResult::Fault::Unreachable:
         fail(error, kUnreachable, "无法连接远程写卡管理服务", result.detail);
         break;
     case tvd::HttpResult::Fault::Certificate:
-        fail(error, kUnreachable, "远程写卡管理服务的证书无法验证，请检查服务地址和CA证书文件(TAV_CA_FILE)",
+        fail(error, kUnreachable,
+             "远程写卡管理服务的证书无法验证，请检查服务地址和CA证书文件(TAV_CA_FILE)",
              result.detail);
         break;
     case tvd::HttpResult::Fault::Broken:
@@ -109,7 +125,8 @@ int CTvdClientObject::bind(const std::string& address)
 {
     transport_->bindError = CBSErrorMsg();
     if (!tvd::HttpTransport::supportedAddress(address)) {
-        fail(transport_->bindError, kUnreachable, "远程写卡管理服务地址不合法，应以 http:// 或 https:// 开头", address);
+        fail(transport_->bindError, kUnreachable,
+             "远程写卡管理服务地址不合法，应以 http:// 或 https:// 开头", address);
         return -1;
     }
     auto http = std::make_unique<tvd::HttpTransport>(address);
@@ -141,7 +158,8 @@ namespace {
 constexpr long long kStreamedRecords = 1000;
 
 // The answer of a POST, or the error record of its transport fault.
-int readAnswer(tvd::HttpResult result, const std::string& path, std::string& answer, CBSErrorMsg& error)
+int readAnswer(tvd::HttpResult result, const std::string& path, std::string& answer,
+               CBSErrorMsg& error)
 {
     if (transportFault(result, error))
         return -1;
@@ -151,7 +169,8 @@ int readAnswer(tvd::HttpResult result, const std::string& path, std::string& ans
         const auto parsed = nlohmann::json::parse(answer, nullptr, false);
         const bool explained = !parsed.is_discarded() && parsed.contains("error") &&
                                tvd::wire::decodeError(parsed["error"], server);
-        fail(error, kHttpStatus, "远程写卡管理服务拒绝了请求(HTTP " + std::to_string(result.status) + ")",
+        fail(error, kHttpStatus,
+             "远程写卡管理服务拒绝了请求(HTTP " + std::to_string(result.status) + ")",
              explained ? server.message : path);
         return -1;
     }
@@ -165,7 +184,8 @@ int CTvdClientObject::call_server(const std::string& path, const std::string& bo
                                   CBSErrorMsg& error)
 {
     if (!transport_->http) {
-        fail(error, kNotBound, "中间件客户端尚未连接远程写卡管理服务", "请先绑定服务(bind_tavBroker)");
+        fail(error, kNotBound, "中间件客户端尚未连接远程写卡管理服务",
+             "请先绑定服务(bind_tavBroker)");
         return -1;
     }
     return readAnswer(transport_->http->post(path, body, session), path, answer, error);
@@ -184,7 +204,8 @@ int CTvdClientObject::invoke_server(const char* interfaceName, const char* opera
     const std::string path = std::string("/v1/call/") + interfaceName + "/" + operationCode;
     const std::string token = session != nullptr ? session->token : tvd_processSession();
     int sent = 0;
-    if (observer || tvd::wire::ParamsWriter::recordCount(in) < kStreamedRecords || !transport_->http) {
+    if (observer || tvd::wire::ParamsWriter::recordCount(in) < kStreamedRecords ||
+        !transport_->http) {
         const std::string encodedIn = R"({"in":)" + tvd::wire::ParamsWriter(in).all() + "}";
         if (observer)
             observer(interfaceName, operationCode, encodedIn);
@@ -217,7 +238,8 @@ std::string tvd_brokerAddress(const std::string& brokerName)
 {
     std::string variable = "TAV_BROKER_";
     for (char c : brokerName)
-        variable += std::isalnum(static_cast<unsigned char>(c)) ? static_cast<char>(std::toupper(c)) : '_';
+        variable +=
+            std::isalnum(static_cast<unsigned char>(c)) ? static_cast<char>(std::toupper(c)) : '_';
     const char* address = std::getenv(variable.c_str());
     return address != nullptr && *address != '\0' ? address : "http://127.0.0.1:7411";
 }

@@ -56,20 +56,16 @@ bool loopback(const std::string& address)
 HttpResult::Fault faultOf(CURLcode code)
 {
     switch (code) {
-    case CURLE_OK:
-        return HttpResult::Fault::None;
+    case CURLE_OK: return HttpResult::Fault::None;
     case CURLE_COULDNT_CONNECT:
     case CURLE_COULDNT_RESOLVE_HOST:
     case CURLE_UNSUPPORTED_PROTOCOL:
-    case CURLE_URL_MALFORMAT:
-        return HttpResult::Fault::Unreachable;
+    case CURLE_URL_MALFORMAT: return HttpResult::Fault::Unreachable;
     case CURLE_PEER_FAILED_VERIFICATION:
     case CURLE_SSL_CACERT_BADFILE:
     case CURLE_SSL_CONNECT_ERROR:
-    case CURLE_SSL_CERTPROBLEM:
-        return HttpResult::Fault::Certificate;
-    default:
-        return HttpResult::Fault::Broken;
+    case CURLE_SSL_CERTPROBLEM: return HttpResult::Fault::Certificate;
+    default: return HttpResult::Fault::Broken;
     }
 }
 
@@ -97,7 +93,8 @@ struct HttpTransport::Handle {
     }
 };
 
-HttpTransport::HttpTransport(std::string address) : address_(std::move(address)), handle_(std::make_unique<Handle>())
+HttpTransport::HttpTransport(std::string address)
+    : address_(std::move(address)), handle_(std::make_unique<Handle>())
 {
     CURL* curl = handle_->curl;
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
@@ -148,14 +145,16 @@ void HttpTransport::setHeaders(const std::string& session, const char* extra)
     curl_easy_setopt(handle_->curl, CURLOPT_HTTPHEADER, handle_->headers);
 }
 
-HttpResult HttpTransport::post(const std::string& path, const std::string& body, const std::string& session)
+HttpResult HttpTransport::post(const std::string& path, const std::string& body,
+                               const std::string& session)
 {
     const bool compress = serverInflates_ && body.size() >= kCompressFrom && !loopback(address_);
     const std::string packed = compress ? gzip(body) : std::string();
     setHeaders(session, compress ? "Content-Encoding: gzip" : nullptr);
     const std::string& sent = compress ? packed : body;
     curl_easy_setopt(handle_->curl, CURLOPT_POSTFIELDS, sent.data());
-    curl_easy_setopt(handle_->curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(sent.size()));
+    curl_easy_setopt(handle_->curl, CURLOPT_POSTFIELDSIZE_LARGE,
+                     static_cast<curl_off_t>(sent.size()));
     return perform(path);
 }
 
@@ -192,7 +191,8 @@ std::size_t readPiece(char* buffer, std::size_t size, std::size_t count, void* d
 
 } // namespace
 
-HttpResult HttpTransport::postStreamed(const std::string& path, const std::string& session, const PieceWriter& nextPiece)
+HttpResult HttpTransport::postStreamed(const std::string& path, const std::string& session,
+                                       const PieceWriter& nextPiece)
 {
     PieceSource source{nextPiece, {}, 0, false, nullptr};
     setHeaders(session, "Transfer-Encoding: chunked");
@@ -218,7 +218,8 @@ HttpResult HttpTransport::perform(const std::string& path)
     const CURLcode code = curl_easy_perform(handle_->curl);
     result.fault = faultOf(code);
     if (result.fault != HttpResult::Fault::None)
-        result.detail = address_ + ": " + (handle_->error[0] != '\0' ? handle_->error : curl_easy_strerror(code));
+        result.detail = address_ + ": " +
+                        (handle_->error[0] != '\0' ? handle_->error : curl_easy_strerror(code));
     else
         curl_easy_getinfo(handle_->curl, CURLINFO_RESPONSE_CODE, &result.status);
     return result;

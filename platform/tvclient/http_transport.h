@@ -33,7 +33,8 @@ public:
     // piece to an empty text and returns false with the last one. What it throws is thrown
     // again once the request is broken off.
     using PieceWriter = std::function<bool(std::string& piece)>;
-    HttpResult postStreamed(const std::string& path, const std::string& session, const PieceWriter& nextPiece);
+    HttpResult postStreamed(const std::string& path, const std::string& session,
+                            const PieceWriter& nextPiece);
 
 private:
     HttpResult perform(const std::string& path);

@@ -47,8 +47,7 @@ bool validDate(int y, int m, int d)
 
 CBSDateTime::CBSDateTime(int year, int month, int day, int hour, int minute, int second)
     : year_(year), month_(month), day_(day), hour_(hour), minute_(minute), second_(second)
-{
-}
+{}
 
 CBSDateTime CBSDateTime::currentDateTime()
 {
@@ -56,7 +55,7 @@ CBSDateTime CBSDateTime::currentDateTime()
     std::tm local{};
     localtime_r(&now, &local);
     return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-            local.tm_hour, local.tm_min, local.tm_sec};
+            local.tm_hour,        local.tm_min,     local.tm_sec};
 }
 
 CBSDateTime CBSDateTime::fromTDateTime(double value)
@@ -88,8 +87,8 @@ bool CBSDateTime::fromWire(const std::string& text, CBSDateTime& out)
 {
     int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0;
     char tail = 0;
-    const int n = std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &y, &mo, &d, &h, &mi, &s,
-                              &tail);
+    const int n =
+        std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &y, &mo, &d, &h, &mi, &s, &tail);
     const bool dateOnly = n == 3 && text.size() == 10;
     const bool full = n == 6 && text.size() == 19;
     if (!dateOnly && !full)
@@ -130,7 +129,10 @@ std::string CBSDateTime::toString(const char* format) const
         }
         int value = -1, width = 2;
         switch (*++p) {
-        case 'Y': value = year_; width = 4; break;
+        case 'Y':
+            value = year_;
+            width = 4;
+            break;
         case 'M': value = month_; break;
         case 'D': value = day_; break;
         case 'H': value = hour_; break;
@@ -146,7 +148,8 @@ std::string CBSDateTime::toString(const char* format) const
 
 std::int64_t CBSDateTime::secondsSinceEpoch() const
 {
-    return daysFromCivil(year_, static_cast<unsigned>(month_), static_cast<unsigned>(day_)) * 86400 +
+    return daysFromCivil(year_, static_cast<unsigned>(month_), static_cast<unsigned>(day_)) *
+               86400 +
            hour_ * 3600 + minute_ * 60 + second_;
 }
 

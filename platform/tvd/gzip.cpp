@@ -44,7 +44,8 @@ Gunzip gunzip(std::string& text, std::size_t limit)
             break;
         }
         const std::size_t have = plain.size();
-        const std::size_t step = std::min<std::size_t>(std::max<std::size_t>(have, 64 * 1024), limit + 1 - have);
+        const std::size_t step =
+            std::min<std::size_t>(std::max<std::size_t>(have, 64 * 1024), limit + 1 - have);
         plain.resize(have + step);
         stream.next_out = reinterpret_cast<Bytef*>(plain.data() + have);
         stream.avail_out = static_cast<uInt>(step);

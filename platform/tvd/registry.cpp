@@ -1,6 +1,6 @@
 // Type registry, member tables, parameter objects and the operation table.
-#include "tvd_operation.h"
 #include "tvd_member.h"
+#include "tvd_operation.h"
 
 #include <algorithm>
 #include <map>
@@ -60,7 +60,8 @@ Member memberAt(Byte* record, const STvdMemberTypeInfo& member)
 
 TvdMember tvd_member(CTvdBasicStructObject& record, int index)
 {
-    return memberAt<TvdMember>(reinterpret_cast<char*>(&record), record.get_typeDesc()->members[index]);
+    return memberAt<TvdMember>(reinterpret_cast<char*>(&record),
+                               record.get_typeDesc()->members[index]);
 }
 
 TvdConstMember tvd_member(const CTvdBasicStructObject& record, int index)
@@ -69,19 +70,33 @@ TvdConstMember tvd_member(const CTvdBasicStructObject& record, int index)
                                     record.get_typeDesc()->members[index]);
 }
 
-void tvd_assignInt16(void* d, const void* s) { *static_cast<std::int16_t*>(d) = *static_cast<const std::int16_t*>(s); }
-void tvd_assignInt32(void* d, const void* s) { *static_cast<std::int32_t*>(d) = *static_cast<const std::int32_t*>(s); }
-void tvd_assignInt64(void* d, const void* s) { *static_cast<std::int64_t*>(d) = *static_cast<const std::int64_t*>(s); }
-void tvd_assignString(void* d, const void* s) { *static_cast<std::string*>(d) = *static_cast<const std::string*>(s); }
-void tvd_assignDateTime(void* d, const void* s) { *static_cast<CBSDateTime*>(d) = *static_cast<const CBSDateTime*>(s); }
+void tvd_assignInt16(void* d, const void* s)
+{
+    *static_cast<std::int16_t*>(d) = *static_cast<const std::int16_t*>(s);
+}
+void tvd_assignInt32(void* d, const void* s)
+{
+    *static_cast<std::int32_t*>(d) = *static_cast<const std::int32_t*>(s);
+}
+void tvd_assignInt64(void* d, const void* s)
+{
+    *static_cast<std::int64_t*>(d) = *static_cast<const std::int64_t*>(s);
+}
+void tvd_assignString(void* d, const void* s)
+{
+    *static_cast<std::string*>(d) = *static_cast<const std::string*>(s);
+}
+void tvd_assignDateTime(void* d, const void* s)
+{
+    *static_cast<CBSDateTime*>(d) = *static_cast<const CBSDateTime*>(s);
+}
 
 CTvdTypeInfo::CTvdTypeInfo(int kind, std::string name, std::string description, std::size_t size,
                            std::vector<MemberType> members, STvdMemberTypeInfo* memberTable,
                            Factory factory)
     : kind_(kind), name_(std::move(name)), description_(std::move(description)), size_(size),
       members_(std::move(members)), memberTable_(memberTable), factory_(factory)
-{
-}
+{}
 
 std::string CTvdTypeInfo::create_typeDescription(const char* file, int line, const char* date,
                                                  const char* time)
@@ -164,13 +179,13 @@ CTvdStructMemberTypeInitializer::CTvdStructMemberTypeInitializer(STvdMemberTypeI
         table[i].offset = static_cast<int>(static_cast<const char*>(addresses[i]) - base);
 }
 
-void CTvdBasicListObject::foreach(void* context, ConstVisitor visit, int flag) const
+void CTvdBasicListObject::foreach (void* context, ConstVisitor visit, int flag) const
 {
     for (int i = 0; i < count(); ++i)
         visit(context, i, element(i), flag);
 }
 
-void CTvdBasicListObject::foreach(void* context, Visitor visit, int flag)
+void CTvdBasicListObject::foreach (void* context, Visitor visit, int flag)
 {
     for (int i = 0; i < count(); ++i)
         visit(context, i, element(i), flag);
@@ -190,8 +205,7 @@ CTvdBasicParamObject::CTvdBasicParamObject(bool in, const CTvdTypeInfo* typeInfo
                                            std::vector<void*> pointers)
     : in_(in), typeInfo_(typeInfo), members_(typeInfo->memberTable()),
       pointers_(std::move(pointers))
-{
-}
+{}
 
 CBSErrorMsg* CTvdBasicParamObject::errorMsg() const
 {

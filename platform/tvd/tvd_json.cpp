@@ -14,10 +14,10 @@ json encodeRecord(const CTvdBasicStructObject& record)
     json out = json::object();
     for (int i = 0; i < desc->memberCount; ++i)
         if (record.isSet(i))
-            out[desc->members[i].name] =
-                std::visit(TvdOverloaded{[](const CBSDateTime* date) -> json { return date->toWire(); },
-                                         [](const auto* value) -> json { return *value; }},
-                           tvd_member(record, i));
+            out[desc->members[i].name] = std::visit(
+                TvdOverloaded{[](const CBSDateTime* date) -> json { return date->toWire(); },
+                              [](const auto* value) -> json { return *value; }},
+                tvd_member(record, i));
     return out;
 }
 
@@ -86,14 +86,16 @@ void decodeList(const json& value, CTvdBasicListObject& list, const std::string&
                      path + "[" + std::to_string(i) + "]");
 }
 
-bool carriesObject(int kind) { return kind == TVD_RECORD || kind == TVD_LIST; }
+bool carriesObject(int kind)
+{
+    return kind == TVD_RECORD || kind == TVD_LIST;
+}
 
 } // namespace
 
 DecodeError::DecodeError(const std::string& p, const std::string& what)
     : std::runtime_error((p.empty() ? std::string("value") : p) + ": " + what), path(p)
-{
-}
+{}
 
 json encode(const CTvdBasicObject& object)
 {
@@ -116,7 +118,9 @@ void decode(const json& value, CTvdBasicObject& object, const std::string& path)
 
 json encodeError(const CBSErrorMsg& error)
 {
-    return {{"code", error.code}, {"minCode", error.minCode}, {"message", error.message},
+    return {{"code", error.code},
+            {"minCode", error.minCode},
+            {"message", error.message},
             {"hint", error.hint}};
 }
 
@@ -174,7 +178,8 @@ OwnedParams::OwnedParams(const CTvdTypeInfo& paramType)
     const STvdMemberTypeInfo* table = paramType.memberTable();
     for (int i = 0; table[i].kind != TVD_END; ++i) {
         if (carriesObject(table[i].kind)) {
-            const std::string& typeName = paramType.memberTypes()[static_cast<std::size_t>(i)].typeName;
+            const std::string& typeName =
+                paramType.memberTypes()[static_cast<std::size_t>(i)].typeName;
             const CTvdTypeInfo* type = CTvdTypeInfo::find(typeName);
             if (type == nullptr)
                 throw std::logic_error("type " + typeName + " is not registered");
@@ -182,7 +187,8 @@ OwnedParams::OwnedParams(const CTvdTypeInfo& paramType)
             pointers.push_back(objects_.back().get());
         } else {
             objects_.push_back(nullptr);
-            pointers.push_back(table[i].kind == TVD_ERRORMSG ? static_cast<void*>(&error_) : nullptr);
+            pointers.push_back(table[i].kind == TVD_ERRORMSG ? static_cast<void*>(&error_)
+                                                             : nullptr);
         }
     }
     params_ = std::make_unique<CTvdBasicParamObject>(paramType.kind() == TVD_PARAM_IN, &paramType,

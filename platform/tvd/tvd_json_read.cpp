@@ -13,7 +13,10 @@ namespace {
 
 using nlohmann::json;
 
-bool carriesObject(int kind) { return kind == TVD_RECORD || kind == TVD_LIST; }
+bool carriesObject(int kind)
+{
+    return kind == TVD_RECORD || kind == TVD_LIST;
+}
 
 const char* integerName(int kind)
 {
@@ -38,7 +41,8 @@ public:
     void errorInteger(std::int64_t value)
     {
         if (field_ == kCode || field_ == kMinCode)
-            return store(field_ == kCode ? error_.code : error_.minCode, static_cast<std::int32_t>(value));
+            return store(field_ == kCode ? error_.code : error_.minCode,
+                         static_cast<std::int32_t>(value));
         errorWrongType();
     }
     void errorText(std::string& value)
@@ -85,20 +89,26 @@ class ParamsReader : public nlohmann::json_sax<json> {
 public:
     ParamsReader(CTvdBasicParamObject& params, std::string top, AnswerParts* answer)
         : params_(params), top_(std::move(top)), answer_(answer)
-    {
-    }
+    {}
     bool sawParams() const { return sawParams_; }
 
     bool null() override { return takenByAnswer(json::value_t::null, 0, nullptr) || scalar(); }
-    bool boolean(bool value) override { return takenByAnswer(json::value_t::boolean, value, nullptr) || scalar(); }
+    bool boolean(bool value) override
+    {
+        return takenByAnswer(json::value_t::boolean, value, nullptr) || scalar();
+    }
     bool number_float(double value, const string_t&) override
     {
-        const bool fits = value >= std::numeric_limits<int>::min() && value <= std::numeric_limits<int>::max();
+        const bool fits =
+            value >= std::numeric_limits<int>::min() && value <= std::numeric_limits<int>::max();
         return takenByAnswer(fits ? json::value_t::number_float : json::value_t::discarded,
                              fits ? static_cast<std::int64_t>(value) : 0, nullptr) ||
                scalar();
     }
-    bool binary(binary_t&) override { return takenByAnswer(json::value_t::binary, 0, nullptr) || scalar(); }
+    bool binary(binary_t&) override
+    {
+        return takenByAnswer(json::value_t::binary, 0, nullptr) || scalar();
+    }
     bool number_integer(number_integer_t value) override
     {
         if (takenByAnswer(json::value_t::number_integer, value, nullptr))
@@ -124,7 +134,8 @@ public:
         void* address = frames_.back().addresses[memberIndex_];
         if (member().kind == TVD_STRING)
             *static_cast<std::string*>(address) = std::move(value);
-        else if (member().kind != TVD_DATETIME || !CBSDateTime::fromWire(value, *static_cast<CBSDateTime*>(address)))
+        else if (member().kind != TVD_DATETIME ||
+                 !CBSDateTime::fromWire(value, *static_cast<CBSDateTime*>(address)))
             return scalar();
         return stored();
     }
@@ -135,7 +146,8 @@ public:
             answer_->sawError = true;
             return push({Frame::Error, nullptr, "error", -1, {}});
         }
-        if (takenByAnswer(json::value_t::object, 0, nullptr)) { // a result or error field that is no scalar
+        if (takenByAnswer(json::value_t::object, 0,
+                          nullptr)) { // a result or error field that is no scalar
             ++skip_;
             return true;
         }
@@ -200,13 +212,14 @@ public:
         } else if (frame.kind == Frame::Params) {
             paramIndex_ = params_.typeInfo()->memberIndex(name);
             if (paramIndex_ < 0 || !carriesObject(params_.member(paramIndex_).kind))
-                throw DecodeError(top_ + "." + name, "no such parameter of " + params_.typeInfo()->name());
+                throw DecodeError(top_ + "." + name,
+                                  "no such parameter of " + params_.typeInfo()->name());
         } else {
             auto& record = static_cast<CTvdBasicStructObject&>(*frame.object);
             memberIndex_ = memberIndexOf(record, name);
             if (memberIndex_ < 0)
-                throw DecodeError(recordPath() + "." + name,
-                                  std::string("no such member in ") + record.get_typeDesc()->typeName);
+                throw DecodeError(recordPath() + "." + name, std::string("no such member in ") +
+                                                                 record.get_typeDesc()->typeName);
         }
         return true;
     }
@@ -250,13 +263,16 @@ private:
     {
         return answer_ != nullptr && skip_ == 0 && frames_.size() == 1 && key_ == name;
     }
-    bool inError() const { return skip_ == 0 && !frames_.empty() && frames_.back().kind == Frame::Error; }
+    bool inError() const
+    {
+        return skip_ == 0 && !frames_.empty() && frames_.back().kind == Frame::Error;
+    }
     // A value of an answer's "result" or "error", or inside its error record: given to the
     // answer; false when it is none of these. A number stands in integer, a string in text.
     bool takenByAnswer(json::value_t kind, std::int64_t integer, std::string* text)
     {
-        const bool number = kind == json::value_t::number_integer || kind == json::value_t::number_float ||
-                            kind == json::value_t::boolean;
+        const bool number = kind == json::value_t::number_integer ||
+                            kind == json::value_t::number_float || kind == json::value_t::boolean;
         if (atAnswerMember("result")) {
             answer_->sawResult = true;
             answer_->result = number ? std::optional<int>(static_cast<int>(integer)) : std::nullopt;
@@ -277,12 +293,17 @@ private:
     }
     bool skipping() const { return skip_ > 0 || frames_.size() <= 1; }
     bool inRecordMember() const { return !frames_.empty() && frames_.back().kind == Frame::Record; }
-    static bool isInteger(int kind) { return kind == TVD_INT16 || kind == TVD_INT32 || kind == TVD_INT64; }
+    static bool isInteger(int kind)
+    {
+        return kind == TVD_INT16 || kind == TVD_INT32 || kind == TVD_INT64;
+    }
     const STvdMemberTypeInfo& param() const { return params_.member(paramIndex_); }
     std::string paramPath() const { return top_ + "." + param().name; }
     const STvdMemberTypeInfo& member() const
     {
-        return static_cast<CTvdBasicStructObject&>(*frames_.back().object).get_typeDesc()->members[memberIndex_];
+        return static_cast<CTvdBasicStructObject&>(*frames_.back().object)
+            .get_typeDesc()
+            ->members[memberIndex_];
     }
     // The records of a list name their members in one order: the k-th name of a record is first
     // compared with the member the k-th name of the record before was, then searched.
@@ -317,11 +338,14 @@ private:
     template <class Int>
     bool store(void* address, std::int64_t value, std::uint64_t magnitude, bool negative)
     {
-        const bool fits = negative ? value >= std::numeric_limits<Int>::min()
-                                   : magnitude <= static_cast<std::uint64_t>(std::numeric_limits<Int>::max());
+        const bool fits =
+            negative ? value >= std::numeric_limits<Int>::min()
+                     : magnitude <= static_cast<std::uint64_t>(std::numeric_limits<Int>::max());
         if (!fits)
-            throw DecodeError(memberPath(), std::string("value out of range for ") + integerName(member().kind));
-        *static_cast<Int*>(address) = negative ? static_cast<Int>(value) : static_cast<Int>(magnitude);
+            throw DecodeError(memberPath(),
+                              std::string("value out of range for ") + integerName(member().kind));
+        *static_cast<Int*>(address) =
+            negative ? static_cast<Int>(value) : static_cast<Int>(magnitude);
         return stored();
     }
     bool storeInteger(std::int64_t value, std::uint64_t magnitude, bool negative)
@@ -346,23 +370,30 @@ private:
             const CTvdTypeInfo& type = *params_.object(paramIndex_)->get_typeInfo();
             if (param().kind == TVD_LIST)
                 throw DecodeError(paramPath(), "expected a list (array) of " + type.name());
-            throw DecodeError(paramPath(), std::string("expected a record ") +
-                                               static_cast<CTvdBasicStructObject&>(*params_.object(paramIndex_)).get_typeDesc()->typeName);
+            throw DecodeError(paramPath(),
+                              std::string("expected a record ") +
+                                  static_cast<CTvdBasicStructObject&>(*params_.object(paramIndex_))
+                                      .get_typeDesc()
+                                      ->typeName);
         }
         case Frame::List: {
             auto& list = static_cast<CTvdBasicListObject&>(*frames_.back().object);
             auto* element = list.append();
-            const std::string path = frames_.back().path + "[" + std::to_string(list.count() - 1) + "]";
-            throw DecodeError(path, std::string("expected a record ") + element->get_typeDesc()->typeName);
+            const std::string path =
+                frames_.back().path + "[" + std::to_string(list.count() - 1) + "]";
+            throw DecodeError(path, std::string("expected a record ") +
+                                        element->get_typeDesc()->typeName);
         }
         case Frame::Record:
         case Frame::Error: break;
         }
         switch (member().kind) {
         case TVD_STRING: throw DecodeError(memberPath(), "expected a string");
-        case TVD_DATETIME: throw DecodeError(memberPath(), "expected a date \"YYYY-MM-DD HH:MM:SS\"");
+        case TVD_DATETIME:
+            throw DecodeError(memberPath(), "expected a date \"YYYY-MM-DD HH:MM:SS\"");
         default:
-            throw DecodeError(memberPath(), std::string("expected an integer (") + integerName(member().kind) + ")");
+            throw DecodeError(memberPath(), std::string("expected an integer (") +
+                                                integerName(member().kind) + ")");
         }
     }
 
@@ -370,10 +401,10 @@ private:
     const std::string top_;
     AnswerParts* answer_;
     std::vector<Frame> frames_;
-    std::string key_;   // the member of the top object being read
+    std::string key_; // the member of the top object being read
     int paramIndex_ = -1;
     int memberIndex_ = -1;
-    int skip_ = 0;      // depth inside a skipped value
+    int skip_ = 0; // depth inside a skipped value
     const STvdTypeDesc* guessedType_ = nullptr;
     std::vector<int> guesses_; // by the position of a name in its record, the member it was
     std::size_t keyPosition_ = 0;

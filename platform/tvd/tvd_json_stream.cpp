@@ -11,7 +11,10 @@
 namespace tvd::wire {
 namespace {
 
-bool carriesObject(int kind) { return kind == TVD_RECORD || kind == TVD_LIST; }
+bool carriesObject(int kind)
+{
+    return kind == TVD_RECORD || kind == TVD_LIST;
+}
 
 // The escape of one ASCII character that JSON text cannot hold as it is, as dump() writes it.
 void appendEscape(std::string& out, unsigned char c)
@@ -38,7 +41,8 @@ void appendEscape(std::string& out, unsigned char c)
 // is not UTF-8.
 void writeText(std::string& out, const std::string& value)
 {
-    if (std::any_of(value.begin(), value.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
+    if (std::any_of(value.begin(), value.end(),
+                    [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
         out += nlohmann::json(value).dump();
         return;
     }
@@ -79,7 +83,8 @@ ParamsWriter::ParamsWriter(const CTvdBasicParamObject& params)
     for (int i = 0; i < params.memberCount(); ++i)
         if (carriesObject(params.member(i).kind))
             members_.push_back({params.member(i).name, params.object(i)});
-    std::sort(members_.begin(), members_.end(), [](const Member& a, const Member& b) { return a.name < b.name; });
+    std::sort(members_.begin(), members_.end(),
+              [](const Member& a, const Member& b) { return a.name < b.name; });
 }
 
 long long ParamsWriter::recordCount(const CTvdBasicParamObject& params)
@@ -103,8 +108,9 @@ const std::vector<int>& ParamsWriter::membersByName(const STvdTypeDesc* desc)
     std::vector<int> order(static_cast<std::size_t>(desc->memberCount));
     for (int i = 0; i < desc->memberCount; ++i)
         order[static_cast<std::size_t>(i)] = i;
-    std::sort(order.begin(), order.end(),
-              [desc](int a, int b) { return std::strcmp(desc->members[a].name, desc->members[b].name) < 0; });
+    std::sort(order.begin(), order.end(), [desc](int a, int b) {
+        return std::strcmp(desc->members[a].name, desc->members[b].name) < 0;
+    });
     return orders_.emplace_back(desc, std::move(order)).second;
 }
 

@@ -27,8 +27,8 @@ void MakeReadOnly(QWidget* control)
         return;
     }
     if (!edit->property(kOriginalBase).isValid())
-        edit->setProperty(kOriginalBase,
-                          QVariant::fromValue(edit->palette().brush(QPalette::Active, QPalette::Base)));
+        edit->setProperty(kOriginalBase, QVariant::fromValue(edit->palette().brush(
+                                             QPalette::Active, QPalette::Base)));
     edit->setReadOnly(true);
     setBase(edit, kReadOnlyBase);
 }
@@ -52,7 +52,8 @@ void MakeDefault(QWidget* control)
 void PostionComboBoxItem(QComboBox* comboBox, const QString& text)
 {
     if (comboBox != nullptr)
-        comboBox->setCurrentIndex(comboBox->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));
+        comboBox->setCurrentIndex(
+            comboBox->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));
 }
 
 void PostionComboBoxItem(QComboBox* comboBox, const char* text)

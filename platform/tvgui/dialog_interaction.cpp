@@ -37,8 +37,8 @@ QMessageBox::StandardButton qtButton(int id)
 QtMessageBoxStyle QtMessageBoxStyleOf(int flags)
 {
     const MessageBoxStyle style = MessageBoxStyleOf(flags);
-    QtMessageBoxStyle qt{qtIcon(style.icon), {}, qtButton(style.defaultButton),
-                         qtButton(style.escapeButton)};
+    QtMessageBoxStyle qt{
+        qtIcon(style.icon), {}, qtButton(style.defaultButton), qtButton(style.escapeButton)};
     for (int id : style.buttons)
         qt.buttons.append(qtButton(id));
     return qt;
@@ -57,7 +57,8 @@ int Win32ButtonId(QMessageBox::StandardButton button)
     }
 }
 
-DialogInteraction::DialogInteraction() : waitBox_(std::make_unique<WaitBox>()) {}
+DialogInteraction::DialogInteraction() : waitBox_(std::make_unique<WaitBox>())
+{}
 
 DialogInteraction::~DialogInteraction() = default;
 
@@ -101,7 +102,9 @@ QString DialogInteraction::openFileName(const QString& caption, const QString& f
     return QFileDialog::getOpenFileName(QApplication::activeWindow(), caption, QString(), filter);
 }
 
-QString DialogInteraction::saveFileName(const QString& caption, const QString& filter, const QString& suggestedName)
+QString DialogInteraction::saveFileName(const QString& caption, const QString& filter,
+                                        const QString& suggestedName)
 {
-    return QFileDialog::getSaveFileName(QApplication::activeWindow(), caption, suggestedName, filter);
+    return QFileDialog::getSaveFileName(QApplication::activeWindow(), caption, suggestedName,
+                                        filter);
 }

@@ -31,7 +31,8 @@ public:
     void waitUpdate(const QString& text) override;
     void waitClose() override;
     QString openFileName(const QString& caption, const QString& filter) override;
-    QString saveFileName(const QString& caption, const QString& filter, const QString& suggestedName) override;
+    QString saveFileName(const QString& caption, const QString& filter,
+                         const QString& suggestedName) override;
 
 private:
     std::unique_ptr<WaitBox> waitBox_;

@@ -36,7 +36,11 @@ public:
     void Added(int rows, int total)
     {
         if (shown_ && (rows % kProgressStep == 0 || rows == total))
-            UpdateWaitBox(QString("正在导入数据，请稍候...（%1/%2条）").arg(rows).arg(total).toUtf8().constData());
+            UpdateWaitBox(QString("正在导入数据，请稍候...（%1/%2条）")
+                              .arg(rows)
+                              .arg(total)
+                              .toUtf8()
+                              .constData());
     }
     void Close()
     {

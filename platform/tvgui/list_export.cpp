@@ -33,7 +33,9 @@ QString TListViewEx::selectedRowsText() const
             fields.append(TsvField(textOf(column)));
         return fields.join(u'\t') + u'\n';
     };
-    QString text = line([this](int column) { return model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString(); });
+    QString text = line([this](int column) {
+        return model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+    });
     for (int row : selectedRows())
         text += line([&](int column) { return cellText(row, column); });
     return text;
@@ -67,7 +69,9 @@ QString TListViewEx::exportCsv(const QString& path) const
         }
         endLine();
     };
-    appendLine([this](int column) { return model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString(); });
+    appendLine([this](int column) {
+        return model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+    });
     for (int position = 0; position < sorted_->rowCount(); ++position) {
         const ListRow* row = model_->row(shownRow(position));
         appendLine([row](int column) { return row->text(column); });

@@ -138,7 +138,8 @@ namespace {
 
 bool allDigits(const QString& text)
 {
-    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); });
+    return !text.isEmpty() &&
+           std::all_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); });
 }
 
 QStringView withoutLeadingZeros(const QString& digits)
@@ -164,7 +165,8 @@ int CompareCellTexts(const QString& left, const QString& right)
     return left.compare(right);
 }
 
-TListViewEx::SortedView::SortedView(Model* rows, QObject* parent) : QSortFilterProxyModel(parent), rows_(rows)
+TListViewEx::SortedView::SortedView(Model* rows, QObject* parent)
+    : QSortFilterProxyModel(parent), rows_(rows)
 {
     setSourceModel(rows);
 }

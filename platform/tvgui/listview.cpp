@@ -80,7 +80,8 @@ int TListViewEx::rowOf(const QModelIndex& shown) const
 
 int TListViewEx::shownRow(int position) const
 {
-    return position >= 0 && position < sorted_->rowCount() ? rowOf(sorted_->index(position, 0)) : -1;
+    return position >= 0 && position < sorted_->rowCount() ? rowOf(sorted_->index(position, 0))
+                                                           : -1;
 }
 
 TListViewEx::~TListViewEx() = default;
@@ -224,8 +225,9 @@ int TListViewEx::selectedRow() const
     const QItemSelection selection = selectionModel()->selection();
     if (selection.isEmpty())
         return -1;
-    const auto highest = std::min_element(selection.begin(), selection.end(),
-                                          [](const auto& a, const auto& b) { return a.top() < b.top(); });
+    const auto highest =
+        std::min_element(selection.begin(), selection.end(),
+                         [](const auto& a, const auto& b) { return a.top() < b.top(); });
     return rowOf(sorted_->index(highest->top(), 0));
 }
 
@@ -236,7 +238,8 @@ void TListViewEx::setSelectedRow(int row)
         selectionModel()->clearSelection();
         return;
     }
-    selectionModel()->select(shown, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    selectionModel()->select(shown,
+                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 std::vector<int> TListViewEx::selectedRows() const

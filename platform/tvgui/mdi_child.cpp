@@ -27,12 +27,14 @@ bool TfrmMDIChild::Close()
 
 void TfrmMDIChild::OnEditKeyPress(QLineEdit* edit)
 {
-    if (edit != nullptr && edit->findChild<QObject*>("numberKeyFilter", Qt::FindDirectChildrenOnly) == nullptr)
+    if (edit != nullptr &&
+        edit->findChild<QObject*>("numberKeyFilter", Qt::FindDirectChildrenOnly) == nullptr)
         edit->installEventFilter(new NumberKeyFilter(edit));
 }
 
 void TfrmMDIChild::OnEditPaste(QLineEdit* edit)
 {
-    if (edit != nullptr && edit->findChild<QObject*>("numberPasteFilter", Qt::FindDirectChildrenOnly) == nullptr)
+    if (edit != nullptr &&
+        edit->findChild<QObject*>("numberPasteFilter", Qt::FindDirectChildrenOnly) == nullptr)
         edit->installEventFilter(new NumberPasteFilter(edit));
 }

@@ -107,8 +107,7 @@ bool NumberPasteFilter::eventFilter(QObject* watched, QEvent* event)
         drop->ignore();
         return true;
     }
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -127,8 +126,9 @@ void NumberPasteFilter::showContextMenu(const QPoint& globalPosition)
     menu->setAttribute(Qt::WA_DeleteOnClose);
     for (QAction* action : menu->actions()) {
         // The paste action is known by its connection; Qt has made it both ways over time.
-        const bool wasPaste = QObject::disconnect(action, SIGNAL(triggered()), edit_, SLOT(paste())) ||
-                              QObject::disconnect(action, &QAction::triggered, edit_, &QLineEdit::paste);
+        const bool wasPaste =
+            QObject::disconnect(action, SIGNAL(triggered()), edit_, SLOT(paste())) ||
+            QObject::disconnect(action, &QAction::triggered, edit_, &QLineEdit::paste);
         if (wasPaste)
             connect(action, &QAction::triggered, this, [this] { paste(false); });
     }

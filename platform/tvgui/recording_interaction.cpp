@@ -11,7 +11,8 @@ int RecordingInteraction::message(const QString& text, const QString& caption, i
         return answer;
     }
     const std::vector<int> buttons = MessageBoxStyleOf(flags).buttons;
-    const bool offered = std::find(buttons.begin(), buttons.end(), questionDefault_) != buttons.end();
+    const bool offered =
+        std::find(buttons.begin(), buttons.end(), questionDefault_) != buttons.end();
     return offered ? questionDefault_ : buttons.front();
 }
 
@@ -42,7 +43,8 @@ QString RecordingInteraction::openFileName(const QString& caption, const QString
     return file;
 }
 
-QString RecordingInteraction::saveFileName(const QString& caption, const QString& filter, const QString&)
+QString RecordingInteraction::saveFileName(const QString& caption, const QString& filter,
+                                           const QString&)
 {
     return openFileName(caption, filter);
 }

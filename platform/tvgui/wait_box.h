@@ -6,7 +6,6 @@
 #include <QPointer>
 #include <QString>
 
-
 class WaitBox {
 public:
     WaitBox();

@@ -1,9 +1,9 @@
 // The thread's last error, its system text, and Sleep.
 #include "winapi.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <algorithm>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -62,8 +62,8 @@ DWORD Win32ErrorOfErrno(int errnoValue)
     }
 }
 
-DWORD FormatMessageA(DWORD flags, LPCVOID /*source*/, DWORD messageId, DWORD /*languageId*/, char* buffer,
-                     DWORD size, void* /*arguments*/)
+DWORD FormatMessageA(DWORD flags, LPCVOID /*source*/, DWORD messageId, DWORD /*languageId*/,
+                     char* buffer, DWORD size, void* /*arguments*/)
 {
     const char* text = (flags & FORMAT_MESSAGE_FROM_SYSTEM) ? systemText(messageId) : nullptr;
     if (text == nullptr || buffer == nullptr || size == 0) {

@@ -2,10 +2,10 @@
 // descriptor plus one, so that a null handle is never a valid file.
 #include "winapi.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
 
 namespace {
 
@@ -26,10 +26,12 @@ void saveErrno()
 
 } // namespace
 
-HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD /*shareMode*/, void* /*securityAttributes*/,
-                   DWORD creationDisposition, DWORD /*flagsAndAttributes*/, HANDLE /*templateFile*/)
+HANDLE CreateFileA(const char* fileName, DWORD desiredAccess, DWORD /*shareMode*/,
+                   void* /*securityAttributes*/, DWORD creationDisposition,
+                   DWORD /*flagsAndAttributes*/, HANDLE /*templateFile*/)
 {
-    if (fileName == nullptr || desiredAccess != GENERIC_READ || creationDisposition != OPEN_EXISTING) {
+    if (fileName == nullptr || desiredAccess != GENERIC_READ ||
+        creationDisposition != OPEN_EXISTING) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
     }
@@ -62,7 +64,8 @@ DWORD GetFileSize(HANDLE file, LPDWORD fileSizeHigh)
     return static_cast<DWORD>(size & 0xFFFFFFFFu);
 }
 
-BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead, void* /*overlapped*/)
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead,
+              void* /*overlapped*/)
 {
     if (bytesRead != nullptr)
         *bytesRead = 0;

@@ -11,7 +11,8 @@ std::string sharedObjectName(const std::string& fileName)
 {
     std::string base = fileName.substr(fileName.find_last_of("/\\") + 1);
     const std::size_t dot = base.rfind('.');
-    if (dot != std::string::npos && (base.compare(dot, 4, ".dll") == 0 || base.compare(dot, 4, ".DLL") == 0))
+    if (dot != std::string::npos &&
+        (base.compare(dot, 4, ".dll") == 0 || base.compare(dot, 4, ".DLL") == 0))
         base.erase(dot);
     return "lib" + base + ".so";
 }

@@ -30,7 +30,8 @@ int collectReply(CURL*, curl_infotype type, char* data, std::size_t size, void*)
     std::string_view text(data, size);
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
-        const std::string_view line = text.substr(0, end == std::string_view::npos ? text.size() : end + 1);
+        const std::string_view line =
+            text.substr(0, end == std::string_view::npos ? text.size() : end + 1);
         replyLines.append(line);
         if (line.size() >= 4 && line[3] == ' ') {
             lastServerReply() = replyLines;
@@ -66,11 +67,11 @@ std::string& lastServerReply()
     return reply;
 }
 
-FtpConnection::FtpConnection(FtpLogin login)
-    : login_(std::move(login)), multi_(curl_multi_init())
+FtpConnection::FtpConnection(FtpLogin login) : login_(std::move(login)), multi_(curl_multi_init())
 {
     const bool ipv6 = login_.host.find(':') != std::string::npos;
-    baseUrl_ = "ftp://" + (ipv6 ? "[" + login_.host + "]" : login_.host) + ":" + std::to_string(login_.port) + "/";
+    baseUrl_ = "ftp://" + (ipv6 ? "[" + login_.host + "]" : login_.host) + ":" +
+               std::to_string(login_.port) + "/";
 }
 
 FtpConnection::~FtpConnection()
@@ -144,14 +145,16 @@ CURLcode FtpConnection::run(CURL* transfer)
 
 CURLcode FtpConnection::open()
 {
-    std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> transfer(newTransfer(""), curl_easy_cleanup);
+    std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> transfer(newTransfer(""),
+                                                                 curl_easy_cleanup);
     curl_easy_setopt(transfer.get(), CURLOPT_NOBODY, 1L);
     return run(transfer.get());
 }
 
 CURLcode FtpConnection::rename(const std::string& from, const std::string& to)
 {
-    std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> transfer(newTransfer(""), curl_easy_cleanup);
+    std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> transfer(newTransfer(""),
+                                                                 curl_easy_cleanup);
     curl_slist* commands = curl_slist_append(nullptr, ("RNFR " + from).c_str());
     commands = curl_slist_append(commands, ("RNTO " + to).c_str());
     curl_easy_setopt(transfer.get(), CURLOPT_QUOTE, commands);

@@ -159,19 +159,21 @@ HINTERNET FtpOpenFileA(HINTERNET connect, const char* fileName, DWORD access, DW
     return newHandle(std::move(upload));
 }
 
-BOOL InternetWriteFile(HINTERNET file, LPCVOID buffer, DWORD numberOfBytesToWrite, LPDWORD numberOfBytesWritten)
+BOOL InternetWriteFile(HINTERNET file, LPCVOID buffer, DWORD numberOfBytesToWrite,
+                       LPDWORD numberOfBytesWritten)
 {
     if (numberOfBytesWritten != nullptr)
         *numberOfBytesWritten = 0;
     auto* upload = objectOf<std::unique_ptr<FtpUpload>>(file);
-    if (upload == nullptr || numberOfBytesWritten == nullptr || (buffer == nullptr && numberOfBytesToWrite > 0)) {
+    if (upload == nullptr || numberOfBytesWritten == nullptr ||
+        (buffer == nullptr && numberOfBytesToWrite > 0)) {
         if (upload != nullptr)
             SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     CURLcode result = CURLE_OK;
-    *numberOfBytesWritten =
-        static_cast<DWORD>((*upload)->write(static_cast<const char*>(buffer), numberOfBytesToWrite, result));
+    *numberOfBytesWritten = static_cast<DWORD>(
+        (*upload)->write(static_cast<const char*>(buffer), numberOfBytesToWrite, result));
     const BOOL ok = succeeded(result);
     if (ok && *numberOfBytesWritten < numberOfBytesToWrite)
         SetLastError(ERROR_INTERNET_TIMEOUT); // the server stopped taking data

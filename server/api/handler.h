@@ -60,14 +60,14 @@ private:
 // Business refusals carry code 1 with these minor codes; the message says what is wrong and the
 // hint names the offending record ("第3条记录 IMSI=460001234567890").
 enum RefusalCode : std::int32_t {
-    kRefusedInvalid = 1,     // malformed or out-of-format value
-    kRefusedDuplicate = 2,   // key already stored or repeated in the batch
-    kRefusedNotFound = 3,    // modify/delete of a key that is not stored (or matches several)
-    kRefusedReference = 4,   // unknown referenced record, or delete of a referenced one
-    kRefusedOverlap = 5,     // range overlaps a stored range of the same kind
-    kRefusedRight = 6,       // the operator lacks the entity right
-    kRefusedSession = 7,     // missing or expired session
-    kRefusedLogin = 8,       // wrong login name or password
+    kRefusedInvalid = 1,   // malformed or out-of-format value
+    kRefusedDuplicate = 2, // key already stored or repeated in the batch
+    kRefusedNotFound = 3,  // modify/delete of a key that is not stored (or matches several)
+    kRefusedReference = 4, // unknown referenced record, or delete of a referenced one
+    kRefusedOverlap = 5,   // range overlaps a stored range of the same kind
+    kRefusedRight = 6,     // the operator lacks the entity right
+    kRefusedSession = 7,   // missing or expired session
+    kRefusedLogin = 8,     // wrong login name or password
 };
 
 } // namespace rsim

@@ -29,7 +29,8 @@ public:
     {
         if (value.size() > kMaxJsonText)
             return refuse("请求中的文本过长", where() + "的文本有 " + std::to_string(value.size()) +
-                                                  " 字节，不能超过 " + std::to_string(kMaxJsonText) + " 字节");
+                                                  " 字节，不能超过 " +
+                                                  std::to_string(kMaxJsonText) + " 字节");
         return true;
     }
 
@@ -41,14 +42,17 @@ public:
     bool key(string_t& name) override
     {
         if (!levels_[depth_ - 1].add(name))
-            return refuse("请求中有重复的成员", "成员 \"" + printable(name) + "\" 在同一对象中出现了多次");
+            return refuse("请求中有重复的成员",
+                          "成员 \"" + printable(name) + "\" 在同一对象中出现了多次");
         key_ = std::move(name);
         return true;
     }
 
-    bool parse_error(std::size_t position, const std::string&, const nlohmann::detail::exception& e) override
+    bool parse_error(std::size_t position, const std::string&,
+                     const nlohmann::detail::exception& e) override
     {
-        const bool encoding = std::strstr(e.what(), "UTF-8") != nullptr || std::strstr(e.what(), "surrogate") != nullptr;
+        const bool encoding = std::strstr(e.what(), "UTF-8") != nullptr ||
+                              std::strstr(e.what(), "surrogate") != nullptr;
         const std::string at = "第 " + std::to_string(position) + " 个字节附近";
         if (encoding)
             return refuse("请求中的文本不是合法的UTF-8编码", at + "；文本须为UTF-8编码");
@@ -72,8 +76,8 @@ private:
         bool add(const std::string& name)
         {
             if (count_ < kListed) {
-                if (std::find(list_.begin(), list_.begin() + static_cast<std::ptrdiff_t>(count_), name) !=
-                    list_.begin() + static_cast<std::ptrdiff_t>(count_))
+                if (std::find(list_.begin(), list_.begin() + static_cast<std::ptrdiff_t>(count_),
+                              name) != list_.begin() + static_cast<std::ptrdiff_t>(count_))
                     return false;
                 if (count_ < list_.size())
                     list_[count_].assign(name);
@@ -98,7 +102,8 @@ private:
     bool open()
     {
         if (depth_ >= kMaxJsonDepth)
-            return refuse("请求的嵌套层次过深", "JSON 嵌套不能超过 " + std::to_string(kMaxJsonDepth) + " 层");
+            return refuse("请求的嵌套层次过深",
+                          "JSON 嵌套不能超过 " + std::to_string(kMaxJsonDepth) + " 层");
         if (depth_ == levels_.size())
             levels_.emplace_back();
         levels_[depth_++].clear();
@@ -117,7 +122,10 @@ private:
         return false;
     }
 
-    std::string where() const { return key_.empty() ? std::string("请求") : "成员 \"" + printable(key_) + "\" "; }
+    std::string where() const
+    {
+        return key_.empty() ? std::string("请求") : "成员 \"" + printable(key_) + "\" ";
+    }
 
     // A member name quoted back to the client, cut short and valid as UTF-8 (it was parsed).
     static std::string printable(const std::string& name)
@@ -164,7 +172,8 @@ std::optional<RequestFault> decodeCall(const std::string& body, const std::strin
         // Read without the JSON tree, which for a batch of a million cards would be several
         // times the size of its records.
         if (!tvd::wire::readRequest(body, in))
-            return RequestFault{"请求格式错误：缺少 \"in\"", "请求体应为 {\"in\": {...}}，操作 " + operationName};
+            return RequestFault{"请求格式错误：缺少 \"in\"",
+                                "请求体应为 {\"in\": {...}}，操作 " + operationName};
     } catch (const tvd::wire::DecodeError& e) {
         return RequestFault{"请求参数类型错误", e.what()};
     } catch (const json::exception&) {

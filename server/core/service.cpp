@@ -6,9 +6,9 @@
 #include "login_guard.h"
 #include "sysmgnt.h"
 #include "table.h"
-#include "tvd_operation.h"
 #include "tvd_json.h"
 #include "tvd_json_stream.h"
+#include "tvd_operation.h"
 
 #include <algorithm>
 #include <ctime>
@@ -33,15 +33,16 @@ Answer protocolError(int status, const std::string& message, const std::string& 
 
 std::string lockedMessage(std::int64_t seconds)
 {
-    return "连续登录失败次数过多，该登录名已暂时锁定，请在 " + std::to_string(seconds) + " 秒后重试";
+    return "连续登录失败次数过多，该登录名已暂时锁定，请在 " + std::to_string(seconds) +
+           " 秒后重试";
 }
 
 std::string wireTime(std::time_t when)
 {
     std::tm local{};
     localtime_r(&when, &local);
-    return CBSDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
-                       local.tm_sec)
+    return CBSDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                       local.tm_min, local.tm_sec)
         .toWire();
 }
 
@@ -85,9 +86,10 @@ Answer Service::login(const std::string& body)
     json request;
     if (const auto fault = parseRequestJson(body, request))
         return protocolError(400, fault->message, fault->hint);
-    if (!request.is_object() || !request.contains("login") ||
-        !request["login"].is_string() || !request.contains("password") || !request["password"].is_string())
-        return protocolError(400, "登录请求格式错误", "需要JSON对象 {\"login\": 文本, \"password\": 文本}");
+    if (!request.is_object() || !request.contains("login") || !request["login"].is_string() ||
+        !request.contains("password") || !request["password"].is_string())
+        return protocolError(400, "登录请求格式错误",
+                             "需要JSON对象 {\"login\": 文本, \"password\": 文本}");
     const std::string name = request["login"].get<std::string>();
     const std::string password = request["password"].get<std::string>();
     const std::time_t now = std::time(nullptr);
@@ -99,7 +101,9 @@ Answer Service::login(const std::string& body)
                                 : secrets::verifyAgainstNothing(password);
     if (!verified) {
         const std::int64_t locked = sysmgnt::recordFailedLogin(*db, name, now);
-        return {200, refusal(1, kRefusedLogin, locked > 0 ? "登录名或密码错误；" + lockedMessage(locked) : "登录名或密码错误",
+        return {200, refusal(1, kRefusedLogin,
+                             locked > 0 ? "登录名或密码错误；" + lockedMessage(locked)
+                                        : "登录名或密码错误",
                              name)};
     }
     sysmgnt::clearFailedLogins(*db, name);
@@ -107,8 +111,10 @@ Answer Service::login(const std::string& body)
         return {200, refusal(1, kRefusedLogin, "操作员已被锁定，不能登录", name)};
     const std::string token = secrets::newToken();
     db->exec("INSERT INTO sys_session (TOKEN, OP_ID, EXPIRES) VALUES (?, ?, ?)",
-             {secrets::tokenDigest(token), std::int64_t{found->profile.OP_ID}, wireTime(now + kSessionHours * 3600)});
-    return {200, {{"result", 0}, {"session", token}, {"operator", tvd::wire::encode(found->profile)}}};
+             {secrets::tokenDigest(token), std::int64_t{found->profile.OP_ID},
+              wireTime(now + kSessionHours * 3600)});
+    return {200,
+            {{"result", 0}, {"session", token}, {"operator", tvd::wire::encode(found->profile)}}};
 }
 
 Answer Service::logout(const std::string& session)
@@ -126,7 +132,8 @@ std::int32_t Service::sessionOperator(db::Driver& db, const std::string& token, 
     std::string expires;
     const std::time_t now = std::time(nullptr);
     const std::string digest = secrets::tokenDigest(token);
-    db.query("SELECT s.OP_ID, o.ORG_ID, s.EXPIRES FROM sys_session s JOIN sys_operator o ON o.OP_ID = s.OP_ID "
+    db.query("SELECT s.OP_ID, o.ORG_ID, s.EXPIRES FROM sys_session s JOIN sys_operator o ON "
+             "o.OP_ID = s.OP_ID "
              "WHERE s.TOKEN = ? AND s.EXPIRES > ? AND o.LOCK_STATUS = 0",
              {digest, wireTime(now)}, [&](const db::Row& row) {
                  opId = static_cast<std::int32_t>(db::asInt(row[0]));
@@ -140,8 +147,9 @@ std::int32_t Service::sessionOperator(db::Driver& db, const std::string& token, 
     return opId;
 }
 
-void Service::audit(db::Driver& db, std::int32_t opId, const std::string& interfaceName, const std::string& code,
-                    const std::string& operation, const std::vector<std::string>& keys)
+void Service::audit(db::Driver& db, std::int32_t opId, const std::string& interfaceName,
+                    const std::string& code, const std::string& operation,
+                    const std::vector<std::string>& keys)
 {
     // A chunk at a time: the rows of a batch of 200,000 cards at once would take 50 MB.
     constexpr std::size_t kChunk = 10000;
@@ -151,7 +159,9 @@ void Service::audit(db::Driver& db, std::int32_t opId, const std::string& interf
     for (std::size_t i = 0; i < keys.size(); ++i) {
         rows.push_back({now, std::int64_t{opId}, interfaceName, code, operation, keys[i]});
         if (rows.size() == kChunk || i + 1 == keys.size()) {
-            db.insertMany("sys_audit", {"AUDIT_TIME", "OP_ID", "INTERFACE", "CODE", "OPERATION", "RECORD_KEY"}, rows);
+            db.insertMany("sys_audit",
+                          {"AUDIT_TIME", "OP_ID", "INTERFACE", "CODE", "OPERATION", "RECORD_KEY"},
+                          rows);
             rows.clear();
         }
     }
@@ -182,7 +192,8 @@ Answer Service::call(const std::string& interfaceName, const std::string& code, 
                 continue;
             std::cerr << "rsimd: " << operation->name << ": " << e.what() << std::endl;
             if (e.kind == db::Error::Kind::Unique)
-                return {200, refusal(1, kRefusedDuplicate, "记录已存在", "与同时写入的记录重复，请重新提交")};
+                return {200, refusal(1, kRefusedDuplicate, "记录已存在",
+                                     "与同时写入的记录重复，请重新提交")};
             return {500, refusal(-1, 500, "数据库操作失败", "详情见服务日志")};
         } catch (const std::exception& e) {
             std::cerr << "rsimd: " << operation->name << ": " << e.what() << std::endl;
@@ -191,8 +202,9 @@ Answer Service::call(const std::string& interfaceName, const std::string& code, 
     }
 }
 
-Answer Service::run(const std::string& interfaceName, const std::string& code, const TvdOperation& operation,
-                    const HandlerEntry& entry, CTvdBasicParamObject& in, const std::string& session, Mode mode)
+Answer Service::run(const std::string& interfaceName, const std::string& code,
+                    const TvdOperation& operation, const HandlerEntry& entry,
+                    CTvdBasicParamObject& in, const std::string& session, Mode mode)
 {
     tvd::wire::OwnedParams out(*operation.out);
     auto db = pool_.acquire();
@@ -200,11 +212,15 @@ Answer Service::run(const std::string& interfaceName, const std::string& code, c
     const std::int32_t opId = sessionOperator(*db, session, orgId);
     if (opId == 0)
         return {200, refusal(1, kRefusedSession, "会话无效或已过期，请重新登录", operation.name)};
-    if (entry.requiredEntity != 0 && !sysmgnt::holdsRight(*db, opId, entry.requiredEntity, rsimcatalog::kPrivilege))
+    if (entry.requiredEntity != 0 &&
+        !sysmgnt::holdsRight(*db, opId, entry.requiredEntity, rsimcatalog::kPrivilege))
         return {200, refusal(1, kRefusedRight, "操作员没有该操作的权限",
                              "需要权限实体 " + std::to_string(entry.requiredEntity))};
-    CallContext context{*db, secrets_, opId, orgId, maxRows_,
-                        [&](std::int32_t entity) { return sysmgnt::holdsRight(*db, opId, entity, 10); }, {}};
+    CallContext context{
+        *db,      secrets_,
+        opId,     orgId,
+        maxRows_, [&](std::int32_t entity) { return sysmgnt::holdsRight(*db, opId, entity, 10); },
+        {}};
     CBSErrorMsg& error = out.error();
     int result = 0;
     if (entry.writes) {

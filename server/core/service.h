@@ -21,7 +21,9 @@ public:
     DriverPool(std::string address, std::size_t size);
     class Lease {
     public:
-        Lease(DriverPool& pool, std::unique_ptr<db::Driver> driver) : pool_(pool), driver_(std::move(driver)) {}
+        Lease(DriverPool& pool, std::unique_ptr<db::Driver> driver)
+            : pool_(pool), driver_(std::move(driver))
+        {}
         ~Lease() { pool_.giveBack(std::move(driver_)); }
         db::Driver& operator*() { return *driver_; }
         db::Driver* operator->() { return driver_.get(); }
@@ -44,7 +46,8 @@ private:
 // An HTTP status and the JSON text of the answer.
 struct Answer {
     Answer(int status, const nlohmann::json& body)
-        : status(status), body(body.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)) {}
+        : status(status), body(body.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace))
+    {}
     Answer(int status, std::string body) : status(status), body(std::move(body)) {}
     int status;
     std::string body;
@@ -53,7 +56,8 @@ struct Answer {
 class Service {
 public:
     // maxRows: rows one query answers at most (MAX_NUM of -1, 0 or 2^31-1 included).
-    Service(DriverPool& pool, const secrets::SecretBox& secrets, std::int64_t maxRows = kDefaultMaxRows);
+    Service(DriverPool& pool, const secrets::SecretBox& secrets,
+            std::int64_t maxRows = kDefaultMaxRows);
 
     Answer login(const std::string& body);
     Answer logout(const std::string& session);
@@ -72,12 +76,14 @@ private:
     // Attempts of a write that loses races for unique values.
     static constexpr int kUniqueAttempts = 3;
     // One run of a decoded call on a connection of its own, which it gives back before it throws.
-    Answer run(const std::string& interfaceName, const std::string& code, const TvdOperation& operation,
-               const HandlerEntry& entry, CTvdBasicParamObject& in, const std::string& session, Mode mode);
+    Answer run(const std::string& interfaceName, const std::string& code,
+               const TvdOperation& operation, const HandlerEntry& entry, CTvdBasicParamObject& in,
+               const std::string& session, Mode mode);
     // The operator of a live session (sliding its expiry), or 0.
     std::int32_t sessionOperator(db::Driver& db, const std::string& token, std::int32_t& orgId);
-    void audit(db::Driver& db, std::int32_t opId, const std::string& interfaceName, const std::string& code,
-               const std::string& operation, const std::vector<std::string>& keys);
+    void audit(db::Driver& db, std::int32_t opId, const std::string& interfaceName,
+               const std::string& code, const std::string& operation,
+               const std::vector<std::string>& keys);
 
     DriverPool& pool_;
     const secrets::SecretBox& secrets_;

@@ -26,8 +26,9 @@ using beast::error_code;
 
 std::string faultBody(int status, const std::string& message, const std::string& hint)
 {
-    return nlohmann::json{{"result", -1},
-                          {"error", {{"code", -1}, {"minCode", status}, {"message", message}, {"hint", hint}}}}
+    return nlohmann::json{
+        {"result", -1},
+        {"error", {{"code", -1}, {"minCode", status}, {"message", message}, {"hint", hint}}}}
         .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
@@ -62,7 +63,9 @@ class Reservation {
 public:
     Reservation() = default;
     Reservation(BodyBudget& budget, std::size_t bytes) : budget_(&budget), bytes_(bytes) {}
-    Reservation(Reservation&& other) noexcept : budget_(std::exchange(other.budget_, nullptr)), bytes_(other.bytes_) {}
+    Reservation(Reservation&& other) noexcept
+        : budget_(std::exchange(other.budget_, nullptr)), bytes_(other.bytes_)
+    {}
     Reservation& operator=(Reservation&& other) noexcept
     {
         std::swap(budget_, other.budget_);
@@ -91,7 +94,9 @@ bool acceptsGzip(const bhttp::request_header<>& header)
 } // namespace
 
 struct Server::State {
-    State(Limits l, std::size_t workers, Handler h) : limits(l), handler(std::move(h)), pool(workers), budget(l.bodyBudget) {}
+    State(Limits l, std::size_t workers, Handler h)
+        : limits(l), handler(std::move(h)), pool(workers), budget(l.bodyBudget)
+    {}
 
     Limits limits;
     Handler handler;
@@ -107,8 +112,14 @@ namespace {
 
 using State = Server::State;
 
-beast::tcp_stream& lowest(beast::tcp_stream& stream) { return stream; }
-beast::tcp_stream& lowest(beast::ssl_stream<beast::tcp_stream>& stream) { return beast::get_lowest_layer(stream); }
+beast::tcp_stream& lowest(beast::tcp_stream& stream)
+{
+    return stream;
+}
+beast::tcp_stream& lowest(beast::ssl_stream<beast::tcp_stream>& stream)
+{
+    return beast::get_lowest_layer(stream);
+}
 
 // One connection: reads a request under its limits, hands it to a worker, writes the answer,
 // and waits for the next request of a keep-alive connection.
@@ -116,7 +127,8 @@ template <class Stream>
 class Connection : public std::enable_shared_from_this<Connection<Stream>> {
 public:
     template <class... Args>
-    Connection(std::shared_ptr<State> state, Args&&... args) : state_(std::move(state)), stream_(std::forward<Args>(args)...)
+    Connection(std::shared_ptr<State> state, Args&&... args)
+        : state_(std::move(state)), stream_(std::forward<Args>(args)...)
     {
         ++state_->connections;
     }
@@ -144,12 +156,13 @@ private:
         if (buffer_.size() > 0)
             return readHeader();
         lowest(stream_).expires_after(state_->limits.idleTimeout);
-        stream_.async_read_some(buffer_.prepare(4096), [self = this->shared_from_this()](error_code ec, std::size_t n) {
-            if (ec)
-                return self->close();
-            self->buffer_.commit(n);
-            self->readHeader();
-        });
+        stream_.async_read_some(buffer_.prepare(4096),
+                                [self = this->shared_from_this()](error_code ec, std::size_t n) {
+                                    if (ec)
+                                        return self->close();
+                                    self->buffer_.commit(n);
+                                    self->readHeader();
+                                });
     }
 
     void readHeader()
@@ -158,25 +171,28 @@ private:
         parser_.emplace();
         parser_->header_limit(static_cast<std::uint32_t>(state_->limits.maxHeader));
         parser_->body_limit(state_->limits.maxBody);
-        bhttp::async_read_header(stream_, buffer_, *parser_, [self = this->shared_from_this()](error_code ec, std::size_t) {
-            if (ec)
-                return self->refuseUnreadable(ec);
-            self->checkHeader();
-        });
+        bhttp::async_read_header(stream_, buffer_, *parser_,
+                                 [self = this->shared_from_this()](error_code ec, std::size_t) {
+                                     if (ec)
+                                         return self->refuseUnreadable(ec);
+                                     self->checkHeader();
+                                 });
     }
 
     void refuseUnreadable(error_code ec)
     {
         if (ec == bhttp::error::body_limit)
-            return refuse(413, "请求过大", "请求体不能超过 " + std::to_string(state_->limits.maxBody) + " 字节");
+            return refuse(413, "请求过大",
+                          "请求体不能超过 " + std::to_string(state_->limits.maxBody) + " 字节");
         if (ec == bhttp::error::header_limit)
-            return refuse(400, "请求头过大", "请求头不能超过 " + std::to_string(state_->limits.maxHeader) + " 字节");
+            return refuse(400, "请求头过大",
+                          "请求头不能超过 " + std::to_string(state_->limits.maxHeader) + " 字节");
         if (ec == bhttp::error::bad_content_length)
             return refuse(400, "Content-Length 不合法", "应为不超过请求体上限的非负整数");
         if (ec == bhttp::error::bad_transfer_encoding)
             return refuse(400, "Transfer-Encoding 不合法", "只支持 chunked 分块传输");
-        if (ec.category() == bhttp::make_error_code(bhttp::error::bad_target).category() && ec != bhttp::error::end_of_stream &&
-            ec != bhttp::error::partial_message)
+        if (ec.category() == bhttp::make_error_code(bhttp::error::bad_target).category() &&
+            ec != bhttp::error::end_of_stream && ec != bhttp::error::partial_message)
             return refuse(400, "请求不是合法的HTTP/1.1请求", "");
         close(); // the peer went away, timed out or broke off: nobody to answer
     }
@@ -190,12 +206,15 @@ private:
         const beast::string_view coding = header[bhttp::field::content_encoding];
         gzipped_ = beast::iequals(coding, "gzip");
         if (!gzipped_ && !coding.empty() && !beast::iequals(coding, "identity"))
-            return refuse(415, "不支持的内容编码 " + std::string(coding), "请求体只能不压缩或用 gzip 压缩");
+            return refuse(415, "不支持的内容编码 " + std::string(coding),
+                          "请求体只能不压缩或用 gzip 压缩");
         const bool framed = chunked || header.count(bhttp::field::content_length) != 0;
         if (header.method() == bhttp::verb::post && !framed && header.target() != "/v1/logout")
-            return refuse(411, "请求缺少 Content-Length", "POST 请求须带 Content-Length 或分块传输(chunked)");
-        const std::size_t declared = chunked || gzipped_ ? state_->limits.maxBody
-                                                         : static_cast<std::size_t>(parser_->content_length().value_or(0));
+            return refuse(411, "请求缺少 Content-Length",
+                          "POST 请求须带 Content-Length 或分块传输(chunked)");
+        const std::size_t declared =
+            chunked || gzipped_ ? state_->limits.maxBody
+                                : static_cast<std::size_t>(parser_->content_length().value_or(0));
         if (declared > kBudgetFree) {
             if (!state_->budget.reserve(declared))
                 return refuse(503, "服务繁忙，请稍后重试", "同时进行的大请求过多");
@@ -208,21 +227,24 @@ private:
 
     void sendContinue()
     {
-        auto interim = std::make_shared<bhttp::response<bhttp::empty_body>>(bhttp::status::continue_, 11);
-        bhttp::async_write(stream_, *interim, [self = this->shared_from_this(), interim](error_code ec, std::size_t) {
-            if (ec)
-                return self->close();
-            self->readBody();
-        });
+        auto interim =
+            std::make_shared<bhttp::response<bhttp::empty_body>>(bhttp::status::continue_, 11);
+        bhttp::async_write(stream_, *interim,
+                           [self = this->shared_from_this(), interim](error_code ec, std::size_t) {
+                               if (ec)
+                                   return self->close();
+                               self->readBody();
+                           });
     }
 
     void readBody()
     {
-        bhttp::async_read(stream_, buffer_, *parser_, [self = this->shared_from_this()](error_code ec, std::size_t) {
-            if (ec)
-                return self->refuseUnreadable(ec);
-            self->dispatch();
-        });
+        bhttp::async_read(stream_, buffer_, *parser_,
+                          [self = this->shared_from_this()](error_code ec, std::size_t) {
+                              if (ec)
+                                  return self->refuseUnreadable(ec);
+                              self->dispatch();
+                          });
     }
 
     void dispatch()
@@ -250,18 +272,23 @@ private:
     {
         Reply reply;
         try {
-            const auto unpacked = gzipped_ ? tvd::gunzip(request.body, state_->limits.maxBody) : tvd::Gunzip::Done;
+            const auto unpacked =
+                gzipped_ ? tvd::gunzip(request.body, state_->limits.maxBody) : tvd::Gunzip::Done;
             if (unpacked == tvd::Gunzip::TooLarge)
-                reply = {413, faultBody(413, "请求过大", "解压后的请求体不能超过 " + std::to_string(state_->limits.maxBody) + " 字节")};
+                reply = {413, faultBody(413, "请求过大",
+                                        "解压后的请求体不能超过 " +
+                                            std::to_string(state_->limits.maxBody) + " 字节")};
             else if (unpacked == tvd::Gunzip::Malformed)
-                reply = {400, faultBody(400, "请求体不是合法的 gzip 数据", "Content-Encoding: gzip 的请求体须完整压缩")};
+                reply = {400, faultBody(400, "请求体不是合法的 gzip 数据",
+                                        "Content-Encoding: gzip 的请求体须完整压缩")};
             else
                 reply = state_->handler(request);
         } catch (const std::exception& e) {
             std::cerr << "rsimd: " << request.target << ": " << e.what() << std::endl;
             reply = {500, faultBody(500, "服务内部错误", "")};
         }
-        auto answer = std::make_shared<bhttp::response<bhttp::string_body>>(static_cast<bhttp::status>(reply.status), 11);
+        auto answer = std::make_shared<bhttp::response<bhttp::string_body>>(
+            static_cast<bhttp::status>(reply.status), 11);
         answer->set(bhttp::field::content_type, "application/json");
         if (gzipAnswer && reply.body.size() >= kCompressFrom) {
             reply.body = tvd::gzip(reply.body);
@@ -273,7 +300,8 @@ private:
 
     void refuse(int status, const std::string& message, const std::string& hint)
     {
-        auto answer = std::make_shared<bhttp::response<bhttp::string_body>>(static_cast<bhttp::status>(status), 11);
+        auto answer = std::make_shared<bhttp::response<bhttp::string_body>>(
+            static_cast<bhttp::status>(status), 11);
         answer->set(bhttp::field::content_type, "application/json");
         answer->body() = faultBody(status, message, hint);
         keepAlive_ = false; // the rest of what the peer sends cannot be trusted to frame a request
@@ -286,11 +314,12 @@ private:
         answer->keep_alive(keepAlive_);
         answer->prepare_payload();
         lowest(stream_).expires_after(state_->limits.requestDeadline);
-        bhttp::async_write(stream_, *answer, [self = this->shared_from_this(), answer](error_code ec, std::size_t) {
-            if (ec || !self->keepAlive_)
-                return self->close();
-            self->waitForRequest();
-        });
+        bhttp::async_write(stream_, *answer,
+                           [self = this->shared_from_this(), answer](error_code ec, std::size_t) {
+                               if (ec || !self->keepAlive_)
+                                   return self->close();
+                               self->waitForRequest();
+                           });
     }
 
     void close()
@@ -317,7 +346,8 @@ void accept(const std::shared_ptr<State>& state)
         if (!ec && state->connections < state->limits.maxConnections) {
             socket.set_option(tcp::no_delay(true), ec);
             if (state->tls)
-                std::make_shared<Connection<beast::ssl_stream<beast::tcp_stream>>>(state, std::move(socket), *state->tls)
+                std::make_shared<Connection<beast::ssl_stream<beast::tcp_stream>>>(
+                    state, std::move(socket), *state->tls)
                     ->start();
             else
                 std::make_shared<Connection<beast::tcp_stream>>(state, std::move(socket))->start();
@@ -335,12 +365,14 @@ Server::Server(Limits limits, std::size_t workers, Handler handler, const TlsFil
         return;
     auto& context = state_->tls.emplace(asio::ssl::context::tls_server);
     context.set_options(asio::ssl::context::default_workarounds | asio::ssl::context::no_sslv2 |
-                        asio::ssl::context::no_sslv3 | asio::ssl::context::no_tlsv1 | asio::ssl::context::no_tlsv1_1);
+                        asio::ssl::context::no_sslv3 | asio::ssl::context::no_tlsv1 |
+                        asio::ssl::context::no_tlsv1_1);
     try {
         context.use_certificate_chain_file(tls.certificate);
         context.use_private_key_file(tls.privateKey, asio::ssl::context::pem);
     } catch (const boost::system::system_error&) {
-        throw std::runtime_error("cannot use the TLS certificate " + tls.certificate + " with the key " + tls.privateKey);
+        throw std::runtime_error("cannot use the TLS certificate " + tls.certificate +
+                                 " with the key " + tls.privateKey);
     }
 }
 
@@ -366,7 +398,8 @@ int Server::listen(const std::string& host, int port)
     if (!ec)
         acceptor.listen(asio::socket_base::max_listen_connections, ec);
     if (ec)
-        throw std::runtime_error("cannot listen on " + host + ":" + std::to_string(port) + " (address in use or not available)");
+        throw std::runtime_error("cannot listen on " + host + ":" + std::to_string(port) +
+                                 " (address in use or not available)");
     return acceptor.local_endpoint().port();
 }
 

@@ -17,12 +17,12 @@
 namespace rsim::http {
 
 struct Limits {
-    std::size_t maxBody = 512u * 1024 * 1024;  // of one request, after decompression
+    std::size_t maxBody = 512u * 1024 * 1024;     // of one request, after decompression
     std::size_t bodyBudget = 1024u * 1024 * 1024; // of all bodies being read or handled at once
     std::size_t maxHeader = 16 * 1024;
     std::size_t maxConnections = 2000;
     std::chrono::milliseconds requestDeadline{std::chrono::seconds(120)}; // first byte to last
-    std::chrono::milliseconds idleTimeout{std::chrono::seconds(2)};      // keep-alive, no request
+    std::chrono::milliseconds idleTimeout{std::chrono::seconds(2)};       // keep-alive, no request
 };
 
 struct Request {

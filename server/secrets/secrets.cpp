@@ -2,12 +2,12 @@
 
 #include <sodium.h>
 
-#include <cstring>
 #include <fcntl.h>
+#include <unistd.h>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
 
 namespace rsim::secrets {
 namespace {
@@ -35,8 +35,8 @@ std::vector<unsigned char> fromBase64(const std::string& text)
 {
     std::vector<unsigned char> out(text.size());
     std::size_t length = 0;
-    if (sodium_base642bin(out.data(), out.size(), text.data(), text.size(), nullptr, &length, nullptr,
-                          kBase64) != 0)
+    if (sodium_base642bin(out.data(), out.size(), text.data(), text.size(), nullptr, &length,
+                          nullptr, kBase64) != 0)
         throw SecretError("malformed base64");
     out.resize(length);
     return out;
@@ -63,7 +63,8 @@ int versionNumber(const std::string& text)
 // Created with mode 0600 from the start, so that the key is never readable by others.
 void appendKeyLine(const std::string& path, int version, const std::vector<unsigned char>& key)
 {
-    const std::string line = "v" + std::to_string(version) + " " + toBase64(key.data(), key.size()) + "\n";
+    const std::string line =
+        "v" + std::to_string(version) + " " + toBase64(key.data(), key.size()) + "\n";
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
     if (fd < 0)
         throw SecretError("cannot write the key file '" + path + "': " + std::strerror(errno));
@@ -92,8 +93,9 @@ std::map<int, std::vector<unsigned char>> readKeyFile(const std::string& path)
         } catch (const SecretError&) {
         }
         if (parsed == 0 || bytes.size() != kKeyBytes || !extra.empty() || keys.contains(parsed))
-            throw SecretError("the key file '" + path + "' has a malformed line " + std::to_string(number) +
-                              " (expected \"v<version> <base64 of a 32-byte key>\", each version once)");
+            throw SecretError(
+                "the key file '" + path + "' has a malformed line " + std::to_string(number) +
+                " (expected \"v<version> <base64 of a 32-byte key>\", each version once)");
         keys[parsed] = std::move(bytes);
     }
     if (keys.empty())
@@ -145,9 +147,9 @@ std::string SecretBox::encrypt(const std::string& plain) const
     std::vector<unsigned char> sealed(kNonceBytes + plain.size() + kTagBytes);
     randombytes_buf(sealed.data(), kNonceBytes);
     unsigned long long length = 0;
-    crypto_aead_xchacha20poly1305_ietf_encrypt(sealed.data() + kNonceBytes, &length,
-                                               reinterpret_cast<const unsigned char*>(plain.data()), plain.size(),
-                                               nullptr, 0, nullptr, sealed.data(), key.data());
+    crypto_aead_xchacha20poly1305_ietf_encrypt(
+        sealed.data() + kNonceBytes, &length, reinterpret_cast<const unsigned char*>(plain.data()),
+        plain.size(), nullptr, 0, nullptr, sealed.data(), key.data());
     return "v" + std::to_string(version) + ":" + toBase64(sealed.data(), kNonceBytes + length);
 }
 
@@ -179,10 +181,12 @@ std::string SecretBox::decrypt(const std::string& stored) const
         throw SecretError("a stored secret is truncated");
     std::string plain(sealed.size() - kNonceBytes - kTagBytes, '\0');
     unsigned long long length = 0;
-    if (crypto_aead_xchacha20poly1305_ietf_decrypt(reinterpret_cast<unsigned char*>(plain.data()), &length,
-                                                   nullptr, sealed.data() + kNonceBytes, sealed.size() - kNonceBytes,
-                                                   nullptr, 0, sealed.data(), key->second.data()) != 0)
-        throw SecretError("a stored secret failed authentication (altered, or sealed with another key)");
+    if (crypto_aead_xchacha20poly1305_ietf_decrypt(reinterpret_cast<unsigned char*>(plain.data()),
+                                                   &length, nullptr, sealed.data() + kNonceBytes,
+                                                   sealed.size() - kNonceBytes, nullptr, 0,
+                                                   sealed.data(), key->second.data()) != 0)
+        throw SecretError(
+            "a stored secret failed authentication (altered, or sealed with another key)");
     plain.resize(length);
     return plain;
 }
@@ -191,7 +195,8 @@ std::string hashPassword(const std::string& password)
 {
     ready();
     char hash[crypto_pwhash_STRBYTES];
-    if (crypto_pwhash_str(hash, password.data(), password.size(), crypto_pwhash_OPSLIMIT_INTERACTIVE,
+    if (crypto_pwhash_str(hash, password.data(), password.size(),
+                          crypto_pwhash_OPSLIMIT_INTERACTIVE,
                           crypto_pwhash_MEMLIMIT_INTERACTIVE) != 0)
         throw SecretError("out of memory while hashing a password");
     return hash;
@@ -226,8 +231,8 @@ std::string tokenDigest(const std::string& token)
 {
     ready();
     unsigned char digest[crypto_generichash_BYTES];
-    crypto_generichash(digest, sizeof digest, reinterpret_cast<const unsigned char*>(token.data()), token.size(),
-                       nullptr, 0);
+    crypto_generichash(digest, sizeof digest, reinterpret_cast<const unsigned char*>(token.data()),
+                       token.size(), nullptr, 0);
     char hex[sizeof digest * 2 + 1];
     sodium_bin2hex(hex, sizeof hex, digest, sizeof digest);
     return hex;

@@ -12,7 +12,8 @@ std::string Driver::containsCondition(std::string_view column) const
     return std::string(column) + " LIKE ? ESCAPE '\\'";
 }
 
-std::string Driver::insertIgnoring(std::string_view table, const std::vector<std::string>& columns) const
+std::string Driver::insertIgnoring(std::string_view table,
+                                   const std::vector<std::string>& columns) const
 {
     return insertStatement(table, columns) + " ON CONFLICT DO NOTHING";
 }
@@ -57,8 +58,9 @@ std::unique_ptr<Driver> connect(const std::string& address)
         return openSqlite(address.substr(7));
     if (address.starts_with("postgresql://") || address.starts_with("postgres://"))
         return openPostgres(address);
-    throw Error(Error::Kind::Connection, "unsupported database address '" + address +
-                                             "': use sqlite:PATH or postgresql://USER@HOST:PORT/DB");
+    throw Error(Error::Kind::Connection,
+                "unsupported database address '" + address +
+                    "': use sqlite:PATH or postgresql://USER@HOST:PORT/DB");
 }
 
 std::int64_t asInt(const Value& value)
@@ -90,7 +92,8 @@ std::string containsPattern(std::string_view text)
     return pattern + "%";
 }
 
-std::string insertStatement(std::string_view table, const std::vector<std::string>& columns, std::size_t rows)
+std::string insertStatement(std::string_view table, const std::vector<std::string>& columns,
+                            std::size_t rows)
 {
     std::string names;
     std::string marks;
@@ -112,8 +115,9 @@ void requireRowWidths(std::string_view table, const std::vector<std::string>& co
     for (std::size_t i = 0; i < rows.size(); ++i)
         if (rows[i].size() != columns.size())
             throw Error(Error::Kind::Other, "insert into " + std::string(table) + ": row " +
-                                                std::to_string(i + 1) + " has " + std::to_string(rows[i].size()) +
-                                                " values for " + std::to_string(columns.size()) + " columns");
+                                                std::to_string(i + 1) + " has " +
+                                                std::to_string(rows[i].size()) + " values for " +
+                                                std::to_string(columns.size()) + " columns");
 }
 
 } // namespace rsim::db

@@ -65,7 +65,8 @@ public:
 
     // "INSERT INTO table (columns) VALUES (?, …) ON CONFLICT DO NOTHING": a row whose unique
     // key exists already is skipped (same text in both dialects).
-    std::string insertIgnoring(std::string_view table, const std::vector<std::string>& columns) const;
+    std::string insertIgnoring(std::string_view table,
+                               const std::vector<std::string>& columns) const;
     // The first column of the first row, or NULL when there is no row.
     Value scalar(std::string_view sql, const Row& params = {});
 };

@@ -9,9 +9,10 @@ void requireAscending(const std::vector<Migration>& migrations)
 {
     for (std::size_t i = 1; i < migrations.size(); ++i)
         if (migrations[i].version <= migrations[i - 1].version)
-            throw Error(Error::Kind::Other, "schema migration " + std::to_string(migrations[i].version) +
-                                                " is listed after " + std::to_string(migrations[i - 1].version) +
-                                                ": versions must ascend");
+            throw Error(Error::Kind::Other,
+                        "schema migration " + std::to_string(migrations[i].version) +
+                            " is listed after " + std::to_string(migrations[i - 1].version) +
+                            ": versions must ascend");
 }
 
 // Releases the schema lock however migrating ends.
@@ -47,15 +48,17 @@ void refuseUnknownVersions(const std::set<int>& applied, const std::vector<Migra
         return;
     const int newest = *applied.rbegin();
     if (newest > migrations.back().version)
-        throw Error(Error::Kind::Other, "the database's schema is at version " + std::to_string(newest) +
+        throw Error(Error::Kind::Other, "the database's schema is at version " +
+                                            std::to_string(newest) +
                                             ", newer than this rsimd knows (" +
                                             std::to_string(migrations.back().version) +
                                             "): run the rsimd that upgraded it, or a newer one");
     for (const auto& migration : migrations)
         if (migration.version < newest && !applied.contains(migration.version))
-            throw Error(Error::Kind::Other, "schema migration " + std::to_string(migration.version) +
-                                                " is missing from a database at version " + std::to_string(newest) +
-                                                ": a new migration must take a version above the last released one");
+            throw Error(Error::Kind::Other,
+                        "schema migration " + std::to_string(migration.version) +
+                            " is missing from a database at version " + std::to_string(newest) +
+                            ": a new migration must take a version above the last released one");
 }
 
 void apply(Driver& driver, const Migration& migration)

@@ -88,10 +88,14 @@ void copyLine(const Row& row, std::string& line)
         }
         // Runs without a character to escape go in whole.
         std::string_view rest = *text;
-        for (std::size_t special; (special = rest.find_first_of("\\\t\n\r")) != std::string_view::npos;) {
+        for (std::size_t special;
+             (special = rest.find_first_of("\\\t\n\r")) != std::string_view::npos;) {
             line.append(rest.substr(0, special));
             line += '\\';
-            line += rest[special] == '\t' ? 't' : rest[special] == '\n' ? 'n' : rest[special] == '\r' ? 'r' : '\\';
+            line += rest[special] == '\t'   ? 't'
+                    : rest[special] == '\n' ? 'n'
+                    : rest[special] == '\r' ? 'r'
+                                            : '\\';
             rest.remove_prefix(special + 1);
         }
         line.append(rest);
@@ -129,7 +133,8 @@ public:
     {
         return run(sql, params).affected_rows();
     }
-    void query(std::string_view sql, const Row& params, const std::function<void(const Row&)>& onRow) override;
+    void query(std::string_view sql, const Row& params,
+               const std::function<void(const Row&)>& onRow) override;
     void insertMany(std::string_view table, const std::vector<std::string>& columns,
                     const std::vector<Row>& rows) override;
 
@@ -161,10 +166,12 @@ private:
 PostgresDriver::PostgresDriver(const std::string& address)
 try : connection_(address) {
 } catch (const std::exception& e) {
-    throw Error(Error::Kind::Connection, "cannot connect to PostgreSQL at '" + redacted(address) + "': " + e.what());
+    throw Error(Error::Kind::Connection,
+                "cannot connect to PostgreSQL at '" + redacted(address) + "': " + e.what());
 }
 
-void PostgresDriver::query(std::string_view sql, const Row& params, const std::function<void(const Row&)>& onRow)
+void PostgresDriver::query(std::string_view sql, const Row& params,
+                           const std::function<void(const Row&)>& onRow)
 {
     const pqxx::result result = run(sql, params);
     Row row(static_cast<std::size_t>(result.columns()));
@@ -192,8 +199,8 @@ void PostgresDriver::insertMany(std::string_view table, const std::vector<std::s
 {
     requireRowWidths(table, columns, rows);
     auto copy = [&](pqxx::transaction_base& tx) {
-        // This libpqxx's stream_to accepts only std::tuple rows; tablewriter sends the same
-        // COPY for rows whose width is known at run time.
+    // This libpqxx's stream_to accepts only std::tuple rows; tablewriter sends the same
+    // COPY for rows whose width is known at run time.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
         pqxx::tablewriter writer(tx, std::string(table), columns.begin(), columns.end());
@@ -267,7 +274,8 @@ pqxx::result PostgresDriver::run(std::string_view sql, const Row& params)
     try {
         const Prepared& statement = prepared(sql);
         if (statement.parameters != params.size())
-            throw Error(Error::Kind::Other, "the statement takes " + std::to_string(statement.parameters) +
+            throw Error(Error::Kind::Other, "the statement takes " +
+                                                std::to_string(statement.parameters) +
                                                 " parameters but " + std::to_string(params.size()) +
                                                 " were given: " + std::string(sql));
         const Params bound(params);

@@ -12,8 +12,7 @@ const std::vector<Migration>& schemaMigrations()
     static const std::vector<Migration> migrations{
         {1,
          "system tables: places, operators, rights, parameters, code lists, sessions, audit",
-         {
-          "CREATE TABLE sys_region (REGION_CODE BIGINT PRIMARY KEY, REGION_NAME TEXT NOT NULL)",
+         {"CREATE TABLE sys_region (REGION_CODE BIGINT PRIMARY KEY, REGION_NAME TEXT NOT NULL)",
           "CREATE TABLE sys_county (COUNTY_CODE BIGINT PRIMARY KEY, COUNTY_NAME TEXT NOT NULL, "
           "REGION_CODE BIGINT NOT NULL REFERENCES sys_region(REGION_CODE), "
           "SEQ_NO BIGINT NOT NULL DEFAULT 0)",
@@ -41,8 +40,7 @@ const std::vector<Migration>& schemaMigrations()
           "CREATE INDEX sys_audit_time ON sys_audit (AUDIT_TIME)"}},
         {100,
          "remote-SIM tables",
-         {
-          "CREATE TABLE rsim_province (PROVINCE_CODE TEXT, PROVINCE_NAME TEXT, "
+         {"CREATE TABLE rsim_province (PROVINCE_CODE TEXT, PROVINCE_NAME TEXT, "
           "PRIMARY KEY (PROVINCE_CODE))",
           "CREATE TABLE rsim_card_type (CARD_TYPE TEXT, CARD_NAME TEXT, "
           "STS BIGINT NOT NULL DEFAULT 0, STS_DATE TEXT, IS_DOUBLE BIGINT NOT NULL DEFAULT 0, "
@@ -135,8 +133,10 @@ const std::vector<Migration>& schemaMigrations()
           "CREATE INDEX rsim_write_log_scope ON rsim_write_log (REGION_CODE, OP_ID, OP_TIME)",
           "CREATE INDEX rsim_write_log_imsi ON rsim_write_log (IMSI, REGION_CODE, OP_ID, OP_TIME)",
           "CREATE INDEX rsim_write_log_sim ON rsim_write_log (SIM_ID, REGION_CODE, OP_ID, OP_TIME)",
-          "CREATE INDEX rsim_write_log_phone1 ON rsim_write_log (PHONE1, REGION_CODE, OP_ID, OP_TIME)",
-          "CREATE INDEX rsim_write_log_phone2 ON rsim_write_log (PHONE2, REGION_CODE, OP_ID, OP_TIME)"}},
+          "CREATE INDEX rsim_write_log_phone1 ON rsim_write_log (PHONE1, REGION_CODE, OP_ID, "
+          "OP_TIME)",
+          "CREATE INDEX rsim_write_log_phone2 ON rsim_write_log (PHONE2, REGION_CODE, OP_ID, "
+          "OP_TIME)"}},
         // Sessions are kept as digests of their tokens from here on: the tokens stored before
         // were live sessions in every copy of the database.
         {102,

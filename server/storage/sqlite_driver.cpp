@@ -51,7 +51,8 @@ class Statement {
 public:
     Statement(sqlite3_stmt* statement, bool oneOff) : statement_(statement), oneOff_(oneOff) {}
     Statement(Statement&& other) noexcept
-        : statement_(std::exchange(other.statement_, nullptr)), oneOff_(other.oneOff_) {}
+        : statement_(std::exchange(other.statement_, nullptr)), oneOff_(other.oneOff_)
+    {}
     ~Statement() { oneOff_ ? sqlite3_finalize(statement_) : sqlite3_reset(statement_); }
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
@@ -70,7 +71,8 @@ public:
 
     void exec(std::string_view sql, const Row& params = {}) override { execCount(sql, params); }
     std::int64_t execCount(std::string_view sql, const Row& params = {}) override;
-    void query(std::string_view sql, const Row& params, const std::function<void(const Row&)>& onRow) override;
+    void query(std::string_view sql, const Row& params,
+               const std::function<void(const Row&)>& onRow) override;
     void insertMany(std::string_view table, const std::vector<std::string>& columns,
                     const std::vector<Row>& rows) override;
 
@@ -103,7 +105,8 @@ SqliteDriver::SqliteDriver(const std::string& path)
     static const int unlocked = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
     (void)unlocked;
     if (path.empty())
-        throw Error(Error::Kind::Connection, "the SQLite address names no file: use sqlite:PATH or sqlite::memory:");
+        throw Error(Error::Kind::Connection,
+                    "the SQLite address names no file: use sqlite:PATH or sqlite::memory:");
     try {
         open(path);
         sqlite3_busy_timeout(db_, kBusyTimeoutMs);
@@ -112,7 +115,8 @@ SqliteDriver::SqliteDriver(const std::string& path)
         exec("PRAGMA foreign_keys=ON");
     } catch (const Error& e) {
         close();
-        throw Error(Error::Kind::Connection, "cannot use the SQLite database '" + path + "': " + e.what());
+        throw Error(Error::Kind::Connection,
+                    "cannot use the SQLite database '" + path + "': " + e.what());
     }
 }
 
@@ -139,8 +143,9 @@ void SqliteDriver::open(const std::string& path)
         if (failure)
             throw Error(Error::Kind::Connection, "cannot create its folder: " + failure.message());
     }
-    const int rc = sqlite3_open_v2(path.c_str(), &db_,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int rc =
+        sqlite3_open_v2(path.c_str(), &db_,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK)
         throw Error(Error::Kind::Connection, db_ ? sqlite3_errmsg(db_) : "out of memory");
     // SQLite silently falls back to read-only when the file is not writable.
@@ -166,7 +171,8 @@ void SqliteDriver::step(const Statement& statement, std::string_view sql)
         throw sqliteError(db_, sql);
 }
 
-void SqliteDriver::query(std::string_view sql, const Row& params, const std::function<void(const Row&)>& onRow)
+void SqliteDriver::query(std::string_view sql, const Row& params,
+                         const std::function<void(const Row&)>& onRow)
 {
     const Statement statement = prepared(sql, params);
     const int columns = sqlite3_column_count(statement.get());
@@ -190,7 +196,8 @@ void SqliteDriver::insertMany(std::string_view table, const std::vector<std::str
         own.emplace(*this);
     // Several rows per statement spare SQLite most of its per-statement work. The statements
     // take a power of two of rows, so that a table needs only a few of them prepared.
-    const std::size_t most = std::bit_floor(std::clamp<std::size_t>(kParametersPerInsert / columns.size(), 1, kRowsPerInsert));
+    const std::size_t most = std::bit_floor(
+        std::clamp<std::size_t>(kParametersPerInsert / columns.size(), 1, kRowsPerInsert));
     for (std::size_t done = 0; done < rows.size();) {
         const std::size_t n = std::bit_floor(std::min(most, rows.size() - done));
         const std::string sql = insertStatement(table, columns, n);
@@ -256,12 +263,14 @@ sqlite3_stmt* SqliteDriver::compile(std::string_view sql, unsigned flags)
 {
     sqlite3_stmt* statement = nullptr;
     const char* rest = nullptr;
-    if (sqlite3_prepare_v3(db_, sql.data(), static_cast<int>(sql.size()), flags, &statement, &rest) != SQLITE_OK)
+    if (sqlite3_prepare_v3(db_, sql.data(), static_cast<int>(sql.size()), flags, &statement,
+                           &rest) != SQLITE_OK)
         throw sqliteError(db_, sql);
     const std::string tail(rest, static_cast<std::size_t>(sql.data() + sql.size() - rest));
     if (statement == nullptr || !onlyBlanksAndSemicolons(tail.c_str())) {
         sqlite3_finalize(statement);
-        throw Error(Error::Kind::Other, "expected exactly one SQL statement in: " + std::string(sql));
+        throw Error(Error::Kind::Other,
+                    "expected exactly one SQL statement in: " + std::string(sql));
     }
     return statement;
 }
@@ -273,9 +282,10 @@ void SqliteDriver::bind(sqlite3_stmt* statement, std::string_view sql, std::span
     for (const auto& row : rows)
         given += row.size();
     if (static_cast<std::size_t>(sqlite3_bind_parameter_count(statement)) != given)
-        throw Error(Error::Kind::Other, "the statement takes " + std::to_string(sqlite3_bind_parameter_count(statement)) +
-                                            " parameters but " + std::to_string(given) +
-                                            " were given: " + std::string(sql));
+        throw Error(
+            Error::Kind::Other,
+            "the statement takes " + std::to_string(sqlite3_bind_parameter_count(statement)) +
+                " parameters but " + std::to_string(given) + " were given: " + std::string(sql));
     int index = 0;
     for (const auto& row : rows)
         for (const auto& value : row) {
@@ -283,7 +293,8 @@ void SqliteDriver::bind(sqlite3_stmt* statement, std::string_view sql, std::span
             if (const auto* n = std::get_if<std::int64_t>(&value))
                 sqlite3_bind_int64(statement, index, *n);
             else if (const auto* s = std::get_if<std::string>(&value))
-                sqlite3_bind_text64(statement, index, s->data(), s->size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+                sqlite3_bind_text64(statement, index, s->data(), s->size(), SQLITE_TRANSIENT,
+                                    SQLITE_UTF8);
             else
                 sqlite3_bind_null(statement, index);
         }

@@ -18,8 +18,10 @@ std::int64_t lockSeconds(std::int64_t failures)
 std::int64_t secondsLocked(db::Driver& db, const std::string& loginName, std::time_t now)
 {
     std::int64_t left = 0;
-    db.query("SELECT FAILURES, LAST_FAILURE FROM sys_login_failure WHERE LOGIN_NAME = ?", {loginName},
-             [&](const db::Row& row) { left = db::asInt(row[1]) + lockSeconds(db::asInt(row[0])) - now; });
+    db.query("SELECT FAILURES, LAST_FAILURE FROM sys_login_failure WHERE LOGIN_NAME = ?",
+             {loginName}, [&](const db::Row& row) {
+                 left = db::asInt(row[1]) + lockSeconds(db::asInt(row[0])) - now;
+             });
     return std::max<std::int64_t>(left, 0);
 }
 
@@ -29,7 +31,8 @@ std::int64_t recordFailedLogin(db::Driver& db, const std::string& loginName, std
             "ON CONFLICT (LOGIN_NAME) DO UPDATE SET FAILURES = sys_login_failure.FAILURES + 1, "
             "LAST_FAILURE = excluded.LAST_FAILURE",
             {loginName, std::int64_t{now}});
-    return lockSeconds(db::asInt(db.scalar("SELECT FAILURES FROM sys_login_failure WHERE LOGIN_NAME = ?", {loginName})));
+    return lockSeconds(db::asInt(
+        db.scalar("SELECT FAILURES FROM sys_login_failure WHERE LOGIN_NAME = ?", {loginName})));
 }
 
 void clearFailedLogins(db::Driver& db, const std::string& loginName)

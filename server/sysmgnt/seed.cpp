@@ -16,14 +16,13 @@ struct Code {
 };
 
 constexpr Code kCodes[] = {
-    {167, 1, "普通销售"}, {167, 2, "集团客户"}, {167, 3, "测试用卡"},
-    {835, 1, "有效"}, {835, 2, "暂停"}, {835, 3, "注销"},
-    {836, 0, "否"}, {836, 1, "是"},
-    {837, 0, "否"}, {837, 1, "是"},
-    {883, 1, "正常"}, {883, 2, "锁定"}, {883, 3, "注销"},
-    {884, 1, "营业厅"}, {884, 2, "代理商"}, {884, 3, "操作员"},
-    {891, 1, "空白卡"}, {891, 2, "已分配"}, {891, 3, "已写卡"}, {891, 4, "已销售"}, {891, 13, "已作废"},
-    {892, 1, "在库"}, {892, 2, "调拨中"}, {892, 3, "已出库"}, {892, 4, "损坏"},
+    {167, 1, "普通销售"}, {167, 2, "集团客户"}, {167, 3, "测试用卡"}, {835, 1, "有效"},
+    {835, 2, "暂停"},     {835, 3, "注销"},     {836, 0, "否"},       {836, 1, "是"},
+    {837, 0, "否"},       {837, 1, "是"},       {883, 1, "正常"},     {883, 2, "锁定"},
+    {883, 3, "注销"},     {884, 1, "营业厅"},   {884, 2, "代理商"},   {884, 3, "操作员"},
+    {891, 1, "空白卡"},   {891, 2, "已分配"},   {891, 3, "已写卡"},   {891, 4, "已销售"},
+    {891, 13, "已作废"},  {892, 1, "在库"},     {892, 2, "调拨中"},   {892, 3, "已出库"},
+    {892, 4, "损坏"},
 };
 
 // Where the vendor libraries are uploaded: the FTP server that scripts/run.sh starts on
@@ -48,17 +47,21 @@ constexpr Operator kOperators[] = {
 void seedPlaces(db::Driver& db)
 {
     const std::string region = db.insertIgnoring("sys_region", {"REGION_CODE", "REGION_NAME"});
-    const std::string county = db.insertIgnoring("sys_county", {"COUNTY_CODE", "COUNTY_NAME", "REGION_CODE", "SEQ_NO"});
-    const std::string org = db.insertIgnoring("sys_org", {"ORG_ID", "ORG_NAME", "COUNTY_CODE", "REGION_CODE", "STS"});
+    const std::string county =
+        db.insertIgnoring("sys_county", {"COUNTY_CODE", "COUNTY_NAME", "REGION_CODE", "SEQ_NO"});
+    const std::string org =
+        db.insertIgnoring("sys_org", {"ORG_ID", "ORG_NAME", "COUNTY_CODE", "REGION_CODE", "STS"});
     const std::pair<int, const char*> regions[] = {{10, "广州"}, {11, "深圳"}, {12, "珠海"}};
     const char* countyNames[] = {"一区", "二区", "三区"};
     for (const auto& [code, name] : regions) {
         db.exec(region, {std::int64_t{code}, std::string(name)});
         for (int c = 1; c <= 3; ++c) {
             const std::int64_t countyCode = code * 100 + c;
-            db.exec(county, {countyCode, std::string(name) + countyNames[c - 1], std::int64_t{code}, std::int64_t{c}});
+            db.exec(county, {countyCode, std::string(name) + countyNames[c - 1], std::int64_t{code},
+                             std::int64_t{c}});
             for (int o = 1; o <= 2; ++o)
-                db.exec(org, {countyCode * 100 + o, std::string(name) + countyNames[c - 1] + "营业厅" + std::to_string(o),
+                db.exec(org, {countyCode * 100 + o,
+                              std::string(name) + countyNames[c - 1] + "营业厅" + std::to_string(o),
                               countyCode, std::int64_t{code}, std::int64_t{1}});
         }
     }
@@ -69,31 +72,40 @@ void seedOperators(db::Driver& db)
     const std::string right = db.insertIgnoring("sys_oper_right", {"OP_ID", "ENT_ID", "PRIV_ID"});
     for (const auto& op : kOperators) {
         if (!findOperator(db, op.login)) {
-            db.exec("INSERT INTO sys_operator (OP_ID, OP_NAME, LOGIN_NAME, ORG_ID, COUNTY_CODE, REGION_CODE, "
-                    "OP_STATUS, LOCK_STATUS, PHONE, CREATE_DATE, PASSWORD_HASH) VALUES (?, ?, ?, ?, ?, ?, 1, ?, ?, ?, ?)",
-                    {std::int64_t{op.id}, std::string(op.name), std::string(op.login), std::int64_t{100101},
-                     std::int64_t{1001}, std::int64_t{10}, std::int64_t{op.lockStatus}, std::string("13800000000"),
+            db.exec("INSERT INTO sys_operator (OP_ID, OP_NAME, LOGIN_NAME, ORG_ID, COUNTY_CODE, "
+                    "REGION_CODE, "
+                    "OP_STATUS, LOCK_STATUS, PHONE, CREATE_DATE, PASSWORD_HASH) VALUES (?, ?, ?, "
+                    "?, ?, ?, 1, ?, ?, ?, ?)",
+                    {std::int64_t{op.id}, std::string(op.name), std::string(op.login),
+                     std::int64_t{100101}, std::int64_t{1001}, std::int64_t{10},
+                     std::int64_t{op.lockStatus}, std::string("13800000000"),
                      std::string("2026-01-01 00:00:00"), secrets::hashPassword(op.password)});
         }
         for (int entity : MSysSvcDef::RightsEntities()) {
             if (op.everyRight || !rsimcatalog::IsWriteRight(entity))
-                db.exec(right, {std::int64_t{op.id}, std::int64_t{entity}, std::int64_t{rsimcatalog::kPrivilege}});
+                db.exec(right, {std::int64_t{op.id}, std::int64_t{entity},
+                                std::int64_t{rsimcatalog::kPrivilege}});
         }
     }
 }
 
 void seedParameters(db::Driver& db)
 {
-    const std::string code = db.insertIgnoring("sys_code", {"CATEGORY", "CODE", "NAME", "SORT_ORDER"});
+    const std::string code =
+        db.insertIgnoring("sys_code", {"CATEGORY", "CODE", "NAME", "SORT_ORDER"});
     int order = 0;
     for (const auto& c : kCodes)
-        db.exec(code, {std::int64_t{c.category}, std::int64_t{c.code}, std::string(c.name), std::int64_t{++order}});
-    const std::string param = db.insertIgnoring(
-        "sys_param", {"PARAM_CODE", "REGION_CODE", "COUNTY_CODE", "PARAM_NAME", "PARAM_VALUE", "PARAM_DESC"});
-    db.exec(param, {std::string("SmspCode"), std::int64_t{0}, std::int64_t{0}, std::string("短信中心号码"),
-                    std::string("+8613800200500"), std::string("写卡时写入的短信中心号码")});
-    db.exec(param, {std::string("GuiWriteCardFTP"), std::int64_t{0}, std::int64_t{0}, std::string("写卡组件FTP"),
-                    std::string(kDemoLibraryFtp), std::string("ftp://用户:密码@主机[:端口]/目录/")});
+        db.exec(code, {std::int64_t{c.category}, std::int64_t{c.code}, std::string(c.name),
+                       std::int64_t{++order}});
+    const std::string param =
+        db.insertIgnoring("sys_param", {"PARAM_CODE", "REGION_CODE", "COUNTY_CODE", "PARAM_NAME",
+                                        "PARAM_VALUE", "PARAM_DESC"});
+    db.exec(param,
+            {std::string("SmspCode"), std::int64_t{0}, std::int64_t{0}, std::string("短信中心号码"),
+             std::string("+8613800200500"), std::string("写卡时写入的短信中心号码")});
+    db.exec(param, {std::string("GuiWriteCardFTP"), std::int64_t{0}, std::int64_t{0},
+                    std::string("写卡组件FTP"), std::string(kDemoLibraryFtp),
+                    std::string("ftp://用户:密码@主机[:端口]/目录/")});
 }
 
 } // namespace

@@ -30,23 +30,27 @@ std::string categoryQuery(int category)
 
 // The rights of the session's operator, whatever operator the brief names: rights are not
 // anyone's to look up for another.
-int checkRight(CallContext& context, CTvdBasicParamObject& in, CTvdBasicParamObject& out, CBSErrorMsg&)
+int checkRight(CallContext& context, CTvdBasicParamObject& in, CTvdBasicParamObject& out,
+               CBSErrorMsg&)
 {
     const auto& asked = static_cast<MSysmgntDef::SOperPrivAuthList&>(*in.object(1));
     for (const auto& entry : asked) {
         auto& granted = append<MSysmgntDef::SOperPrivAuthList>(*out.object(0));
         granted.set_ENT_ID(entry.ENT_ID);
         granted.set_PRIV_ID(entry.PRIV_ID);
-        granted.set_AUTHORIZED(holdsRight(context.db, context.opId, entry.ENT_ID, entry.PRIV_ID) ? 1 : 0);
+        granted.set_AUTHORIZED(
+            holdsRight(context.db, context.opId, entry.ENT_ID, entry.PRIV_ID) ? 1 : 0);
     }
     return 0;
 }
 
-int sysParam(CallContext& context, CTvdBasicParamObject& in, CTvdBasicParamObject& out, CBSErrorMsg&)
+int sysParam(CallContext& context, CTvdBasicParamObject& in, CTvdBasicParamObject& out,
+             CBSErrorMsg&)
 {
     auto& criteria = static_cast<MSysmgntDef::SPublicParam&>(*in.object(0));
-    std::string sql = "SELECT REGION_CODE, COUNTY_CODE, PARAM_CODE, PARAM_NAME, PARAM_CLASS, PARAM_DATA_TYPE, "
-                      "PARAM_VALUE, PARAM_DESC FROM sys_param WHERE PARAM_CODE = ?";
+    std::string sql =
+        "SELECT REGION_CODE, COUNTY_CODE, PARAM_CODE, PARAM_NAME, PARAM_CLASS, PARAM_DATA_TYPE, "
+        "PARAM_VALUE, PARAM_DESC FROM sys_param WHERE PARAM_CODE = ?";
     Row params{criteria.PARAM_CODE};
     if (criteria.isSet(MSysmgntDef::SPublicParam::idx_REGION_CODE)) {
         sql += " AND REGION_CODE IN (0, ?)";
@@ -66,7 +70,8 @@ int sysParam(CallContext& context, CTvdBasicParamObject& in, CTvdBasicParamObjec
     return 0;
 }
 
-int baseType(CallContext& context, CTvdBasicParamObject& in, CTvdBasicParamObject& out, CBSErrorMsg&)
+int baseType(CallContext& context, CTvdBasicParamObject& in, CTvdBasicParamObject& out,
+             CBSErrorMsg&)
 {
     const int category = static_cast<MSysSvcDef::SCodeCategory&>(*in.object(0)).CATEGORY;
     std::string sql = categoryQuery(category);
@@ -83,10 +88,12 @@ int baseType(CallContext& context, CTvdBasicParamObject& in, CTvdBasicParamObjec
     return 0;
 }
 
-int counties(CallContext& context, CTvdBasicParamObject& in, CTvdBasicParamObject& out, CBSErrorMsg&)
+int counties(CallContext& context, CTvdBasicParamObject& in, CTvdBasicParamObject& out,
+             CBSErrorMsg&)
 {
     const auto& criteria = static_cast<MSysmgntDef::SCounty&>(*in.object(0));
-    context.db.query("SELECT COUNTY_CODE, COUNTY_NAME, REGION_CODE, SEQ_NO FROM sys_county WHERE REGION_CODE = ? "
+    context.db.query("SELECT COUNTY_CODE, COUNTY_NAME, REGION_CODE, SEQ_NO FROM sys_county WHERE "
+                     "REGION_CODE = ? "
                      "ORDER BY SEQ_NO, COUNTY_CODE",
                      {std::int64_t{criteria.REGION_CODE}}, [&](const Row& row) {
                          auto& c = append<MSysmgntDef::SCountyList>(*out.object(0));
@@ -101,7 +108,8 @@ int counties(CallContext& context, CTvdBasicParamObject& in, CTvdBasicParamObjec
 int orgs(CallContext& context, CTvdBasicParamObject& in, CTvdBasicParamObject& out, CBSErrorMsg&)
 {
     const auto& criteria = static_cast<MSysmgntDef::SOrgBriefProfile&>(*in.object(0));
-    std::string sql = "SELECT ORG_ID, ORG_NAME, COUNTY_CODE, REGION_CODE, STS FROM sys_org WHERE REGION_CODE = ?";
+    std::string sql =
+        "SELECT ORG_ID, ORG_NAME, COUNTY_CODE, REGION_CODE, STS FROM sys_org WHERE REGION_CODE = ?";
     Row params{std::int64_t{criteria.REGION_CODE}};
     if (criteria.COUNTY_CODE > 0) {
         sql += " AND COUNTY_CODE = ?";
@@ -146,13 +154,15 @@ MSysmgntDef::SOperator operatorOf(const Row& row)
     return op;
 }
 
-int operatorProfile(CallContext& context, CTvdBasicParamObject& in, CTvdBasicParamObject& out, CBSErrorMsg&)
+int operatorProfile(CallContext& context, CTvdBasicParamObject& in, CTvdBasicParamObject& out,
+                    CBSErrorMsg&)
 {
     const auto& criteria = static_cast<MSysmgntDef::SOperatorBrief&>(*in.object(0));
-    context.db.query(std::string("SELECT ") + kOperatorColumns + " FROM sys_operator WHERE OP_ID = ?",
-                     {std::int64_t{criteria.OP_ID}}, [&](const Row& row) {
-                         static_cast<MSysmgntDef::SOperatorList&>(*out.object(0)).push_back(operatorOf(row));
-                     });
+    context.db.query(
+        std::string("SELECT ") + kOperatorColumns + " FROM sys_operator WHERE OP_ID = ?",
+        {std::int64_t{criteria.OP_ID}}, [&](const Row& row) {
+            static_cast<MSysmgntDef::SOperatorList&>(*out.object(0)).push_back(operatorOf(row));
+        });
     return 0;
 }
 
@@ -172,8 +182,10 @@ void registerHandlers(HandlerTable& handlers)
 std::optional<OperatorLogin> findOperator(db::Driver& db, const std::string& loginName)
 {
     std::optional<OperatorLogin> found;
-    db.query(std::string("SELECT ") + kOperatorColumns + " FROM sys_operator WHERE LOGIN_NAME = ?", {loginName},
-             [&](const Row& row) { found = OperatorLogin{operatorOf(row), db::asText(row[10])}; });
+    db.query(std::string("SELECT ") + kOperatorColumns + " FROM sys_operator WHERE LOGIN_NAME = ?",
+             {loginName}, [&](const Row& row) {
+                 found = OperatorLogin{operatorOf(row), db::asText(row[10])};
+             });
     return found;
 }
 

@@ -8,7 +8,8 @@ namespace {
 
 bool allOf(const std::string& value, int (*test)(int))
 {
-    return std::all_of(value.begin(), value.end(), [test](char c) { return test(static_cast<unsigned char>(c)) != 0; });
+    return std::all_of(value.begin(), value.end(),
+                       [test](char c) { return test(static_cast<unsigned char>(c)) != 0; });
 }
 
 bool digits(const std::string& value, std::size_t min, std::size_t max)
@@ -31,8 +32,9 @@ bool matchesFormat(Format format, const std::string& value)
         return value.empty() || digits(value[0] == '+' ? value.substr(1) : value, 1, 20);
     case Format::Msisdn: return digits(value, 1, 15);
     case Format::Code:
-        return !value.empty() && std::none_of(value.begin(), value.end(),
-                                              [](char c) { return std::isspace(static_cast<unsigned char>(c)); });
+        return !value.empty() && std::none_of(value.begin(), value.end(), [](char c) {
+            return std::isspace(static_cast<unsigned char>(c));
+        });
     }
     return false;
 }

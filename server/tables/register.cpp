@@ -51,13 +51,14 @@ void registerHandlers(HandlerTable& handlers)
         const std::string table = tableOf<MResRemoteMgntDef::Rec>();                               \
         const auto& rights = rsimcatalog::TableOf<MResRemoteMgntDef::Rec>().rights;                \
         handlers.add(kInterface, addCode, {writeHandler(table, Action::Add), rights.add, true});   \
-        handlers.add(kInterface, modCode, {writeHandler(table, Action::Modify), rights.modify, true}); \
-        handlers.add(kInterface, delCode, {writeHandler(table, Action::Remove), rights.remove, true}); \
+        handlers.add(kInterface, modCode,                                                          \
+                     {writeHandler(table, Action::Modify), rights.modify, true});                  \
+        handlers.add(kInterface, delCode,                                                          \
+                     {writeHandler(table, Action::Remove), rights.remove, true});                  \
         handlers.add(kInterface, qryCode, {queryHandler(table), 0, false});                        \
     }
 #define RSIM_REGISTER_INQUIRY_(op, code, CritT, critName, Rec, listName)                           \
-    handlers.add(kInterface, code,                                                                 \
-                 {queryHandler(tableOf<MResRemoteMgntDef::Rec>()), 0, false});
+    handlers.add(kInterface, code, {queryHandler(tableOf<MResRemoteMgntDef::Rec>()), 0, false});
     RSIM_FAMILIES(RSIM_REGISTER_FAMILY_)
     RSIM_INQUIRIES(RSIM_REGISTER_INQUIRY_)
     handlers.add(MResSysMgnt::IResSysMgnt::kInterfaceName, "RMRESD31",

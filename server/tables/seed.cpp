@@ -35,7 +35,8 @@ std::string hex32(int seed)
 void seedReference(db::Driver& db, const secrets::SecretBox& box)
 {
     SResRemoteProvCodeList provinces;
-    for (auto [code, name] : {std::pair{"11", "北京"}, {"31", "上海"}, {"44", "广东"}, {"51", "四川"}}) {
+    for (auto [code, name] :
+         {std::pair{"11", "北京"}, {"31", "上海"}, {"44", "广东"}, {"51", "四川"}}) {
         auto& p = add(provinces);
         p.set_PROVINCE_CODE(code);
         p.set_PROVINCE_NAME(name);
@@ -43,7 +44,9 @@ void seedReference(db::Driver& db, const secrets::SecretBox& box)
     TableOf("rsim_province").seed(db, box, provinces);
 
     SResRemoteCardTypeList cards;
-    for (auto [code, name, dual] : {std::tuple{"C64", "64K普通卡", 0}, {"C128", "128K大容量卡", 0}, {"D128", "128K一卡双号", 1}}) {
+    for (auto [code, name, dual] : {std::tuple{"C64", "64K普通卡", 0},
+                                    {"C128", "128K大容量卡", 0},
+                                    {"D128", "128K一卡双号", 1}}) {
         auto& c = add(cards);
         c.set_CARD_TYPE(code);
         c.set_CARD_NAME(name);
@@ -54,7 +57,8 @@ void seedReference(db::Driver& db, const secrets::SecretBox& box)
     TableOf("rsim_card_type").seed(db, box, cards);
 
     SResRemoteVendorCodeList vendors;
-    for (auto [code, name, ki] : {std::tuple{"V01", "华南智能卡", 1}, {"V02", "东方卡业", 0}, {"V03", "西部芯片", 1}}) {
+    for (auto [code, name, ki] :
+         {std::tuple{"V01", "华南智能卡", 1}, {"V02", "东方卡业", 0}, {"V03", "西部芯片", 1}}) {
         auto& v = add(vendors);
         v.set_VENDOR_CODE(code);
         v.set_VENDOR_NAME(name);
@@ -127,10 +131,11 @@ void seedCards(db::Driver& db, const secrets::SecretBox& box)
 
     SResRemoteCardVendorDllList dlls;
     // The first province, vendor and card type are what the registry windows query first.
-    for (auto [province, vendor, card, file] :
-         {std::tuple{"44", "V01", "C64", "hnsc_w64.dll"}, {"44", "V01", "C128", "hnsc_w128.dll"},
-          {"44", "V02", "C64", "dfky.dll"}, {"11", "V01", "C128", "hnsc_w128.dll"},
-          {"11", "V01", "C128", "hnsc_w128_v2.dll"}}) {
+    for (auto [province, vendor, card, file] : {std::tuple{"44", "V01", "C64", "hnsc_w64.dll"},
+                                                {"44", "V01", "C128", "hnsc_w128.dll"},
+                                                {"44", "V02", "C64", "dfky.dll"},
+                                                {"11", "V01", "C128", "hnsc_w128.dll"},
+                                                {"11", "V01", "C128", "hnsc_w128_v2.dll"}}) {
         auto& d = add(dlls);
         d.set_PROVINCE_CODE(province);
         d.set_VENDOR_CODE(vendor);
@@ -144,7 +149,9 @@ void seedCards(db::Driver& db, const secrets::SecretBox& box)
 
     SResRemoteDllErrMsgList errors;
     for (auto [card, file] : {std::pair{"C64", "hnsc_w64.dll"}, {"C128", "hnsc_w128.dll"}}) {
-        for (auto [code, text] : {std::pair{"E001", "读卡器未连接"}, {"E002", "卡片写入校验失败"}, {"E003", "KI解密失败"}}) {
+        for (auto [code, text] : {std::pair{"E001", "读卡器未连接"},
+                                  {"E002", "卡片写入校验失败"},
+                                  {"E003", "KI解密失败"}}) {
             auto& e = add(errors);
             e.set_VENDOR_CODE("V01");
             e.set_CARD_TYPE(card);
@@ -192,7 +199,8 @@ void seedAuc(db::Driver& db, const secrets::SecretBox& box)
 void seedWriteLog(db::Driver& db, const secrets::SecretBox& box)
 {
     constexpr int kEntries = 3650;
-    constexpr const char* kFailures[] = {"写卡失败：读卡器未连接", "写卡失败：卡片写入校验失败", "写卡失败：KI解密失败"};
+    constexpr const char* kFailures[] = {"写卡失败：读卡器未连接", "写卡失败：卡片写入校验失败",
+                                         "写卡失败：KI解密失败"};
     const double today = CBSDateTime::currentDateTime().toTDateTime();
     std::uint32_t random = 20261;
     auto next = [&random](std::uint32_t below) {

@@ -38,7 +38,8 @@ constexpr std::size_t kNumberWidth = 20;
 
 std::string numberKey(const std::string& column)
 {
-    return "SUBSTR('" + std::string(kNumberWidth, '0') + "' || " + column + ", LENGTH(" + column + ") + 1)";
+    return "SUBSTR('" + std::string(kNumberWidth, '0') + "' || " + column + ", LENGTH(" + column +
+           ") + 1)";
 }
 
 std::string placeholders(std::size_t n)
@@ -56,9 +57,9 @@ Table::Table(const TableDef& def) : def_(def), name_(def.name()), keyNames_(def.
     const CTvdTypeInfo* type = &def.record();
     const STvdMemberTypeInfo* table = type->memberTable();
     for (int i = 0; table[i].kind != TVD_END; ++i) {
-        const bool secret = std::any_of(def.rules.begin(), def.rules.end(), [&](const MemberRule& r) {
-            return r.member == table[i].name && r.secret;
-        });
+        const bool secret =
+            std::any_of(def.rules.begin(), def.rules.end(),
+                        [&](const MemberRule& r) { return r.member == table[i].name && r.secret; });
         columns_.push_back({table[i].name, table[i].kind, i, secret});
     }
     for (const auto& key : keyNames_)
@@ -77,15 +78,20 @@ Value Table::valueOf(const CTvdBasicStructObject& record, const Column& c,
                      const secrets::SecretBox& box) const
 {
     return std::visit(
-        TvdOverloaded{[&](const std::string* text) { return c.secret ? Value{box.encrypt(*text)} : Value{*text}; },
-                      [](const CBSDateTime* date) { return date->isNull() ? Value{} : Value{date->toWire()}; },
+        TvdOverloaded{[&](const std::string* text) {
+                          return c.secret ? Value{box.encrypt(*text)} : Value{*text};
+                      },
+                      [](const CBSDateTime* date) {
+                          return date->isNull() ? Value{} : Value{date->toWire()};
+                      },
                       [](const auto* number) { return Value{std::int64_t{*number}}; }},
         tvd_member(record, c.member));
 }
 
 // Members holding their default (empty text, 0, the null date) stay unset, so that an answer
 // carries only what is stored: 50 cards of 44 members are half the JSON this way.
-void Table::readRow(const Row& row, CTvdBasicStructObject& record, const secrets::SecretBox& box, bool reveal) const
+void Table::readRow(const Row& row, CTvdBasicStructObject& record, const secrets::SecretBox& box,
+                    bool reveal) const
 {
     for (std::size_t i = 0; i < columns_.size(); ++i) {
         const Column& c = columns_[i];
@@ -156,8 +162,9 @@ bool Table::checkRecord(CallContext& context, const CTvdBasicStructObject& recor
 {
     for (int member : keyColumns_) {
         if (!record.isSet(member)) {
-            refuse(error, kRefusedInvalid, "缺少关键字段" + columns_[static_cast<std::size_t>(member)].name,
-                   record, position);
+            refuse(error, kRefusedInvalid,
+                   "缺少关键字段" + columns_[static_cast<std::size_t>(member)].name, record,
+                   position);
             return false;
         }
     }
@@ -167,16 +174,18 @@ bool Table::checkRecord(CallContext& context, const CTvdBasicStructObject& recor
             continue;
         const std::string value = memberString(record, c.member);
         if (!matchesFormat(rule.format, value)) {
-            refuse(error, kRefusedInvalid, rule.member + "格式错误：" + formatDescription(rule.format),
-                   record, position);
+            refuse(error, kRefusedInvalid,
+                   rule.member + "格式错误：" + formatDescription(rule.format), record, position);
             return false;
         }
-        if (!rule.references.empty() && !value.empty() && !verified.count(rule.references + '\x1f' + value)) {
+        if (!rule.references.empty() && !value.empty() &&
+            !verified.count(rule.references + '\x1f' + value)) {
             const Table& target = TableOf(rule.references);
-            const std::string sql = "SELECT 1 FROM " + target.name_ + " WHERE " +
-                                    target.keyNames_.front() + " = ?";
+            const std::string sql =
+                "SELECT 1 FROM " + target.name_ + " WHERE " + target.keyNames_.front() + " = ?";
             if (std::holds_alternative<std::monostate>(context.db.scalar(sql, {value}))) {
-                refuse(error, kRefusedReference, "引用的" + rule.member + "不存在：" + value, record, position);
+                refuse(error, kRefusedReference, "引用的" + rule.member + "不存在：" + value,
+                       record, position);
                 return false;
             }
             verified.insert(rule.references + '\x1f' + value);
@@ -202,8 +211,9 @@ bool Table::checkRange(CallContext& context, const CTvdBasicStructObject& record
         refuse(error, kRefusedInvalid, "号段起始值大于结束值", record, position);
         return false;
     }
-    std::string sql = "SELECT " + first.name + ", " + last.name + " FROM " + name_ + " WHERE LENGTH(" +
-                      first.name + ") = ? AND " + first.name + " <= ? AND " + last.name + " >= ?";
+    std::string sql = "SELECT " + first.name + ", " + last.name + " FROM " + name_ +
+                      " WHERE LENGTH(" + first.name + ") = ? AND " + first.name + " <= ? AND " +
+                      last.name + " >= ?";
     Row params{static_cast<std::int64_t>(from.size()), to, from};
     if (excludeSelf) {
         sql += " AND " + first.name + " <> ?";
@@ -234,7 +244,8 @@ bool Table::checkBatchDuplicates(const CTvdBasicListObject& records, CBSErrorMsg
                 key += memberString(records.element(i), member) + '\x1f';
             if (!seen.insert(key).second) {
                 refuse(error, kRefusedDuplicate,
-                       "同一批数据中重复：" + columns_[static_cast<std::size_t>(members.front())].name,
+                       "同一批数据中重复：" +
+                           columns_[static_cast<std::size_t>(members.front())].name,
                        records.element(i), i + 1);
                 return false;
             }
@@ -282,8 +293,8 @@ bool Table::checkStoredDuplicates(CallContext& context, const CTvdBasicListObjec
     return true;
 }
 
-bool Table::checkUniquesKept(CallContext& context, const CTvdBasicStructObject& record, int position,
-                             CBSErrorMsg& error) const
+bool Table::checkUniquesKept(CallContext& context, const CTvdBasicStructObject& record,
+                             int position, CBSErrorMsg& error) const
 {
     std::string otherRecord;
     for (const auto& k : keyNames_)
@@ -296,7 +307,8 @@ bool Table::checkUniquesKept(CallContext& context, const CTvdBasicStructObject& 
         for (auto& value : keyValues(record))
             params.push_back(std::move(value));
         if (!std::holds_alternative<std::monostate>(context.db.scalar(
-                "SELECT 1 FROM " + name_ + " WHERE " + name + " = ? AND (" + otherRecord + ")", params))) {
+                "SELECT 1 FROM " + name_ + " WHERE " + name + " = ? AND (" + otherRecord + ")",
+                params))) {
             refuse(error, kRefusedDuplicate, name + "已存在", record, position);
             return false;
         }
@@ -304,8 +316,8 @@ bool Table::checkUniquesKept(CallContext& context, const CTvdBasicStructObject& 
     return true;
 }
 
-bool Table::checkNotReferenced(CallContext& context, const CTvdBasicStructObject& record, int position,
-                               CBSErrorMsg& error) const
+bool Table::checkNotReferenced(CallContext& context, const CTvdBasicStructObject& record,
+                               int position, CBSErrorMsg& error) const
 {
     if (keyColumns_.size() != 1)
         return true;
@@ -314,12 +326,13 @@ bool Table::checkNotReferenced(CallContext& context, const CTvdBasicStructObject
             if (rule.references != name_)
                 continue;
             const std::string& otherKey = other.keyNames_.front();
-            const Value user = context.db.scalar("SELECT " + otherKey + " FROM " + other.name_ + " WHERE " +
-                                                     rule.member + " = ? LIMIT 1",
+            const Value user = context.db.scalar("SELECT " + otherKey + " FROM " + other.name_ +
+                                                     " WHERE " + rule.member + " = ? LIMIT 1",
                                                  keyValues(record));
             if (!std::holds_alternative<std::monostate>(user)) {
                 refuse(error, kRefusedReference,
-                       "记录仍被" + other.name_ + "引用（" + otherKey + "=" + db::asText(user) + "），不能删除",
+                       "记录仍被" + other.name_ + "引用（" + otherKey + "=" + db::asText(user) +
+                           "），不能删除",
                        record, position);
                 return false;
             }
@@ -328,8 +341,8 @@ bool Table::checkNotReferenced(CallContext& context, const CTvdBasicStructObject
     return true;
 }
 
-int Table::query(CallContext& context, const CTvdBasicStructObject& criteria, CTvdBasicListObject& out,
-                 CBSErrorMsg&) const
+int Table::query(CallContext& context, const CTvdBasicStructObject& criteria,
+                 CTvdBasicListObject& out, CBSErrorMsg&) const
 {
     std::string select;
     for (const auto& c : columns_)
@@ -352,14 +365,16 @@ int Table::query(CallContext& context, const CTvdBasicStructObject& criteria, CT
     // A sealed value differs at each write, so criteria on secret columns are compared once read.
     std::vector<std::pair<int, std::string>> sealedCriteria;
     const auto sealed = [&](const std::string& name) {
-        return std::any_of(columns_.begin(), columns_.end(), [&](const Column& c) { return c.name == name && c.secret; });
+        return std::any_of(columns_.begin(), columns_.end(),
+                           [&](const Column& c) { return c.name == name && c.secret; });
     };
     const STvdTypeDesc* desc = criteria.get_typeDesc();
     for (int i = 0; i < desc->memberCount; ++i) {
         if (!criteria.isSet(i))
             continue;
         const std::string name = desc->members[i].name;
-        const bool text = desc->members[i].kind == TVD_STRING || desc->members[i].kind == TVD_DATETIME;
+        const bool text =
+            desc->members[i].kind == TVD_STRING || desc->members[i].kind == TVD_DATETIME;
         Criterion criterion{name, name, Filter::Equal};
         if (!def_.criteria.empty()) {
             auto it = std::find_if(def_.criteria.begin(), def_.criteria.end(),
@@ -367,7 +382,8 @@ int Table::query(CallContext& context, const CTvdBasicStructObject& criteria, CT
             if (it == def_.criteria.end())
                 continue;
             criterion = *it;
-        } else if (std::find(def_.contains.begin(), def_.contains.end(), name) != def_.contains.end()) {
+        } else if (std::find(def_.contains.begin(), def_.contains.end(), name) !=
+                   def_.contains.end()) {
             criterion.filter = Filter::Contains;
         }
         if (criterion.filter == Filter::Equal && sealed(criterion.column)) {
@@ -378,12 +394,15 @@ int Table::query(CallContext& context, const CTvdBasicStructObject& criteria, CT
         switch (criterion.filter) {
         case Filter::Equal: add(criterion.column + " = ?", value); break;
         case Filter::Contains:
-            add(context.db.containsCondition(criterion.column), db::containsPattern(memberString(criteria, i)));
+            add(context.db.containsCondition(criterion.column),
+                db::containsPattern(memberString(criteria, i)));
             break;
         case Filter::AtLeast: add(criterion.column + " >= ?", value); break;
         case Filter::AtMost: add(criterion.column + " <= ?", value); break;
         case Filter::NumberAtLeast:
-        case Filter::NumberAtMost: addNumber(criterion.column, criterion.filter, memberString(criteria, i)); break;
+        case Filter::NumberAtMost:
+            addNumber(criterion.column, criterion.filter, memberString(criteria, i));
+            break;
         case Filter::EqualUnlessAll:
             if (db::asInt(value) != -1 && db::asInt(value) != 0)
                 add(criterion.column + " = ?", value);
@@ -401,8 +420,9 @@ int Table::query(CallContext& context, const CTvdBasicStructObject& criteria, CT
     std::string sql = select + " FROM " + name_ + where + " ORDER BY " + order;
     // Secrets go only to an operator who may modify the table, and each answer of them is audited;
     // a criterion on a secret would tell it to anyone else, so for them it matches nothing.
-    const bool reveal = std::any_of(columns_.begin(), columns_.end(), [](const Column& c) { return c.secret; }) &&
-                        context.holdsModifyRight(def_.table.rights.modify);
+    const bool reveal =
+        std::any_of(columns_.begin(), columns_.end(), [](const Column& c) { return c.secret; }) &&
+        context.holdsModifyRight(def_.table.rights.modify);
     if (!reveal && !sealedCriteria.empty())
         return 0;
     const std::int64_t rows = limit > 0 ? std::min(limit, context.maxRows) : context.maxRows;
@@ -455,12 +475,14 @@ int Table::add(CallContext& context, const CTvdBasicListObject& records, CBSErro
     return 0;
 }
 
-int Table::modify(CallContext& context, const CTvdBasicListObject& records, CBSErrorMsg& error) const
+int Table::modify(CallContext& context, const CTvdBasicListObject& records,
+                  CBSErrorMsg& error) const
 {
     VerifiedReferences verified;
     for (int i = 0; i < records.count(); ++i) {
         const CTvdBasicStructObject& record = records.element(i);
-        const bool rangeChanged = !def_.rangeLast.empty() && record.isSet(column(def_.rangeLast).member);
+        const bool rangeChanged =
+            !def_.rangeLast.empty() && record.isSet(column(def_.rangeLast).member);
         if (!checkRecord(context, record, i + 1, verified, error) ||
             (rangeChanged && !checkRange(context, record, i + 1, true, error)) ||
             !checkUniquesKept(context, record, i + 1, error))
@@ -468,7 +490,8 @@ int Table::modify(CallContext& context, const CTvdBasicListObject& records, CBSE
         std::string set;
         Row params;
         for (const auto& c : columns_) {
-            const bool key = std::find(keyColumns_.begin(), keyColumns_.end(), c.member) != keyColumns_.end();
+            const bool key =
+                std::find(keyColumns_.begin(), keyColumns_.end(), c.member) != keyColumns_.end();
             if (key || !record.isSet(c.member))
                 continue;
             set += (set.empty() ? " SET " : ", ") + c.name + " = ?";
@@ -483,8 +506,8 @@ int Table::modify(CallContext& context, const CTvdBasicListObject& records, CBSE
                                : 1)
                         : context.db.execCount("UPDATE " + name_ + set + keyWhere(), params);
         if (changed != 1) {
-            refuse(error, kRefusedNotFound, changed == 0 ? "要修改的记录不存在" : "关键字匹配到多条记录",
-                   record, i + 1);
+            refuse(error, kRefusedNotFound,
+                   changed == 0 ? "要修改的记录不存在" : "关键字匹配到多条记录", record, i + 1);
             return 1;
         }
         context.auditKeys.push_back(name_ + " " + keyText(record));
@@ -492,22 +515,26 @@ int Table::modify(CallContext& context, const CTvdBasicListObject& records, CBSE
     return 0;
 }
 
-int Table::remove(CallContext& context, const CTvdBasicListObject& records, CBSErrorMsg& error) const
+int Table::remove(CallContext& context, const CTvdBasicListObject& records,
+                  CBSErrorMsg& error) const
 {
     for (int i = 0; i < records.count(); ++i) {
         const CTvdBasicStructObject& record = records.element(i);
         for (int member : keyColumns_) {
             if (!record.isSet(member)) {
-                refuse(error, kRefusedInvalid, "缺少关键字段" + columns_[static_cast<std::size_t>(member)].name,
-                       record, i + 1);
+                refuse(error, kRefusedInvalid,
+                       "缺少关键字段" + columns_[static_cast<std::size_t>(member)].name, record,
+                       i + 1);
                 return 1;
             }
         }
         if (!checkNotReferenced(context, record, i + 1, error))
             return 1;
-        const std::int64_t changed = context.db.execCount("DELETE FROM " + name_ + keyWhere(), keyValues(record));
+        const std::int64_t changed =
+            context.db.execCount("DELETE FROM " + name_ + keyWhere(), keyValues(record));
         if (changed != 1) {
-            refuse(error, kRefusedNotFound, changed == 0 ? "要删除的记录不存在" : "关键字匹配到多条记录", record, i + 1);
+            refuse(error, kRefusedNotFound,
+                   changed == 0 ? "要删除的记录不存在" : "关键字匹配到多条记录", record, i + 1);
             return 1;
         }
         context.auditKeys.push_back(name_ + " " + keyText(record));
@@ -525,21 +552,24 @@ std::int64_t Table::sealPlainSecrets(db::Driver& db, const secrets::SecretBox& b
         std::string select = "SELECT " + c.name;
         for (const auto& k : keyNames_)
             select += ", " + k;
-        db.query(select + " FROM " + name_ + " WHERE " + c.name + " <> ''", {}, [&](const Row& row) {
-            const std::string text = db::asText(row[0]);
-            if (secrets::SecretBox::looksSealed(text))
-                return;
-            Row update{box.encrypt(text)};
-            update.insert(update.end(), row.begin() + 1, row.end());
-            plain.push_back(std::move(update));
-        });
+        db.query(select + " FROM " + name_ + " WHERE " + c.name + " <> ''", {},
+                 [&](const Row& row) {
+                     const std::string text = db::asText(row[0]);
+                     if (secrets::SecretBox::looksSealed(text))
+                         return;
+                     Row update{box.encrypt(text)};
+                     update.insert(update.end(), row.begin() + 1, row.end());
+                     plain.push_back(std::move(update));
+                 });
         for (const auto& update : plain)
-            sealed += db.execCount("UPDATE " + name_ + " SET " + c.name + " = ?" + keyWhere(), update);
+            sealed +=
+                db.execCount("UPDATE " + name_ + " SET " + c.name + " = ?" + keyWhere(), update);
     }
     return sealed;
 }
 
-void Table::seed(db::Driver& db, const secrets::SecretBox& box, const CTvdBasicListObject& records) const
+void Table::seed(db::Driver& db, const secrets::SecretBox& box,
+                 const CTvdBasicListObject& records) const
 {
     std::vector<std::string> names;
     for (const auto& c : columns_)

@@ -28,7 +28,8 @@ public:
     // Seals the secret values that an older version stored in plain; returns how many.
     std::int64_t sealPlainSecrets(db::Driver& db, const secrets::SecretBox& box) const;
     // Inserts records as they are (demo data); existing keys are left alone.
-    void seed(db::Driver& db, const secrets::SecretBox& box, const CTvdBasicListObject& records) const;
+    void seed(db::Driver& db, const secrets::SecretBox& box,
+              const CTvdBasicListObject& records) const;
 
 private:
     struct Column {
@@ -41,7 +42,8 @@ private:
     db::Value valueOf(const CTvdBasicStructObject& record, const Column& column,
                       const secrets::SecretBox& box) const;
     // reveal: decrypt the secret members; otherwise they stay unset.
-    void readRow(const db::Row& row, CTvdBasicStructObject& record, const secrets::SecretBox& box, bool reveal) const;
+    void readRow(const db::Row& row, CTvdBasicStructObject& record, const secrets::SecretBox& box,
+                 bool reveal) const;
     db::Row keyValues(const CTvdBasicStructObject& record) const;
     std::string keyText(const CTvdBasicStructObject& record) const;
     std::string keyWhere() const;

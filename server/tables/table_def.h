@@ -14,30 +14,40 @@ namespace rsim::tables {
 // Formats of the trade that a member must follow when it is set.
 enum class Format {
     Any,
-    Imsi,    // 15 digits
-    Iccid,   // 19 or 20 of 0-9, A-F (either case)
-    Ki,      // 32 hexadecimal characters
-    Pin,     // 4 to 8 digits
-    Puk,     // 8 digits
-    Smsp,    // an optional "+" and at most 20 digits
-    Msisdn,  // 1 to 15 digits
-    Code,    // not empty, no blanks
+    Imsi,   // 15 digits
+    Iccid,  // 19 or 20 of 0-9, A-F (either case)
+    Ki,     // 32 hexadecimal characters
+    Pin,    // 4 to 8 digits
+    Puk,    // 8 digits
+    Smsp,   // an optional "+" and at most 20 digits
+    Msisdn, // 1 to 15 digits
+    Code,   // not empty, no blanks
 };
 
 struct MemberRule {
     std::string member;
     Format format = Format::Any;
-    std::string references{}; // table whose single key the value must name ("" none; empty value allowed)
-    bool secret = false;      // encrypted at rest, never in audit keys
+    std::string
+        references{}; // table whose single key the value must name ("" none; empty value allowed)
+    bool secret = false; // encrypted at rest, never in audit keys
 };
 
 // How a member of the criteria record filters the table. The Number bounds compare SIM numbers,
 // of 19 or 20 characters, as numbers rather than as text.
-enum class Filter { Equal, Contains, AtLeast, AtMost, NumberAtLeast, NumberAtMost, Limit, EqualUnlessAll };
+enum class Filter {
+    Equal,
+    Contains,
+    AtLeast,
+    AtMost,
+    NumberAtLeast,
+    NumberAtMost,
+    Limit,
+    EqualUnlessAll
+};
 
 struct Criterion {
-    std::string member;       // of the criteria record
-    std::string column;       // of the table
+    std::string member; // of the criteria record
+    std::string column; // of the table
     Filter filter = Filter::Equal;
 };
 
@@ -54,7 +64,7 @@ struct TableDef {
     // A range [first, last] that must be ordered, of equal lengths, and not overlap another.
     std::string rangeFirst{}, rangeLast{};
     std::int64_t defaultLimit = 0; // rows when no limit is asked; 0: all
-    std::string order{}; // ORDER BY of a query; empty: the keys
+    std::string order{};           // ORDER BY of a query; empty: the keys
 
     std::string name() const { return std::string(table.name); }
     const CTvdTypeInfo& record() const { return table.record(); }

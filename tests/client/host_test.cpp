@@ -89,7 +89,8 @@ TEST(ModuleLoaderTest, LibraryWithoutEntryPointIsNamed)
     ModuleLoader loader;
     EXPECT_FALSE(loader.load(NO_ENTRY_MODULE));
     EXPECT_TRUE(loader.error().contains(NO_ENTRY_MODULE)) << loader.error().toStdString();
-    EXPECT_TRUE(loader.error().contains("没有导出 CreateBusinessForm")) << loader.error().toStdString();
+    EXPECT_TRUE(loader.error().contains("没有导出 CreateBusinessForm"))
+        << loader.error().toStdString();
 }
 
 TEST(ModuleLoaderTest, HostWithoutModuleKeepsRunningWithTheMenuDisabled)
@@ -177,7 +178,8 @@ TEST_F(HostWindowTest, EveryMenuEntryOpensItsOwnFunctionCode)
 TEST_F(HostWindowTest, RefusalIsExplainedOnceByWhoeverKnowsWhy)
 {
     EXPECT_EQ(window_->openFunction(1), nullptr);
-    EXPECT_EQ(messages(), QStringList{"夹具拒绝打开 1"}) << "the module said why; the host adds nothing";
+    EXPECT_EQ(messages(), QStringList{"夹具拒绝打开 1"})
+        << "the module said why; the host adds nothing";
 
     recorder_.clear();
     EXPECT_EQ(window_->openFunction(10150187), nullptr);
@@ -202,7 +204,9 @@ TEST_F(HostWindowTest, ClosingTheMainWindowClosesItsChildrenFirst)
 
 TEST_F(HostWindowTest, ColumnWidthsPerWindowAndTheGeometryAreRemembered)
 {
-    auto listOf = [](QMdiSubWindow* frame) { return frame->widget()->findChild<TListViewEx*>("lstShowDataList"); };
+    auto listOf = [](QMdiSubWindow* frame) {
+        return frame->widget()->findChild<TListViewEx*>("lstShowDataList");
+    };
     QMdiSubWindow* frame = window_->openFunction(10150175);
     ASSERT_NE(listOf(frame), nullptr);
     EXPECT_EQ(listOf(frame)->columnWidth(1), 80);
@@ -253,5 +257,6 @@ TEST_F(HostWindowTest, ScreenshotsShowLargeWindowsWholeAndFailWhenAWindowDoesNot
     const QImage large(folder.filePath("10150186.png"));
     EXPECT_GE(large.width(), 1400);
     EXPECT_GE(large.height(), 1000);
-    EXPECT_TRUE(window_->mdiArea()->subWindowList().isEmpty()) << "each window is closed after its picture";
+    EXPECT_TRUE(window_->mdiArea()->subWindowList().isEmpty())
+        << "each window is closed after its picture";
 }

@@ -72,15 +72,19 @@ Attempt logIn(LoginDialog& dialog, const QString& login, const QString& password
     QElapsedTimer clock;
     clock.start();
     dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
-    return {dialog.result() == QDialog::Accepted, dialog.findChild<QLabel*>("status")->text(), clock.elapsed()};
+    return {dialog.result() == QDialog::Accepted, dialog.findChild<QLabel*>("status")->text(),
+            clock.elapsed()};
 }
 
-std::string serviceRefusalOf(const std::string& address, const std::string& login, const std::string& password)
+std::string serviceRefusalOf(const std::string& address, const std::string& login,
+                             const std::string& password)
 {
     httplib::Client http(address);
-    const auto answer = http.Post("/v1/login", nlohmann::json{{"login", login}, {"password", password}}.dump(),
-                                  "application/json");
-    return answer ? nlohmann::json::parse(answer->body).at("error").at("message").get<std::string>() : "";
+    const auto answer =
+        http.Post("/v1/login", nlohmann::json{{"login", login}, {"password", password}}.dump(),
+                  "application/json");
+    return answer ? nlohmann::json::parse(answer->body).at("error").at("message").get<std::string>()
+                  : "";
 }
 
 } // namespace
@@ -103,14 +107,16 @@ TEST_F(LoginTest, SuccessReachesTheStatusBarAndBecomesTheServiceOfTheProcess)
     const Attempt attempt = logIn(dialog, "admin", "admin123");
     ASSERT_TRUE(attempt.accepted) << attempt.status.toStdString();
     EXPECT_EQ(dialog.service(), address());
-    EXPECT_EQ(qEnvironmentVariable("TAV_BROKER_TAVORINE"), address()) << "the module's windows bind there";
+    EXPECT_EQ(qEnvironmentVariable("TAV_BROKER_TAVORINE"), address())
+        << "the module's windows bind there";
     ASSERT_EQ(dialog.loggedIn().LOGIN_NAME, "admin");
     ASSERT_FALSE(dialog.loggedIn().OP_NAME.empty());
 
     ModuleLoader noModule;
     MainWindow window(dialog.loggedIn(), dialog.service(), noModule);
     const QString who = window.statusBar()->findChild<QLabel*>("operator")->text();
-    EXPECT_TRUE(who.contains(QString::fromStdString(dialog.loggedIn().OP_NAME))) << who.toStdString();
+    EXPECT_TRUE(who.contains(QString::fromStdString(dialog.loggedIn().OP_NAME)))
+        << who.toStdString();
     EXPECT_TRUE(who.contains("（admin）")) << who.toStdString();
     EXPECT_EQ(window.statusBar()->findChild<QLabel*>("service")->text(), "服务：" + address());
 }
@@ -122,7 +128,8 @@ TEST_F(LoginTest, WrongPasswordShowsTheServicesMessageAndStaysOpen)
     LoginDialog dialog("", address());
     const Attempt attempt = logIn(dialog, "admin", "wrong");
     EXPECT_FALSE(attempt.accepted);
-    EXPECT_TRUE(attempt.status.startsWith(QString::fromStdString(refusal))) << attempt.status.toStdString();
+    EXPECT_TRUE(attempt.status.startsWith(QString::fromStdString(refusal)))
+        << attempt.status.toStdString();
 
     const Attempt retry = logIn(dialog, "viewer", "viewer123");
     EXPECT_TRUE(retry.accepted) << retry.status.toStdString();

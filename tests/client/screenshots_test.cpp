@@ -58,9 +58,9 @@ std::unique_ptr<testsupport::RsimdProcess> ScreenshotsTest::service_;
 TEST_F(ScreenshotsTest, WritesOnePicturePerFunctionNamedByItsCode)
 {
     const QString target = folder_.filePath("shots/admin");
-    const ClientRun run = runClient({"--service", address(), "--login", "admin", "--password", "admin123",
-                               "--screenshots", target},
-                              offscreen());
+    const ClientRun run = runClient({"--service", address(), "--login", "admin", "--password",
+                                     "admin123", "--screenshots", target},
+                                    offscreen());
     ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
 
     QStringList expected;
@@ -88,9 +88,10 @@ TEST_F(ScreenshotsTest, CredentialsComeFromTheEnvironmentAndAFailedLoginSaysWhy)
 
 TEST_F(ScreenshotsTest, MissingModuleIsNamed)
 {
-    const ClientRun run = runClient({"--service", address(), "--login", "admin", "--password", "admin123",
-                               "--module", "/nonexistent/libresremotesim.so", "--screenshots", folder_.path()},
-                              offscreen());
+    const ClientRun run =
+        runClient({"--service", address(), "--login", "admin", "--password", "admin123", "--module",
+                   "/nonexistent/libresremotesim.so", "--screenshots", folder_.path()},
+                  offscreen());
     EXPECT_NE(run.exitCode, 0);
     EXPECT_TRUE(run.errors.contains("/nonexistent/libresremotesim.so")) << run.errors.toStdString();
 }

@@ -29,10 +29,12 @@ protected:
         environment.remove("RSIM_LOGIN");
         process.setProcessEnvironment(environment);
         process.start(RSIMCTL, QStringList{"--service", QString::fromStdString(service_->address()),
-                                           "--login", "admin"} + arguments);
+                                           "--login", "admin"} +
+                                   arguments);
         process.waitForFinished(60000);
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+                QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
     }
 
     QString cardFile(const QByteArray& text)
@@ -46,7 +48,8 @@ protected:
 
     Outcome import(const QString& path, const QStringList& more = {})
     {
-        return rsimctl(QStringList{"import", path, "--card-type", "C128", "--vendor", "V01"} + more);
+        return rsimctl(QStringList{"import", path, "--card-type", "C128", "--vendor", "V01"} +
+                       more);
     }
 
     // The IMSIs stored in a range, through rsimctl sims --csv.
@@ -61,10 +64,11 @@ protected:
         return imsis;
     }
 
-    static QByteArray card(const char* imsiTail, const char* ki = "0123456789ABCDEF0123456789ABCDEF")
+    static QByteArray card(const char* imsiTail,
+                           const char* ki = "0123456789ABCDEF0123456789ABCDEF")
     {
-        return QByteArray("4600977000") + imsiTail + " 898600977000000" + imsiTail + " 1234 5678 12345678 87654321 " +
-               ki + "\n";
+        return QByteArray("4600977000") + imsiTail + " 898600977000000" + imsiTail +
+               " 1234 5678 12345678 87654321 " + ki + "\n";
     }
 
     static testsupport::RsimdProcess* service_;
@@ -76,9 +80,10 @@ testsupport::RsimdProcess* Rsimctl::service_ = nullptr;
 
 TEST_F(Rsimctl, AGoodFileIsStoredWholeWithTheOptionsFillingWhatItLacks)
 {
-    const QString path = cardFile("IMSI SIM PIN1 PIN2 PUK1 PUK2 KI\n" + card("00001") + card("00002") +
-                                  "460097700000003,89860097700000000003,1234,5678,12345678,87654321,多余,"
-                                  "0123456789ABCDEF0123456789ABCDEF\n");
+    const QString path =
+        cardFile("IMSI SIM PIN1 PIN2 PUK1 PUK2 KI\n" + card("00001") + card("00002") +
+                 "460097700000003,89860097700000000003,1234,5678,12345678,87654321,多余,"
+                 "0123456789ABCDEF0123456789ABCDEF\n");
     const Outcome run = import(path, {"--remark", " 批次 7 ", "--status", "2"});
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_TRUE(run.out.contains("已存储 3 张卡")) << run.out.toStdString();
@@ -90,7 +95,8 @@ TEST_F(Rsimctl, AGoodFileIsStoredWholeWithTheOptionsFillingWhatItLacks)
     const QStringList third = lines[3].split(',');
     auto field = [&](const char* name) { return third.value(header.indexOf(name)); };
     EXPECT_EQ(field("IMSI"), "460097700000003");
-    EXPECT_EQ(field("KI_CODE"), "0123456789ABCDEF0123456789ABCDEF") << "the extra field is not the KI";
+    EXPECT_EQ(field("KI_CODE"), "0123456789ABCDEF0123456789ABCDEF")
+        << "the extra field is not the KI";
     EXPECT_EQ(field("RES_CODE"), "C128");
     EXPECT_EQ(field("VENDOR_CODE"), "V01");
     EXPECT_EQ(field("STS"), "2");
@@ -101,7 +107,8 @@ TEST_F(Rsimctl, AGoodFileIsStoredWholeWithTheOptionsFillingWhatItLacks)
 
 TEST_F(Rsimctl, AMalformedFileIsRefusedWithItsLineAndNothingIsStored)
 {
-    const QString path = cardFile(card("00011") + "# comment\n" + "460097700000012 8986 1234 5678\n");
+    const QString path =
+        cardFile(card("00011") + "# comment\n" + "460097700000012 8986 1234 5678\n");
     const Outcome run = import(path);
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(run.err.contains("第3行")) << run.err.toStdString();
@@ -112,8 +119,9 @@ TEST_F(Rsimctl, AMalformedFileIsRefusedWithItsLineAndNothingIsStored)
 
 TEST_F(Rsimctl, ARefusedBatchNamesTheCardsLineAndRecordAndStoresNoCard)
 {
-    const QString path = cardFile("IMSI SIM PIN1 PIN2 PUK1 PUK2 KI\n" + card("00021") + card("00022") +
-                                  card("00023", "0123456789ABCDEF0123456789ABCDEZ"));
+    const QString path =
+        cardFile("IMSI SIM PIN1 PIN2 PUK1 PUK2 KI\n" + card("00021") + card("00022") +
+                 card("00023", "0123456789ABCDEF0123456789ABCDEZ"));
     const Outcome run = import(path);
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(run.err.contains(path + " 第4行")) << run.err.toStdString();
@@ -121,7 +129,8 @@ TEST_F(Rsimctl, ARefusedBatchNamesTheCardsLineAndRecordAndStoresNoCard)
     EXPECT_TRUE(storedImsis("460097700000021-460097700000023").isEmpty()) << "all or nothing";
 
     const QString unknownType = cardFile(card("00024"));
-    const Outcome refused = rsimctl({"import", unknownType, "--card-type", "NOPE", "--vendor", "V01"});
+    const Outcome refused =
+        rsimctl({"import", unknownType, "--card-type", "NOPE", "--vendor", "V01"});
     EXPECT_EQ(refused.status, 1);
     EXPECT_TRUE(refused.err.contains("第1行")) << refused.err.toStdString();
 }
@@ -158,16 +167,16 @@ TEST_F(Rsimctl, ExportWritesAReferenceTableAsCsvOrTabs)
 
 TEST_F(Rsimctl, ExitStatusTwoForUsageOneForAWrongPasswordZeroForHelp)
 {
-    for (const QStringList& wrong : std::vector<QStringList>{{},
-                                                             {"bogus"},
-                                                             {"import"},
-                                                             {"import", "a.txt", "--vendor", "V01"},
-                                                             {"import", "a.txt", "--card-type", "C128", "--vendor",
-                                                              "V01", "--status", "abc"},
-                                                             {"sims"},
-                                                             {"sims", "--imsi", "1-2-3"},
-                                                             {"export", "nothing"},
-                                                             {"export", "vendors", "extra"}}) {
+    for (const QStringList& wrong : std::vector<QStringList>{
+             {},
+             {"bogus"},
+             {"import"},
+             {"import", "a.txt", "--vendor", "V01"},
+             {"import", "a.txt", "--card-type", "C128", "--vendor", "V01", "--status", "abc"},
+             {"sims"},
+             {"sims", "--imsi", "1-2-3"},
+             {"export", "nothing"},
+             {"export", "vendors", "extra"}}) {
         const Outcome run = rsimctl(wrong);
         EXPECT_EQ(run.status, 2) << wrong.join(' ').toStdString();
         EXPECT_TRUE(run.err.startsWith("rsimctl: ")) << run.err.toStdString();
@@ -175,7 +184,8 @@ TEST_F(Rsimctl, ExitStatusTwoForUsageOneForAWrongPasswordZeroForHelp)
     const Outcome login = rsimctl({"export", "vendors"}, "wrong");
     EXPECT_EQ(login.status, 1);
     EXPECT_TRUE(login.err.contains("登录失败")) << login.err.toStdString();
-    for (const QStringList& help : std::vector<QStringList>{{"--help"}, {"import", "--help"}, {"--help", "sims"}}) {
+    for (const QStringList& help :
+         std::vector<QStringList>{{"--help"}, {"import", "--help"}, {"--help", "sims"}}) {
         const Outcome run = rsimctl(help);
         EXPECT_EQ(run.status, 0);
         EXPECT_TRUE(run.out.startsWith("Usage: rsimctl")) << run.out.toStdString();

@@ -3,16 +3,16 @@
 #include <curl/curl.h>
 
 #include <arpa/inet.h>
-#include <csignal>
 #include <fcntl.h>
-#include <cstdlib>
 #include <netinet/in.h>
-#include <regex>
-#include <stdexcept>
 #include <sys/socket.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
+#include <csignal>
+#include <cstdlib>
+#include <regex>
+#include <stdexcept>
+#include <thread>
 
 namespace testsupport {
 
@@ -25,7 +25,8 @@ bool accepts(unsigned short port)
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool connected = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    const bool connected =
+        ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
     ::close(fd);
     return connected;
 }
@@ -87,14 +88,16 @@ TestFtpServer::TestFtpServer()
         const int quiet = ::open("/dev/null", O_WRONLY);
         ::dup2(quiet, STDOUT_FILENO);
         ::dup2(quiet, STDERR_FILENO);
-        ::execl("/usr/bin/python3", "python3", "-m", "pyftpdlib", "-i", "127.0.0.1", "-p", port.c_str(), "-w",
-                "-d", folder_.c_str(), "-u", user_.c_str(), "-P", password_.c_str(), nullptr);
+        ::execl("/usr/bin/python3", "python3", "-m", "pyftpdlib", "-i", "127.0.0.1", "-p",
+                port.c_str(), "-w", "-d", folder_.c_str(), "-u", user_.c_str(), "-P",
+                password_.c_str(), nullptr);
         ::_exit(127);
     }
     for (int attempt = 0; attempt < 100 && !accepts(port_); ++attempt)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     if (!accepts(port_))
-        throw std::runtime_error("the test FTP server (/usr/bin/python3 -m pyftpdlib) did not start");
+        throw std::runtime_error(
+            "the test FTP server (/usr/bin/python3 -m pyftpdlib) did not start");
 }
 
 TestFtpServer::~TestFtpServer()

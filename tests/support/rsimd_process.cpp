@@ -3,16 +3,16 @@
 #include "driver.h"
 #include "secrets.h"
 
-#include <array>
-#include <cstdio>
-#include <cstdlib>
-#include <regex>
-#include <stdexcept>
-#include <filesystem>
-#include <random>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <regex>
+#include <stdexcept>
 #include <vector>
 
 namespace testsupport {
@@ -57,10 +57,12 @@ ScratchDatabase::~ScratchDatabase()
     std::filesystem::remove_all(folder_, ignored);
 }
 
-RsimdProcess::RsimdProcess(Backend backend, int threads, const std::vector<std::string>& extraArguments)
+RsimdProcess::RsimdProcess(Backend backend, int threads,
+                           const std::vector<std::string>& extraArguments)
     : folder_(temporaryFolder())
 {
-    database_ = backend == Backend::Sqlite ? "sqlite:" + folder_ + "/rsim.db" : newPostgresDatabase();
+    database_ =
+        backend == Backend::Sqlite ? "sqlite:" + folder_ + "/rsim.db" : newPostgresDatabase();
     launch(true, threads, extraArguments);
     if (!listening()) {
         stop();
@@ -82,8 +84,8 @@ void RsimdProcess::launch(bool seed, int threads, const std::vector<std::string>
     if (::pipe(out) != 0)
         throw std::runtime_error("no pipe");
     const std::string key = keyFile();
-    std::vector<const char*> arguments{"rsimd", "--db", database_.c_str(), "--listen", "127.0.0.1:0",
-                                       "--key-file", key.c_str()};
+    std::vector<const char*> arguments{"rsimd",       "--db",       database_.c_str(), "--listen",
+                                       "127.0.0.1:0", "--key-file", key.c_str()};
     if (seed)
         arguments.insert(arguments.end(), {"--seed", "demo"});
     const std::string threadCount = std::to_string(threads);
@@ -148,8 +150,8 @@ int RsimdProcess::port() const
 
 int runRsimd(const std::string& arguments, std::string& errors, Streams streams)
 {
-    const std::string command =
-        std::string(RSIMD_PATH) + " " + arguments + (streams == Streams::Both ? " 2>&1" : " 2>&1 >/dev/null");
+    const std::string command = std::string(RSIMD_PATH) + " " + arguments +
+                                (streams == Streams::Both ? " 2>&1" : " 2>&1 >/dev/null");
     FILE* pipe = ::popen(command.c_str(), "r");
     std::array<char, 512> buffer{};
     errors.clear();

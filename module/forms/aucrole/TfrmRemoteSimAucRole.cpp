@@ -14,12 +14,12 @@ RegistrySpec AucRoleSpec()
     spec.rights = rsimcatalog::TableOf<AucRight>().rights;
     spec.codeLists = true;
     spec.criteria = {
-        {"chkEntType", "权 限 类 型：", "cmbEntType", CodeListCombo(kRightTypes), AucRight::idx_ENT_TYPE,
-         "请选择[权限类型]!", true},
-        {"chkEntCode", "实体编码：", "edEntCode", TextEdit(6), AucRight::idx_ENT_CODE, "请输入[实体编码]!", false,
-         true},
-        {"chkEntName", "实体名称：", "edEntName", TextEdit(32), AucRight::idx_ENT_NAME, "请输入[实体名称]!", false,
-         true},
+        {"chkEntType", "权 限 类 型：", "cmbEntType", CodeListCombo(kRightTypes),
+         AucRight::idx_ENT_TYPE, "请选择[权限类型]!", true},
+        {"chkEntCode", "实体编码：", "edEntCode", TextEdit(6), AucRight::idx_ENT_CODE,
+         "请输入[实体编码]!", false, true},
+        {"chkEntName", "实体名称：", "edEntName", TextEdit(32), AucRight::idx_ENT_NAME,
+         "请输入[实体名称]!", false, true},
         {"chkSimSeq", "SIM卡序列号：", "edSimSeq", TextEdit(30), AucRight::idx_SIM_SEQUENCE,
          "请输入[SIM卡序列号]!"},
     };
@@ -49,4 +49,5 @@ RegistrySpec AucRoleSpec()
 
 } // namespace
 
-TfrmRemoteSimAucRole::TfrmRemoteSimAucRole(QWidget* owner) : TfrmRegistry(owner, AucRoleSpec()) {}
+TfrmRemoteSimAucRole::TfrmRemoteSimAucRole(QWidget* owner) : TfrmRegistry(owner, AucRoleSpec())
+{}

@@ -21,14 +21,16 @@ RegistrySpec AucVerifySpec()
     spec.serviceLists = {&Vendors(), &CardTypes(), &Provinces()};
     spec.codeLists = true;
     spec.criteria = {
-        {"chkVendor", "SIM 卡 商  ：", "cmbVendor", ServiceCombo(Vendors()), AucInfo::idx_VENDOR_CODE,
-         "请选择[SIM卡商]!", true},
-        {"chkCardType", "卡 类 型：", "cmbCardType", ServiceCombo(CardTypes()), AucInfo::idx_CARD_TYPE,
-         "请选择[卡类型]!", true},
-        {"chkProvince", "省   份：", "cmbProvince", ProvinceCombo(), AucInfo::idx_PROVINCE_CODE, "请输入[省份]!",
-         true},
-        {"chkSimSeq", "SIM卡序列号：", "edSimSeq", TextEdit(20), AucInfo::idx_SIM_SEQUENCE, "请输入[SIM卡序列号]!"},
-        {"chkSts", "状    态：", "cmbSts", CodeListCombo(kStatuses), AucInfo::idx_STS, "请选择[状态]!", true},
+        {"chkVendor", "SIM 卡 商  ：", "cmbVendor", ServiceCombo(Vendors()),
+         AucInfo::idx_VENDOR_CODE, "请选择[SIM卡商]!", true},
+        {"chkCardType", "卡 类 型：", "cmbCardType", ServiceCombo(CardTypes()),
+         AucInfo::idx_CARD_TYPE, "请选择[卡类型]!", true},
+        {"chkProvince", "省   份：", "cmbProvince", ProvinceCombo(), AucInfo::idx_PROVINCE_CODE,
+         "请输入[省份]!", true},
+        {"chkSimSeq", "SIM卡序列号：", "edSimSeq", TextEdit(20), AucInfo::idx_SIM_SEQUENCE,
+         "请输入[SIM卡序列号]!"},
+        {"chkSts", "状    态：", "cmbSts", CodeListCombo(kStatuses), AucInfo::idx_STS,
+         "请选择[状态]!", true},
     };
     spec.fields = {
         {"SIM 卡 商  ：", "cmb_Vendor", ServiceCombo(Vendors()), AucInfo::idx_VENDOR_CODE, true},
@@ -63,14 +65,16 @@ RegistrySpec AucVerifySpec()
         {"状态", 100, AucInfo::idx_STS, CodeListCombo(kStatuses)},
     };
     spec.modifyRefreshes = {4, 5, 11};
-    spec.operations = OperationsOf(&CResRemoteSim::qry_aucVerifyInfo, &CResRemoteSim::add_aucVerifyInfo,
-                                   &CResRemoteSim::mod_aucVerifyInfo, &CResRemoteSim::del_aucVerifyInfo);
+    spec.operations =
+        OperationsOf(&CResRemoteSim::qry_aucVerifyInfo, &CResRemoteSim::add_aucVerifyInfo,
+                     &CResRemoteSim::mod_aucVerifyInfo, &CResRemoteSim::del_aucVerifyInfo);
     return spec;
 }
 
 } // namespace
 
-TfrmAucVerifyInfo::TfrmAucVerifyInfo(QWidget* owner) : TfrmRegistry(owner, AucVerifySpec()) {}
+TfrmAucVerifyInfo::TfrmAucVerifyInfo(QWidget* owner) : TfrmRegistry(owner, AucVerifySpec())
+{}
 
 void TfrmAucVerifyInfo::Stamp(CTvdBasicStructObject& record) const
 {

@@ -14,16 +14,20 @@ MaintenanceSpec CardTypeSpec()
     spec.caption = "远程写卡卡类型维护";
     spec.rights = rsimcatalog::TableOf<Card>().rights;
     spec.criteria = {
-        {"ckbQryCardType", "卡类型代码：",
+        {"ckbQryCardType",
+         "卡类型代码：",
          {{"edtQryCardType", TextEdit(4), Card::idx_CARD_TYPE, "请输入查询条件[卡类型代码]!"}}},
-        {"ckbQryCardName", "卡类型名称：",
+        {"ckbQryCardName",
+         "卡类型名称：",
          {{"edtQryCardName", TextEdit(20), Card::idx_CARD_NAME, "请输入查询条件[卡类型名称]!"}}},
         {{}, "状　　　态：", {{"cmbQrySts", CodeListCombo(kStatus, "[0] 全部")}}},
         {{}, "是否一卡双号：", {{"cmbQryISDouble", CodeListCombo(kTwoNumbers)}}},
     };
     spec.fields = {
-        {"卡类型代码：", "edtCardType", TextEdit(4), Card::idx_CARD_TYPE, "请输入[卡类型代码]!", true},
-        {"卡 类 型 名 称：", "edtCardName", TextEdit(20), Card::idx_CARD_NAME, "请输入[卡类型名称]!"},
+        {"卡类型代码：", "edtCardType", TextEdit(4), Card::idx_CARD_TYPE, "请输入[卡类型代码]!",
+         true},
+        {"卡 类 型 名 称：", "edtCardName", TextEdit(20), Card::idx_CARD_NAME,
+         "请输入[卡类型名称]!"},
         {"状　　　态：", "cmbEditSts", CodeListCombo(kStatus), Card::idx_STS},
         {"是否一卡双号：", "cmbEditIsDouble", CodeListCombo(kTwoNumbers), Card::idx_IS_DOUBLE},
     };
@@ -42,4 +46,5 @@ MaintenanceSpec CardTypeSpec()
 
 } // namespace
 
-TfrmRemoteSimCard::TfrmRemoteSimCard(QWidget* owner) : TfrmMaintenance(owner, CardTypeSpec()) {}
+TfrmRemoteSimCard::TfrmRemoteSimCard(QWidget* owner) : TfrmMaintenance(owner, CardTypeSpec())
+{}

@@ -14,11 +14,14 @@ RegistrySpec ErrMsgSpec()
     spec.criteria = {
         {"chkVendor", "SIM卡商 ：", "cmbVendor", ServiceCombo(Vendors()), ErrMsg::idx_VENDOR_CODE,
          "请选择[SIM卡商]!", true},
-        {"chkCardType", "卡 类 型：", "cmbCardType", ServiceCombo(CardTypes()), ErrMsg::idx_CARD_TYPE,
-         "请选择[卡类型]!", true},
-        {"chkDLLName", "组件文件名：", "edDLLName", TextEdit(32), ErrMsg::idx_DLL_NAME, "请输入[组件文件名]!"},
-        {"chkErrorCode", "错误代码：", "edErrorCode", TextEdit(32), ErrMsg::idx_ERR_CODE, "请输入[错误代码]!"},
-        {"chkErrorMsg", "错误信息：", "edErrorMsg", TextEdit(20), ErrMsg::idx_ERR_MESSAGE, "请输入[错误信息]!"},
+        {"chkCardType", "卡 类 型：", "cmbCardType", ServiceCombo(CardTypes()),
+         ErrMsg::idx_CARD_TYPE, "请选择[卡类型]!", true},
+        {"chkDLLName", "组件文件名：", "edDLLName", TextEdit(32), ErrMsg::idx_DLL_NAME,
+         "请输入[组件文件名]!"},
+        {"chkErrorCode", "错误代码：", "edErrorCode", TextEdit(32), ErrMsg::idx_ERR_CODE,
+         "请输入[错误代码]!"},
+        {"chkErrorMsg", "错误信息：", "edErrorMsg", TextEdit(20), ErrMsg::idx_ERR_MESSAGE,
+         "请输入[错误信息]!"},
     };
     spec.fields = {
         {"SIM卡商 ：", "cmb_Vendor", ServiceCombo(Vendors()), ErrMsg::idx_VENDOR_CODE, true},
@@ -50,4 +53,5 @@ RegistrySpec ErrMsgSpec()
 
 } // namespace
 
-TfrmRemoteSimErrMsg::TfrmRemoteSimErrMsg(QWidget* owner) : TfrmRegistry(owner, ErrMsgSpec()) {}
+TfrmRemoteSimErrMsg::TfrmRemoteSimErrMsg(QWidget* owner) : TfrmRegistry(owner, ErrMsgSpec())
+{}

@@ -16,31 +16,60 @@ MaintenanceSpec ImsiRangeSpec()
     spec.caption = "远程写卡号群与IMSI关系维护";
     spec.rights = rsimcatalog::TableOf<Range>().rights;
     spec.criteria = {
-        {"ckbQryMsisdnGrp", "号　　   群：",
+        {"ckbQryMsisdnGrp",
+         "号　　   群：",
          {{"edtQryMsisdnGrp", TextEdit(7), Range::idx_MSISDN_GROUP, "请输入查询条件[号群]!"}}},
-        {"ckbImsi", "开始IMSI号：",
-         {{.name = "edtQryImsiFirst", .kind = TextEdit(20), .member = Range::idx_FIRST_IMSI,
-           .message = "请输入查询条件[开始IMSI号]!", .copiesTo = "edtQryImsiLast"},
-          {.name = "edtQryImsiLast", .kind = TextEdit(20), .member = Range::idx_LAST_IMSI,
-           .message = "请输入查询条件[结束IMSI号]!", .label = "结束IMSI号："}}},
+        {"ckbImsi",
+         "开始IMSI号：",
+         {{.name = "edtQryImsiFirst",
+           .kind = TextEdit(20),
+           .member = Range::idx_FIRST_IMSI,
+           .message = "请输入查询条件[开始IMSI号]!",
+           .copiesTo = "edtQryImsiLast"},
+          {.name = "edtQryImsiLast",
+           .kind = TextEdit(20),
+           .member = Range::idx_LAST_IMSI,
+           .message = "请输入查询条件[结束IMSI号]!",
+           .label = "结束IMSI号："}}},
         {.box = "ckbQryRegionCode",
          .caption = "地 区：",
-         .editors = {{.name = "cmbQryRegionCode", .kind = CodeListCombo(kRegion), .member = Range::idx_REGION_CODE,
+         .editors = {{.name = "cmbQryRegionCode",
+                      .kind = CodeListCombo(kRegion),
+                      .member = Range::idx_REGION_CODE,
                       .reset = Reset::OperatorsRegion}},
          .onClear = OnClear::Tick,
          .clickSelectsOperatorsRegion = true},
         {.box = "ckbQryProvince",
          .caption = "省份：",
-         .editors = {{.name = "cmbQryProvince", .kind = ProvinceCombo(), .member = Range::idx_PROVINCE_CODE,
+         .editors = {{.name = "cmbQryProvince",
+                      .kind = ProvinceCombo(),
+                      .member = Range::idx_PROVINCE_CODE,
                       .reset = Reset::FirstItem}},
          .onClear = OnClear::Tick},
     };
     spec.fields = {
-        {"号      群：", "edtMsisdnGrp", TextEdit(7), Range::idx_MSISDN_GROUP, "请输入[号群]!", true},
-        {"地市：", "cmbRegionCode", CodeListCombo(kRegion), Range::idx_REGION_CODE, {}, true, Reset::OperatorsRegion},
-        {"省份：", "cmbProvince", ProvinceCombo(), Range::idx_PROVINCE_CODE, {}, true, Reset::FirstItem},
-        {.label = "开始IMSI号：", .name = "edtImsiFirst", .kind = TextEdit(20), .member = Range::idx_FIRST_IMSI,
-         .message = "请输入[开始IMSI号]!", .copiesTo = "edtImsiLast"},
+        {"号      群：", "edtMsisdnGrp", TextEdit(7), Range::idx_MSISDN_GROUP, "请输入[号群]!",
+         true},
+        {"地市：",
+         "cmbRegionCode",
+         CodeListCombo(kRegion),
+         Range::idx_REGION_CODE,
+         {},
+         true,
+         Reset::OperatorsRegion},
+        {"省份：",
+         "cmbProvince",
+         ProvinceCombo(),
+         Range::idx_PROVINCE_CODE,
+         {},
+         true,
+         Reset::FirstItem},
+        {.label = "开始IMSI号：",
+         .name = "edtImsiFirst",
+         .kind = TextEdit(20),
+         .member = Range::idx_FIRST_IMSI,
+         .message = "请输入[开始IMSI号]!",
+         .copiesTo = "edtImsiLast"},
         {"结束IMSI号：", "edtImsiLast", TextEdit(20), Range::idx_LAST_IMSI, "请输入[结束IMSI号]!"},
     };
     spec.columns = {
@@ -50,8 +79,9 @@ MaintenanceSpec ImsiRangeSpec()
         {"开始IMSI号", 130, Range::idx_FIRST_IMSI},
         {"结束IMSI号", 130, Range::idx_LAST_IMSI},
     };
-    spec.operations = OperationsOf(&CResRemoteSim::qry_imsiMsisdnGrp, &CResRemoteSim::add_imsiMsisdnGrp,
-                                   &CResRemoteSim::mod_imsiMsisdnGrp, &CResRemoteSim::del_imsiMsisdnGrp);
+    spec.operations =
+        OperationsOf(&CResRemoteSim::qry_imsiMsisdnGrp, &CResRemoteSim::add_imsiMsisdnGrp,
+                     &CResRemoteSim::mod_imsiMsisdnGrp, &CResRemoteSim::del_imsiMsisdnGrp);
     spec.modifyKeepsKey = true;
     spec.deleteSends = DeleteSends::ClickedRecord;
     return spec;
@@ -59,4 +89,6 @@ MaintenanceSpec ImsiRangeSpec()
 
 } // namespace
 
-TfrmRemoteSimImsiMsisdnGrp::TfrmRemoteSimImsiMsisdnGrp(QWidget* owner) : TfrmMaintenance(owner, ImsiRangeSpec()) {}
+TfrmRemoteSimImsiMsisdnGrp::TfrmRemoteSimImsiMsisdnGrp(QWidget* owner)
+    : TfrmMaintenance(owner, ImsiRangeSpec())
+{}

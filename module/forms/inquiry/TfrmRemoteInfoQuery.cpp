@@ -49,16 +49,24 @@ TfrmRemoteInfoQuery::TfrmRemoteInfoQuery(QWidget* owner) : TfrmRemoteSimBase(own
         pgctrlQrySimInfo->addTab(BuildPage(views_[i]), QString::fromUtf8(Pages()[i].title));
     }
     pgctrlQrySimInfo->setCurrentIndex(SegmentPage);
-    QObject::connect(Named<QPushButton>("btnQuery"), &QPushButton::clicked, this, [this] { btnQueryClick(); });
-    QObject::connect(Named<QPushButton>("btnClear"), &QPushButton::clicked, this, [this] { btnClearClick(); });
-    QObject::connect(Named<QPushButton>("btnClose"), &QPushButton::clicked, this, [this] { btnCloseClick(); });
-    QObject::connect(Named<QPushButton>("btnQryMsisdn"), &QPushButton::clicked, this, [this] { btnQryMsisdnClick(); });
-    QObject::connect(Named<QPushButton>("btnClearMsisdn"), &QPushButton::clicked, this, [this] { btnClearMsisdnClick(); });
+    QObject::connect(Named<QPushButton>("btnQuery"), &QPushButton::clicked, this,
+                     [this] { btnQueryClick(); });
+    QObject::connect(Named<QPushButton>("btnClear"), &QPushButton::clicked, this,
+                     [this] { btnClearClick(); });
+    QObject::connect(Named<QPushButton>("btnClose"), &QPushButton::clicked, this,
+                     [this] { btnCloseClick(); });
+    QObject::connect(Named<QPushButton>("btnQryMsisdn"), &QPushButton::clicked, this,
+                     [this] { btnQryMsisdnClick(); });
+    QObject::connect(Named<QPushButton>("btnClearMsisdn"), &QPushButton::clicked, this,
+                     [this] { btnClearMsisdnClick(); });
     QObject::connect(Named<QPushButton>("btnCloseMsisdnSeg"), &QPushButton::clicked, this,
                      [this] { btnCloseMsisdnSegClick(); });
-    QObject::connect(Named<QPushButton>("btnQryPsIMSI"), &QPushButton::clicked, this, [this] { btnQryPsIMSIClick(); });
-    QObject::connect(Named<QPushButton>("btnClearIMSI"), &QPushButton::clicked, this, [this] { btnClearIMSIClick(); });
-    QObject::connect(Named<QPushButton>("btnCloseIMSI"), &QPushButton::clicked, this, [this] { btnCloseIMSIClick(); });
+    QObject::connect(Named<QPushButton>("btnQryPsIMSI"), &QPushButton::clicked, this,
+                     [this] { btnQryPsIMSIClick(); });
+    QObject::connect(Named<QPushButton>("btnClearIMSI"), &QPushButton::clicked, this,
+                     [this] { btnClearIMSIClick(); });
+    QObject::connect(Named<QPushButton>("btnCloseIMSI"), &QPushButton::clicked, this,
+                     [this] { btnCloseIMSIClick(); });
 }
 
 TfrmRemoteInfoQuery::~TfrmRemoteInfoQuery() = default;
@@ -82,7 +90,8 @@ QWidget* TfrmRemoteInfoQuery::BuildPage(PageView& view)
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    for (auto [name, caption] : {std::pair{view.page->clearButton, "清空"}, {view.page->closeButton, "关闭"}}) {
+    for (auto [name, caption] :
+         {std::pair{view.page->clearButton, "清空"}, {view.page->closeButton, "关闭"}}) {
         auto* button = new QPushButton(QString::fromUtf8(caption), page);
         button->setObjectName(QString::fromUtf8(name));
         buttons->addWidget(button);
@@ -151,8 +160,8 @@ bool TfrmRemoteInfoQuery::InitForm(int reserved, const MSysmgntDef::SOperator* o
             ShowGUIMessage("异常：初始化系统管理接口失败！\n[%s]\n[%s]!", "异常", 64,
                            sysMgnt_.LastError().message.c_str(), sysMgnt_.LastError().hint.c_str());
         CAccountPublic account;
-        if (!account.Initialize(0, remoteSim_.GetRegionCode(), remoteSim_.GetCountyCode(), remoteSim_.GetOrgId(),
-                                remoteSim_.GetOpId()))
+        if (!account.Initialize(0, remoteSim_.GetRegionCode(), remoteSim_.GetCountyCode(),
+                                remoteSim_.GetOrgId(), remoteSim_.GetOpId()))
             throw CGUIException(rsimform::kResourceLibrary, rsimform::kInitFailedString);
         PrepareLists(account);
         return true;
@@ -167,7 +176,8 @@ void TfrmRemoteInfoQuery::PrepareLists(CAccountPublic& account)
     for (int lookup = Regions; lookup < LookupCount; ++lookup)
         if (!account.GetBaseTypeList(kLookupCategories[lookup], lookups_[lookup]))
             throw CGUIException(account.LastError());
-    lookups_[CardFlag] = std::make_unique<CAutoLookup>(std::vector<TCNameCodeInfo>{{0, "否"}, {1, "是"}});
+    lookups_[CardFlag] =
+        std::make_unique<CAutoLookup>(std::vector<TCNameCodeInfo>{{0, "否"}, {1, "是"}});
     lookups_[CardFlag]->FillComboBox(Named<QComboBox>("cmbCardFlag"));
     btnClearClick();
     btnClearMsisdnClick();
@@ -184,12 +194,30 @@ void TfrmRemoteInfoQuery::CriterionClicked(const Criterion& criterion, bool tick
         Named<QCheckBox>(criterion.linkedBox)->setChecked(ticked);
 }
 
-void TfrmRemoteInfoQuery::btnClearClick() { Clear(views_[LogPage]); }
-void TfrmRemoteInfoQuery::btnClearMsisdnClick() { Clear(views_[SegmentPage]); }
-void TfrmRemoteInfoQuery::btnClearIMSIClick() { Clear(views_[ImsiPage]); }
-void TfrmRemoteInfoQuery::btnQueryClick() { Query(views_[LogPage]); }
-void TfrmRemoteInfoQuery::btnQryMsisdnClick() { Query(views_[SegmentPage]); }
-void TfrmRemoteInfoQuery::btnQryPsIMSIClick() { Query(views_[ImsiPage]); }
+void TfrmRemoteInfoQuery::btnClearClick()
+{
+    Clear(views_[LogPage]);
+}
+void TfrmRemoteInfoQuery::btnClearMsisdnClick()
+{
+    Clear(views_[SegmentPage]);
+}
+void TfrmRemoteInfoQuery::btnClearIMSIClick()
+{
+    Clear(views_[ImsiPage]);
+}
+void TfrmRemoteInfoQuery::btnQueryClick()
+{
+    Query(views_[LogPage]);
+}
+void TfrmRemoteInfoQuery::btnQryMsisdnClick()
+{
+    Query(views_[SegmentPage]);
+}
+void TfrmRemoteInfoQuery::btnQryPsIMSIClick()
+{
+    Query(views_[ImsiPage]);
+}
 
 void TfrmRemoteInfoQuery::Clear(PageView& view)
 {
@@ -211,7 +239,8 @@ void TfrmRemoteInfoQuery::Clear(PageView& view)
             }
             combo->clear();
             lookups_[criterion.lookup]->FillComboBox(combo);
-            PostionComboBoxItem(combo, lookups_[criterion.lookup]->ItemOfCode(remoteSim_.GetRegionCode()));
+            PostionComboBoxItem(combo,
+                                lookups_[criterion.lookup]->ItemOfCode(remoteSim_.GetRegionCode()));
             break;
         }
         case Editor::DateSpan: {
@@ -265,9 +294,11 @@ bool TfrmRemoteInfoQuery::CheckCriteria(PageView& view)
             text.toLongLong(&number);
         if (!text.isEmpty() && number)
             continue;
-        const QString message = text.isEmpty() ? QString::fromUtf8(criterion.message)
-                                               : QString("[%1]必须是整数，请重新输入!")
-                                                     .arg(QString::fromStdString(CResRemoteSim::ExtractCode(criterion.message)));
+        const QString message =
+            text.isEmpty()
+                ? QString::fromUtf8(criterion.message)
+                : QString("[%1]必须是整数，请重新输入!")
+                      .arg(QString::fromStdString(CResRemoteSim::ExtractCode(criterion.message)));
         ShowGUIMessage(message.toUtf8().constData(), "提示", 0);
         focusIfPossible(editor);
         return false;
@@ -303,7 +334,8 @@ void TfrmRemoteInfoQuery::ReadCriteria(const PageView& view, CTvdBasicStructObje
         if (!view.boxes[i]->isChecked())
             continue;
         if (criterion.kind == Editor::Combo) {
-            const auto code = lookups_[criterion.lookup]->CodeOfItem(textOf(Named<QWidget>(criterion.editor)).toStdString());
+            const auto code = lookups_[criterion.lookup]->CodeOfItem(
+                textOf(Named<QWidget>(criterion.editor)).toStdString());
             rsimform::setMemberText(criteria, criterion.member, QString::number(code));
         } else if (criterion.kind == Editor::Edit) {
             const QString text = Named<QLineEdit>(criterion.editor)->text();
@@ -330,7 +362,8 @@ void TfrmRemoteInfoQuery::FillList(PageView& view)
     rsimform::NoteCutList(view.list, view.result->count());
 }
 
-QString TfrmRemoteInfoQuery::CellText(const CTvdBasicStructObject& record, const Column& column) const
+QString TfrmRemoteInfoQuery::CellText(const CTvdBasicStructObject& record,
+                                      const Column& column) const
 {
     if (column.shown == Shown::AsIs)
         return rsimform::memberText(record, column.member);

@@ -33,7 +33,10 @@ public:
     void btnClearIMSIClick();
     void btnCloseIMSIClick() { Close(); }
 
-    const CTvdBasicListObject& ResultList(inquiry::PageIndex page) const { return *views_[page].result; }
+    const CTvdBasicListObject& ResultList(inquiry::PageIndex page) const
+    {
+        return *views_[page].result;
+    }
 
 protected:
     // The preparation step: the five lookups, the card-flag combo box, the Clear of every page.
@@ -69,7 +72,10 @@ private:
     CBSDateTime DayEdge(const char* picker, bool last) const;
 
     template <class T>
-    T* Named(const char* name) const { return findChild<T*>(QString::fromUtf8(name)); }
+    T* Named(const char* name) const
+    {
+        return findChild<T*>(QString::fromUtf8(name));
+    }
 
     QTabWidget* pgctrlQrySimInfo = nullptr;
     std::array<PageView, 3> views_;

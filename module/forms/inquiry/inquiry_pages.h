@@ -15,7 +15,8 @@ constexpr int kLookupCategories[LookupCount] = {0, 57, 58, 59, 285};
 enum class Editor {
     Edit,     // QLineEdit; an integer member takes the text as a decimal number
     Combo,    // QComboBox of a lookup; the member is the decimal text of the chosen code
-    DateSpan, // two date pickers; the member and the one after it take the day's first and last second
+    DateSpan, // two date pickers; the member and the one after it take the day's first and last
+              // second
 };
 // What Clear selects in a combo box: its first item, or the operator's region after a refill.
 enum class ComboReset { FirstItem, OperatorsRegion };

@@ -15,24 +15,44 @@ MaintenanceSpec GroupSpec()
     spec.caption = "远程写卡号群维护";
     spec.rights = rsimcatalog::TableOf<Group>().rights;
     spec.criteria = {
-        {"ckbQryMsisdnGroup", "号　　群：",
+        {"ckbQryMsisdnGroup",
+         "号　　群：",
          {{"edtQryMsisdnGroup", TextEdit(7), Group::idx_MSISDN_GROUP, "请输入查询条件[号群]!"}}},
-        {"ckbQryMsisdnName", "号群名称：",
+        {"ckbQryMsisdnName",
+         "号群名称：",
          {{"edtQryMsisdnName", TextEdit(20), Group::idx_MSISDN_NAME, "请输入查询条件[号群名称]!"}}},
         {.box = "ckbQryRegionCode",
          .caption = "地    区：",
-         .editors = {{.name = "cmbQryRegionCode", .kind = CodeListCombo(kRegion), .member = Group::idx_REGION_CODE,
+         .editors = {{.name = "cmbQryRegionCode",
+                      .kind = CodeListCombo(kRegion),
+                      .member = Group::idx_REGION_CODE,
                       .reset = Reset::OperatorsRegion}},
          .clickSelectsOperatorsRegion = true},
-        {"ckbQryProvince", "省    份：",
-         {{.name = "cmbQryProvince", .kind = ProvinceCombo(), .member = Group::idx_PROVINCE_CODE,
+        {"ckbQryProvince",
+         "省    份：",
+         {{.name = "cmbQryProvince",
+           .kind = ProvinceCombo(),
+           .member = Group::idx_PROVINCE_CODE,
            .reset = Reset::FirstItem}}},
     };
     spec.fields = {
-        {"号　　群：", "edtMsisdnGroup", TextEdit(7), Group::idx_MSISDN_GROUP, "请输入[号群]!", true},
+        {"号　　群：", "edtMsisdnGroup", TextEdit(7), Group::idx_MSISDN_GROUP, "请输入[号群]!",
+         true},
         {"号群名称：", "edtMsisdnName", TextEdit(20), Group::idx_MSISDN_NAME, "请输入[号群名称]!"},
-        {"地　　市：", "cmbRegionCode", CodeListCombo(kRegion), Group::idx_REGION_CODE, {}, true, Reset::OperatorsRegion},
-        {"省　　份：", "cmbProvince", ProvinceCombo(), Group::idx_PROVINCE_CODE, {}, true, Reset::FirstItem},
+        {"地　　市：",
+         "cmbRegionCode",
+         CodeListCombo(kRegion),
+         Group::idx_REGION_CODE,
+         {},
+         true,
+         Reset::OperatorsRegion},
+        {"省　　份：",
+         "cmbProvince",
+         ProvinceCombo(),
+         Group::idx_PROVINCE_CODE,
+         {},
+         true,
+         Reset::FirstItem},
     };
     spec.columns = {
         {"号群", 100, Group::idx_MSISDN_GROUP},
@@ -40,8 +60,9 @@ MaintenanceSpec GroupSpec()
         {"地市", 100, Group::idx_REGION_CODE, CodeListCombo(kRegion)},
         {"省份", 100, Group::idx_PROVINCE_CODE, ProvinceCombo()},
     };
-    spec.operations = OperationsOf(&CResRemoteSim::qry_msisdnGroup, &CResRemoteSim::add_msisdnGroup,
-                                   &CResRemoteSim::mod_msisdnGroup, &CResRemoteSim::del_msisdnGroup);
+    spec.operations =
+        OperationsOf(&CResRemoteSim::qry_msisdnGroup, &CResRemoteSim::add_msisdnGroup,
+                     &CResRemoteSim::mod_msisdnGroup, &CResRemoteSim::del_msisdnGroup);
     spec.texts.addOk = "提示：新增信息成功!";
     spec.modifyKeepsKey = true;
     spec.deleteSends = DeleteSends::ClickedKey;
@@ -50,4 +71,6 @@ MaintenanceSpec GroupSpec()
 
 } // namespace
 
-TfrmRemoteSimMsisdnGroup::TfrmRemoteSimMsisdnGroup(QWidget* owner) : TfrmMaintenance(owner, GroupSpec()) {}
+TfrmRemoteSimMsisdnGroup::TfrmRemoteSimMsisdnGroup(QWidget* owner)
+    : TfrmMaintenance(owner, GroupSpec())
+{}

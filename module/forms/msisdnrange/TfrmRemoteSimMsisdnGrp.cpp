@@ -18,32 +18,56 @@ MaintenanceSpec MsisdnRangeSpec()
     spec.caption = "远程写卡号群与号段关系维护";
     spec.rights = rsimcatalog::TableOf<Range>().rights;
     spec.criteria = {
-        {"ckbQryMsisdnGrp", "号　　    群：",
+        {"ckbQryMsisdnGrp",
+         "号　　    群：",
          {{"edtQryMsisdnGrp", TextEdit(7), Range::idx_MSISDN_GROUP, "请输入查询条件[号群]!"}}},
         {.box = "ckbQryMsisdn",
          .caption = "开始MSISDN号：",
-         .editors = {{"edtQryMsisdnFirst", TextEdit(20), Range::idx_FIRST_MSISDN, "请输入查询条件[开始MSISDN号]!"},
-                     {"edtQryMsisdnLast", TextEdit(20), Range::idx_LAST_MSISDN, "请输入查询条件[结束MSISDN号]!",
-                      "结束MISIDN号："}},
+         .editors = {{"edtQryMsisdnFirst", TextEdit(20), Range::idx_FIRST_MSISDN,
+                      "请输入查询条件[开始MSISDN号]!"},
+                     {"edtQryMsisdnLast", TextEdit(20), Range::idx_LAST_MSISDN,
+                      "请输入查询条件[结束MSISDN号]!", "结束MISIDN号："}},
          .clickEmptiesEditors = true},
         {.box = "ckbQryRegionCode",
          .caption = "地    区：",
-         .editors = {{.name = "cmbQryRegionCode", .kind = CodeListCombo(kRegion), .member = Range::idx_REGION_CODE,
+         .editors = {{.name = "cmbQryRegionCode",
+                      .kind = CodeListCombo(kRegion),
+                      .member = Range::idx_REGION_CODE,
                       .reset = Reset::OperatorsRegion}},
          .clickSelectsOperatorsRegion = true},
         {.box = "ckbQryProvince",
          .caption = "省  份：",
-         .editors = {{.name = "cmbQryProvince", .kind = ProvinceCombo(), .member = Range::idx_PROVINCE_CODE,
+         .editors = {{.name = "cmbQryProvince",
+                      .kind = ProvinceCombo(),
+                      .member = Range::idx_PROVINCE_CODE,
                       .reset = Reset::FirstItem}},
          .onClear = OnClear::Keep},
     };
     spec.fields = {
-        {"号        群：", "edtMsisdn", TextEdit(7), Range::idx_MSISDN_GROUP, "请输入[号群]!", true},
-        {"地   市：", "cmbRegionCode", CodeListCombo(kRegion), Range::idx_REGION_CODE, {}, true, Reset::OperatorsRegion},
-        {"省  份：", "cmbProvince", ProvinceCombo(), Range::idx_PROVINCE_CODE, {}, true, Reset::FirstItem},
-        {.label = "开始MISIDN号：", .name = "edtMsisdnFirst", .kind = NumberEdit(11), .member = Range::idx_FIRST_MSISDN,
-         .message = "请输入[开始MSISDN号]!", .copiesTo = "edtMsisdnLast"},
-        {"结束MISIDN号：", "edtMsisdnLast", NumberEdit(11), Range::idx_LAST_MSISDN, "请输入[结束MSISDN号]!"},
+        {"号        群：", "edtMsisdn", TextEdit(7), Range::idx_MSISDN_GROUP, "请输入[号群]!",
+         true},
+        {"地   市：",
+         "cmbRegionCode",
+         CodeListCombo(kRegion),
+         Range::idx_REGION_CODE,
+         {},
+         true,
+         Reset::OperatorsRegion},
+        {"省  份：",
+         "cmbProvince",
+         ProvinceCombo(),
+         Range::idx_PROVINCE_CODE,
+         {},
+         true,
+         Reset::FirstItem},
+        {.label = "开始MISIDN号：",
+         .name = "edtMsisdnFirst",
+         .kind = NumberEdit(11),
+         .member = Range::idx_FIRST_MSISDN,
+         .message = "请输入[开始MSISDN号]!",
+         .copiesTo = "edtMsisdnLast"},
+        {"结束MISIDN号：", "edtMsisdnLast", NumberEdit(11), Range::idx_LAST_MSISDN,
+         "请输入[结束MSISDN号]!"},
     };
     spec.columns = {
         {"号群", 100, Range::idx_MSISDN_GROUP},
@@ -60,4 +84,6 @@ MaintenanceSpec MsisdnRangeSpec()
 
 } // namespace
 
-TfrmRemoteSimMsisdnGrp::TfrmRemoteSimMsisdnGrp(QWidget* owner) : TfrmMaintenance(owner, MsisdnRangeSpec()) {}
+TfrmRemoteSimMsisdnGrp::TfrmRemoteSimMsisdnGrp(QWidget* owner)
+    : TfrmMaintenance(owner, MsisdnRangeSpec())
+{}

@@ -13,24 +13,33 @@ MaintenanceSpec ProvinceSpec()
     spec.caption = "远程写卡省份代码维护";
     spec.rights = rsimcatalog::TableOf<Province>().rights;
     spec.criteria = {
-        {"ckbQryProvinceCode", "省份代码 ：",
-         {{"edtQryProvinceCode", TextEdit(4), Province::idx_PROVINCE_CODE, "请输入查询条件[省份代码]!"}}},
-        {"ckbQryProvinceName", "省份名称：",
-         {{"edtQryProvinceName", TextEdit(20), Province::idx_PROVINCE_NAME, "请输入查询条件[省份名称]!"}}},
+        {"ckbQryProvinceCode",
+         "省份代码 ：",
+         {{"edtQryProvinceCode", TextEdit(4), Province::idx_PROVINCE_CODE,
+           "请输入查询条件[省份代码]!"}}},
+        {"ckbQryProvinceName",
+         "省份名称：",
+         {{"edtQryProvinceName", TextEdit(20), Province::idx_PROVINCE_NAME,
+           "请输入查询条件[省份名称]!"}}},
     };
     spec.fields = {
-        {"省份代码：", "edtProvinceCode", TextEdit(4), Province::idx_PROVINCE_CODE, "请输入[省份代码]!", true},
-        {"省份名称：", "edtProvinceName", TextEdit(20), Province::idx_PROVINCE_NAME, "请输入[省份名称]!"},
+        {"省份代码：", "edtProvinceCode", TextEdit(4), Province::idx_PROVINCE_CODE,
+         "请输入[省份代码]!", true},
+        {"省份名称：", "edtProvinceName", TextEdit(20), Province::idx_PROVINCE_NAME,
+         "请输入[省份名称]!"},
     };
     spec.columns = {
         {"省份代码", 100, Province::idx_PROVINCE_CODE},
         {"省份名称", 100, Province::idx_PROVINCE_NAME},
     };
-    spec.operations = OperationsOf(&CResRemoteSim::qry_provinceCode, &CResRemoteSim::add_provinceCode,
-                                   &CResRemoteSim::mod_provinceCode, &CResRemoteSim::del_provinceCode);
+    spec.operations =
+        OperationsOf(&CResRemoteSim::qry_provinceCode, &CResRemoteSim::add_provinceCode,
+                     &CResRemoteSim::mod_provinceCode, &CResRemoteSim::del_provinceCode);
     return spec;
 }
 
 } // namespace
 
-TfrmRemoteSimProvince::TfrmRemoteSimProvince(QWidget* owner) : TfrmMaintenance(owner, ProvinceSpec()) {}
+TfrmRemoteSimProvince::TfrmRemoteSimProvince(QWidget* owner)
+    : TfrmMaintenance(owner, ProvinceSpec())
+{}

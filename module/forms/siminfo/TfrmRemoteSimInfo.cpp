@@ -41,7 +41,8 @@ TfrmRemoteSimInfo::TfrmRemoteSimInfo(QWidget* owner)
 {
     setCaption("远程写卡_SIM卡信息维护");
     BuildLayout();
-    queryPlaces_ = std::make_unique<rsimform::PlaceCascade>(cmbQryRegionCode, cmbQryCountyCode, cmbQryOrgId);
+    queryPlaces_ =
+        std::make_unique<rsimform::PlaceCascade>(cmbQryRegionCode, cmbQryCountyCode, cmbQryOrgId);
     editPlaces_ = std::make_unique<rsimform::PlaceCascade>(cmbRegionCode, cmbCountyCode, cmbOrgId);
     ConnectHandlers();
 }
@@ -55,10 +56,22 @@ void TfrmRemoteSimInfo::BuildLayout()
     auto* listLayout = new QVBoxLayout(listGroup);
     lstShowDataList = Make<TListViewEx>(listGroup, "lstShowDataList");
     lstShowDataList->setCheckBoxes(true);
-    lstShowDataList->setColumns({{"IMSI号", 150}, {"SIM卡号", 150}, {"PIN1码", 100}, {"PIN2码", 100},
-                                 {"PUK1码", 100}, {"PUK2码", 100}, {"未知字段", 100}, {"KI", 100},
-                                 {"资源型号", 100}, {"状态", 100}, {"用途", 100}, {"短信中心号", 100},
-                                 {"SIM卡商", 100}, {"分公司", 100}, {"县公司", 100}, {"营业厅", 100},
+    lstShowDataList->setColumns({{"IMSI号", 150},
+                                 {"SIM卡号", 150},
+                                 {"PIN1码", 100},
+                                 {"PIN2码", 100},
+                                 {"PUK1码", 100},
+                                 {"PUK2码", 100},
+                                 {"未知字段", 100},
+                                 {"KI", 100},
+                                 {"资源型号", 100},
+                                 {"状态", 100},
+                                 {"用途", 100},
+                                 {"短信中心号", 100},
+                                 {"SIM卡商", 100},
+                                 {"分公司", 100},
+                                 {"县公司", 100},
+                                 {"营业厅", 100},
                                  {"备注", 100}});
     listLayout->addWidget(lstShowDataList);
     layout->addWidget(listGroup, 1);
@@ -114,8 +127,9 @@ QWidget* TfrmRemoteSimInfo::BuildCriteria()
     grid->addWidget(new QLabel("结束 SIM号：", group), 1, 2);
     grid->addWidget(edtQrySimLast, 1, 3);
     const std::pair<QCheckBox*, QWidget*> rest[] = {
-        {ckbQryResCode, cmbQryResCode}, {ckbQrySts, cmbQrySts}, {ckbQryResSts, cmbQryResSts},
-        {ckbQryRegionCode, cmbQryRegionCode}, {ckbQryCountyCode, cmbQryCountyCode}, {ckbQryOrgId, cmbQryOrgId},
+        {ckbQryResCode, cmbQryResCode},       {ckbQrySts, cmbQrySts},
+        {ckbQryResSts, cmbQryResSts},         {ckbQryRegionCode, cmbQryRegionCode},
+        {ckbQryCountyCode, cmbQryCountyCode}, {ckbQryOrgId, cmbQryOrgId},
         {ckbQryMaxNum, edtQryMaxNum}};
     int cell = 0;
     for (const auto& [b, control] : rest) {
@@ -140,16 +154,26 @@ QWidget* TfrmRemoteSimInfo::BuildEditArea()
         target->setMaxLength(maxLength);
         return target;
     };
-    auto combo = [&](QComboBox*& target, const char* name) { return target = Make<QComboBox>(group, name); };
+    auto combo = [&](QComboBox*& target, const char* name) {
+        return target = Make<QComboBox>(group, name);
+    };
     const Field fields[] = {
-        {"IMSI号：", edit(edImsi, "edImsi", 15)},        {"SIM号：", edit(edSimId, "edSimId", 20)},
-        {"分公司：", combo(cmbRegionCode, "cmbRegionCode")}, {"县公司：", combo(cmbCountyCode, "cmbCountyCode")},
-        {"营业厅：", combo(cmbOrgId, "cmbOrgId")},        {"卡类型：", combo(cmbResCode, "cmbResCode")},
-        {"状态：", combo(cmbSts, "cmbSts")},              {"用途：", combo(cmbPurpose, "cmbPurpose")},
-        {"短信中心号：", edit(edSmsp, "edSmsp", 30)},     {"SIM卡商：", combo(cmbVendor, "cmbVendor")},
-        {"PIN1码：", edit(edPIN1, "edPIN1", 8)},          {"PIN2码：", edit(edPIN2, "edPIN2", 8)},
-        {"PUK1码：", edit(edPUK1, "edPUK1", 8)},          {"PUK2码：", edit(edPUK2, "edPUK2", 8)},
-        {"KI值：", edit(edKI, "edKI", 64)},               {"KI密钥：", edit(edKiKey, "edKiKey", 32)},
+        {"IMSI号：", edit(edImsi, "edImsi", 15)},
+        {"SIM号：", edit(edSimId, "edSimId", 20)},
+        {"分公司：", combo(cmbRegionCode, "cmbRegionCode")},
+        {"县公司：", combo(cmbCountyCode, "cmbCountyCode")},
+        {"营业厅：", combo(cmbOrgId, "cmbOrgId")},
+        {"卡类型：", combo(cmbResCode, "cmbResCode")},
+        {"状态：", combo(cmbSts, "cmbSts")},
+        {"用途：", combo(cmbPurpose, "cmbPurpose")},
+        {"短信中心号：", edit(edSmsp, "edSmsp", 30)},
+        {"SIM卡商：", combo(cmbVendor, "cmbVendor")},
+        {"PIN1码：", edit(edPIN1, "edPIN1", 8)},
+        {"PIN2码：", edit(edPIN2, "edPIN2", 8)},
+        {"PUK1码：", edit(edPUK1, "edPUK1", 8)},
+        {"PUK2码：", edit(edPUK2, "edPUK2", 8)},
+        {"KI值：", edit(edKI, "edKI", 64)},
+        {"KI密钥：", edit(edKiKey, "edKiKey", 32)},
         {"备注：", edit(edRemark, "edRemark", 64)},
     };
     int cell = 0;
@@ -158,8 +182,9 @@ QWidget* TfrmRemoteSimInfo::BuildEditArea()
         grid->addWidget(field.control, cell / 4, (cell % 4) * 2 + 1);
         ++cell;
     }
-    for (QWidget* fixed : {static_cast<QWidget*>(cmbRegionCode), static_cast<QWidget*>(cmbCountyCode),
-                           static_cast<QWidget*>(cmbOrgId), static_cast<QWidget*>(edSmsp)})
+    for (QWidget* fixed :
+         {static_cast<QWidget*>(cmbRegionCode), static_cast<QWidget*>(cmbCountyCode),
+          static_cast<QWidget*>(cmbOrgId), static_cast<QWidget*>(edSmsp)})
         fixed->setEnabled(false);
     chkImport = Make<QCheckBox>(group, "chkImport");
     chkImport->setText("导入格式：IMSI号+SIM号+PIN1+PIN2+PUK1+PUK2+KI");
@@ -176,8 +201,9 @@ QWidget* TfrmRemoteSimInfo::BuildButtons()
     auto* row = new QHBoxLayout(group);
     row->addStretch();
     const std::pair<QPushButton**, std::pair<const char*, const char*>> buttons[] = {
-        {&btnImport, {"btnImport", "导入"}}, {&btnClear, {"btnClear", "清空"}}, {&btnAdd, {"btnAdd", "增加"}},
-        {&btnCancel, {"btnCancel", "取消"}}, {&btnModify, {"btnModify", "修改"}}, {&btnDelete, {"btnDelete", "删除"}},
+        {&btnImport, {"btnImport", "导入"}}, {&btnClear, {"btnClear", "清空"}},
+        {&btnAdd, {"btnAdd", "增加"}},       {&btnCancel, {"btnCancel", "取消"}},
+        {&btnModify, {"btnModify", "修改"}}, {&btnDelete, {"btnDelete", "删除"}},
         {&btnCommit, {"btnCommit", "提交"}}, {&btnClose, {"btnClose", "关闭"}}};
     for (const auto& [target, nameAndCaption] : buttons) {
         *target = Make<QPushButton>(group, nameAndCaption.first);
@@ -190,18 +216,26 @@ QWidget* TfrmRemoteSimInfo::BuildButtons()
 void TfrmRemoteSimInfo::ConnectHandlers()
 {
     const std::pair<QPushButton*, void (TfrmRemoteSimInfo::*)()> clicks[] = {
-        {btnQuery, &TfrmRemoteSimInfo::btnQueryClick},     {btnClearBase, &TfrmRemoteSimInfo::btnClearBaseClick},
-        {btnImport, &TfrmRemoteSimInfo::btnImportClick},   {btnClear, &TfrmRemoteSimInfo::btnClearClick},
-        {btnAdd, &TfrmRemoteSimInfo::btnAddClick},         {btnCancel, &TfrmRemoteSimInfo::btnCancelClick},
-        {btnModify, &TfrmRemoteSimInfo::btnModifyClick},   {btnDelete, &TfrmRemoteSimInfo::btnDeleteClick},
-        {btnCommit, &TfrmRemoteSimInfo::btnCommitClick},   {btnClose, &TfrmRemoteSimInfo::btnCloseClick}};
+        {btnQuery, &TfrmRemoteSimInfo::btnQueryClick},
+        {btnClearBase, &TfrmRemoteSimInfo::btnClearBaseClick},
+        {btnImport, &TfrmRemoteSimInfo::btnImportClick},
+        {btnClear, &TfrmRemoteSimInfo::btnClearClick},
+        {btnAdd, &TfrmRemoteSimInfo::btnAddClick},
+        {btnCancel, &TfrmRemoteSimInfo::btnCancelClick},
+        {btnModify, &TfrmRemoteSimInfo::btnModifyClick},
+        {btnDelete, &TfrmRemoteSimInfo::btnDeleteClick},
+        {btnCommit, &TfrmRemoteSimInfo::btnCommitClick},
+        {btnClose, &TfrmRemoteSimInfo::btnCloseClick}};
     for (const auto& [button, handler] : clicks)
-        QObject::connect(button, &QPushButton::clicked, this, [this, handler = handler] { (this->*handler)(); });
-    for (QCheckBox* box : {ckbQryImsi, ckbQrySim, ckbQryResCode, ckbQrySts, ckbQryResSts, ckbQryRegionCode,
-                           ckbQryCountyCode, ckbQryOrgId, ckbQryMaxNum})
-        QObject::connect(box, &QCheckBox::toggled, this, [this, box](bool on) { CriterionBoxToggled(box, on); });
+        QObject::connect(button, &QPushButton::clicked, this,
+                         [this, handler = handler] { (this->*handler)(); });
+    for (QCheckBox* box : {ckbQryImsi, ckbQrySim, ckbQryResCode, ckbQrySts, ckbQryResSts,
+                           ckbQryRegionCode, ckbQryCountyCode, ckbQryOrgId, ckbQryMaxNum})
+        QObject::connect(box, &QCheckBox::toggled, this,
+                         [this, box](bool on) { CriterionBoxToggled(box, on); });
     QObject::connect(chkImport, &QCheckBox::toggled, this, [this] { chkImportClick(); });
-    QObject::connect(lstShowDataList, &TListViewEx::rowClicked, this, [this] { lstShowDataListClick(); });
+    QObject::connect(lstShowDataList, &TListViewEx::rowClicked, this,
+                     [this] { lstShowDataListClick(); });
     rsimform::OnExitToControlOf(this, edtQryImsiFirst, [this] { edtQryImsiFirstExit(); });
     rsimform::OnExitToControlOf(this, edtQrySimFirst, [this] { edtQrySimFirstExit(); });
 }
@@ -294,10 +328,15 @@ QString TfrmRemoteSimInfo::BracketItem(const QComboBox* combo, const std::string
 void TfrmRemoteSimInfo::CriterionBoxToggled(QCheckBox* box, bool checked)
 {
     const std::map<QCheckBox*, std::vector<QWidget*>> controls = {
-        {ckbQryImsi, {edtQryImsiFirst, edtQryImsiLast}}, {ckbQrySim, {edtQrySimFirst, edtQrySimLast}},
-        {ckbQryResCode, {cmbQryResCode}}, {ckbQrySts, {cmbQrySts}}, {ckbQryResSts, {cmbQryResSts}},
-        {ckbQryRegionCode, {cmbQryRegionCode}}, {ckbQryCountyCode, {cmbQryCountyCode}},
-        {ckbQryOrgId, {cmbQryOrgId}}, {ckbQryMaxNum, {edtQryMaxNum}}};
+        {ckbQryImsi, {edtQryImsiFirst, edtQryImsiLast}},
+        {ckbQrySim, {edtQrySimFirst, edtQrySimLast}},
+        {ckbQryResCode, {cmbQryResCode}},
+        {ckbQrySts, {cmbQrySts}},
+        {ckbQryResSts, {cmbQryResSts}},
+        {ckbQryRegionCode, {cmbQryRegionCode}},
+        {ckbQryCountyCode, {cmbQryCountyCode}},
+        {ckbQryOrgId, {cmbQryOrgId}},
+        {ckbQryMaxNum, {edtQryMaxNum}}};
     for (QWidget* control : controls.at(box))
         checked ? MakeDefault(control) : MakeReadOnly(control);
     // The place boxes form a chain: region ⊇ county ⊇ business hall.
@@ -314,13 +353,31 @@ void TfrmRemoteSimInfo::CriterionBoxToggled(QCheckBox* box, bool checked)
     }
 }
 
-void TfrmRemoteSimInfo::cmbQryRegionCodeChange() { queryPlaces_->RegionChanged(); }
-void TfrmRemoteSimInfo::cmbQryCountyCodeChange() { queryPlaces_->CountyChanged(); }
-void TfrmRemoteSimInfo::cmbRegionCodeChange() { editPlaces_->RegionChanged(); }
-void TfrmRemoteSimInfo::cmbCountyCodeChange() { editPlaces_->CountyChanged(); }
+void TfrmRemoteSimInfo::cmbQryRegionCodeChange()
+{
+    queryPlaces_->RegionChanged();
+}
+void TfrmRemoteSimInfo::cmbQryCountyCodeChange()
+{
+    queryPlaces_->CountyChanged();
+}
+void TfrmRemoteSimInfo::cmbRegionCodeChange()
+{
+    editPlaces_->RegionChanged();
+}
+void TfrmRemoteSimInfo::cmbCountyCodeChange()
+{
+    editPlaces_->CountyChanged();
+}
 
-void TfrmRemoteSimInfo::edtQryImsiFirstExit() { edtQryImsiLast->setText(edtQryImsiFirst->text()); }
-void TfrmRemoteSimInfo::edtQrySimFirstExit() { edtQrySimLast->setText(edtQrySimFirst->text()); }
+void TfrmRemoteSimInfo::edtQryImsiFirstExit()
+{
+    edtQryImsiLast->setText(edtQryImsiFirst->text());
+}
+void TfrmRemoteSimInfo::edtQrySimFirstExit()
+{
+    edtQrySimLast->setText(edtQrySimFirst->text());
+}
 
 bool TfrmRemoteSimInfo::CheckCriteria()
 {
@@ -344,7 +401,8 @@ bool TfrmRemoteSimInfo::CheckCriteria()
     };
     for (const auto& check : checks) {
         const auto* edit = qobject_cast<QLineEdit*>(check.control);
-        const QString text = edit ? edit->text() : static_cast<QComboBox*>(check.control)->currentText();
+        const QString text =
+            edit ? edit->text() : static_cast<QComboBox*>(check.control)->currentText();
         if (check.box->isChecked() && text.isEmpty()) {
             ShowGUIMessage("%s", "提示", 0, check.message);
             if (check.control->isEnabled())
@@ -354,7 +412,8 @@ bool TfrmRemoteSimInfo::CheckCriteria()
     }
     bool number = false;
     if (ckbQryMaxNum->isChecked() && (edtQryMaxNum->text().trimmed().toInt(&number), !number)) {
-        ShowGUIMessage("查询记录必须是数字：%s", "提示", 0, edtQryMaxNum->text().toUtf8().constData());
+        ShowGUIMessage("查询记录必须是数字：%s", "提示", 0,
+                       edtQryMaxNum->text().toUtf8().constData());
         edtQryMaxNum->setFocus();
         return false;
     }
@@ -373,15 +432,19 @@ SRemoteSimQryIn TfrmRemoteSimInfo::ReadCriteria() const
         criteria.set_END_SIM_ID(edtQrySimLast->text().trimmed().toStdString());
     }
     if (ckbQryResCode->isChecked())
-        criteria.set_RES_CODE(CResRemoteSim::ExtractCode(cmbQryResCode->currentText().toStdString()));
+        criteria.set_RES_CODE(
+            CResRemoteSim::ExtractCode(cmbQryResCode->currentText().toStdString()));
     if (ckbQrySts->isChecked())
         criteria.set_STS(static_cast<std::int16_t>(CodeOf(Status, cmbQrySts->currentText())));
     if (ckbQryResSts->isChecked())
-        criteria.set_RES_STS(static_cast<std::int16_t>(CodeOf(ResStatus, cmbQryResSts->currentText())));
+        criteria.set_RES_STS(
+            static_cast<std::int16_t>(CodeOf(ResStatus, cmbQryResSts->currentText())));
     if (ckbQryRegionCode->isChecked())
-        criteria.set_REGION_CODE(static_cast<std::int16_t>(CodeOf(Region, cmbQryRegionCode->currentText())));
+        criteria.set_REGION_CODE(
+            static_cast<std::int16_t>(CodeOf(Region, cmbQryRegionCode->currentText())));
     if (ckbQryCountyCode->isChecked())
-        criteria.set_COUNTY_CODE(static_cast<std::int16_t>(CodeOf(County, cmbQryCountyCode->currentText())));
+        criteria.set_COUNTY_CODE(
+            static_cast<std::int16_t>(CodeOf(County, cmbQryCountyCode->currentText())));
     if (ckbQryOrgId->isChecked())
         criteria.set_ORG_ID(static_cast<std::int32_t>(CodeOf(Org, cmbQryOrgId->currentText())));
     if (ckbQryMaxNum->isChecked())
@@ -397,8 +460,9 @@ void TfrmRemoteSimInfo::btnQueryClick()
     lstShowDataList->clear();
     result_.clear();
     ShowWaitBox("正在查询信息中，请稍候...");
-    if (!CallService("异常：调用查询接口失败\n[%s]\n[%s]!",
-                     [&](CBSErrorMsg& error) { return remoteSim_.qry_simInfo(criteria, result_, error); }))
+    if (!CallService("异常：调用查询接口失败\n[%s]\n[%s]!", [&](CBSErrorMsg& error) {
+            return remoteSim_.qry_simInfo(criteria, result_, error);
+        }))
         return;
     if (result_.empty()) {
         ShowGUIMessage("没有查询到数据!", "提示", 16);

@@ -18,8 +18,24 @@ public:
     enum class Pending : std::int16_t { None = 0, Add = 1, Modify = 2 };
     // The list's columns.
     enum Column {
-        ColImsi, ColSimId, ColPin1, ColPin2, ColPuk1, ColPuk2, ColUnknown, ColKi, ColResCode, ColSts,
-        ColPurpose, ColSmsp, ColVendor, ColRegion, ColCounty, ColOrg, ColRemark, ColumnCount
+        ColImsi,
+        ColSimId,
+        ColPin1,
+        ColPin2,
+        ColPuk1,
+        ColPuk2,
+        ColUnknown,
+        ColKi,
+        ColResCode,
+        ColSts,
+        ColPurpose,
+        ColSmsp,
+        ColVendor,
+        ColRegion,
+        ColCounty,
+        ColOrg,
+        ColRemark,
+        ColumnCount
     };
 
     explicit TfrmRemoteSimInfo(QWidget* owner);
@@ -54,7 +70,14 @@ protected:
 
 private:
     // The code lists of the window, by category.
-    enum Lookup { Region = 57, County = 58, Org = 59, Status = 891, Purpose = 167, ResStatus = 892 };
+    enum Lookup {
+        Region = 57,
+        County = 58,
+        Org = 59,
+        Status = 891,
+        Purpose = 167,
+        ResStatus = 892
+    };
 
     void BuildLayout();
     QWidget* BuildCriteria();
@@ -77,7 +100,8 @@ private:
     class CodeTexts;
     PackedCells RowOf(const MResRemoteMgntDef::SRemoteSimInfo& record, CodeTexts& codes) const;
     MResRemoteMgntDef::SRemoteSimInfo SharedFieldsOfCommit() const;
-    MResRemoteMgntDef::SRemoteSimInfo RecordOfRow(int row, const MResRemoteMgntDef::SRemoteSimInfo& shared) const;
+    MResRemoteMgntDef::SRemoteSimInfo
+    RecordOfRow(int row, const MResRemoteMgntDef::SRemoteSimInfo& shared) const;
     void SetCommonFields(MResRemoteMgntDef::SRemoteSimInfo& record) const;
     void CommitAdd();
     void CommitModify();
@@ -100,14 +124,17 @@ public:
     QCheckBox *ckbQryImsi, *ckbQrySim, *ckbQryResCode, *ckbQrySts, *ckbQryResSts, *ckbQryRegionCode,
         *ckbQryCountyCode, *ckbQryOrgId, *ckbQryMaxNum;
     QLineEdit *edtQryImsiFirst, *edtQryImsiLast, *edtQrySimFirst, *edtQrySimLast, *edtQryMaxNum;
-    QComboBox *cmbQryResCode, *cmbQrySts, *cmbQryResSts, *cmbQryRegionCode, *cmbQryCountyCode, *cmbQryOrgId;
+    QComboBox *cmbQryResCode, *cmbQrySts, *cmbQryResSts, *cmbQryRegionCode, *cmbQryCountyCode,
+        *cmbQryOrgId;
     // Edit area.
-    QLineEdit *edImsi, *edSimId, *edSmsp, *edPIN1, *edPIN2, *edPUK1, *edPUK2, *edKI, *edKiKey, *edRemark;
-    QComboBox *cmbRegionCode, *cmbCountyCode, *cmbOrgId, *cmbResCode, *cmbSts, *cmbPurpose, *cmbVendor;
+    QLineEdit *edImsi, *edSimId, *edSmsp, *edPIN1, *edPIN2, *edPUK1, *edPUK2, *edKI, *edKiKey,
+        *edRemark;
+    QComboBox *cmbRegionCode, *cmbCountyCode, *cmbOrgId, *cmbResCode, *cmbSts, *cmbPurpose,
+        *cmbVendor;
     QCheckBox* chkImport;
     TListViewEx* lstShowDataList;
-    QPushButton *btnQuery, *btnClearBase, *btnImport, *btnClear, *btnAdd, *btnCancel, *btnModify, *btnDelete,
-        *btnCommit, *btnClose;
+    QPushButton *btnQuery, *btnClearBase, *btnImport, *btnClear, *btnAdd, *btnCancel, *btnModify,
+        *btnDelete, *btnCommit, *btnClose;
 
 private:
     std::unique_ptr<rsimform::PlaceCascade> queryPlaces_, editPlaces_;

@@ -49,8 +49,7 @@ public:
 
     StagedCardList(std::vector<int> rows, RecordOf recordOf, Sent sent)
         : rows_(std::move(rows)), recordOf_(std::move(recordOf)), sent_(std::move(sent))
-    {
-    }
+    {}
     int count() const override { return static_cast<int>(rows_.size()); }
     const SRemoteSimInfo& element(int i) const override
     {
@@ -58,7 +57,10 @@ public:
         sent_(i + 1);
         return current_;
     }
-    SRemoteSimInfo& element(int i) override { return const_cast<SRemoteSimInfo&>(std::as_const(*this).element(i)); }
+    SRemoteSimInfo& element(int i) override
+    {
+        return const_cast<SRemoteSimInfo&>(std::as_const(*this).element(i));
+    }
 
 private:
     std::vector<int> rows_;
@@ -103,10 +105,12 @@ private:
 
 // Sends the rows in one call send(list, error), with progress for a large commit.
 template <class Send>
-bool SendStaged(std::vector<int> rows, StagedCardList::RecordOf recordOf, Send send, CBSErrorMsg& error)
+bool SendStaged(std::vector<int> rows, StagedCardList::RecordOf recordOf, Send send,
+                CBSErrorMsg& error)
 {
     CommitProgress progress(static_cast<int>(rows.size()));
-    const StagedCardList cards(std::move(rows), std::move(recordOf), [&](int records) { progress.Sent(records); });
+    const StagedCardList cards(std::move(rows), std::move(recordOf),
+                               [&](int records) { progress.Sent(records); });
     return send(cards, error);
 }
 
@@ -137,7 +141,9 @@ SRemoteSimInfo TfrmRemoteSimInfo::RecordOfRow(int row, const SRemoteSimInfo& sha
     record.set_PUK2(cell(ColPuk2));
     record.set_KI_CODE(cell(ColKi));
     if (!chkImport->isChecked()) {
-        auto code = [&](Lookup lookup, int column) { return CodeOf(lookup, lstShowDataList->cellText(row, column)); };
+        auto code = [&](Lookup lookup, int column) {
+            return CodeOf(lookup, lstShowDataList->cellText(row, column));
+        };
         record.set_RES_CODE(CResRemoteSim::ExtractCode(cell(ColResCode)));
         record.set_STS(static_cast<std::int16_t>(code(Status, ColSts)));
         record.set_PURPOSE(static_cast<std::int16_t>(code(Purpose, ColPurpose)));
@@ -177,7 +183,9 @@ void TfrmRemoteSimInfo::CommitAdd()
     CBSErrorMsg error;
     const bool added = SendStaged(
         std::move(rows), [&](int row) { return RecordOfRow(row, shared); },
-        [&](const SRemoteSimInfoList& cards, CBSErrorMsg& e) { return remoteSim_.add_simInfo(opInfo_, cards, e); },
+        [&](const SRemoteSimInfoList& cards, CBSErrorMsg& e) {
+            return remoteSim_.add_simInfo(opInfo_, cards, e);
+        },
         error);
     if (!added) {
         ShowCallFailure("异常：调用新增接口失败\n[%s]\n[%s]!", error);
@@ -200,7 +208,9 @@ void TfrmRemoteSimInfo::CommitModify()
     CBSErrorMsg error;
     const bool modified = SendStaged(
         std::move(rows), [&](int row) { return RecordOfRow(row, shared); },
-        [&](const SRemoteSimInfoList& cards, CBSErrorMsg& e) { return remoteSim_.mod_simInfo(opInfo_, cards, e); },
+        [&](const SRemoteSimInfoList& cards, CBSErrorMsg& e) {
+            return remoteSim_.mod_simInfo(opInfo_, cards, e);
+        },
         error);
     if (!modified) {
         ShowCallFailure("异常：调用接口失败\n[%s]\n[%s]!", error);

@@ -30,16 +30,26 @@ bool TfrmRemoteSimInfo::CheckEditArea()
         const char* message;
     };
     const Check checks[] = {
-        {edImsi, "请输入[IMSI号]!"},        {edSimId, "请输入[SIM号]!"},      {cmbRegionCode, "请选择[分公司]!"},
-        {cmbCountyCode, "请选择[县公司]!"}, {cmbOrgId, "请选择[营业厅]!"},    {cmbResCode, "请选择[卡类型]!"},
-        {cmbSts, "请选择[状态]!"},          {cmbPurpose, "请选择[用途]!"},
-        {edSmsp, "请输到系统参数表配置短信中心号码!"},                           {cmbVendor, "请选择[SIM卡商]!"},
-        {edPIN1, "请输入[PIN1码]!"},        {edPIN2, "请输入[PIN2码]!"},      {edPUK1, "请输入[PUK1码]!"},
-        {edPUK2, "请选择[PUK2码]!"},        {edKI, "请选择[KI值]!"},
+        {edImsi, "请输入[IMSI号]!"},
+        {edSimId, "请输入[SIM号]!"},
+        {cmbRegionCode, "请选择[分公司]!"},
+        {cmbCountyCode, "请选择[县公司]!"},
+        {cmbOrgId, "请选择[营业厅]!"},
+        {cmbResCode, "请选择[卡类型]!"},
+        {cmbSts, "请选择[状态]!"},
+        {cmbPurpose, "请选择[用途]!"},
+        {edSmsp, "请输到系统参数表配置短信中心号码!"},
+        {cmbVendor, "请选择[SIM卡商]!"},
+        {edPIN1, "请输入[PIN1码]!"},
+        {edPIN2, "请输入[PIN2码]!"},
+        {edPUK1, "请输入[PUK1码]!"},
+        {edPUK2, "请选择[PUK2码]!"},
+        {edKI, "请选择[KI值]!"},
     };
     for (const auto& check : checks) {
         const auto* edit = qobject_cast<QLineEdit*>(check.control);
-        if ((edit ? edit->text() : static_cast<QComboBox*>(check.control)->currentText()).isEmpty()) {
+        if ((edit ? edit->text() : static_cast<QComboBox*>(check.control)->currentText())
+                .isEmpty()) {
             ShowGUIMessage("%s", "提示", 0, check.message);
             check.control->setFocus();
             return false;
@@ -85,9 +95,9 @@ SRemoteSimInfo TfrmRemoteSimInfo::ReadEditArea() const
 void TfrmRemoteSimInfo::ShowTexts(const SRemoteSimInfo& record)
 {
     const std::pair<QLineEdit*, const std::string*> texts[] = {
-        {edImsi, &record.IMSI}, {edSimId, &record.SIM_ID}, {edPIN1, &record.PIN1}, {edPIN2, &record.PIN2},
-        {edPUK1, &record.PUK1}, {edPUK2, &record.PUK2},    {edSmsp, &record.SMSP}, {edRemark, &record.REMARK},
-        {edKiKey, &record.KI_KEY}};
+        {edImsi, &record.IMSI}, {edSimId, &record.SIM_ID},  {edPIN1, &record.PIN1},
+        {edPIN2, &record.PIN2}, {edPUK1, &record.PUK1},     {edPUK2, &record.PUK2},
+        {edSmsp, &record.SMSP}, {edRemark, &record.REMARK}, {edKiKey, &record.KI_KEY}};
     for (const auto& [edit, value] : texts)
         edit->setText(text(*value));
 }
@@ -116,7 +126,9 @@ public:
     {
         auto found = codes_.find({lookup, code});
         if (found == codes_.end())
-            found = codes_.emplace(std::pair{lookup, code}, form_.LoadedList(lookup).ItemOfCode(code)).first;
+            found =
+                codes_.emplace(std::pair{lookup, code}, form_.LoadedList(lookup).ItemOfCode(code))
+                    .first;
         return found->second;
     }
     std::string_view Item(const QComboBox* combo, const std::string& code)
@@ -184,7 +196,8 @@ void TfrmRemoteSimInfo::lstShowDataListClick()
     }
     current_ = result_[static_cast<std::size_t>(position)];
     ShowRecord(current_);
-    for (QWidget* locked : {static_cast<QWidget*>(btnCancel), static_cast<QWidget*>(edImsi), static_cast<QWidget*>(edSimId)})
+    for (QWidget* locked : {static_cast<QWidget*>(btnCancel), static_cast<QWidget*>(edImsi),
+                            static_cast<QWidget*>(edSimId)})
         MakeReadOnly(locked);
     btnAdd->setEnabled(false);
     btnModify->setEnabled(ModifyRight());
@@ -213,17 +226,26 @@ void TfrmRemoteSimInfo::btnModifyClick()
     for (int row = 0; row < lstShowDataList->rowCount(); ++row)
         anyChecked |= lstShowDataList->isChecked(row);
     if (!anyChecked) {
-        ShowGUIMessage("对不起!\n[%s!]", "提示", 0, "数据列表中没有选中复选框的数据，\n请勾选要修改的数据!");
+        ShowGUIMessage("对不起!\n[%s!]", "提示", 0,
+                       "数据列表中没有选中复选框的数据，\n请勾选要修改的数据!");
         return;
     }
     if (!CheckEditArea())
         return;
-    const std::pair<int, QString> values[] = {
-        {ColPin1, edPIN1->text()},          {ColPin2, edPIN2->text()},           {ColPuk1, edPUK1->text()},
-        {ColPuk2, edPUK2->text()},          {ColKi, edKI->text()},               {ColResCode, cmbResCode->currentText()},
-        {ColSts, cmbSts->currentText()},    {ColPurpose, cmbPurpose->currentText()}, {ColSmsp, edSmsp->text()},
-        {ColVendor, cmbVendor->currentText()}, {ColRegion, cmbRegionCode->currentText()},
-        {ColCounty, cmbCountyCode->currentText()}, {ColOrg, cmbOrgId->currentText()}, {ColRemark, edRemark->text()}};
+    const std::pair<int, QString> values[] = {{ColPin1, edPIN1->text()},
+                                              {ColPin2, edPIN2->text()},
+                                              {ColPuk1, edPUK1->text()},
+                                              {ColPuk2, edPUK2->text()},
+                                              {ColKi, edKI->text()},
+                                              {ColResCode, cmbResCode->currentText()},
+                                              {ColSts, cmbSts->currentText()},
+                                              {ColPurpose, cmbPurpose->currentText()},
+                                              {ColSmsp, edSmsp->text()},
+                                              {ColVendor, cmbVendor->currentText()},
+                                              {ColRegion, cmbRegionCode->currentText()},
+                                              {ColCounty, cmbCountyCode->currentText()},
+                                              {ColOrg, cmbOrgId->currentText()},
+                                              {ColRemark, edRemark->text()}};
     for (int row = 0; row < lstShowDataList->rowCount(); ++row)
         if (lstShowDataList->isChecked(row))
             for (const auto& [column, value] : values)
@@ -246,8 +268,9 @@ void TfrmRemoteSimInfo::btnDeleteClick()
         auto& card = *static_cast<SRemoteSimInfo*>(doomed.append());
         card.set_IMSI(utf8(lstShowDataList->caption(row)));
     }
-    if (!CallService("异常：调用接口失败\n[%s]\n[%s]!",
-                     [&](CBSErrorMsg& error) { return remoteSim_.del_simInfo(opInfo_, doomed, error); }))
+    if (!CallService("异常：调用接口失败\n[%s]\n[%s]!", [&](CBSErrorMsg& error) {
+            return remoteSim_.del_simInfo(opInfo_, doomed, error);
+        }))
         return;
     for (int row = lstShowDataList->rowCount() - 1; row >= 0; --row)
         if (lstShowDataList->isChecked(row))
@@ -260,8 +283,8 @@ void TfrmRemoteSimInfo::btnClearClick()
     lstShowDataList->clear();
     ckbQryImsi->setChecked(false);
     ckbQrySim->setChecked(false);
-    for (QCheckBox* box : {ckbQryResCode, ckbQrySts, ckbQryResSts, ckbQryRegionCode, ckbQryCountyCode,
-                           ckbQryOrgId, ckbQryMaxNum})
+    for (QCheckBox* box : {ckbQryResCode, ckbQrySts, ckbQryResSts, ckbQryRegionCode,
+                           ckbQryCountyCode, ckbQryOrgId, ckbQryMaxNum})
         box->setChecked(true);
     for (QLineEdit* range : {edtQryImsiFirst, edtQryImsiLast, edtQrySimFirst, edtQrySimLast})
         range->clear();

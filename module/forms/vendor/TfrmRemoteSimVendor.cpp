@@ -15,18 +15,24 @@ MaintenanceSpec VendorSpec()
     spec.caption = "远程写卡卡商维护";
     spec.rights = rsimcatalog::TableOf<Vendor>().rights;
     spec.criteria = {
-        {"ckbQryVendorCode", "卡商代码：",
-         {{"edtQryVendorCode", TextEdit(4), Vendor::idx_VENDOR_CODE, "请输入查询条件[卡类型代码]!"}}},
-        {"ckbQryVendorName", "卡商名称：",
-         {{"edtQryVendorName", TextEdit(20), Vendor::idx_VENDOR_NAME, "请输入查询条件[卡类型名称]!"}}},
+        {"ckbQryVendorCode",
+         "卡商代码：",
+         {{"edtQryVendorCode", TextEdit(4), Vendor::idx_VENDOR_CODE,
+           "请输入查询条件[卡类型代码]!"}}},
+        {"ckbQryVendorName",
+         "卡商名称：",
+         {{"edtQryVendorName", TextEdit(20), Vendor::idx_VENDOR_NAME,
+           "请输入查询条件[卡类型名称]!"}}},
         {.box = "chkIsKI",
          .caption = "是否KI加密：",
          .editors = {{"cmbQryIsKI", CodeListCombo(kKiEncrypted), Vendor::idx_IS_KI}},
          .onClear = OnClear::Keep},
     };
     spec.fields = {
-        {"卡商代码：", "edtVendorCode", TextEdit(4), Vendor::idx_VENDOR_CODE, "请输入[卡类型代码]!", true},
-        {"卡商名称：", "edtVendorName", TextEdit(20), Vendor::idx_VENDOR_NAME, "请输入[卡类型名称]!"},
+        {"卡商代码：", "edtVendorCode", TextEdit(4), Vendor::idx_VENDOR_CODE, "请输入[卡类型代码]!",
+         true},
+        {"卡商名称：", "edtVendorName", TextEdit(20), Vendor::idx_VENDOR_NAME,
+         "请输入[卡类型名称]!"},
         {"是否IK加密：", "cmbEditIsKI", CodeListCombo(kKiEncrypted), Vendor::idx_IS_KI},
     };
     spec.columns = {
@@ -41,4 +47,5 @@ MaintenanceSpec VendorSpec()
 
 } // namespace
 
-TfrmRemoteSimVendor::TfrmRemoteSimVendor(QWidget* owner) : TfrmMaintenance(owner, VendorSpec()) {}
+TfrmRemoteSimVendor::TfrmRemoteSimVendor(QWidget* owner) : TfrmMaintenance(owner, VendorSpec())
+{}

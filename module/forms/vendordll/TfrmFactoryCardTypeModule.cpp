@@ -18,15 +18,18 @@ RegistrySpec VendorDllSpec()
     spec.rights = rsimcatalog::TableOf<VendorDll>().rights;
     spec.serviceLists = {&Vendors(), &CardTypes(), &Provinces()};
     spec.criteria = {
-        {"chkVendor", "SIM卡商 ：", "cmbVendor", ServiceCombo(Vendors()), VendorDll::idx_VENDOR_CODE,
-         "请选择[SIM卡商]!", true},
-        {"chkCardType", "卡 类 型：", "cmbCardType", ServiceCombo(CardTypes()), VendorDll::idx_CARD_TYPE,
-         "请选择[卡类型]!", true},
-        {"chkDLLName", "组件文件名：", "edDLLName", TextEdit(64), VendorDll::idx_DLL_NAME, "请输入[组件文件名]!"},
-        {"chkRegCode", "鉴权密钥：", "edRegCode", TextEdit(64), VendorDll::idx_REG_CODE, "请输入[鉴权密钥]!"},
-        {"chkVersion", "版 本 号：", "edVersion", TextEdit(40), VendorDll::idx_VERSION_ID, "请输入[版本号]!"},
-        {"chkProvince", "省      份：", "cmbProvince", ProvinceCombo(), VendorDll::idx_PROVINCE_CODE,
-         "请选择[省份]!", true},
+        {"chkVendor", "SIM卡商 ：", "cmbVendor", ServiceCombo(Vendors()),
+         VendorDll::idx_VENDOR_CODE, "请选择[SIM卡商]!", true},
+        {"chkCardType", "卡 类 型：", "cmbCardType", ServiceCombo(CardTypes()),
+         VendorDll::idx_CARD_TYPE, "请选择[卡类型]!", true},
+        {"chkDLLName", "组件文件名：", "edDLLName", TextEdit(64), VendorDll::idx_DLL_NAME,
+         "请输入[组件文件名]!"},
+        {"chkRegCode", "鉴权密钥：", "edRegCode", TextEdit(64), VendorDll::idx_REG_CODE,
+         "请输入[鉴权密钥]!"},
+        {"chkVersion", "版 本 号：", "edVersion", TextEdit(40), VendorDll::idx_VERSION_ID,
+         "请输入[版本号]!"},
+        {"chkProvince", "省      份：", "cmbProvince", ProvinceCombo(),
+         VendorDll::idx_PROVINCE_CODE, "请选择[省份]!", true},
     };
     spec.fields = {
         {"SIM卡商 ：", "cmb_Vendor", ServiceCombo(Vendors()), VendorDll::idx_VENDOR_CODE, true},
@@ -53,8 +56,9 @@ RegistrySpec VendorDllSpec()
         {"省份", 100, VendorDll::idx_PROVINCE_CODE, ProvinceCombo()},
     };
     spec.modifyRefreshes = {2, 4, 5};
-    spec.operations = OperationsOf(&CResRemoteSim::qry_cardVendorDll, &CResRemoteSim::add_cardVendorDll,
-                                   &CResRemoteSim::mod_cardVendorDll, &CResRemoteSim::del_cardVendorDll);
+    spec.operations =
+        OperationsOf(&CResRemoteSim::qry_cardVendorDll, &CResRemoteSim::add_cardVendorDll,
+                     &CResRemoteSim::mod_cardVendorDll, &CResRemoteSim::del_cardVendorDll);
     spec.texts.addOk = "提示：新增信息成功!请点击“上传”按钮上传组件到服务器!";
     spec.texts.modifyFailed = "异常：调用SIM卡业务申请信息修改接口失败\n[%s]\n[%s]!";
     return spec;
@@ -88,15 +92,17 @@ QString TOpenDialog::Execute() const
     return guiInteraction().openFileName(title_, qtFilter(filter_));
 }
 
-TfrmFactoryCardTypeModule::TfrmFactoryCardTypeModule(QWidget* owner) : TfrmRegistry(owner, VendorDllSpec())
+TfrmFactoryCardTypeModule::TfrmFactoryCardTypeModule(QWidget* owner)
+    : TfrmRegistry(owner, VendorDllSpec())
 {
     btnFtp = new QPushButton("上传", btnClear->parentWidget());
     btnFtp->setObjectName("btnFtp");
     bottomBar_->insertWidget(bottomBar_->indexOf(btnClear), btnFtp);
     QObject::connect(btnFtp, &QPushButton::clicked, this, [this] { btnFtpClick(); });
-    OpenDlg = new TOpenDialog(this, "OpenDlg", "请选择合同文件",
-                              "JPEG文件(*.JPG;*.JPEG;*.JPE;*.JFIF)|*.JPG;*.JPEG;*.JPE;*.JFIF|word文件(*.doc)|*.doc|"
-                              "24位位图文件(*.bmp;*.dip)|*.bmp;*.dip");
+    OpenDlg = new TOpenDialog(
+        this, "OpenDlg", "请选择合同文件",
+        "JPEG文件(*.JPG;*.JPEG;*.JPE;*.JFIF)|*.JPG;*.JPEG;*.JPE;*.JFIF|word文件(*.doc)|*.doc|"
+        "24位位图文件(*.bmp;*.dip)|*.bmp;*.dip");
 }
 
 bool TfrmFactoryCardTypeModule::PrepareWindow()
@@ -132,11 +138,13 @@ bool TfrmFactoryCardTypeModule::LocalFileUploadable(const QString& path)
     const QFileInfo file(path);
     QFile readable(path);
     if (!file.isFile() || !readable.open(QIODevice::ReadOnly)) {
-        ShowGUIMessage("本地文件[%s]不存在或不能读取，未上传。", "异常信息", 64, path.toUtf8().constData());
+        ShowGUIMessage("本地文件[%s]不存在或不能读取，未上传。", "异常信息", 64,
+                       path.toUtf8().constData());
         return false;
     }
     if (file.size() > kLargestUpload) {
-        ShowGUIMessage("本地文件[%s]大小达到或超过4GB，不能上传。", "异常信息", 64, path.toUtf8().constData());
+        ShowGUIMessage("本地文件[%s]大小达到或超过4GB，不能上传。", "异常信息", 64,
+                       path.toUtf8().constData());
         return false;
     }
     return true;
@@ -145,8 +153,10 @@ bool TfrmFactoryCardTypeModule::LocalFileUploadable(const QString& path)
 void TfrmFactoryCardTypeModule::Upload(const FtpTarget& target, const QString& path)
 {
     const std::string local = QFile::encodeName(path).toStdString();
-    const std::string remote = target.RemotePath(QFile::encodeName(QFileInfo(path).fileName()).toStdString());
-    if (!ftp_.Connect(target.host.c_str(), target.port, target.user.c_str(), target.password.c_str()))
+    const std::string remote =
+        target.RemotePath(QFile::encodeName(QFileInfo(path).fileName()).toStdString());
+    if (!ftp_.Connect(target.host.c_str(), target.port, target.user.c_str(),
+                      target.password.c_str()))
         failure("提示:连接FTP失败!");
     else if (ftp_.FileExists(remote.c_str()))
         failure("提示:该文件在FTP服务器已存在,不能重复上传!");

@@ -15,15 +15,16 @@ std::string between(const std::string& text, std::size_t after, std::size_t befo
 
 bool allDigits(const std::string& text)
 {
-    return !text.empty() && text.size() <= 5
-        && std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
+    return !text.empty() && text.size() <= 5 &&
+           std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
 }
 
 } // namespace
 
 std::optional<FtpTarget> SplitFtpParameter(const std::string& value)
 {
-    const std::string rest = value.size() > kSchemeLength ? value.substr(kSchemeLength) : std::string();
+    const std::string rest =
+        value.size() > kSchemeLength ? value.substr(kSchemeLength) : std::string();
     const std::size_t colon = rest.find(':');
     const std::size_t at = rest.find('@');
     const std::size_t slash = rest.find('/');

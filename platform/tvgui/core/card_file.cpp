@@ -21,12 +21,19 @@ constexpr std::size_t kExtraColumn = 6; // "未知字段", between PUK2 and the 
 bool isSeparator(QChar c)
 {
     switch (c.unicode()) {
-    case u' ': case u'\t': case u'\r': case u'\v': case u'\f':
-    case u',': case u';': case u'|':
-    case 0x3000: case 0xFF0C: case 0xFF1B: // ideographic space, full-width comma and semicolon
+    case u' ':
+    case u'\t':
+    case u'\r':
+    case u'\v':
+    case u'\f':
+    case u',':
+    case u';':
+    case u'|':
+    case 0x3000:
+    case 0xFF0C:
+    case 0xFF1B: // ideographic space, full-width comma and semicolon
         return true;
-    default:
-        return false;
+    default: return false;
     }
 }
 

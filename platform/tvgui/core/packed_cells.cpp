@@ -84,7 +84,8 @@ void PackedCells::setText(int cell, QStringView text)
     const QByteArray replacement = text.toUtf8();
     std::vector<std::string_view> texts;
     for (int i = 0; i < std::max(count(), cell + 1); ++i)
-        texts.push_back(i == cell ? std::string_view(replacement.constData(), static_cast<std::size_t>(replacement.size()))
+        texts.push_back(i == cell ? std::string_view(replacement.constData(),
+                                                     static_cast<std::size_t>(replacement.size()))
                                   : utf8(i));
     block_ = pack(texts);
 }

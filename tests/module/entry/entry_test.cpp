@@ -15,13 +15,18 @@ class Entry : public FormHarness {};
 
 TEST_F(Entry, EveryListedCodeOpensItsWindow)
 {
-    const std::pair<int, const char*> listed[] = {
-        {10150173, "远程写卡省份代码维护"}, {10150174, "远程写卡卡类型维护"},
-        {10150175, "远程写卡卡商维护"}, {10150176, "远程写卡_SIM卡信息维护"},
-        {10150177, "远程写卡号群与IMSI关系维护"}, {10150178, "远程写卡号群与号段关系维护"},
-        {10150179, "远程写卡号群维护"}, {10150182, "远程写卡卡商/卡类型/写卡组件维护"},
-        {10150183, "远程写卡错误代码表维护"}, {10150185, "远程写卡鉴权卡权限信息维护"},
-        {10150186, "远程写卡鉴权卡登陆校验信息维护"}, {10150187, "远程写卡信息查询"}};
+    const std::pair<int, const char*> listed[] = {{10150173, "远程写卡省份代码维护"},
+                                                  {10150174, "远程写卡卡类型维护"},
+                                                  {10150175, "远程写卡卡商维护"},
+                                                  {10150176, "远程写卡_SIM卡信息维护"},
+                                                  {10150177, "远程写卡号群与IMSI关系维护"},
+                                                  {10150178, "远程写卡号群与号段关系维护"},
+                                                  {10150179, "远程写卡号群维护"},
+                                                  {10150182, "远程写卡卡商/卡类型/写卡组件维护"},
+                                                  {10150183, "远程写卡错误代码表维护"},
+                                                  {10150185, "远程写卡鉴权卡权限信息维护"},
+                                                  {10150186, "远程写卡鉴权卡登陆校验信息维护"},
+                                                  {10150187, "远程写卡信息查询"}};
     for (const auto& [code, caption] : listed) {
         std::unique_ptr<TfrmMDIChild> form(CreateBusinessForm(code, &operator_));
         ASSERT_NE(form, nullptr) << code;
@@ -78,7 +83,8 @@ TEST_F(Entry, ARefusedRightsCheckShowsOneMessageAndLeavesNoWaitBox)
     EXPECT_EQ(gui_->messages()[0].caption, "异常信息");
     EXPECT_EQ(gui_->messages()[0].flags, 16);
     EXPECT_EQ(gui_->messages()[0].text.toStdString(),
-              "TavBroker返回错误消息:\n[Message] 会话无效或已过期，请重新登录\n[Hint   ] chk_operRight\n[Code   ] 1\n[MinCode] 7");
+              "TavBroker返回错误消息:\n[Message] 会话无效或已过期，请重新登录\n[Hint   ] "
+              "chk_operRight\n[Code   ] 1\n[MinCode] 7");
     EXPECT_EQ(gui_->waitEvents(), QStringList({"show:正在初始化控件界面中，请稍候...", "close"}));
 }
 

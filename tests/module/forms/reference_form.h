@@ -39,7 +39,8 @@ protected:
     nlohmann::json sent(const std::string& code)
     {
         auto calls = Calls(code);
-        return calls.empty() ? nlohmann::json() : nlohmann::json::parse(calls.back().encodedIn)["in"];
+        return calls.empty() ? nlohmann::json()
+                             : nlohmann::json::parse(calls.back().encodedIn)["in"];
     }
 
     // Shows the window as the active one, so that clicks move the focus as on a screen.

@@ -79,7 +79,8 @@ protected:
     nlohmann::json sent(const std::string& code)
     {
         const auto calls = Calls(code);
-        return calls.empty() ? nlohmann::json() : nlohmann::json::parse(calls.back().encodedIn)["in"];
+        return calls.empty() ? nlohmann::json()
+                             : nlohmann::json::parse(calls.back().encodedIn)["in"];
     }
     QString lastText() const { return gui_->lastMessage().text; }
     int lastFlags() const { return gui_->lastMessage().flags; }

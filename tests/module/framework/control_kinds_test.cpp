@@ -114,8 +114,8 @@ TEST_F(ControlKinds, AFillAsksAColumnsKindOnceForEachValue)
         cells.append(shown.Cell(card_, status) + "/" + shown.Cell(card_, sameValueOtherKind) + "/" +
                      shown.Cell(card_, plain));
     }
-    EXPECT_EQ(cells, QStringList({"状态1/状态1/卡1", "状态2/状态2/卡2", "状态1/状态1/卡1", "状态1/状态1/卡1",
-                                  "状态2/状态2/卡2", "状态3/状态3/卡3"}));
+    EXPECT_EQ(cells, QStringList({"状态1/状态1/卡1", "状态2/状态2/卡2", "状态1/状态1/卡1",
+                                  "状态1/状态1/卡1", "状态2/状态2/卡2", "状态3/状态3/卡3"}));
     EXPECT_EQ(counting->asked, 3) << "once for each of the values 1, 2 and 3";
     EXPECT_EQ(other->asked, 3) << "another column's kind is asked for itself";
 }

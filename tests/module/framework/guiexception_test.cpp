@@ -2,7 +2,6 @@
 #include "TVGUICommon.h"
 #include "guiexception.h"
 
-
 #include <gtest/gtest.h>
 
 TEST(GuiException, TextFromTheResourceLibrary)
@@ -18,7 +17,8 @@ TEST(GuiException, TextFromAnErrorRecord)
     CBSErrorMsg error;
     error.set(3, 0, "消息", "提示\n第二行");
     const CGUIException e(error);
-    EXPECT_EQ(e.text(), "TavBroker返回错误消息:\r\n[Message] 消息\r\n[Hint   ] 提示\r\n第二行\r\n[Code   ] 3\r\n[MinCode] 0");
+    EXPECT_EQ(e.text(), "TavBroker返回错误消息:\r\n[Message] 消息\r\n[Hint   ] "
+                        "提示\r\n第二行\r\n[Code   ] 3\r\n[MinCode] 0");
 }
 
 TEST(GuiException, LineBreaksAreNormalisedOnce)

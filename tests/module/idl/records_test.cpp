@@ -62,12 +62,15 @@ TEST(Record, MemberIsTypedByItsKindAndReachesTheMemberItself)
     SRemoteSimInfo sim;
     EXPECT_EQ(std::get<std::string*>(tvd_member(sim, SRemoteSimInfo::idx_IMSI)), &sim.IMSI);
     EXPECT_EQ(std::get<std::int16_t*>(tvd_member(sim, SRemoteSimInfo::idx_BRAND)), &sim.BRAND);
-    EXPECT_EQ(std::get<std::int32_t*>(tvd_member(sim, SRemoteSimInfo::idx_HLR_CODE)), &sim.HLR_CODE);
-    EXPECT_EQ(std::get<std::int64_t*>(tvd_member(sim, SRemoteSimInfo::idx_BATCH_ID)), &sim.BATCH_ID);
+    EXPECT_EQ(std::get<std::int32_t*>(tvd_member(sim, SRemoteSimInfo::idx_HLR_CODE)),
+              &sim.HLR_CODE);
+    EXPECT_EQ(std::get<std::int64_t*>(tvd_member(sim, SRemoteSimInfo::idx_BATCH_ID)),
+              &sim.BATCH_ID);
     EXPECT_EQ(std::get<CBSDateTime*>(tvd_member(sim, SRemoteSimInfo::idx_STS_DATE)), &sim.STS_DATE);
     EXPECT_EQ(std::get<std::string*>(tvd_member(sim, SRemoteSimInfo::idx_KI_KEY)), &sim.KI_KEY);
     const SRemoteSimInfo& readOnly = sim;
-    EXPECT_EQ(std::get<const std::string*>(tvd_member(readOnly, SRemoteSimInfo::idx_SMSP)), &sim.SMSP);
+    EXPECT_EQ(std::get<const std::string*>(tvd_member(readOnly, SRemoteSimInfo::idx_SMSP)),
+              &sim.SMSP);
     EXPECT_EQ(sim.mask(0), 0U) << "reaching a member does not mark it set";
 }
 
@@ -148,7 +151,8 @@ TEST(TypeRegistry, ListAndParameterTypes)
     ASSERT_EQ(out->memberCount(), 1);
     EXPECT_EQ(out->memberTypes()[0].kind, TVD_ERRORMSG);
 
-    const CTvdTypeInfo* resCode = CTvdTypeInfo::find("MResSysMgnt::IResSysMgnt::CParamIn4query_resCode");
+    const CTvdTypeInfo* resCode =
+        CTvdTypeInfo::find("MResSysMgnt::IResSysMgnt::CParamIn4query_resCode");
     ASSERT_NE(resCode, nullptr);
     EXPECT_EQ(resCode->memberTypes()[0].typeName, "MResSysMgnt::SQueryResCodeIn");
 }

@@ -21,9 +21,12 @@ struct Family {
 std::vector<Family> families()
 {
     std::vector<Family> rows;
-#define RSIM_TEST_FAMILY_(Rec, suffix, add, mod, del, qry, listName, critName, CritT)          \
-    rows.push_back({#suffix, {add, mod, del, qry}, #listName, #critName,                       \
-                    MResRemoteMgntDef::Rec::kTypeName,                                          \
+#define RSIM_TEST_FAMILY_(Rec, suffix, add, mod, del, qry, listName, critName, CritT)              \
+    rows.push_back({#suffix,                                                                       \
+                    {add, mod, del, qry},                                                          \
+                    #listName,                                                                     \
+                    #critName,                                                                     \
+                    MResRemoteMgntDef::Rec::kTypeName,                                             \
                     rsimcatalog::TableOf<MResRemoteMgntDef::Rec>()});
     RSIM_FAMILIES(RSIM_TEST_FAMILY_)
 #undef RSIM_TEST_FAMILY_
@@ -98,7 +101,8 @@ TEST(Tables, EachMaintainedTableOpensItsOwnWindowOfTheModulesBlock)
 
 TEST(Tables, KeyNamesMembersOfItsOwnRecordInKeyOrder)
 {
-    const rsimcatalog::TableInfo dll = rsimcatalog::TableOf<MResRemoteMgntDef::SResRemoteCardVendorDll>();
+    const rsimcatalog::TableInfo dll =
+        rsimcatalog::TableOf<MResRemoteMgntDef::SResRemoteCardVendorDll>();
     EXPECT_EQ(dll.record().name(), "MResRemoteMgntDef::SResRemoteCardVendorDll");
     const auto key = dll.key();
     ASSERT_EQ(key.size(), 4U);

@@ -7,7 +7,10 @@
 
 namespace {
 
-CAutoLookup cardFlags() { return CAutoLookup({{0, "否"}, {1, "是"}}); }
+CAutoLookup cardFlags()
+{
+    return CAutoLookup({{0, "否"}, {1, "是"}});
+}
 
 TEST(CAutoLookup, FillsItsEntriesInOrderAndSelectsTheFirst)
 {

@@ -22,7 +22,8 @@ protected:
     void SetUp() override
     {
         FormHarness::SetUp();
-        sim_.Init(0, operator_.REGION_CODE, operator_.COUNTY_CODE, operator_.ORG_ID, operator_.OP_ID);
+        sim_.Init(0, operator_.REGION_CODE, operator_.COUNTY_CODE, operator_.ORG_ID,
+                  operator_.OP_ID);
         info_.set_REGION_CODE(10);
         info_.set_COUNTY_CODE(1001);
         info_.set_ORG_ID(100101);
@@ -34,11 +35,12 @@ protected:
 
 // Adds one record of a family, queries it back by its default criteria, modifies and deletes it.
 template <class List, class Criteria>
-void roundTrip(CResRemoteSim& sim, const MResRemoteMgntApp::SOpInfo& info, List& one,
-               bool (CResRemoteSim::*add)(const MResRemoteMgntApp::SOpInfo&, const List&, CBSErrorMsg&),
-               bool (CResRemoteSim::*mod)(const MResRemoteMgntApp::SOpInfo&, const List&, CBSErrorMsg&),
-               bool (CResRemoteSim::*del)(const MResRemoteMgntApp::SOpInfo&, const List&, CBSErrorMsg&),
-               bool (CResRemoteSim::*qry)(const Criteria&, List&, CBSErrorMsg&))
+void roundTrip(
+    CResRemoteSim& sim, const MResRemoteMgntApp::SOpInfo& info, List& one,
+    bool (CResRemoteSim::*add)(const MResRemoteMgntApp::SOpInfo&, const List&, CBSErrorMsg&),
+    bool (CResRemoteSim::*mod)(const MResRemoteMgntApp::SOpInfo&, const List&, CBSErrorMsg&),
+    bool (CResRemoteSim::*del)(const MResRemoteMgntApp::SOpInfo&, const List&, CBSErrorMsg&),
+    bool (CResRemoteSim::*qry)(const Criteria&, List&, CBSErrorMsg&))
 {
     CBSErrorMsg error;
     EXPECT_TRUE((sim.*add)(info, one, error)) << error.message << " " << error.hint;
@@ -62,8 +64,9 @@ TEST_F(RemoteSim, EveryFamilyAddsQueriesModifiesAndDeletes)
     SResRemoteProvCodeList provinces;
     first(provinces).set_PROVINCE_CODE("81");
     provinces[0].set_PROVINCE_NAME("测试");
-    roundTrip(sim_, info_, provinces, &CResRemoteSim::add_provinceCode, &CResRemoteSim::mod_provinceCode,
-              &CResRemoteSim::del_provinceCode, &CResRemoteSim::qry_provinceCode);
+    roundTrip(sim_, info_, provinces, &CResRemoteSim::add_provinceCode,
+              &CResRemoteSim::mod_provinceCode, &CResRemoteSim::del_provinceCode,
+              &CResRemoteSim::qry_provinceCode);
 
     SResRemoteCardTypeList cards;
     first(cards).set_CARD_TYPE("T9");
@@ -85,8 +88,9 @@ TEST_F(RemoteSim, EveryFamilyAddsQueriesModifiesAndDeletes)
     first(imsi).set_MSISDN_GROUP("G01");
     imsi[0].set_FIRST_IMSI("460008000000000");
     imsi[0].set_LAST_IMSI("460008000000099");
-    roundTrip(sim_, info_, imsi, &CResRemoteSim::add_imsiMsisdnGrp, &CResRemoteSim::mod_imsiMsisdnGrp,
-              &CResRemoteSim::del_imsiMsisdnGrp, &CResRemoteSim::qry_imsiMsisdnGrp);
+    roundTrip(sim_, info_, imsi, &CResRemoteSim::add_imsiMsisdnGrp,
+              &CResRemoteSim::mod_imsiMsisdnGrp, &CResRemoteSim::del_imsiMsisdnGrp,
+              &CResRemoteSim::qry_imsiMsisdnGrp);
 
     SResRemoteMsisdnGrpList msisdn;
     first(msisdn).set_MSISDN_GROUP("G01");
@@ -106,8 +110,9 @@ TEST_F(RemoteSim, EveryFamilyAddsQueriesModifiesAndDeletes)
     dlls[0].set_VENDOR_CODE("V02");
     dlls[0].set_CARD_TYPE("C128");
     dlls[0].set_DLL_NAME("x.dll");
-    roundTrip(sim_, info_, dlls, &CResRemoteSim::add_cardVendorDll, &CResRemoteSim::mod_cardVendorDll,
-              &CResRemoteSim::del_cardVendorDll, &CResRemoteSim::qry_cardVendorDll);
+    roundTrip(sim_, info_, dlls, &CResRemoteSim::add_cardVendorDll,
+              &CResRemoteSim::mod_cardVendorDll, &CResRemoteSim::del_cardVendorDll,
+              &CResRemoteSim::qry_cardVendorDll);
 
     SResRemoteDllErrMsgList errors;
     first(errors).set_VENDOR_CODE("V02");
@@ -122,8 +127,9 @@ TEST_F(RemoteSim, EveryFamilyAddsQueriesModifiesAndDeletes)
     aucs[0].set_VENDOR_CODE("V01");
     aucs[0].set_CARD_TYPE("C64");
     aucs[0].set_SIM_SEQUENCE("AUC9");
-    roundTrip(sim_, info_, aucs, &CResRemoteSim::add_aucVerifyInfo, &CResRemoteSim::mod_aucVerifyInfo,
-              &CResRemoteSim::del_aucVerifyInfo, &CResRemoteSim::qry_aucVerifyInfo);
+    roundTrip(sim_, info_, aucs, &CResRemoteSim::add_aucVerifyInfo,
+              &CResRemoteSim::mod_aucVerifyInfo, &CResRemoteSim::del_aucVerifyInfo,
+              &CResRemoteSim::qry_aucVerifyInfo);
 
     SResRemoteSysAucList rights;
     first(rights).set_SIM_SEQUENCE("AUC9");
@@ -266,7 +272,8 @@ TEST(RemoteSimBinding, WhenTheSecondBindingFailsTheFirstIsUndone)
     SResRemoteProvCodeList provinces;
     CBSErrorMsg error;
     EXPECT_FALSE(sim.qry_provinceCode(SResRemoteProvCode(), provinces, error));
-    EXPECT_EQ(error.minCode, 1) << "a call after the failed Init reached for a service: " << error.message;
+    EXPECT_EQ(error.minCode, 1) << "a call after the failed Init reached for a service: "
+                                << error.message;
 }
 
 } // namespace

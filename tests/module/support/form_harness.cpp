@@ -34,8 +34,10 @@ void FormHarness::SetUp()
     setGuiInteraction(gui_.get());
     LoginAs("admin", "admin123");
     auto calls = calls_;
-    tvd_setCallObserver([calls](const std::string& iface, const std::string& code,
-                                const std::string& in) { calls->push_back({iface, code, in}); });
+    tvd_setCallObserver(
+        [calls](const std::string& iface, const std::string& code, const std::string& in) {
+            calls->push_back({iface, code, in});
+        });
 }
 
 void FormHarness::TearDown()

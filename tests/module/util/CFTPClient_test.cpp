@@ -48,7 +48,8 @@ protected:
 
     bool connect(CFTPClient& client, const std::string& password) const
     {
-        return client.Connect(server->host().c_str(), server->port(), server->user().c_str(), password.c_str());
+        return client.Connect(server->host().c_str(), server->port(), server->user().c_str(),
+                              password.c_str());
     }
     bool connect(CFTPClient& client) const { return connect(client, server->password()); }
 
@@ -60,15 +61,19 @@ TestFtpServer* FtpClientTest::server = nullptr;
 TEST_F(FtpClientTest, ConnectFailuresLeaveTheirTextsAndCloseCleanly)
 {
     CFTPClient nothingListens;
-    EXPECT_FALSE(nothingListens.Connect("127.0.0.1", testsupport::freeLoopbackPort(), "rsim", "rsim"));
-    EXPECT_STREQ("未知错误![127.0.0.1]主机不可达，请检查IP地址是否正确。", nothingListens.GetErrorMsg());
+    EXPECT_FALSE(
+        nothingListens.Connect("127.0.0.1", testsupport::freeLoopbackPort(), "rsim", "rsim"));
+    EXPECT_STREQ("未知错误![127.0.0.1]主机不可达，请检查IP地址是否正确。",
+                 nothingListens.GetErrorMsg());
     nothingListens.Close();
     nothingListens.Close();
-    EXPECT_STREQ("未知错误![127.0.0.1]主机不可达，请检查IP地址是否正确。", nothingListens.GetErrorMsg());
+    EXPECT_STREQ("未知错误![127.0.0.1]主机不可达，请检查IP地址是否正确。",
+                 nothingListens.GetErrorMsg());
 
     CFTPClient unknownHost;
     EXPECT_FALSE(unknownHost.Connect("no-such-host.invalid", "rsim", "rsim"));
-    EXPECT_STREQ("未知错误![no-such-host.invalid]主机不可达，请检查IP地址是否正确。", unknownHost.GetErrorMsg());
+    EXPECT_STREQ("未知错误![no-such-host.invalid]主机不可达，请检查IP地址是否正确。",
+                 unknownHost.GetErrorMsg());
 
     // A refused login leaves the server's reply, and never the password.
     CFTPClient refused;
@@ -162,7 +167,8 @@ TEST(ScriptedFtpClientTest, ARenameBackThatFailsLeavesTheFileUnderItsTemporaryNa
     CFTPClient client;
     ASSERT_TRUE(client.Connect("127.0.0.1", server.port(), "rsim", "rsim")) << client.GetErrorMsg();
     EXPECT_FALSE(client.FileExists("library.dll"));
-    EXPECT_EQ(0, std::string(client.GetErrorMsg()).find("553 Rename back refused.")) << client.GetErrorMsg();
+    EXPECT_EQ(0, std::string(client.GetErrorMsg()).find("553 Rename back refused."))
+        << client.GetErrorMsg();
 }
 
 TEST(ScriptedFtpClientTest, AServerThatStopsTakingDataEndsTheUploadWithAText)

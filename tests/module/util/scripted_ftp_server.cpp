@@ -24,7 +24,8 @@ bool readable(int fd)
 }
 
 // "|1|127.0.0.1|4567|" (EPRT) or "127,0,0,1,17,215" (PORT).
-void parseDataAddress(const std::string& command, const std::string& argument, std::string& host, int& port)
+void parseDataAddress(const std::string& command, const std::string& argument, std::string& host,
+                      int& port)
 {
     std::vector<std::string> parts;
     std::stringstream in(argument);
@@ -112,7 +113,8 @@ void ScriptedFtpServer::converse(int control)
         if (n <= 0)
             break;
         pending.append(buffer, static_cast<std::size_t>(n));
-        for (std::size_t end; (end = pending.find("\r\n")) != std::string::npos; pending.erase(0, end + 2)) {
+        for (std::size_t end; (end = pending.find("\r\n")) != std::string::npos;
+             pending.erase(0, end + 2)) {
             const std::string line = pending.substr(0, end);
             const std::size_t blank = line.find(' ');
             const std::string command = line.substr(0, blank);
@@ -125,8 +127,8 @@ void ScriptedFtpServer::converse(int control)
         ::close(data);
 }
 
-std::string ScriptedFtpServer::reply(int control, const std::string& command, const std::string& argument,
-                                     int& data)
+std::string ScriptedFtpServer::reply(int control, const std::string& command,
+                                     const std::string& argument, int& data)
 {
     if (command == "USER")
         return "331 Password required.";

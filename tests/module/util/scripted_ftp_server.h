@@ -20,7 +20,8 @@ public:
 private:
     void serve();
     void converse(int control);
-    std::string reply(int control, const std::string& command, const std::string& argument, int& data);
+    std::string reply(int control, const std::string& command, const std::string& argument,
+                      int& data);
 
     int listener_ = -1;
     unsigned short port_ = 0;

@@ -3,7 +3,6 @@
 #include "PublicBusi.h"
 #include "PublicSysMgnt.h"
 
-
 #include <gtest/gtest.h>
 
 namespace {

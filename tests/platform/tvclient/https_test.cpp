@@ -21,9 +21,10 @@ public:
     {
         char folder[] = "/tmp/rsim-tls.XXXXXX";
         folder_ = ::mkdtemp(folder);
-        const std::string command = "openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=127.0.0.1"
-                                    " -addext subjectAltName=IP:127.0.0.1 -keyout " +
-                                    key() + " -out " + certificate() + " 2>/dev/null";
+        const std::string command =
+            "openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=127.0.0.1"
+            " -addext subjectAltName=IP:127.0.0.1 -keyout " +
+            key() + " -out " + certificate() + " 2>/dev/null";
         made_ = std::system(command.c_str()) == 0;
     }
     ~TestCertificate() { std::filesystem::remove_all(folder_); }
@@ -42,9 +43,10 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(certificate_.made()) << "the openssl command could not make a certificate";
-        server_ = std::make_unique<RsimdProcess>(RsimdProcess::Backend::Sqlite, 4,
-                                                 std::vector<std::string>{"--tls-cert", certificate_.certificate(),
-                                                                          "--tls-key", certificate_.key()});
+        server_ = std::make_unique<RsimdProcess>(
+            RsimdProcess::Backend::Sqlite, 4,
+            std::vector<std::string>{"--tls-cert", certificate_.certificate(), "--tls-key",
+                                     certificate_.key()});
         setenv("TAV_BROKER_TAVORINE", server_->address().c_str(), 1);
         unsetenv("TAV_CA_FILE");
     }
@@ -60,11 +62,13 @@ TEST_F(Https, CallsSucceedWhenTheCertificateVerifiesAgainstTheNamedCa)
     tvd_setCaFile(certificate_.certificate());
     MSysmgntDef::SOperator op;
     CBSErrorMsg error;
-    ASSERT_EQ(tvd_login("TAVORINE", "admin", "admin123", op, error), 0) << error.message << " " << error.hint;
+    ASSERT_EQ(tvd_login("TAVORINE", "admin", "admin123", op, error), 0)
+        << error.message << " " << error.hint;
     MSysSvcApp::ISysMgnt sys;
     ASSERT_EQ(sys.bind_tavBroker("TAVORINE"), 0) << sys.bindError().hint;
     MSysSvcDef::SServerDateList now;
-    EXPECT_EQ(sys.qry_currentDate(MSysSvcDef::SServerDate(), now, error, nullptr), 0) << error.message;
+    EXPECT_EQ(sys.qry_currentDate(MSysSvcDef::SServerDate(), now, error, nullptr), 0)
+        << error.message;
     EXPECT_EQ(now.count(), 1);
 }
 

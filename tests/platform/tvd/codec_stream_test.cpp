@@ -40,18 +40,25 @@ TEST(CodecStream, TextEqualsTheTreesDumpInEveryPieceSize)
     info.set_OP_ID(7);
     info.set_REGION_CODE(-1);
     SRemoteSimInfoList cards;
-    const std::string remarks[] = {"", "备注 \"引号\" \\ 斜线", "控制\x01\t\n\x1f字符", "emoji \xF0\x9F\x98\x80",
-                                   "ascii \"quoted\" \\ slash", "\x01\b\f\r\x1f\x7f/ctl", "\"\"ends\\"};
+    const std::string remarks[] = {"",
+                                   "备注 \"引号\" \\ 斜线",
+                                   "控制\x01\t\n\x1f字符",
+                                   "emoji \xF0\x9F\x98\x80",
+                                   "ascii \"quoted\" \\ slash",
+                                   "\x01\b\f\r\x1f\x7f/ctl",
+                                   "\"\"ends\\"};
     for (int i = 0; i < 200; ++i)
         cards.push_back(card(i, remarks[i % std::size(remarks)]));
     cards.push_back(SRemoteSimInfo()); // a record with no member set
     MResRemoteMgntApp::IResRemoteMgnt::CParamIn4add_simInfo in(info, cards, nullptr);
     const std::string tree = tvd::wire::encodeParams(in).dump();
-    for (std::size_t pieceBytes : {std::size_t{1}, std::size_t{100}, std::size_t{4096}, std::size_t{1} << 30}) {
+    for (std::size_t pieceBytes :
+         {std::size_t{1}, std::size_t{100}, std::size_t{4096}, std::size_t{1} << 30}) {
         SCOPED_TRACE(pieceBytes);
         int pieces = 0;
         EXPECT_EQ(streamed(in, pieceBytes, pieces), tree);
-        EXPECT_LE(static_cast<std::size_t>(pieces), tree.size() / pieceBytes + 1) << "a piece holds the bytes asked for";
+        EXPECT_LE(static_cast<std::size_t>(pieces), tree.size() / pieceBytes + 1)
+            << "a piece holds the bytes asked for";
         EXPECT_EQ(pieces > 1, pieceBytes < tree.size());
     }
     EXPECT_EQ(tvd::wire::ParamsWriter(in).all(), tree);
@@ -260,9 +267,13 @@ TEST(CodecStream, AnAnswerReplacesTheListItIsReadInto)
     ASSERT_NE(query, nullptr);
     tvd::wire::OwnedParams out(*query->out);
     CBSErrorMsg error;
-    tvd::wire::readAnswer(R"({"result":0,"out":{"listRemoteSimLog":[{"IMSI":"1","PHONE1":"139"},{"IMSI":"2"}]}})",
-                          out.params(), error);
-    EXPECT_EQ(tvd::wire::readAnswer(R"({"result":0,"out":{"listRemoteSimLog":[{"IMSI":"3"}]}})", out.params(), error), 0);
-    EXPECT_EQ(tvd::wire::encodeParams(out.params()).dump(), R"({"listRemoteSimLog":[{"IMSI":"3"}]})")
+    tvd::wire::readAnswer(
+        R"({"result":0,"out":{"listRemoteSimLog":[{"IMSI":"1","PHONE1":"139"},{"IMSI":"2"}]}})",
+        out.params(), error);
+    EXPECT_EQ(tvd::wire::readAnswer(R"({"result":0,"out":{"listRemoteSimLog":[{"IMSI":"3"}]}})",
+                                    out.params(), error),
+              0);
+    EXPECT_EQ(tvd::wire::encodeParams(out.params()).dump(),
+              R"({"listRemoteSimLog":[{"IMSI":"3"}]})")
         << "no member of an earlier answer's record is left";
 }

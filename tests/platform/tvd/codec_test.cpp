@@ -1,8 +1,8 @@
 // The wire form: a round trip of every registered record type, and the refusals of the decoder.
 #include "ResRemoteSimMgnt_tvd_c.h"
-#include "tvd_member.h"
 #include "sysmgnt_def_tvd_c.h"
 #include "tvd_json.h"
+#include "tvd_member.h"
 
 #include <gtest/gtest.h>
 
@@ -16,12 +16,14 @@ void fillAll(CTvdBasicStructObject& record)
 {
     const STvdTypeDesc* desc = record.get_typeDesc();
     for (int i = 0; i < desc->memberCount; ++i) {
-        std::visit(TvdOverloaded{[&](std::string* text) { *text = "值" + std::to_string(i); },
-                                 [&](std::int16_t* number) { *number = static_cast<std::int16_t>(-i); },
-                                 [&](std::int32_t* number) { *number = 100000 + i; },
-                                 [&](std::int64_t* number) { *number = (std::int64_t{1} << 53) + i + 1; },
-                                 [&](CBSDateTime* date) { *date = CBSDateTime(2026, 2, 28, 23, 59, i % 60); }},
-                   tvd_member(record, i));
+        std::visit(
+            TvdOverloaded{
+                [&](std::string* text) { *text = "值" + std::to_string(i); },
+                [&](std::int16_t* number) { *number = static_cast<std::int16_t>(-i); },
+                [&](std::int32_t* number) { *number = 100000 + i; },
+                [&](std::int64_t* number) { *number = (std::int64_t{1} << 53) + i + 1; },
+                [&](CBSDateTime* date) { *date = CBSDateTime(2026, 2, 28, 23, 59, i % 60); }},
+            tvd_member(record, i));
         record.markSet(i);
     }
 }
@@ -30,22 +32,40 @@ void fillAll(CTvdBasicStructObject& record)
 
 TEST(Codec, EveryRecordTypeRoundTripsWithAllMembersSet)
 {
-    const char* types[] = {
-        "MResRemoteMgntApp::SOpInfo", "MResRemoteMgntDef::SResRemoteProvCode",
-        "MResRemoteMgntDef::SResRemoteCardType", "MResRemoteMgntDef::SResRemoteVendorCode",
-        "MResRemoteMgntDef::SResRemoteMsisdnGroup", "MResRemoteMgntDef::SResRemoteImsiMsisdnGrp",
-        "MResRemoteMgntDef::SResRemoteMsisdnGrp", "MResRemoteMgntDef::SRemoteSimInfo",
-        "MResRemoteMgntDef::SRemoteSimQryIn", "MResRemoteMgntDef::SResRemoteCardVendorDll",
-        "MResRemoteMgntDef::SResRemoteDllErrMsg", "MResRemoteMgntDef::SResRemoteAucInfo",
-        "MResRemoteMgntDef::SResRemoteSysAuc", "MResRemoteMgntDef::SPsNetNumber",
-        "MResRemoteMgntDef::SPsNetImsi", "MResRemoteMgntDef::SQryPsNetNumberIn",
-        "MResRemoteMgntDef::SQryPsNetImsiIn", "MResRemoteMgntDef::SRemoteSimLog",
-        "MResRemoteMgntDef::SQryRemoteSimLogIn", "MSysmgntDef::SRegion", "MSysmgntDef::SCounty",
-        "MSysmgntDef::SOrgBriefProfile", "MSysmgntDef::SAgentBriefProfile", "MSysmgntDef::SOperator",
-        "MSysmgntDef::SOperatorBrief", "MSysmgntDef::SPrivEntity", "MSysmgntDef::SOperPrivAuth",
-        "MSysmgntDef::SPublicParam", "MResSysMgnt::SQueryResCodeIn", "MResSysMgnt::SResCodeDefInfo",
-        "MAccAuxMgntDef::SBankInfo", "MAccAuxMgntDef::SDefFeeItem", "MAccAuxMgntDef::SBookItem",
-        "MAccAuxMgntDef::SBillItemGrp"};
+    const char* types[] = {"MResRemoteMgntApp::SOpInfo",
+                           "MResRemoteMgntDef::SResRemoteProvCode",
+                           "MResRemoteMgntDef::SResRemoteCardType",
+                           "MResRemoteMgntDef::SResRemoteVendorCode",
+                           "MResRemoteMgntDef::SResRemoteMsisdnGroup",
+                           "MResRemoteMgntDef::SResRemoteImsiMsisdnGrp",
+                           "MResRemoteMgntDef::SResRemoteMsisdnGrp",
+                           "MResRemoteMgntDef::SRemoteSimInfo",
+                           "MResRemoteMgntDef::SRemoteSimQryIn",
+                           "MResRemoteMgntDef::SResRemoteCardVendorDll",
+                           "MResRemoteMgntDef::SResRemoteDllErrMsg",
+                           "MResRemoteMgntDef::SResRemoteAucInfo",
+                           "MResRemoteMgntDef::SResRemoteSysAuc",
+                           "MResRemoteMgntDef::SPsNetNumber",
+                           "MResRemoteMgntDef::SPsNetImsi",
+                           "MResRemoteMgntDef::SQryPsNetNumberIn",
+                           "MResRemoteMgntDef::SQryPsNetImsiIn",
+                           "MResRemoteMgntDef::SRemoteSimLog",
+                           "MResRemoteMgntDef::SQryRemoteSimLogIn",
+                           "MSysmgntDef::SRegion",
+                           "MSysmgntDef::SCounty",
+                           "MSysmgntDef::SOrgBriefProfile",
+                           "MSysmgntDef::SAgentBriefProfile",
+                           "MSysmgntDef::SOperator",
+                           "MSysmgntDef::SOperatorBrief",
+                           "MSysmgntDef::SPrivEntity",
+                           "MSysmgntDef::SOperPrivAuth",
+                           "MSysmgntDef::SPublicParam",
+                           "MResSysMgnt::SQueryResCodeIn",
+                           "MResSysMgnt::SResCodeDefInfo",
+                           "MAccAuxMgntDef::SBankInfo",
+                           "MAccAuxMgntDef::SDefFeeItem",
+                           "MAccAuxMgntDef::SBookItem",
+                           "MAccAuxMgntDef::SBillItemGrp"};
     for (const char* name : types) {
         SCOPED_TRACE(name);
         const CTvdTypeInfo* type = CTvdTypeInfo::find(name);
@@ -122,11 +142,13 @@ TEST(Codec, DecoderRefusesWrongTypesUnknownMembersAndBadDates)
     EXPECT_THROW(tvd::wire::decode(json::parse(R"({"STS":1.5})"), card), tvd::wire::DecodeError);
     EXPECT_THROW(tvd::wire::decode(json::parse(R"({"STS_DATE":"2026-02-30 00:00:00"})"), card),
                  tvd::wire::DecodeError);
-    EXPECT_NO_THROW(tvd::wire::decode(json::parse(R"({"STS":-32768,"STS_DATE":"2024-02-29 23:59:59"})"), card));
+    EXPECT_NO_THROW(
+        tvd::wire::decode(json::parse(R"({"STS":-32768,"STS_DATE":"2024-02-29 23:59:59"})"), card));
     EXPECT_EQ(card.STS, -32768);
     SResRemoteProvCodeList list;
     try {
-        tvd::wire::decode(json::parse(R"([{"PROVINCE_CODE":"11"},{"PROVINCE_NAME":7}])"), list, "in.list");
+        tvd::wire::decode(json::parse(R"([{"PROVINCE_CODE":"11"},{"PROVINCE_NAME":7}])"), list,
+                          "in.list");
         FAIL() << "accepted";
     } catch (const tvd::wire::DecodeError& e) {
         EXPECT_EQ(e.path, "in.list[1].PROVINCE_NAME");
@@ -142,7 +164,9 @@ TEST(Codec, ParameterObjectsCarryRecordsAndListsButNotTheSession)
     STVSession session{"secret"};
     MResRemoteMgntApp::IResRemoteMgnt::CParamIn4add_provinceCode in(info, provinces, &session);
     const json wire = tvd::wire::encodeParams(in);
-    EXPECT_EQ(wire, json::parse(R"({"sOpInfo":{"OP_ID":7},"listResRemoteProvCode":[{"PROVINCE_CODE":"44"}]})"));
+    EXPECT_EQ(
+        wire,
+        json::parse(R"({"sOpInfo":{"OP_ID":7},"listResRemoteProvCode":[{"PROVINCE_CODE":"44"}]})"));
 
     const TvdOperation* op = tvd_findOperation("MResRemoteMgntApp_IResRemoteMgnt", "RMOSMQ01");
     tvd::wire::OwnedParams owned(*op->in);

@@ -49,6 +49,7 @@ TEST(DateTime, WireForm)
     EXPECT_EQ(t.hour(), 0);
     EXPECT_TRUE(CBSDateTime::fromWire("0000-00-00 00:00:00", t));
     EXPECT_TRUE(t.isNull());
-    for (const char* bad : {"2026-13-01 00:00:00", "2026-12-05 24:00:00", "2026/12/05", "x", "2026-12-05 15:58:22x"})
+    for (const char* bad :
+         {"2026-13-01 00:00:00", "2026-12-05 24:00:00", "2026/12/05", "x", "2026-12-05 15:58:22x"})
         EXPECT_FALSE(CBSDateTime::fromWire(bad, t)) << bad;
 }

@@ -25,7 +25,8 @@ TEST(InputState, LineEditBecomesReadOnlyAndGreyThenEditableWithItsColour)
     EXPECT_TRUE(edit.isEnabled()) << "a read-only edit can still be focused and copied from";
     const QColor grey = edit.palette().color(QPalette::Base);
     EXPECT_NE(grey, base);
-    EXPECT_TRUE(grey.red() == grey.green() && grey.green() == grey.blue()) << grey.name().toStdString();
+    EXPECT_TRUE(grey.red() == grey.green() && grey.green() == grey.blue())
+        << grey.name().toStdString();
 
     edit.setEnabled(false);
     MakeDefault(&edit);
@@ -107,12 +108,16 @@ TEST(DatePicker, TDateTimeRoundTrip)
     const QDateTime leap(QDate(2024, 2, 29), QTime(18, 0));
     EXPECT_DOUBLE_EQ(TFlatDateTimePicker::toTDateTime(leap), 45351.75);
     EXPECT_EQ(TFlatDateTimePicker::fromTDateTime(0.0), QDateTime(QDate(1899, 12, 30), QTime(0, 0)));
-    EXPECT_EQ(TFlatDateTimePicker::fromTDateTime(-1.25), QDateTime(QDate(1899, 12, 29), QTime(6, 0)));
-    EXPECT_DOUBLE_EQ(TFlatDateTimePicker::toTDateTime(QDateTime(QDate(1899, 12, 29), QTime(6, 0))), -1.25);
+    EXPECT_EQ(TFlatDateTimePicker::fromTDateTime(-1.25),
+              QDateTime(QDate(1899, 12, 29), QTime(6, 0)));
+    EXPECT_DOUBLE_EQ(TFlatDateTimePicker::toTDateTime(QDateTime(QDate(1899, 12, 29), QTime(6, 0))),
+                     -1.25);
 
     const QDateTime precise(QDate(2001, 9, 9), QTime(23, 59, 59, 999));
-    EXPECT_EQ(TFlatDateTimePicker::fromTDateTime(TFlatDateTimePicker::toTDateTime(precise)), precise);
-    EXPECT_EQ(TFlatDateTimePicker::fromTDateTime(1.0 - 1e-10), QDateTime(QDate(1899, 12, 31), QTime(0, 0)))
+    EXPECT_EQ(TFlatDateTimePicker::fromTDateTime(TFlatDateTimePicker::toTDateTime(precise)),
+              precise);
+    EXPECT_EQ(TFlatDateTimePicker::fromTDateTime(1.0 - 1e-10),
+              QDateTime(QDate(1899, 12, 31), QTime(0, 0)))
         << "a time rounded up to midnight is the next day";
 
     picker.setDateTime(std::numeric_limits<double>::quiet_NaN());

@@ -15,7 +15,11 @@ QByteArray card(int n, const char* separator = " ")
 {
     const QStringList fields = {QString("46000123456%1").arg(n, 4, 10, QChar('0')),
                                 QString("8986001234567890%1").arg(n, 4, 10, QChar('0')),
-                                "1234", "5678", "12345678", "87654321", kKi};
+                                "1234",
+                                "5678",
+                                "12345678",
+                                "87654321",
+                                kKi};
     return fields.join(separator).toUtf8();
 }
 
@@ -30,15 +34,17 @@ QStringList row(const CardRow& r)
 TEST(CardFile, SevenAndEightFieldsWithAnySeparators)
 {
     const CardFile file = ParseCardFile(
-        kImsi.toUtf8() + " \t 89860012345678901234,1234;5678|12345678,,87654321 " + kKi.toUtf8() + "\r\n" +
-        ",|" + kImsi.toUtf8() + "|8986001234567890123X|1|2|3|4|extra|" + kKi.toUtf8() + "|\n" +
-        "\"460001234567891\",\"8986\",\"1\",\"2\",\"3\",\"4\",\"" + kKi.toUtf8() + "\"");
+        kImsi.toUtf8() + " \t 89860012345678901234,1234;5678|12345678,,87654321 " + kKi.toUtf8() +
+        "\r\n" + ",|" + kImsi.toUtf8() + "|8986001234567890123X|1|2|3|4|extra|" + kKi.toUtf8() +
+        "|\n" + "\"460001234567891\",\"8986\",\"1\",\"2\",\"3\",\"4\",\"" + kKi.toUtf8() + "\"");
     ASSERT_TRUE(file.error.isEmpty()) << file.error.toStdString();
     ASSERT_EQ(file.rows.size(), 3U);
-    EXPECT_EQ(row(file.rows[0]), QStringList({kImsi, "89860012345678901234", "1234", "5678", "12345678",
-                                              "87654321", "", kKi}));
-    EXPECT_EQ(row(file.rows[1]), QStringList({kImsi, "8986001234567890123X", "1", "2", "3", "4", "extra", kKi}));
-    EXPECT_EQ(row(file.rows[2]), QStringList({"460001234567891", "8986", "1", "2", "3", "4", "", kKi}));
+    EXPECT_EQ(row(file.rows[0]), QStringList({kImsi, "89860012345678901234", "1234", "5678",
+                                              "12345678", "87654321", "", kKi}));
+    EXPECT_EQ(row(file.rows[1]),
+              QStringList({kImsi, "8986001234567890123X", "1", "2", "3", "4", "extra", kKi}));
+    EXPECT_EQ(row(file.rows[2]),
+              QStringList({"460001234567891", "8986", "1", "2", "3", "4", "", kKi}));
 }
 
 TEST(CardFile, SkipsBlankCommentAndHeaderLines)
@@ -53,13 +59,17 @@ TEST(CardFile, SkipsBlankCommentAndHeaderLines)
 
 TEST(CardFile, Encodings)
 {
-    const QByteArray withBom = "\xEF\xBB\xBF" "卡号\n" + card(1, ",") + " 测试\n";
+    const QByteArray withBom = "\xEF\xBB\xBF"
+                               "卡号\n" +
+                               card(1, ",") + " 测试\n";
     CardFile file = ParseCardFile(withBom);
     ASSERT_EQ(file.rows.size(), 1U) << file.error.toStdString();
-    EXPECT_EQ(file.rows[0].cells.text(0), "460001234560001") << "the BOM is not part of the first field";
+    EXPECT_EQ(file.rows[0].cells.text(0), "460001234560001")
+        << "the BOM is not part of the first field";
 
     // GBK: "卡号" header, "测试" as the eighth field.
-    const QByteArray gbk = "\xBF\xA8\xBA\xC5\r\n" + card(7).replace(" " + kKi.toUtf8(), " \xB2\xE2\xCA\xD4 " + kKi.toUtf8());
+    const QByteArray gbk = "\xBF\xA8\xBA\xC5\r\n" +
+                           card(7).replace(" " + kKi.toUtf8(), " \xB2\xE2\xCA\xD4 " + kKi.toUtf8());
     file = ParseCardFile(gbk);
     ASSERT_EQ(file.rows.size(), 1U) << file.error.toStdString();
     EXPECT_EQ(file.rows[0].cells.text(6), "测试");
@@ -72,8 +82,8 @@ TEST(CardFile, Encodings)
 
 TEST(CardFile, WrongFieldCountRefusesTheWholeFileNamingTheLines)
 {
-    CardFile file = ParseCardFile(card(1) + "\n" + card(2) + "\n460001 2 3 4 5 6\n" + card(3) + "\n" +
-                                  card(4) + " 8 9\n");
+    CardFile file = ParseCardFile(card(1) + "\n" + card(2) + "\n460001 2 3 4 5 6\n" + card(3) +
+                                  "\n" + card(4) + " 8 9\n");
     EXPECT_TRUE(file.rows.empty());
     EXPECT_EQ(file.badLines, std::vector<int>({3, 5}));
     EXPECT_TRUE(file.error.contains("第3、5行")) << file.error.toStdString();
@@ -83,7 +93,8 @@ TEST(CardFile, WrongFieldCountRefusesTheWholeFileNamingTheLines)
         many += "4600 1 2\n";
     file = ParseCardFile(many);
     EXPECT_EQ(file.badLines.size(), 12U);
-    EXPECT_TRUE(file.error.contains("第1、2、3、4、5、6、7、8、9、10行等共12行")) << file.error.toStdString();
+    EXPECT_TRUE(file.error.contains("第1、2、3、4、5、6、7、8、9、10行等共12行"))
+        << file.error.toStdString();
 }
 
 TEST(CardFile, RefusesWhatIsNotACardFile)
@@ -131,7 +142,8 @@ protected:
 
 TEST_F(Import, AppendsOneRowPerCard)
 {
-    gui_.nextFile(write(card(1) + "\n" + card(2).replace(" " + kKi.toUtf8(), " 附加 " + kKi.toUtf8()) + "\n"));
+    gui_.nextFile(write(card(1) + "\n" +
+                        card(2).replace(" " + kKi.toUtf8(), " 附加 " + kKi.toUtf8()) + "\n"));
     ASSERT_TRUE(importer_.ImportListView(&list_, 2, ".txt", 1, 0));
     EXPECT_TRUE(gui_.messages().empty());
     ASSERT_EQ(gui_.fileDialogs().size(), 1U);

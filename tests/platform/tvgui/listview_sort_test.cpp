@@ -79,7 +79,8 @@ protected:
 
 TEST_F(ListViewSort, HeaderClicksSortTheViewAndRowsKeepTheirRecordsAndMarks)
 {
-    QAbstractItemModelTester tester(list_.model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QAbstractItemModelTester tester(list_.model(),
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
     EXPECT_EQ(shownOrder(), (std::vector<int>{0, 1, 2, 3})) << "unsorted until a header is clicked";
 
     clickHeader(0);
@@ -87,7 +88,8 @@ TEST_F(ListViewSort, HeaderClicksSortTheViewAndRowsKeepTheirRecordsAndMarks)
     clickHeader(0);
     EXPECT_EQ(shownOrder(), (std::vector<int>{3, 0, 2, 1})) << "a second click reverses";
     clickHeader(2);
-    EXPECT_EQ(shownOrder(), (std::vector<int>{2, 0, 1, 3})) << "digits compare as numbers: 2 9 10 100";
+    EXPECT_EQ(shownOrder(), (std::vector<int>{2, 0, 1, 3}))
+        << "digits compare as numbers: 2 9 10 100";
 
     for (int row = 0; row < list_.rowCount(); ++row) {
         EXPECT_EQ(list_.caption(row), kCards[row].imsi) << "row numbers are the list's own order";
@@ -116,7 +118,8 @@ TEST_F(ListViewSort, CheckBoxClickedInASortedViewTicksItsOwnRow)
     option.initFrom(list_.viewport());
     option.rect = list_.visualRect(shownFirst);
     option.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
-    const QRect box = list_.style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, &list_);
+    const QRect box =
+        list_.style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, &list_);
     QTest::mouseClick(list_.viewport(), Qt::LeftButton, {}, box.center());
     EXPECT_TRUE(list_.isChecked(2));
     EXPECT_FALSE(list_.isChecked(0));
@@ -144,10 +147,9 @@ TEST_F(ListViewSort, CtrlCCopiesSelectedRowsAsShownWithHeaderAndNoZeroWidthColum
     EXPECT_EQ(list_.selectedRows(), (std::vector<int>{1, 0}));
     QApplication::clipboard()->clear();
     QTest::keyClick(&list_, Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(QApplication::clipboard()->text(),
-              "IMSI号\t名称\t数量\n"
-              "460000000000001\t上海,浦东\t10\n"
-              "460000000000003\t北京分公司\t9\n");
+    EXPECT_EQ(QApplication::clipboard()->text(), "IMSI号\t名称\t数量\n"
+                                                 "460000000000001\t上海,浦东\t10\n"
+                                                 "460000000000003\t北京分公司\t9\n");
 
     list_.setSelectedRow(3);
     EXPECT_EQ(list_.selectedRowsText(), "IMSI号\t名称\t数量\n460000000000004\t广州 天河\t100\n")
@@ -159,9 +161,10 @@ QJsonArray readWithCsvModule(const QString& path)
 {
     QProcess python;
     python.start("/usr/bin/python3",
-                 {"-c", "import csv, json, sys\n"
-                        "with open(sys.argv[1], encoding='utf-8-sig', newline='') as f:\n"
-                        "    print(json.dumps(list(csv.reader(f))))\n",
+                 {"-c",
+                  "import csv, json, sys\n"
+                  "with open(sys.argv[1], encoding='utf-8-sig', newline='') as f:\n"
+                  "    print(json.dumps(list(csv.reader(f))))\n",
                   path});
     python.waitForFinished(30000);
     return QJsonDocument::fromJson(python.readAllStandardOutput()).array();
@@ -202,7 +205,8 @@ TEST_F(ListViewSort, ExportCancelledOrFailingSaysSoAndWritesNothing)
     gui_.nextFile("/nonexistent-folder/列表.csv");
     list_.exportToChosenFile();
     EXPECT_EQ(gui_.lastMessage().flags, MB_ICONHAND);
-    EXPECT_TRUE(gui_.lastMessage().text.startsWith("导出到文件 /nonexistent-folder/列表.csv 失败："));
+    EXPECT_TRUE(
+        gui_.lastMessage().text.startsWith("导出到文件 /nonexistent-folder/列表.csv 失败："));
 }
 
 TEST(CompareCellTexts, NumbersByValueOtherwiseByText)

@@ -24,7 +24,8 @@ protected:
         list_.setColumns(columns(4));
         list_.resize(400, 300);
         for (int i = 0; i < 5; ++i)
-            list_.addRow(QString("row%1").arg(i), {QString("a%1").arg(i), QString("b%1").arg(i)}, i * 10);
+            list_.addRow(QString("row%1").arg(i), {QString("a%1").arg(i), QString("b%1").arg(i)},
+                         i * 10);
     }
 
     void clickCell(int row, int column)
@@ -38,7 +39,8 @@ protected:
 
 TEST_F(ListView, ModelStaysConsistentThroughEveryChange)
 {
-    QAbstractItemModelTester tester(list_.model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QAbstractItemModelTester tester(list_.model(),
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
     list_.setCheckBoxes(true);
     list_.setChecked(1, true);
     list_.setCellText(2, 3, "c2");
@@ -140,7 +142,8 @@ TEST_F(ListView, UserClickSelectsFocusesAndRaisesTheClickAfterwards)
 {
     list_.show();
     int selectedWhenClicked = -2;
-    QObject::connect(&list_, &TListViewEx::rowClicked, [&] { selectedWhenClicked = list_.selectedRow(); });
+    QObject::connect(&list_, &TListViewEx::rowClicked,
+                     [&] { selectedWhenClicked = list_.selectedRow(); });
     QSignalSpy clicks(&list_, &TListViewEx::rowClicked);
 
     clickCell(2, 1);
@@ -163,7 +166,8 @@ TEST_F(ListView, UserTogglesTheCheckBox)
     option.initFrom(list_.viewport());
     option.rect = list_.visualRect(cell);
     option.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
-    const QRect indicator = list_.style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, &list_);
+    const QRect indicator =
+        list_.style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, &list_);
 
     QTest::mouseClick(list_.viewport(), Qt::LeftButton, {}, indicator.center());
     EXPECT_TRUE(list_.isChecked(1));

@@ -23,7 +23,8 @@ protected:
         edit_.setFocus();
     }
 
-    void paste(const QString& clipboard, const QKeySequence& keys = QKeySequence(Qt::CTRL | Qt::Key_V))
+    void paste(const QString& clipboard,
+               const QKeySequence& keys = QKeySequence(Qt::CTRL | Qt::Key_V))
     {
         QApplication::clipboard()->setText(clipboard);
         QTest::keySequence(&edit_, keys);
@@ -92,7 +93,8 @@ TEST_F(NumberEdit, ContextMenuPasteGoesThroughTheFilter)
 {
     TfrmMDIChild::OnEditPaste(&edit_);
     QApplication::clipboard()->setText("A1B2C3");
-    QContextMenuEvent menuRequest(QContextMenuEvent::Mouse, QPoint(2, 2), edit_.mapToGlobal(QPoint(2, 2)));
+    QContextMenuEvent menuRequest(QContextMenuEvent::Mouse, QPoint(2, 2),
+                                  edit_.mapToGlobal(QPoint(2, 2)));
     QApplication::sendEvent(&edit_, &menuRequest);
 
     auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());

@@ -25,8 +25,8 @@ std::string lastResponse()
 std::string systemText(DWORD code)
 {
     char text[1024] = {};
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ARGUMENT_ARRAY, nullptr, code, 0, text,
-                   sizeof text - 1, nullptr);
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ARGUMENT_ARRAY, nullptr, code, 0,
+                   text, sizeof text - 1, nullptr);
     return text;
 }
 
@@ -43,8 +43,9 @@ protected:
     HINTERNET connect(const std::string& password, DWORD flags = 0)
     {
         internet_ = InternetOpenA("WIN32", INTERNET_OPEN_TYPE_DIRECT, "WIN32", nullptr, 0);
-        return InternetConnectA(internet_, server->host().c_str(), server->port(), server->user().c_str(),
-                                password.c_str(), INTERNET_SERVICE_FTP, flags, 0);
+        return InternetConnectA(internet_, server->host().c_str(), server->port(),
+                                server->user().c_str(), password.c_str(), INTERNET_SERVICE_FTP,
+                                flags, 0);
     }
 
     static TestFtpServer* server;
@@ -70,8 +71,8 @@ TEST_F(InternetTest, TheLastResponseIsTheServersReplyToTheFailedCommand)
 TEST_F(InternetTest, AConnectionThatNobodyAnswersLeavesNoReply)
 {
     internet_ = InternetOpenA("WIN32", INTERNET_OPEN_TYPE_DIRECT, "WIN32", nullptr, 0);
-    EXPECT_EQ(nullptr, InternetConnectA(internet_, "127.0.0.1", testsupport::freeLoopbackPort(), "u", "p",
-                                        INTERNET_SERVICE_FTP, 0, 0));
+    EXPECT_EQ(nullptr, InternetConnectA(internet_, "127.0.0.1", testsupport::freeLoopbackPort(),
+                                        "u", "p", INTERNET_SERVICE_FTP, 0, 0));
     EXPECT_EQ(ERROR_INTERNET_CANNOT_CONNECT, GetLastError());
     EXPECT_EQ("", lastResponse());
 }
@@ -81,10 +82,12 @@ TEST_F(InternetTest, PassiveModeAndWritesInPiecesStoreTheBytes)
     HINTERNET connection = connect(server->password(), INTERNET_FLAG_PASSIVE);
     ASSERT_NE(nullptr, connection) << lastResponse();
     const std::string name = TestFtpServer::uniqueName("pieces") + ".bin";
-    HINTERNET file = FtpOpenFileA(connection, name.c_str(), GENERIC_WRITE, FTP_TRANSFER_TYPE_BINARY, 0);
+    HINTERNET file =
+        FtpOpenFileA(connection, name.c_str(), GENERIC_WRITE, FTP_TRANSFER_TYPE_BINARY, 0);
     ASSERT_NE(nullptr, file) << lastResponse();
     // A second transfer on the same connection waits for the first.
-    EXPECT_EQ(nullptr, FtpOpenFileA(connection, "other.bin", GENERIC_WRITE, FTP_TRANSFER_TYPE_BINARY, 0));
+    EXPECT_EQ(nullptr,
+              FtpOpenFileA(connection, "other.bin", GENERIC_WRITE, FTP_TRANSFER_TYPE_BINARY, 0));
     EXPECT_EQ(ERROR_FTP_TRANSFER_IN_PROGRESS, GetLastError());
     DWORD written = 0;
     EXPECT_TRUE(InternetWriteFile(file, "first ", 6, &written));
@@ -126,12 +129,14 @@ TEST(LocalFiles, ReadInPiecesWithTheirSizeAndSystemTexts)
     EXPECT_TRUE(CloseHandle(file));
     std::filesystem::remove(path);
 
-    EXPECT_EQ(INVALID_HANDLE_VALUE, CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    EXPECT_EQ(INVALID_HANDLE_VALUE,
+              CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, GetLastError());
     EXPECT_EQ("系统找不到指定的文件。\r\n", systemText(GetLastError()));
-    EXPECT_EQ(INVALID_HANDLE_VALUE, CreateFileA(path.parent_path().c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    EXPECT_EQ(INVALID_HANDLE_VALUE,
+              CreateFileA(path.parent_path().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
 }
 

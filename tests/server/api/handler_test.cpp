@@ -6,7 +6,9 @@ namespace {
 
 rsim::HandlerEntry entry(std::int32_t requiredEntity)
 {
-    return {[](rsim::CallContext&, CTvdBasicParamObject&, CTvdBasicParamObject&, CBSErrorMsg&) { return 0; },
+    return {[](rsim::CallContext&, CTvdBasicParamObject&, CTvdBasicParamObject&, CBSErrorMsg&) {
+                return 0;
+            },
             requiredEntity, requiredEntity != 0};
 }
 

@@ -37,10 +37,15 @@ TEST_P(DriverPool, AConnectionHandedBackInATransactionComesOutAgainRolledBack)
     rsim::db::Transaction tx(*db);
     db->exec("INSERT INTO item (n) VALUES (2)");
     tx.commit();
-    EXPECT_EQ(rsim::db::asInt(rsim::db::connect(database_->address())->scalar("SELECT SUM(n) FROM item")), 2);
+    EXPECT_EQ(
+        rsim::db::asInt(rsim::db::connect(database_->address())->scalar("SELECT SUM(n) FROM item")),
+        2);
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, DriverPool, ::testing::Values(Backend::Sqlite, Backend::Postgres),
-                         [](const auto& info) { return info.param == Backend::Sqlite ? "Sqlite" : "Postgres"; });
+INSTANTIATE_TEST_SUITE_P(Backends, DriverPool,
+                         ::testing::Values(Backend::Sqlite, Backend::Postgres),
+                         [](const auto& info) {
+                             return info.param == Backend::Sqlite ? "Sqlite" : "Postgres";
+                         });
 
 } // namespace

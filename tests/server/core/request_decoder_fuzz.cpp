@@ -3,8 +3,8 @@
 // operation; the rest is the body. Any crash, sanitizer report or escaping exception is a fault:
 // the decoder must answer every input with a decoded call or a refusal.
 #include "request_json.h"
-#include "tvd_operation.h"
 #include "tvd_json.h"
+#include "tvd_operation.h"
 
 #include <cstddef>
 #include <cstdint>

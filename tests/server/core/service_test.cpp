@@ -12,8 +12,8 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <ctime>
 #include <future>
@@ -51,12 +51,14 @@ protected:
     json raw(const std::string& path, const std::string& body, int& status)
     {
         httplib::Client client(server_->address());
-        auto answer = client.Post(path.c_str(), {{"X-Tav-Session", tvd_processSession()}}, body, "application/json");
+        auto answer = client.Post(path.c_str(), {{"X-Tav-Session", tvd_processSession()}}, body,
+                                  "application/json");
         status = answer ? answer->status : -1;
         return answer ? json::parse(answer->body, nullptr, false) : json();
     }
 
-    static SResRemoteProvCodeList provinces(std::initializer_list<std::pair<const char*, const char*>> rows)
+    static SResRemoteProvCodeList
+    provinces(std::initializer_list<std::pair<const char*, const char*>> rows)
     {
         SResRemoteProvCodeList list;
         for (const auto& [code, name] : rows) {
@@ -170,9 +172,12 @@ TEST_P(Service, QueriesFilterBySetMembersOnlyWithNamesBySubstring)
 TEST_P(Service, NameCriteriaIgnoreAsciiCaseAndMatchPercentAndUnderscoreLiterally)
 {
     CBSErrorMsg error;
-    ASSERT_EQ(remote_.add_provinceCode(
-                  info_, provinces({{"91", "Hebei_North"}, {"92", "HebeiXNorth"}, {"93", "折扣100%"}, {"94", "折扣1000"}}),
-                  error, nullptr),
+    ASSERT_EQ(remote_.add_provinceCode(info_,
+                                       provinces({{"91", "Hebei_North"},
+                                                  {"92", "HebeiXNorth"},
+                                                  {"93", "折扣100%"},
+                                                  {"94", "折扣1000"}}),
+                                       error, nullptr),
               0)
         << error.message;
     auto named = [&](const char* typed) {
@@ -218,7 +223,9 @@ TEST_P(Service, DuplicatesMissingKeysAndReferencesAreRefused)
     EXPECT_NE(remote_.add_provinceCode(info_, provinces({{"44", "广东"}}), error, nullptr), 0);
     EXPECT_EQ(error.minCode, 2);
     EXPECT_EQ(error.hint, "第1条记录 PROVINCE_CODE=44");
-    EXPECT_NE(remote_.add_provinceCode(info_, provinces({{"61", "陕西"}, {"61", "陕西"}}), error, nullptr), 0);
+    EXPECT_NE(remote_.add_provinceCode(info_, provinces({{"61", "陕西"}, {"61", "陕西"}}), error,
+                                       nullptr),
+              0);
     EXPECT_EQ(error.hint, "第2条记录 PROVINCE_CODE=61");
     EXPECT_NE(remote_.mod_provinceCode(info_, provinces({{"62", "甘肃"}}), error, nullptr), 0);
     EXPECT_EQ(error.minCode, 3);
@@ -262,17 +269,22 @@ TEST_P(Service, AKeyOfSeveralMembersRefusesOnlyADuplicateOfTheWholeKey)
     };
     const int before = stored();
     CBSErrorMsg error;
-    EXPECT_NE(remote_.add_cardVendorDll(info_, dlls({{"44", "V01", "C64", "hnsc_w64.dll"}}), error, nullptr), 0);
+    EXPECT_NE(remote_.add_cardVendorDll(info_, dlls({{"44", "V01", "C64", "hnsc_w64.dll"}}), error,
+                                        nullptr),
+              0);
     EXPECT_EQ(error.minCode, 2);
-    EXPECT_EQ(error.hint, "第1条记录 PROVINCE_CODE=44,VENDOR_CODE=V01,CARD_TYPE=C64,DLL_NAME=hnsc_w64.dll");
+    EXPECT_EQ(error.hint,
+              "第1条记录 PROVINCE_CODE=44,VENDOR_CODE=V01,CARD_TYPE=C64,DLL_NAME=hnsc_w64.dll");
 
     EXPECT_NE(remote_.add_cardVendorDll(info_,
-                                        dlls({{"11", "V03", "D128", "new.dll"}, {"31", "V03", "D128", "new.dll"},
+                                        dlls({{"11", "V03", "D128", "new.dll"},
+                                              {"31", "V03", "D128", "new.dll"},
                                               {"11", "V03", "D128", "new.dll"}}),
                                         error, nullptr),
               0);
     EXPECT_EQ(error.minCode, 2);
-    EXPECT_EQ(error.hint, "第3条记录 PROVINCE_CODE=11,VENDOR_CODE=V03,CARD_TYPE=D128,DLL_NAME=new.dll");
+    EXPECT_EQ(error.hint,
+              "第3条记录 PROVINCE_CODE=11,VENDOR_CODE=V03,CARD_TYPE=D128,DLL_NAME=new.dll");
     EXPECT_EQ(stored(), before) << "a refused batch stores nothing";
 
     // Each differs from the stored 44/V01/C64/hnsc_w64.dll, and from the others, in one member.
@@ -299,7 +311,9 @@ TEST_P(Service, RangesMustBeOrderedOfEqualLengthAndNotOverlap)
         return list;
     };
     CBSErrorMsg error;
-    EXPECT_NE(remote_.add_imsiMsisdnGrp(info_, range("460009000000009", "460009000000001"), error, nullptr), 0);
+    EXPECT_NE(remote_.add_imsiMsisdnGrp(info_, range("460009000000009", "460009000000001"), error,
+                                        nullptr),
+              0);
     EXPECT_EQ(error.message, "号段起始值大于结束值");
     SResRemoteMsisdnGrpList numbers;
     auto& n = *static_cast<SResRemoteMsisdnGrp*>(numbers.append());
@@ -308,7 +322,9 @@ TEST_P(Service, RangesMustBeOrderedOfEqualLengthAndNotOverlap)
     n.set_LAST_MSISDN("13909000001");
     EXPECT_NE(remote_.add_msisdnGrp(info_, numbers, error, nullptr), 0);
     EXPECT_EQ(error.message, "号段起止长度不一致");
-    EXPECT_NE(remote_.add_imsiMsisdnGrp(info_, range("460001500000000", "460001600000000"), error, nullptr), 0);
+    EXPECT_NE(remote_.add_imsiMsisdnGrp(info_, range("460001500000000", "460001600000000"), error,
+                                        nullptr),
+              0);
     EXPECT_EQ(error.minCode, 5);
     EXPECT_EQ(error.message, "号段与已有号段重叠：460001000000000-460001999999999");
     EXPECT_EQ(error.hint, "第1条记录 FIRST_IMSI=460001500000000");
@@ -316,7 +332,9 @@ TEST_P(Service, RangesMustBeOrderedOfEqualLengthAndNotOverlap)
     unknown[0].set_MSISDN_GROUP("G99");
     EXPECT_NE(remote_.add_imsiMsisdnGrp(info_, unknown, error, nullptr), 0);
     EXPECT_EQ(error.message, "引用的MSISDN_GROUP不存在：G99");
-    EXPECT_EQ(remote_.add_imsiMsisdnGrp(info_, range("460009000000000", "460009000000999"), error, nullptr), 0)
+    EXPECT_EQ(remote_.add_imsiMsisdnGrp(info_, range("460009000000000", "460009000000999"), error,
+                                        nullptr),
+              0)
         << error.message << error.hint;
 }
 
@@ -442,7 +460,8 @@ TEST_P(Service, CardFormatsAreCheckedAtTheirEdges)
         SRemoteSimInfoList one;
         one.push_back(sim);
         CBSErrorMsg error;
-        EXPECT_EQ(remote_.add_simInfo(info_, one, error, nullptr) == 0, c.accepted) << error.message;
+        EXPECT_EQ(remote_.add_simInfo(info_, one, error, nullptr) == 0, c.accepted)
+            << error.message;
     }
 }
 
@@ -469,11 +488,13 @@ TEST_P(Service, ModifyChangesOnlySetMembersAndKiIsNotStoredPlain)
     EXPECT_EQ(found[0].KI_KEY, "KEY00001");
 
     auto db = rsim::db::connect(server_->database());
-    const std::string stored = rsim::db::asText(db->scalar("SELECT KI_CODE FROM rsim_sim WHERE IMSI = ?", {one[0].IMSI}));
+    const std::string stored =
+        rsim::db::asText(db->scalar("SELECT KI_CODE FROM rsim_sim WHERE IMSI = ?", {one[0].IMSI}));
     EXPECT_EQ(stored.rfind("v1:", 0), 0U);
     EXPECT_EQ(stored.find("0123456789ABCDEF"), std::string::npos);
     std::string audit;
-    db->query("SELECT RECORD_KEY FROM sys_audit", {}, [&](const rsim::db::Row& row) { audit += rsim::db::asText(row[0]); });
+    db->query("SELECT RECORD_KEY FROM sys_audit", {},
+              [&](const rsim::db::Row& row) { audit += rsim::db::asText(row[0]); });
     EXPECT_NE(audit.find(one[0].IMSI), std::string::npos);
     EXPECT_EQ(audit.find("0123456789ABCDEF"), std::string::npos);
 }
@@ -506,18 +527,22 @@ TEST_P(Service, AModifyGivingACardAnotherCardsSimNumberIsRefusedByName)
 TEST_P(Service, AWriterThatLosesARaceForAnImsiIsToldWhichCard)
 {
     if (GetParam() != Backend::Postgres)
-        GTEST_SKIP() << "SQLite admits one writer at a time: its checks and insert cannot interleave with another's";
+        GTEST_SKIP() << "SQLite admits one writer at a time: its checks and insert cannot "
+                        "interleave with another's";
     SRemoteSimInfoList batch;
     batch.push_back(card(7200));
     batch.push_back(card(7201));
     auto rival = rsim::db::connect(server_->database());
     rival->begin();
-    rival->exec("INSERT INTO rsim_sim (IMSI, SIM_ID) VALUES (?, ?)", {batch[1].IMSI, "89860099999999999999"});
+    rival->exec("INSERT INTO rsim_sim (IMSI, SIM_ID) VALUES (?, ?)",
+                {batch[1].IMSI, "89860099999999999999"});
     const rsim::db::Value rivalPid = rival->scalar("SELECT pg_backend_pid()");
     CBSErrorMsg error;
-    auto writer = std::async(std::launch::async, [&] { return remote_.add_simInfo(info_, batch, error, nullptr); });
+    auto writer = std::async(std::launch::async,
+                             [&] { return remote_.add_simInfo(info_, batch, error, nullptr); });
     // The writer's insert waits for the rival's row; then the rival commits.
-    while (count("SELECT COUNT(*) FROM pg_stat_activity WHERE ? = ANY(pg_blocking_pids(pid))", {rivalPid}) == 0)
+    while (count("SELECT COUNT(*) FROM pg_stat_activity WHERE ? = ANY(pg_blocking_pids(pid))",
+                 {rivalPid}) == 0)
         ASSERT_NE(writer.wait_for(std::chrono::milliseconds(10)), std::future_status::ready)
             << "the writer finished without waiting for the rival: " << error.message << error.hint;
     rival->commit();
@@ -593,8 +618,11 @@ TEST_P(Service, MalformedRequestsGetClearAnswersAndTheServiceKeepsRunning)
     answer = raw("/v1/call/MResRemoteMgntApp_IResRemoteMgnt/RMOSMQ04",
                  R"({"in":{"sResRemoteProvCode":{"PROVINCE_CODE":7}}})", status);
     EXPECT_EQ(status, 400);
-    EXPECT_NE(answer["error"]["hint"].get<std::string>().find("in.sResRemoteProvCode.PROVINCE_CODE"), std::string::npos);
-    answer = raw("/v1/call/MResRemoteMgntApp_IResRemoteMgnt/RMOSMQ04", R"({"in":{"bogus":{}}})", status);
+    EXPECT_NE(
+        answer["error"]["hint"].get<std::string>().find("in.sResRemoteProvCode.PROVINCE_CODE"),
+        std::string::npos);
+    answer =
+        raw("/v1/call/MResRemoteMgntApp_IResRemoteMgnt/RMOSMQ04", R"({"in":{"bogus":{}}})", status);
     EXPECT_EQ(status, 400);
     answer = raw("/v1/call/MResRemoteMgntApp_IResRemoteMgnt/RMOSMQ04", R"({"out":{}})", status);
     EXPECT_EQ(status, 400);
@@ -635,7 +663,8 @@ TEST_P(Service, SecretsGoOnlyToOperatorsWhoMayModifyAndEachReadIsAudited)
     login("admin", "admin123");
     ASSERT_EQ(remote_.qry_simInfo(criteria, found, error, nullptr), 0) << error.message;
     EXPECT_EQ(found[0].KI_CODE.size(), 32U);
-    EXPECT_EQ(count("SELECT COUNT(*) FROM sys_audit WHERE CODE = 'RMOSMQ28' AND OP_ID = 1 AND RECORD_KEY LIKE ?",
+    EXPECT_EQ(count("SELECT COUNT(*) FROM sys_audit WHERE CODE = 'RMOSMQ28' AND OP_ID = 1 AND "
+                    "RECORD_KEY LIKE ?",
                     {std::string("%460001000000011%")}),
               1);
 }
@@ -643,7 +672,8 @@ TEST_P(Service, SecretsGoOnlyToOperatorsWhoMayModifyAndEachReadIsAudited)
 TEST_P(Service, SessionsAreStoredAsDigestsAndTheirExpirySlidesWithUse)
 {
     const std::string token = tvd_processSession();
-    EXPECT_EQ(count("SELECT COUNT(*) FROM sys_session WHERE TOKEN = ?", {token}), 0) << "stored as it is";
+    EXPECT_EQ(count("SELECT COUNT(*) FROM sys_session WHERE TOKEN = ?", {token}), 0)
+        << "stored as it is";
     const std::string digest = rsim::secrets::tokenDigest(token);
     ASSERT_EQ(count("SELECT COUNT(*) FROM sys_session WHERE TOKEN = ?", {digest}), 1);
     // About to expire: a call must push the expiry a session's length ahead again.
@@ -652,12 +682,14 @@ TEST_P(Service, SessionsAreStoredAsDigestsAndTheirExpirySlidesWithUse)
     localtime_r(&soon, &local);
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-    rsim::db::connect(server_->database())->exec("UPDATE sys_session SET EXPIRES = ? WHERE TOKEN = ?", {text, digest});
+    rsim::db::connect(server_->database())
+        ->exec("UPDATE sys_session SET EXPIRES = ? WHERE TOKEN = ?", {text, digest});
     SResRemoteProvCodeList all;
     CBSErrorMsg error;
     ASSERT_EQ(remote_.qry_provinceCode(SResRemoteProvCode(), all, error, nullptr), 0);
     const std::string expires =
-        rsim::db::asText(rsim::db::connect(server_->database())->scalar("SELECT EXPIRES FROM sys_session WHERE TOKEN = ?", {digest}));
+        rsim::db::asText(rsim::db::connect(server_->database())
+                             ->scalar("SELECT EXPIRES FROM sys_session WHERE TOKEN = ?", {digest}));
     EXPECT_GT(expires, std::string(text));
 }
 
@@ -671,9 +703,11 @@ TEST_P(Service, RepeatedWrongPasswordsLockTheLoginNameForAWhile)
     }
     EXPECT_NE(tvd_login("TAVORINE", "viewer", "wrong", op, error), 0);
     EXPECT_NE(error.message.find("已暂时锁定"), std::string::npos) << error.message;
-    EXPECT_NE(tvd_login("TAVORINE", "viewer", "viewer123", op, error), 0) << "the right password waits too";
+    EXPECT_NE(tvd_login("TAVORINE", "viewer", "viewer123", op, error), 0)
+        << "the right password waits too";
     EXPECT_NE(error.message.find("秒后重试"), std::string::npos) << error.message;
-    EXPECT_EQ(tvd_login("TAVORINE", "admin", "admin123", op, error), 0) << "other names are not affected";
+    EXPECT_EQ(tvd_login("TAVORINE", "admin", "admin123", op, error), 0)
+        << "other names are not affected";
 }
 
 // Refusing an unknown name costs what refusing a wrong password does; compared with each other
@@ -697,8 +731,10 @@ TEST_P(Service, AnUnknownNameTakesAsLongAsAWrongPassword)
         fastestKnown = std::min(fastestKnown, refusalSeconds(known[i]));
         fastestUnknown = std::min(fastestUnknown, refusalSeconds("nobody" + std::to_string(i)));
     }
-    EXPECT_GT(fastestUnknown / fastestKnown, 0.5) << "unknown " << fastestUnknown << " s, known " << fastestKnown << " s";
-    EXPECT_LT(fastestUnknown / fastestKnown, 2.0) << "unknown " << fastestUnknown << " s, known " << fastestKnown << " s";
+    EXPECT_GT(fastestUnknown / fastestKnown, 0.5)
+        << "unknown " << fastestUnknown << " s, known " << fastestKnown << " s";
+    EXPECT_LT(fastestUnknown / fastestKnown, 2.0)
+        << "unknown " << fastestUnknown << " s, known " << fastestKnown << " s";
 }
 
 TEST_P(Service, StopsCleanlyOnSigterm)
@@ -727,7 +763,9 @@ TEST(ServiceSetting, MaxRowsCapsEveryQueryWhateverMaxNumAsks)
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, Service, ::testing::Values(Backend::Sqlite, Backend::Postgres),
-                         [](const auto& info) { return info.param == Backend::Sqlite ? "Sqlite" : "Postgres"; });
+                         [](const auto& info) {
+                             return info.param == Backend::Sqlite ? "Sqlite" : "Postgres";
+                         });
 
 TEST(Startup, BadOptionsPortInUseAndBadDatabasesGiveClearErrors)
 {
@@ -742,7 +780,10 @@ TEST(Startup, BadOptionsPortInUseAndBadDatabasesGiveClearErrors)
     const std::string port = running.address().substr(running.address().rfind(':') + 1);
     char folder[] = "/tmp/rsimd-port.XXXXXX";
     ASSERT_NE(::mkdtemp(folder), nullptr);
-    EXPECT_EQ(testsupport::runRsimd(std::string("--db sqlite:") + folder + "/r.db --listen 127.0.0.1:" + port, errors), 2);
+    EXPECT_EQ(testsupport::runRsimd(std::string("--db sqlite:") + folder +
+                                        "/r.db --listen 127.0.0.1:" + port,
+                                    errors),
+              2);
     EXPECT_NE(errors.find("cannot listen on 127.0.0.1:" + port), std::string::npos);
 }
 
@@ -750,11 +791,14 @@ TEST(Startup, HelpNamesEveryOptionWithItsDefaultAndExitsZero)
 {
     std::string text;
     EXPECT_EQ(testsupport::runRsimd("--help --bogus", text, testsupport::Streams::Both), 0) << text;
-    for (const char* option : {"--db", "--listen", "--key-file", "--tls-cert", "--threads", "--max-rows", "--max-body",
-                               "--request-timeout", "--idle-timeout", "--seed"})
+    for (const char* option :
+         {"--db", "--listen", "--key-file", "--tls-cert", "--threads", "--max-rows", "--max-body",
+          "--request-timeout", "--idle-timeout", "--seed"})
         EXPECT_NE(text.find(std::string("  ") + option), std::string::npos) << option;
-    EXPECT_NE(text.find("--threads N              workers that run calls, and as many database connections (8"),
-              std::string::npos);
+    EXPECT_NE(
+        text.find(
+            "--threads N              workers that run calls, and as many database connections (8"),
+        std::string::npos);
 }
 
 } // namespace

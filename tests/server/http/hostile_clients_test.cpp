@@ -97,7 +97,8 @@ public:
                 c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
             answer.headers[name] = line.substr(colon + 2);
         }
-        const std::size_t length = std::stoul(answer.headers.count("content-length") ? answer.headers["content-length"] : "0");
+        const std::size_t length = std::stoul(
+            answer.headers.count("content-length") ? answer.headers["content-length"] : "0");
         while (pending_.size() < headerEnd + 4 + length)
             if (!fill()) {
                 answer.status = -1;
@@ -132,10 +133,11 @@ private:
     std::string pending_;
 };
 
-std::string post(const std::string& path, const std::string& body, const std::string& extraHeaders = "")
+std::string post(const std::string& path, const std::string& body,
+                 const std::string& extraHeaders = "")
 {
-    return "POST " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: application/json\r\n" + extraHeaders +
-           "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+    return "POST " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: application/json\r\n" +
+           extraHeaders + "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
 }
 
 const std::string kLogin = R"({"login":"admin","password":"admin123"})";
@@ -145,7 +147,8 @@ class HostileClients : public ::testing::Test {
 protected:
     void start(const std::vector<std::string>& arguments = {})
     {
-        server_ = std::make_unique<testsupport::RsimdProcess>(testsupport::RsimdProcess::Backend::Sqlite, kWorkers, arguments);
+        server_ = std::make_unique<testsupport::RsimdProcess>(
+            testsupport::RsimdProcess::Backend::Sqlite, kWorkers, arguments);
     }
 
     HttpAnswer exchange(const std::string& request)
@@ -179,8 +182,9 @@ TEST_F(HostileClients, SlowAndStalledClientsAtTenTimesTheWorkersDoNotHoldUpOther
     for (int i = 0; i < 10 * kWorkers; ++i) {
         hostile.push_back(std::make_unique<Socket>(server_->port()));
         // Half send a request line and stop; half stop in the middle of a body.
-        hostile.back()->send(i % 2 ? "POST /v1/login HTTP/1.1\r\nHost: x\r\n"
-                                   : "POST /v1/login HTTP/1.1\r\nContent-Length: 100\r\n\r\n{\"login\":");
+        hostile.back()->send(
+            i % 2 ? "POST /v1/login HTTP/1.1\r\nHost: x\r\n"
+                  : "POST /v1/login HTTP/1.1\r\nContent-Length: 100\r\n\r\n{\"login\":");
     }
     expectNormalClientServed();
     for (auto& socket : hostile)
@@ -236,7 +240,8 @@ TEST_F(HostileClients, APostWithoutAUsableLengthIsAnsweredAtOnce)
 TEST_F(HostileClients, BodiesOverTheLimitAreRefusedHoweverFramed)
 {
     start({"--max-body", "1"});
-    const HttpAnswer declared = exchange("POST /v1/login HTTP/1.1\r\nContent-Length: 1073741824\r\n\r\n");
+    const HttpAnswer declared =
+        exchange("POST /v1/login HTTP/1.1\r\nContent-Length: 1073741824\r\n\r\n");
     EXPECT_EQ(declared.status, 413) << "refused on the declared length, before any of the body";
 
     Socket chunked(server_->port());
@@ -257,17 +262,21 @@ TEST_F(HostileClients, MalformedJsonIsAClearRefusalWithoutInternals)
     start();
     const std::string token = session();
     const std::string withSession = "X-Tav-Session: " + token + "\r\n";
-    const auto call = [&](const std::string& body) { return exchange(post(kProvinceQuery, body, withSession)); };
+    const auto call = [&](const std::string& body) {
+        return exchange(post(kProvinceQuery, body, withSession));
+    };
 
     const HttpAnswer nested = call(std::string(1 << 20, '['));
     EXPECT_EQ(nested.status, 400);
     EXPECT_EQ(nested.message(), "请求的嵌套层次过深");
 
-    const HttpAnswer badText = call("{\"in\":{\"sResRemoteProvCode\":{\"PROVINCE_NAME\":\"\xff\xfe\"}}}");
+    const HttpAnswer badText =
+        call("{\"in\":{\"sResRemoteProvCode\":{\"PROVINCE_NAME\":\"\xff\xfe\"}}}");
     EXPECT_EQ(badText.status, 400);
     EXPECT_EQ(badText.message(), "请求中的文本不是合法的UTF-8编码");
 
-    const HttpAnswer duplicate = call(R"({"in":{"sResRemoteProvCode":{"PROVINCE_NAME":"东","PROVINCE_NAME":"西"}}})");
+    const HttpAnswer duplicate =
+        call(R"({"in":{"sResRemoteProvCode":{"PROVINCE_NAME":"东","PROVINCE_NAME":"西"}}})");
     EXPECT_EQ(duplicate.status, 400);
     EXPECT_EQ(duplicate.message(), "请求中有重复的成员");
 
@@ -275,18 +284,22 @@ TEST_F(HostileClients, MalformedJsonIsAClearRefusalWithoutInternals)
     std::string many;
     for (int i = 0; i < 100; ++i)
         many += "\"M" + std::to_string(i) + "\":" + std::to_string(i) + ",";
-    const HttpAnswer lateDuplicate = call(R"({"in":{"sResRemoteProvCode":{)" + many + R"("M5":0}}})");
+    const HttpAnswer lateDuplicate =
+        call(R"({"in":{"sResRemoteProvCode":{)" + many + R"("M5":0}}})");
     EXPECT_EQ(lateDuplicate.message(), "请求中有重复的成员");
     const HttpAnswer distinct = call(R"({"in":{"sResRemoteProvCode":{)" + many + R"("M100":0}}})");
     EXPECT_EQ(distinct.status, 400);
     EXPECT_NE(distinct.message(), "请求中有重复的成员") << "a hundred distinct names";
-    const HttpAnswer siblings = call(R"({"in":{"sResRemoteProvCode":{"PROVINCE_NAME":"东"},"x":{"PROVINCE_NAME":"西"}}})");
+    const HttpAnswer siblings =
+        call(R"({"in":{"sResRemoteProvCode":{"PROVINCE_NAME":"东"},"x":{"PROVINCE_NAME":"西"}}})");
     EXPECT_NE(siblings.message(), "请求中有重复的成员") << "the same name in two objects";
 
-    const HttpAnswer longName = call(R"({"in":{"sResRemoteProvCode":{"PROVINCE_NAME":")" + std::string(50000, 'x') + "\"}}}");
+    const HttpAnswer longName = call(R"({"in":{"sResRemoteProvCode":{"PROVINCE_NAME":")" +
+                                     std::string(50000, 'x') + "\"}}}");
     EXPECT_EQ(longName.status, 400);
     EXPECT_EQ(longName.message(), "请求中的文本过长");
-    EXPECT_NE(longName.body.find("PROVINCE_NAME"), std::string::npos) << "the hint names the member";
+    EXPECT_NE(longName.body.find("PROVINCE_NAME"), std::string::npos)
+        << "the hint names the member";
 
     const HttpAnswer truncated = call(R"({"in":{"sResRemoteProvCode":)");
     EXPECT_EQ(truncated.status, 400);
@@ -297,8 +310,8 @@ TEST_F(HostileClients, MalformedJsonIsAClearRefusalWithoutInternals)
         EXPECT_EQ(answer->body.find("SELECT"), std::string::npos) << answer->body;
         EXPECT_EQ(answer->body.find("syntax error"), std::string::npos) << answer->body;
         for (const auto& [name, value] : answer->headers)
-            EXPECT_TRUE(name == "content-type" || name == "content-length" || name == "connection" ||
-                        name == "accept-encoding")
+            EXPECT_TRUE(name == "content-type" || name == "content-length" ||
+                        name == "connection" || name == "accept-encoding")
                 << name;
     }
 }
@@ -309,7 +322,8 @@ TEST_F(HostileClients, LargeBodiesTravelGzippedAndAfterAHundredContinue)
     const std::string token = session();
     const std::string query = R"({"in":{"sResRemoteProvCode":{}}})";
     Socket socket(server_->port());
-    socket.send("POST " + kProvinceQuery + " HTTP/1.1\r\nHost: x\r\nExpect: 100-continue\r\nX-Tav-Session: " + token +
+    socket.send("POST " + kProvinceQuery +
+                " HTTP/1.1\r\nHost: x\r\nExpect: 100-continue\r\nX-Tav-Session: " + token +
                 "\r\nContent-Length: " + std::to_string(query.size()) + "\r\n\r\n");
     EXPECT_EQ(socket.read().status, 100);
     socket.send(query);
@@ -320,8 +334,10 @@ TEST_F(HostileClients, LargeBodiesTravelGzippedAndAfterAHundredContinue)
     const std::string cards = R"({"in":{"sIn":{"MAX_NUM":1000}}})" + std::string(100000, ' ');
     const std::string headers = "Accept-Encoding: gzip\r\nX-Tav-Session: " + token + "\r\n";
     const std::string cardQuery = "/v1/call/MResRemoteMgntApp_IResRemoteMgnt/RMOSMQ28";
-    const HttpAnswer plainCards = exchange(post(cardQuery, cards, "X-Tav-Session: " + token + "\r\n"));
-    const HttpAnswer zipped = exchange(post(cardQuery, tvd::gzip(cards), "Content-Encoding: gzip\r\n" + headers));
+    const HttpAnswer plainCards =
+        exchange(post(cardQuery, cards, "X-Tav-Session: " + token + "\r\n"));
+    const HttpAnswer zipped =
+        exchange(post(cardQuery, tvd::gzip(cards), "Content-Encoding: gzip\r\n" + headers));
     ASSERT_EQ(zipped.status, 200);
     ASSERT_EQ(zipped.headers.at("content-encoding"), "gzip");
     std::string answer = zipped.body;

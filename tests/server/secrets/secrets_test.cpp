@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 using rsim::secrets::SecretBox;
 using rsim::secrets::SecretError;
@@ -69,10 +69,13 @@ TEST(SecretBox, RefusesAlteredForeignAndMalformedValues)
     altered[10] = altered[10] == 'A' ? 'B' : 'A';
 
     EXPECT_TRUE(mentions(errorOf([&] { box.decrypt(altered); }), "failed authentication"));
-    EXPECT_TRUE(mentions(errorOf([&] { SecretBox::withRandomKey().decrypt(box.encrypt("x")); }), "failed authentication"));
-    EXPECT_TRUE(mentions(errorOf([&] { box.decrypt("v7:" + box.encrypt("x").substr(3)); }), "key version v7"));
+    EXPECT_TRUE(mentions(errorOf([&] { SecretBox::withRandomKey().decrypt(box.encrypt("x")); }),
+                         "failed authentication"));
+    EXPECT_TRUE(mentions(errorOf([&] { box.decrypt("v7:" + box.encrypt("x").substr(3)); }),
+                         "key version v7"));
     for (const char* malformed : {"0123456789ABCDEF", "v:abc", "vx:abc", "v1:***", "v1:"})
-        EXPECT_TRUE(mentions(errorOf([&] { box.decrypt(malformed); }), "a stored secret is")) << malformed;
+        EXPECT_TRUE(mentions(errorOf([&] { box.decrypt(malformed); }), "a stored secret is"))
+            << malformed;
 }
 
 TEST_F(KeyFile, IsCreatedPrivateWhenMissingAndReadBack)
@@ -87,7 +90,8 @@ TEST_F(KeyFile, IsCreatedPrivateWhenMissingAndReadBack)
 
 TEST_F(KeyFile, IsNotCreatedUnlessAllowed)
 {
-    EXPECT_TRUE(mentions(errorOf([&] { SecretBox::fromKeyFile(path_, false); }), "'" + path_ + "' does not exist"));
+    EXPECT_TRUE(mentions(errorOf([&] { SecretBox::fromKeyFile(path_, false); }),
+                         "'" + path_ + "' does not exist"));
     EXPECT_FALSE(std::filesystem::exists(path_));
 }
 
@@ -108,9 +112,13 @@ TEST_F(KeyFile, RotatesKeysAndStillOpensOldValues)
 TEST_F(KeyFile, NamesItsMalformedLine)
 {
     const std::string key = "v1 AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA=\n";
-    for (const std::string& bad : std::vector<std::string>{"v2 c2hvcnQ=\n", "2 AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA=\n", key, "v2 !!!\n"}) {
+    for (const std::string& bad : std::vector<std::string>{
+             "v2 c2hvcnQ=\n", "2 AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA=\n", key,
+             "v2 !!!\n"}) {
         write("# keys of the test\n" + key + bad);
-        EXPECT_TRUE(mentions(errorOf([&] { SecretBox::fromKeyFile(path_, true); }), "malformed line 3")) << bad;
+        EXPECT_TRUE(
+            mentions(errorOf([&] { SecretBox::fromKeyFile(path_, true); }), "malformed line 3"))
+            << bad;
     }
     write("# no key here\n");
     EXPECT_TRUE(mentions(errorOf([&] { SecretBox::fromKeyFile(path_, true); }), "holds no key"));

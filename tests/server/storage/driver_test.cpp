@@ -21,17 +21,20 @@ class Driver : public ::testing::TestWithParam<Backend> {
 protected:
     void SetUp() override
     {
-        database_ = GetParam() == Backend::Sqlite ? storagetest::sqliteDatabase() : storagetest::postgresDatabase();
+        database_ = GetParam() == Backend::Sqlite ? storagetest::sqliteDatabase()
+                                                  : storagetest::postgresDatabase();
         if (!database_)
             GTEST_SKIP() << storagetest::kNoPostgres;
         db_ = database_->open();
-        db_->exec("CREATE TABLE item (id INTEGER PRIMARY KEY, small SMALLINT, big BIGINT, name TEXT)");
+        db_->exec(
+            "CREATE TABLE item (id INTEGER PRIMARY KEY, small SMALLINT, big BIGINT, name TEXT)");
     }
 
     void addItems(int count)
     {
         for (int id = 1; id <= count; ++id)
-            db_->exec("INSERT INTO item (id, name) VALUES (?, ?)", {std::int64_t{id}, "item " + std::to_string(id)});
+            db_->exec("INSERT INTO item (id, name) VALUES (?, ?)",
+                      {std::int64_t{id}, "item " + std::to_string(id)});
     }
 
     std::vector<Row> rows(std::string_view sql, const Row& params = {})
@@ -41,10 +44,14 @@ protected:
         return all;
     }
 
-    std::int64_t count(const std::string& table) { return asInt(db_->scalar("SELECT COUNT(*) FROM " + table)); }
+    std::int64_t count(const std::string& table)
+    {
+        return asInt(db_->scalar("SELECT COUNT(*) FROM " + table));
+    }
 
     // The kind of the Error that action throws.
-    static std::optional<Error::Kind> failure(const std::function<void()>& action, const std::string& mentioning = "")
+    static std::optional<Error::Kind> failure(const std::function<void()>& action,
+                                              const std::string& mentioning = "")
     {
         try {
             action();
@@ -64,7 +71,8 @@ std::string label(const ::testing::TestParamInfo<Backend>& info)
     return info.param == Backend::Sqlite ? "Sqlite" : "Postgres";
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, Driver, ::testing::Values(Backend::Sqlite, Backend::Postgres), label);
+INSTANTIATE_TEST_SUITE_P(Backends, Driver, ::testing::Values(Backend::Sqlite, Backend::Postgres),
+                         label);
 
 TEST_P(Driver, ReturnsIntegersTextAndNullWithTheirTypes)
 {
@@ -89,21 +97,24 @@ TEST_P(Driver, NumbersOnlyPlaceholdersOutsideQuotes)
     db_->exec("INSERT INTO item (id, name) VALUES (?, ?)", {std::int64_t{2}, "it's ?"});
     db_->exec("INSERT INTO item (id, name) VALUES (?, ?)", {std::int64_t{3}, "plain"});
 
-    EXPECT_EQ(rows("SELECT id, \"name\" FROM item WHERE name <> 'it''s ?' AND id < ? ORDER BY id", {std::int64_t{3}}),
+    EXPECT_EQ(rows("SELECT id, \"name\" FROM item WHERE name <> 'it''s ?' AND id < ? ORDER BY id",
+                   {std::int64_t{3}}),
               (std::vector<Row>{{std::int64_t{1}, std::string("what?")}}));
 }
 
 TEST_P(Driver, RefusesAWrongNumberOfParameters)
 {
-    EXPECT_EQ(failure([&] { db_->exec("INSERT INTO item (id, name) VALUES (?, ?)", {std::int64_t{1}}); }),
-              Error::Kind::Other);
+    EXPECT_EQ(
+        failure([&] { db_->exec("INSERT INTO item (id, name) VALUES (?, ?)", {std::int64_t{1}}); }),
+        Error::Kind::Other);
     EXPECT_EQ(count("item"), 0);
 }
 
 TEST_P(Driver, CountsTheRowsAStatementChanged)
 {
     addItems(5);
-    EXPECT_EQ(db_->execCount("UPDATE item SET name = ? WHERE id <= ?", {"changed", std::int64_t{3}}), 3);
+    EXPECT_EQ(
+        db_->execCount("UPDATE item SET name = ? WHERE id <= ?", {"changed", std::int64_t{3}}), 3);
     EXPECT_EQ(db_->execCount("DELETE FROM item WHERE id > ?", {std::int64_t{100}}), 0);
     EXPECT_EQ(db_->execCount("DELETE FROM item"), 5);
 }
@@ -124,7 +135,8 @@ TEST_P(Driver, KeepsACommittedTransactionAndDropsAnAbandonedOne)
         },
         std::runtime_error);
     EXPECT_FALSE(db_->inTransaction());
-    EXPECT_EQ(rows("SELECT id FROM item ORDER BY id"), (std::vector<Row>{{std::int64_t{1}}, {std::int64_t{2}}}));
+    EXPECT_EQ(rows("SELECT id FROM item ORDER BY id"),
+              (std::vector<Row>{{std::int64_t{1}}, {std::int64_t{2}}}));
 }
 
 TEST_P(Driver, RefusesNestedBeginAndCommitWithoutBegin)
@@ -140,16 +152,21 @@ TEST_P(Driver, RefusesNestedBeginAndCommitWithoutBegin)
 TEST_P(Driver, NamesUniqueAndForeignKeyViolations)
 {
     db_->exec("CREATE TABLE owner (code TEXT PRIMARY KEY)");
-    db_->exec("CREATE TABLE pet (id INTEGER PRIMARY KEY, owner TEXT NOT NULL REFERENCES owner (code), tag TEXT UNIQUE)");
+    db_->exec("CREATE TABLE pet (id INTEGER PRIMARY KEY, owner TEXT NOT NULL REFERENCES owner "
+              "(code), tag TEXT UNIQUE)");
     db_->exec("INSERT INTO owner (code) VALUES ('a')");
     db_->exec("INSERT INTO pet (id, owner, tag) VALUES (1, 'a', 'x')");
 
-    EXPECT_EQ(failure([&] { db_->exec("INSERT INTO owner (code) VALUES ('a')"); }), Error::Kind::Unique);
-    EXPECT_EQ(failure([&] { db_->exec("INSERT INTO pet (id, owner, tag) VALUES (2, 'a', 'x')"); }, "tag"),
+    EXPECT_EQ(failure([&] { db_->exec("INSERT INTO owner (code) VALUES ('a')"); }),
               Error::Kind::Unique);
-    EXPECT_EQ(failure([&] { db_->exec("INSERT INTO pet (id, owner) VALUES (3, 'nobody')"); }), Error::Kind::ForeignKey);
+    EXPECT_EQ(
+        failure([&] { db_->exec("INSERT INTO pet (id, owner, tag) VALUES (2, 'a', 'x')"); }, "tag"),
+        Error::Kind::Unique);
+    EXPECT_EQ(failure([&] { db_->exec("INSERT INTO pet (id, owner) VALUES (3, 'nobody')"); }),
+              Error::Kind::ForeignKey);
     EXPECT_EQ(failure([&] { db_->exec("DELETE FROM owner"); }), Error::Kind::ForeignKey);
-    EXPECT_EQ(failure([&] { db_->exec("SELECT nothing FROM nowhere"); }, "nowhere"), Error::Kind::Other);
+    EXPECT_EQ(failure([&] { db_->exec("SELECT nothing FROM nowhere"); }, "nowhere"),
+              Error::Kind::Other);
     EXPECT_EQ(count("pet"), 1);
 }
 
@@ -174,14 +191,19 @@ TEST_P(Driver, InsertsManyRowsExactlyAsGiven)
 
 TEST_P(Driver, InsertManyWritesNothingWhenARowIsRefused)
 {
-    const std::vector<Row> clashing{{std::int64_t{1}, "a"}, {std::int64_t{2}, "b"}, {std::int64_t{1}, "again"}};
-    EXPECT_EQ(failure([&] { db_->insertMany("item", {"id", "name"}, clashing); }), Error::Kind::Unique);
+    const std::vector<Row> clashing{
+        {std::int64_t{1}, "a"}, {std::int64_t{2}, "b"}, {std::int64_t{1}, "again"}};
+    EXPECT_EQ(failure([&] {
+                  db_->insertMany("item", {"id", "name"}, clashing);
+              }),
+              Error::Kind::Unique);
     EXPECT_EQ(count("item"), 0);
 
     EXPECT_EQ(failure([&] {
                   Transaction tx(*db_);
                   addItems(1);
-                  db_->insertMany("item", {"id", "name"}, {{std::int64_t{5}, "e"}, {std::int64_t{1}, "clash"}});
+                  db_->insertMany("item", {"id", "name"},
+                                  {{std::int64_t{5}, "e"}, {std::int64_t{1}, "clash"}});
                   tx.commit();
               }),
               Error::Kind::Unique);
@@ -190,8 +212,12 @@ TEST_P(Driver, InsertManyWritesNothingWhenARowIsRefused)
 
 TEST_P(Driver, InsertManyRefusesARowOfTheWrongWidth)
 {
-    EXPECT_EQ(failure([&] { db_->insertMany("item", {"id", "name"}, {{std::int64_t{1}, "a"}, {std::int64_t{2}}}); },
-                      "row 2 has 1 values for 2 columns"),
+    EXPECT_EQ(failure(
+                  [&] {
+                      db_->insertMany("item", {"id", "name"},
+                                      {{std::int64_t{1}, "a"}, {std::int64_t{2}}});
+                  },
+                  "row 2 has 1 values for 2 columns"),
               Error::Kind::Other);
     EXPECT_EQ(count("item"), 0);
 }
@@ -213,14 +239,15 @@ TEST_P(Driver, InsertIgnoringSkipsARowWhoseUniqueKeyIsStored)
 TEST_P(Driver, ContainsMatchesAsciiLettersInAnyCaseAndEveryOtherCharacterLiterally)
 {
     db_->exec("CREATE TABLE place (name TEXT)");
-    for (const char* name :
-         {"Shenzhen", "SHENYANG", "100%", "1000", "A_B", "AxB", "C\\D", "CD", "Äpfel", "äpfel", "广东", "东莞"})
+    for (const char* name : {"Shenzhen", "SHENYANG", "100%", "1000", "A_B", "AxB", "C\\D", "CD",
+                             "Äpfel", "äpfel", "广东", "东莞"})
         db_->exec("INSERT INTO place (name) VALUES (?)", {std::string(name)});
     // Sorted here: the databases' collations may order differently.
     auto matching = [&](std::string_view typed) {
         std::vector<std::string> names;
-        for (const auto& row : rows("SELECT name FROM place WHERE " + db_->containsCondition("name"),
-                                    {containsPattern(typed)}))
+        for (const auto& row :
+             rows("SELECT name FROM place WHERE " + db_->containsCondition("name"),
+                  {containsPattern(typed)}))
             names.push_back(asText(row[0]));
         std::sort(names.begin(), names.end());
         return names;
@@ -241,7 +268,9 @@ TEST_P(Driver, RunsQueriesInsideAnotherQuerysRows)
     const std::string sql = "SELECT id FROM item WHERE id >= ? ORDER BY id";
     std::vector<std::int64_t> pairs;
     db_->query(sql, {std::int64_t{1}}, [&](const Row& outer) {
-        db_->query(sql, {outer[0]}, [&](const Row& inner) { pairs.push_back(asInt(outer[0]) * 10 + asInt(inner[0])); });
+        db_->query(sql, {outer[0]}, [&](const Row& inner) {
+            pairs.push_back(asInt(outer[0]) * 10 + asInt(inner[0]));
+        });
     });
     EXPECT_EQ(pairs, (std::vector<std::int64_t>{11, 12, 13, 22, 23, 33}));
 }
@@ -252,7 +281,8 @@ TEST_P(Driver, StaysCorrectAcrossManyDistinctStatements)
     std::vector<std::int64_t> seen;
     db_->query("SELECT id FROM item ORDER BY id", {}, [&](const Row& outer) {
         for (int limit = 1; limit <= 300; ++limit) {
-            const Value found = db_->scalar("SELECT id FROM item WHERE id = ? LIMIT " + std::to_string(limit), {outer[0]});
+            const Value found = db_->scalar(
+                "SELECT id FROM item WHERE id = ? LIMIT " + std::to_string(limit), {outer[0]});
             ASSERT_EQ(found, outer[0]);
         }
         seen.push_back(asInt(outer[0]));

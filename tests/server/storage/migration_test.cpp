@@ -20,14 +20,16 @@ void PrintTo(Backend backend, std::ostream* out)
 }
 
 const Migration createA{1, "table a", {"CREATE TABLE a (n INTEGER)"}};
-const Migration fillA{2, "a row in a, table b", {"INSERT INTO a (n) VALUES (2)", "CREATE TABLE b (n INTEGER)"}};
+const Migration fillA{
+    2, "a row in a, table b", {"INSERT INTO a (n) VALUES (2)", "CREATE TABLE b (n INTEGER)"}};
 const Migration fillB{3, "a row in b", {"INSERT INTO b (n) VALUES (3)"}};
 
 class Migrations : public ::testing::TestWithParam<Backend> {
 protected:
     void SetUp() override
     {
-        database_ = GetParam() == Backend::Sqlite ? storagetest::sqliteDatabase() : storagetest::postgresDatabase();
+        database_ = GetParam() == Backend::Sqlite ? storagetest::sqliteDatabase()
+                                                  : storagetest::postgresDatabase();
         if (!database_)
             GTEST_SKIP() << storagetest::kNoPostgres;
         db_ = database_->open();
@@ -72,7 +74,8 @@ TEST_P(Migrations, ApplyEachVersionOnceInOrderAndUpgradeAnOlderDatabaseInPlace)
 
 TEST_P(Migrations, AFailedMigrationLeavesNothingOfItselfAndKeepsThoseBefore)
 {
-    const Migration broken{4, "clashes", {"INSERT INTO a (n) VALUES (4)", "CREATE TABLE a (n INTEGER)"}};
+    const Migration broken{
+        4, "clashes", {"INSERT INTO a (n) VALUES (4)", "CREATE TABLE a (n INTEGER)"}};
     const std::string message = refusal({createA, fillA, fillB, broken});
     EXPECT_NE(message.find("schema migration 4 (clashes) failed"), std::string::npos) << message;
     EXPECT_EQ(column("SELECT version FROM schema_version ORDER BY version"), (Versions{1, 2, 3}));
@@ -83,7 +86,9 @@ TEST_P(Migrations, RefuseADatabaseNewerThanTheyKnowAndTouchNothing)
 {
     migrate(*db_, {createA, fillA, fillB});
     const std::string message = refusal({createA, fillA});
-    EXPECT_NE(message.find("schema is at version 3, newer than this rsimd knows (2)"), std::string::npos) << message;
+    EXPECT_NE(message.find("schema is at version 3, newer than this rsimd knows (2)"),
+              std::string::npos)
+        << message;
     EXPECT_EQ(column("SELECT version FROM schema_version ORDER BY version"), (Versions{1, 2, 3}));
 }
 
@@ -92,7 +97,8 @@ TEST_P(Migrations, RefuseAVersionAddedBelowOneAppliedAlready)
     const Migration createC{3, "table c", {"CREATE TABLE c (n INTEGER)"}};
     migrate(*db_, {createA, createC});
     const std::string message = refusal({createA, fillA, createC});
-    EXPECT_NE(message.find("schema migration 2 is missing from a database at version 3"), std::string::npos)
+    EXPECT_NE(message.find("schema migration 2 is missing from a database at version 3"),
+              std::string::npos)
         << message;
     EXPECT_EQ(column("SELECT version FROM schema_version ORDER BY version"), (Versions{1, 3}));
 }
@@ -100,7 +106,8 @@ TEST_P(Migrations, RefuseAVersionAddedBelowOneAppliedAlready)
 TEST_P(Migrations, RefuseAListOutOfOrderOrWithAVersionTwice)
 {
     EXPECT_NE(refusal({fillA, createA}).find("migration 1 is listed after 2"), std::string::npos);
-    EXPECT_NE(refusal({createA, {1, "again", {}}}).find("migration 1 is listed after 1"), std::string::npos);
+    EXPECT_NE(refusal({createA, {1, "again", {}}}).find("migration 1 is listed after 1"),
+              std::string::npos);
     EXPECT_THROW(db_->exec("SELECT n FROM a"), Error);
 }
 
@@ -138,7 +145,10 @@ TEST_P(Migrations, ProcessesMigratingTogetherApplyEachMigrationOnce)
     EXPECT_EQ(column("SELECT version FROM schema_version ORDER BY version"), (Versions{1, 2, 3}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, Migrations, ::testing::Values(Backend::Sqlite, Backend::Postgres),
-                         [](const auto& info) { return info.param == Backend::Sqlite ? "Sqlite" : "Postgres"; });
+INSTANTIATE_TEST_SUITE_P(Backends, Migrations,
+                         ::testing::Values(Backend::Sqlite, Backend::Postgres),
+                         [](const auto& info) {
+                             return info.param == Backend::Sqlite ? "Sqlite" : "Postgres";
+                         });
 
 } // namespace

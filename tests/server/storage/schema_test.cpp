@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-
 using namespace rsim::db;
 using Backend = testsupport::RsimdProcess::Backend;
 
@@ -43,7 +42,8 @@ TEST(Schema, EveryDeclaredTableHasAColumnForEachMemberOfItsRecord)
         for (const auto* member = def.record().memberTable(); member->kind != TVD_END; ++member)
             columns += (columns.empty() ? "" : ", ") + std::string(member->name);
         EXPECT_NO_THROW(db->exec("SELECT " + columns + " FROM " + def.name() + " WHERE 1 = 0"))
-            << def.name() << ": a member added to the record needs a migration that adds its column";
+            << def.name()
+            << ": a member added to the record needs a migration that adds its column";
     }
 }
 
@@ -71,14 +71,17 @@ TEST_P(Upgrade, ADatabaseAtTheBaselineUpgradesInPlaceWithItsRowsIntact)
             if (migration.version <= kBaseline)
                 baseline.push_back(migration);
         migrate(*db, baseline);
-        db->exec("INSERT INTO rsim_province (PROVINCE_CODE, PROVINCE_NAME) VALUES ('98', '旧库省份')");
-        db->exec("INSERT INTO rsim_vendor (VENDOR_CODE, VENDOR_NAME, IS_KI) VALUES ('V98', '旧厂商', 1)");
+        db->exec(
+            "INSERT INTO rsim_province (PROVINCE_CODE, PROVINCE_NAME) VALUES ('98', '旧库省份')");
+        db->exec("INSERT INTO rsim_vendor (VENDOR_CODE, VENDOR_NAME, IS_KI) VALUES ('V98', "
+                 "'旧厂商', 1)");
         db->exec("INSERT INTO rsim_sim (IMSI, SIM_ID, RES_CODE, VENDOR_CODE, REGION_CODE, STS) "
                  "VALUES ('460009800000001', '8986009800000000001', 'C64', 'V98', 10, 1)");
         db->exec("INSERT INTO sys_region (REGION_CODE, REGION_NAME) VALUES (98, '旧库地市')");
         // Card passwords were stored in plain then.
-        db->exec("INSERT INTO rsim_auc_info (PROVINCE_CODE, VENDOR_CODE, CARD_TYPE, SIM_SEQUENCE, PWD) "
-                 "VALUES ('98', 'V98', 'C64', '0001', 'old-pass')");
+        db->exec(
+            "INSERT INTO rsim_auc_info (PROVINCE_CODE, VENDOR_CODE, CARD_TYPE, SIM_SEQUENCE, PWD) "
+            "VALUES ('98', 'V98', 'C64', '0001', 'old-pass')");
     }
 
     testsupport::RsimdProcess rsimd(address_, true);
@@ -88,13 +91,18 @@ TEST_P(Upgrade, ADatabaseAtTheBaselineUpgradesInPlaceWithItsRowsIntact)
 
     auto db = connect(address_);
     EXPECT_EQ(versions(*db), listedVersions());
-    EXPECT_EQ(asText(db->scalar("SELECT PROVINCE_NAME FROM rsim_province WHERE PROVINCE_CODE = '98'")), "旧库省份");
+    EXPECT_EQ(
+        asText(db->scalar("SELECT PROVINCE_NAME FROM rsim_province WHERE PROVINCE_CODE = '98'")),
+        "旧库省份");
     EXPECT_EQ(asInt(db->scalar("SELECT IS_KI FROM rsim_vendor WHERE VENDOR_CODE = 'V98'")), 1);
     EXPECT_EQ(asText(db->scalar("SELECT SIM_ID FROM rsim_sim WHERE IMSI = '460009800000001'")),
               "8986009800000000001");
-    EXPECT_EQ(asText(db->scalar("SELECT REGION_NAME FROM sys_region WHERE REGION_CODE = 98")), "旧库地市");
-    const std::string password = asText(db->scalar("SELECT PWD FROM rsim_auc_info WHERE SIM_SEQUENCE = '0001'"));
-    EXPECT_TRUE(rsim::secrets::SecretBox::looksSealed(password)) << "the plain password was left unsealed";
+    EXPECT_EQ(asText(db->scalar("SELECT REGION_NAME FROM sys_region WHERE REGION_CODE = 98")),
+              "旧库地市");
+    const std::string password =
+        asText(db->scalar("SELECT PWD FROM rsim_auc_info WHERE SIM_SEQUENCE = '0001'"));
+    EXPECT_TRUE(rsim::secrets::SecretBox::looksSealed(password))
+        << "the plain password was left unsealed";
     EXPECT_EQ(box.decrypt(password), "old-pass");
 }
 
@@ -109,8 +117,11 @@ TEST_P(Upgrade, ADatabaseNewerThanRsimdIsRefusedAtStartAndLeftAsItIs)
     const std::string key = database_->folder() + "/rsim.key";
     rsim::secrets::SecretBox::fromKeyFile(key, true);
     std::string errors;
-    EXPECT_EQ(testsupport::runRsimd("--db " + address_ + " --listen 127.0.0.1:0 --key-file " + key, errors), 2);
-    EXPECT_NE(errors.find("schema is at version " + std::to_string(newer) + ", newer than this rsimd knows"),
+    EXPECT_EQ(testsupport::runRsimd("--db " + address_ + " --listen 127.0.0.1:0 --key-file " + key,
+                                    errors),
+              2);
+    EXPECT_NE(errors.find("schema is at version " + std::to_string(newer) +
+                          ", newer than this rsimd knows"),
               std::string::npos)
         << errors;
     auto db = connect(address_);
@@ -118,7 +129,9 @@ TEST_P(Upgrade, ADatabaseNewerThanRsimdIsRefusedAtStartAndLeftAsItIs)
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, Upgrade, ::testing::Values(Backend::Sqlite, Backend::Postgres),
-                         [](const auto& info) { return info.param == Backend::Sqlite ? "Sqlite" : "Postgres"; });
+                         [](const auto& info) {
+                             return info.param == Backend::Sqlite ? "Sqlite" : "Postgres";
+                         });
 
 TEST(Replicas, TwoRsimdStartedTogetherOnOneEmptyPostgresDatabaseBothStart)
 {

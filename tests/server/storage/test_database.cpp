@@ -1,11 +1,11 @@
 #include "test_database.h"
 
+#include <unistd.h>
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <stdexcept>
-#include <unistd.h>
 
 namespace storagetest {
 namespace {
@@ -14,13 +14,17 @@ class SqliteDatabase : public TestDatabase {
 public:
     SqliteDatabase()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "rsim-storage-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "rsim-storage-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr)
             throw std::runtime_error("cannot create a temporary folder for a test database");
         folder_ = pattern;
     }
     ~SqliteDatabase() override { std::filesystem::remove_all(folder_); }
-    std::unique_ptr<rsim::db::Driver> open() override { return rsim::db::connect("sqlite:" + folder_ + "/test.db"); }
+    std::unique_ptr<rsim::db::Driver> open() override
+    {
+        return rsim::db::connect("sqlite:" + folder_ + "/test.db");
+    }
 
 private:
     std::string folder_;

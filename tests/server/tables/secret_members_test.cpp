@@ -1,9 +1,9 @@
 // Authentication-card passwords and vendor-library keys are sealed at rest like KI, kept out of
 // the audit rows, answered in clear to an operator with the rights, and still serve as criteria.
 #include "ResRemoteSimMgnt_tvd_c.h"
-#include "sysmgnt_def_tvd_c.h"
 #include "driver.h"
 #include "rsimd_process.h"
+#include "sysmgnt_def_tvd_c.h"
 
 #include <gtest/gtest.h>
 
@@ -37,8 +37,9 @@ protected:
     std::string auditKeys()
     {
         std::string keys;
-        rsim::db::connect(server_->database())->query("SELECT RECORD_KEY FROM sys_audit", {},
-            [&](const rsim::db::Row& row) { keys += rsim::db::asText(row[0]); });
+        rsim::db::connect(server_->database())
+            ->query("SELECT RECORD_KEY FROM sys_audit", {},
+                    [&](const rsim::db::Row& row) { keys += rsim::db::asText(row[0]); });
         return keys;
     }
 
@@ -59,7 +60,8 @@ TEST_P(SecretMembers, TheLibraryKeyIsSealedYetFoundByItsValue)
     CBSErrorMsg error;
     ASSERT_EQ(remote_.add_cardVendorDll(info_, dlls, error, nullptr), 0) << error.message;
 
-    const std::string sealed = stored("SELECT REG_CODE FROM rsim_vendor_dll WHERE DLL_NAME = 'west.dll'");
+    const std::string sealed =
+        stored("SELECT REG_CODE FROM rsim_vendor_dll WHERE DLL_NAME = 'west.dll'");
     EXPECT_EQ(sealed.rfind("v1:", 0), 0U) << sealed;
     EXPECT_EQ(auditKeys().find("REG-SEALED"), std::string::npos);
 
@@ -92,7 +94,8 @@ TEST_P(SecretMembers, TheCardPasswordIsSealedAndAnsweredInClear)
     aucs[0].set_PWD("pw-changed-31");
     ASSERT_EQ(remote_.mod_aucVerifyInfo(info_, aucs, error, nullptr), 0) << error.message;
 
-    const std::string sealed = stored("SELECT PWD FROM rsim_auc_info WHERE SIM_SEQUENCE = 'AUC310001'");
+    const std::string sealed =
+        stored("SELECT PWD FROM rsim_auc_info WHERE SIM_SEQUENCE = 'AUC310001'");
     EXPECT_EQ(sealed.rfind("v1:", 0), 0U) << sealed;
     EXPECT_EQ(auditKeys().find("pw-"), std::string::npos);
 
@@ -104,7 +107,10 @@ TEST_P(SecretMembers, TheCardPasswordIsSealedAndAnsweredInClear)
     EXPECT_EQ(found[0].PWD, "pw-changed-31");
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, SecretMembers, ::testing::Values(Backend::Sqlite, Backend::Postgres),
-                         [](const auto& info) { return info.param == Backend::Sqlite ? "Sqlite" : "Postgres"; });
+INSTANTIATE_TEST_SUITE_P(Backends, SecretMembers,
+                         ::testing::Values(Backend::Sqlite, Backend::Postgres),
+                         [](const auto& info) {
+                             return info.param == Backend::Sqlite ? "Sqlite" : "Postgres";
+                         });
 
 } // namespace

@@ -23,7 +23,8 @@ TEST(TableDefs, EveryMemberNamedIsAMemberOfTheTablesRecord)
         for (const auto& rule : def.rules) {
             EXPECT_TRUE(hasMember(record, rule.member)) << def.name() << " rule " << rule.member;
             if (!rule.references.empty()) {
-                EXPECT_NO_THROW(TableDefOf(rule.references)) << def.name() << " " << rule.references;
+                EXPECT_NO_THROW(TableDefOf(rule.references))
+                    << def.name() << " " << rule.references;
             }
         }
         for (const auto& name : def.uniques)
@@ -50,11 +51,11 @@ TEST(TableDefs, CriteriaOfAnotherRecordFilterExistingColumns)
 
 TEST(TableDefs, EachMaintainedTableHasOneDefinitionOfItsRecord)
 {
-#define RSIM_TEST_HAS_DEF_(Rec, ...)                                                          \
-    {                                                                                          \
-        const auto& declared = rsimcatalog::TableOf<MResRemoteMgntDef::Rec>();                 \
-        const TableDef& def = TableDefOf(std::string(declared.name));                          \
-        EXPECT_EQ(&def.record(), &MResRemoteMgntDef::Rec::typeInfo()) << declared.name;        \
+#define RSIM_TEST_HAS_DEF_(Rec, ...)                                                               \
+    {                                                                                              \
+        const auto& declared = rsimcatalog::TableOf<MResRemoteMgntDef::Rec>();                     \
+        const TableDef& def = TableDefOf(std::string(declared.name));                              \
+        EXPECT_EQ(&def.record(), &MResRemoteMgntDef::Rec::typeInfo()) << declared.name;            \
     }
     RSIM_FAMILIES(RSIM_TEST_HAS_DEF_)
 #undef RSIM_TEST_HAS_DEF_
@@ -65,7 +66,8 @@ TEST(TableDefs, EachMaintainedTableHasOneDefinitionOfItsRecord)
 
 TEST(TableDefs, KeyNamesFollowTheDeclaredKeyInOrder)
 {
-    const std::vector<std::string> expected{"PROVINCE_CODE", "VENDOR_CODE", "CARD_TYPE", "DLL_NAME"};
+    const std::vector<std::string> expected{"PROVINCE_CODE", "VENDOR_CODE", "CARD_TYPE",
+                                            "DLL_NAME"};
     EXPECT_EQ(TableDefOf("rsim_vendor_dll").keyNames(), expected);
     EXPECT_EQ(TableDefOf("rsim_sim").keyNames(), std::vector<std::string>{"IMSI"});
     EXPECT_THROW(TableDefOf("rsim_nothing"), std::logic_error);

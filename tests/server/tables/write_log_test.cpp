@@ -36,16 +36,22 @@ constexpr Entry kEntries[] = {
     {910000000006, "2026-03-10 12:00:00", 30, 302, "", "0"},
 };
 
-const std::vector<std::string> kColumns{"SO_NBR", "SIM_ID", "IMSI", "OP_ID", "OP_TIME", "CARD_FLAG",
-                                        "PHONE1", "PHONE2", "REGION_CODE"};
+const std::vector<std::string> kColumns{"SO_NBR",    "SIM_ID", "IMSI",   "OP_ID",      "OP_TIME",
+                                        "CARD_FLAG", "PHONE1", "PHONE2", "REGION_CODE"};
 
-rsim::db::Row rowOf(long long soNbr, const std::string& time, int region, int op, const std::string& phone2,
-                    const std::string& cardFlag)
+rsim::db::Row rowOf(long long soNbr, const std::string& time, int region, int op,
+                    const std::string& phone2, const std::string& cardFlag)
 {
     const std::string tail = std::to_string(soNbr % 1000000);
-    return {std::int64_t{soNbr}, "8986030000000" + std::string(7 - tail.size(), '0') + tail,
-            "46003000" + std::string(7 - tail.size(), '0') + tail, std::int64_t{op}, time, cardFlag,
-            "1390" + std::string(7 - tail.size(), '0') + tail, phone2, std::int64_t{region}};
+    return {std::int64_t{soNbr},
+            "8986030000000" + std::string(7 - tail.size(), '0') + tail,
+            "46003000" + std::string(7 - tail.size(), '0') + tail,
+            std::int64_t{op},
+            time,
+            cardFlag,
+            "1390" + std::string(7 - tail.size(), '0') + tail,
+            phone2,
+            std::int64_t{region}};
 }
 
 class WriteLog : public ::testing::TestWithParam<Backend> {
@@ -95,11 +101,13 @@ protected:
         if (postgres)
             db_->exec("SET enable_seqscan = off");
         std::string text;
-        db_->query((postgres ? "EXPLAIN " : "EXPLAIN QUERY PLAN ") + sql, {}, [&](const rsim::db::Row& row) {
-            for (const auto& value : row)
-                text += rsim::db::asText(value) + " ";
-        });
-        std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::toupper(c); });
+        db_->query((postgres ? "EXPLAIN " : "EXPLAIN QUERY PLAN ") + sql, {},
+                   [&](const rsim::db::Row& row) {
+                       for (const auto& value : row)
+                           text += rsim::db::asText(value) + " ";
+                   });
+        std::transform(text.begin(), text.end(), text.begin(),
+                       [](unsigned char c) { return std::toupper(c); });
         return text;
     }
 
@@ -114,7 +122,8 @@ TEST_P(WriteLog, TheSpanIncludesBothEndsAndTheNewestComesFirst)
     in.set_BEGIN_OP_TIME(CBSDateTime(2026, 3, 10, 0, 0, 0));
     in.set_END_OP_TIME(CBSDateTime(2026, 3, 10, 23, 59, 59));
     EXPECT_EQ(query(in), (std::vector<long long>{910000000002, 910000000001}));
-    EXPECT_EQ(query(criteria()), (std::vector<long long>{910000000003, 910000000002, 910000000001, 910000000004}));
+    EXPECT_EQ(query(criteria()),
+              (std::vector<long long>{910000000003, 910000000002, 910000000001, 910000000004}));
 }
 
 TEST_P(WriteLog, ABackwardsSpanAnswersNothingWithoutAnError)
@@ -158,7 +167,8 @@ TEST_P(WriteLog, TheAnswerStopsAtTheRowCapWithTheNewestEntries)
 {
     std::vector<rsim::db::Row> rows;
     for (int n = 0; n < 1005; ++n) {
-        const CBSDateTime when = CBSDateTime::fromTDateTime(CBSDateTime(2026, 4, 1).toTDateTime() + n / 24.0);
+        const CBSDateTime when =
+            CBSDateTime::fromTDateTime(CBSDateTime(2026, 4, 1).toTDateTime() + n / 24.0);
         rows.push_back(rowOf(920000000000 + n, when.toWire(), 32, 321, "", "0"));
     }
     db_->insertMany("rsim_write_log", kColumns, rows);
@@ -172,11 +182,15 @@ TEST_P(WriteLog, TheAnswerStopsAtTheRowCapWithTheNewestEntries)
 TEST_P(WriteLog, IndexesServeTheSpanAndEveryNumberCriterion)
 {
     const std::string select = "SELECT SO_NBR FROM rsim_write_log WHERE ";
-    const std::string window = " AND REGION_CODE = 30 AND OP_ID = 301 ORDER BY OP_TIME DESC LIMIT 1000";
-    const std::string span = "OP_TIME >= '2026-03-01 00:00:00' AND OP_TIME <= '2026-03-31 23:59:59'";
-    for (const std::string& where : std::vector<std::string>{span, "IMSI = '460030000000003'", "SIM_ID = '89860300000000000002'",
-                                     "PHONE1 = '13900000004'", "PHONE2 = '14700000002'", "SO_NBR = 910000000001"}) {
-        for (const std::string& sql : std::vector<std::string>{select + where + " ORDER BY OP_TIME DESC LIMIT 1000", select + where + window}) {
+    const std::string window =
+        " AND REGION_CODE = 30 AND OP_ID = 301 ORDER BY OP_TIME DESC LIMIT 1000";
+    const std::string span =
+        "OP_TIME >= '2026-03-01 00:00:00' AND OP_TIME <= '2026-03-31 23:59:59'";
+    for (const std::string& where : std::vector<std::string>{
+             span, "IMSI = '460030000000003'", "SIM_ID = '89860300000000000002'",
+             "PHONE1 = '13900000004'", "PHONE2 = '14700000002'", "SO_NBR = 910000000001"}) {
+        for (const std::string& sql : std::vector<std::string>{
+                 select + where + " ORDER BY OP_TIME DESC LIMIT 1000", select + where + window}) {
             const std::string how = plan(sql);
             EXPECT_NE(how.find("INDEX"), std::string::npos) << sql << "\n" << how;
             EXPECT_EQ(how.find("SCAN RSIM_WRITE_LOG"), std::string::npos) << sql << "\n" << how;
@@ -186,6 +200,8 @@ TEST_P(WriteLog, IndexesServeTheSpanAndEveryNumberCriterion)
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, WriteLog, ::testing::Values(Backend::Sqlite, Backend::Postgres),
-                         [](const auto& info) { return info.param == Backend::Sqlite ? "SQLite" : "PostgreSQL"; });
+                         [](const auto& info) {
+                             return info.param == Backend::Sqlite ? "SQLite" : "PostgreSQL";
+                         });
 
 } // namespace

@@ -26,8 +26,10 @@ TEST_F(AucRoleForm, EntityCriteriaAreSentAsTypedAndTheSerialNumberTrimmed)
     type("edEntName", "营业厅 ");
     type("edSimSeq", " AUC000001 ");
     click("btnQuery");
-    EXPECT_EQ(sent("RMOSMQ47")["sResRemoteSysAuc"],
-              json::parse(R"({"ENT_TYPE":1,"ENT_CODE":" 1001","ENT_NAME":"营业厅 ","SIM_SEQUENCE":"AUC000001"})"));
+    EXPECT_EQ(
+        sent("RMOSMQ47")["sResRemoteSysAuc"],
+        json::parse(
+            R"({"ENT_TYPE":1,"ENT_CODE":" 1001","ENT_NAME":"营业厅 ","SIM_SEQUENCE":"AUC000001"})"));
 }
 
 TEST_F(AucRoleForm, TheEntityCodeTakesSixDigitsFromTheKeyboard)
@@ -54,8 +56,10 @@ TEST_F(AucRoleForm, TheEditAreaMessagesAreWordedAsTheyStand)
     type("edSimSequence", "AUC000009");
     click("btnAdd");
     EXPECT_EQ(lastText(), "提示：新增信息成功!");
-    EXPECT_EQ(sent("RMOSMQ44")["listResRemoteSysAuc"],
-              json::parse(R"([{"SIM_SEQUENCE":"AUC000009","ENT_TYPE":1,"ENT_CODE":"1234","ENT_NAME":"测试实体"}])"));
+    EXPECT_EQ(
+        sent("RMOSMQ44")["listResRemoteSysAuc"],
+        json::parse(
+            R"([{"SIM_SEQUENCE":"AUC000009","ENT_TYPE":1,"ENT_CODE":"1234","ENT_NAME":"测试实体"}])"));
 
     // Only the name changes on Modify, and only its cell is rewritten.
     click("btnQuery");
@@ -71,8 +75,10 @@ TEST_F(AucRoleForm, TheEditAreaMessagesAreWordedAsTheyStand)
     click("btnMod");
     EXPECT_EQ(lastText(), "提示：信息修改成功!");
     EXPECT_EQ(cell(row, 2), "改名实体");
-    EXPECT_EQ(sent("RMOSMQ45")["listResRemoteSysAuc"],
-              json::parse(R"([{"SIM_SEQUENCE":"AUC000009","ENT_TYPE":1,"ENT_CODE":"1234","ENT_NAME":"改名实体"}])"));
+    EXPECT_EQ(
+        sent("RMOSMQ45")["listResRemoteSysAuc"],
+        json::parse(
+            R"([{"SIM_SEQUENCE":"AUC000009","ENT_TYPE":1,"ENT_CODE":"1234","ENT_NAME":"改名实体"}])"));
 }
 
 } // namespace

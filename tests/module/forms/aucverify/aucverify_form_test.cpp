@@ -20,7 +20,8 @@ TEST_F(AucVerifyForm, TheFirstQueryFiltersOnTheFirstItemsAndTheOperatorsPlace)
     ASSERT_EQ(list()->rowCount(), 2);
     EXPECT_EQ(list()->columnCount(), 12);
     EXPECT_EQ(cell(0, 3), "AUC000004");
-    EXPECT_EQ(cell(0, 5), "pw0004"); // the password in clear, to an operator with the window's rights
+    EXPECT_EQ(cell(0, 5),
+              "pw0004"); // the password in clear, to an operator with the window's rights
     EXPECT_EQ(cell(0, 6), "[10] 广州");
     EXPECT_TRUE(cell(0, 9).startsWith("[1] ")) << cell(0, 9).toStdString();
     EXPECT_EQ(cell(0, 10), "2026/11/20 10:00:00");
@@ -78,7 +79,8 @@ TEST_F(AucVerifyForm, AnAddedRowNamesTheOperatorsPlaceAndNoTime)
     EXPECT_FALSE(added.contains("OPER_DATE"));
     ASSERT_EQ(list()->rowCount(), 1);
     EXPECT_EQ(cell(0, 6), "[10] 广州");
-    EXPECT_TRUE(cell(0, 9).startsWith(QString("[%1] ").arg(operator_.OP_ID))) << cell(0, 9).toStdString();
+    EXPECT_TRUE(cell(0, 9).startsWith(QString("[%1] ").arg(operator_.OP_ID)))
+        << cell(0, 9).toStdString();
     EXPECT_EQ(cell(0, 10), "");
     EXPECT_EQ(cell(0, 11), combo("cmb_Sts")->currentText());
 

@@ -24,7 +24,8 @@ TEST_F(CardTypeForm, TheStatusCriteriaAreShownButNeverSent)
         status->setCurrentText(choice);
         combo("cmbQryISDouble")->setCurrentIndex(1);
         form_->btnQueryClick();
-        EXPECT_EQ(sent("RMOSMQ08"), json::parse(R"({"sResRemoteCardType":{}})")) << choice.toStdString();
+        EXPECT_EQ(sent("RMOSMQ08"), json::parse(R"({"sResRemoteCardType":{}})"))
+            << choice.toStdString();
         EXPECT_EQ(list()->rowCount(), 3);
     }
 }

@@ -65,8 +65,10 @@ TEST_F(ErrMsgForm, TickedCriteriaAreCheckedInOrderAndBlanksAreSentTrimmed)
 
     type("edErrorMsg", " 读卡器 ");
     click("btnQuery");
-    EXPECT_EQ(sent("RMOSMQ37")["sResRemoteDllErrMsg"],
-              json::parse(R"({"VENDOR_CODE":"V01","CARD_TYPE":"C128","DLL_NAME":"","ERR_MESSAGE":"读卡器"})"));
+    EXPECT_EQ(
+        sent("RMOSMQ37")["sResRemoteDllErrMsg"],
+        json::parse(
+            R"({"VENDOR_CODE":"V01","CARD_TYPE":"C128","DLL_NAME":"","ERR_MESSAGE":"读卡器"})"));
 
     // An unticked box makes its editor read-only again and leaves its criterion out.
     click(box("chkDLLName"));

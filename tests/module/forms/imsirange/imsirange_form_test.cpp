@@ -25,7 +25,9 @@ TEST_F(ImsiRangeForm, AFreshWindowQueriesTheOperatorsRegionAndTheFirstProvince)
     EXPECT_TRUE(box("ckbQryRegionCode")->isChecked());
     EXPECT_TRUE(box("ckbQryProvince")->isChecked());
     form_->btnQueryClick();
-    EXPECT_EQ(sent("RMOSMQ20"), json::parse(R"({"sResRemoteImsiMsisdnGrp":{"REGION_CODE":10,"PROVINCE_CODE":"11"}})"));
+    EXPECT_EQ(
+        sent("RMOSMQ20"),
+        json::parse(R"({"sResRemoteImsiMsisdnGrp":{"REGION_CODE":10,"PROVINCE_CODE":"11"}})"));
     ASSERT_GT(list()->rowCount(), 0);
     EXPECT_EQ(list()->cellText(0, 1), "[10] 广州");
     EXPECT_EQ(list()->cellText(0, 2), "[11] 北京");
@@ -95,7 +97,8 @@ TEST_F(ImsiRangeForm, TheWindowSendsARangeAsTypedAndShowsWhyTheServiceRefusesIt)
     edit("edtImsiFirst")->setText("460001500000000");
     edit("edtImsiLast")->setText("460001500000099");
     form_->btnAddClick();
-    EXPECT_TRUE(gui_->lastMessage().text.contains("[号段与已有号段重叠：460001000000000-460001999999999]"))
+    EXPECT_TRUE(
+        gui_->lastMessage().text.contains("[号段与已有号段重叠：460001000000000-460001999999999]"))
         << gui_->lastMessage().text.toStdString();
     EXPECT_EQ(list()->rowCount(), 0);
     EXPECT_FALSE(gui_->waitBoxOpen());

@@ -40,14 +40,23 @@ protected:
     }
 
     template <class T>
-    T* control(const char* name) { return form_->findChild<T*>(name); }
+    T* control(const char* name)
+    {
+        return form_->findChild<T*>(name);
+    }
     QLineEdit* edit(const char* name) { return control<QLineEdit>(name); }
     QCheckBox* box(const char* name) { return control<QCheckBox>(name); }
     QComboBox* combo(const char* name) { return control<QComboBox>(name); }
     TFlatDateTimePicker* picker(const char* name) { return control<TFlatDateTimePicker>(name); }
     TListViewEx* list(const char* name) { return control<TListViewEx>(name); }
-    QLabel* cutNotice(const char* listName) { return control<QLabel>((std::string(listName) + "CutNotice").c_str()); }
-    void click(const char* boxName) { QTest::mouseClick(box(boxName), Qt::LeftButton, {}, QPoint(5, 5)); }
+    QLabel* cutNotice(const char* listName)
+    {
+        return control<QLabel>((std::string(listName) + "CutNotice").c_str());
+    }
+    void click(const char* boxName)
+    {
+        QTest::mouseClick(box(boxName), Qt::LeftButton, {}, QPoint(5, 5));
+    }
 
     json sent(const std::string& code)
     {
@@ -80,14 +89,16 @@ TEST_F(InquiryForm, OpensOnTheSegmentPageWithEveryCriterionUntickedAndReadOnly)
     EXPECT_EQ(pages->tabText(0), "写卡日志查询");
     EXPECT_EQ(pages->tabText(1), "开通平台号段查询");
     EXPECT_EQ(pages->tabText(2), "开通平台IMSI查询");
-    for (const char* name : {"chkSoNbr", "chkSimID", "chkIMSI", "chkMainMsisdn", "chkSubMsisdn", "chkCardFlag",
-                             "chkOperDate", "chkMsisdnSeg", "chkHLRCode", "chkRegionCode", "chkBgnIMSI", "chkEndIMSI",
-                             "chkHLR_Code", "chkRegion_Code"})
+    for (const char* name :
+         {"chkSoNbr", "chkSimID", "chkIMSI", "chkMainMsisdn", "chkSubMsisdn", "chkCardFlag",
+          "chkOperDate", "chkMsisdnSeg", "chkHLRCode", "chkRegionCode", "chkBgnIMSI", "chkEndIMSI",
+          "chkHLR_Code", "chkRegion_Code"})
         EXPECT_FALSE(box(name)->isChecked()) << name;
-    for (const char* name : {"edSoNbr", "edSimID", "edIMSI", "edMainMsisdn", "edSubMsisdn", "edMsisdnSeg",
-                             "edHLRCode", "edBgnIMSI", "edEndIMSI", "edHlR_Code"})
+    for (const char* name : {"edSoNbr", "edSimID", "edIMSI", "edMainMsisdn", "edSubMsisdn",
+                             "edMsisdnSeg", "edHLRCode", "edBgnIMSI", "edEndIMSI", "edHlR_Code"})
         EXPECT_TRUE(edit(name)->isReadOnly()) << name;
-    for (const char* name : {"cmbCardFlag", "cmbRegionCode", "cmbRegion_Code", "dtpBgnOperDate", "dtpEndOperDate"})
+    for (const char* name :
+         {"cmbCardFlag", "cmbRegionCode", "cmbRegion_Code", "dtpBgnOperDate", "dtpEndOperDate"})
         EXPECT_FALSE(control<QWidget>(name)->isEnabled()) << name;
     EXPECT_EQ(edit("edIMSI")->maxLength(), 32);
     EXPECT_EQ(edit("edSoNbr")->maxLength(), 6);
@@ -124,16 +135,19 @@ TEST_F(InquiryForm, TheSpanCheckPassesAYearOf365DaysAndStopsAt366EvenUnticked)
     click("chkOperDate");
     setSpan(QDate(2026, 3, 11), QDate(2026, 3, 9));
     form_->btnQueryClick();
-    EXPECT_EQ(sent("RMOSMQ52")["BEGIN_OP_TIME"], "2026-03-11 00:00:00") << "a backwards span is sent as it is";
+    EXPECT_EQ(sent("RMOSMQ52")["BEGIN_OP_TIME"], "2026-03-11 00:00:00")
+        << "a backwards span is sent as it is";
     EXPECT_EQ(sent("RMOSMQ52")["END_OP_TIME"], "2026-03-09 23:59:59");
 }
 
 TEST_F(InquiryForm, EveryLogQueryCarriesTheOperatorAndTheTickedCriteriaAsTyped)
 {
     form_->btnQueryClick();
-    EXPECT_EQ(sent("RMOSMQ52"), json({{"REGION_CODE", operator_.REGION_CODE}, {"OP_ID", operator_.OP_ID}}));
+    EXPECT_EQ(sent("RMOSMQ52"),
+              json({{"REGION_CODE", operator_.REGION_CODE}, {"OP_ID", operator_.OP_ID}}));
 
-    for (const char* name : {"chkSoNbr", "chkSimID", "chkIMSI", "chkMainMsisdn", "chkSubMsisdn", "chkCardFlag", "chkOperDate"})
+    for (const char* name : {"chkSoNbr", "chkSimID", "chkIMSI", "chkMainMsisdn", "chkSubMsisdn",
+                             "chkCardFlag", "chkOperDate"})
         click(name);
     QTest::keyClicks(edit("edSoNbr"), "1234567");
     edit("edSimID")->setText(" 8986");
@@ -143,9 +157,16 @@ TEST_F(InquiryForm, EveryLogQueryCarriesTheOperatorAndTheTickedCriteriaAsTyped)
     combo("cmbCardFlag")->setCurrentIndex(1);
     setSpan(QDate(2026, 11, 1), QDate(2026, 11, 30));
     form_->btnQueryClick();
-    EXPECT_EQ(sent("RMOSMQ52"), json({{"REGION_CODE", 10}, {"OP_ID", 1}, {"SO_NBR", 123456}, {"SIM_ID", " 8986"},
-                                      {"IMSI", "46000 "}, {"PHONE1", "138"}, {"PHONE2", " 147"}, {"CARD_FLAG", "1"},
-                                      {"BEGIN_OP_TIME", "2026-11-01 00:00:00"}, {"END_OP_TIME", "2026-11-30 23:59:59"}}));
+    EXPECT_EQ(sent("RMOSMQ52"), json({{"REGION_CODE", 10},
+                                      {"OP_ID", 1},
+                                      {"SO_NBR", 123456},
+                                      {"SIM_ID", " 8986"},
+                                      {"IMSI", "46000 "},
+                                      {"PHONE1", "138"},
+                                      {"PHONE2", " 147"},
+                                      {"CARD_FLAG", "1"},
+                                      {"BEGIN_OP_TIME", "2026-11-01 00:00:00"},
+                                      {"END_OP_TIME", "2026-11-30 23:59:59"}}));
     expectOnlyMessage("提示：没有查到写卡日志信息!", 64);
     EXPECT_EQ(list("lstvWriteCardLogShowList")->rowCount(), 0);
 }
@@ -180,7 +201,8 @@ TEST_F(InquiryForm, TheLogListsTheNewestFirstAndSaysWhenTheAnswerWasCut)
     const QRegularExpression date("^\\d{4}/\\d{2}/\\d{2} \\d{2}:\\d{2}:\\d{2}$");
     for (int row : {0, 999}) {
         EXPECT_EQ(log->imageIndex(row), row);
-        EXPECT_TRUE(date.match(log->cellText(row, 5)).hasMatch()) << log->cellText(row, 5).toStdString();
+        EXPECT_TRUE(date.match(log->cellText(row, 5)).hasMatch())
+            << log->cellText(row, 5).toStdString();
         EXPECT_TRUE(log->cellText(row, 6) == "[0] 否" || log->cellText(row, 6) == "[1] 是");
         EXPECT_EQ(log->cellText(row, 7), "[10] 广州");
         EXPECT_EQ(log->cellText(row, 8), "[1] 系统管理员");
@@ -219,7 +241,8 @@ TEST_F(InquiryForm, SegmentQueriesSendTheTickedTextsUntrimmedAndShowLookupTexts)
     combo("cmbRegionCode")->setCurrentIndex(1);
     gui_->clear();
     form_->btnQryMsisdnClick();
-    EXPECT_EQ(sent("RMOSMQ49"), json({{"NUMBER_SEGMENT", " 138 "}, {"PS_NET_CODE", "HLR1 "}, {"REGION_CODE", "11"}}));
+    EXPECT_EQ(sent("RMOSMQ49"),
+              json({{"NUMBER_SEGMENT", " 138 "}, {"PS_NET_CODE", "HLR1 "}, {"REGION_CODE", "11"}}));
     expectOnlyMessage("提示：没有查到开通平台号段信息!", 64);
     EXPECT_EQ(segments->rowCount(), 0);
 }
@@ -266,7 +289,9 @@ TEST_F(InquiryForm, TheImsiBoxesTickAndUntickEachOther)
     edit("edHlR_Code")->setText(" HLR");
     gui_->clear();
     form_->btnQryPsIMSIClick();
-    EXPECT_EQ(sent("RMOSMQ50"), json({{"START_IMSI", "46000"}, {"END_IMSI", " 46001"}, {"PS_NET_CODE", " HLR"},
+    EXPECT_EQ(sent("RMOSMQ50"), json({{"START_IMSI", "46000"},
+                                      {"END_IMSI", " 46001"},
+                                      {"PS_NET_CODE", " HLR"},
                                       {"REGION_CODE", "10"}}));
     expectOnlyMessage("提示：没有查到开通平台IMSI信息!", 64);
 }
@@ -281,9 +306,12 @@ protected:
         LoginAs("admin", "admin123");
         auto db = rsim::db::connect(own_.database());
         db->exec("INSERT INTO rsim_write_log (SO_NBR, OP_ID, OP_TIME, CARD_FLAG, REGION_CODE) "
-                 "VALUES (?, 1, '2099-01-01 08:00:00', '双', 10)", {std::int64_t{990000000001}});
-        db->exec("INSERT INTO rsim_ps_number (NUMBER_SEGMENT, REGION_CODE) VALUES ('0000000', '广州')");
-        db->exec("INSERT INTO rsim_ps_number (NUMBER_SEGMENT, REGION_CODE) VALUES ('0000001', '77')");
+                 "VALUES (?, 1, '2099-01-01 08:00:00', '双', 10)",
+                 {std::int64_t{990000000001}});
+        db->exec(
+            "INSERT INTO rsim_ps_number (NUMBER_SEGMENT, REGION_CODE) VALUES ('0000000', '广州')");
+        db->exec(
+            "INSERT INTO rsim_ps_number (NUMBER_SEGMENT, REGION_CODE) VALUES ('0000001', '77')");
         form_ = open();
         ASSERT_NE(form_, nullptr);
         form_->show();
@@ -320,7 +348,8 @@ TEST_F(InquiryOwnService, AServiceThatIsGoneIsReportedAndTheWindowStaysUsable)
     own_.stop();
     form_->btnQueryClick();
     ASSERT_EQ(gui_->messages().size(), 1U);
-    EXPECT_TRUE(gui_->messages()[0].text.startsWith("异常：调用写卡日志查询接口失败\n[")) << gui_->messages()[0].text.toStdString();
+    EXPECT_TRUE(gui_->messages()[0].text.startsWith("异常：调用写卡日志查询接口失败\n["))
+        << gui_->messages()[0].text.toStdString();
     EXPECT_EQ(gui_->messages()[0].flags, 64);
     EXPECT_FALSE(gui_->waitBoxOpen());
     form_->btnQryMsisdnClick();

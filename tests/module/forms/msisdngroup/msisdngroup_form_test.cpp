@@ -28,7 +28,8 @@ protected:
 
 TEST_F(MsisdnGroupForm, ClearSelectsTheOperatorsRegionAndTheRegionBoxSelectsItAgain)
 {
-    for (const char* name : {"ckbQryMsisdnGroup", "ckbQryMsisdnName", "ckbQryRegionCode", "ckbQryProvince"})
+    for (const char* name :
+         {"ckbQryMsisdnGroup", "ckbQryMsisdnName", "ckbQryRegionCode", "ckbQryProvince"})
         EXPECT_FALSE(box(name)->isChecked()) << name;
     EXPECT_EQ(combo("cmbQryRegionCode")->currentText(), "[10] 广州");
     EXPECT_EQ(combo("cmbQryProvince")->currentText(), "[11] 北京");
@@ -41,7 +42,8 @@ TEST_F(MsisdnGroupForm, ClearSelectsTheOperatorsRegionAndTheRegionBoxSelectsItAg
     click(box("ckbQryProvince"));
     combo("cmbQryProvince")->setCurrentText("[44] 广东");
     form_->btnQueryClick();
-    EXPECT_EQ(sent("RMOSMQ16"), json::parse(R"({"sResRemoteMsisdnGroup":{"REGION_CODE":10,"PROVINCE_CODE":"44"}})"));
+    EXPECT_EQ(sent("RMOSMQ16"),
+              json::parse(R"({"sResRemoteMsisdnGroup":{"REGION_CODE":10,"PROVINCE_CODE":"44"}})"));
     ASSERT_EQ(list()->rowCount(), 1);
     EXPECT_EQ(list()->cellText(0, 3), "[44] 广东");
 }
@@ -58,8 +60,10 @@ TEST_F(MsisdnGroupForm, ModifyAndDeleteSendTheClickedRowsKey)
     edit("edtMsisdnName")->setText("改名");
     confirmNext();
     form_->btnModifyClick();
-    EXPECT_EQ(sent("RMOSMQ14")["listResRemoteMsisdnGroup"],
-              json::parse(R"([{"MSISDN_GROUP":"G91","MSISDN_NAME":"改名","REGION_CODE":10,"PROVINCE_CODE":"44"}])"));
+    EXPECT_EQ(
+        sent("RMOSMQ14")["listResRemoteMsisdnGroup"],
+        json::parse(
+            R"([{"MSISDN_GROUP":"G91","MSISDN_NAME":"改名","REGION_CODE":10,"PROVINCE_CODE":"44"}])"));
     EXPECT_EQ(list()->cellText(0, 1), "改名");
 
     edit("edtMsisdnName")->setText("又改");
@@ -75,7 +79,8 @@ TEST_F(MsisdnGroupForm, AProvinceTheWindowDidNotLoadShowsAsAnEmptyCell)
 {
     // A province added after the window opened is not among its items.
     CResRemoteSim service;
-    service.Init(0, operator_.REGION_CODE, operator_.COUNTY_CODE, operator_.ORG_ID, operator_.OP_ID);
+    service.Init(0, operator_.REGION_CODE, operator_.COUNTY_CODE, operator_.ORG_ID,
+                 operator_.OP_ID);
     SResRemoteProvCodeList provinces;
     auto& province = *static_cast<SResRemoteProvCode*>(provinces.append());
     province.set_PROVINCE_CODE("97");

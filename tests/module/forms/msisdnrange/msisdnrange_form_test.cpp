@@ -24,7 +24,8 @@ TEST_F(MsisdnRangeForm, ClearLeavesTheProvinceBoxAsTheUserSetIt)
     EXPECT_TRUE(box("ckbQryProvince")->isChecked());
     EXPECT_FALSE(box("ckbQryRegionCode")->isChecked());
     form_->btnQueryClick();
-    EXPECT_EQ(sent("RMOSMQ24"), json::parse(R"({"sResRemoteImsiMsisdnGrp":{"PROVINCE_CODE":"11"}})"));
+    EXPECT_EQ(sent("RMOSMQ24"),
+              json::parse(R"({"sResRemoteImsiMsisdnGrp":{"PROVINCE_CODE":"11"}})"));
     EXPECT_GT(list()->rowCount(), 0);
 
     click(box("ckbQryProvince"));

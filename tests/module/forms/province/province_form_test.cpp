@@ -3,7 +3,6 @@
 #include "TfrmRemoteSimProvince.h"
 #include "form_harness.h"
 
-
 #include <nlohmann/json.hpp>
 
 using formtest::FormHarness;
@@ -23,7 +22,10 @@ protected:
     }
 
     template <class T>
-    T* control(const char* name) { return form_->findChild<T*>(name); }
+    T* control(const char* name)
+    {
+        return form_->findChild<T*>(name);
+    }
     QLineEdit* edit(const char* name) { return control<QLineEdit>(name); }
     QCheckBox* box(const char* name) { return control<QCheckBox>(name); }
     QPushButton* button(const char* name) { return control<QPushButton>(name); }
@@ -106,7 +108,8 @@ TEST_F(ProvinceForm, TickedCriteriaAreTrimmedAndAQueryWithoutRowsSaysSo)
     box("ckbQryProvinceName")->setChecked(true);
     edit("edtQryProvinceName")->setText("  没有这个省  ");
     form_->btnQueryClick();
-    EXPECT_EQ(sent("RMOSMQ04"), json::parse(R"({"sResRemoteProvCode":{"PROVINCE_NAME":"没有这个省"}})"));
+    EXPECT_EQ(sent("RMOSMQ04"),
+              json::parse(R"({"sResRemoteProvCode":{"PROVINCE_NAME":"没有这个省"}})"));
     ASSERT_EQ(gui_->messages().size(), 1U);
     EXPECT_EQ(gui_->messages()[0].text, "没有查询到数据!");
     EXPECT_EQ(gui_->messages()[0].flags, 16);

@@ -74,13 +74,15 @@ QStringList items(const QComboBox* combo)
 TEST_F(SimForm, OpensWithTheDefaultCriteriaAndTheSmsCentreUnderOneWaitBox)
 {
     gui_->clear();
-    std::unique_ptr<TfrmRemoteSimInfo> fresh(static_cast<TfrmRemoteSimInfo*>(CreateBusinessForm(10150176, &operator_)));
+    std::unique_ptr<TfrmRemoteSimInfo> fresh(
+        static_cast<TfrmRemoteSimInfo*>(CreateBusinessForm(10150176, &operator_)));
     ASSERT_NE(fresh, nullptr);
     EXPECT_EQ(gui_->waitEvents(), QStringList({"show:正在初始化控件界面中，请稍候...", "close"}));
     EXPECT_FALSE(fresh->ckbQryImsi->isChecked());
     EXPECT_FALSE(fresh->ckbQrySim->isChecked());
-    for (QCheckBox* box : {fresh->ckbQryResCode, fresh->ckbQrySts, fresh->ckbQryResSts, fresh->ckbQryRegionCode,
-                           fresh->ckbQryCountyCode, fresh->ckbQryOrgId, fresh->ckbQryMaxNum})
+    for (QCheckBox* box :
+         {fresh->ckbQryResCode, fresh->ckbQrySts, fresh->ckbQryResSts, fresh->ckbQryRegionCode,
+          fresh->ckbQryCountyCode, fresh->ckbQryOrgId, fresh->ckbQryMaxNum})
         EXPECT_TRUE(box->isChecked()) << box->objectName().toStdString();
     EXPECT_EQ(fresh->edtQryMaxNum->text(), "50");
     EXPECT_TRUE(fresh->edtQryImsiFirst->isReadOnly());
@@ -179,7 +181,8 @@ TEST_F(SimForm, ACodeWithoutAnItemShowsAsMissingAndIsNotWrittenByModify)
     voided.set_COUNTY_CODE(1001);
     voided.set_ORG_ID(100101);
     CResRemoteSim service;
-    service.Init(0, operator_.REGION_CODE, operator_.COUNTY_CODE, operator_.ORG_ID, operator_.OP_ID);
+    service.Init(0, operator_.REGION_CODE, operator_.COUNTY_CODE, operator_.ORG_ID,
+                 operator_.OP_ID);
     CBSErrorMsg error;
     ASSERT_TRUE(service.add_simInfo(form_->OpInfo(), cards, error)) << error.message << error.hint;
 
@@ -251,7 +254,8 @@ TEST_F(SimForm, KiKeyLengthMustBeAMultipleOfEight)
         typeCard("460005000000001", "89860050000000000001");
         form_->edKiKey->setText(QString(length, 'K'));
         form_->btnAddClick();
-        const bool refused = !gui_->messages().empty() && gui_->messages()[0].text == "KI密钥长度必须为8的倍数!";
+        const bool refused =
+            !gui_->messages().empty() && gui_->messages()[0].text == "KI密钥长度必须为8的倍数!";
         EXPECT_EQ(refused, length % 8 != 0);
     }
 }
@@ -373,7 +377,8 @@ TEST_F(SimForm, DeleteSendsCheckedRowsAndKeepsTheOthers)
     form_->lstShowDataList->setChecked(1, true);
     gui_->answerNext(IDYES);
     form_->btnDeleteClick();
-    EXPECT_EQ(sent("RMOSMQ27")["listRemoteSimInfo"], json::parse(R"([{"IMSI":"460001000000041"}])"));
+    EXPECT_EQ(sent("RMOSMQ27")["listRemoteSimInfo"],
+              json::parse(R"([{"IMSI":"460001000000041"}])"));
     EXPECT_EQ(form_->lstShowDataList->rowCount(), 2);
     EXPECT_EQ(form_->lstShowDataList->imageIndex(1), 2);
     EXPECT_EQ(gui_->messages().back().text, "提示:远程写卡明细数据删除成功!");
@@ -382,8 +387,10 @@ TEST_F(SimForm, DeleteSendsCheckedRowsAndKeepsTheOthers)
 TEST_F(SimForm, ImportedCardsTakeTheSharedFieldsFromTheEditArea)
 {
     const QByteArray utf8 = "\xEF\xBB\xBF# 卡商数据\nIMSI SIM PIN1 PIN2 PUK1 PUK2 KI\n"
-                            "460006000000001,89860060000000000001,1234,5678,12345678,87654321,0123456789ABCDEF0123456789ABCDEF\n"
-                            "460006000000002|89860060000000000002|1234|5678|12345678|87654321|附加|0123456789ABCDEF0123456789ABCDEF\n";
+                            "460006000000001,89860060000000000001,1234,5678,12345678,87654321,"
+                            "0123456789ABCDEF0123456789ABCDEF\n"
+                            "460006000000002|89860060000000000002|1234|5678|12345678|87654321|附加|"
+                            "0123456789ABCDEF0123456789ABCDEF\n";
     form_->chkImport->setChecked(true);
     EXPECT_TRUE(form_->btnImport->isEnabled());
     form_->edRemark->setText("  导入  ");
@@ -406,23 +413,27 @@ TEST_F(SimForm, ImportedCardsTakeTheSharedFieldsFromTheEditArea)
 TEST_F(SimForm, GbkFilesImportAndMalformedFilesStageNothing)
 {
     // "备注" in GBK on a comment line, then one card.
-    const QByteArray gbk = "# \xB1\xB8\xD7\xA2\n460006100000001 89860061000000000001 1234 5678 12345678 87654321 0123456789ABCDEF0123456789ABCDEF\n";
+    const QByteArray gbk = "# \xB1\xB8\xD7\xA2\n460006100000001 89860061000000000001 1234 5678 "
+                           "12345678 87654321 0123456789ABCDEF0123456789ABCDEF\n";
     form_->chkImport->setChecked(true);
     gui_->nextFile(writeFile(gbk));
     form_->btnImportClick();
     EXPECT_EQ(form_->lstShowDataList->rowCount(), 1);
 
-    gui_->nextFile(writeFile("460006100000002 1 2\n460006100000003 a b c d e f\n460006100000004 1\n"));
+    gui_->nextFile(
+        writeFile("460006100000002 1 2\n460006100000003 a b c d e f\n460006100000004 1\n"));
     form_->btnImportClick();
     EXPECT_EQ(form_->lstShowDataList->rowCount(), 0);
-    EXPECT_TRUE(gui_->messages().back().text.contains("第1、3行不符合")) << gui_->messages().back().text.toStdString();
+    EXPECT_TRUE(gui_->messages().back().text.contains("第1、3行不符合"))
+        << gui_->messages().back().text.toStdString();
 }
 
 TEST_F(SimForm, ABatchWithOneBadCardIsRefusedWholeAndNothingIsStored)
 {
     QByteArray file;
     for (int i = 0; i < 300; ++i)
-        file += QString("4600062%1 8986006200000%2 1234 5678 12345678 87654321 0123456789ABCDEF0123456789ABCDEF\n")
+        file += QString("4600062%1 8986006200000%2 1234 5678 12345678 87654321 "
+                        "0123456789ABCDEF0123456789ABCDEF\n")
                     .arg(i, 8, 10, QChar('0'))
                     .arg(i, 7, 10, QChar('0'))
                     .toUtf8();
@@ -432,7 +443,8 @@ TEST_F(SimForm, ABatchWithOneBadCardIsRefusedWholeAndNothingIsStored)
     form_->btnImportClick();
     ASSERT_EQ(form_->lstShowDataList->rowCount(), 300);
     form_->btnCommitClick();
-    EXPECT_TRUE(gui_->messages().back().text.contains("IMSI格式错误")) << gui_->messages().back().text.toStdString();
+    EXPECT_TRUE(gui_->messages().back().text.contains("IMSI格式错误"))
+        << gui_->messages().back().text.toStdString();
     EXPECT_TRUE(gui_->messages().back().text.contains("第150条记录 IMSI=46000620000015X"));
     form_->chkImport->setChecked(false);
     form_->ckbQryImsi->setChecked(true);
@@ -450,7 +462,8 @@ TEST_F(SimForm, ALargeImportAndCommitShowProgressAndSendEveryCardInOneCall)
     constexpr int kCards = 25000;
     QByteArray file;
     for (int i = 0; i < kCards; ++i)
-        file += QString("4600063%1 8986006300000%2 1234 5678 12345678 87654321 0123456789ABCDEF0123456789ABCDEF\n")
+        file += QString("4600063%1 8986006300000%2 1234 5678 12345678 87654321 "
+                        "0123456789ABCDEF0123456789ABCDEF\n")
                     .arg(i, 8, 10, QChar('0'))
                     .arg(i, 7, 10, QChar('0'))
                     .toUtf8();
@@ -459,13 +472,16 @@ TEST_F(SimForm, ALargeImportAndCommitShowProgressAndSendEveryCardInOneCall)
     gui_->nextFile(writeFile(file));
     form_->btnImportClick();
     ASSERT_EQ(form_->lstShowDataList->rowCount(), kCards);
-    EXPECT_EQ(gui_->waitEvents(), QStringList({"show:正在读取导入文件，请稍候...", "update:正在导入数据，请稍候...（10000/25000条）",
-                                               "update:正在导入数据，请稍候...（20000/25000条）",
-                                               "update:正在导入数据，请稍候...（25000/25000条）", "close"}));
+    EXPECT_EQ(gui_->waitEvents(),
+              QStringList({"show:正在读取导入文件，请稍候...",
+                           "update:正在导入数据，请稍候...（10000/25000条）",
+                           "update:正在导入数据，请稍候...（20000/25000条）",
+                           "update:正在导入数据，请稍候...（25000/25000条）", "close"}));
     gui_->clear();
     ClearCalls();
     form_->btnCommitClick();
-    EXPECT_EQ(gui_->waitEvents(), QStringList({"show:正在提交数据，请稍候...（0/25000条）", "update:正在提交数据，请稍候...（10000/25000条）",
+    EXPECT_EQ(gui_->waitEvents(), QStringList({"show:正在提交数据，请稍候...（0/25000条）",
+                                               "update:正在提交数据，请稍候...（10000/25000条）",
                                                "update:正在提交数据，请稍候...（20000/25000条）",
                                                "update:正在保存25000条数据，请稍候...", "close"}));
     EXPECT_FALSE(gui_->waitBoxOpen());
