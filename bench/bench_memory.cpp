@@ -24,15 +24,24 @@ namespace {
 constexpr std::size_t kMiB = 1024 * 1024;
 constexpr int kBodyLimitMiB = 64;
 const char* const kAddCards = "/v1/call/MResRemoteMgntApp_IResRemoteMgnt/RMOSMQ25";
+const char* const kQueryCards = "/v1/call/MResRemoteMgntApp_IResRemoteMgnt/RMOSMQ28";
 
-// VmHWM of a process, in MiB.
-double peakMiBOf(int pid)
+// A line of a process's status (VmHWM, VmRSS), in MiB.
+double statusMiBOf(int pid, const std::string& field)
 {
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
     for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::stod(line.substr(6)) / 1024.0;
+        if (line.rfind(field + ":", 0) == 0)
+            return std::stod(line.substr(field.size() + 1)) / 1024.0;
     return 0;
+}
+
+// Starts a process's peak (VmHWM) again from what it holds now (VmRSS), which it returns: the
+// peak of start-up is then not taken for the request's.
+double resetPeakOf(int pid)
+{
+    std::ofstream("/proc/" + std::to_string(pid) + "/clear_refs") << "5";
+    return statusMiBOf(pid, "VmRSS");
 }
 
 std::string login(const RsimdProcess& server)
@@ -47,16 +56,20 @@ std::string login(const RsimdProcess& server)
     return tvd_processSession();
 }
 
-// Runs send against a fresh service and prints its peak before and after.
-void measure(const char* name,
-             const std::function<std::string(const RsimdProcess&, const std::string&)>& send)
+using Send = std::function<std::string(const RsimdProcess&, const std::string&)>;
+
+// Runs send against a fresh service, after prepare when given, and prints its peak before and
+// after.
+void measure(const char* name, const Send& send, const Send& prepare = nullptr)
 {
     RsimdProcess server(RsimdProcess::Backend::Sqlite, 4,
                         {"--max-body", std::to_string(kBodyLimitMiB)});
     const std::string session = login(server);
-    const double baseline = peakMiBOf(server.pid());
+    if (prepare)
+        prepare(server, session);
+    const double baseline = resetPeakOf(server.pid());
     const std::string outcome = send(server, session);
-    const double peak = peakMiBOf(server.pid());
+    const double peak = statusMiBOf(server.pid(), "VmHWM");
     std::printf("%-44s %-22s peak %6.0f MiB, baseline %4.0f MiB, above it %6.0f MiB (aim < %d)\n",
                 name, outcome.c_str(), peak, baseline, peak - baseline, 2 * kBodyLimitMiB);
     std::fflush(stdout);
@@ -68,11 +81,22 @@ std::string post(const RsimdProcess& server, const std::string& session, const s
     httplib::Client client(server.address());
     client.set_read_timeout(600, 0);
     client.set_write_timeout(600, 0);
+    client.set_decompress(false); // gzip only when headers ask for it, and its size shown
     headers.emplace("X-Tav-Session", session);
     const auto answer = client.Post(path, headers, body, "application/json");
     if (!answer)
         return "no answer (" + httplib::to_string(answer.error()) + ")";
-    return "HTTP " + std::to_string(answer->status);
+    const bool gzipped = answer->get_header_value("Content-Encoding") == "gzip";
+    std::string text = answer->body;
+    if (gzipped && tvd::gunzip(text, std::size_t{1} << 30) != tvd::Gunzip::Done)
+        return "HTTP " + std::to_string(answer->status) + ", no gzip";
+    const auto result = nlohmann::json::parse(text, nullptr, false);
+    return "HTTP " + std::to_string(answer->status) +
+           (result.is_object() && result.contains("result") ? ", result " + result["result"].dump()
+                                                            : "") +
+           (answer->body.size() >= kMiB ? ", " + std::to_string(answer->body.size() / kMiB) +
+                                              (gzipped ? " MiB gzip" : " MiB")
+                                        : "");
 }
 
 std::string nestedBrackets(const RsimdProcess& server, const std::string& session)
@@ -127,9 +151,24 @@ int main()
     measure("chunked body to twice the limit", chunkedPastTheLimit);
     measure("gzip bomb (256 MiB of blanks)", gzipBomb);
     const std::string batch = cardBatch(60 * kMiB);
+    const Send addBatch = [&](const RsimdProcess& server, const std::string& session) {
+        return post(server, session, kAddCards, batch);
+    };
     measure(("valid card batch of " + std::to_string(batch.size() / kMiB) + " MiB").c_str(),
-            [&](const RsimdProcess& server, const std::string& session) {
-                return post(server, session, kAddCards, batch);
-            });
+            addBatch);
+    // The largest answer: as many cards as one query answers at most.
+    measure(
+        "query answering 200,000 cards (the row cap)",
+        [](const RsimdProcess& server, const std::string& session) {
+            return post(server, session, kQueryCards, R"({"in":{"sIn":{"MAX_NUM":200000}}})");
+        },
+        addBatch);
+    measure(
+        "the same, answered with gzip",
+        [](const RsimdProcess& server, const std::string& session) {
+            return post(server, session, kQueryCards, R"({"in":{"sIn":{"MAX_NUM":200000}}})",
+                        {{"Accept-Encoding", "gzip"}});
+        },
+        addBatch);
     return 0;
 }

@@ -153,9 +153,9 @@ std::thread stopWatcher(rsim::http::Server& server, const std::atomic<bool>& fin
     });
 }
 
-rsim::http::Reply reply(const rsim::Answer& a)
+rsim::http::Reply reply(rsim::Answer a)
 {
-    return {a.status, a.body};
+    return {a.status, std::move(a.body)};
 }
 
 // "<interface>/<code>" after the prefix, or nothing.

@@ -220,6 +220,11 @@ private:
                 return refuse(503, "服务繁忙，请稍后重试", "同时进行的大请求过多");
             reservation_ = Reservation(state_->budget, declared);
         }
+        // A body of unknown length gets room for the limit at once: only the pages written are
+        // taken, and it is never copied to a larger block, which near the limit would hold it
+        // twice. A declared length is reserved so by the parser.
+        if (chunked)
+            parser_->get().body().reserve(state_->limits.maxBody);
         if (beast::iequals(header[bhttp::field::expect], "100-continue"))
             return sendContinue();
         readBody();
