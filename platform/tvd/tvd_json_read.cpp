@@ -87,10 +87,12 @@ private:
 // members are skipped, but for an answer's "result" and "error", which go to answer.
 class ParamsReader : public nlohmann::json_sax<json> {
 public:
-    ParamsReader(CTvdBasicParamObject& params, std::string top, AnswerParts* answer)
-        : params_(params), top_(std::move(top)), answer_(answer)
+    ParamsReader(CTvdBasicParamObject& params, std::string top, AnswerParts* answer,
+                 const ListChunks* chunks = nullptr)
+        : params_(params), top_(std::move(top)), answer_(answer), chunks_(chunks)
     {}
-    bool sawParams() const { return sawParams_; }
+    // The parameters were read, or their reading was stopped by the taker of their chunks.
+    bool sawParams() const { return sawParams_ || stopped_; }
 
     bool null() override { return takenByAnswer(json::value_t::null, 0, nullptr) || scalar(); }
     bool boolean(bool value) override
@@ -164,7 +166,7 @@ public:
         if (frames_.back().kind == Frame::List) {
             auto& list = static_cast<CTvdBasicListObject&>(*frames_.back().object);
             CTvdBasicStructObject& element = *list.append();
-            return enterRecord(element, list.count() - 1);
+            return enterRecord(element, frames_.back().element + list.count() - 1);
         }
         return scalar();
     }
@@ -176,7 +178,7 @@ public:
         }
         sawParams_ |= frames_.back().kind == Frame::Params;
         frames_.pop_back();
-        return true;
+        return frames_.empty() || frames_.back().kind != Frame::List || giveChunk(false);
     }
     bool start_array(std::size_t) override
     {
@@ -188,17 +190,19 @@ public:
         if (frames_.back().kind == Frame::Params && param().kind == TVD_LIST) {
             auto& list = static_cast<CTvdBasicListObject&>(*params_.object(paramIndex_));
             list.resize(0);
-            return push({Frame::List, &list, paramPath(), -1, {}});
+            return push({Frame::List, &list, paramPath(), 0, {}});
         }
         return scalar();
     }
     bool end_array() override
     {
-        if (skip_ > 0)
+        if (skip_ > 0) {
             --skip_;
-        else
-            frames_.pop_back();
-        return true;
+            return true;
+        }
+        const bool taken = giveChunk(true);
+        frames_.pop_back();
+        return taken;
     }
     bool key(string_t& name) override
     {
@@ -236,13 +240,30 @@ private:
         enum Kind { Top, Params, List, Record, Error } kind;
         CTvdBasicObject* object;
         std::string path; // of a list; of a record, see recordPath
-        int element = -1; // of a record in a list, its index
+        int element = -1; // of a record in a list, its index; of a list, the records given away
         void* addresses[CTvdBasicStructObject::kMaxMembers];
     };
 
     bool push(Frame frame)
     {
         frames_.push_back(std::move(frame));
+        return true;
+    }
+    // With chunks, gives the records of the list being read to chunks_->take once they are a
+    // chunk, or at the list's end whatever their number, and empties the list for the next ones.
+    // False when take stops the reading.
+    bool giveChunk(bool listEnds)
+    {
+        auto& list = static_cast<CTvdBasicListObject&>(*frames_.back().object);
+        const auto count = static_cast<std::size_t>(list.count());
+        if (chunks_ == nullptr || count == 0 || (!listEnds && count < chunks_->size))
+            return true;
+        if (!chunks_->take(list)) {
+            stopped_ = true;
+            return false;
+        }
+        frames_.back().element += list.count();
+        list.resize(0);
         return true;
     }
     // element: the record's index in the list being read; -1, a record parameter.
@@ -379,8 +400,9 @@ private:
         case Frame::List: {
             auto& list = static_cast<CTvdBasicListObject&>(*frames_.back().object);
             auto* element = list.append();
-            const std::string path =
-                frames_.back().path + "[" + std::to_string(list.count() - 1) + "]";
+            const std::string path = frames_.back().path + "[" +
+                                     std::to_string(frames_.back().element + list.count() - 1) +
+                                     "]";
             throw DecodeError(path, std::string("expected a record ") +
                                         element->get_typeDesc()->typeName);
         }
@@ -400,6 +422,8 @@ private:
     CTvdBasicParamObject& params_;
     const std::string top_;
     AnswerParts* answer_;
+    const ListChunks* chunks_;
+    bool stopped_ = false; // by chunks_->take
     std::vector<Frame> frames_;
     std::string key_; // the member of the top object being read
     int paramIndex_ = -1;
@@ -413,9 +437,9 @@ private:
 
 } // namespace
 
-bool readRequest(std::string_view text, CTvdBasicParamObject& in)
+bool readRequest(std::string_view text, CTvdBasicParamObject& in, const ListChunks* chunks)
 {
-    ParamsReader reader(in, "in", nullptr);
+    ParamsReader reader(in, "in", nullptr, chunks);
     json::sax_parse(text, &reader);
     return reader.sawParams();
 }

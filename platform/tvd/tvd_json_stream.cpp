@@ -130,6 +130,58 @@ void ParamsWriter::writeRecord(std::string& out, const CTvdBasicStructObject& re
     out += separator == '{' ? "{}" : "}";
 }
 
+void ParamsWriter::startMember(std::string& out, bool list)
+{
+    if (!started_) {
+        out += '{';
+        started_ = true;
+    }
+    if (record_ >= 0)
+        return;
+    if (member_ > 0)
+        out += ',';
+    writeText(out, members_[member_].name);
+    out += list ? ":[" : ":";
+    record_ = 0;
+    taken_ = 0;
+}
+
+bool ParamsWriter::writeCurrent(std::string& out, std::size_t start, std::size_t minBytes)
+{
+    const Member& member = members_[member_];
+    const auto* list = dynamic_cast<const CTvdBasicListObject*>(member.object);
+    startMember(out, list != nullptr);
+    if (list == nullptr) {
+        writeRecord(out, dynamic_cast<const CTvdBasicStructObject&>(*member.object));
+    } else {
+        for (; record_ - taken_ < list->count() && out.size() - start < minBytes; ++record_) {
+            if (record_ > 0)
+                out += ',';
+            writeRecord(out, list->element(record_ - taken_));
+        }
+        if (record_ - taken_ < list->count())
+            return false;
+        out += ']';
+    }
+    ++member_;
+    record_ = -1;
+    return true;
+}
+
+void ParamsWriter::take(std::string& out, CTvdBasicListObject& list)
+{
+    while (members_[member_].object != &list)
+        writeCurrent(out, out.size(), static_cast<std::size_t>(-1));
+    startMember(out, true);
+    for (int i = 0; i < list.count(); ++i, ++record_) {
+        if (record_ > 0)
+            out += ',';
+        writeRecord(out, list.element(i));
+    }
+    taken_ += list.count();
+    list.resize(0);
+}
+
 bool ParamsWriter::next(std::string& out, std::size_t minBytes)
 {
     if (finished_)
@@ -139,31 +191,9 @@ bool ParamsWriter::next(std::string& out, std::size_t minBytes)
         out += '{';
         started_ = true;
     }
-    while (member_ < members_.size() && out.size() - start < minBytes) {
-        const Member& member = members_[member_];
-        const auto* list = dynamic_cast<const CTvdBasicListObject*>(member.object);
-        if (record_ < 0) {
-            if (member_ > 0)
-                out += ',';
-            writeText(out, member.name);
-            out += list != nullptr ? ":[" : ":";
-            record_ = 0;
-        }
-        if (list == nullptr) {
-            writeRecord(out, dynamic_cast<const CTvdBasicStructObject&>(*member.object));
-        } else {
-            for (; record_ < list->count() && out.size() - start < minBytes; ++record_) {
-                if (record_ > 0)
-                    out += ',';
-                writeRecord(out, list->element(record_));
-            }
-            if (record_ < list->count())
-                break;
-            out += ']';
-        }
-        ++member_;
-        record_ = -1;
-    }
+    while (member_ < members_.size() && out.size() - start < minBytes)
+        if (!writeCurrent(out, start, minBytes))
+            break;
     if (member_ == members_.size()) {
         out += '}';
         finished_ = true;

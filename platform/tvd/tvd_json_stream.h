@@ -7,6 +7,7 @@
 #include "tvd_object.h"
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +24,11 @@ public:
     // The whole text at once.
     std::string all();
 
+    // For a list that is filled while the text is written: appends to out what comes before the
+    // list and the records the list holds, then empties it. next() goes on after these records,
+    // which then need not be held until the whole text is written.
+    void take(std::string& out, CTvdBasicListObject& list);
+
     // Records in all the lists of the parameter object together.
     static long long recordCount(const CTvdBasicParamObject& params);
 
@@ -32,12 +38,18 @@ private:
         const CTvdBasicObject* object;
     };
 
+    // Opens the current member, unless it is open already.
+    void startMember(std::string& out, bool list);
+    // Writes the current member on, while out has grown less than minBytes since start; true
+    // once it is written whole.
+    bool writeCurrent(std::string& out, std::size_t start, std::size_t minBytes);
     void writeRecord(std::string& out, const CTvdBasicStructObject& record);
     const std::vector<int>& membersByName(const STvdTypeDesc* desc);
 
     std::vector<Member> members_;
     std::size_t member_ = 0;
     int record_ = -1; // in the current list; -1: its name is not written yet
+    int taken_ = 0;   // records of the current list written by take() and emptied from it
     bool started_ = false;
     bool finished_ = false;
     std::vector<std::pair<const STvdTypeDesc*, std::vector<int>>> orders_;
@@ -47,11 +59,21 @@ private:
 
 namespace tvd::wire {
 
+// Takes the records of a request's list as they are read, `size` at a time (the rest at the end
+// of the list); the list is emptied after each take, so a list of any length is held a chunk at
+// a time. take returns false to stop the reading there.
+struct ListChunks {
+    std::size_t size;
+    std::function<bool(const CTvdBasicListObject& records)> take;
+};
+
 // Reads a request text {"in": {…}, …} straight into the parameter object, without the JSON
 // tree, with the decoder's checks and messages: a batch of a million records is then held once,
-// as records. Other members of the request are skipped. False when the text holds no "in"
-// object; malformed JSON throws nlohmann::json::parse_error, a wrong value DecodeError.
-bool readRequest(std::string_view text, CTvdBasicParamObject& in);
+// as records, or a chunk at a time with chunks. Other members of the request are skipped. False
+// when the text holds no "in" object; malformed JSON throws nlohmann::json::parse_error, a wrong
+// value DecodeError (its path counts the records of the list taken before).
+bool readRequest(std::string_view text, CTvdBasicParamObject& in,
+                 const ListChunks* chunks = nullptr);
 
 // Reads an answer text {"result": n, "error": {…}, "out": {…}} the same way: the out-object's
 // records and lists as they come, the error record when there is one (as decodeError reads it).

@@ -1,16 +1,19 @@
 // How the service's operations plug into its dispatcher.
 //
-// The dispatcher decodes a call into the registered parameter types of its operation, checks the
-// session and, for writes, the operator's entity right, runs the handler inside one database
-// transaction, and on success records the audit entries the handler named before committing.
-// A handler never commits or rolls back itself: returning non-zero (with the error record
-// filled) or throwing rolls the whole call back.
+// The dispatcher checks the session, decodes a call into the registered parameter types of its
+// operation and runs its handler. A query's handler gets the whole decoded in-object. A write,
+// after the check of the operator's entity right, opens a writer that is given the records of
+// its list a chunk at a time as they are read, all inside one database transaction; the audit
+// entries each chunk names are recorded before the next, and the transaction commits once the
+// last chunk is written. Neither commits or rolls back itself: returning non-zero (with the
+// error record filled) or throwing rolls the whole call back.
 #pragma once
 
 #include "tvd_object.h"
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,16 +39,39 @@ struct CallContext {
     // Keys of the records a write touched ("PROVINCE_CODE=11"), or whose secrets a query
     // answered, for the audit table. Never put secrets (KI values, KI keys, passwords) here.
     std::vector<std::string> auditKeys;
+    // A query that fills a list of its out-object row by row may hand the list over here every
+    // so often: its records are written to the answer and emptied from it, so that a long answer
+    // is held as text only. Unset: the list keeps its records.
+    std::function<void(CTvdBasicListObject& records)> answerRecords{};
 };
 
 // Fills the out-object (or the error record) and returns 0 on success, non-zero on a refusal.
 using Handler = std::function<int(CallContext& context, CTvdBasicParamObject& in,
                                   CTvdBasicParamObject& out, CBSErrorMsg& error)>;
 
+// One write call: write is given the records of the call's list in order, a chunk at a time, and
+// returns 0, or non-zero with the error record filled, which ends the call. A batch of 200,000
+// cards is thus never held whole.
+class RecordWriter {
+public:
+    virtual ~RecordWriter() = default;
+    virtual int write(const CTvdBasicListObject& records, CBSErrorMsg& error) = 0;
+};
+using WriterFactory = std::function<std::unique_ptr<RecordWriter>(CallContext& context)>;
+
+// A query (handler) or a write (writer): exactly one of the two is set.
 struct HandlerEntry {
+    static HandlerEntry query(Handler handler) { return {std::move(handler), nullptr, 0}; }
+    // requiredEntity: the entity right the write needs (privilege 10); 0: none.
+    static HandlerEntry write(WriterFactory writer, std::int32_t requiredEntity)
+    {
+        return {nullptr, std::move(writer), requiredEntity};
+    }
+    bool writes() const { return static_cast<bool>(writer); }
+
     Handler handler;
-    std::int32_t requiredEntity; // entity right a write needs (privilege 10); 0: none
-    bool writes;                 // true: runs in a transaction and is audited
+    WriterFactory writer;
+    std::int32_t requiredEntity;
 };
 
 class HandlerTable {

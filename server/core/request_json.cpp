@@ -143,7 +143,9 @@ private:
     std::string key_;
 };
 
-std::optional<RequestFault> checkLimits(const std::string& body)
+} // namespace
+
+std::optional<RequestFault> checkRequestJson(const std::string& body)
 {
     LimitChecker checker;
     if (json::sax_parse(body, &checker, json::input_format_t::json, true))
@@ -153,25 +155,22 @@ std::optional<RequestFault> checkLimits(const std::string& body)
     return checker.fault;
 }
 
-} // namespace
-
 std::optional<RequestFault> parseRequestJson(const std::string& body, json& out)
 {
-    if (auto fault = checkLimits(body))
+    if (auto fault = checkRequestJson(body))
         return fault;
     out = json::parse(body);
     return std::nullopt;
 }
 
 std::optional<RequestFault> decodeCall(const std::string& body, const std::string& operationName,
-                                       CTvdBasicParamObject& in)
+                                       CTvdBasicParamObject& in,
+                                       const tvd::wire::ListChunks* chunks)
 {
-    if (auto fault = checkLimits(body))
-        return fault;
     try {
         // Read without the JSON tree, which for a batch of a million cards would be several
         // times the size of its records.
-        if (!tvd::wire::readRequest(body, in))
+        if (!tvd::wire::readRequest(body, in, chunks))
             return RequestFault{"请求格式错误：缺少 \"in\"",
                                 "请求体应为 {\"in\": {...}}，操作 " + operationName};
     } catch (const tvd::wire::DecodeError& e) {

@@ -3,6 +3,7 @@
 // can act on (never the parser's own text), before any of it reaches the typed decoding.
 #pragma once
 
+#include "tvd_json_stream.h"
 #include "tvd_object.h"
 
 #include <nlohmann/json.hpp>
@@ -22,11 +23,17 @@ struct RequestFault {
     std::string hint;
 };
 
+// The limits above, walked through once without building anything.
+std::optional<RequestFault> checkRequestJson(const std::string& body);
+
 // Parses body into out; on a fault, out is unspecified.
 std::optional<RequestFault> parseRequestJson(const std::string& body, nlohmann::json& out);
 
-// Decodes the body of a call, {"in": {...}}, into the in-object of its operation.
+// Decodes the body of a call, {"in": {...}}, checked by checkRequestJson, into the in-object of
+// its operation; with chunks, the records of its list are given to chunks->take as they are read.
+// A reading stopped by take is no fault.
 std::optional<RequestFault> decodeCall(const std::string& body, const std::string& operationName,
-                                       CTvdBasicParamObject& in);
+                                       CTvdBasicParamObject& in,
+                                       const tvd::wire::ListChunks* chunks = nullptr);
 
 } // namespace rsim

@@ -147,24 +147,25 @@ std::int32_t Service::sessionOperator(db::Driver& db, const std::string& token, 
     return opId;
 }
 
-void Service::audit(db::Driver& db, std::int32_t opId, const std::string& interfaceName,
-                    const std::string& code, const std::string& operation,
-                    const std::vector<std::string>& keys)
+void Service::recordAudit(const Call& call, CallContext& context)
 {
     // A chunk at a time: the rows of a batch of 200,000 cards at once would take 50 MB.
     constexpr std::size_t kChunk = 10000;
+    const std::vector<std::string>& keys = context.auditKeys;
     const std::string now = wireTime(std::time(nullptr));
     std::vector<db::Row> rows;
     rows.reserve(std::min(keys.size(), kChunk));
     for (std::size_t i = 0; i < keys.size(); ++i) {
-        rows.push_back({now, std::int64_t{opId}, interfaceName, code, operation, keys[i]});
+        rows.push_back({now, std::int64_t{context.opId}, call.interfaceName, call.code,
+                        call.operation.name, keys[i]});
         if (rows.size() == kChunk || i + 1 == keys.size()) {
-            db.insertMany("sys_audit",
-                          {"AUDIT_TIME", "OP_ID", "INTERFACE", "CODE", "OPERATION", "RECORD_KEY"},
-                          rows);
+            context.db.insertMany(
+                "sys_audit",
+                {"AUDIT_TIME", "OP_ID", "INTERFACE", "CODE", "OPERATION", "RECORD_KEY"}, rows);
             rows.clear();
         }
     }
+    context.auditKeys.clear();
 }
 
 Answer Service::call(const std::string& interfaceName, const std::string& code, std::string body,
@@ -174,14 +175,13 @@ Answer Service::call(const std::string& interfaceName, const std::string& code, 
     const HandlerEntry* entry = handlers_.find(interfaceName, code);
     if (operation == nullptr || entry == nullptr)
         return protocolError(404, "未知的接口或操作", interfaceName + "/" + code);
-    tvd::wire::OwnedParams in(*operation->in);
-    if (const auto fault = decodeCall(body, operation->name, in.params()))
+    if (const auto fault = checkRequestJson(body))
         return protocolError(400, fault->message, fault->hint);
-    std::string().swap(body); // read into records: a large batch is not held twice
 
+    const Call call{interfaceName, code, *operation, *entry, body, mode};
     for (int attempt = 1;; ++attempt) {
         try {
-            return run(interfaceName, code, *operation, *entry, in.params(), session, mode);
+            return run(call, session);
         } catch (const db::Error& e) {
             if (e.kind == db::Error::Kind::Busy)
                 return {200, refusal(1, kRefusedInvalid, "数据库忙，请稍后重试", operation->name)};
@@ -202,48 +202,81 @@ Answer Service::call(const std::string& interfaceName, const std::string& code, 
     }
 }
 
-Answer Service::run(const std::string& interfaceName, const std::string& code,
-                    const TvdOperation& operation, const HandlerEntry& entry,
-                    CTvdBasicParamObject& in, const std::string& session, Mode mode)
+Answer Service::run(const Call& call, const std::string& session)
 {
-    tvd::wire::OwnedParams out(*operation.out);
     auto db = pool_.acquire();
     std::int32_t orgId = 0;
     const std::int32_t opId = sessionOperator(*db, session, orgId);
+    const std::string& name = call.operation.name;
     if (opId == 0)
-        return {200, refusal(1, kRefusedSession, "会话无效或已过期，请重新登录", operation.name)};
-    if (entry.requiredEntity != 0 &&
-        !sysmgnt::holdsRight(*db, opId, entry.requiredEntity, rsimcatalog::kPrivilege))
+        return {200, refusal(1, kRefusedSession, "会话无效或已过期，请重新登录", name)};
+    if (call.entry.requiredEntity != 0 &&
+        !sysmgnt::holdsRight(*db, opId, call.entry.requiredEntity, rsimcatalog::kPrivilege))
         return {200, refusal(1, kRefusedRight, "操作员没有该操作的权限",
-                             "需要权限实体 " + std::to_string(entry.requiredEntity))};
+                             "需要权限实体 " + std::to_string(call.entry.requiredEntity))};
     CallContext context{
         *db,      secrets_,
         opId,     orgId,
         maxRows_, [&](std::int32_t entity) { return sysmgnt::holdsRight(*db, opId, entity, 10); },
         {}};
-    CBSErrorMsg& error = out.error();
-    int result = 0;
-    if (entry.writes) {
-        db::Transaction tx(*db);
-        result = entry.handler(context, in, out.params(), error);
-        if (result == 0 && mode == Mode::Store) {
-            audit(*db, opId, interfaceName, code, operation.name, context.auditKeys);
-            tx.commit();
-        }
-    } else {
-        result = entry.handler(context, in, out.params(), error);
-        if (result == 0 && !context.auditKeys.empty()) { // an answer that carries secrets
-            db::Transaction tx(*db);
-            audit(*db, opId, interfaceName, code, operation.name, context.auditKeys);
-            tx.commit();
-        }
+    tvd::wire::OwnedParams in(*call.operation.in);
+    tvd::wire::OwnedParams out(*call.operation.out);
+    // The answer's text is written without a tree, its out-object first: a long list of records
+    // is then one text, written as the records are read.
+    std::string answer = R"({"out":)";
+    tvd::wire::ParamsWriter answerWriter(out.params());
+    context.answerRecords = [&](CTvdBasicListObject& records) {
+        answerWriter.take(answer, records);
+    };
+    const Outcome outcome = call.entry.writes() ? write(call, context, in.params(), out.error())
+                                                : query(call, context, in.params(), out);
+    if (outcome.fault)
+        return protocolError(400, outcome.fault->message, outcome.fault->hint);
+    if (outcome.result != 0)
+        return {200,
+                json{{"result", outcome.result}, {"error", tvd::wire::encodeError(out.error())}}};
+    while (answerWriter.next(answer, static_cast<std::size_t>(-1))) {
     }
-    if (result != 0)
-        return {200, json{{"result", result}, {"error", tvd::wire::encodeError(error)}}};
-    // Written without a tree, in the tree's member order: a long list of records is then
-    // one text, not a tree of many times its size as well.
-    return {200, R"({"error":)" + tvd::wire::encodeError(error).dump() + R"(,"out":)" +
-                     tvd::wire::ParamsWriter(out.params()).all() + R"(,"result":0})"};
+    answer += R"(,"error":)" + tvd::wire::encodeError(out.error()).dump() + R"(,"result":0})";
+    return {200, std::move(answer)};
+}
+
+Service::Outcome Service::write(const Call& call, CallContext& context, CTvdBasicParamObject& in,
+                                CBSErrorMsg& error)
+{
+    db::Transaction tx(context.db);
+    const auto writer = call.entry.writer(context);
+    Outcome outcome;
+    int written = 0;
+    const tvd::wire::ListChunks chunks{kWriteChunk, [&](const CTvdBasicListObject& records) {
+                                           if (written++ == 1)
+                                               context.db.tablesGrowing();
+                                           outcome.result = writer->write(records, error);
+                                           if (outcome.result == 0 && call.mode == Mode::Store)
+                                               recordAudit(call, context);
+                                           context.auditKeys.clear();
+                                           return outcome.result == 0;
+                                       }};
+    outcome.fault = decodeCall(call.body, call.operation.name, in, &chunks);
+    if (!outcome.fault && outcome.result == 0 && call.mode == Mode::Store)
+        tx.commit();
+    return outcome;
+}
+
+Service::Outcome Service::query(const Call& call, CallContext& context, CTvdBasicParamObject& in,
+                                tvd::wire::OwnedParams& out)
+{
+    Outcome outcome;
+    outcome.fault = decodeCall(call.body, call.operation.name, in);
+    if (outcome.fault)
+        return outcome;
+    outcome.result = call.entry.handler(context, in, out.params(), out.error());
+    if (outcome.result == 0 && !context.auditKeys.empty()) { // an answer that carries secrets
+        db::Transaction tx(context.db);
+        recordAudit(call, context);
+        tx.commit();
+    }
+    return outcome;
 }
 
 } // namespace rsim

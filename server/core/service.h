@@ -4,7 +4,9 @@
 
 #include "driver.h"
 #include "handler.h"
+#include "request_json.h"
 #include "secrets.h"
+#include "tvd_json.h"
 
 #include <nlohmann/json.hpp>
 
@@ -64,7 +66,7 @@ public:
     // CheckOnly runs a write with all its checks and rolls it back: the answer says whether it
     // would be stored, and nothing is written or audited.
     enum class Mode { Store, CheckOnly };
-    // body: the request's JSON text, let go once it is read into records.
+    // body: the request's JSON text, read again by a write that runs again after a lost race.
     Answer call(const std::string& interfaceName, const std::string& code, std::string body,
                 const std::string& session, Mode mode = Mode::Store);
 
@@ -75,15 +77,36 @@ public:
 private:
     // Attempts of a write that loses races for unique values.
     static constexpr int kUniqueAttempts = 3;
-    // One run of a decoded call on a connection of its own, which it gives back before it throws.
-    Answer run(const std::string& interfaceName, const std::string& code,
-               const TvdOperation& operation, const HandlerEntry& entry, CTvdBasicParamObject& in,
-               const std::string& session, Mode mode);
+    // Records of a write read, checked and stored at a time: about 4 MB of records.
+    static constexpr std::size_t kWriteChunk = 5000;
+
+    struct Call {
+        const std::string& interfaceName;
+        const std::string& code;
+        const TvdOperation& operation;
+        const HandlerEntry& entry;
+        const std::string& body;
+        Mode mode;
+    };
+    // One run of a call on a connection of its own, which it gives back before it throws.
+    Answer run(const Call& call, const std::string& session);
+    // A request's typed fault, or the handler's result.
+    struct Outcome {
+        std::optional<RequestFault> fault;
+        int result = 0;
+    };
+    // Each chunk of a write's records is checked, written and audited as it is read, so the call
+    // holds its body and one chunk, never all its records; in Store mode the transaction commits
+    // once every chunk is written.
+    Outcome write(const Call& call, CallContext& context, CTvdBasicParamObject& in,
+                  CBSErrorMsg& error);
+    // A query's records are written to the answer as its handler reads them.
+    Outcome query(const Call& call, CallContext& context, CTvdBasicParamObject& in,
+                  tvd::wire::OwnedParams& out);
+    // Records the audit keys the context holds, and lets them go.
+    void recordAudit(const Call& call, CallContext& context);
     // The operator of a live session (sliding its expiry), or 0.
     std::int32_t sessionOperator(db::Driver& db, const std::string& token, std::int32_t& orgId);
-    void audit(db::Driver& db, std::int32_t opId, const std::string& interfaceName,
-               const std::string& code, const std::string& operation,
-               const std::vector<std::string>& keys);
 
     DriverPool& pool_;
     const secrets::SecretBox& secrets_;

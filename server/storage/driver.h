@@ -51,6 +51,11 @@ public:
     virtual void commit() = 0;
     virtual void rollback() = 0;
     virtual bool inTransaction() const = 0;
+    // The open transaction's tables are growing much within it (a batch stored chunk after
+    // chunk): statements are planned for their values from now until it ends, as a plan made
+    // when a table was small would scan all of it where its index finds a row. SQLite's
+    // planner does not keep such plans.
+    virtual void tablesGrowing() {}
 
     // A condition on column with one parameter, a containsPattern(): ASCII letters match
     // regardless of case, every other character (Chinese, digits, accented letters) only

@@ -139,6 +139,7 @@ public:
                     const std::vector<Row>& rows) override;
 
     void begin() override;
+    void tablesGrowing() override;
     void commit() override;
     void rollback() override;
     bool inTransaction() const override { return work_ != nullptr; }
@@ -232,6 +233,17 @@ void PostgresDriver::begin()
     limitPrepared();
     try {
         work_ = std::make_unique<pqxx::work>(connection_);
+    } catch (const std::exception& e) {
+        throw translate(e);
+    }
+}
+
+void PostgresDriver::tablesGrowing()
+{
+    if (!work_)
+        throw Error(Error::Kind::Other, "tablesGrowing without an open transaction");
+    try {
+        work_->exec("SET LOCAL plan_cache_mode = force_custom_plan");
     } catch (const std::exception& e) {
         throw translate(e);
     }

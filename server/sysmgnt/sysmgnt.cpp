@@ -170,13 +170,13 @@ int operatorProfile(CallContext& context, CTvdBasicParamObject& in, CTvdBasicPar
 
 void registerHandlers(HandlerTable& handlers)
 {
-    handlers.add(kInterface, "SYSMQ01", {checkRight, 0, false});
-    handlers.add(kInterface, "SYSMQ02", {sysParam, 0, false});
-    handlers.add(kInterface, "SYSMQ03", {baseType, 0, false});
-    handlers.add(kInterface, "SYSMQ04", {counties, 0, false});
-    handlers.add(kInterface, "SYSMQ05", {orgs, 0, false});
-    handlers.add(kInterface, "SYSMQ06", {currentDate, 0, false});
-    handlers.add(kInterface, "SYSMQ07", {operatorProfile, 0, false});
+    handlers.add(kInterface, "SYSMQ01", HandlerEntry::query(checkRight));
+    handlers.add(kInterface, "SYSMQ02", HandlerEntry::query(sysParam));
+    handlers.add(kInterface, "SYSMQ03", HandlerEntry::query(baseType));
+    handlers.add(kInterface, "SYSMQ04", HandlerEntry::query(counties));
+    handlers.add(kInterface, "SYSMQ05", HandlerEntry::query(orgs));
+    handlers.add(kInterface, "SYSMQ06", HandlerEntry::query(currentDate));
+    handlers.add(kInterface, "SYSMQ07", HandlerEntry::query(operatorProfile));
 }
 
 std::optional<OperatorLogin> findOperator(db::Driver& db, const std::string& loginName)

@@ -11,18 +11,33 @@ constexpr const char* kInterface = "MResRemoteMgntApp_IResRemoteMgnt";
 
 enum class Action { Add, Modify, Remove };
 
-Handler writeHandler(const std::string& table, Action action)
-{
-    return [table, action](CallContext& context, CTvdBasicParamObject& in, CTvdBasicParamObject&,
-                           CBSErrorMsg& error) {
-        const auto& records = static_cast<const CTvdBasicListObject&>(*in.object(1));
-        const Table& target = TableOf(table);
-        switch (action) {
-        case Action::Add: return target.add(context, records, error);
-        case Action::Modify: return target.modify(context, records, error);
-        case Action::Remove: return target.remove(context, records, error);
+// One write call on a table, carrying its batch from a chunk of records to the next.
+class TableWriter : public RecordWriter {
+public:
+    TableWriter(const Table& table, Action action, CallContext& context)
+        : table_(table), action_(action), context_(context)
+    {}
+    int write(const CTvdBasicListObject& records, CBSErrorMsg& error) override
+    {
+        switch (action_) {
+        case Action::Add: return table_.add(context_, records, batch_, error);
+        case Action::Modify: return table_.modify(context_, records, batch_, error);
+        case Action::Remove: return table_.remove(context_, records, batch_, error);
         }
         return 1;
+    }
+
+private:
+    const Table& table_;
+    const Action action_;
+    CallContext& context_;
+    Table::Batch batch_;
+};
+
+WriterFactory tableWriter(const std::string& table, Action action)
+{
+    return [&target = TableOf(table), action](CallContext& context) {
+        return std::make_unique<TableWriter>(target, action, context);
     };
 }
 
@@ -50,19 +65,21 @@ void registerHandlers(HandlerTable& handlers)
     {                                                                                              \
         const std::string table = tableOf<MResRemoteMgntDef::Rec>();                               \
         const auto& rights = rsimcatalog::TableOf<MResRemoteMgntDef::Rec>().rights;                \
-        handlers.add(kInterface, addCode, {writeHandler(table, Action::Add), rights.add, true});   \
+        handlers.add(kInterface, addCode,                                                          \
+                     HandlerEntry::write(tableWriter(table, Action::Add), rights.add));            \
         handlers.add(kInterface, modCode,                                                          \
-                     {writeHandler(table, Action::Modify), rights.modify, true});                  \
+                     HandlerEntry::write(tableWriter(table, Action::Modify), rights.modify));      \
         handlers.add(kInterface, delCode,                                                          \
-                     {writeHandler(table, Action::Remove), rights.remove, true});                  \
-        handlers.add(kInterface, qryCode, {queryHandler(table), 0, false});                        \
+                     HandlerEntry::write(tableWriter(table, Action::Remove), rights.remove));      \
+        handlers.add(kInterface, qryCode, HandlerEntry::query(queryHandler(table)));               \
     }
 #define RSIM_REGISTER_INQUIRY_(op, code, CritT, critName, Rec, listName)                           \
-    handlers.add(kInterface, code, {queryHandler(tableOf<MResRemoteMgntDef::Rec>()), 0, false});
+    handlers.add(kInterface, code,                                                                 \
+                 HandlerEntry::query(queryHandler(tableOf<MResRemoteMgntDef::Rec>())));
     RSIM_FAMILIES(RSIM_REGISTER_FAMILY_)
     RSIM_INQUIRIES(RSIM_REGISTER_INQUIRY_)
     handlers.add(MResSysMgnt::IResSysMgnt::kInterfaceName, "RMRESD31",
-                 {queryHandler(tableOf<MResSysMgnt::SResCodeDefInfo>()), 0, false});
+                 HandlerEntry::query(queryHandler(tableOf<MResSysMgnt::SResCodeDefInfo>())));
 }
 
 } // namespace rsim::tables

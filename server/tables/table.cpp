@@ -4,6 +4,7 @@
 #include "tvd_member.h"
 
 #include <algorithm>
+#include <charconv>
 #include <unordered_set>
 
 namespace rsim::tables {
@@ -14,6 +15,7 @@ using db::Value;
 
 constexpr std::size_t kInChunk = 500;
 constexpr std::size_t kInsertChunk = 10000;
+constexpr std::size_t kAnswerChunk = 1000; // records of an answer held before they are written
 
 std::string memberString(const CTvdBasicStructObject& record, int member)
 {
@@ -64,6 +66,30 @@ Table::Table(const TableDef& def) : def_(def), name_(def.name()), keyNames_(def.
     }
     for (const auto& key : keyNames_)
         keyColumns_.push_back(column(key).member);
+    uniqueSets_.push_back(keyColumns_);
+    for (const auto& unique : def.uniques)
+        uniqueSets_.push_back({column(unique).member});
+}
+
+void Table::KeyLog::add(std::string_view key)
+{
+    text_ += std::to_string(key.size());
+    text_ += ':';
+    text_ += key;
+}
+
+bool Table::KeyLog::contains(std::string_view key) const
+{
+    const char* at = text_.data();
+    const char* const end = at + text_.size();
+    while (at < end) {
+        std::size_t size = 0;
+        const char* colon = std::from_chars(at, end, size).ptr;
+        if (std::string_view(colon + 1, size) == key)
+            return true;
+        at = colon + 1 + size;
+    }
+    return false;
 }
 
 const Table::Column& Table::column(const std::string& name) const
@@ -158,7 +184,7 @@ void Table::refuse(CBSErrorMsg& error, int minor, const std::string& message,
 }
 
 bool Table::checkRecord(CallContext& context, const CTvdBasicStructObject& record, int position,
-                        VerifiedReferences& verified, CBSErrorMsg& error) const
+                        std::unordered_set<std::string>& verified, CBSErrorMsg& error) const
 {
     for (int member : keyColumns_) {
         if (!record.isSet(member)) {
@@ -230,23 +256,27 @@ bool Table::checkRange(CallContext& context, const CTvdBasicStructObject& record
     return true;
 }
 
-bool Table::checkBatchDuplicates(const CTvdBasicListObject& records, CBSErrorMsg& error) const
+std::string Table::setKey(const CTvdBasicStructObject& record,
+                          const std::vector<int>& members) const
 {
-    std::vector<std::vector<int>> uniqueSets{keyColumns_};
-    for (const auto& unique : def_.uniques)
-        uniqueSets.push_back({column(unique).member});
-    for (const auto& members : uniqueSets) {
+    std::string key;
+    for (int member : members)
+        key += memberString(record, member) + '\x1f';
+    return key;
+}
+
+bool Table::checkBatchDuplicates(const CTvdBasicListObject& records, int done,
+                                 CBSErrorMsg& error) const
+{
+    for (const auto& members : uniqueSets_) {
         std::unordered_set<std::string> seen;
         seen.reserve(static_cast<std::size_t>(records.count()));
         for (int i = 0; i < records.count(); ++i) {
-            std::string key;
-            for (int member : members)
-                key += memberString(records.element(i), member) + '\x1f';
-            if (!seen.insert(key).second) {
+            if (!seen.insert(setKey(records.element(i), members)).second) {
                 refuse(error, kRefusedDuplicate,
                        "同一批数据中重复：" +
                            columns_[static_cast<std::size_t>(members.front())].name,
-                       records.element(i), i + 1);
+                       records.element(i), done + i + 1);
                 return false;
             }
         }
@@ -255,42 +285,51 @@ bool Table::checkBatchDuplicates(const CTvdBasicListObject& records, CBSErrorMsg
 }
 
 bool Table::checkStoredDuplicates(CallContext& context, const CTvdBasicListObject& records,
-                                  CBSErrorMsg& error) const
+                                  const Batch& batch, CBSErrorMsg& error) const
 {
-    std::vector<std::string> singles{def_.uniques};
-    if (keyColumns_.size() == 1)
-        singles.insert(singles.begin(), keyNames_.front());
-    else
-        for (int i = 0; i < records.count(); ++i) {
-            Row key = keyValues(records.element(i));
-            if (!std::holds_alternative<std::monostate>(
-                    context.db.scalar("SELECT 1 FROM " + name_ + keyWhere(), key))) {
-                refuse(error, kRefusedDuplicate, "记录已存在", records.element(i), i + 1);
-                return false;
-            }
-        }
-    for (const auto& name : singles) {
-        const Column& c = column(name);
-        for (int start = 0; start < records.count(); start += static_cast<int>(kInChunk)) {
-            const int end = std::min(records.count(), start + static_cast<int>(kInChunk));
-            Row values;
-            for (int i = start; i < end; ++i)
-                values.emplace_back(valueOf(records.element(i), c, context.secrets));
-            std::unordered_set<std::string> stored;
-            context.db.query("SELECT " + name + " FROM " + name_ + " WHERE " + name + " IN (" +
-                                 placeholders(values.size()) + ")",
-                             values, [&](const Row& row) { stored.insert(db::asText(row[0])); });
-            if (stored.empty())
-                continue;
-            for (int i = start; i < end; ++i) {
-                if (stored.count(memberString(records.element(i), c.member))) {
-                    refuse(error, kRefusedDuplicate, name + "已存在", records.element(i), i + 1);
-                    return false;
-                }
-            }
-        }
+    for (std::size_t set = 0; set < uniqueSets_.size(); ++set) {
+        const std::vector<int>& members = uniqueSets_[set];
+        const int found = firstStored(context, records, members);
+        if (found < 0)
+            continue;
+        const CTvdBasicStructObject& record = records.element(found);
+        const std::string& name = columns_[static_cast<std::size_t>(members.front())].name;
+        if (set < batch.added.size() && batch.added[set].contains(setKey(record, members)))
+            refuse(error, kRefusedDuplicate, "同一批数据中重复：" + name, record,
+                   batch.done + found + 1);
+        else
+            refuse(error, kRefusedDuplicate, members.size() == 1 ? name + "已存在" : "记录已存在",
+                   record, batch.done + found + 1);
+        return false;
     }
     return true;
+}
+
+int Table::firstStored(CallContext& context, const CTvdBasicListObject& records,
+                       const std::vector<int>& members) const
+{
+    if (members.size() > 1) {
+        for (int i = 0; i < records.count(); ++i)
+            if (!std::holds_alternative<std::monostate>(context.db.scalar(
+                    "SELECT 1 FROM " + name_ + keyWhere(), keyValues(records.element(i)))))
+                return i;
+        return -1;
+    }
+    const Column& c = columns_[static_cast<std::size_t>(members.front())];
+    for (int start = 0; start < records.count(); start += static_cast<int>(kInChunk)) {
+        const int end = std::min(records.count(), start + static_cast<int>(kInChunk));
+        Row values;
+        for (int i = start; i < end; ++i)
+            values.emplace_back(valueOf(records.element(i), c, context.secrets));
+        std::unordered_set<std::string> stored;
+        context.db.query("SELECT " + c.name + " FROM " + name_ + " WHERE " + c.name + " IN (" +
+                             placeholders(values.size()) + ")",
+                         values, [&](const Row& row) { stored.insert(db::asText(row[0])); });
+        for (int i = start; i < end && !stored.empty(); ++i)
+            if (stored.count(memberString(records.element(i), c.member)))
+                return i;
+    }
+    return -1;
 }
 
 bool Table::checkUniquesKept(CallContext& context, const CTvdBasicStructObject& record,
@@ -428,8 +467,9 @@ int Table::query(CallContext& context, const CTvdBasicStructObject& criteria,
     const std::int64_t rows = limit > 0 ? std::min(limit, context.maxRows) : context.maxRows;
     if (sealedCriteria.empty())
         sql += " LIMIT " + std::to_string(rows);
+    std::int64_t answered = 0;
     context.db.query(sql, params, [&](const Row& row) {
-        if (out.count() >= rows)
+        if (answered >= rows)
             return;
         CTvdBasicStructObject& record = *out.append();
         readRow(row, record, context.secrets, reveal);
@@ -438,54 +478,63 @@ int Table::query(CallContext& context, const CTvdBasicStructObject& criteria,
                 out.removeAt(out.count() - 1);
                 return;
             }
+        ++answered;
         if (reveal)
             context.auditKeys.push_back(name_ + " " + keyText(record));
+        if (context.answerRecords && out.count() >= static_cast<int>(kAnswerChunk))
+            context.answerRecords(out);
     });
     return 0;
 }
 
-int Table::add(CallContext& context, const CTvdBasicListObject& records, CBSErrorMsg& error) const
+int Table::add(CallContext& context, const CTvdBasicListObject& records, Batch& batch,
+               CBSErrorMsg& error) const
 {
-    VerifiedReferences verified;
     for (int i = 0; i < records.count(); ++i)
-        if (!checkRecord(context, records.element(i), i + 1, verified, error) ||
-            !checkRange(context, records.element(i), i + 1, false, error))
+        if (!checkRecord(context, records.element(i), batch.done + i + 1, batch.verified, error) ||
+            !checkRange(context, records.element(i), batch.done + i + 1, false, error))
             return 1;
-    if (!checkBatchDuplicates(records, error) || !checkStoredDuplicates(context, records, error))
+    if (!checkBatchDuplicates(records, batch.done, error) ||
+        !checkStoredDuplicates(context, records, batch, error))
         return 1;
     std::vector<std::string> names;
     for (const auto& c : columns_)
         names.push_back(c.name);
-    // Rows go to the database a chunk at a time, so that a batch of a million records is not held
-    // a second time as rows.
+    batch.added.resize(uniqueSets_.size());
+    // Rows go to the database a chunk at a time, so that many records are not held a second
+    // time as rows.
     std::vector<Row> rows;
     rows.reserve(std::min(static_cast<std::size_t>(records.count()), kInsertChunk));
     for (int i = 0; i < records.count(); ++i) {
+        const CTvdBasicStructObject& record = records.element(i);
         Row row;
         row.reserve(columns_.size());
         for (const auto& c : columns_)
-            row.push_back(valueOf(records.element(i), c, context.secrets));
+            row.push_back(valueOf(record, c, context.secrets));
         rows.push_back(std::move(row));
-        context.auditKeys.push_back(name_ + " " + keyText(records.element(i)));
+        for (std::size_t set = 0; set < uniqueSets_.size(); ++set)
+            batch.added[set].add(setKey(record, uniqueSets_[set]));
+        context.auditKeys.push_back(name_ + " " + keyText(record));
         if (rows.size() == kInsertChunk || i + 1 == records.count()) {
             context.db.insertMany(name_, names, rows);
             rows.clear();
         }
     }
+    batch.done += records.count();
     return 0;
 }
 
-int Table::modify(CallContext& context, const CTvdBasicListObject& records,
+int Table::modify(CallContext& context, const CTvdBasicListObject& records, Batch& batch,
                   CBSErrorMsg& error) const
 {
-    VerifiedReferences verified;
     for (int i = 0; i < records.count(); ++i) {
         const CTvdBasicStructObject& record = records.element(i);
+        const int position = batch.done + i + 1;
         const bool rangeChanged =
             !def_.rangeLast.empty() && record.isSet(column(def_.rangeLast).member);
-        if (!checkRecord(context, record, i + 1, verified, error) ||
-            (rangeChanged && !checkRange(context, record, i + 1, true, error)) ||
-            !checkUniquesKept(context, record, i + 1, error))
+        if (!checkRecord(context, record, position, batch.verified, error) ||
+            (rangeChanged && !checkRange(context, record, position, true, error)) ||
+            !checkUniquesKept(context, record, position, error))
             return 1;
         std::string set;
         Row params;
@@ -507,38 +556,41 @@ int Table::modify(CallContext& context, const CTvdBasicListObject& records,
                         : context.db.execCount("UPDATE " + name_ + set + keyWhere(), params);
         if (changed != 1) {
             refuse(error, kRefusedNotFound,
-                   changed == 0 ? "要修改的记录不存在" : "关键字匹配到多条记录", record, i + 1);
+                   changed == 0 ? "要修改的记录不存在" : "关键字匹配到多条记录", record, position);
             return 1;
         }
         context.auditKeys.push_back(name_ + " " + keyText(record));
     }
+    batch.done += records.count();
     return 0;
 }
 
-int Table::remove(CallContext& context, const CTvdBasicListObject& records,
+int Table::remove(CallContext& context, const CTvdBasicListObject& records, Batch& batch,
                   CBSErrorMsg& error) const
 {
     for (int i = 0; i < records.count(); ++i) {
         const CTvdBasicStructObject& record = records.element(i);
+        const int position = batch.done + i + 1;
         for (int member : keyColumns_) {
             if (!record.isSet(member)) {
                 refuse(error, kRefusedInvalid,
                        "缺少关键字段" + columns_[static_cast<std::size_t>(member)].name, record,
-                       i + 1);
+                       position);
                 return 1;
             }
         }
-        if (!checkNotReferenced(context, record, i + 1, error))
+        if (!checkNotReferenced(context, record, position, error))
             return 1;
         const std::int64_t changed =
             context.db.execCount("DELETE FROM " + name_ + keyWhere(), keyValues(record));
         if (changed != 1) {
             refuse(error, kRefusedNotFound,
-                   changed == 0 ? "要删除的记录不存在" : "关键字匹配到多条记录", record, i + 1);
+                   changed == 0 ? "要删除的记录不存在" : "关键字匹配到多条记录", record, position);
             return 1;
         }
         context.auditKeys.push_back(name_ + " " + keyText(record));
     }
+    batch.done += records.count();
     return 0;
 }
 

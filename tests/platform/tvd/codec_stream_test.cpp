@@ -277,3 +277,108 @@ TEST(CodecStream, AnAnswerReplacesTheListItIsReadInto)
               R"({"listRemoteSimLog":[{"IMSI":"3"}]})")
         << "no member of an earlier answer's record is left";
 }
+
+namespace {
+
+// The text of a request adding cards 0 to count-1, with the op info after the list.
+std::string addRequest(int count, MResRemoteMgntApp::SOpInfo& info, SRemoteSimInfoList& cards)
+{
+    for (int i = 0; i < count; ++i)
+        cards.push_back(card(i, "备注" + std::to_string(i)));
+    info.set_OP_ID(7);
+    MResRemoteMgntApp::IResRemoteMgnt::CParamIn4add_simInfo in(info, cards, nullptr);
+    return R"({"in":)" + tvd::wire::ParamsWriter(in).all() + "}";
+}
+
+std::string replaced(std::string text, const std::string& what, const std::string& by)
+{
+    const std::size_t at = text.find(what);
+    if (at == std::string::npos)
+        ADD_FAILURE() << what << " is not in the request";
+    return at == std::string::npos ? text : text.replace(at, what.size(), by);
+}
+
+} // namespace
+
+TEST(CodecStream, AListReadInChunksGivesEachRecordOnceAndPathsCountTheRecordsBefore)
+{
+    const TvdOperation* add = tvd_findOperation("MResRemoteMgntApp_IResRemoteMgnt", "RMOSMQ25");
+    ASSERT_NE(add, nullptr);
+    MResRemoteMgntApp::SOpInfo info;
+    SRemoteSimInfoList cards;
+    const std::string text = addRequest(7, info, cards);
+
+    std::vector<int> sizes;
+    SRemoteSimInfoList taken;
+    const tvd::wire::ListChunks chunks{
+        3, [&](const CTvdBasicListObject& records) {
+            sizes.push_back(records.count());
+            for (int i = 0; i < records.count(); ++i)
+                taken.push_back(static_cast<const SRemoteSimInfo&>(records.element(i)));
+            return true;
+        }};
+    tvd::wire::OwnedParams in(*add->in);
+    ASSERT_TRUE(tvd::wire::readRequest(text, in.params(), &chunks));
+    EXPECT_EQ(sizes, (std::vector<int>{3, 3, 1}));
+    EXPECT_EQ(tvd::wire::encode(taken), tvd::wire::encode(cards));
+    EXPECT_EQ(tvd::wire::encode(in.object(0)), tvd::wire::encode(info)) << "read after the list";
+
+    const auto pathOfFault = [&](const std::string& request) {
+        tvd::wire::OwnedParams fresh(*add->in);
+        try {
+            tvd::wire::readRequest(request, fresh.params(), &chunks);
+        } catch (const tvd::wire::DecodeError& e) {
+            return e.path;
+        }
+        return std::string("no fault");
+    };
+    EXPECT_EQ(pathOfFault(replaced(text, R"("STS":-5)", R"("STS":"x")")),
+              "in.listRemoteSimInfo[5].STS");
+    EXPECT_EQ(pathOfFault(replaced(text, R"(}],"sOpInfo")", R"(},3],"sOpInfo")")),
+              "in.listRemoteSimInfo[7]");
+}
+
+TEST(CodecStream, ATakerThatStopsEndsTheReadingWithNoFaultOfWhatFollows)
+{
+    const TvdOperation* add = tvd_findOperation("MResRemoteMgntApp_IResRemoteMgnt", "RMOSMQ25");
+    ASSERT_NE(add, nullptr);
+    MResRemoteMgntApp::SOpInfo info;
+    SRemoteSimInfoList cards;
+    const std::string text = replaced(addRequest(7, info, cards), R"("STS":-5)", R"("STS":"x")");
+    int takes = 0;
+    const tvd::wire::ListChunks chunks{2, [&](const CTvdBasicListObject&) {
+                                           ++takes;
+                                           return false;
+                                       }};
+    tvd::wire::OwnedParams in(*add->in);
+    EXPECT_TRUE(tvd::wire::readRequest(text, in.params(), &chunks));
+    EXPECT_EQ(takes, 1);
+    EXPECT_THROW(tvd::wire::readRequest(text, in.params()), tvd::wire::DecodeError);
+}
+
+TEST(CodecStream, AListWrittenWhileItIsFilledGivesTheTextOfTheWholeList)
+{
+    MResRemoteMgntApp::SOpInfo info;
+    SRemoteSimInfoList all;
+    addRequest(10, info, all);
+    const std::string whole =
+        tvd::wire::ParamsWriter(
+            MResRemoteMgntApp::IResRemoteMgnt::CParamIn4add_simInfo(info, all, nullptr))
+            .all();
+
+    SRemoteSimInfoList filling;
+    MResRemoteMgntApp::IResRemoteMgnt::CParamIn4add_simInfo params(info, filling, nullptr);
+    tvd::wire::ParamsWriter writer(params);
+    std::string text;
+    int next = 0;
+    for (int size : {4, 0, 5}) {
+        for (int i = 0; i < size; ++i)
+            filling.push_back(all[static_cast<std::size_t>(next++)]);
+        writer.take(text, filling);
+        EXPECT_EQ(filling.count(), 0) << "taken records are let go";
+    }
+    filling.push_back(all[static_cast<std::size_t>(next)]);
+    while (writer.next(text, 7)) {
+    }
+    EXPECT_EQ(text, whole);
+}

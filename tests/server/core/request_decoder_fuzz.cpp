@@ -1,7 +1,8 @@
 // libFuzzer target: the decoding of a call's body, as the service does it, for a few operations
 // of every shape (a list of records, a criteria record, a rights list). The first byte picks the
 // operation; the rest is the body. Any crash, sanitizer report or escaping exception is a fault:
-// the decoder must answer every input with a decoded call or a refusal.
+// the decoder must answer every input with a decoded call or a refusal. A body is decoded as
+// the service does: the limits of the JSON first, then its records.
 #include "request_json.h"
 #include "tvd_json.h"
 #include "tvd_operation.h"
@@ -31,6 +32,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         __builtin_trap(); // the operation tables did not load
     tvd::wire::OwnedParams in(*operation->in);
     const std::string body(reinterpret_cast<const char*>(data + 1), size - 1);
-    (void)rsim::decodeCall(body, operation->name, in.params());
+    if (rsim::checkRequestJson(body))
+        return 0;
+    // Writes read their list in chunks, here of three records, and may stop after any.
+    const bool chunked = (data[0] / std::size(kOperations)) % 2 != 0;
+    int taken = 0;
+    const tvd::wire::ListChunks chunks{3, [&](const CTvdBasicListObject& records) {
+                                           if (records.count() == 0 || records.count() > 3)
+                                               __builtin_trap(); // a chunk of a wrong size
+                                           return ++taken < data[0] / 8;
+                                       }};
+    (void)rsim::decodeCall(body, operation->name, in.params(), chunked ? &chunks : nullptr);
     return 0;
 }

@@ -5,6 +5,7 @@
 #include "driver.h"
 #include "rsimd_process.h"
 #include "secrets.h"
+#include "tvd_json_stream.h"
 #include "tvd_member.h"
 
 #include <httplib.h>
@@ -16,6 +17,7 @@
 #include <array>
 #include <chrono>
 #include <ctime>
+#include <functional>
 #include <future>
 
 using namespace MResRemoteMgntDef;
@@ -430,6 +432,90 @@ TEST_P(Service, ALargeBatchWithTextThatIsNotUtf8IsThrownAndStoresNothing)
     batch[5000].set_REMARK("备注");
     ASSERT_EQ(remote_.add_simInfo(info_, batch, error, nullptr), 0) << error.message << error.hint;
     EXPECT_EQ(countSims("460009900020000", "460009900025999"), 6000);
+}
+
+// The service reads, checks and stores a large batch a chunk of records at a time, in one
+// transaction: a fault in any chunk names its record by its place in the whole batch, a
+// duplicate of a record of an earlier chunk is one of the batch, and nothing is stored.
+TEST_P(Service, ABatchReadInChunksIsRefusedAtItsFaultWhereverItLiesAndStoresNothing)
+{
+    SRemoteSimInfoList stored;
+    stored.push_back(card(90000));
+    CBSErrorMsg error;
+    ASSERT_EQ(remote_.add_simInfo(info_, stored, error, nullptr), 0) << error.message;
+
+    SRemoteSimInfoList batch;
+    for (int i = 0; i < 12000; ++i)
+        batch.push_back(card(40000 + i));
+    const auto refusal = [&](const std::function<void(SRemoteSimInfoList&)>& spoil) {
+        SRemoteSimInfoList spoilt = batch;
+        spoil(spoilt);
+        CBSErrorMsg refused;
+        EXPECT_NE(remote_.add_simInfo(info_, spoilt, refused, nullptr), 0);
+        EXPECT_EQ(countSims("460009900040000", "460009900051999"), 0) << refused.hint;
+        return refused.message + " / " + refused.hint;
+    };
+    EXPECT_EQ(refusal([](auto& b) { b[11000] = b[100]; }),
+              "同一批数据中重复：IMSI / 第11001条记录 IMSI=460009900040100");
+    EXPECT_EQ(refusal([](auto& b) { b[9000].set_SIM_ID(b[2].SIM_ID); }),
+              "同一批数据中重复：SIM_ID / 第9001条记录 IMSI=460009900049000");
+    EXPECT_EQ(refusal([&](auto& b) { b[7500] = card(90000); }),
+              "IMSI已存在 / 第7501条记录 IMSI=460009900090000");
+    EXPECT_EQ(refusal([](auto& b) { b[10500].set_PIN1("12"); }),
+              "PIN1格式错误：必须为4到8位数字 / 第10501条记录 IMSI=460009900050500");
+
+    // A value of the wrong type late in the batch: refused as a bad request, after the chunks
+    // before it were stored in the transaction, which is rolled back.
+    SRemoteSimInfoList typed = batch;
+    typed[10000].set_REMARK("坏");
+    std::string body =
+        R"({"in":)" +
+        tvd::wire::ParamsWriter(
+            MResRemoteMgntApp::IResRemoteMgnt::CParamIn4add_simInfo(info_, typed, nullptr))
+            .all() +
+        "}";
+    body.replace(body.find(R"("REMARK":"坏")"), std::string(R"("REMARK":"坏")").size(),
+                 R"("REMARK":5)");
+    int status = 0;
+    const json answer = raw("/v1/call/MResRemoteMgntApp_IResRemoteMgnt/RMOSMQ25", body, status);
+    EXPECT_EQ(status, 400);
+    EXPECT_NE(answer["error"]["hint"].get<std::string>().find("in.listRemoteSimInfo[10000].REMARK"),
+              std::string::npos)
+        << answer.dump();
+    EXPECT_EQ(countSims("460009900040000", "460009900051999"), 0);
+
+    ASSERT_EQ(remote_.add_simInfo(info_, batch, error, nullptr), 0) << error.message << error.hint;
+    EXPECT_EQ(countSims("460009900040000", "460009900051999"), 12000);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM sys_audit WHERE CODE = 'RMOSMQ25'"), 12001);
+}
+
+// A long answer is written as its rows are read; its records, limit and read audit are those of
+// the rows.
+TEST_P(Service, ALongAnswerKeepsItsLimitItsRecordsAndItsAudit)
+{
+    SRemoteSimInfoList batch;
+    for (int i = 0; i < 2600; ++i)
+        batch.push_back(card(60000 + i));
+    CBSErrorMsg error;
+    ASSERT_EQ(remote_.add_simInfo(info_, batch, error, nullptr), 0) << error.message;
+    SRemoteSimQryIn criteria;
+    criteria.set_START_IMSI("460009900060000");
+    criteria.set_END_IMSI("460009900069999");
+    criteria.set_MAX_NUM(2345);
+    SRemoteSimInfoList found;
+    ASSERT_EQ(remote_.qry_simInfo(criteria, found, error, nullptr), 0) << error.message;
+    ASSERT_EQ(found.count(), 2345);
+    for (int i : {0, 999, 1000, 2344}) {
+        SCOPED_TRACE(i);
+        const SRemoteSimInfo& expected = batch[static_cast<std::size_t>(i)];
+        EXPECT_EQ(found[static_cast<std::size_t>(i)].IMSI, expected.IMSI);
+        EXPECT_EQ(found[static_cast<std::size_t>(i)].SIM_ID, expected.SIM_ID);
+        EXPECT_EQ(found[static_cast<std::size_t>(i)].KI_CODE, expected.KI_CODE);
+    }
+    EXPECT_EQ(count("SELECT COUNT(*) FROM sys_audit WHERE CODE = 'RMOSMQ28'"), 2345);
+    criteria.set_MAX_NUM(100000);
+    ASSERT_EQ(remote_.qry_simInfo(criteria, found, error, nullptr), 0) << error.message;
+    EXPECT_EQ(found.count(), 2600);
 }
 
 TEST_P(Service, CardFormatsAreCheckedAtTheirEdges)
