@@ -284,6 +284,32 @@ bool Table::checkBatchDuplicates(const CTvdBasicListObject& records, int done,
     return true;
 }
 
+bool Table::checkBatchOverlaps(const CTvdBasicListObject& records, int done,
+                               CBSErrorMsg& error) const
+{
+    if (def_.rangeFirst.empty())
+        return true;
+    const int first = column(def_.rangeFirst).member;
+    const int last = column(def_.rangeLast).member;
+    // Ranges are few (a batch of them is typed or imported by hand): each is compared with those
+    // before it.
+    for (int i = 1; i < records.count(); ++i) {
+        const std::string from = memberString(records.element(i), first);
+        const std::string to = memberString(records.element(i), last);
+        for (int j = 0; j < i; ++j) {
+            const std::string otherFrom = memberString(records.element(j), first);
+            const std::string otherTo = memberString(records.element(j), last);
+            if (from.size() == otherFrom.size() && from <= otherTo && to >= otherFrom) {
+                refuse(error, kRefusedOverlap,
+                       "号段与同一批数据中的号段重叠：" + otherFrom + "-" + otherTo,
+                       records.element(i), done + i + 1);
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 bool Table::checkStoredDuplicates(CallContext& context, const CTvdBasicListObject& records,
                                   const Batch& batch, CBSErrorMsg& error) const
 {
@@ -495,6 +521,7 @@ int Table::add(CallContext& context, const CTvdBasicListObject& records, Batch& 
             !checkRange(context, records.element(i), batch.done + i + 1, false, error))
             return 1;
     if (!checkBatchDuplicates(records, batch.done, error) ||
+        !checkBatchOverlaps(records, batch.done, error) ||
         !checkStoredDuplicates(context, records, batch, error))
         return 1;
     std::vector<std::string> names;

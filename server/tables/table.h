@@ -83,6 +83,8 @@ private:
                     bool excludeSelf, CBSErrorMsg& error) const;
     bool checkBatchDuplicates(const CTvdBasicListObject& records, int done,
                               CBSErrorMsg& error) const;
+    // Ranges of a batch that overlap one before them.
+    bool checkBatchOverlaps(const CTvdBasicListObject& records, int done, CBSErrorMsg& error) const;
     // Stored values also hold those of the call's earlier chunks, which are refused as repeated
     // in the batch.
     bool checkStoredDuplicates(CallContext& context, const CTvdBasicListObject& records,

@@ -334,9 +334,17 @@ TEST_P(Service, RangesMustBeOrderedOfEqualLengthAndNotOverlap)
     unknown[0].set_MSISDN_GROUP("G99");
     EXPECT_NE(remote_.add_imsiMsisdnGrp(info_, unknown, error, nullptr), 0);
     EXPECT_EQ(error.message, "引用的MSISDN_GROUP不存在：G99");
-    EXPECT_EQ(remote_.add_imsiMsisdnGrp(info_, range("460009000000000", "460009000000999"), error,
-                                        nullptr),
-              0)
+    // Ranges of one batch must not overlap each other either.
+    auto two = range("460009000000000", "460009000000999");
+    two.push_back(two[0]);
+    two[1].set_FIRST_IMSI("460009000000999");
+    two[1].set_LAST_IMSI("460009000001999");
+    EXPECT_NE(remote_.add_imsiMsisdnGrp(info_, two, error, nullptr), 0);
+    EXPECT_EQ(error.minCode, 5);
+    EXPECT_EQ(error.message, "号段与同一批数据中的号段重叠：460009000000000-460009000000999");
+    EXPECT_EQ(error.hint, "第2条记录 FIRST_IMSI=460009000000999");
+    two[1].set_FIRST_IMSI("460009000001000");
+    EXPECT_EQ(remote_.add_imsiMsisdnGrp(info_, two, error, nullptr), 0)
         << error.message << error.hint;
 }
 
