@@ -4,7 +4,6 @@
 #include "tvd_member.h"
 
 #include <algorithm>
-#include <charconv>
 #include <unordered_set>
 
 namespace rsim::tables {
@@ -44,6 +43,11 @@ std::string numberKey(const std::string& column)
            ") + 1)";
 }
 
+std::uint64_t keyHash(const std::string& key)
+{
+    return std::hash<std::string>{}(key);
+}
+
 std::string placeholders(std::size_t n)
 {
     std::string marks;
@@ -69,27 +73,6 @@ Table::Table(const TableDef& def) : def_(def), name_(def.name()), keyNames_(def.
     uniqueSets_.push_back(keyColumns_);
     for (const auto& unique : def.uniques)
         uniqueSets_.push_back({column(unique).member});
-}
-
-void Table::KeyLog::add(std::string_view key)
-{
-    text_ += std::to_string(key.size());
-    text_ += ':';
-    text_ += key;
-}
-
-bool Table::KeyLog::contains(std::string_view key) const
-{
-    const char* at = text_.data();
-    const char* const end = at + text_.size();
-    while (at < end) {
-        std::size_t size = 0;
-        const char* colon = std::from_chars(at, end, size).ptr;
-        if (std::string_view(colon + 1, size) == key)
-            return true;
-        at = colon + 1 + size;
-    }
-    return false;
 }
 
 const Table::Column& Table::column(const std::string& name) const
@@ -320,7 +303,10 @@ bool Table::checkStoredDuplicates(CallContext& context, const CTvdBasicListObjec
             continue;
         const CTvdBasicStructObject& record = records.element(found);
         const std::string& name = columns_[static_cast<std::size_t>(members.front())].name;
-        if (set < batch.added.size() && batch.added[set].contains(setKey(record, members)))
+        const std::vector<std::uint64_t>* added =
+            set < batch.added.size() ? &batch.added[set] : nullptr;
+        if (added != nullptr && std::find(added->begin(), added->end(),
+                                          keyHash(setKey(record, members))) != added->end())
             refuse(error, kRefusedDuplicate, "同一批数据中重复：" + name, record,
                    batch.done + found + 1);
         else
@@ -540,7 +526,7 @@ int Table::add(CallContext& context, const CTvdBasicListObject& records, Batch& 
             row.push_back(valueOf(record, c, context.secrets));
         rows.push_back(std::move(row));
         for (std::size_t set = 0; set < uniqueSets_.size(); ++set)
-            batch.added[set].add(setKey(record, uniqueSets_[set]));
+            batch.added[set].push_back(keyHash(setKey(record, uniqueSets_[set])));
         context.auditKeys.push_back(name_ + " " + keyText(record));
         if (rows.size() == kInsertChunk || i + 1 == records.count()) {
             context.db.insertMany(name_, names, rows);
