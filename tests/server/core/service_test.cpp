@@ -95,6 +95,15 @@ protected:
         return sim;
     }
 
+    // Cards numbered first to first + count - 1.
+    SRemoteSimInfoList cards(int first, int count)
+    {
+        SRemoteSimInfoList list;
+        for (int i = 0; i < count; ++i)
+            list.push_back(card(first + i));
+        return list;
+    }
+
     int countSims(const std::string& first, const std::string& last)
     {
         SRemoteSimQryIn criteria;
@@ -412,9 +421,7 @@ TEST_P(Service, NumberRangesOfDifferentLengthsDoNotOverlap)
 
 TEST_P(Service, ABatchWithOneBadCardIsRefusedWholeAndNamesIt)
 {
-    SRemoteSimInfoList batch;
-    for (int i = 0; i < 2000; ++i)
-        batch.push_back(card(i));
+    SRemoteSimInfoList batch = cards(0, 2000);
     batch[1998].set_IMSI("46000990000199");
     CBSErrorMsg error;
     EXPECT_NE(remote_.add_simInfo(info_, batch, error, nullptr), 0);
@@ -430,9 +437,7 @@ TEST_P(Service, ABatchWithOneBadCardIsRefusedWholeAndNamesIt)
 // left aborts the request, so the service stores nothing and the binding serves the next call.
 TEST_P(Service, ALargeBatchWithTextThatIsNotUtf8IsThrownAndStoresNothing)
 {
-    SRemoteSimInfoList batch;
-    for (int i = 0; i < 6000; ++i)
-        batch.push_back(card(20000 + i));
+    SRemoteSimInfoList batch = cards(20000, 6000);
     batch[5000].set_REMARK("bad \xFF byte");
     CBSErrorMsg error;
     EXPECT_THROW(remote_.add_simInfo(info_, batch, error, nullptr), nlohmann::json::type_error);
@@ -447,14 +452,11 @@ TEST_P(Service, ALargeBatchWithTextThatIsNotUtf8IsThrownAndStoresNothing)
 // duplicate of a record of an earlier chunk is one of the batch, and nothing is stored.
 TEST_P(Service, ABatchReadInChunksIsRefusedAtItsFaultWhereverItLiesAndStoresNothing)
 {
-    SRemoteSimInfoList stored;
-    stored.push_back(card(90000));
+    SRemoteSimInfoList stored = cards(90000, 1);
     CBSErrorMsg error;
     ASSERT_EQ(remote_.add_simInfo(info_, stored, error, nullptr), 0) << error.message;
 
-    SRemoteSimInfoList batch;
-    for (int i = 0; i < 12000; ++i)
-        batch.push_back(card(40000 + i));
+    SRemoteSimInfoList batch = cards(40000, 12000);
     const auto refusal = [&](const std::function<void(SRemoteSimInfoList&)>& spoil) {
         SRemoteSimInfoList spoilt = batch;
         spoil(spoilt);
@@ -501,9 +503,7 @@ TEST_P(Service, ABatchReadInChunksIsRefusedAtItsFaultWhereverItLiesAndStoresNoth
 // the rows.
 TEST_P(Service, ALongAnswerKeepsItsLimitItsRecordsAndItsAudit)
 {
-    SRemoteSimInfoList batch;
-    for (int i = 0; i < 2600; ++i)
-        batch.push_back(card(60000 + i));
+    SRemoteSimInfoList batch = cards(60000, 2600);
     CBSErrorMsg error;
     ASSERT_EQ(remote_.add_simInfo(info_, batch, error, nullptr), 0) << error.message;
     SRemoteSimQryIn criteria;
@@ -561,8 +561,7 @@ TEST_P(Service, CardFormatsAreCheckedAtTheirEdges)
 
 TEST_P(Service, ModifyChangesOnlySetMembersAndKiIsNotStoredPlain)
 {
-    SRemoteSimInfoList one;
-    one.push_back(card(7000));
+    SRemoteSimInfoList one = cards(7000, 1);
     CBSErrorMsg error;
     ASSERT_EQ(remote_.add_simInfo(info_, one, error, nullptr), 0) << error.message;
     SRemoteSimInfoList change;
@@ -597,9 +596,7 @@ TEST_P(Service, ModifyChangesOnlySetMembersAndKiIsNotStoredPlain)
 // nothing of the database's own text.
 TEST_P(Service, AModifyGivingACardAnotherCardsSimNumberIsRefusedByName)
 {
-    SRemoteSimInfoList two;
-    two.push_back(card(7100));
-    two.push_back(card(7101));
+    SRemoteSimInfoList two = cards(7100, 2);
     CBSErrorMsg error;
     ASSERT_EQ(remote_.add_simInfo(info_, two, error, nullptr), 0) << error.message;
     SRemoteSimInfoList change;
@@ -623,9 +620,7 @@ TEST_P(Service, AWriterThatLosesARaceForAnImsiIsToldWhichCard)
     if (GetParam() != Backend::Postgres)
         GTEST_SKIP() << "SQLite admits one writer at a time: its checks and insert cannot "
                         "interleave with another's";
-    SRemoteSimInfoList batch;
-    batch.push_back(card(7200));
-    batch.push_back(card(7201));
+    SRemoteSimInfoList batch = cards(7200, 2);
     auto rival = rsim::db::connect(server_->database());
     rival->begin();
     rival->exec("INSERT INTO rsim_sim (IMSI, SIM_ID) VALUES (?, ?)",
@@ -729,9 +724,7 @@ TEST_P(Service, MalformedRequestsGetClearAnswersAndTheServiceKeepsRunning)
 
 TEST_P(Service, EveryCardOfALargeBatchIsAudited)
 {
-    SRemoteSimInfoList batch;
-    for (int i = 0; i < 1500; ++i)
-        batch.push_back(card(30000 + i));
+    SRemoteSimInfoList batch = cards(30000, 1500);
     CBSErrorMsg error;
     ASSERT_EQ(remote_.add_simInfo(info_, batch, error, nullptr), 0) << error.message << error.hint;
     EXPECT_EQ(count("SELECT COUNT(*) FROM sys_audit WHERE CODE = 'RMOSMQ25' AND OP_ID = 1"), 1500);
