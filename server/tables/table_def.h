@@ -15,7 +15,7 @@ namespace rsim::tables {
 enum class Format {
     Any,
     Imsi,   // 15 digits
-    Iccid,  // 19 or 20 of 0-9, A-F (either case)
+    Iccid,  // 19 or 20 of 0-9, A-F
     Ki,     // 32 hexadecimal characters
     Pin,    // 4 to 8 digits
     Puk,    // 8 digits

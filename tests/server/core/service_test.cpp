@@ -536,6 +536,7 @@ TEST_P(Service, CardFormatsAreCheckedAtTheirEdges)
     const Case cases[] = {
         {SRemoteSimInfo::idx_SIM_ID, "8986009900000000001", true},
         {SRemoteSimInfo::idx_SIM_ID, "898600990000000001F", true},
+        {SRemoteSimInfo::idx_SIM_ID, "898600990000000001f", false},
         {SRemoteSimInfo::idx_SIM_ID, "898600990000000001", false},
         {SRemoteSimInfo::idx_SIM_ID, "898600990000000000123", false},
         {SRemoteSimInfo::idx_KI_CODE, "0123456789ABCDEF0123456789ABCDE", false},
