@@ -249,13 +249,18 @@ std::string Table::setKey(const CTvdBasicStructObject& record,
 }
 
 bool Table::checkBatchDuplicates(const CTvdBasicListObject& records, int done,
+                                 std::vector<std::vector<std::uint64_t>>& hashes,
                                  CBSErrorMsg& error) const
 {
-    for (const auto& members : uniqueSets_) {
+    hashes.assign(uniqueSets_.size(), {});
+    for (std::size_t set = 0; set < uniqueSets_.size(); ++set) {
+        const std::vector<int>& members = uniqueSets_[set];
         std::unordered_set<std::string> seen;
         seen.reserve(static_cast<std::size_t>(records.count()));
         for (int i = 0; i < records.count(); ++i) {
-            if (!seen.insert(setKey(records.element(i), members)).second) {
+            std::string key = setKey(records.element(i), members);
+            hashes[set].push_back(keyHash(key));
+            if (!seen.insert(std::move(key)).second) {
                 refuse(error, kRefusedDuplicate,
                        "同一批数据中重复：" +
                            columns_[static_cast<std::size_t>(members.front())].name,
@@ -508,7 +513,8 @@ int Table::add(CallContext& context, const CTvdBasicListObject& records, Batch& 
         if (!checkRecord(context, records.element(i), batch.done + i + 1, batch.verified, error) ||
             !checkRange(context, records.element(i), batch.done + i + 1, false, error))
             return 1;
-    if (!checkBatchDuplicates(records, batch.done, error) ||
+    std::vector<std::vector<std::uint64_t>> hashes;
+    if (!checkBatchDuplicates(records, batch.done, hashes, error) ||
         !checkBatchOverlaps(records, batch.done, error) ||
         !checkStoredDuplicates(context, records, batch, error))
         return 1;
@@ -527,14 +533,14 @@ int Table::add(CallContext& context, const CTvdBasicListObject& records, Batch& 
         for (const auto& c : columns_)
             row.push_back(valueOf(record, c, context.secrets));
         rows.push_back(std::move(row));
-        for (std::size_t set = 0; set < uniqueSets_.size(); ++set)
-            batch.added[set].push_back(keyHash(setKey(record, uniqueSets_[set])));
         context.auditKeys.push_back(name_ + " " + keyText(record));
         if (rows.size() == kInsertChunk || i + 1 == records.count()) {
             context.db.insertMany(name_, names, rows);
             rows.clear();
         }
     }
+    for (std::size_t set = 0; set < uniqueSets_.size(); ++set)
+        batch.added[set].insert(batch.added[set].end(), hashes[set].begin(), hashes[set].end());
     batch.done += records.count();
     return 0;
 }

@@ -72,7 +72,9 @@ private:
                      std::unordered_set<std::string>& verified, CBSErrorMsg& error) const;
     bool checkRange(CallContext& context, const CTvdBasicStructObject& record, int position,
                     bool excludeSelf, CBSErrorMsg& error) const;
+    // Also gives, by unique set, the hash of each record's value, for the batch's log.
     bool checkBatchDuplicates(const CTvdBasicListObject& records, int done,
+                              std::vector<std::vector<std::uint64_t>>& hashes,
                               CBSErrorMsg& error) const;
     // Ranges of a batch that overlap one before them.
     bool checkBatchOverlaps(const CTvdBasicListObject& records, int done, CBSErrorMsg& error) const;
