@@ -224,11 +224,12 @@ int main(int argc, char** argv)
             return rsim::sysmgnt::initAdministrator(*setup, options.initAdmin);
         const bool embedded = options.database.rfind("sqlite:", 0) == 0;
         auto secrets = rsim::secrets::SecretBox::fromKeyFile(options.keyFile, embedded);
-        if (const auto sealed = rsim::tables::sealPlainSecrets(*setup, secrets))
+        if (const auto sealed = rsim::tables::sealPlainSecrets(*setup, secrets) +
+                                rsim::sysmgnt::sealSecretParameters(*setup, secrets))
             std::cerr << "rsimd: sealed " << sealed
                       << " secret values stored in plain by an older version\n";
         if (options.seed) {
-            rsim::sysmgnt::seedDemo(*setup);
+            rsim::sysmgnt::seedDemo(*setup, secrets);
             rsim::tables::seedDemo(*setup, secrets);
         }
         setup.reset();

@@ -150,6 +150,12 @@ const std::vector<Migration>& schemaMigrations()
          "SIM numbers ordered as numbers",
          {"CREATE INDEX rsim_sim_SIM_ID_number ON rsim_sim "
           "(SUBSTR('00000000000000000000' || SIM_ID, LENGTH(SIM_ID) + 1))"}},
+        // The FTP address of the vendor libraries carries a password; rsimd seals the values of
+        // secret parameters at start.
+        {104,
+         "secret system parameters",
+         {"ALTER TABLE sys_param ADD COLUMN PARAM_SECRET BIGINT NOT NULL DEFAULT 0",
+          "UPDATE sys_param SET PARAM_SECRET = 1 WHERE PARAM_CODE = 'GuiWriteCardFTP'"}},
     };
     return migrations;
 }

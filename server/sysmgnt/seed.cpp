@@ -105,7 +105,7 @@ void seedOperators(db::Driver& db)
     }
 }
 
-void seedParameters(db::Driver& db)
+void seedParameters(db::Driver& db, const secrets::SecretBox& box)
 {
     const std::string code =
         db.insertIgnoring("sys_code", {"CATEGORY", "CODE", "NAME", "SORT_ORDER"});
@@ -115,13 +115,13 @@ void seedParameters(db::Driver& db)
                        std::int64_t{++order}});
     const std::string param =
         db.insertIgnoring("sys_param", {"PARAM_CODE", "REGION_CODE", "COUNTY_CODE", "PARAM_NAME",
-                                        "PARAM_VALUE", "PARAM_DESC"});
-    db.exec(param,
-            {std::string("SmspCode"), std::int64_t{0}, std::int64_t{0}, std::string("短信中心号码"),
-             std::string("+8613800200500"), std::string("写卡时写入的短信中心号码")});
+                                        "PARAM_VALUE", "PARAM_DESC", "PARAM_SECRET"});
+    db.exec(param, {std::string("SmspCode"), std::int64_t{0}, std::int64_t{0},
+                    std::string("短信中心号码"), std::string("+8613800200500"),
+                    std::string("写卡时写入的短信中心号码"), std::int64_t{0}});
     db.exec(param, {std::string("GuiWriteCardFTP"), std::int64_t{0}, std::int64_t{0},
-                    std::string("写卡组件FTP"), std::string(kDemoLibraryFtp),
-                    std::string("ftp://用户:密码@主机[:端口]/目录/")});
+                    std::string("写卡组件FTP"), box.encrypt(kDemoLibraryFtp),
+                    std::string("ftp://用户:密码@主机[:端口]/目录/"), std::int64_t{1}});
 }
 
 } // namespace
@@ -132,13 +132,13 @@ bool isDemoPassword(std::string_view password)
                        [&](const Operator& op) { return password == op.password; });
 }
 
-void seedDemo(db::Driver& db)
+void seedDemo(db::Driver& db, const secrets::SecretBox& box)
 {
     db::Transaction tx(db);
     refuseRealOperators(db);
     seedPlaces(db);
     seedOperators(db);
-    seedParameters(db);
+    seedParameters(db, box);
     tx.commit();
 }
 

@@ -1,6 +1,7 @@
 #include "sysmgnt.h"
 
 #include "accounts.h"
+#include "params.h"
 
 #include "SysMgntService_tvd_c.h"
 
@@ -43,32 +44,6 @@ int checkRight(CallContext& context, CTvdBasicParamObject& in, CTvdBasicParamObj
         granted.set_AUTHORIZED(
             holdsRight(context.db, context.opId, entry.ENT_ID, entry.PRIV_ID) ? 1 : 0);
     }
-    return 0;
-}
-
-int sysParam(CallContext& context, CTvdBasicParamObject& in, CTvdBasicParamObject& out,
-             CBSErrorMsg&)
-{
-    auto& criteria = static_cast<MSysmgntDef::SPublicParam&>(*in.object(0));
-    std::string sql =
-        "SELECT REGION_CODE, COUNTY_CODE, PARAM_CODE, PARAM_NAME, PARAM_CLASS, PARAM_DATA_TYPE, "
-        "PARAM_VALUE, PARAM_DESC FROM sys_param WHERE PARAM_CODE = ?";
-    Row params{criteria.PARAM_CODE};
-    if (criteria.isSet(MSysmgntDef::SPublicParam::idx_REGION_CODE)) {
-        sql += " AND REGION_CODE IN (0, ?)";
-        params.emplace_back(std::int64_t{criteria.REGION_CODE});
-    }
-    context.db.query(sql + " ORDER BY REGION_CODE, COUNTY_CODE", params, [&](const Row& row) {
-        auto& p = append<MSysmgntDef::SPublicParamList>(*out.object(0));
-        p.set_REGION_CODE(static_cast<std::int16_t>(db::asInt(row[0])));
-        p.set_COUNTY_CODE(static_cast<std::int16_t>(db::asInt(row[1])));
-        p.set_PARAM_CODE(db::asText(row[2]));
-        p.set_PARAM_NAME(db::asText(row[3]));
-        p.set_PARAM_CLASS(static_cast<std::int16_t>(db::asInt(row[4])));
-        p.set_PARAM_DATA_TYPE(db::asText(row[5]));
-        p.set_PARAM_VALUE(db::asText(row[6]));
-        p.set_PARAM_DESC(db::asText(row[7]));
-    });
     return 0;
 }
 

@@ -15,8 +15,10 @@ namespace rsim::sysmgnt {
 
 void registerHandlers(HandlerTable& handlers);
 // Adds the demo data and operators; throws on a database with operators other than the demo ones.
-void seedDemo(db::Driver& db);
+void seedDemo(db::Driver& db, const secrets::SecretBox& box);
 bool isDemoPassword(std::string_view password);
+// Seals the values of secret parameters stored in plain; returns how many.
+std::int64_t sealSecretParameters(db::Driver& db, const secrets::SecretBox& box);
 // Makes the first administrator of a database that has none, its password from
 // RSIM_NEW_PASSWORD or typed twice on the terminal; returns the exit status (0: made).
 int initAdministrator(db::Driver& db, const std::string& login);

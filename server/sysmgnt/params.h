@@ -1,0 +1,13 @@
+// System parameters. A parameter marked secret (PARAM_SECRET 1: the FTP address of the vendor
+// libraries carries a password) is sealed at rest, and its value is answered only to holders of
+// the vendor libraries' modify right, each answer audited; others get the row without its value.
+#pragma once
+
+#include "handler.h"
+
+namespace rsim::sysmgnt {
+
+int sysParam(CallContext& context, CTvdBasicParamObject& in, CTvdBasicParamObject& out,
+             CBSErrorMsg& error);
+
+} // namespace rsim::sysmgnt
