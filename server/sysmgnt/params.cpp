@@ -20,6 +20,18 @@ std::string auditKey(const MSysmgntDef::SPublicParam& p)
            " COUNTY_CODE=" + std::to_string(p.COUNTY_CODE);
 }
 
+// A sealed value, or the mark of one that does not open (moved from another row, or sealed
+// under a key the key file no longer holds).
+std::string opened(const secrets::SecretBox& box, const std::string& stored,
+                   const MSysmgntDef::SPublicParam& p)
+{
+    try {
+        return box.decrypt(stored, parameterPlace(p.PARAM_CODE, p.REGION_CODE, p.COUNTY_CODE));
+    } catch (const secrets::SecretError&) {
+        return secrets::kUnreadable;
+    }
+}
+
 } // namespace
 
 int sysParam(CallContext& context, CTvdBasicParamObject& in, CTvdBasicParamObject& out,
@@ -52,30 +64,24 @@ int sysParam(CallContext& context, CTvdBasicParamObject& in, CTvdBasicParamObjec
         if (!readsSecrets)
             readsSecrets = context.holdsModifyRight(kReadsSecretParameters);
         if (*readsSecrets) {
-            p.set_PARAM_VALUE(context.secrets.decrypt(db::asText(row[6])));
+            p.set_PARAM_VALUE(opened(context.secrets, db::asText(row[6]), p));
             context.auditKeys.push_back(auditKey(p));
         }
     });
     return 0;
 }
 
-std::int64_t sealSecretParameters(db::Driver& db, const secrets::SecretBox& box)
+secrets::SealedColumn secretParameters()
 {
-    std::vector<Row> plain; // the sealed value, then the key
-    db.query("SELECT PARAM_VALUE, PARAM_CODE, REGION_CODE, COUNTY_CODE FROM sys_param WHERE "
-             "PARAM_SECRET = 1 AND PARAM_VALUE <> ''",
-             {}, [&](const Row& row) {
-                 if (!secrets::SecretBox::looksSealed(db::asText(row[0])))
-                     plain.push_back({box.encrypt(db::asText(row[0])), row[1], row[2], row[3]});
-             });
-    db::Transaction tx(db);
-    std::int64_t sealed = 0;
-    for (const auto& update : plain)
-        sealed += db.execCount("UPDATE sys_param SET PARAM_VALUE = ? WHERE PARAM_CODE = ? AND "
-                               "REGION_CODE = ? AND COUNTY_CODE = ?",
-                               update);
-    tx.commit();
-    return sealed;
+    return {"sys_param",
+            "PARAM_VALUE",
+            {"PARAM_CODE", "REGION_CODE", "COUNTY_CODE"},
+            "PARAM_SECRET = 1"};
+}
+
+secrets::Place parameterPlace(const std::string& code, std::int64_t region, std::int64_t county)
+{
+    return {"sys_param", "PARAM_VALUE", {code, std::to_string(region), std::to_string(county)}};
 }
 
 } // namespace rsim::sysmgnt

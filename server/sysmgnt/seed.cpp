@@ -120,7 +120,8 @@ void seedParameters(db::Driver& db, const secrets::SecretBox& box)
                     std::string("短信中心号码"), std::string("+8613800200500"),
                     std::string("写卡时写入的短信中心号码"), std::int64_t{0}});
     db.exec(param, {std::string("GuiWriteCardFTP"), std::int64_t{0}, std::int64_t{0},
-                    std::string("写卡组件FTP"), box.encrypt(kDemoLibraryFtp),
+                    std::string("写卡组件FTP"),
+                    box.encrypt(kDemoLibraryFtp, parameterPlace("GuiWriteCardFTP", 0, 0)),
                     std::string("ftp://用户:密码@主机[:端口]/目录/"), std::int64_t{1}});
 }
 

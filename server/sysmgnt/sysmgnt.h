@@ -4,6 +4,7 @@
 
 #include "driver.h"
 #include "handler.h"
+#include "sealed_columns.h"
 #include "secrets.h"
 
 #include "sysmgnt_def_tvd_c.h"
@@ -17,8 +18,9 @@ void registerHandlers(HandlerTable& handlers);
 // Adds the demo data and operators; throws on a database with operators other than the demo ones.
 void seedDemo(db::Driver& db, const secrets::SecretBox& box);
 bool isDemoPassword(std::string_view password);
-// Seals the values of secret parameters stored in plain; returns how many.
-std::int64_t sealSecretParameters(db::Driver& db, const secrets::SecretBox& box);
+// The values of secret parameters, as sealed at rest.
+secrets::SealedColumn secretParameters();
+secrets::Place parameterPlace(const std::string& code, std::int64_t region, std::int64_t county);
 // Makes the first administrator of a database that has none, its password from
 // RSIM_NEW_PASSWORD or typed twice on the terminal; returns the exit status (0: made).
 int initAdministrator(db::Driver& db, const std::string& login);
