@@ -100,6 +100,8 @@ std::optional<int> LogIn(const Connection& connection, MSysmgntDef::SOperator& o
         Complain("需要登录名：--login NAME 或环境变量 RSIM_LOGIN");
         return kExitUsage;
     }
+    if (const QString warning = PlainHttpWarning(connection.service); !warning.isEmpty())
+        Complain(warning);
     QString password = qEnvironmentVariable("RSIM_PASSWORD");
     if (password.isEmpty() && !qEnvironmentVariableIsSet("RSIM_PASSWORD"))
         password = askPassword();

@@ -32,8 +32,10 @@ void addGlobalOptions(QCommandLineParser& parser)
         "退出状态：0 完成，1 被拒绝（文件、服务或登录），2 用法错误。\n"
         "rsimctl COMMAND --help 显示各命令的用法。");
     parser.addOptions({
-        {"service", "服务地址（默认取 TAV_BROKER_TAVORINE，否则 http://127.0.0.1:7411）", "URL",
-         fromEnvironment("TAV_BROKER_TAVORINE", "http://127.0.0.1:7411")},
+        {"service",
+         "服务地址，多个时以逗号分隔，依次尝试（默认取 TAV_BROKER_TAVORINE，否则 "
+         "http://127.0.0.1:7411）",
+         "URL", fromEnvironment("TAV_BROKER_TAVORINE", "http://127.0.0.1:7411")},
         {"login", "登录名（默认取 RSIM_LOGIN）", "NAME", fromEnvironment("RSIM_LOGIN")},
         {{"h", "help"}, "显示帮助。"},
     });
@@ -73,5 +75,8 @@ int main(int argc, char** argv)
         arguments.append("--help");
     const Connection connection{NormalisedServiceAddress(parser.value("service")),
                                 parser.value("login")};
-    return command->second(connection, arguments);
+    const int status = command->second(connection, arguments);
+    if (const QString problem = LogOutOfService(); !problem.isEmpty())
+        Complain("注销会话失败：" + problem);
+    return status;
 }

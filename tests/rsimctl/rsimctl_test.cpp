@@ -1,6 +1,7 @@
 // rsimctl against a real rsimd: imports stored whole or not at all, the line or record a refusal
 // names, --dry-run, the queries, and the exit statuses.
 #include "ResRemoteSimMgnt_tvd_c.h"
+#include "driver.h"
 #include "rsimd_process.h"
 #include "sysmgnt_def_tvd_c.h"
 
@@ -92,6 +93,12 @@ protected:
         }
         ASSERT_EQ(remote.add_vendorCode(MResRemoteMgntApp::SOpInfo(), list, error, nullptr), 0)
             << error.message << error.hint;
+    }
+
+    static std::int64_t liveSessions()
+    {
+        return rsim::db::asInt(rsim::db::connect(service_->database())
+                                   ->scalar("SELECT COUNT(*) FROM sys_session", {}));
     }
 
     static testsupport::RsimdProcess* service_;
@@ -188,8 +195,10 @@ TEST_F(Rsimctl, ExportWritesAReferenceTableAsCsvOrTabsWithNoCellASpreadsheetWoul
                 {"VX2", "@SUM(A1)", -1},
                 {"VX3", "+1+2", 1},
                 {"VX4", "-2+3", 1}});
+    const std::int64_t sessions = liveSessions();
     const Outcome csv = rsimctl({"export", "vendors", "--csv"});
     EXPECT_EQ(csv.status, 0) << csv.err.toStdString();
+    EXPECT_EQ(liveSessions(), sessions) << "rsimctl logs out when it ends";
     EXPECT_TRUE(csv.out.startsWith("VENDOR_CODE,VENDOR_NAME,IS_KI\r\n")) << csv.out.toStdString();
     for (const char* line : {"V01,华南智能卡,1\r\n", "VX1,\"'=HYPERLINK(\"\"http://x\"\")\",1\r\n",
                              "VX2,'@SUM(A1),-1\r\n", "VX3,'+1+2,1\r\n", "VX4,'-2+3,1\r\n"})
@@ -219,6 +228,11 @@ TEST_F(Rsimctl, ExitStatusTwoForUsageOneForAWrongPasswordZeroForHelp)
     const Outcome login = rsimctl({"export", "vendors"}, "wrong");
     EXPECT_EQ(login.status, 1);
     EXPECT_TRUE(login.err.contains("登录失败")) << login.err.toStdString();
+    EXPECT_FALSE(login.err.contains("未加密")) << "loopback is no network";
+    const Outcome plain = rsimctl({"--service", "rsim.invalid:7411", "export", "vendors"});
+    EXPECT_EQ(plain.status, 1);
+    EXPECT_TRUE(plain.err.startsWith("rsimctl: 警告：http://rsim.invalid:7411 是未加密的 http://"))
+        << plain.err.toStdString();
     for (const QStringList& help :
          std::vector<QStringList>{{"--help"}, {"import", "--help"}, {"--help", "sims"}}) {
         const Outcome run = rsimctl(help);
