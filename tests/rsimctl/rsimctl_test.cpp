@@ -19,20 +19,30 @@ struct Outcome {
     QString err;
 };
 
+// Who runs rsimctl, and the new password it is given.
+struct As {
+    QString login = "admin";
+    QString password = "admin123";
+    QString newPassword;
+};
+
 class Rsimctl : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { service_ = new testsupport::RsimdProcess(); }
     static void TearDownTestSuite() { delete service_; }
 
-    Outcome rsimctl(const QStringList& arguments, const QString& password = "admin123")
+    Outcome rsimctl(const QStringList& arguments, const As& as = {})
     {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("RSIM_PASSWORD", password);
+        environment.insert("RSIM_PASSWORD", as.password);
         environment.remove("RSIM_LOGIN");
+        environment.remove("RSIM_NEW_PASSWORD");
+        if (!as.newPassword.isEmpty())
+            environment.insert("RSIM_NEW_PASSWORD", as.newPassword);
         process.setProcessEnvironment(environment);
         process.start(RSIMCTL, QStringList{"--service", QString::fromStdString(service_->address()),
-                                           "--login", "admin"} +
+                                           "--login", as.login} +
                                    arguments);
         process.waitForFinished(60000);
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
@@ -220,12 +230,18 @@ TEST_F(Rsimctl, ExitStatusTwoForUsageOneForAWrongPasswordZeroForHelp)
              {"sims"},
              {"sims", "--imsi", "1-2-3"},
              {"export", "nothing"},
-             {"export", "vendors", "extra"}}) {
+             {"export", "vendors", "extra"},
+             {"operator"},
+             {"operator", "bogus"},
+             {"operator", "lock"},
+             {"operator", "add", "clerk09", "--role", "query"},
+             {"operator", "add", "clerk09", "--name", "九", "--role", "root"},
+             {"operator", "role", "clerk09", "superuser"}}) {
         const Outcome run = rsimctl(wrong);
         EXPECT_EQ(run.status, 2) << wrong.join(' ').toStdString();
         EXPECT_TRUE(run.err.startsWith("rsimctl: ")) << run.err.toStdString();
     }
-    const Outcome login = rsimctl({"export", "vendors"}, "wrong");
+    const Outcome login = rsimctl({"export", "vendors"}, As{"admin", "wrong", {}});
     EXPECT_EQ(login.status, 1);
     EXPECT_TRUE(login.err.contains("登录失败")) << login.err.toStdString();
     EXPECT_FALSE(login.err.contains("未加密")) << "loopback is no network";
@@ -233,12 +249,58 @@ TEST_F(Rsimctl, ExitStatusTwoForUsageOneForAWrongPasswordZeroForHelp)
     EXPECT_EQ(plain.status, 1);
     EXPECT_TRUE(plain.err.startsWith("rsimctl: 警告：http://rsim.invalid:7411 是未加密的 http://"))
         << plain.err.toStdString();
-    for (const QStringList& help :
-         std::vector<QStringList>{{"--help"}, {"import", "--help"}, {"--help", "sims"}}) {
+    for (const QStringList& help : std::vector<QStringList>{{"--help"},
+                                                            {"import", "--help"},
+                                                            {"--help", "sims"},
+                                                            {"operator", "--help"},
+                                                            {"operator", "add", "--help"}}) {
         const Outcome run = rsimctl(help);
         EXPECT_EQ(run.status, 0);
         EXPECT_TRUE(run.out.startsWith("Usage: rsimctl")) << run.out.toStdString();
     }
+}
+
+TEST_F(Rsimctl, AnAdministratorAddsListsAndAdministersOperators)
+{
+    const As clerk{"clerk01", "Clerk-first-2026", {}};
+    const Outcome added =
+        rsimctl({"operator", "add", clerk.login, "--name", "柜员一", "--role", "query"},
+                {.newPassword = clerk.password});
+    ASSERT_EQ(added.status, 0) << added.err.toStdString();
+    EXPECT_TRUE(added.out.contains("已新增操作员 clerk01")) << added.out.toStdString();
+    EXPECT_EQ(rsimctl({"export", "vendors"}, clerk).status, 0) << "the query role reads";
+    const Outcome notAdmin = rsimctl({"operator", "list"}, clerk);
+    EXPECT_EQ(notAdmin.status, 1) << "only administrators administer";
+
+    EXPECT_EQ(rsimctl({"operator", "role", clerk.login, "maintain"}).status, 0);
+    const Outcome listed = rsimctl({"operator", "list", "--csv"});
+    ASSERT_EQ(listed.status, 0) << listed.err.toStdString();
+    const QStringList lines = listed.out.split("\r\n", Qt::SkipEmptyParts);
+    const QStringList header = lines.front().split(',');
+    EXPECT_FALSE(header.contains("NEW_PASSWORD")) << lines.front().toStdString();
+    const auto row = std::find_if(lines.begin(), lines.end(),
+                                  [](const QString& line) { return line.contains(",clerk01,"); });
+    ASSERT_NE(row, lines.end()) << listed.out.toStdString();
+    EXPECT_EQ(row->split(',').value(header.indexOf("ROLE")), "maintain");
+    EXPECT_EQ(row->split(',').value(header.indexOf("OP_NAME")), "柜员一");
+
+    const As renewed{clerk.login, "Clerk-second-2026", {}};
+    EXPECT_EQ(
+        rsimctl({"operator", "passwd", clerk.login}, {.newPassword = renewed.password}).status, 0);
+    EXPECT_EQ(rsimctl({"export", "vendors"}, clerk).status, 1) << "the old password is gone";
+    EXPECT_EQ(rsimctl({"export", "vendors"}, renewed).status, 0);
+
+    EXPECT_EQ(rsimctl({"operator", "lock", clerk.login}).status, 0);
+    EXPECT_EQ(rsimctl({"export", "vendors"}, renewed).status, 1) << "a locked operator";
+    EXPECT_EQ(rsimctl({"operator", "unlock", clerk.login}).status, 0);
+    EXPECT_EQ(rsimctl({"export", "vendors"}, renewed).status, 0);
+
+    const Outcome weak =
+        rsimctl({"operator", "add", "clerk02", "--name", "柜员二", "--role", "query"},
+                {.newPassword = "clerk02"});
+    EXPECT_EQ(weak.status, 1);
+    EXPECT_TRUE(weak.err.contains("服务拒绝了对操作员 clerk02 的修改")) << weak.err.toStdString();
+    EXPECT_FALSE(rsimctl({"operator", "list"}).out.contains("clerk02"));
 }
 
 } // namespace
