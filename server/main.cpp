@@ -223,10 +223,13 @@ int main(int argc, char** argv)
         if (!options.initAdmin.empty())
             return rsim::sysmgnt::initAdministrator(*setup, options.initAdmin);
         const bool embedded = options.database.rfind("sqlite:", 0) == 0;
-        auto secrets = rsim::secrets::SecretBox::fromKeyFile(options.keyFile, embedded);
-        if (const auto sealed = rsim::tables::sealPlainSecrets(*setup, secrets))
+        const auto sealedColumns = rsim::tables::sealedColumns();
+        auto secrets =
+            rsim::secrets::openKeyFile(*setup, sealedColumns, options.keyFile, embedded);
+        if (const auto sealed = rsim::secrets::sealInPlace(*setup, sealedColumns, secrets))
             std::cerr << "rsimd: sealed " << sealed
-                      << " secret values stored in plain by an older version\n";
+                      << " secret values that an older version stored in plain or without their "
+                         "place\n";
         if (options.seed) {
             rsim::sysmgnt::seedDemo(*setup);
             rsim::tables::seedDemo(*setup, secrets);
