@@ -81,7 +81,7 @@ Service::Service(DriverPool& pool, const secrets::SecretBox& secrets, std::int64
     tables::registerHandlers(handlers_);
 }
 
-Answer Service::login(const std::string& body)
+Answer Service::login(const std::string& body, const std::string& /*source*/)
 {
     json request;
     if (const auto fault = parseRequestJson(body, request))
@@ -168,20 +168,56 @@ void Service::recordAudit(const Call& call, CallContext& context)
     context.auditKeys.clear();
 }
 
-Answer Service::call(const std::string& interfaceName, const std::string& code, std::string body,
-                     const std::string& session, Mode mode)
+std::optional<Answer> Service::admit(const std::string& interfaceName, const std::string& code,
+                                     const std::string& session)
 {
     const TvdOperation* operation = tvd_findOperation(interfaceName, code);
     const HandlerEntry* entry = handlers_.find(interfaceName, code);
     if (operation == nullptr || entry == nullptr)
         return protocolError(404, "未知的接口或操作", interfaceName + "/" + code);
-    if (const auto fault = checkRequestJson(body))
-        return protocolError(400, fault->message, fault->hint);
+    if (session.empty()) // refused without a connection of the pool
+        return Answer{200,
+                      refusal(1, kRefusedSession, "会话无效或已过期，请重新登录", operation->name)};
+    auto db = pool_.acquire();
+    std::int32_t opId = 0;
+    std::int32_t orgId = 0;
+    return callRefusal(*db, *entry, operation->name, session, opId, orgId);
+}
 
-    const Call call{interfaceName, code, *operation, *entry, body, mode};
+std::optional<Answer> Service::callRefusal(db::Driver& db, const HandlerEntry& entry,
+                                           const std::string& operationName,
+                                           const std::string& session, std::int32_t& opId,
+                                           std::int32_t& orgId)
+{
+    opId = sessionOperator(db, session, orgId);
+    if (opId == 0)
+        return Answer{200,
+                      refusal(1, kRefusedSession, "会话无效或已过期，请重新登录", operationName)};
+    if (entry.requiredEntity != 0 &&
+        !sysmgnt::holdsRight(db, opId, entry.requiredEntity, rsimcatalog::kPrivilege))
+        return Answer{200, refusal(1, kRefusedRight, "操作员没有该操作的权限",
+                                   "需要权限实体 " + std::to_string(entry.requiredEntity))};
+    return std::nullopt;
+}
+
+Answer Service::call(const std::string& interfaceName, const std::string& code,
+                     const BodySource& body, const Caller& caller, Mode mode)
+{
+    const TvdOperation* operation = tvd_findOperation(interfaceName, code);
+    const HandlerEntry* entry = handlers_.find(interfaceName, code);
+    if (operation == nullptr || entry == nullptr)
+        return protocolError(404, "未知的接口或操作", interfaceName + "/" + code);
+    {
+        const auto buffer = body();
+        std::istream text(buffer.get());
+        if (const auto fault = checkRequestJson(text))
+            return protocolError(400, fault->message, fault->hint);
+    }
+
+    const Call call{interfaceName, code, *operation, *entry, body, caller, mode};
     for (int attempt = 1;; ++attempt) {
         try {
-            return run(call, session);
+            return run(call);
         } catch (const db::Error& e) {
             if (e.kind == db::Error::Kind::Busy)
                 return {200, refusal(1, kRefusedInvalid, "数据库忙，请稍后重试", operation->name)};
@@ -202,18 +238,14 @@ Answer Service::call(const std::string& interfaceName, const std::string& code, 
     }
 }
 
-Answer Service::run(const Call& call, const std::string& session)
+Answer Service::run(const Call& call)
 {
     auto db = pool_.acquire();
+    std::int32_t opId = 0;
     std::int32_t orgId = 0;
-    const std::int32_t opId = sessionOperator(*db, session, orgId);
-    const std::string& name = call.operation.name;
-    if (opId == 0)
-        return {200, refusal(1, kRefusedSession, "会话无效或已过期，请重新登录", name)};
-    if (call.entry.requiredEntity != 0 &&
-        !sysmgnt::holdsRight(*db, opId, call.entry.requiredEntity, rsimcatalog::kPrivilege))
-        return {200, refusal(1, kRefusedRight, "操作员没有该操作的权限",
-                             "需要权限实体 " + std::to_string(call.entry.requiredEntity))};
+    if (auto refused =
+            callRefusal(*db, call.entry, call.operation.name, call.caller.session, opId, orgId))
+        return std::move(*refused);
     CallContext context{
         *db,      secrets_,
         opId,     orgId,
@@ -257,7 +289,9 @@ Service::Outcome Service::write(const Call& call, CallContext& context, CTvdBasi
                                            context.auditKeys.clear();
                                            return outcome.result == 0;
                                        }};
-    outcome.fault = decodeCall(call.body, call.operation.name, in, &chunks);
+    const auto body = call.body();
+    std::istream text(body.get());
+    outcome.fault = decodeCall(text, call.operation.name, in, &chunks);
     if (!outcome.fault && outcome.result == 0 && call.mode == Mode::Store)
         tx.commit();
     return outcome;
@@ -267,7 +301,9 @@ Service::Outcome Service::query(const Call& call, CallContext& context, CTvdBasi
                                 tvd::wire::OwnedParams& out)
 {
     Outcome outcome;
-    outcome.fault = decodeCall(call.body, call.operation.name, in);
+    const auto body = call.body();
+    std::istream text(body.get());
+    outcome.fault = decodeCall(text, call.operation.name, in);
     if (outcome.fault)
         return outcome;
     outcome.result = call.entry.handler(context, in, out.params(), out.error());

@@ -11,6 +11,8 @@
 #include <nlohmann/json.hpp>
 
 #include <condition_variable>
+#include <functional>
+#include <memory>
 #include <mutex>
 
 struct TvdOperation;
@@ -55,20 +57,36 @@ struct Answer {
     std::string body;
 };
 
+// A request's body, opened from its first byte as often as the call reads it: its limits are
+// checked in one pass, its records decoded in another, and a write that lost a race for a unique
+// value reads it again.
+using BodySource = std::function<std::unique_ptr<std::streambuf>()>;
+
+// Who sends a call, from the request's header.
+struct Caller {
+    std::string session;   // the session token
+    std::string requestId; // the client's id of the request, empty when it sent none
+    std::string source;    // the client's address (behind a trusted proxy, the one it forwards)
+};
+
 class Service {
 public:
     // maxRows: rows one query answers at most (MAX_NUM of -1, 0 or 2^31-1 included).
     Service(DriverPool& pool, const secrets::SecretBox& secrets,
             std::int64_t maxRows = kDefaultMaxRows);
 
-    Answer login(const std::string& body);
+    // source: the client's address.
+    Answer login(const std::string& body, const std::string& source = "");
     Answer logout(const std::string& session);
     // CheckOnly runs a write with all its checks and rolls it back: the answer says whether it
     // would be stored, and nothing is written or audited.
     enum class Mode { Store, CheckOnly };
-    // body: the request's JSON text, read again by a write that runs again after a lost race.
-    Answer call(const std::string& interfaceName, const std::string& code, std::string body,
-                const std::string& session, Mode mode = Mode::Store);
+    // Whether a call may send its body: the operation exists, the session is live and its
+    // operator holds the operation's right. The refusal, or nothing.
+    std::optional<Answer> admit(const std::string& interfaceName, const std::string& code,
+                                const std::string& session);
+    Answer call(const std::string& interfaceName, const std::string& code, const BodySource& body,
+                const Caller& caller, Mode mode = Mode::Store);
 
     static constexpr std::int64_t kDefaultMaxRows = 200000;
     static constexpr int kSessionHours = 12;
@@ -85,11 +103,17 @@ private:
         const std::string& code;
         const TvdOperation& operation;
         const HandlerEntry& entry;
-        const std::string& body;
+        const BodySource& body;
+        const Caller& caller;
         Mode mode;
     };
     // One run of a call on a connection of its own, which it gives back before it throws.
-    Answer run(const Call& call, const std::string& session);
+    Answer run(const Call& call);
+    // The refusal of a session that is not live or whose operator lacks the entry's right; else
+    // the operator and organisation.
+    std::optional<Answer> callRefusal(db::Driver& db, const HandlerEntry& entry,
+                                      const std::string& operationName, const std::string& session,
+                                      std::int32_t& opId, std::int32_t& orgId);
     // A request's typed fault, or the handler's result.
     struct Outcome {
         std::optional<RequestFault> fault;
