@@ -25,6 +25,7 @@ struct Options {
     std::string keyFile;
     std::string tlsCertificate;
     std::string tlsKey;
+    std::string initAdmin;
     bool seed = false;
     int threads = 8;
     std::int64_t maxRows = rsim::Service::kDefaultMaxRows;
@@ -38,7 +39,8 @@ constexpr const char* kUsage =
     "             [--min-rate BYTES] [--rate-grace SECONDS] [--max-connections N]\n"
     "             [--connections-per-address N] [--requests-per-address N]\n"
     "             [--trusted-proxy ADDR[,ADDR…]] [--spool-dir PATH] [--stop-timeout SECONDS]\n"
-    "             [--max-rows N]\n";
+    "             [--max-rows N]\n"
+    "       rsimd [--db …] --init-admin LOGIN\n";
 
 [[noreturn]] void usage(const std::string& problem)
 {
@@ -72,7 +74,10 @@ constexpr const char* kUsage =
         << "  --trusted-proxy ADDR,…   proxies whose X-Forwarded-For names the client's address\n"
         << "  --spool-dir PATH         where request bodies over 64 KiB wait, unlinked (/tmp)\n"
         << "  --stop-timeout SECONDS   on SIGTERM, how long calls in progress may take (30)\n"
-        << "  --seed demo              add the demo data and operators\n";
+        << "  --seed demo              add the demo data and operators\n"
+        << "  --init-admin LOGIN       make the first administrator (password from "
+           "RSIM_NEW_PASSWORD\n"
+        << "                           or asked twice) and exit\n";
     std::exit(0);
 }
 
@@ -117,6 +122,8 @@ Options parse(int argc, char** argv)
             options.database = value();
         else if (option == "--listen")
             options.listen = value();
+        else if (option == "--init-admin")
+            options.initAdmin = value();
         else if (option == "--key-file")
             options.keyFile = value();
         else if (option == "--seed") {
@@ -299,6 +306,8 @@ int main(int argc, char** argv)
     try {
         auto setup = rsim::db::connect(options.database);
         rsim::db::migrate(*setup, rsim::db::schemaMigrations());
+        if (!options.initAdmin.empty())
+            return rsim::sysmgnt::initAdministrator(*setup, options.initAdmin);
         const bool embedded = options.database.rfind("sqlite:", 0) == 0;
         auto secrets = rsim::secrets::SecretBox::fromKeyFile(options.keyFile, embedded);
         if (const auto sealed = rsim::tables::sealPlainSecrets(*setup, secrets))
