@@ -29,6 +29,7 @@ struct Options {
     bool seed = false;
     int threads = 8;
     std::int64_t maxRows = rsim::Service::kDefaultMaxRows;
+    rsim::SessionPolicy sessions;
     rsim::http::Limits limits;
 };
 
@@ -39,7 +40,7 @@ constexpr const char* kUsage =
     "             [--min-rate BYTES] [--rate-grace SECONDS] [--max-connections N]\n"
     "             [--connections-per-address N] [--requests-per-address N]\n"
     "             [--trusted-proxy ADDR[,ADDR…]] [--spool-dir PATH] [--stop-timeout SECONDS]\n"
-    "             [--max-rows N]\n"
+    "             [--max-rows N] [--session-idle-minutes N] [--session-max-hours N]\n"
     "       rsimd [--db …] --init-admin LOGIN\n";
 
 [[noreturn]] void usage(const std::string& problem)
@@ -63,6 +64,8 @@ constexpr const char* kUsage =
         << "                           PostgreSQL under 16 and 64 clients; see "
            "docs/operations.md)\n"
         << "  --max-rows N             rows one query answers at most (200000)\n"
+        << "  --session-idle-minutes N a session unused this long ends (60)\n"
+        << "  --session-max-hours N    a session ends this long after its login (12)\n"
         << "  --max-body MIB           largest request body, after decompression (512)\n"
         << "  --request-timeout SECONDS  a whole request, from its first byte (120)\n"
         << "  --idle-timeout SECONDS   a kept-alive connection without a request (2)\n"
@@ -134,6 +137,10 @@ Options parse(int argc, char** argv)
             options.threads = static_cast<int>(number(option, value(), 1, 256));
         else if (option == "--max-rows")
             options.maxRows = number(option, value(), 1, 100000000);
+        else if (option == "--session-idle-minutes")
+            options.sessions.idle = std::chrono::minutes(number(option, value(), 1, 10080));
+        else if (option == "--session-max-hours")
+            options.sessions.longest = std::chrono::hours(number(option, value(), 1, 720));
         else if (option == "--tls-cert")
             options.tlsCertificate = value();
         else if (option == "--tls-key")
@@ -309,10 +316,13 @@ int main(int argc, char** argv)
         if (!options.initAdmin.empty())
             return rsim::sysmgnt::initAdministrator(*setup, options.initAdmin);
         const bool embedded = options.database.rfind("sqlite:", 0) == 0;
-        auto secrets = rsim::secrets::SecretBox::fromKeyFile(options.keyFile, embedded);
-        if (const auto sealed = rsim::tables::sealPlainSecrets(*setup, secrets))
+        const auto sealedColumns = rsim::tables::sealedColumns();
+        auto secrets =
+            rsim::secrets::openKeyFile(*setup, sealedColumns, options.keyFile, embedded);
+        if (const auto sealed = rsim::secrets::sealInPlace(*setup, sealedColumns, secrets))
             std::cerr << "rsimd: sealed " << sealed
-                      << " secret values stored in plain by an older version\n";
+                      << " secret values that an older version stored in plain or without their "
+                         "place\n";
         if (options.seed) {
             rsim::sysmgnt::seedDemo(*setup);
             rsim::tables::seedDemo(*setup, secrets);
@@ -320,7 +330,7 @@ int main(int argc, char** argv)
         setup.reset();
 
         rsim::DriverPool pool(options.database, static_cast<std::size_t>(options.threads));
-        rsim::Service service(pool, secrets, options.maxRows);
+        rsim::Service service(pool, secrets, options.maxRows, options.sessions);
         const Routes routes(service, options.limits.maxBody);
         rsim::http::Server server(
             options.limits, static_cast<std::size_t>(options.threads),
