@@ -317,8 +317,7 @@ int main(int argc, char** argv)
             return rsim::sysmgnt::initAdministrator(*setup, options.initAdmin);
         const bool embedded = options.database.rfind("sqlite:", 0) == 0;
         const auto sealedColumns = rsim::tables::sealedColumns();
-        auto secrets =
-            rsim::secrets::openKeyFile(*setup, sealedColumns, options.keyFile, embedded);
+        auto secrets = rsim::secrets::openKeyFile(*setup, sealedColumns, options.keyFile, embedded);
         if (const auto sealed = rsim::secrets::sealInPlace(*setup, sealedColumns, secrets))
             std::cerr << "rsimd: sealed " << sealed
                       << " secret values that an older version stored in plain or without their "

@@ -117,8 +117,8 @@ std::optional<Answer> Service::callRefusal(db::Driver& db, const HandlerEntry& e
 {
     const auto found = sessions_.find(db, session, std::time(nullptr));
     if (!found)
-        return Answer{200, refusal(1, kRefusedSession, "会话无效或已过期，请重新登录",
-                                   operationName)};
+        return Answer{200,
+                      refusal(1, kRefusedSession, "会话无效或已过期，请重新登录", operationName)};
     owner = *found;
     if (entry.requiredEntity != 0 &&
         !sysmgnt::holdsRight(db, owner.opId, entry.requiredEntity, rsimcatalog::kPrivilege))
@@ -169,7 +169,8 @@ Answer Service::run(const Call& call)
 {
     auto db = pool_.acquire();
     SessionOwner owner;
-    if (auto refused = callRefusal(*db, call.entry, call.operation.name, call.caller.session, owner))
+    if (auto refused =
+            callRefusal(*db, call.entry, call.operation.name, call.caller.session, owner))
         return std::move(*refused);
     CallContext context{*db,
                         secrets_,
@@ -177,8 +178,7 @@ Answer Service::run(const Call& call)
                         owner.orgId,
                         maxRows_,
                         [&](std::int32_t entity) {
-                            return sysmgnt::holdsRight(*db, owner.opId, entity, 10);
-                        },
+                            return sysmgnt::holdsRight(*db, owner.opId, entity, 10); },
                         {}};
     tvd::wire::OwnedParams in(*call.operation.in);
     tvd::wire::OwnedParams out(*call.operation.out);

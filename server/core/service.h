@@ -114,10 +114,10 @@ private:
     // One run of a call on a connection of its own, which it gives back before it throws.
     Answer run(const Call& call);
     // The refusal of a session that is not live or whose operator lacks the entry's right; else
-    // the operator and organisation.
+    // the session's owner.
     std::optional<Answer> callRefusal(db::Driver& db, const HandlerEntry& entry,
                                       const std::string& operationName, const std::string& session,
-                                      std::int32_t& opId, std::int32_t& orgId);
+                                      SessionOwner& owner);
     // A request's typed fault, or the handler's result.
     struct Outcome {
         std::optional<RequestFault> fault;
