@@ -1,4 +1,5 @@
 // rsimd: the remote-SIM management service.
+#include "commands.h"
 #include "schema.h"
 #include "service.h"
 #include "sysmgnt.h"
@@ -16,6 +17,8 @@
 #include <optional>
 #include <sstream>
 #include <thread>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -41,7 +44,9 @@ constexpr const char* kUsage =
     "             [--connections-per-address N] [--requests-per-address N]\n"
     "             [--trusted-proxy ADDR[,ADDR…]] [--spool-dir PATH] [--stop-timeout SECONDS]\n"
     "             [--max-rows N] [--session-idle-minutes N] [--session-max-hours N]\n"
-    "       rsimd [--db …] --init-admin LOGIN\n";
+    "       rsimd [--db …] --init-admin LOGIN\n"
+    "       rsimd rekey --db ADDRESS [--key-file PATH]   (rsimd rekey --help)\n"
+    "       rsimd backup --db sqlite:PATH --to FILE      (rsimd backup --help)\n";
 
 [[noreturn]] void usage(const std::string& problem)
 {
@@ -305,6 +310,16 @@ private:
 
 int main(int argc, char** argv)
 {
+    // Files rsimd makes (the database, its WAL, the key file, backups) are its user's only.
+    ::umask(077);
+    const std::string command = argc > 1 ? argv[1] : "";
+    const std::vector<std::string> commandArguments(argv + std::min(argc, 2), argv + argc);
+    if (command == "rekey")
+        return rsim::secrets::rekeyCommand(commandArguments, rsim::tables::sealedColumns(),
+                                           std::cout, std::cerr);
+    if (command == "backup")
+        return rsim::secrets::backupCommand(commandArguments, rsim::tables::sealedColumns(),
+                                            std::cout, std::cerr);
     std::signal(SIGTERM, requestStop);
     std::signal(SIGINT, requestStop);
     std::signal(SIGPIPE, SIG_IGN);
