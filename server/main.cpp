@@ -1,4 +1,5 @@
 // rsimd: the remote-SIM management service.
+#include "commands.h"
 #include "schema.h"
 #include "service.h"
 #include "sysmgnt.h"
@@ -13,6 +14,8 @@
 #include <iostream>
 #include <optional>
 #include <thread>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -35,7 +38,9 @@ constexpr const char* kUsage =
     "             [--threads N] [--key-file PATH] [--tls-cert PATH --tls-key PATH]\n"
     "             [--max-body MIB] [--request-timeout SECONDS] [--idle-timeout SECONDS]\n"
     "             [--max-rows N] [--session-idle-minutes N] [--session-max-hours N]\n"
-    "       rsimd [--db …] --init-admin LOGIN\n";
+    "       rsimd [--db …] --init-admin LOGIN\n"
+    "       rsimd rekey --db ADDRESS [--key-file PATH]   (rsimd rekey --help)\n"
+    "       rsimd backup --db sqlite:PATH --to FILE      (rsimd backup --help)\n";
 
 [[noreturn]] void usage(const std::string& problem)
 {
@@ -219,6 +224,16 @@ rsim::http::Reply route(rsim::Service& service, rsim::http::Request& request)
 
 int main(int argc, char** argv)
 {
+    // Files rsimd makes (the database, its WAL, the key file, backups) are its user's only.
+    ::umask(077);
+    const std::string command = argc > 1 ? argv[1] : "";
+    const std::vector<std::string> commandArguments(argv + std::min(argc, 2), argv + argc);
+    if (command == "rekey")
+        return rsim::secrets::rekeyCommand(commandArguments, rsim::tables::sealedColumns(),
+                                           std::cout, std::cerr);
+    if (command == "backup")
+        return rsim::secrets::backupCommand(commandArguments, rsim::tables::sealedColumns(),
+                                            std::cout, std::cerr);
     std::signal(SIGTERM, requestStop);
     std::signal(SIGINT, requestStop);
     std::signal(SIGPIPE, SIG_IGN);
@@ -231,8 +246,7 @@ int main(int argc, char** argv)
             return rsim::sysmgnt::initAdministrator(*setup, options.initAdmin);
         const bool embedded = options.database.rfind("sqlite:", 0) == 0;
         const auto sealedColumns = rsim::tables::sealedColumns();
-        auto secrets =
-            rsim::secrets::openKeyFile(*setup, sealedColumns, options.keyFile, embedded);
+        auto secrets = rsim::secrets::openKeyFile(*setup, sealedColumns, options.keyFile, embedded);
         if (const auto sealed = rsim::secrets::sealInPlace(*setup, sealedColumns, secrets))
             std::cerr << "rsimd: sealed " << sealed
                       << " secret values that an older version stored in plain or without their "
