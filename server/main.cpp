@@ -270,7 +270,7 @@ public:
         if (head.target == "/v1/login")
             return reply(service_.login(request.body.text(), head.source));
         if (head.target == "/v1/logout")
-            return reply(service_.logout(head.session));
+            return reply(service_.logout(head.session, head.source));
         const auto& [interfaceName, code] = *known->operation;
         const rsim::BodySource body = [&request] { return request.body.open(); };
         return reply(service_.call(
