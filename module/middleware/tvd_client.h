@@ -21,6 +21,10 @@ public:
     int invoke_server(const char* interfaceName, const char* operationCode, STVSession* session,
                       CTvdBasicParamObject& in, CTvdBasicParamObject& out, CBSErrorMsg& error);
 
+    // When set, every call goes to the service's check route (POST /v1/check/...): a write runs
+    // with all its checks and is rolled back, so nothing is stored whatever its size.
+    void setCheckOnly(bool checkOnly);
+
     virtual int call_server(const std::string& path, const std::string& body,
                             const std::string& session, std::string& answer, CBSErrorMsg& error);
     virtual int bind(const std::string& address);
@@ -55,6 +59,10 @@ std::string tvd_processSession();
 int tvd_login(const std::string& brokerName, const std::string& loginName,
               const std::string& password, CTvdBasicStructObject& operatorRecord,
               CBSErrorMsg& error);
+
+// Ends the process session at the broker's service (POST /v1/logout) and forgets it, so that no
+// session stays live after the process. 0 on success and when there was no session.
+int tvd_logout(const std::string& brokerName, CBSErrorMsg& error);
 
 // Sees every call before it is sent: interface, operation code and the encoded in-object (JSON).
 using TvdCallObserver =

@@ -4,6 +4,7 @@
 #include "tvd_member.h"
 
 #include <algorithm>
+#include <iostream>
 #include <unordered_set>
 
 namespace rsim::tables {
@@ -88,7 +89,8 @@ Value Table::valueOf(const CTvdBasicStructObject& record, const Column& c,
 {
     return std::visit(
         TvdOverloaded{[&](const std::string* text) {
-                          return c.secret ? Value{box.encrypt(*text)} : Value{*text};
+                          return c.secret ? Value{box.encrypt(*text, place(c, keyValues(record)))}
+                                          : Value{*text};
                       },
                       [](const CBSDateTime* date) {
                           return date->isNull() ? Value{} : Value{date->toWire()};
@@ -112,7 +114,7 @@ void Table::readRow(const Row& row, CTvdBasicStructObject& record, const secrets
                               const auto* held = std::get_if<std::string>(&row[i]);
                               if (held == nullptr)
                                   held = &(converted = db::asText(row[i]));
-                              *text = c.secret ? box.decrypt(*held) : *held;
+                              *text = c.secret ? opened(*held, c, row, box) : *held;
                               return !held->empty();
                           },
                           [&](CBSDateTime* date) {
@@ -127,6 +129,35 @@ void Table::readRow(const Row& row, CTvdBasicStructObject& record, const secrets
             tvd_member(record, c.member));
         if (stored)
             record.markSet(c.member);
+    }
+}
+
+secrets::Place Table::place(const Column& c, const Row& key) const
+{
+    secrets::Place place{name_, c.name, {}};
+    for (const auto& value : key)
+        place.key.push_back(db::asText(value));
+    return place;
+}
+
+// A value that does not open (moved from another row, altered, or sealed with a key the key
+// file lost) answers as unreadable, and the rest of the answer goes on.
+std::string Table::opened(const std::string& sealed, const Column& c, const Row& row,
+                          const secrets::SecretBox& box) const
+{
+    Row key;
+    for (int member : keyColumns_)
+        key.push_back(row[static_cast<std::size_t>(member)]);
+    const secrets::Place where = place(c, key);
+    try {
+        return box.decrypt(sealed, where);
+    } catch (const secrets::SecretError& e) {
+        std::string keys;
+        for (std::size_t i = 0; i < keyNames_.size(); ++i)
+            keys += (i ? " " : "") + keyNames_[i] + "=" + where.key[i];
+        std::cerr << "rsimd: " << name_ << "." << c.name << " of " << keys << ": " << e.what()
+                  << std::endl;
+        return secrets::kUnreadable;
     }
 }
 
@@ -615,32 +646,6 @@ int Table::remove(CallContext& context, const CTvdBasicListObject& records, Batc
     return 0;
 }
 
-std::int64_t Table::sealPlainSecrets(db::Driver& db, const secrets::SecretBox& box) const
-{
-    std::int64_t sealed = 0;
-    for (const auto& c : columns_) {
-        if (!c.secret)
-            continue;
-        std::vector<Row> plain; // key values, then the plain text
-        std::string select = "SELECT " + c.name;
-        for (const auto& k : keyNames_)
-            select += ", " + k;
-        db.query(select + " FROM " + name_ + " WHERE " + c.name + " <> ''", {},
-                 [&](const Row& row) {
-                     const std::string text = db::asText(row[0]);
-                     if (secrets::SecretBox::looksSealed(text))
-                         return;
-                     Row update{box.encrypt(text)};
-                     update.insert(update.end(), row.begin() + 1, row.end());
-                     plain.push_back(std::move(update));
-                 });
-        for (const auto& update : plain)
-            sealed +=
-                db.execCount("UPDATE " + name_ + " SET " + c.name + " = ?" + keyWhere(), update);
-    }
-    return sealed;
-}
-
 void Table::seed(db::Driver& db, const secrets::SecretBox& box,
                  const CTvdBasicListObject& records) const
 {
@@ -656,18 +661,13 @@ void Table::seed(db::Driver& db, const secrets::SecretBox& box,
     }
 }
 
-std::int64_t sealPlainSecrets(db::Driver& db, const secrets::SecretBox& box)
+std::vector<secrets::SealedColumn> sealedColumns()
 {
-    std::int64_t sealed = 0;
-    db.begin();
-    try {
-        for (const auto& table : Tables())
-            sealed += table.sealPlainSecrets(db, box);
-        db.commit();
-    } catch (...) {
-        db.rollback();
-        throw;
-    }
+    std::vector<secrets::SealedColumn> sealed;
+    for (const auto& table : Tables())
+        for (const auto& c : table.columns_)
+            if (c.secret)
+                sealed.push_back({table.name_, c.name, table.keyNames_, ""});
     return sealed;
 }
 

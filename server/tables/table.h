@@ -6,6 +6,7 @@
 #include "table_def.h"
 
 #include "driver.h"
+#include "sealed_columns.h"
 #include "secrets.h"
 
 #include <unordered_set>
@@ -40,8 +41,6 @@ public:
     int remove(CallContext& context, const CTvdBasicListObject& records, Batch& batch,
                CBSErrorMsg& error) const;
 
-    // Seals the secret values that an older version stored in plain; returns how many.
-    std::int64_t sealPlainSecrets(db::Driver& db, const secrets::SecretBox& box) const;
     // Inserts records as they are (demo data); existing keys are left alone.
     void seed(db::Driver& db, const secrets::SecretBox& box,
               const CTvdBasicListObject& records) const;
@@ -54,6 +53,12 @@ private:
         bool secret;
     };
 
+    friend std::vector<secrets::SealedColumn> sealedColumns();
+
+    // Where a secret of the row with this key is sealed to.
+    secrets::Place place(const Column& c, const db::Row& key) const;
+    std::string opened(const std::string& sealed, const Column& c, const db::Row& row,
+                       const secrets::SecretBox& box) const;
     db::Value valueOf(const CTvdBasicStructObject& record, const Column& column,
                       const secrets::SecretBox& box) const;
     // reveal: decrypt the secret members; otherwise they stay unset.
@@ -106,9 +111,8 @@ private:
 const std::vector<Table>& Tables();
 const Table& TableOf(const std::string& name);
 
-// Seals, in one transaction, every secret value stored in plain by an older version (the
-// authentication-card passwords and library keys were not sealed before); returns how many.
-std::int64_t sealPlainSecrets(db::Driver& db, const secrets::SecretBox& box);
+// The columns of every table whose values are sealed.
+std::vector<secrets::SealedColumn> sealedColumns();
 // Demo data of the remote-SIM tables.
 void seedDemo(db::Driver& db, const secrets::SecretBox& box);
 void registerHandlers(HandlerTable& handlers);

@@ -1,6 +1,9 @@
 // rsimctl against a real rsimd: imports stored whole or not at all, the line or record a refusal
 // names, --dry-run, the queries, and the exit statuses.
+#include "ResRemoteSimMgnt_tvd_c.h"
+#include "driver.h"
 #include "rsimd_process.h"
+#include "sysmgnt_def_tvd_c.h"
 
 #include <QFile>
 #include <QProcess>
@@ -16,20 +19,30 @@ struct Outcome {
     QString err;
 };
 
+// Who runs rsimctl, and the new password it is given.
+struct As {
+    QString login = "admin";
+    QString password = "admin123";
+    QString newPassword;
+};
+
 class Rsimctl : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { service_ = new testsupport::RsimdProcess(); }
     static void TearDownTestSuite() { delete service_; }
 
-    Outcome rsimctl(const QStringList& arguments, const QString& password = "admin123")
+    Outcome rsimctl(const QStringList& arguments, const As& as = {})
     {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("RSIM_PASSWORD", password);
+        environment.insert("RSIM_PASSWORD", as.password);
         environment.remove("RSIM_LOGIN");
+        environment.remove("RSIM_NEW_PASSWORD");
+        if (!as.newPassword.isEmpty())
+            environment.insert("RSIM_NEW_PASSWORD", as.newPassword);
         process.setProcessEnvironment(environment);
         process.start(RSIMCTL, QStringList{"--service", QString::fromStdString(service_->address()),
-                                           "--login", "admin"} +
+                                           "--login", as.login} +
                                    arguments);
         process.waitForFinished(60000);
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
@@ -55,7 +68,7 @@ protected:
     // The IMSIs stored in a range, through rsimctl sims --csv.
     QStringList storedImsis(const QString& range)
     {
-        const Outcome run = rsimctl({"sims", "--imsi", range, "--csv"});
+        const Outcome run = rsimctl({"sims", "--imsi", range, "--max", "10000", "--csv"});
         EXPECT_EQ(run.status, 0) << run.err.toStdString();
         QStringList imsis;
         const QStringList lines = run.out.split("\r\n", Qt::SkipEmptyParts);
@@ -69,6 +82,33 @@ protected:
     {
         return QByteArray("4600977000") + imsiTail + " 898600977000000" + imsiTail +
                " 1234 5678 12345678 87654321 " + ki + "\n";
+    }
+
+    // Vendors stored straight through the wire, as the vendor window stores them.
+    static void addVendors(const std::vector<std::tuple<const char*, const char*, int>>& vendors)
+    {
+        setenv("TAV_BROKER_TAVORINE", service_->address().c_str(), 1);
+        MSysmgntDef::SOperator op;
+        CBSErrorMsg error;
+        ASSERT_EQ(tvd_login("TAVORINE", "admin", "admin123", op, error), 0) << error.message;
+        MResRemoteMgntApp::IResRemoteMgnt remote;
+        ASSERT_EQ(remote.bind_tavBroker("TAVORINE"), 0);
+        MResRemoteMgntDef::SResRemoteVendorCodeList list;
+        for (const auto& [code, name, isKi] : vendors) {
+            MResRemoteMgntDef::SResRemoteVendorCode vendor;
+            vendor.set_VENDOR_CODE(code);
+            vendor.set_VENDOR_NAME(name);
+            vendor.set_IS_KI(static_cast<std::int16_t>(isKi));
+            list.push_back(vendor);
+        }
+        ASSERT_EQ(remote.add_vendorCode(MResRemoteMgntApp::SOpInfo(), list, error, nullptr), 0)
+            << error.message << error.hint;
+    }
+
+    static std::int64_t liveSessions()
+    {
+        return rsim::db::asInt(rsim::db::connect(service_->database())
+                                   ->scalar("SELECT COUNT(*) FROM sys_session", {}));
     }
 
     static testsupport::RsimdProcess* service_;
@@ -135,13 +175,18 @@ TEST_F(Rsimctl, ARefusedBatchNamesTheCardsLineAndRecordAndStoresNoCard)
     EXPECT_TRUE(refused.err.contains("第1行")) << refused.err.toStdString();
 }
 
-TEST_F(Rsimctl, DryRunChecksAgainstTheServiceAndStoresNothing)
+TEST_F(Rsimctl, DryRunChecksAgainstTheServiceAndStoresNothingWhateverTheFileSize)
 {
-    const QString good = cardFile(card("00031") + card("00032"));
+    // 5,000 cards: a body that large is streamed, and a streamed dry run once stored every card.
+    QByteArray many;
+    for (int tail = 40000; tail < 45000; ++tail)
+        many += card(QByteArray::number(tail).constData());
+    const QString good = cardFile(many);
+    const QString range = "460097700040000-460097700044999";
     const Outcome checked = import(good, {"--dry-run"});
     EXPECT_EQ(checked.status, 0) << checked.err.toStdString();
-    EXPECT_TRUE(checked.out.contains("检查通过")) << checked.out.toStdString();
-    EXPECT_TRUE(storedImsis("460097700000031-460097700000032").isEmpty());
+    EXPECT_TRUE(checked.out.contains("5000 张卡检查通过")) << checked.out.toStdString();
+    EXPECT_TRUE(storedImsis(range).isEmpty());
 
     const QString duplicate = cardFile(card("00033") + card("00033"));
     const Outcome refused = import(duplicate, {"--dry-run"});
@@ -149,17 +194,26 @@ TEST_F(Rsimctl, DryRunChecksAgainstTheServiceAndStoresNothing)
     EXPECT_TRUE(refused.err.contains("第2行")) << refused.err.toStdString();
 
     EXPECT_EQ(import(good).status, 0);
-    EXPECT_EQ(storedImsis("460097700000031-460097700000032").size(), 2);
+    EXPECT_EQ(storedImsis(range).size(), 5000);
     const Outcome again = import(good, {"--dry-run"});
     EXPECT_EQ(again.status, 1) << "stored cards are duplicates now";
 }
 
-TEST_F(Rsimctl, ExportWritesAReferenceTableAsCsvOrTabs)
+TEST_F(Rsimctl, ExportWritesAReferenceTableAsCsvOrTabsWithNoCellASpreadsheetWouldRun)
 {
+    addVendors({{"VX1", "=HYPERLINK(\"http://x\")", 1},
+                {"VX2", "@SUM(A1)", -1},
+                {"VX3", "+1+2", 1},
+                {"VX4", "-2+3", 1}});
+    const std::int64_t sessions = liveSessions();
     const Outcome csv = rsimctl({"export", "vendors", "--csv"});
     EXPECT_EQ(csv.status, 0) << csv.err.toStdString();
+    EXPECT_EQ(liveSessions(), sessions) << "rsimctl logs out when it ends";
     EXPECT_TRUE(csv.out.startsWith("VENDOR_CODE,VENDOR_NAME,IS_KI\r\n")) << csv.out.toStdString();
-    EXPECT_TRUE(csv.out.contains("V01,华南智能卡,1\r\n"));
+    for (const char* line : {"V01,华南智能卡,1\r\n", "VX1,\"'=HYPERLINK(\"\"http://x\"\")\",1\r\n",
+                             "VX2,'@SUM(A1),-1\r\n", "VX3,'+1+2,1\r\n", "VX4,'-2+3,1\r\n"})
+        EXPECT_TRUE(csv.out.contains(QString::fromUtf8(line)))
+            << line << " in " << csv.out.toStdString() << " (a negative number stays a number)";
     const Outcome tabs = rsimctl({"export", "provinces"});
     EXPECT_EQ(tabs.status, 0);
     EXPECT_TRUE(tabs.out.startsWith("PROVINCE_CODE\tPROVINCE_NAME\n")) << tabs.out.toStdString();
@@ -176,20 +230,77 @@ TEST_F(Rsimctl, ExitStatusTwoForUsageOneForAWrongPasswordZeroForHelp)
              {"sims"},
              {"sims", "--imsi", "1-2-3"},
              {"export", "nothing"},
-             {"export", "vendors", "extra"}}) {
+             {"export", "vendors", "extra"},
+             {"operator"},
+             {"operator", "bogus"},
+             {"operator", "lock"},
+             {"operator", "add", "clerk09", "--role", "query"},
+             {"operator", "add", "clerk09", "--name", "九", "--role", "root"},
+             {"operator", "role", "clerk09", "superuser"}}) {
         const Outcome run = rsimctl(wrong);
         EXPECT_EQ(run.status, 2) << wrong.join(' ').toStdString();
         EXPECT_TRUE(run.err.startsWith("rsimctl: ")) << run.err.toStdString();
     }
-    const Outcome login = rsimctl({"export", "vendors"}, "wrong");
+    const Outcome login = rsimctl({"export", "vendors"}, As{"admin", "wrong", {}});
     EXPECT_EQ(login.status, 1);
     EXPECT_TRUE(login.err.contains("登录失败")) << login.err.toStdString();
-    for (const QStringList& help :
-         std::vector<QStringList>{{"--help"}, {"import", "--help"}, {"--help", "sims"}}) {
+    EXPECT_FALSE(login.err.contains("未加密")) << "loopback is no network";
+    const Outcome plain = rsimctl({"--service", "rsim.invalid:7411", "export", "vendors"});
+    EXPECT_EQ(plain.status, 1);
+    EXPECT_TRUE(plain.err.startsWith("rsimctl: 警告：http://rsim.invalid:7411 是未加密的 http://"))
+        << plain.err.toStdString();
+    for (const QStringList& help : std::vector<QStringList>{{"--help"},
+                                                            {"import", "--help"},
+                                                            {"--help", "sims"},
+                                                            {"operator", "--help"},
+                                                            {"operator", "add", "--help"}}) {
         const Outcome run = rsimctl(help);
         EXPECT_EQ(run.status, 0);
         EXPECT_TRUE(run.out.startsWith("Usage: rsimctl")) << run.out.toStdString();
     }
+}
+
+TEST_F(Rsimctl, AnAdministratorAddsListsAndAdministersOperators)
+{
+    const As clerk{"clerk01", "Clerk-first-2026", {}};
+    const Outcome added =
+        rsimctl({"operator", "add", clerk.login, "--name", "柜员一", "--role", "query"},
+                {.newPassword = clerk.password});
+    ASSERT_EQ(added.status, 0) << added.err.toStdString();
+    EXPECT_TRUE(added.out.contains("已新增操作员 clerk01")) << added.out.toStdString();
+    EXPECT_EQ(rsimctl({"export", "vendors"}, clerk).status, 0) << "the query role reads";
+    const Outcome notAdmin = rsimctl({"operator", "list"}, clerk);
+    EXPECT_EQ(notAdmin.status, 1) << "only administrators administer";
+
+    EXPECT_EQ(rsimctl({"operator", "role", clerk.login, "maintain"}).status, 0);
+    const Outcome listed = rsimctl({"operator", "list", "--csv"});
+    ASSERT_EQ(listed.status, 0) << listed.err.toStdString();
+    const QStringList lines = listed.out.split("\r\n", Qt::SkipEmptyParts);
+    const QStringList header = lines.front().split(',');
+    EXPECT_FALSE(header.contains("NEW_PASSWORD")) << lines.front().toStdString();
+    const auto row = std::find_if(lines.begin(), lines.end(),
+                                  [](const QString& line) { return line.contains(",clerk01,"); });
+    ASSERT_NE(row, lines.end()) << listed.out.toStdString();
+    EXPECT_EQ(row->split(',').value(header.indexOf("ROLE")), "maintain");
+    EXPECT_EQ(row->split(',').value(header.indexOf("OP_NAME")), "柜员一");
+
+    const As renewed{clerk.login, "Clerk-second-2026", {}};
+    EXPECT_EQ(
+        rsimctl({"operator", "passwd", clerk.login}, {.newPassword = renewed.password}).status, 0);
+    EXPECT_EQ(rsimctl({"export", "vendors"}, clerk).status, 1) << "the old password is gone";
+    EXPECT_EQ(rsimctl({"export", "vendors"}, renewed).status, 0);
+
+    EXPECT_EQ(rsimctl({"operator", "lock", clerk.login}).status, 0);
+    EXPECT_EQ(rsimctl({"export", "vendors"}, renewed).status, 1) << "a locked operator";
+    EXPECT_EQ(rsimctl({"operator", "unlock", clerk.login}).status, 0);
+    EXPECT_EQ(rsimctl({"export", "vendors"}, renewed).status, 0);
+
+    const Outcome weak =
+        rsimctl({"operator", "add", "clerk02", "--name", "柜员二", "--role", "query"},
+                {.newPassword = "clerk02"});
+    EXPECT_EQ(weak.status, 1);
+    EXPECT_TRUE(weak.err.contains("服务拒绝了对操作员 clerk02 的修改")) << weak.err.toStdString();
+    EXPECT_FALSE(rsimctl({"operator", "list"}).out.contains("clerk02"));
 }
 
 } // namespace
