@@ -15,19 +15,6 @@ using namespace MResRemoteMgntDef;
 
 namespace {
 
-// The remote-SIM interface asking the service to check its writes without storing them.
-class CheckingRemoteMgnt : public IResRemoteMgnt {
-public:
-    int call_server(const std::string& path, const std::string& body, const std::string& session,
-                    std::string& answer, CBSErrorMsg& error) override
-    {
-        const std::string call = "/v1/call/";
-        const std::string check =
-            path.starts_with(call) ? "/v1/check/" + path.substr(call.size()) : path;
-        return IResRemoteMgnt::call_server(check, body, session, answer, error);
-    }
-};
-
 void addOptions(QCommandLineParser& parser)
 {
     parser.setApplicationDescription(
@@ -169,9 +156,8 @@ int RunImport(const Connection& connection, const QStringList& arguments)
         return Complain(path + "：" + file.error), kExitRefused;
 
     MSysmgntDef::SOperator op;
-    CheckingRemoteMgnt checking;
-    IResRemoteMgnt storing;
-    IResRemoteMgnt& service = dryRun ? checking : storing;
+    IResRemoteMgnt service;
+    service.setCheckOnly(dryRun);
     if (auto failed = Connect(connection, service, op))
         return *failed;
     SRemoteSimInfo common = sharedFields(parser, op);

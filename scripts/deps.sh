@@ -8,6 +8,9 @@ packages=(
   qt6-base-dev libcpp-httplib-dev nlohmann-json3-dev libsqlite3-dev libpqxx-dev
   libcurl4-openssl-dev libsodium-dev libgtest-dev libboost-dev libssl-dev zlib1g-dev
   postgresql python3-pyftpdlib fonts-wqy-microhei xvfb curl
+  # the load balancer in front of rsimd replicas, and the checker of the client's menu entry,
+  # for the tests of the packages and of replicas behind HAProxy
+  haproxy desktop-file-utils
   # the request decoder's fuzz target (libFuzzer) that CTest runs for a bounded time
   clang libclang-rt-14-dev
 )

@@ -1,12 +1,29 @@
-# A PostgreSQL server and an FTP server of their own on loopback, for tests.
+# A PostgreSQL server, an FTP server and HAProxy of their own on loopback, for tests.
 #
-# Sourced by test.sh: start_postgres and start_ftp export RSIM_TEST_PG and RSIM_TEST_FTP;
-# stop_test_servers (an exit trap) stops both and removes their folders.
-# Run directly, it starts both, runs the given command with them, and stops them:
+# Sourced by test.sh: start_postgres, start_ftp and start_haproxy export RSIM_TEST_PG,
+# RSIM_TEST_FTP and the RSIM_TEST_HAPROXY* variables; stop_test_servers (an exit trap) stops
+# them and removes their folders.
+# Run directly, it starts them all, runs the given command with them, and stops them:
 #   bash scripts/test-servers.sh ctest --test-dir build-mine --output-on-failure
 
 free_port() {
   /usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'
+}
+
+# A port free now below the range the system hands out to outgoing connections, so that no
+# client of another test takes it before the server that is to listen on it starts.
+free_listening_port() {
+  /usr/bin/python3 -c '
+import random, socket
+low = int(open("/proc/sys/net/ipv4/ip_local_port_range").read().split()[0])
+while True:
+    port = random.randrange(20000, low)
+    try:
+        socket.socket().bind(("127.0.0.1", port))
+        print(port)
+        break
+    except OSError:
+        pass'
 }
 
 # As root the server runs as the user postgres, which initdb requires.
@@ -57,7 +74,49 @@ start_ftp() {
   return 1
 }
 
+# HAProxy with the packaged configuration (packaging/haproxy-rsimd.cfg) in front of three rsimd
+# replicas that the test starts itself on the ports it is given: RSIM_TEST_HAPROXY is the address
+# clients call, RSIM_TEST_REPLICAS the replicas' HOST:PORT separated by commas, and
+# RSIM_TEST_HAPROXY_SOCKET its administration socket ("show stat" tells which replicas are up).
+# Without haproxy installed, says so and exports nothing: the test skips.
+start_haproxy() {
+  local packaged front replicas=() n tries
+  packaged="$(dirname "${BASH_SOURCE[0]}")/../packaging/haproxy-rsimd.cfg"
+  if ! command -v haproxy >/dev/null; then
+    echo "haproxy is not installed: tests through HAProxy are skipped"
+    return 0
+  fi
+  HAPROXY_DIR=$(mktemp -d /tmp/rsim-haproxy.XXXXXX)
+  front=$(free_listening_port)
+  for n in 1 2 3; do replicas+=("$(free_listening_port)"); done
+  cat >"$HAPROXY_DIR/global.cfg" <<CONFIG
+global
+    stats socket $HAPROXY_DIR/admin.sock mode 600 level admin
+CONFIG
+  sed -e "s/127\.0\.0\.1:7400/127.0.0.1:$front/" -e "s/127\.0\.0\.1:7411/127.0.0.1:${replicas[0]}/" \
+      -e "s/127\.0\.0\.1:7412/127.0.0.1:${replicas[1]}/" -e "s/127\.0\.0\.1:7413/127.0.0.1:${replicas[2]}/" \
+      "$packaged" >"$HAPROXY_DIR/rsimd.cfg"
+  haproxy -db -f "$HAPROXY_DIR/global.cfg" -f "$HAPROXY_DIR/rsimd.cfg" >"$HAPROXY_DIR/haproxy.log" 2>&1 &
+  HAPROXY_PID=$!
+  for tries in $(seq 50); do
+    if (exec 3<>"/dev/tcp/127.0.0.1/$front") 2>/dev/null; then
+      export RSIM_TEST_HAPROXY="http://127.0.0.1:$front"
+      export RSIM_TEST_REPLICAS="127.0.0.1:${replicas[0]},127.0.0.1:${replicas[1]},127.0.0.1:${replicas[2]}"
+      export RSIM_TEST_HAPROXY_SOCKET="$HAPROXY_DIR/admin.sock"
+      echo "HAProxy for tests: $RSIM_TEST_HAPROXY in front of $RSIM_TEST_REPLICAS"
+      return 0
+    fi
+    kill -0 "$HAPROXY_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  cat "$HAPROXY_DIR/haproxy.log" >&2
+  echo "HAProxy for tests did not start (its output is above)" >&2
+  return 1
+}
+
 stop_test_servers() {
+  if [ -n "${HAPROXY_PID:-}" ]; then kill "$HAPROXY_PID" 2>/dev/null || true; wait "$HAPROXY_PID" 2>/dev/null || true; fi
+  if [ -n "${HAPROXY_DIR:-}" ]; then rm -rf "$HAPROXY_DIR"; fi
   if [ -n "${FTP_PID:-}" ]; then kill "$FTP_PID" 2>/dev/null || true; wait "$FTP_PID" 2>/dev/null || true; fi
   if [ -n "${PG_STOP:-}" ]; then "${PG_STOP[@]}" >/dev/null 2>&1 || true; fi
   if [ -n "${PG_DIR:-}" ]; then rm -rf "$PG_DIR"; fi
@@ -70,5 +129,6 @@ if [ "${BASH_SOURCE[0]}" = "$0" ]; then
   trap stop_test_servers EXIT
   start_postgres
   start_ftp
+  start_haproxy
   "$@"
 fi

@@ -13,5 +13,6 @@ source scripts/test-servers.sh
 trap stop_test_servers EXIT
 start_postgres
 start_ftp
+start_haproxy
 
 ctest --test-dir build --output-on-failure -j2 --timeout 600

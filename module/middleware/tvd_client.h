@@ -21,6 +21,10 @@ public:
     int invoke_server(const char* interfaceName, const char* operationCode, STVSession* session,
                       CTvdBasicParamObject& in, CTvdBasicParamObject& out, CBSErrorMsg& error);
 
+    // When set, every call goes to the service's check route (POST /v1/check/...): a write runs
+    // with all its checks and is rolled back, so nothing is stored whatever its size.
+    void setCheckOnly(bool checkOnly);
+
     virtual int call_server(const std::string& path, const std::string& body,
                             const std::string& session, std::string& answer, CBSErrorMsg& error);
     virtual int bind(const std::string& address);

@@ -68,6 +68,7 @@ const TraceSwitch traceSwitch;
 
 struct CTvdClientObject::Transport {
     std::string address;
+    bool checkOnly = false;
     std::unique_ptr<tvd::HttpTransport> http;
     CBSErrorMsg bindError;
 };
@@ -146,6 +147,11 @@ int CTvdClientObject::bind(const std::string& address)
     return 0;
 }
 
+void CTvdClientObject::setCheckOnly(bool checkOnly)
+{
+    transport_->checkOnly = checkOnly;
+}
+
 void CTvdClientObject::unbind()
 {
     transport_->http.reset();
@@ -201,7 +207,9 @@ int CTvdClientObject::invoke_server(const char* interfaceName, const char* opera
         observer = processState().observer;
     }
     std::string answer;
-    const std::string path = std::string("/v1/call/") + interfaceName + "/" + operationCode;
+    // The one place that chooses the route, for streamed and unstreamed bodies alike.
+    const std::string path = std::string(transport_->checkOnly ? "/v1/check/" : "/v1/call/") +
+                             interfaceName + "/" + operationCode;
     const std::string token = session != nullptr ? session->token : tvd_processSession();
     int sent = 0;
     if (observer || tvd::wire::ParamsWriter::recordCount(in) < kStreamedRecords ||

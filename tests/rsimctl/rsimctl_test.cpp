@@ -1,6 +1,8 @@
 // rsimctl against a real rsimd: imports stored whole or not at all, the line or record a refusal
 // names, --dry-run, the queries, and the exit statuses.
+#include "ResRemoteSimMgnt_tvd_c.h"
 #include "rsimd_process.h"
+#include "sysmgnt_def_tvd_c.h"
 
 #include <QFile>
 #include <QProcess>
@@ -55,7 +57,7 @@ protected:
     // The IMSIs stored in a range, through rsimctl sims --csv.
     QStringList storedImsis(const QString& range)
     {
-        const Outcome run = rsimctl({"sims", "--imsi", range, "--csv"});
+        const Outcome run = rsimctl({"sims", "--imsi", range, "--max", "10000", "--csv"});
         EXPECT_EQ(run.status, 0) << run.err.toStdString();
         QStringList imsis;
         const QStringList lines = run.out.split("\r\n", Qt::SkipEmptyParts);
@@ -69,6 +71,27 @@ protected:
     {
         return QByteArray("4600977000") + imsiTail + " 898600977000000" + imsiTail +
                " 1234 5678 12345678 87654321 " + ki + "\n";
+    }
+
+    // Vendors stored straight through the wire, as the vendor window stores them.
+    static void addVendors(const std::vector<std::tuple<const char*, const char*, int>>& vendors)
+    {
+        setenv("TAV_BROKER_TAVORINE", service_->address().c_str(), 1);
+        MSysmgntDef::SOperator op;
+        CBSErrorMsg error;
+        ASSERT_EQ(tvd_login("TAVORINE", "admin", "admin123", op, error), 0) << error.message;
+        MResRemoteMgntApp::IResRemoteMgnt remote;
+        ASSERT_EQ(remote.bind_tavBroker("TAVORINE"), 0);
+        MResRemoteMgntDef::SResRemoteVendorCodeList list;
+        for (const auto& [code, name, isKi] : vendors) {
+            MResRemoteMgntDef::SResRemoteVendorCode vendor;
+            vendor.set_VENDOR_CODE(code);
+            vendor.set_VENDOR_NAME(name);
+            vendor.set_IS_KI(static_cast<std::int16_t>(isKi));
+            list.push_back(vendor);
+        }
+        ASSERT_EQ(remote.add_vendorCode(MResRemoteMgntApp::SOpInfo(), list, error, nullptr), 0)
+            << error.message << error.hint;
     }
 
     static testsupport::RsimdProcess* service_;
@@ -135,13 +158,18 @@ TEST_F(Rsimctl, ARefusedBatchNamesTheCardsLineAndRecordAndStoresNoCard)
     EXPECT_TRUE(refused.err.contains("第1行")) << refused.err.toStdString();
 }
 
-TEST_F(Rsimctl, DryRunChecksAgainstTheServiceAndStoresNothing)
+TEST_F(Rsimctl, DryRunChecksAgainstTheServiceAndStoresNothingWhateverTheFileSize)
 {
-    const QString good = cardFile(card("00031") + card("00032"));
+    // 5,000 cards: a body that large is streamed, and a streamed dry run once stored every card.
+    QByteArray many;
+    for (int tail = 40000; tail < 45000; ++tail)
+        many += card(QByteArray::number(tail).constData());
+    const QString good = cardFile(many);
+    const QString range = "460097700040000-460097700044999";
     const Outcome checked = import(good, {"--dry-run"});
     EXPECT_EQ(checked.status, 0) << checked.err.toStdString();
-    EXPECT_TRUE(checked.out.contains("检查通过")) << checked.out.toStdString();
-    EXPECT_TRUE(storedImsis("460097700000031-460097700000032").isEmpty());
+    EXPECT_TRUE(checked.out.contains("5000 张卡检查通过")) << checked.out.toStdString();
+    EXPECT_TRUE(storedImsis(range).isEmpty());
 
     const QString duplicate = cardFile(card("00033") + card("00033"));
     const Outcome refused = import(duplicate, {"--dry-run"});
@@ -149,17 +177,24 @@ TEST_F(Rsimctl, DryRunChecksAgainstTheServiceAndStoresNothing)
     EXPECT_TRUE(refused.err.contains("第2行")) << refused.err.toStdString();
 
     EXPECT_EQ(import(good).status, 0);
-    EXPECT_EQ(storedImsis("460097700000031-460097700000032").size(), 2);
+    EXPECT_EQ(storedImsis(range).size(), 5000);
     const Outcome again = import(good, {"--dry-run"});
     EXPECT_EQ(again.status, 1) << "stored cards are duplicates now";
 }
 
-TEST_F(Rsimctl, ExportWritesAReferenceTableAsCsvOrTabs)
+TEST_F(Rsimctl, ExportWritesAReferenceTableAsCsvOrTabsWithNoCellASpreadsheetWouldRun)
 {
+    addVendors({{"VX1", "=HYPERLINK(\"http://x\")", 1},
+                {"VX2", "@SUM(A1)", -1},
+                {"VX3", "+1+2", 1},
+                {"VX4", "-2+3", 1}});
     const Outcome csv = rsimctl({"export", "vendors", "--csv"});
     EXPECT_EQ(csv.status, 0) << csv.err.toStdString();
     EXPECT_TRUE(csv.out.startsWith("VENDOR_CODE,VENDOR_NAME,IS_KI\r\n")) << csv.out.toStdString();
-    EXPECT_TRUE(csv.out.contains("V01,华南智能卡,1\r\n"));
+    for (const char* line : {"V01,华南智能卡,1\r\n", "VX1,\"'=HYPERLINK(\"\"http://x\"\")\",1\r\n",
+                             "VX2,'@SUM(A1),-1\r\n", "VX3,'+1+2,1\r\n", "VX4,'-2+3,1\r\n"})
+        EXPECT_TRUE(csv.out.contains(QString::fromUtf8(line)))
+            << line << " in " << csv.out.toStdString() << " (a negative number stays a number)";
     const Outcome tabs = rsimctl({"export", "provinces"});
     EXPECT_EQ(tabs.status, 0);
     EXPECT_TRUE(tabs.out.startsWith("PROVINCE_CODE\tPROVINCE_NAME\n")) << tabs.out.toStdString();

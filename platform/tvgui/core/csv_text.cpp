@@ -1,14 +1,28 @@
 #include "csv_text.h"
 
+#include <QRegularExpression>
+
+namespace {
+
+bool wouldRun(const QString& text)
+{
+    static const QRegularExpression number(QStringLiteral("^[+-]?[0-9]+(\\.[0-9]+)?$"));
+    static const QString triggers = QStringLiteral("=+-@\t\r");
+    return !text.isEmpty() && triggers.contains(text.front()) && !number.match(text).hasMatch();
+}
+
+} // namespace
+
 void AppendCsvField(QString& line, const QString& text)
 {
-    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') &&
-        !text.contains(u'\r')) {
-        line += text;
+    const QString shown = wouldRun(text) ? u'\'' + text : text;
+    if (!shown.contains(u',') && !shown.contains(u'"') && !shown.contains(u'\n') &&
+        !shown.contains(u'\r')) {
+        line += shown;
         return;
     }
     line += u'"';
-    line += QString(text).replace(u'"', QLatin1String("\"\""));
+    line += QString(shown).replace(u'"', QLatin1String("\"\""));
     line += u'"';
 }
 

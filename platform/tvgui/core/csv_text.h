@@ -5,6 +5,9 @@
 
 #include <QString>
 
+// A text that a spreadsheet would take for a formula (it begins with =, +, -, @, tab or CR) is
+// written with a leading ' so that it is shown and never run. A number as a whole (-12, +3.5) is
+// written as it is: a spreadsheet reads it as that number, and it runs nothing.
 void AppendCsvField(QString& line, const QString& text);
 // A cell for tab-separated text: tabs and line breaks become blanks, so the cell stays one.
 QString TsvField(const QString& text);
