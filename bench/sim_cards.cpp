@@ -40,7 +40,9 @@ std::vector<rsim::db::Row> rowsOf(const SRemoteSimInfoList& cards,
             row.push_back(std::visit(
                 TvdOverloaded{
                     [&](const std::string* text) -> rsim::db::Value {
-                        return i == SRemoteSimInfo::idx_KI_CODE ? box.encrypt(*text) : *text;
+                        if (i != SRemoteSimInfo::idx_KI_CODE)
+                            return *text;
+                        return box.encrypt(*text, {"rsim_sim", "KI_CODE", {c.IMSI}});
                     },
                     [](const CBSDateTime*) { return rsim::db::Value{}; },
                     [](const auto* number) { return rsim::db::Value{std::int64_t{*number}}; }},

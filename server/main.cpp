@@ -22,6 +22,7 @@ struct Options {
     std::string keyFile;
     std::string tlsCertificate;
     std::string tlsKey;
+    std::string initAdmin;
     bool seed = false;
     int threads = 8;
     std::int64_t maxRows = rsim::Service::kDefaultMaxRows;
@@ -32,7 +33,8 @@ constexpr const char* kUsage =
     "usage: rsimd [--db sqlite:PATH|postgresql://…] [--listen HOST:PORT] [--seed demo]\n"
     "             [--threads N] [--key-file PATH] [--tls-cert PATH --tls-key PATH]\n"
     "             [--max-body MIB] [--request-timeout SECONDS] [--idle-timeout SECONDS]\n"
-    "             [--max-rows N]\n";
+    "             [--max-rows N]\n"
+    "       rsimd [--db …] --init-admin LOGIN\n";
 
 [[noreturn]] void usage(const std::string& problem)
 {
@@ -58,7 +60,10 @@ constexpr const char* kUsage =
         << "  --max-body MIB           largest request body, after decompression (512)\n"
         << "  --request-timeout SECONDS  a whole request, from its first byte (120)\n"
         << "  --idle-timeout SECONDS   a kept-alive connection without a request (2)\n"
-        << "  --seed demo              add the demo data and operators\n";
+        << "  --seed demo              add the demo data and operators\n"
+        << "  --init-admin LOGIN       make the first administrator (password from "
+           "RSIM_NEW_PASSWORD\n"
+        << "                           or asked twice) and exit\n";
     std::exit(0);
 }
 
@@ -88,6 +93,8 @@ Options parse(int argc, char** argv)
             options.database = value();
         else if (option == "--listen")
             options.listen = value();
+        else if (option == "--init-admin")
+            options.initAdmin = value();
         else if (option == "--key-file")
             options.keyFile = value();
         else if (option == "--seed") {
@@ -213,11 +220,16 @@ int main(int argc, char** argv)
     try {
         auto setup = rsim::db::connect(options.database);
         rsim::db::migrate(*setup, rsim::db::schemaMigrations());
+        if (!options.initAdmin.empty())
+            return rsim::sysmgnt::initAdministrator(*setup, options.initAdmin);
         const bool embedded = options.database.rfind("sqlite:", 0) == 0;
-        auto secrets = rsim::secrets::SecretBox::fromKeyFile(options.keyFile, embedded);
-        if (const auto sealed = rsim::tables::sealPlainSecrets(*setup, secrets))
+        const auto sealedColumns = rsim::tables::sealedColumns();
+        auto secrets =
+            rsim::secrets::openKeyFile(*setup, sealedColumns, options.keyFile, embedded);
+        if (const auto sealed = rsim::secrets::sealInPlace(*setup, sealedColumns, secrets))
             std::cerr << "rsimd: sealed " << sealed
-                      << " secret values stored in plain by an older version\n";
+                      << " secret values that an older version stored in plain or without their "
+                         "place\n";
         if (options.seed) {
             rsim::sysmgnt::seedDemo(*setup);
             rsim::tables::seedDemo(*setup, secrets);

@@ -5,6 +5,8 @@ TVD_RECORD_DEFINE(MSysSvcDef, SCodeName, SCodeName_MEMBERS)
 TVD_LIST_DEFINE(MSysSvcDef, SCodeName)
 TVD_RECORD_DEFINE(MSysSvcDef, SServerDate, SServerDate_MEMBERS)
 TVD_LIST_DEFINE(MSysSvcDef, SServerDate)
+TVD_RECORD_DEFINE(MSysSvcDef, SOperatorAccount, SOperatorAccount_MEMBERS)
+TVD_LIST_DEFINE(MSysSvcDef, SOperatorAccount)
 
 std::vector<int> MSysSvcDef::RightsEntities()
 {
@@ -20,5 +22,7 @@ namespace MSysSvcApp {
 SYSSVC_DEFINE_EXCHANGE_(TYPES)
 #define SYSSVC_QUERY_TYPES_(...) SYSSVC_DEFINE_QUERY_(TYPES, __VA_ARGS__)
 SYSSVC_QUERIES(SYSSVC_QUERY_TYPES_)
+#define SYSSVC_WRITE_TYPES_(...) SYSSVC_DEFINE_WRITE_(TYPES, __VA_ARGS__)
+SYSSVC_WRITES(SYSSVC_WRITE_TYPES_)
 
 } // namespace MSysSvcApp

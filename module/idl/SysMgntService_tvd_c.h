@@ -1,5 +1,6 @@
 // The system-management and account services behind the public libraries: rights, system
-// parameters, code lists, counties, business halls, operator profile and the current date.
+// parameters, code lists, counties, business halls, operator profile, the current date, and the
+// administration of operators.
 #pragma once
 
 #include "SysMgntMisc_def_tvd_c.h"
@@ -13,16 +14,33 @@ namespace MSysSvcDef {
 #define SCodeName_MEMBERS(M) M(int64, CODE) M(string, NAME)
 // The service's clock.
 #define SServerDate_MEMBERS(M) M(date, NOW)
+// An operator as administered: ROLE names a set of rights ("query", "maintain", "admin"; empty
+// when the operator's rights are no role's); NEW_PASSWORD travels only in requests.
+#define SOperatorAccount_MEMBERS(M)                                                                \
+    M(int32, OP_ID)                                                                                \
+    M(string, LOGIN_NAME)                                                                          \
+    M(string, OP_NAME)                                                                             \
+    M(string, ROLE)                                                                                \
+    M(int32, REGION_CODE)                                                                          \
+    M(int32, COUNTY_CODE)                                                                          \
+    M(int32, ORG_ID)                                                                               \
+    M(int16, LOCK_STATUS)                                                                          \
+    M(string, NEW_PASSWORD)
 
 TVD_RECORD(MSysSvcDef, SCodeCategory, SCodeCategory_MEMBERS)
 TVD_RECORD(MSysSvcDef, SCodeName, SCodeName_MEMBERS)
 TVD_LIST(MSysSvcDef, SCodeName)
 TVD_RECORD(MSysSvcDef, SServerDate, SServerDate_MEMBERS)
 TVD_LIST(MSysSvcDef, SServerDate)
+TVD_RECORD(MSysSvcDef, SOperatorAccount, SOperatorAccount_MEMBERS)
+TVD_LIST(MSysSvcDef, SOperatorAccount)
 
 // The entities whose rights every window asks for, in order: 55001–55005, 53701–53727,
 // 53731–53736. The writes of the remote-SIM tables need rights among 53701–53736.
 std::vector<int> RightsEntities();
+// The right to administer operators (privilege 10): list them, add them, set their passwords,
+// lock, unlock and change their roles.
+inline constexpr int kAdministerOperators = 55100;
 
 } // namespace MSysSvcDef
 
@@ -38,12 +56,25 @@ std::vector<int> RightsEntities();
     Q(qry_currentDate, "SYSMQ06", MSysSvcDef::SServerDate, sIn, MSysSvcDef::SServerDateList,       \
       listServerDate)                                                                              \
     Q(qry_operator, "SYSMQ07", MSysmgntDef::SOperatorBrief, sIn, MSysmgntDef::SOperatorList,       \
-      listOperator)
+      listOperator)                                                                                \
+    Q(qry_operatorAccount, "SYSMQ08", MSysSvcDef::SOperatorAccount, sIn,                           \
+      MSysSvcDef::SOperatorAccountList, listOperatorAccount)
+
+// Writes of operator accounts, each a list of accounts with the acting operator's brief:
+// (operation, code).
+#define SYSSVC_WRITES(W)                                                                           \
+    W(add_operatorAccount, "SYSMQ09")                                                              \
+    W(mod_operatorPassword, "SYSMQ10")                                                             \
+    W(mod_operatorLock, "SYSMQ11")                                                                 \
+    W(mod_operatorRole, "SYSMQ12")
 
 // Defines the operations of ISysMgnt inside MSysSvcApp, for What = TYPES (their parameter types and
 // registration, with the records) or PROXY (their client proxies, tvd_proxy.h).
 #define SYSSVC_DEFINE_QUERY_(What, op, code, InT, inName, OutT, outName)                           \
     TVD_QUERY_OPERATION_##What(ISysMgnt, op, code, InT, inName, OutT, outName)
+#define SYSSVC_DEFINE_WRITE_(What, op, code)                                                       \
+    TVD_WRITE_OPERATION_##What(ISysMgnt, op, code, MSysmgntDef::SOperatorBrief, sOperator,         \
+                               MSysSvcDef::SOperatorAccountList, listOperatorAccount)
 #define SYSSVC_DEFINE_EXCHANGE_(What)                                                              \
     TVD_EXCHANGE_OPERATION_##What(ISysMgnt, chk_operRight, "SYSMQ01", MSysmgntDef::SOperatorBrief, \
                                   sIn, MSysmgntDef::SOperPrivAuthList, listAsked,                  \
@@ -66,6 +97,10 @@ public:
 #define SYSSVC_DECLARE_QUERY_(op, code, InT, inName, OutT, outName)                                \
     TVD_QUERY_OPERATION(op, InT, inName, OutT, outName)
     SYSSVC_QUERIES(SYSSVC_DECLARE_QUERY_)
+#define SYSSVC_DECLARE_WRITE_(op, code)                                                            \
+    TVD_WRITE_OPERATION(op, MSysmgntDef::SOperatorBrief, sOperator,                                \
+                        MSysSvcDef::SOperatorAccountList, listOperatorAccount)
+    SYSSVC_WRITES(SYSSVC_DECLARE_WRITE_)
 };
 
 } // namespace MSysSvcApp

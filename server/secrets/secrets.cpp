@@ -4,18 +4,40 @@
 
 #include <fcntl.h>
 #include <unistd.h>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <string_view>
 
 namespace rsim::secrets {
-namespace {
 
 constexpr std::size_t kKeyBytes = crypto_aead_xchacha20poly1305_ietf_KEYBYTES;
+
+// A key in memory that libsodium allocates away from other data, guards and wipes when freed.
+struct SecretBox::Key {
+    Key() : bytes(static_cast<unsigned char*>(sodium_malloc(kKeyBytes)))
+    {
+        if (bytes == nullptr)
+            throw SecretError("no memory for a key");
+    }
+    ~Key() { sodium_free(bytes); }
+    Key(const Key&) = delete;
+    Key& operator=(const Key&) = delete;
+
+    unsigned char* bytes;
+};
+
+namespace {
+
 constexpr std::size_t kNonceBytes = crypto_aead_xchacha20poly1305_ietf_NPUBBYTES;
 constexpr std::size_t kTagBytes = crypto_aead_xchacha20poly1305_ietf_ABYTES;
 constexpr int kBase64 = sodium_base64_VARIANT_ORIGINAL;
+
+// Wipes a text that held key material when it goes out of scope.
+struct Wiped {
+    std::string text;
+    ~Wiped() { sodium_memzero(text.data(), text.size()); }
+};
 
 void ready()
 {
@@ -31,7 +53,7 @@ std::string toBase64(const unsigned char* data, std::size_t size)
     return out;
 }
 
-std::vector<unsigned char> fromBase64(const std::string& text)
+std::vector<unsigned char> fromBase64(std::string_view text)
 {
     std::vector<unsigned char> out(text.size());
     std::size_t length = 0;
@@ -42,61 +64,119 @@ std::vector<unsigned char> fromBase64(const std::string& text)
     return out;
 }
 
-std::vector<unsigned char> randomKey()
+std::shared_ptr<const SecretBox::Key> randomKey()
 {
-    std::vector<unsigned char> key(kKeyBytes);
-    crypto_aead_xchacha20poly1305_ietf_keygen(key.data());
+    auto key = std::make_shared<SecretBox::Key>();
+    crypto_aead_xchacha20poly1305_ietf_keygen(key->bytes);
     return key;
 }
 
-// "v12" → 12; 0 when the text is not a version.
-int versionNumber(const std::string& text)
+// A key decoded from base64 straight into guarded memory; nothing when the text is not one.
+std::shared_ptr<const SecretBox::Key> keyFromBase64(std::string_view text)
 {
-    if (text.size() < 2 || text.size() > 9 || text[0] != 'v' || text[1] == '0')
+    auto key = std::make_shared<SecretBox::Key>();
+    std::size_t length = 0;
+    if (sodium_base642bin(key->bytes, kKeyBytes, text.data(), text.size(), nullptr, &length,
+                          nullptr, kBase64) != 0 ||
+        length != kKeyBytes)
+        return nullptr;
+    return key;
+}
+
+// "12" → 12; 0 when the text is not a version.
+int versionNumber(std::string_view text)
+{
+    if (text.empty() || text.size() > 8 || text[0] == '0')
         return 0;
-    for (std::size_t i = 1; i < text.size(); ++i)
-        if (text[i] < '0' || text[i] > '9')
+    int version = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
             return 0;
-    return std::stoi(text.substr(1));
+        version = version * 10 + (c - '0');
+    }
+    return version;
+}
+
+// The version of "<prefix><version>:…", or 0.
+int prefixedVersion(std::string_view stored, char prefix)
+{
+    const std::size_t colon = stored.find(':');
+    if (colon == std::string_view::npos || stored.empty() || stored[0] != prefix)
+        return 0;
+    return versionNumber(stored.substr(1, colon - 1));
+}
+
+// The associated data of a place: each part with its length before it, so that no two places
+// give the same bytes.
+std::string placeText(const Place& place)
+{
+    std::string text;
+    auto add = [&](const std::string& part) { text += std::to_string(part.size()) + ":" + part; };
+    add(place.table);
+    add(place.column);
+    for (const auto& value : place.key)
+        add(value);
+    return text;
 }
 
 // Created with mode 0600 from the start, so that the key is never readable by others.
-void appendKeyLine(const std::string& path, int version, const std::vector<unsigned char>& key)
+void appendKeyLine(const std::string& path, int version, const SecretBox::Key& key)
 {
-    const std::string line =
-        "v" + std::to_string(version) + " " + toBase64(key.data(), key.size()) + "\n";
+    const Wiped line{"v" + std::to_string(version) + " " + toBase64(key.bytes, kKeyBytes) + "\n"};
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
     if (fd < 0)
         throw SecretError("cannot write the key file '" + path + "': " + std::strerror(errno));
-    const bool written = ::write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size());
-    if (::close(fd) != 0 || !written)
+    const bool written =
+        ::write(fd, line.text.data(), line.text.size()) == static_cast<ssize_t>(line.text.size());
+    if (::fsync(fd) != 0 || ::close(fd) != 0 || !written)
         throw SecretError("cannot write the key file '" + path + "'");
 }
 
-std::map<int, std::vector<unsigned char>> readKeyFile(const std::string& path)
+// Room for thousands of keys; growing the text would leave copies of them behind unwiped.
+constexpr std::size_t kMaxKeyFile = 256 * 1024;
+
+Wiped readWhole(const std::string& path)
 {
-    std::ifstream file(path);
-    if (!file)
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        throw SecretError("cannot read the key file '" + path + "': " + std::strerror(errno));
+    Wiped content;
+    content.text.reserve(kMaxKeyFile);
+    char buffer[4096];
+    ssize_t got = 0;
+    while ((got = ::read(fd, buffer, sizeof buffer)) > 0 && content.text.size() < kMaxKeyFile)
+        content.text.append(buffer, static_cast<std::size_t>(got));
+    sodium_memzero(buffer, sizeof buffer);
+    ::close(fd);
+    if (got < 0)
         throw SecretError("cannot read the key file '" + path + "'");
-    std::map<int, std::vector<unsigned char>> keys;
-    std::string line;
-    for (int number = 1; std::getline(file, line); ++number) {
+    if (content.text.size() >= kMaxKeyFile)
+        throw SecretError("the key file '" + path + "' is too large to be one");
+    return content;
+}
+
+std::map<int, std::shared_ptr<const SecretBox::Key>> readKeyFile(const std::string& path)
+{
+    const Wiped content = readWhole(path);
+    std::map<int, std::shared_ptr<const SecretBox::Key>> keys;
+    std::string_view rest = content.text;
+    for (int number = 1; !rest.empty(); ++number) {
+        const std::size_t end = std::min(rest.find('\n'), rest.size());
+        std::string_view line = rest.substr(0, end);
+        rest.remove_prefix(std::min(end + 1, rest.size()));
         if (line.empty() || line[0] == '#')
             continue;
-        std::istringstream fields(line);
-        std::string version, key, extra;
-        fields >> version >> key >> extra;
-        const int parsed = versionNumber(version);
-        std::vector<unsigned char> bytes;
-        try {
-            bytes = fromBase64(key);
-        } catch (const SecretError&) {
-        }
-        if (parsed == 0 || bytes.size() != kKeyBytes || !extra.empty() || keys.contains(parsed))
+        const std::size_t space = line.find(' ');
+        const std::string_view version = line.substr(0, space);
+        const std::string_view text =
+            space == std::string_view::npos ? std::string_view{} : line.substr(space + 1);
+        const int parsed = version.starts_with('v') ? versionNumber(version.substr(1)) : 0;
+        auto key = keyFromBase64(text);
+        if (parsed == 0 || key == nullptr || keys.contains(parsed))
             throw SecretError(
                 "the key file '" + path + "' has a malformed line " + std::to_string(number) +
                 " (expected \"v<version> <base64 of a 32-byte key>\", each version once)");
-        keys[parsed] = std::move(bytes);
+        keys[parsed] = std::move(key);
     }
     if (keys.empty())
         throw SecretError("the key file '" + path + "' holds no key");
@@ -115,7 +195,7 @@ SecretBox SecretBox::fromKeyFile(const std::string& path, bool createIfMissing)
         box.keys_ = readKeyFile(path);
     } else if (createIfMissing && !unknown) {
         box.keys_[1] = randomKey();
-        appendKeyLine(path, 1, box.keys_[1]);
+        appendKeyLine(path, 1, *box.keys_[1]);
     } else {
         throw SecretError("the key file '" + path + "' does not exist");
     }
@@ -135,45 +215,54 @@ void SecretBox::addKey()
     const int version = newestVersion() + 1;
     auto key = randomKey();
     if (!path_.empty())
-        appendKeyLine(path_, version, key);
+        appendKeyLine(path_, version, *key);
     keys_[version] = std::move(key);
 }
 
-std::string SecretBox::encrypt(const std::string& plain) const
+std::string SecretBox::encrypt(const std::string& plain, const Place& place) const
 {
     if (plain.empty())
         return {};
     const auto& [version, key] = *keys_.rbegin();
+    const std::string ad = placeText(place);
     std::vector<unsigned char> sealed(kNonceBytes + plain.size() + kTagBytes);
     randombytes_buf(sealed.data(), kNonceBytes);
     unsigned long long length = 0;
     crypto_aead_xchacha20poly1305_ietf_encrypt(
         sealed.data() + kNonceBytes, &length, reinterpret_cast<const unsigned char*>(plain.data()),
-        plain.size(), nullptr, 0, nullptr, sealed.data(), key.data());
-    return "v" + std::to_string(version) + ":" + toBase64(sealed.data(), kNonceBytes + length);
+        plain.size(), reinterpret_cast<const unsigned char*>(ad.data()), ad.size(), nullptr,
+        sealed.data(), key->bytes);
+    return "s" + std::to_string(version) + ":" + toBase64(sealed.data(), kNonceBytes + length);
 }
 
-bool SecretBox::looksSealed(const std::string& stored)
-{
-    const std::size_t colon = stored.find(':');
-    return colon != std::string::npos && versionNumber(stored.substr(0, colon)) != 0;
-}
-
-std::string SecretBox::decrypt(const std::string& stored) const
+std::string SecretBox::decrypt(const std::string& stored, const Place& place) const
 {
     if (stored.empty())
         return {};
-    const std::size_t colon = stored.find(':');
-    const int version = colon == std::string::npos ? 0 : versionNumber(stored.substr(0, colon));
-    if (version == 0)
+    if (!isPlaced(stored))
+        throw SecretError(looksSealed(stored)
+                              ? "a stored secret is not sealed to its place yet"
+                              : "a stored secret is malformed (expected \"s<version>:<base64>\")");
+    return open(stored, placeText(place));
+}
+
+std::string SecretBox::decryptUnplaced(const std::string& stored) const
+{
+    if (prefixedVersion(stored, 'v') == 0)
         throw SecretError("a stored secret is malformed (expected \"v<version>:<base64>\")");
+    return open(stored, {});
+}
+
+std::string SecretBox::open(const std::string& stored, const std::string& place) const
+{
+    const int version = versionOf(stored);
     const auto key = keys_.find(version);
     if (key == keys_.end())
         throw SecretError("a stored secret uses key version v" + std::to_string(version) +
                           ", which the key file does not hold");
     std::vector<unsigned char> sealed;
     try {
-        sealed = fromBase64(stored.substr(colon + 1));
+        sealed = fromBase64(std::string_view(stored).substr(stored.find(':') + 1));
     } catch (const SecretError&) {
         throw SecretError("a stored secret is malformed (bad base64)");
     }
@@ -181,14 +270,30 @@ std::string SecretBox::decrypt(const std::string& stored) const
         throw SecretError("a stored secret is truncated");
     std::string plain(sealed.size() - kNonceBytes - kTagBytes, '\0');
     unsigned long long length = 0;
-    if (crypto_aead_xchacha20poly1305_ietf_decrypt(reinterpret_cast<unsigned char*>(plain.data()),
-                                                   &length, nullptr, sealed.data() + kNonceBytes,
-                                                   sealed.size() - kNonceBytes, nullptr, 0,
-                                                   sealed.data(), key->second.data()) != 0)
-        throw SecretError(
-            "a stored secret failed authentication (altered, or sealed with another key)");
+    if (crypto_aead_xchacha20poly1305_ietf_decrypt(
+            reinterpret_cast<unsigned char*>(plain.data()), &length, nullptr,
+            sealed.data() + kNonceBytes, sealed.size() - kNonceBytes,
+            reinterpret_cast<const unsigned char*>(place.data()), place.size(), sealed.data(),
+            key->second->bytes) != 0)
+        throw SecretError("a stored secret failed authentication (altered, moved from another "
+                          "place, or sealed with another key)");
     plain.resize(length);
     return plain;
+}
+
+bool SecretBox::looksSealed(const std::string& stored)
+{
+    return versionOf(stored) != 0;
+}
+
+bool SecretBox::isPlaced(const std::string& stored)
+{
+    return prefixedVersion(stored, 's') != 0;
+}
+
+int SecretBox::versionOf(const std::string& stored)
+{
+    return std::max(prefixedVersion(stored, 's'), prefixedVersion(stored, 'v'));
 }
 
 std::string hashPassword(const std::string& password)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -12,11 +13,23 @@ struct SecretError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// Authenticated encryption (XChaCha20-Poly1305, random nonce per value) with versioned keys.
-// A stored value reads "v<version>:<base64(nonce|ciphertext|tag)>", so that keys can be rotated:
-// the newest key encrypts, every key of the ring decrypts. Empty text stays empty, unencrypted:
-// an unset secret column then reads as unset without a key, and hides nothing worth hiding.
-// Its const members are safe to use from many threads at once.
+// Where a sealed value is stored: its table, its column and the values of its row's key (as
+// text, in the key's order). A value is sealed to its place, so that one copied to another row
+// or column does not open.
+struct Place {
+    std::string table;
+    std::string column;
+    std::vector<std::string> key;
+};
+
+// Authenticated encryption (XChaCha20-Poly1305, random nonce per value) with versioned keys and
+// the value's place as associated data. A stored value reads
+// "s<version>:<base64(nonce|ciphertext|tag)>", so that keys can be rotated: the newest key
+// encrypts, every key of the ring decrypts. Values that an older rsimd sealed without their
+// place read "v<version>:…" and open only through decryptUnplaced(), for the step that re-seals
+// them. Empty text stays empty, unencrypted: an unset secret column then reads as unset without
+// a key, and hides nothing worth hiding. Keys live in memory that libsodium guards and wipes
+// when the last box holding them goes. Its const members are safe to use from many threads.
 class SecretBox {
 public:
     // Reads a key file of lines "v<version> <base64 key>" ('#' starts a comment line); creates
@@ -28,21 +41,36 @@ public:
     // Appends a new newest key to the ring and to the file (when there is one).
     void addKey();
     int newestVersion() const { return keys_.rbegin()->first; }
+    bool holdsVersion(int version) const { return keys_.contains(version); }
 
-    std::string encrypt(const std::string& plain) const;
-    // True when the text has the form of a sealed value ("v<version>:…"); a value stored in plain
+    std::string encrypt(const std::string& plain, const Place& place) const;
+    // Throws SecretError on a malformed value, an unknown key version, or a value that was
+    // altered, sealed with another key or sealed to another place.
+    std::string decrypt(const std::string& stored, const Place& place) const;
+    // A value of the form "v<version>:…", sealed without its place.
+    std::string decryptUnplaced(const std::string& stored) const;
+
+    // True when the text has the form of a sealed value, placed or not; a value stored in plain
     // by an older version does not.
     static bool looksSealed(const std::string& stored);
-    // Throws SecretError on a malformed value, an unknown key version, or a value that was
-    // altered or sealed with another key.
-    std::string decrypt(const std::string& stored) const;
+    // True for "s<version>:…", a value sealed to its place.
+    static bool isPlaced(const std::string& stored);
+    // The key version of a sealed value; 0 when the text is not one.
+    static int versionOf(const std::string& stored);
+
+    struct Key;
 
 private:
     SecretBox() = default;
+    std::string open(const std::string& stored, const std::string& place) const;
 
-    std::map<int, std::vector<unsigned char>> keys_;
+    std::map<int, std::shared_ptr<const Key>> keys_;
     std::string path_;
 };
+
+// What an answer shows instead of a sealed value that does not open: a value moved from another
+// row or column, altered, or sealed with a key the key file no longer holds.
+inline constexpr const char* kUnreadable = "【无法解密】";
 
 // Argon2id (libsodium's crypto_pwhash_str), salted.
 std::string hashPassword(const std::string& password);

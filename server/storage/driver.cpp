@@ -4,6 +4,8 @@
 #include "sql_text.h"
 #include "sqlite_driver.h"
 
+#include <regex>
+
 namespace rsim::db {
 
 // SQLite's LIKE ignores the case of ASCII letters only.
@@ -61,6 +63,13 @@ std::unique_ptr<Driver> connect(const std::string& address)
     throw Error(Error::Kind::Connection,
                 "unsupported database address '" + address +
                     "': use sqlite:PATH or postgresql://USER@HOST:PORT/DB");
+}
+
+std::string redacted(const std::string& address)
+{
+    static const std::regex userinfo(R"(^([a-z]+://[^:@/]*):[^@/]*@)");
+    static const std::regex parameter(R"(([?&]password=)[^&]*)", std::regex::icase);
+    return std::regex_replace(std::regex_replace(address, userinfo, "$1:***@"), parameter, "$1***");
 }
 
 std::int64_t asInt(const Value& value)

@@ -94,6 +94,10 @@ private:
 // database that cannot be opened or reached throws Error naming it.
 std::unique_ptr<Driver> connect(const std::string& address);
 
+// The address with its password, in the user part or as a password parameter, shown as "***":
+// for every message and log line that names a database.
+std::string redacted(const std::string& address);
+
 // Lenient readers of a column: an integer as text, text as an integer (0 when not a number),
 // NULL as 0 or "".
 std::int64_t asInt(const Value& value);

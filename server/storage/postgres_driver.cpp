@@ -7,7 +7,6 @@
 
 #include <charconv>
 #include <optional>
-#include <regex>
 #include <unordered_map>
 
 namespace rsim::db {
@@ -42,13 +41,6 @@ std::string numbered(std::string_view sql, std::size_t& parameters)
             out += c;
     }
     return out;
-}
-
-// The address without its password, for messages.
-std::string redacted(const std::string& address)
-{
-    static const std::regex password(R"(^([a-z]+://[^:@/]*):[^@/]*@)");
-    return std::regex_replace(address, password, "$1:***@");
 }
 
 // Parameters as libpq wants them: text, or a null pointer for NULL.

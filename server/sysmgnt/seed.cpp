@@ -1,8 +1,10 @@
 // Demo data of the system-management tables.
 #include "sysmgnt.h"
 
-#include "ResRemoteSimTables.h"
-#include "SysMgntService_tvd_c.h"
+#include "roles.h"
+
+#include <algorithm>
+#include <stdexcept>
 
 namespace rsim::sysmgnt {
 namespace {
@@ -35,14 +37,33 @@ struct Operator {
     const char* login;
     const char* password;
     int lockStatus;
-    bool everyRight;
+    const char* role;
 };
 
 constexpr Operator kOperators[] = {
-    {1, "系统管理员", "admin", "admin123", 0, true},
-    {2, "查询员", "viewer", "viewer123", 0, false},
-    {3, "已锁定操作员", "locked", "locked123", 1, true},
+    {1, "系统管理员", "admin", "admin123", 0, "admin"},
+    {2, "查询员", "viewer", "viewer123", 0, "query"},
+    {3, "已锁定操作员", "locked", "locked123", 1, "admin"},
 };
+
+bool isDemoLogin(const std::string& login)
+{
+    return std::any_of(std::begin(kOperators), std::end(kOperators),
+                       [&](const Operator& op) { return login == op.login; });
+}
+
+// Demo operators with known passwords must not join real ones.
+void refuseRealOperators(db::Driver& db)
+{
+    std::string others;
+    db.query("SELECT LOGIN_NAME FROM sys_operator ORDER BY OP_ID", {}, [&](const Row& row) {
+        if (const std::string login = db::asText(row[0]); !isDemoLogin(login))
+            others += (others.empty() ? "" : ", ") + login;
+    });
+    if (!others.empty())
+        throw std::runtime_error("--seed demo refuses a database with operators of its own (" +
+                                 others + "): the demo operators' passwords are public");
+}
 
 void seedPlaces(db::Driver& db)
 {
@@ -69,7 +90,6 @@ void seedPlaces(db::Driver& db)
 
 void seedOperators(db::Driver& db)
 {
-    const std::string right = db.insertIgnoring("sys_oper_right", {"OP_ID", "ENT_ID", "PRIV_ID"});
     for (const auto& op : kOperators) {
         if (!findOperator(db, op.login)) {
             db.exec("INSERT INTO sys_operator (OP_ID, OP_NAME, LOGIN_NAME, ORG_ID, COUNTY_CODE, "
@@ -81,11 +101,7 @@ void seedOperators(db::Driver& db)
                      std::int64_t{op.lockStatus}, std::string("13800000000"),
                      std::string("2026-01-01 00:00:00"), secrets::hashPassword(op.password)});
         }
-        for (int entity : MSysSvcDef::RightsEntities()) {
-            if (op.everyRight || !rsimcatalog::IsWriteRight(entity))
-                db.exec(right, {std::int64_t{op.id}, std::int64_t{entity},
-                                std::int64_t{rsimcatalog::kPrivilege}});
-        }
+        grantRole(db, op.id, op.role);
     }
 }
 
@@ -110,9 +126,16 @@ void seedParameters(db::Driver& db)
 
 } // namespace
 
+bool isDemoPassword(std::string_view password)
+{
+    return std::any_of(std::begin(kOperators), std::end(kOperators),
+                       [&](const Operator& op) { return password == op.password; });
+}
+
 void seedDemo(db::Driver& db)
 {
     db::Transaction tx(db);
+    refuseRealOperators(db);
     seedPlaces(db);
     seedOperators(db);
     seedParameters(db);

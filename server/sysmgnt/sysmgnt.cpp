@@ -1,5 +1,7 @@
 #include "sysmgnt.h"
 
+#include "accounts.h"
+
 #include "SysMgntService_tvd_c.h"
 
 namespace rsim::sysmgnt {
@@ -154,10 +156,17 @@ MSysmgntDef::SOperator operatorOf(const Row& row)
     return op;
 }
 
+// An operator's own record; another's only to an administrator.
 int operatorProfile(CallContext& context, CTvdBasicParamObject& in, CTvdBasicParamObject& out,
-                    CBSErrorMsg&)
+                    CBSErrorMsg& error)
 {
     const auto& criteria = static_cast<MSysmgntDef::SOperatorBrief&>(*in.object(0));
+    if (criteria.OP_ID != context.opId &&
+        !context.holdsModifyRight(MSysSvcDef::kAdministerOperators)) {
+        error.set(1, kRefusedRight, "只能查询本人的操作员信息",
+                  "操作员编号 " + std::to_string(criteria.OP_ID));
+        return 1;
+    }
     context.db.query(
         std::string("SELECT ") + kOperatorColumns + " FROM sys_operator WHERE OP_ID = ?",
         {std::int64_t{criteria.OP_ID}}, [&](const Row& row) {
@@ -177,6 +186,7 @@ void registerHandlers(HandlerTable& handlers)
     handlers.add(kInterface, "SYSMQ05", HandlerEntry::query(orgs));
     handlers.add(kInterface, "SYSMQ06", HandlerEntry::query(currentDate));
     handlers.add(kInterface, "SYSMQ07", HandlerEntry::query(operatorProfile));
+    registerAccountHandlers(handlers);
 }
 
 std::optional<OperatorLogin> findOperator(db::Driver& db, const std::string& loginName)

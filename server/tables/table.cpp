@@ -4,6 +4,7 @@
 #include "tvd_member.h"
 
 #include <algorithm>
+#include <iostream>
 #include <unordered_set>
 
 namespace rsim::tables {
@@ -99,6 +100,39 @@ struct Conditions {
     std::string where() const { return joined(parts, " WHERE ", " AND "); }
 };
 
+// A member's value as stored: the record's text, its number, its date as text or NULL.
+template <class T>
+Value storedValue(const CTvdBasicStructObject& record, int offset)
+{
+    const T& member = tvd_memberAt<T>(record, offset);
+    if constexpr (std::is_same_v<T, std::string>)
+        return member;
+    else if constexpr (std::is_same_v<T, CBSDateTime>)
+        return member.isNull() ? Value{} : Value{member.toWire()};
+    else
+        return std::int64_t{member};
+}
+
+// Sets a member from its stored value; false when that is the member's default (empty text, 0),
+// which stays unset.
+template <class T>
+bool readStored(const Value& stored, CTvdBasicStructObject& record, int offset)
+{
+    T& member = tvd_memberAt<T>(record, offset);
+    if constexpr (std::is_same_v<T, std::string>) {
+        const auto* text = std::get_if<std::string>(&stored);
+        member = text != nullptr ? *text : db::asText(stored); // a number stored in a text column
+        return !member.empty();
+    } else if constexpr (std::is_same_v<T, CBSDateTime>) {
+        CBSDateTime::fromWire(db::asText(stored), member);
+        return true;
+    } else {
+        const std::int64_t held = db::asInt(stored);
+        member = static_cast<T>(held);
+        return held != 0;
+    }
+}
+
 } // namespace
 
 // What a query's criteria ask: the conditions of its rows, how many at most, and the criteria on
@@ -117,7 +151,14 @@ Table::Table(const TableDef& def) : def_(def), name_(def.name()), keyNames_(def.
         const bool secret =
             std::any_of(def.rules.begin(), def.rules.end(),
                         [&](const MemberRule& r) { return r.member == table[i].name && r.secret; });
-        columns_.push_back({table[i].name, table[i].kind, i, secret});
+        if (table[i].offset < 0 || (secret && table[i].kind != TVD_STRING))
+            throw std::logic_error(name_ + "." + table[i].name + " cannot be stored");
+        columns_.push_back(
+            {table[i].name, table[i].kind, i, secret, table[i].offset,
+             tvd_withKind(table[i].kind,
+                          [](auto type) { return &storedValue<typename decltype(type)::type>; }),
+             tvd_withKind(table[i].kind,
+                          [](auto type) { return &readStored<typename decltype(type)::type>; })});
     }
     for (const auto& key : keyNames_)
         keyColumns_.push_back(column(key).member);
@@ -145,15 +186,10 @@ const Table::Column& Table::column(const std::string& name) const
 Value Table::valueOf(const CTvdBasicStructObject& record, const Column& c,
                      const secrets::SecretBox& box) const
 {
-    return std::visit(
-        TvdOverloaded{[&](const std::string* text) {
-                          return c.secret ? Value{box.encrypt(*text)} : Value{*text};
-                      },
-                      [](const CBSDateTime* date) {
-                          return date->isNull() ? Value{} : Value{date->toWire()};
-                      },
-                      [](const auto* number) { return Value{std::int64_t{*number}}; }},
-        tvd_member(record, c.member));
+    if (c.secret)
+        return box.encrypt(tvd_memberAt<std::string>(record, c.offset),
+                           place(c, keyValues(record)));
+    return c.value(record, c.offset);
 }
 
 // Members holding their default (empty text, 0, the null date) stay unset, so that an answer
@@ -163,29 +199,47 @@ void Table::readRow(const Row& row, CTvdBasicStructObject& record, const secrets
 {
     for (std::size_t i = 0; i < columns_.size(); ++i) {
         const Column& c = columns_[i];
-        if (std::holds_alternative<std::monostate>(row[i]) || (c.secret && !reveal))
+        if (isNull(row[i]) || (c.secret && !reveal))
             continue;
-        const bool stored = std::visit(
-            TvdOverloaded{[&](std::string* text) {
-                              std::string converted; // a number stored in a text column
-                              const auto* held = std::get_if<std::string>(&row[i]);
-                              if (held == nullptr)
-                                  held = &(converted = db::asText(row[i]));
-                              *text = c.secret ? box.decrypt(*held) : *held;
-                              return !held->empty();
-                          },
-                          [&](CBSDateTime* date) {
-                              CBSDateTime::fromWire(db::asText(row[i]), *date);
-                              return true;
-                          },
-                          [&](auto* number) {
-                              const std::int64_t held = db::asInt(row[i]);
-                              *number = static_cast<std::remove_pointer_t<decltype(number)>>(held);
-                              return held != 0;
-                          }},
-            tvd_member(record, c.member));
+        bool stored = false;
+        if (c.secret) {
+            const std::string sealed = db::asText(row[i]);
+            tvd_memberAt<std::string>(record, c.offset) = opened(sealed, c, row, box);
+            stored = !sealed.empty();
+        } else {
+            stored = c.read(row[i], record, c.offset);
+        }
         if (stored)
             record.markSet(c.member);
+    }
+}
+
+secrets::Place Table::place(const Column& c, const Row& key) const
+{
+    secrets::Place place{name_, c.name, {}};
+    for (const auto& value : key)
+        place.key.push_back(db::asText(value));
+    return place;
+}
+
+// A value that does not open (moved from another row, altered, or sealed with a key the key
+// file lost) answers as unreadable, and the rest of the answer goes on.
+std::string Table::opened(const std::string& sealed, const Column& c, const Row& row,
+                          const secrets::SecretBox& box) const
+{
+    Row key;
+    for (int member : keyColumns_)
+        key.push_back(row[static_cast<std::size_t>(member)]);
+    const secrets::Place where = place(c, key);
+    try {
+        return box.decrypt(sealed, where);
+    } catch (const secrets::SecretError& e) {
+        std::string keys;
+        for (std::size_t i = 0; i < keyNames_.size(); ++i)
+            keys += (i ? " " : "") + keyNames_[i] + "=" + where.key[i];
+        std::cerr << "rsimd: " << name_ << "." << c.name << " of " << keys << ": " << e.what()
+                  << std::endl;
+        return secrets::kUnreadable;
     }
 }
 
@@ -675,32 +729,6 @@ int Table::remove(CallContext& context, const CTvdBasicListObject& records, Batc
     return 0;
 }
 
-std::int64_t Table::sealPlainSecrets(db::Driver& db, const secrets::SecretBox& box) const
-{
-    std::int64_t sealed = 0;
-    for (const auto& c : columns_) {
-        if (!c.secret)
-            continue;
-        std::vector<Row> plain; // key values, then the plain text
-        std::string select = "SELECT " + c.name;
-        for (const auto& k : keyNames_)
-            select += ", " + k;
-        db.query(select + " FROM " + name_ + " WHERE " + c.name + " <> ''", {},
-                 [&](const Row& row) {
-                     const std::string text = db::asText(row[0]);
-                     if (secrets::SecretBox::looksSealed(text))
-                         return;
-                     Row update{box.encrypt(text)};
-                     update.insert(update.end(), row.begin() + 1, row.end());
-                     plain.push_back(std::move(update));
-                 });
-        for (const auto& update : plain)
-            sealed +=
-                db.execCount("UPDATE " + name_ + " SET " + c.name + " = ?" + keyWhere_, update);
-    }
-    return sealed;
-}
-
 void Table::seed(db::Driver& db, const secrets::SecretBox& box,
                  const CTvdBasicListObject& records) const
 {
@@ -713,18 +741,13 @@ void Table::seed(db::Driver& db, const secrets::SecretBox& box,
     }
 }
 
-std::int64_t sealPlainSecrets(db::Driver& db, const secrets::SecretBox& box)
+std::vector<secrets::SealedColumn> sealedColumns()
 {
-    std::int64_t sealed = 0;
-    db.begin();
-    try {
-        for (const auto& table : Tables())
-            sealed += table.sealPlainSecrets(db, box);
-        db.commit();
-    } catch (...) {
-        db.rollback();
-        throw;
-    }
+    std::vector<secrets::SealedColumn> sealed;
+    for (const auto& table : Tables())
+        for (const auto& c : table.columns_)
+            if (c.secret)
+                sealed.push_back({table.name_, c.name, table.keyNames_, ""});
     return sealed;
 }
 

@@ -6,6 +6,7 @@
 #include "table_def.h"
 
 #include "driver.h"
+#include "sealed_columns.h"
 #include "secrets.h"
 
 #include <unordered_set>
@@ -56,8 +57,6 @@ public:
     int remove(CallContext& context, const CTvdBasicListObject& records, Batch& batch,
                CBSErrorMsg& error) const;
 
-    // Seals the secret values that an older version stored in plain; returns how many.
-    std::int64_t sealPlainSecrets(db::Driver& db, const secrets::SecretBox& box) const;
     // Inserts records as they are (demo data); existing keys are left alone.
     void seed(db::Driver& db, const secrets::SecretBox& box,
               const CTvdBasicListObject& records) const;
@@ -67,7 +66,12 @@ private:
         std::string name;
         int kind;
         int member;
-        bool secret;
+        bool secret; // a text sealed at rest
+        int offset;  // of the member in a record
+        // The member's value as stored, and the member set from a stored value (false: it holds
+        // its default and stays unset): chosen once by the member's kind, not for each row.
+        db::Value (*value)(const CTvdBasicStructObject& record, int offset);
+        bool (*read)(const db::Value& stored, CTvdBasicStructObject& record, int offset);
     };
 
     struct Selection;
@@ -76,6 +80,12 @@ private:
     void answerRows(CallContext& context, const Selection& selection, bool reveal,
                     CTvdBasicListObject& out) const;
 
+    friend std::vector<secrets::SealedColumn> sealedColumns();
+
+    // Where a secret of the row with this key is sealed to.
+    secrets::Place place(const Column& c, const db::Row& key) const;
+    std::string opened(const std::string& sealed, const Column& c, const db::Row& row,
+                       const secrets::SecretBox& box) const;
     db::Value valueOf(const CTvdBasicStructObject& record, const Column& column,
                       const secrets::SecretBox& box) const;
     // reveal: decrypt the secret members; otherwise they stay unset.
@@ -136,9 +146,8 @@ private:
 const std::vector<Table>& Tables();
 const Table& TableOf(const std::string& name);
 
-// Seals, in one transaction, every secret value stored in plain by an older version (the
-// authentication-card passwords and library keys were not sealed before); returns how many.
-std::int64_t sealPlainSecrets(db::Driver& db, const secrets::SecretBox& box);
+// The columns of every table whose values are sealed.
+std::vector<secrets::SealedColumn> sealedColumns();
 // Demo data of the remote-SIM tables.
 void seedDemo(db::Driver& db, const secrets::SecretBox& box);
 void registerHandlers(HandlerTable& handlers);

@@ -596,7 +596,7 @@ TEST_P(Service, ModifyChangesOnlySetMembersAndKiIsNotStoredPlain)
     auto db = rsim::db::connect(server_->database());
     const std::string stored =
         rsim::db::asText(db->scalar("SELECT KI_CODE FROM rsim_sim WHERE IMSI = ?", {one[0].IMSI}));
-    EXPECT_EQ(stored.rfind("v1:", 0), 0U);
+    EXPECT_EQ(stored.rfind("s1:", 0), 0U);
     EXPECT_EQ(stored.find("0123456789ABCDEF"), std::string::npos);
     std::string audit;
     db->query("SELECT RECORD_KEY FROM sys_audit", {},

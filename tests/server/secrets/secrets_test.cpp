@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+using rsim::secrets::Place;
 using rsim::secrets::SecretBox;
 using rsim::secrets::SecretError;
 
@@ -40,52 +41,68 @@ protected:
     void SetUp() override { std::filesystem::create_directories(folder_); }
 };
 
+const Place kCardA{"rsim_sim", "KI_CODE", {"460001234567890"}};
+
 TEST(SecretBox, SealsEachValueWithAFreshNonceAndOpensIt)
 {
     const SecretBox box = SecretBox::withRandomKey();
     const std::string ki = "0123456789ABCDEF0123456789abcdef";
-    const std::string first = box.encrypt(ki);
-    const std::string second = box.encrypt(ki);
+    const std::string first = box.encrypt(ki, kCardA);
+    const std::string second = box.encrypt(ki, kCardA);
 
-    EXPECT_TRUE(first.starts_with("v1:")) << first;
+    EXPECT_TRUE(first.starts_with("s1:")) << first;
     EXPECT_NE(first, second);
     EXPECT_EQ(first.find(ki), std::string::npos);
-    EXPECT_EQ(box.decrypt(first), ki);
-    EXPECT_EQ(box.decrypt(second), ki);
-    EXPECT_EQ(box.decrypt(box.encrypt("密钥 KEY00001")), "密钥 KEY00001");
+    EXPECT_EQ(box.decrypt(first, kCardA), ki);
+    EXPECT_EQ(box.decrypt(second, kCardA), ki);
+    EXPECT_EQ(box.decrypt(box.encrypt("密钥 KEY00001", kCardA), kCardA), "密钥 KEY00001");
+    EXPECT_EQ(box.encrypt("", kCardA), "");
+    EXPECT_EQ(box.decrypt("", kCardA), "");
 }
 
-TEST(SecretBox, KeepsEmptyTextEmpty)
+TEST(SecretBox, RefusesAValueMovedToAnotherPlace)
 {
     const SecretBox box = SecretBox::withRandomKey();
-    EXPECT_EQ(box.encrypt(""), "");
-    EXPECT_EQ(box.decrypt(""), "");
+    const std::string sealed = box.encrypt("0123456789ABCDEF0123456789ABCDEF", kCardA);
+    const std::vector<Place> elsewhere{
+        {"rsim_sim", "KI_CODE", {"460001234567891"}}, // another card
+        {"rsim_sim", "KI_KEY", {"460001234567890"}},  // another column of the card
+        {"rsim_auc_info", "KI_CODE", {"460001234567890"}},
+        {"rsim_sim", "KI_CODE", {"46000123456789", "0"}}, // the same characters keyed otherwise
+        {"rsim_sim", "KI_CODE", {}},
+    };
+    for (const auto& place : elsewhere)
+        EXPECT_TRUE(mentions(errorOf([&] { box.decrypt(sealed, place); }), "failed authentication"))
+            << place.table << "." << place.column;
 }
 
 TEST(SecretBox, RefusesAlteredForeignAndMalformedValues)
 {
     const SecretBox box = SecretBox::withRandomKey();
-    std::string altered = box.encrypt("0123456789ABCDEF0123456789ABCDEF");
+    std::string altered = box.encrypt("0123456789ABCDEF0123456789ABCDEF", kCardA);
     altered[10] = altered[10] == 'A' ? 'B' : 'A';
 
-    EXPECT_TRUE(mentions(errorOf([&] { box.decrypt(altered); }), "failed authentication"));
-    EXPECT_TRUE(mentions(errorOf([&] { SecretBox::withRandomKey().decrypt(box.encrypt("x")); }),
-                         "failed authentication"));
-    EXPECT_TRUE(mentions(errorOf([&] { box.decrypt("v7:" + box.encrypt("x").substr(3)); }),
-                         "key version v7"));
-    for (const char* malformed : {"0123456789ABCDEF", "v:abc", "vx:abc", "v1:***", "v1:"})
-        EXPECT_TRUE(mentions(errorOf([&] { box.decrypt(malformed); }), "a stored secret is"))
+    EXPECT_TRUE(mentions(errorOf([&] { box.decrypt(altered, kCardA); }), "failed authentication"));
+    EXPECT_TRUE(mentions(
+        errorOf([&] { SecretBox::withRandomKey().decrypt(box.encrypt("x", kCardA), kCardA); }),
+        "failed authentication"));
+    EXPECT_TRUE(
+        mentions(errorOf([&] { box.decrypt("s7:" + box.encrypt("x", kCardA).substr(3), kCardA); }),
+                 "key version v7"));
+    for (const char* malformed : {"0123456789ABCDEF", "s:abc", "sx:abc", "s1:***", "s1:", "v1:abc"})
+        EXPECT_TRUE(
+            mentions(errorOf([&] { box.decrypt(malformed, kCardA); }), "a stored secret is"))
             << malformed;
 }
 
 TEST_F(KeyFile, IsCreatedPrivateWhenMissingAndReadBack)
 {
     const SecretBox created = SecretBox::fromKeyFile(path_, true);
-    const std::string sealed = created.encrypt("secret");
+    const std::string sealed = created.encrypt("secret", kCardA);
 
     EXPECT_EQ(std::filesystem::status(path_).permissions(),
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
-    EXPECT_EQ(SecretBox::fromKeyFile(path_, false).decrypt(sealed), "secret");
+    EXPECT_EQ(SecretBox::fromKeyFile(path_, false).decrypt(sealed, kCardA), "secret");
 }
 
 TEST_F(KeyFile, IsNotCreatedUnlessAllowed)
@@ -98,15 +115,15 @@ TEST_F(KeyFile, IsNotCreatedUnlessAllowed)
 TEST_F(KeyFile, RotatesKeysAndStillOpensOldValues)
 {
     SecretBox box = SecretBox::fromKeyFile(path_, true);
-    const std::string old = box.encrypt("old value");
+    const std::string old = box.encrypt("old value", kCardA);
     box.addKey();
-    const std::string fresh = box.encrypt("new value");
+    const std::string fresh = box.encrypt("new value", kCardA);
 
-    EXPECT_TRUE(fresh.starts_with("v2:")) << fresh;
+    EXPECT_TRUE(fresh.starts_with("s2:")) << fresh;
     const SecretBox reloaded = SecretBox::fromKeyFile(path_, false);
     EXPECT_EQ(reloaded.newestVersion(), 2);
-    EXPECT_EQ(reloaded.decrypt(old), "old value");
-    EXPECT_EQ(reloaded.decrypt(fresh), "new value");
+    EXPECT_EQ(reloaded.decrypt(old, kCardA), "old value");
+    EXPECT_EQ(reloaded.decrypt(fresh, kCardA), "new value");
 }
 
 TEST_F(KeyFile, NamesItsMalformedLine)

@@ -103,7 +103,8 @@ TEST_P(Upgrade, ADatabaseAtTheBaselineUpgradesInPlaceWithItsRowsIntact)
         asText(db->scalar("SELECT PWD FROM rsim_auc_info WHERE SIM_SEQUENCE = '0001'"));
     EXPECT_TRUE(rsim::secrets::SecretBox::looksSealed(password))
         << "the plain password was left unsealed";
-    EXPECT_EQ(box.decrypt(password), "old-pass");
+    EXPECT_EQ(box.decrypt(password, {"rsim_auc_info", "PWD", {"98", "V98", "C64", "0001"}}),
+              "old-pass");
 }
 
 TEST_P(Upgrade, ADatabaseNewerThanRsimdIsRefusedAtStartAndLeftAsItIs)

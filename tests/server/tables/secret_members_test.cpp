@@ -3,6 +3,7 @@
 #include "ResRemoteSimMgnt_tvd_c.h"
 #include "driver.h"
 #include "rsimd_process.h"
+#include "secrets.h"
 #include "sysmgnt_def_tvd_c.h"
 
 #include <gtest/gtest.h>
@@ -62,7 +63,7 @@ TEST_P(SecretMembers, TheLibraryKeyIsSealedYetFoundByItsValue)
 
     const std::string sealed =
         stored("SELECT REG_CODE FROM rsim_vendor_dll WHERE DLL_NAME = 'west.dll'");
-    EXPECT_EQ(sealed.rfind("v1:", 0), 0U) << sealed;
+    EXPECT_EQ(sealed.rfind("s1:", 0), 0U) << sealed;
     EXPECT_EQ(auditKeys().find("REG-SEALED"), std::string::npos);
 
     SResRemoteCardVendorDll criteria;
@@ -96,7 +97,7 @@ TEST_P(SecretMembers, TheCardPasswordIsSealedAndAnsweredInClear)
 
     const std::string sealed =
         stored("SELECT PWD FROM rsim_auc_info WHERE SIM_SEQUENCE = 'AUC310001'");
-    EXPECT_EQ(sealed.rfind("v1:", 0), 0U) << sealed;
+    EXPECT_EQ(sealed.rfind("s1:", 0), 0U) << sealed;
     EXPECT_EQ(auditKeys().find("pw-"), std::string::npos);
 
     SResRemoteAucInfo criteria;
@@ -105,6 +106,27 @@ TEST_P(SecretMembers, TheCardPasswordIsSealedAndAnsweredInClear)
     ASSERT_EQ(remote_.qry_aucVerifyInfo(criteria, found, error, nullptr), 0) << error.message;
     ASSERT_EQ(found.count(), 1);
     EXPECT_EQ(found[0].PWD, "pw-changed-31");
+}
+
+TEST_P(SecretMembers, AKiCopiedOntoAnotherCardAnswersAsUnreadableNotAsThatCardsKi)
+{
+    const std::string first = "460001000000000", second = "460001000000001";
+    auto db = rsim::db::connect(server_->database());
+    db->exec("UPDATE rsim_sim SET KI_CODE = (SELECT KI_CODE FROM rsim_sim WHERE IMSI = ?) "
+             "WHERE IMSI = ?",
+             {first, second});
+
+    SRemoteSimQryIn criteria;
+    criteria.set_START_IMSI(first);
+    criteria.set_END_IMSI("460001000000002");
+    SRemoteSimInfoList found;
+    CBSErrorMsg error;
+    ASSERT_EQ(remote_.qry_simInfo(criteria, found, error, nullptr), 0) << error.message;
+    ASSERT_EQ(found.count(), 3);
+    EXPECT_EQ(found[0].KI_CODE, "1A2B3C4D5E6F708192A3B4C5D6E7F809");
+    EXPECT_EQ(found[1].IMSI, second);
+    EXPECT_EQ(found[1].KI_CODE, rsim::secrets::kUnreadable);
+    EXPECT_EQ(found[2].KI_CODE, "1A2B3C4F5E6F708392A3B4D3D6E7F813");
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, SecretMembers,

@@ -1,0 +1,191 @@
+// The sealed values of a database: the key file that opens them, sealing in place what an older
+// rsimd left, and re-sealing under a new key, interrupted and resumed; on SQLite and PostgreSQL.
+#include "sealed_columns.h"
+#include "test_database.h"
+
+#include <gtest/gtest.h>
+#include <sodium.h>
+
+#include <unistd.h>
+#include <filesystem>
+#include <fstream>
+
+using namespace rsim::secrets;
+using rsim::db::asText;
+using rsim::db::Row;
+
+namespace {
+
+enum class Backend { Sqlite, Postgres };
+
+const std::vector<SealedColumn> kColumns{{"t_card", "KI", {"IMSI", "SEQ"}, ""},
+                                         {"t_card", "PWD", {"IMSI", "SEQ"}, "SEQ <> 9"}};
+
+class SealedColumns : public ::testing::TestWithParam<Backend> {
+protected:
+    void SetUp() override
+    {
+        database_ = GetParam() == Backend::Sqlite ? storagetest::sqliteDatabase()
+                                                  : storagetest::postgresDatabase();
+        if (!database_)
+            GTEST_SKIP() << storagetest::kNoPostgres;
+        db_ = database_->open();
+        db_->exec("CREATE TABLE t_card (IMSI TEXT NOT NULL, SEQ BIGINT NOT NULL, KI TEXT, "
+                  "PWD TEXT, PRIMARY KEY (IMSI, SEQ))");
+        std::filesystem::create_directories(folder_);
+    }
+    void TearDown() override { std::filesystem::remove_all(folder_); }
+
+    void insert(const std::string& imsi, std::int64_t seq, const std::string& ki,
+                const std::string& pwd = "")
+    {
+        db_->exec("INSERT INTO t_card (IMSI, SEQ, KI, PWD) VALUES (?, ?, ?, ?)",
+                  {imsi, seq, ki, pwd});
+    }
+    // Cards 1..count with their KI sealed in place.
+    void insertSealed(const SecretBox& box, int count)
+    {
+        for (int i = 1; i <= count; ++i)
+            insert(imsi(i), i, box.encrypt(ki(i), place("KI", i)));
+    }
+    std::string stored(const std::string& column, int i)
+    {
+        return asText(db_->scalar("SELECT " + column + " FROM t_card WHERE IMSI = ?", {imsi(i)}));
+    }
+    static std::string imsi(int i) { return "46000" + std::to_string(1000000000 + i); }
+    static std::string ki(int i) { return "KI-" + std::to_string(i); }
+    static Place place(const std::string& column, int i)
+    {
+        return {"t_card", column, {imsi(i), std::to_string(i)}};
+    }
+    std::string errorOf(const std::function<void()>& action)
+    {
+        try {
+            action();
+        } catch (const SecretError& e) {
+            return e.what();
+        }
+        return "no error";
+    }
+
+    std::unique_ptr<storagetest::TestDatabase> database_;
+    std::unique_ptr<rsim::db::Driver> db_;
+    std::filesystem::path folder_ =
+        std::filesystem::temp_directory_path() / ("rsim-sealed-" + std::to_string(::getpid()));
+    std::string keyFile_ = (folder_ / "rsim.key").string();
+};
+
+TEST_P(SealedColumns, AKeyFileIsMadeOnlyForADatabaseWithoutSealedValues)
+{
+    insert(imsi(0), 0, "");
+    const SecretBox made = openKeyFile(*db_, kColumns, keyFile_, true);
+    ASSERT_TRUE(std::filesystem::exists(keyFile_));
+    insertSealed(made, 3);
+
+    const std::string other = (folder_ / "other.key").string();
+    SecretBox::fromKeyFile(other, true);
+    const std::string newer = (folder_ / "newer.key").string();
+    std::ofstream(newer) << "v2 AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA=\n";
+    std::filesystem::rename(keyFile_, folder_ / "moved.key");
+    const struct {
+        std::string file;
+        std::string refusal;
+    } refused[] = {
+        {keyFile_, "the key file '" + keyFile_ + "' does not exist"},
+        {other, "the key file '" + other + "' opens none of the sealed values"},
+        {newer, "sealed under key version v1, which the key file '" + newer + "' does not hold"},
+    };
+    for (const auto& [file, refusal] : refused)
+        EXPECT_NE(errorOf([&] { openKeyFile(*db_, kColumns, file, true); }).find(refusal),
+                  std::string::npos)
+            << errorOf([&] { openKeyFile(*db_, kColumns, file, true); });
+    EXPECT_FALSE(std::filesystem::exists(keyFile_)) << "a new key was made over sealed values";
+    EXPECT_EQ(openKeyFile(*db_, kColumns, (folder_ / "moved.key").string(), false)
+                  .decrypt(stored("KI", 2), place("KI", 2)),
+              ki(2));
+}
+
+// A value sealed without its place, as an older rsimd did.
+std::string unplaced(const std::string& plain, const unsigned char* key)
+{
+    EXPECT_GE(sodium_init(), 0);
+    std::vector<unsigned char> sealed(crypto_aead_xchacha20poly1305_ietf_NPUBBYTES + plain.size() +
+                                      crypto_aead_xchacha20poly1305_ietf_ABYTES);
+    randombytes_buf(sealed.data(), crypto_aead_xchacha20poly1305_ietf_NPUBBYTES);
+    crypto_aead_xchacha20poly1305_ietf_encrypt(
+        sealed.data() + crypto_aead_xchacha20poly1305_ietf_NPUBBYTES, nullptr,
+        reinterpret_cast<const unsigned char*>(plain.data()), plain.size(), nullptr, 0, nullptr,
+        sealed.data(), key);
+    std::string text(sodium_base64_encoded_len(sealed.size(), sodium_base64_VARIANT_ORIGINAL), 0);
+    sodium_bin2base64(text.data(), text.size(), sealed.data(), sealed.size(),
+                      sodium_base64_VARIANT_ORIGINAL);
+    return "v1:" + std::string(text.c_str());
+}
+
+TEST_P(SealedColumns, ValuesLeftInPlainOrWithoutTheirPlaceAreSealedInPlaceOnce)
+{
+    const unsigned char key[32] = {7};
+    std::ofstream(keyFile_) << "v1 BwAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA=\n";
+    insert(imsi(1), 1, unplaced(ki(1), key), "pwd-1");
+    insert(imsi(2), 2, unplaced(ki(2), key));
+    insert(imsi(9), 9, "", "not secret in row 9");
+    const SecretBox box = openKeyFile(*db_, kColumns, keyFile_, false);
+
+    EXPECT_EQ(sealInPlace(*db_, kColumns, box), 3);
+    EXPECT_EQ(box.decrypt(stored("KI", 1), place("KI", 1)), ki(1));
+    EXPECT_EQ(box.decrypt(stored("KI", 2), place("KI", 2)), ki(2));
+    EXPECT_EQ(box.decrypt(stored("PWD", 1), place("PWD", 1)), "pwd-1");
+    EXPECT_EQ(stored("PWD", 9), "not secret in row 9");
+    EXPECT_EQ(sealInPlace(*db_, kColumns, box), 0);
+
+    // Copied in from an old backup after the column was sealed in place: not given this place.
+    insert(imsi(3), 3, unplaced(ki(1), key));
+    EXPECT_EQ(sealInPlace(*db_, kColumns, box), 0);
+    EXPECT_TRUE(stored("KI", 3).starts_with("v1:"));
+}
+
+TEST_P(SealedColumns, ARekeyInterruptedAndRunAgainLeavesNothingUnderTheOldKey)
+{
+    SecretBox box = SecretBox::fromKeyFile(keyFile_, true);
+    insertSealed(box, 25);
+    db_->exec("UPDATE t_card SET KI = ? WHERE IMSI = ?", {stored("KI", 1), imsi(2)}); // moved
+    box.addKey();
+
+    int batches = 0;
+    std::int64_t resealed = 0;
+    EXPECT_FALSE(resealUnderNewestKey(*db_, kColumns, box, 10, [&](const ResealCount& count) {
+        resealed = count.resealed;
+        return ++batches < 2;
+    }));
+    EXPECT_EQ(resealed, 19) << "the moved value is left as it is";
+    EXPECT_EQ(countUnderOlderKeys(*db_, kColumns, box), 6);
+
+    const SecretBox again = SecretBox::fromKeyFile(keyFile_, false);
+    ResealCount last;
+    EXPECT_TRUE(resealUnderNewestKey(*db_, kColumns, again, 10, [&](const ResealCount& count) {
+        last = count;
+        return true;
+    }));
+    EXPECT_EQ(last.resealed, 5);
+    EXPECT_EQ(countUnderOlderKeys(*db_, kColumns, again), 1) << "the moved value";
+
+    // The old key removed: every value still opens, but the one moved from card 1 to card 2.
+    std::string lines, line;
+    for (std::ifstream in(keyFile_); std::getline(in, line);)
+        if (!line.starts_with("v1 "))
+            lines += line + "\n";
+    std::ofstream(keyFile_) << lines;
+    db_->exec("UPDATE t_card SET KI = '' WHERE IMSI = ?", {imsi(2)});
+    const SecretBox newOnly = openKeyFile(*db_, kColumns, keyFile_, false);
+    EXPECT_FALSE(newOnly.holdsVersion(1));
+    for (int i : {1, 3, 10, 11, 25})
+        EXPECT_EQ(newOnly.decrypt(stored("KI", i), place("KI", i)), ki(i)) << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, SealedColumns,
+                         ::testing::Values(Backend::Sqlite, Backend::Postgres),
+                         [](const auto& info) {
+                             return info.param == Backend::Sqlite ? "Sqlite" : "Postgres";
+                         });
+
+} // namespace

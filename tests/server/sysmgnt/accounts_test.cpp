@@ -1,0 +1,325 @@
+// Operators administered over the wire, and the first administrator of a database, on SQLite and
+// on PostgreSQL: what each role may do, the last administrator, the password policy, the audit.
+#include "ResRemoteSimMgnt_tvd_c.h"
+#include "SysMgntService_tvd_c.h"
+#include "driver.h"
+#include "rsimd_process.h"
+#include "secrets.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+using namespace MResRemoteMgntDef;
+using MSysSvcDef::SOperatorAccount;
+using MSysSvcDef::SOperatorAccountList;
+using Backend = testsupport::RsimdProcess::Backend;
+
+namespace {
+
+constexpr int kRefusedRight = 6;
+constexpr const char* kStrong = "Str0ng-enough";
+
+using AccountWrite = int (MSysSvcApp::ISysMgnt::*)(const MSysmgntDef::SOperatorBrief&,
+                                                   const SOperatorAccountList&, CBSErrorMsg&,
+                                                   STVSession*);
+
+class Accounts : public ::testing::TestWithParam<Backend> {
+protected:
+    void SetUp() override
+    {
+        if (GetParam() == Backend::Postgres && !testsupport::RsimdProcess::postgresAvailable())
+            GTEST_SKIP() << "RSIM_TEST_PG is not set: no PostgreSQL server for this run";
+        server_ = std::make_unique<testsupport::RsimdProcess>(GetParam());
+        setenv("TAV_BROKER_TAVORINE", server_->address().c_str(), 1);
+        ASSERT_EQ(login("admin", "admin123"), 0);
+        ASSERT_EQ(remote_.bind(server_->address()), 0);
+        ASSERT_EQ(sys_.bind(server_->address()), 0);
+    }
+
+    static int login(const std::string& name, const std::string& password)
+    {
+        MSysmgntDef::SOperator op;
+        CBSErrorMsg error;
+        return tvd_login("TAVORINE", name, password, op, error);
+    }
+
+    // Runs one administration write of one account; error_ keeps the answer's error record.
+    int change(AccountWrite write, const SOperatorAccount& account)
+    {
+        SOperatorAccountList list;
+        list.push_back(account);
+        return (sys_.*write)(MSysmgntDef::SOperatorBrief(), list, error_, nullptr);
+    }
+    int add(const std::string& login, const std::string& role,
+            const std::string& password = kStrong)
+    {
+        SOperatorAccount account;
+        account.set_LOGIN_NAME(login);
+        account.set_OP_NAME("测试" + login);
+        account.set_ROLE(role);
+        account.set_NEW_PASSWORD(password);
+        return change(&MSysSvcApp::ISysMgnt::add_operatorAccount, account);
+    }
+    int setRole(const std::string& login, const std::string& role)
+    {
+        SOperatorAccount account;
+        account.set_LOGIN_NAME(login);
+        account.set_ROLE(role);
+        return change(&MSysSvcApp::ISysMgnt::mod_operatorRole, account);
+    }
+    int setLock(const std::string& login, int lock)
+    {
+        SOperatorAccount account;
+        account.set_LOGIN_NAME(login);
+        account.set_LOCK_STATUS(static_cast<std::int16_t>(lock));
+        return change(&MSysSvcApp::ISysMgnt::mod_operatorLock, account);
+    }
+    int setPassword(const std::string& login, const std::string& password)
+    {
+        SOperatorAccount account;
+        account.set_LOGIN_NAME(login);
+        account.set_NEW_PASSWORD(password);
+        return change(&MSysSvcApp::ISysMgnt::mod_operatorPassword, account);
+    }
+
+    std::int64_t count(const std::string& sql, const rsim::db::Row& params = {})
+    {
+        return rsim::db::asInt(rsim::db::connect(server_->database())->scalar(sql, params));
+    }
+
+    std::unique_ptr<testsupport::RsimdProcess> server_;
+    MResRemoteMgntApp::IResRemoteMgnt remote_;
+    MSysSvcApp::ISysMgnt sys_;
+    CBSErrorMsg error_;
+};
+
+// Whether a write needing the right of a table was refused for the lack of it: a delete of a key
+// that is not stored fails either way, and says which way.
+template <class List>
+bool refusedForRight(int (MResRemoteMgntApp::IResRemoteMgnt::*remove)(
+                         const MResRemoteMgntApp::SOpInfo&, const List&, CBSErrorMsg&, STVSession*),
+                     MResRemoteMgntApp::IResRemoteMgnt& remote, typename List::value_type record)
+{
+    List list;
+    list.push_back(record);
+    CBSErrorMsg error;
+    EXPECT_NE((remote.*remove)(MResRemoteMgntApp::SOpInfo(), list, error, nullptr), 0);
+    return error.minCode == kRefusedRight;
+}
+
+TEST_P(Accounts, EachRoleSeesExactlyWhatItAllows)
+{
+    struct Expected {
+        const char* role;
+        bool writesReferenceTables, writesVendorLibraries, readsKi, administers;
+    };
+    const Expected roles[] = {
+        {"query", false, false, false, false},
+        {"maintain", true, false, true, false},
+        {"admin", true, true, true, true},
+    };
+    for (const auto& expected : roles)
+        ASSERT_EQ(add(std::string("op-") + expected.role, expected.role), 0) << error_.message;
+    SResRemoteProvCode province;
+    province.set_PROVINCE_CODE("99");
+    SResRemoteCardVendorDll library;
+    library.set_PROVINCE_CODE("99");
+    library.set_VENDOR_CODE("V99");
+    library.set_CARD_TYPE("C99");
+    library.set_DLL_NAME("none.dll");
+    for (const auto& expected : roles) {
+        SCOPED_TRACE(expected.role);
+        ASSERT_EQ(login(std::string("op-") + expected.role, kStrong), 0);
+        SResRemoteProvCodeList provinces;
+        EXPECT_EQ(remote_.qry_provinceCode(SResRemoteProvCode(), provinces, error_, nullptr), 0);
+        EXPECT_GT(provinces.count(), 0);
+        EXPECT_EQ(refusedForRight(&MResRemoteMgntApp::IResRemoteMgnt::del_provinceCode, remote_,
+                                  province),
+                  !expected.writesReferenceTables);
+        EXPECT_EQ(refusedForRight(&MResRemoteMgntApp::IResRemoteMgnt::del_cardVendorDll, remote_,
+                                  library),
+                  !expected.writesVendorLibraries);
+
+        SRemoteSimQryIn criteria;
+        criteria.set_START_IMSI("460001000000010");
+        criteria.set_END_IMSI("460001000000010");
+        SRemoteSimInfoList cards;
+        ASSERT_EQ(remote_.qry_simInfo(criteria, cards, error_, nullptr), 0);
+        ASSERT_EQ(cards.count(), 1);
+        EXPECT_EQ(cards[0].KI_CODE.empty(), !expected.readsKi);
+
+        SOperatorAccountList accounts;
+        EXPECT_EQ(sys_.qry_operatorAccount(SOperatorAccount(), accounts, error_, nullptr) == 0,
+                  expected.administers);
+        EXPECT_EQ(setLock("viewer", 0) == 0, expected.administers);
+        MSysmgntDef::SOperatorBrief admin;
+        admin.set_OP_ID(1);
+        MSysmgntDef::SOperatorList profile;
+        EXPECT_EQ(sys_.qry_operator(admin, profile, error_, nullptr) == 0, expected.administers)
+            << "another operator's record";
+    }
+
+    ASSERT_EQ(login("admin", "admin123"), 0);
+    SOperatorAccount criteria;
+    criteria.set_LOGIN_NAME("op-maintain");
+    SOperatorAccountList found;
+    ASSERT_EQ(sys_.qry_operatorAccount(criteria, found, error_, nullptr), 0);
+    ASSERT_EQ(found.count(), 1);
+    EXPECT_EQ(found[0].ROLE, "maintain");
+    EXPECT_EQ(found[0].ORG_ID, 100101) << "the administrator's place by default";
+    EXPECT_FALSE(found[0].isSet(SOperatorAccount::idx_NEW_PASSWORD));
+    ASSERT_EQ(setRole("op-maintain", "query"), 0) << error_.message;
+    ASSERT_EQ(sys_.qry_operatorAccount(criteria, found, error_, nullptr), 0);
+    EXPECT_EQ(found[0].ROLE, "query");
+}
+
+TEST_P(Accounts, TheLastUnlockedAdministratorCanNeitherBeLockedNorDemoted)
+{
+    // "locked" holds the admin role but is locked: it does not count.
+    EXPECT_NE(setLock("admin", 1), 0);
+    EXPECT_EQ(error_.message, "不能锁定或降级最后一个未锁定的管理员");
+    EXPECT_NE(setRole("admin", "maintain"), 0);
+    EXPECT_EQ(error_.message, "不能锁定或降级最后一个未锁定的管理员");
+
+    ASSERT_EQ(setLock("locked", 0), 0) << error_.message;
+    ASSERT_EQ(setRole("admin", "query"), 0) << error_.message;
+    ASSERT_EQ(login("locked", "locked123"), 0);
+    EXPECT_NE(setLock("locked", 1), 0) << "now the last one itself";
+    ASSERT_EQ(setRole("admin", "admin"), 0) << error_.message;
+    EXPECT_EQ(setLock("locked", 1), 0) << error_.message;
+    EXPECT_NE(login("locked", "locked123"), 0);
+}
+
+TEST_P(Accounts, WeakPasswordsAreRefusedAndStoreNothing)
+{
+    struct Case {
+        const char* login;
+        std::string password;
+        const char* message; // nullptr: accepted
+    };
+    const Case cases[] = {
+        {"short", "Abcdef123", "密码太弱：至少需要10个字符"},
+        {"chinese9", "密码密码密码密码密", "密码太弱：至少需要10个字符"}, // 27 bytes
+        {"chinese10", "密码密码密码密码密码", nullptr},
+        {"Alice.Admin", "alice.admin", "密码太弱：不能与登录名相同"},
+        {"long", std::string(129, 'a'), "密码太长：至多128个字节"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.login);
+        EXPECT_EQ(add(c.login, "query", c.password) == 0, c.message == nullptr);
+        if (c.message != nullptr) {
+            EXPECT_EQ(error_.message, c.message);
+        }
+        EXPECT_EQ(
+            count("SELECT COUNT(*) FROM sys_operator WHERE LOGIN_NAME = ?", {std::string(c.login)}),
+            c.message == nullptr ? 1 : 0);
+    }
+    EXPECT_NE(setPassword("viewer", "viewer123"), 0);
+    EXPECT_NE(add("bad name", "query"), 0);
+    EXPECT_NE(add("nobody", "superuser"), 0);
+    EXPECT_EQ(error_.message, "角色须为 query、maintain 或 admin");
+    EXPECT_EQ(login("viewer", "viewer123"), 0) << "the old password still holds";
+}
+
+TEST_P(Accounts, ChangesAreAuditedWithoutPasswordsAndEndSessions)
+{
+    ASSERT_EQ(add("clerk", "query"), 0) << error_.message;
+    ASSERT_EQ(setPassword("clerk", "An0ther-password"), 0) << error_.message;
+    ASSERT_EQ(login("clerk", "An0ther-password"), 0);
+    ASSERT_EQ(login("admin", "admin123"), 0);
+    EXPECT_NE(setPassword("nobody", kStrong), 0);
+    EXPECT_EQ(error_.minCode, 3);
+    ASSERT_EQ(setLock("clerk", 1), 0);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM sys_session s JOIN sys_operator o ON o.OP_ID = s.OP_ID "
+                    "WHERE o.LOGIN_NAME = 'clerk'"),
+              0);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM sys_audit WHERE OP_ID = 1 AND CODE IN ('SYSMQ09', "
+                    "'SYSMQ10', 'SYSMQ11') AND RECORD_KEY LIKE '%LOGIN_NAME=clerk%'"),
+              3);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM sys_audit WHERE RECORD_KEY LIKE '%An0ther%' OR "
+                    "RECORD_KEY LIKE '%Str0ng%'"),
+              0);
+}
+
+TEST_P(Accounts, UnlockingANameClearsItsFailedLogins)
+{
+    for (int i = 0; i < 6; ++i)
+        EXPECT_NE(login("viewer", "wrong"), 0);
+    ASSERT_NE(login("viewer", "viewer123"), 0) << "the name is throttled";
+    ASSERT_EQ(login("admin", "admin123"), 0);
+    ASSERT_EQ(setLock("viewer", 0), 0) << error_.message;
+    EXPECT_EQ(login("viewer", "viewer123"), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, Accounts, ::testing::Values(Backend::Sqlite, Backend::Postgres),
+                         [](const auto& info) {
+                             return info.param == Backend::Sqlite ? "Sqlite" : "Postgres";
+                         });
+
+class InitAdmin : public ::testing::TestWithParam<Backend> {
+protected:
+    void SetUp() override
+    {
+        if (GetParam() == Backend::Postgres && !testsupport::RsimdProcess::postgresAvailable())
+            GTEST_SKIP() << "RSIM_TEST_PG is not set: no PostgreSQL server for this run";
+        database_ = std::make_unique<testsupport::ScratchDatabase>(GetParam());
+        rsim::secrets::SecretBox::fromKeyFile(keyFile(), true);
+    }
+    std::string keyFile() const { return database_->folder() + "/rsim.key"; }
+    void TearDown() override { unsetenv("RSIM_NEW_PASSWORD"); }
+
+    int run(const std::string& arguments, const char* password)
+    {
+        setenv("RSIM_NEW_PASSWORD", password, 1);
+        return testsupport::runRsimd("--db '" + database_->address() + "' --key-file '" +
+                                         keyFile() + "' " + arguments,
+                                     output_);
+    }
+
+    std::unique_ptr<testsupport::ScratchDatabase> database_;
+    std::string output_;
+};
+
+TEST_P(InitAdmin, MakesTheFirstAdministratorOnceAndKeepsDemoDataOut)
+{
+    EXPECT_NE(run("--init-admin root", "short"), 0);
+    EXPECT_NE(output_.find("密码太弱"), std::string::npos) << output_;
+    ASSERT_EQ(run("--init-admin root", kStrong), 0) << output_;
+    EXPECT_NE(run("--init-admin other", kStrong), 0);
+    EXPECT_NE(output_.find("has an administrator already"), std::string::npos) << output_;
+    // An address that cannot be bound: should the seed go through, rsimd still ends.
+    EXPECT_NE(run("--seed demo --listen 192.0.2.1:1", kStrong), 0) << "demo operators beside root";
+    EXPECT_NE(output_.find("root"), std::string::npos) << output_;
+
+    testsupport::RsimdProcess server(database_->address(), false);
+    ASSERT_TRUE(server.listening());
+    MSysmgntDef::SOperator op;
+    CBSErrorMsg error;
+    setenv("TAV_BROKER_TAVORINE", server.address().c_str(), 1);
+    EXPECT_NE(tvd_login("TAVORINE", "admin", "admin123", op, error), 0) << "no demo operators";
+    ASSERT_EQ(tvd_login("TAVORINE", "root", kStrong, op, error), 0) << error.message;
+    MSysSvcApp::ISysMgnt sys;
+    ASSERT_EQ(sys.bind(server.address()), 0);
+    SOperatorAccountList accounts;
+    ASSERT_EQ(sys.qry_operatorAccount(SOperatorAccount(), accounts, error, nullptr), 0);
+    ASSERT_EQ(accounts.count(), 1);
+    EXPECT_EQ(accounts[0].ROLE, "admin");
+}
+
+TEST_P(InitAdmin, RefusesADatabaseWithAnAdministrator)
+{
+    {
+        testsupport::RsimdProcess seeded(database_->address(), true);
+        ASSERT_TRUE(seeded.listening());
+    }
+    EXPECT_NE(run("--init-admin root", kStrong), 0);
+    EXPECT_NE(output_.find("has an administrator already"), std::string::npos) << output_;
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, InitAdmin, ::testing::Values(Backend::Sqlite, Backend::Postgres),
+                         [](const auto& info) {
+                             return info.param == Backend::Sqlite ? "Sqlite" : "Postgres";
+                         });
+
+} // namespace
