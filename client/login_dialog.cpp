@@ -23,7 +23,7 @@ QLineEdit* namedEdit(const char* name, const QString& text)
 
 LoginDialog::LoginDialog(const QString& login, const QString& service, QWidget* parent)
     : QDialog(parent), login_(namedEdit("login", login)), password_(namedEdit("password", {})),
-      service_(namedEdit("service", service)), status_(new QLabel)
+      service_(namedEdit("service", service)), serviceWarning_(new QLabel), status_(new QLabel)
 {
     setWindowTitle("远程写卡管理 - 登录");
     password_->setEchoMode(QLineEdit::Password);
@@ -34,6 +34,12 @@ LoginDialog::LoginDialog(const QString& login, const QString& service, QWidget* 
     form->addRow("登录名：", login_);
     form->addRow("密码：", password_);
     form->addRow("服务地址：", service_);
+    serviceWarning_->setObjectName("serviceWarning");
+    serviceWarning_->setStyleSheet("color: #b06000;");
+    serviceWarning_->setWordWrap(true);
+    form->addRow(serviceWarning_);
+    connect(service_, &QLineEdit::textChanged, this, [this] { showServiceWarning(); });
+    showServiceWarning();
     form->addRow(status_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     buttons->button(QDialogButtonBox::Ok)->setText("登录");
@@ -47,6 +53,13 @@ LoginDialog::LoginDialog(const QString& login, const QString& service, QWidget* 
 QString LoginDialog::service() const
 {
     return NormalisedServiceAddress(service_->text());
+}
+
+// Shown as the address is typed, before the password is sent.
+void LoginDialog::showServiceWarning()
+{
+    serviceWarning_->setText(PlainHttpWarning(service()));
+    serviceWarning_->setVisible(!serviceWarning_->text().isEmpty());
 }
 
 void LoginDialog::tryLogin()

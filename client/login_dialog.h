@@ -18,10 +18,12 @@ public:
 
 private:
     void tryLogin();
+    void showServiceWarning();
 
     QLineEdit* login_;
     QLineEdit* password_;
     QLineEdit* service_;
+    QLabel* serviceWarning_;
     QLabel* status_;
     MSysmgntDef::SOperator operator_;
 };

@@ -24,7 +24,7 @@ void addOptions(QCommandLineParser& options)
     options.setApplicationDescription("远程写卡管理客户端");
     options.addHelpOption();
     options.addOptions({
-        {"service", "服务地址（默认取 TAV_BROKER_TAVORINE）", "url",
+        {"service", "服务地址，多个时以逗号分隔，依次尝试（默认取 TAV_BROKER_TAVORINE）", "url",
          fromEnvironment("TAV_BROKER_TAVORINE", "http://127.0.0.1:7411")},
         {"login", "登录名（默认取 RSIM_LOGIN）", "name", fromEnvironment("RSIM_LOGIN")},
         {"password", "密码，仅用于 --screenshots（默认取 RSIM_PASSWORD）", "password",
@@ -33,6 +33,13 @@ void addOptions(QCommandLineParser& options)
         {"screenshots", "不显示登录框：登录，依次打开每个功能窗口，各存一张截图到该目录，然后退出",
          "dir"},
     });
+}
+
+// Ends the session when the client ends, so that it does not stay live for its lifetime.
+void logOut()
+{
+    if (const QString problem = LogOutOfService(); !problem.isEmpty())
+        std::fprintf(stderr, "rsimclient: 注销会话失败：%s\n", problem.toUtf8().constData());
 }
 
 int runUnattended(const QCommandLineParser& options, const ModuleLoader& module)
@@ -44,6 +51,8 @@ int runUnattended(const QCommandLineParser& options, const ModuleLoader& module)
         return 1;
     }
     const QString service = NormalisedServiceAddress(options.value("service"));
+    if (const QString warning = PlainHttpWarning(service); !warning.isEmpty())
+        std::fprintf(stderr, "rsimclient: %s\n", warning.toUtf8().constData());
     MSysmgntDef::SOperator op;
     const QString problem =
         LogInAtService(service, options.value("login"), options.value("password"), op);
@@ -52,7 +61,9 @@ int runUnattended(const QCommandLineParser& options, const ModuleLoader& module)
         return 2;
     }
     MainWindow window(op, service, module);
-    return WriteScreenshots(window, options.value("screenshots"));
+    const int status = WriteScreenshots(window, options.value("screenshots"));
+    logOut();
+    return status;
 }
 
 // The command line and the environment first, then what the last login used.
@@ -77,7 +88,9 @@ int runInteractive(QApplication& app, const QCommandLineParser& options, const M
     if (!module.loaded())
         ShowGUIMessage("%s", "业务模块", MB_OK | MB_ICONEXCLAMATION,
                        module.error().toUtf8().constData());
-    return app.exec();
+    const int status = app.exec();
+    logOut();
+    return status;
 }
 
 } // namespace

@@ -32,10 +32,8 @@ bool isServiceAddress(const QString& service)
 }
 
 // The middleware's own check waits as long as a business call may take; a login must not.
-QString problemReaching(const QString& service)
+QString problemReachingOne(const QString& service)
 {
-    if (!isServiceAddress(service))
-        return QString("服务地址 %1 无效，应为 http://主机:端口").arg(service);
     tvd::HttpTransport http(service.toStdString());
     http.setTimeouts(kConnectSeconds, kConnectSeconds + kAnswerSeconds);
     const auto answer = http.get("/v1/ping");
@@ -48,16 +46,52 @@ QString problemReaching(const QString& service)
     return {};
 }
 
+// Empty as soon as one of the addresses answers; otherwise what went wrong with each.
+QString problemReaching(const QString& service)
+{
+    const QStringList addresses = service.split(u',');
+    for (const QString& address : addresses)
+        if (!isServiceAddress(address))
+            return QString("服务地址 %1 无效，应为 http://主机:端口").arg(address);
+    QStringList problems;
+    for (const QString& address : addresses) {
+        const QString problem = problemReachingOne(address);
+        if (problem.isEmpty())
+            return {};
+        problems.append(problem);
+    }
+    return problems.join("；");
+}
+
 } // namespace
 
 QString NormalisedServiceAddress(const QString& typed)
 {
-    QString address = typed.trimmed();
-    if (!address.isEmpty() && !address.contains("://"))
-        address.prepend("http://");
-    while (address.endsWith('/') && !address.endsWith("://"))
-        address.chop(1);
-    return address;
+    QStringList addresses;
+    for (const QString& part : typed.split(u',')) {
+        QString address = part.trimmed();
+        if (!address.isEmpty() && !address.contains("://"))
+            address.prepend("http://");
+        while (address.endsWith('/') && !address.endsWith("://"))
+            address.chop(1);
+        addresses.append(address);
+    }
+    return addresses.join(u',');
+}
+
+QString PlainHttpWarning(const QString& service)
+{
+    for (const QString& address : service.split(u',')) {
+        const QUrl url(address);
+        const QString host = url.host().toLower();
+        const bool loopback = host == "localhost" || host.startsWith("127.") || host == "::1";
+        if (url.scheme() == "http" && !host.isEmpty() && !loopback)
+            return QString(
+                       "警告：%1 是未加密的 http:// 连接，密码、会话和KI等数据在网络上以明文传输；"
+                       "连接其他主机请使用 https://。")
+                .arg(address);
+    }
+    return {};
 }
 
 QString LogInAtService(const QString& service, const QString& login, const QString& password,
@@ -78,4 +112,13 @@ QString LogInAtService(const QString& service, const QString& login, const QStri
     if (!error.hint.empty())
         reason += "（" + QString::fromStdString(error.hint) + "）";
     return reason;
+}
+
+QString LogOutOfService()
+{
+    CBSErrorMsg error;
+    if (tvd_logout(kBroker, error) == 0)
+        return {};
+    return QString::fromStdString(error.message +
+                                  (error.hint.empty() ? "" : "（" + error.hint + "）"));
 }

@@ -11,13 +11,13 @@
 
 namespace {
 
-// The password, typed on the terminal without echo; empty without a terminal.
-QString askPassword()
+// A password typed on the terminal without echo after the prompt; empty without a terminal.
+QString askPassword(const char* prompt = "密码：")
 {
     QFile tty("/dev/tty");
     if (!tty.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
         return {};
-    tty.write("密码：");
+    tty.write(prompt);
     termios saved{};
     const bool quiet = tcgetattr(tty.handle(), &saved) == 0;
     if (quiet) {
@@ -100,6 +100,8 @@ std::optional<int> LogIn(const Connection& connection, MSysmgntDef::SOperator& o
         Complain("需要登录名：--login NAME 或环境变量 RSIM_LOGIN");
         return kExitUsage;
     }
+    if (const QString warning = PlainHttpWarning(connection.service); !warning.isEmpty())
+        Complain(warning);
     QString password = qEnvironmentVariable("RSIM_PASSWORD");
     if (password.isEmpty() && !qEnvironmentVariableIsSet("RSIM_PASSWORD"))
         password = askPassword();
@@ -108,6 +110,22 @@ std::optional<int> LogIn(const Connection& connection, MSysmgntDef::SOperator& o
         return std::nullopt;
     Complain("登录失败：" + problem);
     return kExitRefused;
+}
+
+std::optional<QString> NewPassword()
+{
+    if (qEnvironmentVariableIsSet("RSIM_NEW_PASSWORD"))
+        return qEnvironmentVariable("RSIM_NEW_PASSWORD");
+    const QString password = askPassword("新密码：");
+    if (password.isEmpty()) {
+        Complain("需要新密码：环境变量 RSIM_NEW_PASSWORD，或在终端上输入");
+        return std::nullopt;
+    }
+    if (askPassword("再次输入新密码：") != password) {
+        Complain("两次输入的新密码不一致");
+        return std::nullopt;
+    }
+    return password;
 }
 
 std::optional<int> Connect(const Connection& connection, CTvdClientObject& client,

@@ -43,6 +43,10 @@ std::optional<qint64> IntegerOption(const QCommandLineParser& parser, const QStr
 // echo) and makes it the service of every later call. An exit status when it failed.
 std::optional<int> LogIn(const Connection& connection, MSysmgntDef::SOperator& op);
 
+// A new password: RSIM_NEW_PASSWORD, else typed twice on the terminal without echo. Nothing,
+// after saying why, when neither gives one or the two typed differ.
+std::optional<QString> NewPassword();
+
 // Logs in and binds the client to the service; an exit status when either failed.
 std::optional<int> Connect(const Connection& connection, CTvdClientObject& client,
                            MSysmgntDef::SOperator& op);

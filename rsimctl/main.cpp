@@ -12,7 +12,7 @@ namespace {
 using Command = int (*)(const Connection&, const QStringList&);
 
 const std::map<QString, Command> kCommands = {
-    {"import", RunImport}, {"sims", RunSims}, {"export", RunExport}};
+    {"import", RunImport}, {"sims", RunSims}, {"export", RunExport}, {"operator", RunOperator}};
 
 QString fromEnvironment(const char* name, const QString& fallback = {})
 {
@@ -28,16 +28,25 @@ void addGlobalOptions(QCommandLineParser& parser)
         "[...]\n"
         "  rsimctl [--service URL] [--login NAME] sims --imsi FIRST[-LAST] [--max N] [--csv]\n"
         "  rsimctl [--service URL] [--login NAME] export TABLE [--csv]\n"
-        "密码取环境变量 RSIM_PASSWORD，没有时在终端上询问（不回显）。\n"
+        "  rsimctl [--service URL] [--login NAME] operator list [--csv]\n"
+        "  rsimctl ... operator add LOGIN --name NAME --role ROLE [--region N] [--county N] "
+        "[--org N]\n"
+        "  rsimctl ... operator passwd LOGIN\n"
+        "  rsimctl ... operator lock LOGIN | unlock LOGIN\n"
+        "  rsimctl ... operator role LOGIN ROLE\n"
+        "密码取环境变量 RSIM_PASSWORD，没有时在终端上询问（不回显）；新密码取 RSIM_NEW_PASSWORD，"
+        "没有时询问两次。\n"
         "退出状态：0 完成，1 被拒绝（文件、服务或登录），2 用法错误。\n"
         "rsimctl COMMAND --help 显示各命令的用法。");
     parser.addOptions({
-        {"service", "服务地址（默认取 TAV_BROKER_TAVORINE，否则 http://127.0.0.1:7411）", "URL",
-         fromEnvironment("TAV_BROKER_TAVORINE", "http://127.0.0.1:7411")},
+        {"service",
+         "服务地址，多个时以逗号分隔，依次尝试（默认取 TAV_BROKER_TAVORINE，否则 "
+         "http://127.0.0.1:7411）",
+         "URL", fromEnvironment("TAV_BROKER_TAVORINE", "http://127.0.0.1:7411")},
         {"login", "登录名（默认取 RSIM_LOGIN）", "NAME", fromEnvironment("RSIM_LOGIN")},
         {{"h", "help"}, "显示帮助。"},
     });
-    parser.addPositionalArgument("COMMAND", "import、sims 或 export");
+    parser.addPositionalArgument("COMMAND", "import、sims、export 或 operator");
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
 }
 
@@ -59,7 +68,7 @@ int main(int argc, char** argv)
             Print(HelpText(parser, "rsimctl"));
             return kExitDone;
         }
-        Complain("缺少命令：import、sims 或 export（rsimctl --help 显示用法）");
+        Complain("缺少命令：import、sims、export 或 operator（rsimctl --help 显示用法）");
         return kExitUsage;
     }
     const auto command = kCommands.find(rest.front());
@@ -73,5 +82,8 @@ int main(int argc, char** argv)
         arguments.append("--help");
     const Connection connection{NormalisedServiceAddress(parser.value("service")),
                                 parser.value("login")};
-    return command->second(connection, arguments);
+    const int status = command->second(connection, arguments);
+    if (const QString problem = LogOutOfService(); !problem.isEmpty())
+        Complain("注销会话失败：" + problem);
+    return status;
 }

@@ -3,6 +3,8 @@
 #include "csv_text.h"
 #include "tvd_json.h"
 
+#include <algorithm>
+
 namespace {
 
 QString cellText(const nlohmann::json& value)
@@ -27,13 +29,17 @@ void appendLine(QString& text, const QStringList& cells, bool csv)
 
 } // namespace
 
-QString TableText(const CTvdBasicListObject& list, const CTvdTypeInfo& recordType, bool csv)
+QString TableText(const CTvdBasicListObject& list, const CTvdTypeInfo& recordType, bool csv,
+                  const std::vector<std::string>& leftOut)
 {
     std::vector<std::string> names;
     QStringList header;
     for (int i = 0; i < recordType.memberCount(); ++i) {
-        names.emplace_back(recordType.memberTable()[i].name);
-        header.append(QString::fromStdString(names.back()));
+        const std::string name = recordType.memberTable()[i].name;
+        if (std::find(leftOut.begin(), leftOut.end(), name) != leftOut.end())
+            continue;
+        names.push_back(name);
+        header.append(QString::fromStdString(name));
     }
     QString text;
     appendLine(text, header, csv);

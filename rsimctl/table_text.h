@@ -7,11 +7,16 @@
 #include <QString>
 #include <QStringList>
 
-// Members a record leaves unset print as empty cells.
-QString TableText(const CTvdBasicListObject& list, const CTvdTypeInfo& recordType, bool csv);
+#include <string>
+#include <vector>
+
+// Members a record leaves unset print as empty cells; the members named in leftOut are not
+// printed at all.
+QString TableText(const CTvdBasicListObject& list, const CTvdTypeInfo& recordType, bool csv,
+                  const std::vector<std::string>& leftOut = {});
 
 template <class List>
-QString TableText(const List& list, bool csv)
+QString TableText(const List& list, bool csv, const std::vector<std::string>& leftOut = {})
 {
-    return TableText(list, List::value_type::typeInfo(), csv);
+    return TableText(list, List::value_type::typeInfo(), csv, leftOut);
 }

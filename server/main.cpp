@@ -1,4 +1,5 @@
 // rsimd: the remote-SIM management service.
+#include "commands.h"
 #include "schema.h"
 #include "service.h"
 #include "sysmgnt.h"
@@ -14,6 +15,8 @@
 #include <optional>
 #include <thread>
 
+#include <sys/stat.h>
+
 namespace {
 
 struct Options {
@@ -26,6 +29,7 @@ struct Options {
     bool seed = false;
     int threads = 8;
     std::int64_t maxRows = rsim::Service::kDefaultMaxRows;
+    rsim::SessionPolicy sessions;
     rsim::http::Limits limits;
 };
 
@@ -33,8 +37,10 @@ constexpr const char* kUsage =
     "usage: rsimd [--db sqlite:PATH|postgresql://…] [--listen HOST:PORT] [--seed demo]\n"
     "             [--threads N] [--key-file PATH] [--tls-cert PATH --tls-key PATH]\n"
     "             [--max-body MIB] [--request-timeout SECONDS] [--idle-timeout SECONDS]\n"
-    "             [--max-rows N]\n"
-    "       rsimd [--db …] --init-admin LOGIN\n";
+    "             [--max-rows N] [--session-idle-minutes N] [--session-max-hours N]\n"
+    "       rsimd [--db …] --init-admin LOGIN\n"
+    "       rsimd rekey --db ADDRESS [--key-file PATH]   (rsimd rekey --help)\n"
+    "       rsimd backup --db sqlite:PATH --to FILE      (rsimd backup --help)\n";
 
 [[noreturn]] void usage(const std::string& problem)
 {
@@ -57,6 +63,8 @@ constexpr const char* kUsage =
         << "                           PostgreSQL under 16 and 64 clients; see "
            "docs/operations.md)\n"
         << "  --max-rows N             rows one query answers at most (200000)\n"
+        << "  --session-idle-minutes N a session unused this long ends (60)\n"
+        << "  --session-max-hours N    a session ends this long after its login (12)\n"
         << "  --max-body MIB           largest request body, after decompression (512)\n"
         << "  --request-timeout SECONDS  a whole request, from its first byte (120)\n"
         << "  --idle-timeout SECONDS   a kept-alive connection without a request (2)\n"
@@ -105,6 +113,10 @@ Options parse(int argc, char** argv)
             options.threads = static_cast<int>(number(option, value(), 1, 256));
         else if (option == "--max-rows")
             options.maxRows = number(option, value(), 1, 100000000);
+        else if (option == "--session-idle-minutes")
+            options.sessions.idle = std::chrono::minutes(number(option, value(), 1, 10080));
+        else if (option == "--session-max-hours")
+            options.sessions.longest = std::chrono::hours(number(option, value(), 1, 720));
         else if (option == "--tls-cert")
             options.tlsCertificate = value();
         else if (option == "--tls-key")
@@ -184,7 +196,7 @@ rsim::http::Reply route(rsim::Service& service, rsim::http::Request& request)
     if (request.target == "/v1/ping" && request.method == "GET")
         return {200, R"({"result":0})"};
     if (request.target == "/v1/login" && post)
-        return reply(service.login(request.body));
+        return reply(service.login(request.body, request.source));
     if (request.target == "/v1/logout" && post)
         return reply(service.logout(request.session));
     const auto call = operationPath(request.target, "/v1/call/");
@@ -212,6 +224,16 @@ rsim::http::Reply route(rsim::Service& service, rsim::http::Request& request)
 
 int main(int argc, char** argv)
 {
+    // Files rsimd makes (the database, its WAL, the key file, backups) are its user's only.
+    ::umask(077);
+    const std::string command = argc > 1 ? argv[1] : "";
+    const std::vector<std::string> commandArguments(argv + std::min(argc, 2), argv + argc);
+    if (command == "rekey")
+        return rsim::secrets::rekeyCommand(commandArguments, rsim::tables::sealedColumns(),
+                                           std::cout, std::cerr);
+    if (command == "backup")
+        return rsim::secrets::backupCommand(commandArguments, rsim::tables::sealedColumns(),
+                                            std::cout, std::cerr);
     std::signal(SIGTERM, requestStop);
     std::signal(SIGINT, requestStop);
     std::signal(SIGPIPE, SIG_IGN);
@@ -224,8 +246,7 @@ int main(int argc, char** argv)
             return rsim::sysmgnt::initAdministrator(*setup, options.initAdmin);
         const bool embedded = options.database.rfind("sqlite:", 0) == 0;
         const auto sealedColumns = rsim::tables::sealedColumns();
-        auto secrets =
-            rsim::secrets::openKeyFile(*setup, sealedColumns, options.keyFile, embedded);
+        auto secrets = rsim::secrets::openKeyFile(*setup, sealedColumns, options.keyFile, embedded);
         if (const auto sealed = rsim::secrets::sealInPlace(*setup, sealedColumns, secrets))
             std::cerr << "rsimd: sealed " << sealed
                       << " secret values that an older version stored in plain or without their "
@@ -237,7 +258,7 @@ int main(int argc, char** argv)
         setup.reset();
 
         rsim::DriverPool pool(options.database, static_cast<std::size_t>(options.threads));
-        rsim::Service service(pool, secrets, options.maxRows);
+        rsim::Service service(pool, secrets, options.maxRows, options.sessions);
         rsim::http::Server server(
             options.limits, static_cast<std::size_t>(options.threads),
             [&service](rsim::http::Request& request) { return route(service, request); },

@@ -60,6 +60,10 @@ int tvd_login(const std::string& brokerName, const std::string& loginName,
               const std::string& password, CTvdBasicStructObject& operatorRecord,
               CBSErrorMsg& error);
 
+// Ends the process session at the broker's service (POST /v1/logout) and forgets it, so that no
+// session stays live after the process. 0 on success and when there was no session.
+int tvd_logout(const std::string& brokerName, CBSErrorMsg& error);
+
 // Sees every call before it is sent: interface, operation code and the encoded in-object (JSON).
 using TvdCallObserver =
     std::function<void(const std::string& interfaceName, const std::string& operationCode,

@@ -1,14 +1,18 @@
-// CTvdClientObject over HTTP/1.1 or HTTPS with JSON bodies, keep-alive connections.
+// CTvdClientObject over HTTP/1.1 or HTTPS with JSON bodies, keep-alive connections, over one or
+// several service addresses.
 #include "http_transport.h"
 #include "tvd_client.h"
 #include "tvd_json.h"
 #include "tvd_json_stream.h"
 
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <iostream>
 #include <mutex>
+#include <random>
+#include <vector>
 
 namespace {
 
@@ -64,41 +68,35 @@ struct TraceSwitch {
 };
 const TraceSwitch traceSwitch;
 
-} // namespace
-
-struct CTvdClientObject::Transport {
-    std::string address;
-    bool checkOnly = false;
-    std::unique_ptr<tvd::HttpTransport> http;
-    CBSErrorMsg bindError;
-};
-
-CTvdClientObject::CTvdClientObject() : transport_(std::make_unique<Transport>())
-{}
-
-CTvdClientObject::~CTvdClientObject() = default;
-
-bool CTvdClientObject::isBound() const
+// "http://a:1, http://b:2" → its addresses, blanks around them dropped.
+std::vector<std::string> addressList(const std::string& text)
 {
-    return transport_->http != nullptr;
+    std::vector<std::string> addresses;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        std::size_t first = start, last = comma;
+        while (first < last && std::isspace(static_cast<unsigned char>(text[first])))
+            ++first;
+        while (last > first && std::isspace(static_cast<unsigned char>(text[last - 1])))
+            --last;
+        addresses.push_back(text.substr(first, last - first));
+        start = comma + 1;
+    }
+    return addresses;
 }
 
-const std::string& CTvdClientObject::address() const
+// A random id for one call, sent with each of its attempts: the service answers a repeated
+// write with the first one's answer instead of applying it again.
+std::string newRequestId()
 {
-    return transport_->address;
+    static std::mutex mutex;
+    static std::random_device random;
+    std::lock_guard lock(mutex);
+    char text[33];
+    std::snprintf(text, sizeof text, "%08x%08x%08x%08x", random(), random(), random(), random());
+    return text;
 }
-
-const CBSErrorMsg& CTvdClientObject::bindError() const
-{
-    return transport_->bindError;
-}
-
-int CTvdClientObject::bind_tavBroker(const char* brokerName)
-{
-    return bind(tvd_brokerAddress(brokerName == nullptr ? "" : brokerName));
-}
-
-namespace {
 
 // Fills the error record of a transport fault; false when there was none.
 bool transportFault(const tvd::HttpResult& result, CBSErrorMsg& error)
@@ -120,31 +118,123 @@ bool transportFault(const tvd::HttpResult& result, CBSErrorMsg& error)
     return true;
 }
 
+// Whether a call goes on with the next address. When the service could not be reached, or
+// refused to take the call (503, as a stopping or busy service does), nothing was applied. When
+// the connection broke after the request went out, or a proxy lost the service (502, 504), the
+// call may have been applied: it goes on only when it may be repeated.
+bool movesOn(const tvd::HttpResult& result, bool repeatable)
+{
+    using Fault = tvd::HttpResult::Fault;
+    if (result.fault == Fault::Unreachable || (result.fault == Fault::None && result.status == 503))
+        return true;
+    return repeatable &&
+           (result.fault == Fault::Broken ||
+            (result.fault == Fault::None && (result.status == 502 || result.status == 504)));
+}
+
+int connectSeconds()
+{
+    return secondsFromEnvironment("TAV_CONNECT_TIMEOUT", 3);
+}
+
+std::unique_ptr<tvd::HttpTransport> connection(const std::string& address)
+{
+    auto http = std::make_unique<tvd::HttpTransport>(address);
+    http->setTimeouts(connectSeconds(), secondsFromEnvironment("TAV_CALL_TIMEOUT", 600));
+    return http;
+}
+
+} // namespace
+
+struct CTvdClientObject::Transport {
+    std::vector<std::string> addresses;
+    std::size_t current = 0;
+    std::unique_ptr<tvd::HttpTransport> http; // to addresses[current]
+    bool checkOnly = false;
+    CBSErrorMsg bindError;
+
+    using Attempt = std::function<tvd::HttpResult(tvd::HttpTransport&)>;
+    // One call: at the current address, then at each next one while movesOn() says so.
+    tvd::HttpResult send(const Attempt& attempt, bool repeatable)
+    {
+        tvd::HttpResult result = attempt(*http);
+        for (std::size_t tried = 1; tried < addresses.size() && movesOn(result, repeatable);
+             ++tried) {
+            current = (current + 1) % addresses.size();
+            http = connection(addresses[current]);
+            result = attempt(*http);
+        }
+        return result;
+    }
+};
+
+CTvdClientObject::CTvdClientObject() : transport_(std::make_unique<Transport>())
+{}
+
+CTvdClientObject::~CTvdClientObject() = default;
+
+bool CTvdClientObject::isBound() const
+{
+    return transport_->http != nullptr;
+}
+
+const std::string& CTvdClientObject::address() const
+{
+    static const std::string none;
+    return transport_->http ? transport_->addresses[transport_->current] : none;
+}
+
+const CBSErrorMsg& CTvdClientObject::bindError() const
+{
+    return transport_->bindError;
+}
+
+int CTvdClientObject::bind_tavBroker(const char* brokerName)
+{
+    return bind(tvd_brokerAddress(brokerName == nullptr ? "" : brokerName));
+}
+
+namespace {
+
+// A connection to an address that answers as the service does, or the error record of why not.
+std::unique_ptr<tvd::HttpTransport> answering(const std::string& address, CBSErrorMsg& error)
+{
+    auto http = connection(address);
+    // A service that accepts but does not answer must not hold the binding for a call's time.
+    http->setTimeouts(connectSeconds(), connectSeconds() * 2);
+    const auto ping = http->get("/v1/ping");
+    if (transportFault(ping, error))
+        return nullptr;
+    if (ping.status != 200) {
+        fail(error, kHttpStatus, "该地址不是远程写卡管理服务", address);
+        return nullptr;
+    }
+    http->setTimeouts(connectSeconds(), secondsFromEnvironment("TAV_CALL_TIMEOUT", 600));
+    return http;
+}
+
 } // namespace
 
 int CTvdClientObject::bind(const std::string& address)
 {
-    transport_->bindError = CBSErrorMsg();
-    if (!tvd::HttpTransport::supportedAddress(address)) {
-        fail(transport_->bindError, kUnreachable,
-             "远程写卡管理服务地址不合法，应以 http:// 或 https:// 开头", address);
-        return -1;
-    }
-    auto http = std::make_unique<tvd::HttpTransport>(address);
-    const int connectTimeout = secondsFromEnvironment("TAV_CONNECT_TIMEOUT", 3);
-    // A service that accepts but does not answer must not hold the binding for a call's time.
-    http->setTimeouts(connectTimeout, connectTimeout * 2);
-    const auto ping = http->get("/v1/ping");
-    if (transportFault(ping, transport_->bindError))
-        return -1;
-    if (ping.status != 200) {
-        fail(transport_->bindError, kHttpStatus, "该地址不是远程写卡管理服务", address);
-        return -1;
-    }
-    http->setTimeouts(connectTimeout, secondsFromEnvironment("TAV_CALL_TIMEOUT", 600));
-    transport_->address = address;
-    transport_->http = std::move(http);
-    return 0;
+    Transport& transport = *transport_;
+    transport.bindError = CBSErrorMsg();
+    const std::vector<std::string> addresses = addressList(address);
+    for (const std::string& one : addresses)
+        if (!tvd::HttpTransport::supportedAddress(one)) {
+            fail(transport.bindError, kUnreachable,
+                 "远程写卡管理服务地址不合法，应以 http:// 或 https:// 开头", one);
+            return -1;
+        }
+    for (std::size_t i = 0; i < addresses.size(); ++i)
+        if (auto http = answering(addresses[i], transport.bindError)) {
+            transport.bindError = CBSErrorMsg();
+            transport.addresses = addresses;
+            transport.current = i;
+            transport.http = std::move(http);
+            return 0;
+        }
+    return -1;
 }
 
 void CTvdClientObject::setCheckOnly(bool checkOnly)
@@ -183,18 +273,24 @@ int readAnswer(tvd::HttpResult result, const std::string& path, std::string& ans
     return 0;
 }
 
+int notBound(CBSErrorMsg& error)
+{
+    fail(error, kNotBound, "中间件客户端尚未连接远程写卡管理服务", "请先绑定服务(bind_tavBroker)");
+    return -1;
+}
+
 } // namespace
 
 int CTvdClientObject::call_server(const std::string& path, const std::string& body,
                                   const std::string& session, std::string& answer,
                                   CBSErrorMsg& error)
 {
-    if (!transport_->http) {
-        fail(error, kNotBound, "中间件客户端尚未连接远程写卡管理服务",
-             "请先绑定服务(bind_tavBroker)");
-        return -1;
-    }
-    return readAnswer(transport_->http->post(path, body, session), path, answer, error);
+    if (!transport_->http)
+        return notBound(error);
+    const tvd::CallHeaders headers{session, {}};
+    auto result = transport_->send(
+        [&](tvd::HttpTransport& http) { return http.post(path, body, headers); }, false);
+    return readAnswer(std::move(result), path, answer, error);
 }
 
 int CTvdClientObject::invoke_server(const char* interfaceName, const char* operationCode,
@@ -206,22 +302,27 @@ int CTvdClientObject::invoke_server(const char* interfaceName, const char* opera
         std::lock_guard lock(processState().mutex);
         observer = processState().observer;
     }
-    std::string answer;
     // The one place that chooses the route, for streamed and unstreamed bodies alike.
     const std::string path = std::string(transport_->checkOnly ? "/v1/check/" : "/v1/call/") +
                              interfaceName + "/" + operationCode;
-    const std::string token = session != nullptr ? session->token : tvd_processSession();
-    int sent = 0;
-    if (observer || tvd::wire::ParamsWriter::recordCount(in) < kStreamedRecords ||
-        !transport_->http) {
-        const std::string encodedIn = R"({"in":)" + tvd::wire::ParamsWriter(in).all() + "}";
+    const bool streamed = !observer && tvd::wire::ParamsWriter::recordCount(in) >= kStreamedRecords;
+    std::string encodedIn;
+    if (!streamed) {
+        encodedIn = R"({"in":)" + tvd::wire::ParamsWriter(in).all() + "}";
         if (observer)
             observer(interfaceName, operationCode, encodedIn);
-        sent = call_server(path, encodedIn, token, answer, error);
-    } else {
+    }
+    if (!transport_->http)
+        return notBound(error);
+    // Every attempt of the call carries the same id, so that it may go to the next address.
+    const tvd::CallHeaders headers{session != nullptr ? session->token : tvd_processSession(),
+                                   newRequestId()};
+    auto attempt = [&](tvd::HttpTransport& http) {
+        if (!streamed)
+            return http.post(path, encodedIn, headers);
         tvd::wire::ParamsWriter writer(in);
         bool started = false;
-        auto result = transport_->http->postStreamed(path, token, [&](std::string& piece) {
+        return http.postStreamed(path, headers, [&](std::string& piece) {
             if (!started)
                 piece = R"({"in":)";
             started = true;
@@ -230,9 +331,9 @@ int CTvdClientObject::invoke_server(const char* interfaceName, const char* opera
                 piece += '}';
             return more;
         });
-        sent = readAnswer(std::move(result), path, answer, error);
-    }
-    if (sent != 0)
+    };
+    std::string answer;
+    if (readAnswer(transport_->send(attempt, true), path, answer, error) != 0)
         return -1;
     try {
         return tvd::wire::readAnswer(answer, out, error);
@@ -271,15 +372,21 @@ TvdCallObserver tvd_setCallObserver(TvdCallObserver observer)
     return observer;
 }
 
+namespace {
+
+// The client of the session calls, which belong to no interface.
+struct SessionClient : CTvdClientObject {
+    int interfaceRevision() const override { return 0; }
+};
+
+} // namespace
+
 int tvd_login(const std::string& brokerName, const std::string& loginName,
               const std::string& password, CTvdBasicStructObject& operatorRecord,
               CBSErrorMsg& error)
 {
-    struct LoginClient : CTvdClientObject {
-        int interfaceRevision() const override { return 0; }
-    } client;
-    const std::string address = tvd_brokerAddress(brokerName);
-    if (client.bind(address) != 0) {
+    SessionClient client;
+    if (client.bind(tvd_brokerAddress(brokerName)) != 0) {
         error = client.bindError();
         return -1;
     }
@@ -303,4 +410,19 @@ int tvd_login(const std::string& brokerName, const std::string& loginName,
         fail(error, kBadAnswer, "远程写卡管理服务的应答无法解析", e.what());
         return -1;
     }
+}
+
+int tvd_logout(const std::string& brokerName, CBSErrorMsg& error)
+{
+    const std::string session = tvd_processSession();
+    if (session.empty())
+        return 0;
+    tvd_setProcessSession("");
+    SessionClient client;
+    if (client.bind(tvd_brokerAddress(brokerName)) != 0) {
+        error = client.bindError();
+        return -1;
+    }
+    std::string answer;
+    return client.call_server("/v1/logout", "", session, answer, error);
 }

@@ -14,6 +14,7 @@ namespace tvd {
 namespace {
 
 constexpr const char* kSessionHeader = "X-Tav-Session: ";
+constexpr const char* kRequestIdHeader = "X-Tav-Request-Id: ";
 // Bodies from this size are sent gzipped to a service that takes them, except on loopback,
 // where compressing costs more time than sending; answers likewise come compressed only from
 // another host.
@@ -134,23 +135,27 @@ HttpResult HttpTransport::get(const std::string& path)
     return perform(path);
 }
 
-void HttpTransport::setHeaders(const std::string& session, const char* extra)
+void HttpTransport::setHeaders(const CallHeaders& headers, const char* extra)
 {
     curl_slist_free_all(handle_->headers);
     handle_->headers = curl_slist_append(nullptr, "Content-Type: application/json");
-    if (!session.empty())
-        handle_->headers = curl_slist_append(handle_->headers, (kSessionHeader + session).c_str());
+    if (!headers.session.empty())
+        handle_->headers =
+            curl_slist_append(handle_->headers, (kSessionHeader + headers.session).c_str());
+    if (!headers.requestId.empty())
+        handle_->headers =
+            curl_slist_append(handle_->headers, (kRequestIdHeader + headers.requestId).c_str());
     if (extra != nullptr)
         handle_->headers = curl_slist_append(handle_->headers, extra);
     curl_easy_setopt(handle_->curl, CURLOPT_HTTPHEADER, handle_->headers);
 }
 
 HttpResult HttpTransport::post(const std::string& path, const std::string& body,
-                               const std::string& session)
+                               const CallHeaders& headers)
 {
     const bool compress = serverInflates_ && body.size() >= kCompressFrom && !loopback(address_);
     const std::string packed = compress ? gzip(body) : std::string();
-    setHeaders(session, compress ? "Content-Encoding: gzip" : nullptr);
+    setHeaders(headers, compress ? "Content-Encoding: gzip" : nullptr);
     const std::string& sent = compress ? packed : body;
     curl_easy_setopt(handle_->curl, CURLOPT_POSTFIELDS, sent.data());
     curl_easy_setopt(handle_->curl, CURLOPT_POSTFIELDSIZE_LARGE,
@@ -191,11 +196,11 @@ std::size_t readPiece(char* buffer, std::size_t size, std::size_t count, void* d
 
 } // namespace
 
-HttpResult HttpTransport::postStreamed(const std::string& path, const std::string& session,
+HttpResult HttpTransport::postStreamed(const std::string& path, const CallHeaders& headers,
                                        const PieceWriter& nextPiece)
 {
     PieceSource source{nextPiece, {}, 0, false, nullptr};
-    setHeaders(session, "Transfer-Encoding: chunked");
+    setHeaders(headers, "Transfer-Encoding: chunked");
     curl_easy_setopt(handle_->curl, CURLOPT_POST, 1L);
     curl_easy_setopt(handle_->curl, CURLOPT_POSTFIELDS, nullptr);
     curl_easy_setopt(handle_->curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(-1));

@@ -16,6 +16,12 @@ struct HttpResult {
     std::string detail; // what went wrong, for the error record's hint
 };
 
+// What a call carries besides its body.
+struct CallHeaders {
+    std::string session;   // X-Tav-Session; empty: none
+    std::string requestId; // X-Tav-Request-Id; empty: none
+};
+
 class HttpTransport {
 public:
     // address: "http://host:port" or "https://host:port".
@@ -28,17 +34,17 @@ public:
 
     void setTimeouts(long connectSeconds, long callSeconds);
     HttpResult get(const std::string& path);
-    HttpResult post(const std::string& path, const std::string& body, const std::string& session);
+    HttpResult post(const std::string& path, const std::string& body, const CallHeaders& headers);
     // Sends the body in pieces as nextPiece writes them (chunked): nextPiece appends the next
     // piece to an empty text and returns false with the last one. What it throws is thrown
     // again once the request is broken off.
     using PieceWriter = std::function<bool(std::string& piece)>;
-    HttpResult postStreamed(const std::string& path, const std::string& session,
+    HttpResult postStreamed(const std::string& path, const CallHeaders& headers,
                             const PieceWriter& nextPiece);
 
 private:
     HttpResult perform(const std::string& path);
-    void setHeaders(const std::string& session, const char* extra);
+    void setHeaders(const CallHeaders& headers, const char* extra);
 
     std::string address_;
     struct Handle;

@@ -3,7 +3,6 @@
 #include "ResRemoteSimTables.h"
 #include "request_json.h"
 
-#include "login_guard.h"
 #include "sysmgnt.h"
 #include "table.h"
 #include "tvd_json.h"
@@ -26,17 +25,6 @@ json refusal(int code, int minor, const std::string& message, const std::string&
     return {{"result", code}, {"error", tvd::wire::encodeError(error)}};
 }
 
-Answer protocolError(int status, const std::string& message, const std::string& hint)
-{
-    return {status, refusal(-1, status, message, hint)};
-}
-
-std::string lockedMessage(std::int64_t seconds)
-{
-    return "连续登录失败次数过多，该登录名已暂时锁定，请在 " + std::to_string(seconds) +
-           " 秒后重试";
-}
-
 std::string wireTime(std::time_t when)
 {
     std::tm local{};
@@ -47,6 +35,11 @@ std::string wireTime(std::time_t when)
 }
 
 } // namespace
+
+Answer protocolError(int status, const std::string& message, const std::string& hint)
+{
+    return {status, refusal(-1, status, message, hint)};
+}
 
 DriverPool::DriverPool(std::string address, std::size_t size) : address_(std::move(address))
 {
@@ -74,77 +67,12 @@ void DriverPool::giveBack(std::unique_ptr<db::Driver> driver)
     available_.notify_one();
 }
 
-Service::Service(DriverPool& pool, const secrets::SecretBox& secrets, std::int64_t maxRows)
-    : pool_(pool), secrets_(secrets), maxRows_(maxRows)
+Service::Service(DriverPool& pool, const secrets::SecretBox& secrets, std::int64_t maxRows,
+                 SessionPolicy sessions)
+    : pool_(pool), secrets_(secrets), maxRows_(maxRows), sessions_(sessions)
 {
     sysmgnt::registerHandlers(handlers_);
     tables::registerHandlers(handlers_);
-}
-
-Answer Service::login(const std::string& body)
-{
-    json request;
-    if (const auto fault = parseRequestJson(body, request))
-        return protocolError(400, fault->message, fault->hint);
-    if (!request.is_object() || !request.contains("login") || !request["login"].is_string() ||
-        !request.contains("password") || !request["password"].is_string())
-        return protocolError(400, "登录请求格式错误",
-                             "需要JSON对象 {\"login\": 文本, \"password\": 文本}");
-    const std::string name = request["login"].get<std::string>();
-    const std::string password = request["password"].get<std::string>();
-    const std::time_t now = std::time(nullptr);
-    auto db = pool_.acquire();
-    if (const std::int64_t wait = sysmgnt::secondsLocked(*db, name, now); wait > 0)
-        return {200, refusal(1, kRefusedLogin, lockedMessage(wait), name)};
-    const auto found = sysmgnt::findOperator(*db, name);
-    const bool verified = found ? secrets::verifyPassword(found->passwordHash, password)
-                                : secrets::verifyAgainstNothing(password);
-    if (!verified) {
-        const std::int64_t locked = sysmgnt::recordFailedLogin(*db, name, now);
-        return {200, refusal(1, kRefusedLogin,
-                             locked > 0 ? "登录名或密码错误；" + lockedMessage(locked)
-                                        : "登录名或密码错误",
-                             name)};
-    }
-    sysmgnt::clearFailedLogins(*db, name);
-    if (found->profile.LOCK_STATUS != 0)
-        return {200, refusal(1, kRefusedLogin, "操作员已被锁定，不能登录", name)};
-    const std::string token = secrets::newToken();
-    db->exec("INSERT INTO sys_session (TOKEN, OP_ID, EXPIRES) VALUES (?, ?, ?)",
-             {secrets::tokenDigest(token), std::int64_t{found->profile.OP_ID},
-              wireTime(now + kSessionHours * 3600)});
-    return {200,
-            {{"result", 0}, {"session", token}, {"operator", tvd::wire::encode(found->profile)}}};
-}
-
-Answer Service::logout(const std::string& session)
-{
-    auto db = pool_.acquire();
-    db->exec("DELETE FROM sys_session WHERE TOKEN = ?", {secrets::tokenDigest(session)});
-    return {200, {{"result", 0}}};
-}
-
-std::int32_t Service::sessionOperator(db::Driver& db, const std::string& token, std::int32_t& orgId)
-{
-    if (token.empty())
-        return 0;
-    std::int32_t opId = 0;
-    std::string expires;
-    const std::time_t now = std::time(nullptr);
-    const std::string digest = secrets::tokenDigest(token);
-    db.query("SELECT s.OP_ID, o.ORG_ID, s.EXPIRES FROM sys_session s JOIN sys_operator o ON "
-             "o.OP_ID = s.OP_ID "
-             "WHERE s.TOKEN = ? AND s.EXPIRES > ? AND o.LOCK_STATUS = 0",
-             {digest, wireTime(now)}, [&](const db::Row& row) {
-                 opId = static_cast<std::int32_t>(db::asInt(row[0]));
-                 orgId = static_cast<std::int32_t>(db::asInt(row[1]));
-                 expires = db::asText(row[2]);
-             });
-    // The expiry slides with use; writing it at most every few minutes keeps reads free of writes.
-    const std::string renewed = wireTime(now + kSessionHours * 3600);
-    if (opId != 0 && expires < wireTime(now + kSessionHours * 3600 - kRenewSeconds))
-        db.exec("UPDATE sys_session SET EXPIRES = ? WHERE TOKEN = ?", {renewed, digest});
-    return opId;
 }
 
 void Service::recordAudit(const Call& call, CallContext& context)
@@ -205,20 +133,21 @@ Answer Service::call(const std::string& interfaceName, const std::string& code, 
 Answer Service::run(const Call& call, const std::string& session)
 {
     auto db = pool_.acquire();
-    std::int32_t orgId = 0;
-    const std::int32_t opId = sessionOperator(*db, session, orgId);
+    const auto owner = sessions_.find(*db, session, std::time(nullptr));
     const std::string& name = call.operation.name;
-    if (opId == 0)
+    if (!owner)
         return {200, refusal(1, kRefusedSession, "会话无效或已过期，请重新登录", name)};
     if (call.entry.requiredEntity != 0 &&
-        !sysmgnt::holdsRight(*db, opId, call.entry.requiredEntity, rsimcatalog::kPrivilege))
+        !sysmgnt::holdsRight(*db, owner->opId, call.entry.requiredEntity, rsimcatalog::kPrivilege))
         return {200, refusal(1, kRefusedRight, "操作员没有该操作的权限",
                              "需要权限实体 " + std::to_string(call.entry.requiredEntity))};
-    CallContext context{
-        *db,      secrets_,
-        opId,     orgId,
-        maxRows_, [&](std::int32_t entity) { return sysmgnt::holdsRight(*db, opId, entity, 10); },
-        {}};
+    CallContext context{*db,
+                        secrets_,
+                        owner->opId,
+                        owner->orgId,
+                        maxRows_,
+                        [&](std::int32_t entity) { return sysmgnt::holdsRight(*db, owner->opId, entity, 10); },
+                        {}};
     tvd::wire::OwnedParams in(*call.operation.in);
     tvd::wire::OwnedParams out(*call.operation.out);
     // The answer's text is written without a tree, its out-object first: a long list of records

@@ -6,11 +6,14 @@
 #include "handler.h"
 #include "request_json.h"
 #include "secrets.h"
+#include "sessions.h"
 #include "tvd_json.h"
 
 #include <nlohmann/json.hpp>
 
+#include <atomic>
 #include <condition_variable>
+#include <ctime>
 #include <mutex>
 
 struct TvdOperation;
@@ -55,13 +58,17 @@ struct Answer {
     std::string body;
 };
 
+// The answer to a request the service cannot take (HTTP status with the error record).
+Answer protocolError(int status, const std::string& message, const std::string& hint);
+
 class Service {
 public:
     // maxRows: rows one query answers at most (MAX_NUM of -1, 0 or 2^31-1 included).
     Service(DriverPool& pool, const secrets::SecretBox& secrets,
-            std::int64_t maxRows = kDefaultMaxRows);
+            std::int64_t maxRows = kDefaultMaxRows, SessionPolicy sessions = {});
 
-    Answer login(const std::string& body);
+    // source: the address the login comes from, whose failures are counted apart from others'.
+    Answer login(const std::string& body, const std::string& source);
     Answer logout(const std::string& session);
     // CheckOnly runs a write with all its checks and rolls it back: the answer says whether it
     // would be stored, and nothing is written or audited.
@@ -71,8 +78,6 @@ public:
                 const std::string& session, Mode mode = Mode::Store);
 
     static constexpr std::int64_t kDefaultMaxRows = 200000;
-    static constexpr int kSessionHours = 12;
-    static constexpr int kRenewSeconds = 300;
 
 private:
     // Attempts of a write that loses races for unique values.
@@ -105,13 +110,15 @@ private:
                   tvd::wire::OwnedParams& out);
     // Records the audit keys the context holds, and lets them go.
     void recordAudit(const Call& call, CallContext& context);
-    // The operator of a live session (sliding its expiry), or 0.
-    std::int32_t sessionOperator(db::Driver& db, const std::string& token, std::int32_t& orgId);
+    // Deletes expired sessions and decayed login failures, at most once a minute.
+    void purgeExpired(db::Driver& db, std::time_t now);
 
     DriverPool& pool_;
     const secrets::SecretBox& secrets_;
     const std::int64_t maxRows_;
     HandlerTable handlers_;
+    Sessions sessions_;
+    std::atomic<std::time_t> lastPurge_{0};
 };
 
 } // namespace rsim

@@ -259,6 +259,8 @@ private:
         request->method = std::string(message.method_string());
         request->target = std::string(message.target());
         request->session = std::string(message[kSessionHeader]);
+        error_code ignored;
+        request->source = lowest(stream_).socket().remote_endpoint(ignored).address().to_string();
         request->body = std::move(message.body());
         keepAlive_ = message.keep_alive();
         const bool gzipAnswer = acceptsGzip(message);

@@ -29,6 +29,7 @@ struct Request {
     std::string method;
     std::string target;
     std::string session; // the X-Tav-Session header
+    std::string source;  // the peer's address
     std::string body;    // decompressed
 };
 

@@ -221,17 +221,18 @@ bool resealUnderNewestKey(db::Driver& db, const std::vector<SealedColumn>& colum
     return true;
 }
 
-std::int64_t countUnderOlderKeys(db::Driver& db, const std::vector<SealedColumn>& columns,
-                                 const SecretBox& box)
+KeyUse countByKey(db::Driver& db, const std::vector<SealedColumn>& columns, const SecretBox& box)
 {
-    std::int64_t count = 0;
+    KeyUse use;
     for (const auto& c : columns) {
         Row params;
         const std::string condition = notUnderNewest(c, box, params);
-        count += db::asInt(
+        use.older += db::asInt(
             db.scalar("SELECT COUNT(*) FROM " + c.table + storedWhere(c, condition), params));
+        use.newest += db::asInt(db.scalar("SELECT COUNT(*) FROM " + c.table + storedWhere(c)));
     }
-    return count;
+    use.newest -= use.older;
+    return use;
 }
 
 } // namespace rsim::secrets

@@ -49,8 +49,11 @@ bool resealUnderNewestKey(db::Driver& db, const std::vector<SealedColumn>& colum
                           const SecretBox& box, std::size_t batchSize,
                           const std::function<bool(const ResealCount&)>& progress);
 
-// How many values are sealed under a key older than the box's newest.
-std::int64_t countUnderOlderKeys(db::Driver& db, const std::vector<SealedColumn>& columns,
-                                 const SecretBox& box);
+// How many values are sealed under the box's newest key, and how many otherwise.
+struct KeyUse {
+    std::int64_t newest = 0;
+    std::int64_t older = 0;
+};
+KeyUse countByKey(db::Driver& db, const std::vector<SealedColumn>& columns, const SecretBox& box);
 
 } // namespace rsim::secrets

@@ -150,6 +150,18 @@ const std::vector<Migration>& schemaMigrations()
          "SIM numbers ordered as numbers",
          {"CREATE INDEX rsim_sim_SIM_ID_number ON rsim_sim "
           "(SUBSTR('00000000000000000000' || SIM_ID, LENGTH(SIM_ID) + 1))"}},
+        // Sessions end at an absolute time as well as after idling; times are seconds since the
+        // epoch. Failed logins are counted per login name and source address, and per source
+        // address (under an empty login name). Sessions and counts stored before are dropped.
+        {104,
+         "sessions with idle and absolute expiries; failed logins per name and address",
+         {"DROP TABLE sys_session",
+          "CREATE TABLE sys_session (TOKEN TEXT PRIMARY KEY, OP_ID BIGINT NOT NULL, "
+          "IDLE_UNTIL BIGINT NOT NULL, ENDS BIGINT NOT NULL)",
+          "DROP TABLE sys_login_failure",
+          "CREATE TABLE sys_login_failure (LOGIN_NAME TEXT NOT NULL, SOURCE TEXT NOT NULL, "
+          "FAILURES BIGINT NOT NULL, LAST_FAILURE BIGINT NOT NULL, "
+          "PREVIOUS_FAILURE BIGINT NOT NULL, PRIMARY KEY (LOGIN_NAME, SOURCE))"}},
     };
     return migrations;
 }

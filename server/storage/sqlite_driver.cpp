@@ -4,6 +4,9 @@
 
 #include <sqlite3.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <bit>
 #include <cctype>
@@ -142,6 +145,11 @@ void SqliteDriver::open(const std::string& path)
             std::filesystem::create_directories(folder, failure);
         if (failure)
             throw Error(Error::Kind::Connection, "cannot create its folder: " + failure.message());
+        // Made readable by its owner only, whatever the umask: it holds password hashes, PINs
+        // and parameters. SQLite gives its WAL and shared-memory files the database's mode.
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0)
+            ::close(fd);
     }
     const int rc =
         sqlite3_open_v2(path.c_str(), &db_,

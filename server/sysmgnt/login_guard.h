@@ -1,6 +1,8 @@
-// Failed logins counted per login name (known or not): from the fifth failure in a row, the name
-// is refused without a password check for a time that doubles with every further failure, from
-// 30 seconds up to 15 minutes. A successful login clears the count.
+// Failed logins, counted per (login name, source address) and per source address, so that
+// guesses from one address slow down only that address, never the owner of the name logging in
+// from another. Counts decay by one every ten minutes. Past a few free failures, each further
+// attempt waits a delay that doubles from 30 seconds up to 15 minutes after the one before it;
+// an attempt within its delay is refused without a password check, answered as a wrong password.
 #pragma once
 
 #include "driver.h"
@@ -11,12 +13,23 @@
 
 namespace rsim::sysmgnt {
 
-constexpr std::int64_t kFailuresBeforeLock = 4;
+// Failures a (name, address) pair and an address may have before delays begin.
+constexpr std::int64_t kFreeFailuresPerName = 4;
+constexpr std::int64_t kFreeFailuresPerSource = 10;
+// Seconds after which one failure is forgiven.
+constexpr std::int64_t kForgiveSeconds = 600;
 
-// Seconds the name must still wait before its password is checked again; 0: it may try now.
-std::int64_t secondsLocked(db::Driver& db, const std::string& loginName, std::time_t now);
-// Counts a failure; returns the seconds the name is now locked for (0: not locked).
-std::int64_t recordFailedLogin(db::Driver& db, const std::string& loginName, std::time_t now);
+// Counts the attempt as a failure before its password is checked, so that concurrent guesses
+// count against each other; returns whether the password may be checked now.
+bool admitLoginAttempt(db::Driver& db, const std::string& loginName, const std::string& source,
+                       std::time_t now);
+// The password was right: the pair's failures are forgotten and the address's count loses the
+// attempt admitLoginAttempt() counted.
+void loginSucceeded(db::Driver& db, const std::string& loginName, const std::string& source);
+// Clears the throttling of a login name from every address (an administrator's unlock).
 void clearFailedLogins(db::Driver& db, const std::string& loginName);
+// Deletes the counts that have decayed to nothing: names that never existed leave no row for
+// long.
+void purgeFailedLogins(db::Driver& db, std::time_t now);
 
 } // namespace rsim::sysmgnt

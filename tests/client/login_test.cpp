@@ -149,6 +149,23 @@ TEST_F(LoginTest, IncompleteInputIsRefusedBeforeAnyCall)
     }
 }
 
+TEST(LoginWarningTest, PlainHttpToAnotherHostIsWarnedOfBeforeThePasswordIsSent)
+{
+    LoginDialog dialog("", "");
+    auto* warning = dialog.findChild<QLabel*>("serviceWarning");
+    for (const auto& [typed, warned] :
+         std::vector<std::pair<QString, bool>>{{"192.0.2.7:7411", true},
+                                               {"http://rsim.example.com:7411", true},
+                                               {"https://rsim.example.com:7411", false},
+                                               {"127.0.0.2:7411", false},
+                                               {"http://localhost:7411", false},
+                                               {"http://[::1]:7411", false}}) {
+        dialog.findChild<QLineEdit*>("service")->setText(typed);
+        EXPECT_EQ(warning->text().contains("未加密的 http://"), warned) << typed.toStdString();
+        EXPECT_EQ(!warning->isHidden(), warned) << typed.toStdString();
+    }
+}
+
 TEST(LoginUnreachableTest, ServiceThatIsDownIsNamedWithinSeconds)
 {
     const LoopbackPort closed(false);

@@ -1,6 +1,7 @@
-// The rsimclient binary's unattended run: one PNG per business function, and a clear failure
-// when the login or the module is wrong.
+// The rsimclient binary's unattended run: one PNG per business function, the session ended after
+// it, and a clear failure when the login or the module is wrong.
 #include "business_functions.h"
+#include "driver.h"
 #include "rsimd_process.h"
 
 #include <QDir>
@@ -48,6 +49,11 @@ protected:
     static void SetUpTestSuite() { service_ = std::make_unique<testsupport::RsimdProcess>(); }
     static void TearDownTestSuite() { service_.reset(); }
     static QString address() { return QString::fromStdString(service_->address()); }
+    static std::int64_t liveSessions()
+    {
+        return rsim::db::asInt(rsim::db::connect(service_->database())
+                                   ->scalar("SELECT COUNT(*) FROM sys_session", {}));
+    }
 
     QTemporaryDir folder_;
     static std::unique_ptr<testsupport::RsimdProcess> service_;
@@ -55,13 +61,15 @@ protected:
 
 std::unique_ptr<testsupport::RsimdProcess> ScreenshotsTest::service_;
 
-TEST_F(ScreenshotsTest, WritesOnePicturePerFunctionNamedByItsCode)
+TEST_F(ScreenshotsTest, WritesOnePicturePerFunctionNamedByItsCodeAndLogsOut)
 {
     const QString target = folder_.filePath("shots/admin");
+    const std::int64_t sessions = liveSessions();
     const ClientRun run = runClient({"--service", address(), "--login", "admin", "--password",
                                      "admin123", "--screenshots", target},
                                     offscreen());
     ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    EXPECT_EQ(liveSessions(), sessions) << "the client ends its session when it ends";
 
     QStringList expected;
     for (const auto& function : BusinessFunctions())

@@ -1,6 +1,7 @@
 // rsimctl against a real rsimd: imports stored whole or not at all, the line or record a refusal
 // names, --dry-run, the queries, and the exit statuses.
 #include "ResRemoteSimMgnt_tvd_c.h"
+#include "driver.h"
 #include "rsimd_process.h"
 #include "sysmgnt_def_tvd_c.h"
 
@@ -18,20 +19,30 @@ struct Outcome {
     QString err;
 };
 
+// Who runs rsimctl, and the new password it is given.
+struct As {
+    QString login = "admin";
+    QString password = "admin123";
+    QString newPassword;
+};
+
 class Rsimctl : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { service_ = new testsupport::RsimdProcess(); }
     static void TearDownTestSuite() { delete service_; }
 
-    Outcome rsimctl(const QStringList& arguments, const QString& password = "admin123")
+    Outcome rsimctl(const QStringList& arguments, const As& as = {})
     {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("RSIM_PASSWORD", password);
+        environment.insert("RSIM_PASSWORD", as.password);
         environment.remove("RSIM_LOGIN");
+        environment.remove("RSIM_NEW_PASSWORD");
+        if (!as.newPassword.isEmpty())
+            environment.insert("RSIM_NEW_PASSWORD", as.newPassword);
         process.setProcessEnvironment(environment);
         process.start(RSIMCTL, QStringList{"--service", QString::fromStdString(service_->address()),
-                                           "--login", "admin"} +
+                                           "--login", as.login} +
                                    arguments);
         process.waitForFinished(60000);
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
@@ -92,6 +103,12 @@ protected:
         }
         ASSERT_EQ(remote.add_vendorCode(MResRemoteMgntApp::SOpInfo(), list, error, nullptr), 0)
             << error.message << error.hint;
+    }
+
+    static std::int64_t liveSessions()
+    {
+        return rsim::db::asInt(rsim::db::connect(service_->database())
+                                   ->scalar("SELECT COUNT(*) FROM sys_session", {}));
     }
 
     static testsupport::RsimdProcess* service_;
@@ -188,8 +205,10 @@ TEST_F(Rsimctl, ExportWritesAReferenceTableAsCsvOrTabsWithNoCellASpreadsheetWoul
                 {"VX2", "@SUM(A1)", -1},
                 {"VX3", "+1+2", 1},
                 {"VX4", "-2+3", 1}});
+    const std::int64_t sessions = liveSessions();
     const Outcome csv = rsimctl({"export", "vendors", "--csv"});
     EXPECT_EQ(csv.status, 0) << csv.err.toStdString();
+    EXPECT_EQ(liveSessions(), sessions) << "rsimctl logs out when it ends";
     EXPECT_TRUE(csv.out.startsWith("VENDOR_CODE,VENDOR_NAME,IS_KI\r\n")) << csv.out.toStdString();
     for (const char* line : {"V01,华南智能卡,1\r\n", "VX1,\"'=HYPERLINK(\"\"http://x\"\")\",1\r\n",
                              "VX2,'@SUM(A1),-1\r\n", "VX3,'+1+2,1\r\n", "VX4,'-2+3,1\r\n"})
@@ -211,20 +230,77 @@ TEST_F(Rsimctl, ExitStatusTwoForUsageOneForAWrongPasswordZeroForHelp)
              {"sims"},
              {"sims", "--imsi", "1-2-3"},
              {"export", "nothing"},
-             {"export", "vendors", "extra"}}) {
+             {"export", "vendors", "extra"},
+             {"operator"},
+             {"operator", "bogus"},
+             {"operator", "lock"},
+             {"operator", "add", "clerk09", "--role", "query"},
+             {"operator", "add", "clerk09", "--name", "九", "--role", "root"},
+             {"operator", "role", "clerk09", "superuser"}}) {
         const Outcome run = rsimctl(wrong);
         EXPECT_EQ(run.status, 2) << wrong.join(' ').toStdString();
         EXPECT_TRUE(run.err.startsWith("rsimctl: ")) << run.err.toStdString();
     }
-    const Outcome login = rsimctl({"export", "vendors"}, "wrong");
+    const Outcome login = rsimctl({"export", "vendors"}, As{"admin", "wrong", {}});
     EXPECT_EQ(login.status, 1);
     EXPECT_TRUE(login.err.contains("登录失败")) << login.err.toStdString();
-    for (const QStringList& help :
-         std::vector<QStringList>{{"--help"}, {"import", "--help"}, {"--help", "sims"}}) {
+    EXPECT_FALSE(login.err.contains("未加密")) << "loopback is no network";
+    const Outcome plain = rsimctl({"--service", "rsim.invalid:7411", "export", "vendors"});
+    EXPECT_EQ(plain.status, 1);
+    EXPECT_TRUE(plain.err.startsWith("rsimctl: 警告：http://rsim.invalid:7411 是未加密的 http://"))
+        << plain.err.toStdString();
+    for (const QStringList& help : std::vector<QStringList>{{"--help"},
+                                                            {"import", "--help"},
+                                                            {"--help", "sims"},
+                                                            {"operator", "--help"},
+                                                            {"operator", "add", "--help"}}) {
         const Outcome run = rsimctl(help);
         EXPECT_EQ(run.status, 0);
         EXPECT_TRUE(run.out.startsWith("Usage: rsimctl")) << run.out.toStdString();
     }
+}
+
+TEST_F(Rsimctl, AnAdministratorAddsListsAndAdministersOperators)
+{
+    const As clerk{"clerk01", "Clerk-first-2026", {}};
+    const Outcome added =
+        rsimctl({"operator", "add", clerk.login, "--name", "柜员一", "--role", "query"},
+                {.newPassword = clerk.password});
+    ASSERT_EQ(added.status, 0) << added.err.toStdString();
+    EXPECT_TRUE(added.out.contains("已新增操作员 clerk01")) << added.out.toStdString();
+    EXPECT_EQ(rsimctl({"export", "vendors"}, clerk).status, 0) << "the query role reads";
+    const Outcome notAdmin = rsimctl({"operator", "list"}, clerk);
+    EXPECT_EQ(notAdmin.status, 1) << "only administrators administer";
+
+    EXPECT_EQ(rsimctl({"operator", "role", clerk.login, "maintain"}).status, 0);
+    const Outcome listed = rsimctl({"operator", "list", "--csv"});
+    ASSERT_EQ(listed.status, 0) << listed.err.toStdString();
+    const QStringList lines = listed.out.split("\r\n", Qt::SkipEmptyParts);
+    const QStringList header = lines.front().split(',');
+    EXPECT_FALSE(header.contains("NEW_PASSWORD")) << lines.front().toStdString();
+    const auto row = std::find_if(lines.begin(), lines.end(),
+                                  [](const QString& line) { return line.contains(",clerk01,"); });
+    ASSERT_NE(row, lines.end()) << listed.out.toStdString();
+    EXPECT_EQ(row->split(',').value(header.indexOf("ROLE")), "maintain");
+    EXPECT_EQ(row->split(',').value(header.indexOf("OP_NAME")), "柜员一");
+
+    const As renewed{clerk.login, "Clerk-second-2026", {}};
+    EXPECT_EQ(
+        rsimctl({"operator", "passwd", clerk.login}, {.newPassword = renewed.password}).status, 0);
+    EXPECT_EQ(rsimctl({"export", "vendors"}, clerk).status, 1) << "the old password is gone";
+    EXPECT_EQ(rsimctl({"export", "vendors"}, renewed).status, 0);
+
+    EXPECT_EQ(rsimctl({"operator", "lock", clerk.login}).status, 0);
+    EXPECT_EQ(rsimctl({"export", "vendors"}, renewed).status, 1) << "a locked operator";
+    EXPECT_EQ(rsimctl({"operator", "unlock", clerk.login}).status, 0);
+    EXPECT_EQ(rsimctl({"export", "vendors"}, renewed).status, 0);
+
+    const Outcome weak =
+        rsimctl({"operator", "add", "clerk02", "--name", "柜员二", "--role", "query"},
+                {.newPassword = "clerk02"});
+    EXPECT_EQ(weak.status, 1);
+    EXPECT_TRUE(weak.err.contains("服务拒绝了对操作员 clerk02 的修改")) << weak.err.toStdString();
+    EXPECT_FALSE(rsimctl({"operator", "list"}).out.contains("clerk02"));
 }
 
 } // namespace

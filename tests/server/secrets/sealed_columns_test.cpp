@@ -158,7 +158,7 @@ TEST_P(SealedColumns, ARekeyInterruptedAndRunAgainLeavesNothingUnderTheOldKey)
         return ++batches < 2;
     }));
     EXPECT_EQ(resealed, 19) << "the moved value is left as it is";
-    EXPECT_EQ(countUnderOlderKeys(*db_, kColumns, box), 6);
+    EXPECT_EQ(countByKey(*db_, kColumns, box).older, 6);
 
     const SecretBox again = SecretBox::fromKeyFile(keyFile_, false);
     ResealCount last;
@@ -167,7 +167,7 @@ TEST_P(SealedColumns, ARekeyInterruptedAndRunAgainLeavesNothingUnderTheOldKey)
         return true;
     }));
     EXPECT_EQ(last.resealed, 5);
-    EXPECT_EQ(countUnderOlderKeys(*db_, kColumns, again), 1) << "the moved value";
+    EXPECT_EQ(countByKey(*db_, kColumns, again).older, 1) << "the moved value";
 
     // The old key removed: every value still opens, but the one moved from card 1 to card 2.
     std::string lines, line;

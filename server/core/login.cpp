@@ -1,0 +1,78 @@
+// Logging in and out. The password hash runs while no database connection is held, so that a
+// flood of logins cannot starve the calls of connections.
+#include "service.h"
+
+#include "login_guard.h"
+#include "sysmgnt.h"
+#include "tvd_json.h"
+
+#include <ctime>
+
+namespace rsim {
+namespace {
+
+using nlohmann::json;
+
+Answer refusedLogin(const std::string& message, const std::string& name)
+{
+    CBSErrorMsg error;
+    error.set(1, kRefusedLogin, message, name);
+    return {200, json{{"result", 1}, {"error", tvd::wire::encodeError(error)}}};
+}
+
+} // namespace
+
+Answer Service::login(const std::string& body, const std::string& source)
+{
+    json request;
+    if (const auto fault = parseRequestJson(body, request))
+        return protocolError(400, fault->message, fault->hint);
+    if (!request.is_object() || !request.contains("login") || !request["login"].is_string() ||
+        !request.contains("password") || !request["password"].is_string())
+        return protocolError(400, "登录请求格式错误",
+                             "需要JSON对象 {\"login\": 文本, \"password\": 文本}");
+    const std::string name = request["login"].get<std::string>();
+    const std::string password = request["password"].get<std::string>();
+    const std::time_t now = std::time(nullptr);
+    std::optional<sysmgnt::OperatorLogin> found;
+    bool admitted = false;
+    {
+        auto db = pool_.acquire();
+        purgeExpired(*db, now);
+        admitted = sysmgnt::admitLoginAttempt(*db, name, source, now);
+        if (admitted)
+            found = sysmgnt::findOperator(*db, name);
+    }
+    // A name whose attempts must wait is answered as a wrong password, without a check: the
+    // answer tells nothing of the password.
+    const bool verified =
+        admitted && (found ? secrets::verifyPassword(found->passwordHash, password)
+                           : secrets::verifyAgainstNothing(password));
+    if (!verified)
+        return refusedLogin("登录名或密码错误", name);
+    auto db = pool_.acquire();
+    sysmgnt::loginSucceeded(*db, name, source);
+    if (found->profile.LOCK_STATUS != 0)
+        return refusedLogin("操作员已被锁定，不能登录", name);
+    const std::string token = sessions_.open(*db, found->profile.OP_ID, now);
+    return {200,
+            {{"result", 0}, {"session", token}, {"operator", tvd::wire::encode(found->profile)}}};
+}
+
+void Service::purgeExpired(db::Driver& db, std::time_t now)
+{
+    std::time_t last = lastPurge_.load();
+    if (now - last < 60 || !lastPurge_.compare_exchange_strong(last, now))
+        return;
+    sessions_.purgeExpired(db, now);
+    sysmgnt::purgeFailedLogins(db, now);
+}
+
+Answer Service::logout(const std::string& session)
+{
+    auto db = pool_.acquire();
+    sessions_.close(*db, session);
+    return {200, {{"result", 0}}};
+}
+
+} // namespace rsim

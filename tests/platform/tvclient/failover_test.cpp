@@ -1,0 +1,227 @@
+// Several service addresses: a call goes on with the next address when one cannot be reached or
+// loses the answer, and every attempt of a call carries the same request id. rsimd stands behind
+// loopback proxies that can stop or drop answers.
+#include "ResRemoteSimMgnt_tvd_c.h"
+#include "rsimd_process.h"
+#include "sysmgnt_def_tvd_c.h"
+#include "tvd_client.h"
+
+#include <gtest/gtest.h>
+
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <mutex>
+#include <set>
+#include <thread>
+
+namespace {
+
+using namespace MResRemoteMgntDef;
+using MResRemoteMgntApp::IResRemoteMgnt;
+
+int loopbackSocket(sockaddr_in& address)
+{
+    address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return ::socket(AF_INET, SOCK_STREAM, 0);
+}
+
+bool sendAll(int socket, const char* data, ssize_t size)
+{
+    for (ssize_t sent = 0, n = 0; sent < size; sent += n)
+        if ((n = ::send(socket, data + sent, static_cast<std::size_t>(size - sent),
+                        MSG_NOSIGNAL)) <= 0)
+            return false;
+    return true;
+}
+
+// A TCP proxy on a loopback port in front of rsimd. It notes the X-Tav-Request-Id of every request
+// that passes; while it drops answers it forwards each request to rsimd but closes the client's
+// connection instead of passing the answer on. Once stopped, connections to it are refused.
+class LoopbackProxy {
+public:
+    explicit LoopbackProxy(int upstreamPort) : upstreamPort_(upstreamPort)
+    {
+        sockaddr_in address;
+        listener_ = loopbackSocket(address);
+        socklen_t length = sizeof address;
+        ::bind(listener_, reinterpret_cast<sockaddr*>(&address), length);
+        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+        ::listen(listener_, 16);
+        address_ = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+        acceptor_ = std::thread([this] { acceptConnections(); });
+    }
+    ~LoopbackProxy() { stop(); }
+
+    const std::string& address() const { return address_; }
+    void dropAnswers(bool drop) { dropping_ = drop; }
+    std::vector<std::string> requestIds()
+    {
+        std::lock_guard lock(mutex_);
+        return requestIds_;
+    }
+    void stop()
+    {
+        if (stopping_.exchange(true))
+            return;
+        acceptor_.join();
+        ::close(listener_);
+        for (std::thread& relay : relays_)
+            relay.join();
+    }
+
+private:
+    void acceptConnections()
+    {
+        pollfd waiting{listener_, POLLIN, 0};
+        while (!stopping_)
+            if (::poll(&waiting, 1, 50) == 1) {
+                const int client = ::accept(listener_, nullptr, nullptr);
+                relays_.emplace_back([this, client] { relay(client); });
+            }
+    }
+
+    void relay(int client)
+    {
+        sockaddr_in address;
+        const int upstream = loopbackSocket(address);
+        address.sin_port = htons(static_cast<std::uint16_t>(upstreamPort_));
+        bool open = ::connect(upstream, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        std::string sent;
+        std::size_t scanned = 0;
+        pollfd sockets[2] = {{client, POLLIN, 0}, {upstream, POLLIN, 0}};
+        char buffer[65536];
+        while (open && !stopping_) {
+            if (::poll(sockets, 2, 50) <= 0)
+                continue;
+            if (sockets[0].revents != 0) {
+                const ssize_t n = ::read(client, buffer, sizeof buffer);
+                open = n > 0 && sendAll(upstream, buffer, n);
+                sent.append(buffer, static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
+                noteRequestIds(sent, scanned);
+            }
+            if (open && sockets[1].revents != 0) {
+                const ssize_t n = ::read(upstream, buffer, sizeof buffer);
+                open = n > 0 && !dropping_ && sendAll(client, buffer, n);
+            }
+        }
+        ::close(upstream);
+        ::close(client);
+    }
+
+    void noteRequestIds(const std::string& sent, std::size_t& scanned)
+    {
+        static const std::string header = "X-Tav-Request-Id: ";
+        for (std::size_t at; (at = sent.find(header, scanned)) != std::string::npos;) {
+            const std::size_t end = sent.find("\r\n", at);
+            if (end == std::string::npos)
+                return;
+            std::lock_guard lock(mutex_);
+            requestIds_.push_back(sent.substr(at + header.size(), end - at - header.size()));
+            scanned = end;
+        }
+    }
+
+    const int upstreamPort_;
+    int listener_ = -1;
+    std::string address_;
+    std::atomic<bool> stopping_{false};
+    std::atomic<bool> dropping_{false};
+    std::thread acceptor_;
+    std::vector<std::thread> relays_;
+    std::mutex mutex_;
+    std::vector<std::string> requestIds_;
+};
+
+class Failover : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        service_ = new testsupport::RsimdProcess();
+        setenv("TAV_BROKER_TAVORINE", service_->address().c_str(), 1);
+        MSysmgntDef::SOperator op;
+        CBSErrorMsg error;
+        ASSERT_EQ(tvd_login("TAVORINE", "admin", "admin123", op, error), 0) << error.message;
+    }
+    static void TearDownTestSuite() { delete service_; }
+
+    static int addProvince(IResRemoteMgnt& remote, const char* code)
+    {
+        SResRemoteProvCode province;
+        province.set_PROVINCE_CODE(code);
+        province.set_PROVINCE_NAME("备用线路省");
+        SResRemoteProvCodeList list;
+        list.push_back(province);
+        CBSErrorMsg error;
+        return remote.add_provinceCode(MResRemoteMgntApp::SOpInfo(), list, error, nullptr);
+    }
+
+    // -1 when the query failed.
+    static int provinces(IResRemoteMgnt& remote, const char* code)
+    {
+        SResRemoteProvCode criteria;
+        criteria.set_PROVINCE_CODE(code);
+        SResRemoteProvCodeList found;
+        CBSErrorMsg error;
+        return remote.qry_provinceCode(criteria, found, error, nullptr) == 0 ? found.count() : -1;
+    }
+
+    static std::set<std::string> ids(LoopbackProxy& proxy)
+    {
+        const std::vector<std::string> seen = proxy.requestIds();
+        return {seen.begin(), seen.end()};
+    }
+
+    static testsupport::RsimdProcess* service_;
+};
+
+testsupport::RsimdProcess* Failover::service_ = nullptr;
+
+TEST_F(Failover, CallsGoOnWithTheNextAddressWhenOneCannotBeReached)
+{
+    LoopbackProxy proxy(service_->port());
+    IResRemoteMgnt remote;
+    // Nothing listens on port 1.
+    ASSERT_EQ(remote.bind("http://127.0.0.1:1, " + proxy.address() + "," + service_->address()), 0);
+    EXPECT_EQ(remote.address(), proxy.address());
+    EXPECT_EQ(provinces(remote, "FO1"), 0);
+    EXPECT_EQ(proxy.requestIds().size(), 1U) << "a query carries a request id";
+
+    proxy.stop(); // the address in use dies between two calls
+    EXPECT_EQ(addProvince(remote, "FO1"), 0);
+    EXPECT_EQ(remote.address(), service_->address());
+    EXPECT_EQ(provinces(remote, "FO1"), 1);
+
+    IResRemoteMgnt nowhere;
+    EXPECT_NE(nowhere.bind("http://127.0.0.1:1," + proxy.address()), 0);
+    EXPECT_EQ(nowhere.bindError().message, "无法连接远程写卡管理服务");
+}
+
+TEST_F(Failover, ACallWhoseAnswerIsLostIsSentToTheNextAddressWithTheSameRequestId)
+{
+    LoopbackProxy losing(service_->port());
+    LoopbackProxy passing(service_->port());
+    IResRemoteMgnt writer;
+    IResRemoteMgnt reader;
+    ASSERT_EQ(writer.bind(losing.address() + "," + passing.address()), 0);
+    ASSERT_EQ(reader.bind(losing.address() + "," + passing.address()), 0);
+    losing.dropAnswers(true);
+
+    EXPECT_EQ(provinces(reader, "FO2"), 0);
+    addProvince(writer, "FO2");
+    // libcurl may send a request once more on a kept-alive connection that closed without an
+    // answer: the ids, not the attempts, are counted.
+    const std::set<std::string> lost = ids(losing);
+    ASSERT_EQ(lost.size(), 2U) << "each call has an id of its own";
+    EXPECT_EQ(lost.begin()->size(), 32U);
+    EXPECT_EQ(ids(passing), lost) << "each call was sent again with its id";
+    EXPECT_EQ(provinces(reader, "FO2"), 1) << "stored once";
+}
+
+} // namespace

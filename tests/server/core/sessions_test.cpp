@@ -1,0 +1,211 @@
+// Logins and sessions through the wire, on SQLite and on PostgreSQL: throttling by login name and
+// source address, both lifetimes of a session, logout.
+#include "ResRemoteSimMgnt_tvd_c.h"
+#include "SysMgntService_tvd_c.h"
+#include "driver.h"
+#include "rsimd_process.h"
+#include "secrets.h"
+
+#include <nlohmann/json.hpp>
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <ctime>
+
+using Backend = testsupport::RsimdProcess::Backend;
+using nlohmann::json;
+
+namespace {
+
+// The answer of POST path from a socket bound to the loopback address from: its error message,
+// or "" on success.
+std::string postFrom(const char* from, int port, const std::string& path, const std::string& body,
+                     const std::string& session = "")
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    ::inet_pton(AF_INET, from, &address.sin_addr);
+    EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0) << from;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    ::inet_pton(AF_INET, "127.0.0.1", &address.sin_addr);
+    EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const std::string request =
+        "POST " + path + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n" +
+        "X-Tav-Session: " + session +
+        "\r\nContent-Type: application/json\r\nContent-Length: " + std::to_string(body.size()) +
+        "\r\n\r\n" + body;
+    EXPECT_EQ(::send(fd, request.data(), request.size(), MSG_NOSIGNAL),
+              static_cast<ssize_t>(request.size()));
+    std::string answer;
+    char buffer[4096];
+    for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;)
+        answer.append(buffer, static_cast<std::size_t>(n));
+    ::close(fd);
+    const std::size_t start = answer.find("\r\n\r\n");
+    const json document = json::parse(
+        start == std::string::npos ? std::string() : answer.substr(start + 4), nullptr, false);
+    if (!document.is_object() || document.value("result", -1) != 0)
+        return document.is_object() ? document["error"].value("message", "?") : "no answer";
+    return "";
+}
+
+class Sessions : public ::testing::TestWithParam<Backend> {
+protected:
+    void SetUp() override
+    {
+        if (GetParam() == Backend::Postgres && !testsupport::RsimdProcess::postgresAvailable())
+            GTEST_SKIP() << "RSIM_TEST_PG is not set: no PostgreSQL server for this run";
+        server_ = std::make_unique<testsupport::RsimdProcess>(
+            GetParam(), 4, std::vector<std::string>{"--session-idle-minutes", "30"});
+        setenv("TAV_BROKER_TAVORINE", server_->address().c_str(), 1);
+        ASSERT_EQ(remote_.bind(server_->address()), 0);
+    }
+
+    std::string login(const char* from, const std::string& name, const std::string& password)
+    {
+        return postFrom(from, server_->port(), "/v1/login",
+                        json{{"login", name}, {"password", password}}.dump());
+    }
+
+    // A session of the operator, logged in through the client library.
+    std::string session(const std::string& name, const std::string& password)
+    {
+        MSysmgntDef::SOperator op;
+        CBSErrorMsg error;
+        EXPECT_EQ(tvd_login("TAVORINE", name, password, op, error), 0) << error.message;
+        return tvd_processSession();
+    }
+
+    // The message of a query made with the session, "" when it is answered.
+    std::string query(const std::string& token)
+    {
+        tvd_setProcessSession(token);
+        MResRemoteMgntDef::SResRemoteProvCodeList out;
+        CBSErrorMsg error;
+        return remote_.qry_provinceCode(MResRemoteMgntDef::SResRemoteProvCode(), out, error,
+                                        nullptr) == 0
+                   ? ""
+                   : error.message;
+    }
+
+    std::unique_ptr<rsim::db::Driver> database() { return rsim::db::connect(server_->database()); }
+
+    std::unique_ptr<testsupport::RsimdProcess> server_;
+    MResRemoteMgntApp::IResRemoteMgnt remote_;
+};
+
+constexpr const char* kWrong = "登录名或密码错误";
+
+TEST_P(Sessions, LoginRefusesAWrongPasswordAndALockedOperator)
+{
+    EXPECT_EQ(login("127.0.0.1", "admin", "wrong"), kWrong);
+    EXPECT_EQ(login("127.0.0.1", "locked", "locked123"), "操作员已被锁定，不能登录");
+    EXPECT_EQ(login("127.0.0.1", "viewer", "viewer123"), "");
+}
+
+// Guesses slow down the address they come from: the owner of the name logs in from another
+// address, and the guesser learns nothing, not even when it sends the right password.
+TEST_P(Sessions, GuessesFromOneAddressNeverLockTheOwnerOutFromAnother)
+{
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(login("127.0.0.2", "admin", "wrong" + std::to_string(i)), kWrong) << i;
+    EXPECT_EQ(login("127.0.0.2", "admin", "admin123"), kWrong) << "the guesser's right password";
+    EXPECT_EQ(login("127.0.0.1", "admin", "admin123"), "") << "the owner from another address";
+    EXPECT_EQ(login("127.0.0.2", "viewer", "viewer123"), "")
+        << "other names from the guessing address, while it has failed only a few times";
+
+    // Many names guessed from one address slow down every name from that address.
+    for (int i = 0; i < 11; ++i)
+        EXPECT_EQ(login("127.0.0.3", "nobody" + std::to_string(i), "wrong"), kWrong);
+    EXPECT_EQ(login("127.0.0.3", "viewer", "viewer123"), kWrong);
+    EXPECT_EQ(login("127.0.0.1", "viewer", "viewer123"), "");
+}
+
+// Refusing an unknown name costs what refusing a wrong password does; compared with each other
+// in the same run, so that no absolute time is assumed.
+TEST_P(Sessions, AnUnknownNameTakesAsLongAsAWrongPassword)
+{
+    // Known and unknown names take turns, and each side keeps its fastest refusal: load on a
+    // shared machine only ever adds time, so the minima compare the work itself. Each attempt
+    // comes from an address of its own, so that none is slowed down for failing.
+    double fastestKnown = 1e9;
+    double fastestUnknown = 1e9;
+    auto refusalSeconds = [&](const std::string& name, int attempt) {
+        const std::string from = "127.0.1." + std::to_string(attempt);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(login(from.c_str(), name, "wrong"), kWrong);
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
+    for (int i = 0; i < 6; ++i) {
+        fastestKnown = std::min(fastestKnown, refusalSeconds(i % 2 ? "viewer" : "admin", 2 * i));
+        fastestUnknown =
+            std::min(fastestUnknown, refusalSeconds("nobody" + std::to_string(i), 2 * i + 1));
+    }
+    EXPECT_GT(fastestUnknown / fastestKnown, 0.5)
+        << "unknown " << fastestUnknown << " s, known " << fastestKnown << " s";
+    EXPECT_LT(fastestUnknown / fastestKnown, 2.0)
+        << "unknown " << fastestUnknown << " s, known " << fastestKnown << " s";
+}
+
+TEST_P(Sessions, SessionsAreStoredAsDigestsAndSlideWithinTheirIdleTime)
+{
+    const std::string token = session("admin", "admin123");
+    auto db = database();
+    EXPECT_EQ(
+        rsim::db::asInt(db->scalar("SELECT COUNT(*) FROM sys_session WHERE TOKEN = ?", {token})), 0)
+        << "stored as it is";
+    const std::string digest = rsim::secrets::tokenDigest(token);
+    const std::int64_t now = std::time(nullptr);
+    const std::int64_t idle =
+        rsim::db::asInt(db->scalar("SELECT IDLE_UNTIL FROM sys_session WHERE TOKEN = ?", {digest}));
+    EXPECT_GT(idle, now + 29 * 60);
+    EXPECT_LE(idle, now + 31 * 60) << "--session-idle-minutes 30";
+    // About to go idle: a call pushes the idle expiry the idle time ahead again.
+    db->exec("UPDATE sys_session SET IDLE_UNTIL = ? WHERE TOKEN = ?", {now + 60, digest});
+    EXPECT_EQ(query(token), "");
+    EXPECT_GT(
+        rsim::db::asInt(db->scalar("SELECT IDLE_UNTIL FROM sys_session WHERE TOKEN = ?", {digest})),
+        now + 29 * 60);
+}
+
+// A session past either of its expiries is refused, however recently it was past it.
+TEST_P(Sessions, ASessionPastEitherExpiryIsRefused)
+{
+    const std::string expiredMessage = "会话无效或已过期，请重新登录";
+    const std::int64_t now = std::time(nullptr);
+    struct Case {
+        const char* column;
+        std::int64_t value;
+    };
+    for (const Case& c : {Case{"IDLE_UNTIL", now - 30}, Case{"ENDS", now - 30}}) {
+        SCOPED_TRACE(c.column);
+        const std::string token = session("viewer", "viewer123");
+        ASSERT_EQ(query(token), "");
+        database()->exec(std::string("UPDATE sys_session SET ") + c.column + " = ? WHERE TOKEN = ?",
+                         {c.value, rsim::secrets::tokenDigest(token)});
+        EXPECT_EQ(query(token), expiredMessage);
+    }
+    EXPECT_EQ(query("unknown"), expiredMessage);
+    EXPECT_EQ(query(""), expiredMessage);
+}
+
+TEST_P(Sessions, LogoutEndsTheSession)
+{
+    const std::string token = session("viewer", "viewer123");
+    EXPECT_EQ(postFrom("127.0.0.1", server_->port(), "/v1/logout", "{}", token), "");
+    EXPECT_EQ(query(token), "会话无效或已过期，请重新登录");
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, Sessions, ::testing::Values(Backend::Sqlite, Backend::Postgres),
+                         [](const auto& info) {
+                             return info.param == Backend::Sqlite ? "Sqlite" : "Postgres";
+                         });
+
+} // namespace

@@ -1,0 +1,158 @@
+// rsimd and its key file, end to end: no start without the key of its sealed values, files for
+// its user only, a rekey interrupted and run again, and backups taken while cards are written.
+#include "rsimd_process.h"
+#include "sealed_columns.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <thread>
+
+using namespace rsim::secrets;
+using Backend = testsupport::RsimdProcess::Backend;
+
+namespace {
+
+// Every KI of the database opened with the key file.
+int kisOpened(const std::string& database, const std::string& keyFile)
+{
+    auto db = rsim::db::connect(database);
+    const std::vector<SealedColumn> ki{{"rsim_sim", "KI_CODE", {"IMSI"}, ""}};
+    const SecretBox box = openKeyFile(*db, ki, keyFile, false);
+    int opened = 0;
+    db->query("SELECT KI_CODE, IMSI FROM rsim_sim WHERE KI_CODE <> ''", {},
+              [&](const rsim::db::Row& row) {
+                  box.decrypt(rsim::db::asText(row[0]),
+                              {"rsim_sim", "KI_CODE", {rsim::db::asText(row[1])}});
+                  ++opened;
+              });
+    return opened;
+}
+
+class KeysAndBackups : public ::testing::TestWithParam<Backend> {
+protected:
+    void SetUp() override
+    {
+        if (GetParam() == Backend::Postgres && !testsupport::RsimdProcess::postgresAvailable())
+            GTEST_SKIP() << "RSIM_TEST_PG is not set: no PostgreSQL server for this run";
+        server_ = std::make_unique<testsupport::RsimdProcess>(GetParam());
+        key_ = server_->keyFile();
+        database_ = server_->database();
+    }
+
+    int rsimd(const std::string& arguments, std::string& output)
+    {
+        return testsupport::runRsimd(arguments, output, testsupport::Streams::Both);
+    }
+
+    std::unique_ptr<testsupport::RsimdProcess> server_;
+    std::string key_;
+    std::string database_;
+};
+
+TEST_P(KeysAndBackups, RsimdDoesNotStartWithoutTheKeyOfItsSealedValues)
+{
+    server_->stop();
+    const std::string other = key_ + ".other";
+    SecretBox::fromKeyFile(other, true);
+    std::filesystem::rename(key_, key_ + ".kept");
+    const std::pair<std::string, std::string> refused[] = {
+        {key_, "the key file '" + key_ + "' does not exist"},
+        {other, "the key file '" + other + "' opens none of the sealed values"},
+    };
+    for (const auto& [file, refusal] : refused) {
+        std::string errors;
+        EXPECT_EQ(testsupport::runRsimd(
+                      "--db " + database_ + " --listen 127.0.0.1:0 --key-file " + file, errors),
+                  2);
+        EXPECT_NE(errors.find(refusal), std::string::npos) << errors;
+    }
+    EXPECT_FALSE(std::filesystem::exists(key_)) << "a new key was made over sealed values";
+}
+
+TEST_P(KeysAndBackups, ARekeyInterruptedAndRunAgainLetsTheOldKeyGo)
+{
+    server_->stop();
+    const std::string rekey = "rekey --db " + database_ + " --key-file " + key_ + " --batch 40";
+    std::string output;
+    ASSERT_EQ(rsimd(rekey + " --max-batches 2", output), 0) << output;
+    EXPECT_NE(output.find("added key version v2"), std::string::npos) << output;
+    EXPECT_NE(output.find("stopped after 2 batches"), std::string::npos) << output;
+    ASSERT_EQ(rsimd(rekey, output), 0) << output;
+    EXPECT_NE(output.find("going on under key version v2"), std::string::npos) << output;
+    EXPECT_NE(output.find("every sealed value is under key version v2"), std::string::npos)
+        << output;
+
+    std::string kept, line;
+    for (std::ifstream in(key_); std::getline(in, line);)
+        if (!line.starts_with("v1 "))
+            kept += line + "\n";
+    std::ofstream(key_) << kept;
+    EXPECT_EQ(kisOpened(database_, key_), 200);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, KeysAndBackups,
+                         ::testing::Values(Backend::Sqlite, Backend::Postgres),
+                         [](const auto& info) {
+                             return info.param == Backend::Sqlite ? "Sqlite" : "Postgres";
+                         });
+
+using SqliteFiles = KeysAndBackups;
+
+TEST_P(SqliteFiles, AreItsUsersOnly)
+{
+    const std::string path = database_.substr(7);
+    for (const auto& file : {path, path + "-wal", path + "-shm", key_}) {
+        struct stat status {};
+        ASSERT_EQ(::stat(file.c_str(), &status), 0) << file;
+        EXPECT_EQ(status.st_mode & 0777, 0600u) << file;
+    }
+}
+
+// Cards written in one transaction while backups are taken: each copy holds all or none.
+TEST_P(SqliteFiles, ABackupDuringALargeCommitHoldsAllOrNoneOfItsCardsAndOpensWithTheKey)
+{
+    const std::string copy = database_.substr(7) + ".backup";
+    std::atomic<bool> committed{false};
+    std::thread writer([&] {
+        auto db = rsim::db::connect(database_);
+        rsim::db::Transaction transaction(*db);
+        for (int chunk = 0; chunk < 10; ++chunk)
+            db->exec("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n "
+                     "WHERE i < 9999) INSERT INTO rsim_sim (IMSI, SIM_ID, RES_CODE, VENDOR_CODE, "
+                     "REGION_CODE, STS) SELECT printf('4600090%08d', ? * 10000 + i), "
+                     "printf('89860090%011d', ? * 10000 + i), 'C64', 'V01', 10, 1 FROM n",
+                     {std::int64_t{chunk}, std::int64_t{chunk}});
+        transaction.commit();
+        committed = true;
+    });
+    std::set<std::int64_t> seen;
+    bool last = false;
+    while (!last) {
+        last = committed;
+        std::string output;
+        ASSERT_EQ(
+            rsimd("backup --db " + database_ + " --to " + copy + " --key-file " + key_, output), 0)
+            << output;
+        struct stat status {};
+        ASSERT_EQ(::stat(copy.c_str(), &status), 0);
+        EXPECT_EQ(status.st_mode & 0777, 0600u);
+        seen.insert(rsim::db::asInt(
+            rsim::db::connect("sqlite:" + copy)->scalar("SELECT COUNT(*) FROM rsim_sim")));
+    }
+    writer.join();
+    for (const std::int64_t cards : seen)
+        EXPECT_TRUE(cards == 200 || cards == 100200) << cards << " cards: part of a transaction";
+    EXPECT_TRUE(seen.contains(200)) << "no copy was taken while the transaction was open";
+    EXPECT_TRUE(seen.contains(100200));
+    EXPECT_EQ(kisOpened("sqlite:" + copy, key_), 200);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sqlite, SqliteFiles, ::testing::Values(Backend::Sqlite),
+                         [](const auto&) { return "Sqlite"; });
+
+} // namespace
