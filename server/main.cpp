@@ -198,7 +198,7 @@ rsim::http::Reply route(rsim::Service& service, rsim::http::Request& request)
     if (request.target == "/v1/login" && post)
         return reply(service.login(request.body, request.source));
     if (request.target == "/v1/logout" && post)
-        return reply(service.logout(request.session));
+        return reply(service.logout(request.session, request.source));
     const auto call = operationPath(request.target, "/v1/call/");
     const auto check = operationPath(request.target, "/v1/check/");
     if (call && post)

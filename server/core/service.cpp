@@ -69,7 +69,8 @@ void DriverPool::giveBack(std::unique_ptr<db::Driver> driver)
 
 Service::Service(DriverPool& pool, const secrets::SecretBox& secrets, std::int64_t maxRows,
                  SessionPolicy sessions)
-    : pool_(pool), secrets_(secrets), maxRows_(maxRows), sessions_(sessions)
+    : pool_(pool), secrets_(secrets), maxRows_(maxRows), sessions_(sessions),
+      audit_(pool.address(), *pool.acquire())
 {
     sysmgnt::registerHandlers(handlers_);
     tables::registerHandlers(handlers_);
@@ -200,11 +201,10 @@ Service::Outcome Service::query(const Call& call, CallContext& context, CTvdBasi
     if (outcome.fault)
         return outcome;
     outcome.result = call.entry.handler(context, in, out.params(), out.error());
-    if (outcome.result == 0 && !context.auditKeys.empty()) { // an answer that carries secrets
-        db::Transaction tx(context.db);
-        recordAudit(call, context);
-        tx.commit();
-    }
+    if (outcome.result == 0 && !context.auditKeys.empty()) // an answer that carries secrets
+        audit_.record(context.db, {context.opId, "", "", "read",
+                                   call.interfaceName + "/" + call.code + " " + call.operation.name,
+                                   compactKeys(context.auditKeys)});
     return outcome;
 }
 

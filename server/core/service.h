@@ -2,6 +2,7 @@
 // handler with the session, rights, transaction and audit around it.
 #pragma once
 
+#include "access_audit.h"
 #include "driver.h"
 #include "handler.h"
 #include "request_json.h"
@@ -38,6 +39,7 @@ public:
         std::unique_ptr<db::Driver> driver_;
     };
     Lease acquire();
+    const std::string& address() const { return address_; }
 
 private:
     void giveBack(std::unique_ptr<db::Driver> driver);
@@ -69,7 +71,7 @@ public:
 
     // source: the address the login comes from, whose failures are counted apart from others'.
     Answer login(const std::string& body, const std::string& source);
-    Answer logout(const std::string& session);
+    Answer logout(const std::string& session, const std::string& source);
     // CheckOnly runs a write with all its checks and rolls it back: the answer says whether it
     // would be stored, and nothing is written or audited.
     enum class Mode { Store, CheckOnly };
@@ -118,6 +120,7 @@ private:
     const std::int64_t maxRows_;
     HandlerTable handlers_;
     Sessions sessions_;
+    AccessAudit audit_;
     std::atomic<std::time_t> lastPurge_{0};
 };
 

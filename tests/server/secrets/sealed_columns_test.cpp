@@ -1,5 +1,6 @@
-// The sealed values of a database: the key file that opens them, sealing in place what an older
-// rsimd left, and re-sealing under a new key, interrupted and resumed; on SQLite and PostgreSQL.
+// The sealed values of a database: the key file that opens them and sealing in place what an
+// older rsimd left; on SQLite and PostgreSQL. Re-sealing under a new key is tried end to end in
+// keys_and_backups_test.
 #include "sealed_columns.h"
 #include "test_database.h"
 
@@ -142,44 +143,6 @@ TEST_P(SealedColumns, ValuesLeftInPlainOrWithoutTheirPlaceAreSealedInPlaceOnce)
     insert(imsi(3), 3, unplaced(ki(1), key));
     EXPECT_EQ(sealInPlace(*db_, kColumns, box), 0);
     EXPECT_TRUE(stored("KI", 3).starts_with("v1:"));
-}
-
-TEST_P(SealedColumns, ARekeyInterruptedAndRunAgainLeavesNothingUnderTheOldKey)
-{
-    SecretBox box = SecretBox::fromKeyFile(keyFile_, true);
-    insertSealed(box, 25);
-    db_->exec("UPDATE t_card SET KI = ? WHERE IMSI = ?", {stored("KI", 1), imsi(2)}); // moved
-    box.addKey();
-
-    int batches = 0;
-    std::int64_t resealed = 0;
-    EXPECT_FALSE(resealUnderNewestKey(*db_, kColumns, box, 10, [&](const ResealCount& count) {
-        resealed = count.resealed;
-        return ++batches < 2;
-    }));
-    EXPECT_EQ(resealed, 19) << "the moved value is left as it is";
-    EXPECT_EQ(countByKey(*db_, kColumns, box).older, 6);
-
-    const SecretBox again = SecretBox::fromKeyFile(keyFile_, false);
-    ResealCount last;
-    EXPECT_TRUE(resealUnderNewestKey(*db_, kColumns, again, 10, [&](const ResealCount& count) {
-        last = count;
-        return true;
-    }));
-    EXPECT_EQ(last.resealed, 5);
-    EXPECT_EQ(countByKey(*db_, kColumns, again).older, 1) << "the moved value";
-
-    // The old key removed: every value still opens, but the one moved from card 1 to card 2.
-    std::string lines, line;
-    for (std::ifstream in(keyFile_); std::getline(in, line);)
-        if (!line.starts_with("v1 "))
-            lines += line + "\n";
-    std::ofstream(keyFile_) << lines;
-    db_->exec("UPDATE t_card SET KI = '' WHERE IMSI = ?", {imsi(2)});
-    const SecretBox newOnly = openKeyFile(*db_, kColumns, keyFile_, false);
-    EXPECT_FALSE(newOnly.holdsVersion(1));
-    for (int i : {1, 3, 10, 11, 25})
-        EXPECT_EQ(newOnly.decrypt(stored("KI", i), place("KI", i)), ki(i)) << i;
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, SealedColumns,
