@@ -220,6 +220,13 @@ rsim::http::Reply route(rsim::Service& service, rsim::http::Request& request)
             "地址为 /v1/login、/v1/logout、/v1/ping、/v1/call/接口/操作 或 /v1/check/接口/操作")};
 }
 
+// Every column whose values are sealed: the start-up key check, sealing in place, rekey and
+// backup all go over these.
+std::vector<rsim::secrets::SealedColumn> sealedColumns()
+{
+    return rsim::tables::sealedColumns();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -229,11 +236,10 @@ int main(int argc, char** argv)
     const std::string command = argc > 1 ? argv[1] : "";
     const std::vector<std::string> commandArguments(argv + std::min(argc, 2), argv + argc);
     if (command == "rekey")
-        return rsim::secrets::rekeyCommand(commandArguments, rsim::tables::sealedColumns(),
-                                           std::cout, std::cerr);
+        return rsim::secrets::rekeyCommand(commandArguments, sealedColumns(), std::cout, std::cerr);
     if (command == "backup")
-        return rsim::secrets::backupCommand(commandArguments, rsim::tables::sealedColumns(),
-                                            std::cout, std::cerr);
+        return rsim::secrets::backupCommand(commandArguments, sealedColumns(), std::cout,
+                                            std::cerr);
     std::signal(SIGTERM, requestStop);
     std::signal(SIGINT, requestStop);
     std::signal(SIGPIPE, SIG_IGN);
@@ -245,9 +251,9 @@ int main(int argc, char** argv)
         if (!options.initAdmin.empty())
             return rsim::sysmgnt::initAdministrator(*setup, options.initAdmin);
         const bool embedded = options.database.rfind("sqlite:", 0) == 0;
-        const auto sealedColumns = rsim::tables::sealedColumns();
-        auto secrets = rsim::secrets::openKeyFile(*setup, sealedColumns, options.keyFile, embedded);
-        if (const auto sealed = rsim::secrets::sealInPlace(*setup, sealedColumns, secrets))
+        auto secrets =
+            rsim::secrets::openKeyFile(*setup, sealedColumns(), options.keyFile, embedded);
+        if (const auto sealed = rsim::secrets::sealInPlace(*setup, sealedColumns(), secrets))
             std::cerr << "rsimd: sealed " << sealed
                       << " secret values that an older version stored in plain or without their "
                          "place\n";
@@ -267,7 +273,8 @@ int main(int argc, char** argv)
         std::atomic<bool> finished{false};
         std::thread watcher = stopWatcher(server, finished);
         std::cout << "rsimd listening on " << (options.tlsCertificate.empty() ? "http" : "https")
-                  << "://" << host << ":" << bound << " (" << options.database << ")" << std::endl;
+                  << "://" << host << ":" << bound << " (" << rsim::db::redacted(options.database)
+                  << ")" << std::endl;
         server.run();
         finished = true;
         watcher.join();
