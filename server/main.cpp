@@ -7,12 +7,15 @@
 
 #include "http_server.h"
 
+#include <boost/asio/ip/address.hpp>
+
 #include <atomic>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <iostream>
 #include <optional>
+#include <sstream>
 #include <thread>
 
 #include <sys/stat.h>
@@ -37,6 +40,9 @@ constexpr const char* kUsage =
     "usage: rsimd [--db sqlite:PATH|postgresql://…] [--listen HOST:PORT] [--seed demo]\n"
     "             [--threads N] [--key-file PATH] [--tls-cert PATH --tls-key PATH]\n"
     "             [--max-body MIB] [--request-timeout SECONDS] [--idle-timeout SECONDS]\n"
+    "             [--min-rate BYTES] [--rate-grace SECONDS] [--max-connections N]\n"
+    "             [--connections-per-address N] [--requests-per-address N]\n"
+    "             [--trusted-proxy ADDR[,ADDR…]] [--spool-dir PATH] [--stop-timeout SECONDS]\n"
     "             [--max-rows N] [--session-idle-minutes N] [--session-max-hours N]\n"
     "       rsimd [--db …] --init-admin LOGIN\n"
     "       rsimd rekey --db ADDRESS [--key-file PATH]   (rsimd rekey --help)\n"
@@ -68,6 +74,14 @@ constexpr const char* kUsage =
         << "  --max-body MIB           largest request body, after decompression (512)\n"
         << "  --request-timeout SECONDS  a whole request, from its first byte (120)\n"
         << "  --idle-timeout SECONDS   a kept-alive connection without a request (2)\n"
+        << "  --min-rate BYTES         bytes a second a request must send after the grace (4096)\n"
+        << "  --rate-grace SECONDS     before the minimum rate counts (10)\n"
+        << "  --max-connections N      connections at once (2000)\n"
+        << "  --connections-per-address N  connections at once from one address (128)\n"
+        << "  --requests-per-address N requests read or handled at once for one address (32)\n"
+        << "  --trusted-proxy ADDR,…   proxies whose X-Forwarded-For names the client's address\n"
+        << "  --spool-dir PATH         where request bodies over 64 KiB wait, unlinked (/tmp)\n"
+        << "  --stop-timeout SECONDS   on SIGTERM, how long calls in progress may take (30)\n"
         << "  --seed demo              add the demo data and operators\n"
         << "  --init-admin LOGIN       make the first administrator (password from "
            "RSIM_NEW_PASSWORD\n"
@@ -83,6 +97,21 @@ long number(const std::string& option, const std::string& text, long low, long h
         usage(option + " must be a number from " + std::to_string(low) + " to " +
               std::to_string(high) + ", not '" + text + "'");
     return n;
+}
+
+// A comma-separated list of IP addresses.
+std::vector<std::string> addresses(const std::string& option, const std::string& text)
+{
+    std::vector<std::string> list;
+    std::stringstream items(text);
+    for (std::string item; std::getline(items, item, ',');) {
+        boost::system::error_code ec;
+        boost::asio::ip::make_address(item, ec);
+        if (ec)
+            usage(option + " takes IP addresses separated by commas, not '" + item + "'");
+        list.push_back(item);
+    }
+    return list;
 }
 
 Options parse(int argc, char** argv)
@@ -129,6 +158,25 @@ Options parse(int argc, char** argv)
             options.limits.requestDeadline = std::chrono::seconds(number(option, value(), 1, 3600));
         else if (option == "--idle-timeout")
             options.limits.idleTimeout = std::chrono::seconds(number(option, value(), 1, 3600));
+        else if (option == "--min-rate")
+            options.limits.minRate = static_cast<std::size_t>(number(option, value(), 1, 1 << 30));
+        else if (option == "--rate-grace")
+            options.limits.rateGrace = std::chrono::seconds(number(option, value(), 1, 3600));
+        else if (option == "--max-connections")
+            options.limits.maxConnections =
+                static_cast<std::size_t>(number(option, value(), 1, 1000000));
+        else if (option == "--connections-per-address")
+            options.limits.connectionsPerAddress =
+                static_cast<std::size_t>(number(option, value(), 1, 1000000));
+        else if (option == "--requests-per-address")
+            options.limits.requestsPerAddress =
+                static_cast<std::size_t>(number(option, value(), 1, 1000000));
+        else if (option == "--trusted-proxy")
+            options.limits.trustedProxies = addresses(option, value());
+        else if (option == "--spool-dir")
+            options.limits.spoolFolder = value();
+        else if (option == "--stop-timeout")
+            options.limits.stopTimeout = std::chrono::seconds(number(option, value(), 1, 3600));
         else
             usage("unknown option '" + option + "'");
     }
@@ -190,35 +238,73 @@ std::optional<std::pair<std::string, std::string>> operationPath(const std::stri
     return std::make_pair(path.substr(0, slash), path.substr(slash + 1));
 }
 
-rsim::http::Reply route(rsim::Service& service, rsim::http::Request& request)
-{
-    const bool post = request.method == "POST";
-    if (request.target == "/v1/ping" && request.method == "GET")
-        return {200, R"({"result":0})"};
-    if (request.target == "/v1/login" && post)
-        return reply(service.login(request.body, request.source));
-    if (request.target == "/v1/logout" && post)
-        return reply(service.logout(request.session));
-    const auto call = operationPath(request.target, "/v1/call/");
-    const auto check = operationPath(request.target, "/v1/check/");
-    if (call && post)
-        return reply(
-            service.call(call->first, call->second, std::move(request.body), request.session));
-    if (check && post)
-        return reply(service.call(check->first, check->second, std::move(request.body),
-                                  request.session, rsim::Service::Mode::CheckOnly));
-    const bool known = request.target == "/v1/ping" || request.target == "/v1/login" ||
-                       request.target == "/v1/logout" || call || check;
-    if (known)
-        return {405,
-                rsim::http::faultBody(405, "请求方法不对",
-                                      request.target == "/v1/ping" ? "请用 GET" : "请用 POST")};
-    return {
-        404,
-        rsim::http::faultBody(
-            404, "没有这个地址",
-            "地址为 /v1/login、/v1/logout、/v1/ping、/v1/call/接口/操作 或 /v1/check/接口/操作")};
-}
+// The routes, each with its method and what it needs before its body is read.
+class Routes {
+public:
+    Routes(rsim::Service& service, std::size_t maxBody) : service_(service), maxBody_(maxBody) {}
+
+    rsim::http::Admission admit(const rsim::http::RequestHead& head) const
+    {
+        const auto known = route(head.target);
+        if (!known)
+            return {rsim::http::Reply{404, rsim::http::faultBody(404, "没有这个地址", kAddresses)},
+                    0};
+        if (head.method != known->method)
+            return {rsim::http::Reply{
+                        405, rsim::http::faultBody(405, "请求方法不对", "请用 " + known->method)},
+                    0};
+        if (!known->operation)
+            return {std::nullopt, kSmallBody};
+        if (auto refused =
+                service_.admit(known->operation->first, known->operation->second, head.session))
+            return {reply(std::move(*refused)), 0};
+        return {std::nullopt, maxBody_};
+    }
+
+    rsim::http::Reply handle(const rsim::http::Request& request) const
+    {
+        const rsim::http::RequestHead& head = request.head;
+        const auto known = route(head.target);
+        if (head.target == "/v1/ping")
+            return {200, R"({"result":0})"};
+        if (head.target == "/v1/login")
+            return reply(service_.login(request.body.text(), head.source));
+        if (head.target == "/v1/logout")
+            return reply(service_.logout(head.session, head.source));
+        const auto& [interfaceName, code] = *known->operation;
+        const rsim::BodySource body = [&request] { return request.body.open(); };
+        return reply(service_.call(
+            interfaceName, code, body, {head.session, head.requestId, head.source},
+            known->check ? rsim::Service::Mode::CheckOnly : rsim::Service::Mode::Store));
+    }
+
+private:
+    static constexpr std::size_t kSmallBody = 64 * 1024; // a login, or a body nobody reads
+    static constexpr const char* kAddresses =
+        "地址为 /v1/login、/v1/logout、/v1/ping、/v1/call/接口/操作 或 /v1/check/接口/操作";
+
+    struct Route {
+        std::string method;
+        std::optional<std::pair<std::string, std::string>> operation;
+        bool check = false;
+    };
+
+    static std::optional<Route> route(const std::string& target)
+    {
+        if (target == "/v1/ping")
+            return Route{"GET", std::nullopt};
+        if (target == "/v1/login" || target == "/v1/logout")
+            return Route{"POST", std::nullopt};
+        if (auto call = operationPath(target, "/v1/call/"))
+            return Route{"POST", std::move(call)};
+        if (auto check = operationPath(target, "/v1/check/"))
+            return Route{"POST", std::move(check), true};
+        return std::nullopt;
+    }
+
+    rsim::Service& service_;
+    const std::size_t maxBody_;
+};
 
 // Every column whose values are sealed: the start-up key check, sealing in place, rekey and
 // backup all go over these.
@@ -265,9 +351,11 @@ int main(int argc, char** argv)
 
         rsim::DriverPool pool(options.database, static_cast<std::size_t>(options.threads));
         rsim::Service service(pool, secrets, options.maxRows, options.sessions);
+        const Routes routes(service, options.limits.maxBody);
         rsim::http::Server server(
             options.limits, static_cast<std::size_t>(options.threads),
-            [&service](rsim::http::Request& request) { return route(service, request); },
+            [&routes](const rsim::http::RequestHead& head) { return routes.admit(head); },
+            [&routes](const rsim::http::Request& request) { return routes.handle(request); },
             {options.tlsCertificate, options.tlsKey});
         const int bound = server.listen(host, port);
         std::atomic<bool> finished{false};
@@ -275,9 +363,14 @@ int main(int argc, char** argv)
         std::cout << "rsimd listening on " << (options.tlsCertificate.empty() ? "http" : "https")
                   << "://" << host << ":" << bound << " (" << rsim::db::redacted(options.database)
                   << ")" << std::endl;
-        server.run();
+        const bool finishedCalls = server.run();
         finished = true;
         watcher.join();
+        if (!finishedCalls) {
+            // Their transactions were not committed: the database rolls them back.
+            std::cerr << "rsimd: calls still running at the stop timeout were cut" << std::endl;
+            std::quick_exit(1);
+        }
         std::cout << "rsimd stopped" << std::endl;
         return 0;
     } catch (const std::exception& e) {

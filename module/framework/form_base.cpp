@@ -127,10 +127,10 @@ const QStringList& TfrmRemoteSimBase::ServiceItems(const ServiceList& list)
 
 void TfrmRemoteSimBase::ShowException(const CGUIException& e)
 {
-    e.Display("异常信息", 16);
+    e.Display("异常信息", MB_ICONHAND);
 }
 
 void TfrmRemoteSimBase::ShowCallFailure(const char* format, const CBSErrorMsg& error)
 {
-    ShowGUIMessage(format, "提示", 64, error.message.c_str(), error.hint.c_str());
+    ShowGUIMessage(format, "提示", MB_ICONINFORMATION, error.message.c_str(), error.hint.c_str());
 }

@@ -20,6 +20,9 @@ namespace rsimform {
 // Entity ids of a window's add, modify and delete rights: those of the table it maintains.
 using RightIds = rsimcatalog::RightIds;
 
+// The flags of a confirmation: Yes and No, the question icon, No the default.
+constexpr int kConfirm = MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2;
+
 constexpr const char* kResourceLibrary = "kqtvres.dll";
 constexpr unsigned kInitFailedString = 24339;
 using rsimcatalog::kPrivilege;
@@ -81,10 +84,10 @@ protected:
     static void ShowException(const CGUIException& e);
     // "异常：…失败\n[%s]\n[%s]!" with the error record's message and hint.
     static void ShowCallFailure(const char* format, const CBSErrorMsg& error);
-    // Runs one service call, call(error) -> bool, inside the wait box that the caller showed:
-    // closes it when the call returns, then shows a caught exception or the failure. With a
-    // successWaitText the wait box stays open after a success with that text, for the caller to
-    // close when it has shown the outcome.
+    // Runs one service call, call(error) -> bool, inside the wait box that the caller showed.
+    // A failure (or a caught exception) is shown while the wait box still stands, which then
+    // closes; a success closes it, or with a successWaitText leaves it open with that text for
+    // the caller to close when it has shown the outcome.
     template <class Call>
     static bool CallService(const char* failureFormat, Call call,
                             const char* successWaitText = nullptr)
@@ -94,17 +97,17 @@ protected:
         try {
             ok = call(error);
         } catch (const CGUIException& e) {
-            CloseWaitBox();
             ShowException(e);
+            CloseWaitBox();
             return false;
         }
         if (ok && successWaitText != nullptr) {
             UpdateWaitBox(successWaitText);
             return true;
         }
-        CloseWaitBox();
         if (!ok)
             ShowCallFailure(failureFormat, error);
+        CloseWaitBox();
         return ok;
     }
 

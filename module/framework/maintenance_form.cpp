@@ -168,7 +168,8 @@ QGroupBox* TfrmMaintenance::BuildEditArea()
     auto* grid = new QGridLayout(group);
     int cell = 0;
     for (const auto& field : spec_.fields) {
-        const QString label = field.message.isEmpty() ? field.label : "＊" + field.label;
+        const bool starred = spec_.starsRequired && !field.message.isEmpty();
+        const QString label = starred ? "＊" + field.label : field.label;
         grid->addWidget(new QLabel(label, group), cell / 2, (cell % 2) * 2);
         grid->addWidget(Build(field.kind, group, field.name, field.copiesTo), cell / 2,
                         (cell % 2) * 2 + 1);
@@ -359,7 +360,7 @@ void TfrmMaintenance::btnQueryClick()
         }))
         return;
     if (result_->count() == 0) {
-        ShowGUIMessage("没有查询到数据!", "提示", 16);
+        ShowGUIMessage("没有查询到数据!", "提示", MB_ICONHAND);
         return;
     }
     FillList();
@@ -419,7 +420,7 @@ std::unique_ptr<CTvdBasicStructObject> TfrmMaintenance::RecordToDelete()
 
 void TfrmMaintenance::btnModifyClick()
 {
-    if (ShowGUIMessage("您确认修改吗？", "确认操作", 292) != IDYES)
+    if (ShowGUIMessage("您确认修改吗？", "确认操作", rsimform::kConfirm) != IDYES)
         return;
     if (!CheckBaseInput())
         return;
@@ -439,7 +440,7 @@ void TfrmMaintenance::btnModifyClick()
 
 void TfrmMaintenance::btnDeleteClick()
 {
-    if (ShowGUIMessage("您确认删除吗？", "确认操作", 292) != IDYES)
+    if (ShowGUIMessage("您确认删除吗？", "确认操作", rsimform::kConfirm) != IDYES)
         return;
     const int row = lstShowDataList->selectedRow();
     if (row < 0)

@@ -30,6 +30,8 @@
 //                          what a click on the box does besides switching its editors
 //   MaintenanceSpec::modifyKeepsKey
 //                          modify sends the key fields of the clicked row, not of the editors
+//   MaintenanceSpec::starsRequired
+//                          the labels of required fields are marked "＊"
 //   MaintenanceSpec::deleteSends
 //                          delete sends the edit area (default), the clicked record, or only the
 //                          clicked record's key fields
@@ -170,6 +172,7 @@ struct MaintenanceSpec {
     Texts texts;
     bool modifyKeepsKey = false;
     DeleteSends deleteSends = DeleteSends::EditArea;
+    bool starsRequired = false; // the labels of required fields begin with "＊"
 };
 
 } // namespace rsimform

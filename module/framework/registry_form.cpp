@@ -151,8 +151,8 @@ bool TfrmRegistry::InitForm(int reserved, const MSysmgntDef::SOperator* op)
     try {
         remoteSim_.Init(reserved, op->REGION_CODE, op->COUNTY_CODE, op->ORG_ID, op->OP_ID);
         if (!sysMgnt_.Init(reserved, op->REGION_CODE, op->COUNTY_CODE, op->ORG_ID, op->OP_ID))
-            ShowGUIMessage(kSysMgntInitFailed, "异常", 64, sysMgnt_.LastError().message.c_str(),
-                           sysMgnt_.LastError().hint.c_str());
+            ShowGUIMessage(kSysMgntInitFailed, "异常", MB_ICONINFORMATION,
+                           sysMgnt_.LastError().message.c_str(), sysMgnt_.LastError().hint.c_str());
         CheckRights(op->OP_ID, op->ORG_ID);
         FillOpInfo(*op);
         for (const ServiceList* list : spec_.serviceLists)
@@ -234,7 +234,7 @@ void TfrmRegistry::btnQueryClick()
         return;
     }
     if (result_->count() == 0) {
-        note("提示：没有查到相关信息!", 64);
+        note("提示：没有查到相关信息!", MB_ICONINFORMATION);
         return;
     }
     FillList();
@@ -272,8 +272,7 @@ void TfrmRegistry::lstvShowListClick()
     for (const auto& field : spec_.fields) {
         QWidget* control = Control(field.name);
         const bool choice = qobject_cast<QComboBox*>(control) != nullptr;
-        // A choice is positioned only on a code the record has.
-        if (!choice || !memberText(*current_, field.member).isEmpty())
+        if (!choice || field.showsEmptyCode || !memberText(*current_, field.member).isEmpty())
             field.kind->Show(control, *current_, field.member, *this);
         if (field.key)
             MakeReadOnly(control);

@@ -51,6 +51,9 @@ struct RegistryField {
     int member = -1;
     bool key = false; // locked by a row click; Modify and Delete send the clicked value
     bool modifySendsEdited = false; // a key field whose edited value Modify sends all the same
+    // A row click positions a choice only on a code the row has, unless this is set: then an
+    // empty code leaves it without selection.
+    bool showsEmptyCode = false;
 };
 
 struct RegistryCheck {

@@ -24,6 +24,7 @@ public:
         QString text;
         QString caption;
         int flags;
+        bool overWaitBox = false; // shown while the wait box was open
     };
 
     int message(const QString& text, const QString& caption, int flags) override;

@@ -93,7 +93,21 @@ private:
     std::size_t keyCount_ = 0;
 };
 
-using namespace MResRemoteMgntDef;
+// The stored records, by their short names.
+using MResRemoteMgntDef::SPsNetImsi;
+using MResRemoteMgntDef::SPsNetNumber;
+using MResRemoteMgntDef::SRemoteSimInfo;
+using MResRemoteMgntDef::SRemoteSimLog;
+using MResRemoteMgntDef::SResRemoteAucInfo;
+using MResRemoteMgntDef::SResRemoteCardType;
+using MResRemoteMgntDef::SResRemoteCardVendorDll;
+using MResRemoteMgntDef::SResRemoteDllErrMsg;
+using MResRemoteMgntDef::SResRemoteImsiMsisdnGrp;
+using MResRemoteMgntDef::SResRemoteMsisdnGroup;
+using MResRemoteMgntDef::SResRemoteMsisdnGrp;
+using MResRemoteMgntDef::SResRemoteProvCode;
+using MResRemoteMgntDef::SResRemoteSysAuc;
+using MResRemoteMgntDef::SResRemoteVendorCode;
 
 template <>
 inline constexpr Table<SResRemoteProvCode> kTable<SResRemoteProvCode>{

@@ -150,7 +150,9 @@ bool CFTPClient::PutFile(const char* pszRemoteFile, const char* pszLocalFile)
         sent += written;
     }
     CloseHandle(hLocal);
-    // Closing the remote file ends the transfer: the server confirms the file or refuses it.
+    // Closing the remote file ends the transfer: the server confirms the file or refuses it. All
+    // bytes sent is not enough: a server that refuses the file after its last byte (a full disk,
+    // a quota) keeps nothing, and reporting that upload done would lose it.
     const bool confirmed = InternetCloseHandle(hFile) != FALSE;
     if (sent == fileSize && !confirmed)
         SaveResponseInfo();

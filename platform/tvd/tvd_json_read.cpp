@@ -444,6 +444,13 @@ bool readRequest(std::string_view text, CTvdBasicParamObject& in, const ListChun
     return reader.sawParams();
 }
 
+bool readRequest(std::istream& text, CTvdBasicParamObject& in, const ListChunks* chunks)
+{
+    ParamsReader reader(in, "in", nullptr, chunks);
+    json::sax_parse(text, &reader);
+    return reader.sawParams();
+}
+
 int readAnswer(std::string_view text, CTvdBasicParamObject& out, CBSErrorMsg& error)
 {
     AnswerParts answer;

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <istream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -74,6 +75,9 @@ struct ListChunks {
 // value DecodeError (its path counts the records of the list taken before).
 bool readRequest(std::string_view text, CTvdBasicParamObject& in,
                  const ListChunks* chunks = nullptr);
+// The same from a stream, read as far as the request goes: a request of any size is read
+// through the stream's buffer.
+bool readRequest(std::istream& text, CTvdBasicParamObject& in, const ListChunks* chunks = nullptr);
 
 // Reads an answer text {"result": n, "error": {…}, "out": {…}} the same way: the out-object's
 // records and lists as they come, the error record when there is one (as decodeError reads it).

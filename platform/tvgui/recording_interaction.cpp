@@ -4,7 +4,7 @@
 
 int RecordingInteraction::message(const QString& text, const QString& caption, int flags)
 {
-    messages_.push_back({text, caption, flags});
+    messages_.push_back({text, caption, flags, waitOpen_});
     if (!answers_.empty()) {
         const int answer = answers_.front();
         answers_.pop_front();

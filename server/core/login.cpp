@@ -48,13 +48,19 @@ Answer Service::login(const std::string& body, const std::string& source)
     const bool verified =
         admitted && (found ? secrets::verifyPassword(found->passwordHash, password)
                            : secrets::verifyAgainstNothing(password));
-    if (!verified)
-        return refusedLogin("登录名或密码错误", name);
     auto db = pool_.acquire();
+    const std::int32_t opId = found ? found->profile.OP_ID : 0;
+    if (!verified) {
+        audit_.record(*db, {opId, name, source, "login refused", "", ""});
+        return refusedLogin("登录名或密码错误", name);
+    }
     sysmgnt::loginSucceeded(*db, name, source);
-    if (found->profile.LOCK_STATUS != 0)
+    if (found->profile.LOCK_STATUS != 0) {
+        audit_.record(*db, {opId, name, source, "login refused", "", ""});
         return refusedLogin("操作员已被锁定，不能登录", name);
-    const std::string token = sessions_.open(*db, found->profile.OP_ID, now);
+    }
+    const std::string token = sessions_.open(*db, opId, now);
+    audit_.record(*db, {opId, name, source, "login", "", ""});
     return {200,
             {{"result", 0}, {"session", token}, {"operator", tvd::wire::encode(found->profile)}}};
 }
@@ -68,10 +74,11 @@ void Service::purgeExpired(db::Driver& db, std::time_t now)
     sysmgnt::purgeFailedLogins(db, now);
 }
 
-Answer Service::logout(const std::string& session)
+Answer Service::logout(const std::string& session, const std::string& source)
 {
     auto db = pool_.acquire();
-    sessions_.close(*db, session);
+    if (const std::int32_t opId = sessions_.close(*db, session))
+        audit_.record(*db, {opId, "", source, "logout", "", ""});
     return {200, {{"result", 0}}};
 }
 

@@ -143,16 +143,45 @@ private:
     std::string key_;
 };
 
-} // namespace
-
-std::optional<RequestFault> checkRequestJson(const std::string& body)
+template <class Text>
+std::optional<RequestFault> checkLimits(Text&& body)
 {
     LimitChecker checker;
-    if (json::sax_parse(body, &checker, json::input_format_t::json, true))
+    if (json::sax_parse(std::forward<Text>(body), &checker, json::input_format_t::json, true))
         return std::nullopt;
     if (!checker.fault)
         checker.fault = RequestFault{"请求不是合法的JSON", ""};
     return checker.fault;
+}
+
+template <class Text>
+std::optional<RequestFault> decode(Text&& body, const std::string& operationName,
+                                   CTvdBasicParamObject& in, const tvd::wire::ListChunks* chunks)
+{
+    try {
+        // Read without the JSON tree, which for a batch of a million cards would be several
+        // times the size of its records.
+        if (!tvd::wire::readRequest(std::forward<Text>(body), in, chunks))
+            return RequestFault{"请求格式错误：缺少 \"in\"",
+                                "请求体应为 {\"in\": {...}}，操作 " + operationName};
+    } catch (const tvd::wire::DecodeError& e) {
+        return RequestFault{"请求参数类型错误", e.what()};
+    } catch (const json::exception&) {
+        return RequestFault{"请求不是合法的JSON", "操作 " + operationName};
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<RequestFault> checkRequestJson(const std::string& body)
+{
+    return checkLimits(body);
+}
+
+std::optional<RequestFault> checkRequestJson(std::istream& body)
+{
+    return checkLimits(body);
 }
 
 std::optional<RequestFault> parseRequestJson(const std::string& body, json& out)
@@ -167,18 +196,14 @@ std::optional<RequestFault> decodeCall(const std::string& body, const std::strin
                                        CTvdBasicParamObject& in,
                                        const tvd::wire::ListChunks* chunks)
 {
-    try {
-        // Read without the JSON tree, which for a batch of a million cards would be several
-        // times the size of its records.
-        if (!tvd::wire::readRequest(body, in, chunks))
-            return RequestFault{"请求格式错误：缺少 \"in\"",
-                                "请求体应为 {\"in\": {...}}，操作 " + operationName};
-    } catch (const tvd::wire::DecodeError& e) {
-        return RequestFault{"请求参数类型错误", e.what()};
-    } catch (const json::exception&) {
-        return RequestFault{"请求不是合法的JSON", "操作 " + operationName};
-    }
-    return std::nullopt;
+    return decode(std::string_view(body), operationName, in, chunks);
+}
+
+std::optional<RequestFault> decodeCall(std::istream& body, const std::string& operationName,
+                                       CTvdBasicParamObject& in,
+                                       const tvd::wire::ListChunks* chunks)
+{
+    return decode(body, operationName, in, chunks);
 }
 
 } // namespace rsim

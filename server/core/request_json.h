@@ -8,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <istream>
 #include <optional>
 #include <string>
 
@@ -25,6 +26,7 @@ struct RequestFault {
 
 // The limits above, walked through once without building anything.
 std::optional<RequestFault> checkRequestJson(const std::string& body);
+std::optional<RequestFault> checkRequestJson(std::istream& body);
 
 // Parses body into out; on a fault, out is unspecified.
 std::optional<RequestFault> parseRequestJson(const std::string& body, nlohmann::json& out);
@@ -33,6 +35,9 @@ std::optional<RequestFault> parseRequestJson(const std::string& body, nlohmann::
 // its operation; with chunks, the records of its list are given to chunks->take as they are read.
 // A reading stopped by take is no fault.
 std::optional<RequestFault> decodeCall(const std::string& body, const std::string& operationName,
+                                       CTvdBasicParamObject& in,
+                                       const tvd::wire::ListChunks* chunks = nullptr);
+std::optional<RequestFault> decodeCall(std::istream& body, const std::string& operationName,
                                        CTvdBasicParamObject& in,
                                        const tvd::wire::ListChunks* chunks = nullptr);
 

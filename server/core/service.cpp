@@ -69,7 +69,8 @@ void DriverPool::giveBack(std::unique_ptr<db::Driver> driver)
 
 Service::Service(DriverPool& pool, const secrets::SecretBox& secrets, std::int64_t maxRows,
                  SessionPolicy sessions)
-    : pool_(pool), secrets_(secrets), maxRows_(maxRows), sessions_(sessions)
+    : pool_(pool), secrets_(secrets), maxRows_(maxRows), sessions_(sessions),
+      audit_(pool.address(), *pool.acquire())
 {
     sysmgnt::registerHandlers(handlers_);
     tables::registerHandlers(handlers_);
@@ -96,20 +97,55 @@ void Service::recordAudit(const Call& call, CallContext& context)
     context.auditKeys.clear();
 }
 
-Answer Service::call(const std::string& interfaceName, const std::string& code, std::string body,
-                     const std::string& session, Mode mode)
+std::optional<Answer> Service::admit(const std::string& interfaceName, const std::string& code,
+                                     const std::string& session)
 {
     const TvdOperation* operation = tvd_findOperation(interfaceName, code);
     const HandlerEntry* entry = handlers_.find(interfaceName, code);
     if (operation == nullptr || entry == nullptr)
         return protocolError(404, "未知的接口或操作", interfaceName + "/" + code);
-    if (const auto fault = checkRequestJson(body))
-        return protocolError(400, fault->message, fault->hint);
+    if (session.empty()) // refused without a connection of the pool
+        return Answer{200,
+                      refusal(1, kRefusedSession, "会话无效或已过期，请重新登录", operation->name)};
+    auto db = pool_.acquire();
+    SessionOwner owner;
+    return callRefusal(*db, *entry, operation->name, session, owner);
+}
 
-    const Call call{interfaceName, code, *operation, *entry, body, mode};
+std::optional<Answer> Service::callRefusal(db::Driver& db, const HandlerEntry& entry,
+                                           const std::string& operationName,
+                                           const std::string& session, SessionOwner& owner)
+{
+    const auto found = sessions_.find(db, session, std::time(nullptr));
+    if (!found)
+        return Answer{200,
+                      refusal(1, kRefusedSession, "会话无效或已过期，请重新登录", operationName)};
+    owner = *found;
+    if (entry.requiredEntity != 0 &&
+        !sysmgnt::holdsRight(db, owner.opId, entry.requiredEntity, rsimcatalog::kPrivilege))
+        return Answer{200, refusal(1, kRefusedRight, "操作员没有该操作的权限",
+                                   "需要权限实体 " + std::to_string(entry.requiredEntity))};
+    return std::nullopt;
+}
+
+Answer Service::call(const std::string& interfaceName, const std::string& code,
+                     const BodySource& body, const Caller& caller, Mode mode)
+{
+    const TvdOperation* operation = tvd_findOperation(interfaceName, code);
+    const HandlerEntry* entry = handlers_.find(interfaceName, code);
+    if (operation == nullptr || entry == nullptr)
+        return protocolError(404, "未知的接口或操作", interfaceName + "/" + code);
+    {
+        const auto buffer = body();
+        std::istream text(buffer.get());
+        if (const auto fault = checkRequestJson(text))
+            return protocolError(400, fault->message, fault->hint);
+    }
+
+    const Call call{interfaceName, code, *operation, *entry, body, caller, mode};
     for (int attempt = 1;; ++attempt) {
         try {
-            return run(call, session);
+            return run(call);
         } catch (const db::Error& e) {
             if (e.kind == db::Error::Kind::Busy)
                 return {200, refusal(1, kRefusedInvalid, "数据库忙，请稍后重试", operation->name)};
@@ -130,23 +166,20 @@ Answer Service::call(const std::string& interfaceName, const std::string& code, 
     }
 }
 
-Answer Service::run(const Call& call, const std::string& session)
+Answer Service::run(const Call& call)
 {
     auto db = pool_.acquire();
-    const auto owner = sessions_.find(*db, session, std::time(nullptr));
-    const std::string& name = call.operation.name;
-    if (!owner)
-        return {200, refusal(1, kRefusedSession, "会话无效或已过期，请重新登录", name)};
-    if (call.entry.requiredEntity != 0 &&
-        !sysmgnt::holdsRight(*db, owner->opId, call.entry.requiredEntity, rsimcatalog::kPrivilege))
-        return {200, refusal(1, kRefusedRight, "操作员没有该操作的权限",
-                             "需要权限实体 " + std::to_string(call.entry.requiredEntity))};
+    SessionOwner owner;
+    if (auto refused =
+            callRefusal(*db, call.entry, call.operation.name, call.caller.session, owner))
+        return std::move(*refused);
     CallContext context{*db,
                         secrets_,
-                        owner->opId,
-                        owner->orgId,
+                        owner.opId,
+                        owner.orgId,
                         maxRows_,
-                        [&](std::int32_t entity) { return sysmgnt::holdsRight(*db, owner->opId, entity, 10); },
+                        [&](std::int32_t entity) {
+                            return sysmgnt::holdsRight(*db, owner.opId, entity, 10); },
                         {}};
     tvd::wire::OwnedParams in(*call.operation.in);
     tvd::wire::OwnedParams out(*call.operation.out);
@@ -186,7 +219,9 @@ Service::Outcome Service::write(const Call& call, CallContext& context, CTvdBasi
                                            context.auditKeys.clear();
                                            return outcome.result == 0;
                                        }};
-    outcome.fault = decodeCall(call.body, call.operation.name, in, &chunks);
+    const auto body = call.body();
+    std::istream text(body.get());
+    outcome.fault = decodeCall(text, call.operation.name, in, &chunks);
     if (!outcome.fault && outcome.result == 0 && call.mode == Mode::Store)
         tx.commit();
     return outcome;
@@ -196,15 +231,16 @@ Service::Outcome Service::query(const Call& call, CallContext& context, CTvdBasi
                                 tvd::wire::OwnedParams& out)
 {
     Outcome outcome;
-    outcome.fault = decodeCall(call.body, call.operation.name, in);
+    const auto body = call.body();
+    std::istream text(body.get());
+    outcome.fault = decodeCall(text, call.operation.name, in);
     if (outcome.fault)
         return outcome;
     outcome.result = call.entry.handler(context, in, out.params(), out.error());
-    if (outcome.result == 0 && !context.auditKeys.empty()) { // an answer that carries secrets
-        db::Transaction tx(context.db);
-        recordAudit(call, context);
-        tx.commit();
-    }
+    if (outcome.result == 0 && !context.auditKeys.empty()) // an answer that carries secrets
+        audit_.record(context.db, {context.opId, "", "", "read",
+                                   call.interfaceName + "/" + call.code + " " + call.operation.name,
+                                   compactKeys(context.auditKeys)});
     return outcome;
 }
 

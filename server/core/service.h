@@ -2,6 +2,7 @@
 // handler with the session, rights, transaction and audit around it.
 #pragma once
 
+#include "access_audit.h"
 #include "driver.h"
 #include "handler.h"
 #include "request_json.h"
@@ -14,6 +15,8 @@
 #include <atomic>
 #include <condition_variable>
 #include <ctime>
+#include <functional>
+#include <memory>
 #include <mutex>
 
 struct TvdOperation;
@@ -38,6 +41,7 @@ public:
         std::unique_ptr<db::Driver> driver_;
     };
     Lease acquire();
+    const std::string& address() const { return address_; }
 
 private:
     void giveBack(std::unique_ptr<db::Driver> driver);
@@ -58,6 +62,18 @@ struct Answer {
     std::string body;
 };
 
+// A request's body, opened from its first byte as often as the call reads it: its limits are
+// checked in one pass, its records decoded in another, and a write that lost a race for a unique
+// value reads it again.
+using BodySource = std::function<std::unique_ptr<std::streambuf>()>;
+
+// Who sends a call, from the request's header.
+struct Caller {
+    std::string session;   // the session token
+    std::string requestId; // the client's id of the request, empty when it sent none
+    std::string source;    // the client's address (behind a trusted proxy, the one it forwards)
+};
+
 // The answer to a request the service cannot take (HTTP status with the error record).
 Answer protocolError(int status, const std::string& message, const std::string& hint);
 
@@ -69,13 +85,16 @@ public:
 
     // source: the address the login comes from, whose failures are counted apart from others'.
     Answer login(const std::string& body, const std::string& source);
-    Answer logout(const std::string& session);
+    Answer logout(const std::string& session, const std::string& source);
     // CheckOnly runs a write with all its checks and rolls it back: the answer says whether it
     // would be stored, and nothing is written or audited.
     enum class Mode { Store, CheckOnly };
-    // body: the request's JSON text, read again by a write that runs again after a lost race.
-    Answer call(const std::string& interfaceName, const std::string& code, std::string body,
-                const std::string& session, Mode mode = Mode::Store);
+    // Whether a call may send its body: the operation exists, the session is live and its
+    // operator holds the operation's right. The refusal, or nothing.
+    std::optional<Answer> admit(const std::string& interfaceName, const std::string& code,
+                                const std::string& session);
+    Answer call(const std::string& interfaceName, const std::string& code, const BodySource& body,
+                const Caller& caller, Mode mode = Mode::Store);
 
     static constexpr std::int64_t kDefaultMaxRows = 200000;
 
@@ -90,11 +109,17 @@ private:
         const std::string& code;
         const TvdOperation& operation;
         const HandlerEntry& entry;
-        const std::string& body;
+        const BodySource& body;
+        const Caller& caller;
         Mode mode;
     };
     // One run of a call on a connection of its own, which it gives back before it throws.
-    Answer run(const Call& call, const std::string& session);
+    Answer run(const Call& call);
+    // The refusal of a session that is not live or whose operator lacks the entry's right; else
+    // the session's owner.
+    std::optional<Answer> callRefusal(db::Driver& db, const HandlerEntry& entry,
+                                      const std::string& operationName, const std::string& session,
+                                      SessionOwner& owner);
     // A request's typed fault, or the handler's result.
     struct Outcome {
         std::optional<RequestFault> fault;
@@ -118,6 +143,7 @@ private:
     const std::int64_t maxRows_;
     HandlerTable handlers_;
     Sessions sessions_;
+    AccessAudit audit_;
     std::atomic<std::time_t> lastPurge_{0};
 };
 

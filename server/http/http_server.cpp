@@ -1,5 +1,7 @@
 #include "http_server.h"
 
+#include "source_address.h"
+
 #include "gzip.h"
 
 #include <utility> // before Asio 1.74, which uses std::exchange without it
@@ -13,8 +15,10 @@
 
 #include <atomic>
 #include <iostream>
-#include <optional>
+#include <map>
+#include <mutex>
 #include <stdexcept>
+#include <unordered_map>
 
 namespace rsim::http {
 
@@ -23,6 +27,7 @@ namespace beast = boost::beast;
 namespace bhttp = beast::http;
 using tcp = asio::ip::tcp;
 using beast::error_code;
+using Clock = std::chrono::steady_clock;
 
 std::string faultBody(int status, const std::string& message, const std::string& hint)
 {
@@ -34,54 +39,45 @@ std::string faultBody(int status, const std::string& message, const std::string&
 
 namespace {
 
-constexpr const char* kSessionHeader = "X-Tav-Session";
 constexpr std::size_t kCompressFrom = 8 * 1024; // smaller answers are not worth compressing
-constexpr std::size_t kBudgetFree = 64 * 1024;  // bodies this small need no reservation
 
-// Bytes of request bodies being read or handled; a request reserves its share before its body
-// is read, and a request that would exceed the budget is answered 503 at once.
-class BodyBudget {
-public:
-    explicit BodyBudget(std::size_t total) : total_(total) {}
-    bool reserve(std::size_t bytes)
-    {
-        std::size_t used = used_.load();
-        do {
-            if (bytes > total_ - std::min(used, total_))
-                return false;
-        } while (!used_.compare_exchange_weak(used, used + bytes));
-        return true;
-    }
-    void release(std::size_t bytes) { used_ -= bytes; }
+// The body of a parsed request: bytes go to a RequestBody as the parser frees them from their
+// framing (Content-Length or chunked). The parser makes its reader when it is made itself,
+// before the body is given to the message.
+struct SpooledBody {
+    using value_type = std::shared_ptr<RequestBody>;
 
-private:
-    const std::size_t total_;
-    std::atomic<std::size_t> used_{0};
+    class reader {
+    public:
+        template <bool isRequest, class Fields>
+        reader(bhttp::header<isRequest, Fields>&, value_type& body) : body_(body)
+        {}
+        void init(const boost::optional<std::uint64_t>&, error_code& ec) { ec = {}; }
+        template <class Buffers>
+        std::size_t put(const Buffers& buffers, error_code& ec)
+        {
+            std::size_t taken = 0;
+            for (const auto buffer : beast::buffers_range_ref(buffers)) {
+                if (!body_->append(static_cast<const char*>(buffer.data()), buffer.size())) {
+                    ec = bhttp::error::body_limit; // the fault itself is in the body
+                    return taken;
+                }
+                taken += buffer.size();
+            }
+            ec = {};
+            return taken;
+        }
+        void finish(error_code& ec)
+        {
+            ec = body_->finish() ? error_code() : error_code(bhttp::error::body_limit);
+        }
+
+    private:
+        value_type& body_;
+    };
 };
 
-class Reservation {
-public:
-    Reservation() = default;
-    Reservation(BodyBudget& budget, std::size_t bytes) : budget_(&budget), bytes_(bytes) {}
-    Reservation(Reservation&& other) noexcept
-        : budget_(std::exchange(other.budget_, nullptr)), bytes_(other.bytes_)
-    {}
-    Reservation& operator=(Reservation&& other) noexcept
-    {
-        std::swap(budget_, other.budget_);
-        std::swap(bytes_, other.bytes_);
-        return *this;
-    }
-    ~Reservation()
-    {
-        if (budget_ != nullptr)
-            budget_->release(bytes_);
-    }
-
-private:
-    BodyBudget* budget_ = nullptr;
-    std::size_t bytes_ = 0;
-};
+using Parser = bhttp::request_parser<SpooledBody>;
 
 bool acceptsGzip(const bhttp::request_header<>& header)
 {
@@ -91,21 +87,64 @@ bool acceptsGzip(const bhttp::request_header<>& header)
     return false;
 }
 
+// Counts per address under a share; taken and given back from any thread.
+class Shares {
+public:
+    explicit Shares(std::size_t share) : share_(share) {}
+    bool take(const std::string& address)
+    {
+        std::lock_guard lock(mutex_);
+        std::size_t& count = counts_[address];
+        if (count >= share_)
+            return false;
+        ++count;
+        return true;
+    }
+    void giveBack(const std::string& address)
+    {
+        std::lock_guard lock(mutex_);
+        if (--counts_[address] == 0)
+            counts_.erase(address);
+    }
+
+private:
+    const std::size_t share_;
+    std::mutex mutex_;
+    std::unordered_map<std::string, std::size_t> counts_;
+};
+
+class Stoppable {
+public:
+    virtual ~Stoppable() = default;
+    virtual void onStop() = 0;
+};
+
 } // namespace
 
 struct Server::State {
-    State(Limits l, std::size_t workers, Handler h)
-        : limits(l), handler(std::move(h)), pool(workers), budget(l.bodyBudget)
+    State(Limits l, std::size_t workers, Admit a, Handler h)
+        : limits(std::move(l)), admit(std::move(a)), handler(std::move(h)), pool(workers),
+          budget(limits.bodyBudget), connectionShares(limits.connectionsPerAddress),
+          requestShares(limits.requestsPerAddress), sources(limits.trustedProxies)
     {}
 
     Limits limits;
+    Admit admit;
     Handler handler;
     asio::io_context io{1};
     asio::thread_pool pool;
     tcp::acceptor acceptor{io};
     std::optional<asio::ssl::context> tls;
     BodyBudget budget;
+    Shares connectionShares;
+    Shares requestShares;
+    SourceAddress sources;
     std::atomic<std::size_t> connections{0};
+    std::atomic<std::size_t> inFlight{0};
+    std::atomic<bool> stopping{false};
+    bool timedOut = false;
+    std::mutex liveMutex;
+    std::map<Stoppable*, std::weak_ptr<Stoppable>> live;
 };
 
 namespace {
@@ -121,21 +160,56 @@ beast::tcp_stream& lowest(beast::ssl_stream<beast::tcp_stream>& stream)
     return beast::get_lowest_layer(stream);
 }
 
-// One connection: reads a request under its limits, hands it to a worker, writes the answer,
-// and waits for the next request of a keep-alive connection.
+// A request in flight, counted in the server and in the share of its source address.
+class InFlight {
+public:
+    InFlight(State& state, std::string source) : state_(&state), source_(std::move(source))
+    {
+        ++state_->inFlight;
+    }
+    ~InFlight()
+    {
+        --state_->inFlight;
+        state_->requestShares.giveBack(source_);
+    }
+    InFlight(const InFlight&) = delete;
+    InFlight& operator=(const InFlight&) = delete;
+
+private:
+    State* state_;
+    std::string source_;
+};
+
+// One connection: reads a request's header under its limits, has it admitted on a worker, reads
+// the body of an admitted request, hands it to a worker, writes the answer, and waits for the
+// next request of a keep-alive connection.
 template <class Stream>
-class Connection : public std::enable_shared_from_this<Connection<Stream>> {
+class Connection : public Stoppable, public std::enable_shared_from_this<Connection<Stream>> {
 public:
     template <class... Args>
-    Connection(std::shared_ptr<State> state, Args&&... args)
-        : state_(std::move(state)), stream_(std::forward<Args>(args)...)
+    Connection(std::shared_ptr<State> state, std::string peer, bool sharesPeer, Args&&... args)
+        : state_(std::move(state)), peer_(std::move(peer)), sharesPeer_(sharesPeer),
+          stream_(std::forward<Args>(args)...)
     {
         ++state_->connections;
     }
-    ~Connection() { --state_->connections; }
+    ~Connection() override
+    {
+        {
+            std::lock_guard lock(state_->liveMutex);
+            state_->live.erase(this);
+        }
+        if (sharesPeer_)
+            state_->connectionShares.giveBack(peer_);
+        --state_->connections;
+    }
 
     void start()
     {
+        {
+            std::lock_guard lock(state_->liveMutex);
+            state_->live.emplace(this, this->shared_from_this());
+        }
         if constexpr (std::is_same_v<Stream, beast::tcp_stream>) {
             waitForRequest();
         } else {
@@ -148,16 +222,29 @@ public:
         }
     }
 
+    // On the I/O thread: a connection waiting for a request is closed, the others close once
+    // their answer is sent.
+    void onStop() override
+    {
+        keepAlive_ = false;
+        if (waiting_)
+            close();
+    }
+
 private:
     // A kept-alive connection may send nothing for the idle time; from its first byte on, the
-    // whole request must arrive within the request deadline.
+    // request must keep up the minimum rate and arrive whole within the request deadline.
     void waitForRequest()
     {
+        if (state_->stopping)
+            return close();
         if (buffer_.size() > 0)
             return readHeader();
+        waiting_ = true;
         lowest(stream_).expires_after(state_->limits.idleTimeout);
         stream_.async_read_some(buffer_.prepare(4096),
                                 [self = this->shared_from_this()](error_code ec, std::size_t n) {
+                                    self->waiting_ = false;
                                     if (ec)
                                         return self->close();
                                     self->buffer_.commit(n);
@@ -167,23 +254,49 @@ private:
 
     void readHeader()
     {
-        lowest(stream_).expires_after(state_->limits.requestDeadline);
+        deadline_ = Clock::now() + state_->limits.requestDeadline;
+        startPhase();
         parser_.emplace();
         parser_->header_limit(static_cast<std::uint32_t>(state_->limits.maxHeader));
         parser_->body_limit(state_->limits.maxBody);
-        bhttp::async_read_header(stream_, buffer_, *parser_,
-                                 [self = this->shared_from_this()](error_code ec, std::size_t) {
-                                     if (ec)
-                                         return self->refuseUnreadable(ec);
-                                     self->checkHeader();
-                                 });
+        parser_->get().body() = std::make_shared<RequestBody>();
+        readHeaderPiece();
+    }
+
+    // Header and body are read a piece at a time, each piece under the cut-off of the bytes
+    // received so far.
+    void readHeaderPiece()
+    {
+        lowest(stream_).expires_at(cutOff());
+        bhttp::async_read_some(stream_, buffer_, *parser_,
+                               [self = this->shared_from_this()](error_code ec, std::size_t n) {
+                                   if (ec)
+                                       return self->refuseUnreadable(ec);
+                                   self->received_ += n;
+                                   if (!self->parser_->is_header_done())
+                                       return self->readHeaderPiece();
+                                   self->checkHeader();
+                               });
+    }
+
+    void startPhase()
+    {
+        phaseStart_ = Clock::now();
+        received_ = 0;
+    }
+
+    // The grace, then a second for every minRate bytes received, never past the deadline.
+    Clock::time_point cutOff() const
+    {
+        const auto earned = std::chrono::milliseconds(
+            received_ * 1000 / std::max<std::size_t>(state_->limits.minRate, 1));
+        return std::min(deadline_, phaseStart_ + state_->limits.rateGrace + earned);
     }
 
     void refuseUnreadable(error_code ec)
     {
         if (ec == bhttp::error::body_limit)
-            return refuse(413, "请求过大",
-                          "请求体不能超过 " + std::to_string(state_->limits.maxBody) + " 字节");
+            return refuseBody();
         if (ec == bhttp::error::header_limit)
             return refuse(400, "请求头过大",
                           "请求头不能超过 " + std::to_string(state_->limits.maxHeader) + " 字节");
@@ -195,6 +308,26 @@ private:
             ec != bhttp::error::end_of_stream && ec != bhttp::error::partial_message)
             return refuse(400, "请求不是合法的HTTP/1.1请求", "");
         close(); // the peer went away, timed out or broke off: nobody to answer
+    }
+
+    // A body the parser or the spool refused.
+    void refuseBody()
+    {
+        const auto fault = parser_->get().body()->fault();
+        if (fault == RequestBody::Fault::NotGzip)
+            return refuse(400, "请求体不是合法的 gzip 数据",
+                          "Content-Encoding: gzip 的请求体须完整压缩");
+        if (fault == RequestBody::Fault::OverBudget)
+            return refuse(503, "服务繁忙，请稍后重试", "同时进行的大请求过多");
+        if (fault == RequestBody::Fault::Spool) {
+            std::cerr << "rsimd: cannot spool a request body in " << state_->limits.spoolFolder
+                      << std::endl;
+            return refuse(500, "服务内部错误", "");
+        }
+        const std::size_t limit = admitted_ ? maxBody_ : state_->limits.maxBody;
+        refuse(413, "请求过大",
+               (gzipped_ ? "解压后的请求体不能超过 " : "请求体不能超过 ") + std::to_string(limit) +
+                   " 字节");
     }
 
     void checkHeader()
@@ -212,20 +345,59 @@ private:
         if (header.method() == bhttp::verb::post && !framed && header.target() != "/v1/logout")
             return refuse(411, "请求缺少 Content-Length",
                           "POST 请求须带 Content-Length 或分块传输(chunked)");
-        const std::size_t declared =
-            chunked || gzipped_ ? state_->limits.maxBody
-                                : static_cast<std::size_t>(parser_->content_length().value_or(0));
-        if (declared > kBudgetFree) {
-            if (!state_->budget.reserve(declared))
-                return refuse(503, "服务繁忙，请稍后重试", "同时进行的大请求过多");
-            reservation_ = Reservation(state_->budget, declared);
-        }
-        // A body of unknown length gets room for the limit at once: only the pages written are
-        // taken, and it is never copied to a larger block, which near the limit would hold it
-        // twice. A declared length is reserved so by the parser.
-        if (chunked)
-            parser_->get().body().reserve(state_->limits.maxBody);
-        if (beast::iequals(header[bhttp::field::expect], "100-continue"))
+        if (state_->stopping)
+            return refuse(503, "服务正在停止，请稍后重试", "");
+        admit();
+    }
+
+    void admit()
+    {
+        const auto& header = parser_->get();
+        auto head = std::make_shared<RequestHead>();
+        head->method = std::string(header.method_string());
+        head->target = std::string(header.target());
+        head->session = std::string(header["X-Tav-Session"]);
+        head->requestId = std::string(header["X-Tav-Request-Id"]);
+        head->peer = peer_;
+        std::string forwardedFor;
+        const auto [first, last] = header.equal_range("X-Forwarded-For");
+        for (auto field = first; field != last; ++field)
+            forwardedFor += (forwardedFor.empty() ? "" : ",") + std::string(field->value());
+        head->source = state_->sources.of(peer_, forwardedFor);
+        if (!state_->requestShares.take(head->source))
+            return refuse(503, "服务繁忙，请稍后重试", "同一地址同时进行的请求过多");
+        inFlight_.emplace(*state_, head->source);
+        head_ = head;
+        const auto waitStart = Clock::now();
+        asio::post(state_->pool, [self = this->shared_from_this(), head, waitStart] {
+            Admission admission;
+            try {
+                admission = self->state_->admit(*head);
+            } catch (const std::exception& e) {
+                std::cerr << "rsimd: " << head->target << ": " << e.what() << std::endl;
+                admission.refusal = Reply{500, faultBody(500, "服务内部错误", "")};
+            }
+            asio::post(self->state_->io, [self, admission = std::move(admission), waitStart] {
+                self->deadline_ +=
+                    Clock::now() - waitStart; // the wait is the server's, not the peer's
+                self->admitted(admission);
+            });
+        });
+    }
+
+    void admitted(const Admission& admission)
+    {
+        if (admission.refusal)
+            return answerRefusal(*admission.refusal);
+        admitted_ = true;
+        maxBody_ = admission.maxBody;
+        if (parser_->content_length().value_or(0) > maxBody_)
+            return refuseBody();
+        parser_->body_limit(maxBody_);
+        parser_->get().body()->prepare(maxBody_, gzipped_, state_->limits.spoolFolder,
+                                       &state_->budget);
+        startPhase();
+        if (beast::iequals(parser_->get()[bhttp::field::expect], "100-continue"))
             return sendContinue();
         readBody();
     }
@@ -234,6 +406,7 @@ private:
     {
         auto interim =
             std::make_shared<bhttp::response<bhttp::empty_body>>(bhttp::status::continue_, 11);
+        lowest(stream_).expires_at(deadline_);
         bhttp::async_write(stream_, *interim,
                            [self = this->shared_from_this(), interim](error_code ec, std::size_t) {
                                if (ec)
@@ -244,89 +417,99 @@ private:
 
     void readBody()
     {
-        bhttp::async_read(stream_, buffer_, *parser_,
-                          [self = this->shared_from_this()](error_code ec, std::size_t) {
-                              if (ec)
-                                  return self->refuseUnreadable(ec);
-                              self->dispatch();
-                          });
+        if (parser_->is_done())
+            return dispatch();
+        lowest(stream_).expires_at(cutOff());
+        bhttp::async_read_some(stream_, buffer_, *parser_,
+                               [self = this->shared_from_this()](error_code ec, std::size_t n) {
+                                   if (ec)
+                                       return self->refuseUnreadable(ec);
+                                   self->received_ += n;
+                                   self->readBody();
+                               });
     }
 
     void dispatch()
     {
-        auto message = parser_->release();
-        auto request = std::make_shared<Request>();
-        request->method = std::string(message.method_string());
-        request->target = std::string(message.target());
-        request->session = std::string(message[kSessionHeader]);
-        error_code ignored;
-        request->source = lowest(stream_).socket().remote_endpoint(ignored).address().to_string();
-        request->body = std::move(message.body());
-        keepAlive_ = message.keep_alive();
+        lowest(stream_).expires_never();
+        const auto& message = parser_->get();
+        keepAlive_ = keepAlive_ && message.keep_alive();
         const bool gzipAnswer = acceptsGzip(message);
-        asio::post(state_->pool, [self = this->shared_from_this(), request, gzipAnswer] {
-            auto answer = self->handle(*request, gzipAnswer);
-            request->body = std::string();
+        auto body = message.body();
+        asio::post(state_->pool, [self = this->shared_from_this(), body, gzipAnswer] {
+            auto answer = self->handle(*body, gzipAnswer);
             asio::post(self->state_->io, [self, answer = std::move(answer)]() mutable {
-                self->reservation_ = Reservation();
                 self->write(std::move(answer));
             });
         });
     }
 
-    // On a worker: decompresses, runs the handler and compresses the answer when agreed.
-    std::shared_ptr<bhttp::response<bhttp::string_body>> handle(Request& request, bool gzipAnswer)
+    // On a worker: runs the handler and compresses the answer when agreed.
+    std::shared_ptr<bhttp::response<bhttp::string_body>> handle(const RequestBody& body,
+                                                                bool gzipAnswer)
     {
         Reply reply;
         try {
-            const auto unpacked =
-                gzipped_ ? tvd::gunzip(request.body, state_->limits.maxBody) : tvd::Gunzip::Done;
-            if (unpacked == tvd::Gunzip::TooLarge)
-                reply = {413, faultBody(413, "请求过大",
-                                        "解压后的请求体不能超过 " +
-                                            std::to_string(state_->limits.maxBody) + " 字节")};
-            else if (unpacked == tvd::Gunzip::Malformed)
-                reply = {400, faultBody(400, "请求体不是合法的 gzip 数据",
-                                        "Content-Encoding: gzip 的请求体须完整压缩")};
-            else
-                reply = state_->handler(request);
+            reply = state_->handler(Request{*head_, body});
         } catch (const std::exception& e) {
-            std::cerr << "rsimd: " << request.target << ": " << e.what() << std::endl;
+            std::cerr << "rsimd: " << head_->target << ": " << e.what() << std::endl;
             reply = {500, faultBody(500, "服务内部错误", "")};
         }
-        auto answer = std::make_shared<bhttp::response<bhttp::string_body>>(
-            static_cast<bhttp::status>(reply.status), 11);
-        answer->set(bhttp::field::content_type, "application/json");
-        if (gzipAnswer && reply.body.size() >= kCompressFrom) {
-            reply.body = tvd::gzip(reply.body);
+        auto answer = response(reply);
+        if (gzipAnswer && answer->body().size() >= kCompressFrom) {
+            answer->body() = tvd::gzip(answer->body());
             answer->set(bhttp::field::content_encoding, "gzip");
         }
+        return answer;
+    }
+
+    static std::shared_ptr<bhttp::response<bhttp::string_body>> response(Reply& reply)
+    {
+        auto answer = std::make_shared<bhttp::response<bhttp::string_body>>(
+            static_cast<bhttp::status>(reply.status), 11);
+        answer->set(bhttp::field::content_type, reply.contentType);
         answer->body() = std::move(reply.body);
         return answer;
     }
 
+    // The rest of what the peer sends after a refused header cannot be trusted to frame a
+    // request, and the body of a refused request is not read: the connection closes after the
+    // answer, unless the request has no body.
+    void answerRefusal(Reply reply)
+    {
+        const bool bodiless = !parser_->chunked() && parser_->content_length().value_or(0) == 0;
+        keepAlive_ = keepAlive_ && bodiless && parser_->get().keep_alive();
+        write(response(reply));
+    }
+
     void refuse(int status, const std::string& message, const std::string& hint)
     {
-        auto answer = std::make_shared<bhttp::response<bhttp::string_body>>(
-            static_cast<bhttp::status>(status), 11);
-        answer->set(bhttp::field::content_type, "application/json");
-        answer->body() = faultBody(status, message, hint);
-        keepAlive_ = false; // the rest of what the peer sends cannot be trusted to frame a request
-        write(std::move(answer));
+        keepAlive_ = false;
+        Reply reply{status, faultBody(status, message, hint)};
+        write(response(reply));
     }
 
     void write(std::shared_ptr<bhttp::response<bhttp::string_body>> answer)
     {
         answer->set(bhttp::field::accept_encoding, "gzip"); // request bodies may come gzipped
-        answer->keep_alive(keepAlive_);
+        answer->keep_alive(keepAlive_ && !state_->stopping);
         answer->prepare_payload();
         lowest(stream_).expires_after(state_->limits.requestDeadline);
         bhttp::async_write(stream_, *answer,
                            [self = this->shared_from_this(), answer](error_code ec, std::size_t) {
-                               if (ec || !self->keepAlive_)
+                               self->finishRequest();
+                               if (ec || !answer->keep_alive())
                                    return self->close();
                                self->waitForRequest();
                            });
+    }
+
+    void finishRequest()
+    {
+        inFlight_.reset();
+        head_.reset();
+        parser_.reset(); // lets the body and its spool go
+        admitted_ = false;
     }
 
     void close()
@@ -337,36 +520,68 @@ private:
     }
 
     std::shared_ptr<State> state_;
+    const std::string peer_;
+    const bool sharesPeer_;
     Stream stream_;
     beast::flat_buffer buffer_;
-    std::optional<bhttp::request_parser<bhttp::string_body>> parser_;
-    Reservation reservation_;
+    std::optional<Parser> parser_;
+    std::shared_ptr<const RequestHead> head_;
+    std::optional<InFlight> inFlight_;
+    Clock::time_point deadline_;
+    Clock::time_point phaseStart_;
+    std::size_t received_ = 0;
+    std::size_t maxBody_ = 0;
+    bool admitted_ = false;
     bool gzipped_ = false;
     bool keepAlive_ = true;
+    bool waiting_ = false;
 };
 
 void accept(const std::shared_ptr<State>& state)
 {
     state->acceptor.async_accept([state](error_code ec, tcp::socket socket) {
-        if (ec == asio::error::operation_aborted)
+        if (ec == asio::error::operation_aborted || state->stopping)
             return;
         if (!ec && state->connections < state->limits.maxConnections) {
-            socket.set_option(tcp::no_delay(true), ec);
-            if (state->tls)
-                std::make_shared<Connection<beast::ssl_stream<beast::tcp_stream>>>(
-                    state, std::move(socket), *state->tls)
-                    ->start();
-            else
-                std::make_shared<Connection<beast::tcp_stream>>(state, std::move(socket))->start();
+            const std::string peer = socket.remote_endpoint(ec).address().to_string();
+            // A trusted proxy brings many clients on its connections: it has no share of its own.
+            const bool sharesPeer = !state->sources.trusted(peer);
+            if (!ec && (!sharesPeer || state->connectionShares.take(peer))) {
+                socket.set_option(tcp::no_delay(true), ec);
+                if (state->tls)
+                    std::make_shared<Connection<beast::ssl_stream<beast::tcp_stream>>>(
+                        state, peer, sharesPeer, std::move(socket), *state->tls)
+                        ->start();
+                else
+                    std::make_shared<Connection<beast::tcp_stream>>(state, peer, sharesPeer,
+                                                                    std::move(socket))
+                        ->start();
+            }
         }
         accept(state);
     });
 }
 
+// After a stop, checks now and then whether every connection is done, or the stop timeout is
+// over; either ends the I/O loop.
+void awaitConnections(const std::shared_ptr<State>& state, Clock::time_point until)
+{
+    if (state->connections == 0)
+        return state->io.stop();
+    if (Clock::now() >= until) {
+        state->timedOut = true;
+        return state->io.stop();
+    }
+    auto timer = std::make_shared<asio::steady_timer>(state->io, std::chrono::milliseconds(50));
+    timer->async_wait([state, until, timer](error_code) { awaitConnections(state, until); });
+}
+
 } // namespace
 
-Server::Server(Limits limits, std::size_t workers, Handler handler, const TlsFiles& tls)
-    : state_(std::make_shared<State>(limits, workers, std::move(handler)))
+Server::Server(Limits limits, std::size_t workers, Admit admit, Handler handler,
+               const TlsFiles& tls)
+    : state_(
+          std::make_shared<State>(std::move(limits), workers, std::move(admit), std::move(handler)))
 {
     if (tls.certificate.empty())
         return;
@@ -410,20 +625,44 @@ int Server::listen(const std::string& host, int port)
     return acceptor.local_endpoint().port();
 }
 
-void Server::run()
+bool Server::run()
 {
     accept(state_);
     state_->io.run();
+    if (state_->timedOut)
+        return false;
     state_->pool.join();
+    return true;
 }
 
 void Server::stop()
 {
     asio::post(state_->io, [state = state_] {
+        if (state->stopping.exchange(true))
+            return;
         error_code ignored;
         state->acceptor.close(ignored);
-        state->io.stop();
+        std::vector<std::shared_ptr<Stoppable>> live;
+        {
+            std::lock_guard lock(state->liveMutex);
+            for (const auto& [key, connection] : state->live)
+                if (auto locked = connection.lock())
+                    live.push_back(std::move(locked));
+        }
+        for (const auto& connection : live)
+            connection->onStop();
+        awaitConnections(state, Clock::now() + state->limits.stopTimeout);
     });
+}
+
+std::size_t Server::bodyBytesHeld() const
+{
+    return state_->budget.used();
+}
+
+std::size_t Server::requestsInFlight() const
+{
+    return state_->inFlight;
 }
 
 } // namespace rsim::http

@@ -162,6 +162,19 @@ const std::vector<Migration>& schemaMigrations()
           "CREATE TABLE sys_login_failure (LOGIN_NAME TEXT NOT NULL, SOURCE TEXT NOT NULL, "
           "FAILURES BIGINT NOT NULL, LAST_FAILURE BIGINT NOT NULL, "
           "PREVIOUS_FAILURE BIGINT NOT NULL, PRIMARY KEY (LOGIN_NAME, SOURCE))"}},
+        // Reads of secrets, logins and logouts are audited apart from writes, one row per answer
+        // naming the keys it revealed. The reads audited before, one row per record, move there
+        // as they are (an SQLite service then moves them on into its audit file).
+        {105,
+         "access audit apart from writes",
+         {"CREATE TABLE sys_access_audit (AUDIT_TIME TEXT NOT NULL, OP_ID BIGINT NOT NULL, "
+          "LOGIN_NAME TEXT NOT NULL, SOURCE TEXT NOT NULL, EVENT TEXT NOT NULL, "
+          "OPERATION TEXT NOT NULL, RECORD_KEYS TEXT NOT NULL)",
+          "CREATE INDEX sys_access_audit_time ON sys_access_audit (AUDIT_TIME)",
+          "INSERT INTO sys_access_audit (AUDIT_TIME, OP_ID, LOGIN_NAME, SOURCE, EVENT, OPERATION, "
+          "RECORD_KEYS) SELECT AUDIT_TIME, OP_ID, '', '', 'read', INTERFACE || '/' || CODE || ' ' "
+          "|| OPERATION, RECORD_KEY FROM sys_audit WHERE OPERATION LIKE 'qry%'",
+          "DELETE FROM sys_audit WHERE OPERATION LIKE 'qry%'"}},
     };
     return migrations;
 }

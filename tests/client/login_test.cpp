@@ -1,6 +1,7 @@
 // Logging in against a real rsimd through the dialog: success, the service's refusal, and a
 // service that is down or stuck.
 #include "login_dialog.h"
+#include "loopback_port.h"
 #include "main_window.h"
 #include "rsimd_process.h"
 
@@ -22,42 +23,7 @@ inline void PrintTo(const QString& text, std::ostream* out)
     *out << text.toStdString();
 }
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 namespace {
-
-// A loopback port; listening (accepting connections that are never answered) or closed.
-class LoopbackPort {
-public:
-    explicit LoopbackPort(bool listening) : socket_(::socket(AF_INET, SOCK_STREAM, 0))
-    {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        ::bind(socket_, reinterpret_cast<sockaddr*>(&address), length);
-        ::getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length);
-        port_ = ntohs(address.sin_port);
-        if (listening)
-            ::listen(socket_, 4);
-        else
-            close();
-    }
-    ~LoopbackPort() { close(); }
-    QString address() const { return QString("http://127.0.0.1:%1").arg(port_); }
-
-private:
-    void close()
-    {
-        if (socket_ >= 0)
-            ::close(socket_);
-        socket_ = -1;
-    }
-    int socket_;
-    int port_ = 0;
-};
 
 struct Attempt {
     bool accepted;
@@ -168,19 +134,20 @@ TEST(LoginWarningTest, PlainHttpToAnotherHostIsWarnedOfBeforeThePasswordIsSent)
 
 TEST(LoginUnreachableTest, ServiceThatIsDownIsNamedWithinSeconds)
 {
-    const LoopbackPort closed(false);
-    LoginDialog dialog("", closed.address());
+    const testsupport::LoopbackPort closed(testsupport::LoopbackPort::Behaviour::Closed);
+    const QString address = QString::fromStdString(closed.address());
+    LoginDialog dialog("", address);
     const Attempt attempt = logIn(dialog, "admin", "admin123");
     EXPECT_FALSE(attempt.accepted);
-    EXPECT_TRUE(attempt.status.startsWith("无法连接远程写卡管理服务 " + closed.address()))
+    EXPECT_TRUE(attempt.status.startsWith("无法连接远程写卡管理服务 " + address))
         << attempt.status.toStdString();
     EXPECT_LT(attempt.milliseconds, 4000);
 }
 
 TEST(LoginUnreachableTest, ServiceThatNeverAnswersIsGivenUpWithinSeconds)
 {
-    const LoopbackPort stuck(true);
-    LoginDialog dialog("", stuck.address());
+    const testsupport::LoopbackPort stuck(testsupport::LoopbackPort::Behaviour::Silent);
+    LoginDialog dialog("", QString::fromStdString(stuck.address()));
     const Attempt attempt = logIn(dialog, "admin", "admin123");
     EXPECT_FALSE(attempt.accepted);
     EXPECT_TRUE(attempt.status.contains("没有应答")) << attempt.status.toStdString();

@@ -35,11 +35,13 @@ RegistrySpec AucVerifySpec()
     spec.fields = {
         {"SIM 卡 商  ：", "cmb_Vendor", ServiceCombo(Vendors()), AucInfo::idx_VENDOR_CODE, true},
         {"卡 类 型：", "cmbCard_Type", ServiceCombo(CardTypes()), AucInfo::idx_CARD_TYPE, true},
-        {"省   份：", "cmb_Province", ProvinceCombo(), AucInfo::idx_PROVINCE_CODE, true},
+        {"省   份：", "cmb_Province", ProvinceCombo(), AucInfo::idx_PROVINCE_CODE, true, false,
+         true},
         {"SIM卡序列号：", "edSimSequence", TextEdit(20), AucInfo::idx_SIM_SEQUENCE, true},
         {"功 能 码：", "edFunctionCode", TextEdit(64), AucInfo::idx_FUNCTION_CODE},
         {"密   码：", "edPwd", TextEdit(64), AucInfo::idx_PWD},
-        {"状       态：", "cmb_Sts", CodeListCombo(kStatuses), AucInfo::idx_STS},
+        {"状       态：", "cmb_Sts", CodeListCombo(kStatuses), AucInfo::idx_STS, false, false,
+         true},
     };
     spec.checks = {
         {"cmb_Vendor", "[SIM卡商]不能为空，请选择!"},

@@ -157,8 +157,9 @@ bool TfrmRemoteInfoQuery::InitForm(int reserved, const MSysmgntDef::SOperator* o
     try {
         remoteSim_.Init(reserved, op->REGION_CODE, op->COUNTY_CODE, op->ORG_ID, op->OP_ID);
         if (!sysMgnt_.Init(reserved, op->REGION_CODE, op->COUNTY_CODE, op->ORG_ID, op->OP_ID))
-            ShowGUIMessage("异常：初始化系统管理接口失败！\n[%s]\n[%s]!", "异常", 64,
-                           sysMgnt_.LastError().message.c_str(), sysMgnt_.LastError().hint.c_str());
+            ShowGUIMessage("异常：初始化系统管理接口失败！\n[%s]\n[%s]!", "异常",
+                           MB_ICONINFORMATION, sysMgnt_.LastError().message.c_str(),
+                           sysMgnt_.LastError().hint.c_str());
         CAccountPublic account;
         if (!account.Initialize(0, remoteSim_.GetRegionCode(), remoteSim_.GetCountyCode(),
                                 remoteSim_.GetOrgId(), remoteSim_.GetOpId()))
@@ -274,7 +275,7 @@ void TfrmRemoteInfoQuery::Query(PageView& view)
         }))
         return;
     if (view.result->count() == 0) {
-        ShowGUIMessage(page.emptyText, "提示", 64);
+        ShowGUIMessage(page.emptyText, "提示", MB_ICONINFORMATION);
         return;
     }
     FillList(view);
@@ -311,7 +312,7 @@ bool TfrmRemoteInfoQuery::CheckLogSpan()
     if (DayEdge("dtpEndOperDate", true) - DayEdge("dtpBgnOperDate", false) <= kMaxSpanSeconds)
         return true;
     CloseWaitBox();
-    ShowGUIMessage("提示：对不起!操作日期查询跨度不能超过1年！", "提示", 16);
+    ShowGUIMessage("提示：对不起!操作日期查询跨度不能超过1年！", "提示", MB_ICONHAND);
     focusIfPossible(Named<QWidget>("dtpEndOperDate"));
     return false;
 }

@@ -74,3 +74,10 @@ MaintenanceSpec GroupSpec()
 TfrmRemoteSimMsisdnGroup::TfrmRemoteSimMsisdnGroup(QWidget* owner)
     : TfrmMaintenance(owner, GroupSpec())
 {}
+
+void TfrmRemoteSimMsisdnGroup::btnClearBaseClick()
+{
+    auto* provinces = findChild<QComboBox*>("cmbQryProvince");
+    provinces->setCurrentIndex(provinces->count() > 0 ? 0 : -1);
+    TfrmMaintenance::btnClearBaseClick();
+}

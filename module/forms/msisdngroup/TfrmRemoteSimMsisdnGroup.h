@@ -6,4 +6,7 @@
 class TfrmRemoteSimMsisdnGroup : public TfrmMaintenance {
 public:
     explicit TfrmRemoteSimMsisdnGroup(QWidget* owner);
+
+    // Also selects the first province of the criteria.
+    void btnClearBaseClick() override;
 };

@@ -263,7 +263,7 @@ bool TfrmRemoteSimInfo::FinishInit()
     sysParams_.Init(0, 0, 0, 0, 0);
     std::string smsp;
     if (sysParams_.GetSysParaMaxValue(0, 0, "SmspCode", smsp) != 1) {
-        ShowGUIMessage("获取短信中心号码出错.", "提示", 16);
+        ShowGUIMessage("获取短信中心号码出错.", "提示", MB_ICONHAND);
         return false;
     }
     smspCode_ = QString::fromStdString(smsp);
@@ -465,7 +465,7 @@ void TfrmRemoteSimInfo::btnQueryClick()
         }))
         return;
     if (result_.empty()) {
-        ShowGUIMessage("没有查询到数据!", "提示", 16);
+        ShowGUIMessage("没有查询到数据!", "提示", MB_ICONHAND);
         return;
     }
     FillList(result_);

@@ -193,7 +193,7 @@ void TfrmRemoteSimInfo::CommitAdd()
     }
     MakeReadOnly(btnCommit);
     lstShowDataList->clear();
-    ShowGUIMessage("提示:远程写卡明细数据新增成功!", "业务提交", 64);
+    ShowGUIMessage("提示:远程写卡明细数据新增成功!", "业务提交", MB_ICONINFORMATION);
 }
 
 void TfrmRemoteSimInfo::CommitModify()
@@ -202,7 +202,7 @@ void TfrmRemoteSimInfo::CommitModify()
     for (int row = lstShowDataList->rowCount() - 1; row >= 0; --row)
         if (lstShowDataList->isChecked(row))
             rows.push_back(row);
-    if (ShowGUIMessage("您确认修改吗？", "确认操作", 292) != IDYES)
+    if (ShowGUIMessage("您确认修改吗？", "确认操作", rsimform::kConfirm) != IDYES)
         return;
     const SRemoteSimInfo shared = SharedFieldsOfCommit();
     CBSErrorMsg error;
@@ -217,5 +217,5 @@ void TfrmRemoteSimInfo::CommitModify()
         return;
     }
     MakeReadOnly(btnCommit);
-    ShowGUIMessage("提示:远程写卡明细数据修改成功!", "业务提交", 64);
+    ShowGUIMessage("提示:远程写卡明细数据修改成功!", "业务提交", MB_ICONINFORMATION);
 }

@@ -258,7 +258,7 @@ void TfrmRemoteSimInfo::btnDeleteClick()
 {
     if (lstShowDataList->selectedRow() < 0)
         return;
-    if (ShowGUIMessage("您确认删除吗？", "确认操作", 292) != IDYES)
+    if (ShowGUIMessage("您确认删除吗？", "确认操作", rsimform::kConfirm) != IDYES)
         return;
     ShowWaitBox("正在删除数据，请稍候...");
     SRemoteSimInfoList doomed;
@@ -275,7 +275,7 @@ void TfrmRemoteSimInfo::btnDeleteClick()
     for (int row = lstShowDataList->rowCount() - 1; row >= 0; --row)
         if (lstShowDataList->isChecked(row))
             lstShowDataList->removeRow(row);
-    ShowGUIMessage("提示:远程写卡明细数据删除成功!", "业务提交", 64);
+    ShowGUIMessage("提示:远程写卡明细数据删除成功!", "业务提交", MB_ICONINFORMATION);
 }
 
 void TfrmRemoteSimInfo::btnClearClick()

@@ -38,7 +38,8 @@ RegistrySpec VendorDllSpec()
         {"鉴权密钥：", "edReg_Code", TextEdit(64), VendorDll::idx_REG_CODE},
         {"版 本 号：", "ed_Version", TextEdit(40), VendorDll::idx_VERSION_ID},
         // Locked by a row click, yet Modify sends the province shown.
-        {"省      份：", "cmb_Province", ProvinceCombo(), VendorDll::idx_PROVINCE_CODE, true, true},
+        {"省      份：", "cmb_Province", ProvinceCombo(), VendorDll::idx_PROVINCE_CODE, true, true,
+         true},
     };
     spec.checks = {
         {"cmb_Vendor", "[SIM卡商]不能为空，请选择!"},
@@ -76,7 +77,7 @@ QString qtFilter(const QString& filter)
 
 void failure(const char* text)
 {
-    ShowGUIMessage("%s", "异常信息", 64, text);
+    ShowGUIMessage("%s", "异常信息", MB_ICONINFORMATION, text);
 }
 
 } // namespace
@@ -109,11 +110,11 @@ bool TfrmFactoryCardTypeModule::PrepareWindow()
 {
     paramLibrary_.Init(0, 0, 0, 0, 0);
     if (paramLibrary_.GetSysParaValueList(0, 0, kFtpParameter, ftpParams_) != 1) {
-        ShowGUIMessage("获取FTP配置参数出错.", "提示", 16);
+        ShowGUIMessage("获取FTP配置参数出错.", "提示", MB_ICONHAND);
         return false;
     }
     if (ftpParams_.empty()) {
-        ShowGUIMessage("FTP配置参数没有配置，请配置表：xg.sys_para.", "提示", 16);
+        ShowGUIMessage("FTP配置参数没有配置，请配置表：xg.sys_para.", "提示", MB_ICONHAND);
         return false;
     }
     return true;
@@ -126,7 +127,7 @@ void TfrmFactoryCardTypeModule::btnFtpClick()
         return;
     const std::optional<FtpTarget> target = SplitFtpParameter(ftpParams_[0].PARAM_VALUE);
     if (!target) {
-        ShowGUIMessage("%s", "提示", 16, kFtpParameterMalformed);
+        ShowGUIMessage("%s", "提示", MB_ICONHAND, kFtpParameterMalformed);
         return;
     }
     if (LocalFileUploadable(path))
@@ -138,12 +139,12 @@ bool TfrmFactoryCardTypeModule::LocalFileUploadable(const QString& path)
     const QFileInfo file(path);
     QFile readable(path);
     if (!file.isFile() || !readable.open(QIODevice::ReadOnly)) {
-        ShowGUIMessage("本地文件[%s]不存在或不能读取，未上传。", "异常信息", 64,
+        ShowGUIMessage("本地文件[%s]不存在或不能读取，未上传。", "异常信息", MB_ICONINFORMATION,
                        path.toUtf8().constData());
         return false;
     }
     if (file.size() > kLargestUpload) {
-        ShowGUIMessage("本地文件[%s]大小达到或超过4GB，不能上传。", "异常信息", 64,
+        ShowGUIMessage("本地文件[%s]大小达到或超过4GB，不能上传。", "异常信息", MB_ICONINFORMATION,
                        path.toUtf8().constData());
         return false;
     }

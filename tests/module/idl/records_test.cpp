@@ -175,12 +175,3 @@ TEST(Operations, AllFortySevenRemoteSimOperationsAreRegistered)
     EXPECT_EQ(op->in->name(), "MResRemoteMgntApp::IResRemoteMgnt::CParamIn4qry_simInfo");
     EXPECT_NE(tvd_findOperation("MResSysMgnt_IResSysMgnt", "RMRESD31"), nullptr);
 }
-
-TEST(Operations, OperatorRecordHasTheTwentyMembersOfTheHost)
-{
-    const CTvdTypeInfo* type = CTvdTypeInfo::find("MSysmgntDef::SOperator");
-    ASSERT_NE(type, nullptr);
-    EXPECT_EQ(type->memberCount(), 20);
-    EXPECT_STREQ(type->memberTable()[19].name, "MEMO");
-    EXPECT_EQ(type->memberTypes()[18].typeName, "int32");
-}

@@ -184,4 +184,18 @@ TEST(ScriptedFtpClientTest, AServerThatStopsTakingDataEndsTheUploadWithAText)
     client.Close();
 }
 
+// Every byte is sent, yet the server keeps nothing: an upload that only counted its bytes would
+// be reported done and lost.
+TEST(ScriptedFtpClientTest, AFileTheServerRefusesAfterItsLastByteIsNotUploaded)
+{
+    ScriptedFtpServer server;
+    server.refuseStoredFiles("552 Storage allocation exceeded; file not kept.");
+    const LocalFile file(randomBytes(256 << 10));
+    CFTPClient client;
+    ASSERT_TRUE(client.Connect("127.0.0.1", server.port(), "rsim", "rsim")) << client.GetErrorMsg();
+    EXPECT_FALSE(client.PutFile("library.dll", file.path()));
+    EXPECT_EQ(0, std::string(client.GetErrorMsg()).find("552")) << client.GetErrorMsg();
+    client.Close();
+}
+
 } // namespace

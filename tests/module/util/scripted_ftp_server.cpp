@@ -87,6 +87,12 @@ void ScriptedFtpServer::scriptRenameReplies(std::deque<std::string> replies)
     renameReplies_ = std::move(replies);
 }
 
+void ScriptedFtpServer::refuseStoredFiles(std::string reply)
+{
+    std::lock_guard lock(mutex_);
+    storeRefusal_ = std::move(reply);
+}
+
 void ScriptedFtpServer::serve()
 {
     while (!stopping_) {
@@ -156,8 +162,22 @@ std::string ScriptedFtpServer::reply(int control, const std::string& command,
         data = openData(dataHost_, dataPort_);
         if (data < 0)
             return "425 Cannot open the data connection.";
-        send(control, "150 Opening data connection; nothing will be read.");
-        return "";
+        std::string refusal;
+        {
+            std::lock_guard lock(mutex_);
+            refusal = storeRefusal_;
+        }
+        if (refusal.empty()) {
+            send(control, "150 Opening data connection; nothing will be read.");
+            return "";
+        }
+        send(control, "150 Opening data connection.");
+        char buffer[65536];
+        while (::recv(data, buffer, sizeof buffer, 0) > 0) {
+        }
+        ::close(data);
+        data = -1;
+        return refusal;
     }
     if (command == "QUIT")
         return "221 Goodbye.";

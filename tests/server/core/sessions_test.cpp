@@ -15,6 +15,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 
@@ -196,11 +197,30 @@ TEST_P(Sessions, ASessionPastEitherExpiryIsRefused)
     EXPECT_EQ(query(""), expiredMessage);
 }
 
-TEST_P(Sessions, LogoutEndsTheSession)
+// Logins, refused logins and logouts are audited with the operator and the address.
+TEST_P(Sessions, LogoutEndsTheSessionAndLoginsAndLogoutsAreAudited)
 {
+    EXPECT_EQ(login("127.0.0.2", "viewer", "wrong"), kWrong);
+    EXPECT_EQ(login("127.0.0.2", "nobody", "wrong"), kWrong);
     const std::string token = session("viewer", "viewer123");
-    EXPECT_EQ(postFrom("127.0.0.1", server_->port(), "/v1/logout", "{}", token), "");
+    EXPECT_EQ(postFrom("127.0.0.3", server_->port(), "/v1/logout", "{}", token), "");
     EXPECT_EQ(query(token), "会话无效或已过期，请重新登录");
+
+    std::string address = server_->database();
+    if (address.rfind("sqlite:", 0) == 0)
+        address.replace(address.size() - 3, 3, "-audit.db");
+    std::vector<std::string> rows;
+    rsim::db::connect(address)->query(
+        "SELECT EVENT, OP_ID, LOGIN_NAME, SOURCE FROM sys_access_audit "
+        "WHERE EVENT <> 'read' ORDER BY AUDIT_TIME",
+        {}, [&](const rsim::db::Row& row) {
+            rows.push_back(rsim::db::asText(row[0]) + " " + rsim::db::asText(row[1]) + " " +
+                           rsim::db::asText(row[2]) + " " + rsim::db::asText(row[3]));
+        });
+    using Rows = std::vector<std::string>;
+    std::sort(rows.begin(), rows.end()); // rows of one second come in any order
+    EXPECT_EQ(rows, (Rows{"login 2 viewer 127.0.0.1", "login refused 0 nobody 127.0.0.2",
+                          "login refused 2 viewer 127.0.0.2", "logout 2  127.0.0.3"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, Sessions, ::testing::Values(Backend::Sqlite, Backend::Postgres),

@@ -38,9 +38,14 @@ struct HttpAnswer {
 
 class Socket {
 public:
-    explicit Socket(int port)
+    // from: the loopback address the connection comes from.
+    explicit Socket(int port, const char* from = "127.0.0.1")
     {
         fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in source{};
+        source.sin_family = AF_INET;
+        ::inet_pton(AF_INET, from, &source.sin_addr);
+        ::bind(fd_, reinterpret_cast<sockaddr*>(&source), sizeof source);
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_port = htons(static_cast<std::uint16_t>(port));
@@ -180,7 +185,7 @@ TEST_F(HostileClients, SlowAndStalledClientsAtTenTimesTheWorkersDoNotHoldUpOther
     start();
     std::vector<std::unique_ptr<Socket>> hostile;
     for (int i = 0; i < 10 * kWorkers; ++i) {
-        hostile.push_back(std::make_unique<Socket>(server_->port()));
+        hostile.push_back(std::make_unique<Socket>(server_->port(), "127.0.0.2"));
         // Half send a request line and stop; half stop in the middle of a body.
         hostile.back()->send(
             i % 2 ? "POST /v1/login HTTP/1.1\r\nHost: x\r\n"

@@ -1,27 +1,38 @@
 // The authentication-card rights: what this window does besides the registry pattern.
 #include "TfrmRemoteSimAucRole.h"
-#include "registry_form_fixture.h"
+#include "window_driver.h"
+
+#include <QTest>
 
 using nlohmann::json;
 
 namespace {
 
-using AucRoleForm = RegistryFormTest<TfrmRemoteSimAucRole, 10150185>;
+class AucRoleForm : public windowtest::WindowDriver {
+protected:
+    void SetUp() override
+    {
+        WindowDriver::SetUp();
+        Open(10150185);
+    }
+    TListViewEx* rows() const { return list("lstvShowList"); }
+    QString cell(int row, int column) const { return rows()->cellText(row, column); }
+};
 
 TEST_F(AucRoleForm, TheFirstQueryFiltersOnTheFirstRightTypeOnly)
 {
     click("btnQuery");
     EXPECT_EQ(sent("RMOSMQ47")["sResRemoteSysAuc"], json::parse(R"({"ENT_TYPE":1})"));
-    ASSERT_GE(list()->rowCount(), 1);
+    ASSERT_GE(rows()->rowCount(), 1);
     EXPECT_EQ(cell(0, 0), combo("cmbEntType")->itemText(0));
-    EXPECT_EQ(list()->columnCount(), 4);
+    EXPECT_EQ(rows()->columnCount(), 4);
 }
 
 TEST_F(AucRoleForm, EntityCriteriaAreSentAsTypedAndTheSerialNumberTrimmed)
 {
-    click(box("chkEntCode"));
-    click(box("chkEntName"));
-    click(box("chkSimSeq"));
+    click("chkEntCode");
+    click("chkEntName");
+    click("chkSimSeq");
     type("edEntCode", " 1001");
     type("edEntName", "营业厅 ");
     type("edSimSeq", " AUC000001 ");
@@ -38,7 +49,7 @@ TEST_F(AucRoleForm, TheEntityCodeTakesSixDigitsFromTheKeyboard)
     EXPECT_EQ(edit("edEnt_Code")->text(), "123456");
     QTest::keyClicks(edit("edEntCode"), "1234567");
     EXPECT_EQ(edit("edEntCode")->text().size(), 0); // unticked by Clear: read-only
-    click(box("chkEntCode"));
+    click("chkEntCode");
     QTest::keyClicks(edit("edEntCode"), "1234567");
     EXPECT_EQ(edit("edEntCode")->text(), "123456");
 }
@@ -64,11 +75,11 @@ TEST_F(AucRoleForm, TheEditAreaMessagesAreWordedAsTheyStand)
     // Only the name changes on Modify, and only its cell is rewritten.
     click("btnQuery");
     int row = -1;
-    for (int i = 0; i < list()->rowCount(); ++i)
+    for (int i = 0; i < rows()->rowCount(); ++i)
         if (cell(i, 3) == "AUC000009")
             row = i;
     ASSERT_GE(row, 0);
-    clickRow(row);
+    clickRow("lstvShowList", row);
     EXPECT_TRUE(edit("edEnt_Code")->isReadOnly());
     EXPECT_FALSE(edit("edEnt_Name")->isReadOnly());
     type("edEnt_Name", "改名实体");

@@ -1,12 +1,21 @@
 // The authentication-card login data: what this window does besides the registry pattern.
 #include "TfrmAucVerifyInfo.h"
-#include "registry_form_fixture.h"
+#include "window_driver.h"
 
 using nlohmann::json;
 
 namespace {
 
-using AucVerifyForm = RegistryFormTest<TfrmAucVerifyInfo, 10150186>;
+class AucVerifyForm : public windowtest::WindowDriver {
+protected:
+    void SetUp() override
+    {
+        WindowDriver::SetUp();
+        Open(10150186);
+    }
+    TListViewEx* rows() const { return list("lstvShowList"); }
+    QString cell(int row, int column) const { return rows()->cellText(row, column); }
+};
 
 TEST_F(AucVerifyForm, TheFirstQueryFiltersOnTheFirstItemsAndTheOperatorsPlace)
 {
@@ -17,8 +26,8 @@ TEST_F(AucVerifyForm, TheFirstQueryFiltersOnTheFirstItemsAndTheOperatorsPlace)
     EXPECT_EQ(sent("RMOSMQ43")["sResRemoteAucInfo"],
               json::parse(R"({"VENDOR_CODE":"V01","CARD_TYPE":"C128","PROVINCE_CODE":"11","STS":1,
                               "REGION_CODE":10,"COUNTY_CODE":1001,"ORG_ID":100101})"));
-    ASSERT_EQ(list()->rowCount(), 2);
-    EXPECT_EQ(list()->columnCount(), 12);
+    ASSERT_EQ(rows()->rowCount(), 2);
+    EXPECT_EQ(rows()->columnCount(), 12);
     EXPECT_EQ(cell(0, 3), "AUC000004");
     EXPECT_EQ(cell(0, 5),
               "pw0004"); // the password in clear, to an operator with the window's rights
@@ -38,7 +47,7 @@ TEST_F(AucVerifyForm, TheFirstQueryFiltersOnTheFirstItemsAndTheOperatorsPlace)
 TEST_F(AucVerifyForm, ARowClickShowsThePasswordAndLeavesTheFunctionCodeEditable)
 {
     click("btnQuery");
-    clickRow(1);
+    clickRow("lstvShowList", 1);
     EXPECT_EQ(edit("edPwd")->text(), "pw0005");
     EXPECT_EQ(edit("edSimSequence")->text(), "AUC000005");
     EXPECT_TRUE(edit("edSimSequence")->isReadOnly());
@@ -77,7 +86,7 @@ TEST_F(AucVerifyForm, AnAddedRowNamesTheOperatorsPlaceAndNoTime)
     EXPECT_EQ(added["ORG_ID"], 100101);
     EXPECT_FALSE(added.contains("OP_ID"));
     EXPECT_FALSE(added.contains("OPER_DATE"));
-    ASSERT_EQ(list()->rowCount(), 1);
+    ASSERT_EQ(rows()->rowCount(), 1);
     EXPECT_EQ(cell(0, 6), "[10] 广州");
     EXPECT_TRUE(cell(0, 9).startsWith(QString("[%1] ").arg(operator_.OP_ID)))
         << cell(0, 9).toStdString();
@@ -85,7 +94,7 @@ TEST_F(AucVerifyForm, AnAddedRowNamesTheOperatorsPlaceAndNoTime)
     EXPECT_EQ(cell(0, 11), combo("cmb_Sts")->currentText());
 
     // The appended row is linked to no record: a click on it loads nothing and enables nothing.
-    clickRow(0);
+    clickRow("lstvShowList", 0);
     EXPECT_EQ(edit("edPwd")->text(), "pw7777");
     EXPECT_FALSE(button("btnMod")->isEnabled());
     EXPECT_FALSE(button("btnDel")->isEnabled());

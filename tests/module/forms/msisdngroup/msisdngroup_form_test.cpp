@@ -1,18 +1,19 @@
 // The MSISDN-group window: region and province combos, and modify and delete that take the key
 // from the clicked row.
-#include "reference_form.h"
+#include "form_base.h"
+#include "window_driver.h"
 
-using formtest::ReferenceForm;
 using nlohmann::json;
+using windowtest::WindowDriver;
 using namespace MResRemoteMgntDef;
 
 namespace {
 
-class MsisdnGroupForm : public ReferenceForm {
+class MsisdnGroupForm : public WindowDriver {
 protected:
     void SetUp() override
     {
-        ReferenceForm::SetUp();
+        WindowDriver::SetUp();
         Open(10150179);
     }
 
@@ -21,8 +22,8 @@ protected:
         edit("edtMsisdnGroup")->setText(group);
         edit("edtMsisdnName")->setText("测试号群");
         combo("cmbProvince")->setCurrentText(province);
-        form_->btnAddClick();
-        ASSERT_EQ(gui_->lastMessage().text, "提示：新增信息成功!");
+        click("btnAdd");
+        ASSERT_EQ(lastText(), "提示：新增信息成功!");
     }
 };
 
@@ -34,18 +35,16 @@ TEST_F(MsisdnGroupForm, ClearSelectsTheOperatorsRegionAndTheRegionBoxSelectsItAg
     EXPECT_EQ(combo("cmbQryRegionCode")->currentText(), "[10] 广州");
     EXPECT_EQ(combo("cmbQryProvince")->currentText(), "[11] 北京");
     EXPECT_EQ(combo("cmbRegionCode")->currentText(), "[10] 广州");
-
-    ShowActive();
     combo("cmbQryRegionCode")->setCurrentText("[12] 珠海");
-    click(box("ckbQryRegionCode"));
+    click("ckbQryRegionCode");
     EXPECT_EQ(combo("cmbQryRegionCode")->currentText(), "[10] 广州");
-    click(box("ckbQryProvince"));
+    click("ckbQryProvince");
     combo("cmbQryProvince")->setCurrentText("[44] 广东");
-    form_->btnQueryClick();
+    click("btnQuery");
     EXPECT_EQ(sent("RMOSMQ16"),
               json::parse(R"({"sResRemoteMsisdnGroup":{"REGION_CODE":10,"PROVINCE_CODE":"44"}})"));
-    ASSERT_EQ(list()->rowCount(), 1);
-    EXPECT_EQ(list()->cellText(0, 3), "[44] 广东");
+    ASSERT_EQ(list("lstShowDataList")->rowCount(), 1);
+    EXPECT_EQ(list("lstShowDataList")->cellText(0, 3), "[44] 广东");
 }
 
 TEST_F(MsisdnGroupForm, ModifyAndDeleteSendTheClickedRowsKey)
@@ -58,21 +57,19 @@ TEST_F(MsisdnGroupForm, ModifyAndDeleteSendTheClickedRowsKey)
     edit("edtMsisdnGroup")->setText("G99");
     combo("cmbProvince")->setCurrentText("[31] 上海");
     edit("edtMsisdnName")->setText("改名");
-    confirmNext();
-    form_->btnModifyClick();
+    click("btnModify");
     EXPECT_EQ(
         sent("RMOSMQ14")["listResRemoteMsisdnGroup"],
         json::parse(
             R"([{"MSISDN_GROUP":"G91","MSISDN_NAME":"改名","REGION_CODE":10,"PROVINCE_CODE":"44"}])"));
-    EXPECT_EQ(list()->cellText(0, 1), "改名");
+    EXPECT_EQ(list("lstShowDataList")->cellText(0, 1), "改名");
 
     edit("edtMsisdnName")->setText("又改");
     combo("cmbRegionCode")->setCurrentText("[11] 深圳");
-    confirmNext();
-    form_->btnDeleteClick();
+    click("btnDelete");
     EXPECT_EQ(sent("RMOSMQ15")["listResRemoteMsisdnGroup"],
               json::parse(R"([{"MSISDN_GROUP":"G91","REGION_CODE":10,"PROVINCE_CODE":"44"}])"));
-    EXPECT_EQ(gui_->lastMessage().text, "提示：信息删除成功!");
+    EXPECT_EQ(lastText(), "提示：信息删除成功!");
 }
 
 TEST_F(MsisdnGroupForm, AProvinceTheWindowDidNotLoadShowsAsAnEmptyCell)
@@ -92,17 +89,27 @@ TEST_F(MsisdnGroupForm, AProvinceTheWindowDidNotLoadShowsAsAnEmptyCell)
     group.set_REGION_CODE(10);
     group.set_PROVINCE_CODE("97");
     CBSErrorMsg error;
-    ASSERT_TRUE(service.add_provinceCode(form_->OpInfo(), provinces, error)) << error.message;
-    ASSERT_TRUE(service.add_msisdnGroup(form_->OpInfo(), groups, error)) << error.message;
+    ASSERT_TRUE(service.add_provinceCode(form<TfrmRemoteSimBase>()->OpInfo(), provinces, error))
+        << error.message;
+    ASSERT_TRUE(service.add_msisdnGroup(form<TfrmRemoteSimBase>()->OpInfo(), groups, error))
+        << error.message;
 
-    form_->btnClearClick();
+    click("btnClear");
     box("ckbQryMsisdnGroup")->setChecked(true);
     edit("edtQryMsisdnGroup")->setText("G97");
     combo("cmbProvince")->setCurrentText("[44] 广东");
-    form_->btnQueryClick();
-    ASSERT_EQ(list()->rowCount(), 1);
-    EXPECT_EQ(list()->cellText(0, 3), "");
+    click("btnQuery");
+    ASSERT_EQ(list("lstShowDataList")->rowCount(), 1);
+    EXPECT_EQ(list("lstShowDataList")->cellText(0, 3), "");
     EXPECT_EQ(combo("cmbProvince")->currentIndex(), -1);
+}
+
+TEST_F(MsisdnGroupForm, ClearingTheEditAreaSelectsTheFirstProvinceCriterion)
+{
+    click("ckbQryProvince");
+    choose("cmbQryProvince", "44");
+    click("btnClearBase");
+    EXPECT_EQ(combo("cmbQryProvince")->currentIndex(), 0);
 }
 
 } // namespace

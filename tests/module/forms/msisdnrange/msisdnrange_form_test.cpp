@@ -1,21 +1,21 @@
 // The MSISDN-range window: Clear keeps the province box, the range box empties its editors, the
 // number editors take digits only and modify keeps the clicked row's key.
-#include "reference_form.h"
+#include "form_base.h"
+#include "window_driver.h"
 
 #include <QTest>
 
-using formtest::ReferenceForm;
 using nlohmann::json;
+using windowtest::WindowDriver;
 
 namespace {
 
-class MsisdnRangeForm : public ReferenceForm {
+class MsisdnRangeForm : public WindowDriver {
 protected:
     void SetUp() override
     {
-        ReferenceForm::SetUp();
+        WindowDriver::SetUp();
         Open(10150178);
-        ShowActive();
     }
 };
 
@@ -23,45 +23,45 @@ TEST_F(MsisdnRangeForm, ClearLeavesTheProvinceBoxAsTheUserSetIt)
 {
     EXPECT_TRUE(box("ckbQryProvince")->isChecked());
     EXPECT_FALSE(box("ckbQryRegionCode")->isChecked());
-    form_->btnQueryClick();
+    click("btnQuery");
     EXPECT_EQ(sent("RMOSMQ24"),
               json::parse(R"({"sResRemoteImsiMsisdnGrp":{"PROVINCE_CODE":"11"}})"));
-    EXPECT_GT(list()->rowCount(), 0);
+    EXPECT_GT(list("lstShowDataList")->rowCount(), 0);
 
-    click(box("ckbQryProvince"));
-    click(box("ckbQryRegionCode"));
-    form_->btnClearClick();
+    click("ckbQryProvince");
+    click("ckbQryRegionCode");
+    click("btnClear");
     EXPECT_FALSE(box("ckbQryProvince")->isChecked());
     EXPECT_FALSE(box("ckbQryRegionCode")->isChecked());
 }
 
 TEST_F(MsisdnRangeForm, EveryClickOnTheRangeBoxEmptiesItsEditors)
 {
-    click(box("ckbQryMsisdn"));
+    click("ckbQryMsisdn");
     edit("edtQryMsisdnFirst")->setText("13800000000");
     edit("edtQryMsisdnLast")->setText("13800000099");
-    click(box("ckbQryMsisdn"));
+    click("ckbQryMsisdn");
     EXPECT_TRUE(edit("edtQryMsisdnFirst")->text().isEmpty());
     edit("edtQryMsisdnLast")->setText("13800000099");
-    click(box("ckbQryMsisdn"));
+    click("ckbQryMsisdn");
     EXPECT_TRUE(edit("edtQryMsisdnLast")->text().isEmpty());
-    form_->btnQueryClick();
-    EXPECT_EQ(gui_->lastMessage().text, "请输入查询条件[开始MSISDN号]!");
+    click("btnQuery");
+    EXPECT_EQ(lastText(), "请输入查询条件[开始MSISDN号]!");
     EXPECT_TRUE(Calls("RMOSMQ24").empty());
 }
 
 TEST_F(MsisdnRangeForm, NumberEditorsTakeDigitsAndOnlyTheEditRangeIsCopied)
 {
-    click(edit("edtMsisdnFirst"));
+    click("edtMsisdnFirst");
     QTest::keyClicks(edit("edtMsisdnFirst"), "139a00-1");
     EXPECT_EQ(edit("edtMsisdnFirst")->text(), "139001");
-    click(edit("edtMsisdnLast"));
+    click("edtMsisdnLast");
     EXPECT_EQ(edit("edtMsisdnLast")->text(), "139001");
 
-    click(box("ckbQryMsisdn"));
-    click(edit("edtQryMsisdnFirst"));
+    click("ckbQryMsisdn");
+    click("edtQryMsisdnFirst");
     QTest::keyClicks(edit("edtQryMsisdnFirst"), "13900");
-    click(edit("edtQryMsisdnLast"));
+    click("edtQryMsisdnLast");
     EXPECT_TRUE(edit("edtQryMsisdnLast")->text().isEmpty());
 }
 
@@ -71,21 +71,19 @@ TEST_F(MsisdnRangeForm, ModifyKeepsTheRowsKeyAndDeleteSendsTheEditArea)
     combo("cmbProvince")->setCurrentText("[44] 广东");
     edit("edtMsisdnFirst")->setText("13908000000");
     edit("edtMsisdnLast")->setText("13908000099");
-    form_->btnAddClick();
-    ASSERT_EQ(list()->rowCount(), 1) << gui_->lastMessage().text.toStdString();
-    EXPECT_EQ(list()->cellText(0, 2), "[44] 广东");
+    click("btnAdd");
+    ASSERT_EQ(list("lstShowDataList")->rowCount(), 1) << lastText().toStdString();
+    EXPECT_EQ(list("lstShowDataList")->cellText(0, 2), "[44] 广东");
 
     edit("edtMsisdn")->setText("G02");
     edit("edtMsisdnLast")->setText("13908000199");
-    confirmNext();
-    form_->btnModifyClick();
+    click("btnModify");
     EXPECT_EQ(sent("RMOSMQ22")["listResRemoteMsisdnGrp"],
               json::parse(R"([{"MSISDN_GROUP":"G01","REGION_CODE":10,"PROVINCE_CODE":"44",
                                "FIRST_MSISDN":"13908000000","LAST_MSISDN":"13908000199"}])"));
 
     edit("edtMsisdnLast")->setText("13908000150");
-    confirmNext();
-    form_->btnDeleteClick();
+    click("btnDelete");
     EXPECT_EQ(sent("RMOSMQ23")["listResRemoteMsisdnGrp"][0]["LAST_MSISDN"], "13908000150");
 }
 

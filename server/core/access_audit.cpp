@@ -1,0 +1,133 @@
+#include "access_audit.h"
+
+#include "migration.h"
+
+#include "tvd_datetime.h"
+
+#include <ctime>
+#include <filesystem>
+
+namespace rsim {
+namespace {
+
+const std::vector<std::string> kColumns{"AUDIT_TIME", "OP_ID",     "LOGIN_NAME", "SOURCE",
+                                        "EVENT",      "OPERATION", "RECORD_KEYS"};
+
+// The audit file's own schema; the main database gets the same table from its migrations.
+const std::vector<db::Migration>& auditFileMigrations()
+{
+    static const std::vector<db::Migration> migrations{
+        {1,
+         "access audit",
+         {"CREATE TABLE sys_access_audit (AUDIT_TIME TEXT NOT NULL, OP_ID BIGINT NOT NULL, "
+          "LOGIN_NAME TEXT NOT NULL, SOURCE TEXT NOT NULL, EVENT TEXT NOT NULL, "
+          "OPERATION TEXT NOT NULL, RECORD_KEYS TEXT NOT NULL)",
+          "CREATE INDEX sys_access_audit_time ON sys_access_audit (AUDIT_TIME)"}}};
+    return migrations;
+}
+
+std::string wireTime(std::time_t when)
+{
+    std::tm local{};
+    localtime_r(&when, &local);
+    return CBSDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                       local.tm_min, local.tm_sec)
+        .toWire();
+}
+
+// The key split into the text before its trailing digits and the digits.
+std::pair<std::string_view, std::string_view> splitNumber(std::string_view key)
+{
+    std::size_t start = key.size();
+    while (start > 0 && key[start - 1] >= '0' && key[start - 1] <= '9')
+        --start;
+    return {key.substr(0, start), key.substr(start)};
+}
+
+// Whether digits b are digits a plus one, of the same length.
+bool follows(std::string_view a, std::string_view b)
+{
+    if (a.empty() || a.size() != b.size())
+        return false;
+    std::string next(a);
+    std::size_t i = next.size();
+    while (i > 0 && next[i - 1] == '9')
+        next[--i] = '0';
+    if (i == 0)
+        return false;
+    ++next[i - 1];
+    return next == b;
+}
+
+} // namespace
+
+std::string compactKeys(const std::vector<std::string>& keys)
+{
+    std::string text;
+    for (std::size_t i = 0; i < keys.size();) {
+        std::size_t last = i;
+        while (last + 1 < keys.size()) {
+            const auto [prefix, digits] = splitNumber(keys[last]);
+            const auto [nextPrefix, nextDigits] = splitNumber(keys[last + 1]);
+            if (prefix != nextPrefix || !follows(digits, nextDigits))
+                break;
+            ++last;
+        }
+        if (!text.empty())
+            text += "; ";
+        text += keys[i];
+        if (last > i)
+            text += ".." + std::string(splitNumber(keys[last]).second);
+        i = last + 1;
+    }
+    return text;
+}
+
+std::string AccessAudit::auditFileOf(const std::string& mainDatabase)
+{
+    if (mainDatabase.rfind("sqlite:", 0) != 0)
+        return {};
+    const std::filesystem::path path = mainDatabase.substr(7);
+    if (path == ":memory:")
+        return ":memory:";
+    return (path.parent_path() / (path.stem().string() + "-audit" + path.extension().string()))
+        .string();
+}
+
+AccessAudit::AccessAudit(const std::string& mainDatabase, db::Driver& main)
+{
+    const std::string file = auditFileOf(mainDatabase);
+    if (file.empty())
+        return;
+    own_ = db::connect("sqlite:" + file);
+    own_->exec("PRAGMA synchronous=FULL");
+    db::migrate(*own_, auditFileMigrations());
+    std::vector<db::Row> rows;
+    main.query("SELECT AUDIT_TIME, OP_ID, LOGIN_NAME, SOURCE, EVENT, OPERATION, RECORD_KEYS "
+               "FROM sys_access_audit",
+               {}, [&](const db::Row& row) { rows.push_back(row); });
+    if (rows.empty())
+        return;
+    insert(*own_, rows);
+    main.exec("DELETE FROM sys_access_audit");
+}
+
+void AccessAudit::record(db::Driver& connection, const AccessEvent& event)
+{
+    const std::vector<db::Row> rows{{wireTime(std::time(nullptr)), std::int64_t{event.opId},
+                                     event.loginName, event.source, event.event, event.operation,
+                                     event.recordKeys}};
+    if (!own_)
+        return insert(connection, rows);
+    std::lock_guard lock(mutex_);
+    insert(*own_, rows);
+}
+
+void AccessAudit::insert(db::Driver& connection, const std::vector<db::Row>& rows)
+{
+    db::Transaction tx(connection);
+    connection.insertMany("sys_access_audit", kColumns, rows);
+    tx.commit();
+}
+
+} // namespace rsim

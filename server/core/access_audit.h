@@ -1,0 +1,55 @@
+// The access audit: answers that revealed secrets (one row per answer, naming the keys of the
+// records it revealed), logins, refused logins and logouts. Writes are audited apart, in the
+// write's own transaction (sys_audit, one row per record).
+//
+// On SQLite the rows go to a database file of their own beside the main one ("rsim.db" →
+// "rsim-audit.db"), with its own connection and lock, so that a reader never waits for the
+// commit of a large write. On PostgreSQL they go to the main database, in a short transaction of
+// their own on the caller's connection.
+#pragma once
+
+#include "driver.h"
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace rsim {
+
+struct AccessEvent {
+    std::int32_t opId = 0; // 0: no operator (an unknown login name)
+    std::string loginName;
+    std::string source;    // the address it came from ("" when unknown)
+    std::string event;     // "read", "login", "login refused", "logout"
+    std::string operation; // for a read: interface/code operation
+    std::string recordKeys;
+};
+
+class AccessAudit {
+public:
+    // mainDatabase: the address of the main database. Moves the rows that the schema migration
+    // left in the main database of an SQLite service into the audit file.
+    AccessAudit(const std::string& mainDatabase, db::Driver& main);
+
+    // Durable when it returns; connection: a connection to the main database not in a
+    // transaction.
+    void record(db::Driver& connection, const AccessEvent& event);
+
+    // "rsim-audit.db" beside "sqlite:…/rsim.db"; "" for PostgreSQL.
+    static std::string auditFileOf(const std::string& mainDatabase);
+
+private:
+    void insert(db::Driver& connection, const std::vector<db::Row>& rows);
+
+    std::mutex mutex_;
+    std::unique_ptr<db::Driver> own_; // SQLite's audit file
+};
+
+// Record keys listed compactly: keys that differ only by a trailing number one greater than the
+// key before are written as a range ("rsim_sim IMSI=460001000000010..460001000000019"), ranges
+// and single keys separated by "; ".
+std::string compactKeys(const std::vector<std::string>& keys);
+
+} // namespace rsim

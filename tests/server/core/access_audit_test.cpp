@@ -1,0 +1,79 @@
+// The access audit's compact key lists, and where its rows go on SQLite: a file of its own, into
+// which the reads audited one row per record by an older version are moved.
+#include "access_audit.h"
+#include "schema.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+
+TEST(AccessAudit, KeysWithConsecutiveTrailingNumbersBecomeRanges)
+{
+    using Keys = std::vector<std::string>;
+    struct Case {
+        Keys keys;
+        std::string compact;
+    };
+    const Case cases[] = {
+        {{}, ""},
+        {{"rsim_sim IMSI=460001000000010"}, "rsim_sim IMSI=460001000000010"},
+        {{"rsim_sim IMSI=460001000000009", "rsim_sim IMSI=460001000000010",
+          "rsim_sim IMSI=460001000000011"},
+         "rsim_sim IMSI=460001000000009..460001000000011"},
+        {{"t K=19", "t K=20", "t K=22", "t K=23"}, "t K=19..20; t K=22..23"},
+        {{"t K=9", "t K=10"}, "t K=9; t K=10"}, // another length is another key
+        {{"t K=99", "t K=100"}, "t K=99; t K=100"},
+        {{"a K=1", "b K=2"}, "a K=1; b K=2"},
+        {{"t K=A1", "t K=A2", "t K=B3"}, "t K=A1..2; t K=B3"},
+        {{"t K=x", "t K=x"}, "t K=x; t K=x"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.compact);
+        EXPECT_EQ(rsim::compactKeys(c.keys), c.compact);
+    }
+}
+
+TEST(AccessAudit, OnSqliteReadsAuditedPerRecordBeforeMoveToTheAuditFile)
+{
+    char folder[] = "/tmp/rsim-audit.XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    const std::string address = std::string("sqlite:") + folder + "/rsim.db";
+    EXPECT_EQ(rsim::AccessAudit::auditFileOf(address), std::string(folder) + "/rsim-audit.db");
+    auto db = rsim::db::connect(address);
+    std::vector<rsim::db::Migration> before;
+    for (const auto& migration : rsim::db::schemaMigrations())
+        if (migration.version < 105)
+            before.push_back(migration);
+    rsim::db::migrate(*db, before);
+    const char* insert = "INSERT INTO sys_audit (AUDIT_TIME, OP_ID, INTERFACE, CODE, OPERATION, "
+                         "RECORD_KEY) VALUES ('2026-01-02 03:04:05', 1, 'I', ?, ?, ?)";
+    db->exec(insert, {"RMOSMQ25", "add_simInfo", "rsim_sim IMSI=1"});
+    db->exec(insert, {"RMOSMQ28", "qry_simInfo", "rsim_sim IMSI=1"});
+    db->exec(insert, {"RMOSMQ28", "qry_simInfo", "rsim_sim IMSI=2"});
+    rsim::db::migrate(*db, rsim::db::schemaMigrations());
+    {
+        rsim::AccessAudit audit(address, *db);
+        audit.record(*db, {7, "viewer", "127.0.0.2", "login", "", ""});
+    }
+    auto count = [](rsim::db::Driver& d, const std::string& sql) {
+        return rsim::db::asInt(d.scalar(sql));
+    };
+    EXPECT_EQ(count(*db, "SELECT COUNT(*) FROM sys_audit"), 1) << "the write stays";
+    EXPECT_EQ(count(*db, "SELECT COUNT(*) FROM sys_access_audit"), 0);
+    auto file = rsim::db::connect("sqlite:" + rsim::AccessAudit::auditFileOf(address));
+    EXPECT_EQ(count(*file, "SELECT COUNT(*) FROM sys_access_audit WHERE EVENT = 'read' AND "
+                           "OPERATION = 'I/RMOSMQ28 qry_simInfo' AND OP_ID = 1"),
+              2);
+    EXPECT_EQ(count(*file, "SELECT COUNT(*) FROM sys_access_audit WHERE EVENT = 'login' AND "
+                           "LOGIN_NAME = 'viewer' AND SOURCE = '127.0.0.2'"),
+              1);
+    {
+        rsim::AccessAudit again(address, *db);
+    }
+    EXPECT_EQ(count(*file, "SELECT COUNT(*) FROM sys_access_audit"), 3) << "moved once";
+    std::system((std::string("rm -rf ") + folder).c_str());
+}
+
+} // namespace
