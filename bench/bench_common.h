@@ -52,6 +52,24 @@ inline double cpuMillisOf(const std::string& pid)
     return ticks * 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
+// A line of a process's status (VmHWM, VmRSS), in MiB.
+inline double statusMiBOf(int pid, const std::string& field)
+{
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind(field + ":", 0) == 0)
+            return std::stod(line.substr(field.size() + 1)) / 1024.0;
+    return 0;
+}
+
+// Starts a process's peak (VmHWM) again from what it holds now (VmRSS), which it returns: the
+// peak of start-up is then not taken for the request's.
+inline double resetPeakOf(int pid)
+{
+    std::ofstream("/proc/" + std::to_string(pid) + "/clear_refs") << "5";
+    return statusMiBOf(pid, "VmRSS");
+}
+
 // aim 0: no target, the ratio is reported as it is.
 inline void report(const char* name, double measured, double baseline, double aim)
 {

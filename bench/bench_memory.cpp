@@ -2,6 +2,7 @@
 // --max-body 64 (MiB), each in a service of its own, against the same service's peak before the
 // request. The aim: under twice the body limit above that baseline.
 #include "ResRemoteSimMgnt_tvd_c.h"
+#include "bench_common.h"
 #include "gzip.h"
 #include "rsimd_process.h"
 #include "sim_cards.h"
@@ -25,24 +26,6 @@ constexpr std::size_t kMiB = 1024 * 1024;
 constexpr int kBodyLimitMiB = 64;
 const char* const kAddCards = "/v1/call/MResRemoteMgntApp_IResRemoteMgnt/RMOSMQ25";
 const char* const kQueryCards = "/v1/call/MResRemoteMgntApp_IResRemoteMgnt/RMOSMQ28";
-
-// A line of a process's status (VmHWM, VmRSS), in MiB.
-double statusMiBOf(int pid, const std::string& field)
-{
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind(field + ":", 0) == 0)
-            return std::stod(line.substr(field.size() + 1)) / 1024.0;
-    return 0;
-}
-
-// Starts a process's peak (VmHWM) again from what it holds now (VmRSS), which it returns: the
-// peak of start-up is then not taken for the request's.
-double resetPeakOf(int pid)
-{
-    std::ofstream("/proc/" + std::to_string(pid) + "/clear_refs") << "5";
-    return statusMiBOf(pid, "VmRSS");
-}
 
 std::string login(const RsimdProcess& server)
 {

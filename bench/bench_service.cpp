@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 
 using namespace MResRemoteMgntDef;
 using testsupport::RsimdProcess;
@@ -96,15 +97,9 @@ void commitHundredThousand(RsimdProcess::Backend backend, const char* name, doub
     report(name, service, bare, aim);
 }
 
-void rangeQueryOnAMillion(int runs)
+// The IMSI range query through the service, against the same SQL straight on the database.
+void rangeQueryRatio(const RsimdProcess& server, const char* name, int runs)
 {
-    RsimdProcess server;
-    {
-        auto db = rsim::db::connect(server.database());
-        const auto box = rsim::secrets::SecretBox::fromKeyFile(server.keyFile(), false);
-        storeCards(*db, box, 0, 1000000);
-    }
-    login(server);
     MResRemoteMgntApp::IResRemoteMgnt client;
     client.bind(server.address());
     SRemoteSimQryIn criteria;
@@ -128,13 +123,87 @@ void rangeQueryOnAMillion(int runs)
         runs);
     auto db = rsim::db::connect(server.database());
     const double direct = millis([&] { bareRangeQuery(*db, kQueries); }, runs);
-    report("IMSI range query, MAX_NUM 50, on 1,000,000 cards (100 queries)", service, direct, 3);
+    report(name, service, direct, 3);
+}
+
+void rangeQueryOnAMillion(int runs)
+{
+    RsimdProcess server;
+    {
+        auto db = rsim::db::connect(server.database());
+        const auto box = rsim::secrets::SecretBox::fromKeyFile(server.keyFile(), false);
+        storeCards(*db, box, 0, 1000000);
+    }
+    login(server);
+    rangeQueryRatio(server, "IMSI range query, MAX_NUM 50, on 1,000,000 cards (100 queries)", runs);
+}
+
+// Adds cards numbered first to first + count - 1 in one call; its time in ms.
+double addCards(MResRemoteMgntApp::IResRemoteMgnt& client, long long first, long long count)
+{
+    SRemoteSimInfoList cards;
+    cards.reserve(static_cast<std::size_t>(count));
+    for (long long n = first; n < first + count; ++n)
+        cards.push_back(card(n));
+    CBSErrorMsg error;
+    return millis([&] {
+        if (client.add_simInfo(opInfo(), cards, error, nullptr) != 0)
+            std::printf("refused: %s %s\n", error.message.c_str(), error.hint.c_str());
+    });
+}
+
+// What the database holds, in MiB: the SQLite file and its log, or the PostgreSQL database.
+double databaseMiB(const RsimdProcess& server)
+{
+    const std::string& address = server.database();
+    if (address.starts_with("sqlite:")) {
+        const std::string path = address.substr(7);
+        std::error_code ignored;
+        double bytes = static_cast<double>(std::filesystem::file_size(path, ignored));
+        if (std::filesystem::exists(path + "-wal"))
+            bytes += static_cast<double>(std::filesystem::file_size(path + "-wal", ignored));
+        return bytes / (1 << 20);
+    }
+    auto db = rsim::db::connect(address);
+    return static_cast<double>(rsim::db::asInt(
+               db->scalar("SELECT pg_database_size(current_database())"))) /
+           (1 << 20);
+}
+
+// A stock of cards added through the service, 100,000 a call but one call of 1,000,000 (for the
+// service's peak memory): the time per card of the first 100,000 and of the last against each
+// other, then the range query at that size and what the database weighs.
+void scale(RsimdProcess::Backend backend, const char* backendName, long long cards)
+{
+    constexpr long long kBatch = 100000, kLarge = 1000000;
+    RsimdProcess server(backend);
+    login(server);
+    MResRemoteMgntApp::IResRemoteMgnt client;
+    client.bind(server.address());
+    const double first = addCards(client, 0, kBatch);
+    const double idle = resetPeakOf(server.pid());
+    addCards(client, kBatch, kLarge);
+    std::printf("%s: a 1,000,000-card add_simInfo: service peak %.0f MiB, %.0f MiB above idle\n",
+                backendName, statusMiBOf(server.pid(), "VmHWM"),
+                statusMiBOf(server.pid(), "VmHWM") - idle);
+    double last = 0;
+    for (long long n = kBatch + kLarge; n < cards; n += kBatch)
+        last = addCards(client, n, std::min(kBatch, cards - n));
+    const std::string name = std::string(backendName) + ": " + std::to_string(cards) + " cards";
+    report((name + ", add_simInfo per card: the last 100,000 vs the first").c_str(), last, first,
+           0);
+    const double mib = databaseMiB(server);
+    std::printf("%s: the database weighs %.0f MiB, %.0f bytes a card\n", name.c_str(), mib,
+                mib * (1 << 20) / static_cast<double>(cards));
+    rangeQueryRatio(server, (name + ", IMSI range query, MAX_NUM 50 (100 queries)").c_str(), 3);
 }
 
 } // namespace
 
 // bench_service [query|commit|range [RUNS]]: all figures, or the one named (to profile it alone;
 // the range query's best of RUNS rounds, 3 unless given).
+// bench_service scale [CARDS]: a stock of CARDS cards (10,000,000 unless given) on SQLite and
+// PostgreSQL; long (about an hour on two cores), never part of "all".
 int main(int argc, char** argv)
 {
     const std::string only = argc > 1 ? argv[1] : "";
@@ -153,4 +222,12 @@ int main(int argc, char** argv)
     }
     if (wanted("range"))
         rangeQueryOnAMillion(runs);
+    if (only == "scale") {
+        const long long cards = argc > 2 ? std::atoll(argv[2]) : 10000000;
+        scale(RsimdProcess::Backend::Sqlite, "SQLite", cards);
+        if (RsimdProcess::postgresAvailable())
+            scale(RsimdProcess::Backend::Postgres, "PostgreSQL", cards);
+        else
+            std::printf("scale on PostgreSQL: skipped (set RSIM_TEST_PG)\n");
+    }
 }

@@ -39,21 +39,16 @@ auto memberPointer(Byte* at)
         return reinterpret_cast<T*>(at);
 }
 
-// The one place where a member's kind decides its type: the member at its completed offset.
+// The member at its completed offset.
 template <class Member, class Byte>
 Member memberAt(Byte* record, const STvdMemberTypeInfo& member)
 {
     if (member.offset < 0)
         throw std::logic_error(std::string("member table of ") + member.name + " is not completed");
     Byte* at = record + member.offset;
-    switch (member.kind) {
-    case TVD_STRING: return memberPointer<std::string>(at);
-    case TVD_INT16: return memberPointer<std::int16_t>(at);
-    case TVD_INT32: return memberPointer<std::int32_t>(at);
-    case TVD_INT64: return memberPointer<std::int64_t>(at);
-    case TVD_DATETIME: return memberPointer<CBSDateTime>(at);
-    default: throw std::logic_error("record member of kind " + std::to_string(member.kind));
-    }
+    return tvd_withKind(member.kind, [at](auto type) -> Member {
+        return memberPointer<typename decltype(type)::type>(at);
+    });
 }
 
 } // namespace

@@ -68,12 +68,26 @@ void writeInteger(std::string& out, Int value)
     out.append(digits, end);
 }
 
-void writeMember(std::string& out, const TvdConstMember& member)
+void writeValue(std::string& out, const std::string& text)
 {
-    std::visit(TvdOverloaded{[&](const std::string* text) { writeText(out, *text); },
-                             [&](const CBSDateTime* date) { writeText(out, date->toWire()); },
-                             [&](const auto* number) { writeInteger(out, *number); }},
-               member);
+    writeText(out, text);
+}
+
+void writeValue(std::string& out, const CBSDateTime& date)
+{
+    writeText(out, date.toWire());
+}
+
+template <class Int>
+void writeValue(std::string& out, Int value)
+{
+    writeInteger(out, value);
+}
+
+template <class T>
+void writeField(std::string& out, const CTvdBasicStructObject& record, int offset)
+{
+    writeValue(out, tvd_memberAt<T>(record, offset));
 }
 
 } // namespace
@@ -99,33 +113,41 @@ long long ParamsWriter::recordCount(const CTvdBasicParamObject& params)
     return records;
 }
 
-// A record type's member indexes in the order of their names.
-const std::vector<int>& ParamsWriter::membersByName(const STvdTypeDesc* desc)
+const std::vector<ParamsWriter::Field>& ParamsWriter::fieldsOf(const STvdTypeDesc* desc)
 {
-    for (const auto& [type, order] : orders_)
+    for (const auto& [type, fields] : plans_)
         if (type == desc)
-            return order;
-    std::vector<int> order(static_cast<std::size_t>(desc->memberCount));
-    for (int i = 0; i < desc->memberCount; ++i)
-        order[static_cast<std::size_t>(i)] = i;
-    std::sort(order.begin(), order.end(), [desc](int a, int b) {
-        return std::strcmp(desc->members[a].name, desc->members[b].name) < 0;
+            return fields;
+    std::vector<Field> fields;
+    for (int i = 0; i < desc->memberCount; ++i) {
+        const STvdMemberTypeInfo& member = desc->members[i];
+        if (member.offset < 0)
+            throw std::logic_error(std::string("member table of ") + member.name +
+                                   " is not completed");
+        std::string key;
+        writeText(key, member.name);
+        key += ':';
+        fields.push_back(
+            {i, std::move(key), member.offset, tvd_withKind(member.kind, [](auto type) {
+                 return &writeField<typename decltype(type)::type>;
+             })});
+    }
+    std::sort(fields.begin(), fields.end(), [desc](const Field& a, const Field& b) {
+        return std::strcmp(desc->members[a.member].name, desc->members[b.member].name) < 0;
     });
-    return orders_.emplace_back(desc, std::move(order)).second;
+    return plans_.emplace_back(desc, std::move(fields)).second;
 }
 
 void ParamsWriter::writeRecord(std::string& out, const CTvdBasicStructObject& record)
 {
-    const STvdTypeDesc* desc = record.get_typeDesc();
     char separator = '{';
-    for (int i : membersByName(desc)) {
-        if (!record.isSet(i))
+    for (const Field& field : fieldsOf(record.get_typeDesc())) {
+        if (!record.isSet(field.member))
             continue;
         out += separator;
         separator = ',';
-        writeText(out, desc->members[i].name);
-        out += ':';
-        writeMember(out, tvd_member(record, i));
+        out += field.key;
+        field.write(out, record, field.offset);
     }
     out += separator == '{' ? "{}" : "}";
 }

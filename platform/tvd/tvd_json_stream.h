@@ -45,7 +45,16 @@ private:
     // once it is written whole.
     bool writeCurrent(std::string& out, std::size_t start, std::size_t minBytes);
     void writeRecord(std::string& out, const CTvdBasicStructObject& record);
-    const std::vector<int>& membersByName(const STvdTypeDesc* desc);
+
+    // How a record type is written, worked out once per type: its members in name order, each
+    // with its key text and the writer of its kind.
+    struct Field {
+        int member;
+        std::string key; // "\"NAME\":"
+        int offset;
+        void (*write)(std::string& out, const CTvdBasicStructObject& record, int offset);
+    };
+    const std::vector<Field>& fieldsOf(const STvdTypeDesc* desc);
 
     std::vector<Member> members_;
     std::size_t member_ = 0;
@@ -53,7 +62,7 @@ private:
     int taken_ = 0;   // records of the current list written by take() and emptied from it
     bool started_ = false;
     bool finished_ = false;
-    std::vector<std::pair<const STvdTypeDesc*, std::vector<int>>> orders_;
+    std::vector<std::pair<const STvdTypeDesc*, std::vector<Field>>> plans_;
 };
 
 } // namespace tvd::wire

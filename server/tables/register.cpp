@@ -41,12 +41,15 @@ WriterFactory tableWriter(const std::string& table, Action action)
     };
 }
 
-Handler queryHandler(const std::string& table)
+// A query of the table by records of the criteria type, planned once here.
+Handler queryHandler(const std::string& table, const CTvdTypeInfo& criteriaType)
 {
-    return [table](CallContext& context, CTvdBasicParamObject& in, CTvdBasicParamObject& out,
-                   CBSErrorMsg& error) {
-        return TableOf(table).query(context, static_cast<CTvdBasicStructObject&>(*in.object(0)),
-                                    static_cast<CTvdBasicListObject&>(*out.object(0)), error);
+    const Table& target = TableOf(table);
+    return [&target,
+            plan = target.planQuery(criteriaType)](CallContext& context, CTvdBasicParamObject& in,
+                                                   CTvdBasicParamObject& out, CBSErrorMsg& error) {
+        return target.query(plan, context, static_cast<CTvdBasicStructObject&>(*in.object(0)),
+                            static_cast<CTvdBasicListObject&>(*out.object(0)), error);
     };
 }
 
@@ -71,15 +74,19 @@ void registerHandlers(HandlerTable& handlers)
                      HandlerEntry::write(tableWriter(table, Action::Modify), rights.modify));      \
         handlers.add(kInterface, delCode,                                                          \
                      HandlerEntry::write(tableWriter(table, Action::Remove), rights.remove));      \
-        handlers.add(kInterface, qryCode, HandlerEntry::query(queryHandler(table)));               \
+        handlers.add(                                                                              \
+            kInterface, qryCode,                                                                   \
+            HandlerEntry::query(queryHandler(table, MResRemoteMgntDef::CritT::typeInfo())));       \
     }
 #define RSIM_REGISTER_INQUIRY_(op, code, CritT, critName, Rec, listName)                           \
     handlers.add(kInterface, code,                                                                 \
-                 HandlerEntry::query(queryHandler(tableOf<MResRemoteMgntDef::Rec>())));
+                 HandlerEntry::query(queryHandler(tableOf<MResRemoteMgntDef::Rec>(),               \
+                                                  MResRemoteMgntDef::CritT::typeInfo())));
     RSIM_FAMILIES(RSIM_REGISTER_FAMILY_)
     RSIM_INQUIRIES(RSIM_REGISTER_INQUIRY_)
     handlers.add(MResSysMgnt::IResSysMgnt::kInterfaceName, "RMRESD31",
-                 HandlerEntry::query(queryHandler(tableOf<MResSysMgnt::SResCodeDefInfo>())));
+                 HandlerEntry::query(queryHandler(tableOf<MResSysMgnt::SResCodeDefInfo>(),
+                                                  MResSysMgnt::SQueryResCodeIn::typeInfo())));
 }
 
 } // namespace rsim::tables

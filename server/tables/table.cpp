@@ -49,15 +49,99 @@ std::uint64_t keyHash(const std::string& key)
     return std::hash<std::string>{}(key);
 }
 
+// The parts joined by separator after lead, or nothing when there are none: the column lists,
+// WHERE and SET clauses of every statement.
+std::string joined(const std::vector<std::string>& parts, std::string_view lead,
+                   std::string_view separator)
+{
+    std::string text;
+    for (const auto& part : parts) {
+        text += text.empty() ? lead : separator;
+        text += part;
+    }
+    return text;
+}
+
+// Each name followed by suffix: {"IMSI = ?", …}.
+std::vector<std::string> each(const std::vector<std::string>& names, std::string_view suffix)
+{
+    std::vector<std::string> parts;
+    for (const auto& name : names)
+        parts.push_back(name + std::string(suffix));
+    return parts;
+}
+
 std::string placeholders(std::size_t n)
 {
-    std::string marks;
-    for (std::size_t i = 0; i < n; ++i)
-        marks += i ? ", ?" : "?";
-    return marks;
+    return joined(std::vector<std::string>(n, "?"), "", ", ");
+}
+
+bool isNull(const Value& value)
+{
+    return std::holds_alternative<std::monostate>(value);
+}
+
+// Whether the statement finds a row.
+bool exists(db::Driver& db, const std::string& sql, const Row& params)
+{
+    return !isNull(db.scalar(sql, params));
+}
+
+// The conditions of a WHERE clause, joined by AND, and the values of their parameters.
+struct Conditions {
+    std::vector<std::string> parts;
+    Row params;
+
+    void add(std::string condition, Value value)
+    {
+        parts.push_back(std::move(condition));
+        params.push_back(std::move(value));
+    }
+    std::string where() const { return joined(parts, " WHERE ", " AND "); }
+};
+
+// A member's value as stored: the record's text, its number, its date as text or NULL.
+template <class T>
+Value storedValue(const CTvdBasicStructObject& record, int offset)
+{
+    const T& member = tvd_memberAt<T>(record, offset);
+    if constexpr (std::is_same_v<T, std::string>)
+        return member;
+    else if constexpr (std::is_same_v<T, CBSDateTime>)
+        return member.isNull() ? Value{} : Value{member.toWire()};
+    else
+        return std::int64_t{member};
+}
+
+// Sets a member from its stored value; false when that is the member's default (empty text, 0),
+// which stays unset.
+template <class T>
+bool readStored(const Value& stored, CTvdBasicStructObject& record, int offset)
+{
+    T& member = tvd_memberAt<T>(record, offset);
+    if constexpr (std::is_same_v<T, std::string>) {
+        const auto* text = std::get_if<std::string>(&stored);
+        member = text != nullptr ? *text : db::asText(stored); // a number stored in a text column
+        return !member.empty();
+    } else if constexpr (std::is_same_v<T, CBSDateTime>) {
+        CBSDateTime::fromWire(db::asText(stored), member);
+        return true;
+    } else {
+        const std::int64_t held = db::asInt(stored);
+        member = static_cast<T>(held);
+        return held != 0;
+    }
 }
 
 } // namespace
+
+// What a query's criteria ask: the conditions of its rows, how many at most, and the criteria on
+// sealed columns, which differ at each write and so are compared once a row is read and opened.
+struct Table::Selection {
+    Conditions conditions;
+    std::int64_t rows = 0;
+    std::vector<std::pair<int, std::string>> sealed; // the record's member, the value asked
+};
 
 Table::Table(const TableDef& def) : def_(def), name_(def.name()), keyNames_(def.keyNames())
 {
@@ -67,13 +151,28 @@ Table::Table(const TableDef& def) : def_(def), name_(def.name()), keyNames_(def.
         const bool secret =
             std::any_of(def.rules.begin(), def.rules.end(),
                         [&](const MemberRule& r) { return r.member == table[i].name && r.secret; });
-        columns_.push_back({table[i].name, table[i].kind, i, secret});
+        if (table[i].offset < 0 || (secret && table[i].kind != TVD_STRING))
+            throw std::logic_error(name_ + "." + table[i].name + " cannot be stored");
+        columns_.push_back(
+            {table[i].name, table[i].kind, i, secret, table[i].offset,
+             tvd_withKind(table[i].kind,
+                          [](auto type) { return &storedValue<typename decltype(type)::type>; }),
+             tvd_withKind(table[i].kind,
+                          [](auto type) { return &readStored<typename decltype(type)::type>; })});
     }
     for (const auto& key : keyNames_)
         keyColumns_.push_back(column(key).member);
     uniqueSets_.push_back(keyColumns_);
     for (const auto& unique : def.uniques)
         uniqueSets_.push_back({column(unique).member});
+    hasSecrets_ =
+        std::any_of(columns_.begin(), columns_.end(), [](const Column& c) { return c.secret; });
+    for (const auto& c : columns_)
+        columnNames_.push_back(c.name);
+    selectColumns_ = joined(columnNames_, "SELECT ", ", ") + " FROM " + name_;
+    keyWhere_ = joined(each(keyNames_, " = ?"), " WHERE ", " AND ");
+    keyExists_ = "SELECT 1 FROM " + name_ + keyWhere_;
+    orderBy_ = " ORDER BY " + (def.order.empty() ? joined(keyNames_, "", ", ") : def.order);
 }
 
 const Table::Column& Table::column(const std::string& name) const
@@ -87,16 +186,10 @@ const Table::Column& Table::column(const std::string& name) const
 Value Table::valueOf(const CTvdBasicStructObject& record, const Column& c,
                      const secrets::SecretBox& box) const
 {
-    return std::visit(
-        TvdOverloaded{[&](const std::string* text) {
-                          return c.secret ? Value{box.encrypt(*text, place(c, keyValues(record)))}
-                                          : Value{*text};
-                      },
-                      [](const CBSDateTime* date) {
-                          return date->isNull() ? Value{} : Value{date->toWire()};
-                      },
-                      [](const auto* number) { return Value{std::int64_t{*number}}; }},
-        tvd_member(record, c.member));
+    if (c.secret)
+        return box.encrypt(tvd_memberAt<std::string>(record, c.offset),
+                           place(c, keyValues(record)));
+    return c.value(record, c.offset);
 }
 
 // Members holding their default (empty text, 0, the null date) stay unset, so that an answer
@@ -106,27 +199,16 @@ void Table::readRow(const Row& row, CTvdBasicStructObject& record, const secrets
 {
     for (std::size_t i = 0; i < columns_.size(); ++i) {
         const Column& c = columns_[i];
-        if (std::holds_alternative<std::monostate>(row[i]) || (c.secret && !reveal))
+        if (isNull(row[i]) || (c.secret && !reveal))
             continue;
-        const bool stored = std::visit(
-            TvdOverloaded{[&](std::string* text) {
-                              std::string converted; // a number stored in a text column
-                              const auto* held = std::get_if<std::string>(&row[i]);
-                              if (held == nullptr)
-                                  held = &(converted = db::asText(row[i]));
-                              *text = c.secret ? opened(*held, c, row, box) : *held;
-                              return !held->empty();
-                          },
-                          [&](CBSDateTime* date) {
-                              CBSDateTime::fromWire(db::asText(row[i]), *date);
-                              return true;
-                          },
-                          [&](auto* number) {
-                              const std::int64_t held = db::asInt(row[i]);
-                              *number = static_cast<std::remove_pointer_t<decltype(number)>>(held);
-                              return held != 0;
-                          }},
-            tvd_member(record, c.member));
+        bool stored = false;
+        if (c.secret) {
+            const std::string sealed = db::asText(row[i]);
+            tvd_memberAt<std::string>(record, c.offset) = opened(sealed, c, row, box);
+            stored = !sealed.empty();
+        } else {
+            stored = c.read(row[i], record, c.offset);
+        }
         if (stored)
             record.markSet(c.member);
     }
@@ -183,22 +265,14 @@ std::string Table::keyText(const CTvdBasicStructObject& record) const
     return text;
 }
 
-std::string Table::keyWhere() const
-{
-    std::string where;
-    for (const auto& k : keyNames_)
-        where += (where.empty() ? " WHERE " : " AND ") + k + " = ?";
-    return where;
-}
-
 void Table::refuse(CBSErrorMsg& error, int minor, const std::string& message,
                    const CTvdBasicStructObject& record, int position) const
 {
     error.set(1, minor, message, "第" + std::to_string(position) + "条记录 " + keyText(record));
 }
 
-bool Table::checkRecord(CallContext& context, const CTvdBasicStructObject& record, int position,
-                        std::unordered_set<std::string>& verified, CBSErrorMsg& error) const
+bool Table::checkKeysSet(const CTvdBasicStructObject& record, int position,
+                         CBSErrorMsg& error) const
 {
     for (int member : keyColumns_) {
         if (!record.isSet(member)) {
@@ -208,6 +282,14 @@ bool Table::checkRecord(CallContext& context, const CTvdBasicStructObject& recor
             return false;
         }
     }
+    return true;
+}
+
+bool Table::checkRecord(CallContext& context, const CTvdBasicStructObject& record, int position,
+                        std::unordered_set<std::string>& verified, CBSErrorMsg& error) const
+{
+    if (!checkKeysSet(record, position, error))
+        return false;
     for (const auto& rule : def_.rules) {
         const Column& c = column(rule.member);
         if (!record.isSet(c.member))
@@ -220,10 +302,7 @@ bool Table::checkRecord(CallContext& context, const CTvdBasicStructObject& recor
         }
         if (!rule.references.empty() && !value.empty() &&
             !verified.count(rule.references + '\x1f' + value)) {
-            const Table& target = TableOf(rule.references);
-            const std::string sql =
-                "SELECT 1 FROM " + target.name_ + " WHERE " + target.keyNames_.front() + " = ?";
-            if (std::holds_alternative<std::monostate>(context.db.scalar(sql, {value}))) {
+            if (!exists(context.db, TableOf(rule.references).keyExists_, {value})) {
                 refuse(error, kRefusedReference, "引用的" + rule.member + "不存在：" + value,
                        record, position);
                 return false;
@@ -360,8 +439,7 @@ int Table::firstStored(CallContext& context, const CTvdBasicListObject& records,
 {
     if (members.size() > 1) {
         for (int i = 0; i < records.count(); ++i)
-            if (!std::holds_alternative<std::monostate>(context.db.scalar(
-                    "SELECT 1 FROM " + name_ + keyWhere(), keyValues(records.element(i)))))
+            if (exists(context.db, keyExists_, keyValues(records.element(i))))
                 return i;
         return -1;
     }
@@ -385,9 +463,7 @@ int Table::firstStored(CallContext& context, const CTvdBasicListObject& records,
 bool Table::checkUniquesKept(CallContext& context, const CTvdBasicStructObject& record,
                              int position, CBSErrorMsg& error) const
 {
-    std::string otherRecord;
-    for (const auto& k : keyNames_)
-        otherRecord += (otherRecord.empty() ? "" : " OR ") + k + " <> ?";
+    const std::string otherRecord = joined(each(keyNames_, " <> ?"), "", " OR ");
     for (const auto& name : def_.uniques) {
         const Column& c = column(name);
         if (!record.isSet(c.member))
@@ -395,9 +471,9 @@ bool Table::checkUniquesKept(CallContext& context, const CTvdBasicStructObject& 
         Row params{valueOf(record, c, context.secrets)};
         for (auto& value : keyValues(record))
             params.push_back(std::move(value));
-        if (!std::holds_alternative<std::monostate>(context.db.scalar(
-                "SELECT 1 FROM " + name_ + " WHERE " + name + " = ? AND (" + otherRecord + ")",
-                params))) {
+        if (exists(context.db,
+                   "SELECT 1 FROM " + name_ + " WHERE " + name + " = ? AND (" + otherRecord + ")",
+                   params)) {
             refuse(error, kRefusedDuplicate, name + "已存在", record, position);
             return false;
         }
@@ -418,7 +494,7 @@ bool Table::checkNotReferenced(CallContext& context, const CTvdBasicStructObject
             const Value user = context.db.scalar("SELECT " + otherKey + " FROM " + other.name_ +
                                                      " WHERE " + rule.member + " = ? LIMIT 1",
                                                  keyValues(record));
-            if (!std::holds_alternative<std::monostate>(user)) {
+            if (!isNull(user)) {
                 refuse(error, kRefusedReference,
                        "记录仍被" + other.name_ + "引用（" + otherKey + "=" + db::asText(user) +
                            "），不能删除",
@@ -430,71 +506,80 @@ bool Table::checkNotReferenced(CallContext& context, const CTvdBasicStructObject
     return true;
 }
 
-int Table::query(CallContext& context, const CTvdBasicStructObject& criteria,
-                 CTvdBasicListObject& out, CBSErrorMsg&) const
+Table::QueryPlan Table::planQuery(const CTvdTypeInfo& criteriaType) const
 {
-    std::string select;
-    for (const auto& c : columns_)
-        select += (select.empty() ? "SELECT " : ", ") + c.name;
-    std::string where;
-    Row params;
-    std::int64_t limit = def_.defaultLimit;
-    auto add = [&](const std::string& condition, Value value) {
-        where += (where.empty() ? " WHERE " : " AND ") + condition;
-        params.push_back(std::move(value));
+    const auto findIn = [](const auto& items, auto match) {
+        return std::find_if(items.begin(), items.end(), match);
     };
-    // A bound wider than any stored number leaves all of them below it.
-    auto addNumber = [&](const std::string& column, Filter filter, const std::string& bound) {
-        if (bound.size() <= kNumberWidth)
-            add(numberKey(column) + (filter == Filter::NumberAtLeast ? " >= ?" : " <= ?"),
-                std::string(kNumberWidth - bound.size(), '0') + bound);
-        else if (filter == Filter::NumberAtLeast)
-            where += (where.empty() ? " WHERE " : " AND ") + std::string("1 = 0");
-    };
-    // A sealed value differs at each write, so criteria on secret columns are compared once read.
-    std::vector<std::pair<int, std::string>> sealedCriteria;
-    const auto sealed = [&](const std::string& name) {
-        return std::any_of(columns_.begin(), columns_.end(),
-                           [&](const Column& c) { return c.name == name && c.secret; });
-    };
-    const STvdTypeDesc* desc = criteria.get_typeDesc();
-    for (int i = 0; i < desc->memberCount; ++i) {
-        if (!criteria.isSet(i))
-            continue;
-        const std::string name = desc->members[i].name;
-        const bool text =
-            desc->members[i].kind == TVD_STRING || desc->members[i].kind == TVD_DATETIME;
+    QueryPlan plan;
+    const STvdMemberTypeInfo* members = criteriaType.memberTable();
+    for (int i = 0; members[i].kind != TVD_END; ++i) {
+        const std::string name = members[i].name;
         Criterion criterion{name, name, Filter::Equal};
         if (!def_.criteria.empty()) {
-            auto it = std::find_if(def_.criteria.begin(), def_.criteria.end(),
-                                   [&](const Criterion& c) { return c.member == name; });
+            const auto it =
+                findIn(def_.criteria, [&](const Criterion& c) { return c.member == name; });
             if (it == def_.criteria.end())
                 continue;
             criterion = *it;
-        } else if (std::find(def_.contains.begin(), def_.contains.end(), name) !=
-                   def_.contains.end()) {
+        } else if (std::count(def_.contains.begin(), def_.contains.end(), name)) {
             criterion.filter = Filter::Contains;
         }
-        if (criterion.filter == Filter::Equal && sealed(criterion.column)) {
-            sealedCriteria.emplace_back(i, memberString(criteria, i));
+        const Column* target = criterion.column.empty() ? nullptr : &column(criterion.column);
+        const auto rule =
+            findIn(def_.rules, [&](const MemberRule& r) { return r.member == criterion.column; });
+        const Format format = rule == def_.rules.end() ? Format::Any : rule->format;
+        const bool numbered =
+            criterion.filter == Filter::NumberAtLeast || criterion.filter == Filter::NumberAtMost;
+        if (numbered && format != Format::Iccid)
+            throw std::logic_error(name_ + "." + criterion.column + " is not a SIM number");
+        const bool sealed = criterion.filter == Filter::Equal && target->secret;
+        plan.push_back({i, name, criterion.column, criterion.filter,
+                        members[i].kind == TVD_STRING || members[i].kind == TVD_DATETIME,
+                        sealed ? target->member : -1, format});
+    }
+    return plan;
+}
+
+bool Table::select(const QueryPlan& plan, CallContext& context,
+                   const CTvdBasicStructObject& criteria, Selection& selection,
+                   CBSErrorMsg& error) const
+{
+    std::int64_t limit = def_.defaultLimit;
+    Conditions& conditions = selection.conditions;
+    for (const CriterionPlan& c : plan) {
+        if (!criteria.isSet(c.member))
+            continue;
+        if (c.sealedMember >= 0) {
+            selection.sealed.emplace_back(c.sealedMember, memberString(criteria, c.member));
             continue;
         }
-        const Value value = text ? Value{memberString(criteria, i)} : Value{memberInt(criteria, i)};
-        switch (criterion.filter) {
-        case Filter::Equal: add(criterion.column + " = ?", value); break;
+        const Value value =
+            c.text ? Value{memberString(criteria, c.member)} : Value{memberInt(criteria, c.member)};
+        switch (c.filter) {
+        case Filter::Equal: conditions.add(c.column + " = ?", value); break;
         case Filter::Contains:
-            add(context.db.containsCondition(criterion.column),
-                db::containsPattern(memberString(criteria, i)));
+            conditions.add(context.db.containsCondition(c.column),
+                           db::containsPattern(db::asText(value)));
             break;
-        case Filter::AtLeast: add(criterion.column + " >= ?", value); break;
-        case Filter::AtMost: add(criterion.column + " <= ?", value); break;
+        case Filter::AtLeast: conditions.add(c.column + " >= ?", value); break;
+        case Filter::AtMost: conditions.add(c.column + " <= ?", value); break;
         case Filter::NumberAtLeast:
-        case Filter::NumberAtMost:
-            addNumber(criterion.column, criterion.filter, memberString(criteria, i));
+        case Filter::NumberAtMost: {
+            const std::string bound = db::asText(value);
+            if (!matchesFormat(c.format, bound)) {
+                error.set(1, kRefusedInvalid, c.name + "格式错误：" + formatDescription(c.format),
+                          "查询条件 " + c.name);
+                return false;
+            }
+            conditions.add(numberKey(c.column) +
+                               (c.filter == Filter::NumberAtLeast ? " >= ?" : " <= ?"),
+                           std::string(kNumberWidth - bound.size(), '0') + bound);
             break;
+        }
         case Filter::EqualUnlessAll:
             if (db::asInt(value) != -1 && db::asInt(value) != 0)
-                add(criterion.column + " = ?", value);
+                conditions.add(c.column + " = ?", value);
             break;
         case Filter::Limit:
             if (db::asInt(value) > 0)
@@ -502,28 +587,24 @@ int Table::query(CallContext& context, const CTvdBasicStructObject& criteria,
             break;
         }
     }
-    std::string order = def_.order;
-    if (order.empty())
-        for (const auto& k : keyNames_)
-            order += (order.empty() ? "" : ", ") + k;
-    std::string sql = select + " FROM " + name_ + where + " ORDER BY " + order;
-    // Secrets go only to an operator who may modify the table, and each answer of them is audited;
-    // a criterion on a secret would tell it to anyone else, so for them it matches nothing.
-    const bool reveal =
-        std::any_of(columns_.begin(), columns_.end(), [](const Column& c) { return c.secret; }) &&
-        context.holdsModifyRight(def_.table.rights.modify);
-    if (!reveal && !sealedCriteria.empty())
-        return 0;
-    const std::int64_t rows = limit > 0 ? std::min(limit, context.maxRows) : context.maxRows;
-    if (sealedCriteria.empty())
-        sql += " LIMIT " + std::to_string(rows);
+    selection.rows = limit > 0 ? std::min(limit, context.maxRows) : context.maxRows;
+    return true;
+}
+
+void Table::answerRows(CallContext& context, const Selection& selection, bool reveal,
+                       CTvdBasicListObject& out) const
+{
+    std::string sql = selectColumns_ + selection.conditions.where() + orderBy_;
+    // Rows that a sealed criterion turns away do not count: those are limited as they are read.
+    if (selection.sealed.empty())
+        sql += " LIMIT " + std::to_string(selection.rows);
     std::int64_t answered = 0;
-    context.db.query(sql, params, [&](const Row& row) {
-        if (answered >= rows)
+    context.db.query(sql, selection.conditions.params, [&](const Row& row) {
+        if (answered >= selection.rows)
             return;
         CTvdBasicStructObject& record = *out.append();
         readRow(row, record, context.secrets, reveal);
-        for (const auto& [member, value] : sealedCriteria)
+        for (const auto& [member, value] : selection.sealed)
             if (memberString(record, member) != value) {
                 out.removeAt(out.count() - 1);
                 return;
@@ -534,6 +615,20 @@ int Table::query(CallContext& context, const CTvdBasicStructObject& criteria,
         if (context.answerRecords && out.count() >= static_cast<int>(kAnswerChunk))
             context.answerRecords(out);
     });
+}
+
+int Table::query(const QueryPlan& plan, CallContext& context, const CTvdBasicStructObject& criteria,
+                 CTvdBasicListObject& out, CBSErrorMsg& error) const
+{
+    Selection selection;
+    if (!select(plan, context, criteria, selection, error))
+        return 1;
+    // Secrets go only to an operator who may modify the table, and each answer of them is audited;
+    // a criterion on a secret would tell it to anyone else, so for them it matches nothing.
+    const bool reveal = hasSecrets_ && context.holdsModifyRight(def_.table.rights.modify);
+    if (!reveal && !selection.sealed.empty())
+        return 0;
+    answerRows(context, selection, reveal, out);
     return 0;
 }
 
@@ -549,9 +644,6 @@ int Table::add(CallContext& context, const CTvdBasicListObject& records, Batch& 
         !checkBatchOverlaps(records, batch.done, error) ||
         !checkStoredDuplicates(context, records, batch, error))
         return 1;
-    std::vector<std::string> names;
-    for (const auto& c : columns_)
-        names.push_back(c.name);
     batch.added.resize(uniqueSets_.size());
     // Rows go to the database a chunk at a time, so that many records are not held a second
     // time as rows.
@@ -566,7 +658,7 @@ int Table::add(CallContext& context, const CTvdBasicListObject& records, Batch& 
         rows.push_back(std::move(row));
         context.auditKeys.push_back(name_ + " " + keyText(record));
         if (rows.size() == kInsertChunk || i + 1 == records.count()) {
-            context.db.insertMany(name_, names, rows);
+            context.db.insertMany(name_, columnNames_, rows);
             rows.clear();
         }
     }
@@ -588,24 +680,22 @@ int Table::modify(CallContext& context, const CTvdBasicListObject& records, Batc
             (rangeChanged && !checkRange(context, record, position, true, error)) ||
             !checkUniquesKept(context, record, position, error))
             return 1;
-        std::string set;
+        std::vector<std::string> set;
         Row params;
         for (const auto& c : columns_) {
             const bool key =
                 std::find(keyColumns_.begin(), keyColumns_.end(), c.member) != keyColumns_.end();
             if (key || !record.isSet(c.member))
                 continue;
-            set += (set.empty() ? " SET " : ", ") + c.name + " = ?";
+            set.push_back(c.name + " = ?");
             params.push_back(valueOf(record, c, context.secrets));
         }
         for (auto& value : keyValues(record))
             params.push_back(std::move(value));
         const std::int64_t changed =
-            set.empty() ? (std::holds_alternative<std::monostate>(context.db.scalar(
-                               "SELECT 1 FROM " + name_ + keyWhere(), keyValues(record)))
-                               ? 0
-                               : 1)
-                        : context.db.execCount("UPDATE " + name_ + set + keyWhere(), params);
+            set.empty() ? (exists(context.db, keyExists_, keyValues(record)) ? 1 : 0)
+                        : context.db.execCount(
+                              "UPDATE " + name_ + joined(set, " SET ", ", ") + keyWhere_, params);
         if (changed != 1) {
             refuse(error, kRefusedNotFound,
                    changed == 0 ? "要修改的记录不存在" : "关键字匹配到多条记录", record, position);
@@ -623,18 +713,11 @@ int Table::remove(CallContext& context, const CTvdBasicListObject& records, Batc
     for (int i = 0; i < records.count(); ++i) {
         const CTvdBasicStructObject& record = records.element(i);
         const int position = batch.done + i + 1;
-        for (int member : keyColumns_) {
-            if (!record.isSet(member)) {
-                refuse(error, kRefusedInvalid,
-                       "缺少关键字段" + columns_[static_cast<std::size_t>(member)].name, record,
-                       position);
-                return 1;
-            }
-        }
-        if (!checkNotReferenced(context, record, position, error))
+        if (!checkKeysSet(record, position, error) ||
+            !checkNotReferenced(context, record, position, error))
             return 1;
         const std::int64_t changed =
-            context.db.execCount("DELETE FROM " + name_ + keyWhere(), keyValues(record));
+            context.db.execCount("DELETE FROM " + name_ + keyWhere_, keyValues(record));
         if (changed != 1) {
             refuse(error, kRefusedNotFound,
                    changed == 0 ? "要删除的记录不存在" : "关键字匹配到多条记录", record, position);
@@ -649,10 +732,7 @@ int Table::remove(CallContext& context, const CTvdBasicListObject& records, Batc
 void Table::seed(db::Driver& db, const secrets::SecretBox& box,
                  const CTvdBasicListObject& records) const
 {
-    std::vector<std::string> names;
-    for (const auto& c : columns_)
-        names.push_back(c.name);
-    const std::string sql = db.insertIgnoring(name_, names);
+    const std::string sql = db.insertIgnoring(name_, columnNames_);
     for (int i = 0; i < records.count(); ++i) {
         Row row;
         for (const auto& c : columns_)

@@ -31,8 +31,24 @@ public:
         std::vector<std::vector<std::uint64_t>> added;
     };
 
-    int query(CallContext& context, const CTvdBasicStructObject& criteria, CTvdBasicListObject& out,
-              CBSErrorMsg& error) const;
+    // How one member of a criteria record filters the table.
+    struct CriterionPlan {
+        int member;         // of the criteria record
+        std::string name;   // of that member
+        std::string column; // of the table; empty for the row limit
+        Filter filter;
+        bool text;        // compared as text: a string or date member
+        int sealedMember; // the record's member of a secret column, compared once read; or -1
+        Format format;    // what a number-compared bound must be, like the values stored
+    };
+    // How the members of one criteria record type filter the table, worked out once per query
+    // operation: its set members are then mapped without looking anything up.
+    using QueryPlan = std::vector<CriterionPlan>;
+    QueryPlan planQuery(const CTvdTypeInfo& criteriaType) const;
+
+    // Refuses a criterion only when a number-compared bound is not a value of its column.
+    int query(const QueryPlan& plan, CallContext& context, const CTvdBasicStructObject& criteria,
+              CTvdBasicListObject& out, CBSErrorMsg& error) const;
     // A write of the next chunk of a call's records, refused at its first faulty record.
     int add(CallContext& context, const CTvdBasicListObject& records, Batch& batch,
             CBSErrorMsg& error) const;
@@ -50,8 +66,19 @@ private:
         std::string name;
         int kind;
         int member;
-        bool secret;
+        bool secret; // a text sealed at rest
+        int offset;  // of the member in a record
+        // The member's value as stored, and the member set from a stored value (false: it holds
+        // its default and stays unset): chosen once by the member's kind, not for each row.
+        db::Value (*value)(const CTvdBasicStructObject& record, int offset);
+        bool (*read)(const db::Value& stored, CTvdBasicStructObject& record, int offset);
     };
+
+    struct Selection;
+    bool select(const QueryPlan& plan, CallContext& context, const CTvdBasicStructObject& criteria,
+                Selection& selection, CBSErrorMsg& error) const;
+    void answerRows(CallContext& context, const Selection& selection, bool reveal,
+                    CTvdBasicListObject& out) const;
 
     friend std::vector<secrets::SealedColumn> sealedColumns();
 
@@ -66,12 +93,12 @@ private:
                  bool reveal) const;
     db::Row keyValues(const CTvdBasicStructObject& record) const;
     std::string keyText(const CTvdBasicStructObject& record) const;
-    std::string keyWhere() const;
     const Column& column(const std::string& name) const;
 
     // The members of a unique set's value as one text.
     std::string setKey(const CTvdBasicStructObject& record, const std::vector<int>& members) const;
 
+    bool checkKeysSet(const CTvdBasicStructObject& record, int position, CBSErrorMsg& error) const;
     // The first refusal of a record, or an empty message; position is 1-based.
     bool checkRecord(CallContext& context, const CTvdBasicStructObject& record, int position,
                      std::unordered_set<std::string>& verified, CBSErrorMsg& error) const;
@@ -103,6 +130,14 @@ private:
     std::vector<std::string> keyNames_;
     std::vector<Column> columns_;
     std::vector<int> keyColumns_;
+    bool hasSecrets_ = false;
+    // Its SQL, built once: every column in member order, the key as a WHERE clause, the order
+    // of a query's rows.
+    std::vector<std::string> columnNames_;
+    std::string selectColumns_; // "SELECT …, … FROM table"
+    std::string keyWhere_;      // " WHERE key1 = ? AND key2 = ?"
+    std::string keyExists_;     // "SELECT 1 FROM table" and the key's WHERE
+    std::string orderBy_;       // " ORDER BY …"
     // The sets of members whose values are unique: the key, then each further unique member.
     std::vector<std::vector<int>> uniqueSets_;
 };

@@ -375,10 +375,22 @@ TEST_P(Service, SimNumberRangesOfMixedLengthsCompareAsNumbers)
     EXPECT_EQ(simIds("8999999999999999999", "10000000000000000005"),
               (Ids{"10000000000000000005", "8999999999999999999", "9000000000000000005"}));
     EXPECT_EQ(simIds("9000000000000000006", "9999999999999999999"), Ids{});
-    // A bound wider than any SIM number: every number is below it.
-    EXPECT_EQ(simIds("19999999999999999999", "100000000000000000000"),
+    // A bound that is not a SIM number is refused, not compared after padding.
+    for (const auto& [first, last, message] : std::vector<std::array<std::string, 3>>{
+             {"19999999999999999999", "100000000000000000000", "END_SIM_ID"},
+             {"'; DROP TABLE rsim_sim; --", "19999999999999999999", "START_SIM_ID"},
+             {"898600990000000001", "19999999999999999999", "START_SIM_ID"},
+             {"8999999999999999999", "89860099000000000f1", "END_SIM_ID"}}) {
+        SRemoteSimQryIn criteria;
+        criteria.set_START_SIM_ID(first);
+        criteria.set_END_SIM_ID(last);
+        SRemoteSimInfoList found;
+        EXPECT_NE(remote_.qry_simInfo(criteria, found, error, nullptr), 0) << first << last;
+        EXPECT_EQ(error.message, message + "格式错误：必须为19或20位数字或大写字母A-F");
+        EXPECT_EQ(found.count(), 0);
+    }
+    EXPECT_EQ(simIds("19999999999999999999", "99999999999999999999"),
               (Ids{"19999999999999999999", "20000000000000000001"}));
-    EXPECT_EQ(simIds("100000000000000000000", "100000000000000000001"), Ids{});
 }
 
 // Ranges of different lengths never overlap, though as text they would.

@@ -274,6 +274,15 @@ TEST_F(HostileClients, MalformedJsonIsAClearRefusalWithoutInternals)
     const HttpAnswer nested = call(std::string(1 << 20, '['));
     EXPECT_EQ(nested.status, 400);
     EXPECT_EQ(nested.message(), "请求的嵌套层次过深");
+    // Eight levels are the limit: read, and refused only for what they hold; nine are too deep.
+    const auto nestedTo = [&](std::size_t levels) {
+        return call(R"({"in":{"sResRemoteProvCode":{"PROVINCE_NAME":)" +
+                    std::string(levels - 3, '[') + std::string(levels - 3, ']') + "}}}");
+    };
+    const HttpAnswer atTheLimit = nestedTo(8);
+    EXPECT_EQ(atTheLimit.status, 400);
+    EXPECT_NE(atTheLimit.message(), "请求的嵌套层次过深");
+    EXPECT_EQ(nestedTo(9).message(), "请求的嵌套层次过深");
 
     const HttpAnswer badText =
         call("{\"in\":{\"sResRemoteProvCode\":{\"PROVINCE_NAME\":\"\xff\xfe\"}}}");
