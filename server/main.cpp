@@ -306,6 +306,15 @@ private:
     const std::size_t maxBody_;
 };
 
+// Every column whose values are sealed: the start-up key check, sealing in place, rekey and
+// backup all go over these.
+std::vector<rsim::secrets::SealedColumn> sealedColumns()
+{
+    auto columns = rsim::tables::sealedColumns();
+    columns.push_back(rsim::sysmgnt::secretParameters());
+    return columns;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -315,11 +324,10 @@ int main(int argc, char** argv)
     const std::string command = argc > 1 ? argv[1] : "";
     const std::vector<std::string> commandArguments(argv + std::min(argc, 2), argv + argc);
     if (command == "rekey")
-        return rsim::secrets::rekeyCommand(commandArguments, rsim::tables::sealedColumns(),
-                                           std::cout, std::cerr);
+        return rsim::secrets::rekeyCommand(commandArguments, sealedColumns(), std::cout, std::cerr);
     if (command == "backup")
-        return rsim::secrets::backupCommand(commandArguments, rsim::tables::sealedColumns(),
-                                            std::cout, std::cerr);
+        return rsim::secrets::backupCommand(commandArguments, sealedColumns(), std::cout,
+                                            std::cerr);
     std::signal(SIGTERM, requestStop);
     std::signal(SIGINT, requestStop);
     std::signal(SIGPIPE, SIG_IGN);
@@ -331,10 +339,9 @@ int main(int argc, char** argv)
         if (!options.initAdmin.empty())
             return rsim::sysmgnt::initAdministrator(*setup, options.initAdmin);
         const bool embedded = options.database.rfind("sqlite:", 0) == 0;
-        auto sealedColumns = rsim::tables::sealedColumns();
-        sealedColumns.push_back(rsim::sysmgnt::secretParameters());
-        auto secrets = rsim::secrets::openKeyFile(*setup, sealedColumns, options.keyFile, embedded);
-        if (const auto sealed = rsim::secrets::sealInPlace(*setup, sealedColumns, secrets))
+        auto secrets =
+            rsim::secrets::openKeyFile(*setup, sealedColumns(), options.keyFile, embedded);
+        if (const auto sealed = rsim::secrets::sealInPlace(*setup, sealedColumns(), secrets))
             std::cerr << "rsimd: sealed " << sealed
                       << " secret values that an older version stored in plain or without their "
                          "place\n";
@@ -356,7 +363,8 @@ int main(int argc, char** argv)
         std::atomic<bool> finished{false};
         std::thread watcher = stopWatcher(server, finished);
         std::cout << "rsimd listening on " << (options.tlsCertificate.empty() ? "http" : "https")
-                  << "://" << host << ":" << bound << " (" << options.database << ")" << std::endl;
+                  << "://" << host << ":" << bound << " (" << rsim::db::redacted(options.database)
+                  << ")" << std::endl;
         const bool finishedCalls = server.run();
         finished = true;
         watcher.join();
