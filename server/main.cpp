@@ -255,10 +255,11 @@ public:
                     0};
         if (!known->operation)
             return {std::nullopt, kSmallBody};
-        if (auto refused =
-                service_.admit(known->operation->first, known->operation->second, head.session))
-            return {reply(std::move(*refused)), 0};
-        return {std::nullopt, maxBody_};
+        auto admitted =
+            service_.admit(known->operation->first, known->operation->second, head.session);
+        if (admitted.refusal)
+            return {reply(std::move(*admitted.refusal)), 0};
+        return {std::nullopt, maxBody_, admitted.owner};
     }
 
     rsim::http::Reply handle(const rsim::http::Request& request) const
@@ -274,7 +275,8 @@ public:
         const auto& [interfaceName, code] = *known->operation;
         const rsim::BodySource body = [&request] { return request.body.open(); };
         return reply(service_.call(
-            interfaceName, code, body, {head.session, head.requestId, head.source},
+            interfaceName, code, body,
+            {std::any_cast<rsim::SessionOwner>(request.found), head.requestId, head.source},
             known->check ? rsim::Service::Mode::CheckOnly : rsim::Service::Mode::Store));
     }
 

@@ -253,7 +253,8 @@ namespace {
 // whole text of a million cards is never held at once.
 constexpr long long kStreamedRecords = 1000;
 
-// The answer of a POST, or the error record of its transport fault.
+// The answer of a POST, or the error record of its transport fault. A call refused for a right
+// the operator lacks is answered 403 with the service's refusal, which is its answer.
 int readAnswer(tvd::HttpResult result, const std::string& path, std::string& answer,
                CBSErrorMsg& error)
 {
@@ -265,6 +266,8 @@ int readAnswer(tvd::HttpResult result, const std::string& path, std::string& ans
         const auto parsed = nlohmann::json::parse(answer, nullptr, false);
         const bool explained = !parsed.is_discarded() && parsed.contains("error") &&
                                tvd::wire::decodeError(parsed["error"], server);
+        if (result.status == 403 && explained && server.code > 0)
+            return 0;
         fail(error, kHttpStatus,
              "远程写卡管理服务拒绝了请求(HTTP " + std::to_string(result.status) + ")",
              explained ? server.message : path);

@@ -59,10 +59,13 @@ public:
 };
 using WriterFactory = std::function<std::unique_ptr<RecordWriter>(CallContext& context)>;
 
-// A query (handler) or a write (writer): exactly one of the two is set.
+// A query (handler) or a write (writer): exactly one of the two is set. requiredEntity: the entity
+// right (privilege 10) the call needs, checked before its body is read; 0: none.
 struct HandlerEntry {
-    static HandlerEntry query(Handler handler) { return {std::move(handler), nullptr, 0}; }
-    // requiredEntity: the entity right the write needs (privilege 10); 0: none.
+    static HandlerEntry query(Handler handler, std::int32_t requiredEntity = 0)
+    {
+        return {std::move(handler), nullptr, requiredEntity};
+    }
     static HandlerEntry write(WriterFactory writer, std::int32_t requiredEntity)
     {
         return {nullptr, std::move(writer), requiredEntity};

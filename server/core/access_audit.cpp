@@ -26,15 +26,6 @@ const std::vector<db::Migration>& auditFileMigrations()
     return migrations;
 }
 
-std::string wireTime(std::time_t when)
-{
-    std::tm local{};
-    localtime_r(&when, &local);
-    return CBSDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-                       local.tm_min, local.tm_sec)
-        .toWire();
-}
-
 // The key split into the text before its trailing digits and the digits.
 std::pair<std::string_view, std::string_view> splitNumber(std::string_view key)
 {
@@ -60,6 +51,15 @@ bool follows(std::string_view a, std::string_view b)
 }
 
 } // namespace
+
+std::string auditTime(std::time_t when)
+{
+    std::tm local{};
+    localtime_r(&when, &local);
+    return CBSDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                       local.tm_min, local.tm_sec)
+        .toWire();
+}
 
 std::string compactKeys(const std::vector<std::string>& keys)
 {
@@ -114,7 +114,7 @@ AccessAudit::AccessAudit(const std::string& mainDatabase, db::Driver& main)
 
 void AccessAudit::record(db::Driver& connection, const AccessEvent& event)
 {
-    const std::vector<db::Row> rows{{wireTime(std::time(nullptr)), std::int64_t{event.opId},
+    const std::vector<db::Row> rows{{auditTime(std::time(nullptr)), std::int64_t{event.opId},
                                      event.loginName, event.source, event.event, event.operation,
                                      event.recordKeys}};
     if (!own_)

@@ -11,6 +11,7 @@
 #include "driver.h"
 
 #include <cstdint>
+#include <ctime>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -46,6 +47,9 @@ private:
     std::mutex mutex_;
     std::unique_ptr<db::Driver> own_; // SQLite's audit file
 };
+
+// The local time as audit rows hold it ("2026-01-31 23:59:59").
+std::string auditTime(std::time_t when);
 
 // Record keys listed compactly: keys that differ only by a trailing number one greater than the
 // key before are written as a range ("rsim_sim IMSI=460001000000010..460001000000019"), ranges

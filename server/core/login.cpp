@@ -3,24 +3,14 @@
 #include "service.h"
 
 #include "login_guard.h"
+#include "request_log.h"
 #include "sysmgnt.h"
 #include "tvd_json.h"
 
 #include <ctime>
 
 namespace rsim {
-namespace {
-
 using nlohmann::json;
-
-Answer refusedLogin(const std::string& message, const std::string& name)
-{
-    CBSErrorMsg error;
-    error.set(1, kRefusedLogin, message, name);
-    return {200, json{{"result", 1}, {"error", tvd::wire::encodeError(error)}}};
-}
-
-} // namespace
 
 Answer Service::login(const std::string& body, const std::string& source)
 {
@@ -52,12 +42,12 @@ Answer Service::login(const std::string& body, const std::string& source)
     const std::int32_t opId = found ? found->profile.OP_ID : 0;
     if (!verified) {
         audit_.record(*db, {opId, name, source, "login refused", "", ""});
-        return refusedLogin("登录名或密码错误", name);
+        return refused(kRefusedLogin, "登录名或密码错误", name);
     }
     sysmgnt::loginSucceeded(*db, name, source);
     if (found->profile.LOCK_STATUS != 0) {
         audit_.record(*db, {opId, name, source, "login refused", "", ""});
-        return refusedLogin("操作员已被锁定，不能登录", name);
+        return refused(kRefusedLogin, "操作员已被锁定，不能登录", name);
     }
     const std::string token = sessions_.open(*db, opId, now);
     audit_.record(*db, {opId, name, source, "login", "", ""});
@@ -72,6 +62,7 @@ void Service::purgeExpired(db::Driver& db, std::time_t now)
         return;
     sessions_.purgeExpired(db, now);
     sysmgnt::purgeFailedLogins(db, now);
+    requestlog::purgeExpired(db, now);
 }
 
 Answer Service::logout(const std::string& session, const std::string& source)

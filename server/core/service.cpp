@@ -2,6 +2,7 @@
 
 #include "ResRemoteSimTables.h"
 #include "request_json.h"
+#include "request_log.h"
 
 #include "sysmgnt.h"
 #include "table.h"
@@ -25,20 +26,16 @@ json refusal(int code, int minor, const std::string& message, const std::string&
     return {{"result", code}, {"error", tvd::wire::encodeError(error)}};
 }
 
-std::string wireTime(std::time_t when)
-{
-    std::tm local{};
-    localtime_r(&when, &local);
-    return CBSDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-                       local.tm_min, local.tm_sec)
-        .toWire();
-}
-
 } // namespace
 
 Answer protocolError(int status, const std::string& message, const std::string& hint)
 {
     return {status, refusal(-1, status, message, hint)};
+}
+
+Answer refused(RefusalCode minor, const std::string& message, const std::string& hint, int status)
+{
+    return {status, refusal(1, minor, message, hint)};
 }
 
 DriverPool::DriverPool(std::string address, std::size_t size) : address_(std::move(address))
@@ -81,7 +78,7 @@ void Service::recordAudit(const Call& call, CallContext& context)
     // A chunk at a time: the rows of a batch of 200,000 cards at once would take 50 MB.
     constexpr std::size_t kChunk = 10000;
     const std::vector<std::string>& keys = context.auditKeys;
-    const std::string now = wireTime(std::time(nullptr));
+    const std::string now = auditTime(std::time(nullptr));
     std::vector<db::Row> rows;
     rows.reserve(std::min(keys.size(), kChunk));
     for (std::size_t i = 0; i < keys.size(); ++i) {
@@ -97,35 +94,28 @@ void Service::recordAudit(const Call& call, CallContext& context)
     context.auditKeys.clear();
 }
 
-std::optional<Answer> Service::admit(const std::string& interfaceName, const std::string& code,
-                                     const std::string& session)
+Admitted Service::admit(const std::string& interfaceName, const std::string& code,
+                        const std::string& session)
 {
     const TvdOperation* operation = tvd_findOperation(interfaceName, code);
     const HandlerEntry* entry = handlers_.find(interfaceName, code);
     if (operation == nullptr || entry == nullptr)
-        return protocolError(404, "未知的接口或操作", interfaceName + "/" + code);
+        return {protocolError(404, "未知的接口或操作", interfaceName + "/" + code), {}};
+    const Answer expired =
+        refused(kRefusedSession, "会话无效或已过期，请重新登录", operation->name);
     if (session.empty()) // refused without a connection of the pool
-        return Answer{200,
-                      refusal(1, kRefusedSession, "会话无效或已过期，请重新登录", operation->name)};
+        return {expired, {}};
     auto db = pool_.acquire();
-    SessionOwner owner;
-    return callRefusal(*db, *entry, operation->name, session, owner);
-}
-
-std::optional<Answer> Service::callRefusal(db::Driver& db, const HandlerEntry& entry,
-                                           const std::string& operationName,
-                                           const std::string& session, SessionOwner& owner)
-{
-    const auto found = sessions_.find(db, session, std::time(nullptr));
-    if (!found)
-        return Answer{200,
-                      refusal(1, kRefusedSession, "会话无效或已过期，请重新登录", operationName)};
-    owner = *found;
-    if (entry.requiredEntity != 0 &&
-        !sysmgnt::holdsRight(db, owner.opId, entry.requiredEntity, rsimcatalog::kPrivilege))
-        return Answer{200, refusal(1, kRefusedRight, "操作员没有该操作的权限",
-                                   "需要权限实体 " + std::to_string(entry.requiredEntity))};
-    return std::nullopt;
+    const auto owner = sessions_.find(*db, session, std::time(nullptr));
+    if (!owner)
+        return {expired, {}};
+    if (entry->requiredEntity != 0 &&
+        !sysmgnt::holdsRight(*db, owner->opId, entry->requiredEntity, rsimcatalog::kPrivilege))
+        return {refused(kRefusedRight,
+                        entry->writes() ? "操作员没有该操作的权限" : "操作员没有查询该数据的权限",
+                        "需要权限实体 " + std::to_string(entry->requiredEntity), 403),
+                {}};
+    return {std::nullopt, *owner};
 }
 
 Answer Service::call(const std::string& interfaceName, const std::string& code,
@@ -135,6 +125,9 @@ Answer Service::call(const std::string& interfaceName, const std::string& code,
     const HandlerEntry* entry = handlers_.find(interfaceName, code);
     if (operation == nullptr || entry == nullptr)
         return protocolError(404, "未知的接口或操作", interfaceName + "/" + code);
+    if (!caller.requestId.empty() && !requestlog::validId(caller.requestId))
+        return protocolError(400, "请求编号不合法",
+                             "X-Tav-Request-Id 须为1到64个字母、数字、- 或 _");
     {
         const auto buffer = body();
         std::istream text(buffer.get());
@@ -148,7 +141,7 @@ Answer Service::call(const std::string& interfaceName, const std::string& code,
             return run(call);
         } catch (const db::Error& e) {
             if (e.kind == db::Error::Kind::Busy)
-                return {200, refusal(1, kRefusedInvalid, "数据库忙，请稍后重试", operation->name)};
+                return refused(kRefusedInvalid, "数据库忙，请稍后重试", operation->name);
             // A write that lost a race for a unique value to another writer is rolled back and its
             // connection is back in the pool; run again, its checks find the value stored and
             // name it as every duplicate is named.
@@ -156,8 +149,7 @@ Answer Service::call(const std::string& interfaceName, const std::string& code,
                 continue;
             std::cerr << "rsimd: " << operation->name << ": " << e.what() << std::endl;
             if (e.kind == db::Error::Kind::Unique)
-                return {200, refusal(1, kRefusedDuplicate, "记录已存在",
-                                     "与同时写入的记录重复，请重新提交")};
+                return refused(kRefusedDuplicate, "记录已存在", "与同时写入的记录重复，请重新提交");
             return {500, refusal(-1, 500, "数据库操作失败", "详情见服务日志")};
         } catch (const std::exception& e) {
             std::cerr << "rsimd: " << operation->name << ": " << e.what() << std::endl;
@@ -169,44 +161,61 @@ Answer Service::call(const std::string& interfaceName, const std::string& code,
 Answer Service::run(const Call& call)
 {
     auto db = pool_.acquire();
-    SessionOwner owner;
-    if (auto refused =
-            callRefusal(*db, call.entry, call.operation.name, call.caller.session, owner))
-        return std::move(*refused);
+    const SessionOwner& owner = call.caller.owner;
     CallContext context{*db,
                         secrets_,
                         owner.opId,
                         owner.orgId,
                         maxRows_,
                         [&](std::int32_t entity) {
-                            return sysmgnt::holdsRight(*db, owner.opId, entity, 10); },
+                            return sysmgnt::holdsRight(*db, owner.opId, entity,
+                                                       rsimcatalog::kPrivilege);
+                        },
                         {}};
     tvd::wire::OwnedParams in(*call.operation.in);
     tvd::wire::OwnedParams out(*call.operation.out);
     // The answer's text is written without a tree, its out-object first: a long list of records
     // is then one text, written as the records are read.
-    std::string answer = R"({"out":)";
+    std::string text = R"({"out":)";
     tvd::wire::ParamsWriter answerWriter(out.params());
-    context.answerRecords = [&](CTvdBasicListObject& records) {
-        answerWriter.take(answer, records);
-    };
-    const Outcome outcome = call.entry.writes() ? write(call, context, in.params(), out.error())
-                                                : query(call, context, in.params(), out);
+    context.answerRecords = [&](CTvdBasicListObject& records) { answerWriter.take(text, records); };
+    if (!call.entry.writes())
+        return answer(query(call, context, in.params(), out), out.error(), answerWriter, text);
+
+    db::Transaction tx(*db);
+    const std::string& requestId = call.caller.requestId;
+    const bool kept = call.mode == Mode::Store && !requestId.empty();
+    if (kept) {
+        if (auto first = requestlog::find(*db, owner.opId, requestId))
+            return std::move(*first);
+        requestlog::claim(*db, owner.opId, requestId, std::time(nullptr));
+    }
+    const Outcome outcome = write(call, context, in.params(), out.error());
+    Answer answered = answer(outcome, out.error(), answerWriter, text);
+    if (outcome.fault || outcome.result != 0 || call.mode != Mode::Store)
+        return answered;
+    if (kept)
+        requestlog::keep(*db, owner.opId, requestId, answered);
+    tx.commit();
+    return answered;
+}
+
+Answer Service::answer(const Outcome& outcome, const CBSErrorMsg& error,
+                       tvd::wire::ParamsWriter& answerWriter, std::string& text)
+{
     if (outcome.fault)
         return protocolError(400, outcome.fault->message, outcome.fault->hint);
     if (outcome.result != 0)
-        return {200,
-                json{{"result", outcome.result}, {"error", tvd::wire::encodeError(out.error())}}};
-    while (answerWriter.next(answer, static_cast<std::size_t>(-1))) {
+        return {200, json{{"result", outcome.result}, {"error", tvd::wire::encodeError(error)}}};
+    while (answerWriter.next(text, static_cast<std::size_t>(-1))) {
     }
-    answer += R"(,"error":)" + tvd::wire::encodeError(out.error()).dump() + R"(,"result":0})";
-    return {200, std::move(answer)};
+    text += R"(,"error":)" + tvd::wire::encodeError(error).dump() + R"(,"result":0})";
+    return {200, std::move(text)};
 }
 
 Service::Outcome Service::write(const Call& call, CallContext& context, CTvdBasicParamObject& in,
                                 CBSErrorMsg& error)
 {
-    db::Transaction tx(context.db);
     const auto writer = call.entry.writer(context);
     Outcome outcome;
     int written = 0;
@@ -222,8 +231,6 @@ Service::Outcome Service::write(const Call& call, CallContext& context, CTvdBasi
     const auto body = call.body();
     std::istream text(body.get());
     outcome.fault = decodeCall(text, call.operation.name, in, &chunks);
-    if (!outcome.fault && outcome.result == 0 && call.mode == Mode::Store)
-        tx.commit();
     return outcome;
 }
 

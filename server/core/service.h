@@ -3,6 +3,7 @@
 #pragma once
 
 #include "access_audit.h"
+#include "answer.h"
 #include "driver.h"
 #include "handler.h"
 #include "request_json.h"
@@ -52,30 +53,29 @@ private:
     std::vector<std::unique_ptr<db::Driver>> idle_;
 };
 
-// An HTTP status and the JSON text of the answer.
-struct Answer {
-    Answer(int status, const nlohmann::json& body)
-        : status(status), body(body.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace))
-    {}
-    Answer(int status, std::string body) : status(status), body(std::move(body)) {}
-    int status;
-    std::string body;
-};
-
 // A request's body, opened from its first byte as often as the call reads it: its limits are
 // checked in one pass, its records decoded in another, and a write that lost a race for a unique
 // value reads it again.
 using BodySource = std::function<std::unique_ptr<std::streambuf>()>;
 
-// Who sends a call, from the request's header.
+// Who sends a call: the operator its session was admitted for, and from the request's header.
 struct Caller {
-    std::string session;   // the session token
+    SessionOwner owner;
     std::string requestId; // the client's id of the request, empty when it sent none
     std::string source;    // the client's address (behind a trusted proxy, the one it forwards)
 };
 
 // The answer to a request the service cannot take (HTTP status with the error record).
 Answer protocolError(int status, const std::string& message, const std::string& hint);
+// A refusal of the service's business (result 1 with the minor code), answered with the status.
+Answer refused(RefusalCode minor, const std::string& message, const std::string& hint,
+               int status = 200);
+
+// The admission of a call before its body is read: its refusal, or its session's operator.
+struct Admitted {
+    std::optional<Answer> refusal;
+    SessionOwner owner;
+};
 
 class Service {
 public:
@@ -90,9 +90,10 @@ public:
     // would be stored, and nothing is written or audited.
     enum class Mode { Store, CheckOnly };
     // Whether a call may send its body: the operation exists, the session is live and its
-    // operator holds the operation's right. The refusal, or nothing.
-    std::optional<Answer> admit(const std::string& interfaceName, const std::string& code,
-                                const std::string& session);
+    // operator holds the operation's right.
+    Admitted admit(const std::string& interfaceName, const std::string& code,
+                   const std::string& session);
+    // A call admitted for the caller's operator.
     Answer call(const std::string& interfaceName, const std::string& code, const BodySource& body,
                 const Caller& caller, Mode mode = Mode::Store);
 
@@ -113,21 +114,21 @@ private:
         const Caller& caller;
         Mode mode;
     };
-    // One run of a call on a connection of its own, which it gives back before it throws.
+    // One run of a call on a connection of its own, which it gives back before it throws. A
+    // write runs in one transaction that commits in Store mode once every chunk is written,
+    // with its answer kept by its request id when the client gave one.
     Answer run(const Call& call);
-    // The refusal of a session that is not live or whose operator lacks the entry's right; else
-    // the session's owner.
-    std::optional<Answer> callRefusal(db::Driver& db, const HandlerEntry& entry,
-                                      const std::string& operationName, const std::string& session,
-                                      SessionOwner& owner);
     // A request's typed fault, or the handler's result.
     struct Outcome {
         std::optional<RequestFault> fault;
         int result = 0;
     };
-    // Each chunk of a write's records is checked, written and audited as it is read, so the call
-    // holds its body and one chunk, never all its records; in Store mode the transaction commits
-    // once every chunk is written.
+    // The answer of an outcome: its fault, its refusal, or the out-object written after the
+    // records the handler handed over.
+    static Answer answer(const Outcome& outcome, const CBSErrorMsg& error,
+                         tvd::wire::ParamsWriter& answerWriter, std::string& text);
+    // Each chunk of a write's records is checked, written and audited as it is read, in the
+    // caller's transaction, so the call holds its body and one chunk, never all its records.
     Outcome write(const Call& call, CallContext& context, CTvdBasicParamObject& in,
                   CBSErrorMsg& error);
     // A query's records are written to the answer as its handler reads them.
@@ -135,7 +136,7 @@ private:
                   tvd::wire::OwnedParams& out);
     // Records the audit keys the context holds, and lets them go.
     void recordAudit(const Call& call, CallContext& context);
-    // Deletes expired sessions and decayed login failures, at most once a minute.
+    // Deletes expired sessions, decayed login failures and old request ids, at most once a minute.
     void purgeExpired(db::Driver& db, std::time_t now);
 
     DriverPool& pool_;

@@ -390,6 +390,7 @@ private:
         if (admission.refusal)
             return answerRefusal(*admission.refusal);
         admitted_ = true;
+        found_ = admission.found;
         maxBody_ = admission.maxBody;
         if (parser_->content_length().value_or(0) > maxBody_)
             return refuseBody();
@@ -450,7 +451,7 @@ private:
     {
         Reply reply;
         try {
-            reply = state_->handler(Request{*head_, body});
+            reply = state_->handler(Request{*head_, body, found_});
         } catch (const std::exception& e) {
             std::cerr << "rsimd: " << head_->target << ": " << e.what() << std::endl;
             reply = {500, faultBody(500, "服务内部错误", "")};
@@ -510,6 +511,7 @@ private:
         head_.reset();
         parser_.reset(); // lets the body and its spool go
         admitted_ = false;
+        found_.reset();
     }
 
     void close()
@@ -532,6 +534,7 @@ private:
     std::size_t received_ = 0;
     std::size_t maxBody_ = 0;
     bool admitted_ = false;
+    std::any found_;
     bool gzipped_ = false;
     bool keepAlive_ = true;
     bool waiting_ = false;

@@ -11,6 +11,7 @@
 // hold only a socket and their buffer, never a worker.
 #pragma once
 
+#include <any>
 #include <chrono>
 #include <cstddef>
 #include <functional>
@@ -58,15 +59,18 @@ struct Reply {
 };
 
 // The answer of the admission: a refusal, answered before any of the body is read, or the
-// largest body the request may send.
+// largest body the request may send and what the admission found (its session's operator),
+// which the handler is given.
 struct Admission {
     std::optional<Reply> refusal;
     std::size_t maxBody = 0;
+    std::any found{};
 };
 
 struct Request {
     RequestHead head;
     const RequestBody& body; // inflated
+    const std::any& found;   // of the admission
 };
 
 // Both run on a worker thread and must not throw (the server answers 500 if they do). Admit runs

@@ -181,6 +181,15 @@ const std::vector<Migration>& schemaMigrations()
          "secret system parameters",
          {"ALTER TABLE sys_param ADD COLUMN PARAM_SECRET BIGINT NOT NULL DEFAULT 0",
           "UPDATE sys_param SET PARAM_SECRET = 1 WHERE PARAM_CODE = 'GuiWriteCardFTP'"}},
+        // A write's answer is kept by the id its client gave it, so that a repeat of the write is
+        // answered without being applied again. STATUS is 0 until the answer is known, in the
+        // write's own transaction.
+        {107,
+         "answers of writes by request id",
+         {"CREATE TABLE sys_request (OP_ID BIGINT NOT NULL, REQUEST_ID TEXT NOT NULL, "
+          "CREATED BIGINT NOT NULL, STATUS BIGINT NOT NULL, ANSWER TEXT NOT NULL, "
+          "PRIMARY KEY (OP_ID, REQUEST_ID))",
+          "CREATE INDEX sys_request_created ON sys_request (CREATED)"}},
     };
     return migrations;
 }

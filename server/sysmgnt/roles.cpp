@@ -10,12 +10,16 @@ namespace {
 
 using namespace rsimcatalog;
 
+// The read right of every table.
 std::vector<int> queryRights()
 {
     std::vector<int> rights;
-    for (int entity : MSysSvcDef::RightsEntities())
-        if (!IsWriteRight(entity))
-            rights.push_back(entity);
+#define RSIM_ROLE_READ_(Rec, ...) rights.push_back(TableOf<Rec>().rights.read);
+#define RSIM_ROLE_INQUIRY_READ_(op, code, CritT, critName, Rec, listName) RSIM_ROLE_READ_(Rec)
+    RSIM_FAMILIES(RSIM_ROLE_READ_)
+    RSIM_INQUIRIES(RSIM_ROLE_INQUIRY_READ_)
+#undef RSIM_ROLE_INQUIRY_READ_
+#undef RSIM_ROLE_READ_
     return rights;
 }
 

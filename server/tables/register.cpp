@@ -74,14 +74,15 @@ void registerHandlers(HandlerTable& handlers)
                      HandlerEntry::write(tableWriter(table, Action::Modify), rights.modify));      \
         handlers.add(kInterface, delCode,                                                          \
                      HandlerEntry::write(tableWriter(table, Action::Remove), rights.remove));      \
-        handlers.add(                                                                              \
-            kInterface, qryCode,                                                                   \
-            HandlerEntry::query(queryHandler(table, MResRemoteMgntDef::CritT::typeInfo())));       \
+        handlers.add(kInterface, qryCode,                                                          \
+                     HandlerEntry::query(                                                          \
+                         queryHandler(table, MResRemoteMgntDef::CritT::typeInfo()), rights.read)); \
     }
 #define RSIM_REGISTER_INQUIRY_(op, code, CritT, critName, Rec, listName)                           \
     handlers.add(kInterface, code,                                                                 \
                  HandlerEntry::query(queryHandler(tableOf<MResRemoteMgntDef::Rec>(),               \
-                                                  MResRemoteMgntDef::CritT::typeInfo())));
+                                                  MResRemoteMgntDef::CritT::typeInfo()),           \
+                                     rsimcatalog::TableOf<MResRemoteMgntDef::Rec>().rights.read));
     RSIM_FAMILIES(RSIM_REGISTER_FAMILY_)
     RSIM_INQUIRIES(RSIM_REGISTER_INQUIRY_)
     handlers.add(MResSysMgnt::IResSysMgnt::kInterfaceName, "RMRESD31",

@@ -1,5 +1,5 @@
-// The service through the middleware, on SQLite and on PostgreSQL: sessions, rights, the
-// semantics of queries and writes, malformed requests.
+// The service through the middleware, on SQLite and on PostgreSQL: the semantics of queries and
+// writes, repeated writes, malformed requests.
 #include "ResRemoteSimMgnt_tvd_c.h"
 #include "SysMgntService_tvd_c.h"
 #include "driver.h"
@@ -136,20 +136,6 @@ protected:
     MSysSvcApp::ISysMgnt sys_;
     MResRemoteMgntApp::SOpInfo info_;
 };
-
-TEST_P(Service, AWriteWithoutTheRightIsRefusedAndStoresNothing)
-{
-    login("viewer", "viewer123");
-    CBSErrorMsg error;
-    EXPECT_NE(remote_.add_provinceCode(info_, provinces({{"77", "无权"}}), error, nullptr), 0);
-    EXPECT_EQ(error.message, "操作员没有该操作的权限");
-    EXPECT_NE(error.hint.find("53701"), std::string::npos);
-    SResRemoteProvCode criteria;
-    criteria.set_PROVINCE_CODE("77");
-    SResRemoteProvCodeList found;
-    EXPECT_EQ(remote_.qry_provinceCode(criteria, found, error, nullptr), 0);
-    EXPECT_EQ(found.count(), 0);
-}
 
 TEST_P(Service, QueriesFilterBySetMembersOnlyWithNamesBySubstring)
 {
@@ -417,20 +403,6 @@ TEST_P(Service, NumberRangesOfDifferentLengthsDoNotOverlap)
     EXPECT_EQ(error.message, "号段与已有号段重叠：1380100000-1380299999");
 }
 
-TEST_P(Service, ABatchWithOneBadCardIsRefusedWholeAndNamesIt)
-{
-    SRemoteSimInfoList batch = cards(0, 2000);
-    batch[1998].set_IMSI("46000990000199");
-    CBSErrorMsg error;
-    EXPECT_NE(remote_.add_simInfo(info_, batch, error, nullptr), 0);
-    EXPECT_EQ(error.message, "IMSI格式错误：必须为15位数字");
-    EXPECT_EQ(error.hint, "第1999条记录 IMSI=46000990000199");
-    EXPECT_EQ(countSims("460009900000000", "460009999999999"), 0);
-    batch[1998] = card(1998);
-    ASSERT_EQ(remote_.add_simInfo(info_, batch, error, nullptr), 0) << error.message << error.hint;
-    EXPECT_EQ(countSims("460009900000000", "460009999999999"), 2000);
-}
-
 // A batch this large travels in pieces as it is written; a bad text found after the first pieces
 // left aborts the request, so the service stores nothing and the binding serves the next call.
 TEST_P(Service, ALargeBatchWithTextThatIsNotUtf8IsThrownAndStoresNothing)
@@ -645,84 +617,51 @@ TEST_P(Service, AWriterThatLosesARaceForAnImsiIsToldWhichCard)
     EXPECT_EQ(count("SELECT COUNT(*) FROM rsim_sim WHERE IMSI = ?", {batch[0].IMSI}), 0);
 }
 
-TEST_P(Service, SystemServicesAnswerThePublicLibraries)
+TEST_P(Service, AWriteSentAgainWithItsRequestIdIsAnsweredAsTheFirstAndAppliedOnce)
 {
-    CBSErrorMsg error;
-    login("viewer", "viewer123");
-    MSysmgntDef::SOperatorBrief who;
-    who.set_OP_ID(1); // the administrator's number: the answer is still the viewer's own rights
-    MSysmgntDef::SOperPrivAuthList asked, granted;
-    for (int entity : {55001, 53701}) {
-        auto& a = *static_cast<MSysmgntDef::SOperPrivAuth*>(asked.append());
-        a.set_ENT_ID(entity);
-        a.set_PRIV_ID(10);
+    const auto send = [&](const std::string& in, const std::string& id) {
+        httplib::Client client(server_->address());
+        const auto answer =
+            client.Post("/v1/call/MResRemoteMgntApp_IResRemoteMgnt/RMOSMQ01",
+                        {{"X-Tav-Session", tvd_processSession()}, {"X-Tav-Request-Id", id}}, in,
+                        "application/json");
+        return answer ? std::to_string(answer->status) + " " + answer->body : "no answer";
+    };
+    const auto adding = [&](std::initializer_list<std::pair<const char*, const char*>> rows) {
+        using In = MResRemoteMgntApp::IResRemoteMgnt::CParamIn4add_provinceCode;
+        return R"({"in":)" + tvd::wire::ParamsWriter(In(info_, provinces(rows), nullptr)).all() +
+               "}";
+    };
+    const char* stored =
+        "SELECT COUNT(*) FROM sys_audit WHERE CODE = 'RMOSMQ01' AND RECORD_KEY LIKE ?";
+    const std::string first = send(adding({{"81", "一"}}), "write-1");
+    EXPECT_EQ(first.rfind("200 ", 0), 0U) << first;
+    EXPECT_EQ(send(adding({{"81", "一"}}), "write-1"), first);
+    EXPECT_EQ(count(stored, {std::string("%PROVINCE_CODE=81")}), 1);
+    EXPECT_NE(send(adding({{"81", "一"}}), "write-2").find("PROVINCE_CODE=81"), std::string::npos)
+        << "a new id is a new write";
+    EXPECT_EQ(send(adding({{"83", "三"}}), "bad id!").rfind("400 ", 0), 0U);
+
+    SResRemoteProvCodeList list;
+    for (int i = 0; i < 3000; ++i) {
+        auto& p = *static_cast<SResRemoteProvCode*>(list.append());
+        p.set_PROVINCE_CODE("P" + std::to_string(i));
+        p.set_PROVINCE_NAME("并发");
     }
-    ASSERT_EQ(sys_.chk_operRight(who, asked, granted, error, nullptr), 0);
-    ASSERT_EQ(granted.count(), 2);
-    EXPECT_EQ(granted[0].AUTHORIZED, 1);
-    EXPECT_EQ(granted[1].AUTHORIZED, 0);
+    using In = MResRemoteMgntApp::IResRemoteMgnt::CParamIn4add_provinceCode;
+    const std::string batch =
+        R"({"in":)" + tvd::wire::ParamsWriter(In(info_, list, nullptr)).all() + "}";
+    auto together = std::async(std::launch::async, [&] { return send(batch, "write-3"); });
+    const std::string alone = send(batch, "write-3");
+    EXPECT_EQ(together.get(), alone);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM rsim_province WHERE PROVINCE_NAME = '并发'"), 3000);
 
-    MSysmgntDef::SPublicParam param;
-    param.set_PARAM_CODE("SmspCode");
-    MSysmgntDef::SPublicParamList params;
-    ASSERT_EQ(sys_.qry_sysParam(param, params, error, nullptr), 0);
-    ASSERT_EQ(params.count(), 1);
-    EXPECT_EQ(params[0].PARAM_VALUE, "+8613800200500");
-
-    MSysSvcDef::SCodeCategory category;
-    category.set_CATEGORY(891);
-    MSysSvcDef::SCodeNameList codes;
-    ASSERT_EQ(sys_.qry_baseType(category, codes, error, nullptr), 0);
-    EXPECT_GE(codes.count(), 4);
-    category.set_CATEGORY(57);
-    ASSERT_EQ(sys_.qry_baseType(category, codes, error, nullptr), 0);
-    EXPECT_EQ(codes[0].NAME, "广州");
-
-    MSysmgntDef::SCounty county;
-    county.set_REGION_CODE(10);
-    MSysmgntDef::SCountyList counties;
-    ASSERT_EQ(sys_.qry_county(county, counties, error, nullptr), 0);
-    EXPECT_EQ(counties.count(), 3);
-    MSysmgntDef::SOrgBriefProfile org;
-    org.set_REGION_CODE(10);
-    org.set_COUNTY_CODE(1001);
-    MSysmgntDef::SOrgBriefProfileList orgs;
-    ASSERT_EQ(sys_.qry_org(org, orgs, error, nullptr), 0);
-    EXPECT_EQ(orgs.count(), 2);
-    MSysSvcDef::SServerDateList now;
-    ASSERT_EQ(sys_.qry_currentDate(MSysSvcDef::SServerDate(), now, error, nullptr), 0);
-    EXPECT_GT(now[0].NOW.year(), 2020);
-    MSysmgntDef::SOperatorList ops;
-    who.set_OP_ID(2);
-    ASSERT_EQ(sys_.qry_operator(who, ops, error, nullptr), 0);
-    EXPECT_EQ(ops[0].LOGIN_NAME, "viewer");
-    EXPECT_TRUE(ops[0].OP_PASSWD.empty());
-}
-
-TEST_P(Service, SecretsGoOnlyToOperatorsWhoMayModifyAndEachReadIsAudited)
-{
-    SRemoteSimQryIn criteria;
-    criteria.set_START_IMSI("460001000000010");
-    criteria.set_END_IMSI("460001000000012");
-    SRemoteSimInfoList found;
-    CBSErrorMsg error;
     login("viewer", "viewer123");
-    ASSERT_EQ(remote_.qry_simInfo(criteria, found, error, nullptr), 0) << error.message;
-    ASSERT_EQ(found.count(), 3);
-    EXPECT_FALSE(found[0].isSet(SRemoteSimInfo::idx_KI_CODE));
-    EXPECT_TRUE(found[0].KI_CODE.empty());
-    EXPECT_TRUE(found[0].KI_KEY.empty());
-    EXPECT_EQ(found[0].IMSI, "460001000000010");
-    const char* reads = "SELECT COUNT(*) FROM sys_access_audit WHERE EVENT = 'read'";
-    EXPECT_EQ(audited(reads), 0);
-
-    login("admin", "admin123");
-    ASSERT_EQ(remote_.qry_simInfo(criteria, found, error, nullptr), 0) << error.message;
-    EXPECT_EQ(found[0].KI_CODE.size(), 32U);
-    EXPECT_EQ(audited(std::string(reads) + " AND OP_ID = 1 AND RECORD_KEYS = ?",
-                      {std::string("rsim_sim IMSI=460001000000010..460001000000012")}),
-              1);
-    EXPECT_EQ(audited(reads), 1);
+    rsim::db::connect(server_->database())
+        ->exec("INSERT INTO sys_oper_right (OP_ID, ENT_ID, PRIV_ID) VALUES (2, 53701, 10)");
+    const std::string another = send(adding({{"82", "二"}}), "write-1");
+    EXPECT_EQ(another.rfind("200 ", 0), 0U) << another;
+    EXPECT_EQ(count(stored, {std::string("%PROVINCE_CODE=82")}), 1);
 }
 
 TEST_P(Service, StopsCleanlyOnSigterm)
