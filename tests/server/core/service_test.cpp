@@ -1,11 +1,11 @@
 // The service through the middleware, on SQLite and on PostgreSQL: sessions, rights, the
 // semantics of queries and writes, malformed requests.
+#include "loopback_client.h"
 #include "secrets.h"
 #include "service_fixture.h"
 #include "tvd_json_stream.h"
 #include "tvd_member.h"
 
-#include <httplib.h>
 #include <nlohmann/json.hpp>
 
 #include <gtest/gtest.h>
@@ -27,11 +27,11 @@ class Service : public testsupport::ServiceTest {
 protected:
     json raw(const std::string& path, const std::string& body, int& status)
     {
-        httplib::Client client(server_->address());
-        auto answer = client.Post(path.c_str(), {{"X-Tav-Session", tvd_processSession()}}, body,
-                                  "application/json");
-        status = answer ? answer->status : -1;
-        return answer ? json::parse(answer->body, nullptr, false) : json();
+        testsupport::LoopbackClient client(server_->port());
+        const auto answer = client.exchange(
+            testsupport::httpPost(path, body, "X-Tav-Session: " + tvd_processSession() + "\r\n"));
+        status = answer.status;
+        return answer.document();
     }
 
     static SResRemoteProvCodeList

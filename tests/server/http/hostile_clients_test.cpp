@@ -2,149 +2,18 @@
 // and idle connections must not keep a normal client waiting; every malformed request gets a
 // clear 4xx at once, without internals; bodies are bounded however they are framed.
 #include "gzip.h"
+#include "loopback_client.h"
 #include "rsimd_process.h"
-
-#include <nlohmann/json.hpp>
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <map>
-#include <sstream>
-
-using nlohmann::json;
+using testsupport::HttpAnswer;
+using testsupport::httpPost;
+using testsupport::LoopbackClient;
 
 namespace {
 
 constexpr int kWorkers = 4;
-constexpr int kPatienceMs = 10000; // far beyond any answer; on a blocked server, a failure
-
-struct HttpAnswer {
-    int status = -1; // -1: no answer (closed, or nothing within the patience)
-    std::map<std::string, std::string> headers; // names in lower case
-    std::string body;
-    json document() const { return json::parse(body, nullptr, false); }
-    std::string message() const
-    {
-        const json d = document();
-        return d.is_object() && d.contains("error") ? d["error"].value("message", "") : "";
-    }
-};
-
-class Socket {
-public:
-    // from: the loopback address the connection comes from.
-    explicit Socket(int port, const char* from = "127.0.0.1")
-    {
-        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in source{};
-        source.sin_family = AF_INET;
-        ::inet_pton(AF_INET, from, &source.sin_addr);
-        ::bind(fd_, reinterpret_cast<sockaddr*>(&source), sizeof source);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(static_cast<std::uint16_t>(port));
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    }
-    ~Socket() { ::close(fd_); }
-    Socket(const Socket&) = delete;
-    Socket& operator=(const Socket&) = delete;
-
-    bool connected() const { return connected_; }
-
-    bool send(const std::string& bytes)
-    {
-        std::size_t sent = 0;
-        while (sent < bytes.size()) {
-            const ssize_t n = ::send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-            if (n <= 0)
-                return false;
-            sent += static_cast<std::size_t>(n);
-        }
-        return true;
-    }
-
-    // Waits up to the patience for the peer to close; true when it did.
-    bool closedByPeer()
-    {
-        char byte;
-        while (wait()) {
-            const ssize_t n = ::recv(fd_, &byte, 1, 0);
-            if (n <= 0)
-                return true;
-        }
-        return false;
-    }
-
-    HttpAnswer read()
-    {
-        HttpAnswer answer;
-        std::size_t headerEnd;
-        while ((headerEnd = pending_.find("\r\n\r\n")) == std::string::npos)
-            if (!fill())
-                return answer;
-        std::istringstream head(pending_.substr(0, headerEnd));
-        std::string line, version;
-        std::getline(head, line);
-        std::istringstream(line) >> version >> answer.status;
-        while (std::getline(head, line)) {
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
-            const auto colon = line.find(':');
-            std::string name = line.substr(0, colon);
-            for (auto& c : name)
-                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            answer.headers[name] = line.substr(colon + 2);
-        }
-        const std::size_t length = std::stoul(
-            answer.headers.count("content-length") ? answer.headers["content-length"] : "0");
-        while (pending_.size() < headerEnd + 4 + length)
-            if (!fill()) {
-                answer.status = -1;
-                return answer;
-            }
-        answer.body = pending_.substr(headerEnd + 4, length);
-        pending_.erase(0, headerEnd + 4 + length);
-        return answer;
-    }
-
-private:
-    bool wait()
-    {
-        pollfd p{fd_, POLLIN, 0};
-        return ::poll(&p, 1, kPatienceMs) == 1;
-    }
-
-    bool fill()
-    {
-        char buffer[65536];
-        if (!wait())
-            return false;
-        const ssize_t n = ::recv(fd_, buffer, sizeof buffer, 0);
-        if (n <= 0)
-            return false;
-        pending_.append(buffer, static_cast<std::size_t>(n));
-        return true;
-    }
-
-    int fd_ = -1;
-    bool connected_ = false;
-    std::string pending_;
-};
-
-std::string post(const std::string& path, const std::string& body,
-                 const std::string& extraHeaders = "")
-{
-    return "POST " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: application/json\r\n" +
-           extraHeaders + "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
-}
-
 const std::string kLogin = R"({"login":"admin","password":"admin123"})";
 const std::string kProvinceQuery = "/v1/call/MResRemoteMgntApp_IResRemoteMgnt/RMOSMQ04";
 
@@ -158,21 +27,20 @@ protected:
 
     HttpAnswer exchange(const std::string& request)
     {
-        Socket socket(server_->port());
-        EXPECT_TRUE(socket.connected());
-        socket.send(request);
-        return socket.read();
+        LoopbackClient client(server_->port());
+        EXPECT_TRUE(client.connected());
+        return client.exchange(request);
     }
 
     std::string session()
     {
-        return exchange(post("/v1/login", kLogin)).document().value("session", "");
+        return exchange(httpPost("/v1/login", kLogin)).document().value("session", "");
     }
 
     // A normal client's call, answered while the hostile connections are still held open.
     void expectNormalClientServed()
     {
-        const HttpAnswer answer = exchange(post("/v1/login", kLogin));
+        const HttpAnswer answer = exchange(httpPost("/v1/login", kLogin));
         EXPECT_EQ(answer.status, 200);
         EXPECT_TRUE(answer.document().contains("session"));
     }
@@ -183,9 +51,9 @@ protected:
 TEST_F(HostileClients, SlowAndStalledClientsAtTenTimesTheWorkersDoNotHoldUpOthers)
 {
     start();
-    std::vector<std::unique_ptr<Socket>> hostile;
+    std::vector<std::unique_ptr<LoopbackClient>> hostile;
     for (int i = 0; i < 10 * kWorkers; ++i) {
-        hostile.push_back(std::make_unique<Socket>(server_->port(), "127.0.0.2"));
+        hostile.push_back(std::make_unique<LoopbackClient>(server_->port(), "127.0.0.2"));
         // Half send a request line and stop; half stop in the middle of a body.
         hostile.back()->send(
             i % 2 ? "POST /v1/login HTTP/1.1\r\nHost: x\r\n"
@@ -200,9 +68,9 @@ TEST_F(HostileClients, SlowAndStalledClientsAtTenTimesTheWorkersDoNotHoldUpOther
 TEST_F(HostileClients, IdleKeptAliveConnectionsDoNotHoldUpOthers)
 {
     start();
-    std::vector<std::unique_ptr<Socket>> idle;
+    std::vector<std::unique_ptr<LoopbackClient>> idle;
     for (int i = 0; i < 10 * kWorkers; ++i) {
-        idle.push_back(std::make_unique<Socket>(server_->port()));
+        idle.push_back(std::make_unique<LoopbackClient>(server_->port()));
         idle.back()->send("GET /v1/ping HTTP/1.1\r\nHost: x\r\n\r\n");
         ASSERT_EQ(idle.back()->read().status, 200);
     }
@@ -212,12 +80,12 @@ TEST_F(HostileClients, IdleKeptAliveConnectionsDoNotHoldUpOthers)
 TEST_F(HostileClients, AStalledRequestOrAnIdleConnectionIsClosedAtItsDeadline)
 {
     start({"--request-timeout", "1", "--idle-timeout", "1"});
-    Socket stalled(server_->port());
+    LoopbackClient stalled(server_->port());
     stalled.send("POST /v1/login HTTP/1.1\r\nContent-Length: 100\r\n\r\n{\"login\":");
-    Socket trickling(server_->port());
+    LoopbackClient trickling(server_->port());
     trickling.send("POST /v1/login HTTP/1.1\r\n");
-    Socket idle(server_->port());
-    idle.send(post("/v1/login", kLogin));
+    LoopbackClient idle(server_->port());
+    idle.send(httpPost("/v1/login", kLogin));
     ASSERT_EQ(idle.read().status, 200);
     for (int i = 0; i < 3; ++i) {
         trickling.send("X");
@@ -249,7 +117,7 @@ TEST_F(HostileClients, BodiesOverTheLimitAreRefusedHoweverFramed)
         exchange("POST /v1/login HTTP/1.1\r\nContent-Length: 1073741824\r\n\r\n");
     EXPECT_EQ(declared.status, 413) << "refused on the declared length, before any of the body";
 
-    Socket chunked(server_->port());
+    LoopbackClient chunked(server_->port());
     chunked.send("POST /v1/login HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n");
     const std::string chunk(64 * 1024, '[');
     for (int i = 0; i < 32 && chunked.send("10000\r\n" + chunk + "\r\n"); ++i) {
@@ -257,9 +125,9 @@ TEST_F(HostileClients, BodiesOverTheLimitAreRefusedHoweverFramed)
     EXPECT_EQ(chunked.read().status, 413);
 
     const std::string bomb = tvd::gzip(std::string(4 * 1024 * 1024, ' '));
-    const HttpAnswer inflated = exchange(post("/v1/login", bomb, "Content-Encoding: gzip\r\n"));
+    const HttpAnswer inflated = exchange(httpPost("/v1/login", bomb, "Content-Encoding: gzip\r\n"));
     EXPECT_EQ(inflated.status, 413);
-    EXPECT_EQ(exchange(post("/v1/login", kLogin, "Content-Encoding: br\r\n")).status, 415);
+    EXPECT_EQ(exchange(httpPost("/v1/login", kLogin, "Content-Encoding: br\r\n")).status, 415);
 }
 
 TEST_F(HostileClients, MalformedJsonIsAClearRefusalWithoutInternals)
@@ -268,7 +136,7 @@ TEST_F(HostileClients, MalformedJsonIsAClearRefusalWithoutInternals)
     const std::string token = session();
     const std::string withSession = "X-Tav-Session: " + token + "\r\n";
     const auto call = [&](const std::string& body) {
-        return exchange(post(kProvinceQuery, body, withSession));
+        return exchange(httpPost(kProvinceQuery, body, withSession));
     };
 
     const HttpAnswer nested = call(std::string(1 << 20, '['));
@@ -335,7 +203,7 @@ TEST_F(HostileClients, LargeBodiesTravelGzippedAndAfterAHundredContinue)
     start();
     const std::string token = session();
     const std::string query = R"({"in":{"sResRemoteProvCode":{}}})";
-    Socket socket(server_->port());
+    LoopbackClient socket(server_->port());
     socket.send("POST " + kProvinceQuery +
                 " HTTP/1.1\r\nHost: x\r\nExpect: 100-continue\r\nX-Tav-Session: " + token +
                 "\r\nContent-Length: " + std::to_string(query.size()) + "\r\n\r\n");
@@ -349,9 +217,9 @@ TEST_F(HostileClients, LargeBodiesTravelGzippedAndAfterAHundredContinue)
     const std::string headers = "Accept-Encoding: gzip\r\nX-Tav-Session: " + token + "\r\n";
     const std::string cardQuery = "/v1/call/MResRemoteMgntApp_IResRemoteMgnt/RMOSMQ28";
     const HttpAnswer plainCards =
-        exchange(post(cardQuery, cards, "X-Tav-Session: " + token + "\r\n"));
+        exchange(httpPost(cardQuery, cards, "X-Tav-Session: " + token + "\r\n"));
     const HttpAnswer zipped =
-        exchange(post(cardQuery, tvd::gzip(cards), "Content-Encoding: gzip\r\n" + headers));
+        exchange(httpPost(cardQuery, tvd::gzip(cards), "Content-Encoding: gzip\r\n" + headers));
     ASSERT_EQ(zipped.status, 200);
     ASSERT_EQ(zipped.headers.at("content-encoding"), "gzip");
     std::string answer = zipped.body;
