@@ -1,5 +1,6 @@
 // rsimd: the remote-SIM management service.
 #include "commands.h"
+#include "health.h"
 #include "schema.h"
 #include "service.h"
 #include "sysmgnt.h"
@@ -238,6 +239,25 @@ std::optional<std::pair<std::string, std::string>> operationPath(const std::stri
     return std::make_pair(path.substr(0, slash), path.substr(slash + 1));
 }
 
+// The database's schema version on a pooled connection, when one is free before the deadline.
+int schemaVersion(rsim::DriverPool& pool, std::chrono::steady_clock::time_point deadline)
+{
+    auto lease = pool.tryAcquire(deadline);
+    if (!lease)
+        throw std::runtime_error("no database connection was free within the time");
+    return static_cast<int>(
+        rsim::db::asInt((*lease)->scalar("SELECT MAX(version) FROM schema_version")));
+}
+
+// GET /v1/health: 200 with the schema version, or 503 when the database does not answer within
+// a second (and, as to every request, while the service stops).
+rsim::http::Reply health(rsim::metrics::HealthProbe& probe)
+{
+    if (const auto version = probe.probe())
+        return {200, R"({"status":"ok","schemaVersion":)" + std::to_string(*version) + "}"};
+    return {503, rsim::http::faultBody(503, "数据库没有及时应答", "详情见服务日志")};
+}
+
 // The routes, each with its method and what it needs before its body is read.
 class Routes {
 public:
@@ -281,7 +301,8 @@ public:
 private:
     static constexpr std::size_t kSmallBody = 64 * 1024; // a login, or a body nobody reads
     static constexpr const char* kAddresses =
-        "地址为 /v1/login、/v1/logout、/v1/ping、/v1/call/接口/操作 或 /v1/check/接口/操作";
+        "地址为 /v1/login、/v1/logout、/v1/ping、/v1/health、/v1/call/接口/操作 或 "
+        "/v1/check/接口/操作";
 
     struct Route {
         std::string method;
@@ -351,14 +372,20 @@ int main(int argc, char** argv)
         }
         setup.reset();
 
-        rsim::DriverPool pool(options.database, static_cast<std::size_t>(options.threads));
-        rsim::Service service(pool, secrets, options.maxRows, options.sessions);
+        // Shared with a health check that may outlive the server in a database that hangs.
+        const auto pool = std::make_shared<rsim::DriverPool>(
+            options.database, static_cast<std::size_t>(options.threads));
+        rsim::Service service(*pool, secrets, options.maxRows, options.sessions);
+        rsim::metrics::HealthProbe probe(
+            [pool](auto deadline) { return schemaVersion(*pool, deadline); },
+            std::chrono::seconds(1));
         const Routes routes(service, options.limits.maxBody);
         rsim::http::Server server(
             options.limits, static_cast<std::size_t>(options.threads),
             [&routes](const rsim::http::RequestHead& head) { return routes.admit(head); },
             [&routes](const rsim::http::Request& request) { return routes.handle(request); },
             {options.tlsCertificate, options.tlsKey});
+        server.monitor("/v1/health", [&probe](const auto&) { return health(probe); });
         const int bound = server.listen(host, port);
         std::atomic<bool> finished{false};
         std::thread watcher = stopWatcher(server, finished);

@@ -41,7 +41,8 @@ Answer protocolError(int status, const std::string& message, const std::string& 
     return {status, refusal(-1, status, message, hint)};
 }
 
-DriverPool::DriverPool(std::string address, std::size_t size) : address_(std::move(address))
+DriverPool::DriverPool(std::string address, std::size_t size)
+    : address_(std::move(address)), size_(size)
 {
     for (std::size_t i = 0; i < size; ++i)
         idle_.push_back(db::connect(address_));
@@ -50,10 +51,35 @@ DriverPool::DriverPool(std::string address, std::size_t size) : address_(std::mo
 DriverPool::Lease DriverPool::acquire()
 {
     std::unique_lock lock(mutex_);
+    ++waiting_;
     available_.wait(lock, [this] { return !idle_.empty(); });
+    --waiting_;
+    return Lease(*this, takeIdle());
+}
+
+std::optional<DriverPool::Lease>
+DriverPool::tryAcquire(std::chrono::steady_clock::time_point deadline)
+{
+    std::unique_lock lock(mutex_);
+    ++waiting_;
+    const bool free = available_.wait_until(lock, deadline, [this] { return !idle_.empty(); });
+    --waiting_;
+    if (!free)
+        return std::nullopt;
+    return std::optional<Lease>(std::in_place, *this, takeIdle());
+}
+
+std::unique_ptr<db::Driver> DriverPool::takeIdle()
+{
     auto driver = std::move(idle_.back());
     idle_.pop_back();
-    return Lease(*this, std::move(driver));
+    return driver;
+}
+
+DriverPool::Usage DriverPool::usage()
+{
+    std::lock_guard lock(mutex_);
+    return {size_ - idle_.size(), waiting_};
 }
 
 void DriverPool::giveBack(std::unique_ptr<db::Driver> driver)

@@ -13,11 +13,13 @@
 #include <nlohmann/json.hpp>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <ctime>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 struct TvdOperation;
 
@@ -41,15 +43,25 @@ public:
         std::unique_ptr<db::Driver> driver_;
     };
     Lease acquire();
+    // A connection free before the deadline, or nothing.
+    std::optional<Lease> tryAcquire(std::chrono::steady_clock::time_point deadline);
     const std::string& address() const { return address_; }
+    // Connections leased now, and callers waiting for one.
+    struct Usage {
+        std::size_t inUse = 0, waiting = 0;
+    };
+    Usage usage();
 
 private:
     void giveBack(std::unique_ptr<db::Driver> driver);
+    std::unique_ptr<db::Driver> takeIdle(); // under the mutex, with one idle
 
     std::string address_;
     std::mutex mutex_;
     std::condition_variable available_;
     std::vector<std::unique_ptr<db::Driver>> idle_;
+    std::size_t size_ = 0;
+    std::size_t waiting_ = 0;
 };
 
 // An HTTP status and the JSON text of the answer.

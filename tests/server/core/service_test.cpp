@@ -1,6 +1,6 @@
 // The service through the middleware, on SQLite and on PostgreSQL: sessions, rights, the
 // semantics of queries and writes, malformed requests.
-#include "loopback_client.h"
+#include "raw_http.h"
 #include "secrets.h"
 #include "service_fixture.h"
 #include "tvd_json_stream.h"
@@ -27,9 +27,9 @@ class Service : public testsupport::ServiceTest {
 protected:
     json raw(const std::string& path, const std::string& body, int& status)
     {
-        testsupport::LoopbackClient client(server_->port());
-        const auto answer = client.exchange(
-            testsupport::httpPost(path, body, "X-Tav-Session: " + tvd_processSession() + "\r\n"));
+        rawhttp::Socket client(server_->port());
+        client.send(rawhttp::post(path, body, "X-Tav-Session: " + tvd_processSession() + "\r\n"));
+        const auto answer = client.read();
         status = answer.status;
         return answer.document();
     }

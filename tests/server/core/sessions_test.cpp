@@ -4,7 +4,7 @@
 #include "SysMgntService_tvd_c.h"
 #include "backend_fixture.h"
 #include "driver.h"
-#include "loopback_client.h"
+#include "raw_http.h"
 #include "secrets.h"
 
 #include <nlohmann/json.hpp>
@@ -23,11 +23,10 @@ namespace {
 std::string postFrom(const char* from, int port, const std::string& path, const std::string& body,
                      const std::string& session = "")
 {
-    testsupport::LoopbackClient client(port, from);
+    rawhttp::Socket client(port, from);
     EXPECT_TRUE(client.connected()) << from;
-    const json document =
-        client.exchange(testsupport::httpPost(path, body, "X-Tav-Session: " + session + "\r\n"))
-            .document();
+    client.send(rawhttp::post(path, body, "X-Tav-Session: " + session + "\r\n"));
+    const json document = client.read().document();
     if (!document.is_object() || document.value("result", -1) != 0)
         return document.is_object() ? document["error"].value("message", "?") : "no answer";
     return "";

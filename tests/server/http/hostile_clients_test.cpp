@@ -2,16 +2,14 @@
 // and idle connections must not keep a normal client waiting; every malformed request gets a
 // clear 4xx at once, without internals; bodies are bounded however they are framed.
 #include "gzip.h"
-#include "loopback_client.h"
+#include "raw_http.h"
 #include "rsimd_process.h"
 
 #include <gtest/gtest.h>
 
-using testsupport::HttpAnswer;
-using testsupport::httpPost;
-using testsupport::LoopbackClient;
-
 namespace {
+
+using namespace rawhttp;
 
 constexpr int kWorkers = 4;
 const std::string kLogin = R"({"login":"admin","password":"admin123"})";
@@ -27,20 +25,21 @@ protected:
 
     HttpAnswer exchange(const std::string& request)
     {
-        LoopbackClient client(server_->port());
-        EXPECT_TRUE(client.connected());
-        return client.exchange(request);
+        Socket socket(server_->port());
+        EXPECT_TRUE(socket.connected());
+        socket.send(request);
+        return socket.read();
     }
 
     std::string session()
     {
-        return exchange(httpPost("/v1/login", kLogin)).document().value("session", "");
+        return exchange(post("/v1/login", kLogin)).document().value("session", "");
     }
 
     // A normal client's call, answered while the hostile connections are still held open.
     void expectNormalClientServed()
     {
-        const HttpAnswer answer = exchange(httpPost("/v1/login", kLogin));
+        const HttpAnswer answer = exchange(post("/v1/login", kLogin));
         EXPECT_EQ(answer.status, 200);
         EXPECT_TRUE(answer.document().contains("session"));
     }
@@ -51,9 +50,9 @@ protected:
 TEST_F(HostileClients, SlowAndStalledClientsAtTenTimesTheWorkersDoNotHoldUpOthers)
 {
     start();
-    std::vector<std::unique_ptr<LoopbackClient>> hostile;
+    std::vector<std::unique_ptr<Socket>> hostile;
     for (int i = 0; i < 10 * kWorkers; ++i) {
-        hostile.push_back(std::make_unique<LoopbackClient>(server_->port(), "127.0.0.2"));
+        hostile.push_back(std::make_unique<Socket>(server_->port(), "127.0.0.2"));
         // Half send a request line and stop; half stop in the middle of a body.
         hostile.back()->send(
             i % 2 ? "POST /v1/login HTTP/1.1\r\nHost: x\r\n"
@@ -68,9 +67,9 @@ TEST_F(HostileClients, SlowAndStalledClientsAtTenTimesTheWorkersDoNotHoldUpOther
 TEST_F(HostileClients, IdleKeptAliveConnectionsDoNotHoldUpOthers)
 {
     start();
-    std::vector<std::unique_ptr<LoopbackClient>> idle;
+    std::vector<std::unique_ptr<Socket>> idle;
     for (int i = 0; i < 10 * kWorkers; ++i) {
-        idle.push_back(std::make_unique<LoopbackClient>(server_->port()));
+        idle.push_back(std::make_unique<Socket>(server_->port()));
         idle.back()->send("GET /v1/ping HTTP/1.1\r\nHost: x\r\n\r\n");
         ASSERT_EQ(idle.back()->read().status, 200);
     }
@@ -80,12 +79,12 @@ TEST_F(HostileClients, IdleKeptAliveConnectionsDoNotHoldUpOthers)
 TEST_F(HostileClients, AStalledRequestOrAnIdleConnectionIsClosedAtItsDeadline)
 {
     start({"--request-timeout", "1", "--idle-timeout", "1"});
-    LoopbackClient stalled(server_->port());
+    Socket stalled(server_->port());
     stalled.send("POST /v1/login HTTP/1.1\r\nContent-Length: 100\r\n\r\n{\"login\":");
-    LoopbackClient trickling(server_->port());
+    Socket trickling(server_->port());
     trickling.send("POST /v1/login HTTP/1.1\r\n");
-    LoopbackClient idle(server_->port());
-    idle.send(httpPost("/v1/login", kLogin));
+    Socket idle(server_->port());
+    idle.send(post("/v1/login", kLogin));
     ASSERT_EQ(idle.read().status, 200);
     for (int i = 0; i < 3; ++i) {
         trickling.send("X");
@@ -117,7 +116,7 @@ TEST_F(HostileClients, BodiesOverTheLimitAreRefusedHoweverFramed)
         exchange("POST /v1/login HTTP/1.1\r\nContent-Length: 1073741824\r\n\r\n");
     EXPECT_EQ(declared.status, 413) << "refused on the declared length, before any of the body";
 
-    LoopbackClient chunked(server_->port());
+    Socket chunked(server_->port());
     chunked.send("POST /v1/login HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n");
     const std::string chunk(64 * 1024, '[');
     for (int i = 0; i < 32 && chunked.send("10000\r\n" + chunk + "\r\n"); ++i) {
@@ -125,9 +124,9 @@ TEST_F(HostileClients, BodiesOverTheLimitAreRefusedHoweverFramed)
     EXPECT_EQ(chunked.read().status, 413);
 
     const std::string bomb = tvd::gzip(std::string(4 * 1024 * 1024, ' '));
-    const HttpAnswer inflated = exchange(httpPost("/v1/login", bomb, "Content-Encoding: gzip\r\n"));
+    const HttpAnswer inflated = exchange(post("/v1/login", bomb, "Content-Encoding: gzip\r\n"));
     EXPECT_EQ(inflated.status, 413);
-    EXPECT_EQ(exchange(httpPost("/v1/login", kLogin, "Content-Encoding: br\r\n")).status, 415);
+    EXPECT_EQ(exchange(post("/v1/login", kLogin, "Content-Encoding: br\r\n")).status, 415);
 }
 
 TEST_F(HostileClients, MalformedJsonIsAClearRefusalWithoutInternals)
@@ -136,7 +135,7 @@ TEST_F(HostileClients, MalformedJsonIsAClearRefusalWithoutInternals)
     const std::string token = session();
     const std::string withSession = "X-Tav-Session: " + token + "\r\n";
     const auto call = [&](const std::string& body) {
-        return exchange(httpPost(kProvinceQuery, body, withSession));
+        return exchange(post(kProvinceQuery, body, withSession));
     };
 
     const HttpAnswer nested = call(std::string(1 << 20, '['));
@@ -203,7 +202,7 @@ TEST_F(HostileClients, LargeBodiesTravelGzippedAndAfterAHundredContinue)
     start();
     const std::string token = session();
     const std::string query = R"({"in":{"sResRemoteProvCode":{}}})";
-    LoopbackClient socket(server_->port());
+    Socket socket(server_->port());
     socket.send("POST " + kProvinceQuery +
                 " HTTP/1.1\r\nHost: x\r\nExpect: 100-continue\r\nX-Tav-Session: " + token +
                 "\r\nContent-Length: " + std::to_string(query.size()) + "\r\n\r\n");
@@ -217,9 +216,9 @@ TEST_F(HostileClients, LargeBodiesTravelGzippedAndAfterAHundredContinue)
     const std::string headers = "Accept-Encoding: gzip\r\nX-Tav-Session: " + token + "\r\n";
     const std::string cardQuery = "/v1/call/MResRemoteMgntApp_IResRemoteMgnt/RMOSMQ28";
     const HttpAnswer plainCards =
-        exchange(httpPost(cardQuery, cards, "X-Tav-Session: " + token + "\r\n"));
+        exchange(post(cardQuery, cards, "X-Tav-Session: " + token + "\r\n"));
     const HttpAnswer zipped =
-        exchange(httpPost(cardQuery, tvd::gzip(cards), "Content-Encoding: gzip\r\n" + headers));
+        exchange(post(cardQuery, tvd::gzip(cards), "Content-Encoding: gzip\r\n" + headers));
     ASSERT_EQ(zipped.status, 200);
     ASSERT_EQ(zipped.headers.at("content-encoding"), "gzip");
     std::string answer = zipped.body;
