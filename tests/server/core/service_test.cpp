@@ -1,11 +1,11 @@
 // The service through the middleware, on SQLite and on PostgreSQL: sessions, rights, the
 // semantics of queries and writes, malformed requests.
+#include "raw_http.h"
 #include "secrets.h"
 #include "service_fixture.h"
 #include "tvd_json_stream.h"
 #include "tvd_member.h"
 
-#include <httplib.h>
 #include <nlohmann/json.hpp>
 
 #include <gtest/gtest.h>
@@ -27,11 +27,11 @@ class Service : public testsupport::ServiceTest {
 protected:
     json raw(const std::string& path, const std::string& body, int& status)
     {
-        httplib::Client client(server_->address());
-        auto answer = client.Post(path.c_str(), {{"X-Tav-Session", tvd_processSession()}}, body,
-                                  "application/json");
-        status = answer ? answer->status : -1;
-        return answer ? json::parse(answer->body, nullptr, false) : json();
+        rawhttp::Socket client(server_->port());
+        client.send(rawhttp::post(path, body, "X-Tav-Session: " + tvd_processSession() + "\r\n"));
+        const auto answer = client.read();
+        status = answer.status;
+        return answer.document();
     }
 
     static SResRemoteProvCodeList
