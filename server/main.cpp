@@ -1,6 +1,9 @@
 // rsimd: the remote-SIM management service.
+#include "call_log.h"
 #include "commands.h"
 #include "health.h"
+#include "metrics.h"
+#include "peer_list.h"
 #include "schema.h"
 #include "service.h"
 #include "sysmgnt.h"
@@ -31,6 +34,8 @@ struct Options {
     std::string tlsKey;
     std::string initAdmin;
     bool seed = false;
+    bool metrics = true;
+    std::vector<std::string> metricsAllowed;
     int threads = 8;
     std::int64_t maxRows = rsim::Service::kDefaultMaxRows;
     rsim::SessionPolicy sessions;
@@ -45,6 +50,7 @@ constexpr const char* kUsage =
     "             [--connections-per-address N] [--requests-per-address N]\n"
     "             [--trusted-proxy ADDR[,ADDR…]] [--spool-dir PATH] [--stop-timeout SECONDS]\n"
     "             [--max-rows N] [--session-idle-minutes N] [--session-max-hours N]\n"
+    "             [--metrics-allow ADDR[/BITS][,…] | --no-metrics]\n"
     "       rsimd [--db …] --init-admin LOGIN\n"
     "       rsimd rekey --db ADDRESS [--key-file PATH]   (rsimd rekey --help)\n"
     "       rsimd backup --db sqlite:PATH --to FILE      (rsimd backup --help)\n";
@@ -83,6 +89,8 @@ constexpr const char* kUsage =
         << "  --trusted-proxy ADDR,…   proxies whose X-Forwarded-For names the client's address\n"
         << "  --spool-dir PATH         where request bodies over 64 KiB wait, unlinked (/tmp)\n"
         << "  --stop-timeout SECONDS   on SIGTERM, how long calls in progress may take (30)\n"
+        << "  --metrics-allow ADDR[/BITS],…  who may read /metrics besides 127.0.0.1 and ::1\n"
+        << "  --no-metrics             count nothing and serve no /metrics\n"
         << "  --seed demo              add the demo data and operators\n"
         << "  --init-admin LOGIN       make the first administrator (password from "
            "RSIM_NEW_PASSWORD\n"
@@ -111,6 +119,21 @@ std::vector<std::string> addresses(const std::string& option, const std::string&
         if (ec)
             usage(option + " takes IP addresses separated by commas, not '" + item + "'");
         list.push_back(item);
+    }
+    return list;
+}
+
+// A comma-separated list of IP addresses and networks (ADDRESS/BITS).
+std::vector<std::string> networks(const std::string& option, const std::string& text)
+{
+    std::vector<std::string> list;
+    std::stringstream items(text);
+    for (std::string item; std::getline(items, item, ',');)
+        list.push_back(item);
+    try {
+        rsim::metrics::PeerList{list};
+    } catch (const std::invalid_argument& e) {
+        usage(option + " takes IP addresses and networks separated by commas: " + e.what());
     }
     return list;
 }
@@ -176,6 +199,10 @@ Options parse(int argc, char** argv)
             options.limits.trustedProxies = addresses(option, value());
         else if (option == "--spool-dir")
             options.limits.spoolFolder = value();
+        else if (option == "--metrics-allow")
+            options.metricsAllowed = networks(option, value());
+        else if (option == "--no-metrics")
+            options.metrics = false;
         else if (option == "--stop-timeout")
             options.limits.stopTimeout = std::chrono::seconds(number(option, value(), 1, 3600));
         else
@@ -258,6 +285,24 @@ rsim::http::Reply health(rsim::metrics::HealthProbe& probe)
     return {503, rsim::http::faultBody(503, "数据库没有及时应答", "详情见服务日志")};
 }
 
+// GET /metrics: the Prometheus text, to loopback and the allowed peers only; anyone else is
+// refused before anything is read.
+rsim::http::Reply metricsText(const rsim::http::RequestHead& head,
+                              const rsim::metrics::PeerList& allowed, rsim::DriverPool& pool,
+                              const rsim::http::Server& server)
+{
+    if (!allowed.allows(head.peer))
+        return {403, "只有本机和 --metrics-allow 列出的地址可以读取指标\n",
+                "text/plain; charset=utf-8"};
+    const auto usage = pool.usage();
+    rsim::metrics::Gauges gauges{usage.inUse, usage.waiting, server.requestsInFlight(),
+                                 server.bodyBytesHeld(), std::nullopt};
+    if (auto lease =
+            pool.tryAcquire(std::chrono::steady_clock::now() + std::chrono::milliseconds(200)))
+        gauges.liveSessions = rsim::Sessions::live(**lease, std::time(nullptr));
+    return {200, rsim::metrics::text(gauges), "text/plain; version=0.0.4; charset=utf-8"};
+}
+
 // The routes, each with its method and what it needs before its body is read.
 class Routes {
 public:
@@ -275,9 +320,12 @@ public:
                     0};
         if (!known->operation)
             return {std::nullopt, kSmallBody};
-        if (auto refused =
-                service_.admit(known->operation->first, known->operation->second, head.session))
-            return {reply(std::move(*refused)), 0};
+        const auto started = Clock::now();
+        const std::string& code = known->operation->second;
+        if (auto refused = service_.admit(known->operation->first, code, head.session))
+            return {answered(refused->status == 404 ? "unknown" : code, head, std::move(*refused),
+                             started),
+                    0};
         return {std::nullopt, maxBody_};
     }
 
@@ -287,18 +335,39 @@ public:
         const auto known = route(head.target);
         if (head.target == "/v1/ping")
             return {200, R"({"result":0})"};
-        if (head.target == "/v1/login")
-            return reply(service_.login(request.body.text(), head.source));
+        const auto started = Clock::now();
+        if (head.target == "/v1/login") {
+            auto answer = service_.login(request.body.text(), head.source);
+            if (answer.result > 0)
+                rsim::metrics::loginFailed();
+            return answered("login", head, std::move(answer), started);
+        }
         if (head.target == "/v1/logout")
-            return reply(service_.logout(head.session, head.source));
+            return answered("logout", head, service_.logout(head.session, head.source), started);
         const auto& [interfaceName, code] = *known->operation;
         const rsim::BodySource body = [&request] { return request.body.open(); };
-        return reply(service_.call(
-            interfaceName, code, body, {head.session, head.requestId, head.source},
-            known->check ? rsim::Service::Mode::CheckOnly : rsim::Service::Mode::Store));
+        return answered(code, head,
+                        service_.call(interfaceName, code, body,
+                                      {head.session, head.requestId, head.source},
+                                      known->check ? rsim::Service::Mode::CheckOnly
+                                                   : rsim::Service::Mode::Store),
+                        started);
     }
 
 private:
+    using Clock = std::chrono::steady_clock;
+
+    // Counts and logs a call's answer (operation: a known code, or a word of ours), and hands
+    // it to the server.
+    static rsim::http::Reply answered(std::string_view operation,
+                                      const rsim::http::RequestHead& head, rsim::Answer answer,
+                                      Clock::time_point started)
+    {
+        rsim::metrics::callEnded({head.requestId, answer.opId, operation, answer.status,
+                                  answer.result, Clock::now() - started, answer.rows});
+        return reply(std::move(answer));
+    }
+
     static constexpr std::size_t kSmallBody = 64 * 1024; // a login, or a body nobody reads
     static constexpr const char* kAddresses =
         "地址为 /v1/login、/v1/logout、/v1/ping、/v1/health、/v1/call/接口/操作 或 "
@@ -386,6 +455,13 @@ int main(int argc, char** argv)
             [&routes](const rsim::http::Request& request) { return routes.handle(request); },
             {options.tlsCertificate, options.tlsKey});
         server.monitor("/v1/health", [&probe](const auto&) { return health(probe); });
+        const rsim::metrics::PeerList metricsPeers(options.metricsAllowed);
+        if (options.metrics)
+            server.monitor("/metrics", [&](const auto& head) {
+                return metricsText(head, metricsPeers, *pool, server);
+            });
+        else
+            rsim::metrics::disable();
         const int bound = server.listen(host, port);
         std::atomic<bool> finished{false};
         std::thread watcher = stopWatcher(server, finished);

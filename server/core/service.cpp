@@ -196,9 +196,15 @@ Answer Service::run(const Call& call)
 {
     auto db = pool_.acquire();
     SessionOwner owner;
+    std::int64_t rows = 0;
+    const auto answered = [&](Answer answer) {
+        answer.opId = owner.opId;
+        answer.rows = rows;
+        return answer;
+    };
     if (auto refused =
             callRefusal(*db, call.entry, call.operation.name, call.caller.session, owner))
-        return std::move(*refused);
+        return answered(std::move(*refused));
     CallContext context{*db,
                         secrets_,
                         owner.opId,
@@ -214,19 +220,21 @@ Answer Service::run(const Call& call)
     std::string answer = R"({"out":)";
     tvd::wire::ParamsWriter answerWriter(out.params());
     context.answerRecords = [&](CTvdBasicListObject& records) {
+        rows += records.count();
         answerWriter.take(answer, records);
     };
     const Outcome outcome = call.entry.writes() ? write(call, context, in.params(), out.error())
                                                 : query(call, context, in.params(), out);
+    rows += outcome.rows + tvd::wire::ParamsWriter::recordCount(out.params());
     if (outcome.fault)
-        return protocolError(400, outcome.fault->message, outcome.fault->hint);
+        return answered(protocolError(400, outcome.fault->message, outcome.fault->hint));
     if (outcome.result != 0)
-        return {200,
-                json{{"result", outcome.result}, {"error", tvd::wire::encodeError(out.error())}}};
+        return answered({200, json{{"result", outcome.result},
+                                   {"error", tvd::wire::encodeError(out.error())}}});
     while (answerWriter.next(answer, static_cast<std::size_t>(-1))) {
     }
     answer += R"(,"error":)" + tvd::wire::encodeError(out.error()).dump() + R"(,"result":0})";
-    return {200, std::move(answer)};
+    return answered({200, std::move(answer)});
 }
 
 Service::Outcome Service::write(const Call& call, CallContext& context, CTvdBasicParamObject& in,
@@ -239,6 +247,7 @@ Service::Outcome Service::write(const Call& call, CallContext& context, CTvdBasi
     const tvd::wire::ListChunks chunks{kWriteChunk, [&](const CTvdBasicListObject& records) {
                                            if (written++ == 1)
                                                context.db.tablesGrowing();
+                                           outcome.rows += records.count();
                                            outcome.result = writer->write(records, error);
                                            if (outcome.result == 0 && call.mode == Mode::Store)
                                                recordAudit(call, context);

@@ -67,11 +67,17 @@ private:
 // An HTTP status and the JSON text of the answer.
 struct Answer {
     Answer(int status, const nlohmann::json& body)
-        : status(status), body(body.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace))
+        : status(status), body(body.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)),
+          result(body.is_object() ? body.value("result", 0) : 0)
     {}
     Answer(int status, std::string body) : status(status), body(std::move(body)) {}
     int status;
     std::string body;
+    // For the call log and the metrics: the answer's result, the caller's operator once its
+    // session is known, and the records answered or written.
+    int result = 0;
+    std::int32_t opId = 0;
+    std::int64_t rows = 0;
 };
 
 // A request's body, opened from its first byte as often as the call reads it: its limits are
@@ -136,6 +142,7 @@ private:
     struct Outcome {
         std::optional<RequestFault> fault;
         int result = 0;
+        std::int64_t rows = 0; // records written
     };
     // Each chunk of a write's records is checked, written and audited as it is read, so the call
     // holds its body and one chunk, never all its records; in Store mode the transaction commits
