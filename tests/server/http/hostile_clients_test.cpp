@@ -78,18 +78,20 @@ TEST_F(HostileClients, IdleKeptAliveConnectionsDoNotHoldUpOthers)
 
 TEST_F(HostileClients, AStalledRequestOrAnIdleConnectionIsClosedAtItsDeadline)
 {
-    start({"--request-timeout", "1", "--idle-timeout", "1"});
+    // A request's deadline is not the idle time of a connection between requests.
+    start({"--request-timeout", "6", "--idle-timeout", "1"});
     Socket stalled(server_->port());
     stalled.send("POST /v1/login HTTP/1.1\r\nContent-Length: 100\r\n\r\n{\"login\":");
-    Socket trickling(server_->port());
-    trickling.send("POST /v1/login HTTP/1.1\r\n");
     Socket idle(server_->port());
     idle.send(post("/v1/login", kLogin));
     ASSERT_EQ(idle.read().status, 200);
-    for (int i = 0; i < 3; ++i) {
+    Socket trickling(server_->port());
+    trickling.send("POST /v1/login HTTP/1.1\r\n");
+    for (int i = 0; i < 4; ++i) {
         trickling.send("X");
         ::usleep(400 * 1000);
     }
+    EXPECT_TRUE(trickling.open()) << "a request was cut at the idle time";
     EXPECT_TRUE(stalled.closedByPeer());
     EXPECT_TRUE(trickling.closedByPeer());
     EXPECT_TRUE(idle.closedByPeer());
