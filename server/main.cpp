@@ -35,6 +35,7 @@ struct Options {
     std::string initAdmin;
     bool seed = false;
     bool metrics = true;
+    bool insecureHttp = false;
     std::vector<std::string> metricsAllowed;
     int threads = 8;
     std::int64_t maxRows = rsim::Service::kDefaultMaxRows;
@@ -45,6 +46,7 @@ struct Options {
 constexpr const char* kUsage =
     "usage: rsimd [--db sqlite:PATH|postgresql://…] [--listen HOST:PORT] [--seed demo]\n"
     "             [--threads N] [--key-file PATH] [--tls-cert PATH --tls-key PATH]\n"
+    "             [--insecure-http]\n"
     "             [--max-body MIB] [--request-timeout SECONDS] [--idle-timeout SECONDS]\n"
     "             [--min-rate BYTES] [--rate-grace SECONDS] [--max-connections N]\n"
     "             [--connections-per-address N] [--requests-per-address N]\n"
@@ -70,6 +72,7 @@ constexpr const char* kUsage =
         << "  --key-file PATH          the KI key file (with SQLite: rsim.key beside the "
            "database)\n"
         << "  --tls-cert, --tls-key    serve HTTPS with this PEM chain and its key\n"
+        << "  --insecure-http          serve plain HTTP on an address other than loopback\n"
         << "  --threads N              workers that run calls, and as many database connections "
            "(8:\n"
         << "                           on a 2-core host 8 gave the most calls/s on SQLite and on\n"
@@ -203,6 +206,8 @@ Options parse(int argc, char** argv)
             options.metricsAllowed = networks(option, value());
         else if (option == "--no-metrics")
             options.metrics = false;
+        else if (option == "--insecure-http")
+            options.insecureHttp = true;
         else if (option == "--stop-timeout")
             options.limits.stopTimeout = std::chrono::seconds(number(option, value(), 1, 3600));
         else
@@ -229,6 +234,22 @@ std::pair<std::string, int> hostAndPort(const std::string& listen)
     if (*end != '\0' || port < 0 || port > 65535)
         usage("--listen has a bad port in '" + listen + "'");
     return {listen.substr(0, colon), static_cast<int>(port)};
+}
+
+// Plain HTTP beyond loopback carries passwords, sessions and card secrets in the clear: only
+// when asked for by name, and then with a warning.
+void checkPlainHttp(const Options& options, const std::string& host)
+{
+    boost::system::error_code ec;
+    const auto address = boost::asio::ip::make_address(host, ec);
+    if (!options.tlsCertificate.empty() || host == "localhost" || ec || address.is_loopback())
+        return;
+    if (!options.insecureHttp)
+        usage("--listen " + options.listen +
+              " would serve plain HTTP to the network: give --tls-cert and --tls-key, or "
+              "--insecure-http to serve it unencrypted all the same");
+    std::cerr << "rsimd: warning: --insecure-http: serving plain HTTP on " << options.listen
+              << "; passwords, sessions and card secrets cross the network unencrypted\n";
 }
 
 volatile std::sig_atomic_t stopRequested = 0;
@@ -423,6 +444,7 @@ int main(int argc, char** argv)
     std::signal(SIGPIPE, SIG_IGN);
     const Options options = parse(argc, argv);
     const auto [host, port] = hostAndPort(options.listen);
+    checkPlainHttp(options, host);
     try {
         auto setup = rsim::db::connect(options.database);
         rsim::db::migrate(*setup, rsim::db::schemaMigrations());

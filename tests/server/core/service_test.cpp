@@ -716,6 +716,14 @@ TEST(Startup, BadOptionsPortInUseAndBadDatabasesGiveClearErrors)
     EXPECT_NE(errors.find("unsupported database address"), std::string::npos);
     EXPECT_EQ(testsupport::runRsimd("--db sqlite:/proc/nowhere/rsim.db", errors), 2);
     EXPECT_NE(errors.find("/proc/nowhere/rsim.db"), std::string::npos);
+    EXPECT_EQ(testsupport::runRsimd("--listen 0.0.0.0:0 --db sqlite:/proc/nowhere/rsim.db", errors),
+              2);
+    EXPECT_NE(errors.find("--listen 0.0.0.0:0 would serve plain HTTP"), std::string::npos);
+    EXPECT_EQ(errors.find("/proc/nowhere"), std::string::npos) << "refused before the database";
+    EXPECT_EQ(testsupport::runRsimd(
+                  "--listen 0.0.0.0:0 --insecure-http --db sqlite:/proc/nowhere/rsim.db", errors),
+              2);
+    EXPECT_NE(errors.find("warning: --insecure-http"), std::string::npos);
     testsupport::RsimdProcess running;
     const std::string port = running.address().substr(running.address().rfind(':') + 1);
     char folder[] = "/tmp/rsimd-port.XXXXXX";
@@ -731,9 +739,9 @@ TEST(Startup, HelpNamesEveryOptionWithItsDefaultAndExitsZero)
 {
     std::string text;
     EXPECT_EQ(testsupport::runRsimd("--help --bogus", text, testsupport::Streams::Both), 0) << text;
-    for (const char* option :
-         {"--db", "--listen", "--key-file", "--tls-cert", "--threads", "--max-rows", "--max-body",
-          "--request-timeout", "--idle-timeout", "--seed"})
+    for (const char* option : {"--db", "--listen", "--key-file", "--tls-cert", "--threads",
+                               "--max-rows", "--max-body", "--request-timeout", "--idle-timeout",
+                               "--seed", "--insecure-http", "--metrics-allow", "--no-metrics"})
         EXPECT_NE(text.find(std::string("  ") + option), std::string::npos) << option;
     EXPECT_NE(
         text.find(
