@@ -3,6 +3,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstdint>
 #include <string>
 
 namespace rsim {
@@ -10,11 +11,17 @@ namespace rsim {
 // An HTTP status and the JSON text of the answer.
 struct Answer {
     Answer(int status, const nlohmann::json& body)
-        : status(status), body(body.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace))
+        : status(status), body(body.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)),
+          result(body.is_object() ? body.value("result", 0) : 0)
     {}
     Answer(int status, std::string body) : status(status), body(std::move(body)) {}
     int status;
     std::string body;
+    // For the call log and the metrics: the answer's result, the caller's operator once its
+    // session is known, and the records answered or written.
+    int result = 0;
+    std::int32_t opId = 0;
+    std::int64_t rows = 0;
 };
 
 } // namespace rsim

@@ -38,7 +38,8 @@ Answer refused(RefusalCode minor, const std::string& message, const std::string&
     return {status, refusal(1, minor, message, hint)};
 }
 
-DriverPool::DriverPool(std::string address, std::size_t size) : address_(std::move(address))
+DriverPool::DriverPool(std::string address, std::size_t size)
+    : address_(std::move(address)), size_(size)
 {
     for (std::size_t i = 0; i < size; ++i)
         idle_.push_back(db::connect(address_));
@@ -47,10 +48,35 @@ DriverPool::DriverPool(std::string address, std::size_t size) : address_(std::mo
 DriverPool::Lease DriverPool::acquire()
 {
     std::unique_lock lock(mutex_);
+    ++waiting_;
     available_.wait(lock, [this] { return !idle_.empty(); });
+    --waiting_;
+    return Lease(*this, takeIdle());
+}
+
+std::optional<DriverPool::Lease>
+DriverPool::tryAcquire(std::chrono::steady_clock::time_point deadline)
+{
+    std::unique_lock lock(mutex_);
+    ++waiting_;
+    const bool free = available_.wait_until(lock, deadline, [this] { return !idle_.empty(); });
+    --waiting_;
+    if (!free)
+        return std::nullopt;
+    return std::optional<Lease>(std::in_place, *this, takeIdle());
+}
+
+std::unique_ptr<db::Driver> DriverPool::takeIdle()
+{
     auto driver = std::move(idle_.back());
     idle_.pop_back();
-    return Lease(*this, std::move(driver));
+    return driver;
+}
+
+DriverPool::Usage DriverPool::usage()
+{
+    std::lock_guard lock(mutex_);
+    return {size_ - idle_.size(), waiting_};
 }
 
 void DriverPool::giveBack(std::unique_ptr<db::Driver> driver)
@@ -110,11 +136,14 @@ Admitted Service::admit(const std::string& interfaceName, const std::string& cod
     if (!owner)
         return {expired, {}};
     if (entry->requiredEntity != 0 &&
-        !sysmgnt::holdsRight(*db, owner->opId, entry->requiredEntity, rsimcatalog::kPrivilege))
-        return {refused(kRefusedRight,
-                        entry->writes() ? "操作员没有该操作的权限" : "操作员没有查询该数据的权限",
-                        "需要权限实体 " + std::to_string(entry->requiredEntity), 403),
-                {}};
+        !sysmgnt::holdsRight(*db, owner->opId, entry->requiredEntity, rsimcatalog::kPrivilege)) {
+        Answer refusal =
+            refused(kRefusedRight,
+                    entry->writes() ? "操作员没有该操作的权限" : "操作员没有查询该数据的权限",
+                    "需要权限实体 " + std::to_string(entry->requiredEntity), 403);
+        refusal.opId = owner->opId;
+        return {std::move(refusal), {}};
+    }
     return {std::nullopt, *owner};
 }
 
@@ -125,7 +154,8 @@ Answer Service::call(const std::string& interfaceName, const std::string& code,
     const HandlerEntry* entry = handlers_.find(interfaceName, code);
     if (operation == nullptr || entry == nullptr)
         return protocolError(404, "未知的接口或操作", interfaceName + "/" + code);
-    if (!caller.requestId.empty() && !requestlog::validId(caller.requestId))
+    if (entry->writes() && mode == Mode::Store && !caller.requestId.empty() &&
+        !requestlog::validId(caller.requestId))
         return protocolError(400, "请求编号不合法",
                              "X-Tav-Request-Id 须为1到64个字母、数字、- 或 _");
     {
@@ -178,26 +208,39 @@ Answer Service::run(const Call& call)
     // is then one text, written as the records are read.
     std::string text = R"({"out":)";
     tvd::wire::ParamsWriter answerWriter(out.params());
-    context.answerRecords = [&](CTvdBasicListObject& records) { answerWriter.take(text, records); };
+    std::int64_t rows = 0;
+    context.answerRecords = [&](CTvdBasicListObject& records) {
+        rows += records.count();
+        answerWriter.take(text, records);
+    };
+    const auto answered = [&](const Outcome& outcome) {
+        rows += outcome.rows + tvd::wire::ParamsWriter::recordCount(out.params());
+        Answer result = answer(outcome, out.error(), answerWriter, text);
+        result.opId = owner.opId;
+        result.rows = rows;
+        return result;
+    };
     if (!call.entry.writes())
-        return answer(query(call, context, in.params(), out), out.error(), answerWriter, text);
+        return answered(query(call, context, in.params(), out));
 
     db::Transaction tx(*db);
     const std::string& requestId = call.caller.requestId;
     const bool kept = call.mode == Mode::Store && !requestId.empty();
     if (kept) {
-        if (auto first = requestlog::find(*db, owner.opId, requestId))
+        if (auto first = requestlog::find(*db, owner.opId, requestId)) {
+            first->opId = owner.opId;
             return std::move(*first);
+        }
         requestlog::claim(*db, owner.opId, requestId, std::time(nullptr));
     }
     const Outcome outcome = write(call, context, in.params(), out.error());
-    Answer answered = answer(outcome, out.error(), answerWriter, text);
+    Answer result = answered(outcome);
     if (outcome.fault || outcome.result != 0 || call.mode != Mode::Store)
-        return answered;
+        return result;
     if (kept)
-        requestlog::keep(*db, owner.opId, requestId, answered);
+        requestlog::keep(*db, owner.opId, requestId, result);
     tx.commit();
-    return answered;
+    return result;
 }
 
 Answer Service::answer(const Outcome& outcome, const CBSErrorMsg& error,
@@ -222,6 +265,7 @@ Service::Outcome Service::write(const Call& call, CallContext& context, CTvdBasi
     const tvd::wire::ListChunks chunks{kWriteChunk, [&](const CTvdBasicListObject& records) {
                                            if (written++ == 1)
                                                context.db.tablesGrowing();
+                                           outcome.rows += records.count();
                                            outcome.result = writer->write(records, error);
                                            if (outcome.result == 0 && call.mode == Mode::Store)
                                                recordAudit(call, context);

@@ -14,11 +14,13 @@
 #include <nlohmann/json.hpp>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <ctime>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 struct TvdOperation;
 
@@ -42,15 +44,25 @@ public:
         std::unique_ptr<db::Driver> driver_;
     };
     Lease acquire();
+    // A connection free before the deadline, or nothing.
+    std::optional<Lease> tryAcquire(std::chrono::steady_clock::time_point deadline);
     const std::string& address() const { return address_; }
+    // Connections leased now, and callers waiting for one.
+    struct Usage {
+        std::size_t inUse = 0, waiting = 0;
+    };
+    Usage usage();
 
 private:
     void giveBack(std::unique_ptr<db::Driver> driver);
+    std::unique_ptr<db::Driver> takeIdle(); // under the mutex, with one idle
 
     std::string address_;
     std::mutex mutex_;
     std::condition_variable available_;
     std::vector<std::unique_ptr<db::Driver>> idle_;
+    std::size_t size_ = 0;
+    std::size_t waiting_ = 0;
 };
 
 // A request's body, opened from its first byte as often as the call reads it: its limits are
@@ -122,6 +134,7 @@ private:
     struct Outcome {
         std::optional<RequestFault> fault;
         int result = 0;
+        std::int64_t rows = 0; // records written
     };
     // The answer of an outcome: its fault, its refusal, or the out-object written after the
     // records the handler handed over.

@@ -1,14 +1,12 @@
 // The service through the middleware, on SQLite and on PostgreSQL: the semantics of queries and
 // writes, repeated writes, malformed requests.
-#include "ResRemoteSimMgnt_tvd_c.h"
-#include "SysMgntService_tvd_c.h"
-#include "driver.h"
-#include "rsimd_process.h"
+#include "ResRemoteSimTables.h"
+#include "raw_http.h"
 #include "secrets.h"
+#include "service_fixture.h"
 #include "tvd_json_stream.h"
 #include "tvd_member.h"
 
-#include <httplib.h>
 #include <nlohmann/json.hpp>
 
 #include <gtest/gtest.h>
@@ -21,42 +19,20 @@
 #include <future>
 
 using namespace MResRemoteMgntDef;
-using Backend = testsupport::RsimdProcess::Backend;
 using nlohmann::json;
+using testsupport::Backend;
 
 namespace {
 
-class Service : public ::testing::TestWithParam<Backend> {
+class Service : public testsupport::ServiceTest {
 protected:
-    void SetUp() override
-    {
-        if (GetParam() == Backend::Postgres && !testsupport::RsimdProcess::postgresAvailable())
-            GTEST_SKIP() << "RSIM_TEST_PG is not set: no PostgreSQL server for this run";
-        server_ = std::make_unique<testsupport::RsimdProcess>(GetParam());
-        setenv("TAV_BROKER_TAVORINE", server_->address().c_str(), 1);
-        login("admin", "admin123");
-        ASSERT_EQ(remote_.bind(server_->address()), 0);
-        ASSERT_EQ(sys_.bind(server_->address()), 0);
-        info_.set_REGION_CODE(10);
-        info_.set_COUNTY_CODE(1001);
-        info_.set_ORG_ID(100101);
-        info_.set_OP_ID(1);
-    }
-
-    void login(const std::string& name, const std::string& password)
-    {
-        MSysmgntDef::SOperator op;
-        CBSErrorMsg error;
-        ASSERT_EQ(tvd_login("TAVORINE", name, password, op, error), 0) << error.message;
-    }
-
     json raw(const std::string& path, const std::string& body, int& status)
     {
-        httplib::Client client(server_->address());
-        auto answer = client.Post(path.c_str(), {{"X-Tav-Session", tvd_processSession()}}, body,
-                                  "application/json");
-        status = answer ? answer->status : -1;
-        return answer ? json::parse(answer->body, nullptr, false) : json();
+        rawhttp::Socket client(server_->port());
+        client.send(rawhttp::post(path, body, "X-Tav-Session: " + tvd_processSession() + "\r\n"));
+        const auto answer = client.read();
+        status = answer.status;
+        return answer.document();
     }
 
     static SResRemoteProvCodeList
@@ -115,26 +91,6 @@ protected:
         EXPECT_EQ(remote_.qry_simInfo(criteria, found, error, nullptr), 0) << error.message;
         return found.count();
     }
-
-    std::int64_t count(const std::string& sql, const rsim::db::Row& params = {})
-    {
-        return rsim::db::asInt(rsim::db::connect(server_->database())->scalar(sql, params));
-    }
-
-    // Of the access audit: in a file beside an SQLite database ("rsim.db" → "rsim-audit.db"),
-    // in the database itself on PostgreSQL.
-    std::int64_t audited(const std::string& sql, const rsim::db::Row& params = {})
-    {
-        std::string address = server_->database();
-        if (address.rfind("sqlite:", 0) == 0)
-            address.replace(address.size() - 3, 3, "-audit.db");
-        return rsim::db::asInt(rsim::db::connect(address)->scalar(sql, params));
-    }
-
-    std::unique_ptr<testsupport::RsimdProcess> server_;
-    MResRemoteMgntApp::IResRemoteMgnt remote_;
-    MSysSvcApp::ISysMgnt sys_;
-    MResRemoteMgntApp::SOpInfo info_;
 };
 
 TEST_P(Service, QueriesFilterBySetMembersOnlyWithNamesBySubstring)
@@ -555,7 +511,7 @@ TEST_P(Service, ModifyChangesOnlySetMembersAndKiIsNotStoredPlain)
     EXPECT_EQ(found[0].KI_CODE, "0123456789ABCDEF0123456789abcdef");
     EXPECT_EQ(found[0].KI_KEY, "KEY00001");
 
-    auto db = rsim::db::connect(server_->database());
+    auto db = database();
     const std::string stored =
         rsim::db::asText(db->scalar("SELECT KI_CODE FROM rsim_sim WHERE IMSI = ?", {one[0].IMSI}));
     EXPECT_EQ(stored.rfind("s1:", 0), 0U);
@@ -596,7 +552,7 @@ TEST_P(Service, AWriterThatLosesARaceForAnImsiIsToldWhichCard)
         GTEST_SKIP() << "SQLite admits one writer at a time: its checks and insert cannot "
                         "interleave with another's";
     SRemoteSimInfoList batch = cards(7200, 2);
-    auto rival = rsim::db::connect(server_->database());
+    auto rival = database();
     rival->begin();
     rival->exec("INSERT INTO rsim_sim (IMSI, SIM_ID) VALUES (?, ?)",
                 {batch[1].IMSI, "89860099999999999999"});
@@ -620,12 +576,12 @@ TEST_P(Service, AWriterThatLosesARaceForAnImsiIsToldWhichCard)
 TEST_P(Service, AWriteSentAgainWithItsRequestIdIsAnsweredAsTheFirstAndAppliedOnce)
 {
     const auto send = [&](const std::string& in, const std::string& id) {
-        httplib::Client client(server_->address());
-        const auto answer =
-            client.Post("/v1/call/MResRemoteMgntApp_IResRemoteMgnt/RMOSMQ01",
-                        {{"X-Tav-Session", tvd_processSession()}, {"X-Tav-Request-Id", id}}, in,
-                        "application/json");
-        return answer ? std::to_string(answer->status) + " " + answer->body : "no answer";
+        rawhttp::Socket client(server_->port());
+        client.send(rawhttp::post("/v1/call/MResRemoteMgntApp_IResRemoteMgnt/RMOSMQ01", in,
+                                  "X-Tav-Session: " + tvd_processSession() +
+                                      "\r\nX-Tav-Request-Id: " + id + "\r\n"));
+        const auto answer = client.read();
+        return std::to_string(answer.status) + " " + answer.body;
     };
     const auto adding = [&](std::initializer_list<std::pair<const char*, const char*>> rows) {
         using In = MResRemoteMgntApp::IResRemoteMgnt::CParamIn4add_provinceCode;
@@ -656,9 +612,8 @@ TEST_P(Service, AWriteSentAgainWithItsRequestIdIsAnsweredAsTheFirstAndAppliedOnc
     EXPECT_EQ(together.get(), alone);
     EXPECT_EQ(count("SELECT COUNT(*) FROM rsim_province WHERE PROVINCE_NAME = '并发'"), 3000);
 
-    login("viewer", "viewer123");
-    rsim::db::connect(server_->database())
-        ->exec("INSERT INTO sys_oper_right (OP_ID, ENT_ID, PRIV_ID) VALUES (2, 53701, 10)");
+    ASSERT_EQ(login("viewer", "viewer123"), 0) << error_.message;
+    database()->exec("INSERT INTO sys_oper_right (OP_ID, ENT_ID, PRIV_ID) VALUES (2, 53701, 10)");
     const std::string another = send(adding({{"82", "二"}}), "write-1");
     EXPECT_EQ(another.rfind("200 ", 0), 0U) << another;
     EXPECT_EQ(count(stored, {std::string("%PROVINCE_CODE=82")}), 1);
@@ -689,10 +644,7 @@ TEST(ServiceSetting, MaxRowsCapsEveryQueryWhateverMaxNumAsks)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, Service, ::testing::Values(Backend::Sqlite, Backend::Postgres),
-                         [](const auto& info) {
-                             return info.param == Backend::Sqlite ? "Sqlite" : "Postgres";
-                         });
+RSIM_ON_EVERY_BACKEND(Service);
 
 TEST(Startup, BadOptionsPortInUseAndBadDatabasesGiveClearErrors)
 {
@@ -703,6 +655,14 @@ TEST(Startup, BadOptionsPortInUseAndBadDatabasesGiveClearErrors)
     EXPECT_NE(errors.find("unsupported database address"), std::string::npos);
     EXPECT_EQ(testsupport::runRsimd("--db sqlite:/proc/nowhere/rsim.db", errors), 2);
     EXPECT_NE(errors.find("/proc/nowhere/rsim.db"), std::string::npos);
+    EXPECT_EQ(testsupport::runRsimd("--listen 0.0.0.0:0 --db sqlite:/proc/nowhere/rsim.db", errors),
+              2);
+    EXPECT_NE(errors.find("--listen 0.0.0.0:0 would serve plain HTTP"), std::string::npos);
+    EXPECT_EQ(errors.find("/proc/nowhere"), std::string::npos) << "refused before the database";
+    EXPECT_EQ(testsupport::runRsimd(
+                  "--listen 0.0.0.0:0 --insecure-http --db sqlite:/proc/nowhere/rsim.db", errors),
+              2);
+    EXPECT_NE(errors.find("warning: --insecure-http"), std::string::npos);
     testsupport::RsimdProcess running;
     const std::string port = running.address().substr(running.address().rfind(':') + 1);
     char folder[] = "/tmp/rsimd-port.XXXXXX";
@@ -718,9 +678,9 @@ TEST(Startup, HelpNamesEveryOptionWithItsDefaultAndExitsZero)
 {
     std::string text;
     EXPECT_EQ(testsupport::runRsimd("--help --bogus", text, testsupport::Streams::Both), 0) << text;
-    for (const char* option :
-         {"--db", "--listen", "--key-file", "--tls-cert", "--threads", "--max-rows", "--max-body",
-          "--request-timeout", "--idle-timeout", "--seed"})
+    for (const char* option : {"--db", "--listen", "--key-file", "--tls-cert", "--threads",
+                               "--max-rows", "--max-body", "--request-timeout", "--idle-timeout",
+                               "--seed", "--insecure-http", "--metrics-allow", "--no-metrics"})
         EXPECT_NE(text.find(std::string("  ") + option), std::string::npos) << option;
     EXPECT_NE(
         text.find(
