@@ -8,16 +8,6 @@
 
 using namespace MResRemoteMgntDef;
 
-TEST(Record, DefaultHasNoMemberBitsAndDefaultValues)
-{
-    SRemoteSimInfo sim;
-    EXPECT_EQ(sim.mask(0), 0U);
-    EXPECT_EQ(sim.mask(1), 0U);
-    EXPECT_TRUE(sim.IMSI.empty());
-    EXPECT_EQ(sim.BATCH_ID, 0);
-    EXPECT_TRUE(sim.CREATE_DATE.isNull());
-}
-
 TEST(Record, SetterMarksItsBitInBothMasksBeyondTheLow32)
 {
     SRemoteSimInfo sim;
@@ -48,15 +38,6 @@ TEST(Record, CopyAndAssignmentCarryMasksAndSelfAssignmentChangesNothing)
     EXPECT_EQ(a.mask(0), std::uint64_t{1} << 1);
 }
 
-TEST(Record, GetMembersGivesAddressesInMemberOrder)
-{
-    SResRemoteCardType card;
-    void* addresses[5];
-    EXPECT_EQ(card.get_members(addresses), &card.CARD_TYPE);
-    EXPECT_EQ(addresses[3], &card.STS_DATE);
-    EXPECT_EQ(card.get_members(nullptr), &card.CARD_TYPE);
-}
-
 TEST(Record, MemberIsTypedByItsKindAndReachesTheMemberItself)
 {
     SRemoteSimInfo sim;
@@ -72,17 +53,6 @@ TEST(Record, MemberIsTypedByItsKindAndReachesTheMemberItself)
     EXPECT_EQ(std::get<const std::string*>(tvd_member(readOnly, SRemoteSimInfo::idx_SMSP)),
               &sim.SMSP);
     EXPECT_EQ(sim.mask(0), 0U) << "reaching a member does not mark it set";
-}
-
-TEST(Record, MembersOfARecordInAListAreItsOwn)
-{
-    SResRemoteCardTypeList list;
-    list.resize(2);
-    *std::get<std::string*>(tvd_member(list[1], SResRemoteCardType::idx_CARD_NAME)) = "双模卡";
-    *std::get<std::int16_t*>(tvd_member(list[1], SResRemoteCardType::idx_IS_DOUBLE)) = 1;
-    EXPECT_EQ(list[1].CARD_NAME, "双模卡");
-    EXPECT_EQ(list[1].IS_DOUBLE, 1);
-    EXPECT_TRUE(list[0].CARD_NAME.empty());
 }
 
 TEST(List, ResizeAppendDataAndCount)
@@ -123,37 +93,6 @@ TEST(TypeRegistry, RecordTypeDescribesItsMembers)
     EXPECT_EQ(table[5].kind, TVD_END);
     SResRemoteCardType card;
     EXPECT_EQ(table[2].offset, reinterpret_cast<char*>(&card.STS) - reinterpret_cast<char*>(&card));
-}
-
-TEST(TypeRegistry, ListAndParameterTypes)
-{
-    const CTvdTypeInfo* list = CTvdTypeInfo::find("MResRemoteMgntDef::SRemoteSimInfoList");
-    ASSERT_NE(list, nullptr);
-    EXPECT_EQ(list->kind(), TVD_LIST);
-    ASSERT_EQ(list->memberCount(), 1);
-    EXPECT_EQ(list->memberTypes()[0].typeName, "MResRemoteMgntDef::SRemoteSimInfo");
-    EXPECT_EQ(list->memberTypes()[0].kind, TVD_RECORD);
-
-    const CTvdTypeInfo* in =
-        CTvdTypeInfo::find("MResRemoteMgntApp::IResRemoteMgnt::CParamIn4qry_msisdnGrp");
-    ASSERT_NE(in, nullptr);
-    EXPECT_EQ(in->kind(), TVD_PARAM_IN);
-    EXPECT_EQ(in->size(), 0U);
-    EXPECT_EQ(in->memberTypes()[0].typeName, "MResRemoteMgntDef::SResRemoteMsisdnGrp");
-    EXPECT_EQ(in->memberTypes()[1].typeName, "TVSession");
-    EXPECT_EQ(in->memberTypes()[1].kind, TVD_SESSION);
-
-    const CTvdTypeInfo* out =
-        CTvdTypeInfo::find("MResRemoteMgntApp::IResRemoteMgnt::CParamOut4add_simInfo");
-    ASSERT_NE(out, nullptr);
-    EXPECT_EQ(out->kind(), TVD_PARAM_OUT);
-    ASSERT_EQ(out->memberCount(), 1);
-    EXPECT_EQ(out->memberTypes()[0].kind, TVD_ERRORMSG);
-
-    const CTvdTypeInfo* resCode =
-        CTvdTypeInfo::find("MResSysMgnt::IResSysMgnt::CParamIn4query_resCode");
-    ASSERT_NE(resCode, nullptr);
-    EXPECT_EQ(resCode->memberTypes()[0].typeName, "MResSysMgnt::SQueryResCodeIn");
 }
 
 TEST(Operations, AllFortySevenRemoteSimOperationsAreRegistered)

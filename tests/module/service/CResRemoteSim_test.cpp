@@ -72,19 +72,6 @@ TEST_F(RemoteSim, ProvinceHelpers)
     EXPECT_EQ(combo.currentText(), "[11] 北京");
 }
 
-TEST(RemoteSimBinding, AFailedBindingThrowsTheResourceText)
-{
-    setenv("TAV_BROKER_TAVORINE", "http://127.0.0.1:1", 1);
-    CResRemoteSim sim;
-    try {
-        sim.Init(0, 10, 1001, 100101, 1);
-        FAIL() << "bound to nothing";
-    } catch (const CGUIException& e) {
-        EXPECT_EQ(e.text().rfind("公共服务初始化失败", 0), 0U);
-    }
-    setenv("TAV_BROKER_TAVORINE", windowtest::ServiceAddress().c_str(), 1);
-}
-
 TEST(RemoteSimBinding, WhenTheSecondBindingFailsTheFirstIsUndone)
 {
     CResRemoteSim sim;

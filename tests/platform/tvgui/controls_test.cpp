@@ -69,16 +69,6 @@ TEST(ComboPosition, SelectsTheExactTextOrNothing)
     PostionComboBoxItem(nullptr, "x");
 }
 
-TEST(GroupBox, IsLightBlue)
-{
-    QWidget parent;
-    QGroupBox* group = MakeGroupBox(&parent, "查询条件");
-    EXPECT_EQ(group->parent(), &parent);
-    EXPECT_EQ(group->title(), "查询条件");
-    EXPECT_TRUE(group->autoFillBackground());
-    EXPECT_EQ(group->palette().color(QPalette::Window), QColor(205, 215, 255));
-}
-
 TEST(MdiChild, CaptionAndCloseThroughTheFrame)
 {
     QMdiArea area;
@@ -126,17 +116,6 @@ TEST(DatePicker, TDateTimeRoundTrip)
 
     picker.QDateTimeEdit::setDateTime(leap);
     EXPECT_DOUBLE_EQ(picker.DateTime(), 45351.75);
-}
-
-TEST(DatePicker, KindDecidesFormatAndPopup)
-{
-    TFlatDateTimePicker date;
-    EXPECT_EQ(date.kind(), TFlatDateTimePicker::Kind::Date);
-    EXPECT_TRUE(date.calendarPopup());
-    EXPECT_EQ(date.displayFormat(), "yyyy-MM-dd");
-    TFlatDateTimePicker time(nullptr, TFlatDateTimePicker::Kind::Time);
-    EXPECT_FALSE(time.calendarPopup());
-    EXPECT_EQ(time.displayFormat(), "HH:mm:ss");
 }
 
 } // namespace

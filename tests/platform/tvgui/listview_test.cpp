@@ -1,218 +1,317 @@
-// TListViewEx: the model's consistency, rows, and selection, focus and check marks kept apart.
+// TListViewEx driven by real mouse and key events in an active window: rows and their own data,
+// selection, focus and check marks kept apart, sorting by header clicks, copying selected rows
+// and exporting to CSV (read back by Python's csv module).
 #include "TVGUICommon.h"
+#include "list_model.h"
 
 #include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QHeaderView>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-std::vector<std::pair<QString, int>> columns(int count)
-{
-    std::vector<std::pair<QString, int>> result;
-    for (int i = 0; i < count; ++i)
-        result.emplace_back(QString("列%1").arg(i), 60);
-    return result;
-}
+struct Card {
+    const char* imsi;
+    const char* name;
+    const char* count;
+};
+
+// Rows in their own order; image index = 100 + row, odd rows checked.
+const Card kCards[] = {
+    {"460000000000003", "北京分公司", "9"},
+    {"460000000000001", "上海,浦东", "10"},
+    {"460000000000002", "说\"明\"", "2"},
+    {"460000000000004", "广州\n天河", "100"},
+};
 
 class ListView : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        list_.setColumns(columns(4));
-        list_.resize(400, 300);
-        for (int i = 0; i < 5; ++i)
-            list_.addRow(QString("row%1").arg(i), {QString("a%1").arg(i), QString("b%1").arg(i)},
-                         i * 10);
+        list_.setColumns({{"IMSI号", 120}, {"名称", 120}, {"数量", 60}, {"未知字段", 0}});
+        list_.setCheckBoxes(true);
+        int row = 0;
+        for (const Card& card : kCards) {
+            list_.addRow(card.imsi, {card.name, card.count, "hidden"}, 100 + row);
+            list_.setChecked(row, row % 2 == 1);
+            ++row;
+        }
+        list_.resize(500, 300);
+        list_.show();
+        list_.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&list_));
+        list_.setFocus(); // the keys are the list's own
+        previous_ = setGuiInteraction(&gui_);
     }
+    void TearDown() override { setGuiInteraction(previous_); }
 
-    void clickCell(int row, int column)
+    void clickHeader(int column)
     {
-        const QRect cell = list_.visualRect(list_.model()->index(row, column));
-        QTest::mouseClick(list_.viewport(), Qt::LeftButton, {}, cell.center());
+        QHeaderView* header = list_.header();
+        const int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
+    }
+    void clickShown(int position, Qt::KeyboardModifiers modifiers = {})
+    {
+        const QRect cell = list_.visualRect(list_.model()->index(position, 1));
+        QTest::mouseClick(list_.viewport(), Qt::LeftButton, modifiers, cell.center());
+    }
+    void clickCheckBoxShown(int position)
+    {
+        QStyleOptionViewItem option;
+        option.initFrom(list_.viewport());
+        option.rect = list_.visualRect(list_.model()->index(position, 0));
+        option.features =
+            QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
+        const QRect box =
+            list_.style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, &list_);
+        QTest::mouseClick(list_.viewport(), Qt::LeftButton, {}, box.center());
+    }
+    std::vector<int> shownOrder() const
+    {
+        std::vector<int> rows;
+        for (int position = 0; position < list_.rowCount(); ++position)
+            rows.push_back(list_.shownRow(position));
+        return rows;
     }
 
     TListViewEx list_;
+    RecordingInteraction gui_;
+    GuiInteraction* previous_ = nullptr;
 };
 
-TEST_F(ListView, ModelStaysConsistentThroughEveryChange)
+TEST_F(ListView, CellsRowDataAndRemovalKeepEachRowsOwnData)
 {
-    QAbstractItemModelTester tester(list_.model(),
-                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
-    list_.setCheckBoxes(true);
-    list_.setChecked(1, true);
-    list_.setCellText(2, 3, "c2");
-    list_.removeRow(0);
-    list_.beginUpdate();
-    list_.clear();
-    for (int i = 0; i < 50; ++i)
-        list_.addRow(QString::number(i));
-    list_.beginUpdate(); // nested
-    list_.removeRow(49);
-    list_.endUpdate();
-    list_.endUpdate();
-    list_.setColumns(columns(17));
-    EXPECT_EQ(list_.rowCount(), 49);
-    EXPECT_EQ(list_.model()->rowCount(), 49);
-    EXPECT_EQ(list_.model()->columnCount(), 17);
-}
-
-TEST_F(ListView, CellsImageIndexAndData)
-{
-    EXPECT_EQ(list_.caption(3), "row3");
-    EXPECT_EQ(list_.cellText(3, 0), "row3");
-    EXPECT_EQ(list_.subItem(3, 1), "b3");
-    EXPECT_EQ(list_.cellText(3, 2), "b3");
-    EXPECT_EQ(list_.cellText(3, 3), "") << "a column without a sub-item is empty";
-    EXPECT_EQ(list_.cellUtf8(3, 2), "b3");
-    EXPECT_EQ(list_.cellUtf8(3, 3), "");
+    EXPECT_EQ(list_.cellText(1, 0), kCards[1].imsi);
+    EXPECT_EQ(list_.subItem(1, 0), "上海,浦东");
+    EXPECT_EQ(list_.cellUtf8(1, 1), "上海,浦东");
+    EXPECT_EQ(list_.cellText(1, 3), "hidden") << "a zero-width column stays a column";
+    EXPECT_EQ(list_.columnWidth(3), 0);
     EXPECT_EQ(list_.cellUtf8(99, 0), "") << "a row that is not there reads empty";
-    EXPECT_EQ(list_.model()->data(list_.model()->index(3, 2)).toString(), "b3");
-
-    list_.setCellText(3, 3, "c3");
-    list_.setCellText(3, 0, "new");
-    EXPECT_EQ(list_.cellText(3, 3), "c3");
-    EXPECT_EQ(list_.caption(3), "new");
-    list_.setCellText(3, 1, "卡商");
-    EXPECT_EQ(list_.cellUtf8(3, 1), "卡商");
-
-    EXPECT_EQ(list_.imageIndex(4), 40);
-    EXPECT_EQ(list_.addRow("plain"), 5);
-    EXPECT_EQ(list_.imageIndex(5), -1);
-    list_.setImageIndex(5, 7);
-    list_.setRowData(5, 1LL << 40);
-    EXPECT_EQ(list_.imageIndex(5), 7);
-    EXPECT_EQ(list_.rowData(5), 1LL << 40);
-    EXPECT_EQ(list_.rowData(4), 0);
-
-    EXPECT_EQ(list_.caption(99), "");
     EXPECT_EQ(list_.imageIndex(-1), -1);
     list_.setCellText(99, 1, "ignored");
-    EXPECT_EQ(list_.rowCount(), 6);
-}
 
-TEST_F(ListView, RemoveRowAndClear)
-{
-    list_.setSelectedRow(2);
-    list_.removeRow(2);
-    EXPECT_EQ(list_.rowCount(), 4);
-    EXPECT_EQ(list_.caption(2), "row3");
-    EXPECT_EQ(list_.imageIndex(2), 30) << "the row's own data moves with it";
+    EXPECT_EQ(list_.addRow("plain"), 4);
+    EXPECT_EQ(list_.imageIndex(4), -1);
+    EXPECT_EQ(list_.cellText(4, 2), "") << "a column without a sub-item is empty";
+    list_.setRowData(4, 1LL << 40);
+    EXPECT_EQ(list_.rowData(4), 1LL << 40);
+    EXPECT_EQ(list_.rowData(3), 0);
+
+    list_.setSelectedRow(1);
+    list_.removeRow(1);
+    EXPECT_EQ(list_.caption(1), kCards[2].imsi);
+    EXPECT_EQ(list_.imageIndex(1), 102) << "the row's own data moves with it";
     EXPECT_EQ(list_.selectedRow(), -1) << "the removed row's selection goes with it";
-    list_.removeRow(4);
     list_.removeRow(-1);
     EXPECT_EQ(list_.rowCount(), 4);
-
     list_.setFocusedRow(1);
     list_.clear();
-    EXPECT_EQ(list_.rowCount(), 0);
     EXPECT_EQ(list_.focusedRow(), -1);
     EXPECT_EQ(list_.columnCount(), 4) << "clear keeps the columns";
 }
 
 TEST_F(ListView, SelectionFocusAndCheckAreApart)
 {
-    list_.setCheckBoxes(true);
     list_.setSelectedRow(1);
     list_.setFocusedRow(3);
-    list_.setChecked(4, true);
     EXPECT_EQ(list_.selectedRow(), 1);
     EXPECT_EQ(list_.focusedRow(), 3);
-    EXPECT_TRUE(list_.isChecked(4));
-    EXPECT_FALSE(list_.isChecked(1));
-    EXPECT_FALSE(list_.isChecked(3));
-
+    EXPECT_FALSE(list_.isChecked(0));
+    EXPECT_TRUE(list_.isChecked(1));
     list_.setSelectedRow(-1);
-    EXPECT_EQ(list_.selectedRow(), -1);
     EXPECT_EQ(list_.focusedRow(), 3);
-    list_.setFocusedRow(-1);
-    EXPECT_EQ(list_.focusedRow(), -1);
-    EXPECT_TRUE(list_.isChecked(4));
+    EXPECT_TRUE(list_.isChecked(1));
 
-    const QModelIndex box = list_.model()->index(4, 0);
+    const QModelIndex box = list_.model()->index(1, 0);
     EXPECT_EQ(box.data(Qt::CheckStateRole).toInt(), Qt::Checked);
     list_.setCheckBoxes(false);
     EXPECT_FALSE(box.data(Qt::CheckStateRole).isValid()) << "no check box shown";
-    EXPECT_TRUE(list_.isChecked(4)) << "the mark itself stays";
+    EXPECT_TRUE(list_.isChecked(1)) << "the mark itself stays";
+    clickCheckBoxShown(0);
+    EXPECT_FALSE(list_.isChecked(0)) << "without check boxes a click does not tick";
 }
 
-TEST_F(ListView, UserClickSelectsFocusesAndRaisesTheClickAfterwards)
+TEST_F(ListView, AClickSelectsAndFocusesItsRowBeforeTheClickIsRaised)
 {
-    list_.show();
     int selectedWhenClicked = -2;
     QObject::connect(&list_, &TListViewEx::rowClicked,
                      [&] { selectedWhenClicked = list_.selectedRow(); });
     QSignalSpy clicks(&list_, &TListViewEx::rowClicked);
-
-    clickCell(2, 1);
+    clickShown(2);
     EXPECT_EQ(clicks.count(), 1);
     EXPECT_EQ(selectedWhenClicked, 2);
     EXPECT_EQ(list_.focusedRow(), 2);
-
-    list_.setSelectedRow(4);
+    list_.setSelectedRow(3);
     list_.Click();
-    EXPECT_EQ(clicks.count(), 2);
-    EXPECT_EQ(selectedWhenClicked, 4);
+    EXPECT_EQ(selectedWhenClicked, 3);
 }
 
-TEST_F(ListView, UserTogglesTheCheckBox)
+TEST_F(ListView, HeaderClicksSortTheViewAndRowsKeepTheirRecordsAndMarks)
 {
-    list_.setCheckBoxes(true);
-    list_.show();
-    const QModelIndex cell = list_.model()->index(1, 0);
-    QStyleOptionViewItem option;
-    option.initFrom(list_.viewport());
-    option.rect = list_.visualRect(cell);
-    option.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
-    const QRect indicator =
-        list_.style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, &list_);
+    QAbstractItemModelTester tester(list_.model(),
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
+    EXPECT_EQ(shownOrder(), (std::vector<int>{0, 1, 2, 3})) << "unsorted until a header is clicked";
 
-    QTest::mouseClick(list_.viewport(), Qt::LeftButton, {}, indicator.center());
-    EXPECT_TRUE(list_.isChecked(1));
-    QTest::mouseClick(list_.viewport(), Qt::LeftButton, {}, indicator.center());
-    EXPECT_FALSE(list_.isChecked(1));
+    clickHeader(0);
+    EXPECT_EQ(shownOrder(), (std::vector<int>{1, 2, 0, 3}));
+    clickHeader(0);
+    EXPECT_EQ(shownOrder(), (std::vector<int>{3, 0, 2, 1})) << "a second click reverses";
+    clickHeader(2);
+    EXPECT_EQ(shownOrder(), (std::vector<int>{2, 0, 1, 3}))
+        << "digits compare as numbers: 2 9 10 100";
+
+    for (int row = 0; row < list_.rowCount(); ++row) {
+        EXPECT_EQ(list_.caption(row), kCards[row].imsi) << "row numbers are the list's own order";
+        EXPECT_EQ(list_.imageIndex(row), 100 + row);
+        EXPECT_EQ(list_.isChecked(row), row % 2 == 1);
+    }
+
+    clickCheckBoxShown(0);
+    EXPECT_TRUE(list_.isChecked(2)) << "the box ticks the row shown, not the row of that number";
     EXPECT_FALSE(list_.isChecked(0));
+    clickCheckBoxShown(0);
+    EXPECT_FALSE(list_.isChecked(2));
+    EXPECT_EQ(shownOrder(), (std::vector<int>{2, 0, 1, 3})) << "ticking does not re-sort";
 
-    list_.setCheckBoxes(false);
-    QTest::mouseClick(list_.viewport(), Qt::LeftButton, {}, indicator.center());
-    EXPECT_FALSE(list_.isChecked(1)) << "without check boxes a click does not tick";
+    clickShown(0); // shows row 2
+    EXPECT_EQ(list_.selectedRow(), 2);
+    EXPECT_EQ(list_.focusedRow(), 2);
+    list_.setSelectedRow(3);
+    EXPECT_TRUE(list_.selectionModel()->isRowSelected(3, {})) << "row 3 is shown last";
+
+    list_.sortByColumn(-1, Qt::AscendingOrder);
+    EXPECT_EQ(shownOrder(), (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_EQ(list_.selectedRow(), 3) << "the selection follows its row";
 }
 
-TEST_F(ListView, ZeroWidthColumnStaysAColumn)
+TEST_F(ListView, RowsAddedChangedOrRemovedWhileSortedTakeTheirPlace)
 {
-    auto widths = columns(8);
-    widths[6].second = 0;
-    list_.setColumns(widths);
-    list_.setCellText(0, 6, "hidden");
-    EXPECT_EQ(list_.columnCount(), 8);
-    EXPECT_EQ(list_.columnWidth(6), 0);
-    EXPECT_FALSE(list_.isColumnHidden(6));
-    EXPECT_EQ(list_.cellText(0, 6), "hidden");
-    list_.setColumnWidth(6, 100);
-    EXPECT_EQ(list_.columnWidth(6), 100);
-    list_.setColumnWidth(6, 0);
-    EXPECT_EQ(list_.columnWidth(6), 0);
+    QAbstractItemModelTester tester(list_.model(),
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
+    clickHeader(2);
+    list_.addRow("460000000000005", {"新", "5", ""}, 104);
+    EXPECT_EQ(shownOrder(), (std::vector<int>{2, 4, 0, 1, 3}));
+    list_.setCellText(3, 2, "1");
+    EXPECT_EQ(list_.shownRow(0), 3);
+    list_.removeRow(0);
+    EXPECT_EQ(list_.caption(0), kCards[1].imsi);
+    EXPECT_EQ(list_.imageIndex(0), 101);
+    list_.setColumns({{"A", 60}, {"B", 60}});
+    EXPECT_EQ(list_.model()->columnCount(), 2);
 }
 
-TEST_F(ListView, BatchSendsOneResetInsteadOfARowSignalEach)
+TEST_F(ListView, ABatchSendsOneResetInsteadOfARowSignalEach)
 {
+    QAbstractItemModelTester tester(list_.model(),
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
     QSignalSpy inserted(list_.model(), &QAbstractItemModel::rowsInserted);
     QSignalSpy resets(list_.model(), &QAbstractItemModel::modelReset);
     list_.beginUpdate();
+    list_.clear();
     for (int i = 0; i < 1000; ++i)
         list_.addRow(QString::number(i));
-    list_.setChecked(3, true);
+    list_.beginUpdate(); // nested
+    list_.removeRow(999);
+    list_.endUpdate();
     EXPECT_EQ(resets.count(), 0);
     list_.endUpdate();
     list_.endUpdate(); // unbalanced: ignored
     EXPECT_EQ(inserted.count(), 0);
     EXPECT_EQ(resets.count(), 1);
-    EXPECT_EQ(list_.rowCount(), 1005);
-
+    EXPECT_EQ(list_.rowCount(), 999);
     list_.addRow("outside");
     EXPECT_EQ(inserted.count(), 1);
+}
+
+TEST_F(ListView, CtrlCCopiesSelectedRowsAsShownWithHeaderAndNoZeroWidthColumn)
+{
+    clickHeader(0); // shown: 1 2 0 3
+    clickShown(0);
+    clickShown(2, Qt::ControlModifier);
+    EXPECT_EQ(list_.selectedRows(), (std::vector<int>{1, 0}));
+    QApplication::clipboard()->clear();
+    QTest::keyClick(&list_, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "IMSI号\t名称\t数量\n"
+                                                 "460000000000001\t上海,浦东\t10\n"
+                                                 "460000000000003\t北京分公司\t9\n");
+
+    list_.setSelectedRow(3);
+    EXPECT_EQ(list_.selectedRowsText(), "IMSI号\t名称\t数量\n460000000000004\t广州 天河\t100\n")
+        << "a line break inside a cell would split the row";
+}
+
+// What Python's csv module reads from the file (as a spreadsheet would), as JSON rows.
+QJsonArray readWithCsvModule(const QString& path)
+{
+    QProcess python;
+    python.start("/usr/bin/python3",
+                 {"-c",
+                  "import csv, json, sys\n"
+                  "with open(sys.argv[1], encoding='utf-8-sig', newline='') as f:\n"
+                  "    print(json.dumps(list(csv.reader(f))))\n",
+                  path});
+    python.waitForFinished(30000);
+    return QJsonDocument::fromJson(python.readAllStandardOutput()).array();
+}
+
+TEST_F(ListView, CtrlSExportsTheWholeListAsShownToCsvThatReadsBackExactly)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("列表.csv");
+    clickHeader(2); // shown: 2 0 1 3
+    gui_.nextFile(path);
+    QTest::keyClick(&list_, Qt::Key_S, Qt::ControlModifier);
+    ASSERT_EQ(gui_.fileDialogs().size(), 1u);
+    EXPECT_EQ(gui_.lastMessage().caption, "提示");
+    EXPECT_EQ(gui_.lastMessage().text, "已导出4行到文件 " + path + "。");
+
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().startsWith("\xEF\xBB\xBF")) << "a byte-order mark for spreadsheets";
+
+    const QJsonArray rows = readWithCsvModule(path);
+    ASSERT_EQ(rows.size(), 5);
+    EXPECT_EQ(rows[0].toArray(), (QJsonArray{"IMSI号", "名称", "数量"}));
+    const int shown[] = {2, 0, 1, 3};
+    for (int position = 0; position < 4; ++position) {
+        const Card& card = kCards[shown[position]];
+        EXPECT_EQ(rows[position + 1].toArray(),
+                  (QJsonArray{card.imsi, QString::fromUtf8(card.name), card.count}));
+    }
+}
+
+TEST_F(ListView, ExportCancelledOrFailingSaysSoAndWritesNothing)
+{
+    list_.exportToChosenFile();
+    EXPECT_EQ(gui_.fileDialogs().size(), 1u);
+    EXPECT_TRUE(gui_.messages().empty()) << "a cancelled dialog is no error";
+
+    gui_.nextFile("/nonexistent-folder/列表.csv");
+    list_.exportToChosenFile();
+    EXPECT_EQ(gui_.lastMessage().flags, MB_ICONHAND);
+    EXPECT_TRUE(
+        gui_.lastMessage().text.startsWith("导出到文件 /nonexistent-folder/列表.csv 失败："));
+}
+
+TEST(CompareCellTexts, NumbersByValueOtherwiseByText)
+{
+    EXPECT_LT(CompareCellTexts("9", "10"), 0);
+    EXPECT_LT(CompareCellTexts("010", "10"), 0) << "equal values fall back to the text";
+    EXPECT_GT(CompareCellTexts("460000000000010", "460000000000009"), 0);
+    EXPECT_LT(CompareCellTexts("10a", "9a"), 0) << "not all digits: text order";
+    EXPECT_LT(CompareCellTexts("", "0"), 0);
+    EXPECT_EQ(CompareCellTexts("北京", "北京"), 0);
 }
 
 } // namespace

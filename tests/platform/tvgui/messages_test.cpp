@@ -105,27 +105,6 @@ TEST(MessageBoxStyle, DecodesButtonsDefaultAndIcon)
     EXPECT_EQ(MessageBoxStyleOf(0xE).buttons, std::vector<int>({IDOK}));
 }
 
-TEST(MessageBoxStyle, QtButtonsAndIcons)
-{
-    const QtMessageBoxStyle question = QtMessageBoxStyleOf(292);
-    EXPECT_EQ(question.icon, QMessageBox::Question);
-    EXPECT_EQ(question.buttons, QList({QMessageBox::Yes, QMessageBox::No}));
-    EXPECT_EQ(question.defaultButton, QMessageBox::No);
-    EXPECT_EQ(QtMessageBoxStyleOf(16).icon, QMessageBox::Critical);
-    EXPECT_EQ(QtMessageBoxStyleOf(64).icon, QMessageBox::Information);
-    EXPECT_EQ(QtMessageBoxStyleOf(0).icon, QMessageBox::NoIcon);
-    EXPECT_EQ(QtMessageBoxStyleOf(0).buttons, QList({QMessageBox::Ok}));
-    const QList<QMessageBox::StandardButton> all = QtMessageBoxStyleOf(MB_ABORTRETRYIGNORE).buttons;
-    ASSERT_EQ(all.size(), 3);
-    EXPECT_EQ(Win32ButtonId(all[0]), IDABORT);
-    EXPECT_EQ(Win32ButtonId(all[1]), IDRETRY);
-    EXPECT_EQ(Win32ButtonId(all[2]), IDIGNORE);
-    EXPECT_EQ(Win32ButtonId(QMessageBox::Yes), IDYES);
-    EXPECT_EQ(Win32ButtonId(QMessageBox::No), IDNO);
-    EXPECT_EQ(Win32ButtonId(QMessageBox::Ok), IDOK);
-    EXPECT_EQ(Win32ButtonId(QMessageBox::Close), IDCANCEL);
-}
-
 QWidget* waitBoxWidget()
 {
     for (QWidget* widget : QApplication::topLevelWidgets())

@@ -92,12 +92,6 @@ TEST_F(AucVerifyForm, AnAddedRowNamesTheOperatorsPlaceAndNoTime)
         << cell(0, 9).toStdString();
     EXPECT_EQ(cell(0, 10), "");
     EXPECT_EQ(cell(0, 11), combo("cmb_Sts")->currentText());
-
-    // The appended row is linked to no record: a click on it loads nothing and enables nothing.
-    clickRow("lstvShowList", 0);
-    EXPECT_EQ(edit("edPwd")->text(), "pw7777");
-    EXPECT_FALSE(button("btnMod")->isEnabled());
-    EXPECT_FALSE(button("btnDel")->isEnabled());
 }
 
 } // namespace
