@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <chrono>
+
 namespace {
 
 using namespace rawhttp;
@@ -47,9 +51,11 @@ protected:
     std::unique_ptr<testsupport::RsimdProcess> server_;
 };
 
-TEST_F(HostileClients, SlowAndStalledClientsAtTenTimesTheWorkersDoNotHoldUpOthers)
+// One address (127.0.0.2) opens ten times the workers' connections, more than its share, slow
+// and stalled; without the share it would take every connection the service allows.
+TEST_F(HostileClients, SlowStalledAndFloodingClientsOfOneAddressDoNotHoldUpOthers)
 {
-    start();
+    start({"--connections-per-address", "16", "--max-connections", "24"});
     std::vector<std::unique_ptr<Socket>> hostile;
     for (int i = 0; i < 10 * kWorkers; ++i) {
         hostile.push_back(std::make_unique<Socket>(server_->port(), "127.0.0.2"));
@@ -64,6 +70,30 @@ TEST_F(HostileClients, SlowAndStalledClientsAtTenTimesTheWorkersDoNotHoldUpOther
     expectNormalClientServed();
 }
 
+// Chunked bodies have no length to check before they arrive: four of 700 KiB each, were they
+// taken before their session, would hold more than the whole body budget (twice the largest
+// body, 2 MiB here) and a large write would be refused.
+TEST_F(HostileClients, StalledChunkedRequestsWithoutASessionHoldNothingFromALargeWrite)
+{
+    start({"--max-body", "1"});
+    const std::string provinceAdd = "/v1/call/MResRemoteMgntApp_IResRemoteMgnt/RMOSMQ01";
+    std::vector<std::unique_ptr<Socket>> stalled;
+    for (int i = 0; i < 4; ++i) {
+        stalled.push_back(std::make_unique<Socket>(server_->port()));
+        stalled.back()->send("POST " + provinceAdd +
+                             " HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n"
+                             "af000\r\n" +
+                             std::string(700 * 1024, ' '));
+    }
+    const std::string body = R"({"in":{"sOpInfo":{"OP_ID":1},"listResRemoteProvCode":)"
+                             R"([{"PROVINCE_CODE":"97","PROVINCE_NAME":"九七"}]})" +
+                             std::string(100 * 1024, ' ') + "}";
+    const HttpAnswer written =
+        exchange(post(provinceAdd, body, "X-Tav-Session: " + session() + "\r\n"));
+    EXPECT_EQ(written.status, 200);
+    EXPECT_EQ(written.document().value("result", -1), 0) << written.body;
+}
+
 TEST_F(HostileClients, IdleKeptAliveConnectionsDoNotHoldUpOthers)
 {
     start();
@@ -76,23 +106,31 @@ TEST_F(HostileClients, IdleKeptAliveConnectionsDoNotHoldUpOthers)
     expectNormalClientServed();
 }
 
-TEST_F(HostileClients, AStalledRequestOrAnIdleConnectionIsClosedAtItsDeadline)
+// The two bounds apart: a kept-alive connection that says nothing goes at the idle timeout; a
+// request that keeps sending (above the minimum rate) goes only at the whole-request deadline.
+TEST_F(HostileClients, TheIdleTimeoutCutsASilentConnectionAndTheDeadlineATricklingRequest)
 {
-    start({"--request-timeout", "1", "--idle-timeout", "1"});
-    Socket stalled(server_->port());
-    stalled.send("POST /v1/login HTTP/1.1\r\nContent-Length: 100\r\n\r\n{\"login\":");
+    start(
+        {"--idle-timeout", "1", "--request-timeout", "4", "--min-rate", "1", "--rate-grace", "60"});
+    const auto secondsSince = [](std::chrono::steady_clock::time_point start) {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
+    Socket silent(server_->port());
+    silent.send(post("/v1/login", kLogin));
+    ASSERT_EQ(silent.read().status, 200);
+    auto since = std::chrono::steady_clock::now();
+    EXPECT_TRUE(silent.closedByPeer());
+    const double idle = secondsSince(since);
+
     Socket trickling(server_->port());
     trickling.send("POST /v1/login HTTP/1.1\r\n");
-    Socket idle(server_->port());
-    idle.send(post("/v1/login", kLogin));
-    ASSERT_EQ(idle.read().status, 200);
-    for (int i = 0; i < 3; ++i) {
-        trickling.send("X");
-        ::usleep(400 * 1000);
-    }
-    EXPECT_TRUE(stalled.closedByPeer());
-    EXPECT_TRUE(trickling.closedByPeer());
-    EXPECT_TRUE(idle.closedByPeer());
+    since = std::chrono::steady_clock::now();
+    while (secondsSince(since) < 10 && trickling.send("X-Pad: x\r\n"))
+        ::usleep(250 * 1000);
+    const double deadline = secondsSince(since);
+    EXPECT_LT(idle, 2.5) << "closed at the idle timeout (1 s)";
+    EXPECT_GT(deadline, 3.5) << "a request still sending outlives the idle timeout";
+    EXPECT_LT(deadline, 6.5) << "and is cut at the request deadline (4 s)";
 }
 
 TEST_F(HostileClients, APostWithoutAUsableLengthIsAnsweredAtOnce)
