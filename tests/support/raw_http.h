@@ -64,6 +64,13 @@ public:
         return true;
     }
 
+    // Whether the peer has not closed the connection, asked without waiting.
+    bool open()
+    {
+        pollfd p{fd_, POLLIN, 0};
+        return ::poll(&p, 1, 0) == 0;
+    }
+
     // Waits up to the patience for the peer to close; true when it did.
     bool closedByPeer()
     {
