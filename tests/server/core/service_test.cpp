@@ -1,5 +1,6 @@
 // The service through the middleware, on SQLite and on PostgreSQL: sessions, rights, the
 // semantics of queries and writes, malformed requests.
+#include "ResRemoteSimTables.h"
 #include "raw_http.h"
 #include "secrets.h"
 #include "service_fixture.h"
@@ -671,7 +672,19 @@ TEST_P(Service, SecretsGoOnlyToOperatorsWhoMayModifyAndEachReadIsAudited)
     const char* reads = "SELECT COUNT(*) FROM sys_access_audit WHERE EVENT = 'read'";
     EXPECT_EQ(audited(reads), 0);
 
+    // The right to add cards is not enough.
+    const rsim::db::Row modifyRight{
+        std::int64_t{1}, std::int64_t{rsimcatalog::TableOf<SRemoteSimInfo>().rights.modify},
+        std::int64_t{rsimcatalog::kPrivilege}};
+    database()->exec("DELETE FROM sys_oper_right WHERE OP_ID = ? AND ENT_ID = ? AND PRIV_ID = ?",
+                     modifyRight);
     ASSERT_EQ(login("admin", "admin123"), 0) << error_.message;
+    ASSERT_EQ(remote_.qry_simInfo(criteria, found, error, nullptr), 0) << error.message;
+    EXPECT_FALSE(found[0].isSet(SRemoteSimInfo::idx_KI_CODE));
+    EXPECT_EQ(audited(reads), 0);
+
+    database()->exec("INSERT INTO sys_oper_right (OP_ID, ENT_ID, PRIV_ID) VALUES (?, ?, ?)",
+                     modifyRight);
     ASSERT_EQ(remote_.qry_simInfo(criteria, found, error, nullptr), 0) << error.message;
     EXPECT_EQ(found[0].KI_CODE.size(), 32U);
     EXPECT_EQ(audited(std::string(reads) + " AND OP_ID = 1 AND RECORD_KEYS = ?",
