@@ -1,5 +1,6 @@
-// The service's figures: a small query round trip, a 100,000-card commit, and an IMSI range
-// query on 1,000,000 cards, each against a baseline measured in the same run.
+// The service's figures: a small query round trip, a 100,000-card commit, an IMSI range query
+// on 1,000,000 cards, and calls with metrics on, each against a baseline measured in the same
+// run.
 #include "ResRemoteSimMgnt_tvd_c.h"
 #include "bench_common.h"
 #include "driver.h"
@@ -10,9 +11,12 @@
 
 #include <httplib.h>
 
+#include <fcntl.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 
 using namespace MResRemoteMgntDef;
 using testsupport::RsimdProcess;
@@ -152,6 +156,57 @@ double addCards(MResRemoteMgntApp::IResRemoteMgnt& client, long long first, long
     });
 }
 
+// Calls to a service that counts them (metrics on) against the same calls to one started with
+// --no-metrics, turn about: 2,000 small queries, and adds of 1,000 cards. The machine is shared:
+// the best round's time, and the CPU time each service spent on all rounds together.
+void metricsOnAgainstOff()
+{
+    std::unique_ptr<RsimdProcess> services[2];
+    {
+        // Both services' call logs, which they write alike, go to /dev/null.
+        const int saved = ::dup(STDERR_FILENO);
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, STDERR_FILENO);
+        services[0] = std::make_unique<RsimdProcess>(RsimdProcess::Backend::Sqlite, 4);
+        services[1] = std::make_unique<RsimdProcess>(RsimdProcess::Backend::Sqlite, 4,
+                                                     std::vector<std::string>{"--no-metrics"});
+        ::dup2(saved, STDERR_FILENO);
+        ::close(null);
+        ::close(saved);
+    }
+    SResRemoteProvCode criteria;
+    criteria.set_PROVINCE_CODE("44");
+    struct Figures {
+        double best = 1e300, cpu = 0;
+    } queries[2], writes[2];
+    // Runs work on service i, keeping its best time and adding the service's CPU time.
+    const auto measure = [&services](int i, Figures& figures, const std::function<double()>& work) {
+        const std::string pid = std::to_string(services[i]->pid());
+        const double cpu = cpuMillisOf(pid);
+        figures.best = std::min(figures.best, work());
+        figures.cpu += cpuMillisOf(pid) - cpu;
+    };
+    for (int round = 0; round < 6; ++round)
+        for (int i = 0; i < 2; ++i) {
+            login(*services[i]);
+            MResRemoteMgntApp::IResRemoteMgnt client;
+            client.bind(services[i]->address());
+            measure(i, queries[i], [&] {
+                return millisOfCalls(2000, [&] {
+                    SResRemoteProvCodeList out;
+                    CBSErrorMsg error;
+                    client.qry_provinceCode(criteria, out, error, nullptr);
+                });
+            });
+            measure(i, writes[i], [&] { return addCards(client, 1000000 + round * 1000, 1000); });
+        }
+    report("2,000 small queries, metrics on against off", queries[0].best, queries[1].best, 1.05);
+    report("  the service's CPU time", queries[0].cpu, queries[1].cpu, 1.05);
+    report("add_simInfo of 1,000 cards, metrics on against off", writes[0].best, writes[1].best,
+           1.05);
+    report("  the service's CPU time", writes[0].cpu, writes[1].cpu, 1.05);
+}
+
 // What the database holds, in MiB: the SQLite file and its log, or the PostgreSQL database.
 double databaseMiB(const RsimdProcess& server)
 {
@@ -165,8 +220,8 @@ double databaseMiB(const RsimdProcess& server)
         return bytes / (1 << 20);
     }
     auto db = rsim::db::connect(address);
-    return static_cast<double>(rsim::db::asInt(
-               db->scalar("SELECT pg_database_size(current_database())"))) /
+    return static_cast<double>(
+               rsim::db::asInt(db->scalar("SELECT pg_database_size(current_database())"))) /
            (1 << 20);
 }
 
@@ -200,10 +255,10 @@ void scale(RsimdProcess::Backend backend, const char* backendName, long long car
 
 } // namespace
 
-// bench_service [query|commit|range [RUNS]]: all figures, or the one named (to profile it alone;
-// the range query's best of RUNS rounds, 3 unless given).
-// bench_service scale [CARDS]: a stock of CARDS cards (10,000,000 unless given) on SQLite and
-// PostgreSQL; long (about an hour on two cores), never part of "all".
+// bench_service [query|commit|range [RUNS]|metrics]: all figures, or the one named (to profile it
+// alone; the range query's best of RUNS rounds, 3 unless given). bench_service scale [CARDS]: a
+// stock of CARDS cards (10,000,000 unless given) on SQLite and PostgreSQL; long (about an hour on
+// two cores), never part of "all".
 int main(int argc, char** argv)
 {
     const std::string only = argc > 1 ? argv[1] : "";
@@ -222,6 +277,8 @@ int main(int argc, char** argv)
     }
     if (wanted("range"))
         rangeQueryOnAMillion(runs);
+    if (wanted("metrics"))
+        metricsOnAgainstOff();
     if (only == "scale") {
         const long long cards = argc > 2 ? std::atoll(argv[2]) : 10000000;
         scale(RsimdProcess::Backend::Sqlite, "SQLite", cards);

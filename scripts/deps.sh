@@ -8,6 +8,9 @@ packages=(
   qt6-base-dev libcpp-httplib-dev nlohmann-json3-dev libsqlite3-dev libpqxx-dev
   libcurl4-openssl-dev libsodium-dev libgtest-dev libboost-dev libssl-dev zlib1g-dev
   postgresql python3-pyftpdlib fonts-wqy-microhei xvfb curl
+  # rsimd's metrics in the Prometheus text format (its registry and text serializer), and
+  # Prometheus's own parser that the metrics test reads them with
+  prometheus-cpp-dev python3-prometheus-client
   # the load balancer in front of rsimd replicas, and the checker of the client's menu entry,
   # for the tests of the packages and of replicas behind HAProxy
   haproxy desktop-file-utils

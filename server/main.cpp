@@ -1,5 +1,9 @@
 // rsimd: the remote-SIM management service.
+#include "call_log.h"
 #include "commands.h"
+#include "health.h"
+#include "metrics.h"
+#include "peer_list.h"
 #include "schema.h"
 #include "service.h"
 #include "sysmgnt.h"
@@ -30,6 +34,9 @@ struct Options {
     std::string tlsKey;
     std::string initAdmin;
     bool seed = false;
+    bool metrics = true;
+    bool insecureHttp = false;
+    std::vector<std::string> metricsAllowed;
     int threads = 8;
     std::int64_t maxRows = rsim::Service::kDefaultMaxRows;
     rsim::SessionPolicy sessions;
@@ -39,11 +46,13 @@ struct Options {
 constexpr const char* kUsage =
     "usage: rsimd [--db sqlite:PATH|postgresql://…] [--listen HOST:PORT] [--seed demo]\n"
     "             [--threads N] [--key-file PATH] [--tls-cert PATH --tls-key PATH]\n"
+    "             [--insecure-http]\n"
     "             [--max-body MIB] [--request-timeout SECONDS] [--idle-timeout SECONDS]\n"
     "             [--min-rate BYTES] [--rate-grace SECONDS] [--max-connections N]\n"
     "             [--connections-per-address N] [--requests-per-address N]\n"
     "             [--trusted-proxy ADDR[,ADDR…]] [--spool-dir PATH] [--stop-timeout SECONDS]\n"
     "             [--max-rows N] [--session-idle-minutes N] [--session-max-hours N]\n"
+    "             [--metrics-allow ADDR[/BITS][,…] | --no-metrics]\n"
     "       rsimd [--db …] --init-admin LOGIN\n"
     "       rsimd rekey --db ADDRESS [--key-file PATH]   (rsimd rekey --help)\n"
     "       rsimd backup --db sqlite:PATH --to FILE      (rsimd backup --help)\n";
@@ -63,6 +72,7 @@ constexpr const char* kUsage =
         << "  --key-file PATH          the KI key file (with SQLite: rsim.key beside the "
            "database)\n"
         << "  --tls-cert, --tls-key    serve HTTPS with this PEM chain and its key\n"
+        << "  --insecure-http          serve plain HTTP on an address other than loopback\n"
         << "  --threads N              workers that run calls, and as many database connections "
            "(8:\n"
         << "                           on a 2-core host 8 gave the most calls/s on SQLite and on\n"
@@ -82,6 +92,8 @@ constexpr const char* kUsage =
         << "  --trusted-proxy ADDR,…   proxies whose X-Forwarded-For names the client's address\n"
         << "  --spool-dir PATH         where request bodies over 64 KiB wait, unlinked (/tmp)\n"
         << "  --stop-timeout SECONDS   on SIGTERM, how long calls in progress may take (30)\n"
+        << "  --metrics-allow ADDR[/BITS],…  who may read /metrics besides 127.0.0.1 and ::1\n"
+        << "  --no-metrics             count nothing and serve no /metrics\n"
         << "  --seed demo              add the demo data and operators\n"
         << "  --init-admin LOGIN       make the first administrator (password from "
            "RSIM_NEW_PASSWORD\n"
@@ -110,6 +122,21 @@ std::vector<std::string> addresses(const std::string& option, const std::string&
         if (ec)
             usage(option + " takes IP addresses separated by commas, not '" + item + "'");
         list.push_back(item);
+    }
+    return list;
+}
+
+// A comma-separated list of IP addresses and networks (ADDRESS/BITS).
+std::vector<std::string> networks(const std::string& option, const std::string& text)
+{
+    std::vector<std::string> list;
+    std::stringstream items(text);
+    for (std::string item; std::getline(items, item, ',');)
+        list.push_back(item);
+    try {
+        rsim::metrics::PeerList{list};
+    } catch (const std::invalid_argument& e) {
+        usage(option + " takes IP addresses and networks separated by commas: " + e.what());
     }
     return list;
 }
@@ -175,6 +202,12 @@ Options parse(int argc, char** argv)
             options.limits.trustedProxies = addresses(option, value());
         else if (option == "--spool-dir")
             options.limits.spoolFolder = value();
+        else if (option == "--metrics-allow")
+            options.metricsAllowed = networks(option, value());
+        else if (option == "--no-metrics")
+            options.metrics = false;
+        else if (option == "--insecure-http")
+            options.insecureHttp = true;
         else if (option == "--stop-timeout")
             options.limits.stopTimeout = std::chrono::seconds(number(option, value(), 1, 3600));
         else
@@ -201,6 +234,22 @@ std::pair<std::string, int> hostAndPort(const std::string& listen)
     if (*end != '\0' || port < 0 || port > 65535)
         usage("--listen has a bad port in '" + listen + "'");
     return {listen.substr(0, colon), static_cast<int>(port)};
+}
+
+// Plain HTTP beyond loopback carries passwords, sessions and card secrets in the clear: only
+// when asked for by name, and then with a warning.
+void checkPlainHttp(const Options& options, const std::string& host)
+{
+    boost::system::error_code ec;
+    const auto address = boost::asio::ip::make_address(host, ec);
+    if (!options.tlsCertificate.empty() || host == "localhost" || ec || address.is_loopback())
+        return;
+    if (!options.insecureHttp)
+        usage("--listen " + options.listen +
+              " would serve plain HTTP to the network: give --tls-cert and --tls-key, or "
+              "--insecure-http to serve it unencrypted all the same");
+    std::cerr << "rsimd: warning: --insecure-http: serving plain HTTP on " << options.listen
+              << "; passwords, sessions and card secrets cross the network unencrypted\n";
 }
 
 volatile std::sig_atomic_t stopRequested = 0;
@@ -238,6 +287,43 @@ std::optional<std::pair<std::string, std::string>> operationPath(const std::stri
     return std::make_pair(path.substr(0, slash), path.substr(slash + 1));
 }
 
+// The database's schema version on a pooled connection, when one is free before the deadline.
+int schemaVersion(rsim::DriverPool& pool, std::chrono::steady_clock::time_point deadline)
+{
+    auto lease = pool.tryAcquire(deadline);
+    if (!lease)
+        throw std::runtime_error("no database connection was free within the time");
+    return static_cast<int>(
+        rsim::db::asInt((*lease)->scalar("SELECT MAX(version) FROM schema_version")));
+}
+
+// GET /v1/health: 200 with the schema version, or 503 when the database does not answer within
+// a second (and, as to every request, while the service stops).
+rsim::http::Reply health(rsim::metrics::HealthProbe& probe)
+{
+    if (const auto version = probe.probe())
+        return {200, R"({"status":"ok","schemaVersion":)" + std::to_string(*version) + "}"};
+    return {503, rsim::http::faultBody(503, "数据库没有及时应答", "详情见服务日志")};
+}
+
+// GET /metrics: the Prometheus text, to loopback and the allowed peers only; anyone else is
+// refused before anything is read.
+rsim::http::Reply metricsText(const rsim::http::RequestHead& head,
+                              const rsim::metrics::PeerList& allowed, rsim::DriverPool& pool,
+                              const rsim::http::Server& server)
+{
+    if (!allowed.allows(head.peer))
+        return {403, "只有本机和 --metrics-allow 列出的地址可以读取指标\n",
+                "text/plain; charset=utf-8"};
+    const auto usage = pool.usage();
+    rsim::metrics::Gauges gauges{usage.inUse, usage.waiting, server.requestsInFlight(),
+                                 server.bodyBytesHeld(), std::nullopt};
+    if (auto lease =
+            pool.tryAcquire(std::chrono::steady_clock::now() + std::chrono::milliseconds(200)))
+        gauges.liveSessions = rsim::Sessions::live(**lease, std::time(nullptr));
+    return {200, rsim::metrics::text(gauges), "text/plain; version=0.0.4; charset=utf-8"};
+}
+
 // The routes, each with its method and what it needs before its body is read.
 class Routes {
 public:
@@ -255,9 +341,12 @@ public:
                     0};
         if (!known->operation)
             return {std::nullopt, kSmallBody};
-        if (auto refused =
-                service_.admit(known->operation->first, known->operation->second, head.session))
-            return {reply(std::move(*refused)), 0};
+        const auto started = Clock::now();
+        const std::string& code = known->operation->second;
+        if (auto refused = service_.admit(known->operation->first, code, head.session))
+            return {answered(refused->status == 404 ? "unknown" : code, head, std::move(*refused),
+                             started),
+                    0};
         return {std::nullopt, maxBody_};
     }
 
@@ -267,21 +356,43 @@ public:
         const auto known = route(head.target);
         if (head.target == "/v1/ping")
             return {200, R"({"result":0})"};
-        if (head.target == "/v1/login")
-            return reply(service_.login(request.body.text(), head.source));
+        const auto started = Clock::now();
+        if (head.target == "/v1/login") {
+            auto answer = service_.login(request.body.text(), head.source);
+            if (answer.result > 0)
+                rsim::metrics::loginFailed();
+            return answered("login", head, std::move(answer), started);
+        }
         if (head.target == "/v1/logout")
-            return reply(service_.logout(head.session, head.source));
+            return answered("logout", head, service_.logout(head.session, head.source), started);
         const auto& [interfaceName, code] = *known->operation;
         const rsim::BodySource body = [&request] { return request.body.open(); };
-        return reply(service_.call(
-            interfaceName, code, body, {head.session, head.requestId, head.source},
-            known->check ? rsim::Service::Mode::CheckOnly : rsim::Service::Mode::Store));
+        return answered(code, head,
+                        service_.call(interfaceName, code, body,
+                                      {head.session, head.requestId, head.source},
+                                      known->check ? rsim::Service::Mode::CheckOnly
+                                                   : rsim::Service::Mode::Store),
+                        started);
     }
 
 private:
+    using Clock = std::chrono::steady_clock;
+
+    // Counts and logs a call's answer (operation: a known code, or a word of ours), and hands
+    // it to the server.
+    static rsim::http::Reply answered(std::string_view operation,
+                                      const rsim::http::RequestHead& head, rsim::Answer answer,
+                                      Clock::time_point started)
+    {
+        rsim::metrics::callEnded({head.requestId, answer.opId, operation, answer.status,
+                                  answer.result, Clock::now() - started, answer.rows});
+        return reply(std::move(answer));
+    }
+
     static constexpr std::size_t kSmallBody = 64 * 1024; // a login, or a body nobody reads
     static constexpr const char* kAddresses =
-        "地址为 /v1/login、/v1/logout、/v1/ping、/v1/call/接口/操作 或 /v1/check/接口/操作";
+        "地址为 /v1/login、/v1/logout、/v1/ping、/v1/health、/v1/call/接口/操作 或 "
+        "/v1/check/接口/操作";
 
     struct Route {
         std::string method;
@@ -333,6 +444,7 @@ int main(int argc, char** argv)
     std::signal(SIGPIPE, SIG_IGN);
     const Options options = parse(argc, argv);
     const auto [host, port] = hostAndPort(options.listen);
+    checkPlainHttp(options, host);
     try {
         auto setup = rsim::db::connect(options.database);
         rsim::db::migrate(*setup, rsim::db::schemaMigrations());
@@ -351,14 +463,27 @@ int main(int argc, char** argv)
         }
         setup.reset();
 
-        rsim::DriverPool pool(options.database, static_cast<std::size_t>(options.threads));
-        rsim::Service service(pool, secrets, options.maxRows, options.sessions);
+        // Shared with a health check that may outlive the server in a database that hangs.
+        const auto pool = std::make_shared<rsim::DriverPool>(
+            options.database, static_cast<std::size_t>(options.threads));
+        rsim::Service service(*pool, secrets, options.maxRows, options.sessions);
+        rsim::metrics::HealthProbe probe(
+            [pool](auto deadline) { return schemaVersion(*pool, deadline); },
+            std::chrono::seconds(1));
         const Routes routes(service, options.limits.maxBody);
         rsim::http::Server server(
             options.limits, static_cast<std::size_t>(options.threads),
             [&routes](const rsim::http::RequestHead& head) { return routes.admit(head); },
             [&routes](const rsim::http::Request& request) { return routes.handle(request); },
             {options.tlsCertificate, options.tlsKey});
+        server.monitor("/v1/health", [&probe](const auto&) { return health(probe); });
+        const rsim::metrics::PeerList metricsPeers(options.metricsAllowed);
+        if (options.metrics)
+            server.monitor("/metrics", [&](const auto& head) {
+                return metricsText(head, metricsPeers, *pool, server);
+            });
+        else
+            rsim::metrics::disable();
         const int bound = server.listen(host, port);
         std::atomic<bool> finished{false};
         std::thread watcher = stopWatcher(server, finished);

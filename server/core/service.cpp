@@ -41,7 +41,8 @@ Answer protocolError(int status, const std::string& message, const std::string& 
     return {status, refusal(-1, status, message, hint)};
 }
 
-DriverPool::DriverPool(std::string address, std::size_t size) : address_(std::move(address))
+DriverPool::DriverPool(std::string address, std::size_t size)
+    : address_(std::move(address)), size_(size)
 {
     for (std::size_t i = 0; i < size; ++i)
         idle_.push_back(db::connect(address_));
@@ -50,10 +51,35 @@ DriverPool::DriverPool(std::string address, std::size_t size) : address_(std::mo
 DriverPool::Lease DriverPool::acquire()
 {
     std::unique_lock lock(mutex_);
+    ++waiting_;
     available_.wait(lock, [this] { return !idle_.empty(); });
+    --waiting_;
+    return Lease(*this, takeIdle());
+}
+
+std::optional<DriverPool::Lease>
+DriverPool::tryAcquire(std::chrono::steady_clock::time_point deadline)
+{
+    std::unique_lock lock(mutex_);
+    ++waiting_;
+    const bool free = available_.wait_until(lock, deadline, [this] { return !idle_.empty(); });
+    --waiting_;
+    if (!free)
+        return std::nullopt;
+    return std::optional<Lease>(std::in_place, *this, takeIdle());
+}
+
+std::unique_ptr<db::Driver> DriverPool::takeIdle()
+{
     auto driver = std::move(idle_.back());
     idle_.pop_back();
-    return Lease(*this, std::move(driver));
+    return driver;
+}
+
+DriverPool::Usage DriverPool::usage()
+{
+    std::lock_guard lock(mutex_);
+    return {size_ - idle_.size(), waiting_};
 }
 
 void DriverPool::giveBack(std::unique_ptr<db::Driver> driver)
@@ -170,9 +196,15 @@ Answer Service::run(const Call& call)
 {
     auto db = pool_.acquire();
     SessionOwner owner;
+    std::int64_t rows = 0;
+    const auto answered = [&](Answer answer) {
+        answer.opId = owner.opId;
+        answer.rows = rows;
+        return answer;
+    };
     if (auto refused =
             callRefusal(*db, call.entry, call.operation.name, call.caller.session, owner))
-        return std::move(*refused);
+        return answered(std::move(*refused));
     CallContext context{*db,
                         secrets_,
                         owner.opId,
@@ -188,19 +220,21 @@ Answer Service::run(const Call& call)
     std::string answer = R"({"out":)";
     tvd::wire::ParamsWriter answerWriter(out.params());
     context.answerRecords = [&](CTvdBasicListObject& records) {
+        rows += records.count();
         answerWriter.take(answer, records);
     };
     const Outcome outcome = call.entry.writes() ? write(call, context, in.params(), out.error())
                                                 : query(call, context, in.params(), out);
+    rows += outcome.rows + tvd::wire::ParamsWriter::recordCount(out.params());
     if (outcome.fault)
-        return protocolError(400, outcome.fault->message, outcome.fault->hint);
+        return answered(protocolError(400, outcome.fault->message, outcome.fault->hint));
     if (outcome.result != 0)
-        return {200,
-                json{{"result", outcome.result}, {"error", tvd::wire::encodeError(out.error())}}};
+        return answered({200, json{{"result", outcome.result},
+                                   {"error", tvd::wire::encodeError(out.error())}}});
     while (answerWriter.next(answer, static_cast<std::size_t>(-1))) {
     }
     answer += R"(,"error":)" + tvd::wire::encodeError(out.error()).dump() + R"(,"result":0})";
-    return {200, std::move(answer)};
+    return answered({200, std::move(answer)});
 }
 
 Service::Outcome Service::write(const Call& call, CallContext& context, CTvdBasicParamObject& in,
@@ -213,6 +247,7 @@ Service::Outcome Service::write(const Call& call, CallContext& context, CTvdBasi
     const tvd::wire::ListChunks chunks{kWriteChunk, [&](const CTvdBasicListObject& records) {
                                            if (written++ == 1)
                                                context.db.tablesGrowing();
+                                           outcome.rows += records.count();
                                            outcome.result = writer->write(records, error);
                                            if (outcome.result == 0 && call.mode == Mode::Store)
                                                recordAudit(call, context);

@@ -13,11 +13,13 @@
 #include <nlohmann/json.hpp>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <ctime>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 struct TvdOperation;
 
@@ -41,25 +43,41 @@ public:
         std::unique_ptr<db::Driver> driver_;
     };
     Lease acquire();
+    // A connection free before the deadline, or nothing.
+    std::optional<Lease> tryAcquire(std::chrono::steady_clock::time_point deadline);
     const std::string& address() const { return address_; }
+    // Connections leased now, and callers waiting for one.
+    struct Usage {
+        std::size_t inUse = 0, waiting = 0;
+    };
+    Usage usage();
 
 private:
     void giveBack(std::unique_ptr<db::Driver> driver);
+    std::unique_ptr<db::Driver> takeIdle(); // under the mutex, with one idle
 
     std::string address_;
     std::mutex mutex_;
     std::condition_variable available_;
     std::vector<std::unique_ptr<db::Driver>> idle_;
+    std::size_t size_ = 0;
+    std::size_t waiting_ = 0;
 };
 
 // An HTTP status and the JSON text of the answer.
 struct Answer {
     Answer(int status, const nlohmann::json& body)
-        : status(status), body(body.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace))
+        : status(status), body(body.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)),
+          result(body.is_object() ? body.value("result", 0) : 0)
     {}
     Answer(int status, std::string body) : status(status), body(std::move(body)) {}
     int status;
     std::string body;
+    // For the call log and the metrics: the answer's result, the caller's operator once its
+    // session is known, and the records answered or written.
+    int result = 0;
+    std::int32_t opId = 0;
+    std::int64_t rows = 0;
 };
 
 // A request's body, opened from its first byte as often as the call reads it: its limits are
@@ -124,6 +142,7 @@ private:
     struct Outcome {
         std::optional<RequestFault> fault;
         int result = 0;
+        std::int64_t rows = 0; // records written
     };
     // Each chunk of a write's records is checked, written and audited as it is read, so the call
     // holds its body and one chunk, never all its records; in Store mode the transaction commits

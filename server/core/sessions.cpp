@@ -55,6 +55,12 @@ void Sessions::purgeExpired(db::Driver& db, std::time_t now)
             {std::int64_t{now}, std::int64_t{now}});
 }
 
+std::int64_t Sessions::live(db::Driver& db, std::time_t now)
+{
+    return db::asInt(db.scalar("SELECT COUNT(*) FROM sys_session WHERE IDLE_UNTIL > ? AND ENDS > ?",
+                               {std::int64_t{now}, std::int64_t{now}}));
+}
+
 std::int64_t Sessions::renewStep() const
 {
     return std::min<std::int64_t>(300, policy_.idle.count() / 10);

@@ -36,6 +36,8 @@ public:
     std::int32_t close(db::Driver& db, const std::string& token);
     // Deletes the sessions past either expiry.
     void purgeExpired(db::Driver& db, std::time_t now);
+    // Sessions within both expiries.
+    static std::int64_t live(db::Driver& db, std::time_t now);
 
 private:
     // Seconds between two writes of a session's sliding expiry.

@@ -124,8 +124,9 @@ public:
 struct Server::State {
     State(Limits l, std::size_t workers, Admit a, Handler h)
         : limits(std::move(l)), admit(std::move(a)), handler(std::move(h)), pool(workers),
-          budget(limits.bodyBudget), connectionShares(limits.connectionsPerAddress),
-          requestShares(limits.requestsPerAddress), sources(limits.trustedProxies)
+          monitoringPool(limits.monitoringWorkers), budget(limits.bodyBudget),
+          connectionShares(limits.connectionsPerAddress), requestShares(limits.requestsPerAddress),
+          sources(limits.trustedProxies)
     {}
 
     Limits limits;
@@ -133,6 +134,8 @@ struct Server::State {
     Handler handler;
     asio::io_context io{1};
     asio::thread_pool pool;
+    std::map<std::string, MonitoringHandler, std::less<>> monitoring;
+    asio::thread_pool monitoringPool;
     tcp::acceptor acceptor{io};
     std::optional<asio::ssl::context> tls;
     BodyBudget budget;
@@ -368,6 +371,9 @@ private:
             return refuse(503, "服务繁忙，请稍后重试", "同一地址同时进行的请求过多");
         inFlight_.emplace(*state_, head->source);
         head_ = head;
+        if (const auto route = state_->monitoring.find(head->target);
+            route != state_->monitoring.end())
+            return answerMonitoring(route->second);
         const auto waitStart = Clock::now();
         asio::post(state_->pool, [self = this->shared_from_this(), head, waitStart] {
             Admission admission;
@@ -381,6 +387,20 @@ private:
                 self->deadline_ +=
                     Clock::now() - waitStart; // the wait is the server's, not the peer's
                 self->admitted(admission);
+            });
+        });
+    }
+
+    void answerMonitoring(const MonitoringHandler& handler)
+    {
+        if (parser_->get().method() != bhttp::verb::get || !parser_->is_done())
+            return refuse(405, "请求方法不对", "请用不带请求体的 GET");
+        keepAlive_ = keepAlive_ && parser_->get().keep_alive();
+        lowest(stream_).expires_never();
+        asio::post(state_->monitoringPool, [self = this->shared_from_this(), &handler] {
+            auto answer = self->handle([&] { return handler(*self->head_); }, false);
+            asio::post(self->state_->io, [self, answer = std::move(answer)]() mutable {
+                self->write(std::move(answer));
             });
         });
     }
@@ -437,7 +457,11 @@ private:
         const bool gzipAnswer = acceptsGzip(message);
         auto body = message.body();
         asio::post(state_->pool, [self = this->shared_from_this(), body, gzipAnswer] {
-            auto answer = self->handle(*body, gzipAnswer);
+            auto answer = self->handle(
+                [&] {
+                    return self->state_->handler(Request{*self->head_, *body});
+                },
+                gzipAnswer);
             asio::post(self->state_->io, [self, answer = std::move(answer)]() mutable {
                 self->write(std::move(answer));
             });
@@ -445,12 +469,12 @@ private:
     }
 
     // On a worker: runs the handler and compresses the answer when agreed.
-    std::shared_ptr<bhttp::response<bhttp::string_body>> handle(const RequestBody& body,
-                                                                bool gzipAnswer)
+    std::shared_ptr<bhttp::response<bhttp::string_body>>
+    handle(const std::function<Reply()>& handler, bool gzipAnswer)
     {
         Reply reply;
         try {
-            reply = state_->handler(Request{*head_, body});
+            reply = handler();
         } catch (const std::exception& e) {
             std::cerr << "rsimd: " << head_->target << ": " << e.what() << std::endl;
             reply = {500, faultBody(500, "服务内部错误", "")};
@@ -602,6 +626,12 @@ Server::~Server()
 {
     stop();
     state_->pool.join();
+    state_->monitoringPool.join();
+}
+
+void Server::monitor(const std::string& target, MonitoringHandler handler)
+{
+    state_->monitoring.emplace(target, std::move(handler));
 }
 
 int Server::listen(const std::string& host, int port)
@@ -632,6 +662,7 @@ bool Server::run()
     if (state_->timedOut)
         return false;
     state_->pool.join();
+    state_->monitoringPool.join();
     return true;
 }
 

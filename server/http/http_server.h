@@ -37,6 +37,7 @@ struct Limits {
     std::size_t minRate = 4096;
     std::chrono::milliseconds rateGrace{std::chrono::seconds(10)};
     std::chrono::milliseconds stopTimeout{std::chrono::seconds(30)}; // calls finish within it
+    std::size_t monitoringWorkers = 2;
     std::string spoolFolder = "/tmp";
     std::vector<std::string> trustedProxies; // peers whose X-Forwarded-For names the source
 };
@@ -73,6 +74,9 @@ struct Request {
 // when a request's header has arrived; the handler once its body has.
 using Admit = std::function<Admission(const RequestHead&)>;
 using Handler = std::function<Reply(const Request&)>;
+// A route that monitoring asks (health, metrics): a GET without a body, answered without
+// admission on threads of its own, so that it is answered while every worker runs a call.
+using MonitoringHandler = std::function<Reply(const RequestHead&)>;
 
 // The JSON answer of a protocol fault, in the shape of every answer's error record.
 std::string faultBody(int status, const std::string& message, const std::string& hint = "");
@@ -91,6 +95,8 @@ public:
     Server(const Server&) = delete;
     Server& operator=(const Server&) = delete;
 
+    // Adds a monitoring route, before run().
+    void monitor(const std::string& target, MonitoringHandler handler);
     // Binds and listens; returns the bound port (host "127.0.0.1", port 0: any free port).
     // Throws std::runtime_error when the address cannot be used.
     int listen(const std::string& host, int port);

@@ -1,5 +1,7 @@
 #include "secrets.h"
 
+#include "metrics.h"
+
 #include <sodium.h>
 
 #include <fcntl.h>
@@ -255,6 +257,7 @@ std::string SecretBox::decryptUnplaced(const std::string& stored) const
 
 std::string SecretBox::open(const std::string& stored, const std::string& place) const
 {
+    metrics::sealedValueRead();
     const int version = versionOf(stored);
     const auto key = keys_.find(version);
     if (key == keys_.end())

@@ -57,8 +57,9 @@ public:
             const std::string& log, bool seed)
         : log_(log)
     {
-        std::vector<std::string> arguments{RSIMD_PATH, "--db", database,    "--key-file", keyFile,
-                                           "--listen", listen, "--threads", "4"};
+        std::vector<std::string> arguments{
+            RSIMD_PATH, "--db",      database, "--key-file",      keyFile,    "--listen",
+            listen,     "--threads", "4",      "--trusted-proxy", "127.0.0.1"};
         if (seed)
             arguments.insert(arguments.end(), {"--seed", "demo"});
         pid_ = ::fork();

@@ -30,14 +30,15 @@ std::string temporaryFolder()
 
 bool RsimdProcess::postgresAvailable()
 {
-    return std::getenv("RSIM_TEST_PG") != nullptr;
+    const char* server = std::getenv("RSIM_TEST_PG");
+    return server != nullptr && *server != '\0';
 }
 
 std::string RsimdProcess::newPostgresDatabase()
 {
-    const char* server = std::getenv("RSIM_TEST_PG");
-    if (server == nullptr)
+    if (!postgresAvailable())
         throw std::runtime_error("RSIM_TEST_PG is not set");
+    const char* server = std::getenv("RSIM_TEST_PG");
     std::random_device random;
     const std::string name = "rsim_test_" + std::to_string(random()) + std::to_string(::getpid());
     rsim::db::connect(server)->exec("CREATE DATABASE " + name);

@@ -35,7 +35,7 @@ public:
     // Sends SIGTERM and returns the exit status.
     int stop();
 
-    // Whether PostgreSQL tests can run (RSIM_TEST_PG is set).
+    // Whether PostgreSQL tests can run (RSIM_TEST_PG is set and not empty).
     static bool postgresAvailable();
     // The address of a new, empty database on the test PostgreSQL server.
     static std::string newPostgresDatabase();

@@ -1,24 +1,12 @@
 // The service's connection pool: a connection always comes out of it ready for a request.
-#include "rsimd_process.h"
+#include "backend_fixture.h"
 #include "service.h"
 
 #include <gtest/gtest.h>
 
-using Backend = testsupport::RsimdProcess::Backend;
-
 namespace {
 
-class DriverPool : public ::testing::TestWithParam<Backend> {
-protected:
-    void SetUp() override
-    {
-        if (GetParam() == Backend::Postgres && !testsupport::RsimdProcess::postgresAvailable())
-            GTEST_SKIP() << "RSIM_TEST_PG is not set: no PostgreSQL server for this run";
-        database_ = std::make_unique<testsupport::ScratchDatabase>(GetParam());
-    }
-
-    std::unique_ptr<testsupport::ScratchDatabase> database_;
-};
+using DriverPool = testsupport::DatabaseTest;
 
 // A handler that fails between begin() and commit() hands its connection back mid-transaction;
 // the next request on that connection must neither see nor commit its writes.
@@ -37,15 +25,9 @@ TEST_P(DriverPool, AConnectionHandedBackInATransactionComesOutAgainRolledBack)
     rsim::db::Transaction tx(*db);
     db->exec("INSERT INTO item (n) VALUES (2)");
     tx.commit();
-    EXPECT_EQ(
-        rsim::db::asInt(rsim::db::connect(database_->address())->scalar("SELECT SUM(n) FROM item")),
-        2);
+    EXPECT_EQ(number("SELECT SUM(n) FROM item"), 2);
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, DriverPool,
-                         ::testing::Values(Backend::Sqlite, Backend::Postgres),
-                         [](const auto& info) {
-                             return info.param == Backend::Sqlite ? "Sqlite" : "Postgres";
-                         });
+RSIM_ON_EVERY_BACKEND(DriverPool);
 
 } // namespace

@@ -1,14 +1,12 @@
 // The service through the middleware, on SQLite and on PostgreSQL: sessions, rights, the
 // semantics of queries and writes, malformed requests.
-#include "ResRemoteSimMgnt_tvd_c.h"
-#include "SysMgntService_tvd_c.h"
-#include "driver.h"
-#include "rsimd_process.h"
+#include "ResRemoteSimTables.h"
+#include "raw_http.h"
 #include "secrets.h"
+#include "service_fixture.h"
 #include "tvd_json_stream.h"
 #include "tvd_member.h"
 
-#include <httplib.h>
 #include <nlohmann/json.hpp>
 
 #include <gtest/gtest.h>
@@ -21,42 +19,20 @@
 #include <future>
 
 using namespace MResRemoteMgntDef;
-using Backend = testsupport::RsimdProcess::Backend;
 using nlohmann::json;
+using testsupport::Backend;
 
 namespace {
 
-class Service : public ::testing::TestWithParam<Backend> {
+class Service : public testsupport::ServiceTest {
 protected:
-    void SetUp() override
-    {
-        if (GetParam() == Backend::Postgres && !testsupport::RsimdProcess::postgresAvailable())
-            GTEST_SKIP() << "RSIM_TEST_PG is not set: no PostgreSQL server for this run";
-        server_ = std::make_unique<testsupport::RsimdProcess>(GetParam());
-        setenv("TAV_BROKER_TAVORINE", server_->address().c_str(), 1);
-        login("admin", "admin123");
-        ASSERT_EQ(remote_.bind(server_->address()), 0);
-        ASSERT_EQ(sys_.bind(server_->address()), 0);
-        info_.set_REGION_CODE(10);
-        info_.set_COUNTY_CODE(1001);
-        info_.set_ORG_ID(100101);
-        info_.set_OP_ID(1);
-    }
-
-    void login(const std::string& name, const std::string& password)
-    {
-        MSysmgntDef::SOperator op;
-        CBSErrorMsg error;
-        ASSERT_EQ(tvd_login("TAVORINE", name, password, op, error), 0) << error.message;
-    }
-
     json raw(const std::string& path, const std::string& body, int& status)
     {
-        httplib::Client client(server_->address());
-        auto answer = client.Post(path.c_str(), {{"X-Tav-Session", tvd_processSession()}}, body,
-                                  "application/json");
-        status = answer ? answer->status : -1;
-        return answer ? json::parse(answer->body, nullptr, false) : json();
+        rawhttp::Socket client(server_->port());
+        client.send(rawhttp::post(path, body, "X-Tav-Session: " + tvd_processSession() + "\r\n"));
+        const auto answer = client.read();
+        status = answer.status;
+        return answer.document();
     }
 
     static SResRemoteProvCodeList
@@ -115,31 +91,11 @@ protected:
         EXPECT_EQ(remote_.qry_simInfo(criteria, found, error, nullptr), 0) << error.message;
         return found.count();
     }
-
-    std::int64_t count(const std::string& sql, const rsim::db::Row& params = {})
-    {
-        return rsim::db::asInt(rsim::db::connect(server_->database())->scalar(sql, params));
-    }
-
-    // Of the access audit: in a file beside an SQLite database ("rsim.db" → "rsim-audit.db"),
-    // in the database itself on PostgreSQL.
-    std::int64_t audited(const std::string& sql, const rsim::db::Row& params = {})
-    {
-        std::string address = server_->database();
-        if (address.rfind("sqlite:", 0) == 0)
-            address.replace(address.size() - 3, 3, "-audit.db");
-        return rsim::db::asInt(rsim::db::connect(address)->scalar(sql, params));
-    }
-
-    std::unique_ptr<testsupport::RsimdProcess> server_;
-    MResRemoteMgntApp::IResRemoteMgnt remote_;
-    MSysSvcApp::ISysMgnt sys_;
-    MResRemoteMgntApp::SOpInfo info_;
 };
 
 TEST_P(Service, AWriteWithoutTheRightIsRefusedAndStoresNothing)
 {
-    login("viewer", "viewer123");
+    ASSERT_EQ(login("viewer", "viewer123"), 0) << error_.message;
     CBSErrorMsg error;
     EXPECT_NE(remote_.add_provinceCode(info_, provinces({{"77", "无权"}}), error, nullptr), 0);
     EXPECT_EQ(error.message, "操作员没有该操作的权限");
@@ -583,7 +539,7 @@ TEST_P(Service, ModifyChangesOnlySetMembersAndKiIsNotStoredPlain)
     EXPECT_EQ(found[0].KI_CODE, "0123456789ABCDEF0123456789abcdef");
     EXPECT_EQ(found[0].KI_KEY, "KEY00001");
 
-    auto db = rsim::db::connect(server_->database());
+    auto db = database();
     const std::string stored =
         rsim::db::asText(db->scalar("SELECT KI_CODE FROM rsim_sim WHERE IMSI = ?", {one[0].IMSI}));
     EXPECT_EQ(stored.rfind("s1:", 0), 0U);
@@ -624,7 +580,7 @@ TEST_P(Service, AWriterThatLosesARaceForAnImsiIsToldWhichCard)
         GTEST_SKIP() << "SQLite admits one writer at a time: its checks and insert cannot "
                         "interleave with another's";
     SRemoteSimInfoList batch = cards(7200, 2);
-    auto rival = rsim::db::connect(server_->database());
+    auto rival = database();
     rival->begin();
     rival->exec("INSERT INTO rsim_sim (IMSI, SIM_ID) VALUES (?, ?)",
                 {batch[1].IMSI, "89860099999999999999"});
@@ -648,7 +604,7 @@ TEST_P(Service, AWriterThatLosesARaceForAnImsiIsToldWhichCard)
 TEST_P(Service, SystemServicesAnswerThePublicLibraries)
 {
     CBSErrorMsg error;
-    login("viewer", "viewer123");
+    ASSERT_EQ(login("viewer", "viewer123"), 0) << error_.message;
     MSysmgntDef::SOperatorBrief who;
     who.set_OP_ID(1); // the administrator's number: the answer is still the viewer's own rights
     MSysmgntDef::SOperPrivAuthList asked, granted;
@@ -706,7 +662,7 @@ TEST_P(Service, SecretsGoOnlyToOperatorsWhoMayModifyAndEachReadIsAudited)
     criteria.set_END_IMSI("460001000000012");
     SRemoteSimInfoList found;
     CBSErrorMsg error;
-    login("viewer", "viewer123");
+    ASSERT_EQ(login("viewer", "viewer123"), 0) << error_.message;
     ASSERT_EQ(remote_.qry_simInfo(criteria, found, error, nullptr), 0) << error.message;
     ASSERT_EQ(found.count(), 3);
     EXPECT_FALSE(found[0].isSet(SRemoteSimInfo::idx_KI_CODE));
@@ -716,7 +672,19 @@ TEST_P(Service, SecretsGoOnlyToOperatorsWhoMayModifyAndEachReadIsAudited)
     const char* reads = "SELECT COUNT(*) FROM sys_access_audit WHERE EVENT = 'read'";
     EXPECT_EQ(audited(reads), 0);
 
-    login("admin", "admin123");
+    // The right to add cards is not enough.
+    const rsim::db::Row modifyRight{
+        std::int64_t{1}, std::int64_t{rsimcatalog::TableOf<SRemoteSimInfo>().rights.modify},
+        std::int64_t{rsimcatalog::kPrivilege}};
+    database()->exec("DELETE FROM sys_oper_right WHERE OP_ID = ? AND ENT_ID = ? AND PRIV_ID = ?",
+                     modifyRight);
+    ASSERT_EQ(login("admin", "admin123"), 0) << error_.message;
+    ASSERT_EQ(remote_.qry_simInfo(criteria, found, error, nullptr), 0) << error.message;
+    EXPECT_FALSE(found[0].isSet(SRemoteSimInfo::idx_KI_CODE));
+    EXPECT_EQ(audited(reads), 0);
+
+    database()->exec("INSERT INTO sys_oper_right (OP_ID, ENT_ID, PRIV_ID) VALUES (?, ?, ?)",
+                     modifyRight);
     ASSERT_EQ(remote_.qry_simInfo(criteria, found, error, nullptr), 0) << error.message;
     EXPECT_EQ(found[0].KI_CODE.size(), 32U);
     EXPECT_EQ(audited(std::string(reads) + " AND OP_ID = 1 AND RECORD_KEYS = ?",
@@ -750,10 +718,7 @@ TEST(ServiceSetting, MaxRowsCapsEveryQueryWhateverMaxNumAsks)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, Service, ::testing::Values(Backend::Sqlite, Backend::Postgres),
-                         [](const auto& info) {
-                             return info.param == Backend::Sqlite ? "Sqlite" : "Postgres";
-                         });
+RSIM_ON_EVERY_BACKEND(Service);
 
 TEST(Startup, BadOptionsPortInUseAndBadDatabasesGiveClearErrors)
 {
@@ -764,6 +729,14 @@ TEST(Startup, BadOptionsPortInUseAndBadDatabasesGiveClearErrors)
     EXPECT_NE(errors.find("unsupported database address"), std::string::npos);
     EXPECT_EQ(testsupport::runRsimd("--db sqlite:/proc/nowhere/rsim.db", errors), 2);
     EXPECT_NE(errors.find("/proc/nowhere/rsim.db"), std::string::npos);
+    EXPECT_EQ(testsupport::runRsimd("--listen 0.0.0.0:0 --db sqlite:/proc/nowhere/rsim.db", errors),
+              2);
+    EXPECT_NE(errors.find("--listen 0.0.0.0:0 would serve plain HTTP"), std::string::npos);
+    EXPECT_EQ(errors.find("/proc/nowhere"), std::string::npos) << "refused before the database";
+    EXPECT_EQ(testsupport::runRsimd(
+                  "--listen 0.0.0.0:0 --insecure-http --db sqlite:/proc/nowhere/rsim.db", errors),
+              2);
+    EXPECT_NE(errors.find("warning: --insecure-http"), std::string::npos);
     testsupport::RsimdProcess running;
     const std::string port = running.address().substr(running.address().rfind(':') + 1);
     char folder[] = "/tmp/rsimd-port.XXXXXX";
@@ -779,9 +752,9 @@ TEST(Startup, HelpNamesEveryOptionWithItsDefaultAndExitsZero)
 {
     std::string text;
     EXPECT_EQ(testsupport::runRsimd("--help --bogus", text, testsupport::Streams::Both), 0) << text;
-    for (const char* option :
-         {"--db", "--listen", "--key-file", "--tls-cert", "--threads", "--max-rows", "--max-body",
-          "--request-timeout", "--idle-timeout", "--seed"})
+    for (const char* option : {"--db", "--listen", "--key-file", "--tls-cert", "--threads",
+                               "--max-rows", "--max-body", "--request-timeout", "--idle-timeout",
+                               "--seed", "--insecure-http", "--metrics-allow", "--no-metrics"})
         EXPECT_NE(text.find(std::string("  ") + option), std::string::npos) << option;
     EXPECT_NE(
         text.find(

@@ -2,67 +2,43 @@
 // source address, both lifetimes of a session, logout.
 #include "ResRemoteSimMgnt_tvd_c.h"
 #include "SysMgntService_tvd_c.h"
+#include "backend_fixture.h"
 #include "driver.h"
-#include "rsimd_process.h"
+#include "raw_http.h"
 #include "secrets.h"
 
 #include <nlohmann/json.hpp>
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <ctime>
 
-using Backend = testsupport::RsimdProcess::Backend;
 using nlohmann::json;
 
 namespace {
 
-// The answer of POST path from a socket bound to the loopback address from: its error message,
-// or "" on success.
+// The answer of POST path from the loopback address from: its error message, or "" on success.
 std::string postFrom(const char* from, int port, const std::string& path, const std::string& body,
                      const std::string& session = "")
 {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    ::inet_pton(AF_INET, from, &address.sin_addr);
-    EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0) << from;
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    ::inet_pton(AF_INET, "127.0.0.1", &address.sin_addr);
-    EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    const std::string request =
-        "POST " + path + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n" +
-        "X-Tav-Session: " + session +
-        "\r\nContent-Type: application/json\r\nContent-Length: " + std::to_string(body.size()) +
-        "\r\n\r\n" + body;
-    EXPECT_EQ(::send(fd, request.data(), request.size(), MSG_NOSIGNAL),
-              static_cast<ssize_t>(request.size()));
-    std::string answer;
-    char buffer[4096];
-    for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;)
-        answer.append(buffer, static_cast<std::size_t>(n));
-    ::close(fd);
-    const std::size_t start = answer.find("\r\n\r\n");
-    const json document = json::parse(
-        start == std::string::npos ? std::string() : answer.substr(start + 4), nullptr, false);
+    rawhttp::Socket client(port, from);
+    EXPECT_TRUE(client.connected()) << from;
+    client.send(rawhttp::post(path, body, "X-Tav-Session: " + session + "\r\n"));
+    const json document = client.read().document();
     if (!document.is_object() || document.value("result", -1) != 0)
         return document.is_object() ? document["error"].value("message", "?") : "no answer";
     return "";
 }
 
-class Sessions : public ::testing::TestWithParam<Backend> {
+class Sessions : public testsupport::BackendTest {
 protected:
     void SetUp() override
     {
-        if (GetParam() == Backend::Postgres && !testsupport::RsimdProcess::postgresAvailable())
-            GTEST_SKIP() << "RSIM_TEST_PG is not set: no PostgreSQL server for this run";
+        BackendTest::SetUp();
+        if (IsSkipped())
+            return;
         server_ = std::make_unique<testsupport::RsimdProcess>(
             GetParam(), 4, std::vector<std::string>{"--session-idle-minutes", "30"});
         setenv("TAV_BROKER_TAVORINE", server_->address().c_str(), 1);
@@ -223,9 +199,6 @@ TEST_P(Sessions, LogoutEndsTheSessionAndLoginsAndLogoutsAreAudited)
                           "login refused 2 viewer 127.0.0.2", "logout 2  127.0.0.3"}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, Sessions, ::testing::Values(Backend::Sqlite, Backend::Postgres),
-                         [](const auto& info) {
-                             return info.param == Backend::Sqlite ? "Sqlite" : "Postgres";
-                         });
+RSIM_ON_EVERY_BACKEND(Sessions);
 
 } // namespace

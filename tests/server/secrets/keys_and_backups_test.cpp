@@ -1,7 +1,7 @@
 // rsimd's keys and files, end to end: files for its user only, a rekey interrupted and run again,
 // and backups taken while cards are written. Which key files rsimd refuses is tried on the
 // library (sealed_columns_test).
-#include "rsimd_process.h"
+#include "backend_fixture.h"
 #include "sealed_columns.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +14,7 @@
 #include <thread>
 
 using namespace rsim::secrets;
-using Backend = testsupport::RsimdProcess::Backend;
+using testsupport::Backend;
 
 namespace {
 
@@ -34,12 +34,13 @@ int kisOpened(const std::string& database, const std::string& keyFile)
     return opened;
 }
 
-class KeysAndBackups : public ::testing::TestWithParam<Backend> {
+class KeysAndBackups : public testsupport::BackendTest {
 protected:
     void SetUp() override
     {
-        if (GetParam() == Backend::Postgres && !testsupport::RsimdProcess::postgresAvailable())
-            GTEST_SKIP() << "RSIM_TEST_PG is not set: no PostgreSQL server for this run";
+        BackendTest::SetUp();
+        if (IsSkipped())
+            return;
         server_ = std::make_unique<testsupport::RsimdProcess>(GetParam());
         key_ = server_->keyFile();
         database_ = server_->database();
@@ -83,11 +84,7 @@ TEST_P(KeysAndBackups, ARekeyInterruptedAndRunAgainLetsTheOldKeyGoButNotTheKeyFi
     EXPECT_FALSE(std::filesystem::exists(key_));
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, KeysAndBackups,
-                         ::testing::Values(Backend::Sqlite, Backend::Postgres),
-                         [](const auto& info) {
-                             return info.param == Backend::Sqlite ? "Sqlite" : "Postgres";
-                         });
+RSIM_ON_EVERY_BACKEND(KeysAndBackups);
 
 using SqliteFiles = KeysAndBackups;
 

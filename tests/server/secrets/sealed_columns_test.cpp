@@ -1,41 +1,35 @@
 // The sealed values of a database: the key file that opens them and sealing in place what an
 // older rsimd left; on SQLite and PostgreSQL. Re-sealing under a new key is tried end to end in
 // keys_and_backups_test.
+#include "backend_fixture.h"
 #include "sealed_columns.h"
-#include "test_database.h"
 
 #include <gtest/gtest.h>
 #include <sodium.h>
 
-#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 
 using namespace rsim::secrets;
-using rsim::db::asText;
 using rsim::db::Row;
 
 namespace {
 
-enum class Backend { Sqlite, Postgres };
-
 const std::vector<SealedColumn> kColumns{{"t_card", "KI", {"IMSI", "SEQ"}, ""},
                                          {"t_card", "PWD", {"IMSI", "SEQ"}, "SEQ <> 9"}};
 
-class SealedColumns : public ::testing::TestWithParam<Backend> {
+class SealedColumns : public testsupport::DatabaseTest {
 protected:
     void SetUp() override
     {
-        database_ = GetParam() == Backend::Sqlite ? storagetest::sqliteDatabase()
-                                                  : storagetest::postgresDatabase();
-        if (!database_)
-            GTEST_SKIP() << storagetest::kNoPostgres;
-        db_ = database_->open();
+        DatabaseTest::SetUp();
+        if (IsSkipped())
+            return;
         db_->exec("CREATE TABLE t_card (IMSI TEXT NOT NULL, SEQ BIGINT NOT NULL, KI TEXT, "
                   "PWD TEXT, PRIMARY KEY (IMSI, SEQ))");
-        std::filesystem::create_directories(folder_);
+        folder_ = database_->folder();
+        keyFile_ = (folder_ / "rsim.key").string();
     }
-    void TearDown() override { std::filesystem::remove_all(folder_); }
 
     void insert(const std::string& imsi, std::int64_t seq, const std::string& ki,
                 const std::string& pwd = "")
@@ -51,7 +45,7 @@ protected:
     }
     std::string stored(const std::string& column, int i)
     {
-        return asText(db_->scalar("SELECT " + column + " FROM t_card WHERE IMSI = ?", {imsi(i)}));
+        return text("SELECT " + column + " FROM t_card WHERE IMSI = ?", {imsi(i)});
     }
     static std::string imsi(int i) { return "46000" + std::to_string(1000000000 + i); }
     static std::string ki(int i) { return "KI-" + std::to_string(i); }
@@ -69,11 +63,8 @@ protected:
         return "no error";
     }
 
-    std::unique_ptr<storagetest::TestDatabase> database_;
-    std::unique_ptr<rsim::db::Driver> db_;
-    std::filesystem::path folder_ =
-        std::filesystem::temp_directory_path() / ("rsim-sealed-" + std::to_string(::getpid()));
-    std::string keyFile_ = (folder_ / "rsim.key").string();
+    std::filesystem::path folder_;
+    std::string keyFile_;
 };
 
 TEST_P(SealedColumns, AKeyFileIsMadeOnlyForADatabaseWithoutSealedValues)
@@ -145,10 +136,6 @@ TEST_P(SealedColumns, ValuesLeftInPlainOrWithoutTheirPlaceAreSealedInPlaceOnce)
     EXPECT_TRUE(stored("KI", 3).starts_with("v1:"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, SealedColumns,
-                         ::testing::Values(Backend::Sqlite, Backend::Postgres),
-                         [](const auto& info) {
-                             return info.param == Backend::Sqlite ? "Sqlite" : "Postgres";
-                         });
+RSIM_ON_EVERY_BACKEND(SealedColumns);
 
 } // namespace

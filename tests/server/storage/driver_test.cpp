@@ -1,31 +1,31 @@
 // The driver contract, run on SQLite and on PostgreSQL alike.
-#include "test_database.h"
+#include "backend_fixture.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <limits>
 
+namespace rsim::db {
+// Names the kind in failure messages.
+void PrintTo(Error::Kind kind, std::ostream* out)
+{
+    constexpr const char* names[] = {"Unique", "ForeignKey", "Busy", "Connection", "Other"};
+    *out << "Error::Kind::" << names[static_cast<int>(kind)];
+}
+} // namespace rsim::db
+
 using namespace rsim::db;
 
 namespace {
 
-enum class Backend { Sqlite, Postgres };
-
-void PrintTo(Backend backend, std::ostream* out)
-{
-    *out << (backend == Backend::Sqlite ? "SQLite" : "PostgreSQL");
-}
-
-class Driver : public ::testing::TestWithParam<Backend> {
+class Driver : public testsupport::DatabaseTest {
 protected:
     void SetUp() override
     {
-        database_ = GetParam() == Backend::Sqlite ? storagetest::sqliteDatabase()
-                                                  : storagetest::postgresDatabase();
-        if (!database_)
-            GTEST_SKIP() << storagetest::kNoPostgres;
-        db_ = database_->open();
+        DatabaseTest::SetUp();
+        if (IsSkipped())
+            return;
         db_->exec(
             "CREATE TABLE item (id INTEGER PRIMARY KEY, small SMALLINT, big BIGINT, name TEXT)");
     }
@@ -35,13 +35,6 @@ protected:
         for (int id = 1; id <= count; ++id)
             db_->exec("INSERT INTO item (id, name) VALUES (?, ?)",
                       {std::int64_t{id}, "item " + std::to_string(id)});
-    }
-
-    std::vector<Row> rows(std::string_view sql, const Row& params = {})
-    {
-        std::vector<Row> all;
-        db_->query(sql, params, [&](const Row& row) { all.push_back(row); });
-        return all;
     }
 
     std::int64_t count(const std::string& table)
@@ -61,18 +54,9 @@ protected:
         }
         return std::nullopt;
     }
-
-    std::unique_ptr<storagetest::TestDatabase> database_;
-    std::unique_ptr<rsim::db::Driver> db_;
 };
 
-std::string label(const ::testing::TestParamInfo<Backend>& info)
-{
-    return info.param == Backend::Sqlite ? "Sqlite" : "Postgres";
-}
-
-INSTANTIATE_TEST_SUITE_P(Backends, Driver, ::testing::Values(Backend::Sqlite, Backend::Postgres),
-                         label);
+RSIM_ON_EVERY_BACKEND(Driver);
 
 TEST_P(Driver, ReturnsIntegersTextAndNullWithTheirTypes)
 {

@@ -1,7 +1,7 @@
 // Schema migrations on SQLite and on PostgreSQL: order, one transaction each, refusals, and
 // several processes migrating one database at once.
+#include "backend_fixture.h"
 #include "migration.h"
-#include "test_database.h"
 
 #include <gtest/gtest.h>
 
@@ -12,29 +12,13 @@ using namespace rsim::db;
 
 namespace {
 
-enum class Backend { Sqlite, Postgres };
-
-void PrintTo(Backend backend, std::ostream* out)
-{
-    *out << (backend == Backend::Sqlite ? "SQLite" : "PostgreSQL");
-}
-
 const Migration createA{1, "table a", {"CREATE TABLE a (n INTEGER)"}};
 const Migration fillA{
     2, "a row in a, table b", {"INSERT INTO a (n) VALUES (2)", "CREATE TABLE b (n INTEGER)"}};
 const Migration fillB{3, "a row in b", {"INSERT INTO b (n) VALUES (3)"}};
 
-class Migrations : public ::testing::TestWithParam<Backend> {
+class Migrations : public testsupport::DatabaseTest {
 protected:
-    void SetUp() override
-    {
-        database_ = GetParam() == Backend::Sqlite ? storagetest::sqliteDatabase()
-                                                  : storagetest::postgresDatabase();
-        if (!database_)
-            GTEST_SKIP() << storagetest::kNoPostgres;
-        db_ = database_->open();
-    }
-
     std::vector<std::int64_t> column(const std::string& sql)
     {
         std::vector<std::int64_t> values;
@@ -52,9 +36,6 @@ protected:
         }
         return "";
     }
-
-    std::unique_ptr<storagetest::TestDatabase> database_;
-    std::unique_ptr<Driver> db_;
 };
 
 using Versions = std::vector<std::int64_t>;
@@ -125,7 +106,7 @@ TEST_P(Migrations, ProcessesMigratingTogetherApplyEachMigrationOnce)
     constexpr int kProcesses = 4;
     std::vector<std::unique_ptr<Driver>> connections;
     for (int i = 0; i < kProcesses; ++i)
-        connections.push_back(database_->open());
+        connections.push_back(open());
     std::latch start(kProcesses);
     std::vector<std::string> failures(kProcesses);
     std::vector<std::thread> threads;
@@ -145,10 +126,6 @@ TEST_P(Migrations, ProcessesMigratingTogetherApplyEachMigrationOnce)
     EXPECT_EQ(column("SELECT version FROM schema_version ORDER BY version"), (Versions{1, 2, 3}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, Migrations,
-                         ::testing::Values(Backend::Sqlite, Backend::Postgres),
-                         [](const auto& info) {
-                             return info.param == Backend::Sqlite ? "Sqlite" : "Postgres";
-                         });
+RSIM_ON_EVERY_BACKEND(Migrations);
 
 } // namespace

@@ -1,16 +1,14 @@
 // rsimd's schema: every declared table has its columns, a database made at the baseline
 // upgrades in place with its rows, a newer one is refused, and replicas starting together on one
 // empty PostgreSQL database both start.
-#include "rsimd_process.h"
+#include "backend_fixture.h"
 #include "schema.h"
 #include "secrets.h"
 #include "table_def.h"
-#include "test_database.h"
 
 #include <gtest/gtest.h>
 
 using namespace rsim::db;
-using Backend = testsupport::RsimdProcess::Backend;
 
 namespace {
 
@@ -34,8 +32,8 @@ std::vector<std::int64_t> listedVersions()
 
 TEST(Schema, EveryDeclaredTableHasAColumnForEachMemberOfItsRecord)
 {
-    auto database = storagetest::sqliteDatabase();
-    auto db = database->open();
+    testsupport::ScratchDatabase database(testsupport::Backend::Sqlite);
+    auto db = connect(database.address());
     migrate(*db, schemaMigrations());
     for (const auto& def : rsim::tables::TableDefs()) {
         std::string columns;
@@ -47,60 +45,39 @@ TEST(Schema, EveryDeclaredTableHasAColumnForEachMemberOfItsRecord)
     }
 }
 
-class Upgrade : public ::testing::TestWithParam<Backend> {
-protected:
-    void SetUp() override
-    {
-        if (GetParam() == Backend::Postgres && !testsupport::RsimdProcess::postgresAvailable())
-            GTEST_SKIP() << storagetest::kNoPostgres;
-        database_ = std::make_unique<testsupport::ScratchDatabase>(GetParam());
-        address_ = database_->address();
-    }
-
-    std::unique_ptr<testsupport::ScratchDatabase> database_;
-    std::string address_;
-};
+using Upgrade = testsupport::DatabaseTest;
 
 // A database as the first release made it: the baseline migrations and rows written then.
 TEST_P(Upgrade, ADatabaseAtTheBaselineUpgradesInPlaceWithItsRowsIntact)
 {
-    {
-        auto db = connect(address_);
-        std::vector<Migration> baseline;
-        for (const auto& migration : schemaMigrations())
-            if (migration.version <= kBaseline)
-                baseline.push_back(migration);
-        migrate(*db, baseline);
-        db->exec(
-            "INSERT INTO rsim_province (PROVINCE_CODE, PROVINCE_NAME) VALUES ('98', '旧库省份')");
-        db->exec("INSERT INTO rsim_vendor (VENDOR_CODE, VENDOR_NAME, IS_KI) VALUES ('V98', "
-                 "'旧厂商', 1)");
-        db->exec("INSERT INTO rsim_sim (IMSI, SIM_ID, RES_CODE, VENDOR_CODE, REGION_CODE, STS) "
-                 "VALUES ('460009800000001', '8986009800000000001', 'C64', 'V98', 10, 1)");
-        db->exec("INSERT INTO sys_region (REGION_CODE, REGION_NAME) VALUES (98, '旧库地市')");
-        // Card passwords were stored in plain then.
-        db->exec(
-            "INSERT INTO rsim_auc_info (PROVINCE_CODE, VENDOR_CODE, CARD_TYPE, SIM_SEQUENCE, PWD) "
-            "VALUES ('98', 'V98', 'C64', '0001', 'old-pass')");
-    }
+    std::vector<Migration> baseline;
+    for (const auto& migration : schemaMigrations())
+        if (migration.version <= kBaseline)
+            baseline.push_back(migration);
+    migrate(*db_, baseline);
+    db_->exec("INSERT INTO rsim_province (PROVINCE_CODE, PROVINCE_NAME) VALUES ('98', '旧库省份')");
+    db_->exec("INSERT INTO rsim_vendor (VENDOR_CODE, VENDOR_NAME, IS_KI) VALUES ('V98', "
+              "'旧厂商', 1)");
+    db_->exec("INSERT INTO rsim_sim (IMSI, SIM_ID, RES_CODE, VENDOR_CODE, REGION_CODE, STS) "
+              "VALUES ('460009800000001', '8986009800000000001', 'C64', 'V98', 10, 1)");
+    db_->exec("INSERT INTO sys_region (REGION_CODE, REGION_NAME) VALUES (98, '旧库地市')");
+    // Card passwords were stored in plain then.
+    db_->exec("INSERT INTO rsim_auc_info (PROVINCE_CODE, VENDOR_CODE, CARD_TYPE, SIM_SEQUENCE, "
+              "PWD) VALUES ('98', 'V98', 'C64', '0001', 'old-pass')");
 
-    testsupport::RsimdProcess rsimd(address_, true);
+    testsupport::RsimdProcess rsimd(database_->address(), true);
     ASSERT_TRUE(rsimd.listening()) << "exit status " << rsimd.stop();
     EXPECT_EQ(rsimd.stop(), 0);
     const auto box = rsim::secrets::SecretBox::fromKeyFile(rsimd.keyFile(), false);
 
-    auto db = connect(address_);
-    EXPECT_EQ(versions(*db), listedVersions());
-    EXPECT_EQ(
-        asText(db->scalar("SELECT PROVINCE_NAME FROM rsim_province WHERE PROVINCE_CODE = '98'")),
-        "旧库省份");
-    EXPECT_EQ(asInt(db->scalar("SELECT IS_KI FROM rsim_vendor WHERE VENDOR_CODE = 'V98'")), 1);
-    EXPECT_EQ(asText(db->scalar("SELECT SIM_ID FROM rsim_sim WHERE IMSI = '460009800000001'")),
+    EXPECT_EQ(versions(*db_), listedVersions());
+    EXPECT_EQ(text("SELECT PROVINCE_NAME FROM rsim_province WHERE PROVINCE_CODE = '98'"),
+              "旧库省份");
+    EXPECT_EQ(number("SELECT IS_KI FROM rsim_vendor WHERE VENDOR_CODE = 'V98'"), 1);
+    EXPECT_EQ(text("SELECT SIM_ID FROM rsim_sim WHERE IMSI = '460009800000001'"),
               "8986009800000000001");
-    EXPECT_EQ(asText(db->scalar("SELECT REGION_NAME FROM sys_region WHERE REGION_CODE = 98")),
-              "旧库地市");
-    const std::string password =
-        asText(db->scalar("SELECT PWD FROM rsim_auc_info WHERE SIM_SEQUENCE = '0001'"));
+    EXPECT_EQ(text("SELECT REGION_NAME FROM sys_region WHERE REGION_CODE = 98"), "旧库地市");
+    const std::string password = text("SELECT PWD FROM rsim_auc_info WHERE SIM_SEQUENCE = '0001'");
     EXPECT_TRUE(rsim::secrets::SecretBox::looksSealed(password))
         << "the plain password was left unsealed";
     EXPECT_EQ(box.decrypt(password, {"rsim_auc_info", "PWD", {"98", "V98", "C64", "0001"}}),
@@ -110,34 +87,28 @@ TEST_P(Upgrade, ADatabaseAtTheBaselineUpgradesInPlaceWithItsRowsIntact)
 TEST_P(Upgrade, ADatabaseNewerThanRsimdIsRefusedAtStartAndLeftAsItIs)
 {
     const int newer = schemaMigrations().back().version + 1;
-    {
-        auto db = connect(address_);
-        migrate(*db, schemaMigrations());
-        db->exec("INSERT INTO schema_version (version) VALUES (?)", {std::int64_t{newer}});
-    }
+    migrate(*db_, schemaMigrations());
+    db_->exec("INSERT INTO schema_version (version) VALUES (?)", {std::int64_t{newer}});
     const std::string key = database_->folder() + "/rsim.key";
     rsim::secrets::SecretBox::fromKeyFile(key, true);
     std::string errors;
-    EXPECT_EQ(testsupport::runRsimd("--db " + address_ + " --listen 127.0.0.1:0 --key-file " + key,
+    EXPECT_EQ(testsupport::runRsimd("--db " + database_->address() +
+                                        " --listen 127.0.0.1:0 --key-file " + key,
                                     errors),
               2);
     EXPECT_NE(errors.find("schema is at version " + std::to_string(newer) +
                           ", newer than this rsimd knows"),
               std::string::npos)
         << errors;
-    auto db = connect(address_);
-    EXPECT_EQ(versions(*db).back(), newer);
+    EXPECT_EQ(versions(*db_).back(), newer);
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, Upgrade, ::testing::Values(Backend::Sqlite, Backend::Postgres),
-                         [](const auto& info) {
-                             return info.param == Backend::Sqlite ? "Sqlite" : "Postgres";
-                         });
+RSIM_ON_EVERY_BACKEND(Upgrade);
 
 TEST(Replicas, TwoRsimdStartedTogetherOnOneEmptyPostgresDatabaseBothStart)
 {
     if (!testsupport::RsimdProcess::postgresAvailable())
-        GTEST_SKIP() << storagetest::kNoPostgres;
+        GTEST_SKIP() << "RSIM_TEST_PG is not set: no PostgreSQL server for this run";
     const std::string database = testsupport::RsimdProcess::newPostgresDatabase();
     testsupport::RsimdProcess first(database, false);
     testsupport::RsimdProcess second(database, false);

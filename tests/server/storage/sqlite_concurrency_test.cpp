@@ -1,5 +1,6 @@
 // Two connections writing one SQLite file, as two service threads or processes do.
-#include "test_database.h"
+#include "driver.h"
+#include "rsimd_process.h"
 
 #include <gtest/gtest.h>
 
@@ -14,12 +15,12 @@ class SqliteWriters : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        first_ = database_->open();
-        second_ = database_->open();
+        first_ = connect(database_.address());
+        second_ = connect(database_.address());
         first_->exec("CREATE TABLE entry (id INTEGER PRIMARY KEY, writer TEXT)");
     }
 
-    std::unique_ptr<storagetest::TestDatabase> database_ = storagetest::sqliteDatabase();
+    testsupport::ScratchDatabase database_{testsupport::RsimdProcess::Backend::Sqlite};
     std::unique_ptr<rsim::db::Driver> first_;
     std::unique_ptr<rsim::db::Driver> second_;
 };

@@ -1,11 +1,8 @@
 // The system services on SQLite and on PostgreSQL: operators administered over the wire, what each
 // role may do, the last administrator, the password policy, the audit, the first administrator of
 // a database, and secret parameters.
-#include "ResRemoteSimMgnt_tvd_c.h"
-#include "SysMgntService_tvd_c.h"
-#include "driver.h"
-#include "rsimd_process.h"
 #include "secrets.h"
+#include "service_fixture.h"
 #include "sysmgnt.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +12,6 @@
 using namespace MResRemoteMgntDef;
 using MSysSvcDef::SOperatorAccount;
 using MSysSvcDef::SOperatorAccountList;
-using Backend = testsupport::RsimdProcess::Backend;
 
 namespace {
 
@@ -28,26 +24,8 @@ using AccountWrite = int (MSysSvcApp::ISysMgnt::*)(const MSysmgntDef::SOperatorB
                                                    const SOperatorAccountList&, CBSErrorMsg&,
                                                    STVSession*);
 
-class SystemServices : public ::testing::TestWithParam<Backend> {
+class SystemServices : public testsupport::ServiceTest {
 protected:
-    void SetUp() override
-    {
-        if (GetParam() == Backend::Postgres && !testsupport::RsimdProcess::postgresAvailable())
-            GTEST_SKIP() << "RSIM_TEST_PG is not set: no PostgreSQL server for this run";
-        server_ = std::make_unique<testsupport::RsimdProcess>(GetParam());
-        setenv("TAV_BROKER_TAVORINE", server_->address().c_str(), 1);
-        ASSERT_EQ(login("admin", "admin123"), 0);
-        ASSERT_EQ(remote_.bind(server_->address()), 0);
-        ASSERT_EQ(sys_.bind(server_->address()), 0);
-    }
-
-    static int login(const std::string& name, const std::string& password)
-    {
-        MSysmgntDef::SOperator op;
-        CBSErrorMsg error;
-        return tvd_login("TAVORINE", name, password, op, error);
-    }
-
     // Runs one administration write of one account; error_ keeps the answer's error record.
     int change(AccountWrite write, const SOperatorAccount& account)
     {
@@ -99,25 +77,6 @@ protected:
             return std::nullopt;
         return found[0].PARAM_VALUE;
     }
-
-    // Of the access audit: in a file beside an SQLite database, in the database on PostgreSQL.
-    std::int64_t audited(const std::string& sql)
-    {
-        std::string address = server_->database();
-        if (address.rfind("sqlite:", 0) == 0)
-            address.replace(address.size() - 3, 3, "-audit.db");
-        return rsim::db::asInt(rsim::db::connect(address)->scalar(sql));
-    }
-
-    std::int64_t count(const std::string& sql, const rsim::db::Row& params = {})
-    {
-        return rsim::db::asInt(rsim::db::connect(server_->database())->scalar(sql, params));
-    }
-
-    std::unique_ptr<testsupport::RsimdProcess> server_;
-    MResRemoteMgntApp::IResRemoteMgnt remote_;
-    MSysSvcApp::ISysMgnt sys_;
-    CBSErrorMsg error_;
 };
 
 // Whether a write needing the right of a table was refused for the lack of it: a delete of a key
@@ -303,18 +262,15 @@ TEST_P(SystemServices, UnlockingANameClearsItsFailedLogins)
     EXPECT_EQ(login("viewer", "viewer123"), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, SystemServices,
-                         ::testing::Values(Backend::Sqlite, Backend::Postgres),
-                         [](const auto& info) {
-                             return info.param == Backend::Sqlite ? "Sqlite" : "Postgres";
-                         });
+RSIM_ON_EVERY_BACKEND(SystemServices);
 
-class InitAdmin : public ::testing::TestWithParam<Backend> {
+class InitAdmin : public testsupport::BackendTest {
 protected:
     void SetUp() override
     {
-        if (GetParam() == Backend::Postgres && !testsupport::RsimdProcess::postgresAvailable())
-            GTEST_SKIP() << "RSIM_TEST_PG is not set: no PostgreSQL server for this run";
+        BackendTest::SetUp();
+        if (IsSkipped())
+            return;
         database_ = std::make_unique<testsupport::ScratchDatabase>(GetParam());
         rsim::secrets::SecretBox::fromKeyFile(keyFile(), true);
     }
@@ -369,9 +325,6 @@ TEST_P(InitAdmin, RefusesADatabaseWithAnAdministrator)
     EXPECT_NE(output_.find("has an administrator already"), std::string::npos) << output_;
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, InitAdmin, ::testing::Values(Backend::Sqlite, Backend::Postgres),
-                         [](const auto& info) {
-                             return info.param == Backend::Sqlite ? "Sqlite" : "Postgres";
-                         });
+RSIM_ON_EVERY_BACKEND(InitAdmin);
 
 } // namespace

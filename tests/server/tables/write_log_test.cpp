@@ -1,9 +1,6 @@
 // The write-log query through the service, on SQLite and on PostgreSQL: each criterion, the span
 // with its inclusive ends, newest entries first, the row cap, and the indexes behind them.
-#include "ResRemoteSimMgnt_tvd_c.h"
-#include "driver.h"
-#include "rsimd_process.h"
-#include "sysmgnt_def_tvd_c.h"
+#include "service_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +9,7 @@
 #include <memory>
 
 using namespace MResRemoteMgntDef;
-using Backend = testsupport::RsimdProcess::Backend;
+using testsupport::Backend;
 
 namespace {
 
@@ -54,23 +51,18 @@ rsim::db::Row rowOf(long long soNbr, const std::string& time, int region, int op
             std::int64_t{region}};
 }
 
-class WriteLog : public ::testing::TestWithParam<Backend> {
+class WriteLog : public testsupport::ServiceTest {
 protected:
     void SetUp() override
     {
-        if (GetParam() == Backend::Postgres && !testsupport::RsimdProcess::postgresAvailable())
-            GTEST_SKIP() << "RSIM_TEST_PG is not set: no PostgreSQL server for this run";
-        server_ = std::make_unique<testsupport::RsimdProcess>(GetParam());
-        db_ = rsim::db::connect(server_->database());
+        ServiceTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        db_ = database();
         std::vector<rsim::db::Row> rows;
         for (const auto& e : kEntries)
             rows.push_back(rowOf(e.soNbr, e.time, e.region, e.op, e.phone2, e.cardFlag));
         db_->insertMany("rsim_write_log", kColumns, rows);
-        setenv("TAV_BROKER_TAVORINE", server_->address().c_str(), 1);
-        MSysmgntDef::SOperator op;
-        CBSErrorMsg error;
-        ASSERT_EQ(tvd_login("TAVORINE", "admin", "admin123", op, error), 0) << error.message;
-        ASSERT_EQ(remote_.bind(server_->address()), 0);
     }
 
     // The window's criteria: always a region and an operator.
@@ -86,8 +78,7 @@ protected:
     std::vector<long long> query(const SQryRemoteSimLogIn& in)
     {
         SRemoteSimLogList out;
-        CBSErrorMsg error;
-        EXPECT_EQ(remote_.qry_remoteSimLog(in, out, error, nullptr), 0) << error.message;
+        EXPECT_EQ(remote_.qry_remoteSimLog(in, out, error_, nullptr), 0) << error_.message;
         std::vector<long long> orders;
         for (const auto& entry : out)
             orders.push_back(entry.SO_NBR);
@@ -111,9 +102,7 @@ protected:
         return text;
     }
 
-    std::unique_ptr<testsupport::RsimdProcess> server_;
     std::unique_ptr<rsim::db::Driver> db_;
-    MResRemoteMgntApp::IResRemoteMgnt remote_;
 };
 
 TEST_P(WriteLog, TheSpanIncludesBothEndsAndTheNewestComesFirst)
@@ -199,9 +188,6 @@ TEST_P(WriteLog, IndexesServeTheSpanAndEveryNumberCriterion)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, WriteLog, ::testing::Values(Backend::Sqlite, Backend::Postgres),
-                         [](const auto& info) {
-                             return info.param == Backend::Sqlite ? "SQLite" : "PostgreSQL";
-                         });
+RSIM_ON_EVERY_BACKEND(WriteLog);
 
 } // namespace

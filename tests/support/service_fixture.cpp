@@ -1,0 +1,52 @@
+#include "service_fixture.h"
+
+#include <cstdlib>
+
+namespace testsupport {
+
+void ServiceTest::SetUp()
+{
+    BackendTest::SetUp();
+    if (IsSkipped())
+        return;
+    server_ = std::make_unique<RsimdProcess>(GetParam(), 4, rsimdArguments_);
+    setenv("TAV_BROKER_TAVORINE", server_->address().c_str(), 1);
+    ASSERT_EQ(login("admin", "admin123"), 0) << error_.message;
+    ASSERT_EQ(remote_.bind(server_->address()), 0);
+    ASSERT_EQ(sys_.bind(server_->address()), 0);
+    info_.set_REGION_CODE(10);
+    info_.set_COUNTY_CODE(1001);
+    info_.set_ORG_ID(100101);
+    info_.set_OP_ID(1);
+}
+
+int ServiceTest::login(const std::string& name, const std::string& password)
+{
+    MSysmgntDef::SOperator op;
+    return tvd_login("TAVORINE", name, password, op, error_);
+}
+
+std::unique_ptr<rsim::db::Driver> ServiceTest::database() const
+{
+    return rsim::db::connect(server_->database());
+}
+
+std::int64_t ServiceTest::count(const std::string& sql, const rsim::db::Row& params) const
+{
+    return rsim::db::asInt(database()->scalar(sql, params));
+}
+
+std::string ServiceTest::stored(const std::string& sql, const rsim::db::Row& params) const
+{
+    return rsim::db::asText(database()->scalar(sql, params));
+}
+
+std::int64_t ServiceTest::audited(const std::string& sql, const rsim::db::Row& params) const
+{
+    std::string address = server_->database();
+    if (address.starts_with("sqlite:"))
+        address.replace(address.size() - 3, 3, "-audit.db");
+    return rsim::db::asInt(rsim::db::connect(address)->scalar(sql, params));
+}
+
+} // namespace testsupport

@@ -1,0 +1,36 @@
+// Tests of rsimd over the wire, once on each backend: a fresh database with the demo data, the
+// administrator logged in through the client library and both services bound.
+#pragma once
+
+#include "ResRemoteSimMgnt_tvd_c.h"
+#include "SysMgntService_tvd_c.h"
+#include "backend_fixture.h"
+
+namespace testsupport {
+
+class ServiceTest : public BackendTest {
+protected:
+    void SetUp() override;
+
+    // Logs the operator in as the process's session; error_ keeps the refusal's message.
+    int login(const std::string& name, const std::string& password);
+
+    // A connection to rsimd's database, and the single value a statement answers there.
+    std::unique_ptr<rsim::db::Driver> database() const;
+    std::int64_t count(const std::string& sql, const rsim::db::Row& params = {}) const;
+    std::string stored(const std::string& sql, const rsim::db::Row& params = {}) const;
+    // The same of the access audit: in a file beside an SQLite database ("rsim.db" →
+    // "rsim-audit.db"), in the database itself on PostgreSQL.
+    std::int64_t audited(const std::string& sql, const rsim::db::Row& params = {}) const;
+
+    // rsimd's arguments after the usual ones; a suite sets them in its constructor.
+    std::vector<std::string> rsimdArguments_;
+    std::unique_ptr<RsimdProcess> server_;
+    MResRemoteMgntApp::IResRemoteMgnt remote_;
+    MSysSvcApp::ISysMgnt sys_;
+    // The administrator's place in the demo data.
+    MResRemoteMgntApp::SOpInfo info_;
+    CBSErrorMsg error_;
+};
+
+} // namespace testsupport
