@@ -198,6 +198,16 @@ TEST_P(Monitoring, MetricsCountEachCallAndGoOnlyToAllowedPeersAndEachCallLogsOne
         EXPECT_EQ(line.dump().find("admin123"), std::string::npos) << line.dump();
 }
 
+TEST(MonitoringOff, NoMetricsServesNoMetricsButStillItsHealth)
+{
+    testsupport::RsimdProcess server(Backend::Sqlite, 2, {"--no-metrics"});
+    for (const auto& [path, status] : {std::pair{"/metrics", 404}, {"/v1/health", 200}}) {
+        Socket socket(server.port());
+        socket.send(get(path));
+        EXPECT_EQ(socket.read().status, status) << path;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, Monitoring,
                          ::testing::Values(Backend::Sqlite, Backend::Postgres),
                          [](const auto& info) {
