@@ -12,8 +12,6 @@
 
 using namespace MResRemoteMgntDef;
 
-TfrmRemoteSimInfo* frmRemoteSimInfo = nullptr;
-
 namespace {
 
 constexpr int kHiddenStatus = 13;

@@ -119,7 +119,6 @@ private:
     QString smspCode_;
     std::map<QString, QWidget*> controls_;
 
-public:
     // Criteria area.
     QCheckBox *ckbQryImsi, *ckbQrySim, *ckbQryResCode, *ckbQrySts, *ckbQryResSts, *ckbQryRegionCode,
         *ckbQryCountyCode, *ckbQryOrgId, *ckbQryMaxNum;
@@ -135,9 +134,5 @@ public:
     TListViewEx* lstShowDataList;
     QPushButton *btnQuery, *btnClearBase, *btnImport, *btnClear, *btnAdd, *btnCancel, *btnModify,
         *btnDelete, *btnCommit, *btnClose;
-
-private:
     std::unique_ptr<rsimform::PlaceCascade> queryPlaces_, editPlaces_;
 };
-
-extern TfrmRemoteSimInfo* frmRemoteSimInfo;

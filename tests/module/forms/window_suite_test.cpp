@@ -156,12 +156,14 @@ TEST_P(EveryWindow, OpensUnderItsCaptionAndOffersAddOnlyWithTheAddRight)
     OpenIt();
     EXPECT_EQ(window_->Caption(), window().caption);
     EXPECT_FALSE(gui_->waitBoxOpen());
-    if (auto* add = window_->findChild<QPushButton*>("btnAdd"))
+    if (auto* add = window_->findChild<QPushButton*>("btnAdd")) {
         EXPECT_TRUE(add->isEnabled());
+    }
     LoginAs("viewer", "viewer123");
     OpenIt();
-    if (auto* add = window_->findChild<QPushButton*>("btnAdd"))
+    if (auto* add = window_->findChild<QPushButton*>("btnAdd")) {
         EXPECT_FALSE(add->isEnabled());
+    }
 }
 
 TEST_P(EveryWindow, ATickedEmptyCriterionStopsTheQueryWithItsMessage)
