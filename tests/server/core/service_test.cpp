@@ -499,6 +499,7 @@ TEST_P(Service, CardFormatsAreCheckedAtTheirEdges)
         {SRemoteSimInfo::idx_SIM_ID, "898600990000000000123", false},
         {SRemoteSimInfo::idx_KI_CODE, "0123456789ABCDEF0123456789ABCDE", false},
         {SRemoteSimInfo::idx_KI_CODE, "0123456789ABCDEF0123456789ABCDEG", false},
+        {SRemoteSimInfo::idx_KI_CODE, "0123456789ABCDEF0123456789ABCDEF0", false},
         {SRemoteSimInfo::idx_PIN1, "123", false},
         {SRemoteSimInfo::idx_PIN1, "123456789", false},
         {SRemoteSimInfo::idx_PUK1, "1234567", false},
