@@ -3,15 +3,18 @@
 // "bench_gui million": import and commit of a 1,000,000-line card file alone, for its peak memory;
 // "bench_gui range [N]": the window's range query alone (N times, 50 unless given), to profile it.
 #include "CreateBusinessForm.h"
+#include "ResRemoteSimMgnt_tvd_c.h"
 #include "TVGUICommon.h"
-#include "TfrmRemoteSimInfo.h"
 #include "bench_common.h"
 #include "driver.h"
 #include "rsimd_process.h"
 #include "sim_cards.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 #include <sys/resource.h>
@@ -19,6 +22,16 @@
 namespace {
 
 constexpr int kRows = 100000;
+
+// A control of a window by its objectName; a benchmark without it cannot run.
+template <class T>
+T* control(const QWidget& window, const char* name)
+{
+    T* found = window.findChild<T*>(name);
+    if (found == nullptr)
+        qFatal("no control %s", name);
+    return found;
+}
 
 // A card file of count lines; series tells files apart.
 QString cardFile(const QTemporaryDir& folder, int count, int series)
@@ -72,13 +85,12 @@ void openWindow(MSysmgntDef::SOperator& op, const testsupport::RsimdProcess& ser
 // Imports the file into the SIM window and commits it; the commit's time in ms.
 double importAndCommit(MSysmgntDef::SOperator& op, const QString& path, RecordingInteraction& gui)
 {
-    std::unique_ptr<TfrmRemoteSimInfo> form(
-        static_cast<TfrmRemoteSimInfo*>(CreateBusinessForm(10150176, &op)));
-    form->chkImport->setChecked(true);
+    std::unique_ptr<TfrmMDIChild> form(CreateBusinessForm(10150176, &op));
+    control<QCheckBox>(*form, "chkImport")->setChecked(true);
     gui.nextFile(path);
-    form->btnImportClick();
-    const int staged = form->lstShowDataList->rowCount();
-    const double window = millis([&] { form->btnCommitClick(); });
+    control<QPushButton>(*form, "btnImport")->click();
+    const int staged = control<TListViewEx>(*form, "lstShowDataList")->rowCount();
+    const double window = millis([&] { control<QPushButton>(*form, "btnCommit")->click(); });
     std::printf("commit of %d cards answered: %s\n", staged,
                 gui.messages().back().text.toUtf8().constData());
     return window;
@@ -135,22 +147,22 @@ void windowRangeQuery(MSysmgntDef::SOperator& op, const testsupport::RsimdProces
 {
     auto db = rsim::db::connect(server.database());
     storeCards(*db, rsim::secrets::SecretBox::fromKeyFile(server.keyFile(), false), 0, 900000);
-    std::unique_ptr<TfrmRemoteSimInfo> form(
-        static_cast<TfrmRemoteSimInfo*>(CreateBusinessForm(10150176, &op)));
-    for (QCheckBox* box :
-         {form->ckbQryResCode, form->ckbQrySts, form->ckbQryResSts, form->ckbQryRegionCode})
-        box->setChecked(false);
-    form->ckbQryImsi->setChecked(true);
-    form->edtQryImsiFirst->setText("460020000500000");
-    form->edtQryImsiLast->setText("460020000600000");
-    form->btnQueryClick(); // the first query, as every benchmark's first call, is not timed
+    std::unique_ptr<TfrmMDIChild> form(CreateBusinessForm(10150176, &op));
+    for (const char* box : {"ckbQryResCode", "ckbQrySts", "ckbQryResSts", "ckbQryRegionCode"})
+        control<QCheckBox>(*form, box)->setChecked(false);
+    control<QCheckBox>(*form, "ckbQryImsi")->setChecked(true);
+    control<QLineEdit>(*form, "edtQryImsiFirst")->setText("460020000500000");
+    control<QLineEdit>(*form, "edtQryImsiLast")->setText("460020000600000");
+    QPushButton* query = control<QPushButton>(*form, "btnQuery");
+    query->click(); // the first query, as every benchmark's first call, is not timed
     const std::string service = std::to_string(server.pid());
     const double clientCpu = cpuMillisOf("self"), serviceCpu = cpuMillisOf(service);
     const double window = millisOfCalls(
-        queries, [&] { form->btnQueryClick(); }, 3);
+        queries, [&] { query->click(); }, 3);
     const double calls = 3.0 * queries;
     std::printf("the window lists %d cards; CPU per query: client %.3f ms, service %.3f ms\n",
-                form->lstShowDataList->rowCount(), (cpuMillisOf("self") - clientCpu) / calls,
+                control<TListViewEx>(*form, "lstShowDataList")->rowCount(),
+                (cpuMillisOf("self") - clientCpu) / calls,
                 (cpuMillisOf(service) - serviceCpu) / calls);
     const double direct = millis([&] { bareRangeQuery(*db, queries); }, 3);
     report(QString(

@@ -2,13 +2,15 @@
 // file, each on a fresh rsimd with the demo data, measured in the same run.
 #include "CreateBusinessForm.h"
 #include "TVGUICommon.h"
-#include "TfrmRemoteSimInfo.h"
 #include "bench_common.h"
 #include "rsimd_process.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 namespace {
@@ -41,20 +43,20 @@ double windowImportAndCommit(const QString& path, double& commitMs)
         return -1;
     RecordingInteraction gui;
     GuiInteraction* previous = setGuiInteraction(&gui);
-    std::unique_ptr<TfrmRemoteSimInfo> form(
-        static_cast<TfrmRemoteSimInfo*>(CreateBusinessForm(10150176, &op)));
-    form->chkImport->setChecked(true);
+    std::unique_ptr<TfrmMDIChild> form(CreateBusinessForm(10150176, &op));
+    form->findChild<QCheckBox*>("chkImport")->setChecked(true);
     // The card type and vendor that rsimctl is given below.
-    form->cmbResCode->setCurrentIndex(form->cmbResCode->findText("[C128]", Qt::MatchStartsWith));
-    form->cmbVendor->setCurrentIndex(form->cmbVendor->findText("[V01]", Qt::MatchStartsWith));
-    std::printf("window: card type %s, vendor %s\n",
-                form->cmbResCode->currentText().toUtf8().constData(),
-                form->cmbVendor->currentText().toUtf8().constData());
+    auto* cardType = form->findChild<QComboBox*>("cmbResCode");
+    auto* vendor = form->findChild<QComboBox*>("cmbVendor");
+    cardType->setCurrentIndex(cardType->findText("[C128]", Qt::MatchStartsWith));
+    vendor->setCurrentIndex(vendor->findText("[V01]", Qt::MatchStartsWith));
+    std::printf("window: card type %s, vendor %s\n", cardType->currentText().toUtf8().constData(),
+                vendor->currentText().toUtf8().constData());
     const double importMs = millis([&] {
         gui.nextFile(path);
-        form->btnImportClick();
+        form->findChild<QPushButton*>("btnImport")->click();
     });
-    commitMs = millis([&] { form->btnCommitClick(); });
+    commitMs = millis([&] { form->findChild<QPushButton*>("btnCommit")->click(); });
     std::printf("window: %s\n",
                 gui.messages().empty() ? "" : gui.messages().back().text.toUtf8().constData());
     setGuiInteraction(previous);

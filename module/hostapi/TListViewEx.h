@@ -78,6 +78,10 @@ public:
     // Asks for a file through the interaction seam and exports to it, with a message after.
     void exportToChosenFile();
 
+protected:
+    // Fitting a column to its contents measures its texts; nothing else does.
+    int sizeHintForColumn(int column) const override;
+
 signals:
     // The OnClick event: the user clicked a row; the selection is already updated. (QTreeView's
     // own clicked(QModelIndex) keeps its name, hence this one.)

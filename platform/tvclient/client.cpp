@@ -262,15 +262,12 @@ int readAnswer(tvd::HttpResult result, const std::string& path, std::string& ans
         return -1;
     answer = std::move(result.body);
     if (result.status != 200) {
-        CBSErrorMsg server;
-        const auto parsed = nlohmann::json::parse(answer, nullptr, false);
-        const bool explained = !parsed.is_discarded() && parsed.contains("error") &&
-                               tvd::wire::decodeError(parsed["error"], server);
-        if (result.status == 403 && explained && server.code > 0)
+        const auto server = tvd::wire::readAnswerError(answer);
+        if (result.status == 403 && server && server->code > 0)
             return 0;
         fail(error, kHttpStatus,
              "远程写卡管理服务拒绝了请求(HTTP " + std::to_string(result.status) + ")",
-             explained ? server.message : path);
+             server ? server->message : path);
         return -1;
     }
     return 0;
@@ -398,15 +395,11 @@ int tvd_login(const std::string& brokerName, const std::string& loginName,
     if (client.call_server("/v1/login", body, "", answer, error) != 0)
         return -1;
     try {
-        const auto reply = nlohmann::json::parse(answer);
-        const int result = reply.at("result").get<int>();
-        if (result != 0) {
-            if (!tvd::wire::decodeError(reply.at("error"), error))
-                throw tvd::wire::DecodeError("error", "not an error record");
+        std::string session;
+        const int result = tvd::wire::readLoginAnswer(answer, operatorRecord, session, error);
+        if (result != 0)
             return result;
-        }
-        tvd::wire::decode(reply.at("operator"), operatorRecord, "operator");
-        tvd_setProcessSession(reply.at("session").get<std::string>());
+        tvd_setProcessSession(session);
         error = CBSErrorMsg();
         return 0;
     } catch (const std::exception& e) {

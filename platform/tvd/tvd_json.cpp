@@ -1,8 +1,6 @@
 #include "tvd_json.h"
 #include "tvd_member.h"
 
-#include <limits>
-
 namespace tvd::wire {
 namespace {
 
@@ -19,71 +17,6 @@ json encodeRecord(const CTvdBasicStructObject& record)
                               [](const auto* value) -> json { return *value; }},
                 tvd_member(record, i));
     return out;
-}
-
-template <class Int>
-Int readInteger(const json& value, const std::string& path)
-{
-    const char* typeName = sizeof(Int) == 2 ? "int16" : sizeof(Int) == 4 ? "int32" : "int64";
-    if (value.is_number_integer()) {
-        if (value.is_number_unsigned()) {
-            const auto v = value.get<std::uint64_t>();
-            if (v <= static_cast<std::uint64_t>(std::numeric_limits<Int>::max()))
-                return static_cast<Int>(v);
-        } else {
-            const auto v = value.get<std::int64_t>();
-            if (v >= std::numeric_limits<Int>::min() && v <= std::numeric_limits<Int>::max())
-                return static_cast<Int>(v);
-        }
-        throw DecodeError(path, std::string("value out of range for ") + typeName);
-    }
-    throw DecodeError(path, std::string("expected an integer (") + typeName + ")");
-}
-
-void decodeValue(const json& value, std::string& out, const std::string& path)
-{
-    if (!value.is_string())
-        throw DecodeError(path, "expected a string");
-    out = value.get<std::string>();
-}
-
-void decodeValue(const json& value, CBSDateTime& out, const std::string& path)
-{
-    if (!value.is_string() || !CBSDateTime::fromWire(value.get<std::string>(), out))
-        throw DecodeError(path, "expected a date \"YYYY-MM-DD HH:MM:SS\"");
-}
-
-template <class Int>
-void decodeValue(const json& value, Int& out, const std::string& path)
-{
-    out = readInteger<Int>(value, path);
-}
-
-void decodeRecord(const json& value, CTvdBasicStructObject& record, const std::string& path)
-{
-    const STvdTypeDesc* desc = record.get_typeDesc();
-    if (!value.is_object())
-        throw DecodeError(path, std::string("expected a record ") + desc->typeName);
-    const CTvdTypeInfo& type = *record.get_typeInfo();
-    for (const auto& [name, member] : value.items()) {
-        const int index = type.memberIndex(name);
-        const std::string memberPath = path + "." + name;
-        if (index < 0)
-            throw DecodeError(memberPath, std::string("no such member in ") + desc->typeName);
-        std::visit([&](auto* target) { decodeValue(member, *target, memberPath); },
-                   tvd_member(record, index));
-        record.markSet(index);
-    }
-}
-
-void decodeList(const json& value, CTvdBasicListObject& list, const std::string& path)
-{
-    if (!value.is_array())
-        throw DecodeError(path, "expected a list (array) of " + list.get_typeInfo()->name());
-    list.resize(static_cast<int>(value.size()));
-    for (std::size_t i = 0; i < value.size(); ++i)
-        decodeRecord(value[i], list.element(static_cast<int>(i)),
-                     path + "[" + std::to_string(i) + "]");
 }
 
 bool carriesObject(int kind)
@@ -109,67 +42,12 @@ json encode(const CTvdBasicObject& object)
     return out;
 }
 
-void decode(const json& value, CTvdBasicObject& object, const std::string& path)
-{
-    if (auto* record = dynamic_cast<CTvdBasicStructObject*>(&object))
-        return decodeRecord(value, *record, path);
-    decodeList(value, dynamic_cast<CTvdBasicListObject&>(object), path);
-}
-
 json encodeError(const CBSErrorMsg& error)
 {
     return {{"code", error.code},
             {"minCode", error.minCode},
             {"message", error.message},
             {"hint", error.hint}};
-}
-
-bool decodeError(const json& value, CBSErrorMsg& error)
-{
-    if (!value.is_object())
-        return false;
-    auto integer = [&](const char* key, std::int32_t& out) {
-        auto it = value.find(key);
-        if (it == value.end() || !it->is_number_integer())
-            return false;
-        out = it->get<std::int32_t>();
-        return true;
-    };
-    auto text = [&](const char* key, std::string& out) {
-        auto it = value.find(key);
-        if (it == value.end() || !it->is_string())
-            return false;
-        out = it->get<std::string>();
-        return true;
-    };
-    CBSErrorMsg read;
-    if (!integer("code", read.code) || !integer("minCode", read.minCode) ||
-        !text("message", read.message) || !text("hint", read.hint))
-        return false;
-    error = read;
-    return true;
-}
-
-json encodeParams(const CTvdBasicParamObject& params)
-{
-    json out = json::object();
-    for (int i = 0; i < params.memberCount(); ++i)
-        if (carriesObject(params.member(i).kind))
-            out[params.member(i).name] = encode(*params.object(i));
-    return out;
-}
-
-void decodeParams(const json& value, CTvdBasicParamObject& params, const std::string& path)
-{
-    if (!value.is_object())
-        throw DecodeError(path, "expected an object of parameters");
-    for (const auto& [name, member] : value.items()) {
-        const int index = params.typeInfo()->memberIndex(name);
-        if (index < 0 || !carriesObject(params.member(index).kind))
-            throw DecodeError(path + "." + name,
-                              "no such parameter of " + params.typeInfo()->name());
-        decode(member, *params.object(index), path + "." + name);
-    }
 }
 
 OwnedParams::OwnedParams(const CTvdTypeInfo& paramType)

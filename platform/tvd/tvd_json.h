@@ -1,9 +1,9 @@
 // The wire form of records, lists and parameter objects (JSON).
 //
 // A record is an object of its set members only; a list is an array of records; integers are
-// JSON numbers (int64 exact); strings UTF-8; CBSDateTime "YYYY-MM-DD HH:MM:SS". Decoding is
-// strict: an unknown member, a value of the wrong type or out of range, or a malformed date is
-// refused with a DecodeError that names the path of the offending value.
+// JSON numbers (int64 exact); strings UTF-8; CBSDateTime "YYYY-MM-DD HH:MM:SS". Reading
+// (tvd_json_stream.h) is strict: an unknown member, a value of the wrong type or out of range,
+// or a malformed date is refused with a DecodeError that names the path of the offending value.
 #pragma once
 
 #include "tvd_object.h"
@@ -22,18 +22,7 @@ struct DecodeError : std::runtime_error {
 };
 
 nlohmann::json encode(const CTvdBasicObject& object);
-void decode(const nlohmann::json& value, CTvdBasicObject& object, const std::string& path = "");
-
 nlohmann::json encodeError(const CBSErrorMsg& error);
-// Reads an error record; false when the value is not one.
-bool decodeError(const nlohmann::json& value, CBSErrorMsg& error);
-
-// {member: value} of the records and lists of a parameter object (session and error left out).
-nlohmann::json encodeParams(const CTvdBasicParamObject& params);
-// Fills the records and lists of a parameter object; a member missing from value stays as it
-// is. Unknown members are refused.
-void decodeParams(const nlohmann::json& value, CTvdBasicParamObject& params,
-                  const std::string& path);
 
 // A parameter object of a registered parameter type that owns its records, lists and error
 // record; the service builds its in- and out-objects with it.

@@ -30,6 +30,7 @@ public:
     bool sawResult = false;
     std::optional<int> result; // nullopt: not a number
     bool sawError = false;
+    std::optional<std::string> session; // a login answer's
 
     // The value of the top member "error" is not an object.
     void errorNotAnObject() { errorBad_ = true; }
@@ -83,16 +84,17 @@ private:
     bool errorBad_ = false;
 };
 
-// Reads the member top ("in" or "out") of the text's object into the parameter object; other
-// members are skipped, but for an answer's "result" and "error", which go to answer.
+// Reads the member top of the text's object into its target: the parameter object ("in" or
+// "out"), or a record (a login answer's "operator"), or nothing. Other members are skipped, but
+// for an answer's "result", "error" and "session", which go to answer.
 class ParamsReader : public nlohmann::json_sax<json> {
 public:
-    ParamsReader(CTvdBasicParamObject& params, std::string top, AnswerParts* answer,
-                 const ListChunks* chunks = nullptr)
-        : params_(params), top_(std::move(top)), answer_(answer), chunks_(chunks)
+    ParamsReader(CTvdBasicParamObject* params, CTvdBasicStructObject* record, std::string top,
+                 AnswerParts* answer, const ListChunks* chunks = nullptr)
+        : params_(params), record_(record), top_(std::move(top)), answer_(answer), chunks_(chunks)
     {}
-    // The parameters were read, or their reading was stopped by the taker of their chunks.
-    bool sawParams() const { return sawParams_ || stopped_; }
+    // The target was read, or its reading was stopped by the taker of its chunks.
+    bool sawTarget() const { return sawTarget_ || stopped_; }
 
     bool null() override { return takenByAnswer(json::value_t::null, 0, nullptr) || scalar(); }
     bool boolean(bool value) override
@@ -153,16 +155,17 @@ public:
             ++skip_;
             return true;
         }
-        if (skip_ > 0 || (frames_.size() == 1 && key_ != top_)) {
+        if (skip_ > 0 || outsideTarget()) {
             ++skip_;
             return true;
         }
         if (frames_.empty())
             return push({Frame::Top, nullptr, "", -1, {}});
         if (frames_.back().kind == Frame::Top)
-            return push({Frame::Params, nullptr, top_, -1, {}});
+            return record_ ? enterRecord(*record_, -1)
+                           : push({Frame::Params, nullptr, top_, -1, {}});
         if (frames_.back().kind == Frame::Params && param().kind == TVD_RECORD)
-            return enterRecord(*params_.object(paramIndex_), -1);
+            return enterRecord(*params_->object(paramIndex_), -1);
         if (frames_.back().kind == Frame::List) {
             auto& list = static_cast<CTvdBasicListObject&>(*frames_.back().object);
             CTvdBasicStructObject& element = *list.append();
@@ -176,19 +179,19 @@ public:
             --skip_;
             return true;
         }
-        sawParams_ |= frames_.back().kind == Frame::Params;
+        sawTarget_ |= frames_.size() == 2 && frames_.back().kind != Frame::Error;
         frames_.pop_back();
         return frames_.empty() || frames_.back().kind != Frame::List || giveChunk(false);
     }
     bool start_array(std::size_t) override
     {
         if (skip_ > 0 || frames_.empty() || takenByAnswer(json::value_t::array, 0, nullptr) ||
-            (frames_.size() == 1 && key_ != top_)) {
+            outsideTarget()) {
             ++skip_;
             return true;
         }
         if (frames_.back().kind == Frame::Params && param().kind == TVD_LIST) {
-            auto& list = static_cast<CTvdBasicListObject&>(*params_.object(paramIndex_));
+            auto& list = static_cast<CTvdBasicListObject&>(*params_->object(paramIndex_));
             list.resize(0);
             return push({Frame::List, &list, paramPath(), 0, {}});
         }
@@ -214,10 +217,10 @@ public:
         } else if (frame.kind == Frame::Error) {
             answer_->errorField(name);
         } else if (frame.kind == Frame::Params) {
-            paramIndex_ = params_.typeInfo()->memberIndex(name);
-            if (paramIndex_ < 0 || !carriesObject(params_.member(paramIndex_).kind))
+            paramIndex_ = params_->typeInfo()->memberIndex(name);
+            if (paramIndex_ < 0 || !carriesObject(params_->member(paramIndex_).kind))
                 throw DecodeError(top_ + "." + name,
-                                  "no such parameter of " + params_.typeInfo()->name());
+                                  "no such parameter of " + params_->typeInfo()->name());
         } else {
             auto& record = static_cast<CTvdBasicStructObject&>(*frame.object);
             memberIndex_ = memberIndexOf(record, name);
@@ -279,6 +282,11 @@ private:
         record.get_members(frames_.back().addresses);
         return true;
     }
+    // A value of the top object outside the member read, or any when there is no target.
+    bool outsideTarget() const
+    {
+        return frames_.size() == 1 && (key_ != top_ || (params_ == nullptr && record_ == nullptr));
+    }
     // The value of an answer's top member name is starting.
     bool atAnswerMember(const char* name) const
     {
@@ -300,6 +308,8 @@ private:
         } else if (atAnswerMember("error")) {
             answer_->sawError = true;
             answer_->errorNotAnObject(); // an object starts an error frame instead
+        } else if (atAnswerMember("session") && text != nullptr) {
+            answer_->session = std::move(*text);
         } else if (inError()) {
             if (kind == json::value_t::number_integer)
                 answer_->errorInteger(integer);
@@ -318,7 +328,7 @@ private:
     {
         return kind == TVD_INT16 || kind == TVD_INT32 || kind == TVD_INT64;
     }
-    const STvdMemberTypeInfo& param() const { return params_.member(paramIndex_); }
+    const STvdMemberTypeInfo& param() const { return params_->member(paramIndex_); }
     std::string paramPath() const { return top_ + "." + param().name; }
     const STvdMemberTypeInfo& member() const
     {
@@ -345,7 +355,7 @@ private:
     {
         const int element = frames_.back().element;
         if (element < 0)
-            return paramPath();
+            return record_ != nullptr ? top_ : paramPath();
         return frames_[frames_.size() - 2].path + "[" + std::to_string(element) + "]";
     }
     std::string memberPath() const { return recordPath() + "." + member().name; }
@@ -383,17 +393,21 @@ private:
     // under a skipped top-level member, ignored.
     bool scalar()
     {
-        if (skip_ > 0 || frames_.empty() || (frames_.size() == 1 && key_ != top_))
+        if (skip_ > 0 || frames_.empty() || outsideTarget())
             return true;
         switch (frames_.back().kind) {
-        case Frame::Top: throw DecodeError(top_, "expected an object of parameters");
+        case Frame::Top:
+            if (record_ != nullptr)
+                throw DecodeError(top_, std::string("expected a record ") +
+                                            record_->get_typeDesc()->typeName);
+            throw DecodeError(top_, "expected an object of parameters");
         case Frame::Params: {
-            const CTvdTypeInfo& type = *params_.object(paramIndex_)->get_typeInfo();
+            const CTvdTypeInfo& type = *params_->object(paramIndex_)->get_typeInfo();
             if (param().kind == TVD_LIST)
                 throw DecodeError(paramPath(), "expected a list (array) of " + type.name());
             throw DecodeError(paramPath(),
                               std::string("expected a record ") +
-                                  static_cast<CTvdBasicStructObject&>(*params_.object(paramIndex_))
+                                  static_cast<CTvdBasicStructObject&>(*params_->object(paramIndex_))
                                       .get_typeDesc()
                                       ->typeName);
         }
@@ -419,7 +433,8 @@ private:
         }
     }
 
-    CTvdBasicParamObject& params_;
+    CTvdBasicParamObject* params_;
+    CTvdBasicStructObject* record_;
     const std::string top_;
     AnswerParts* answer_;
     const ListChunks* chunks_;
@@ -432,30 +447,12 @@ private:
     const STvdTypeDesc* guessedType_ = nullptr;
     std::vector<int> guesses_; // by the position of a name in its record, the member it was
     std::size_t keyPosition_ = 0;
-    bool sawParams_ = false;
+    bool sawTarget_ = false;
 };
 
-} // namespace
-
-bool readRequest(std::string_view text, CTvdBasicParamObject& in, const ListChunks* chunks)
+// The result of an answer read, its error record, when it has one, copied to error.
+int resultOf(const AnswerParts& answer, CBSErrorMsg& error)
 {
-    ParamsReader reader(in, "in", nullptr, chunks);
-    json::sax_parse(text, &reader);
-    return reader.sawParams();
-}
-
-bool readRequest(std::istream& text, CTvdBasicParamObject& in, const ListChunks* chunks)
-{
-    ParamsReader reader(in, "in", nullptr, chunks);
-    json::sax_parse(text, &reader);
-    return reader.sawParams();
-}
-
-int readAnswer(std::string_view text, CTvdBasicParamObject& out, CBSErrorMsg& error)
-{
-    AnswerParts answer;
-    ParamsReader reader(out, "out", &answer);
-    json::sax_parse(text, &reader);
     if (!answer.sawResult)
         throw DecodeError("result", "no result in the answer");
     if (!answer.result)
@@ -467,6 +464,60 @@ int readAnswer(std::string_view text, CTvdBasicParamObject& out, CBSErrorMsg& er
         error = *read;
     }
     return *answer.result;
+}
+
+} // namespace
+
+bool readRequest(std::string_view text, CTvdBasicParamObject& in, const ListChunks* chunks)
+{
+    ParamsReader reader(&in, nullptr, "in", nullptr, chunks);
+    json::sax_parse(text, &reader);
+    return reader.sawTarget();
+}
+
+bool readRequest(std::istream& text, CTvdBasicParamObject& in, const ListChunks* chunks)
+{
+    ParamsReader reader(&in, nullptr, "in", nullptr, chunks);
+    json::sax_parse(text, &reader);
+    return reader.sawTarget();
+}
+
+int readAnswer(std::string_view text, CTvdBasicParamObject& out, CBSErrorMsg& error)
+{
+    AnswerParts answer;
+    ParamsReader reader(&out, nullptr, "out", &answer);
+    json::sax_parse(text, &reader);
+    return resultOf(answer, error);
+}
+
+int readLoginAnswer(std::string_view text, CTvdBasicStructObject& operatorRecord,
+                    std::string& session, CBSErrorMsg& error)
+{
+    AnswerParts answer;
+    ParamsReader reader(nullptr, &operatorRecord, "operator", &answer);
+    json::sax_parse(text, &reader);
+    const int result = resultOf(answer, error);
+    if (result != 0 && !answer.sawError)
+        throw DecodeError("error", "no error record in a refusal");
+    if (result == 0 && !reader.sawTarget())
+        throw DecodeError("operator", "no operator record");
+    if (result == 0 && !answer.session)
+        throw DecodeError("session", "expected a string");
+    if (result == 0)
+        session = *answer.session;
+    return result;
+}
+
+std::optional<CBSErrorMsg> readAnswerError(std::string_view text)
+{
+    AnswerParts answer;
+    ParamsReader reader(nullptr, nullptr, "", &answer);
+    try {
+        json::sax_parse(text, &reader);
+    } catch (const std::exception&) { // not JSON
+        return std::nullopt;
+    }
+    return answer.sawError ? answer.error() : std::nullopt;
 }
 
 } // namespace tvd::wire

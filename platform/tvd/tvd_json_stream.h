@@ -1,7 +1,6 @@
 // The records and lists of a parameter object written as JSON text piece by piece, without the
-// JSON tree: the same text as encodeParams(params).dump(), members in name order as the tree
-// keeps them. A list of a million records then costs one piece of text at a time, not a tree
-// of many times its size.
+// JSON tree: an object of its members in name order, each as encode() writes it. A list of a
+// million records then costs one piece of text at a time, not a tree of many times its size.
 #pragma once
 
 #include "tvd_object.h"
@@ -9,6 +8,7 @@
 #include <cstddef>
 #include <functional>
 #include <istream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -94,5 +94,12 @@ bool readRequest(std::istream& text, CTvdBasicParamObject& in, const ListChunks*
 // throws DecodeError; a wrong value in "out" throws it with the value's path ("out.list[3].IMSI").
 // The service sends "out" only with result 0.
 int readAnswer(std::string_view text, CTvdBasicParamObject& out, CBSErrorMsg& error);
+// Reads a login answer {"result": 0, "session": "…", "operator": {…}} the same way, or the error
+// record of a refused login (which a refusal must carry). Returns the result; with result 0,
+// a missing session or operator record throws DecodeError, as a wrong value does.
+int readLoginAnswer(std::string_view text, CTvdBasicStructObject& operatorRecord,
+                    std::string& session, CBSErrorMsg& error);
+// The error record of an answer of any status; nullopt when the text is not JSON or has none.
+std::optional<CBSErrorMsg> readAnswerError(std::string_view text);
 
 } // namespace tvd::wire

@@ -2,15 +2,20 @@
 #include "list_model.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QHeaderView>
 #include <QPainter>
 #include <QStyledItemDelegate>
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
-// Grid lines between cells, as the report list view draws them.
+// Grid lines between cells, as the report list view draws them. Every row is one line high: the
+// height is measured once per font and kind of cell (with or without a check box) instead of by
+// laying out the first row's texts after every refill. Widths are measured only when a column is
+// fitted to its contents.
 class GridDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
@@ -25,6 +30,78 @@ public:
         painter->drawLine(option.rect.bottomLeft(), option.rect.bottomRight());
         painter->restore();
     }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        if (measureWidths_)
+            return QStyledItemDelegate::sizeHint(option, index);
+        const bool checkable = index.data(Qt::CheckStateRole).isValid();
+        if (option.font != font_ || option.widget != widget_) {
+            font_ = option.font;
+            widget_ = option.widget;
+            heights_ = {-1, -1};
+        }
+        int& height = heights_[checkable ? 1 : 0];
+        if (height < 0)
+            height = OneLineHeight(option, index);
+        return {0, height};
+    }
+
+    // Fitting a column to its contents needs the texts' widths.
+    template <class Measure>
+    auto measuringWidths(Measure measure) const
+    {
+        measureWidths_ = true;
+        const auto result = measure();
+        measureWidths_ = false;
+        return result;
+    }
+
+private:
+    // A cell of one line, in both scripts the lists show.
+    int OneLineHeight(const QStyleOptionViewItem& option, const QModelIndex& index) const
+    {
+        QStyleOptionViewItem cell = option;
+        initStyleOption(&cell, index);
+        cell.text = QStringLiteral("[0] 全部 Ag");
+        const QWidget* widget = option.widget;
+        const QStyle* style = widget != nullptr ? widget->style() : QApplication::style();
+        return style->sizeFromContents(QStyle::CT_ItemViewItem, &cell, QSize(), widget).height();
+    }
+
+    mutable bool measureWidths_ = false;
+    mutable QFont font_;
+    mutable const QWidget* widget_ = nullptr;
+    mutable std::array<int, 2> heights_ = {-1, -1};
+};
+
+// The header's height is measured again only when its sections, font or style change, not each
+// time a refill resets the rows.
+class FixedHeader : public QHeaderView {
+public:
+    explicit FixedHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent)
+    {
+        setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter); // as a tree view's own header
+        connect(this, &QHeaderView::sectionCountChanged, this, [this] { hint_ = QSize(); });
+    }
+
+    QSize sizeHint() const override
+    {
+        if (!hint_.isValid())
+            hint_ = QHeaderView::sizeHint();
+        return hint_;
+    }
+
+protected:
+    void changeEvent(QEvent* event) override
+    {
+        if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+            hint_ = QSize();
+        QHeaderView::changeEvent(event);
+    }
+
+private:
+    mutable QSize hint_;
 };
 
 } // namespace
@@ -32,6 +109,7 @@ public:
 TListViewEx::TListViewEx(QWidget* parent)
     : QTreeView(parent), model_(new Model(this)), sorted_(new SortedView(model_, this))
 {
+    setHeader(new FixedHeader(this));
     setModel(sorted_);
     setItemDelegate(new GridDelegate(this));
     setRootIsDecorated(false);
@@ -94,6 +172,13 @@ void TListViewEx::setColumns(const std::vector<std::pair<QString, int>>& caption
     model_->setCaptions(captions);
     for (std::size_t i = 0; i < captionsAndWidths.size(); ++i)
         setColumnWidth(static_cast<int>(i), captionsAndWidths[i].second);
+}
+
+int TListViewEx::sizeHintForColumn(int column) const
+{
+    return static_cast<GridDelegate*>(itemDelegate())->measuringWidths([&] {
+        return QTreeView::sizeHintForColumn(column);
+    });
 }
 
 int TListViewEx::columnCount() const

@@ -119,8 +119,36 @@ void AccessAudit::record(db::Driver& connection, const AccessEvent& event)
                                      event.recordKeys}};
     if (!own_)
         return insert(connection, rows);
-    std::lock_guard lock(mutex_);
-    insert(*own_, rows);
+    // Group commit: a row waits for the commit under way, then the rows that gathered meanwhile
+    // are committed together, so that concurrent answers share one fsync instead of queueing for
+    // one each.
+    std::unique_lock lock(mutex_);
+    if (!pending_)
+        pending_ = std::make_shared<Group>();
+    const std::shared_ptr<Group> mine = pending_;
+    mine->rows.push_back(rows.front());
+    while (!mine->durable && !mine->failure) {
+        if (committing_) {
+            settled_.wait(lock);
+            continue;
+        }
+        const std::shared_ptr<Group> group = std::move(pending_); // holds mine
+        committing_ = true;
+        lock.unlock();
+        std::exception_ptr failure;
+        try {
+            insert(*own_, group->rows);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        lock.lock();
+        group->durable = !failure;
+        group->failure = failure;
+        committing_ = false;
+        settled_.notify_all();
+    }
+    if (mine->failure)
+        std::rethrow_exception(mine->failure);
 }
 
 void AccessAudit::insert(db::Driver& connection, const std::vector<db::Row>& rows)

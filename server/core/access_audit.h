@@ -10,8 +10,10 @@
 
 #include "driver.h"
 
+#include <condition_variable>
 #include <cstdint>
 #include <ctime>
+#include <exception>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -44,7 +46,16 @@ public:
 private:
     void insert(db::Driver& connection, const std::vector<db::Row>& rows);
 
+    // Rows of the audit file waiting for the next commit of a group.
+    struct Group {
+        std::vector<db::Row> rows;
+        bool durable = false;
+        std::exception_ptr failure;
+    };
     std::mutex mutex_;
+    std::condition_variable settled_; // a group's commit ended
+    std::shared_ptr<Group> pending_;  // rows gathering for the next commit
+    bool committing_ = false;
     std::unique_ptr<db::Driver> own_; // SQLite's audit file
 };
 

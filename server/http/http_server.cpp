@@ -266,20 +266,26 @@ private:
         readHeaderPiece();
     }
 
-    // Header and body are read a piece at a time, each piece under the cut-off of the bytes
-    // received so far.
     void readHeaderPiece()
     {
+        if (!parser_->is_header_done())
+            return readPiece(&Connection::readHeaderPiece);
+        checkHeader();
+    }
+
+    // Header and body are read a piece at a time, each piece under the cut-off of the bytes
+    // received so far; then next goes on.
+    void readPiece(void (Connection::*next)())
+    {
         lowest(stream_).expires_at(cutOff());
-        bhttp::async_read_some(stream_, buffer_, *parser_,
-                               [self = this->shared_from_this()](error_code ec, std::size_t n) {
-                                   if (ec)
-                                       return self->refuseUnreadable(ec);
-                                   self->received_ += n;
-                                   if (!self->parser_->is_header_done())
-                                       return self->readHeaderPiece();
-                                   self->checkHeader();
-                               });
+        bhttp::async_read_some(
+            stream_, buffer_, *parser_,
+            [self = this->shared_from_this(), next](error_code ec, std::size_t n) {
+                if (ec)
+                    return self->refuseUnreadable(ec);
+                self->received_ += n;
+                ((*self).*next)();
+            });
     }
 
     void startPhase()
@@ -440,14 +446,7 @@ private:
     {
         if (parser_->is_done())
             return dispatch();
-        lowest(stream_).expires_at(cutOff());
-        bhttp::async_read_some(stream_, buffer_, *parser_,
-                               [self = this->shared_from_this()](error_code ec, std::size_t n) {
-                                   if (ec)
-                                       return self->refuseUnreadable(ec);
-                                   self->received_ += n;
-                                   self->readBody();
-                               });
+        readPiece(&Connection::readBody);
     }
 
     void dispatch()

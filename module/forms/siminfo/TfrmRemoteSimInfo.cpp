@@ -10,9 +10,9 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-using namespace MResRemoteMgntDef;
+#include <vector>
 
-TfrmRemoteSimInfo* frmRemoteSimInfo = nullptr;
+using namespace MResRemoteMgntDef;
 
 namespace {
 
@@ -32,8 +32,126 @@ T* TfrmRemoteSimInfo::Make(QWidget* parent, const char* name)
 {
     auto* control = new T(parent);
     control->setObjectName(name);
-    controls_[name] = control;
     return control;
+}
+
+const std::vector<TfrmRemoteSimInfo::Criterion>& TfrmRemoteSimInfo::Criteria()
+{
+    using F = TfrmRemoteSimInfo;
+    auto edit = [](QLineEdit* F::*member, const char* name, int maxLength, const char* missing) {
+        return Editor{member, nullptr, name, maxLength, missing};
+    };
+    auto combo = [](QComboBox* F::*member, const char* name, const char* missing) {
+        return Editor{nullptr, member, name, 0, missing};
+    };
+    static const std::vector<Criterion> criteria = {
+        {&F::ckbQryImsi,
+         "ckbQryImsi",
+         "开始IMSI号：",
+         {edit(&F::edtQryImsiFirst, "edtQryImsiFirst", 15, "请输入查询条件[开始IMSI号]!"),
+          edit(&F::edtQryImsiLast, "edtQryImsiLast", 15, "请输入查询条件[结束IMSI号]!")},
+         "结束IMSI号："},
+        {&F::ckbQrySim,
+         "ckbQrySim",
+         "开始 SIM号：",
+         {edit(&F::edtQrySimFirst, "edtQrySimFirst", 20, "请输入查询条件[开始SIM号]!"),
+          edit(&F::edtQrySimLast, "edtQrySimLast", 20, "请输入查询条件[结束SIM号]!")},
+         "结束 SIM号："},
+        {&F::ckbQryResCode,
+         "ckbQryResCode",
+         "卡  类  型：",
+         {combo(&F::cmbQryResCode, "cmbQryResCode", "请选择查询条件[卡类型]!")}},
+        {&F::ckbQrySts,
+         "ckbQrySts",
+         "状　态：",
+         {combo(&F::cmbQrySts, "cmbQrySts", "请选择查询条件[状态]!")}},
+        {&F::ckbQryResSts,
+         "ckbQryResSts",
+         "资源状态：",
+         {combo(&F::cmbQryResSts, "cmbQryResSts", "请选择查询条件[资源状态]!")}},
+        {&F::ckbQryRegionCode,
+         "ckbQryRegionCode",
+         "分  公  司：",
+         {combo(&F::cmbQryRegionCode, "cmbQryRegionCode", "请选择查询条件[分公司]!")}},
+        {&F::ckbQryCountyCode,
+         "ckbQryCountyCode",
+         "县公司：",
+         {combo(&F::cmbQryCountyCode, "cmbQryCountyCode", "请选择查询条件[县公司]!")}},
+        {&F::ckbQryOrgId,
+         "ckbQryOrgId",
+         "营 业 厅：",
+         {combo(&F::cmbQryOrgId, "cmbQryOrgId", "请选择查询条件[营业厅]!")}},
+        {&F::ckbQryMaxNum,
+         "ckbQryMaxNum",
+         "查 询 记 录：",
+         {edit(&F::edtQryMaxNum, "edtQryMaxNum", 5, "请选择查询条件[查询记录]!")}},
+    };
+    return criteria;
+}
+
+const std::vector<TfrmRemoteSimInfo::EditField>& TfrmRemoteSimInfo::EditFields()
+{
+    using F = TfrmRemoteSimInfo;
+    auto edit = [](const char* label, QLineEdit* F::*member, const char* name, int maxLength,
+                   const char* missing) {
+        return EditField{label, {member, nullptr, name, maxLength, missing}};
+    };
+    auto combo = [](const char* label, QComboBox* F::*member, const char* name,
+                    const char* missing) {
+        return EditField{label, {nullptr, member, name, 0, missing}};
+    };
+    static const std::vector<EditField> fields = {
+        edit("IMSI号：", &F::edImsi, "edImsi", 15, "请输入[IMSI号]!"),
+        edit("SIM号：", &F::edSimId, "edSimId", 20, "请输入[SIM号]!"),
+        combo("分公司：", &F::cmbRegionCode, "cmbRegionCode", "请选择[分公司]!"),
+        combo("县公司：", &F::cmbCountyCode, "cmbCountyCode", "请选择[县公司]!"),
+        combo("营业厅：", &F::cmbOrgId, "cmbOrgId", "请选择[营业厅]!"),
+        combo("卡类型：", &F::cmbResCode, "cmbResCode", "请选择[卡类型]!"),
+        combo("状态：", &F::cmbSts, "cmbSts", "请选择[状态]!"),
+        combo("用途：", &F::cmbPurpose, "cmbPurpose", "请选择[用途]!"),
+        edit("短信中心号：", &F::edSmsp, "edSmsp", 30, "请输到系统参数表配置短信中心号码!"),
+        combo("SIM卡商：", &F::cmbVendor, "cmbVendor", "请选择[SIM卡商]!"),
+        edit("PIN1码：", &F::edPIN1, "edPIN1", 8, "请输入[PIN1码]!"),
+        edit("PIN2码：", &F::edPIN2, "edPIN2", 8, "请输入[PIN2码]!"),
+        edit("PUK1码：", &F::edPUK1, "edPUK1", 8, "请输入[PUK1码]!"),
+        edit("PUK2码：", &F::edPUK2, "edPUK2", 8, "请选择[PUK2码]!"),
+        edit("KI值：", &F::edKI, "edKI", 64, "请选择[KI值]!"),
+        edit("KI密钥：", &F::edKiKey, "edKiKey", 32, nullptr),
+        edit("备注：", &F::edRemark, "edRemark", 64, nullptr),
+    };
+    return fields;
+}
+
+QWidget* TfrmRemoteSimInfo::Create(QWidget* parent, const Editor& editor)
+{
+    if (editor.combo != nullptr)
+        return this->*editor.combo = Make<QComboBox>(parent, editor.name);
+    QLineEdit* edit = this->*editor.edit = Make<QLineEdit>(parent, editor.name);
+    edit->setMaxLength(editor.maxLength);
+    return edit;
+}
+
+QWidget* TfrmRemoteSimInfo::Control(const Editor& editor) const
+{
+    if (editor.combo != nullptr)
+        return this->*editor.combo;
+    return this->*editor.edit;
+}
+
+bool TfrmRemoteSimInfo::NoneEmpty(const std::vector<const Editor*>& editors)
+{
+    for (const Editor* editor : editors) {
+        QWidget* control = Control(*editor);
+        const QString text = editor->combo != nullptr ? (this->*editor->combo)->currentText()
+                                                      : (this->*editor->edit)->text();
+        if (editor->missing != nullptr && text.isEmpty()) {
+            ShowGUIMessage("%s", "提示", 0, editor->missing);
+            if (control->isEnabled())
+                control->setFocus();
+            return false;
+        }
+    }
+    return true;
 }
 
 TfrmRemoteSimInfo::TfrmRemoteSimInfo(QWidget* owner)
@@ -83,60 +201,27 @@ QWidget* TfrmRemoteSimInfo::BuildCriteria()
 {
     auto* group = MakeGroupBox(this, "查询条件");
     auto* grid = new QGridLayout(group);
-    auto box = [&](const char* name, const char* caption) {
-        QCheckBox* b = Make<QCheckBox>(group, name);
-        b->setText(caption);
-        b->setChecked(true);
-        return b;
-    };
-    auto edit = [&](const char* name, int maxLength) {
-        QLineEdit* e = Make<QLineEdit>(group, name);
-        e->setMaxLength(maxLength);
-        return e;
-    };
-    ckbQryImsi = box("ckbQryImsi", "开始IMSI号：");
-    edtQryImsiFirst = edit("edtQryImsiFirst", 15);
-    edtQryImsiLast = edit("edtQryImsiLast", 15);
-    ckbQrySim = box("ckbQrySim", "开始 SIM号：");
-    edtQrySimFirst = edit("edtQrySimFirst", 20);
-    edtQrySimLast = edit("edtQrySimLast", 20);
-    ckbQryResCode = box("ckbQryResCode", "卡  类  型：");
-    cmbQryResCode = Make<QComboBox>(group, "cmbQryResCode");
-    ckbQrySts = box("ckbQrySts", "状　态：");
-    cmbQrySts = Make<QComboBox>(group, "cmbQrySts");
-    ckbQryResSts = box("ckbQryResSts", "资源状态：");
-    cmbQryResSts = Make<QComboBox>(group, "cmbQryResSts");
-    ckbQryRegionCode = box("ckbQryRegionCode", "分  公  司：");
-    cmbQryRegionCode = Make<QComboBox>(group, "cmbQryRegionCode");
-    ckbQryCountyCode = box("ckbQryCountyCode", "县公司：");
-    cmbQryCountyCode = Make<QComboBox>(group, "cmbQryCountyCode");
-    ckbQryOrgId = box("ckbQryOrgId", "营 业 厅：");
-    cmbQryOrgId = Make<QComboBox>(group, "cmbQryOrgId");
-    ckbQryMaxNum = box("ckbQryMaxNum", "查 询 记 录：");
-    edtQryMaxNum = edit("edtQryMaxNum", 5);
+    int row = 0;
+    int cell = 0;
+    for (const Criterion& criterion : Criteria()) {
+        QCheckBox* box = this->*criterion.box = Make<QCheckBox>(group, criterion.name);
+        box->setText(criterion.caption);
+        box->setChecked(true);
+        QWidget* first = Create(group, criterion.editors.front());
+        if (criterion.lastCaption != nullptr) { // a range: a row of its own
+            grid->addWidget(box, row, 0);
+            grid->addWidget(first, row, 1);
+            grid->addWidget(new QLabel(criterion.lastCaption, group), row, 2);
+            grid->addWidget(Create(group, criterion.editors.back()), row++, 3);
+            continue;
+        }
+        grid->addWidget(box, row + cell / 3, (cell % 3) * 2);
+        grid->addWidget(first, row + cell / 3, (cell % 3) * 2 + 1);
+        ++cell;
+    }
     edtQryMaxNum->setText("50");
     btnQuery = Make<QPushButton>(group, "btnQuery");
     btnQuery->setText("查询");
-
-    grid->addWidget(ckbQryImsi, 0, 0);
-    grid->addWidget(edtQryImsiFirst, 0, 1);
-    grid->addWidget(new QLabel("结束IMSI号：", group), 0, 2);
-    grid->addWidget(edtQryImsiLast, 0, 3);
-    grid->addWidget(ckbQrySim, 1, 0);
-    grid->addWidget(edtQrySimFirst, 1, 1);
-    grid->addWidget(new QLabel("结束 SIM号：", group), 1, 2);
-    grid->addWidget(edtQrySimLast, 1, 3);
-    const std::pair<QCheckBox*, QWidget*> rest[] = {
-        {ckbQryResCode, cmbQryResCode},       {ckbQrySts, cmbQrySts},
-        {ckbQryResSts, cmbQryResSts},         {ckbQryRegionCode, cmbQryRegionCode},
-        {ckbQryCountyCode, cmbQryCountyCode}, {ckbQryOrgId, cmbQryOrgId},
-        {ckbQryMaxNum, edtQryMaxNum}};
-    int cell = 0;
-    for (const auto& [b, control] : rest) {
-        grid->addWidget(b, 2 + cell / 3, (cell % 3) * 2);
-        grid->addWidget(control, 2 + cell / 3, (cell % 3) * 2 + 1);
-        ++cell;
-    }
     grid->addWidget(btnQuery, 0, 6);
     return group;
 }
@@ -145,41 +230,10 @@ QWidget* TfrmRemoteSimInfo::BuildEditArea()
 {
     auto* group = MakeGroupBox(this, "基本资料");
     auto* grid = new QGridLayout(group);
-    struct Field {
-        const char* label;
-        QWidget* control;
-    };
-    auto edit = [&](QLineEdit*& target, const char* name, int maxLength) {
-        target = Make<QLineEdit>(group, name);
-        target->setMaxLength(maxLength);
-        return target;
-    };
-    auto combo = [&](QComboBox*& target, const char* name) {
-        return target = Make<QComboBox>(group, name);
-    };
-    const Field fields[] = {
-        {"IMSI号：", edit(edImsi, "edImsi", 15)},
-        {"SIM号：", edit(edSimId, "edSimId", 20)},
-        {"分公司：", combo(cmbRegionCode, "cmbRegionCode")},
-        {"县公司：", combo(cmbCountyCode, "cmbCountyCode")},
-        {"营业厅：", combo(cmbOrgId, "cmbOrgId")},
-        {"卡类型：", combo(cmbResCode, "cmbResCode")},
-        {"状态：", combo(cmbSts, "cmbSts")},
-        {"用途：", combo(cmbPurpose, "cmbPurpose")},
-        {"短信中心号：", edit(edSmsp, "edSmsp", 30)},
-        {"SIM卡商：", combo(cmbVendor, "cmbVendor")},
-        {"PIN1码：", edit(edPIN1, "edPIN1", 8)},
-        {"PIN2码：", edit(edPIN2, "edPIN2", 8)},
-        {"PUK1码：", edit(edPUK1, "edPUK1", 8)},
-        {"PUK2码：", edit(edPUK2, "edPUK2", 8)},
-        {"KI值：", edit(edKI, "edKI", 64)},
-        {"KI密钥：", edit(edKiKey, "edKiKey", 32)},
-        {"备注：", edit(edRemark, "edRemark", 64)},
-    };
     int cell = 0;
-    for (const auto& field : fields) {
+    for (const EditField& field : EditFields()) {
         grid->addWidget(new QLabel(field.label, group), cell / 4, (cell % 4) * 2);
-        grid->addWidget(field.control, cell / 4, (cell % 4) * 2 + 1);
+        grid->addWidget(Create(group, field.editor), cell / 4, (cell % 4) * 2 + 1);
         ++cell;
     }
     for (QWidget* fixed :
@@ -229,10 +283,11 @@ void TfrmRemoteSimInfo::ConnectHandlers()
     for (const auto& [button, handler] : clicks)
         QObject::connect(button, &QPushButton::clicked, this,
                          [this, handler = handler] { (this->*handler)(); });
-    for (QCheckBox* box : {ckbQryImsi, ckbQrySim, ckbQryResCode, ckbQrySts, ckbQryResSts,
-                           ckbQryRegionCode, ckbQryCountyCode, ckbQryOrgId, ckbQryMaxNum})
+    for (const Criterion& criterion : Criteria()) {
+        QCheckBox* box = this->*criterion.box;
         QObject::connect(box, &QCheckBox::toggled, this,
                          [this, box](bool on) { CriterionBoxToggled(box, on); });
+    }
     QObject::connect(chkImport, &QCheckBox::toggled, this, [this] { chkImportClick(); });
     QObject::connect(lstShowDataList, &TListViewEx::rowClicked, this,
                      [this] { lstShowDataListClick(); });
@@ -327,18 +382,10 @@ QString TfrmRemoteSimInfo::BracketItem(const QComboBox* combo, const std::string
 
 void TfrmRemoteSimInfo::CriterionBoxToggled(QCheckBox* box, bool checked)
 {
-    const std::map<QCheckBox*, std::vector<QWidget*>> controls = {
-        {ckbQryImsi, {edtQryImsiFirst, edtQryImsiLast}},
-        {ckbQrySim, {edtQrySimFirst, edtQrySimLast}},
-        {ckbQryResCode, {cmbQryResCode}},
-        {ckbQrySts, {cmbQrySts}},
-        {ckbQryResSts, {cmbQryResSts}},
-        {ckbQryRegionCode, {cmbQryRegionCode}},
-        {ckbQryCountyCode, {cmbQryCountyCode}},
-        {ckbQryOrgId, {cmbQryOrgId}},
-        {ckbQryMaxNum, {edtQryMaxNum}}};
-    for (QWidget* control : controls.at(box))
-        checked ? MakeDefault(control) : MakeReadOnly(control);
+    for (const Criterion& criterion : Criteria())
+        if (this->*criterion.box == box)
+            for (const Editor& editor : criterion.editors)
+                checked ? MakeDefault(Control(editor)) : MakeReadOnly(Control(editor));
     // The place boxes form a chain: region ⊇ county ⊇ business hall.
     if (!checked && box == ckbQryRegionCode) {
         ckbQryCountyCode->setChecked(false);
@@ -381,35 +428,13 @@ void TfrmRemoteSimInfo::edtQrySimFirstExit()
 
 bool TfrmRemoteSimInfo::CheckCriteria()
 {
-    struct Check {
-        QCheckBox* box;
-        QWidget* control;
-        const char* message;
-    };
-    const Check checks[] = {
-        {ckbQryImsi, edtQryImsiFirst, "请输入查询条件[开始IMSI号]!"},
-        {ckbQryImsi, edtQryImsiLast, "请输入查询条件[结束IMSI号]!"},
-        {ckbQrySim, edtQrySimFirst, "请输入查询条件[开始SIM号]!"},
-        {ckbQrySim, edtQrySimLast, "请输入查询条件[结束SIM号]!"},
-        {ckbQryResCode, cmbQryResCode, "请选择查询条件[卡类型]!"},
-        {ckbQrySts, cmbQrySts, "请选择查询条件[状态]!"},
-        {ckbQryResSts, cmbQryResSts, "请选择查询条件[资源状态]!"},
-        {ckbQryRegionCode, cmbQryRegionCode, "请选择查询条件[分公司]!"},
-        {ckbQryCountyCode, cmbQryCountyCode, "请选择查询条件[县公司]!"},
-        {ckbQryOrgId, cmbQryOrgId, "请选择查询条件[营业厅]!"},
-        {ckbQryMaxNum, edtQryMaxNum, "请选择查询条件[查询记录]!"},
-    };
-    for (const auto& check : checks) {
-        const auto* edit = qobject_cast<QLineEdit*>(check.control);
-        const QString text =
-            edit ? edit->text() : static_cast<QComboBox*>(check.control)->currentText();
-        if (check.box->isChecked() && text.isEmpty()) {
-            ShowGUIMessage("%s", "提示", 0, check.message);
-            if (check.control->isEnabled())
-                check.control->setFocus();
-            return false;
-        }
-    }
+    std::vector<const Editor*> ticked;
+    for (const Criterion& criterion : Criteria())
+        if ((this->*criterion.box)->isChecked())
+            for (const Editor& editor : criterion.editors)
+                ticked.push_back(&editor);
+    if (!NoneEmpty(ticked))
+        return false;
     bool number = false;
     if (ckbQryMaxNum->isChecked() && (edtQryMaxNum->text().trimmed().toInt(&number), !number)) {
         ShowGUIMessage("查询记录必须是数字：%s", "提示", 0,

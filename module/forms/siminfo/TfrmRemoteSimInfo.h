@@ -11,7 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include <map>
+#include <vector>
 
 class TfrmRemoteSimInfo : public TfrmRemoteSimBase {
 public:
@@ -79,6 +79,36 @@ private:
         ResStatus = 892
     };
 
+    // An editor of a criterion or a field of the edit area: a line edit (with its maximum length)
+    // or a combo box of the window, and what the check of empty input says (none: may be empty).
+    struct Editor {
+        QLineEdit* TfrmRemoteSimInfo::*edit;
+        QComboBox* TfrmRemoteSimInfo::*combo;
+        const char* name;
+        int maxLength;
+        const char* missing;
+    };
+    // A criterion: its box and editors; a range has a first and a last editor, with a label of
+    // its own before the last.
+    struct Criterion {
+        QCheckBox* TfrmRemoteSimInfo::*box;
+        const char* name;
+        const char* caption;
+        std::vector<Editor> editors;
+        const char* lastCaption = nullptr;
+    };
+    struct EditField {
+        const char* label;
+        Editor editor;
+    };
+    // In the order they are laid out and checked.
+    static const std::vector<Criterion>& Criteria();
+    static const std::vector<EditField>& EditFields();
+    QWidget* Create(QWidget* parent, const Editor& editor);
+    QWidget* Control(const Editor& editor) const;
+    // Shows the message of the first empty editor and gives it the focus.
+    bool NoneEmpty(const std::vector<const Editor*>& editors);
+
     void BuildLayout();
     QWidget* BuildCriteria();
     QWidget* BuildEditArea();
@@ -117,9 +147,7 @@ private:
     MResRemoteMgntDef::SRemoteSimInfo current_;
     Pending pending_ = Pending::None;
     QString smspCode_;
-    std::map<QString, QWidget*> controls_;
 
-public:
     // Criteria area.
     QCheckBox *ckbQryImsi, *ckbQrySim, *ckbQryResCode, *ckbQrySts, *ckbQryResSts, *ckbQryRegionCode,
         *ckbQryCountyCode, *ckbQryOrgId, *ckbQryMaxNum;
@@ -135,9 +163,5 @@ public:
     TListViewEx* lstShowDataList;
     QPushButton *btnQuery, *btnClearBase, *btnImport, *btnClear, *btnAdd, *btnCancel, *btnModify,
         *btnDelete, *btnCommit, *btnClose;
-
-private:
     std::unique_ptr<rsimform::PlaceCascade> queryPlaces_, editPlaces_;
 };
-
-extern TfrmRemoteSimInfo* frmRemoteSimInfo;

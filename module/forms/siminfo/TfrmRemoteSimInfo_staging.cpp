@@ -25,36 +25,11 @@ std::string utf8(const QString& value)
 
 bool TfrmRemoteSimInfo::CheckEditArea()
 {
-    struct Check {
-        QWidget* control;
-        const char* message;
-    };
-    const Check checks[] = {
-        {edImsi, "请输入[IMSI号]!"},
-        {edSimId, "请输入[SIM号]!"},
-        {cmbRegionCode, "请选择[分公司]!"},
-        {cmbCountyCode, "请选择[县公司]!"},
-        {cmbOrgId, "请选择[营业厅]!"},
-        {cmbResCode, "请选择[卡类型]!"},
-        {cmbSts, "请选择[状态]!"},
-        {cmbPurpose, "请选择[用途]!"},
-        {edSmsp, "请输到系统参数表配置短信中心号码!"},
-        {cmbVendor, "请选择[SIM卡商]!"},
-        {edPIN1, "请输入[PIN1码]!"},
-        {edPIN2, "请输入[PIN2码]!"},
-        {edPUK1, "请输入[PUK1码]!"},
-        {edPUK2, "请选择[PUK2码]!"},
-        {edKI, "请选择[KI值]!"},
-    };
-    for (const auto& check : checks) {
-        const auto* edit = qobject_cast<QLineEdit*>(check.control);
-        if ((edit ? edit->text() : static_cast<QComboBox*>(check.control)->currentText())
-                .isEmpty()) {
-            ShowGUIMessage("%s", "提示", 0, check.message);
-            check.control->setFocus();
-            return false;
-        }
-    }
+    std::vector<const Editor*> fields;
+    for (const EditField& field : EditFields())
+        fields.push_back(&field.editor);
+    if (!NoneEmpty(fields))
+        return false;
     if (edKiKey->text().size() % 8 != 0) {
         ShowGUIMessage("KI密钥长度必须为8的倍数!", "提示", 0);
         edKiKey->setFocus();

@@ -157,15 +157,18 @@ TEST_P(EveryWindow, OpensUnderItsCaptionAndOffersAddOnlyWithTheAddRight)
     OpenIt();
     EXPECT_EQ(window_->Caption(), window().caption);
     EXPECT_FALSE(gui_->waitBoxOpen());
-    if (auto* add = window_->findChild<QPushButton*>("btnAdd"))
+    if (auto* add = window_->findChild<QPushButton*>("btnAdd")) {
         EXPECT_TRUE(add->isEnabled());
+    }
     LoginAs("viewer", "viewer123");
     OpenIt();
     click(window().query);
     EXPECT_GT(list(window().list)->rowCount(), 0) << lastText().toStdString();
-    for (const char* write : {"btnAdd", "btnModify", "btnDelete"})
-        if (auto* button = window_->findChild<QPushButton*>(write))
+    for (const char* write : {"btnAdd", "btnModify", "btnDelete"}) {
+        if (auto* button = window_->findChild<QPushButton*>(write)) {
             EXPECT_FALSE(button->isEnabled()) << write;
+        }
+    }
 }
 
 TEST_P(EveryWindow, ATickedEmptyCriterionStopsTheQueryWithItsMessage)

@@ -1,7 +1,9 @@
-// The wire form: a round trip of every registered record type, and the refusals of the decoder.
+// The wire form of records: every registered record type written and read back, and the text of
+// a parameter object written in pieces.
 #include "ResRemoteSimMgnt_tvd_c.h"
 #include "sysmgnt_def_tvd_c.h"
 #include "tvd_json.h"
+#include "tvd_json_stream.h"
 #include "tvd_member.h"
 
 #include <gtest/gtest.h>
@@ -26,6 +28,15 @@ void fillAll(CTvdBasicStructObject& record)
             tvd_member(record, i));
         record.markSet(i);
     }
+}
+
+// A record read from its text, as a login answer carries one.
+void readRecord(const std::string& text, CTvdBasicStructObject& record)
+{
+    std::string session;
+    CBSErrorMsg error;
+    tvd::wire::readLoginAnswer(R"({"result":0,"session":"s","operator":)" + text + "}", record,
+                               session, error);
 }
 
 } // namespace
@@ -74,7 +85,7 @@ TEST(Codec, EveryRecordTypeRoundTripsWithAllMembersSet)
         fillAll(*original);
         const json wire = tvd::wire::encode(*original);
         auto decoded = type->createRecord();
-        tvd::wire::decode(json::parse(wire.dump()), *decoded);
+        readRecord(wire.dump(), *decoded);
         EXPECT_EQ(tvd::wire::encode(*decoded), wire);
         EXPECT_EQ(decoded->mask(0), original->mask(0));
     }
@@ -102,89 +113,93 @@ TEST(Codec, OnlySetMembersTravel)
     EXPECT_EQ(tvd::wire::encode(SResRemoteProvCode()), json::object());
 }
 
-TEST(Codec, ListsAreArraysAndInt64IsExact)
+namespace {
+
+SRemoteSimInfo card(int n, const std::string& remark)
 {
-    SRemoteSimLogList logs;
-    auto& entry = *static_cast<SRemoteSimLog*>(logs.append());
-    entry.set_SO_NBR(9007199254740993LL);
-    const json wire = tvd::wire::encode(logs);
-    ASSERT_TRUE(wire.is_array());
-    SRemoteSimLogList back;
-    tvd::wire::decode(json::parse(wire.dump()), back);
-    ASSERT_EQ(back.count(), 1);
-    EXPECT_EQ(back[0].SO_NBR, 9007199254740993LL);
+    SRemoteSimInfo sim;
+    sim.set_IMSI("46002" + std::to_string(1000000000 + n));
+    sim.set_KI_CODE("0123456789ABCDEF0123456789ABCDEF");
+    sim.set_STS(static_cast<std::int16_t>(-n));
+    sim.set_ORG_ID(2147483647);
+    sim.set_REMARK(remark);
+    return sim;
 }
 
-struct BadInput {
-    const char* text;
-    const char* expectedPath;
-};
+} // namespace
 
-TEST(Codec, DecoderRefusesWrongTypesUnknownMembersAndBadDates)
-{
-    const BadInput cases[] = {
-        {R"({"PROVINCE_CODE":11})", ".PROVINCE_CODE"},
-        {R"({"NO_SUCH":"x"})", ".NO_SUCH"},
-        {R"([1,2])", ""},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        SResRemoteProvCode province;
-        try {
-            tvd::wire::decode(json::parse(c.text), province);
-            FAIL() << "accepted";
-        } catch (const tvd::wire::DecodeError& e) {
-            EXPECT_EQ(e.path, c.expectedPath);
-        }
-    }
-    SResRemoteCardType card;
-    EXPECT_THROW(tvd::wire::decode(json::parse(R"({"STS":40000})"), card), tvd::wire::DecodeError);
-    EXPECT_THROW(tvd::wire::decode(json::parse(R"({"STS":1.5})"), card), tvd::wire::DecodeError);
-    EXPECT_THROW(tvd::wire::decode(json::parse(R"({"STS_DATE":"2026-02-30 00:00:00"})"), card),
-                 tvd::wire::DecodeError);
-    EXPECT_NO_THROW(
-        tvd::wire::decode(json::parse(R"({"STS":-32768,"STS_DATE":"2024-02-29 23:59:59"})"), card));
-    EXPECT_EQ(card.STS, -32768);
-    SResRemoteProvCodeList list;
-    try {
-        tvd::wire::decode(json::parse(R"([{"PROVINCE_CODE":"11"},{"PROVINCE_NAME":7}])"), list,
-                          "in.list");
-        FAIL() << "accepted";
-    } catch (const tvd::wire::DecodeError& e) {
-        EXPECT_EQ(e.path, "in.list[1].PROVINCE_NAME");
-    }
-}
-
-TEST(Codec, ParameterObjectsCarryRecordsAndListsButNotTheSession)
+TEST(CodecWriter, TextEqualsTheTreesDumpInEveryPieceSize)
 {
     MResRemoteMgntApp::SOpInfo info;
     info.set_OP_ID(7);
-    SResRemoteProvCodeList provinces;
-    static_cast<SResRemoteProvCode*>(provinces.append())->set_PROVINCE_CODE("44");
-    STVSession session{"secret"};
-    MResRemoteMgntApp::IResRemoteMgnt::CParamIn4add_provinceCode in(info, provinces, &session);
-    const json wire = tvd::wire::encodeParams(in);
-    EXPECT_EQ(
-        wire,
-        json::parse(R"({"sOpInfo":{"OP_ID":7},"listResRemoteProvCode":[{"PROVINCE_CODE":"44"}]})"));
+    info.set_REGION_CODE(-1);
+    SRemoteSimInfoList cards;
+    const std::string remarks[] = {"",
+                                   "备注 \"引号\" \\ 斜线",
+                                   "控制\x01\t\n\x1f字符",
+                                   "emoji \xF0\x9F\x98\x80",
+                                   "\x01\b\f\r\x1f\x7f/ctl",
+                                   "\"\"ends\\"};
+    for (int i = 0; i < 200; ++i)
+        cards.push_back(card(i, remarks[i % std::size(remarks)]));
+    cards.push_back(SRemoteSimInfo()); // a record with no member set
+    MResRemoteMgntApp::IResRemoteMgnt::CParamIn4add_simInfo in(info, cards, nullptr);
+    const std::string tree =
+        json{{"listRemoteSimInfo", tvd::wire::encode(cards)}, {"sOpInfo", tvd::wire::encode(info)}}
+            .dump();
+    for (std::size_t pieceBytes :
+         {std::size_t{1}, std::size_t{100}, std::size_t{4096}, std::size_t{1} << 30}) {
+        SCOPED_TRACE(pieceBytes);
+        tvd::wire::ParamsWriter writer(in);
+        std::string text;
+        std::size_t pieces = 0;
+        while (writer.next(text, pieceBytes))
+            ++pieces;
+        EXPECT_EQ(text, tree);
+        EXPECT_LE(pieces, tree.size() / pieceBytes + 1) << "a piece holds the bytes asked for";
+        EXPECT_EQ(pieces > 1, pieceBytes < tree.size());
+    }
+    EXPECT_EQ(tvd::wire::ParamsWriter::recordCount(in), 202) << "the cards and the op info";
 
-    const TvdOperation* op = tvd_findOperation("MResRemoteMgntApp_IResRemoteMgnt", "RMOSMQ01");
-    tvd::wire::OwnedParams owned(*op->in);
-    tvd::wire::decodeParams(wire, owned.params(), "in");
-    EXPECT_EQ(static_cast<MResRemoteMgntApp::SOpInfo&>(owned.object(0)).OP_ID, 7);
-    EXPECT_EQ(static_cast<SResRemoteProvCodeList&>(owned.object(1))[0].PROVINCE_CODE, "44");
-    EXPECT_THROW(tvd::wire::decodeParams(json::parse(R"({"session":{}})"), owned.params(), "in"),
-                 tvd::wire::DecodeError);
+    cards.push_back(card(1, "bad \xFF byte"));
+    EXPECT_THROW(tvd::wire::encode(cards).dump(), json::type_error);
+    MResRemoteMgntApp::IResRemoteMgnt::CParamIn4add_simInfo bad(info, cards, nullptr);
+    EXPECT_THROW(tvd::wire::ParamsWriter(bad).all(), json::type_error) << "refused as the tree is";
 }
 
-TEST(Codec, ErrorRecords)
+TEST(CodecWriter, EmptyListsAndRecordsAreWrittenAsTheTreeWritesThem)
 {
-    CBSErrorMsg error;
-    error.set(3, 0, "消息 100%", "%d");
-    CBSErrorMsg back;
-    ASSERT_TRUE(tvd::wire::decodeError(json::parse(tvd::wire::encodeError(error).dump()), back));
-    EXPECT_EQ(back.message, "消息 100%");
-    EXPECT_EQ(back.hint, "%d");
-    EXPECT_FALSE(tvd::wire::decodeError(json::parse(R"({"code":"3"})"), back));
-    EXPECT_EQ(back.code, 3);
+    MResRemoteMgntApp::SOpInfo info;
+    SRemoteSimInfoList none;
+    MResRemoteMgntApp::IResRemoteMgnt::CParamIn4del_simInfo in(info, none, nullptr);
+    EXPECT_EQ(tvd::wire::ParamsWriter(in).all(), R"({"listRemoteSimInfo":[],"sOpInfo":{}})");
+}
+
+TEST(CodecWriter, AListWrittenWhileItIsFilledGivesTheTextOfTheWholeList)
+{
+    MResRemoteMgntApp::SOpInfo info;
+    info.set_OP_ID(7);
+    SRemoteSimInfoList all;
+    for (int i = 0; i < 10; ++i)
+        all.push_back(card(i, "备注" + std::to_string(i)));
+    const std::string whole =
+        tvd::wire::ParamsWriter(
+            MResRemoteMgntApp::IResRemoteMgnt::CParamIn4add_simInfo(info, all, nullptr))
+            .all();
+
+    SRemoteSimInfoList filling;
+    MResRemoteMgntApp::IResRemoteMgnt::CParamIn4add_simInfo params(info, filling, nullptr);
+    tvd::wire::ParamsWriter writer(params);
+    std::string text;
+    int next = 0;
+    for (int size : {4, 0, 5}) {
+        for (int i = 0; i < size; ++i)
+            filling.push_back(all[static_cast<std::size_t>(next++)]);
+        writer.take(text, filling);
+        EXPECT_EQ(filling.count(), 0) << "taken records are let go";
+    }
+    filling.push_back(all[static_cast<std::size_t>(next)]);
+    while (writer.next(text, 7)) {
+    }
+    EXPECT_EQ(text, whole);
 }

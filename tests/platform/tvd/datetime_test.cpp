@@ -49,7 +49,9 @@ TEST(DateTime, WireForm)
     EXPECT_EQ(t.hour(), 0);
     EXPECT_TRUE(CBSDateTime::fromWire("0000-00-00 00:00:00", t));
     EXPECT_TRUE(t.isNull());
+    EXPECT_EQ(CBSDateTime(5, 1, 2, 3, 4, 0).toWire(), "0005-01-02 03:04:00");
     for (const char* bad :
-         {"2026-13-01 00:00:00", "2026-12-05 24:00:00", "2026/12/05", "x", "2026-12-05 15:58:22x"})
+         {"2026-13-01 00:00:00", "2026-12-05 24:00:00", "2026/12/05", "x", "2026-12-05 15:58:22x",
+          "2026-+1-05", "2026-12-05T15:58:22", "2026-12-05 15:58: 2"})
         EXPECT_FALSE(CBSDateTime::fromWire(bad, t)) << bad;
 }

@@ -140,28 +140,6 @@ protected:
     int files_ = 0;
 };
 
-TEST_F(Import, AppendsOneRowPerCard)
-{
-    gui_.nextFile(write(card(1) + "\n" +
-                        card(2).replace(" " + kKi.toUtf8(), " 附加 " + kKi.toUtf8()) + "\n"));
-    ASSERT_TRUE(importer_.ImportListView(&list_, 2, ".txt", 1, 0));
-    EXPECT_TRUE(gui_.messages().empty());
-    ASSERT_EQ(gui_.fileDialogs().size(), 1U);
-    EXPECT_TRUE(gui_.fileDialogs()[0].second.contains("(*.txt)"));
-
-    ASSERT_EQ(list_.rowCount(), 3);
-    EXPECT_EQ(list_.caption(0), "old");
-    EXPECT_EQ(list_.caption(1), "460001234560001");
-    EXPECT_EQ(list_.cellText(1, 5), "87654321");
-    EXPECT_EQ(list_.cellText(1, 6), "");
-    EXPECT_EQ(list_.cellText(1, 7), kKi);
-    EXPECT_EQ(list_.cellText(2, 6), "附加");
-    for (int column = 8; column < 17; ++column)
-        EXPECT_EQ(list_.cellText(2, column), "") << column;
-    EXPECT_FALSE(list_.isChecked(1));
-    EXPECT_EQ(list_.imageIndex(1), -1);
-}
-
 TEST_F(Import, ReplacesAndTicksWhenAsked)
 {
     gui_.nextFile(write(card(1)));

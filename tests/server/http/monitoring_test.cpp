@@ -86,7 +86,7 @@ print(json.dumps(samples)))";
     std::unique_ptr<testsupport::RsimdProcess> server_;
 };
 
-TEST_P(Monitoring, HealthAnswersTheSchemaVersionUntilTheDatabaseIsGone)
+TEST_P(Monitoring, HealthAnswersTheSchemaVersionUntilTheDatabaseIsGoneOrTheServiceStops)
 {
     const HttpAnswer healthy = exchange(get("/v1/health"));
     ASSERT_EQ(healthy.status, 200) << healthy.body;
@@ -106,6 +106,15 @@ TEST_P(Monitoring, HealthAnswersTheSchemaVersionUntilTheDatabaseIsGone)
     EXPECT_EQ(gone.status, 503) << gone.body;
     EXPECT_EQ(gone.message(), "数据库没有及时应答");
     EXPECT_EQ(exchange(post("/v1/health", "{}")).status, 405);
+
+    Socket checking(server_->port()); // a balancer's check, under way when the service stops
+    checking.send("GET /v1/health HTTP/1.1\r\n");
+    ::kill(server_->pid(), SIGTERM);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    checking.send("Host: x\r\n\r\n");
+    const HttpAnswer stopping = checking.read();
+    EXPECT_EQ(stopping.status, 503) << "a balancer drains a stopping replica";
+    EXPECT_EQ(stopping.message(), "服务正在停止，请稍后重试");
 }
 
 // An SQLite reader in WAL mode waits for no writer: a lock held in PostgreSQL makes it hang.
@@ -131,16 +140,6 @@ TEST_F(MonitoringOnPostgres, HealthIsA503WithinItsSecondWhileTheDatabaseHangs)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     EXPECT_EQ(status, 200) << "healthy again once the database answers";
-}
-
-TEST_P(Monitoring, HealthIsA503OnceTheServiceIsStopping)
-{
-    Socket checking(server_->port());
-    checking.send("GET /v1/health HTTP/1.1\r\n");
-    ::kill(server_->pid(), SIGTERM);
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    checking.send("Host: x\r\n\r\n");
-    EXPECT_EQ(checking.read().status, 503) << "a balancer drains a stopping replica";
 }
 
 TEST_P(Monitoring, MetricsCountEachCallAndGoOnlyToAllowedPeersAndEachCallLogsOneLine)
@@ -197,6 +196,16 @@ TEST_P(Monitoring, MetricsCountEachCallAndGoOnlyToAllowedPeersAndEachCallLogsOne
     EXPECT_EQ(calls[1]["operator"], 0);
     for (const auto& line : logLines())
         EXPECT_EQ(line.dump().find("admin123"), std::string::npos) << line.dump();
+}
+
+TEST(MonitoringOff, NoMetricsServesNoMetricsButStillItsHealth)
+{
+    testsupport::RsimdProcess server(Backend::Sqlite, 2, {"--no-metrics"});
+    for (const auto& [path, status] : {std::pair{"/metrics", 404}, {"/v1/health", 200}}) {
+        Socket socket(server.port());
+        socket.send(get(path));
+        EXPECT_EQ(socket.read().status, status) << path;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, Monitoring,

@@ -1,5 +1,5 @@
 // The inquiry window end to end: its three pages against the demo service, and a service of the
-// test's own for stored texts that are no numbers and for a service that goes away.
+// test's own for stored texts that are no numbers.
 #include "TfrmRemoteInfoQuery.h"
 #include "cut_notice.h"
 #include "driver.h"
@@ -258,7 +258,7 @@ TEST_F(InquiryForm, TheImsiBoxesTickAndUntickEachOther)
     expectOnlyMessage("提示：没有查到开通平台IMSI信息!", 64);
 }
 
-// A service of the test's own, whose stored texts are no numbers, and which then goes away.
+// A service of the test's own, whose stored texts are no numbers.
 class InquiryOwnService : public InquiryForm {
 protected:
     void SetUp() override
@@ -300,24 +300,6 @@ TEST_F(InquiryOwnService, CodesThatAreNoNumbersOrUnknownAreShownAsStored)
     EXPECT_EQ(segments->cellText(0, 2), "广州");
     EXPECT_EQ(segments->cellText(1, 2), "77");
     EXPECT_TRUE(gui_->messages().empty());
-}
-
-TEST_F(InquiryOwnService, AServiceThatIsGoneIsReportedAndTheWindowStaysUsable)
-{
-    own_.stop();
-    inquiry()->btnQueryClick();
-    ASSERT_EQ(gui_->messages().size(), 1U);
-    EXPECT_TRUE(gui_->messages()[0].text.startsWith("异常：调用写卡日志查询接口失败\n["))
-        << gui_->messages()[0].text.toStdString();
-    EXPECT_EQ(gui_->messages()[0].flags, 64);
-    EXPECT_FALSE(gui_->waitBoxOpen());
-    inquiry()->btnQryMsisdnClick();
-    inquiry()->btnQryPsIMSIClick();
-    ASSERT_EQ(gui_->messages().size(), 3U);
-    EXPECT_TRUE(gui_->messages()[1].text.startsWith("异常：调用开通平台号段信息查询接口失败\n["));
-    EXPECT_TRUE(gui_->messages()[2].text.startsWith("异常：调用开通平台IMSI信息查询接口失败\n["));
-    EXPECT_EQ(list("lstvMsisdnSegList")->rowCount(), 0);
-    EXPECT_FALSE(gui_->waitBoxOpen());
 }
 
 } // namespace
