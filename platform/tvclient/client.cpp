@@ -5,13 +5,16 @@
 #include "tvd_json.h"
 #include "tvd_json_stream.h"
 
+#include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <iostream>
 #include <mutex>
 #include <random>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -132,6 +135,10 @@ bool movesOn(const tvd::HttpResult& result, bool repeatable)
             (result.fault == Fault::None && (result.status == 502 || result.status == 504)));
 }
 
+// How long a call waits before it goes to a balancer once more: time for the balancer's
+// connection retries and health checks to turn from a replica that went.
+constexpr std::chrono::milliseconds kBalancerPause{500};
+
 int connectSeconds()
 {
     return secondsFromEnvironment("TAV_CONNECT_TIMEOUT", 3);
@@ -154,12 +161,16 @@ struct CTvdClientObject::Transport {
     CBSErrorMsg bindError;
 
     using Attempt = std::function<tvd::HttpResult(tvd::HttpTransport&)>;
-    // One call: at the current address, then at each next one while movesOn() says so.
+    // One call: at the current address, then at each next one while movesOn() says so. A single
+    // address is a balancer's: the call goes to it once more after a pause, on a new connection,
+    // by when the balancer sends it to another replica.
     tvd::HttpResult send(const Attempt& attempt, bool repeatable)
     {
         tvd::HttpResult result = attempt(*http);
-        for (std::size_t tried = 1; tried < addresses.size() && movesOn(result, repeatable);
-             ++tried) {
+        const std::size_t attempts = std::max<std::size_t>(addresses.size(), 2);
+        for (std::size_t tried = 1; tried < attempts && movesOn(result, repeatable); ++tried) {
+            if (addresses.size() == 1)
+                std::this_thread::sleep_for(kBalancerPause);
             current = (current + 1) % addresses.size();
             http = connection(addresses[current]);
             result = attempt(*http);

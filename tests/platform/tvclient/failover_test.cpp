@@ -42,8 +42,9 @@ bool sendAll(int socket, const char* data, ssize_t size)
 }
 
 // A TCP proxy on a loopback port in front of rsimd. It notes the X-Tav-Request-Id of every request
-// that passes; while it drops answers it forwards each request to rsimd but closes the client's
-// connection instead of passing the answer on. Once stopped, connections to it are refused.
+// that passes; while it has answers to drop (or to replace with 502, as a balancer whose server
+// went does) it forwards a request to rsimd but closes the client's connection instead of passing
+// the answer on. Once stopped, connections to it are refused.
 class LoopbackProxy {
 public:
     explicit LoopbackProxy(int upstreamPort) : upstreamPort_(upstreamPort)
@@ -60,7 +61,8 @@ public:
     ~LoopbackProxy() { stop(); }
 
     const std::string& address() const { return address_; }
-    void dropAnswers(bool drop) { dropping_ = drop; }
+    void dropAnswers(int count) { toDrop_ = count; }
+    void badGateway(int count) { toFail_ = count; }
     std::vector<std::string> requestIds()
     {
         std::lock_guard lock(mutex_);
@@ -95,6 +97,7 @@ private:
         bool open = ::connect(upstream, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
         std::string sent;
         std::size_t scanned = 0;
+        bool answered = false;
         pollfd sockets[2] = {{client, POLLIN, 0}, {upstream, POLLIN, 0}};
         char buffer[65536];
         while (open && !stopping_) {
@@ -105,14 +108,31 @@ private:
                 open = n > 0 && sendAll(upstream, buffer, n);
                 sent.append(buffer, static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
                 noteRequestIds(sent, scanned);
+                answered = false; // a request, whose answer is still to come
             }
             if (open && sockets[1].revents != 0) {
                 const ssize_t n = ::read(upstream, buffer, sizeof buffer);
-                open = n > 0 && !dropping_ && sendAll(client, buffer, n);
+                const bool first = !answered;
+                answered = true;
+                if (first && takeOne(toFail_)) {
+                    sendAll(client, kBadGateway, sizeof kBadGateway - 1);
+                    open = false;
+                } else {
+                    open = n > 0 && !(first && takeOne(toDrop_)) && sendAll(client, buffer, n);
+                }
             }
         }
         ::close(upstream);
         ::close(client);
+    }
+
+    // Whether one of the count was left, counting it.
+    static bool takeOne(std::atomic<int>& count)
+    {
+        for (int left = count; left > 0;)
+            if (count.compare_exchange_weak(left, left - 1))
+                return true;
+        return false;
     }
 
     void noteRequestIds(const std::string& sent, std::size_t& scanned)
@@ -132,7 +152,10 @@ private:
     int listener_ = -1;
     std::string address_;
     std::atomic<bool> stopping_{false};
-    std::atomic<bool> dropping_{false};
+    std::atomic<int> toDrop_{0};
+    std::atomic<int> toFail_{0};
+    static constexpr char kBadGateway[] =
+        "HTTP/1.1 502 Bad Gateway\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
     std::thread acceptor_;
     std::vector<std::thread> relays_;
     std::mutex mutex_;
@@ -211,10 +234,10 @@ TEST_F(Failover, ACallWhoseAnswerIsLostIsSentToTheNextAddressWithTheSameRequestI
     IResRemoteMgnt reader;
     ASSERT_EQ(writer.bind(losing.address() + "," + passing.address()), 0);
     ASSERT_EQ(reader.bind(losing.address() + "," + passing.address()), 0);
-    losing.dropAnswers(true);
+    losing.dropAnswers(1000);
 
     EXPECT_EQ(provinces(reader, "FO2"), 0);
-    addProvince(writer, "FO2");
+    EXPECT_EQ(addProvince(writer, "FO2"), 0) << "the repeat is answered as the write was";
     // libcurl may send a request once more on a kept-alive connection that closed without an
     // answer: the ids, not the attempts, are counted.
     const std::set<std::string> lost = ids(losing);
@@ -222,6 +245,22 @@ TEST_F(Failover, ACallWhoseAnswerIsLostIsSentToTheNextAddressWithTheSameRequestI
     EXPECT_EQ(lost.begin()->size(), 32U);
     EXPECT_EQ(ids(passing), lost) << "each call was sent again with its id";
     EXPECT_EQ(provinces(reader, "FO2"), 1) << "stored once";
+}
+
+// A single address is a balancer's: a call that it answered 502 goes to it once more.
+TEST_F(Failover, ACallABalancerAnswered502IsSentToItOnceMore)
+{
+    LoopbackProxy balancer(service_->port());
+    IResRemoteMgnt remote;
+    ASSERT_EQ(remote.bind(balancer.address()), 0);
+    balancer.badGateway(1);
+    EXPECT_EQ(addProvince(remote, "FO3"), 0) << "the repeat is answered as the write was";
+    const std::vector<std::string> sent = balancer.requestIds();
+    ASSERT_EQ(sent.size(), 2U);
+    EXPECT_EQ(sent[0], sent[1]);
+    balancer.badGateway(2);
+    EXPECT_EQ(provinces(remote, "FO3"), -1) << "once more only";
+    EXPECT_EQ(provinces(remote, "FO3"), 1) << "stored once";
 }
 
 } // namespace
