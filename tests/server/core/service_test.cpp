@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cstdlib>
 #include <ctime>
 #include <functional>
 #include <future>
@@ -627,11 +628,30 @@ TEST_P(Service, AWriteSentAgainWithItsRequestIdIsAnsweredAsTheFirstAndAppliedOnc
     EXPECT_EQ(count(stored, {std::string("%PROVINCE_CODE=82")}), 1);
 }
 
-TEST_P(Service, StopsCleanlyOnSigterm)
+// A SIGTERM while a large write runs lets the write finish: its cards are stored, its answer
+// reaches the client, and rsimd ends cleanly.
+TEST_P(Service, ASigtermDuringALargeWriteStillStoresAndAnswersIt)
 {
-    remote_.unbind();
-    sys_.unbind();
+    const auto writeRunning = [&] {
+        rawhttp::Socket scrape(server_->port());
+        scrape.send(rawhttp::get("/metrics"));
+        const std::string text = scrape.read().body;
+        const std::string gauge = "rsimd_database_connections{state=\"in_use\"} ";
+        const std::size_t at = text.find(gauge);
+        return at != std::string::npos && std::atof(text.c_str() + at + gauge.size()) > 0;
+    };
+    const SRemoteSimInfoList batch = cards(200000, 100000);
+    CBSErrorMsg error;
+    auto writing = std::async(std::launch::async,
+                              [&] { return remote_.add_simInfo(info_, batch, error, nullptr); });
+    while (!writeRunning())
+        ASSERT_EQ(writing.wait_for(std::chrono::milliseconds(20)), std::future_status::timeout)
+            << "the write ended before the signal: " << error.message;
     EXPECT_EQ(server_->stop(), 0);
+    EXPECT_EQ(writing.get(), 0) << error.message << error.hint;
+    EXPECT_EQ(count("SELECT COUNT(*) FROM rsim_sim WHERE IMSI BETWEEN ? AND ?",
+                    {std::string("460009900200000"), std::string("460009900299999")}),
+              100000);
 }
 
 TEST(ServiceSetting, MaxRowsCapsEveryQueryWhateverMaxNumAsks)
