@@ -165,6 +165,7 @@ Table::Table(const TableDef& def) : def_(def), name_(def.name()), keyNames_(def.
     uniqueSets_.push_back(keyColumns_);
     for (const auto& unique : def.uniques)
         uniqueSets_.push_back({column(unique).member});
+    checkNames();
     hasSecrets_ =
         std::any_of(columns_.begin(), columns_.end(), [](const Column& c) { return c.secret; });
     for (const auto& c : columns_)
@@ -173,6 +174,28 @@ Table::Table(const TableDef& def) : def_(def), name_(def.name()), keyNames_(def.
     keyWhere_ = joined(each(keyNames_, " = ?"), " WHERE ", " AND ");
     keyExists_ = "SELECT 1 FROM " + name_ + keyWhere_;
     orderBy_ = " ORDER BY " + (def.order.empty() ? joined(keyNames_, "", ", ") : def.order);
+}
+
+// A def that names a member its record lacks, or a table that is not defined, fails when the
+// tables are made (at the service's start), not at the first call that reads that name.
+void Table::checkNames() const
+{
+    for (const auto& rule : def_.rules) {
+        column(rule.member);
+        if (!rule.references.empty())
+            TableDefOf(rule.references);
+    }
+    for (const auto& name : def_.contains)
+        column(name);
+    if (def_.rangeFirst.empty() != def_.rangeLast.empty())
+        throw std::logic_error(name_ + " names one end of a range only");
+    if (!def_.rangeFirst.empty()) {
+        column(def_.rangeFirst);
+        column(def_.rangeLast);
+    }
+    for (const auto& criterion : def_.criteria)
+        if (criterion.filter != Filter::Limit)
+            column(criterion.column);
 }
 
 const Table::Column& Table::column(const std::string& name) const

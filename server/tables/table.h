@@ -74,6 +74,8 @@ private:
         bool (*read)(const db::Value& stored, CTvdBasicStructObject& record, int offset);
     };
 
+    void checkNames() const;
+
     struct Selection;
     bool select(const QueryPlan& plan, CallContext& context, const CTvdBasicStructObject& criteria,
                 Selection& selection, CBSErrorMsg& error) const;

@@ -275,6 +275,10 @@ TEST_P(Service, RangesMustBeOrderedOfEqualLengthAndNotOverlap)
     n.set_LAST_MSISDN("13909000001");
     EXPECT_NE(remote_.add_msisdnGrp(info_, numbers, error, nullptr), 0);
     EXPECT_EQ(error.message, "号段起止长度不一致");
+    n.set_FIRST_MSISDN("1390900000000000");
+    n.set_LAST_MSISDN("1390900000000001");
+    EXPECT_NE(remote_.add_msisdnGrp(info_, numbers, error, nullptr), 0);
+    EXPECT_NE(error.message.find("必须为1到15位数字"), std::string::npos) << error.message;
     EXPECT_NE(remote_.add_imsiMsisdnGrp(info_, range("460001500000000", "460001600000000"), error,
                                         nullptr),
               0);
@@ -295,6 +299,9 @@ TEST_P(Service, RangesMustBeOrderedOfEqualLengthAndNotOverlap)
     EXPECT_EQ(error.message, "号段与同一批数据中的号段重叠：460009000000000-460009000000999");
     EXPECT_EQ(error.hint, "第2条记录 FIRST_IMSI=460009000000999");
     two[1].set_FIRST_IMSI("460009000001000");
+    two.push_back(two[0]); // a range of one number
+    two[2].set_FIRST_IMSI("460009000002000");
+    two[2].set_LAST_IMSI("460009000002000");
     EXPECT_EQ(remote_.add_imsiMsisdnGrp(info_, two, error, nullptr), 0)
         << error.message << error.hint;
 }
