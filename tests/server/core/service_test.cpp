@@ -184,6 +184,10 @@ TEST_P(Service, DuplicatesMissingKeysAndReferencesAreRefused)
     EXPECT_EQ(error.minCode, 3);
     EXPECT_NE(remote_.del_provinceCode(info_, provinces({{"44", "广东"}}), error, nullptr), 0);
     EXPECT_EQ(error.minCode, 4) << error.message;
+    SResRemoteProvCodeList noCode;
+    static_cast<SResRemoteProvCode*>(noCode.append())->set_PROVINCE_NAME("无代码");
+    EXPECT_NE(remote_.add_provinceCode(info_, noCode, error, nullptr), 0);
+    EXPECT_EQ(error.message, "缺少关键字段PROVINCE_CODE");
 
     SResRemoteMsisdnGroupList groups;
     auto& g = *static_cast<SResRemoteMsisdnGroup*>(groups.append());
