@@ -178,6 +178,7 @@ void rangeQueryRatio(const RsimdProcess& server, const char* name, int runs)
     std::printf("  per query: bare SQL %.3f ms, write and sync 4 KiB (median) %.3f ms, answer %zu "
                 "bytes\n",
                 direct / kQueries, syncMillis(server), bytes);
+    std::fflush(stdout);
     login(server);
 }
 

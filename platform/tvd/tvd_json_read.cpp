@@ -23,8 +23,8 @@ const char* integerName(int kind)
     return kind == TVD_INT16 ? "int16" : kind == TVD_INT32 ? "int32" : "int64";
 }
 
-// What an answer carries beside its out-object: the result and the error record, checked as
-// decodeError checks one.
+// What an answer carries beside its out-object: the result and the error record, which is one
+// only with all four of its fields, each of its type (other members are ignored).
 class AnswerParts {
 public:
     bool sawResult = false;

@@ -89,7 +89,8 @@ bool readRequest(std::string_view text, CTvdBasicParamObject& in,
 bool readRequest(std::istream& text, CTvdBasicParamObject& in, const ListChunks* chunks = nullptr);
 
 // Reads an answer text {"result": n, "error": {…}, "out": {…}} the same way: the out-object's
-// records and lists as they come, the error record when there is one (as decodeError reads it).
+// records and lists as they come, the error record when there is one (code, minCode, message and
+// hint, each of its type).
 // Returns the result. An answer without a numeric result, or whose error is not an error record,
 // throws DecodeError; a wrong value in "out" throws it with the value's path ("out.list[3].IMSI").
 // The service sends "out" only with result 0.

@@ -4,6 +4,7 @@
 #include "PublicBusi.h"
 #include "control_kinds.h"
 #include "focus_exit.h"
+#include "record_access.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -38,53 +39,61 @@ T* TfrmRemoteSimInfo::Make(QWidget* parent, const char* name)
 const std::vector<TfrmRemoteSimInfo::Criterion>& TfrmRemoteSimInfo::Criteria()
 {
     using F = TfrmRemoteSimInfo;
-    auto edit = [](QLineEdit* F::*member, const char* name, int maxLength, const char* missing) {
-        return Editor{member, nullptr, name, maxLength, missing};
-    };
-    auto combo = [](QComboBox* F::*member, const char* name, const char* missing) {
-        return Editor{nullptr, member, name, 0, missing};
+    using Q = SRemoteSimQryIn;
+    auto edit = [](QLineEdit* F::*member, const char* name, int maxLength, const char* missing,
+                   int read) { return Editor{member, nullptr, name, maxLength, missing, read}; };
+    auto combo = [](QComboBox* F::*member, const char* name, const char* missing, int read,
+                    Lookup lookup = NoLookup) {
+        return Editor{nullptr, member, name, 0, missing, read, lookup};
     };
     static const std::vector<Criterion> criteria = {
         {&F::ckbQryImsi,
          "ckbQryImsi",
          "开始IMSI号：",
-         {edit(&F::edtQryImsiFirst, "edtQryImsiFirst", 15, "请输入查询条件[开始IMSI号]!"),
-          edit(&F::edtQryImsiLast, "edtQryImsiLast", 15, "请输入查询条件[结束IMSI号]!")},
+         {edit(&F::edtQryImsiFirst, "edtQryImsiFirst", 15, "请输入查询条件[开始IMSI号]!",
+               Q::idx_START_IMSI),
+          edit(&F::edtQryImsiLast, "edtQryImsiLast", 15, "请输入查询条件[结束IMSI号]!",
+               Q::idx_END_IMSI)},
          "结束IMSI号："},
         {&F::ckbQrySim,
          "ckbQrySim",
          "开始 SIM号：",
-         {edit(&F::edtQrySimFirst, "edtQrySimFirst", 20, "请输入查询条件[开始SIM号]!"),
-          edit(&F::edtQrySimLast, "edtQrySimLast", 20, "请输入查询条件[结束SIM号]!")},
+         {edit(&F::edtQrySimFirst, "edtQrySimFirst", 20, "请输入查询条件[开始SIM号]!",
+               Q::idx_START_SIM_ID),
+          edit(&F::edtQrySimLast, "edtQrySimLast", 20, "请输入查询条件[结束SIM号]!",
+               Q::idx_END_SIM_ID)},
          "结束 SIM号："},
         {&F::ckbQryResCode,
          "ckbQryResCode",
          "卡  类  型：",
-         {combo(&F::cmbQryResCode, "cmbQryResCode", "请选择查询条件[卡类型]!")}},
+         {combo(&F::cmbQryResCode, "cmbQryResCode", "请选择查询条件[卡类型]!", Q::idx_RES_CODE)}},
         {&F::ckbQrySts,
          "ckbQrySts",
          "状　态：",
-         {combo(&F::cmbQrySts, "cmbQrySts", "请选择查询条件[状态]!")}},
+         {combo(&F::cmbQrySts, "cmbQrySts", "请选择查询条件[状态]!", Q::idx_STS, Status)}},
         {&F::ckbQryResSts,
          "ckbQryResSts",
          "资源状态：",
-         {combo(&F::cmbQryResSts, "cmbQryResSts", "请选择查询条件[资源状态]!")}},
+         {combo(&F::cmbQryResSts, "cmbQryResSts", "请选择查询条件[资源状态]!", Q::idx_RES_STS,
+                ResStatus)}},
         {&F::ckbQryRegionCode,
          "ckbQryRegionCode",
          "分  公  司：",
-         {combo(&F::cmbQryRegionCode, "cmbQryRegionCode", "请选择查询条件[分公司]!")}},
+         {combo(&F::cmbQryRegionCode, "cmbQryRegionCode", "请选择查询条件[分公司]!",
+                Q::idx_REGION_CODE, Region)}},
         {&F::ckbQryCountyCode,
          "ckbQryCountyCode",
          "县公司：",
-         {combo(&F::cmbQryCountyCode, "cmbQryCountyCode", "请选择查询条件[县公司]!")}},
+         {combo(&F::cmbQryCountyCode, "cmbQryCountyCode", "请选择查询条件[县公司]!",
+                Q::idx_COUNTY_CODE, County)}},
         {&F::ckbQryOrgId,
          "ckbQryOrgId",
          "营 业 厅：",
-         {combo(&F::cmbQryOrgId, "cmbQryOrgId", "请选择查询条件[营业厅]!")}},
+         {combo(&F::cmbQryOrgId, "cmbQryOrgId", "请选择查询条件[营业厅]!", Q::idx_ORG_ID, Org)}},
         {&F::ckbQryMaxNum,
          "ckbQryMaxNum",
          "查 询 记 录：",
-         {edit(&F::edtQryMaxNum, "edtQryMaxNum", 5, "请选择查询条件[查询记录]!")}},
+         {edit(&F::edtQryMaxNum, "edtQryMaxNum", 5, "请选择查询条件[查询记录]!", Q::idx_MAX_NUM)}},
     };
     return criteria;
 }
@@ -92,32 +101,36 @@ const std::vector<TfrmRemoteSimInfo::Criterion>& TfrmRemoteSimInfo::Criteria()
 const std::vector<TfrmRemoteSimInfo::EditField>& TfrmRemoteSimInfo::EditFields()
 {
     using F = TfrmRemoteSimInfo;
+    using R = SRemoteSimInfo;
     auto edit = [](const char* label, QLineEdit* F::*member, const char* name, int maxLength,
-                   const char* missing) {
-        return EditField{label, {member, nullptr, name, maxLength, missing}};
+                   const char* missing, int read, bool shared = false) {
+        return EditField{label, {member, nullptr, name, maxLength, missing, read}, shared};
     };
-    auto combo = [](const char* label, QComboBox* F::*member, const char* name,
-                    const char* missing) {
-        return EditField{label, {nullptr, member, name, 0, missing}};
+    auto combo = [](const char* label, QComboBox* F::*member, const char* name, const char* missing,
+                    int read, Lookup lookup = NoLookup) {
+        return EditField{label, {nullptr, member, name, 0, missing, read, lookup}, true};
     };
     static const std::vector<EditField> fields = {
-        edit("IMSI号：", &F::edImsi, "edImsi", 15, "请输入[IMSI号]!"),
-        edit("SIM号：", &F::edSimId, "edSimId", 20, "请输入[SIM号]!"),
-        combo("分公司：", &F::cmbRegionCode, "cmbRegionCode", "请选择[分公司]!"),
-        combo("县公司：", &F::cmbCountyCode, "cmbCountyCode", "请选择[县公司]!"),
-        combo("营业厅：", &F::cmbOrgId, "cmbOrgId", "请选择[营业厅]!"),
-        combo("卡类型：", &F::cmbResCode, "cmbResCode", "请选择[卡类型]!"),
-        combo("状态：", &F::cmbSts, "cmbSts", "请选择[状态]!"),
-        combo("用途：", &F::cmbPurpose, "cmbPurpose", "请选择[用途]!"),
-        edit("短信中心号：", &F::edSmsp, "edSmsp", 30, "请输到系统参数表配置短信中心号码!"),
-        combo("SIM卡商：", &F::cmbVendor, "cmbVendor", "请选择[SIM卡商]!"),
-        edit("PIN1码：", &F::edPIN1, "edPIN1", 8, "请输入[PIN1码]!"),
-        edit("PIN2码：", &F::edPIN2, "edPIN2", 8, "请输入[PIN2码]!"),
-        edit("PUK1码：", &F::edPUK1, "edPUK1", 8, "请输入[PUK1码]!"),
-        edit("PUK2码：", &F::edPUK2, "edPUK2", 8, "请选择[PUK2码]!"),
-        edit("KI值：", &F::edKI, "edKI", 64, "请选择[KI值]!"),
-        edit("KI密钥：", &F::edKiKey, "edKiKey", 32, nullptr),
-        edit("备注：", &F::edRemark, "edRemark", 64, nullptr),
+        edit("IMSI号：", &F::edImsi, "edImsi", 15, "请输入[IMSI号]!", R::idx_IMSI),
+        edit("SIM号：", &F::edSimId, "edSimId", 20, "请输入[SIM号]!", R::idx_SIM_ID),
+        combo("分公司：", &F::cmbRegionCode, "cmbRegionCode", "请选择[分公司]!", R::idx_REGION_CODE,
+              Region),
+        combo("县公司：", &F::cmbCountyCode, "cmbCountyCode", "请选择[县公司]!", R::idx_COUNTY_CODE,
+              County),
+        combo("营业厅：", &F::cmbOrgId, "cmbOrgId", "请选择[营业厅]!", R::idx_ORG_ID, Org),
+        combo("卡类型：", &F::cmbResCode, "cmbResCode", "请选择[卡类型]!", R::idx_RES_CODE),
+        combo("状态：", &F::cmbSts, "cmbSts", "请选择[状态]!", R::idx_STS, Status),
+        combo("用途：", &F::cmbPurpose, "cmbPurpose", "请选择[用途]!", R::idx_PURPOSE, Purpose),
+        edit("短信中心号：", &F::edSmsp, "edSmsp", 30, "请输到系统参数表配置短信中心号码!",
+             R::idx_SMSP, true),
+        combo("SIM卡商：", &F::cmbVendor, "cmbVendor", "请选择[SIM卡商]!", R::idx_VENDOR_CODE),
+        edit("PIN1码：", &F::edPIN1, "edPIN1", 8, "请输入[PIN1码]!", R::idx_PIN1),
+        edit("PIN2码：", &F::edPIN2, "edPIN2", 8, "请输入[PIN2码]!", R::idx_PIN2),
+        edit("PUK1码：", &F::edPUK1, "edPUK1", 8, "请输入[PUK1码]!", R::idx_PUK1),
+        edit("PUK2码：", &F::edPUK2, "edPUK2", 8, "请选择[PUK2码]!", R::idx_PUK2),
+        edit("KI值：", &F::edKI, "edKI", 64, "请选择[KI值]!", R::idx_KI_CODE),
+        edit("KI密钥：", &F::edKiKey, "edKiKey", 32, nullptr, R::idx_KI_KEY),
+        edit("备注：", &F::edRemark, "edRemark", 64, nullptr, R::idx_REMARK, true),
     };
     return fields;
 }
@@ -136,6 +149,22 @@ QWidget* TfrmRemoteSimInfo::Control(const Editor& editor) const
     if (editor.combo != nullptr)
         return this->*editor.combo;
     return this->*editor.edit;
+}
+
+void TfrmRemoteSimInfo::Read(const Editor& editor, CTvdBasicStructObject& record, bool trim) const
+{
+    QString text = editor.combo != nullptr ? (this->*editor.combo)->currentText()
+                                           : (this->*editor.edit)->text();
+    if (trim)
+        text = text.trimmed();
+    if (editor.lookup != NoLookup)
+        rsimform::setMemberInteger(record, editor.member, CodeOf(editor.lookup, text));
+    else if (editor.combo != nullptr)
+        rsimform::setMemberText(
+            record, editor.member,
+            QString::fromStdString(CResRemoteSim::ExtractCode(text.toStdString())));
+    else
+        rsimform::setMemberText(record, editor.member, text);
 }
 
 bool TfrmRemoteSimInfo::NoneEmpty(const std::vector<const Editor*>& editors)
@@ -448,32 +477,10 @@ bool TfrmRemoteSimInfo::CheckCriteria()
 SRemoteSimQryIn TfrmRemoteSimInfo::ReadCriteria() const
 {
     SRemoteSimQryIn criteria;
-    if (ckbQryImsi->isChecked()) {
-        criteria.set_START_IMSI(edtQryImsiFirst->text().trimmed().toStdString());
-        criteria.set_END_IMSI(edtQryImsiLast->text().trimmed().toStdString());
-    }
-    if (ckbQrySim->isChecked()) {
-        criteria.set_START_SIM_ID(edtQrySimFirst->text().trimmed().toStdString());
-        criteria.set_END_SIM_ID(edtQrySimLast->text().trimmed().toStdString());
-    }
-    if (ckbQryResCode->isChecked())
-        criteria.set_RES_CODE(
-            CResRemoteSim::ExtractCode(cmbQryResCode->currentText().toStdString()));
-    if (ckbQrySts->isChecked())
-        criteria.set_STS(static_cast<std::int16_t>(CodeOf(Status, cmbQrySts->currentText())));
-    if (ckbQryResSts->isChecked())
-        criteria.set_RES_STS(
-            static_cast<std::int16_t>(CodeOf(ResStatus, cmbQryResSts->currentText())));
-    if (ckbQryRegionCode->isChecked())
-        criteria.set_REGION_CODE(
-            static_cast<std::int16_t>(CodeOf(Region, cmbQryRegionCode->currentText())));
-    if (ckbQryCountyCode->isChecked())
-        criteria.set_COUNTY_CODE(
-            static_cast<std::int16_t>(CodeOf(County, cmbQryCountyCode->currentText())));
-    if (ckbQryOrgId->isChecked())
-        criteria.set_ORG_ID(static_cast<std::int32_t>(CodeOf(Org, cmbQryOrgId->currentText())));
-    if (ckbQryMaxNum->isChecked())
-        criteria.set_MAX_NUM(edtQryMaxNum->text().trimmed().toInt());
+    for (const Criterion& criterion : Criteria())
+        if ((this->*criterion.box)->isChecked())
+            for (const Editor& editor : criterion.editors)
+                Read(editor, criteria, true);
     return criteria;
 }
 

@@ -71,6 +71,7 @@ protected:
 private:
     // The code lists of the window, by category.
     enum Lookup {
+        NoLookup = 0,
         Region = 57,
         County = 58,
         Org = 59,
@@ -80,13 +81,16 @@ private:
     };
 
     // An editor of a criterion or a field of the edit area: a line edit (with its maximum length)
-    // or a combo box of the window, and what the check of empty input says (none: may be empty).
+    // or a combo box of the window, what the check of empty input says (none: may be empty), and
+    // the member it reads: the text, a code list's code of the item, or an item's bracketed code.
     struct Editor {
         QLineEdit* TfrmRemoteSimInfo::*edit;
         QComboBox* TfrmRemoteSimInfo::*combo;
         const char* name;
         int maxLength;
         const char* missing;
+        int member;
+        Lookup lookup = NoLookup;
     };
     // A criterion: its box and editors; a range has a first and a last editor, with a label of
     // its own before the last.
@@ -97,15 +101,19 @@ private:
         std::vector<Editor> editors;
         const char* lastCaption = nullptr;
     };
+    // shared: one of the nine fields that every card of an import's commit takes from the edit
+    // area.
     struct EditField {
         const char* label;
         Editor editor;
+        bool shared;
     };
     // In the order they are laid out and checked.
     static const std::vector<Criterion>& Criteria();
     static const std::vector<EditField>& EditFields();
     QWidget* Create(QWidget* parent, const Editor& editor);
     QWidget* Control(const Editor& editor) const;
+    void Read(const Editor& editor, CTvdBasicStructObject& record, bool trim) const;
     // Shows the message of the first empty editor and gives it the focus.
     bool NoneEmpty(const std::vector<const Editor*>& editors);
 

@@ -41,29 +41,16 @@ bool TfrmRemoteSimInfo::CheckEditArea()
 // The nine fields shared by every card of a commit or an Add, from the edit area.
 void TfrmRemoteSimInfo::SetCommonFields(SRemoteSimInfo& record) const
 {
-    record.set_RES_CODE(CResRemoteSim::ExtractCode(utf8(cmbResCode->currentText())));
-    record.set_STS(static_cast<std::int16_t>(CodeOf(Status, cmbSts->currentText())));
-    record.set_PURPOSE(static_cast<std::int16_t>(CodeOf(Purpose, cmbPurpose->currentText())));
-    record.set_SMSP(utf8(edSmsp->text()));
-    record.set_VENDOR_CODE(CResRemoteSim::ExtractCode(utf8(cmbVendor->currentText())));
-    record.set_REGION_CODE(static_cast<std::int16_t>(CodeOf(Region, cmbRegionCode->currentText())));
-    record.set_COUNTY_CODE(static_cast<std::int16_t>(CodeOf(County, cmbCountyCode->currentText())));
-    record.set_ORG_ID(static_cast<std::int32_t>(CodeOf(Org, cmbOrgId->currentText())));
-    record.set_REMARK(utf8(edRemark->text()));
+    for (const EditField& field : EditFields())
+        if (field.shared)
+            Read(field.editor, record, false);
 }
 
 SRemoteSimInfo TfrmRemoteSimInfo::ReadEditArea() const
 {
     SRemoteSimInfo record;
-    record.set_IMSI(utf8(edImsi->text()));
-    record.set_SIM_ID(utf8(edSimId->text()));
-    SetCommonFields(record);
-    record.set_PIN1(utf8(edPIN1->text()));
-    record.set_PIN2(utf8(edPIN2->text()));
-    record.set_PUK1(utf8(edPUK1->text()));
-    record.set_PUK2(utf8(edPUK2->text()));
-    record.set_KI_CODE(utf8(edKI->text()));
-    record.set_KI_KEY(utf8(edKiKey->text()));
+    for (const EditField& field : EditFields())
+        Read(field.editor, record, false);
     return record;
 }
 

@@ -171,6 +171,10 @@ TEST_P(Service, DuplicatesMissingKeysAndReferencesAreRefused)
     EXPECT_EQ(error.minCode, 3);
     EXPECT_NE(remote_.del_provinceCode(info_, provinces({{"44", "广东"}}), error, nullptr), 0);
     EXPECT_EQ(error.minCode, 4) << error.message;
+    SResRemoteProvCodeList noCode;
+    static_cast<SResRemoteProvCode*>(noCode.append())->set_PROVINCE_NAME("无代码");
+    EXPECT_NE(remote_.add_provinceCode(info_, noCode, error, nullptr), 0);
+    EXPECT_EQ(error.message, "缺少关键字段PROVINCE_CODE");
 
     SResRemoteMsisdnGroupList groups;
     auto& g = *static_cast<SResRemoteMsisdnGroup*>(groups.append());
@@ -272,6 +276,11 @@ TEST_P(Service, RangesMustBeOrderedOfEqualLengthAndNotOverlap)
     EXPECT_EQ(error.minCode, 5);
     EXPECT_EQ(error.message, "号段与已有号段重叠：460001000000000-460001999999999");
     EXPECT_EQ(error.hint, "第1条记录 FIRST_IMSI=460001500000000");
+    // Ending where a stored range starts is an overlap too.
+    EXPECT_NE(remote_.add_imsiMsisdnGrp(info_, range("460000900000000", "460001000000000"), error,
+                                        nullptr),
+              0);
+    EXPECT_EQ(error.message, "号段与已有号段重叠：460001000000000-460001999999999");
     auto unknown = range("460009100000000", "460009100000999");
     unknown[0].set_MSISDN_GROUP("G99");
     EXPECT_NE(remote_.add_imsiMsisdnGrp(info_, unknown, error, nullptr), 0);

@@ -153,7 +153,7 @@ TEST_P(Sessions, SessionsAreStoredAsDigestsAndSlideWithinTheirIdleTime)
 }
 
 // A session past either of its expiries is refused, however recently it was past it.
-TEST_P(Sessions, ASessionPastEitherExpiryIsRefused)
+TEST_P(Sessions, ASessionPastEitherExpiryOrOfALockedOperatorIsRefused)
 {
     const std::string expiredMessage = "会话无效或已过期，请重新登录";
     const std::int64_t now = std::time(nullptr);
@@ -171,6 +171,10 @@ TEST_P(Sessions, ASessionPastEitherExpiryIsRefused)
     }
     EXPECT_EQ(query("unknown"), expiredMessage);
     EXPECT_EQ(query(""), expiredMessage);
+    // The session of an operator locked since it began.
+    const std::string token = session("viewer", "viewer123");
+    database()->exec("UPDATE sys_operator SET LOCK_STATUS = 1 WHERE LOGIN_NAME = 'viewer'");
+    EXPECT_EQ(query(token), expiredMessage);
 }
 
 // Logins, refused logins and logouts are audited with the operator and the address.

@@ -113,14 +113,9 @@ TEST_P(WriteLog, TheSpanIncludesBothEndsAndTheNewestComesFirst)
     EXPECT_EQ(query(in), (std::vector<long long>{910000000002, 910000000001}));
     EXPECT_EQ(query(criteria()),
               (std::vector<long long>{910000000003, 910000000002, 910000000001, 910000000004}));
-}
-
-TEST_P(WriteLog, ABackwardsSpanAnswersNothingWithoutAnError)
-{
-    auto in = criteria();
     in.set_BEGIN_OP_TIME(CBSDateTime(2026, 3, 11, 0, 0, 0));
     in.set_END_OP_TIME(CBSDateTime(2026, 3, 9, 23, 59, 59));
-    EXPECT_TRUE(query(in).empty());
+    EXPECT_TRUE(query(in).empty()) << "a backwards span answers nothing, without an error";
 }
 
 TEST_P(WriteLog, EachCriterionMatchesItsEntryExactlyWithinTheOperatorsRegion)
