@@ -94,20 +94,6 @@ protected:
     }
 };
 
-TEST_P(Service, QueriesFilterBySetMembersOnlyWithNamesBySubstring)
-{
-    CBSErrorMsg error;
-    SResRemoteProvCodeList all, some;
-    ASSERT_EQ(remote_.qry_provinceCode(SResRemoteProvCode(), all, error, nullptr), 0);
-    EXPECT_EQ(all.count(), 4);
-    SResRemoteProvCode byName;
-    byName.set_PROVINCE_NAME("东");
-    ASSERT_EQ(remote_.qry_provinceCode(byName, some, error, nullptr), 0);
-    ASSERT_EQ(some.count(), 1);
-    EXPECT_EQ(some[0].PROVINCE_CODE, "44");
-    EXPECT_TRUE(some[0].isSet(SResRemoteProvCode::idx_PROVINCE_NAME));
-}
-
 // Operators type codes in either case and Chinese names; % and _ are characters like the others.
 TEST_P(Service, NameCriteriaIgnoreAsciiCaseAndMatchPercentAndUnderscoreLiterally)
 {
