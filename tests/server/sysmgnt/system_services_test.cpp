@@ -374,7 +374,8 @@ TEST_P(InitAdmin, MakesTheFirstAdministratorOnceAndKeepsDemoDataOut)
     EXPECT_NE(run("--init-admin other", kStrong), 0);
     EXPECT_NE(output_.find("has an administrator already"), std::string::npos) << output_;
     // An address that cannot be bound: should the seed go through, rsimd still ends.
-    EXPECT_NE(run("--seed demo --listen 192.0.2.1:1", kStrong), 0) << "demo operators beside root";
+    EXPECT_NE(run("--seed demo --listen 192.0.2.1:1 --insecure-http", kStrong), 0)
+        << "demo operators beside root";
     EXPECT_NE(output_.find("root"), std::string::npos) << output_;
 
     testsupport::RsimdProcess server(database_->address(), false);
