@@ -68,6 +68,16 @@ TEST_F(HostileClients, SlowStalledAndFloodingClientsOfOneAddressDoNotHoldUpOther
     for (auto& socket : hostile)
         socket->send("X"); // a byte a second, as it were
     expectNormalClientServed();
+
+    // Over all addresses the service takes no more than its connections: with 16 from one
+    // address and 8 from another held open, one more is closed unanswered.
+    for (int i = 0; i < 8; ++i) {
+        hostile.push_back(std::make_unique<Socket>(server_->port(), "127.0.0.3"));
+        hostile.back()->send("POST /v1/login HTTP/1.1\r\nHost: x\r\n");
+    }
+    Socket beyond(server_->port());
+    beyond.send(post("/v1/login", kLogin));
+    EXPECT_EQ(beyond.read().status, -1) << "a connection beyond --max-connections is closed";
 }
 
 // Chunked bodies have no length to check before they arrive: four of 700 KiB each, were they
