@@ -139,6 +139,7 @@ TEST(CodecWriter, TextEqualsTheTreesDumpInEveryPieceSize)
                                    "控制\x01\t\n\x1f字符",
                                    "emoji \xF0\x9F\x98\x80",
                                    "\x01\b\f\r\x1f\x7f/ctl",
+                                   "ascii\tline\nbreak",
                                    "\"\"ends\\"};
     for (int i = 0; i < 200; ++i)
         cards.push_back(card(i, remarks[i % std::size(remarks)]));
