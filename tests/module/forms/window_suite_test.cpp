@@ -151,7 +151,8 @@ protected:
 class EditingWindow : public EveryWindow {};
 class ConfirmingWindow : public EveryWindow {};
 
-// The viewer holds the query role: every window answers its queries and offers no write.
+// The viewer holds the query role: every window answers its queries and offers no write, not
+// even on a clicked row.
 TEST_P(EveryWindow, OpensUnderItsCaptionAndOffersAddOnlyWithTheAddRight)
 {
     OpenIt();
@@ -163,7 +164,8 @@ TEST_P(EveryWindow, OpensUnderItsCaptionAndOffersAddOnlyWithTheAddRight)
     LoginAs("viewer", "viewer123");
     OpenIt();
     click(window().query);
-    EXPECT_GT(list(window().list)->rowCount(), 0) << lastText().toStdString();
+    ASSERT_GT(list(window().list)->rowCount(), 0) << lastText().toStdString();
+    clickRow(window().list, 0);
     for (const char* write : {"btnAdd", "btnModify", "btnDelete"}) {
         if (auto* button = window_->findChild<QPushButton*>(write)) {
             EXPECT_FALSE(button->isEnabled()) << write;
@@ -229,9 +231,11 @@ TEST_P(EditingWindow, ClearUnticksTheTextCriteriaAndEmptiesTheListAndTheEditArea
     click("btnClear");
     EXPECT_FALSE(box(window().box)->isChecked());
     EXPECT_EQ(list(window().list)->rowCount(), 0);
-    for (const char* key : window().keys)
-        if (auto* edit = qobject_cast<QLineEdit*>(control<QWidget>(key)))
+    for (const char* key : window().keys) {
+        if (auto* edit = qobject_cast<QLineEdit*>(control<QWidget>(key))) {
             EXPECT_TRUE(edit->text().isEmpty()) << key;
+        }
+    }
     EXPECT_TRUE(button("btnAdd")->isEnabled());
     EXPECT_FALSE(button(window().modify)->isEnabled());
 }
