@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
+#include <thread>
 
 namespace {
 
@@ -82,26 +84,47 @@ TEST_F(HostileClients, SlowStalledAndFloodingClientsOfOneAddressDoNotHoldUpOther
 
 // Chunked bodies have no length to check before they arrive: four of 700 KiB each, were they
 // taken before their session, would hold more than the whole body budget (twice the largest
-// body, 2 MiB here) and a large write would be refused.
-TEST_F(HostileClients, StalledChunkedRequestsWithoutASessionHoldNothingFromALargeWrite)
+// body, 2 MiB here) and a large write would be refused. Admitted ones do hold what they spooled,
+// and a write that would go beyond the budget is refused.
+TEST_F(HostileClients, StalledChunkedRequestsHoldTheBodyBudgetOnlyOnceAdmitted)
 {
     start({"--max-body", "1"});
     const std::string provinceAdd = "/v1/call/MResRemoteMgntApp_IResRemoteMgnt/RMOSMQ01";
+    const auto stall = [&](const std::string& headers, std::size_t bytes) {
+        auto socket = std::make_unique<Socket>(server_->port());
+        char size[16];
+        std::snprintf(size, sizeof size, "%zx\r\n", bytes);
+        socket->send("POST " + provinceAdd + " HTTP/1.1\r\nHost: x\r\n" + headers +
+                     "Transfer-Encoding: chunked\r\n\r\n" + size + std::string(bytes, ' '));
+        return socket;
+    };
     std::vector<std::unique_ptr<Socket>> stalled;
-    for (int i = 0; i < 4; ++i) {
-        stalled.push_back(std::make_unique<Socket>(server_->port()));
-        stalled.back()->send("POST " + provinceAdd +
-                             " HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n"
-                             "af000\r\n" +
-                             std::string(700 * 1024, ' '));
-    }
-    const std::string body = R"({"in":{"sOpInfo":{"OP_ID":1},"listResRemoteProvCode":)"
-                             R"([{"PROVINCE_CODE":"97","PROVINCE_NAME":"九七"}]})" +
-                             std::string(100 * 1024, ' ') + "}";
-    const HttpAnswer written =
-        exchange(post(provinceAdd, body, "X-Tav-Session: " + session() + "\r\n"));
+    for (int i = 0; i < 4; ++i)
+        stalled.push_back(stall("", 700 * 1024));
+    const auto write = [&](std::size_t padding) {
+        const std::string body = R"({"in":{"sOpInfo":{"OP_ID":1},"listResRemoteProvCode":)"
+                                 R"([{"PROVINCE_CODE":"97","PROVINCE_NAME":"九七"}]})" +
+                                 std::string(padding, ' ') + "}";
+        return exchange(post(provinceAdd, body, "X-Tav-Session: " + session() + "\r\n"));
+    };
+    const HttpAnswer written = write(100 * 1024);
     EXPECT_EQ(written.status, 200);
     EXPECT_EQ(written.document().value("result", -1), 0) << written.body;
+
+    const std::string admitted = "X-Tav-Session: " + session() + "\r\n";
+    for (int i = 0; i < 2; ++i)
+        stalled.push_back(stall(admitted, 1000 * 1000));
+    const auto held = [&] {
+        const std::string text = exchange(get("/metrics")).body;
+        const auto at = text.find("\nrsimd_request_body_bytes_held ");
+        return at == std::string::npos ? 0.0 : std::stod(text.substr(at + 31));
+    };
+    for (int tries = 0; tries < 100 && held() < 1.8e6; ++tries)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_GE(held(), 1.8e6) << "two admitted bodies spooled";
+    const HttpAnswer refused = write(500 * 1024);
+    EXPECT_EQ(refused.status, 503) << refused.body;
+    EXPECT_EQ(refused.document()["error"].value("hint", ""), "同时进行的大请求过多");
 }
 
 // The two bounds apart: a kept-alive connection that says nothing goes at the idle timeout; a
