@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Configures and builds rsimd alone (-DRSIM_SERVICE_ONLY=ON) in build-headless/, and checks that
 # the configuration looked for neither Qt nor GoogleTest and that rsimd links neither Qt nor the
-# client transport (libtvclient and libcurl are the desktop side's).
+# client transport (libtvclient and libcurl are the desktop side's), and that no source of the
+# service build has a client-only header folder on its include path.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,4 +23,9 @@ if ldd "$dir/bin/rsimd" | grep -E 'libtvclient|libcurl'; then
   echo "check-headless: rsimd links the client transport" >&2
   exit 1
 fi
-echo "check-headless: rsimd builds without Qt and GoogleTest and links neither Qt nor the client transport"
+client_only='platform/(tvclient|tvgui|publiclibs|wininet|win32)|module/idl/proxy'
+if grep -oE -- "-I[^ ]*($client_only)[^ ]*" "$dir/compile_commands.json" | sort -u | grep .; then
+  echo "check-headless: the service build sees client-only headers" >&2
+  exit 1
+fi
+echo "check-headless: rsimd builds without Qt and GoogleTest, links neither Qt nor the client transport, and sees no client-only header"

@@ -1,7 +1,7 @@
 // Account definitions registered with the others; no window reads or sends them.
 #pragma once
 
-#include "TVClient.h"
+#include "tvd_record.h"
 
 namespace MAccAuxMgntDef {
 

@@ -4,8 +4,8 @@
 // these declarations; the service adds its storage rules in server/tables/table_defs.cpp.
 #pragma once
 
-#include "ResRemoteSimMgnt_tvd_c.h"
-#include "ResSysMgnt_tvd_c.h"
+#include "ResRemoteSimMgnt_operations.h"
+#include "ResSysMgnt_operations.h"
 
 #include <array>
 #include <initializer_list>

@@ -1,7 +1,7 @@
 // System parameters.
 #pragma once
 
-#include "TVClient.h"
+#include "tvd_record.h"
 
 // Member lists are laid out by hand, several members to a line in declaration order; the
 // formatter would stair-step them.

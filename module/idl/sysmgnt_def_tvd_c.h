@@ -2,7 +2,7 @@
 // rights.
 #pragma once
 
-#include "TVClient.h"
+#include "tvd_record.h"
 
 // Member lists are laid out by hand, several members to a line in declaration order; the
 // formatter would stair-step them.

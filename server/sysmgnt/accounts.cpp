@@ -6,7 +6,7 @@
 #include "sysmgnt.h"
 
 #include "ResRemoteSimTables.h"
-#include "SysMgntService_tvd_c.h"
+#include "SysMgntService_operations.h"
 
 #include <algorithm>
 
@@ -304,7 +304,7 @@ bool hasAdministrator(db::Driver& db)
 
 void registerAccountHandlers(HandlerTable& handlers)
 {
-    const std::string interfaceName = MSysSvcApp::ISysMgnt::kInterfaceName;
+    const std::string interfaceName = MSysSvcApp::ISysMgntOperations::kInterfaceName;
     handlers.add(interfaceName, "SYSMQ08", HandlerEntry::query(listAccounts));
     handlers.add(interfaceName, "SYSMQ09", accountWrite(addAccount));
     handlers.add(interfaceName, "SYSMQ10", accountWrite(setPassword));

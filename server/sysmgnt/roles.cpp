@@ -1,7 +1,7 @@
 #include "roles.h"
 
 #include "ResRemoteSimTables.h"
-#include "SysMgntService_tvd_c.h"
+#include "SysMgntService_operations.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 #include "accounts.h"
 #include "params.h"
 
-#include "SysMgntService_tvd_c.h"
+#include "SysMgntService_operations.h"
 
 namespace rsim::sysmgnt {
 namespace {
@@ -11,7 +11,7 @@ namespace {
 using db::Row;
 using db::Value;
 
-constexpr const char* kInterface = "MSysSvcApp_ISysMgnt";
+constexpr const char* kInterface = MSysSvcApp::ISysMgntOperations::kInterfaceName;
 
 template <class List>
 auto& append(CTvdBasicObject& list)

@@ -1,13 +1,13 @@
 // The remote-SIM operations as handlers of the dispatcher, from the operation lists.
 #include "table.h"
 
-#include "ResRemoteSimMgnt_tvd_c.h"
-#include "ResSysMgnt_tvd_c.h"
+#include "ResRemoteSimMgnt_operations.h"
+#include "ResSysMgnt_operations.h"
 
 namespace rsim::tables {
 namespace {
 
-constexpr const char* kInterface = "MResRemoteMgntApp_IResRemoteMgnt";
+constexpr const char* kInterface = MResRemoteMgntApp::IResRemoteMgntOperations::kInterfaceName;
 
 enum class Action { Add, Modify, Remove };
 
@@ -85,7 +85,7 @@ void registerHandlers(HandlerTable& handlers)
                                      rsimcatalog::TableOf<MResRemoteMgntDef::Rec>().rights.read));
     RSIM_FAMILIES(RSIM_REGISTER_FAMILY_)
     RSIM_INQUIRIES(RSIM_REGISTER_INQUIRY_)
-    handlers.add(MResSysMgnt::IResSysMgnt::kInterfaceName, "RMRESD31",
+    handlers.add(MResSysMgnt::IResSysMgntOperations::kInterfaceName, "RMRESD31",
                  HandlerEntry::query(queryHandler(tableOf<MResSysMgnt::SResCodeDefInfo>(),
                                                   MResSysMgnt::SQueryResCodeIn::typeInfo())));
 }

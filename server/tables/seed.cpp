@@ -2,7 +2,7 @@
 #include "table.h"
 
 #include "ResRemoteSimMgnt_def_tvd_c.h"
-#include "ResSysMgnt_tvd_c.h"
+#include "ResSysMgnt_operations.h"
 
 #include <cstdio>
 

@@ -47,11 +47,11 @@ TEST(GuiException, DisplayShowsTheTextLiterally)
     CBSErrorMsg error;
     error.set(1, 0, "100%", "%d%s");
     const CGUIException e(error);
-    EXPECT_EQ(e.Display("异常信息", 16), IDOK);
-    EXPECT_EQ(e.Display(nullptr, 16), -1);
+    EXPECT_EQ(e.Display("异常信息", MB_ICONHAND), IDOK);
+    EXPECT_EQ(e.Display(nullptr, MB_ICONHAND), -1);
     setGuiInteraction(nullptr);
     ASSERT_EQ(gui.messages().size(), 1U);
     EXPECT_TRUE(gui.messages()[0].text.contains("[Hint   ] %d%s"));
     EXPECT_EQ(gui.messages()[0].caption, "异常信息");
-    EXPECT_EQ(gui.messages()[0].flags, 16);
+    EXPECT_EQ(gui.messages()[0].flags, MB_ICONHAND);
 }

@@ -14,6 +14,9 @@
 
 namespace {
 
+// The confirmation the windows ask: Yes and No, the question icon, No the default.
+constexpr int kConfirm = MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2;
+
 class Recorded : public ::testing::Test {
 protected:
     void SetUp() override { previous_ = setGuiInteraction(&gui_); }
@@ -25,11 +28,12 @@ protected:
 
 TEST_F(Recorded, MessageIsFormattedOnceWithLiteralArguments)
 {
-    ShowGUIMessage("异常：调用接口失败\r\n[%s]\r\n[%s]!", "提示", 64, "100% 失败 %s %d", "hint");
+    ShowGUIMessage("异常：调用接口失败\r\n[%s]\r\n[%s]!", "提示", MB_ICONINFORMATION,
+                   "100% 失败 %s %d", "hint");
     const auto message = gui_.lastMessage();
     EXPECT_EQ(message.text, "异常：调用接口失败\n[100% 失败 %s %d]\n[hint]!");
     EXPECT_EQ(message.caption, "提示");
-    EXPECT_EQ(message.flags, 64);
+    EXPECT_EQ(message.flags, MB_ICONINFORMATION);
 
     ShowGUIMessage("%d条记录, %05.1f", "", 0, 12, 3.14159);
     EXPECT_EQ(gui_.lastMessage().text, "12条记录, 003.1");
@@ -40,10 +44,10 @@ TEST_F(Recorded, AnswersFromTheScriptThenByDefault)
 {
     gui_.answerNext(IDNO);
     gui_.answerNext(IDCANCEL);
-    EXPECT_EQ(ShowGUIMessage("q1", "确认操作", 292), IDNO);
-    EXPECT_EQ(ShowGUIMessage("q2", "确认操作", 292), IDCANCEL);
-    EXPECT_EQ(ShowGUIMessage("q3", "确认操作", 292), IDYES);
-    EXPECT_EQ(ShowGUIMessage("note", "提示", 16), IDOK);
+    EXPECT_EQ(ShowGUIMessage("q1", "确认操作", kConfirm), IDNO);
+    EXPECT_EQ(ShowGUIMessage("q2", "确认操作", kConfirm), IDCANCEL);
+    EXPECT_EQ(ShowGUIMessage("q3", "确认操作", kConfirm), IDYES);
+    EXPECT_EQ(ShowGUIMessage("note", "提示", MB_ICONHAND), IDOK);
     EXPECT_EQ(ShowGUIMessage("ok?", "提示", MB_OKCANCEL), IDOK); // IDYES is not offered there
     gui_.setQuestionDefault(IDNO);
     EXPECT_EQ(ShowGUIMessage("q4", "确认操作", MB_YESNOCANCEL), IDNO);
@@ -52,7 +56,7 @@ TEST_F(Recorded, AnswersFromTheScriptThenByDefault)
     gui_.clear();
     EXPECT_TRUE(gui_.messages().empty());
     EXPECT_EQ(gui_.lastMessage().flags, -1);
-    EXPECT_EQ(ShowGUIMessage("q5", "确认操作", 292), IDNO) << "clear() drops scripted answers";
+    EXPECT_EQ(ShowGUIMessage("q5", "确认操作", kConfirm), IDNO) << "clear() drops scripted answers";
 }
 
 TEST_F(Recorded, WaitBoxEvents)
@@ -80,7 +84,7 @@ TEST_F(Recorded, SeamRestoresThePreviousInteraction)
 
 TEST(MessageBoxStyle, DecodesButtonsDefaultAndIcon)
 {
-    const MessageBoxStyle question = MessageBoxStyleOf(292);
+    const MessageBoxStyle question = MessageBoxStyleOf(kConfirm);
     EXPECT_EQ(question.buttons, std::vector<int>({IDYES, IDNO}));
     EXPECT_EQ(question.defaultButton, IDNO);
     EXPECT_EQ(question.escapeButton, IDNO);
@@ -136,12 +140,12 @@ TEST(RealDialogs, MessageBoxShowsTheFlagsAndReturnsTheButtonPressed)
         EXPECT_EQ(box.buttons().size(), 2);
         box.button(QMessageBox::Yes)->click();
     });
-    EXPECT_EQ(ShowGUIMessage("<b>%s</b>\r\n确认?", "确认操作", 292, "A&B"), IDYES);
+    EXPECT_EQ(ShowGUIMessage("<b>%s</b>\r\n确认?", "确认操作", kConfirm, "A&B"), IDYES);
     EXPECT_EQ(shown, "<b>A&B</b>\n确认?");
     EXPECT_EQ(icon, QMessageBox::Question);
 
     whenModal([](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); });
-    EXPECT_EQ(ShowGUIMessage("no?", "", 292), IDNO);
+    EXPECT_EQ(ShowGUIMessage("no?", "", kConfirm), IDNO);
 }
 
 TEST(RealDialogs, WaitBoxIsShownChangedAndRemoved)
@@ -164,7 +168,7 @@ TEST(RealDialogs, WaitBoxIsShownChangedAndRemoved)
         hiddenDuringMessage = !box->isVisible();
         box2.accept();
     });
-    ShowGUIMessage("失败", "提示", 64);
+    ShowGUIMessage("失败", "提示", MB_ICONINFORMATION);
     EXPECT_TRUE(hiddenDuringMessage);
     EXPECT_TRUE(box->isVisible()) << "the wait box comes back after the message";
     EXPECT_EQ(box->findChild<QLabel*>()->text(), "again");

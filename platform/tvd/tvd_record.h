@@ -132,15 +132,18 @@ struct RecordRegistration {
         Namespace::Name##List::typeInfo());
 
 // Operations. A query takes one criteria record and answers a list; a write takes the
-// operation-info record and a list and answers only the error record. Inside the client class:
-//     TVD_QUERY_OPERATION(qry_provinceCode, SResRemoteProvCode, sResRemoteProvCode,
-//                         SResRemoteProvCodeList, listResRemoteProvCode)
-//     TVD_WRITE_OPERATION(add_provinceCode, SOpInfo, sOpInfo, SResRemoteProvCodeList,
-//                         listResRemoteProvCode)
+// operation-info record and a list and answers only the error record. The parameter types of an
+// interface's operations are nested in a struct that both ends of the wire share:
+//     struct IResSysMgntOperations {
+//         static constexpr const char* kTypeName = "MResSysMgnt::IResSysMgnt";
+//         static constexpr const char* kInterfaceName = "MResSysMgnt_IResSysMgnt";
+//         TVD_QUERY_PARAMS(query_resCode, SQueryResCodeIn, sIn, SResCodeDefInfoList,
+//                          listResCodeDefInfo)
+//     };
 // In a source file, TVD_*_OPERATION_TYPES defines the operation's parameter types and registers
-// them with the operation; the client proxy itself is defined apart (tvd_proxy.h), so that the
-// service shares the types without linking the client transport.
-#define TVD_QUERY_OPERATION(op, InT, inName, OutT, outName)                                        \
+// them with the operation. The client class derives from that struct and declares the calls
+// (tvd_proxy.h), so that the service shares the types without seeing the client transport.
+#define TVD_QUERY_PARAMS(op, InT, inName, OutT, outName)                                           \
     class CParamIn4##op : public CTvdBasicParamObject {                                            \
     public:                                                                                        \
         static const CTvdTypeInfo& typeInfo();                                                     \
@@ -150,10 +153,9 @@ struct RecordRegistration {
     public:                                                                                        \
         static const CTvdTypeInfo& typeInfo();                                                     \
         CParamOut4##op(OutT& outName, CBSErrorMsg& cErrorMsg);                                     \
-    };                                                                                             \
-    int op(const InT& inName, OutT& outName, CBSErrorMsg& cErrorMsg, STVSession* session);
+    };
 
-#define TVD_WRITE_OPERATION(op, InfoT, infoName, ListT, listName)                                  \
+#define TVD_WRITE_PARAMS(op, InfoT, infoName, ListT, listName)                                     \
     class CParamIn4##op : public CTvdBasicParamObject {                                            \
     public:                                                                                        \
         static const CTvdTypeInfo& typeInfo();                                                     \
@@ -163,9 +165,7 @@ struct RecordRegistration {
     public:                                                                                        \
         static const CTvdTypeInfo& typeInfo();                                                     \
         explicit CParamOut4##op(CBSErrorMsg& cErrorMsg);                                           \
-    };                                                                                             \
-    int op(const InfoT& infoName, const ListT& listName, CBSErrorMsg& cErrorMsg,                   \
-           STVSession* session);
+    };
 
 #define TVD_PARAM_ROW_(kind, name)                                                                 \
     {                                                                                              \
@@ -241,7 +241,7 @@ struct RecordRegistration {
 
 // An exchange takes a record and a list and answers a list (for instance a rights check: the
 // operator, the rights asked for, the rights granted).
-#define TVD_EXCHANGE_OPERATION(op, InT, inName, InListT, inListName, OutT, outName)                \
+#define TVD_EXCHANGE_PARAMS(op, InT, inName, InListT, inListName, OutT, outName)                   \
     class CParamIn4##op : public CTvdBasicParamObject {                                            \
     public:                                                                                        \
         static const CTvdTypeInfo& typeInfo();                                                     \
@@ -251,9 +251,7 @@ struct RecordRegistration {
     public:                                                                                        \
         static const CTvdTypeInfo& typeInfo();                                                     \
         CParamOut4##op(OutT& outName, CBSErrorMsg& cErrorMsg);                                     \
-    };                                                                                             \
-    int op(const InT& inName, const InListT& inListName, OutT& outName, CBSErrorMsg& cErrorMsg,    \
-           STVSession* session);
+    };
 
 #define TVD_EXCHANGE_OPERATION_TYPES(Iface, op, code, InT, inName, InListT, inListName, OutT,      \
                                      outName)                                                      \

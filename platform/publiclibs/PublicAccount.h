@@ -2,7 +2,7 @@
 #pragma once
 
 #include "PublicLookup.h"
-#include "TVClient.h"
+#include "tvd_object.h"
 
 #include <memory>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "SysMgntService_tvd_c.h"
+#include "SysMgntService_operations.h"
 
 TVD_RECORD_DEFINE(MSysSvcDef, SCodeCategory, SCodeCategory_MEMBERS)
 TVD_RECORD_DEFINE(MSysSvcDef, SCodeName, SCodeName_MEMBERS)
@@ -19,10 +19,10 @@ std::vector<int> MSysSvcDef::RightsEntities()
 
 namespace MSysSvcApp {
 
-SYSSVC_DEFINE_EXCHANGE_(TYPES)
-#define SYSSVC_QUERY_TYPES_(...) SYSSVC_DEFINE_QUERY_(TYPES, __VA_ARGS__)
+SYSSVC_DEFINE_EXCHANGE_(TYPES, ISysMgntOperations)
+#define SYSSVC_QUERY_TYPES_(...) SYSSVC_DEFINE_QUERY_(TYPES, ISysMgntOperations, __VA_ARGS__)
 SYSSVC_QUERIES(SYSSVC_QUERY_TYPES_)
-#define SYSSVC_WRITE_TYPES_(...) SYSSVC_DEFINE_WRITE_(TYPES, __VA_ARGS__)
+#define SYSSVC_WRITE_TYPES_(...) SYSSVC_DEFINE_WRITE_(TYPES, ISysMgntOperations, __VA_ARGS__)
 SYSSVC_WRITES(SYSSVC_WRITE_TYPES_)
 
 } // namespace MSysSvcApp

@@ -68,39 +68,36 @@ inline constexpr int kAdministerOperators = 55100;
     W(mod_operatorLock, "SYSMQ11")                                                                 \
     W(mod_operatorRole, "SYSMQ12")
 
-// Defines the operations of ISysMgnt inside MSysSvcApp, for What = TYPES (their parameter types and
-// registration, with the records) or PROXY (their client proxies, tvd_proxy.h).
-#define SYSSVC_DEFINE_QUERY_(What, op, code, InT, inName, OutT, outName)                           \
-    TVD_QUERY_OPERATION_##What(ISysMgnt, op, code, InT, inName, OutT, outName)
-#define SYSSVC_DEFINE_WRITE_(What, op, code)                                                       \
-    TVD_WRITE_OPERATION_##What(ISysMgnt, op, code, MSysmgntDef::SOperatorBrief, sOperator,         \
+// Defines the operations of the interface inside MSysSvcApp, for What = TYPES (their parameter
+// types and registration, members of Iface = ISysMgntOperations) or PROXY (the client calls of
+// Iface = ISysMgnt, tvd_proxy.h).
+#define SYSSVC_DEFINE_QUERY_(What, Iface, op, code, InT, inName, OutT, outName)                    \
+    TVD_QUERY_OPERATION_##What(Iface, op, code, InT, inName, OutT, outName)
+#define SYSSVC_DEFINE_WRITE_(What, Iface, op, code)                                                \
+    TVD_WRITE_OPERATION_##What(Iface, op, code, MSysmgntDef::SOperatorBrief, sOperator,            \
                                MSysSvcDef::SOperatorAccountList, listOperatorAccount)
-#define SYSSVC_DEFINE_EXCHANGE_(What)                                                              \
-    TVD_EXCHANGE_OPERATION_##What(ISysMgnt, chk_operRight, "SYSMQ01", MSysmgntDef::SOperatorBrief, \
+#define SYSSVC_DEFINE_EXCHANGE_(What, Iface)                                                       \
+    TVD_EXCHANGE_OPERATION_##What(Iface, chk_operRight, "SYSMQ01", MSysmgntDef::SOperatorBrief,    \
                                   sIn, MSysmgntDef::SOperPrivAuthList, listAsked,                  \
                                   MSysmgntDef::SOperPrivAuthList, listGranted)
 
 namespace MSysSvcApp {
 
-class ISysMgnt : public CTvdClientObject {
-public:
+// The interface's names and the parameter types of its operations.
+struct ISysMgntOperations {
     static constexpr const char* kTypeName = "MSysSvcApp::ISysMgnt";
     static constexpr const char* kInterfaceName = "MSysSvcApp_ISysMgnt";
 
-    int interfaceRevision() const override { return -9979; }
-
-    // "SYSMQ01": the rights of the operator (OP_ID, ORG_ID of the brief) over the entities asked
-    // for; the answer marks each granted entity with AUTHORIZED 1.
-    TVD_EXCHANGE_OPERATION(chk_operRight, MSysmgntDef::SOperatorBrief, sIn,
-                           MSysmgntDef::SOperPrivAuthList, listAsked,
-                           MSysmgntDef::SOperPrivAuthList, listGranted)
-#define SYSSVC_DECLARE_QUERY_(op, code, InT, inName, OutT, outName)                                \
-    TVD_QUERY_OPERATION(op, InT, inName, OutT, outName)
-    SYSSVC_QUERIES(SYSSVC_DECLARE_QUERY_)
-#define SYSSVC_DECLARE_WRITE_(op, code)                                                            \
-    TVD_WRITE_OPERATION(op, MSysmgntDef::SOperatorBrief, sOperator,                                \
-                        MSysSvcDef::SOperatorAccountList, listOperatorAccount)
-    SYSSVC_WRITES(SYSSVC_DECLARE_WRITE_)
+    TVD_EXCHANGE_PARAMS(chk_operRight, MSysmgntDef::SOperatorBrief, sIn,
+                        MSysmgntDef::SOperPrivAuthList, listAsked, MSysmgntDef::SOperPrivAuthList,
+                        listGranted)
+#define SYSSVC_QUERY_PARAMS_(op, code, InT, inName, OutT, outName)                                 \
+    TVD_QUERY_PARAMS(op, InT, inName, OutT, outName)
+    SYSSVC_QUERIES(SYSSVC_QUERY_PARAMS_)
+#define SYSSVC_WRITE_PARAMS_(op, code)                                                             \
+    TVD_WRITE_PARAMS(op, MSysmgntDef::SOperatorBrief, sOperator, MSysSvcDef::SOperatorAccountList, \
+                     listOperatorAccount)
+    SYSSVC_WRITES(SYSSVC_WRITE_PARAMS_)
 };
 
 } // namespace MSysSvcApp

@@ -1,7 +1,8 @@
-// Resource-code records and the resource-management interface ("RMRESD31").
+// Resource-code records and the resource-management interface ("RMRESD31") as both ends of the
+// wire know it.
 #pragma once
 
-#include "TVClient.h"
+#include "tvd_record.h"
 
 // Member lists are laid out by hand, several members to a line in declaration order; the
 // formatter would stair-step them.
@@ -27,15 +28,12 @@ TVD_RECORD(MResSysMgnt, SQueryResCodeIn, SQueryResCodeIn_MEMBERS)
 TVD_RECORD(MResSysMgnt, SResCodeDefInfo, SResCodeDefInfo_MEMBERS)
 TVD_LIST(MResSysMgnt, SResCodeDefInfo)
 
-class IResSysMgnt : public CTvdClientObject {
-public:
+// The interface's names and the parameter types of its operation.
+struct IResSysMgntOperations {
     static constexpr const char* kTypeName = "MResSysMgnt::IResSysMgnt";
     static constexpr const char* kInterfaceName = "MResSysMgnt_IResSysMgnt";
 
-    int interfaceRevision() const override { return -9979; }
-
-    TVD_QUERY_OPERATION(query_resCode, SQueryResCodeIn, sIn, SResCodeDefInfoList,
-                        listResCodeDefInfo)
+    TVD_QUERY_PARAMS(query_resCode, SQueryResCodeIn, sIn, SResCodeDefInfoList, listResCodeDefInfo)
 };
 
 } // namespace MResSysMgnt
