@@ -1,6 +1,6 @@
 // Requests and answers read event by event into their parameter objects: what each reads, and
 // the path each refusal names.
-#include "ResRemoteSimMgnt_tvd_c.h"
+#include "ResRemoteSimMgnt_operations.h"
 #include "sysmgnt_def_tvd_c.h"
 #include "tvd_json.h"
 #include "tvd_json_stream.h"

@@ -1,6 +1,6 @@
 // The wire form of records: every registered record type written and read back, and the text of
 // a parameter object written in pieces.
-#include "ResRemoteSimMgnt_tvd_c.h"
+#include "ResRemoteSimMgnt_operations.h"
 #include "sysmgnt_def_tvd_c.h"
 #include "tvd_json.h"
 #include "tvd_json_stream.h"
@@ -144,7 +144,7 @@ TEST(CodecWriter, TextEqualsTheTreesDumpInEveryPieceSize)
     for (int i = 0; i < 200; ++i)
         cards.push_back(card(i, remarks[i % std::size(remarks)]));
     cards.push_back(SRemoteSimInfo()); // a record with no member set
-    MResRemoteMgntApp::IResRemoteMgnt::CParamIn4add_simInfo in(info, cards, nullptr);
+    MResRemoteMgntApp::IResRemoteMgntOperations::CParamIn4add_simInfo in(info, cards, nullptr);
     const std::string tree =
         json{{"listRemoteSimInfo", tvd::wire::encode(cards)}, {"sOpInfo", tvd::wire::encode(info)}}
             .dump();
@@ -164,7 +164,7 @@ TEST(CodecWriter, TextEqualsTheTreesDumpInEveryPieceSize)
 
     cards.push_back(card(1, "bad \xFF byte"));
     EXPECT_THROW(tvd::wire::encode(cards).dump(), json::type_error);
-    MResRemoteMgntApp::IResRemoteMgnt::CParamIn4add_simInfo bad(info, cards, nullptr);
+    MResRemoteMgntApp::IResRemoteMgntOperations::CParamIn4add_simInfo bad(info, cards, nullptr);
     EXPECT_THROW(tvd::wire::ParamsWriter(bad).all(), json::type_error) << "refused as the tree is";
 }
 
@@ -172,7 +172,7 @@ TEST(CodecWriter, EmptyListsAndRecordsAreWrittenAsTheTreeWritesThem)
 {
     MResRemoteMgntApp::SOpInfo info;
     SRemoteSimInfoList none;
-    MResRemoteMgntApp::IResRemoteMgnt::CParamIn4del_simInfo in(info, none, nullptr);
+    MResRemoteMgntApp::IResRemoteMgntOperations::CParamIn4del_simInfo in(info, none, nullptr);
     EXPECT_EQ(tvd::wire::ParamsWriter(in).all(), R"({"listRemoteSimInfo":[],"sOpInfo":{}})");
 }
 
@@ -185,11 +185,12 @@ TEST(CodecWriter, AListWrittenWhileItIsFilledGivesTheTextOfTheWholeList)
         all.push_back(card(i, "备注" + std::to_string(i)));
     const std::string whole =
         tvd::wire::ParamsWriter(
-            MResRemoteMgntApp::IResRemoteMgnt::CParamIn4add_simInfo(info, all, nullptr))
+            MResRemoteMgntApp::IResRemoteMgntOperations::CParamIn4add_simInfo(info, all, nullptr))
             .all();
 
     SRemoteSimInfoList filling;
-    MResRemoteMgntApp::IResRemoteMgnt::CParamIn4add_simInfo params(info, filling, nullptr);
+    MResRemoteMgntApp::IResRemoteMgntOperations::CParamIn4add_simInfo params(info, filling,
+                                                                             nullptr);
     tvd::wire::ParamsWriter writer(params);
     std::string text;
     int next = 0;
