@@ -4,12 +4,13 @@
 // How a window declares itself. A window derives from TfrmMaintenance and hands it a
 // MaintenanceSpec, which is data:
 //
-//   caption, rights        the title and the entity ids of its add, modify and delete rights
+//   caption, rights        the title and the entity ids of its rights, TableOf<R>().rights of
+//                          the table of records R it maintains
 //   criteria               CriterionSpec: a check box (box, caption) and its editors
 //   fields                 FieldSpec: the edit area, one label and control per record member
 //   columns                ColumnSpec: the result list, caption, width, member and how shown
-//   operations             OperationsOf(&CResRemoteSim::qry_x, &add_x, &mod_x, &del_x), or
-//                          QueryOnly(&CResRemoteSim::qry_x) for a window without writes
+//   operations             TableOperations<R>(), or QueryOnly(&CResRemoteSim::qry_x) for a
+//                          window without writes
 //   texts                  the success messages and the delete wait text
 //
 // Every editor, field and column names its kind of control (control_kinds.h): TextEdit(4),
@@ -154,6 +155,20 @@ Operations OperationsOf(
     ops.remove = write(remove);
     return ops;
 }
+
+// The four operations of CResRemoteSim on the table of records R, by the table's row of
+// RSIM_FAMILIES.
+template <class R>
+Operations TableOperations();
+#define RSIM_TABLE_OPERATIONS_(Rec, suffix, ...)                                                   \
+    template <>                                                                                    \
+    inline Operations TableOperations<MResRemoteMgntDef::Rec>()                                    \
+    {                                                                                              \
+        return OperationsOf(&CResRemoteSim::qry_##suffix, &CResRemoteSim::add_##suffix,            \
+                            &CResRemoteSim::mod_##suffix, &CResRemoteSim::del_##suffix);           \
+    }
+RSIM_FAMILIES(RSIM_TABLE_OPERATIONS_)
+#undef RSIM_TABLE_OPERATIONS_
 
 struct Texts {
     QString addOk = "提示：信息新增成功!";

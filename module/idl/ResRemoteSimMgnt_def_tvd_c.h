@@ -1,4 +1,4 @@
-// Records of the remote-SIM management service.
+// Records of the remote-SIM management service and the list of its tables and operations.
 #pragma once
 
 #include "tvd_record.h"
@@ -101,24 +101,67 @@ namespace MResRemoteMgntDef {
     M(date, BEGIN_OP_TIME) M(date, END_OP_TIME) M(string, CARD_FLAG) M(int16, OP_RESULT)       \
     M(string, PHONE1) M(string, PHONE2) M(int16, REGION_CODE)
 
-// Records that travel in lists: (namespace-less name).
-#define RSIM_LISTED_RECORDS(R)                                                                 \
-    R(SResRemoteProvCode) R(SResRemoteCardType) R(SResRemoteVendorCode)                        \
-    R(SResRemoteMsisdnGroup) R(SResRemoteImsiMsisdnGrp) R(SResRemoteMsisdnGrp)                 \
-    R(SRemoteSimInfo) R(SResRemoteCardVendorDll) R(SResRemoteDllErrMsg) R(SResRemoteAucInfo)   \
-    R(SResRemoteSysAuc) R(SPsNetNumber) R(SPsNetImsi) R(SRemoteSimLog)
-
 // Criteria records without a list class.
 #define RSIM_CRITERIA_RECORDS(R)                                                               \
     R(SRemoteSimQryIn) R(SQryPsNetNumberIn) R(SQryPsNetImsiIn) R(SQryRemoteSimLogIn)
 
-#define RSIM_DECLARE_LISTED_(Name)                                                             \
-    TVD_RECORD(MResRemoteMgntDef, Name, Name##_MEMBERS)                                        \
+} // namespace MResRemoteMgntDef
+// clang-format on
+
+namespace MResRemoteMgntApp {
+// "RMOSMQnn", the code of the remote-SIM operation numbered nn.
+template <int Number>
+inline constexpr char kOperationCode[] = {
+    'R', 'M', 'O', 'S', 'M', 'Q', char('0' + Number / 10), char('0' + Number % 10), '\0'};
+} // namespace MResRemoteMgntApp
+
+// The eleven maintained tables, each with add, modify, delete and query numbered in that order
+// from the row's first number. A row of RSIM_TABLE_ follows the naming rule: (record name without
+// its leading S, operation suffix, first number) for the record S<Name>, its list member
+// list<Name> and its query's criteria S<Name> as member s<Name>. The rows that break the rule
+// name everything: (record, suffix, first number, list member, criteria member, criteria record).
+#define RSIM_FAMILIES(F)                                                                           \
+    RSIM_TABLE_(F, ResRemoteProvCode, provinceCode, 1)                                             \
+    RSIM_TABLE_(F, ResRemoteCardType, cardType, 5)                                                 \
+    RSIM_TABLE_(F, ResRemoteVendorCode, vendorCode, 9)                                             \
+    RSIM_TABLE_(F, ResRemoteMsisdnGroup, msisdnGroup, 13)                                          \
+    RSIM_TABLE_(F, ResRemoteImsiMsisdnGrp, imsiMsisdnGrp, 17)                                      \
+    RSIM_FAMILY_(F, SResRemoteMsisdnGrp, msisdnGrp, 21, listResRemoteMsisdnGrp,                    \
+                 sResRemoteImsiMsisdnGrp, SResRemoteMsisdnGrp)                                     \
+    RSIM_FAMILY_(F, SRemoteSimInfo, simInfo, 25, listRemoteSimInfo, sIn, SRemoteSimQryIn)          \
+    RSIM_TABLE_(F, ResRemoteCardVendorDll, cardVendorDll, 30)                                      \
+    RSIM_TABLE_(F, ResRemoteDllErrMsg, cardErrMsg, 34)                                             \
+    RSIM_TABLE_(F, ResRemoteAucInfo, aucVerifyInfo, 40)                                            \
+    RSIM_TABLE_(F, ResRemoteSysAuc, aucSysInfo, 44)
+
+#define RSIM_TABLE_(F, Name, suffix, first)                                                        \
+    RSIM_FAMILY_(F, S##Name, suffix, first, list##Name, s##Name, S##Name)
+// Expands a row for F as (record, suffix, add, modify, delete and query codes, list member,
+// criteria member, criteria record).
+#define RSIM_FAMILY_(F, Rec, suffix, first, listName, critName, CritT)                             \
+    F(Rec, suffix, MResRemoteMgntApp::kOperationCode<first>,                                       \
+      MResRemoteMgntApp::kOperationCode<first + 1>, MResRemoteMgntApp::kOperationCode<first + 2>,  \
+      MResRemoteMgntApp::kOperationCode<first + 3>, listName, critName, CritT)
+
+// Query-only operations: (operation, code, criteria record, criteria member, list record,
+// list member).
+#define RSIM_INQUIRIES(Q)                                                                          \
+    Q(qry_psNetNumber, "RMOSMQ49", SQryPsNetNumberIn, sIn, SPsNetNumber, listPsNetNumber)          \
+    Q(qry_psNetImsiList, "RMOSMQ50", SQryPsNetImsiIn, sIn, SPsNetImsi, listPsNetImsi)              \
+    Q(qry_remoteSimLog, "RMOSMQ52", SQryRemoteSimLogIn, sIn, SRemoteSimLog, listRemoteSimLog)
+
+// The records of the tables above travel in lists; the criteria records alone.
+namespace MResRemoteMgntDef {
+
+#define RSIM_DECLARE_LISTED_(Name, ...)                                                            \
+    TVD_RECORD(MResRemoteMgntDef, Name, Name##_MEMBERS)                                            \
     TVD_LIST(MResRemoteMgntDef, Name)
+#define RSIM_DECLARE_INQUIRY_LISTED_(op, code, CritT, critName, Rec, listName)                     \
+    RSIM_DECLARE_LISTED_(Rec)
 #define RSIM_DECLARE_CRITERIA_(Name) TVD_RECORD(MResRemoteMgntDef, Name, Name##_MEMBERS)
 
-RSIM_LISTED_RECORDS(RSIM_DECLARE_LISTED_)
+RSIM_FAMILIES(RSIM_DECLARE_LISTED_)
+RSIM_INQUIRIES(RSIM_DECLARE_INQUIRY_LISTED_)
 RSIM_CRITERIA_RECORDS(RSIM_DECLARE_CRITERIA_)
 
 } // namespace MResRemoteMgntDef
-// clang-format on

@@ -97,20 +97,12 @@ private:
 };
 
 // The stored records, by their short names.
-using MResRemoteMgntDef::SPsNetImsi;
-using MResRemoteMgntDef::SPsNetNumber;
-using MResRemoteMgntDef::SRemoteSimInfo;
-using MResRemoteMgntDef::SRemoteSimLog;
-using MResRemoteMgntDef::SResRemoteAucInfo;
-using MResRemoteMgntDef::SResRemoteCardType;
-using MResRemoteMgntDef::SResRemoteCardVendorDll;
-using MResRemoteMgntDef::SResRemoteDllErrMsg;
-using MResRemoteMgntDef::SResRemoteImsiMsisdnGrp;
-using MResRemoteMgntDef::SResRemoteMsisdnGroup;
-using MResRemoteMgntDef::SResRemoteMsisdnGrp;
-using MResRemoteMgntDef::SResRemoteProvCode;
-using MResRemoteMgntDef::SResRemoteSysAuc;
-using MResRemoteMgntDef::SResRemoteVendorCode;
+#define RSIM_USE_RECORD_(Rec, ...) using MResRemoteMgntDef::Rec;
+#define RSIM_USE_INQUIRY_RECORD_(op, code, CritT, critName, Rec, listName) RSIM_USE_RECORD_(Rec)
+RSIM_FAMILIES(RSIM_USE_RECORD_)
+RSIM_INQUIRIES(RSIM_USE_INQUIRY_RECORD_)
+#undef RSIM_USE_INQUIRY_RECORD_
+#undef RSIM_USE_RECORD_
 
 template <>
 inline constexpr Table<SResRemoteProvCode> kTable<SResRemoteProvCode>{

@@ -42,8 +42,7 @@ RegistrySpec AucRoleSpec()
         {"SIM卡序列号", 100, AucRight::idx_SIM_SEQUENCE},
     };
     spec.modifyRefreshes = {2};
-    spec.operations = OperationsOf(&CResRemoteSim::qry_aucSysInfo, &CResRemoteSim::add_aucSysInfo,
-                                   &CResRemoteSim::mod_aucSysInfo, &CResRemoteSim::del_aucSysInfo);
+    spec.operations = TableOperations<AucRight>();
     return spec;
 }
 

@@ -67,9 +67,7 @@ RegistrySpec AucVerifySpec()
         {"状态", 100, AucInfo::idx_STS, CodeListCombo(kStatuses)},
     };
     spec.modifyRefreshes = {4, 5, 11};
-    spec.operations =
-        OperationsOf(&CResRemoteSim::qry_aucVerifyInfo, &CResRemoteSim::add_aucVerifyInfo,
-                     &CResRemoteSim::mod_aucVerifyInfo, &CResRemoteSim::del_aucVerifyInfo);
+    spec.operations = TableOperations<AucInfo>();
     return spec;
 }
 

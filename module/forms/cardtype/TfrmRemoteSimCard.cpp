@@ -37,8 +37,7 @@ MaintenanceSpec CardTypeSpec()
         {"状态", 100, Card::idx_STS, CodeListCombo(kStatus)},
         {"是否一卡双号", 100, Card::idx_IS_DOUBLE, CodeListCombo(kTwoNumbers)},
     };
-    spec.operations = OperationsOf(&CResRemoteSim::qry_cardType, &CResRemoteSim::add_cardType,
-                                   &CResRemoteSim::mod_cardType, &CResRemoteSim::del_cardType);
+    spec.operations = TableOperations<Card>();
     spec.texts.addOk = "提示：新增信息成功!";
     spec.texts.deleteOk = "提示:信息删除成功!";
     return spec;

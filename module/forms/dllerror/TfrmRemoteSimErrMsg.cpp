@@ -45,8 +45,7 @@ RegistrySpec ErrMsgSpec()
         {"错误信息", 100, ErrMsg::idx_ERR_MESSAGE},
     };
     spec.modifyRefreshes = {3, 4};
-    spec.operations = OperationsOf(&CResRemoteSim::qry_cardErrMsg, &CResRemoteSim::add_cardErrMsg,
-                                   &CResRemoteSim::mod_cardErrMsg, &CResRemoteSim::del_cardErrMsg);
+    spec.operations = TableOperations<ErrMsg>();
     spec.texts.addOk = "提示：信息新增成功!";
     return spec;
 }

@@ -79,9 +79,7 @@ MaintenanceSpec ImsiRangeSpec()
         {"开始IMSI号", 130, Range::idx_FIRST_IMSI},
         {"结束IMSI号", 130, Range::idx_LAST_IMSI},
     };
-    spec.operations =
-        OperationsOf(&CResRemoteSim::qry_imsiMsisdnGrp, &CResRemoteSim::add_imsiMsisdnGrp,
-                     &CResRemoteSim::mod_imsiMsisdnGrp, &CResRemoteSim::del_imsiMsisdnGrp);
+    spec.operations = TableOperations<Range>();
     spec.modifyKeepsKey = true;
     spec.deleteSends = DeleteSends::ClickedRecord;
     return spec;

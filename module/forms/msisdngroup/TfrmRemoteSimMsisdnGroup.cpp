@@ -60,9 +60,7 @@ MaintenanceSpec GroupSpec()
         {"地市", 100, Group::idx_REGION_CODE, CodeListCombo(kRegion)},
         {"省份", 100, Group::idx_PROVINCE_CODE, ProvinceCombo()},
     };
-    spec.operations =
-        OperationsOf(&CResRemoteSim::qry_msisdnGroup, &CResRemoteSim::add_msisdnGroup,
-                     &CResRemoteSim::mod_msisdnGroup, &CResRemoteSim::del_msisdnGroup);
+    spec.operations = TableOperations<Group>();
     spec.texts.addOk = "提示：新增信息成功!";
     spec.modifyKeepsKey = true;
     spec.deleteSends = DeleteSends::ClickedKey;

@@ -76,8 +76,7 @@ MaintenanceSpec MsisdnRangeSpec()
         {"开始MISIDN号", 130, Range::idx_FIRST_MSISDN},
         {"结束MISIDN号", 130, Range::idx_LAST_MSISDN},
     };
-    spec.operations = OperationsOf(&CResRemoteSim::qry_msisdnGrp, &CResRemoteSim::add_msisdnGrp,
-                                   &CResRemoteSim::mod_msisdnGrp, &CResRemoteSim::del_msisdnGrp);
+    spec.operations = TableOperations<Range>();
     spec.modifyKeepsKey = true;
     return spec;
 }

@@ -33,9 +33,7 @@ MaintenanceSpec ProvinceSpec()
         {"省份名称", 100, Province::idx_PROVINCE_NAME},
     };
     spec.starsRequired = true;
-    spec.operations =
-        OperationsOf(&CResRemoteSim::qry_provinceCode, &CResRemoteSim::add_provinceCode,
-                     &CResRemoteSim::mod_provinceCode, &CResRemoteSim::del_provinceCode);
+    spec.operations = TableOperations<Province>();
     return spec;
 }
 

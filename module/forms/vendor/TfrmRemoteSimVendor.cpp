@@ -40,8 +40,7 @@ MaintenanceSpec VendorSpec()
         {"卡商名称", 100, Vendor::idx_VENDOR_NAME},
         {"是否KI加密", 100, Vendor::idx_IS_KI, CodeListCombo(kKiEncrypted)},
     };
-    spec.operations = OperationsOf(&CResRemoteSim::qry_vendorCode, &CResRemoteSim::add_vendorCode,
-                                   &CResRemoteSim::mod_vendorCode, &CResRemoteSim::del_vendorCode);
+    spec.operations = TableOperations<Vendor>();
     return spec;
 }
 

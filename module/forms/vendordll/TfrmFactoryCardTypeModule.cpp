@@ -57,9 +57,7 @@ RegistrySpec VendorDllSpec()
         {"省份", 100, VendorDll::idx_PROVINCE_CODE, ProvinceCombo()},
     };
     spec.modifyRefreshes = {2, 4, 5};
-    spec.operations =
-        OperationsOf(&CResRemoteSim::qry_cardVendorDll, &CResRemoteSim::add_cardVendorDll,
-                     &CResRemoteSim::mod_cardVendorDll, &CResRemoteSim::del_cardVendorDll);
+    spec.operations = TableOperations<VendorDll>();
     spec.texts.addOk = "提示：新增信息成功!请点击“上传”按钮上传组件到服务器!";
     spec.texts.modifyFailed = "异常：调用SIM卡业务申请信息修改接口失败\n[%s]\n[%s]!";
     return spec;
