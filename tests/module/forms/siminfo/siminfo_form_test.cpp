@@ -15,12 +15,11 @@ using namespace MResRemoteMgntDef;
 
 namespace {
 
-class SimForm : public windowtest::WindowDriver {
+class SimForm : public windowtest::OpenedWindow<10150176> {
 protected:
     void SetUp() override
     {
-        WindowDriver::SetUp();
-        Open(10150176);
+        OpenedWindow::SetUp();
         // The demo cards are of several card types: query across them.
         click("ckbQryResCode");
     }
