@@ -1,7 +1,7 @@
 // The service's peak memory (VmHWM) under the largest requests a client can send with
 // --max-body 64 (MiB), each in a service of its own, against the same service's peak before the
 // request. The aim: under twice the body limit above that baseline.
-#include "ResRemoteSimMgnt_tvd_c.h"
+#include "ResRemoteSimMgnt_operations.h"
 #include "bench_common.h"
 #include "gzip.h"
 #include "rsimd_process.h"

@@ -1,7 +1,7 @@
 // What the generated records and lists do beyond what every encoded request exercises: masks
 // past the low 32 bits, assignment onto a record with other members set and onto itself, and
 // list sizes at their edges.
-#include "ResRemoteSimMgnt_tvd_c.h"
+#include "ResRemoteSimMgnt_operations.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The table declarations both ends read, and the operation list derived from them.
 #include "ResRemoteSimTables.h"
-#include "SysMgntService_tvd_c.h"
+#include "SysMgntService_operations.h"
 
 #include <gtest/gtest.h>
 
