@@ -7,6 +7,7 @@
 #include "rsimd_process.h"
 #include "sim_cards.h"
 #include "sysmgnt_def_tvd_c.h"
+#include "tvd_client.h"
 #include "tvd_json.h"
 
 #include <httplib.h>

@@ -4,6 +4,7 @@
 #include "TVGUICommon.h"
 #include "bench_common.h"
 #include "rsimd_process.h"
+#include "tvd_client.h"
 
 #include <QApplication>
 #include <QCheckBox>
