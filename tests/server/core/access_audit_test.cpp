@@ -1,11 +1,10 @@
 // The access audit's compact key lists, and where its rows go on SQLite: a file of its own, into
 // which the reads audited one row per record by an older version are moved.
 #include "access_audit.h"
+#include "rsimd_process.h"
 #include "schema.h"
 
 #include <gtest/gtest.h>
-
-#include <cstdlib>
 
 namespace {
 
@@ -37,10 +36,9 @@ TEST(AccessAudit, KeysWithConsecutiveTrailingNumbersBecomeRanges)
 
 TEST(AccessAudit, OnSqliteReadsAuditedPerRecordBeforeMoveToTheAuditFile)
 {
-    char folder[] = "/tmp/rsim-audit.XXXXXX";
-    ASSERT_NE(::mkdtemp(folder), nullptr);
-    const std::string address = std::string("sqlite:") + folder + "/rsim.db";
-    EXPECT_EQ(rsim::AccessAudit::auditFileOf(address), std::string(folder) + "/rsim-audit.db");
+    const testsupport::TemporaryFolder folder;
+    const std::string address = "sqlite:" + folder.path() + "/rsim.db";
+    EXPECT_EQ(rsim::AccessAudit::auditFileOf(address), folder.path() + "/rsim-audit.db");
     auto db = rsim::db::connect(address);
     std::vector<rsim::db::Migration> before;
     for (const auto& migration : rsim::db::schemaMigrations())
@@ -73,7 +71,6 @@ TEST(AccessAudit, OnSqliteReadsAuditedPerRecordBeforeMoveToTheAuditFile)
         rsim::AccessAudit again(address, *db);
     }
     EXPECT_EQ(count(*file, "SELECT COUNT(*) FROM sys_access_audit"), 3) << "moved once";
-    std::system((std::string("rm -rf ") + folder).c_str());
 }
 
 } // namespace
