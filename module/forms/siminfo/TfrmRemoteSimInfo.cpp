@@ -324,11 +324,6 @@ void TfrmRemoteSimInfo::ConnectHandlers()
     rsimform::OnExitToControlOf(this, edtQrySimFirst, [this] { edtQrySimFirstExit(); });
 }
 
-bool TfrmRemoteSimInfo::InitForm(int reserved, const MSysmgntDef::SOperator* op)
-{
-    return InitMaintenanceForm(reserved, op);
-}
-
 void TfrmRemoteSimInfo::Prepare()
 {
     LoadLookups();
