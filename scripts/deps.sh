@@ -14,6 +14,9 @@ packages=(
   # the load balancer in front of rsimd replicas, and the checker of the client's menu entry,
   # for the tests of the packages and of replicas behind HAProxy
   haproxy desktop-file-utils
+  # the wire's JSON reader: rapidjson's event (SAX) reader, about half the instructions a byte of
+  # nlohmann's, and utfcpp's UTF-8 check of each text it reads
+  rapidjson-dev libutfcpp-dev
   # the request decoder's fuzz target (libFuzzer) that CTest runs for a bounded time
   clang libclang-rt-14-dev
 )

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 struct CBSTime {
     int hour = 0;
@@ -23,7 +24,7 @@ public:
     static CBSDateTime fromTDateTime(double value);
     double toTDateTime() const;
     // Parses "YYYY-MM-DD HH:MM:SS" (the wire form) or "YYYY-MM-DD"; false when malformed.
-    static bool fromWire(const std::string& text, CBSDateTime& out);
+    static bool fromWire(std::string_view text, CBSDateTime& out);
     std::string toWire() const;
 
     void setTime(const CBSTime& time);

@@ -87,7 +87,7 @@ double CBSDateTime::toTDateTime() const
 
 // The wire form is read and written digit by digit: a list of thousands of dated records spends
 // several times as long in sscanf and snprintf as in the rest of its reading and writing.
-bool CBSDateTime::fromWire(const std::string& text, CBSDateTime& out)
+bool CBSDateTime::fromWire(std::string_view text, CBSDateTime& out)
 {
     // "YYYY-MM-DD" or "YYYY-MM-DD HH:MM:SS"
     static constexpr std::string_view kShape = "0000-00-00 00:00:00";

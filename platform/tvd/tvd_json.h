@@ -21,6 +21,11 @@ struct DecodeError : std::runtime_error {
     std::string path;
 };
 
+// Text that is not JSON, or not UTF-8.
+struct SyntaxError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
 nlohmann::json encode(const CTvdBasicObject& object);
 nlohmann::json encodeError(const CBSErrorMsg& error);
 

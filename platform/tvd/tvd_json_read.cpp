@@ -1,17 +1,28 @@
-// readRequest and readAnswer: a request or an answer read event by event (SAX) into its
-// parameter object.
+// readRequest and readAnswer: a request or an answer read event by event (SAX, rapidjson's
+// reader) into its parameter object.
 #include "tvd_json.h"
 #include "tvd_json_stream.h"
 
+#include <rapidjson/error/en.h>
+#include <rapidjson/memorystream.h>
+#include <rapidjson/reader.h>
+#include <utf8.h>
+
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <limits>
 #include <optional>
+#include <streambuf>
 
 namespace tvd::wire {
 namespace {
 
-using nlohmann::json;
+// Iterative, so that nesting costs heap, not stack. Strings are checked as UTF-8 by checkedText.
+constexpr unsigned kParseFlags = rapidjson::kParseIterativeFlag;
+
+// The kinds of value that an answer's result and error fields tell apart.
+enum class Value { Null, Boolean, Integer, Float, OutOfRange, String, Object, Array };
 
 bool carriesObject(int kind)
 {
@@ -22,6 +33,51 @@ const char* integerName(int kind)
 {
     return kind == TVD_INT16 ? "int16" : kind == TVD_INT32 ? "int32" : "int64";
 }
+
+// A string or name as read, refused unless it is UTF-8. Checking here rather than in rapidjson
+// (kParseValidateEncodingFlag) also refuses an escaped low surrogate without its high one
+// ("\udc00"), which rapidjson decodes to bytes no UTF-8 holds, and costs a fraction: most text
+// is ASCII, checked eight bytes at a time.
+std::string_view checkedText(const char* text, std::size_t length)
+{
+    std::size_t ascii = 0;
+    for (std::uint64_t block; ascii + 8 <= length; ascii += 8) {
+        std::memcpy(&block, text + ascii, 8);
+        if ((block & 0x8080808080808080u) != 0)
+            break;
+    }
+    if (!utf8::is_valid(text + ascii, text + length))
+        throw SyntaxError("a string that is not UTF-8");
+    return {text, length};
+}
+
+// The bytes of a stream's buffer as rapidjson reads them, '\0' at their end.
+class BufferInput {
+public:
+    using Ch = char;
+    explicit BufferInput(std::streambuf& buffer) : buffer_(buffer) {}
+    Ch Peek() const { return asChar(buffer_.sgetc()); }
+    Ch Take()
+    {
+        ++read_;
+        return asChar(buffer_.sbumpc());
+    }
+    std::size_t Tell() const { return read_; }
+    // Writing in place, which the reader compiles but calls only with kParseInsituFlag.
+    Ch* PutBegin() { return nullptr; }
+    void Put(Ch) {}
+    std::size_t PutEnd(Ch*) { return 0; }
+
+private:
+    static Ch asChar(std::streambuf::int_type c)
+    {
+        return std::streambuf::traits_type::eq_int_type(c, std::streambuf::traits_type::eof())
+                   ? '\0'
+                   : std::streambuf::traits_type::to_char_type(c);
+    }
+    std::streambuf& buffer_;
+    std::size_t read_ = 0;
+};
 
 // What an answer carries beside its out-object: the result and the error record, which is one
 // only with all four of its fields, each of its type (other members are ignored).
@@ -34,7 +90,7 @@ public:
 
     // The value of the top member "error" is not an object.
     void errorNotAnObject() { errorBad_ = true; }
-    void errorField(const std::string& name)
+    void errorField(std::string_view name)
     {
         const auto found = std::find(kFields.begin(), kFields.end(), name);
         field_ = found == kFields.end() ? -1 : static_cast<int>(found - kFields.begin());
@@ -46,7 +102,7 @@ public:
                          static_cast<std::int32_t>(value));
         errorWrongType();
     }
-    void errorText(std::string& value)
+    void errorText(std::string value)
     {
         if (field_ == kMessage || field_ == kHint)
             return store(field_ == kMessage ? error_.message : error_.hint, std::move(value));
@@ -87,7 +143,7 @@ private:
 // Reads the member top of the text's object into its target: the parameter object ("in" or
 // "out"), or a record (a login answer's "operator"), or nothing. Other members are skipped, but
 // for an answer's "result", "error" and "session", which go to answer.
-class ParamsReader : public nlohmann::json_sax<json> {
+class ParamsReader {
 public:
     ParamsReader(CTvdBasicParamObject* params, CTvdBasicStructObject* record, std::string top,
                  AnswerParts* answer, const ListChunks* chunks = nullptr)
@@ -96,62 +152,59 @@ public:
     // The target was read, or its reading was stopped by the taker of its chunks.
     bool sawTarget() const { return sawTarget_ || stopped_; }
 
-    bool null() override { return takenByAnswer(json::value_t::null, 0, nullptr) || scalar(); }
-    bool boolean(bool value) override
-    {
-        return takenByAnswer(json::value_t::boolean, value, nullptr) || scalar();
-    }
-    bool number_float(double value, const string_t&) override
+    bool Null() { return takenByAnswer(Value::Null, 0, nullptr) || scalar(); }
+    bool Bool(bool value) { return takenByAnswer(Value::Boolean, value, nullptr) || scalar(); }
+    bool Double(double value)
     {
         const bool fits =
             value >= std::numeric_limits<int>::min() && value <= std::numeric_limits<int>::max();
-        return takenByAnswer(fits ? json::value_t::number_float : json::value_t::discarded,
+        return takenByAnswer(fits ? Value::Float : Value::OutOfRange,
                              fits ? static_cast<std::int64_t>(value) : 0, nullptr) ||
                scalar();
     }
-    bool binary(binary_t&) override
+    bool Int(int value) { return Int64(value); }
+    bool Uint(unsigned value) { return Int64(value); }
+    bool Int64(std::int64_t value)
     {
-        return takenByAnswer(json::value_t::binary, 0, nullptr) || scalar();
-    }
-    bool number_integer(number_integer_t value) override
-    {
-        if (takenByAnswer(json::value_t::number_integer, value, nullptr))
+        if (takenByAnswer(Value::Integer, value, nullptr))
             return true;
         if (skipping() || !inRecordMember() || !isInteger(member().kind))
             return scalar();
         return storeInteger(value, value >= 0 ? static_cast<std::uint64_t>(value) : 0, value < 0);
     }
-    bool number_unsigned(number_unsigned_t value) override
+    bool Uint64(std::uint64_t value)
     {
-        if (takenByAnswer(json::value_t::number_integer, static_cast<std::int64_t>(value), nullptr))
+        if (takenByAnswer(Value::Integer, static_cast<std::int64_t>(value), nullptr))
             return true;
         if (skipping() || !inRecordMember() || !isInteger(member().kind))
             return scalar();
         return storeInteger(0, value, false);
     }
-    bool string(string_t& value) override
+    // Numbers as text, which the reader compiles but calls only with kParseNumbersAsStringsFlag.
+    bool RawNumber(const char*, rapidjson::SizeType, bool) { return scalar(); }
+    bool String(const char* text, rapidjson::SizeType length, bool)
     {
-        if (takenByAnswer(json::value_t::string, 0, &value))
+        const std::string_view value = checkedText(text, length);
+        if (takenByAnswer(Value::String, 0, &value))
             return true;
         if (skipping() || !inRecordMember())
             return scalar();
         void* address = frames_.back().addresses[memberIndex_];
         if (member().kind == TVD_STRING)
-            *static_cast<std::string*>(address) = std::move(value);
+            static_cast<std::string*>(address)->assign(value);
         else if (member().kind != TVD_DATETIME ||
                  !CBSDateTime::fromWire(value, *static_cast<CBSDateTime*>(address)))
             return scalar();
         return stored();
     }
 
-    bool start_object(std::size_t) override
+    bool StartObject()
     {
         if (atAnswerMember("error")) {
             answer_->sawError = true;
             return push({Frame::Error, nullptr, "error", -1, {}});
         }
-        if (takenByAnswer(json::value_t::object, 0,
-                          nullptr)) { // a result or error field that is no scalar
+        if (takenByAnswer(Value::Object, 0, nullptr)) { // a result or error field that is no scalar
             ++skip_;
             return true;
         }
@@ -173,7 +226,7 @@ public:
         }
         return scalar();
     }
-    bool end_object() override
+    bool EndObject(rapidjson::SizeType)
     {
         if (skip_ > 0) {
             --skip_;
@@ -183,9 +236,9 @@ public:
         frames_.pop_back();
         return frames_.empty() || frames_.back().kind != Frame::List || giveChunk(false);
     }
-    bool start_array(std::size_t) override
+    bool StartArray()
     {
-        if (skip_ > 0 || frames_.empty() || takenByAnswer(json::value_t::array, 0, nullptr) ||
+        if (skip_ > 0 || frames_.empty() || takenByAnswer(Value::Array, 0, nullptr) ||
             outsideTarget()) {
             ++skip_;
             return true;
@@ -197,7 +250,7 @@ public:
         }
         return scalar();
     }
-    bool end_array() override
+    bool EndArray(rapidjson::SizeType)
     {
         if (skip_ > 0) {
             --skip_;
@@ -207,8 +260,9 @@ public:
         frames_.pop_back();
         return taken;
     }
-    bool key(string_t& name) override
+    bool Key(const char* text, rapidjson::SizeType length, bool)
     {
+        const std::string_view name = checkedText(text, length);
         if (skip_ > 0)
             return true;
         Frame& frame = frames_.back();
@@ -219,24 +273,20 @@ public:
         } else if (frame.kind == Frame::Params) {
             paramIndex_ = params_->typeInfo()->memberIndex(name);
             if (paramIndex_ < 0 || !carriesObject(params_->member(paramIndex_).kind))
-                throw DecodeError(top_ + "." + name,
+                throw DecodeError(top_ + "." + std::string(name),
                                   "no such parameter of " + params_->typeInfo()->name());
         } else {
             auto& record = static_cast<CTvdBasicStructObject&>(*frame.object);
             memberIndex_ = memberIndexOf(record, name);
             if (memberIndex_ < 0)
-                throw DecodeError(recordPath() + "." + name, std::string("no such member in ") +
-                                                                 record.get_typeDesc()->typeName);
+                throw DecodeError(recordPath() + "." + std::string(name),
+                                  std::string("no such member in ") +
+                                      record.get_typeDesc()->typeName);
         }
         return true;
     }
-    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& e) override
-    {
-        // As the tree's parser throws: a syntax error, or a number out of range (406).
-        if (e.id == 406)
-            throw static_cast<const json::out_of_range&>(e);
-        throw static_cast<const json::parse_error&>(e);
-    }
+    // Stopped by the taker of the chunks, not by a fault.
+    bool stopped() const { return stopped_; }
 
 private:
     struct Frame {
@@ -298,10 +348,10 @@ private:
     }
     // A value of an answer's "result" or "error", or inside its error record: given to the
     // answer; false when it is none of these. A number stands in integer, a string in text.
-    bool takenByAnswer(json::value_t kind, std::int64_t integer, std::string* text)
+    bool takenByAnswer(Value kind, std::int64_t integer, const std::string_view* text)
     {
-        const bool number = kind == json::value_t::number_integer ||
-                            kind == json::value_t::number_float || kind == json::value_t::boolean;
+        const bool number =
+            kind == Value::Integer || kind == Value::Float || kind == Value::Boolean;
         if (atAnswerMember("result")) {
             answer_->sawResult = true;
             answer_->result = number ? std::optional<int>(static_cast<int>(integer)) : std::nullopt;
@@ -309,12 +359,12 @@ private:
             answer_->sawError = true;
             answer_->errorNotAnObject(); // an object starts an error frame instead
         } else if (atAnswerMember("session") && text != nullptr) {
-            answer_->session = std::move(*text);
+            answer_->session = std::string(*text);
         } else if (inError()) {
-            if (kind == json::value_t::number_integer)
+            if (kind == Value::Integer)
                 answer_->errorInteger(integer);
-            else if (kind == json::value_t::string)
-                answer_->errorText(*text);
+            else if (kind == Value::String)
+                answer_->errorText(std::string(*text));
             else
                 answer_->errorWrongType();
         } else {
@@ -338,7 +388,7 @@ private:
     }
     // The records of a list name their members in one order: the k-th name of a record is first
     // compared with the member the k-th name of the record before was, then searched.
-    int memberIndexOf(const CTvdBasicStructObject& record, const std::string& name)
+    int memberIndexOf(const CTvdBasicStructObject& record, std::string_view name)
     {
         const std::size_t position = keyPosition_++;
         if (position < guesses_.size()) {
@@ -450,6 +500,28 @@ private:
     bool sawTarget_ = false;
 };
 
+// Reads the text into reader. A UTF-8 byte-order mark before it is skipped. Malformed JSON
+// throws SyntaxError with where it was found; a fault of a value throws the reader's DecodeError.
+template <class Input>
+void parse(Input& input, ParamsReader& reader)
+{
+    static constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    for (std::size_t i = 0; i < kByteOrderMark.size() && input.Peek() == kByteOrderMark[i]; ++i)
+        input.Take();
+    rapidjson::Reader parser;
+    const rapidjson::ParseResult result = parser.Parse<kParseFlags>(input, reader);
+    if (result.IsError() &&
+        !(result.Code() == rapidjson::kParseErrorTermination && reader.stopped()))
+        throw SyntaxError(std::string("malformed JSON at byte ") + std::to_string(result.Offset()) +
+                          ": " + rapidjson::GetParseError_En(result.Code()));
+}
+
+void parse(std::string_view text, ParamsReader& reader)
+{
+    rapidjson::MemoryStream input(text.data(), text.size());
+    parse(input, reader);
+}
+
 // The result of an answer read, its error record, when it has one, copied to error.
 int resultOf(const AnswerParts& answer, CBSErrorMsg& error)
 {
@@ -471,14 +543,15 @@ int resultOf(const AnswerParts& answer, CBSErrorMsg& error)
 bool readRequest(std::string_view text, CTvdBasicParamObject& in, const ListChunks* chunks)
 {
     ParamsReader reader(&in, nullptr, "in", nullptr, chunks);
-    json::sax_parse(text, &reader);
+    parse(text, reader);
     return reader.sawTarget();
 }
 
 bool readRequest(std::istream& text, CTvdBasicParamObject& in, const ListChunks* chunks)
 {
     ParamsReader reader(&in, nullptr, "in", nullptr, chunks);
-    json::sax_parse(text, &reader);
+    BufferInput input(*text.rdbuf());
+    parse(input, reader);
     return reader.sawTarget();
 }
 
@@ -486,7 +559,7 @@ int readAnswer(std::string_view text, CTvdBasicParamObject& out, CBSErrorMsg& er
 {
     AnswerParts answer;
     ParamsReader reader(&out, nullptr, "out", &answer);
-    json::sax_parse(text, &reader);
+    parse(text, reader);
     return resultOf(answer, error);
 }
 
@@ -495,7 +568,7 @@ int readLoginAnswer(std::string_view text, CTvdBasicStructObject& operatorRecord
 {
     AnswerParts answer;
     ParamsReader reader(nullptr, &operatorRecord, "operator", &answer);
-    json::sax_parse(text, &reader);
+    parse(text, reader);
     const int result = resultOf(answer, error);
     if (result != 0 && !answer.sawError)
         throw DecodeError("error", "no error record in a refusal");
@@ -513,7 +586,7 @@ std::optional<CBSErrorMsg> readAnswerError(std::string_view text)
     AnswerParts answer;
     ParamsReader reader(nullptr, nullptr, "", &answer);
     try {
-        json::sax_parse(text, &reader);
+        parse(text, reader);
     } catch (const std::exception&) { // not JSON
         return std::nullopt;
     }

@@ -80,8 +80,8 @@ struct ListChunks {
 // Reads a request text {"in": {…}, …} straight into the parameter object, without the JSON
 // tree, with the decoder's checks and messages: a batch of a million records is then held once,
 // as records, or a chunk at a time with chunks. Other members of the request are skipped. False
-// when the text holds no "in" object; malformed JSON throws nlohmann::json::parse_error, a wrong
-// value DecodeError (its path counts the records of the list taken before).
+// when the text holds no "in" object; malformed JSON throws SyntaxError, a wrong value
+// DecodeError (its path counts the records of the list taken before).
 bool readRequest(std::string_view text, CTvdBasicParamObject& in,
                  const ListChunks* chunks = nullptr);
 // The same from a stream, read as far as the request goes: a request of any size is read

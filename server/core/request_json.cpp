@@ -166,7 +166,7 @@ std::optional<RequestFault> decode(Text&& body, const std::string& operationName
                                 "请求体应为 {\"in\": {...}}，操作 " + operationName};
     } catch (const tvd::wire::DecodeError& e) {
         return RequestFault{"请求参数类型错误", e.what()};
-    } catch (const json::exception&) {
+    } catch (const tvd::wire::SyntaxError&) {
         return RequestFault{"请求不是合法的JSON", "操作 " + operationName};
     }
     return std::nullopt;

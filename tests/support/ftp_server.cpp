@@ -51,6 +51,17 @@ std::size_t readFrom(char* buffer, std::size_t size, std::size_t count, void* in
     return n;
 }
 
+const char* faultName(FtpFault fault)
+{
+    switch (fault) {
+    case FtpFault::RefuseRenameBack: return "rename-back";
+    case FtpFault::StallUploads: return "stall";
+    case FtpFault::RefuseKeptUploads: return "refuse-kept";
+    case FtpFault::None: break;
+    }
+    return "none";
+}
+
 } // namespace
 
 unsigned short freeLoopbackPort()
@@ -66,9 +77,10 @@ unsigned short freeLoopbackPort()
     return ntohs(address.sin_port);
 }
 
-TestFtpServer::TestFtpServer()
+TestFtpServer::TestFtpServer(FtpFault fault)
 {
-    if (const char* named = std::getenv("RSIM_TEST_FTP")) {
+    const char* named = std::getenv("RSIM_TEST_FTP");
+    if (named != nullptr && fault == FtpFault::None) {
         static const std::regex form(R"(ftp://([^:]*):([^@]*)@([^:/]+):(\d+)/?)");
         std::cmatch parts;
         if (!std::regex_match(named, parts, form))
@@ -88,16 +100,14 @@ TestFtpServer::TestFtpServer()
         const int quiet = ::open("/dev/null", O_WRONLY);
         ::dup2(quiet, STDOUT_FILENO);
         ::dup2(quiet, STDERR_FILENO);
-        ::execl("/usr/bin/python3", "python3", "-m", "pyftpdlib", "-i", "127.0.0.1", "-p",
-                port.c_str(), "-w", "-d", folder_.c_str(), "-u", user_.c_str(), "-P",
-                password_.c_str(), nullptr);
+        ::execl("/usr/bin/python3", "python3", FTP_SERVER_SCRIPT, port.c_str(), folder_.c_str(),
+                user_.c_str(), password_.c_str(), faultName(fault), nullptr);
         ::_exit(127);
     }
     for (int attempt = 0; attempt < 100 && !accepts(port_); ++attempt)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     if (!accepts(port_))
-        throw std::runtime_error(
-            "the test FTP server (/usr/bin/python3 -m pyftpdlib) did not start");
+        throw std::runtime_error("the test FTP server (" FTP_SERVER_SCRIPT ") did not start");
 }
 
 TestFtpServer::~TestFtpServer()

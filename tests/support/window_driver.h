@@ -99,4 +99,15 @@ private:
     std::shared_ptr<std::vector<Call>> calls_ = std::make_shared<std::vector<Call>>();
 };
 
+// The tests of one window, opened afresh for each test as the admin.
+template <int FunctionCode>
+class OpenedWindow : public WindowDriver {
+protected:
+    void SetUp() override
+    {
+        WindowDriver::SetUp();
+        Open(FunctionCode);
+    }
+};
+
 } // namespace windowtest

@@ -1,20 +1,21 @@
-// The FTP client against a real FTP server on loopback, and against a scripted one for the
-// faults a real server rarely shows.
+// The FTP client against a real FTP server on loopback, plain or playing a fault that a real
+// server shows rarely.
 #include "CFTPClient.h"
 
 #include "ftp_server.h"
-#include "scripted_ftp_server.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <string>
 
 namespace {
 
+using testsupport::FtpFault;
 using testsupport::TestFtpServer;
 
 class LocalFile {
@@ -151,42 +152,48 @@ TEST_F(FtpClientTest, FilesOfFourGigabytesOrMoreAreRefused)
     EXPECT_STREQ("本地文件大小超过4GB，不能上传。", client.GetErrorMsg());
 }
 
-TEST(ScriptedFtpClientTest, ARenameBackThatFailsLeavesTheFileUnderItsTemporaryName)
+// A client of a server that plays one fault.
+class FaultyServer : public ::testing::Test {
+protected:
+    void connectTo(FtpFault fault)
+    {
+        server_ = std::make_unique<TestFtpServer>(fault);
+        ASSERT_TRUE(client_.Connect(server_->host().c_str(), server_->port(),
+                                    server_->user().c_str(), server_->password().c_str()))
+            << client_.GetErrorMsg();
+    }
+    std::unique_ptr<TestFtpServer> server_;
+    CFTPClient client_;
+};
+
+TEST_F(FaultyServer, ARenameBackThatFailsLeavesTheFileUnderItsTemporaryName)
 {
-    ScriptedFtpServer server;
-    server.scriptRenameReplies({"250 Renamed.", "553 Rename back refused."});
-    CFTPClient client;
-    ASSERT_TRUE(client.Connect("127.0.0.1", server.port(), "rsim", "rsim")) << client.GetErrorMsg();
-    EXPECT_FALSE(client.FileExists("library.dll"));
-    EXPECT_EQ(0, std::string(client.GetErrorMsg()).find("553 Rename back refused."))
-        << client.GetErrorMsg();
+    connectTo(FtpFault::RefuseRenameBack);
+    server_->upload("library.dll", "bytes");
+    EXPECT_FALSE(client_.FileExists("library.dll"));
+    EXPECT_EQ(0, std::string(client_.GetErrorMsg()).find("553 Rename back refused."))
+        << client_.GetErrorMsg();
+    EXPECT_EQ(std::optional<std::string>("bytes"), server_->download("library.dll.temp"));
 }
 
-TEST(ScriptedFtpClientTest, AServerThatStopsTakingDataEndsTheUploadWithAText)
+TEST_F(FaultyServer, AServerThatStopsTakingDataEndsTheUploadWithAText)
 {
-    ScriptedFtpServer server;
+    connectTo(FtpFault::StallUploads);
     const LocalFile file(randomBytes(16 << 20));
-    CFTPClient client;
-    ASSERT_TRUE(client.Connect("127.0.0.1", server.port(), "rsim", "rsim")) << client.GetErrorMsg();
-    EXPECT_FALSE(client.PutFile("library.dll", file.path()));
-    const std::string text = client.GetErrorMsg();
+    EXPECT_FALSE(client_.PutFile("library.dll", file.path()));
+    const std::string text = client_.GetErrorMsg();
     EXPECT_EQ(0, text.find("上传中断：已写入")) << text;
     EXPECT_NE(std::string::npos, text.find("文件共16777216字节。")) << text;
-    client.Close();
 }
 
 // Every byte is sent, yet the server keeps nothing: an upload that only counted its bytes would
 // be reported done and lost.
-TEST(ScriptedFtpClientTest, AFileTheServerRefusesAfterItsLastByteIsNotUploaded)
+TEST_F(FaultyServer, AFileTheServerRefusesAfterItsLastByteIsNotUploaded)
 {
-    ScriptedFtpServer server;
-    server.refuseStoredFiles("552 Storage allocation exceeded; file not kept.");
+    connectTo(FtpFault::RefuseKeptUploads);
     const LocalFile file(randomBytes(256 << 10));
-    CFTPClient client;
-    ASSERT_TRUE(client.Connect("127.0.0.1", server.port(), "rsim", "rsim")) << client.GetErrorMsg();
-    EXPECT_FALSE(client.PutFile("library.dll", file.path()));
-    EXPECT_EQ(0, std::string(client.GetErrorMsg()).find("552")) << client.GetErrorMsg();
-    client.Close();
+    EXPECT_FALSE(client_.PutFile("library.dll", file.path()));
+    EXPECT_EQ(0, std::string(client_.GetErrorMsg()).find("552")) << client_.GetErrorMsg();
 }
 
 } // namespace

@@ -1,5 +1,4 @@
 // The authentication-card rights: what this window does besides the registry pattern.
-#include "TfrmRemoteSimAucRole.h"
 #include "window_driver.h"
 
 #include <QTest>
@@ -8,13 +7,8 @@ using nlohmann::json;
 
 namespace {
 
-class AucRoleForm : public windowtest::WindowDriver {
+class AucRoleForm : public windowtest::OpenedWindow<10150185> {
 protected:
-    void SetUp() override
-    {
-        WindowDriver::SetUp();
-        Open(10150185);
-    }
     TListViewEx* rows() const { return list("lstvShowList"); }
     QString cell(int row, int column) const { return rows()->cellText(row, column); }
 };

@@ -1,18 +1,12 @@
 // The authentication-card login data: what this window does besides the registry pattern.
-#include "TfrmAucVerifyInfo.h"
 #include "window_driver.h"
 
 using nlohmann::json;
 
 namespace {
 
-class AucVerifyForm : public windowtest::WindowDriver {
+class AucVerifyForm : public windowtest::OpenedWindow<10150186> {
 protected:
-    void SetUp() override
-    {
-        WindowDriver::SetUp();
-        Open(10150186);
-    }
     TListViewEx* rows() const { return list("lstvShowList"); }
     QString cell(int row, int column) const { return rows()->cellText(row, column); }
 };

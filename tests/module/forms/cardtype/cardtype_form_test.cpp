@@ -3,18 +3,10 @@
 #include "window_driver.h"
 
 using nlohmann::json;
-using windowtest::WindowDriver;
 
 namespace {
 
-class CardTypeForm : public WindowDriver {
-protected:
-    void SetUp() override
-    {
-        WindowDriver::SetUp();
-        Open(10150174);
-    }
-};
+using CardTypeForm = windowtest::OpenedWindow<10150174>;
 
 TEST_F(CardTypeForm, TheStatusCriteriaAreShownButNeverSent)
 {

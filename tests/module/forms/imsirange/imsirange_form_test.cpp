@@ -1,23 +1,14 @@
 // The IMSI-range window: Clear ticks region and province, leaving a start IMSI copies it,
 // modify keeps the clicked row's key and delete sends the clicked record.
-#include "form_base.h"
 #include "window_driver.h"
 
 #include <QTest>
 
 using nlohmann::json;
-using windowtest::WindowDriver;
 
 namespace {
 
-class ImsiRangeForm : public WindowDriver {
-protected:
-    void SetUp() override
-    {
-        WindowDriver::SetUp();
-        Open(10150177);
-    }
-};
+using ImsiRangeForm = windowtest::OpenedWindow<10150177>;
 
 TEST_F(ImsiRangeForm, AFreshWindowQueriesTheOperatorsRegionAndTheFirstProvince)
 {

@@ -1,22 +1,14 @@
 // The MSISDN-group window: region and province combos, and modify and delete that take the key
 // from the clicked row.
-#include "form_base.h"
+#include "driver.h"
 #include "window_driver.h"
 
 using nlohmann::json;
-using windowtest::WindowDriver;
-using namespace MResRemoteMgntDef;
 
 namespace {
 
-class MsisdnGroupForm : public WindowDriver {
+class MsisdnGroupForm : public windowtest::OpenedWindow<10150179> {
 protected:
-    void SetUp() override
-    {
-        WindowDriver::SetUp();
-        Open(10150179);
-    }
-
     void addGroup(const QString& group, const QString& province)
     {
         edit("edtMsisdnGroup")->setText(group);
@@ -75,25 +67,10 @@ TEST_F(MsisdnGroupForm, ModifyAndDeleteSendTheClickedRowsKey)
 TEST_F(MsisdnGroupForm, AProvinceTheWindowDidNotLoadShowsAsAnEmptyCell)
 {
     // A province added after the window opened is not among its items.
-    CResRemoteSim service;
-    service.Init(0, operator_.REGION_CODE, operator_.COUNTY_CODE, operator_.ORG_ID,
-                 operator_.OP_ID);
-    SResRemoteProvCodeList provinces;
-    auto& province = *static_cast<SResRemoteProvCode*>(provinces.append());
-    province.set_PROVINCE_CODE("97");
-    province.set_PROVINCE_NAME("新省");
-    SResRemoteMsisdnGroupList groups;
-    auto& group = *static_cast<SResRemoteMsisdnGroup*>(groups.append());
-    group.set_MSISDN_GROUP("G97");
-    group.set_MSISDN_NAME("新省号群");
-    group.set_REGION_CODE(10);
-    group.set_PROVINCE_CODE("97");
-    CBSErrorMsg error;
-    ASSERT_TRUE(service.add_provinceCode(form<TfrmRemoteSimBase>()->OpInfo(), provinces, error))
-        << error.message;
-    ASSERT_TRUE(service.add_msisdnGroup(form<TfrmRemoteSimBase>()->OpInfo(), groups, error))
-        << error.message;
-
+    auto db = rsim::db::connect(windowtest::ServiceDatabase());
+    db->exec("INSERT INTO rsim_province (PROVINCE_CODE, PROVINCE_NAME) VALUES ('97', '新省')");
+    db->exec("INSERT INTO rsim_msisdn_group (MSISDN_GROUP, MSISDN_NAME, REGION_CODE, "
+             "PROVINCE_CODE) VALUES ('G97', '新省号群', 10, '97')");
     click("btnClear");
     box("ckbQryMsisdnGroup")->setChecked(true);
     edit("edtQryMsisdnGroup")->setText("G97");

@@ -1,23 +1,14 @@
 // The MSISDN-range window: Clear keeps the province box, the range box empties its editors, the
 // number editors take digits only and modify keeps the clicked row's key.
-#include "form_base.h"
 #include "window_driver.h"
 
 #include <QTest>
 
 using nlohmann::json;
-using windowtest::WindowDriver;
 
 namespace {
 
-class MsisdnRangeForm : public WindowDriver {
-protected:
-    void SetUp() override
-    {
-        WindowDriver::SetUp();
-        Open(10150178);
-    }
-};
+using MsisdnRangeForm = windowtest::OpenedWindow<10150178>;
 
 TEST_F(MsisdnRangeForm, ClearLeavesTheProvinceBoxAsTheUserSetIt)
 {

@@ -4,17 +4,11 @@
 #include "window_driver.h"
 
 using nlohmann::json;
-using windowtest::WindowDriver;
 
 namespace {
 
-class ProvinceForm : public WindowDriver {
+class ProvinceForm : public windowtest::OpenedWindow<10150173> {
 protected:
-    void SetUp() override
-    {
-        WindowDriver::SetUp();
-        Open(10150173);
-    }
     void addProvince(const QString& code, const QString& name)
     {
         click("btnClearBase");

@@ -2,18 +2,10 @@
 #include "window_driver.h"
 
 using nlohmann::json;
-using windowtest::WindowDriver;
 
 namespace {
 
-class VendorForm : public WindowDriver {
-protected:
-    void SetUp() override
-    {
-        WindowDriver::SetUp();
-        Open(10150175);
-    }
-};
+using VendorForm = windowtest::OpenedWindow<10150175>;
 
 TEST_F(VendorForm, AFreshWindowQueriesByTheFirstKiItemUntilTheBoxIsUnticked)
 {

@@ -1,0 +1,49 @@
+# The tests' FTP server: pyftpdlib on a loopback port, writable by one user, optionally playing
+# one fault that a real server shows rarely.
+#
+#   ftp_server.py PORT FOLDER USER PASSWORD FAULT
+#
+# FAULT is one of
+#   none          a plain server
+#   rename-back   the second rename of a session is refused (a rename there and back fails half-way)
+#   stall         a STOR opens its data connection and never reads from it
+#   refuse-kept   a STOR reads every byte, then answers that the file was not kept
+import sys
+
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.handlers import DTPHandler, FTPHandler
+from pyftpdlib.servers import FTPServer
+
+port, folder, user, password, fault = sys.argv[1:6]
+
+
+class StallingDTP(DTPHandler):
+    def enable_receiving(self, type, cmd):
+        super().enable_receiving(type, cmd)
+        if fault == 'stall':
+            # Listen for nothing: the client's bytes pile up in the socket buffers.
+            self.modify_ioloop_events(0)
+
+
+class Handler(FTPHandler):
+    dtp_handler = StallingDTP
+    renames = 0
+
+    def ftp_RNTO(self, path):
+        self.renames += 1
+        if fault == 'rename-back' and self.renames == 2:
+            self._rnfr = None
+            self.respond('553 Rename back refused.')
+            return None
+        return super().ftp_RNTO(path)
+
+    def respond(self, resp, *args, **kwargs):
+        if fault == 'refuse-kept' and resp.startswith('226'):
+            resp = '552 Storage allocation exceeded; file not kept.'
+        super().respond(resp, *args, **kwargs)
+
+
+authorizer = DummyAuthorizer()
+authorizer.add_user(user, password, folder, perm='elradfmwMT')
+Handler.authorizer = authorizer
+FTPServer(('127.0.0.1', int(port)), Handler).serve_forever()
