@@ -3,6 +3,7 @@
 // ping route; then the readers' latency while a 100,000-card commit runs.
 //
 //   bench_concurrency [THREADS ...]   rsimd's worker threads to try (0, the default: rsimd's own)
+//   bench_concurrency commit          only the readers beside the commit, on SQLite (to profile)
 #include "bench_common.h"
 #include "rsimd_process.h"
 #include "sim_cards.h"
@@ -255,7 +256,8 @@ void readersDuringCommit(const RsimdProcess& server, const std::string& session,
     std::fflush(stdout);
 }
 
-void benchBackend(RsimdProcess::Backend backend, const char* name, int threads, bool withCommit)
+void benchBackend(RsimdProcess::Backend backend, const char* name, int threads, bool withCommit,
+                  bool onlyCommit = false)
 {
     RsimdProcess server(backend, threads);
     {
@@ -264,7 +266,8 @@ void benchBackend(RsimdProcess::Backend backend, const char* name, int threads, 
                    kStoredCards);
     }
     const std::string session = login(server.address());
-    mixedLoads(server, session, name, threads);
+    if (!onlyCommit)
+        mixedLoads(server, session, name, threads);
     if (withCommit) {
         readersDuringCommit(server, session, name, 16, kCommitFirstCard);
         // An administrator alone beside the commit.
@@ -276,6 +279,10 @@ void benchBackend(RsimdProcess::Backend backend, const char* name, int threads, 
 
 int main(int argc, char** argv)
 {
+    if (argc > 1 && std::string(argv[1]) == "commit") {
+        benchBackend(RsimdProcess::Backend::Sqlite, "SQLite", 0, true, true);
+        return 0;
+    }
     std::vector<int> threads;
     for (int i = 1; i < argc; ++i)
         threads.push_back(std::atoi(argv[i]));

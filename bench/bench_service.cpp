@@ -309,9 +309,9 @@ void scale(RsimdProcess::Backend backend, const char* backendName, long long car
 } // namespace
 
 // bench_service [query|commit|range [RUNS]|metrics]: all figures, or the one named (to profile it
-// alone; the range query's best of RUNS rounds, 3 unless given). bench_service scale [CARDS]: a
-// stock of CARDS cards (10,000,000 unless given) on SQLite and PostgreSQL; long (about an hour on
-// two cores), never part of "all".
+// alone; the range query's best of RUNS rounds, 3 unless given). bench_service scale [CARDS
+// [sqlite|postgresql]]: a stock of CARDS cards (10,000,000 unless given) on both databases or the
+// one named; long (about an hour on two cores), never part of "all".
 int main(int argc, char** argv)
 {
     const std::string only = argc > 1 ? argv[1] : "";
@@ -334,7 +334,11 @@ int main(int argc, char** argv)
         metricsOnAgainstOff();
     if (only == "scale") {
         const long long cards = argc > 2 ? std::atoll(argv[2]) : 10000000;
-        scale(RsimdProcess::Backend::Sqlite, "SQLite", cards);
+        const std::string backend = argc > 3 ? argv[3] : "";
+        if (backend != "postgresql")
+            scale(RsimdProcess::Backend::Sqlite, "SQLite", cards);
+        if (backend == "sqlite")
+            return 0;
         if (RsimdProcess::postgresAvailable())
             scale(RsimdProcess::Backend::Postgres, "PostgreSQL", cards);
         else

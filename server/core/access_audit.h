@@ -4,7 +4,8 @@
 //
 // On SQLite the rows go to a database file of their own beside the main one ("rsim.db" →
 // "rsim-audit.db"), with its own connection and lock, so that a reader never waits for the
-// commit of a large write. On PostgreSQL they go to the main database, in a short transaction of
+// commit of a large write. The file's checkpoints run on a thread of their own, off the answers'
+// path. On PostgreSQL they go to the main database, in a short transaction of
 // their own on the caller's connection.
 #pragma once
 
@@ -17,6 +18,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace rsim {
@@ -35,6 +37,7 @@ public:
     // mainDatabase: the address of the main database. Moves the rows that the schema migration
     // left in the main database of an SQLite service into the audit file.
     AccessAudit(const std::string& mainDatabase, db::Driver& main);
+    ~AccessAudit();
 
     // Durable when it returns; connection: a connection to the main database not in a
     // transaction.
@@ -45,6 +48,8 @@ public:
 
 private:
     void insert(db::Driver& connection, const std::vector<db::Row>& rows);
+    // Copies committed rows of the audit file's log into the file, once a second while rows come.
+    void checkpointWhileOpen(const std::string& file);
 
     // Rows of the audit file waiting for the next commit of a group.
     struct Group {
@@ -56,7 +61,11 @@ private:
     std::condition_variable settled_; // a group's commit ended
     std::shared_ptr<Group> pending_;  // rows gathering for the next commit
     bool committing_ = false;
+    bool committed_ = false; // since the last checkpoint
+    bool closing_ = false;
+    std::condition_variable closed_;
     std::unique_ptr<db::Driver> own_; // SQLite's audit file
+    std::thread checkpointer_;
 };
 
 // The local time as audit rows hold it ("2026-01-31 23:59:59").

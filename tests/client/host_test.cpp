@@ -73,24 +73,19 @@ class RefuseClose : public QObject {
 
 } // namespace
 
-TEST(ModuleLoaderTest, MissingLibraryIsNamedAndNothingIsCalled)
+TEST(ModuleLoaderTest, AMissingLibraryOrEntryPointIsNamedAndNothingIsCalled)
 {
-    ModuleLoader loader;
-    EXPECT_FALSE(loader.load("/nonexistent/libresremotesim.so"));
-    EXPECT_FALSE(loader.loaded());
-    EXPECT_TRUE(loader.error().contains("无法加载业务模块 /nonexistent/libresremotesim.so"))
-        << loader.error().toStdString();
-    MSysmgntDef::SOperator op = demoOperator();
-    EXPECT_EQ(loader.createForm(10150173, &op), nullptr);
-}
-
-TEST(ModuleLoaderTest, LibraryWithoutEntryPointIsNamed)
-{
-    ModuleLoader loader;
-    EXPECT_FALSE(loader.load(NO_ENTRY_MODULE));
-    EXPECT_TRUE(loader.error().contains(NO_ENTRY_MODULE)) << loader.error().toStdString();
-    EXPECT_TRUE(loader.error().contains("没有导出 CreateBusinessForm"))
-        << loader.error().toStdString();
+    for (const auto& [path, why] :
+         {std::pair<QString, QString>{"/nonexistent/libresremotesim.so", "无法加载业务模块 "},
+          {NO_ENTRY_MODULE, "没有导出 CreateBusinessForm"}}) {
+        ModuleLoader loader;
+        EXPECT_FALSE(loader.load(path));
+        EXPECT_FALSE(loader.loaded());
+        EXPECT_TRUE(loader.error().contains(path)) << loader.error().toStdString();
+        EXPECT_TRUE(loader.error().contains(why)) << loader.error().toStdString();
+        MSysmgntDef::SOperator op = demoOperator();
+        EXPECT_EQ(loader.createForm(10150173, &op), nullptr);
+    }
 }
 
 TEST(ModuleLoaderTest, HostWithoutModuleKeepsRunningWithTheMenuDisabled)
@@ -192,9 +187,18 @@ TEST_F(HostWindowTest, RefusalIsExplainedOnceByWhoeverKnowsWhy)
     EXPECT_EQ(&guiInteraction(), &recorder_) << "the host's watch is gone after the call";
 }
 
+// A child that refuses to close keeps the main window open; else they close first.
 TEST_F(HostWindowTest, ClosingTheMainWindowClosesItsChildrenFirst)
 {
-    QPointer<QWidget> first = window_->openFunction(10150173)->widget();
+    RefuseClose refuse;
+    QMdiSubWindow* stubborn = window_->openFunction(10150173);
+    stubborn->installEventFilter(&refuse);
+    EXPECT_FALSE(window_->close());
+    EXPECT_TRUE(window_->isVisible());
+    EXPECT_EQ(window_->mdiArea()->subWindowList().size(), 1);
+    stubborn->removeEventFilter(&refuse);
+
+    QPointer<QWidget> first = stubborn->widget();
     QPointer<QWidget> second = window_->openFunction(10150174)->widget();
     EXPECT_TRUE(window_->close());
     deleteClosedWindows();
@@ -234,16 +238,6 @@ TEST(ClientSettingsTest, LastLoginAndServiceAreRememberedAndNothingElse)
     EXPECT_EQ(settings.lastService(), "http://10.0.0.5:7411");
     QSettings file(QSettings::IniFormat, QSettings::UserScope, "resremotesim", "rsimclient");
     EXPECT_EQ(file.allKeys(), (QStringList{"login/name", "login/service"}));
-}
-
-TEST_F(HostWindowTest, ChildThatRefusesToCloseKeepsTheMainWindowOpen)
-{
-    RefuseClose refuse;
-    window_->openFunction(10150173)->installEventFilter(&refuse);
-    EXPECT_FALSE(window_->close());
-    EXPECT_TRUE(window_->isVisible());
-    EXPECT_EQ(window_->mdiArea()->subWindowList().size(), 1);
-    window_->mdiArea()->subWindowList().front()->removeEventFilter(&refuse);
 }
 
 TEST_F(HostWindowTest, ScreenshotsShowLargeWindowsWholeAndFailWhenAWindowDoesNotOpen)

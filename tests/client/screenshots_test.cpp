@@ -93,13 +93,3 @@ TEST_F(ScreenshotsTest, CredentialsComeFromTheEnvironmentAndAFailedLoginSaysWhy)
     EXPECT_TRUE(run.errors.contains("登录失败：登录名或密码错误")) << run.errors.toStdString();
     EXPECT_TRUE(QDir(folder_.path()).entryList(QDir::Files).isEmpty());
 }
-
-TEST_F(ScreenshotsTest, MissingModuleIsNamed)
-{
-    const ClientRun run =
-        runClient({"--service", address(), "--login", "admin", "--password", "admin123", "--module",
-                   "/nonexistent/libresremotesim.so", "--screenshots", folder_.path()},
-                  offscreen());
-    EXPECT_NE(run.exitCode, 0);
-    EXPECT_TRUE(run.errors.contains("/nonexistent/libresremotesim.so")) << run.errors.toStdString();
-}

@@ -4,8 +4,6 @@
 #include "loopback_port.h"
 #include "window_driver.h"
 
-#include <QComboBox>
-
 using windowtest::WindowDriver;
 using namespace MResRemoteMgntDef;
 
@@ -57,19 +55,12 @@ TEST_F(RemoteSim, EarlyOperationsResetTheErrorRecordAndLaterOnesLeaveIt)
     EXPECT_NE(kept.code, 0);
 }
 
-TEST_F(RemoteSim, ProvinceHelpers)
+TEST(RemoteSimCodes, ExtractCodeTakesTheBracketedCodeOrTheWholeText)
 {
     EXPECT_EQ(CResRemoteSim::ExtractCode("[11] North"), "11");
     EXPECT_EQ(CResRemoteSim::ExtractCode("no brackets"), "no brackets");
     EXPECT_EQ(CResRemoteSim::ExtractCode("[open only"), "[open only");
     EXPECT_EQ(CResRemoteSim::ExtractCode("x] then [y"), "");
-    SResRemoteProvCodeList provinces;
-    CBSErrorMsg error;
-    ASSERT_TRUE(sim_.qry_provinceCode(SResRemoteProvCode(), provinces, error));
-    QComboBox combo;
-    sim_.FillProvinceCombo(provinces, &combo);
-    EXPECT_EQ(combo.count(), 4);
-    EXPECT_EQ(combo.currentText(), "[11] 北京");
 }
 
 TEST(RemoteSimBinding, WhenTheSecondBindingFailsTheFirstIsUndone)

@@ -114,15 +114,6 @@ TEST_F(FtpClientTest, ExistenceIsTestedByRenamingThereAndBack)
     EXPECT_EQ(0, std::string(client.GetErrorMsg()).find("550")) << client.GetErrorMsg();
 }
 
-TEST_F(FtpClientTest, ARefusedFileLeavesTheServersReply)
-{
-    CFTPClient client;
-    ASSERT_TRUE(connect(client)) << client.GetErrorMsg();
-    const LocalFile small("abc");
-    EXPECT_FALSE(client.PutFile("no-such-folder/library.dll", small.path()));
-    EXPECT_EQ(0, std::string(client.GetErrorMsg()).find("550")) << client.GetErrorMsg();
-}
-
 // Empty, and several chunks with an odd tail: the bytes read back are the bytes sent.
 TEST_F(FtpClientTest, FilesArriveIntact)
 {

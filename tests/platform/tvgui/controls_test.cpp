@@ -1,16 +1,13 @@
 // Input states, combo selection, the window base and the date picker.
 #include "TVGUICommon.h"
 
-#include <QCheckBox>
 #include <QCoreApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
-#include <QPushButton>
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 
 namespace {
@@ -33,20 +30,6 @@ TEST(InputState, LineEditBecomesReadOnlyAndGreyThenEditableWithItsColour)
     EXPECT_FALSE(edit.isReadOnly());
     EXPECT_TRUE(edit.isEnabled());
     EXPECT_EQ(edit.palette().color(QPalette::Base), base);
-}
-
-TEST(InputState, OtherControlsAreDisabledAndEnabled)
-{
-    QComboBox combo;
-    QPushButton button;
-    QCheckBox check;
-    TFlatDateTimePicker date;
-    for (QWidget* control : std::initializer_list<QWidget*>{&combo, &button, &check, &date}) {
-        MakeReadOnly(control);
-        EXPECT_FALSE(control->isEnabled()) << control->metaObject()->className();
-        MakeDefault(control);
-        EXPECT_TRUE(control->isEnabled()) << control->metaObject()->className();
-    }
     MakeReadOnly(nullptr);
     MakeDefault(nullptr);
 }

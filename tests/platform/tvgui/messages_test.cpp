@@ -68,16 +68,6 @@ TEST_F(Recorded, WaitBoxEvents)
     EXPECT_EQ(gui_.waitEvents(), QStringList({"close", "close"}));
 }
 
-TEST_F(Recorded, SeamRestoresThePreviousInteraction)
-{
-    RecordingInteraction inner;
-    EXPECT_EQ(setGuiInteraction(&inner), &gui_);
-    ShowGUIMessage("inner", "", 0);
-    EXPECT_EQ(setGuiInteraction(&gui_), &inner);
-    EXPECT_EQ(inner.messages().size(), 1U);
-    EXPECT_TRUE(gui_.messages().empty());
-}
-
 TEST(MessageBoxStyle, DecodesButtonsDefaultAndIcon)
 {
     const MessageBoxStyle question = MessageBoxStyleOf(292);

@@ -1,10 +1,15 @@
 // The access audit's compact key lists, and where its rows go on SQLite: a file of its own, into
-// which the reads audited one row per record by an older version are moved.
+// which the reads audited one row per record by an older version are moved, and whose log is
+// copied into it while the service runs.
 #include "access_audit.h"
 #include "rsimd_process.h"
 #include "schema.h"
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
 
 namespace {
 
@@ -71,6 +76,27 @@ TEST(AccessAudit, OnSqliteReadsAuditedPerRecordBeforeMoveToTheAuditFile)
         rsim::AccessAudit again(address, *db);
     }
     EXPECT_EQ(count(*file, "SELECT COUNT(*) FROM sys_access_audit"), 3) << "moved once";
+}
+
+TEST(AccessAudit, TheAuditFileTakesTheRowsOfItsLogWithinSecondsWhileOpen)
+{
+    const testsupport::TemporaryFolder folder;
+    const std::string address = "sqlite:" + folder.path() + "/rsim.db";
+    auto db = rsim::db::connect(address);
+    rsim::db::migrate(*db, rsim::db::schemaMigrations());
+    {
+        rsim::AccessAudit audit(address, *db);
+        const std::filesystem::path file = rsim::AccessAudit::auditFileOf(address);
+        const auto before = std::filesystem::file_size(file);
+        for (int i = 0; i < 200; ++i)
+            audit.record(*db, {7, "admin", "127.0.0.1", "read", "I/RMOSMQ28 qry_simInfo",
+                               "rsim_sim IMSI=" + std::string(200, '4')});
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (std::filesystem::file_size(file) == before &&
+               std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        EXPECT_GT(std::filesystem::file_size(file), before) << "the log is checkpointed";
+    }
 }
 
 } // namespace

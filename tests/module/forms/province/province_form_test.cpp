@@ -80,19 +80,4 @@ TEST_F(ProvinceForm, AddListsTheAddedRecordModifyAndDeleteSendTheEditArea)
     EXPECT_TRUE(Calls().empty());
 }
 
-// The failure shows over the wait box, which closes after it.
-TEST_F(ProvinceForm, ARefusedWriteShowsTheServersTextUnchanged)
-{
-    addProvince("%s%d", "百分号");
-    gui_->clear();
-    addProvince("%s%d", "百分号");
-    ASSERT_EQ(gui_->messages().size(), 1U);
-    const auto& shown = gui_->messages()[0];
-    EXPECT_EQ(shown.flags, MB_ICONINFORMATION);
-    EXPECT_TRUE(shown.text.startsWith("异常：调用接口失败\n[")) << shown.text.toStdString();
-    EXPECT_TRUE(shown.text.contains("%s%d")) << shown.text.toStdString();
-    EXPECT_TRUE(shown.overWaitBox);
-    EXPECT_FALSE(gui_->waitBoxOpen());
-}
-
 } // namespace
