@@ -4,12 +4,12 @@
 #include "health.h"
 #include "metrics.h"
 #include "options.h"
-#include "peer_list.h"
 #include "schema.h"
 #include "service.h"
 #include "sysmgnt.h"
 #include "table.h"
 
+#include "address_list.h"
 #include "http_server.h"
 
 #include <atomic>
@@ -80,10 +80,10 @@ rsim::http::Reply health(rsim::metrics::HealthProbe& probe)
 // GET /metrics: the Prometheus text, to loopback and the allowed peers only; anyone else is
 // refused before anything is read.
 rsim::http::Reply metricsText(const rsim::http::RequestHead& head,
-                              const rsim::metrics::PeerList& allowed, rsim::DriverPool& pool,
+                              const rsim::http::AddressList& allowed, rsim::DriverPool& pool,
                               const rsim::http::Server& server)
 {
-    if (!allowed.allows(head.peer))
+    if (!allowed.contains(head.peer))
         return {403, "只有本机和 --metrics-allow 列出的地址可以读取指标\n",
                 "text/plain; charset=utf-8"};
     const auto usage = pool.usage();
@@ -250,7 +250,10 @@ int main(int argc, char** argv)
             [&routes](const rsim::http::Request& request) { return routes.handle(request); },
             {options.tlsCertificate, options.tlsKey});
         server.monitor("/v1/health", [&probe](const auto&) { return health(probe); });
-        const rsim::metrics::PeerList metricsPeers(options.metricsAllowed);
+        std::vector<std::string> metricsAllowed{"127.0.0.1", "::1"}; // this host always
+        metricsAllowed.insert(metricsAllowed.end(), options.metricsAllowed.begin(),
+                              options.metricsAllowed.end());
+        const rsim::http::AddressList metricsPeers(metricsAllowed);
         if (options.metrics)
             server.monitor("/metrics", [&](const auto& head) {
                 return metricsText(head, metricsPeers, *pool, server);

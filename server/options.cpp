@@ -1,6 +1,6 @@
 #include "options.h"
 
-#include "peer_list.h"
+#include "address_list.h"
 
 #include <boost/asio/ip/address.hpp>
 
@@ -103,7 +103,7 @@ std::vector<std::string> networks(const std::string& option, const std::string& 
     for (std::string item; std::getline(items, item, ',');)
         list.push_back(item);
     try {
-        rsim::metrics::PeerList{list};
+        rsim::http::AddressList{list};
     } catch (const std::invalid_argument& e) {
         usage(option + " takes IP addresses and networks separated by commas: " + e.what());
     }

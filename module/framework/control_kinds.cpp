@@ -1,5 +1,6 @@
 #include "control_kinds.h"
 
+#include "CAutoLookup.h"
 #include "record_access.h"
 
 namespace rsimform {
@@ -61,16 +62,15 @@ public:
     QString Text(QWidget* control) const override { return comboOf(control)->currentText(); }
 };
 
-class CodeListKind : public ComboKind {
+// A combo box of a lookup's items: CodeOfItem of the text, ItemOfCode of the member.
+class LookupKind : public ComboKind {
 public:
-    CodeListKind(int category, const QString& lastItem) : category_(category), lastItem_(lastItem)
-    {}
+    explicit LookupKind(const QString& lastItem) : lastItem_(lastItem) {}
 
-    void Load(FormContext& context) const override { context.CodeList(category_); }
     void Fill(QWidget* control, FormContext& context) const override
     {
         comboOf(control)->clear();
-        context.CodeList(category_).FillComboBox(comboOf(control));
+        LookupOf(context).FillComboBox(comboOf(control));
         if (!lastItem_.isEmpty())
             comboOf(control)->addItem(lastItem_);
     }
@@ -84,17 +84,54 @@ public:
     {
         setMemberInteger(
             record, member,
-            context.CodeList(category_).CodeOfItem(comboOf(control)->currentText().toStdString()));
+            LookupOf(context).CodeOfItem(comboOf(control)->currentText().toStdString()));
     }
+    // A text member that holds no decimal number is shown as it is.
     QString Cell(CTvdBasicStructObject& record, int member, FormContext& context) const override
     {
-        return QString::fromUtf8(
-            context.CodeList(category_).ItemOfCode(memberInteger(record, member)));
+        bool number = true;
+        if (isTextMember(record, member))
+            memberText(record, member).toLongLong(&number);
+        if (!number)
+            return memberText(record, member);
+        return QString::fromUtf8(LookupOf(context).ItemOfCode(memberInteger(record, member)));
+    }
+
+protected:
+    virtual const CBasicLookup& LookupOf(FormContext& context) const = 0;
+
+private:
+    QString lastItem_;
+};
+
+class CodeListKind : public LookupKind {
+public:
+    CodeListKind(int category, const QString& lastItem) : LookupKind(lastItem), category_(category)
+    {}
+
+    void Load(FormContext& context) const override { context.CodeList(category_); }
+
+protected:
+    const CBasicLookup& LookupOf(FormContext& context) const override
+    {
+        return context.CodeList(category_);
     }
 
 private:
     int category_;
-    QString lastItem_;
+};
+
+class FixedListKind : public LookupKind {
+public:
+    explicit FixedListKind(std::vector<TCNameCodeInfo> entries)
+        : LookupKind({}), lookup_(std::move(entries))
+    {}
+
+protected:
+    const CBasicLookup& LookupOf(FormContext&) const override { return lookup_; }
+
+private:
+    CAutoLookup lookup_;
 };
 
 class ServiceListKind : public ComboKind {
@@ -133,10 +170,14 @@ private:
 
 class DatePickerKind : public ControlKind {
 public:
+    explicit DatePickerKind(const QString& displayFormat) : displayFormat_(displayFormat) {}
+
     QWidget* Create(QWidget* parent, const QString& name) const override
     {
         auto* picker = new TFlatDateTimePicker(parent);
         picker->setObjectName(name);
+        if (!displayFormat_.isEmpty())
+            picker->setDisplayFormat(displayFormat_);
         return picker;
     }
     void Show(QWidget* control, CTvdBasicStructObject& record, int member,
@@ -159,6 +200,8 @@ private:
     {
         return static_cast<TFlatDateTimePicker*>(control);
     }
+
+    QString displayFormat_;
 };
 
 // The items "[code] name" of the records that a query with no criteria answers.
@@ -196,13 +239,17 @@ Kind CodeListCombo(int category, const QString& lastItem)
 {
     return std::make_shared<CodeListKind>(category, lastItem);
 }
+Kind FixedListCombo(std::vector<TCNameCodeInfo> entries)
+{
+    return std::make_shared<FixedListKind>(std::move(entries));
+}
 Kind ServiceCombo(const ServiceList& list)
 {
     return std::make_shared<ServiceListKind>(list);
 }
-Kind DatePicker()
+Kind DatePicker(const QString& displayFormat)
 {
-    return std::make_shared<DatePickerKind>();
+    return std::make_shared<DatePickerKind>(displayFormat);
 }
 
 QString ItemWithCode(const QStringList& items, const QString& code)

@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace rsimform {
 
@@ -53,9 +54,12 @@ using Kind = std::shared_ptr<const ControlKind>;
 Kind TextEdit(int maxLength = 0);
 // A line edit that takes only digits, typed or pasted (the host's number-edit filters).
 Kind NumberEdit(int maxLength = 0);
-// A combo box of a code list: CodeOfItem of the text, ItemOfCode of the member; lastItem, when
-// given, is appended after the list's items (a criterion's "[0] 全部").
+// A combo box of a code list: CodeOfItem of the text, ItemOfCode of the member (a text member
+// that holds no decimal number is shown as it is); lastItem, when given, is appended after the
+// list's items (a criterion's "[0] 全部").
 Kind CodeListCombo(int category, const QString& lastItem = {});
+// A combo box of fixed entries, as CodeListCombo.
+Kind FixedListCombo(std::vector<TCNameCodeInfo> entries);
 // A combo box of a service list: the bracketed code of the text; a member is shown by the item
 // whose bracketed code equals it, searched from the last item to the first.
 Kind ServiceCombo(const ServiceList& list);
@@ -63,8 +67,9 @@ inline Kind ProvinceCombo()
 {
     return ServiceCombo(Provinces());
 }
-// A date picker for a date member; the picker shows today for a null date.
-Kind DatePicker();
+// A date picker for a date member; the picker shows today for a null date. A displayFormat
+// replaces the picker's own.
+Kind DatePicker(const QString& displayFormat = {});
 
 // The item of a combo box (of a list of items) whose bracketed code equals code, searched from the
 // last item to the first; empty when none.

@@ -5,49 +5,61 @@
 
 using namespace rsimform;
 
-TfrmRemoteSimBase::TfrmRemoteSimBase(QWidget* owner, RightIds rights)
-    : TfrmMDIChild(owner), rightIds_(rights)
+namespace {
+
+constexpr const char* kSysMgntInitFailed = "异常：初始化系统管理接口失败！\n[%s]\n[%s]!";
+
+} // namespace
+
+TfrmRemoteSimBase::TfrmRemoteSimBase(QWidget* owner, RightIds rights, InitSteps steps)
+    : TfrmMDIChild(owner), rightIds_(rights), steps_(steps)
 {}
 
-bool TfrmRemoteSimBase::InitMaintenanceForm(int reserved, const MSysmgntDef::SOperator* op)
+bool TfrmRemoteSimBase::InitForm(int reserved, const MSysmgntDef::SOperator* op)
 {
-    ShowWaitBox("正在初始化控件界面中，请稍候...");
+    if (steps_.waitBox)
+        ShowWaitBox("正在初始化控件界面中，请稍候...");
+    bool ready = false;
     try {
         operator_ = *op;
-        remoteSim_.Init(reserved, op->REGION_CODE, op->COUNTY_CODE, op->ORG_ID, op->OP_ID);
-        if (!sysMgnt_.Init(reserved, op->REGION_CODE, op->COUNTY_CODE, op->ORG_ID, op->OP_ID))
-            throw CGUIException(kResourceLibrary, kInitFailedString);
-        CheckRights(op->OP_ID, op->ORG_ID);
-        CAccountPublic account;
-        if (!account.Initialize(reserved, op->REGION_CODE, op->COUNTY_CODE, op->ORG_ID, op->OP_ID))
-            throw CGUIException(kResourceLibrary, kInitFailedString);
+        InitLibraries(reserved, *op);
+        if (steps_.checkRights)
+            CheckRights(op->OP_ID, op->ORG_ID);
         FillOpInfo(*op);
-        account_ = &account;
-        Prepare();
-        account_ = nullptr;
-        if (!FinishInit()) {
-            CloseWaitBox();
-            return false;
+        if (LoadServiceLists()) {
+            if (steps_.codeLists)
+                PrepareWithCodeLists(reserved, *op);
+            else
+                Prepare();
+            ready = FinishInit();
         }
     } catch (const CGUIException& e) {
-        account_ = nullptr;
         ShowException(e);
-        CloseWaitBox();
-        return false;
     }
-    CloseWaitBox();
-    return true;
+    if (steps_.waitBox)
+        CloseWaitBox();
+    return ready;
 }
 
-void TfrmRemoteSimBase::WithCodeLists(int reserved, const MSysmgntDef::SOperator& op,
-                                      const std::function<void()>& load)
+void TfrmRemoteSimBase::InitLibraries(int reserved, const MSysmgntDef::SOperator& op)
+{
+    remoteSim_.Init(reserved, op.REGION_CODE, op.COUNTY_CODE, op.ORG_ID, op.OP_ID);
+    if (sysMgnt_.Init(reserved, op.REGION_CODE, op.COUNTY_CODE, op.ORG_ID, op.OP_ID))
+        return;
+    if (steps_.sysMgntRequired)
+        throw CGUIException(kResourceLibrary, kInitFailedString);
+    ShowGUIMessage(kSysMgntInitFailed, "异常", MB_ICONINFORMATION,
+                   sysMgnt_.LastError().message.c_str(), sysMgnt_.LastError().hint.c_str());
+}
+
+void TfrmRemoteSimBase::PrepareWithCodeLists(int reserved, const MSysmgntDef::SOperator& op)
 {
     CAccountPublic account;
     if (!account.Initialize(reserved, op.REGION_CODE, op.COUNTY_CODE, op.ORG_ID, op.OP_ID))
         throw CGUIException(kResourceLibrary, kInitFailedString);
     account_ = &account;
     try {
-        load();
+        Prepare();
     } catch (...) {
         account_ = nullptr;
         throw;

@@ -12,7 +12,6 @@
 
 #include <QStringList>
 
-#include <functional>
 #include <map>
 
 namespace rsimform {
@@ -28,6 +27,15 @@ constexpr unsigned kInitFailedString = 24339;
 using rsimcatalog::kPrivilege;
 
 struct ServiceList;
+
+// How a window initialises: the maintenance frame (all steps, under a wait box) unless told
+// otherwise.
+struct InitSteps {
+    bool waitBox = true;         // "正在初始化控件界面中，请稍候..." while it runs
+    bool sysMgntRequired = true; // false: a refusal is shown and initialisation goes on
+    bool checkRights = true;
+    bool codeLists = true; // the account library answers CodeList during Prepare
+};
 
 // What a kind of control (control_kinds.h) asks of the window it lives in.
 class FormContext {
@@ -45,10 +53,16 @@ public:
 
 class TfrmRemoteSimBase : public TfrmMDIChild, public rsimform::FormContext {
 public:
-    explicit TfrmRemoteSimBase(QWidget* owner, rsimform::RightIds rights = {});
+    explicit TfrmRemoteSimBase(QWidget* owner, rsimform::RightIds rights = {},
+                               rsimform::InitSteps steps = {});
 
-    // True when the window is ready to be shown; false when the caller must destroy it.
-    virtual bool InitForm(int reserved, const MSysmgntDef::SOperator* op) = 0;
+    // True when the window is ready to be shown; false when the caller must destroy it. The
+    // frame: operator copy, service and library initialisation, rights check, LoadServiceLists,
+    // then Prepare (lookups and the first Clear) while the account library object lives, then
+    // FinishInit; each step as the window's InitSteps say. Any CGUIException is shown once with
+    // caption "异常信息" and makes it return false, as does a false LoadServiceLists or
+    // FinishInit.
+    bool InitForm(int reserved, const MSysmgntDef::SOperator* op);
 
     bool AddRight() const { return addRight_; }
     bool ModifyRight() const { return modifyRight_; }
@@ -59,21 +73,20 @@ public:
     const QStringList& ServiceItems(const rsimform::ServiceList& list) override;
 
 protected:
-    // The maintenance frame, all under one wait box: operator copy, service and library
-    // initialisation, rights check, then Prepare (lookups and the first Clear) while the account
-    // library object lives, then FinishInit. Any CGUIException is shown once with caption
-    // "异常信息" and makes it return false, as does a false FinishInit.
-    bool InitMaintenanceForm(int reserved, const MSysmgntDef::SOperator* op);
+    // The service lists a window cannot open without; false when one failed (it was shown).
+    virtual bool LoadServiceLists() { return true; }
     virtual void Prepare() {}
     // The window's last step of initialisation; false when the window cannot open (it has
     // said why).
     virtual bool FinishInit() { return true; }
     // Queries a service list once; false (its failure shown) when the query failed.
     bool LoadServiceItems(const rsimform::ServiceList& list);
-    // Runs load while an account library object, initialised with the operator's values,
-    // answers CodeList; throws CGUIException (string 24339) when the library cannot start.
-    void WithCodeLists(int reserved, const MSysmgntDef::SOperator& op,
-                       const std::function<void()>& load);
+    // The window's control by its objectName.
+    template <class T = QWidget>
+    T* Control(const QString& name) const
+    {
+        return findChild<T*>(name);
+    }
 
     // Sets the three right flags; throws CGUIException when the library refuses the check.
     void CheckRights(int opId, int orgId);
@@ -122,6 +135,12 @@ protected:
     bool deleteRight_ = false;
 
 private:
+    void InitLibraries(int reserved, const MSysmgntDef::SOperator& op);
+    // Runs Prepare while an account library object, initialised with the operator's values,
+    // answers CodeList; throws CGUIException (string 24339) when the library cannot start.
+    void PrepareWithCodeLists(int reserved, const MSysmgntDef::SOperator& op);
+
+    rsimform::InitSteps steps_;
     CAccountPublic* account_ = nullptr; // during Prepare only
     std::map<int, std::unique_ptr<CBasicLookup>> codeLists_;
     std::map<const rsimform::ServiceList*, QStringList> serviceItems_;

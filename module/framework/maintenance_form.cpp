@@ -6,20 +6,12 @@
 
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
 
 using namespace rsimform;
 
 namespace {
-
-QPushButton* button(QWidget* parent, const char* name, const QString& caption)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    return b;
-}
 
 void copyMember(CTvdBasicStructObject& from, CTvdBasicStructObject& to, int member)
 {
@@ -42,11 +34,6 @@ TfrmMaintenance::TfrmMaintenance(QWidget* owner, MaintenanceSpec spec)
 }
 
 TfrmMaintenance::~TfrmMaintenance() = default;
-
-bool TfrmMaintenance::InitForm(int reserved, const MSysmgntDef::SOperator* op)
-{
-    return InitMaintenanceForm(reserved, op);
-}
 
 const CTvdTypeInfo& TfrmMaintenance::RecordType() const
 {
@@ -71,17 +58,7 @@ void TfrmMaintenance::BuildLayout()
     resize(640, 480);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(BuildCriteria());
-
-    auto* listGroup = MakeGroupBox(this, "数据列表");
-    auto* listLayout = new QVBoxLayout(listGroup);
-    lstShowDataList = new TListViewEx(listGroup);
-    lstShowDataList->setObjectName("lstShowDataList");
-    std::vector<std::pair<QString, int>> columns;
-    for (const auto& column : spec_.columns)
-        columns.emplace_back(column.caption, column.width);
-    lstShowDataList->setColumns(columns);
-    listLayout->addWidget(lstShowDataList);
-    layout->addWidget(listGroup, 1);
+    lstShowDataList = AddListArea(layout, this, "lstShowDataList", spec_.columns);
     QObject::connect(lstShowDataList, &TListViewEx::rowClicked, this,
                      [this] { lstShowDataListClick(); });
 
@@ -92,26 +69,19 @@ void TfrmMaintenance::BuildLayout()
 
 QWidget* TfrmMaintenance::BuildButtons()
 {
-    auto* buttons = MakeGroupBox(this, QString());
-    auto* row = new QHBoxLayout(buttons);
-    row->addStretch();
-    btnClear = button(buttons, "btnClear", "清空");
-    row->addWidget(btnClear);
-    QObject::connect(btnClear, &QPushButton::clicked, this, [this] { btnClearClick(); });
+    auto* bar = MakeGroupBox(this, QString());
+    btnClear = NewButton(bar, "btnClear", "清空", [this] { btnClearClick(); });
+    std::vector<QPushButton*> row{btnClear};
     if (!QueryOnlyWindow()) {
-        btnAdd = button(buttons, "btnAdd", "增加");
-        btnModify = button(buttons, "btnModify", "修改");
-        btnDelete = button(buttons, "btnDelete", "删除");
-        for (auto* b : {btnAdd, btnModify, btnDelete})
-            row->addWidget(b);
-        QObject::connect(btnAdd, &QPushButton::clicked, this, [this] { btnAddClick(); });
-        QObject::connect(btnModify, &QPushButton::clicked, this, [this] { btnModifyClick(); });
-        QObject::connect(btnDelete, &QPushButton::clicked, this, [this] { btnDeleteClick(); });
+        btnAdd = NewButton(bar, "btnAdd", "增加", [this] { btnAddClick(); });
+        btnModify = NewButton(bar, "btnModify", "修改", [this] { btnModifyClick(); });
+        btnDelete = NewButton(bar, "btnDelete", "删除", [this] { btnDeleteClick(); });
+        row.insert(row.end(), {btnAdd, btnModify, btnDelete});
     }
-    btnClose = button(buttons, "btnClose", "关闭");
-    row->addWidget(btnClose);
-    QObject::connect(btnClose, &QPushButton::clicked, this, [this] { btnCloseClick(); });
-    return buttons;
+    btnClose = NewButton(bar, "btnClose", "关闭", [this] { btnCloseClick(); });
+    row.push_back(btnClose);
+    ButtonRow(bar, row);
+    return bar;
 }
 
 QWidget* TfrmMaintenance::Build(const Kind& kind, QWidget* parent, const QString& name,
@@ -156,9 +126,8 @@ QGroupBox* TfrmMaintenance::BuildCriteria()
         }
         cell += range ? 2 : 1;
     }
-    btnQuery = button(group, "btnQuery", "查询");
+    btnQuery = NewButton(group, "btnQuery", "查询", [this] { btnQueryClick(); });
     grid->addWidget(btnQuery, 0, 4);
-    QObject::connect(btnQuery, &QPushButton::clicked, this, [this] { btnQueryClick(); });
     return group;
 }
 
@@ -175,15 +144,9 @@ QGroupBox* TfrmMaintenance::BuildEditArea()
                         (cell % 2) * 2 + 1);
         ++cell;
     }
-    btnClearBase = button(group, "btnClearBase", "清空");
+    btnClearBase = NewButton(group, "btnClearBase", "清空", [this] { btnClearBaseClick(); });
     grid->addWidget(btnClearBase, 0, 4);
-    QObject::connect(btnClearBase, &QPushButton::clicked, this, [this] { btnClearBaseClick(); });
     return group;
-}
-
-QWidget* TfrmMaintenance::Control(const QString& name) const
-{
-    return findChild<QWidget*>(name);
 }
 
 QCheckBox* TfrmMaintenance::Box(const CriterionSpec& criterion) const
@@ -208,25 +171,6 @@ void TfrmMaintenance::Prepare()
     btnClearClick();
 }
 
-void TfrmMaintenance::ShowOperatorsRegion(QWidget* control, const Kind& kind, int member,
-                                          const CTvdTypeInfo& recordType)
-{
-    std::unique_ptr<CTvdBasicStructObject> region = recordType.createRecord();
-    setMemberInteger(*region, member, opInfo_.REGION_CODE);
-    kind->Show(control, *region, member, *this);
-}
-
-void TfrmMaintenance::ResetControl(QWidget* control, const Kind& kind, int member, Reset reset,
-                                   const CTvdTypeInfo& recordType)
-{
-    if (reset == Reset::FirstItem) {
-        auto* combo = qobject_cast<QComboBox*>(control);
-        combo->setCurrentIndex(combo->count() > 0 ? 0 : -1);
-    } else if (reset == Reset::OperatorsRegion) {
-        ShowOperatorsRegion(control, kind, member, recordType);
-    }
-}
-
 void TfrmMaintenance::CriterionClicked(const CriterionSpec& criterion, bool ticked)
 {
     for (const auto& editor : criterion.editors) {
@@ -235,8 +179,8 @@ void TfrmMaintenance::CriterionClicked(const CriterionSpec& criterion, bool tick
         if (criterion.clickEmptiesEditors)
             editor.kind->Empty(control);
         if (criterion.clickSelectsOperatorsRegion)
-            ShowOperatorsRegion(control, editor.kind, editor.member,
-                                *spec_.operations.criteriaType);
+            ShowCode(control, editor.kind, editor.member, opInfo_.REGION_CODE,
+                     *spec_.operations.criteriaType, *this);
     }
 }
 
@@ -284,34 +228,10 @@ void TfrmMaintenance::ShowRecord(CTvdBasicStructObject& record)
         field.kind->Show(Control(field.name), record, field.member, *this);
 }
 
-QString rsimform::ListCells::Cell(CTvdBasicStructObject& record, const ColumnSpec& column)
-{
-    QString value = memberText(record, column.member);
-    if (!column.shownAs)
-        return value;
-    std::pair key{column.shownAs.get(), std::move(value)};
-    auto found = shown_.find(key);
-    if (found == shown_.end())
-        found =
-            shown_.emplace(std::move(key), column.shownAs->Cell(record, column.member, context_))
-                .first;
-    return found->second;
-}
-
 void TfrmMaintenance::FillList()
 {
-    ListCells shown(*this);
-    lstShowDataList->beginUpdate();
     lstShowDataList->clear();
-    for (int i = 0; i < result_->count(); ++i) {
-        auto& record = result_->element(i);
-        QStringList cells;
-        for (const auto& column : spec_.columns)
-            cells.append(shown.Cell(record, column));
-        const QString caption = cells.takeFirst();
-        lstShowDataList->addRow(caption, cells, i);
-    }
-    lstShowDataList->endUpdate();
+    FillRows(lstShowDataList, *result_, spec_.columns, *this);
     rsimform::NoteCutList(lstShowDataList, result_->count());
     if (lstShowDataList->rowCount() > 0) {
         lstShowDataList->setSelectedRow(0);
@@ -464,8 +384,8 @@ void TfrmMaintenance::btnClearClick()
         for (const auto& editor : criterion.editors) {
             QWidget* control = Control(editor.name);
             editor.kind->Empty(control);
-            ResetControl(control, editor.kind, editor.member, editor.reset,
-                         *spec_.operations.criteriaType);
+            ResetControl(control, editor.kind, editor.member, editor.reset, opInfo_.REGION_CODE,
+                         *spec_.operations.criteriaType, *this);
         }
     }
     current_ = NewRecord();
@@ -488,7 +408,8 @@ void TfrmMaintenance::btnClearBaseClick()
         if (field.reset == Reset::Default)
             field.kind->Show(control, *empty, field.member, *this);
         else
-            ResetControl(control, field.kind, field.member, field.reset, RecordType());
+            ResetControl(control, field.kind, field.member, field.reset, opInfo_.REGION_CODE,
+                         RecordType(), *this);
     }
     btnAdd->setEnabled(addRight_);
     btnModify->setEnabled(false);

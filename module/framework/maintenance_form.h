@@ -42,13 +42,12 @@
 // the row's record the current record.
 #pragma once
 
-#include "control_kinds.h"
+#include "window_parts.h"
 
 #include <QCheckBox>
 #include <QPushButton>
 
 #include <functional>
-#include <map>
 #include <memory>
 #include <vector>
 
@@ -57,7 +56,6 @@ class QGridLayout;
 
 namespace rsimform {
 
-enum class Reset { Default, FirstItem, OperatorsRegion };
 enum class OnClear { Untick, Tick, Keep };
 enum class DeleteSends { EditArea, ClickedRecord, ClickedKey };
 
@@ -90,25 +88,6 @@ struct FieldSpec {
     bool key = false;
     Reset reset = Reset::Default;
     QString copiesTo = {};
-};
-
-struct ColumnSpec {
-    QString caption = {};
-    int width = 100;
-    int member = -1;
-    Kind shownAs = nullptr; // how the member reads in the list; null: as text
-};
-
-// The cells of one fill of a list: the text a column's kind shows for a value (a code list's or
-// a service list's item) is looked up once, not again on every row that holds the value.
-class ListCells {
-public:
-    explicit ListCells(FormContext& context) : context_(context) {}
-    QString Cell(CTvdBasicStructObject& record, const ColumnSpec& column);
-
-private:
-    FormContext& context_;
-    std::map<std::pair<const ControlKind*, QString>, QString> shown_;
 };
 
 struct Operations {
@@ -197,8 +176,6 @@ public:
     TfrmMaintenance(QWidget* owner, rsimform::MaintenanceSpec spec);
     ~TfrmMaintenance() override;
 
-    bool InitForm(int reserved, const MSysmgntDef::SOperator* op) override;
-
     virtual void btnQueryClick();
     virtual void lstShowDataListClick();
     virtual void btnAddClick();
@@ -228,12 +205,6 @@ protected:
     // showing "正在更新控件界面中，请稍候...".
     bool Write(const rsimform::Operations::Write& operation, const QString& waitText,
                CTvdBasicStructObject& record);
-    // Selects the operator's region in a code-list combo box.
-    void ShowOperatorsRegion(QWidget* control, const rsimform::Kind& kind, int member,
-                             const CTvdTypeInfo& recordType);
-    void ResetControl(QWidget* control, const rsimform::Kind& kind, int member,
-                      rsimform::Reset reset, const CTvdTypeInfo& recordType);
-    QWidget* Control(const QString& name) const;
     QCheckBox* Box(const rsimform::CriterionSpec& criterion) const;
 
     rsimform::MaintenanceSpec spec_;

@@ -12,14 +12,6 @@ namespace {
 constexpr const char* kQueryFailed = "异常：调用查询接口失败\n[%s]\n[%s]!";
 constexpr const char* kAddFailed = "异常：调用新增接口失败\n[%s]\n[%s]!";
 constexpr const char* kDeleteFailed = "异常：调用信息删除接口失败\n[%s]\n[%s]!";
-constexpr const char* kSysMgntInitFailed = "异常：初始化系统管理接口失败！\n[%s]\n[%s]!";
-
-QPushButton* newButton(QWidget* parent, const char* name, const QString& text)
-{
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    return button;
-}
 
 void note(const QString& text, int flags = 0)
 {
@@ -36,7 +28,9 @@ void focus(QWidget* control)
 } // namespace
 
 TfrmRegistry::TfrmRegistry(QWidget* owner, RegistrySpec spec)
-    : TfrmRemoteSimBase(owner, spec.rights), spec_(std::move(spec))
+    : TfrmRemoteSimBase(owner, spec.rights,
+                        {.waitBox = false, .sysMgntRequired = false, .codeLists = spec.codeLists}),
+      spec_(std::move(spec))
 {
     setCaption(spec_.caption);
     result_ = NewList();
@@ -61,16 +55,7 @@ void TfrmRegistry::BuildLayout()
     resize(640, 480);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(BuildCriteria());
-    auto* listGroup = MakeGroupBox(this, "数据列表");
-    auto* listLayout = new QVBoxLayout(listGroup);
-    lstvShowList = new TListViewEx(listGroup);
-    lstvShowList->setObjectName("lstvShowList");
-    std::vector<std::pair<QString, int>> columns;
-    for (const auto& column : spec_.columns)
-        columns.emplace_back(column.caption, column.width);
-    lstvShowList->setColumns(columns);
-    listLayout->addWidget(lstvShowList);
-    layout->addWidget(listGroup, 1);
+    lstvShowList = AddListArea(layout, this, "lstvShowList", spec_.columns);
     QObject::connect(lstvShowList, &TListViewEx::rowClicked, this, [this] { lstvShowListClick(); });
     layout->addWidget(BuildEditArea());
     layout->addWidget(BuildButtons());
@@ -94,11 +79,10 @@ QWidget* TfrmRegistry::BuildCriteria()
         grid->addWidget(box, row, column);
         grid->addWidget(editor, row, column + 1);
     }
-    btnQuery = newButton(group, "btnQuery", "查询");
+    btnQuery = NewButton(group, "btnQuery", "查询", [this] { btnQueryClick(); });
     grid->addWidget(btnQuery, 0, 4);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
-    QObject::connect(btnQuery, &QPushButton::clicked, this, [this] { btnQueryClick(); });
     return group;
 }
 
@@ -113,61 +97,31 @@ QWidget* TfrmRegistry::BuildEditArea()
         grid->addWidget(new QLabel(field.label, group), row, column);
         grid->addWidget(field.kind->Create(group, field.name), row, column + 1);
     }
-    btnClearBase = newButton(group, "btnClearBase", "清空");
+    btnClearBase = NewButton(group, "btnClearBase", "清空", [this] { btnClearBaseClick(); });
     grid->addWidget(btnClearBase, 0, 4);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
-    QObject::connect(btnClearBase, &QPushButton::clicked, this, [this] { btnClearBaseClick(); });
     return group;
 }
 
 QWidget* TfrmRegistry::BuildButtons()
 {
-    auto* buttons = MakeGroupBox(this, QString());
-    bottomBar_ = new QHBoxLayout(buttons);
-    bottomBar_->addStretch();
-    btnClear = newButton(buttons, "btnClear", "清空");
-    btnAdd = newButton(buttons, "btnAdd", "增加");
-    btnMod = newButton(buttons, "btnMod", "修改");
-    btnDel = newButton(buttons, "btnDel", "删除");
-    btnClose = newButton(buttons, "btnClose", "关闭");
-    for (auto* button : {btnClear, btnAdd, btnMod, btnDel, btnClose})
-        bottomBar_->addWidget(button);
-    QObject::connect(btnClear, &QPushButton::clicked, this, [this] { btnClearClick(); });
-    QObject::connect(btnAdd, &QPushButton::clicked, this, [this] { btnAddClick(); });
-    QObject::connect(btnMod, &QPushButton::clicked, this, [this] { btnModClick(); });
-    QObject::connect(btnDel, &QPushButton::clicked, this, [this] { btnDelClick(); });
-    QObject::connect(btnClose, &QPushButton::clicked, this, [this] { btnCloseClick(); });
-    return buttons;
+    auto* bar = MakeGroupBox(this, QString());
+    btnClear = NewButton(bar, "btnClear", "清空", [this] { btnClearClick(); });
+    btnAdd = NewButton(bar, "btnAdd", "增加", [this] { btnAddClick(); });
+    btnMod = NewButton(bar, "btnMod", "修改", [this] { btnModClick(); });
+    btnDel = NewButton(bar, "btnDel", "删除", [this] { btnDelClick(); });
+    btnClose = NewButton(bar, "btnClose", "关闭", [this] { btnCloseClick(); });
+    bottomBar_ = ButtonRow(bar, {btnClear, btnAdd, btnMod, btnDel, btnClose});
+    return bar;
 }
 
-QWidget* TfrmRegistry::Control(const QString& name) const
+bool TfrmRegistry::LoadServiceLists()
 {
-    return findChild<QWidget*>(name);
-}
-
-bool TfrmRegistry::InitForm(int reserved, const MSysmgntDef::SOperator* op)
-{
-    try {
-        remoteSim_.Init(reserved, op->REGION_CODE, op->COUNTY_CODE, op->ORG_ID, op->OP_ID);
-        if (!sysMgnt_.Init(reserved, op->REGION_CODE, op->COUNTY_CODE, op->ORG_ID, op->OP_ID))
-            ShowGUIMessage(kSysMgntInitFailed, "异常", MB_ICONINFORMATION,
-                           sysMgnt_.LastError().message.c_str(), sysMgnt_.LastError().hint.c_str());
-        CheckRights(op->OP_ID, op->ORG_ID);
-        FillOpInfo(*op);
-        for (const ServiceList* list : spec_.serviceLists)
-            if (!LoadServiceItems(*list))
-                return false;
-        if (spec_.codeLists)
-            WithCodeLists(reserved, *op, [this] { Prepare(); });
-        else
-            Prepare();
-        btnClearClick();
-        return PrepareWindow();
-    } catch (const CGUIException& e) {
-        ShowException(e);
-        return false;
-    }
+    for (const ServiceList* list : spec_.serviceLists)
+        if (!LoadServiceItems(*list))
+            return false;
+    return true;
 }
 
 void TfrmRegistry::Prepare()
@@ -184,6 +138,7 @@ void TfrmRegistry::Prepare()
     for (const auto& column : spec_.columns)
         if (column.shownAs)
             load(column.shownAs, QString());
+    btnClearClick();
 }
 
 bool TfrmRegistry::CheckQueryInput()
@@ -237,7 +192,7 @@ void TfrmRegistry::btnQueryClick()
         note("提示：没有查到相关信息!", MB_ICONINFORMATION);
         return;
     }
-    FillList();
+    FillRows(lstvShowList, *result_, spec_.columns, *this);
     for (auto* button : {btnAdd, btnMod, btnDel})
         button->setEnabled(false);
 }
@@ -245,21 +200,6 @@ void TfrmRegistry::btnQueryClick()
 QString TfrmRegistry::Cell(CTvdBasicStructObject& record, const ColumnSpec& column)
 {
     return ListCells(*this).Cell(record, column);
-}
-
-void TfrmRegistry::FillList()
-{
-    ListCells shown(*this);
-    lstvShowList->beginUpdate();
-    for (int i = 0; i < result_->count(); ++i) {
-        CTvdBasicStructObject& record = result_->element(i);
-        QStringList cells;
-        for (const auto& column : spec_.columns)
-            cells.append(shown.Cell(record, column));
-        const QString caption = cells.takeFirst();
-        lstvShowList->addRow(caption, cells, i);
-    }
-    lstvShowList->endUpdate();
 }
 
 void TfrmRegistry::lstvShowListClick()

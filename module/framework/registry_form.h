@@ -23,7 +23,7 @@
 //   operations, texts      the four service operations; the texts that differ between windows
 //
 // Kinds of control are those of control_kinds.h. Deviations of one window override the
-// virtual hooks (Stamp, AppendedCells, PrepareWindow) or add controls to the bottom bar.
+// virtual hooks (Stamp, AppendedCells, FinishInit) or add controls to the bottom bar.
 #pragma once
 
 #include "maintenance_form.h"
@@ -88,10 +88,6 @@ public:
     TfrmRegistry(QWidget* owner, rsimform::RegistrySpec spec);
     ~TfrmRegistry() override;
 
-    // Service object, system-management library (a refusal is shown and initialisation goes
-    // on), rights check, then the window's preparation, whose result it returns.
-    bool InitForm(int reserved, const MSysmgntDef::SOperator* op) override;
-
     void btnQueryClick();
     void lstvShowListClick();
     void btnAddClick();
@@ -104,16 +100,15 @@ public:
     const CTvdBasicListObject& QueryResult() const { return *result_; }
 
 protected:
-    // Loads and fills what the controls show.
+    // The declared service lists, in order; the first failure keeps the window from opening.
+    bool LoadServiceLists() override;
+    // Loads and fills what the controls show, then clears the window.
     void Prepare() override;
-    // What a window does after its lists are loaded and the first Clear ran.
-    virtual bool PrepareWindow() { return true; }
     // What every record the window sends carries besides its controls.
     virtual void Stamp(CTvdBasicStructObject&) const {}
     // The cells of the row that a successful Add appends.
     virtual QStringList AppendedCells(CTvdBasicStructObject& sent);
 
-    QWidget* Control(const QString& name) const;
     QString Cell(CTvdBasicStructObject& record, const rsimform::ColumnSpec& column);
 
     rsimform::RegistrySpec spec_;
@@ -136,7 +131,6 @@ private:
     std::unique_ptr<CTvdBasicListObject> NewList() const;
     bool CheckQueryInput();
     bool CheckBaseInput();
-    void FillList();
     // A new record: the edit area read, key members from the clicked record where `keyFromClicked`.
     std::unique_ptr<CTvdBasicStructObject> RecordFromEditArea(bool keyFromClicked,
                                                               bool skipEditedKeys);

@@ -1,6 +1,6 @@
 #include "http_server.h"
 
-#include "source_address.h"
+#include "address_list.h"
 
 #include "gzip.h"
 
@@ -126,7 +126,7 @@ struct Server::State {
         : limits(std::move(l)), admit(std::move(a)), handler(std::move(h)), pool(workers),
           monitoringPool(limits.monitoringWorkers), budget(limits.bodyBudget),
           connectionShares(limits.connectionsPerAddress), requestShares(limits.requestsPerAddress),
-          sources(limits.trustedProxies)
+          trustedProxies(limits.trustedProxies)
     {}
 
     Limits limits;
@@ -141,7 +141,7 @@ struct Server::State {
     BodyBudget budget;
     Shares connectionShares;
     Shares requestShares;
-    SourceAddress sources;
+    AddressList trustedProxies;
     std::atomic<std::size_t> connections{0};
     std::atomic<std::size_t> inFlight{0};
     std::atomic<bool> stopping{false};
@@ -372,7 +372,7 @@ private:
         const auto [first, last] = header.equal_range("X-Forwarded-For");
         for (auto field = first; field != last; ++field)
             forwardedFor += (forwardedFor.empty() ? "" : ",") + std::string(field->value());
-        head->source = state_->sources.of(peer_, forwardedFor);
+        head->source = state_->trustedProxies.sourceOf(peer_, forwardedFor);
         if (!state_->requestShares.take(head->source))
             return refuse(503, "服务繁忙，请稍后重试", "同一地址同时进行的请求过多");
         inFlight_.emplace(*state_, head->source);
@@ -571,7 +571,7 @@ void accept(const std::shared_ptr<State>& state)
         if (!ec && state->connections < state->limits.maxConnections) {
             const std::string peer = socket.remote_endpoint(ec).address().to_string();
             // A trusted proxy brings many clients on its connections: it has no share of its own.
-            const bool sharesPeer = !state->sources.trusted(peer);
+            const bool sharesPeer = !state->trustedProxies.contains(peer);
             if (!ec && (!sharesPeer || state->connectionShares.take(peer))) {
                 socket.set_option(tcp::no_delay(true), ec);
                 if (state->tls)

@@ -151,4 +151,12 @@ inline std::string get(const std::string& path)
     return "GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
 }
 
+// The answer to one request on a connection of its own from the loopback address from.
+inline HttpAnswer exchange(int port, const std::string& request, const char* from = "127.0.0.1")
+{
+    Socket socket(port, from);
+    socket.send(request);
+    return socket.read();
+}
+
 } // namespace rawhttp

@@ -16,17 +16,20 @@
 #include <vector>
 
 namespace testsupport {
-namespace {
 
-std::string temporaryFolder()
+TemporaryFolder::TemporaryFolder()
 {
     char folder[] = "/tmp/rsimd-test.XXXXXX";
     if (::mkdtemp(folder) == nullptr)
         throw std::runtime_error("no temporary folder");
-    return folder;
+    path_ = folder;
 }
 
-} // namespace
+TemporaryFolder::~TemporaryFolder()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
 
 bool RsimdProcess::postgresAvailable()
 {
@@ -46,24 +49,17 @@ std::string RsimdProcess::newPostgresDatabase()
     return address.substr(0, address.rfind('/') + 1) + name;
 }
 
-ScratchDatabase::ScratchDatabase(RsimdProcess::Backend backend) : folder_(temporaryFolder())
+ScratchDatabase::ScratchDatabase(RsimdProcess::Backend backend)
 {
-    address_ = backend == RsimdProcess::Backend::Sqlite ? "sqlite:" + folder_ + "/rsim.db"
+    address_ = backend == RsimdProcess::Backend::Sqlite ? "sqlite:" + folder_.path() + "/rsim.db"
                                                         : RsimdProcess::newPostgresDatabase();
-}
-
-ScratchDatabase::~ScratchDatabase()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
 }
 
 RsimdProcess::RsimdProcess(Backend backend, int threads,
                            const std::vector<std::string>& extraArguments)
-    : folder_(temporaryFolder())
 {
-    database_ =
-        backend == Backend::Sqlite ? "sqlite:" + folder_ + "/rsim.db" : newPostgresDatabase();
+    database_ = backend == Backend::Sqlite ? "sqlite:" + folder_.path() + "/rsim.db"
+                                           : newPostgresDatabase();
     launch(true, threads, extraArguments);
     if (!listening()) {
         stop();
@@ -71,10 +67,11 @@ RsimdProcess::RsimdProcess(Backend backend, int threads,
     }
 }
 
-RsimdProcess::RsimdProcess(std::string database, bool seed)
-    : folder_(temporaryFolder()), database_(std::move(database))
+RsimdProcess::RsimdProcess(std::string database, bool seed,
+                           const std::vector<std::string>& extraArguments)
+    : database_(std::move(database))
 {
-    launch(seed, 4);
+    launch(seed, 4, extraArguments);
 }
 
 void RsimdProcess::launch(bool seed, int threads, const std::vector<std::string>& extraArguments)
@@ -128,8 +125,6 @@ RsimdProcess::~RsimdProcess()
     stop();
     if (output_ >= 0)
         ::close(output_);
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
 }
 
 int RsimdProcess::stop()

@@ -8,6 +8,20 @@
 
 namespace testsupport {
 
+// A new folder under /tmp, removed with everything in it when the object goes.
+class TemporaryFolder {
+public:
+    TemporaryFolder();
+    ~TemporaryFolder();
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
 class RsimdProcess {
 public:
     enum class Backend { Sqlite, Postgres };
@@ -17,9 +31,10 @@ public:
     // usual ones (--tls-cert …, --request-timeout …).
     explicit RsimdProcess(Backend backend = Backend::Sqlite, int threads = 4,
                           const std::vector<std::string>& extraArguments = {});
-    // On the given database, with a key file of its own, with or without the demo data; does
-    // not wait for it: listening() does.
-    RsimdProcess(std::string database, bool seed);
+    // On the given database, with a key file of its own (unless extraArguments name another),
+    // with or without the demo data; does not wait for it: listening() does.
+    RsimdProcess(std::string database, bool seed,
+                 const std::vector<std::string>& extraArguments = {});
     ~RsimdProcess();
     RsimdProcess(const RsimdProcess&) = delete;
     RsimdProcess& operator=(const RsimdProcess&) = delete;
@@ -28,7 +43,7 @@ public:
     const std::string& address() const { return address_; }
     int port() const;
     const std::string& database() const { return database_; }
-    std::string keyFile() const { return folder_ + "/rsim.key"; }
+    std::string keyFile() const { return folder_.path() + "/rsim.key"; }
     int pid() const { return pid_; }
     // Waits until rsimd listens (true) or exits (false, with its exit status from stop()).
     bool listening();
@@ -43,7 +58,7 @@ public:
 private:
     void launch(bool seed, int threads, const std::vector<std::string>& extraArguments = {});
 
-    std::string folder_;
+    TemporaryFolder folder_;
     std::string database_;
     std::string address_;
     int pid_ = -1;
@@ -62,16 +77,13 @@ inline void PrintTo(RsimdProcess::Backend backend, std::ostream* out)
 class ScratchDatabase {
 public:
     explicit ScratchDatabase(RsimdProcess::Backend backend);
-    ~ScratchDatabase();
-    ScratchDatabase(const ScratchDatabase&) = delete;
-    ScratchDatabase& operator=(const ScratchDatabase&) = delete;
 
     // "sqlite:PATH" or "postgresql://…"
     const std::string& address() const { return address_; }
-    const std::string& folder() const { return folder_; }
+    const std::string& folder() const { return folder_.path(); }
 
 private:
-    std::string folder_;
+    TemporaryFolder folder_;
     std::string address_;
 };
 

@@ -4,6 +4,14 @@
 
 namespace testsupport {
 
+std::string logIn(const std::string& address, const std::string& name, const std::string& password)
+{
+    setenv("TAV_BROKER_TAVORINE", address.c_str(), 1);
+    MSysmgntDef::SOperator op;
+    CBSErrorMsg error;
+    return tvd_login("TAVORINE", name, password, op, error) == 0 ? "" : error.message;
+}
+
 void ServiceTest::SetUp()
 {
     BackendTest::SetUp();
@@ -41,12 +49,17 @@ std::string ServiceTest::stored(const std::string& sql, const rsim::db::Row& par
     return rsim::db::asText(database()->scalar(sql, params));
 }
 
-std::int64_t ServiceTest::audited(const std::string& sql, const rsim::db::Row& params) const
+std::unique_ptr<rsim::db::Driver> ServiceTest::auditDatabase() const
 {
     std::string address = server_->database();
     if (address.starts_with("sqlite:"))
         address.replace(address.size() - 3, 3, "-audit.db");
-    return rsim::db::asInt(rsim::db::connect(address)->scalar(sql, params));
+    return rsim::db::connect(address);
+}
+
+std::int64_t ServiceTest::audited(const std::string& sql, const rsim::db::Row& params) const
+{
+    return rsim::db::asInt(auditDatabase()->scalar(sql, params));
 }
 
 } // namespace testsupport

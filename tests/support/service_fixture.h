@@ -8,6 +8,11 @@
 
 namespace testsupport {
 
+// Logs the operator in to rsimd at the address through the client library, as the process's
+// session; answers the refusal's message, "" when logged in.
+std::string logIn(const std::string& address, const std::string& name = "admin",
+                  const std::string& password = "admin123");
+
 class ServiceTest : public BackendTest {
 protected:
     void SetUp() override;
@@ -21,6 +26,7 @@ protected:
     std::string stored(const std::string& sql, const rsim::db::Row& params = {}) const;
     // The same of the access audit: in a file beside an SQLite database ("rsim.db" →
     // "rsim-audit.db"), in the database itself on PostgreSQL.
+    std::unique_ptr<rsim::db::Driver> auditDatabase() const;
     std::int64_t audited(const std::string& sql, const rsim::db::Row& params = {}) const;
 
     // rsimd's arguments after the usual ones; a suite sets them in its constructor.

@@ -18,8 +18,6 @@ public:
     explicit TfrmRemoteInfoQuery(QWidget* owner);
     ~TfrmRemoteInfoQuery() override;
 
-    bool InitForm(int reserved, const MSysmgntDef::SOperator* op) override;
-
     // The write-log page.
     void btnQueryClick();
     void btnClearClick();
@@ -39,8 +37,8 @@ public:
     }
 
 protected:
-    // The preparation step: the five lookups, the card-flag combo box, the Clear of every page.
-    void PrepareLists(CAccountPublic& account);
+    // The code lists, the combo boxes' items, the Clear of every page.
+    void Prepare() override;
 
 private:
     struct PageView {
@@ -52,8 +50,6 @@ private:
 
     QWidget* BuildPage(PageView& view);
     QWidget* BuildCriteria(PageView& view, QWidget* parent);
-    QWidget* BuildEditor(const inquiry::Criterion& criterion, QWidget* parent);
-    static QWidget* DayPicker(QWidget* parent, const QString& name);
     void CriterionClicked(const inquiry::Criterion& criterion, bool ticked);
 
     void Clear(PageView& view);
@@ -65,19 +61,10 @@ private:
     bool CheckLogSpan();
     // The log page's query always carries the operator's region and id and the span's two ends.
     void ScopeLogQuery(CTvdBasicStructObject& criteria) const;
-    void ReadCriteria(const PageView& view, CTvdBasicStructObject& criteria) const;
-    void FillList(PageView& view);
-    QString CellText(const CTvdBasicStructObject& record, const inquiry::Column& column) const;
+    void ReadCriteria(const PageView& view, CTvdBasicStructObject& criteria);
     CBSDateTime Today() const;
     CBSDateTime DayEdge(const char* picker, bool last) const;
 
-    template <class T>
-    T* Named(const char* name) const
-    {
-        return findChild<T*>(QString::fromUtf8(name));
-    }
-
     QTabWidget* pgctrlQrySimInfo = nullptr;
     std::array<PageView, 3> views_;
-    std::array<std::unique_ptr<CBasicLookup>, inquiry::LookupCount> lookups_;
 };

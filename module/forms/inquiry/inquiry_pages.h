@@ -7,45 +7,22 @@
 
 namespace inquiry {
 
-// The window's five code lists, in the order the preparation step loads them.
-enum Lookup { CardFlag, Regions, Counties, Orgs, Operators, LookupCount };
-// The account library's categories of the four lists after the card flag.
-constexpr int kLookupCategories[LookupCount] = {0, 57, 58, 59, 285};
-
-enum class Editor {
-    Edit,     // QLineEdit; an integer member takes the text as a decimal number
-    Combo,    // QComboBox of a lookup; the member is the decimal text of the chosen code
-    DateSpan, // two date pickers; the member and the one after it take the day's first and last
-              // second
-};
-// What Clear selects in a combo box: its first item, or the operator's region after a refill.
-enum class ComboReset { FirstItem, OperatorsRegion };
+// The account library's code lists of the window, loaded in this order when it opens: regions,
+// counties (loaded, not shown), business halls and operators.
+constexpr int kRegions = 57, kCounties = 58, kOrgs = 59, kOperators = 285;
+constexpr int kCodeLists[] = {kRegions, kCounties, kOrgs, kOperators};
 
 struct Criterion {
     const char* box;
     const char* caption;
     const char* editor;
-    Editor kind = Editor::Edit;
-    int maxLength = 0;
-    int member = -1;
-    const char* message = ""; // when ticked and empty
-    Lookup lookup = CardFlag; // of a combo box
-    ComboReset reset = ComboReset::FirstItem;
-    const char* endEditor = ""; // of a date span
+    rsimform::Kind kind;
+    int member = -1;          // none: the page reads the criterion itself (the log's date span)
+    const char* message = ""; // when ticked and empty; empty: not checked
+    // What Clear selects in a combo box: its first item, or the operator's region after a refill.
+    rsimform::Reset reset = rsimform::Reset::Default;
+    const char* endEditor = ""; // a span's second editor, of the same kind
     const char* linkedBox = ""; // ticks and unticks together with this box
-};
-
-enum class Shown {
-    AsIs,   // text as stored, integers in decimal, dates "%Y/%M/%D %H:%N:%S"
-    Lookup, // ItemOfCode of the code; a text that is no decimal integer is shown as it is
-};
-
-struct Column {
-    const char* caption;
-    int width;
-    int member;
-    Shown shown = Shown::AsIs;
-    Lookup lookup = CardFlag;
 };
 
 struct Page {
@@ -55,7 +32,7 @@ struct Page {
     const char* clearButton;
     const char* closeButton;
     const char* list;
-    std::vector<Column> columns;
+    std::vector<rsimform::ColumnSpec> columns;
     rsimform::Operations query; // query only
     const char* waitText;
     const char* failureFormat; // message and hint of the error

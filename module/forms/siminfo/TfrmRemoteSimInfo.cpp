@@ -2,12 +2,11 @@
 #include "TfrmRemoteSimInfo.h"
 
 #include "PublicBusi.h"
-#include "control_kinds.h"
 #include "focus_exit.h"
 #include "record_access.h"
+#include "window_parts.h"
 
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -199,29 +198,25 @@ void TfrmRemoteSimInfo::BuildLayout()
     resize(1000, 700);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(BuildCriteria());
-    auto* listGroup = MakeGroupBox(this, "数据列表");
-    auto* listLayout = new QVBoxLayout(listGroup);
-    lstShowDataList = Make<TListViewEx>(listGroup, "lstShowDataList");
+    lstShowDataList = rsimform::AddListArea(layout, this, "lstShowDataList",
+                                            {{"IMSI号", 150},
+                                             {"SIM卡号", 150},
+                                             {"PIN1码"},
+                                             {"PIN2码"},
+                                             {"PUK1码"},
+                                             {"PUK2码"},
+                                             {"未知字段"},
+                                             {"KI"},
+                                             {"资源型号"},
+                                             {"状态"},
+                                             {"用途"},
+                                             {"短信中心号"},
+                                             {"SIM卡商"},
+                                             {"分公司"},
+                                             {"县公司"},
+                                             {"营业厅"},
+                                             {"备注"}});
     lstShowDataList->setCheckBoxes(true);
-    lstShowDataList->setColumns({{"IMSI号", 150},
-                                 {"SIM卡号", 150},
-                                 {"PIN1码", 100},
-                                 {"PIN2码", 100},
-                                 {"PUK1码", 100},
-                                 {"PUK2码", 100},
-                                 {"未知字段", 100},
-                                 {"KI", 100},
-                                 {"资源型号", 100},
-                                 {"状态", 100},
-                                 {"用途", 100},
-                                 {"短信中心号", 100},
-                                 {"SIM卡商", 100},
-                                 {"分公司", 100},
-                                 {"县公司", 100},
-                                 {"营业厅", 100},
-                                 {"备注", 100}});
-    listLayout->addWidget(lstShowDataList);
-    layout->addWidget(listGroup, 1);
     layout->addWidget(BuildEditArea());
     layout->addWidget(BuildButtons());
 }
@@ -249,8 +244,7 @@ QWidget* TfrmRemoteSimInfo::BuildCriteria()
         ++cell;
     }
     edtQryMaxNum->setText("50");
-    btnQuery = Make<QPushButton>(group, "btnQuery");
-    btnQuery->setText("查询");
+    btnQuery = rsimform::NewButton(group, "btnQuery", "查询", [this] { btnQueryClick(); });
     grid->addWidget(btnQuery, 0, 6);
     return group;
 }
@@ -272,46 +266,34 @@ QWidget* TfrmRemoteSimInfo::BuildEditArea()
     chkImport = Make<QCheckBox>(group, "chkImport");
     chkImport->setText("导入格式：IMSI号+SIM号+PIN1+PIN2+PUK1+PUK2+KI");
     grid->addWidget(chkImport, cell / 4 + 1, 0, 1, 6);
-    btnClearBase = Make<QPushButton>(group, "btnClearBase");
-    btnClearBase->setText("清空");
+    btnClearBase =
+        rsimform::NewButton(group, "btnClearBase", "清空", [this] { btnClearBaseClick(); });
     grid->addWidget(btnClearBase, cell / 4 + 1, 7);
     return group;
 }
 
 QWidget* TfrmRemoteSimInfo::BuildButtons()
 {
-    auto* group = MakeGroupBox(this, QString());
-    auto* row = new QHBoxLayout(group);
-    row->addStretch();
-    const std::pair<QPushButton**, std::pair<const char*, const char*>> buttons[] = {
-        {&btnImport, {"btnImport", "导入"}}, {&btnClear, {"btnClear", "清空"}},
-        {&btnAdd, {"btnAdd", "增加"}},       {&btnCancel, {"btnCancel", "取消"}},
-        {&btnModify, {"btnModify", "修改"}}, {&btnDelete, {"btnDelete", "删除"}},
-        {&btnCommit, {"btnCommit", "提交"}}, {&btnClose, {"btnClose", "关闭"}}};
-    for (const auto& [target, nameAndCaption] : buttons) {
-        *target = Make<QPushButton>(group, nameAndCaption.first);
-        (*target)->setText(nameAndCaption.second);
-        row->addWidget(*target);
-    }
-    return group;
+    auto* bar = MakeGroupBox(this, QString());
+    auto button = [this, bar](const char* name, const char* caption,
+                              void (TfrmRemoteSimInfo::*handler)()) {
+        return rsimform::NewButton(bar, name, caption, [this, handler] { (this->*handler)(); });
+    };
+    btnImport = button("btnImport", "导入", &TfrmRemoteSimInfo::btnImportClick);
+    btnClear = button("btnClear", "清空", &TfrmRemoteSimInfo::btnClearClick);
+    btnAdd = button("btnAdd", "增加", &TfrmRemoteSimInfo::btnAddClick);
+    btnCancel = button("btnCancel", "取消", &TfrmRemoteSimInfo::btnCancelClick);
+    btnModify = button("btnModify", "修改", &TfrmRemoteSimInfo::btnModifyClick);
+    btnDelete = button("btnDelete", "删除", &TfrmRemoteSimInfo::btnDeleteClick);
+    btnCommit = button("btnCommit", "提交", &TfrmRemoteSimInfo::btnCommitClick);
+    btnClose = button("btnClose", "关闭", &TfrmRemoteSimInfo::btnCloseClick);
+    rsimform::ButtonRow(
+        bar, {btnImport, btnClear, btnAdd, btnCancel, btnModify, btnDelete, btnCommit, btnClose});
+    return bar;
 }
 
 void TfrmRemoteSimInfo::ConnectHandlers()
 {
-    const std::pair<QPushButton*, void (TfrmRemoteSimInfo::*)()> clicks[] = {
-        {btnQuery, &TfrmRemoteSimInfo::btnQueryClick},
-        {btnClearBase, &TfrmRemoteSimInfo::btnClearBaseClick},
-        {btnImport, &TfrmRemoteSimInfo::btnImportClick},
-        {btnClear, &TfrmRemoteSimInfo::btnClearClick},
-        {btnAdd, &TfrmRemoteSimInfo::btnAddClick},
-        {btnCancel, &TfrmRemoteSimInfo::btnCancelClick},
-        {btnModify, &TfrmRemoteSimInfo::btnModifyClick},
-        {btnDelete, &TfrmRemoteSimInfo::btnDeleteClick},
-        {btnCommit, &TfrmRemoteSimInfo::btnCommitClick},
-        {btnClose, &TfrmRemoteSimInfo::btnCloseClick}};
-    for (const auto& [button, handler] : clicks)
-        QObject::connect(button, &QPushButton::clicked, this,
-                         [this, handler = handler] { (this->*handler)(); });
     for (const Criterion& criterion : Criteria()) {
         QCheckBox* box = this->*criterion.box;
         QObject::connect(box, &QCheckBox::toggled, this,
@@ -322,11 +304,6 @@ void TfrmRemoteSimInfo::ConnectHandlers()
                      [this] { lstShowDataListClick(); });
     rsimform::OnExitToControlOf(this, edtQryImsiFirst, [this] { edtQryImsiFirstExit(); });
     rsimform::OnExitToControlOf(this, edtQrySimFirst, [this] { edtQrySimFirstExit(); });
-}
-
-bool TfrmRemoteSimInfo::InitForm(int reserved, const MSysmgntDef::SOperator* op)
-{
-    return InitMaintenanceForm(reserved, op);
 }
 
 void TfrmRemoteSimInfo::Prepare()

@@ -39,7 +39,6 @@ public:
     };
 
     explicit TfrmRemoteSimInfo(QWidget* owner);
-    bool InitForm(int reserved, const MSysmgntDef::SOperator* op) override;
 
     void btnQueryClick();
     void btnClearClick();

@@ -94,17 +94,15 @@ QString TOpenDialog::Execute() const
 TfrmFactoryCardTypeModule::TfrmFactoryCardTypeModule(QWidget* owner)
     : TfrmRegistry(owner, VendorDllSpec())
 {
-    btnFtp = new QPushButton("上传", btnClear->parentWidget());
-    btnFtp->setObjectName("btnFtp");
+    btnFtp = NewButton(btnClear->parentWidget(), "btnFtp", "上传", [this] { btnFtpClick(); });
     bottomBar_->insertWidget(bottomBar_->indexOf(btnClear), btnFtp);
-    QObject::connect(btnFtp, &QPushButton::clicked, this, [this] { btnFtpClick(); });
     OpenDlg = new TOpenDialog(
         this, "OpenDlg", "请选择合同文件",
         "JPEG文件(*.JPG;*.JPEG;*.JPE;*.JFIF)|*.JPG;*.JPEG;*.JPE;*.JFIF|word文件(*.doc)|*.doc|"
         "24位位图文件(*.bmp;*.dip)|*.bmp;*.dip");
 }
 
-bool TfrmFactoryCardTypeModule::PrepareWindow()
+bool TfrmFactoryCardTypeModule::FinishInit()
 {
     paramLibrary_.Init(0, 0, 0, 0, 0);
     if (paramLibrary_.GetSysParaValueList(0, 0, kFtpParameter, ftpParams_) != 1) {

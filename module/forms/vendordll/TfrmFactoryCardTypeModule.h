@@ -30,7 +30,7 @@ public:
 
 protected:
     // Reads the FTP parameter; the window does not open without it.
-    bool PrepareWindow() override;
+    bool FinishInit() override;
 
 private:
     // A clear message and false when the local file cannot be uploaded: unreadable, not a

@@ -1,9 +1,7 @@
 // Several service addresses: a call goes on with the next address when one cannot be reached or
 // loses the answer, and every attempt of a call carries the same request id. rsimd stands behind
 // loopback proxies that can stop or drop answers.
-#include "ResRemoteSimMgnt_tvd_c.h"
-#include "rsimd_process.h"
-#include "sysmgnt_def_tvd_c.h"
+#include "service_fixture.h"
 #include "tvd_client.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +12,6 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <cstdlib>
 #include <mutex>
 #include <set>
 #include <thread>
@@ -167,10 +164,7 @@ protected:
     static void SetUpTestSuite()
     {
         service_ = new testsupport::RsimdProcess();
-        setenv("TAV_BROKER_TAVORINE", service_->address().c_str(), 1);
-        MSysmgntDef::SOperator op;
-        CBSErrorMsg error;
-        ASSERT_EQ(tvd_login("TAVORINE", "admin", "admin123", op, error), 0) << error.message;
+        ASSERT_EQ(testsupport::logIn(service_->address()), "");
     }
     static void TearDownTestSuite() { delete service_; }
 

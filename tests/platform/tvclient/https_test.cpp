@@ -1,14 +1,12 @@
 // The middleware's transport to rsimd over HTTPS, with a certificate made for the test: calls
 // work when the certificate verifies against the named CA file, and every fault of the transport
 // (unverifiable certificate, closed port, wrong scheme) is a filled error record, never a throw.
-#include "SysMgntService_tvd_c.h"
-#include "rsimd_process.h"
+#include "service_fixture.h"
 #include "tvd_client.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
 
 namespace {
 
@@ -19,22 +17,19 @@ class TestCertificate {
 public:
     TestCertificate()
     {
-        char folder[] = "/tmp/rsim-tls.XXXXXX";
-        folder_ = ::mkdtemp(folder);
         const std::string command =
             "openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=127.0.0.1"
             " -addext subjectAltName=IP:127.0.0.1 -keyout " +
             key() + " -out " + certificate() + " 2>/dev/null";
         made_ = std::system(command.c_str()) == 0;
     }
-    ~TestCertificate() { std::filesystem::remove_all(folder_); }
 
     bool made() const { return made_; }
-    std::string certificate() const { return folder_ + "/cert.pem"; }
-    std::string key() const { return folder_ + "/key.pem"; }
+    std::string certificate() const { return folder_.path() + "/cert.pem"; }
+    std::string key() const { return folder_.path() + "/key.pem"; }
 
 private:
-    std::string folder_;
+    testsupport::TemporaryFolder folder_;
     bool made_ = false;
 };
 
@@ -56,28 +51,24 @@ protected:
     std::unique_ptr<RsimdProcess> server_;
 };
 
+// The CA file named by the program, or by TAV_CA_FILE.
 TEST_F(Https, CallsSucceedWhenTheCertificateVerifiesAgainstTheNamedCa)
 {
     ASSERT_EQ(server_->address().rfind("https://", 0), 0U);
+    setenv("TAV_CA_FILE", certificate_.certificate().c_str(), 1);
+    MSysSvcApp::ISysMgnt fromEnvironment;
+    EXPECT_EQ(fromEnvironment.bind_tavBroker("TAVORINE"), 0) << fromEnvironment.bindError().hint;
+    unsetenv("TAV_CA_FILE");
+
     tvd_setCaFile(certificate_.certificate());
-    MSysmgntDef::SOperator op;
+    ASSERT_EQ(testsupport::logIn(server_->address()), "");
     CBSErrorMsg error;
-    ASSERT_EQ(tvd_login("TAVORINE", "admin", "admin123", op, error), 0)
-        << error.message << " " << error.hint;
     MSysSvcApp::ISysMgnt sys;
     ASSERT_EQ(sys.bind_tavBroker("TAVORINE"), 0) << sys.bindError().hint;
     MSysSvcDef::SServerDateList now;
     EXPECT_EQ(sys.qry_currentDate(MSysSvcDef::SServerDate(), now, error, nullptr), 0)
         << error.message;
     EXPECT_EQ(now.count(), 1);
-}
-
-TEST_F(Https, TheCaFileMayComeFromTheEnvironment)
-{
-    setenv("TAV_CA_FILE", certificate_.certificate().c_str(), 1);
-    MSysSvcApp::ISysMgnt sys;
-    EXPECT_EQ(sys.bind_tavBroker("TAVORINE"), 0) << sys.bindError().hint;
-    unsetenv("TAV_CA_FILE");
 }
 
 TEST_F(Https, AnUnverifiableCertificateIsRefusedWithAClearMessage)

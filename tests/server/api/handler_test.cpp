@@ -24,25 +24,22 @@ rsim::HandlerEntry entry(std::int32_t requiredEntity)
 
 TEST(HandlerTable, FindsAnEntryByItsInterfaceAndCodeOnly)
 {
+    const std::string remote = "MResRemoteMgntApp_IResRemoteMgnt", sys = "MSysSvcApp_ISysMgnt";
     rsim::HandlerTable table;
-    table.add("MResRemoteMgntApp_IResRemoteMgnt", "RMOSMQ01", entry(53701));
-    table.add("MResRemoteMgntApp_IResRemoteMgnt", "RMOSMQ04", entry(0));
-    table.add("MSysSvcApp_ISysMgnt", "SYSMQ01", entry(0));
-
-    const rsim::HandlerEntry* add = table.find("MResRemoteMgntApp_IResRemoteMgnt", "RMOSMQ01");
+    table.add(remote, "RMOSMQ01", entry(53701));
+    table.add(remote, "RMOSMQ04", entry(0));
+    table.add(sys, "SYSMQ01", entry(0));
+    const rsim::HandlerEntry* add = table.find(remote, "RMOSMQ01");
     ASSERT_NE(add, nullptr);
     EXPECT_EQ(add->requiredEntity, 53701);
     EXPECT_TRUE(add->writes());
-    const rsim::HandlerEntry* query = table.find("MResRemoteMgntApp_IResRemoteMgnt", "RMOSMQ04");
-    ASSERT_NE(query, nullptr);
-    EXPECT_FALSE(query->writes());
-
+    ASSERT_NE(table.find(remote, "RMOSMQ04"), nullptr);
+    EXPECT_FALSE(table.find(remote, "RMOSMQ04")->writes());
     // A prefix, an extension or a code under another interface is no match.
-    EXPECT_EQ(table.find("MResRemoteMgntApp_IResRemoteMgnt", "RMOSMQ0"), nullptr);
-    EXPECT_EQ(table.find("MResRemoteMgntApp_IResRemoteMgnt", "RMOSMQ011"), nullptr);
-    EXPECT_EQ(table.find("MResRemoteMgntApp_IResRemoteMgn", "RMOSMQ01"), nullptr);
-    EXPECT_EQ(table.find("MSysSvcApp_ISysMgnt", "RMOSMQ01"), nullptr);
-    EXPECT_EQ(table.find("", ""), nullptr);
+    for (const auto& [interface, code] : std::vector<std::pair<std::string, std::string>>{
+             {remote, "RMOSMQ0"}, {remote, "RMOSMQ011"}, {remote.substr(1), "RMOSMQ01"},
+             {sys, "RMOSMQ01"}, {"", ""}})
+        EXPECT_EQ(table.find(interface, code), nullptr) << interface << " " << code;
 }
 
 } // namespace

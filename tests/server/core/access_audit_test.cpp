@@ -2,12 +2,12 @@
 // which the reads audited one row per record by an older version are moved, and whose log is
 // copied into it while the service runs.
 #include "access_audit.h"
+#include "rsimd_process.h"
 #include "schema.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
@@ -41,10 +41,9 @@ TEST(AccessAudit, KeysWithConsecutiveTrailingNumbersBecomeRanges)
 
 TEST(AccessAudit, OnSqliteReadsAuditedPerRecordBeforeMoveToTheAuditFile)
 {
-    char folder[] = "/tmp/rsim-audit.XXXXXX";
-    ASSERT_NE(::mkdtemp(folder), nullptr);
-    const std::string address = std::string("sqlite:") + folder + "/rsim.db";
-    EXPECT_EQ(rsim::AccessAudit::auditFileOf(address), std::string(folder) + "/rsim-audit.db");
+    const testsupport::TemporaryFolder folder;
+    const std::string address = "sqlite:" + folder.path() + "/rsim.db";
+    EXPECT_EQ(rsim::AccessAudit::auditFileOf(address), folder.path() + "/rsim-audit.db");
     auto db = rsim::db::connect(address);
     std::vector<rsim::db::Migration> before;
     for (const auto& migration : rsim::db::schemaMigrations())
@@ -77,14 +76,12 @@ TEST(AccessAudit, OnSqliteReadsAuditedPerRecordBeforeMoveToTheAuditFile)
         rsim::AccessAudit again(address, *db);
     }
     EXPECT_EQ(count(*file, "SELECT COUNT(*) FROM sys_access_audit"), 3) << "moved once";
-    std::system((std::string("rm -rf ") + folder).c_str());
 }
 
 TEST(AccessAudit, TheAuditFileTakesTheRowsOfItsLogWithinSecondsWhileOpen)
 {
-    char folder[] = "/tmp/rsim-audit.XXXXXX";
-    ASSERT_NE(::mkdtemp(folder), nullptr);
-    const std::string address = std::string("sqlite:") + folder + "/rsim.db";
+    const testsupport::TemporaryFolder folder;
+    const std::string address = "sqlite:" + folder.path() + "/rsim.db";
     auto db = rsim::db::connect(address);
     rsim::db::migrate(*db, rsim::db::schemaMigrations());
     {
@@ -100,7 +97,6 @@ TEST(AccessAudit, TheAuditFileTakesTheRowsOfItsLogWithinSecondsWhileOpen)
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         EXPECT_GT(std::filesystem::file_size(file), before) << "the log is checkpointed";
     }
-    std::system((std::string("rm -rf ") + folder).c_str());
 }
 
 } // namespace

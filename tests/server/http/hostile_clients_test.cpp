@@ -31,10 +31,7 @@ protected:
 
     HttpAnswer exchange(const std::string& request)
     {
-        Socket socket(server_->port());
-        EXPECT_TRUE(socket.connected());
-        socket.send(request);
-        return socket.read();
+        return rawhttp::exchange(server_->port(), request);
     }
 
     std::string session()

@@ -1,8 +1,8 @@
 // rsimd as its operators watch it, on SQLite and PostgreSQL: the health answer a load balancer
 // checks (when the database goes away or hangs, and while the service stops), the metrics a
 // Prometheus server scrapes (read with Prometheus's own parser) and the log line of each call.
+#include "backend_fixture.h"
 #include "raw_http.h"
-#include "rsimd_process.h"
 #include "schema.h"
 
 #include <gtest/gtest.h>
@@ -21,9 +21,14 @@ namespace {
 using namespace rawhttp;
 using Backend = testsupport::RsimdProcess::Backend;
 
-class Monitoring : public ::testing::TestWithParam<Backend> {
+class Monitoring : public testsupport::BackendTest {
 protected:
-    void SetUp() override { start(GetParam()); }
+    void SetUp() override
+    {
+        BackendTest::SetUp();
+        if (!IsSkipped())
+            start(GetParam());
+    }
     void start(Backend backend)
     {
         if (backend == Backend::Postgres && !testsupport::RsimdProcess::postgresAvailable())
@@ -42,9 +47,7 @@ protected:
 
     HttpAnswer exchange(const std::string& request, const char* from = "127.0.0.1")
     {
-        Socket socket(server_->port(), from);
-        socket.send(request);
-        return socket.read();
+        return rawhttp::exchange(server_->port(), request, from);
     }
 
     // Prometheus's parser's reading of the text: "name{label=value,…}" (labels in order) to the
@@ -219,17 +222,10 @@ TEST_P(Monitoring, MetricsCountEachCallAndGoOnlyToAllowedPeersAndEachCallLogsOne
 TEST(MonitoringOff, NoMetricsServesNoMetricsButStillItsHealth)
 {
     testsupport::RsimdProcess server(Backend::Sqlite, 2, {"--no-metrics"});
-    for (const auto& [path, status] : {std::pair{"/metrics", 404}, {"/v1/health", 200}}) {
-        Socket socket(server.port());
-        socket.send(get(path));
-        EXPECT_EQ(socket.read().status, status) << path;
-    }
+    for (const auto& [path, status] : {std::pair{"/metrics", 404}, {"/v1/health", 200}})
+        EXPECT_EQ(exchange(server.port(), get(path)).status, status) << path;
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, Monitoring,
-                         ::testing::Values(Backend::Sqlite, Backend::Postgres),
-                         [](const auto& info) {
-                             return info.param == Backend::Sqlite ? "Sqlite" : "Postgres";
-                         });
+RSIM_ON_EVERY_BACKEND(Monitoring);
 
 } // namespace

@@ -3,6 +3,7 @@
 // keys_and_backups_test.
 #include "backend_fixture.h"
 #include "sealed_columns.h"
+#include "thrown.h"
 
 #include <gtest/gtest.h>
 #include <sodium.h>
@@ -53,15 +54,6 @@ protected:
     {
         return {"t_card", column, {imsi(i), std::to_string(i)}};
     }
-    std::string errorOf(const std::function<void()>& action)
-    {
-        try {
-            action();
-        } catch (const SecretError& e) {
-            return e.what();
-        }
-        return "no error";
-    }
 
     std::filesystem::path folder_;
     std::string keyFile_;
@@ -87,10 +79,11 @@ TEST_P(SealedColumns, AKeyFileIsMadeOnlyForADatabaseWithoutSealedValues)
         {other, "the key file '" + other + "' opens none of the sealed values"},
         {newer, "sealed under key version v1, which the key file '" + newer + "' does not hold"},
     };
-    for (const auto& [file, refusal] : refused)
-        EXPECT_NE(errorOf([&] { openKeyFile(*db_, kColumns, file, true); }).find(refusal),
-                  std::string::npos)
-            << errorOf([&] { openKeyFile(*db_, kColumns, file, true); });
+    for (const auto& [file, refusal] : refused) {
+        const std::string message = testsupport::thrownMessage<SecretError>(
+            [&] { openKeyFile(*db_, kColumns, file, true); });
+        EXPECT_NE(message.find(refusal), std::string::npos) << message;
+    }
     EXPECT_FALSE(std::filesystem::exists(keyFile_)) << "a new key was made over sealed values";
     EXPECT_EQ(openKeyFile(*db_, kColumns, (folder_ / "moved.key").string(), false)
                   .decrypt(stored("KI", 2), place("KI", 2)),

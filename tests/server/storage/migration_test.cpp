@@ -2,6 +2,7 @@
 // several processes migrating one database at once.
 #include "backend_fixture.h"
 #include "migration.h"
+#include "thrown.h"
 
 #include <gtest/gtest.h>
 
@@ -26,15 +27,10 @@ protected:
         return values;
     }
 
-    // The message of the Error that migrating throws, or "" when it succeeds.
+    // The message of the Error that migrating throws.
     std::string refusal(const std::vector<Migration>& migrations)
     {
-        try {
-            migrate(*db_, migrations);
-        } catch (const Error& e) {
-            return e.what();
-        }
-        return "";
+        return testsupport::thrownMessage<Error>([&] { migrate(*db_, migrations); });
     }
 };
 

@@ -1,6 +1,5 @@
-// rsimd's schema: every declared table has its columns, a database made at the baseline
-// upgrades in place with its rows, a newer one is refused, and replicas starting together on one
-// empty PostgreSQL database both start.
+// rsimd's schema: every declared table has its columns, and a database made at the baseline
+// upgrades in place with its rows.
 #include "backend_fixture.h"
 #include "schema.h"
 #include "secrets.h"
@@ -84,37 +83,6 @@ TEST_P(Upgrade, ADatabaseAtTheBaselineUpgradesInPlaceWithItsRowsIntact)
               "old-pass");
 }
 
-TEST_P(Upgrade, ADatabaseNewerThanRsimdIsRefusedAtStartAndLeftAsItIs)
-{
-    const int newer = schemaMigrations().back().version + 1;
-    migrate(*db_, schemaMigrations());
-    db_->exec("INSERT INTO schema_version (version) VALUES (?)", {std::int64_t{newer}});
-    const std::string key = database_->folder() + "/rsim.key";
-    rsim::secrets::SecretBox::fromKeyFile(key, true);
-    std::string errors;
-    EXPECT_EQ(testsupport::runRsimd("--db " + database_->address() +
-                                        " --listen 127.0.0.1:0 --key-file " + key,
-                                    errors),
-              2);
-    EXPECT_NE(errors.find("schema is at version " + std::to_string(newer) +
-                          ", newer than this rsimd knows"),
-              std::string::npos)
-        << errors;
-    EXPECT_EQ(versions(*db_).back(), newer);
-}
-
 RSIM_ON_EVERY_BACKEND(Upgrade);
-
-TEST(Replicas, TwoRsimdStartedTogetherOnOneEmptyPostgresDatabaseBothStart)
-{
-    if (!testsupport::RsimdProcess::postgresAvailable())
-        GTEST_SKIP() << "RSIM_TEST_PG is not set: no PostgreSQL server for this run";
-    const std::string database = testsupport::RsimdProcess::newPostgresDatabase();
-    testsupport::RsimdProcess first(database, false);
-    testsupport::RsimdProcess second(database, false);
-    EXPECT_TRUE(first.listening()) << "the first exited with status " << first.stop();
-    EXPECT_TRUE(second.listening()) << "the second exited with status " << second.stop();
-    EXPECT_EQ(versions(*connect(database)), listedVersions());
-}
 
 } // namespace

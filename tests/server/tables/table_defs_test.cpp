@@ -41,12 +41,3 @@ TEST(TableDefs, EachMaintainedTableHasOneDefinitionOfItsRecord)
     for (const auto& def : TableDefs())
         EXPECT_TRUE(names.insert(def.name()).second) << def.name() << " is defined twice";
 }
-
-TEST(TableDefs, KeyNamesFollowTheDeclaredKeyInOrder)
-{
-    const std::vector<std::string> expected{"PROVINCE_CODE", "VENDOR_CODE", "CARD_TYPE",
-                                            "DLL_NAME"};
-    EXPECT_EQ(TableDefOf("rsim_vendor_dll").keyNames(), expected);
-    EXPECT_EQ(TableDefOf("rsim_sim").keyNames(), std::vector<std::string>{"IMSI"});
-    EXPECT_THROW(TableDefOf("rsim_nothing"), std::logic_error);
-}

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <functional>
 #include <memory>
 
 using namespace MResRemoteMgntDef;
@@ -120,31 +121,29 @@ TEST_P(WriteLog, TheSpanIncludesBothEndsAndTheNewestComesFirst)
 
 TEST_P(WriteLog, EachCriterionMatchesItsEntryExactlyWithinTheOperatorsRegion)
 {
-    auto in = criteria();
-    in.set_SO_NBR(910000000001);
-    EXPECT_EQ(query(in), std::vector<long long>{910000000001});
-    in = criteria();
-    in.set_SIM_ID("89860300000000000002");
-    EXPECT_EQ(query(in), std::vector<long long>{910000000002});
-    in = criteria();
-    in.set_IMSI("460030000000003");
-    EXPECT_EQ(query(in), std::vector<long long>{910000000003});
-    in.set_IMSI("46003000000000");
-    EXPECT_TRUE(query(in).empty()) << "an IMSI matches whole, not by its beginning";
-    in = criteria();
-    in.set_PHONE1("13900000004");
-    EXPECT_EQ(query(in), std::vector<long long>{910000000004});
-    in = criteria();
-    in.set_PHONE2("14700000002");
-    EXPECT_EQ(query(in), std::vector<long long>{910000000002});
-    in = criteria();
-    in.set_CARD_FLAG("1");
-    EXPECT_EQ(query(in), std::vector<long long>{910000000002});
-    EXPECT_EQ(query(criteria(31, 301)), std::vector<long long>{910000000005});
-    EXPECT_EQ(query(criteria(30, 302)), std::vector<long long>{910000000006});
-    in = criteria(31, 301);
-    in.set_SO_NBR(910000000001);
-    EXPECT_TRUE(query(in).empty()) << "another region's entry is not answered";
+    using Orders = std::vector<long long>;
+    const std::pair<std::function<void(SQryRemoteSimLogIn&)>, Orders> cases[] = {
+        {[](auto& in) { in.set_SO_NBR(910000000001); }, {910000000001}},
+        {[](auto& in) { in.set_SIM_ID("89860300000000000002"); }, {910000000002}},
+        {[](auto& in) { in.set_IMSI("460030000000003"); }, {910000000003}},
+        {[](auto& in) { in.set_IMSI("46003000000000"); }, {}}, // whole, not by its beginning
+        {[](auto& in) { in.set_PHONE1("13900000004"); }, {910000000004}},
+        {[](auto& in) { in.set_PHONE2("14700000002"); }, {910000000002}},
+        {[](auto& in) { in.set_CARD_FLAG("1"); }, {910000000002}},
+        {[](auto& in) { in.set_REGION_CODE(31); }, {910000000005}},
+        {[](auto& in) { in.set_OP_ID(302); }, {910000000006}},
+        {[](auto& in) {
+             in.set_REGION_CODE(31);
+             in.set_SO_NBR(910000000001);
+         },
+         {}}, // another region's entry
+    };
+    int n = 0;
+    for (const auto& [set, orders] : cases) {
+        auto in = criteria();
+        set(in);
+        EXPECT_EQ(query(in), orders) << "case " << n++;
+    }
 }
 
 TEST_P(WriteLog, TheAnswerStopsAtTheRowCapWithTheNewestEntries)
