@@ -432,6 +432,7 @@ TEST_P(Service, CardFormatsAreCheckedAtTheirEdges)
         bool accepted;
     };
     const Case cases[] = {
+        {SRemoteSimInfo::idx_IMSI, "46000990000599", false},
         {SRemoteSimInfo::idx_SIM_ID, "8986009900000000001", true},
         {SRemoteSimInfo::idx_SIM_ID, "898600990000000001F", true},
         {SRemoteSimInfo::idx_SIM_ID, "898600990000000001f", false},
