@@ -381,6 +381,15 @@ std::string Table::setKey(const CTvdBasicStructObject& record,
     return key;
 }
 
+// The column names of a unique set, "A,B,C": a duplicate names the whole key it repeats.
+std::string Table::setNames(const std::vector<int>& members) const
+{
+    std::string names;
+    for (int member : members)
+        names += (names.empty() ? "" : ",") + columns_[static_cast<std::size_t>(member)].name;
+    return names;
+}
+
 bool Table::checkBatchDuplicates(const CTvdBasicListObject& records, int done,
                                  std::vector<std::vector<std::uint64_t>>& hashes,
                                  CBSErrorMsg& error) const
@@ -394,9 +403,7 @@ bool Table::checkBatchDuplicates(const CTvdBasicListObject& records, int done,
             std::string key = setKey(records.element(i), members);
             hashes[set].push_back(keyHash(key));
             if (!seen.insert(std::move(key)).second) {
-                refuse(error, kRefusedDuplicate,
-                       "同一批数据中重复：" +
-                           columns_[static_cast<std::size_t>(members.front())].name,
+                refuse(error, kRefusedDuplicate, "同一批数据中重复：" + setNames(members),
                        records.element(i), done + i + 1);
                 return false;
             }
@@ -442,16 +449,16 @@ bool Table::checkStoredDuplicates(CallContext& context, const CTvdBasicListObjec
         if (found < 0)
             continue;
         const CTvdBasicStructObject& record = records.element(found);
-        const std::string& name = columns_[static_cast<std::size_t>(members.front())].name;
         const std::vector<std::uint64_t>* added =
             set < batch.added.size() ? &batch.added[set] : nullptr;
         if (added != nullptr && std::find(added->begin(), added->end(),
                                           keyHash(setKey(record, members))) != added->end())
-            refuse(error, kRefusedDuplicate, "同一批数据中重复：" + name, record,
+            refuse(error, kRefusedDuplicate, "同一批数据中重复：" + setNames(members), record,
                    batch.done + found + 1);
         else
-            refuse(error, kRefusedDuplicate, members.size() == 1 ? name + "已存在" : "记录已存在",
-                   record, batch.done + found + 1);
+            refuse(error, kRefusedDuplicate,
+                   members.size() == 1 ? setNames(members) + "已存在" : "记录已存在", record,
+                   batch.done + found + 1);
         return false;
     }
     return true;

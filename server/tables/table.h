@@ -99,6 +99,7 @@ private:
 
     // The members of a unique set's value as one text.
     std::string setKey(const CTvdBasicStructObject& record, const std::vector<int>& members) const;
+    std::string setNames(const std::vector<int>& members) const;
 
     bool checkKeysSet(const CTvdBasicStructObject& record, int position, CBSErrorMsg& error) const;
     // The first refusal of a record, or an empty message; position is 1-based.

@@ -201,7 +201,7 @@ TEST_P(Service, AKeyOfSeveralMembersRefusesOnlyADuplicateOfTheWholeKey)
     EXPECT_EQ(add({{"11", "V03", "D128", "new.dll"},
                    {"31", "V03", "D128", "new.dll"},
                    {"11", "V03", "D128", "new.dll"}}),
-              "2 同一批数据中重复：PROVINCE_CODE / 第3条记录 "
+              "2 同一批数据中重复：PROVINCE_CODE,VENDOR_CODE,CARD_TYPE,DLL_NAME / 第3条记录 "
               "PROVINCE_CODE=11,VENDOR_CODE=V03,CARD_TYPE=D128,DLL_NAME=new.dll");
     EXPECT_EQ(count(stored), before) << "a refused batch stores nothing";
 
@@ -432,6 +432,7 @@ TEST_P(Service, CardFormatsAreCheckedAtTheirEdges)
         bool accepted;
     };
     const Case cases[] = {
+        {SRemoteSimInfo::idx_IMSI, "46000990000599", false},
         {SRemoteSimInfo::idx_SIM_ID, "8986009900000000001", true},
         {SRemoteSimInfo::idx_SIM_ID, "898600990000000001F", true},
         {SRemoteSimInfo::idx_SIM_ID, "898600990000000001f", false},
