@@ -68,16 +68,6 @@ TEST_F(ControlKinds, AServiceComboFindsACodeFromTheLastItemAndReadsTheBracketedC
     EXPECT_EQ(card_.CARD_TYPE, "C2");
 }
 
-TEST_F(ControlKinds, ACriterionIsReadTrimmedAnEditFieldAsTyped)
-{
-    auto* edit = static_cast<QLineEdit*>(TextEdit(20)->Create(&parent_, "edt"));
-    edit->setText("  卡  ");
-    TextEdit(20)->Read(edit, card_, Card::idx_CARD_NAME, lists_, true);
-    EXPECT_EQ(card_.CARD_NAME, "卡");
-    TextEdit(20)->Read(edit, card_, Card::idx_CARD_NAME, lists_, false);
-    EXPECT_EQ(card_.CARD_NAME, "  卡  ");
-}
-
 } // namespace
 
 namespace {

@@ -109,16 +109,10 @@ TEST_F(InquiryForm, EveryLogQueryCarriesTheOperatorAndTheTickedCriteriaAsTyped)
     combo("cmbCardFlag")->setCurrentIndex(1);
     setSpan(QDate(2026, 11, 1), QDate(2026, 11, 30));
     click("btnQuery");
-    EXPECT_EQ(criteria("RMOSMQ52"), json({{"REGION_CODE", 10},
-                                          {"OP_ID", 1},
-                                          {"SO_NBR", 123456},
-                                          {"SIM_ID", " 8986"},
-                                          {"IMSI", "46000 "},
-                                          {"PHONE1", "138"},
-                                          {"PHONE2", " 147"},
-                                          {"CARD_FLAG", "1"},
-                                          {"BEGIN_OP_TIME", "2026-11-01 00:00:00"},
-                                          {"END_OP_TIME", "2026-11-30 23:59:59"}}));
+    EXPECT_EQ(criteria("RMOSMQ52"),
+              json::parse(R"({"REGION_CODE":10,"OP_ID":1,"SO_NBR":123456,"SIM_ID":" 8986",
+                  "IMSI":"46000 ","PHONE1":"138","PHONE2":" 147","CARD_FLAG":"1",
+                  "BEGIN_OP_TIME":"2026-11-01 00:00:00","END_OP_TIME":"2026-11-30 23:59:59"})"));
     expectOnlyMessage("提示：没有查到写卡日志信息!", 64);
     EXPECT_EQ(list("lstvWriteCardLogShowList")->rowCount(), 0);
 }
@@ -245,10 +239,8 @@ TEST_F(InquiryForm, TheImsiBoxesTickAndUntickEachOther)
     edit("edHlR_Code")->setText(" HLR");
     gui_->clear();
     click("btnQryPsIMSI");
-    EXPECT_EQ(criteria("RMOSMQ50"), json({{"START_IMSI", "46000"},
-                                          {"END_IMSI", " 46001"},
-                                          {"PS_NET_CODE", " HLR"},
-                                          {"REGION_CODE", "10"}}));
+    EXPECT_EQ(criteria("RMOSMQ50"), json::parse(R"({"START_IMSI":"46000","END_IMSI":" 46001",
+                                                    "PS_NET_CODE":" HLR","REGION_CODE":"10"})"));
     expectOnlyMessage("提示：没有查到开通平台IMSI信息!", 64);
 }
 
