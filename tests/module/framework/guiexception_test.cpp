@@ -12,16 +12,13 @@ TEST(GuiException, AResourceTextThatIsNotThereIsEmpty)
     EXPECT_TRUE(CGUIException("kqtvres.dll", 1).text().empty());
 }
 
-TEST(GuiException, LineBreaksAreNormalisedOnce)
+TEST(GuiException, LineBreaksAreNormalisedOnceAndTheTextCappedAt8191Bytes)
 {
     EXPECT_EQ(NormaliseLineBreaks("a\nb"), "a\r\nb");
     EXPECT_EQ(NormaliseLineBreaks("a\r\nb"), "a\r\nb");
     EXPECT_EQ(NormaliseLineBreaks("\nx"), "\r\nx");
     EXPECT_EQ(NormaliseLineBreaks("\n\n"), "\r\n\r\n");
-}
 
-TEST(GuiException, TextIsCappedAt8191Bytes)
-{
     CBSErrorMsg error;
     error.set(1, 1, std::string(9000, 'm'), "h");
     EXPECT_EQ(CGUIException(error).text().size(), 8191U);
