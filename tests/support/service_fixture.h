@@ -13,6 +13,10 @@ namespace testsupport {
 std::string logIn(const std::string& address, const std::string& name = "admin",
                   const std::string& password = "admin123");
 
+// Card n of the tests, with every member a window fills: IMSI 4600099 and n in 8 digits, SIM
+// number 89860099 and n in 12.
+MResRemoteMgntDef::SRemoteSimInfo card(long long n);
+
 class ServiceTest : public BackendTest {
 protected:
     void SetUp() override;
@@ -34,7 +38,7 @@ protected:
     std::unique_ptr<RsimdProcess> server_;
     MResRemoteMgntApp::IResRemoteMgnt remote_;
     MSysSvcApp::ISysMgnt sys_;
-    // The administrator's place in the demo data.
+    // What a window sends beside a write; rsimd takes the operator from the session.
     MResRemoteMgntApp::SOpInfo info_;
     CBSErrorMsg error_;
 };

@@ -23,6 +23,7 @@
 using namespace MResRemoteMgntDef;
 using Remote = MResRemoteMgntApp::IResRemoteMgnt;
 using testsupport::Backend;
+using testsupport::card;
 
 namespace {
 
@@ -38,30 +39,6 @@ protected:
             p.set_PROVINCE_NAME(name);
         }
         return list;
-    }
-
-    SRemoteSimInfo card(int n)
-    {
-        char imsi[16], iccid[21];
-        std::snprintf(imsi, sizeof imsi, "4600099%08d", n);
-        std::snprintf(iccid, sizeof iccid, "89860099%012d", n);
-        SRemoteSimInfo sim;
-        sim.set_IMSI(imsi);
-        sim.set_SIM_ID(iccid);
-        sim.set_PIN1("1234");
-        sim.set_PIN2("12345678");
-        sim.set_PUK1("12345678");
-        sim.set_PUK2("87654321");
-        sim.set_KI_CODE("0123456789ABCDEF0123456789abcdef");
-        sim.set_KI_KEY("KEY00001");
-        sim.set_RES_CODE("C64");
-        sim.set_VENDOR_CODE("V01");
-        sim.set_SMSP("+8613800200500");
-        sim.set_REGION_CODE(10);
-        sim.set_COUNTY_CODE(1001);
-        sim.set_ORG_ID(100101);
-        sim.set_STS(1);
-        return sim;
     }
 
     // Cards numbered first to first + count - 1.
