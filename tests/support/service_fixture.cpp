@@ -37,6 +37,18 @@ MResRemoteMgntDef::SRemoteSimInfo card(long long n)
     return sim;
 }
 
+MResRemoteMgntDef::SResRemoteProvCodeList
+provinces(std::initializer_list<std::pair<const char*, const char*>> rows)
+{
+    MResRemoteMgntDef::SResRemoteProvCodeList list;
+    for (const auto& [code, name] : rows) {
+        auto& p = *static_cast<MResRemoteMgntDef::SResRemoteProvCode*>(list.append());
+        p.set_PROVINCE_CODE(code);
+        p.set_PROVINCE_NAME(name);
+    }
+    return list;
+}
+
 void ServiceTest::SetUp()
 {
     BackendTest::SetUp();
