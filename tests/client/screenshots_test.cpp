@@ -5,7 +5,6 @@
 #include "rsimd_process.h"
 
 #include <QDir>
-#include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -75,11 +74,6 @@ TEST_F(ScreenshotsTest, WritesOnePicturePerFunctionNamedByItsCodeAndLogsOut)
     for (const auto& function : BusinessFunctions())
         expected << QString::number(function.code) + ".png";
     EXPECT_EQ(QDir(target).entryList(QDir::Files, QDir::Name), expected);
-    for (const QString& file : expected) {
-        const QImage picture(QDir(target).filePath(file));
-        EXPECT_GE(picture.width(), 800) << file.toStdString();
-        EXPECT_GE(picture.height(), 600) << file.toStdString();
-    }
 }
 
 TEST_F(ScreenshotsTest, CredentialsComeFromTheEnvironmentAndAFailedLoginSaysWhy)

@@ -11,23 +11,25 @@ using windowtest::WindowDriver;
 
 namespace {
 
+const QString kQueryFailed = "异常：调用查询接口失败\n[";
+
+// A maintenance window unless said otherwise; lists of names are separated by blanks.
 struct Window {
     const char* name;
     int code;
     const char* caption;
-    const char* query;   // the query button
-    const char* list;    // the result list
-    const char* box;     // an unticked criterion whose editor is empty after opening
-    QString boxMessage;  // shown by a query with that box ticked
-    QString queryFailed; // how a failed query's message begins
-    bool queryWaits;     // the query shows a wait box
-    // Windows with an edit area:
-    std::vector<const char*> keys = {}; // locked by a row click
-    QString required = {};              // Add on a cleared edit area
+    const char* box;    // an unticked criterion whose editor is empty after opening
+    QString boxMessage; // shown by a query with that box ticked
+    QString keys;       // locked by a row click
+    QString required;   // Add on a cleared edit area
+    int starred = 0;    // labels marked "＊" as required
+    QString confirmed = "btnModify btnDelete"; // buttons that ask first
+    const char* list = "lstShowDataList";
+    const char* query = "btnQuery";
     const char* modify = "btnModify";
     const char* remove = "btnDelete";
-    std::vector<const char*> confirmed = {}; // buttons that ask first
-    int starred = 0;                         // labels marked "＊" as required
+    bool queryWaits = true;             // the query shows a wait box
+    QString queryFailed = kQueryFailed; // how a failed query's message begins
 };
 
 void PrintTo(const Window& window, std::ostream* out)
@@ -35,86 +37,51 @@ void PrintTo(const Window& window, std::ostream* out)
     *out << window.name;
 }
 
-const QString kQueryFailed = "异常：调用查询接口失败\n[";
-
-Window Maintained(const char* name, int code, const char* caption, const char* box,
-                  const char* boxMessage, std::vector<const char*> keys, const char* required,
-                  int starred = 0)
+Window Registry(Window window)
 {
-    return {name,
-            code,
-            caption,
-            "btnQuery",
-            "lstShowDataList",
-            box,
-            boxMessage,
-            kQueryFailed,
-            true,
-            std::move(keys),
-            required,
-            "btnModify",
-            "btnDelete",
-            {"btnModify", "btnDelete"},
-            starred};
-}
-
-Window Registry(const char* name, int code, const char* caption, const char* box,
-                const char* boxMessage, std::vector<const char*> keys, const char* required)
-{
-    return {name,         code,  caption,         "btnQuery", "lstvShowList", box,     boxMessage,
-            kQueryFailed, false, std::move(keys), required,   "btnMod",       "btnDel"};
+    window.confirmed = "";
+    window.list = "lstvShowList";
+    window.modify = "btnMod";
+    window.remove = "btnDel";
+    window.queryWaits = false;
+    return window;
 }
 
 const std::vector<Window> kEditingWindows = {
-    Maintained("Province", 10150173, "远程写卡省份代码维护", "ckbQryProvinceName",
-               "请输入查询条件[省份名称]!", {"edtProvinceCode"}, "请输入[省份代码]!", 2),
-    Maintained("CardType", 10150174, "远程写卡卡类型维护", "ckbQryCardType",
-               "请输入查询条件[卡类型代码]!", {"edtCardType"}, "请输入[卡类型代码]!"),
-    Maintained("Vendor", 10150175, "远程写卡卡商维护", "ckbQryVendorCode",
-               "请输入查询条件[卡类型代码]!", {"edtVendorCode"}, "请输入[卡类型代码]!"),
-    Maintained("ImsiRange", 10150177, "远程写卡号群与IMSI关系维护", "ckbQryMsisdnGrp",
-               "请输入查询条件[号群]!", {"edtMsisdnGrp", "cmbRegionCode", "cmbProvince"},
-               "请输入[号群]!"),
-    Maintained("MsisdnRange", 10150178, "远程写卡号群与号段关系维护", "ckbQryMsisdnGrp",
-               "请输入查询条件[号群]!", {"edtMsisdn", "cmbRegionCode", "cmbProvince"},
-               "请输入[号群]!"),
-    Maintained("MsisdnGroup", 10150179, "远程写卡号群维护", "ckbQryMsisdnName",
-               "请输入查询条件[号群名称]!", {"edtMsisdnGroup", "cmbRegionCode", "cmbProvince"},
-               "请输入[号群]!"),
-    {"SimInfo",
-     10150176,
-     "远程写卡_SIM卡信息维护",
-     "btnQuery",
-     "lstShowDataList",
-     "ckbQrySim",
-     "请输入查询条件[开始SIM号]!",
-     kQueryFailed,
-     true,
-     {"edImsi", "edSimId"},
-     "请输入[IMSI号]!",
-     "btnModify",
-     "btnDelete",
-     {"btnDelete"}},
-    Registry("VendorDll", 10150182, "远程写卡卡商/卡类型/写卡组件维护", "chkDLLName",
-             "请输入[组件文件名]!", {"cmb_Province", "cmb_Vendor", "cmbCard_Type", "edDLL_Name"},
-             "[鉴权密钥]不能为空，请输入!"),
-    Registry("ErrMsg", 10150183, "远程写卡错误代码表维护", "chkErrorCode", "请输入[错误代码]!",
-             {"cmb_Vendor", "cmbCard_Type", "edDLL_Name", "edError_Code"},
-             "[错误代码]不能为空，请输入!"),
-    Registry("AucRole", 10150185, "远程写卡鉴权卡权限信息维护", "chkSimSeq", "请输入[SIM卡序列号]!",
-             {"cmbEnt_Type", "edEnt_Code", "edSimSequence"}, "[实体编码]不能为空，请选择!"),
-    Registry("AucVerify", 10150186, "远程写卡鉴权卡登陆校验信息维护", "chkSimSeq",
-             "请输入[SIM卡序列号]!",
-             {"cmb_Vendor", "cmbCard_Type", "cmb_Province", "edSimSequence"},
-             "[SIM卡序列号]不能为空，请输入!"),
+    {"Province", 10150173, "远程写卡省份代码维护", "ckbQryProvinceName",
+     "请输入查询条件[省份名称]!", "edtProvinceCode", "请输入[省份代码]!", 2},
+    {"CardType", 10150174, "远程写卡卡类型维护", "ckbQryCardType", "请输入查询条件[卡类型代码]!",
+     "edtCardType", "请输入[卡类型代码]!"},
+    {"Vendor", 10150175, "远程写卡卡商维护", "ckbQryVendorCode", "请输入查询条件[卡类型代码]!",
+     "edtVendorCode", "请输入[卡类型代码]!"},
+    {"ImsiRange", 10150177, "远程写卡号群与IMSI关系维护", "ckbQryMsisdnGrp",
+     "请输入查询条件[号群]!", "edtMsisdnGrp cmbRegionCode cmbProvince", "请输入[号群]!"},
+    {"MsisdnRange", 10150178, "远程写卡号群与号段关系维护", "ckbQryMsisdnGrp",
+     "请输入查询条件[号群]!", "edtMsisdn cmbRegionCode cmbProvince", "请输入[号群]!"},
+    {"MsisdnGroup", 10150179, "远程写卡号群维护", "ckbQryMsisdnName", "请输入查询条件[号群名称]!",
+     "edtMsisdnGroup cmbRegionCode cmbProvince", "请输入[号群]!"},
+    {"SimInfo", 10150176, "远程写卡_SIM卡信息维护", "ckbQrySim", "请输入查询条件[开始SIM号]!",
+     "edImsi edSimId", "请输入[IMSI号]!", 0, "btnDelete"},
+    Registry({"VendorDll", 10150182, "远程写卡卡商/卡类型/写卡组件维护", "chkDLLName",
+              "请输入[组件文件名]!", "cmb_Province cmb_Vendor cmbCard_Type edDLL_Name",
+              "[鉴权密钥]不能为空，请输入!"}),
+    Registry({"ErrMsg", 10150183, "远程写卡错误代码表维护", "chkErrorCode", "请输入[错误代码]!",
+              "cmb_Vendor cmbCard_Type edDLL_Name edError_Code", "[错误代码]不能为空，请输入!"}),
+    Registry({"AucRole", 10150185, "远程写卡鉴权卡权限信息维护", "chkSimSeq",
+              "请输入[SIM卡序列号]!", "cmbEnt_Type edEnt_Code edSimSequence",
+              "[实体编码]不能为空，请选择!"}),
+    Registry({"AucVerify", 10150186, "远程写卡鉴权卡登陆校验信息维护", "chkSimSeq",
+              "请输入[SIM卡序列号]!", "cmb_Vendor cmbCard_Type cmb_Province edSimSequence",
+              "[SIM卡序列号]不能为空，请输入!"}),
 };
 
 std::vector<Window> AllWindows()
 {
     std::vector<Window> all = kEditingWindows;
-    all.push_back({"Inquiry", 10150187, "远程写卡信息查询", "btnQryMsisdn", "lstvMsisdnSegList",
-                   "chkMsisdnSeg", "勾选了[号段]复选框时必须输入[号段]，请输入!",
-                   "异常：调用开通平台号段信息查询接口失败\n[", true});
+    all.push_back({"Inquiry", 10150187, "远程写卡信息查询", "chkMsisdnSeg",
+                   "勾选了[号段]复选框时必须输入[号段]，请输入!", "", "", 0, "",
+                   "lstvMsisdnSegList", "btnQryMsisdn", "", "", true,
+                   "异常：调用开通平台号段信息查询接口失败\n["});
     return all;
 }
 
@@ -122,7 +89,7 @@ std::vector<Window> ConfirmingWindows()
 {
     std::vector<Window> confirming;
     for (const Window& window : kEditingWindows)
-        if (!window.confirmed.empty())
+        if (!window.confirmed.isEmpty())
             confirming.push_back(window);
     return confirming;
 }
@@ -207,16 +174,16 @@ TEST_P(EditingWindow, ARowClickLocksTheKeyAndClearBaseUnlocksIt)
 {
     OpenIt();
     QueryAndClickARow();
-    for (const char* key : window().keys)
-        EXPECT_TRUE(Locked(control<QWidget>(key))) << key;
+    for (const QString& key : window().keys.split(' '))
+        EXPECT_TRUE(Locked(control<QWidget>(key))) << key.toStdString();
     EXPECT_FALSE(button("btnAdd")->isEnabled());
     EXPECT_TRUE(button(window().modify)->isEnabled());
     EXPECT_TRUE(button(window().remove)->isEnabled());
     EXPECT_TRUE(Calls().empty()) << "a row click calls nothing";
 
     click("btnClearBase");
-    for (const char* key : window().keys)
-        EXPECT_FALSE(Locked(control<QWidget>(key))) << key;
+    for (const QString& key : window().keys.split(' '))
+        EXPECT_FALSE(Locked(control<QWidget>(key))) << key.toStdString();
     EXPECT_EQ(list(window().list)->rowCount(), 0);
     EXPECT_TRUE(button("btnAdd")->isEnabled());
     EXPECT_FALSE(button(window().modify)->isEnabled());
@@ -231,9 +198,9 @@ TEST_P(EditingWindow, ClearUnticksTheTextCriteriaAndEmptiesTheListAndTheEditArea
     click("btnClear");
     EXPECT_FALSE(box(window().box)->isChecked());
     EXPECT_EQ(list(window().list)->rowCount(), 0);
-    for (const char* key : window().keys) {
+    for (const QString& key : window().keys.split(' ')) {
         if (auto* edit = qobject_cast<QLineEdit*>(control<QWidget>(key))) {
-            EXPECT_TRUE(edit->text().isEmpty()) << key;
+            EXPECT_TRUE(edit->text().isEmpty()) << key.toStdString();
         }
     }
     EXPECT_TRUE(button("btnAdd")->isEnabled());
@@ -261,13 +228,14 @@ TEST_P(ConfirmingWindow, AnsweringNoSendsNothingAndChangesNothing)
     OpenIt();
     QueryAndClickARow();
     const int rows = list(window().list)->rowCount();
-    for (const char* name : window().confirmed) {
+    for (const QString& name : window().confirmed.split(' ')) {
         gui_->clear();
         gui_->answerNext(IDNO);
         click(name);
-        ASSERT_EQ(gui_->messages().size(), 1U) << name;
-        EXPECT_EQ(gui_->messages()[0].caption, "确认操作") << name;
-        EXPECT_EQ(gui_->messages()[0].flags, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) << name;
+        ASSERT_EQ(gui_->messages().size(), 1U) << name.toStdString();
+        EXPECT_EQ(gui_->messages()[0].caption, "确认操作") << name.toStdString();
+        EXPECT_EQ(gui_->messages()[0].flags, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2)
+            << name.toStdString();
     }
     EXPECT_TRUE(Calls().empty());
     EXPECT_TRUE(gui_->waitEvents().isEmpty());

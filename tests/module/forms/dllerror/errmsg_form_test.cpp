@@ -23,7 +23,7 @@ protected:
     }
 };
 
-TEST_F(ErrMsgForm, TickedCriteriaAreCheckedInOrderAndBlanksAreSentTrimmed)
+TEST_F(ErrMsgForm, TickedCriteriaAreCheckedInOrderSentTrimmedAndClearedByClear)
 {
     click("chkErrorMsg");
     click("chkDLLName");
@@ -48,6 +48,18 @@ TEST_F(ErrMsgForm, TickedCriteriaAreCheckedInOrderAndBlanksAreSentTrimmed)
     EXPECT_TRUE(edit("edDLLName")->isReadOnly());
     click("btnQuery");
     EXPECT_FALSE(sent("RMOSMQ37")["sResRemoteDllErrMsg"].contains("DLL_NAME"));
+
+    // Clear ticks the choices again, unticks the texts and empties them.
+    type("edErrorMsg", "E1");
+    choose("cmbVendor", "V02");
+    click("chkVendor");
+    EXPECT_FALSE(combo("cmbVendor")->isEnabled());
+    click("btnClear");
+    EXPECT_TRUE(box("chkVendor")->isChecked());
+    EXPECT_TRUE(combo("cmbVendor")->isEnabled());
+    EXPECT_EQ(combo("cmbVendor")->currentIndex(), 0);
+    EXPECT_FALSE(box("chkErrorMsg")->isChecked());
+    EXPECT_TRUE(edit("edErrorMsg")->text().isEmpty());
 }
 
 TEST_F(ErrMsgForm, AQueryFillsRowsThatRememberTheirRecordAndDisablesTheWrites)
@@ -71,18 +83,6 @@ TEST_F(ErrMsgForm, AQueryFillsRowsThatRememberTheirRecordAndDisablesTheWrites)
     EXPECT_EQ(lastText(), "提示：没有查到相关信息!");
     EXPECT_EQ(lastFlags(), 64);
     EXPECT_EQ(rows()->rowCount(), 0);
-}
-
-TEST_F(ErrMsgForm, ARowClickLoadsTheRecordLeavingTheMessageEditable)
-{
-    click("btnQuery");
-    clickRow("lstvShowList", 1);
-    EXPECT_EQ(edit("edError_Code")->text(), "E002");
-    EXPECT_EQ(edit("edDLL_Name")->text(), "hnsc_w128.dll");
-    EXPECT_EQ(edit("edError_Msg")->text(), "卡片写入校验失败");
-    EXPECT_TRUE(combo("cmb_Vendor")->currentText().startsWith("[V01] "));
-    EXPECT_TRUE(combo("cmbCard_Type")->currentText().startsWith("[C128] "));
-    EXPECT_FALSE(edit("edError_Msg")->isReadOnly());
 }
 
 TEST_F(ErrMsgForm, TheEditAreaIsCheckedInItsOwnOrderWithTrimmedTexts)
@@ -133,10 +133,16 @@ TEST_F(ErrMsgForm, AddSendsTheRecordAsTypedAndAppendsARowLinkedToNothing)
     EXPECT_FALSE(button("btnAdd")->isEnabled());
 }
 
-TEST_F(ErrMsgForm, ModifySendsTheClickedKeyWithTheEditedMessage)
+TEST_F(ErrMsgForm, ARowClickLoadsTheRecordAndModifySendsItsKeyWithTheEditedMessage)
 {
     click("btnQuery");
-    clickRow("lstvShowList", 2);
+    clickRow("lstvShowList", 1);
+    EXPECT_EQ(edit("edError_Code")->text(), "E002");
+    EXPECT_EQ(edit("edDLL_Name")->text(), "hnsc_w128.dll");
+    EXPECT_EQ(edit("edError_Msg")->text(), "卡片写入校验失败");
+    EXPECT_TRUE(combo("cmb_Vendor")->currentText().startsWith("[V01] "));
+    EXPECT_TRUE(combo("cmbCard_Type")->currentText().startsWith("[C128] "));
+    EXPECT_FALSE(edit("edError_Msg")->isReadOnly());
     // Enabled by the click, but nothing selected any more.
     rows()->setSelectedRow(-1);
     click("btnMod");
@@ -180,21 +186,6 @@ TEST_F(ErrMsgForm, DeleteAsksNothingSendsTheClickedKeyAndRemovesTheRow)
     click("btnDel");
     EXPECT_TRUE(lastText().startsWith("异常：调用信息删除接口失败\n[")) << lastText().toStdString();
     EXPECT_FALSE(button("btnDel")->isEnabled());
-}
-
-TEST_F(ErrMsgForm, ClearTicksTheChoicesAndEmptiesTheUntickedCriteria)
-{
-    click("chkErrorCode");
-    type("edErrorCode", "E1");
-    choose("cmbVendor", "V02");
-    click("chkVendor");
-    EXPECT_FALSE(combo("cmbVendor")->isEnabled());
-    click("btnClear");
-    EXPECT_TRUE(box("chkVendor")->isChecked());
-    EXPECT_TRUE(combo("cmbVendor")->isEnabled());
-    EXPECT_EQ(combo("cmbVendor")->currentIndex(), 0);
-    EXPECT_FALSE(box("chkErrorCode")->isChecked());
-    EXPECT_TRUE(edit("edErrorCode")->text().isEmpty());
 }
 
 } // namespace

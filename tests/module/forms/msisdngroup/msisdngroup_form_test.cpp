@@ -19,7 +19,7 @@ protected:
     }
 };
 
-TEST_F(MsisdnGroupForm, ClearSelectsTheOperatorsRegionAndTheRegionBoxSelectsItAgain)
+TEST_F(MsisdnGroupForm, ClearSelectsTheOperatorsRegionAndFirstProvinceAndTheBoxesSelectThemAgain)
 {
     for (const char* name :
          {"ckbQryMsisdnGroup", "ckbQryMsisdnName", "ckbQryRegionCode", "ckbQryProvince"})
@@ -37,6 +37,9 @@ TEST_F(MsisdnGroupForm, ClearSelectsTheOperatorsRegionAndTheRegionBoxSelectsItAg
               json::parse(R"({"sResRemoteMsisdnGroup":{"REGION_CODE":10,"PROVINCE_CODE":"44"}})"));
     ASSERT_EQ(list("lstShowDataList")->rowCount(), 1);
     EXPECT_EQ(list("lstShowDataList")->cellText(0, 3), "[44] 广东");
+
+    click("btnClearBase"); // selects the first province criterion
+    EXPECT_EQ(combo("cmbQryProvince")->currentIndex(), 0);
 }
 
 TEST_F(MsisdnGroupForm, ModifyAndDeleteSendTheClickedRowsKey)
@@ -79,14 +82,6 @@ TEST_F(MsisdnGroupForm, AProvinceTheWindowDidNotLoadShowsAsAnEmptyCell)
     ASSERT_EQ(list("lstShowDataList")->rowCount(), 1);
     EXPECT_EQ(list("lstShowDataList")->cellText(0, 3), "");
     EXPECT_EQ(combo("cmbProvince")->currentIndex(), -1);
-}
-
-TEST_F(MsisdnGroupForm, ClearingTheEditAreaSelectsTheFirstProvinceCriterion)
-{
-    click("ckbQryProvince");
-    choose("cmbQryProvince", "44");
-    click("btnClearBase");
-    EXPECT_EQ(combo("cmbQryProvince")->currentIndex(), 0);
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 // The province window: the reference-table frame's query, writes and messages, which the other
 // reference windows vary by declaration.
-#include "TfrmRemoteSimProvince.h"
 #include "window_driver.h"
 
 using nlohmann::json;
@@ -18,14 +17,6 @@ protected:
     }
     TListViewEx* rows() const { return list("lstShowDataList"); }
 };
-
-TEST_F(ProvinceForm, TheOperationInfoCarriesTheOperatorNarrowedTo16Bits)
-{
-    const auto& info = form<TfrmRemoteSimProvince>()->OpInfo();
-    EXPECT_EQ(info.REGION_CODE, static_cast<std::int16_t>(operator_.REGION_CODE));
-    EXPECT_EQ(info.OP_ID, operator_.OP_ID);
-    EXPECT_EQ(info.mask(0), 0xFU);
-}
 
 TEST_F(ProvinceForm, AQueryShowsTheFirstRowOrSaysItFoundNothing)
 {
@@ -51,8 +42,10 @@ TEST_F(ProvinceForm, AQueryShowsTheFirstRowOrSaysItFoundNothing)
 TEST_F(ProvinceForm, AddListsTheAddedRecordModifyAndDeleteSendTheEditArea)
 {
     addProvince("91", "测试省");
-    EXPECT_EQ(sent("RMOSMQ01")["listResRemoteProvCode"],
-              json::parse(R"([{"PROVINCE_CODE":"91","PROVINCE_NAME":"测试省"}])"));
+    EXPECT_EQ(sent("RMOSMQ01"),
+              json::parse(R"({"sOpInfo":{"REGION_CODE":10,"COUNTY_CODE":1001,"ORG_ID":100101,
+                              "OP_ID":1},"listResRemoteProvCode":[{"PROVINCE_CODE":"91",
+                              "PROVINCE_NAME":"测试省"}]})"));
     ASSERT_EQ(rows()->rowCount(), 1);
     EXPECT_EQ(lastText(), "提示：信息新增成功!");
     EXPECT_TRUE(button("btnModify")->isEnabled());
