@@ -23,6 +23,17 @@ std::int64_t memberInteger(const CTvdBasicStructObject& record, int member)
         tvd_member(record, member));
 }
 
+const std::string& memberString(const CTvdBasicStructObject& record, int member)
+{
+    return *std::get<const std::string*>(tvd_member(record, member));
+}
+
+void setMemberString(CTvdBasicStructObject& record, int member, std::string_view text)
+{
+    std::get<std::string*>(tvd_member(record, member))->assign(text);
+    record.markSet(member);
+}
+
 QString memberText(const CTvdBasicStructObject& record, int member)
 {
     return std::visit(

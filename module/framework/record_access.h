@@ -6,6 +6,8 @@
 #include <QString>
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 namespace rsimform {
 
@@ -16,6 +18,9 @@ bool isTextMember(const CTvdBasicStructObject& record, int member);
 // (empty for a null date).
 QString memberText(const CTvdBasicStructObject& record, int member);
 std::int64_t memberInteger(const CTvdBasicStructObject& record, int member);
+// A text member as it is stored, and its setter; std::bad_variant_access for another kind.
+const std::string& memberString(const CTvdBasicStructObject& record, int member);
+void setMemberString(CTvdBasicStructObject& record, int member, std::string_view text);
 
 // Stores the value and marks the member as set. Integers are narrowed to the member's width;
 // text into an integer member is read as a decimal number (0 when it is none).

@@ -81,25 +81,6 @@ protected:
                " 1234 5678 12345678 87654321 " + ki + "\n";
     }
 
-    // Vendors stored straight through the wire, as the vendor window stores them.
-    static void addVendors(const std::vector<std::tuple<const char*, const char*, int>>& vendors)
-    {
-        ASSERT_EQ(testsupport::logIn(service_->address()), "");
-        CBSErrorMsg error;
-        MResRemoteMgntApp::IResRemoteMgnt remote;
-        ASSERT_EQ(remote.bind_tavBroker("TAVORINE"), 0);
-        MResRemoteMgntDef::SResRemoteVendorCodeList list;
-        for (const auto& [code, name, isKi] : vendors) {
-            MResRemoteMgntDef::SResRemoteVendorCode vendor;
-            vendor.set_VENDOR_CODE(code);
-            vendor.set_VENDOR_NAME(name);
-            vendor.set_IS_KI(static_cast<std::int16_t>(isKi));
-            list.push_back(vendor);
-        }
-        ASSERT_EQ(remote.add_vendorCode(MResRemoteMgntApp::SOpInfo(), list, error, nullptr), 0)
-            << error.message << error.hint;
-    }
-
     static std::int64_t liveSessions()
     {
         return rsim::db::asInt(rsim::db::connect(service_->database())
@@ -184,10 +165,10 @@ TEST_F(Rsimctl, DryRunChecksAgainstTheServiceAndStoresNothing)
 
 TEST_F(Rsimctl, ExportWritesAReferenceTableAsCsvOrTabsWithNoCellASpreadsheetWouldRun)
 {
-    addVendors({{"VX1", "=HYPERLINK(\"http://x\")", 1},
-                {"VX2", "@SUM(A1)", -1},
-                {"VX3", "+1+2", 1},
-                {"VX4", "-2+3", 1}});
+    rsim::db::connect(service_->database())
+        ->exec("INSERT INTO rsim_vendor (VENDOR_CODE, VENDOR_NAME, IS_KI) VALUES "
+               "('VX1', '=HYPERLINK(\"http://x\")', 1), ('VX2', '@SUM(A1)', -1), "
+               "('VX3', '+1+2', 1), ('VX4', '-2+3', 1)");
     const std::int64_t sessions = liveSessions();
     const Outcome csv = rsimctl({"export", "vendors", "--csv"});
     EXPECT_EQ(csv.status, 0) << csv.err.toStdString();

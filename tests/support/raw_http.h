@@ -18,10 +18,13 @@ namespace rawhttp {
 
 constexpr int kPatienceMs = 10000; // far beyond any answer; on a blocked server, a failure
 
+// An answer, or a request as a test proxy reads it (its status then 0).
 struct HttpAnswer {
-    int status = -1; // -1: no answer (closed, or nothing within the patience)
+    int status = -1;  // -1: no answer (closed, or nothing within the patience)
+    std::string head; // the start line and headers as sent, without the blank line
     std::map<std::string, std::string> headers; // names in lower case
     std::string body;
+    std::string text() const { return head + "\r\n\r\n" + body; }
     nlohmann::json document() const { return nlohmann::json::parse(body, nullptr, false); }
     std::string message() const
     {
@@ -44,13 +47,16 @@ public:
         address.sin_family = AF_INET;
         address.sin_port = htons(static_cast<std::uint16_t>(port));
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
     }
+    // A connection accepted by a test's own listener.
+    struct Accepted {
+        int fd;
+    };
+    explicit Socket(Accepted accepted) : fd_(accepted.fd) {}
     ~Socket() { ::close(fd_); }
     Socket(const Socket&) = delete;
     Socket& operator=(const Socket&) = delete;
-
-    bool connected() const { return connected_; }
 
     bool send(const std::string& bytes)
     {
@@ -62,13 +68,6 @@ public:
             sent += static_cast<std::size_t>(n);
         }
         return true;
-    }
-
-    // Whether the peer has not closed the connection, asked without waiting.
-    bool open()
-    {
-        pollfd p{fd_, POLLIN, 0};
-        return ::poll(&p, 1, 0) == 0;
     }
 
     // Waits up to the patience for the peer to close; true when it did.
@@ -90,7 +89,8 @@ public:
         while ((headerEnd = pending_.find("\r\n\r\n")) == std::string::npos)
             if (!fill())
                 return answer;
-        std::istringstream head(pending_.substr(0, headerEnd));
+        answer.head = pending_.substr(0, headerEnd);
+        std::istringstream head(answer.head);
         std::string line, version;
         std::getline(head, line);
         std::istringstream(line) >> version >> answer.status;
@@ -135,7 +135,6 @@ private:
     }
 
     int fd_ = -1;
-    bool connected_ = false;
     std::string pending_;
 };
 

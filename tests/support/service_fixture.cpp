@@ -1,5 +1,6 @@
 #include "service_fixture.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace testsupport {
@@ -12,6 +13,42 @@ std::string logIn(const std::string& address, const std::string& name, const std
     return tvd_login("TAVORINE", name, password, op, error) == 0 ? "" : error.message;
 }
 
+MResRemoteMgntDef::SRemoteSimInfo card(long long n)
+{
+    char imsi[16], iccid[21];
+    std::snprintf(imsi, sizeof imsi, "4600099%08lld", n);
+    std::snprintf(iccid, sizeof iccid, "89860099%012lld", n);
+    MResRemoteMgntDef::SRemoteSimInfo sim;
+    sim.set_IMSI(imsi);
+    sim.set_SIM_ID(iccid);
+    sim.set_PIN1("1234");
+    sim.set_PIN2("12345678");
+    sim.set_PUK1("12345678");
+    sim.set_PUK2("87654321");
+    sim.set_KI_CODE("0123456789ABCDEF0123456789abcdef");
+    sim.set_KI_KEY("KEY00001");
+    sim.set_RES_CODE("C64");
+    sim.set_VENDOR_CODE("V01");
+    sim.set_SMSP("+8613800200500");
+    sim.set_REGION_CODE(10);
+    sim.set_COUNTY_CODE(1001);
+    sim.set_ORG_ID(100101);
+    sim.set_STS(1);
+    return sim;
+}
+
+MResRemoteMgntDef::SResRemoteProvCodeList
+provinces(std::initializer_list<std::pair<const char*, const char*>> rows)
+{
+    MResRemoteMgntDef::SResRemoteProvCodeList list;
+    for (const auto& [code, name] : rows) {
+        auto& p = *static_cast<MResRemoteMgntDef::SResRemoteProvCode*>(list.append());
+        p.set_PROVINCE_CODE(code);
+        p.set_PROVINCE_NAME(name);
+    }
+    return list;
+}
+
 void ServiceTest::SetUp()
 {
     BackendTest::SetUp();
@@ -22,10 +59,6 @@ void ServiceTest::SetUp()
     ASSERT_EQ(login("admin", "admin123"), 0) << error_.message;
     ASSERT_EQ(remote_.bind(server_->address()), 0);
     ASSERT_EQ(sys_.bind(server_->address()), 0);
-    info_.set_REGION_CODE(10);
-    info_.set_COUNTY_CODE(1001);
-    info_.set_ORG_ID(100101);
-    info_.set_OP_ID(1);
 }
 
 int ServiceTest::login(const std::string& name, const std::string& password)

@@ -13,12 +13,42 @@ namespace testsupport {
 std::string logIn(const std::string& address, const std::string& name = "admin",
                   const std::string& password = "admin123");
 
+// Card n of the tests, with every member a window fills: IMSI 4600099 and n in 8 digits, SIM
+// number 89860099 and n in 12.
+MResRemoteMgntDef::SRemoteSimInfo card(long long n);
+
+// Provinces of these codes and names.
+MResRemoteMgntDef::SResRemoteProvCodeList
+provinces(std::initializer_list<std::pair<const char*, const char*>> rows);
+
 class ServiceTest : public BackendTest {
 protected:
     void SetUp() override;
 
     // Logs the operator in as the process's session; error_ keeps the refusal's message.
     int login(const std::string& name, const std::string& password);
+
+    // What a write of the list answers: "" when it is stored, else "minCode message / hint".
+    template <class List>
+    std::string
+    refusal(int (MResRemoteMgntApp::IResRemoteMgnt::*write)(const MResRemoteMgntApp::SOpInfo&,
+                                                            const List&, CBSErrorMsg&, STVSession*),
+            const List& list)
+    {
+        CBSErrorMsg error;
+        if ((remote_.*write)(info_, list, error, nullptr) == 0)
+            return "";
+        return std::to_string(error.minCode) + " " + error.message + " / " + error.hint;
+    }
+
+    // A list of one record, its members set by fill.
+    template <class List, class Fill>
+    static List one(Fill fill)
+    {
+        List list;
+        fill(*static_cast<typename List::value_type*>(list.append()));
+        return list;
+    }
 
     // A connection to rsimd's database, and the single value a statement answers there.
     std::unique_ptr<rsim::db::Driver> database() const;
@@ -34,7 +64,7 @@ protected:
     std::unique_ptr<RsimdProcess> server_;
     MResRemoteMgntApp::IResRemoteMgnt remote_;
     MSysSvcApp::ISysMgnt sys_;
-    // The administrator's place in the demo data.
+    // What a window sends beside a write; rsimd takes the operator from the session.
     MResRemoteMgntApp::SOpInfo info_;
     CBSErrorMsg error_;
 };

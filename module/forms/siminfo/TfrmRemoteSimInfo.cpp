@@ -3,6 +3,7 @@
 
 #include "PublicBusi.h"
 #include "focus_exit.h"
+#include "form_registry.h"
 #include "record_access.h"
 #include "window_parts.h"
 
@@ -24,6 +25,10 @@ void removeItemsWithCode(QComboBox* combo, std::int64_t code)
         if (ExtractItemCode(combo->itemText(i).toStdString()) == code)
             combo->removeItem(i);
 }
+
+// The window of its table's function code.
+const rsimform::FormRegistration<TfrmRemoteSimInfo>
+    registration(rsimcatalog::TableOf<SRemoteSimInfo>().functionCode);
 
 } // namespace
 
@@ -101,35 +106,54 @@ const std::vector<TfrmRemoteSimInfo::EditField>& TfrmRemoteSimInfo::EditFields()
 {
     using F = TfrmRemoteSimInfo;
     using R = SRemoteSimInfo;
+    constexpr int kNoColumn = -1;
     auto edit = [](const char* label, QLineEdit* F::*member, const char* name, int maxLength,
-                   const char* missing, int read, bool shared = false) {
-        return EditField{label, {member, nullptr, name, maxLength, missing, read}, shared};
+                   const char* missing, int read, Source source, int column, int flags = 0) {
+        return EditField{
+            label, {member, nullptr, name, maxLength, missing, read}, source, column, flags};
     };
+    // Every combo box holds a field that an import's cards share.
     auto combo = [](const char* label, QComboBox* F::*member, const char* name, const char* missing,
-                    int read, Lookup lookup = NoLookup) {
-        return EditField{label, {nullptr, member, name, 0, missing, read, lookup}, true};
+                    int read, int column, Lookup lookup, int flags = 0) {
+        return EditField{label,
+                         {nullptr, member, name, 0, missing, read, lookup},
+                         Source::Shared,
+                         column,
+                         flags};
     };
     static const std::vector<EditField> fields = {
-        edit("IMSI号：", &F::edImsi, "edImsi", 15, "请输入[IMSI号]!", R::idx_IMSI),
-        edit("SIM号：", &F::edSimId, "edSimId", 20, "请输入[SIM号]!", R::idx_SIM_ID),
+        edit("IMSI号：", &F::edImsi, "edImsi", 15, "请输入[IMSI号]!", R::idx_IMSI, Source::Key,
+             ColImsi),
+        edit("SIM号：", &F::edSimId, "edSimId", 20, "请输入[SIM号]!", R::idx_SIM_ID, Source::Key,
+             ColSimId),
         combo("分公司：", &F::cmbRegionCode, "cmbRegionCode", "请选择[分公司]!", R::idx_REGION_CODE,
-              Region),
+              ColRegion, Region),
         combo("县公司：", &F::cmbCountyCode, "cmbCountyCode", "请选择[县公司]!", R::idx_COUNTY_CODE,
-              County),
-        combo("营业厅：", &F::cmbOrgId, "cmbOrgId", "请选择[营业厅]!", R::idx_ORG_ID, Org),
-        combo("卡类型：", &F::cmbResCode, "cmbResCode", "请选择[卡类型]!", R::idx_RES_CODE),
-        combo("状态：", &F::cmbSts, "cmbSts", "请选择[状态]!", R::idx_STS, Status),
-        combo("用途：", &F::cmbPurpose, "cmbPurpose", "请选择[用途]!", R::idx_PURPOSE, Purpose),
+              ColCounty, County),
+        combo("营业厅：", &F::cmbOrgId, "cmbOrgId", "请选择[营业厅]!", R::idx_ORG_ID, ColOrg, Org),
+        combo("卡类型：", &F::cmbResCode, "cmbResCode", "请选择[卡类型]!", R::idx_RES_CODE,
+              ColResCode, NoLookup),
+        combo("状态：", &F::cmbSts, "cmbSts", "请选择[状态]!", R::idx_STS, ColSts, Status),
+        combo("用途：", &F::cmbPurpose, "cmbPurpose", "请选择[用途]!", R::idx_PURPOSE, ColPurpose,
+              Purpose),
         edit("短信中心号：", &F::edSmsp, "edSmsp", 30, "请输到系统参数表配置短信中心号码!",
-             R::idx_SMSP, true),
-        combo("SIM卡商：", &F::cmbVendor, "cmbVendor", "请选择[SIM卡商]!", R::idx_VENDOR_CODE),
-        edit("PIN1码：", &F::edPIN1, "edPIN1", 8, "请输入[PIN1码]!", R::idx_PIN1),
-        edit("PIN2码：", &F::edPIN2, "edPIN2", 8, "请输入[PIN2码]!", R::idx_PIN2),
-        edit("PUK1码：", &F::edPUK1, "edPUK1", 8, "请输入[PUK1码]!", R::idx_PUK1),
-        edit("PUK2码：", &F::edPUK2, "edPUK2", 8, "请选择[PUK2码]!", R::idx_PUK2),
-        edit("KI值：", &F::edKI, "edKI", 64, "请选择[KI值]!", R::idx_KI_CODE),
-        edit("KI密钥：", &F::edKiKey, "edKiKey", 32, nullptr, R::idx_KI_KEY),
-        edit("备注：", &F::edRemark, "edRemark", 64, nullptr, R::idx_REMARK, true),
+             R::idx_SMSP, Source::Shared, ColSmsp),
+        combo("SIM卡商：", &F::cmbVendor, "cmbVendor", "请选择[SIM卡商]!", R::idx_VENDOR_CODE,
+              ColVendor, NoLookup, KeptOnClick),
+        edit("PIN1码：", &F::edPIN1, "edPIN1", 8, "请输入[PIN1码]!", R::idx_PIN1, Source::Own,
+             ColPin1),
+        edit("PIN2码：", &F::edPIN2, "edPIN2", 8, "请输入[PIN2码]!", R::idx_PIN2, Source::Own,
+             ColPin2),
+        edit("PUK1码：", &F::edPUK1, "edPUK1", 8, "请输入[PUK1码]!", R::idx_PUK1, Source::Own,
+             ColPuk1),
+        edit("PUK2码：", &F::edPUK2, "edPUK2", 8, "请选择[PUK2码]!", R::idx_PUK2, Source::Own,
+             ColPuk2),
+        edit("KI值：", &F::edKI, "edKI", 64, "请选择[KI值]!", R::idx_KI_CODE, Source::Own, ColKi,
+             KeptOnClick),
+        edit("KI密钥：", &F::edKiKey, "edKiKey", 32, nullptr, R::idx_KI_KEY, Source::Commit,
+             kNoColumn),
+        edit("备注：", &F::edRemark, "edRemark", 64, nullptr, R::idx_REMARK, Source::Shared,
+             ColRemark, TrimmedCell),
     };
     return fields;
 }
@@ -150,12 +174,20 @@ QWidget* TfrmRemoteSimInfo::Control(const Editor& editor) const
     return this->*editor.edit;
 }
 
+QString TfrmRemoteSimInfo::Text(const Editor& editor) const
+{
+    return editor.combo != nullptr ? (this->*editor.combo)->currentText()
+                                   : (this->*editor.edit)->text();
+}
+
 void TfrmRemoteSimInfo::Read(const Editor& editor, CTvdBasicStructObject& record, bool trim) const
 {
-    QString text = editor.combo != nullptr ? (this->*editor.combo)->currentText()
-                                           : (this->*editor.edit)->text();
-    if (trim)
-        text = text.trimmed();
+    Store(editor, trim ? Text(editor).trimmed() : Text(editor), record);
+}
+
+void TfrmRemoteSimInfo::Store(const Editor& editor, const QString& text,
+                              CTvdBasicStructObject& record) const
+{
     if (editor.lookup != NoLookup)
         rsimform::setMemberInteger(record, editor.member, CodeOf(editor.lookup, text));
     else if (editor.combo != nullptr)
@@ -170,9 +202,7 @@ bool TfrmRemoteSimInfo::NoneEmpty(const std::vector<const Editor*>& editors)
 {
     for (const Editor* editor : editors) {
         QWidget* control = Control(*editor);
-        const QString text = editor->combo != nullptr ? (this->*editor->combo)->currentText()
-                                                      : (this->*editor->edit)->text();
-        if (editor->missing != nullptr && text.isEmpty()) {
+        if (editor->missing != nullptr && Text(*editor).isEmpty()) {
             ShowGUIMessage("%s", "提示", 0, editor->missing);
             if (control->isEnabled())
                 control->setFocus();
@@ -367,11 +397,6 @@ const CBasicLookup& TfrmRemoteSimInfo::LoadedList(Lookup lookup) const
     return const_cast<TfrmRemoteSimInfo*>(this)->CodeList(lookup);
 }
 
-QString TfrmRemoteSimInfo::LookupText(Lookup lookup, std::int64_t code) const
-{
-    return QString::fromUtf8(LoadedList(lookup).ItemOfCode(code));
-}
-
 std::int64_t TfrmRemoteSimInfo::CodeOf(Lookup lookup, const QString& text) const
 {
     // Every item here reads "[code] name", so the bracketed code is the item's code; "忽略" (-1)
@@ -379,11 +404,6 @@ std::int64_t TfrmRemoteSimInfo::CodeOf(Lookup lookup, const QString& text) const
     if (text.startsWith('['))
         return ExtractItemCode(text.toStdString());
     return LoadedList(lookup).CodeOfItem(text.toStdString());
-}
-
-QString TfrmRemoteSimInfo::BracketItem(const QComboBox* combo, const std::string& code)
-{
-    return rsimform::ItemWithCode(combo, QString::fromStdString(code));
 }
 
 void TfrmRemoteSimInfo::CriterionBoxToggled(QCheckBox* box, bool checked)

@@ -59,10 +59,6 @@ public:
     void btnCancelClick();
     void btnCommitClick();
 
-    Pending PendingMode() const { return pending_; }
-    const MResRemoteMgntDef::SRemoteSimInfoList& ResultList() const { return result_; }
-    const QString& SmspCode() const { return smspCode_; }
-
 protected:
     void Prepare() override;
     bool FinishInit() override;
@@ -100,19 +96,33 @@ private:
         std::vector<Editor> editors;
         const char* lastCaption = nullptr;
     };
-    // shared: one of the nine fields that every card of an import's commit takes from the edit
-    // area.
+    // Where a commit takes a field of each card from: the keys and the card's other own fields
+    // from its list row; a shared field from the row or, for an import, from the edit area (the
+    // nine fields every imported card takes alike); the KI key from the edit area, one value for
+    // the whole commit.
+    enum class Source { Key, Own, Shared, Commit };
+    enum FieldFlag {
+        KeptOnClick = 1, // a row click leaves the editor as it is
+        TrimmedCell = 2  // a commit reads the field's cell without leading and trailing blanks
+    };
+    // A field of the edit area and of a card's list row: the editor, the list column that shows
+    // the member as the editor would (none: -1), where a commit takes it from.
     struct EditField {
         const char* label;
         Editor editor;
-        bool shared;
+        Source source;
+        int column;
+        int flags;
     };
     // In the order they are laid out and checked.
     static const std::vector<Criterion>& Criteria();
     static const std::vector<EditField>& EditFields();
     QWidget* Create(QWidget* parent, const Editor& editor);
     QWidget* Control(const Editor& editor) const;
+    QString Text(const Editor& editor) const;
     void Read(const Editor& editor, CTvdBasicStructObject& record, bool trim) const;
+    // Sets the editor's member from a text the editor shows.
+    void Store(const Editor& editor, const QString& text, CTvdBasicStructObject& record) const;
     // Shows the message of the first empty editor and gives it the focus.
     bool NoneEmpty(const std::vector<const Editor*>& editors);
 
@@ -132,21 +142,15 @@ private:
     MResRemoteMgntDef::SRemoteSimQryIn ReadCriteria() const;
     MResRemoteMgntDef::SRemoteSimInfo ReadEditArea() const;
     void ShowRecord(const MResRemoteMgntDef::SRemoteSimInfo& record);
-    void ShowTexts(const MResRemoteMgntDef::SRemoteSimInfo& record);
     void FillList(const MResRemoteMgntDef::SRemoteSimInfoList& records);
     class CodeTexts;
     PackedCells RowOf(const MResRemoteMgntDef::SRemoteSimInfo& record, CodeTexts& codes) const;
-    MResRemoteMgntDef::SRemoteSimInfo SharedFieldsOfCommit() const;
-    MResRemoteMgntDef::SRemoteSimInfo
-    RecordOfRow(int row, const MResRemoteMgntDef::SRemoteSimInfo& shared) const;
-    void SetCommonFields(MResRemoteMgntDef::SRemoteSimInfo& record) const;
+    class RowRecords;
     void CommitAdd();
     void CommitModify();
 
     const CBasicLookup& LoadedList(Lookup lookup) const;
-    QString LookupText(Lookup lookup, std::int64_t code) const;
     std::int64_t CodeOf(Lookup lookup, const QString& text) const;
-    static QString BracketItem(const QComboBox* combo, const std::string& code);
 
     CSysMgntPublic sysParams_;
     CImportUtil importUtil_;

@@ -1,6 +1,8 @@
 // Import of a card file, removal of a staged row, and the one-call commit.
 #include "TfrmRemoteSimInfo.h"
 
+#include "record_access.h"
+
 #include <functional>
 #include <utility>
 #include <vector>
@@ -116,46 +118,48 @@ bool SendStaged(std::vector<int> rows, StagedCardList::RecordOf recordOf, Send s
 
 } // namespace
 
-// What every record of a commit shares: the KI key and, for an import, the nine fields of the
-// edit area.
-SRemoteSimInfo TfrmRemoteSimInfo::SharedFieldsOfCommit() const
-{
-    SRemoteSimInfo shared;
-    if (chkImport->isChecked())
-        SetCommonFields(shared);
-    shared.set_KI_KEY(edKiKey->text().toStdString());
-    return shared;
-}
-
-// A staged row as the record a commit sends: the card's own fields from the row, the nine shared
-// ones from the row or, for an import, from the edit area.
-SRemoteSimInfo TfrmRemoteSimInfo::RecordOfRow(int row, const SRemoteSimInfo& shared) const
-{
-    auto cell = [&](int column) { return std::string(lstShowDataList->cellUtf8(row, column)); };
-    SRemoteSimInfo record = shared;
-    record.set_IMSI(cell(ColImsi));
-    record.set_SIM_ID(cell(ColSimId));
-    record.set_PIN1(cell(ColPin1));
-    record.set_PIN2(cell(ColPin2));
-    record.set_PUK1(cell(ColPuk1));
-    record.set_PUK2(cell(ColPuk2));
-    record.set_KI_CODE(cell(ColKi));
-    if (!chkImport->isChecked()) {
-        auto code = [&](Lookup lookup, int column) {
-            return CodeOf(lookup, lstShowDataList->cellText(row, column));
-        };
-        record.set_RES_CODE(CResRemoteSim::ExtractCode(cell(ColResCode)));
-        record.set_STS(static_cast<std::int16_t>(code(Status, ColSts)));
-        record.set_PURPOSE(static_cast<std::int16_t>(code(Purpose, ColPurpose)));
-        record.set_SMSP(cell(ColSmsp));
-        record.set_VENDOR_CODE(CResRemoteSim::ExtractCode(cell(ColVendor)));
-        record.set_REGION_CODE(static_cast<std::int16_t>(code(Region, ColRegion)));
-        record.set_COUNTY_CODE(static_cast<std::int16_t>(code(County, ColCounty)));
-        record.set_ORG_ID(static_cast<std::int32_t>(code(Org, ColOrg)));
-        record.set_REMARK(lstShowDataList->cellText(row, ColRemark).trimmed().toStdString());
+// Makes the records a commit sends from the staged rows: what every record shares is read from
+// the edit area once (the KI key and, for an import, the nine shared fields), the rest from each
+// card's row.
+class TfrmRemoteSimInfo::RowRecords {
+public:
+    explicit RowRecords(const TfrmRemoteSimInfo& form) : form_(form)
+    {
+        const bool import = form.chkImport->isChecked();
+        for (const EditField& field : EditFields()) {
+            if (field.source == Source::Commit || (import && field.source == Source::Shared))
+                form.Read(field.editor, shared_, false);
+            else
+                fromRow_.push_back(&field);
+        }
     }
-    return record;
-}
+
+    SRemoteSimInfo RecordOf(int row) const
+    {
+        SRemoteSimInfo record = shared_;
+        for (const EditField* field : fromRow_)
+            Read(*field, row, record);
+        return record;
+    }
+
+private:
+    void Read(const EditField& field, int row, SRemoteSimInfo& record) const
+    {
+        const TListViewEx& list = *form_.lstShowDataList;
+        const bool trimmed = (field.flags & TrimmedCell) != 0;
+        if (field.editor.edit != nullptr && !trimmed) {
+            rsimform::setMemberString(record, field.editor.member,
+                                      list.cellUtf8(row, field.column));
+            return;
+        }
+        const QString text = list.cellText(row, field.column);
+        form_.Store(field.editor, trimmed ? text.trimmed() : text, record);
+    }
+
+    const TfrmRemoteSimInfo& form_;
+    SRemoteSimInfo shared_;
+    std::vector<const EditField*> fromRow_;
+};
 
 void TfrmRemoteSimInfo::btnCommitClick()
 {
@@ -179,10 +183,10 @@ void TfrmRemoteSimInfo::CommitAdd()
     rows.reserve(static_cast<std::size_t>(lstShowDataList->rowCount()));
     for (int row = lstShowDataList->rowCount() - 1; row >= 0; --row)
         rows.push_back(row);
-    const SRemoteSimInfo shared = SharedFieldsOfCommit();
+    const RowRecords records(*this);
     CBSErrorMsg error;
     const bool added = SendStaged(
-        std::move(rows), [&](int row) { return RecordOfRow(row, shared); },
+        std::move(rows), [&](int row) { return records.RecordOf(row); },
         [&](const SRemoteSimInfoList& cards, CBSErrorMsg& e) {
             return remoteSim_.add_simInfo(opInfo_, cards, e);
         },
@@ -204,10 +208,10 @@ void TfrmRemoteSimInfo::CommitModify()
             rows.push_back(row);
     if (ShowGUIMessage("您确认修改吗？", "确认操作", rsimform::kConfirm) != IDYES)
         return;
-    const SRemoteSimInfo shared = SharedFieldsOfCommit();
+    const RowRecords records(*this);
     CBSErrorMsg error;
     const bool modified = SendStaged(
-        std::move(rows), [&](int row) { return RecordOfRow(row, shared); },
+        std::move(rows), [&](int row) { return records.RecordOf(row); },
         [&](const SRemoteSimInfoList& cards, CBSErrorMsg& e) {
             return remoteSim_.mod_simInfo(opInfo_, cards, e);
         },

@@ -1,7 +1,9 @@
 // The edit area, the list, staging of new and changed cards, and deletion.
 #include "TfrmRemoteSimInfo.h"
 
+#include "control_kinds.h"
 #include "cut_notice.h"
+#include "record_access.h"
 
 #include <array>
 #include <map>
@@ -10,11 +12,6 @@
 using namespace MResRemoteMgntDef;
 
 namespace {
-
-QString text(const std::string& value)
-{
-    return QString::fromStdString(value);
-}
 
 std::string utf8(const QString& value)
 {
@@ -38,14 +35,6 @@ bool TfrmRemoteSimInfo::CheckEditArea()
     return true;
 }
 
-// The nine fields shared by every card of a commit or an Add, from the edit area.
-void TfrmRemoteSimInfo::SetCommonFields(SRemoteSimInfo& record) const
-{
-    for (const EditField& field : EditFields())
-        if (field.shared)
-            Read(field.editor, record, false);
-}
-
 SRemoteSimInfo TfrmRemoteSimInfo::ReadEditArea() const
 {
     SRemoteSimInfo record;
@@ -54,36 +43,26 @@ SRemoteSimInfo TfrmRemoteSimInfo::ReadEditArea() const
     return record;
 }
 
-void TfrmRemoteSimInfo::ShowTexts(const SRemoteSimInfo& record)
-{
-    const std::pair<QLineEdit*, const std::string*> texts[] = {
-        {edImsi, &record.IMSI}, {edSimId, &record.SIM_ID},  {edPIN1, &record.PIN1},
-        {edPIN2, &record.PIN2}, {edPUK1, &record.PUK1},     {edPUK2, &record.PUK2},
-        {edSmsp, &record.SMSP}, {edRemark, &record.REMARK}, {edKiKey, &record.KI_KEY}};
-    for (const auto& [edit, value] : texts)
-        edit->setText(text(*value));
-}
-
-// A code that no item shows leaves its combo box without a selection, so that a following
-// Modify cannot write the previous row's value into the checked rows.
-void TfrmRemoteSimInfo::ShowRecord(const SRemoteSimInfo& record)
-{
-    ShowTexts(record);
-    PostionComboBoxItem(cmbRegionCode, LookupText(Region, record.REGION_CODE));
-    PostionComboBoxItem(cmbCountyCode, LookupText(County, record.COUNTY_CODE));
-    PostionComboBoxItem(cmbOrgId, LookupText(Org, record.ORG_ID));
-    PostionComboBoxItem(cmbSts, LookupText(Status, record.STS));
-    PostionComboBoxItem(cmbPurpose, LookupText(Purpose, record.PURPOSE));
-    if (!record.RES_CODE.empty())
-        PostionComboBoxItem(cmbResCode, BracketItem(cmbResCode, record.RES_CODE));
-}
-
 // The texts of the codes one fill shows, each looked up once: the rows of an answer share a few
 // card types, vendors, states and places.
 class TfrmRemoteSimInfo::CodeTexts {
 public:
     explicit CodeTexts(const TfrmRemoteSimInfo& form) : form_(form) {}
 
+    // How the editor shows its member of the record, in the editor and in the list: a text as
+    // it is, a code-list code by its item, a bracketed code by the combo box's item (none for an
+    // empty code).
+    std::string_view Of(const Editor& editor, const SRemoteSimInfo& record)
+    {
+        if (editor.lookup != NoLookup)
+            return Of(editor.lookup, rsimform::memberInteger(record, editor.member));
+        const std::string& text = rsimform::memberString(record, editor.member);
+        if (editor.edit != nullptr || text.empty())
+            return text;
+        return Item(form_.*editor.combo, text);
+    }
+
+private:
     std::string_view Of(Lookup lookup, std::int64_t code)
     {
         auto found = codes_.find({lookup, code});
@@ -97,36 +76,44 @@ public:
     {
         auto found = items_.find({combo, code});
         if (found == items_.end())
-            found = items_.emplace(std::pair{combo, code}, utf8(BracketItem(combo, code))).first;
+            found = items_
+                        .emplace(std::pair{combo, code},
+                                 utf8(rsimform::ItemWithCode(combo, QString::fromStdString(code))))
+                        .first;
         return found->second;
     }
 
-private:
     const TfrmRemoteSimInfo& form_;
     std::map<std::pair<Lookup, std::int64_t>, std::string> codes_;
     std::map<std::pair<const QComboBox*, std::string>, std::string> items_;
 };
 
-PackedCells TfrmRemoteSimInfo::RowOf(const SRemoteSimInfo& r, CodeTexts& codes) const
+// A code that no item shows leaves its combo box without a selection, so that a following
+// Modify cannot write the previous row's value into the checked rows; an empty bracketed code
+// leaves the combo box as it is.
+void TfrmRemoteSimInfo::ShowRecord(const SRemoteSimInfo& record)
 {
-    const std::array<std::string_view, ColumnCount> cells = {
-        r.IMSI,
-        r.SIM_ID,
-        r.PIN1,
-        r.PIN2,
-        r.PUK1,
-        r.PUK2,
-        {},
-        r.KI_CODE,
-        codes.Item(cmbResCode, r.RES_CODE),
-        codes.Of(Status, r.STS),
-        codes.Of(Purpose, r.PURPOSE),
-        r.SMSP,
-        r.VENDOR_CODE.empty() ? std::string_view() : codes.Item(cmbVendor, r.VENDOR_CODE),
-        codes.Of(Region, r.REGION_CODE),
-        codes.Of(County, r.COUNTY_CODE),
-        codes.Of(Org, r.ORG_ID),
-        r.REMARK};
+    CodeTexts codes(*this);
+    for (const EditField& field : EditFields()) {
+        const Editor& editor = field.editor;
+        if ((field.flags & KeptOnClick) != 0)
+            continue;
+        const std::string_view cell = codes.Of(editor, record);
+        const QString shown = QString::fromUtf8(cell.data(), static_cast<qsizetype>(cell.size()));
+        if (editor.edit != nullptr)
+            (this->*editor.edit)->setText(shown);
+        else if (editor.lookup != NoLookup ||
+                 !rsimform::memberString(record, editor.member).empty())
+            PostionComboBoxItem(this->*editor.combo, shown);
+    }
+}
+
+PackedCells TfrmRemoteSimInfo::RowOf(const SRemoteSimInfo& record, CodeTexts& codes) const
+{
+    std::array<std::string_view, ColumnCount> cells{};
+    for (const EditField& field : EditFields())
+        if (field.column >= 0)
+            cells[static_cast<std::size_t>(field.column)] = codes.Of(field.editor, record);
     return PackedCells(cells);
 }
 
@@ -158,9 +145,10 @@ void TfrmRemoteSimInfo::lstShowDataListClick()
     }
     current_ = result_[static_cast<std::size_t>(position)];
     ShowRecord(current_);
-    for (QWidget* locked : {static_cast<QWidget*>(btnCancel), static_cast<QWidget*>(edImsi),
-                            static_cast<QWidget*>(edSimId)})
-        MakeReadOnly(locked);
+    MakeReadOnly(btnCancel);
+    for (const EditField& field : EditFields())
+        if (field.source == Source::Key)
+            MakeReadOnly(Control(field.editor));
     btnAdd->setEnabled(false);
     btnModify->setEnabled(ModifyRight());
     btnDelete->setEnabled(DeleteRight());
@@ -194,24 +182,15 @@ void TfrmRemoteSimInfo::btnModifyClick()
     }
     if (!CheckEditArea())
         return;
-    const std::pair<int, QString> values[] = {{ColPin1, edPIN1->text()},
-                                              {ColPin2, edPIN2->text()},
-                                              {ColPuk1, edPUK1->text()},
-                                              {ColPuk2, edPUK2->text()},
-                                              {ColKi, edKI->text()},
-                                              {ColResCode, cmbResCode->currentText()},
-                                              {ColSts, cmbSts->currentText()},
-                                              {ColPurpose, cmbPurpose->currentText()},
-                                              {ColSmsp, edSmsp->text()},
-                                              {ColVendor, cmbVendor->currentText()},
-                                              {ColRegion, cmbRegionCode->currentText()},
-                                              {ColCounty, cmbCountyCode->currentText()},
-                                              {ColOrg, cmbOrgId->currentText()},
-                                              {ColRemark, edRemark->text()}};
-    for (int row = 0; row < lstShowDataList->rowCount(); ++row)
-        if (lstShowDataList->isChecked(row))
-            for (const auto& [column, value] : values)
-                lstShowDataList->setCellText(row, column, value);
+    // The edit area's texts go into every checked row; a card's keys stay.
+    for (const EditField& field : EditFields()) {
+        if (field.column < 0 || field.source == Source::Key)
+            continue;
+        const QString value = Text(field.editor);
+        for (int row = 0; row < lstShowDataList->rowCount(); ++row)
+            if (lstShowDataList->isChecked(row))
+                lstShowDataList->setCellText(row, field.column, value);
+    }
     lstShowDataList->setColumnWidth(ColUnknown, 0);
     MakeDefault(btnCommit);
 }
@@ -263,22 +242,20 @@ void TfrmRemoteSimInfo::btnClearClick()
     btnClearBaseClick();
 }
 
+// The place combo boxes keep the operator's place: an empty record's codes have no items.
 void TfrmRemoteSimInfo::btnClearBaseClick()
 {
     lstShowDataList->clear();
-    MakeDefault(edImsi);
-    MakeDefault(edSimId);
-    edImsi->clear();
-    edSimId->clear();
+    for (const EditField& field : EditFields()) {
+        if (field.source == Source::Key)
+            MakeDefault(Control(field.editor));
+        if (field.editor.edit != nullptr)
+            (this->*field.editor.edit)->clear();
+    }
     for (QComboBox* combo : {cmbResCode, cmbSts, cmbPurpose, cmbVendor})
         combo->setCurrentIndex(combo->count() > 0 ? 0 : -1);
-    for (QLineEdit* edit : {edRemark, edKI, edKiKey})
-        edit->clear();
     for (QPushButton* button : {btnCancel, btnModify, btnDelete, btnCommit})
         MakeReadOnly(button);
-    // The combo boxes keep the operator's place and the first items chosen above: an empty
-    // record's codes have no items.
-    ShowTexts(SRemoteSimInfo());
     edSmsp->setText(smspCode_);
     btnAdd->setEnabled(AddRight());
 }

@@ -1,15 +1,11 @@
 // Several service addresses: a call goes on with the next address when one cannot be reached or
 // loses the answer, and every attempt of a call carries the same request id. rsimd stands behind
 // loopback proxies that can stop or drop answers.
+#include "raw_http.h"
 #include "service_fixture.h"
 #include "tvd_client.h"
 
 #include <gtest/gtest.h>
-
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <mutex>
@@ -21,39 +17,27 @@ namespace {
 using namespace MResRemoteMgntDef;
 using MResRemoteMgntApp::IResRemoteMgnt;
 
-int loopbackSocket(sockaddr_in& address)
-{
-    address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return ::socket(AF_INET, SOCK_STREAM, 0);
-}
-
-bool sendAll(int socket, const char* data, ssize_t size)
-{
-    for (ssize_t sent = 0, n = 0; sent < size; sent += n)
-        if ((n = ::send(socket, data + sent, static_cast<std::size_t>(size - sent),
-                        MSG_NOSIGNAL)) <= 0)
-            return false;
-    return true;
-}
-
-// A TCP proxy on a loopback port in front of rsimd. It notes the X-Tav-Request-Id of every request
-// that passes; while it has answers to drop (or to replace with 502, as a balancer whose server
-// went does) it forwards a request to rsimd but closes the client's connection instead of passing
-// the answer on. Once stopped, connections to it are refused.
+// An HTTP proxy on a loopback port in front of rsimd, a request at a time. It notes the
+// X-Tav-Request-Id of every request; while it has answers to drop (or to replace with 502, as a
+// balancer whose server went does) it forwards a request to rsimd but closes the client's
+// connection instead of passing the answer on. Once stopped, connections to it are refused.
 class LoopbackProxy {
 public:
     explicit LoopbackProxy(int upstreamPort) : upstreamPort_(upstreamPort)
     {
-        sockaddr_in address;
-        listener_ = loopbackSocket(address);
+        sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
         socklen_t length = sizeof address;
         ::bind(listener_, reinterpret_cast<sockaddr*>(&address), length);
         ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
         ::listen(listener_, 16);
         address_ = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
-        acceptor_ = std::thread([this] { acceptConnections(); });
+        acceptor_ = std::thread([this] {
+            for (int client; (client = ::accept(listener_, nullptr, nullptr)) >= 0;) {
+                std::lock_guard lock(mutex_);
+                clients_.push_back(client);
+                relays_.emplace_back([this, client] { relay(client); });
+            }
+        });
     }
     ~LoopbackProxy() { stop(); }
 
@@ -65,97 +49,60 @@ public:
         std::lock_guard lock(mutex_);
         return requestIds_;
     }
+    // Refuses new connections and ends those open.
     void stop()
     {
-        if (stopping_.exchange(true))
+        if (stopped_.exchange(true))
             return;
+        ::shutdown(listener_, SHUT_RDWR);
         acceptor_.join();
         ::close(listener_);
+        {
+            std::lock_guard lock(mutex_);
+            for (int client : clients_)
+                ::shutdown(client, SHUT_RDWR);
+        }
         for (std::thread& relay : relays_)
             relay.join();
     }
 
 private:
-    void acceptConnections()
+    void relay(int fd)
     {
-        pollfd waiting{listener_, POLLIN, 0};
-        while (!stopping_)
-            if (::poll(&waiting, 1, 50) == 1) {
-                const int client = ::accept(listener_, nullptr, nullptr);
-                relays_.emplace_back([this, client] { relay(client); });
-            }
+        rawhttp::Socket client(rawhttp::Socket::Accepted{fd});
+        forward(client);
+        std::lock_guard lock(mutex_);
+        std::erase(clients_, fd); // before it is closed: stop() must not shut a reused number
     }
 
-    void relay(int client)
+    // Passes requests on until the client closes or an answer is to be lost.
+    void forward(rawhttp::Socket& client)
     {
-        sockaddr_in address;
-        const int upstream = loopbackSocket(address);
-        address.sin_port = htons(static_cast<std::uint16_t>(upstreamPort_));
-        bool open = ::connect(upstream, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-        std::string sent;
-        std::size_t scanned = 0;
-        bool answered = false;
-        pollfd sockets[2] = {{client, POLLIN, 0}, {upstream, POLLIN, 0}};
-        char buffer[65536];
-        while (open && !stopping_) {
-            if (::poll(sockets, 2, 50) <= 0)
-                continue;
-            if (sockets[0].revents != 0) {
-                const ssize_t n = ::read(client, buffer, sizeof buffer);
-                open = n > 0 && sendAll(upstream, buffer, n);
-                sent.append(buffer, static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
-                noteRequestIds(sent, scanned);
-                answered = false; // a request, whose answer is still to come
+        for (rawhttp::HttpAnswer request; !(request = client.read()).head.empty();) {
+            if (request.headers.contains("x-tav-request-id")) {
+                std::lock_guard lock(mutex_);
+                requestIds_.push_back(request.headers["x-tav-request-id"]);
             }
-            if (open && sockets[1].revents != 0) {
-                const ssize_t n = ::read(upstream, buffer, sizeof buffer);
-                const bool first = !answered;
-                answered = true;
-                if (first && takeOne(toFail_)) {
-                    sendAll(client, kBadGateway, sizeof kBadGateway - 1);
-                    open = false;
-                } else {
-                    open = n > 0 && !(first && takeOne(toDrop_)) && sendAll(client, buffer, n);
-                }
-            }
-        }
-        ::close(upstream);
-        ::close(client);
-    }
-
-    // Whether one of the count was left, counting it.
-    static bool takeOne(std::atomic<int>& count)
-    {
-        for (int left = count; left > 0;)
-            if (count.compare_exchange_weak(left, left - 1))
-                return true;
-        return false;
-    }
-
-    void noteRequestIds(const std::string& sent, std::size_t& scanned)
-    {
-        static const std::string header = "X-Tav-Request-Id: ";
-        for (std::size_t at; (at = sent.find(header, scanned)) != std::string::npos;) {
-            const std::size_t end = sent.find("\r\n", at);
-            if (end == std::string::npos)
+            const rawhttp::HttpAnswer answer = rawhttp::exchange(upstreamPort_, request.text());
+            if (toFail_-- > 0) { // counts below zero, until set again
+                client.send("HTTP/1.1 502 Bad Gateway\r\nContent-Length: 0\r\n\r\n");
                 return;
-            std::lock_guard lock(mutex_);
-            requestIds_.push_back(sent.substr(at + header.size(), end - at - header.size()));
-            scanned = end;
+            }
+            if (toDrop_-- > 0 || !client.send(answer.text()))
+                return;
         }
     }
 
     const int upstreamPort_;
-    int listener_ = -1;
+    const int listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
     std::string address_;
-    std::atomic<bool> stopping_{false};
+    std::atomic<bool> stopped_{false};
     std::atomic<int> toDrop_{0};
     std::atomic<int> toFail_{0};
-    static constexpr char kBadGateway[] =
-        "HTTP/1.1 502 Bad Gateway\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
     std::thread acceptor_;
-    std::vector<std::thread> relays_;
     std::mutex mutex_;
+    std::vector<int> clients_;
+    std::vector<std::thread> relays_;
     std::vector<std::string> requestIds_;
 };
 
