@@ -1,21 +1,16 @@
 // The service through the middleware, on SQLite and on PostgreSQL: the semantics of queries and
 // writes, repeated writes, malformed requests.
-#include "ResRemoteSimTables.h"
 #include "raw_http.h"
-#include "secrets.h"
 #include "service_fixture.h"
 #include "tvd_json_stream.h"
-#include "tvd_member.h"
 
 #include <nlohmann/json.hpp>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdlib>
-#include <ctime>
 #include <functional>
 #include <future>
 #include <set>
@@ -37,18 +32,6 @@ protected:
         for (int i = 0; i < count; ++i)
             list.push_back(card(first + i));
         return list;
-    }
-
-    int countSims(const std::string& first, const std::string& last)
-    {
-        SRemoteSimQryIn criteria;
-        criteria.set_START_IMSI(first);
-        criteria.set_END_IMSI(last);
-        criteria.set_MAX_NUM(100000);
-        SRemoteSimInfoList found;
-        CBSErrorMsg error;
-        EXPECT_EQ(remote_.qry_simInfo(criteria, found, error, nullptr), 0) << error.message;
-        return found.count();
     }
 };
 
@@ -164,7 +147,7 @@ TEST_P(Service, ABatchReadInChunksIsRefusedAtItsFaultOrStoredWholeAndALongAnswer
         spoil(spoilt);
         CBSErrorMsg refusal;
         EXPECT_NE(remote_.add_simInfo(info_, spoilt, refusal, nullptr), 0);
-        EXPECT_EQ(countSims("460009900040000", "460009900051999"), 0) << refusal.hint;
+        EXPECT_EQ(sims("460009900040000", "460009900051999").count(), 0) << refusal.hint;
         return refusal.message + " / " + refusal.hint;
     };
     EXPECT_EQ(refused([](auto& b) { b[11000] = b[100]; }),
@@ -179,7 +162,7 @@ TEST_P(Service, ABatchReadInChunksIsRefusedAtItsFaultOrStoredWholeAndALongAnswer
     remote_.setCheckOnly(true);
     EXPECT_EQ(remote_.add_simInfo(info_, batch, error, nullptr), 0) << error.message << error.hint;
     remote_.setCheckOnly(false);
-    EXPECT_EQ(countSims("460009900040000", "460009900051999"), 0);
+    EXPECT_EQ(sims("460009900040000", "460009900051999").count(), 0);
 
     // A value of the wrong type late in the batch: refused as a bad request, after the chunks
     // before it were stored in the transaction, which is rolled back.
@@ -201,18 +184,13 @@ TEST_P(Service, ABatchReadInChunksIsRefusedAtItsFaultOrStoredWholeAndALongAnswer
         answer.document()["error"].value("hint", "").find("in.listRemoteSimInfo[10000].REMARK"),
         std::string::npos)
         << answer.body;
-    EXPECT_EQ(countSims("460009900040000", "460009900051999"), 0);
+    EXPECT_EQ(sims("460009900040000", "460009900051999").count(), 0);
 
     ASSERT_EQ(remote_.add_simInfo(info_, batch, error, nullptr), 0) << error.message << error.hint;
-    EXPECT_EQ(countSims("460009900040000", "460009900051999"), 12000);
+    EXPECT_EQ(sims("460009900040000", "460009900051999").count(), 12000);
     EXPECT_EQ(count("SELECT COUNT(*) FROM sys_audit WHERE CODE = 'RMOSMQ25' AND OP_ID = 1"), 12001);
 
-    SRemoteSimQryIn criteria;
-    criteria.set_START_IMSI("460009900040000");
-    criteria.set_END_IMSI("460009900051999");
-    criteria.set_MAX_NUM(2345);
-    SRemoteSimInfoList found;
-    ASSERT_EQ(remote_.qry_simInfo(criteria, found, error, nullptr), 0) << error.message;
+    const SRemoteSimInfoList found = sims("460009900040000", "460009900051999", 2345);
     ASSERT_EQ(found.count(), 2345);
     for (std::size_t i : {0, 999, 1000, 2344})
         EXPECT_EQ(std::tie(found[i].IMSI, found[i].SIM_ID, found[i].KI_CODE),
@@ -235,11 +213,7 @@ TEST_P(Service, ModifyChangesOnlySetMembersAndKiIsNotStoredPlain)
     c.set_IMSI(one[0].IMSI);
     c.set_REMARK("改过");
     ASSERT_EQ(remote_.mod_simInfo(info_, change, error, nullptr), 0) << error.message;
-    SRemoteSimQryIn criteria;
-    criteria.set_START_IMSI(one[0].IMSI);
-    criteria.set_END_IMSI(one[0].IMSI);
-    SRemoteSimInfoList found;
-    ASSERT_EQ(remote_.qry_simInfo(criteria, found, error, nullptr), 0);
+    const SRemoteSimInfoList found = sims(one[0].IMSI, one[0].IMSI);
     ASSERT_EQ(found.count(), 1);
     EXPECT_EQ(found[0].REMARK, "改过");
     EXPECT_EQ(found[0].PIN2, "12345678");
