@@ -30,6 +30,30 @@ DecodeError::DecodeError(const std::string& p, const std::string& what)
     : std::runtime_error((p.empty() ? std::string("value") : p) + ": " + what), path(p)
 {}
 
+namespace {
+
+std::string describe(TextFault::Kind kind, const std::string& name, std::size_t size,
+                     std::size_t position)
+{
+    const std::string at = " near byte " + std::to_string(position);
+    switch (kind) {
+    case TextFault::Empty: return "no JSON value at the start";
+    case TextFault::Syntax: return "malformed JSON" + at;
+    case TextFault::Encoding: return "a string that is not UTF-8" + at;
+    case TextFault::Depth: return "nested deeper than " + std::to_string(size) + " levels";
+    case TextFault::Length:
+        return "a string of " + std::to_string(size) + " bytes after member \"" + name + "\"";
+    case TextFault::Duplicate: return "member \"" + name + "\" twice in one object";
+    }
+    return "malformed JSON";
+}
+
+} // namespace
+
+TextFault::TextFault(Kind k, std::string n, std::size_t s, std::size_t p)
+    : std::runtime_error(describe(k, n, s, p)), kind(k), name(std::move(n)), size(s), position(p)
+{}
+
 json encode(const CTvdBasicObject& object)
 {
     if (const auto* record = dynamic_cast<const CTvdBasicStructObject*>(&object))

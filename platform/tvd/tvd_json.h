@@ -21,9 +21,22 @@ struct DecodeError : std::runtime_error {
     std::string path;
 };
 
-// Text that is not JSON, or not UTF-8.
-struct SyntaxError : std::runtime_error {
-    using std::runtime_error::runtime_error;
+// Text refused as a whole, before its values are looked at: not JSON, not UTF-8, or beyond the
+// limits of a request (tvd_json_stream.h).
+struct TextFault : std::runtime_error {
+    enum Kind {
+        Empty,     // no JSON value starts the text
+        Syntax,    // malformed JSON near position
+        Encoding,  // a string or name that is not UTF-8 near position
+        Depth,     // nested deeper than size levels
+        Length,    // a string of size bytes, the value of member name (empty: none before it)
+        Duplicate, // name twice in one object
+    };
+    TextFault(Kind kind, std::string name, std::size_t size = 0, std::size_t position = 0);
+    Kind kind;
+    std::string name;
+    std::size_t size;
+    std::size_t position; // the count of bytes read up to the faulty one
 };
 
 nlohmann::json encode(const CTvdBasicObject& object);

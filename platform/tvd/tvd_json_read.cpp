@@ -1,12 +1,11 @@
 // readRequest and readAnswer: a request or an answer read event by event (SAX, rapidjson's
 // reader) into its parameter object.
 #include "tvd_json.h"
+#include "tvd_json_checks.h"
 #include "tvd_json_stream.h"
 
-#include <rapidjson/error/en.h>
 #include <rapidjson/memorystream.h>
 #include <rapidjson/reader.h>
-#include <utf8.h>
 
 #include <algorithm>
 #include <array>
@@ -18,7 +17,8 @@
 namespace tvd::wire {
 namespace {
 
-// Iterative, so that nesting costs heap, not stack. Strings are checked as UTF-8 by checkedText.
+// Iterative, so that nesting costs heap, not stack. Strings are checked as UTF-8 by
+// detail::CheckedHandler.
 constexpr unsigned kParseFlags = rapidjson::kParseIterativeFlag;
 
 // The kinds of value that an answer's result and error fields tell apart.
@@ -32,25 +32,6 @@ bool carriesObject(int kind)
 const char* integerName(int kind)
 {
     return kind == TVD_INT16 ? "int16" : kind == TVD_INT32 ? "int32" : "int64";
-}
-
-// A string or name as read, refused unless it is UTF-8. Checking here rather than in rapidjson
-// (kParseValidateEncodingFlag) also refuses an escaped low surrogate without its high one
-// ("\udc00"), which rapidjson decodes to bytes no UTF-8 holds, and costs a fraction: most text
-// is ASCII, passed eight bytes at a time.
-std::string_view checkedText(const char* text, std::size_t length)
-{
-    std::size_t ascii = 0;
-    for (std::uint64_t block; ascii + 8 <= length; ascii += 8) {
-        std::memcpy(&block, text + ascii, 8);
-        if ((block & 0x8080808080808080u) != 0)
-            break;
-    }
-    while (ascii < length && static_cast<unsigned char>(text[ascii]) < 0x80)
-        ++ascii;
-    if (ascii < length && !utf8::is_valid(text + ascii, text + length))
-        throw SyntaxError("a string that is not UTF-8");
-    return {text, length};
 }
 
 // The bytes of a stream's buffer as rapidjson reads them, '\0' at their end.
@@ -186,7 +167,7 @@ public:
     bool RawNumber(const char*, rapidjson::SizeType, bool) { return scalar(); }
     bool String(const char* text, rapidjson::SizeType length, bool)
     {
-        const std::string_view value = checkedText(text, length);
+        const std::string_view value(text, length);
         if (takenByAnswer(Value::String, 0, &value))
             return true;
         if (skipping() || !inRecordMember())
@@ -264,7 +245,7 @@ public:
     }
     bool Key(const char* text, rapidjson::SizeType length, bool)
     {
-        const std::string_view name = checkedText(text, length);
+        const std::string_view name(text, length);
         if (skip_ > 0)
             return true;
         Frame& frame = frames_.back();
@@ -502,26 +483,80 @@ private:
     bool sawTarget_ = false;
 };
 
-// Reads the text into reader. A UTF-8 byte-order mark before it is skipped. Malformed JSON
-// throws SyntaxError with where it was found; a fault of a value throws the reader's DecodeError.
-template <class Input>
-void parse(Input& input, ParamsReader& reader)
+// Collects the string members named of the top object; everything else is skipped. Names are
+// unique in an object (the checks refuse a name twice), so each is set at most once.
+class TopStrings {
+public:
+    explicit TopStrings(const std::vector<std::string_view>& names)
+        : names_(names), values_(names.size())
+    {}
+    std::vector<std::optional<std::string>>& values() { return values_; }
+    bool stopped() const { return false; }
+
+    bool Null() { return true; }
+    bool Bool(bool) { return true; }
+    bool Int(int) { return true; }
+    bool Uint(unsigned) { return true; }
+    bool Int64(std::int64_t) { return true; }
+    bool Uint64(std::uint64_t) { return true; }
+    bool Double(double) { return true; }
+    bool RawNumber(const char*, rapidjson::SizeType, bool) { return true; }
+    bool String(const char* text, rapidjson::SizeType length, bool)
+    {
+        if (depth_ == 1 && member_ >= 0)
+            values_[static_cast<std::size_t>(member_)].emplace(text, length);
+        return true;
+    }
+    bool Key(const char* text, rapidjson::SizeType length, bool)
+    {
+        if (depth_ == 1) {
+            const auto found =
+                std::find(names_.begin(), names_.end(), std::string_view(text, length));
+            member_ = found == names_.end() ? -1 : static_cast<int>(found - names_.begin());
+        }
+        return true;
+    }
+    bool StartObject() { return ++depth_ > 0; }
+    bool StartArray() { return ++depth_ > 0; }
+    bool EndObject(rapidjson::SizeType) { return depth_-- > 0; }
+    bool EndArray(rapidjson::SizeType) { return depth_-- > 0; }
+
+private:
+    const std::vector<std::string_view>& names_;
+    std::vector<std::optional<std::string>> values_;
+    std::size_t depth_ = 0;
+    int member_ = -1; // of the top object's member being read, its index in names_
+};
+
+// Reads the text into values, checked by detail::CheckedHandler (with limits, when given). A
+// UTF-8 byte-order mark before it is skipped. A fault of the text throws TextFault with where
+// it was found; a fault of a value throws the reader's DecodeError.
+template <class Input, class Values>
+void parse(Input& input, Values& values, const ReadLimits* limits)
 {
     static constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
     for (std::size_t i = 0; i < kByteOrderMark.size() && input.Peek() == kByteOrderMark[i]; ++i)
         input.Take();
+    detail::CheckedHandler<Input, Values> handler(input, values, limits);
     rapidjson::Reader parser;
-    const rapidjson::ParseResult result = parser.Parse<kParseFlags>(input, reader);
+    const rapidjson::ParseResult result = parser.Parse<kParseFlags>(input, handler);
     if (result.IsError() &&
-        !(result.Code() == rapidjson::kParseErrorTermination && reader.stopped()))
-        throw SyntaxError(std::string("malformed JSON at byte ") + std::to_string(result.Offset()) +
-                          ": " + rapidjson::GetParseError_En(result.Code()));
+        !(result.Code() == rapidjson::kParseErrorTermination && values.stopped())) {
+        // Counted as the byte that showed the fault had been read; a number, as read whole.
+        const std::size_t position =
+            input.Tell() + (result.Code() == rapidjson::kParseErrorNumberTooBig ? 0 : 1);
+        if (result.Code() == rapidjson::kParseErrorStringUnicodeSurrogateInvalid)
+            throw TextFault(TextFault::Encoding, "", 0, position);
+        throw TextFault(position == 1 ? TextFault::Empty : TextFault::Syntax, "", 0, position);
+    }
+    handler.finish();
 }
 
-void parse(std::string_view text, ParamsReader& reader)
+template <class Values>
+void parse(std::string_view text, Values& values, const ReadLimits* limits = nullptr)
 {
     rapidjson::MemoryStream input(text.data(), text.size());
-    parse(input, reader);
+    parse(input, values, limits);
 }
 
 // The result of an answer read, its error record, when it has one, copied to error.
@@ -542,19 +577,38 @@ int resultOf(const AnswerParts& answer, CBSErrorMsg& error)
 
 } // namespace
 
-bool readRequest(std::string_view text, CTvdBasicParamObject& in, const ListChunks* chunks)
+bool readRequest(std::string_view text, CTvdBasicParamObject& in, const ReadLimits& limits,
+                 const ListChunks* chunks)
 {
     ParamsReader reader(&in, nullptr, "in", nullptr, chunks);
-    parse(text, reader);
+    parse(text, reader, &limits);
     return reader.sawTarget();
 }
 
-bool readRequest(std::istream& text, CTvdBasicParamObject& in, const ListChunks* chunks)
+bool readRequest(std::istream& text, CTvdBasicParamObject& in, const ReadLimits& limits,
+                 const ListChunks* chunks)
 {
     ParamsReader reader(&in, nullptr, "in", nullptr, chunks);
     BufferInput input(*text.rdbuf());
-    parse(input, reader);
+    parse(input, reader, &limits);
     return reader.sawTarget();
+}
+
+void checkText(std::istream& text, const ReadLimits& limits)
+{
+    const std::vector<std::string_view> none;
+    TopStrings reader(none);
+    BufferInput input(*text.rdbuf());
+    parse(input, reader, &limits);
+}
+
+std::vector<std::optional<std::string>> readStrings(std::string_view text,
+                                                    const std::vector<std::string_view>& names,
+                                                    const ReadLimits& limits)
+{
+    TopStrings reader(names);
+    parse(text, reader, &limits);
+    return std::move(reader.values());
 }
 
 int readAnswer(std::string_view text, CTvdBasicParamObject& out, CBSErrorMsg& error)

@@ -77,16 +77,36 @@ struct ListChunks {
     std::function<bool(const CTvdBasicListObject& records)> take;
 };
 
+// What a request may be, whoever sends it: objects and arrays nested at most maxDepth deep,
+// string values of at most maxText bytes, and no name twice in one object.
+struct ReadLimits {
+    std::size_t maxDepth;
+    std::size_t maxText;
+};
+
 // Reads a request text {"in": {…}, …} straight into the parameter object, without the JSON
 // tree, with the decoder's checks and messages: a batch of a million records is then held once,
 // as records, or a chunk at a time with chunks. Other members of the request are skipped. False
-// when the text holds no "in" object; malformed JSON throws SyntaxError, a wrong value
-// DecodeError (its path counts the records of the list taken before).
-bool readRequest(std::string_view text, CTvdBasicParamObject& in,
+// when the text holds no "in" object. A text that is malformed JSON or beyond limits throws
+// TextFault, a wrong value DecodeError (its path counts the records of the list taken before).
+// The text is read to its end even after a wrong value or a stop of chunks: a TextFault
+// anywhere in it wins over both, as if the text had been checked whole before it was read.
+bool readRequest(std::string_view text, CTvdBasicParamObject& in, const ReadLimits& limits,
                  const ListChunks* chunks = nullptr);
 // The same from a stream, read as far as the request goes: a request of any size is read
 // through the stream's buffer.
-bool readRequest(std::istream& text, CTvdBasicParamObject& in, const ListChunks* chunks = nullptr);
+bool readRequest(std::istream& text, CTvdBasicParamObject& in, const ReadLimits& limits,
+                 const ListChunks* chunks = nullptr);
+
+// Reads a text only for its faults, which throw TextFault as readRequest throws them.
+void checkText(std::istream& text, const ReadLimits& limits);
+
+// The string members named of a request object such as a login's {"login": …, "password": …},
+// in the order of names: nullopt for one missing or not a string, all when the text is no
+// object. Other members are skipped; faults of the text throw TextFault as readRequest does.
+std::vector<std::optional<std::string>> readStrings(std::string_view text,
+                                                    const std::vector<std::string_view>& names,
+                                                    const ReadLimits& limits);
 
 // Reads an answer text {"result": n, "error": {…}, "out": {…}} the same way: the out-object's
 // records and lists as they come, the error record when there is one (code, minCode, message and

@@ -10,19 +10,14 @@
 #include <ctime>
 
 namespace rsim {
-using nlohmann::json;
 
 Answer Service::login(const std::string& body, const std::string& source)
 {
-    json request;
-    if (const auto fault = parseRequestJson(body, request))
+    LoginRequest request;
+    if (const auto fault = decodeLogin(body, request))
         return protocolError(400, fault->message, fault->hint);
-    if (!request.is_object() || !request.contains("login") || !request["login"].is_string() ||
-        !request.contains("password") || !request["password"].is_string())
-        return protocolError(400, "登录请求格式错误",
-                             "需要JSON对象 {\"login\": 文本, \"password\": 文本}");
-    const std::string name = request["login"].get<std::string>();
-    const std::string password = request["password"].get<std::string>();
+    const std::string& name = request.login;
+    const std::string& password = request.password;
     const std::time_t now = std::time(nullptr);
     std::optional<sysmgnt::OperatorLogin> found;
     bool admitted = false;

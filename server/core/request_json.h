@@ -1,12 +1,11 @@
-// Reading a request body as JSON within limits that hold whatever a client sends: nesting depth,
-// length of a text, duplicate members and malformed UTF-8 are refused with a message a person
-// can act on (never the parser's own text), before any of it reaches the typed decoding.
+// Reading a request body within limits that hold whatever a client sends: nesting depth, length
+// of a text, duplicate members and malformed UTF-8 are refused with a message a person can act
+// on (never the parser's own text). The limits are checked by the one reading that decodes the
+// body, over the whole body: a fault of the text anywhere wins over a wrong value before it.
 #pragma once
 
 #include "tvd_json_stream.h"
 #include "tvd_object.h"
-
-#include <nlohmann/json.hpp>
 
 #include <istream>
 #include <optional>
@@ -24,21 +23,25 @@ struct RequestFault {
     std::string hint;
 };
 
-// The limits above, walked through once without building anything.
-std::optional<RequestFault> checkRequestJson(const std::string& body);
-std::optional<RequestFault> checkRequestJson(std::istream& body);
-
-// Parses body into out; on a fault, out is unspecified.
-std::optional<RequestFault> parseRequestJson(const std::string& body, nlohmann::json& out);
-
-// Decodes the body of a call, {"in": {...}}, checked by checkRequestJson, into the in-object of
-// its operation; with chunks, the records of its list are given to chunks->take as they are read.
-// A reading stopped by take is no fault.
+// Decodes the body of a call, {"in": {...}}, into the in-object of its operation; with chunks,
+// the records of its list are given to chunks->take as they are read. A reading stopped by take
+// is no fault, unless the rest of the body is beyond the limits. On a fault, what chunks took
+// must be undone by the caller.
 std::optional<RequestFault> decodeCall(const std::string& body, const std::string& operationName,
                                        CTvdBasicParamObject& in,
                                        const tvd::wire::ListChunks* chunks = nullptr);
 std::optional<RequestFault> decodeCall(std::istream& body, const std::string& operationName,
                                        CTvdBasicParamObject& in,
                                        const tvd::wire::ListChunks* chunks = nullptr);
+
+// Reads the body only for the faults of its text, as decodeCall refuses them.
+std::optional<RequestFault> checkRequest(std::istream& body);
+
+struct LoginRequest {
+    std::string login;
+    std::string password;
+};
+// Decodes a login's body, {"login": text, "password": text}, into out.
+std::optional<RequestFault> decodeLogin(const std::string& body, LoginRequest& out);
 
 } // namespace rsim

@@ -158,13 +158,6 @@ Answer Service::call(const std::string& interfaceName, const std::string& code,
         !requestlog::validId(caller.requestId))
         return protocolError(400, "请求编号不合法",
                              "X-Tav-Request-Id 须为1到64个字母、数字、- 或 _");
-    {
-        const auto buffer = body();
-        std::istream text(buffer.get());
-        if (const auto fault = checkRequestJson(text))
-            return protocolError(400, fault->message, fault->hint);
-    }
-
     const Call call{interfaceName, code, *operation, *entry, body, caller, mode};
     for (int attempt = 1;; ++attempt) {
         try {
@@ -228,6 +221,11 @@ Answer Service::run(const Call& call)
     const bool kept = call.mode == Mode::Store && !requestId.empty();
     if (kept) {
         if (auto first = requestlog::find(*db, owner.opId, requestId)) {
+            // A repeated request is answered as first, once its body is a request at all.
+            const auto body = call.body();
+            std::istream text(body.get());
+            if (const auto fault = checkRequest(text))
+                return protocolError(400, fault->message, fault->hint);
             first->opId = owner.opId;
             return std::move(*first);
         }

@@ -34,16 +34,20 @@ std::string outcome(Read read)
         return read();
     } catch (const tvd::wire::DecodeError& e) {
         return "refused at " + e.path;
-    } catch (const tvd::wire::SyntaxError&) {
-        return "malformed";
+    } catch (const tvd::wire::TextFault& e) {
+        return e.what();
     }
 }
 
-std::string readRequest(const std::string& text, const char* code)
+constexpr tvd::wire::ReadLimits kUnbounded{SIZE_MAX, SIZE_MAX};
+
+std::string readRequest(const std::string& text, const char* code,
+                        const tvd::wire::ReadLimits& limits = kUnbounded)
 {
     tvd::wire::OwnedParams in(*operation(code).in);
-    return outcome(
-        [&] { return tvd::wire::readRequest(text, in.params()) ? written(in.params()) : "no in"; });
+    return outcome([&] {
+        return tvd::wire::readRequest(text, in.params(), limits) ? written(in.params()) : "no in";
+    });
 }
 
 std::string readAnswer(const std::string& text)
@@ -65,6 +69,7 @@ struct Case {
 
 TEST(CodecReader, RequestsAreReadOrRefusedAtTheFaultyValue)
 {
+    const std::string notUtf8 = "a string that is not UTF-8 near byte ";
     const Case cases[] = {
         {R"({"in":{"sOpInfo":{"OP_ID":7,"REGION_CODE":-1},"listRemoteSimInfo":[{"IMSI":"460","STS":-32768,"ORG_ID":2147483647},{},{"REMARK":"备注\n\"x\""}]}})",
          R"({"listRemoteSimInfo":[{"IMSI":"460","ORG_ID":2147483647,"STS":-32768},{},{"REMARK":"备注\n\"x\""}],"sOpInfo":{"OP_ID":7,"REGION_CODE":-1}})"},
@@ -86,17 +91,24 @@ TEST(CodecReader, RequestsAreReadOrRefusedAtTheFaultyValue)
         {R"({"in":{"listRemoteSimInfo":[{"STS":-32769}]}})",
          "refused at in.listRemoteSimInfo[0].STS"},
         {R"({"in":{"sOpInfo":{"OP_ID":18446744073709551615}}})", "refused at in.sOpInfo.OP_ID"},
-        {R"({"in":{"listRemoteSimInfo":[{"IMSI":"46002"})", "malformed"},
-        {R"({"in":{"listRemoteSimInfo":[{"IMSI":1e999}]}})", "malformed"},
-        {R"({"in":{}} x)", "malformed"},
-        // Text is UTF-8: a pair of escaped surrogates is one character, anything else is refused.
+        {R"({"in":{"listRemoteSimInfo":[{"IMSI":"46002"})", "malformed JSON near byte 45"},
+        {R"({"in":{"listRemoteSimInfo":[{"IMSI":1e999}]}})", "malformed JSON near byte 41"},
+        {R"({"in":{}} x)", "malformed JSON near byte 11"},
+        {"", "no JSON value at the start"},
+        {" ", "malformed JSON near byte 2"},
+        // Text is UTF-8: a pair of escaped surrogates is one character, anything else is refused
+        // near the byte that shows it (after an escape, a byte or so off).
         {"\xEF\xBB\xBF"
          R"({"in":{"listRemoteSimInfo":[{"REMARK":"\ud83d\ude00\u00e9"}]}})",
          R"({"listRemoteSimInfo":[{"REMARK":"😀é"}],"sOpInfo":{}})"},
-        {R"({"in":{"listRemoteSimInfo":[{"REMARK":"ok\udc00"}]}})", "malformed"},
-        {"{\"in\":{\"listRemoteSimInfo\":[{\"REMARK\":\"12345678\xC0\xAF\"}]}}", "malformed"},
-        {"{\"in\":{\"listRemoteSimInfo\":[{\"REMARK\":\"\xED\xA0\x80\"}]}}", "malformed"},
-        {"{\"in\":{\"listRemoteSimInfo\":[{\"\xFF\":1}]}}", "malformed"},
+        {R"({"in":{"listRemoteSimInfo":[{"REMARK":"ok\udc00"}]}})", notUtf8 + "46"},
+        {R"({"in":{"listRemoteSimInfo":[{"REMARK":"\ud800"}]}})", notUtf8 + "46"},
+        {"{\"in\":{\"listRemoteSimInfo\":[{\"REMARK\":\"ab\xC3\"}]}}", notUtf8 + "43"},
+        {"\xEF\xBB\xBF{\"in\":{\"listRemoteSimInfo\":[{\"REMARK\":\"\xF4\x90\x80\x80\"}]}}",
+         notUtf8 + "44"},
+        {"{\"in\":{\"listRemoteSimInfo\":[{\"REMARK\":\"12345678\xC0\xAF\"}]}}", notUtf8 + "48"},
+        {"{\"in\":{\"listRemoteSimInfo\":[{\"REMARK\":\"\xED\xA0\x80\"}]}}", notUtf8 + "41"},
+        {"{\"in\":{\"listRemoteSimInfo\":[{\"\xFF\":1}]}}", notUtf8 + "31"},
         // Nesting costs no stack: a skipped value a million arrays deep is read past.
         {R"({"skipped":)" + std::string(1000000, '[') + std::string(1000000, ']') + R"(,"in":{}})",
          R"({"listRemoteSimInfo":[],"sOpInfo":{}})"},
@@ -109,6 +121,64 @@ TEST(CodecReader, RequestsAreReadOrRefusedAtTheFaultyValue)
               R"({"sIn":{"BEGIN_OP_TIME":"2024-02-29 23:59:01"}})");
     EXPECT_EQ(readRequest(R"({"in":{"sIn":{"BEGIN_OP_TIME":"2026-02-29 00:00:00"}}})", "RMOSMQ52"),
               "refused at in.sIn.BEGIN_OP_TIME");
+}
+
+TEST(CodecReader, ATextBeyondItsLimitsIsRefusedWhole)
+{
+    const tvd::wire::ReadLimits limits{4, 8}; // a record of a list is four deep
+    const auto list = [](const std::string& records) {
+        return R"({"in":{"listRemoteSimInfo":[)" + records + "]}}";
+    };
+    std::string many; // past the names an object compares in a list
+    for (int i = 0; i < 70; ++i)
+        many += "\"M" + std::to_string(i) + "\":" + std::to_string(i) + ",";
+    const Case cases[] = {
+        {list(R"({"REMARK":"12345678"},{"REMARK":"12345678"})"),
+         R"({"listRemoteSimInfo":[{"REMARK":"12345678"},{"REMARK":"12345678"}],"sOpInfo":{}})"},
+        {list(R"({"REMARK":"123456789"})"), R"(a string of 9 bytes after member "REMARK")"},
+        {list(R"({"REMARK":[]})"), "nested deeper than 4 levels"},
+        {list(R"({"IMSI":"1","STS":0,"IMSI":"2"})"), R"(member "IMSI" twice in one object)"},
+        {R"({"x":{)" + many + R"("M3":0},"in":{}})", R"(member "M3" twice in one object)"},
+        {R"({"x":{)" + many + R"("M70":0},"in":{}})", R"({"listRemoteSimInfo":[],"sOpInfo":{}})"},
+        // A fault of the text wins over a wrong value before it.
+        {list(R"({"NOPE":1},{"REMARK":"123456789"})"),
+         R"(a string of 9 bytes after member "REMARK")"},
+        {list(R"({"NOPE":1},{"REMARK":"1"})") + "}", "malformed JSON near byte 57"},
+        {list(R"({"NOPE":1},{"REMARK":"1"})"), "refused at in.listRemoteSimInfo[0].NOPE"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(readRequest(c.text, "RMOSMQ25", limits), c.read);
+    }
+
+    // Nor does a taker that stops the reading of records keep the rest from being checked.
+    int takes = 0;
+    const tvd::wire::ListChunks stop{1, [&](const CTvdBasicListObject&) { return ++takes > 1; }};
+    tvd::wire::OwnedParams in(*operation("RMOSMQ25").in);
+    EXPECT_EQ(outcome([&] {
+                  tvd::wire::readRequest(list(R"({},{},{"REMARK":"123456789"})"), in.params(),
+                                         limits, &stop);
+                  return std::string("no fault");
+              }),
+              R"(a string of 9 bytes after member "REMARK")");
+    EXPECT_EQ(takes, 1);
+}
+
+TEST(CodecReader, TheStringsOfALoginAreReadFromItsTopObject)
+{
+    const auto login = [](const std::string& text) {
+        return outcome([&] {
+            std::string read;
+            for (const auto& value :
+                 tvd::wire::readStrings(text, {"login", "password"}, kUnbounded))
+                read += value ? "[" + *value + "]" : "-";
+            return read;
+        });
+    };
+    EXPECT_EQ(login(R"({"x":{"login":"no"},"password":"p","login":"管理员"})"), "[管理员][p]");
+    EXPECT_EQ(login(R"({"login":["a"],"password":1})"), "--");
+    EXPECT_EQ(login(R"(["login","a"])"), "--");
+    EXPECT_EQ(login(R"({"login":"a","login":"b"})"), R"(member "login" twice in one object)");
 }
 
 TEST(CodecReader, AnswersAreReadOrRefusedAtTheFaultyValue)
@@ -234,7 +304,7 @@ TEST(CodecReader, AListReadInChunksGivesEachRecordOnceAndPathsCountTheRecordsBef
             return true;
         }};
     tvd::wire::OwnedParams in(*add.in);
-    ASSERT_TRUE(tvd::wire::readRequest(text, in.params(), &chunks));
+    ASSERT_TRUE(tvd::wire::readRequest(text, in.params(), kUnbounded, &chunks));
     EXPECT_EQ(sizes, (std::vector<int>{3, 3, 1}));
     EXPECT_EQ(tvd::wire::encode(taken), tvd::wire::encode(cards));
     EXPECT_EQ(tvd::wire::encode(in.object(0)), json::parse(R"({"OP_ID":7})"))
@@ -243,7 +313,7 @@ TEST(CodecReader, AListReadInChunksGivesEachRecordOnceAndPathsCountTheRecordsBef
     const auto pathOfFault = [&](const std::string& request) {
         tvd::wire::OwnedParams fresh(*add.in);
         return outcome([&] {
-            tvd::wire::readRequest(request, fresh.params(), &chunks);
+            tvd::wire::readRequest(request, fresh.params(), kUnbounded, &chunks);
             return std::string("no fault");
         });
     };
@@ -264,7 +334,7 @@ TEST(CodecReader, ATakerThatStopsEndsTheReadingWithNoFaultOfWhatFollows)
                                            return false;
                                        }};
     tvd::wire::OwnedParams in(*add.in);
-    EXPECT_TRUE(tvd::wire::readRequest(text, in.params(), &chunks));
+    EXPECT_TRUE(tvd::wire::readRequest(text, in.params(), kUnbounded, &chunks));
     EXPECT_EQ(takes, 1);
-    EXPECT_THROW(tvd::wire::readRequest(text, in.params()), tvd::wire::DecodeError);
+    EXPECT_THROW(tvd::wire::readRequest(text, in.params(), kUnbounded), tvd::wire::DecodeError);
 }
