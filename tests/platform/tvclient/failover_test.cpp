@@ -96,13 +96,9 @@ protected:
 
     static int addProvince(IResRemoteMgnt& remote, const char* code)
     {
-        SResRemoteProvCode province;
-        province.set_PROVINCE_CODE(code);
-        province.set_PROVINCE_NAME("备用线路省");
-        SResRemoteProvCodeList list;
-        list.push_back(province);
         CBSErrorMsg error;
-        return remote.add_provinceCode(MResRemoteMgntApp::SOpInfo(), list, error, nullptr);
+        return remote.add_provinceCode({}, testsupport::provinces({{code, "备用线路省"}}), error,
+                                       nullptr);
     }
 
     // -1 when the query failed.
