@@ -8,7 +8,7 @@ namespace {
 
 using CardTypeForm = windowtest::OpenedWindow<10150174>;
 
-TEST_F(CardTypeForm, TheStatusCriteriaAreNeverSentAndClearShowsTheEmptyRecordsCodes)
+TEST_F(CardTypeForm, StatusCriteriaAreNeverSentAndACardTypeTravelsAsCodesShownAsItems)
 {
     QComboBox* status = combo("cmbQrySts");
     EXPECT_EQ(status->itemText(status->count() - 1), "[0] 全部");
@@ -26,10 +26,8 @@ TEST_F(CardTypeForm, TheStatusCriteriaAreNeverSentAndClearShowsTheEmptyRecordsCo
     click("btnClearBase");
     EXPECT_EQ(combo("cmbEditSts")->currentIndex(), -1);
     EXPECT_EQ(combo("cmbEditIsDouble")->currentText(), "[0] 否");
-}
 
-TEST_F(CardTypeForm, ACardTypeIsSentWithItsCodesAndListedWithTheirItems)
-{
+    // A card type is sent with its codes and listed with their items.
     type("edtCardType", "T9");
     type("edtCardName", "测试卡");
     choose("cmbEditSts", "2");

@@ -131,7 +131,7 @@ TEST_F(ErrMsgForm, TheEditAreaIsCheckedInItsOwnOrderAndAddSendsItAsTyped)
     EXPECT_FALSE(button("btnAdd")->isEnabled());
 }
 
-TEST_F(ErrMsgForm, ARowClickLoadsTheRecordAndModifySendsItsKeyWithTheEditedMessage)
+TEST_F(ErrMsgForm, ARowClickLoadsTheRecordModifyAndDeleteSendItsKey)
 {
     click("btnQuery");
     clickRow("lstvShowList", 1);
@@ -157,10 +157,8 @@ TEST_F(ErrMsgForm, ARowClickLoadsTheRecordAndModifySendsItsKeyWithTheEditedMessa
     EXPECT_EQ(cell(2, 4), "KI无法解密");
     EXPECT_EQ(cell(2, 3), "E003");
     EXPECT_EQ(rows()->rowCount(), 3);
-}
 
-TEST_F(ErrMsgForm, DeleteAsksNothingSendsTheClickedKeyAndRemovesTheRow)
-{
+    // Delete asks nothing, sends the clicked key and removes the row.
     fillNew("C128", "E900", "待删除");
     click("btnAdd");
     click("btnQuery");

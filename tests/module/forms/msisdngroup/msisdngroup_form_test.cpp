@@ -19,7 +19,7 @@ protected:
     }
 };
 
-TEST_F(MsisdnGroupForm, ClearSelectsTheOperatorsRegionAndFirstProvinceAndTheBoxesSelectThemAgain)
+TEST_F(MsisdnGroupForm, ClearSelectsTheOperatorsPlaceAndModifyAndDeleteSendTheClickedRowsKey)
 {
     for (const char* name :
          {"ckbQryMsisdnGroup", "ckbQryMsisdnName", "ckbQryRegionCode", "ckbQryProvince"})
@@ -54,10 +54,9 @@ TEST_F(MsisdnGroupForm, ClearSelectsTheOperatorsRegionAndFirstProvinceAndTheBoxe
     ASSERT_EQ(list("lstShowDataList")->rowCount(), 1);
     EXPECT_EQ(list("lstShowDataList")->cellText(0, 3), "");
     EXPECT_EQ(combo("cmbProvince")->currentIndex(), -1);
-}
 
-TEST_F(MsisdnGroupForm, ModifyAndDeleteSendTheClickedRowsKey)
-{
+    // Modify and delete send the clicked row's key.
+    click("btnClearBase");
     addGroup("G91", "[44] 广东");
     EXPECT_TRUE(edit("edtMsisdnGroup")->isReadOnly());
     EXPECT_FALSE(combo("cmbProvince")->isEnabled());
