@@ -85,7 +85,7 @@ TEST_F(FtpClientTest, ConnectFailuresLeaveTheirTextsAndCloseCleanly)
     EXPECT_TRUE(connect(refused)) << refused.GetErrorMsg();
 }
 
-TEST_F(FtpClientTest, MissingLocalFileLeavesTheSystemTextAndAnEmptyRemoteFile)
+TEST_F(FtpClientTest, AMissingLocalFileLeavesAnEmptyRemoteFileAndExistenceIsARenameThereAndBack)
 {
     CFTPClient client;
     ASSERT_TRUE(connect(client)) << client.GetErrorMsg();
@@ -96,20 +96,14 @@ TEST_F(FtpClientTest, MissingLocalFileLeavesTheSystemTextAndAnEmptyRemoteFile)
     // The connection is still usable.
     const LocalFile small("abc");
     EXPECT_TRUE(client.PutFile((remote + ".2").c_str(), small.path())) << client.GetErrorMsg();
-}
 
-TEST_F(FtpClientTest, ExistenceIsTestedByRenamingThereAndBack)
-{
-    const std::string remote = TestFtpServer::uniqueName("exists") + ".dll";
-    server->upload(remote, "library bytes");
-    CFTPClient client;
-    ASSERT_TRUE(connect(client)) << client.GetErrorMsg();
-
-    EXPECT_TRUE(client.FileExists(remote.c_str())) << client.GetErrorMsg();
-    EXPECT_EQ(std::optional<std::string>("library bytes"), server->download(remote));
-    EXPECT_EQ(std::nullopt, server->download(remote + ".temp"));
-
-    EXPECT_FALSE(client.FileExists((remote + ".absent").c_str()));
+    // Existence is tested by renaming the file there and back.
+    const std::string there = TestFtpServer::uniqueName("exists") + ".dll";
+    server->upload(there, "library bytes");
+    EXPECT_TRUE(client.FileExists(there.c_str())) << client.GetErrorMsg();
+    EXPECT_EQ(std::optional<std::string>("library bytes"), server->download(there));
+    EXPECT_EQ(std::nullopt, server->download(there + ".temp"));
+    EXPECT_FALSE(client.FileExists((there + ".absent").c_str()));
     EXPECT_EQ(0, std::string(client.GetErrorMsg()).find("550")) << client.GetErrorMsg();
 }
 

@@ -7,8 +7,6 @@ namespace {
 
 class ErrMsgForm : public windowtest::OpenedWindow<10150183> {
 protected:
-    TListViewEx* rows() const { return list("lstvShowList"); }
-    QString cell(int row, int column) const { return rows()->cellText(row, column); }
     // Fills the edit area for a new error code of the first vendor. Codes added to the
     // "added.dll" library of C64 cards stay out of the first query (C128 cards).
     void fillNew(const QString& cardType, const QString& code, const QString& message,

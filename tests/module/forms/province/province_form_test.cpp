@@ -15,7 +15,6 @@ protected:
         type("edtProvinceName", name);
         click("btnAdd");
     }
-    TListViewEx* rows() const { return list("lstShowDataList"); }
 };
 
 TEST_F(ProvinceForm, AQueryShowsTheFirstRowAndTheWritesSendTheEditArea)

@@ -42,8 +42,6 @@ TEST(FtpParameter, IsSplitAtTheFirstColonAtAndSlash)
 
 class VendorDllForm : public windowtest::WindowDriver {
 protected:
-    TListViewEx* rows() const { return list("lstvShowList"); }
-    QString cell(int row, int column) const { return rows()->cellText(row, column); }
     static void SetUpTestSuite() { ftp = new TestFtpServer; }
     static void TearDownTestSuite() { delete ftp; }
 
@@ -86,12 +84,6 @@ protected:
     {
         gui_->nextFile(QString::fromStdString(path));
         click("btnFtp");
-    }
-    // Nothing of the password "S3cret-pw" in anything shown.
-    void expectNoPasswordShown()
-    {
-        for (const auto& message : gui_->messages())
-            EXPECT_FALSE(message.text.contains("S3cret-pw")) << message.text.toStdString();
     }
 
     static TestFtpServer* ftp;
@@ -161,7 +153,8 @@ TEST_F(VendorDllForm, ParametersLocalFilesAndServersThatRefuseAreReportedAndTheW
     upload(path);
     EXPECT_EQ(lastText(), "提示:连接FTP失败!");
     EXPECT_EQ(gui_->lastMessage().caption, "异常信息");
-    expectNoPasswordShown();
+    for (const auto& message : gui_->messages())
+        EXPECT_FALSE(message.text.contains("S3cret-pw")) << message.text.toStdString();
 
     // A folder the server does not have: the server's refusal, and no wait box left.
     SetParameter(ftp->url() + "no-such-folder/");
