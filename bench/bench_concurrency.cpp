@@ -3,7 +3,8 @@
 // ping route; then the readers' latency while a 100,000-card commit runs.
 //
 //   bench_concurrency [THREADS ...]   rsimd's worker threads to try (0, the default: rsimd's own)
-//   bench_concurrency commit          only the readers beside the commit, on SQLite (to profile)
+//   bench_concurrency commit          only the readers beside the commit, on SQLite and, when
+//                                     RSIM_TEST_PG is set, PostgreSQL (to profile)
 #include "bench_common.h"
 #include "rsimd_process.h"
 #include "sim_cards.h"
@@ -281,6 +282,8 @@ int main(int argc, char** argv)
 {
     if (argc > 1 && std::string(argv[1]) == "commit") {
         benchBackend(RsimdProcess::Backend::Sqlite, "SQLite", 0, true, true);
+        if (RsimdProcess::postgresAvailable())
+            benchBackend(RsimdProcess::Backend::Postgres, "PostgreSQL", 0, true, true);
         return 0;
     }
     std::vector<int> threads;
