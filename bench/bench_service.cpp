@@ -108,19 +108,9 @@ void commitHundredThousand(RsimdProcess::Backend backend, const char* name, doub
 // commit of the audit file syncs its log: what an answer that reveals secrets waits for at least.
 double syncMillis(const RsimdProcess& server)
 {
-    const std::string path =
-        (std::filesystem::path(server.keyFile()).parent_path() / "sync.bin").string();
-    const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY, 0600);
-    const std::string block(4096, 'x');
-    std::vector<double> times;
-    for (int i = 0; i < 51; ++i)
-        times.push_back(millis([&] {
-            if (::pwrite(fd, block.data(), block.size(), 0) < 0 || ::fdatasync(fd) != 0)
-                std::perror("sync");
-        }));
-    ::close(fd);
-    std::filesystem::remove(path);
-    std::nth_element(times.begin(), times.begin() + 25, times.end());
+    int syncs = 0;
+    const auto times = syncTimes(std::filesystem::path(server.keyFile()).parent_path().string(),
+                                 [&] { return ++syncs == 51; });
     return times[25];
 }
 
