@@ -73,7 +73,7 @@ class RefuseClose : public QObject {
 
 } // namespace
 
-TEST(ModuleLoaderTest, AMissingLibraryOrEntryPointIsNamedAndNothingIsCalled)
+TEST(ModuleLoaderTest, AMissingLibraryOrEntryIsNamedAndTheHostRunsWithTheMenuDisabled)
 {
     for (const auto& [path, why] :
          {std::pair<QString, QString>{"/nonexistent/libresremotesim.so", "无法加载业务模块 "},
@@ -86,10 +86,8 @@ TEST(ModuleLoaderTest, AMissingLibraryOrEntryPointIsNamedAndNothingIsCalled)
         MSysmgntDef::SOperator op = demoOperator();
         EXPECT_EQ(loader.createForm(10150173, &op), nullptr);
     }
-}
 
-TEST(ModuleLoaderTest, HostWithoutModuleKeepsRunningWithTheMenuDisabled)
-{
+    // The host without a module keeps running with the menu disabled.
     ModuleLoader loader;
     loader.load("/nonexistent/libresremotesim.so");
     MainWindow window(demoOperator(), "http://127.0.0.1:1", loader);

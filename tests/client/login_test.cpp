@@ -85,7 +85,7 @@ TEST_F(LoginTest, WrongPasswordShowsTheServicesMessageAndStaysOpen)
     EXPECT_EQ(dialog.loggedIn().LOGIN_NAME, "viewer");
 }
 
-TEST_F(LoginTest, IncompleteInputIsRefusedBeforeAnyCall)
+TEST_F(LoginTest, IncompleteInputIsRefusedAndPlainHttpToAnotherHostWarnedOf)
 {
     LoginDialog dialog("", address());
     EXPECT_EQ(logIn(dialog, "", "admin123").status, "请输入登录名。");
@@ -96,11 +96,8 @@ TEST_F(LoginTest, IncompleteInputIsRefusedBeforeAnyCall)
         EXPECT_EQ(logIn(dialog, "admin", "admin123").status,
                   QString("服务地址 %1 无效，应为 http://主机:端口").arg(notAService));
     }
-}
 
-TEST(LoginWarningTest, PlainHttpToAnotherHostIsWarnedOfBeforeThePasswordIsSent)
-{
-    LoginDialog dialog("", "");
+    // Plain HTTP to another host is warned of before the password is sent.
     auto* warning = dialog.findChild<QLabel*>("serviceWarning");
     for (const auto& [typed, warned] :
          std::vector<std::pair<QString, bool>>{{"192.0.2.7:7411", true},

@@ -106,8 +106,8 @@ std::size_t busyReplica(const std::string& socketPath, std::size_t leftOut)
     return busiest;
 }
 
-// One client's calls through HAProxy on a connection of its own: a write of new cards every
-// third call, IMSI range and province queries between, until stop. Notes each failure with the
+// One client's calls through HAProxy on a connection of its own: writes of new cards and IMSI
+// range queries in turn, until stop. Notes each failure with the
 // time of its call, the calls answered once late is set, and the cards of every write.
 struct Client {
     std::vector<std::string> failures;
@@ -124,25 +124,20 @@ struct Client {
             const bool lateCall = late;
             CBSErrorMsg error;
             int result = 0;
-            if (k % 3 == 0) {
+            if (k % 2 == 0) {
                 SRemoteSimInfoList cards;
                 for (int i = 0; i < kCardsPerWrite; ++i) {
                     cards.push_back(testsupport::card(first + k * kCardsPerWrite + i));
                     written.insert(cards.back().IMSI);
                 }
                 result = remote.add_simInfo({}, cards, error, nullptr);
-            } else if (k % 3 == 1) {
+            } else {
                 SRemoteSimQryIn criteria;
                 criteria.set_START_IMSI(testsupport::card(first).IMSI);
                 criteria.set_END_IMSI(testsupport::card(first + 999999).IMSI);
                 criteria.set_MAX_NUM(50);
                 SRemoteSimInfoList found;
                 result = remote.qry_simInfo(criteria, found, error, nullptr);
-            } else {
-                SResRemoteProvCode criteria;
-                criteria.set_PROVINCE_CODE("44");
-                SResRemoteProvCodeList found;
-                result = remote.qry_provinceCode(criteria, found, error, nullptr);
             }
             if (result != 0)
                 failures.push_back(

@@ -121,46 +121,36 @@ TEST_F(Rsimctl, AGoodFileIsStoredWholeWithTheOptionsFillingWhatItLacks)
     EXPECT_FALSE(field("SMSP").isEmpty()) << "the SMS centre comes from the system parameter";
 }
 
-TEST_F(Rsimctl, AMalformedFileIsRefusedWithItsLineAndNothingIsStored)
+// A file refused for its own lines, by the service, or only checked (--dry-run, by the service's
+// own checks too) stores no card; a refusal names the file's line (PATH: the file's path).
+TEST_F(Rsimctl, ARefusedOrOnlyCheckedFileStoresNoCardAndARefusalNamesItsLine)
 {
-    const QString path =
-        cardFile(card("00011") + "# comment\n" + "460097700000012 8986 1234 5678\n");
-    const Outcome run = import(path);
-    EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(run.err.contains("第3行")) << run.err.toStdString();
-    EXPECT_TRUE(storedImsis("460097700000011-460097700000012").isEmpty());
-
+    const QByteArray header = "IMSI SIM PIN1 PIN2 PUK1 PUK2 KI\n";
+    const struct {
+        QByteArray text;
+        QStringList options;
+        int status;
+        QStringList said; // in what rsimctl wrote
+    } cases[] = {
+        {card("00011") + "# comment\n460097700000012 8986 1234 5678\n", {}, 1, {"第3行"}},
+        {header + card("00021") + card("00022") + card("00023", "0123456789ABCDEF0123456789ABCDEZ"),
+         {},
+         1,
+         {"PATH 第4行", "IMSI=460097700000023"}},
+        {card("00024"), {"--card-type", "NOPE"}, 1, {"第1行"}},
+        {card("00031") + card("00032"), {"--dry-run"}, 0, {"2 张卡检查通过"}},
+        {card("00033") + card("00033"), {"--dry-run"}, 1, {"第2行"}},
+    };
+    for (const auto& c : cases) {
+        const QString path = cardFile(c.text);
+        const Outcome run = import(path, c.options);
+        EXPECT_EQ(run.status, c.status) << path.toStdString();
+        for (QString said : c.said)
+            EXPECT_TRUE((run.out + run.err).contains(said.replace("PATH", path)))
+                << said.toStdString() << " in " << (run.out + run.err).toStdString();
+    }
+    EXPECT_EQ(storedImsis("460097700000011-460097700000039"), QStringList{});
     EXPECT_EQ(import(folder_.filePath("missing.txt")).status, 1);
-}
-
-TEST_F(Rsimctl, ARefusedBatchNamesTheCardsLineAndRecordAndStoresNoCard)
-{
-    const QString path =
-        cardFile("IMSI SIM PIN1 PIN2 PUK1 PUK2 KI\n" + card("00021") + card("00022") +
-                 card("00023", "0123456789ABCDEF0123456789ABCDEZ"));
-    const Outcome run = import(path);
-    EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(run.err.contains(path + " 第4行")) << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains("IMSI=460097700000023")) << run.err.toStdString();
-    EXPECT_TRUE(storedImsis("460097700000021-460097700000023").isEmpty()) << "all or nothing";
-
-    const QString unknownType = cardFile(card("00024"));
-    const Outcome refused =
-        rsimctl({"import", unknownType, "--card-type", "NOPE", "--vendor", "V01"});
-    EXPECT_EQ(refused.status, 1);
-    EXPECT_TRUE(refused.err.contains("第1行")) << refused.err.toStdString();
-}
-
-TEST_F(Rsimctl, DryRunChecksAgainstTheServiceAndStoresNothing)
-{
-    const Outcome checked = import(cardFile(card("00031") + card("00032")), {"--dry-run"});
-    EXPECT_EQ(checked.status, 0) << checked.err.toStdString();
-    EXPECT_TRUE(checked.out.contains("2 张卡检查通过")) << checked.out.toStdString();
-    EXPECT_TRUE(storedImsis("460097700000031-460097700000032").isEmpty());
-
-    const Outcome refused = import(cardFile(card("00033") + card("00033")), {"--dry-run"});
-    EXPECT_EQ(refused.status, 1) << "the service's own checks run";
-    EXPECT_TRUE(refused.err.contains("第2行")) << refused.err.toStdString();
 }
 
 TEST_F(Rsimctl, ExportWritesAReferenceTableAsCsvOrTabsWithNoCellASpreadsheetWouldRun)

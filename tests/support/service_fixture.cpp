@@ -67,6 +67,19 @@ int ServiceTest::login(const std::string& name, const std::string& password)
     return tvd_login("TAVORINE", name, password, op, error_);
 }
 
+MResRemoteMgntDef::SRemoteSimInfoList ServiceTest::sims(const std::string& first,
+                                                        const std::string& last, int maxNum)
+{
+    MResRemoteMgntDef::SRemoteSimQryIn criteria;
+    criteria.set_START_IMSI(first);
+    criteria.set_END_IMSI(last);
+    criteria.set_MAX_NUM(maxNum);
+    MResRemoteMgntDef::SRemoteSimInfoList found;
+    CBSErrorMsg error;
+    EXPECT_EQ(remote_.qry_simInfo(criteria, found, error, nullptr), 0) << error.message;
+    return found;
+}
+
 std::unique_ptr<rsim::db::Driver> ServiceTest::database() const
 {
     return rsim::db::connect(server_->database());

@@ -50,6 +50,11 @@ protected:
         return list;
     }
 
+    // The cards of the IMSI range answered to the session, at most maxNum; a refused query
+    // fails the test.
+    MResRemoteMgntDef::SRemoteSimInfoList sims(const std::string& first, const std::string& last,
+                                               int maxNum = 100000);
+
     // A connection to rsimd's database, and the single value a statement answers there.
     std::unique_ptr<rsim::db::Driver> database() const;
     std::int64_t count(const std::string& sql, const rsim::db::Row& params = {}) const;

@@ -1,5 +1,7 @@
 #include "TfrmRemoteSimAucRole.h"
 
+#include "form_registry.h"
+
 using namespace rsimform;
 using AucRight = MResRemoteMgntDef::SResRemoteSysAuc;
 
@@ -45,6 +47,10 @@ RegistrySpec AucRoleSpec()
     spec.operations = TableOperations<AucRight>();
     return spec;
 }
+
+// The window of its table's function code.
+const rsimform::FormRegistration<TfrmRemoteSimAucRole>
+    registration(rsimcatalog::TableOf<AucRight>().functionCode);
 
 } // namespace
 

@@ -1,5 +1,6 @@
 #include "TfrmAucVerifyInfo.h"
 
+#include "form_registry.h"
 #include "record_access.h"
 
 using namespace rsimform;
@@ -70,6 +71,10 @@ RegistrySpec AucVerifySpec()
     spec.operations = TableOperations<AucInfo>();
     return spec;
 }
+
+// The window of its table's function code.
+const rsimform::FormRegistration<TfrmAucVerifyInfo>
+    registration(rsimcatalog::TableOf<AucInfo>().functionCode);
 
 } // namespace
 

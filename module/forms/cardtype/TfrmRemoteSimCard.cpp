@@ -1,5 +1,7 @@
 #include "TfrmRemoteSimCard.h"
 
+#include "form_registry.h"
+
 using namespace rsimform;
 using Card = MResRemoteMgntDef::SResRemoteCardType;
 
@@ -42,6 +44,10 @@ MaintenanceSpec CardTypeSpec()
     spec.texts.deleteOk = "提示:信息删除成功!";
     return spec;
 }
+
+// The window of its table's function code.
+const rsimform::FormRegistration<TfrmRemoteSimCard>
+    registration(rsimcatalog::TableOf<Card>().functionCode);
 
 } // namespace
 

@@ -1,5 +1,7 @@
 #include "TfrmRemoteSimErrMsg.h"
 
+#include "form_registry.h"
+
 using namespace rsimform;
 using ErrMsg = MResRemoteMgntDef::SResRemoteDllErrMsg;
 
@@ -49,6 +51,10 @@ RegistrySpec ErrMsgSpec()
     spec.texts.addOk = "提示：信息新增成功!";
     return spec;
 }
+
+// The window of its table's function code.
+const rsimform::FormRegistration<TfrmRemoteSimErrMsg>
+    registration(rsimcatalog::TableOf<ErrMsg>().functionCode);
 
 } // namespace
 

@@ -1,5 +1,7 @@
 #include "TfrmRemoteSimImsiMsisdnGrp.h"
 
+#include "form_registry.h"
+
 using namespace rsimform;
 using Range = MResRemoteMgntDef::SResRemoteImsiMsisdnGrp;
 
@@ -84,6 +86,10 @@ MaintenanceSpec ImsiRangeSpec()
     spec.deleteSends = DeleteSends::ClickedRecord;
     return spec;
 }
+
+// The window of its table's function code.
+const rsimform::FormRegistration<TfrmRemoteSimImsiMsisdnGrp>
+    registration(rsimcatalog::TableOf<Range>().functionCode);
 
 } // namespace
 

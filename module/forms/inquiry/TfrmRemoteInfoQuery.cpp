@@ -1,6 +1,7 @@
 #include "TfrmRemoteInfoQuery.h"
 
 #include "cut_notice.h"
+#include "form_registry.h"
 #include "record_access.h"
 
 #include <QGridLayout>
@@ -22,6 +23,9 @@ void focusIfPossible(QWidget* editor)
     if (editor != nullptr && editor->isEnabled() && editor->focusPolicy() != Qt::NoFocus)
         editor->setFocus();
 }
+
+// The window of the inquiry function, which maintains no table.
+const rsimform::FormRegistration<TfrmRemoteInfoQuery> registration(10150187);
 
 } // namespace
 

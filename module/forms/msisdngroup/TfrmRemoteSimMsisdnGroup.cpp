@@ -1,5 +1,7 @@
 #include "TfrmRemoteSimMsisdnGroup.h"
 
+#include "form_registry.h"
+
 using namespace rsimform;
 using Group = MResRemoteMgntDef::SResRemoteMsisdnGroup;
 
@@ -66,6 +68,10 @@ MaintenanceSpec GroupSpec()
     spec.deleteSends = DeleteSends::ClickedKey;
     return spec;
 }
+
+// The window of its table's function code.
+const rsimform::FormRegistration<TfrmRemoteSimMsisdnGroup>
+    registration(rsimcatalog::TableOf<Group>().functionCode);
 
 } // namespace
 

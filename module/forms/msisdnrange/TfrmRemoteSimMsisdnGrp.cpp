@@ -1,5 +1,7 @@
 #include "TfrmRemoteSimMsisdnGrp.h"
 
+#include "form_registry.h"
+
 using namespace rsimform;
 using Range = MResRemoteMgntDef::SResRemoteMsisdnGrp;
 
@@ -80,6 +82,10 @@ MaintenanceSpec MsisdnRangeSpec()
     spec.modifyKeepsKey = true;
     return spec;
 }
+
+// The window of its table's function code.
+const rsimform::FormRegistration<TfrmRemoteSimMsisdnGrp>
+    registration(rsimcatalog::TableOf<Range>().functionCode);
 
 } // namespace
 

@@ -1,5 +1,7 @@
 #include "TfrmRemoteSimProvince.h"
 
+#include "form_registry.h"
+
 using namespace rsimform;
 using Province = MResRemoteMgntDef::SResRemoteProvCode;
 
@@ -36,6 +38,10 @@ MaintenanceSpec ProvinceSpec()
     spec.operations = TableOperations<Province>();
     return spec;
 }
+
+// The window of its table's function code.
+const rsimform::FormRegistration<TfrmRemoteSimProvince>
+    registration(rsimcatalog::TableOf<Province>().functionCode);
 
 } // namespace
 

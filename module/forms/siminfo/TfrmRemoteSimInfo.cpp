@@ -3,6 +3,7 @@
 
 #include "PublicBusi.h"
 #include "focus_exit.h"
+#include "form_registry.h"
 #include "record_access.h"
 #include "window_parts.h"
 
@@ -24,6 +25,10 @@ void removeItemsWithCode(QComboBox* combo, std::int64_t code)
         if (ExtractItemCode(combo->itemText(i).toStdString()) == code)
             combo->removeItem(i);
 }
+
+// The window of its table's function code.
+const rsimform::FormRegistration<TfrmRemoteSimInfo>
+    registration(rsimcatalog::TableOf<SRemoteSimInfo>().functionCode);
 
 } // namespace
 

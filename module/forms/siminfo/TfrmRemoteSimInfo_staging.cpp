@@ -222,13 +222,14 @@ void TfrmRemoteSimInfo::btnDeleteClick()
 void TfrmRemoteSimInfo::btnClearClick()
 {
     lstShowDataList->clear();
-    ckbQryImsi->setChecked(false);
-    ckbQrySim->setChecked(false);
-    for (QCheckBox* box : {ckbQryResCode, ckbQrySts, ckbQryResSts, ckbQryRegionCode,
-                           ckbQryCountyCode, ckbQryOrgId, ckbQryMaxNum})
-        box->setChecked(true);
-    for (QLineEdit* range : {edtQryImsiFirst, edtQryImsiLast, edtQrySimFirst, edtQrySimLast})
-        range->clear();
+    // The two ranges are unticked and emptied, every other criterion is ticked.
+    for (const Criterion& criterion : Criteria()) {
+        const bool range = criterion.lastCaption != nullptr;
+        (this->*criterion.box)->setChecked(!range);
+        for (const Editor& editor : criterion.editors)
+            if (range)
+                (this->*editor.edit)->clear();
+    }
     edtQryMaxNum->setText("50");
     chkImport->blockSignals(true);
     chkImport->setChecked(false);

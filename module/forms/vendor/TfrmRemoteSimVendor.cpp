@@ -1,5 +1,7 @@
 #include "TfrmRemoteSimVendor.h"
 
+#include "form_registry.h"
+
 using namespace rsimform;
 using Vendor = MResRemoteMgntDef::SResRemoteVendorCode;
 
@@ -43,6 +45,10 @@ MaintenanceSpec VendorSpec()
     spec.operations = TableOperations<Vendor>();
     return spec;
 }
+
+// The window of its table's function code.
+const rsimform::FormRegistration<TfrmRemoteSimVendor>
+    registration(rsimcatalog::TableOf<Vendor>().functionCode);
 
 } // namespace
 

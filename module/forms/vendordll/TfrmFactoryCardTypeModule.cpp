@@ -1,5 +1,7 @@
 #include "TfrmFactoryCardTypeModule.h"
 
+#include "form_registry.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -77,6 +79,10 @@ void failure(const char* text)
 {
     ShowGUIMessage("%s", "异常信息", MB_ICONINFORMATION, text);
 }
+
+// The window of its table's function code.
+const rsimform::FormRegistration<TfrmFactoryCardTypeModule>
+    registration(rsimcatalog::TableOf<VendorDll>().functionCode);
 
 } // namespace
 

@@ -49,7 +49,7 @@ TEST_F(Entry, TwoCallsGiveTwoIndependentWindows)
 // Binding the service object and the system library calls nothing, so the rights check is the
 // first call of the initialisation and the one the service refuses here: the window shows that
 // refusal as the library's error record, closes its wait box and goes no further.
-TEST_F(Entry, ARefusedRightsCheckShowsOneMessageAndLeavesNoWaitBox)
+TEST_F(Entry, ARefusedRightsCheckOrAnUnreachableServiceShowOneMessageAndNoWaitBox)
 {
     tvd_setProcessSession("not-a-session");
     ClearCalls();
@@ -63,10 +63,9 @@ TEST_F(Entry, ARefusedRightsCheckShowsOneMessageAndLeavesNoWaitBox)
               "TavBroker返回错误消息:\n[Message] 会话无效或已过期，请重新登录\n[Hint   ] "
               "chk_operRight\n[Code   ] 1\n[MinCode] 7");
     EXPECT_EQ(gui_->waitEvents(), QStringList({"show:正在初始化控件界面中，请稍候...", "close"}));
-}
 
-TEST_F(Entry, AnUnreachableServiceShowsTheResourceText)
-{
+    // An unreachable service shows the resource text.
+    gui_->clear();
     const std::string address = windowtest::ServiceAddress();
     setenv("TAV_BROKER_TAVORINE", "http://127.0.0.1:1", 1);
     EXPECT_EQ(CreateBusinessForm(10150173, &operator_), nullptr);

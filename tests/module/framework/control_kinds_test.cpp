@@ -28,7 +28,8 @@ protected:
     Card card_;
 };
 
-TEST_F(ControlKinds, ADatePickerShowsTodayForANullDateAndReadsTheChosenDay)
+// A date picker shows today for a null date and reads the chosen day.
+TEST_F(ControlKinds, KindsShowAMemberAndReadItBack)
 {
     QWidget* picker = DatePicker()->Create(&parent_, "dtp");
     DatePicker()->Show(picker, card_, Card::idx_STS_DATE, lists_);
@@ -37,45 +38,31 @@ TEST_F(ControlKinds, ADatePickerShowsTodayForANullDateAndReadsTheChosenDay)
     DatePicker()->Read(picker, card_, Card::idx_STS_DATE, lists_, false);
     EXPECT_TRUE(card_.isSet(Card::idx_STS_DATE));
     EXPECT_EQ(card_.STS_DATE, CBSDateTime(2026, 2, 28));
-}
 
-TEST_F(ControlKinds, ACodeWithoutAnItemLeavesTheComboWithoutSelection)
-{
+    // A code without an item leaves the combo without selection and shows as the code.
     const Kind status = CodeListCombo(835);
-    auto* combo = static_cast<QComboBox*>(status->Create(&parent_, "cmb"));
-    status->Fill(combo, lists_);
-    ASSERT_EQ(combo->currentText(), "[1] 有效");
+    auto* statusCombo = static_cast<QComboBox*>(status->Create(&parent_, "cmb"));
+    status->Fill(statusCombo, lists_);
+    ASSERT_EQ(statusCombo->currentText(), "[1] 有效");
     card_.set_STS(13);
-    status->Show(combo, card_, Card::idx_STS, lists_);
-    EXPECT_EQ(combo->currentIndex(), -1);
+    status->Show(statusCombo, card_, Card::idx_STS, lists_);
+    EXPECT_EQ(statusCombo->currentIndex(), -1);
     EXPECT_EQ(status->Cell(card_, Card::idx_STS, lists_), "13");
-    combo->setCurrentIndex(1);
-    status->Read(combo, card_, Card::idx_STS, lists_, false);
+    statusCombo->setCurrentIndex(1);
+    status->Read(statusCombo, card_, Card::idx_STS, lists_, false);
     EXPECT_EQ(card_.STS, 2);
-}
 
-TEST_F(ControlKinds, AServiceComboFindsACodeFromTheLastItemAndReadsTheBracketedCode)
-{
+    // A service combo finds a code from the last item and reads the bracketed code.
     const Kind cards = ServiceCombo(CardTypes());
-    auto* combo = static_cast<QComboBox*>(cards->Create(&parent_, "cmb"));
-    cards->Fill(combo, lists_);
+    auto* cardCombo = static_cast<QComboBox*>(cards->Create(&parent_, "cmb"));
+    cards->Fill(cardCombo, lists_);
     card_.set_CARD_TYPE("C1");
-    cards->Show(combo, card_, Card::idx_CARD_TYPE, lists_);
-    EXPECT_EQ(combo->currentIndex(), 2);
+    cards->Show(cardCombo, card_, Card::idx_CARD_TYPE, lists_);
+    EXPECT_EQ(cardCombo->currentIndex(), 2);
     EXPECT_EQ(cards->Cell(card_, Card::idx_CARD_TYPE, lists_), "[C1] 新名");
-    combo->setCurrentIndex(1);
-    cards->Read(combo, card_, Card::idx_CARD_TYPE, lists_, false);
+    cardCombo->setCurrentIndex(1);
+    cards->Read(cardCombo, card_, Card::idx_CARD_TYPE, lists_, false);
     EXPECT_EQ(card_.CARD_TYPE, "C2");
-}
-
-TEST_F(ControlKinds, ACriterionIsReadTrimmedAnEditFieldAsTyped)
-{
-    auto* edit = static_cast<QLineEdit*>(TextEdit(20)->Create(&parent_, "edt"));
-    edit->setText("  卡  ");
-    TextEdit(20)->Read(edit, card_, Card::idx_CARD_NAME, lists_, true);
-    EXPECT_EQ(card_.CARD_NAME, "卡");
-    TextEdit(20)->Read(edit, card_, Card::idx_CARD_NAME, lists_, false);
-    EXPECT_EQ(card_.CARD_NAME, "  卡  ");
 }
 
 } // namespace

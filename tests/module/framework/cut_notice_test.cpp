@@ -24,7 +24,7 @@ struct Area {
     QWidget* below = new QWidget(&area);
 };
 
-TEST(CutNotice, ShowsOnlyWhenTheAnswerReachesTheCapRightUnderTheList)
+TEST(CutNotice, ShowsOnlyWhenTheAnswerReachesTheCapRightUnderTheListIfThereIsOne)
 {
     Area a;
     rsimform::NoteCutList(a.list, rsimform::kServiceRowCap - 1);
@@ -38,10 +38,8 @@ TEST(CutNotice, ShowsOnlyWhenTheAnswerReachesTheCapRightUnderTheList)
     rsimform::NoteCutList(a.list, 0);
     EXPECT_TRUE(a.notice()->isHidden());
     EXPECT_EQ(a.area.findChildren<QLabel*>().size(), 1) << "one note however often it is called";
-}
 
-TEST(CutNotice, AListWithoutAParentIsLeftAlone)
-{
+    // A list without a parent is left alone.
     TListViewEx alone;
     rsimform::NoteCutList(&alone, rsimform::kServiceRowCap);
     rsimform::NoteCutList(nullptr, rsimform::kServiceRowCap);

@@ -1,22 +1,10 @@
-// What the generated records and lists do beyond what every encoded request exercises: masks
-// past the low 32 bits, assignment onto a record with other members set and onto itself, and
-// list sizes at their edges.
+// What the generated records and lists do beyond what every encoded request exercises:
+// assignment onto a record with other members set and onto itself, and list sizes at their edges.
 #include "ResRemoteSimMgnt_operations.h"
 
 #include <gtest/gtest.h>
 
 using namespace MResRemoteMgntDef;
-
-TEST(Record, SetterMarksItsBitInBothMasksBeyondTheLow32)
-{
-    SRemoteSimInfo sim;
-    sim.set_SMSP("+8613800200500");
-    EXPECT_EQ(sim.mask(0), std::uint64_t{1} << 41);
-    EXPECT_EQ(sim.mask(1), std::uint64_t{1} << 41);
-    sim.set_KI_KEY("k");
-    EXPECT_TRUE(sim.isSet(43));
-    EXPECT_FALSE(sim.isSet(42));
-}
 
 TEST(Record, AssignmentReplacesTheMasksAndSelfAssignmentChangesNothing)
 {

@@ -43,7 +43,7 @@ const TvdOperation& operation(const std::string& code)
 
 } // namespace
 
-TEST(Families, CodesRiseThroughTheRowsWithoutSharingAndNameTheirOperations)
+TEST(Families, CodesRiseWithoutSharingAndNameTheirOperationsAndTheirRecords)
 {
     std::string previous;
     for (const auto& family : families()) {
@@ -54,10 +54,7 @@ TEST(Families, CodesRiseThroughTheRowsWithoutSharingAndNameTheirOperations)
             EXPECT_EQ(operation(family.codes[i]).name, verbs[i] + family.suffix);
         }
     }
-}
 
-TEST(Families, ListMemberNamesTheRecordAndCriteriaMemberTheQueryRecord)
-{
     for (const auto& family : families()) {
         const std::string bare = family.record.substr(family.record.find("::S") + 3);
         EXPECT_EQ(family.listMember, "list" + bare);
@@ -70,7 +67,7 @@ TEST(Families, ListMemberNamesTheRecordAndCriteriaMemberTheQueryRecord)
     }
 }
 
-TEST(Tables, EveryWriteRightIsAmongTheEntitiesTheWindowsAskFor)
+TEST(Tables, WriteRightsAreAskedForAndEachTableOpensItsOwnWindowOfTheBlock)
 {
     const std::vector<int> asked = MSysSvcDef::RightsEntities();
     for (const auto& family : families()) {
@@ -86,10 +83,7 @@ TEST(Tables, EveryWriteRightIsAmongTheEntitiesTheWindowsAskFor)
     EXPECT_FALSE(rsimcatalog::IsWriteRight(0));
     EXPECT_FALSE(rsimcatalog::IsWriteRight(55001));
     EXPECT_FALSE(rsimcatalog::IsWriteRight(53710));
-}
 
-TEST(Tables, EachMaintainedTableOpensItsOwnWindowOfTheModulesBlock)
-{
     std::set<int> codes;
     for (const auto& family : families()) {
         const int code = family.table.functionCode;

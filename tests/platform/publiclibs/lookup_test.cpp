@@ -14,31 +14,27 @@ std::unique_ptr<CNameCodeLookup> statuses()
 
 } // namespace
 
-TEST(Lookup, ItemTextsAreBracketedCodeBlankName)
+// Items are "[code] name"; codes are found from an item ignoring case or from its leading
+// digits, and a code's item and name are its first entry's or fall back.
+TEST(Lookup, ItemsCodesAndNamesOfAList)
 {
     auto lookup = statuses();
     QStringList items;
     lookup->FillItems(items);
     EXPECT_EQ(items, QStringList({"[1] Normal", "[13] 作废", "[2] 正常", "[2] Duplicate"}));
-}
-
-TEST(Lookup, CodeOfItemIgnoresCaseAndFallsBackToLeadingDigits)
-{
-    auto lookup = statuses();
     EXPECT_EQ(lookup->CodeOfItem("[1] NORMAL"), 1);
     EXPECT_EQ(lookup->CodeOfItem("17abc"), 17);
     EXPECT_EQ(lookup->CodeOfItem("abc"), 0);
     EXPECT_EQ(lookup->CodeOfName("normal"), 1);
     EXPECT_EQ(lookup->CodeOfName("正常"), 2);
-}
-
-TEST(Lookup, ItemAndNameOfCodeTakeTheFirstEntryOrFallBack)
-{
-    auto lookup = statuses();
     EXPECT_STREQ(lookup->ItemOfCode(2), "[2] 正常");
     EXPECT_STREQ(lookup->NameOfCode(2), "正常");
     EXPECT_STREQ(lookup->ItemOfCode(99), "99");
     EXPECT_STREQ(lookup->NameOfCode(99), "");
+    EXPECT_EQ(ExtractItemCode("[13] 作废"), 13);
+    EXPECT_EQ(ExtractItemCode("[-1] 忽略"), -1);
+    EXPECT_EQ(ExtractItemCode("no brackets"), 0);
+    EXPECT_EQ(ExtractItemCode("[7"), 0);
 }
 
 TEST(Lookup, ReturnedTextsShareOneBufferPerOperation)
@@ -88,12 +84,4 @@ TEST(Lookup, RecordListLookupsReadTheirMembers)
     lookup->Entries().insert(0, ignore);
     EXPECT_STREQ(lookup->ItemOfCode(-1), "[-1] 忽略");
     EXPECT_EQ(lookup->CodeOfItem("[3] 天河"), 3);
-}
-
-TEST(ItemCode, ExtractItemCode)
-{
-    EXPECT_EQ(ExtractItemCode("[13] 作废"), 13);
-    EXPECT_EQ(ExtractItemCode("[-1] 忽略"), -1);
-    EXPECT_EQ(ExtractItemCode("no brackets"), 0);
-    EXPECT_EQ(ExtractItemCode("[7"), 0);
 }

@@ -17,13 +17,14 @@ namespace {
 using namespace MResRemoteMgntDef;
 using MResRemoteMgntApp::IResRemoteMgnt;
 
-// An HTTP proxy on a loopback port in front of rsimd, a request at a time. It notes the
-// X-Tav-Request-Id of every request; while it has answers to drop (or to replace with 502, as a
-// balancer whose server went does) it forwards a request to rsimd but closes the client's
-// connection instead of passing the answer on. Once stopped, connections to it are refused.
+// An HTTP proxy on a loopback port in front of rsimd, one connection and one request at a time
+// (each answer closes its connection). It notes the X-Tav-Request-Id of every request; while it
+// has answers to drop (or to replace with 502, as a balancer whose server went does) it forwards
+// a request to rsimd but closes the client's connection instead of passing the answer on. Once
+// stopped, connections to it are refused.
 class LoopbackProxy {
 public:
-    explicit LoopbackProxy(int upstreamPort) : upstreamPort_(upstreamPort)
+    explicit LoopbackProxy(int upstreamPort)
     {
         sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
         socklen_t length = sizeof address;
@@ -31,15 +32,32 @@ public:
         ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
         ::listen(listener_, 16);
         address_ = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
-        acceptor_ = std::thread([this] {
-            for (int client; (client = ::accept(listener_, nullptr, nullptr)) >= 0;) {
-                std::lock_guard lock(mutex_);
-                clients_.push_back(client);
-                relays_.emplace_back([this, client] { relay(client); });
+        relay_ = std::thread([this, upstreamPort] {
+            for (int fd; (fd = ::accept(listener_, nullptr, nullptr)) >= 0;) {
+                rawhttp::Socket client(rawhttp::Socket::Accepted{fd});
+                rawhttp::HttpAnswer request = client.read();
+                if (request.headers.contains("x-tav-request-id")) {
+                    std::lock_guard lock(mutex_);
+                    requestIds_.push_back(request.headers["x-tav-request-id"]);
+                }
+                rawhttp::HttpAnswer answer = rawhttp::exchange(upstreamPort, request.text());
+                answer.head = answer.head.substr(0, answer.head.find("\r\n")) + "\r\n";
+                for (const auto& [name, value] : answer.headers)
+                    answer.head += name == "connection" ? "" : name + ": " + value + "\r\n";
+                answer.head += "Connection: close";
+                // Both count below zero, until set again.
+                if (toFail_-- > 0)
+                    client.send("HTTP/1.1 502 Bad Gateway\r\nContent-Length: 0\r\n\r\n");
+                else if (toDrop_-- <= 0)
+                    client.send(answer.text());
             }
         });
     }
-    ~LoopbackProxy() { stop(); }
+    ~LoopbackProxy()
+    {
+        stop();
+        ::close(listener_);
+    }
 
     const std::string& address() const { return address_; }
     void dropAnswers(int count) { toDrop_ = count; }
@@ -49,60 +67,21 @@ public:
         std::lock_guard lock(mutex_);
         return requestIds_;
     }
-    // Refuses new connections and ends those open.
     void stop()
     {
-        if (stopped_.exchange(true))
-            return;
-        ::shutdown(listener_, SHUT_RDWR);
-        acceptor_.join();
-        ::close(listener_);
-        {
-            std::lock_guard lock(mutex_);
-            for (int client : clients_)
-                ::shutdown(client, SHUT_RDWR);
+        if (relay_.joinable()) {
+            ::shutdown(listener_, SHUT_RDWR);
+            relay_.join();
         }
-        for (std::thread& relay : relays_)
-            relay.join();
     }
 
 private:
-    void relay(int fd)
-    {
-        rawhttp::Socket client(rawhttp::Socket::Accepted{fd});
-        forward(client);
-        std::lock_guard lock(mutex_);
-        std::erase(clients_, fd); // before it is closed: stop() must not shut a reused number
-    }
-
-    // Passes requests on until the client closes or an answer is to be lost.
-    void forward(rawhttp::Socket& client)
-    {
-        for (rawhttp::HttpAnswer request; !(request = client.read()).head.empty();) {
-            if (request.headers.contains("x-tav-request-id")) {
-                std::lock_guard lock(mutex_);
-                requestIds_.push_back(request.headers["x-tav-request-id"]);
-            }
-            const rawhttp::HttpAnswer answer = rawhttp::exchange(upstreamPort_, request.text());
-            if (toFail_-- > 0) { // counts below zero, until set again
-                client.send("HTTP/1.1 502 Bad Gateway\r\nContent-Length: 0\r\n\r\n");
-                return;
-            }
-            if (toDrop_-- > 0 || !client.send(answer.text()))
-                return;
-        }
-    }
-
-    const int upstreamPort_;
     const int listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
     std::string address_;
-    std::atomic<bool> stopped_{false};
     std::atomic<int> toDrop_{0};
     std::atomic<int> toFail_{0};
-    std::thread acceptor_;
+    std::thread relay_;
     std::mutex mutex_;
-    std::vector<int> clients_;
-    std::vector<std::thread> relays_;
     std::vector<std::string> requestIds_;
 };
 
@@ -117,13 +96,9 @@ protected:
 
     static int addProvince(IResRemoteMgnt& remote, const char* code)
     {
-        SResRemoteProvCode province;
-        province.set_PROVINCE_CODE(code);
-        province.set_PROVINCE_NAME("备用线路省");
-        SResRemoteProvCodeList list;
-        list.push_back(province);
         CBSErrorMsg error;
-        return remote.add_provinceCode(MResRemoteMgntApp::SOpInfo(), list, error, nullptr);
+        return remote.add_provinceCode({}, testsupport::provinces({{code, "备用线路省"}}), error,
+                                       nullptr);
     }
 
     // -1 when the query failed.

@@ -1,10 +1,5 @@
-// Input states, combo selection, the window base and the date picker.
+// Input states, combo selection and the date picker.
 #include "TVGUICommon.h"
-
-#include <QCoreApplication>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QPointer>
 
 #include <gtest/gtest.h>
 
@@ -50,25 +45,6 @@ TEST(ComboPosition, SelectsTheExactTextOrNothing)
     PostionComboBoxItem(&combo, QString());
     EXPECT_EQ(combo.currentIndex(), 3) << "an empty item is an item";
     PostionComboBoxItem(nullptr, "x");
-}
-
-TEST(MdiChild, CaptionAndCloseThroughTheFrame)
-{
-    QMdiArea area;
-    QPointer<TfrmMDIChild> form = new TfrmMDIChild;
-    QMdiSubWindow* frame = area.addSubWindow(form);
-    frame->setAttribute(Qt::WA_DeleteOnClose);
-    form->setCaption("省份代码维护");
-    EXPECT_EQ(form->Caption(), "省份代码维护");
-    EXPECT_EQ(frame->windowTitle(), "省份代码维护");
-    EXPECT_EQ(form->font().pointSize(), 9);
-    area.show();
-    form->Update();
-
-    EXPECT_TRUE(form->Close());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(form.isNull()) << "the host's frame deletes the window on close";
-    EXPECT_TRUE(area.subWindowList().isEmpty());
 }
 
 TEST(DatePicker, TDateTimeRoundTrip)

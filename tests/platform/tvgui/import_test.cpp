@@ -11,103 +11,86 @@ namespace {
 const QString kImsi = "460001234567890";
 const QString kKi = "0123456789ABCDEF0123456789ABCDEF";
 
-QByteArray card(int n, const char* separator = " ")
+QStringList cardFields(int n)
 {
-    const QStringList fields = {QString("46000123456%1").arg(n, 4, 10, QChar('0')),
-                                QString("8986001234567890%1").arg(n, 4, 10, QChar('0')),
-                                "1234",
-                                "5678",
-                                "12345678",
-                                "87654321",
-                                kKi};
-    return fields.join(separator).toUtf8();
+    return QString("46000123456%1 8986001234567890%1 1234 5678 12345678 87654321")
+               .arg(n, 4, 10, QChar('0'))
+               .split(' ')
+           << kKi;
 }
 
-QStringList row(const CardRow& r)
+QByteArray card(int n, const char* separator = " ")
+{
+    return cardFields(n).join(separator).toUtf8();
+}
+
+QStringList cellsOf(const CardRow& row)
 {
     QStringList cells;
-    for (int i = 0; i < r.cells.count(); ++i)
-        cells.append(r.cells.text(i));
+    for (int i = 0; i < row.cells.count(); ++i)
+        cells.append(row.cells.text(i));
     return cells;
 }
 
-TEST(CardFile, SevenAndEightFieldsWithAnySeparators)
+// A parsed row's cells joined by "|": a seven-field card has an empty seventh cell.
+QString parsed(int n, const QString& extra = "")
 {
-    const CardFile file = ParseCardFile(
-        kImsi.toUtf8() + " \t 89860012345678901234,1234;5678|12345678,,87654321 " + kKi.toUtf8() +
-        "\r\n" + ",|" + kImsi.toUtf8() + "|8986001234567890123X|1|2|3|4|extra|" + kKi.toUtf8() +
-        "|\n" + "\"460001234567891\",\"8986\",\"1\",\"2\",\"3\",\"4\",\"" + kKi.toUtf8() + "\"");
-    ASSERT_TRUE(file.error.isEmpty()) << file.error.toStdString();
-    ASSERT_EQ(file.rows.size(), 3U);
-    EXPECT_EQ(row(file.rows[0]), QStringList({kImsi, "89860012345678901234", "1234", "5678",
-                                              "12345678", "87654321", "", kKi}));
-    EXPECT_EQ(row(file.rows[1]),
-              QStringList({kImsi, "8986001234567890123X", "1", "2", "3", "4", "extra", kKi}));
-    EXPECT_EQ(row(file.rows[2]),
-              QStringList({"460001234567891", "8986", "1", "2", "3", "4", "", kKi}));
+    QStringList cells = cardFields(n);
+    cells.insert(6, extra);
+    return cells.join('|');
 }
 
-TEST(CardFile, SkipsBlankCommentAndHeaderLines)
+TEST(CardFile, ReadsAnySeparatorsCommentsAndEncodingsOrRefusesTheWholeFile)
 {
-    const CardFile file = ParseCardFile("IMSI号 SIM卡号 PIN1 PIN2 PUK1 PUK2 KI\n"
-                                        "\n   \t\n# 批次 2024\n// 卡商\n; 注释\n" +
-                                        card(1) + "\n-----\nabc 1 2 3\n" + card(2) + "\n");
-    ASSERT_TRUE(file.error.isEmpty()) << file.error.toStdString();
-    ASSERT_EQ(file.rows.size(), 2U);
-    EXPECT_EQ(file.rows[1].cells.text(0), "460001234560002");
-}
-
-TEST(CardFile, Encodings)
-{
-    const QByteArray withBom = "\xEF\xBB\xBF"
-                               "卡号\n" +
-                               card(1, ",") + " 测试\n";
-    CardFile file = ParseCardFile(withBom);
-    ASSERT_EQ(file.rows.size(), 1U) << file.error.toStdString();
-    EXPECT_EQ(file.rows[0].cells.text(0), "460001234560001")
-        << "the BOM is not part of the first field";
-
-    // GBK: "卡号" header, "测试" as the eighth field.
-    const QByteArray gbk = "\xBF\xA8\xBA\xC5\r\n" +
-                           card(7).replace(" " + kKi.toUtf8(), " \xB2\xE2\xCA\xD4 " + kKi.toUtf8());
-    file = ParseCardFile(gbk);
-    ASSERT_EQ(file.rows.size(), 1U) << file.error.toStdString();
-    EXPECT_EQ(file.rows[0].cells.text(6), "测试");
-    EXPECT_EQ(file.rows[0].cells.text(7), kKi);
-
-    file = ParseCardFile(card(1) + "\n\xFF\xFE\xFF\n");
-    EXPECT_TRUE(file.rows.empty());
-    EXPECT_TRUE(file.error.contains("UTF-8")) << file.error.toStdString();
-}
-
-TEST(CardFile, WrongFieldCountRefusesTheWholeFileNamingTheLines)
-{
-    CardFile file = ParseCardFile(card(1) + "\n" + card(2) + "\n460001 2 3 4 5 6\n" + card(3) +
-                                  "\n" + card(4) + " 8 9\n");
-    EXPECT_TRUE(file.rows.empty());
-    EXPECT_EQ(file.badLines, std::vector<int>({3, 5}));
-    EXPECT_TRUE(file.error.contains("第3、5行")) << file.error.toStdString();
-
-    QByteArray many;
-    for (int i = 1; i <= 12; ++i)
-        many += "4600 1 2\n";
-    file = ParseCardFile(many);
-    EXPECT_EQ(file.badLines.size(), 12U);
-    EXPECT_TRUE(file.error.contains("第1、2、3、4、5、6、7、8、9、10行等共12行"))
-        << file.error.toStdString();
-}
-
-TEST(CardFile, RefusesWhatIsNotACardFile)
-{
-    EXPECT_TRUE(ParseCardFile(card(1) + '\0' + "\n").error.contains("二进制"));
-    EXPECT_TRUE(ParseCardFile("").error.contains("没有卡数据"));
-    EXPECT_TRUE(ParseCardFile("# only a comment\nIMSI SIM\n").error.contains("没有卡数据"));
-
+    struct Case {
+        const char* what;
+        QByteArray bytes;
+        QStringList rows;
+        QString error = {}; // a part of the message
+    };
     const QByteArray longest(kMaxCardLineBytes, '#');
-    EXPECT_EQ(ParseCardFile(longest + "\r\n" + card(1)).rows.size(), 1U);
-    const CardFile overlong = ParseCardFile(card(1) + "\n" + longest + "#\n");
-    EXPECT_TRUE(overlong.rows.empty());
-    EXPECT_TRUE(overlong.error.contains("第2行过长")) << overlong.error.toStdString();
+    const QByteArray wrongCounts =
+        card(1) + "\n" + card(2) + "\n460001 2 3 4 5 6\n" + card(3) + "\n" + card(4) + " 8 9\n";
+    const Case cases[] = {
+        {"separators",
+         kImsi.toUtf8() + " \t 89860012345678901234,1234;5678|12345678,,87654321 " + kKi.toUtf8() +
+             "\r\n,|" + kImsi.toUtf8() + "|8986001234567890123X|1|2|3|4|extra|" + kKi.toUtf8() +
+             "|\n\"460001234567891\",\"8986\",\"1\",\"2\",\"3\",\"4\",\"" + kKi.toUtf8() + "\"",
+         {kImsi + "|89860012345678901234|1234|5678|12345678|87654321||" + kKi,
+          kImsi + "|8986001234567890123X|1|2|3|4|extra|" + kKi,
+          "460001234567891|8986|1|2|3|4||" + kKi}},
+        {"blank, comment and header lines",
+         "IMSI号 SIM卡号 PIN1 PIN2 PUK1 PUK2 KI\n\n   \t\n# 批次 2024\n// 卡商\n; 注释\n" +
+             card(1) + "\n-----\nabc 1 2 3\n" + card(2) + "\n",
+         {parsed(1), parsed(2)}},
+        {"a byte-order mark", "\xEF\xBB\xBF卡号\n" + card(1, ",") + "\n", {parsed(1)}},
+        {"GBK",
+         "\xBF\xA8\xBA\xC5\r\n" +
+             card(7).replace(" " + kKi.toUtf8(), " \xB2\xE2\xCA\xD4 " + kKi.toUtf8()),
+         {parsed(7, "测试")}},
+        {"the longest line", longest + "\r\n" + card(1), {parsed(1)}},
+        {"neither UTF-8 nor GBK", card(1) + "\n\xFF\xFE\xFF\n", {}, "UTF-8"},
+        {"binary", card(1) + '\0' + "\n", {}, "二进制"},
+        {"empty", "", {}, "没有卡数据"},
+        {"no card line", "# only a comment\nIMSI SIM\n", {}, "没有卡数据"},
+        {"an overlong line", card(1) + "\n" + longest + "#\n", {}, "第2行过长"},
+        {"wrong field counts", wrongCounts, {}, "第3、5行"},
+        {"twelve wrong",
+         QByteArray("4600 1 2\n").repeated(12),
+         {},
+         "第1、2、3、4、5、6、7、8、9、10行等共12行"},
+    };
+    for (const Case& expected : cases) {
+        const CardFile file = ParseCardFile(expected.bytes);
+        QStringList rows;
+        for (const CardRow& row : file.rows)
+            rows << cellsOf(row).join('|');
+        EXPECT_EQ(rows, expected.rows) << expected.what;
+        EXPECT_TRUE(expected.error.isEmpty() ? file.error.isEmpty()
+                                             : file.error.contains(expected.error))
+            << expected.what << ": " << file.error.toStdString();
+    }
+    EXPECT_EQ(ParseCardFile(wrongCounts).badLines, std::vector<int>({3, 5}));
 }
 
 class Import : public ::testing::Test {

@@ -121,7 +121,7 @@ TEST_F(ListView, CellsRowDataAndRemovalKeepEachRowsOwnData)
     EXPECT_EQ(list_.columnCount(), 4) << "clear keeps the columns";
 }
 
-TEST_F(ListView, SelectionFocusAndCheckAreApart)
+TEST_F(ListView, SelectionFocusAndCheckAreApartAndAClickSetsBothBeforeItIsRaised)
 {
     list_.setSelectedRow(1);
     list_.setFocusedRow(3);
@@ -140,10 +140,8 @@ TEST_F(ListView, SelectionFocusAndCheckAreApart)
     EXPECT_TRUE(list_.isChecked(1)) << "the mark itself stays";
     clickCheckBoxShown(0);
     EXPECT_FALSE(list_.isChecked(0)) << "without check boxes a click does not tick";
-}
 
-TEST_F(ListView, AClickSelectsAndFocusesItsRowBeforeTheClickIsRaised)
-{
+    // A click selects and focuses its row before the click is raised.
     int selectedWhenClicked = -2;
     QObject::connect(&list_, &TListViewEx::rowClicked,
                      [&] { selectedWhenClicked = list_.selectedRow(); });
@@ -265,7 +263,7 @@ QJsonArray readWithCsvModule(const QString& path)
     return QJsonDocument::fromJson(python.readAllStandardOutput()).array();
 }
 
-TEST_F(ListView, CtrlSExportsTheWholeListAsShownToCsvThatReadsBackExactly)
+TEST_F(ListView, CtrlSExportsTheListAsShownToCsvThatReadsBackAndAFailureSaysSo)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("列表.csv");
@@ -289,10 +287,9 @@ TEST_F(ListView, CtrlSExportsTheWholeListAsShownToCsvThatReadsBackExactly)
         EXPECT_EQ(rows[position + 1].toArray(),
                   (QJsonArray{card.imsi, QString::fromUtf8(card.name), card.count}));
     }
-}
 
-TEST_F(ListView, ExportCancelledOrFailingSaysSoAndWritesNothing)
-{
+    // Cancelled or failing, an export says so and writes nothing.
+    gui_.clear();
     list_.exportToChosenFile();
     EXPECT_EQ(gui_.fileDialogs().size(), 1u);
     EXPECT_TRUE(gui_.messages().empty()) << "a cancelled dialog is no error";

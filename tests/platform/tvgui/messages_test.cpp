@@ -40,7 +40,7 @@ TEST_F(Recorded, MessageIsFormattedOnceWithLiteralArguments)
     ASSERT_EQ(gui_.messages().size(), 2U);
 }
 
-TEST_F(Recorded, AnswersFromTheScriptThenByDefault)
+TEST_F(Recorded, AnswersFromTheScriptThenByDefaultAndRecordsWaitBoxEvents)
 {
     gui_.answerNext(IDNO);
     gui_.answerNext(IDCANCEL);
@@ -57,10 +57,7 @@ TEST_F(Recorded, AnswersFromTheScriptThenByDefault)
     EXPECT_TRUE(gui_.messages().empty());
     EXPECT_EQ(gui_.lastMessage().flags, -1);
     EXPECT_EQ(ShowGUIMessage("q5", "确认操作", kConfirm), IDNO) << "clear() drops scripted answers";
-}
 
-TEST_F(Recorded, WaitBoxEvents)
-{
     ShowWaitBox("正在查询信息中，请稍候...");
     EXPECT_TRUE(gui_.waitBoxOpen());
     UpdateWaitBox("正在更新控件界面中，请稍候...");
@@ -72,31 +69,30 @@ TEST_F(Recorded, WaitBoxEvents)
     EXPECT_EQ(gui_.waitEvents(), QStringList({"close", "close"}));
 }
 
+// Unknown icon bits show no icon; a default button that is not offered falls back to the first.
 TEST(MessageBoxStyle, DecodesButtonsDefaultAndIcon)
 {
-    const MessageBoxStyle question = MessageBoxStyleOf(kConfirm);
-    EXPECT_EQ(question.buttons, std::vector<int>({IDYES, IDNO}));
-    EXPECT_EQ(question.defaultButton, IDNO);
-    EXPECT_EQ(question.escapeButton, IDNO);
-    EXPECT_EQ(question.icon, MB_ICONQUESTION);
-
-    const MessageBoxStyle note = MessageBoxStyleOf(0);
-    EXPECT_EQ(note.buttons, std::vector<int>({IDOK}));
-    EXPECT_EQ(note.defaultButton, IDOK);
-    EXPECT_EQ(note.icon, 0);
-    EXPECT_EQ(MessageBoxStyleOf(16).icon, MB_ICONHAND);
-    EXPECT_EQ(MessageBoxStyleOf(48).icon, MB_ICONEXCLAMATION);
-    EXPECT_EQ(MessageBoxStyleOf(64).icon, MB_ICONINFORMATION);
-    EXPECT_EQ(MessageBoxStyleOf(0x70).icon, 0) << "unknown icon bits show no icon";
-
-    const MessageBoxStyle three = MessageBoxStyleOf(MB_YESNOCANCEL | MB_DEFBUTTON3);
-    EXPECT_EQ(three.buttons, std::vector<int>({IDYES, IDNO, IDCANCEL}));
-    EXPECT_EQ(three.defaultButton, IDCANCEL);
-    EXPECT_EQ(three.escapeButton, IDCANCEL);
-    EXPECT_EQ(MessageBoxStyleOf(MB_OK | MB_DEFBUTTON3).defaultButton, IDOK);
-    EXPECT_EQ(MessageBoxStyleOf(MB_OKCANCEL).buttons, std::vector<int>({IDOK, IDCANCEL}));
-    EXPECT_EQ(MessageBoxStyleOf(MB_RETRYCANCEL).buttons, std::vector<int>({IDRETRY, IDCANCEL}));
-    EXPECT_EQ(MessageBoxStyleOf(0xE).buttons, std::vector<int>({IDOK}));
+    using Buttons = std::vector<int>;
+    for (const auto& [flags, buttons, defaultButton, icon] :
+         std::vector<std::tuple<int, Buttons, int, int>>{
+             {kConfirm, {IDYES, IDNO}, IDNO, MB_ICONQUESTION},
+             {0, {IDOK}, IDOK, 0},
+             {16, {IDOK}, IDOK, MB_ICONHAND},
+             {48, {IDOK}, IDOK, MB_ICONEXCLAMATION},
+             {64, {IDOK}, IDOK, MB_ICONINFORMATION},
+             {0x70, {IDOK}, IDOK, 0},
+             {MB_YESNOCANCEL | MB_DEFBUTTON3, {IDYES, IDNO, IDCANCEL}, IDCANCEL, 0},
+             {MB_OK | MB_DEFBUTTON3, {IDOK}, IDOK, 0},
+             {MB_OKCANCEL, {IDOK, IDCANCEL}, IDOK, 0},
+             {MB_RETRYCANCEL, {IDRETRY, IDCANCEL}, IDRETRY, 0},
+             {0xE, {IDOK}, IDOK, 0}}) {
+        const MessageBoxStyle style = MessageBoxStyleOf(flags);
+        EXPECT_EQ(style.buttons, buttons) << flags;
+        EXPECT_EQ(style.defaultButton, defaultButton) << flags;
+        EXPECT_EQ(style.icon, icon) << flags;
+    }
+    EXPECT_EQ(MessageBoxStyleOf(kConfirm).escapeButton, IDNO);
+    EXPECT_EQ(MessageBoxStyleOf(MB_YESNOCANCEL | MB_DEFBUTTON3).escapeButton, IDCANCEL);
 }
 
 QWidget* waitBoxWidget()

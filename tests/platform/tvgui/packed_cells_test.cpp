@@ -12,7 +12,7 @@ QStringList texts(const PackedCells& cells)
     return out;
 }
 
-TEST(PackedCellsTest, KeepsEachCellAsGiven)
+TEST(PackedCellsTest, KeepsEachCellAsGivenInUtf16OrUtf8)
 {
     const PackedCells cells(u"460001234560001", {"8986", "", "测试卡", "a\"b,c", ""});
     EXPECT_EQ(texts(cells), QStringList({"460001234560001", "8986", "", "测试卡", "a\"b,c", ""}));
@@ -21,16 +21,13 @@ TEST(PackedCellsTest, KeepsEachCellAsGiven)
     EXPECT_EQ(cells.text(-1), QString());
     EXPECT_EQ(PackedCells().count(), 0);
     EXPECT_EQ(PackedCells().text(0), QString());
-}
 
-TEST(PackedCellsTest, UTF8TextsArePackedAsTheyAre)
-{
     const std::string_view utf8[] = {"46000", "", "营业厅"};
-    const PackedCells cells{std::span<const std::string_view>(utf8)};
-    EXPECT_EQ(texts(cells), QStringList({"46000", "", "营业厅"}));
+    EXPECT_EQ(texts(PackedCells(std::span<const std::string_view>(utf8))),
+              QStringList({"46000", "", "营业厅"}));
 }
 
-TEST(PackedCellsTest, ChangingOneCellKeepsTheOthers)
+TEST(PackedCellsTest, ChangingOneCellKeepsTheOthersAndOneBeyondTheLastAddsEmptyCells)
 {
     PackedCells cells(u"first", {"second", "third"});
     cells.setText(1, u"a much longer second cell");
@@ -39,15 +36,12 @@ TEST(PackedCellsTest, ChangingOneCellKeepsTheOthers)
     EXPECT_EQ(texts(cells), QStringList({"", "a much longer second cell", "third"}));
     cells.setText(2, u"末");
     EXPECT_EQ(texts(cells), QStringList({"", "a much longer second cell", "末"}));
-}
 
-TEST(PackedCellsTest, WritingBeyondTheLastCellAddsEmptyCells)
-{
-    PackedCells cells;
-    cells.setText(3, u"fourth");
-    EXPECT_EQ(texts(cells), QStringList({"", "", "", "fourth"}));
-    cells.setText(-1, u"ignored");
-    EXPECT_EQ(cells.count(), 4);
+    PackedCells empty;
+    empty.setText(3, u"fourth");
+    EXPECT_EQ(texts(empty), QStringList({"", "", "", "fourth"}));
+    empty.setText(-1, u"ignored");
+    EXPECT_EQ(empty.count(), 4);
 }
 
 } // namespace

@@ -68,7 +68,7 @@ TEST_F(InternetTest, PassiveModeAndWritesInPiecesStoreTheBytes)
     EXPECT_TRUE(InternetCloseHandle(connection));
 }
 
-TEST(InternetHandles, WrongOrClosedHandlesAreRefused)
+TEST(InternetHandles, WrongOrClosedHandlesAndAFolderOpenedAsAFileAreRefused)
 {
     HINTERNET internet = InternetOpenA("WIN32", INTERNET_OPEN_TYPE_DIRECT, "WIN32", nullptr, 0);
     DWORD written = 0;
@@ -78,10 +78,7 @@ TEST(InternetHandles, WrongOrClosedHandlesAreRefused)
     EXPECT_FALSE(InternetCloseHandle(internet));
     EXPECT_EQ(ERROR_INVALID_HANDLE, GetLastError());
     EXPECT_FALSE(FtpRenameFileA(internet, "a", "b"));
-}
 
-TEST(LocalFiles, AFolderOpenedAsAFileIsRefusedAsAccessDenied)
-{
     EXPECT_EQ(INVALID_HANDLE_VALUE,
               CreateFileA(std::filesystem::temp_directory_path().c_str(), GENERIC_READ,
                           FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -1,21 +1,16 @@
 // The service through the middleware, on SQLite and on PostgreSQL: the semantics of queries and
 // writes, repeated writes, malformed requests.
-#include "ResRemoteSimTables.h"
 #include "raw_http.h"
-#include "secrets.h"
 #include "service_fixture.h"
 #include "tvd_json_stream.h"
-#include "tvd_member.h"
 
 #include <nlohmann/json.hpp>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdlib>
-#include <ctime>
 #include <functional>
 #include <future>
 #include <set>
@@ -38,31 +33,16 @@ protected:
             list.push_back(card(first + i));
         return list;
     }
-
-    int countSims(const std::string& first, const std::string& last)
-    {
-        SRemoteSimQryIn criteria;
-        criteria.set_START_IMSI(first);
-        criteria.set_END_IMSI(last);
-        criteria.set_MAX_NUM(100000);
-        SRemoteSimInfoList found;
-        CBSErrorMsg error;
-        EXPECT_EQ(remote_.qry_simInfo(criteria, found, error, nullptr), 0) << error.message;
-        return found.count();
-    }
 };
 
 // Operators type codes in either case and Chinese names; % and _ are characters like the others.
 TEST_P(Service, NameCriteriaIgnoreAsciiCaseAndMatchPercentAndUnderscoreLiterally)
 {
-    ASSERT_EQ(remote_.add_provinceCode(info_,
-                                       provinces({{"91", "Hebei_North"},
-                                                  {"92", "HebeiXNorth"},
-                                                  {"93", "折扣100%"},
-                                                  {"94", "折扣1000"}}),
-                                       error_, nullptr),
-              0)
-        << error_.message;
+    ASSERT_EQ(refusal(&Remote::add_provinceCode, provinces({{"91", "Hebei_North"},
+                                                            {"92", "HebeiXNorth"},
+                                                            {"93", "折扣100%"},
+                                                            {"94", "折扣1000"}})),
+              "");
     using Codes = std::vector<std::string>;
     for (const auto& [typed, codes] : std::vector<std::pair<const char*, Codes>>{
              {"hebei_", {"91"}}, {"NORTH", {"91", "92"}}, {"0%", {"93"}}, {"扣1", {"93", "94"}}}) {
@@ -102,11 +82,9 @@ TEST_P(Service, SimNumberRangesOfMixedLengthsCompareAsNumbers)
 {
     const char* numbers[] = {"8999999999999999999", "9000000000000000005", "10000000000000000005",
                              "19999999999999999999", "20000000000000000001"};
-    SRemoteSimInfoList batch;
-    for (int i = 0; i < 5; ++i) {
-        batch.push_back(card(8000 + i));
+    SRemoteSimInfoList batch = cards(8000, 5);
+    for (int i = 0; i < 5; ++i)
         batch[i].set_SIM_ID(numbers[i]);
-    }
     ASSERT_EQ(refusal(&Remote::add_simInfo, batch), "");
     const std::string badBound = "格式错误：必须为19或20位数字或大写字母A-F";
     // A bound that is not a SIM number is refused, not compared after padding.
@@ -148,9 +126,8 @@ TEST_P(Service, SimNumberRangesOfMixedLengthsCompareAsNumbers)
 // answer is written as its rows are read; its records, limit and read audit are those of the rows.
 TEST_P(Service, ABatchReadInChunksIsRefusedAtItsFaultOrStoredWholeAndALongAnswerKeepsItsLimit)
 {
-    SRemoteSimInfoList stored = cards(90000, 1);
+    ASSERT_EQ(refusal(&Remote::add_simInfo, cards(90000, 1)), "");
     CBSErrorMsg error;
-    ASSERT_EQ(remote_.add_simInfo(info_, stored, error, nullptr), 0) << error.message;
 
     SRemoteSimInfoList batch = cards(40000, 12000);
     // A text that is not UTF-8, met after the first pieces of the batch were sent, aborts the
@@ -164,7 +141,7 @@ TEST_P(Service, ABatchReadInChunksIsRefusedAtItsFaultOrStoredWholeAndALongAnswer
         spoil(spoilt);
         CBSErrorMsg refusal;
         EXPECT_NE(remote_.add_simInfo(info_, spoilt, refusal, nullptr), 0);
-        EXPECT_EQ(countSims("460009900040000", "460009900051999"), 0) << refusal.hint;
+        EXPECT_EQ(sims("460009900040000", "460009900051999").count(), 0) << refusal.hint;
         return refusal.message + " / " + refusal.hint;
     };
     EXPECT_EQ(refused([](auto& b) { b[11000] = b[100]; }),
@@ -179,7 +156,7 @@ TEST_P(Service, ABatchReadInChunksIsRefusedAtItsFaultOrStoredWholeAndALongAnswer
     remote_.setCheckOnly(true);
     EXPECT_EQ(remote_.add_simInfo(info_, batch, error, nullptr), 0) << error.message << error.hint;
     remote_.setCheckOnly(false);
-    EXPECT_EQ(countSims("460009900040000", "460009900051999"), 0);
+    EXPECT_EQ(sims("460009900040000", "460009900051999").count(), 0);
 
     // A value of the wrong type late in the batch: refused as a bad request, after the chunks
     // before it were stored in the transaction, which is rolled back.
@@ -201,18 +178,13 @@ TEST_P(Service, ABatchReadInChunksIsRefusedAtItsFaultOrStoredWholeAndALongAnswer
         answer.document()["error"].value("hint", "").find("in.listRemoteSimInfo[10000].REMARK"),
         std::string::npos)
         << answer.body;
-    EXPECT_EQ(countSims("460009900040000", "460009900051999"), 0);
+    EXPECT_EQ(sims("460009900040000", "460009900051999").count(), 0);
 
     ASSERT_EQ(remote_.add_simInfo(info_, batch, error, nullptr), 0) << error.message << error.hint;
-    EXPECT_EQ(countSims("460009900040000", "460009900051999"), 12000);
+    EXPECT_EQ(sims("460009900040000", "460009900051999").count(), 12000);
     EXPECT_EQ(count("SELECT COUNT(*) FROM sys_audit WHERE CODE = 'RMOSMQ25' AND OP_ID = 1"), 12001);
 
-    SRemoteSimQryIn criteria;
-    criteria.set_START_IMSI("460009900040000");
-    criteria.set_END_IMSI("460009900051999");
-    criteria.set_MAX_NUM(2345);
-    SRemoteSimInfoList found;
-    ASSERT_EQ(remote_.qry_simInfo(criteria, found, error, nullptr), 0) << error.message;
+    const SRemoteSimInfoList found = sims("460009900040000", "460009900051999", 2345);
     ASSERT_EQ(found.count(), 2345);
     for (std::size_t i : {0, 999, 1000, 2344})
         EXPECT_EQ(std::tie(found[i].IMSI, found[i].SIM_ID, found[i].KI_CODE),
@@ -227,31 +199,26 @@ TEST_P(Service, ABatchReadInChunksIsRefusedAtItsFaultOrStoredWholeAndALongAnswer
 
 TEST_P(Service, ModifyChangesOnlySetMembersAndKiIsNotStoredPlain)
 {
-    SRemoteSimInfoList one = cards(7000, 1);
-    CBSErrorMsg error;
-    ASSERT_EQ(remote_.add_simInfo(info_, one, error, nullptr), 0) << error.message;
-    SRemoteSimInfoList change;
-    auto& c = *static_cast<SRemoteSimInfo*>(change.append());
-    c.set_IMSI(one[0].IMSI);
-    c.set_REMARK("改过");
-    ASSERT_EQ(remote_.mod_simInfo(info_, change, error, nullptr), 0) << error.message;
-    SRemoteSimQryIn criteria;
-    criteria.set_START_IMSI(one[0].IMSI);
-    criteria.set_END_IMSI(one[0].IMSI);
-    SRemoteSimInfoList found;
-    ASSERT_EQ(remote_.qry_simInfo(criteria, found, error, nullptr), 0);
+    const SRemoteSimInfoList added = cards(7000, 1);
+    ASSERT_EQ(refusal(&Remote::add_simInfo, added), "");
+    ASSERT_EQ(refusal(&Remote::mod_simInfo, one<SRemoteSimInfoList>([&](auto& c) {
+                  c.set_IMSI(added[0].IMSI);
+                  c.set_REMARK("改过");
+              })),
+              "");
+    const SRemoteSimInfoList found = sims(added[0].IMSI, added[0].IMSI);
     ASSERT_EQ(found.count(), 1);
     EXPECT_EQ(found[0].REMARK, "改过");
     EXPECT_EQ(found[0].PIN2, "12345678");
     EXPECT_EQ(found[0].KI_CODE, "0123456789ABCDEF0123456789abcdef");
     EXPECT_EQ(found[0].KI_KEY, "KEY00001");
 
-    const std::string ki = stored("SELECT KI_CODE FROM rsim_sim WHERE IMSI = ?", {one[0].IMSI});
+    const std::string ki = stored("SELECT KI_CODE FROM rsim_sim WHERE IMSI = ?", {added[0].IMSI});
     EXPECT_EQ(ki.rfind("s1:", 0), 0U);
     EXPECT_EQ(ki.find("0123456789ABCDEF"), std::string::npos);
-    EXPECT_EQ(
-        count("SELECT COUNT(*) FROM sys_audit WHERE RECORD_KEY LIKE ?", {"%" + one[0].IMSI + "%"}),
-        2);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM sys_audit WHERE RECORD_KEY LIKE ?",
+                    {"%" + added[0].IMSI + "%"}),
+              2);
     EXPECT_EQ(count("SELECT COUNT(*) FROM sys_audit WHERE RECORD_KEY LIKE '%0123456789ABCDEF%'"),
               0);
 }
@@ -294,20 +261,20 @@ TEST_P(Service, AWriteSentAgainWithItsRequestIdIsAnsweredAsTheFirstAndAppliedOnc
                                                "\r\nX-Tav-Request-Id: " + id + "\r\n"));
         return std::to_string(answer.status) + " " + answer.body;
     };
-    const auto adding = [&](std::initializer_list<std::pair<const char*, const char*>> rows) {
+    const auto adding = [&](const SResRemoteProvCodeList& list) {
         using In = MResRemoteMgntApp::IResRemoteMgnt::CParamIn4add_provinceCode;
-        return R"({"in":)" + tvd::wire::ParamsWriter(In(info_, provinces(rows), nullptr)).all() +
-               "}";
+        return R"({"in":)" + tvd::wire::ParamsWriter(In(info_, list, nullptr)).all() + "}";
     };
     const char* stored =
         "SELECT COUNT(*) FROM sys_audit WHERE CODE = 'RMOSMQ01' AND RECORD_KEY LIKE ?";
-    const std::string first = send(adding({{"81", "一"}}), "write-1");
+    const std::string first = send(adding(provinces({{"81", "一"}})), "write-1");
     EXPECT_EQ(first.rfind("200 ", 0), 0U) << first;
-    EXPECT_EQ(send(adding({{"81", "一"}}), "write-1"), first);
+    EXPECT_EQ(send(adding(provinces({{"81", "一"}})), "write-1"), first);
     EXPECT_EQ(count(stored, {std::string("%PROVINCE_CODE=81")}), 1);
-    EXPECT_NE(send(adding({{"81", "一"}}), "write-2").find("PROVINCE_CODE=81"), std::string::npos)
+    EXPECT_NE(send(adding(provinces({{"81", "一"}})), "write-2").find("PROVINCE_CODE=81"),
+              std::string::npos)
         << "a new id is a new write";
-    EXPECT_EQ(send(adding({{"83", "三"}}), "bad id!").rfind("400 ", 0), 0U);
+    EXPECT_EQ(send(adding(provinces({{"83", "三"}})), "bad id!").rfind("400 ", 0), 0U);
 
     SResRemoteProvCodeList list;
     for (int i = 0; i < 3000; ++i) {
@@ -315,9 +282,7 @@ TEST_P(Service, AWriteSentAgainWithItsRequestIdIsAnsweredAsTheFirstAndAppliedOnc
         p.set_PROVINCE_CODE("P" + std::to_string(i));
         p.set_PROVINCE_NAME("并发");
     }
-    using In = MResRemoteMgntApp::IResRemoteMgnt::CParamIn4add_provinceCode;
-    const std::string batch =
-        R"({"in":)" + tvd::wire::ParamsWriter(In(info_, list, nullptr)).all() + "}";
+    const std::string batch = adding(list);
     auto together = std::async(std::launch::async, [&] { return send(batch, "write-3"); });
     const std::string alone = send(batch, "write-3");
     EXPECT_EQ(together.get(), alone);
@@ -325,7 +290,7 @@ TEST_P(Service, AWriteSentAgainWithItsRequestIdIsAnsweredAsTheFirstAndAppliedOnc
 
     ASSERT_EQ(login("viewer", "viewer123"), 0) << error_.message;
     database()->exec("INSERT INTO sys_oper_right (OP_ID, ENT_ID, PRIV_ID) VALUES (2, 53701, 10)");
-    const std::string another = send(adding({{"82", "二"}}), "write-1");
+    const std::string another = send(adding(provinces({{"82", "二"}})), "write-1");
     EXPECT_EQ(another.rfind("200 ", 0), 0U) << another;
     EXPECT_EQ(count(stored, {std::string("%PROVINCE_CODE=82")}), 1);
 }

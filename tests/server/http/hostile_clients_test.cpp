@@ -39,14 +39,6 @@ protected:
         return exchange(post("/v1/login", kLogin)).document().value("session", "");
     }
 
-    // A normal client's call, answered while the hostile connections are still held open.
-    void expectNormalClientServed()
-    {
-        const HttpAnswer answer = exchange(post("/v1/login", kLogin));
-        EXPECT_EQ(answer.status, 200);
-        EXPECT_TRUE(answer.document().contains("session"));
-    }
-
     std::unique_ptr<testsupport::RsimdProcess> server_;
 };
 
@@ -63,10 +55,11 @@ TEST_F(HostileClients, SlowStalledAndFloodingClientsOfOneAddressDoNotHoldUpOther
             i % 2 ? "POST /v1/login HTTP/1.1\r\nHost: x\r\n"
                   : "POST /v1/login HTTP/1.1\r\nContent-Length: 100\r\n\r\n{\"login\":");
     }
-    expectNormalClientServed();
+    // A normal client's call, answered while the hostile connections are still held open.
+    EXPECT_NE(session(), "");
     for (auto& socket : hostile)
         socket->send("X"); // a byte a second, as it were
-    expectNormalClientServed();
+    EXPECT_NE(session(), "");
 
     // Over all addresses the service takes no more than its connections: with 16 from one
     // address and 8 from another held open, one more is closed unanswered.

@@ -112,11 +112,7 @@ protected:
     // The KI of a card of the demo data as answered, "" when answered without it.
     std::string demoCardKi()
     {
-        SRemoteSimQryIn criteria;
-        criteria.set_START_IMSI("460001000000010");
-        criteria.set_END_IMSI("460001000000010");
-        SRemoteSimInfoList found;
-        EXPECT_EQ(remote_.qry_simInfo(criteria, found, error_, nullptr), 0) << error_.message;
+        const SRemoteSimInfoList found = sims("460001000000010", "460001000000010");
         return found.count() == 1 ? found[0].KI_CODE : "no card";
     }
 

@@ -69,11 +69,7 @@ TEST_P(SecretMembers, AKiCopiedOntoAnotherCardAnswersAsUnreadableNotAsThatCardsK
                      "WHERE IMSI = ?",
                      {first, second});
 
-    SRemoteSimQryIn criteria;
-    criteria.set_START_IMSI(first);
-    criteria.set_END_IMSI("460001000000002");
-    SRemoteSimInfoList found;
-    ASSERT_EQ(remote_.qry_simInfo(criteria, found, error_, nullptr), 0) << error_.message;
+    const SRemoteSimInfoList found = sims(first, "460001000000002");
     ASSERT_EQ(found.count(), 3);
     EXPECT_EQ(found[0].KI_CODE, "1A2B3C4D5E6F708192A3B4C5D6E7F809");
     EXPECT_EQ(found[1].IMSI, second);

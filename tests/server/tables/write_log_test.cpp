@@ -14,26 +14,6 @@ using testsupport::Backend;
 
 namespace {
 
-struct Entry {
-    long long soNbr;
-    const char* time;
-    int region;
-    int op;
-    const char* phone2;
-    const char* cardFlag;
-};
-
-// Region 30 and operators 301/302 are not in the demo data; the last digits of each entry's
-// number are those of its IMSI, SIM number and main number.
-constexpr Entry kEntries[] = {
-    {910000000001, "2026-03-10 00:00:00", 30, 301, "", "0"},
-    {910000000002, "2026-03-10 23:59:59", 30, 301, "14700000002", "1"},
-    {910000000003, "2026-03-11 00:00:00", 30, 301, "", "0"},
-    {910000000004, "2026-03-09 23:59:59", 30, 301, "", "0"},
-    {910000000005, "2026-03-10 12:00:00", 31, 301, "", "0"},
-    {910000000006, "2026-03-10 12:00:00", 30, 302, "", "0"},
-};
-
 const std::vector<std::string> kColumns{"SO_NBR",    "SIM_ID", "IMSI",   "OP_ID",      "OP_TIME",
                                         "CARD_FLAG", "PHONE1", "PHONE2", "REGION_CODE"};
 
@@ -41,13 +21,14 @@ rsim::db::Row rowOf(long long soNbr, const std::string& time, int region, int op
                     const std::string& phone2, const std::string& cardFlag)
 {
     const std::string tail = std::to_string(soNbr % 1000000);
+    const std::string digits = std::string(7 - tail.size(), '0') + tail;
     return {std::int64_t{soNbr},
-            "8986030000000" + std::string(7 - tail.size(), '0') + tail,
-            "46003000" + std::string(7 - tail.size(), '0') + tail,
+            "8986030000000" + digits,
+            "46003000" + digits,
             std::int64_t{op},
             time,
             cardFlag,
-            "1390" + std::string(7 - tail.size(), '0') + tail,
+            "1390" + digits,
             phone2,
             std::int64_t{region}};
 }
@@ -60,10 +41,15 @@ protected:
         if (IsSkipped() || HasFatalFailure())
             return;
         db_ = database();
-        std::vector<rsim::db::Row> rows;
-        for (const auto& e : kEntries)
-            rows.push_back(rowOf(e.soNbr, e.time, e.region, e.op, e.phone2, e.cardFlag));
-        db_->insertMany("rsim_write_log", kColumns, rows);
+        // Region 30 and operators 301/302 are not in the demo data; the last digits of each
+        // entry's number are those of its IMSI, SIM number and main number.
+        db_->insertMany("rsim_write_log", kColumns,
+                        {rowOf(910000000001, "2026-03-10 00:00:00", 30, 301, "", "0"),
+                         rowOf(910000000002, "2026-03-10 23:59:59", 30, 301, "14700000002", "1"),
+                         rowOf(910000000003, "2026-03-11 00:00:00", 30, 301, "", "0"),
+                         rowOf(910000000004, "2026-03-09 23:59:59", 30, 301, "", "0"),
+                         rowOf(910000000005, "2026-03-10 12:00:00", 31, 301, "", "0"),
+                         rowOf(910000000006, "2026-03-10 12:00:00", 30, 302, "", "0")});
     }
 
     // The window's criteria: always a region and an operator.

@@ -60,7 +60,6 @@ TEST_F(AucRoleForm, TheEditAreaMessagesAreWordedAsTheyStand)
             row = i;
     ASSERT_GE(row, 0);
     clickRow("lstvShowList", row);
-    EXPECT_TRUE(edit("edEnt_Code")->isReadOnly());
     EXPECT_FALSE(edit("edEnt_Name")->isReadOnly());
     type("edEnt_Name", "改名实体");
     click("btnMod");

@@ -85,7 +85,7 @@ TEST_F(ErrMsgForm, AQueryFillsRowsThatRememberTheirRecordAndDisablesTheWrites)
     EXPECT_EQ(rows()->rowCount(), 0);
 }
 
-TEST_F(ErrMsgForm, TheEditAreaIsCheckedInItsOwnOrderWithTrimmedTexts)
+TEST_F(ErrMsgForm, TheEditAreaIsCheckedInItsOwnOrderAndAddSendsItAsTyped)
 {
     fillNew("C64", "", "");
     type("edDLL_Name", "");
@@ -101,10 +101,8 @@ TEST_F(ErrMsgForm, TheEditAreaIsCheckedInItsOwnOrderWithTrimmedTexts)
     click("btnAdd");
     EXPECT_EQ(lastText(), "[错误信息]不能为空，请输入!");
     EXPECT_TRUE(Calls("RMOSMQ34").empty());
-}
 
-TEST_F(ErrMsgForm, AddSendsTheRecordAsTypedAndAppendsARowLinkedToNothing)
-{
+    // Add sends the record as typed and appends a row linked to nothing.
     click("btnQuery");
     fillNew("C64", "E100", " 新错误 ", "added.dll");
     click("btnAdd");

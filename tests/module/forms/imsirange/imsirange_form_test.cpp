@@ -10,7 +10,7 @@ namespace {
 
 using ImsiRangeForm = windowtest::OpenedWindow<10150177>;
 
-TEST_F(ImsiRangeForm, AFreshWindowQueriesTheOperatorsRegionAndTheFirstProvince)
+TEST_F(ImsiRangeForm, AFreshWindowQueriesTheOperatorsPlaceAndLeavingAStartImsiCopiesIt)
 {
     EXPECT_FALSE(box("ckbQryMsisdnGrp")->isChecked());
     EXPECT_FALSE(box("ckbImsi")->isChecked());
@@ -24,10 +24,9 @@ TEST_F(ImsiRangeForm, AFreshWindowQueriesTheOperatorsRegionAndTheFirstProvince)
     EXPECT_EQ(list("lstShowDataList")->cellText(0, 1), "[10] 广州");
     EXPECT_EQ(list("lstShowDataList")->cellText(0, 2), "[11] 北京");
     EXPECT_EQ(combo("cmbProvince")->currentText(), "[11] 北京");
-}
 
-TEST_F(ImsiRangeForm, LeavingAStartImsiForAnotherControlCopiesItOverTheEnd)
-{
+    // Leaving a start IMSI for another control of the window copies it over the end.
+    click("btnClearBase");
     click("ckbImsi");
     edit("edtQryImsiLast")->setText("460009999999999");
     click("edtQryImsiFirst");

@@ -66,7 +66,7 @@ TEST_F(InquiryForm, OpensOnTheSegmentPageWithEveryCriterionUntickedAndItsEditorL
     EXPECT_EQ(combo("cmbRegionCode")->currentText(), "[10] 广州");
 }
 
-TEST_F(InquiryForm, TheSpanCheckPassesAYearOf365DaysAndStopsAt366EvenUnticked)
+TEST_F(InquiryForm, TheSpanAndTheLogCriteriaAreCheckedInOrderBeforeAnyCall)
 {
     showPage(0);
     const QDate begin(2025, 3, 1);
@@ -89,6 +89,26 @@ TEST_F(InquiryForm, TheSpanCheckPassesAYearOf365DaysAndStopsAt366EvenUnticked)
     EXPECT_EQ(criteria("RMOSMQ52")["BEGIN_OP_TIME"], "2026-03-11 00:00:00")
         << "a backwards span is sent as it is";
     EXPECT_EQ(criteria("RMOSMQ52")["END_OP_TIME"], "2026-03-09 23:59:59");
+
+    // Ticked criteria are checked in order, and a work order must be a number.
+    gui_->clear();
+    ClearCalls();
+    click("chkOperDate");
+    click("chkIMSI");
+    click("chkSimID");
+    edit("edIMSI")->setText("   ");
+    click("btnQuery");
+    expectOnlyMessage("勾选了[SIM卡号]复选框时必须输入[SIM卡号]，请输入!", 0);
+    gui_->clear();
+    edit("edSimID")->setText("8986");
+    click("btnQuery");
+    expectOnlyMessage("勾选[IMSI号]复选框时必须输入[IMSI号]，请选择!", 0);
+    gui_->clear();
+    click("chkSoNbr");
+    edit("edSoNbr")->setText("12a");
+    click("btnQuery");
+    expectOnlyMessage("[工单号]必须是整数，请重新输入!", 0);
+    EXPECT_TRUE(Calls("RMOSMQ52").empty());
 }
 
 TEST_F(InquiryForm, EveryLogQueryCarriesTheOperatorAndTheTickedCriteriaAsTyped)
@@ -109,38 +129,12 @@ TEST_F(InquiryForm, EveryLogQueryCarriesTheOperatorAndTheTickedCriteriaAsTyped)
     combo("cmbCardFlag")->setCurrentIndex(1);
     setSpan(QDate(2026, 11, 1), QDate(2026, 11, 30));
     click("btnQuery");
-    EXPECT_EQ(criteria("RMOSMQ52"), json({{"REGION_CODE", 10},
-                                          {"OP_ID", 1},
-                                          {"SO_NBR", 123456},
-                                          {"SIM_ID", " 8986"},
-                                          {"IMSI", "46000 "},
-                                          {"PHONE1", "138"},
-                                          {"PHONE2", " 147"},
-                                          {"CARD_FLAG", "1"},
-                                          {"BEGIN_OP_TIME", "2026-11-01 00:00:00"},
-                                          {"END_OP_TIME", "2026-11-30 23:59:59"}}));
+    EXPECT_EQ(criteria("RMOSMQ52"),
+              json::parse(R"({"REGION_CODE":10,"OP_ID":1,"SO_NBR":123456,"SIM_ID":" 8986",
+                  "IMSI":"46000 ","PHONE1":"138","PHONE2":" 147","CARD_FLAG":"1",
+                  "BEGIN_OP_TIME":"2026-11-01 00:00:00","END_OP_TIME":"2026-11-30 23:59:59"})"));
     expectOnlyMessage("提示：没有查到写卡日志信息!", 64);
     EXPECT_EQ(list("lstvWriteCardLogShowList")->rowCount(), 0);
-}
-
-TEST_F(InquiryForm, LogCriteriaAreCheckedInOrderAndAWorkOrderMustBeANumber)
-{
-    showPage(0);
-    click("chkIMSI");
-    click("chkSimID");
-    edit("edIMSI")->setText("   ");
-    click("btnQuery");
-    expectOnlyMessage("勾选了[SIM卡号]复选框时必须输入[SIM卡号]，请输入!", 0);
-    gui_->clear();
-    edit("edSimID")->setText("8986");
-    click("btnQuery");
-    expectOnlyMessage("勾选[IMSI号]复选框时必须输入[IMSI号]，请选择!", 0);
-    gui_->clear();
-    click("chkSoNbr");
-    edit("edSoNbr")->setText("12a");
-    click("btnQuery");
-    expectOnlyMessage("[工单号]必须是整数，请重新输入!", 0);
-    EXPECT_TRUE(Calls("RMOSMQ52").empty());
 }
 
 TEST_F(InquiryForm, TheLogListsTheNewestFirstAndSaysWhenTheAnswerWasCut)
@@ -200,7 +194,7 @@ TEST_F(InquiryForm, SegmentQueriesSendTheTickedTextsUntrimmedAndShowLookupTexts)
     EXPECT_EQ(segments->rowCount(), 0);
 }
 
-TEST_F(InquiryForm, SegmentAndImsiClearRefillTheRegionsAndKeepTheList)
+TEST_F(InquiryForm, ClearRefillsTheRegionsAndTheImsiBoxesTickAndUntickEachOther)
 {
     showPage(2);
     click("btnQryPsIMSI");
@@ -220,10 +214,8 @@ TEST_F(InquiryForm, SegmentAndImsiClearRefillTheRegionsAndKeepTheList)
     EXPECT_FALSE(box("chkRegionCode")->isChecked());
     EXPECT_EQ(list("lstvMsisdnSegList")->rowCount(), 5);
     EXPECT_EQ(list("lstvPsIMSIList")->rowCount(), 5);
-}
 
-TEST_F(InquiryForm, TheImsiBoxesTickAndUntickEachOther)
-{
+    // The two IMSI boxes tick and untick each other.
     showPage(2);
     click("chkBgnIMSI");
     EXPECT_TRUE(box("chkEndIMSI")->isChecked());
@@ -245,10 +237,8 @@ TEST_F(InquiryForm, TheImsiBoxesTickAndUntickEachOther)
     edit("edHlR_Code")->setText(" HLR");
     gui_->clear();
     click("btnQryPsIMSI");
-    EXPECT_EQ(criteria("RMOSMQ50"), json({{"START_IMSI", "46000"},
-                                          {"END_IMSI", " 46001"},
-                                          {"PS_NET_CODE", " HLR"},
-                                          {"REGION_CODE", "10"}}));
+    EXPECT_EQ(criteria("RMOSMQ50"), json::parse(R"({"START_IMSI":"46000","END_IMSI":" 46001",
+                                                    "PS_NET_CODE":" HLR","REGION_CODE":"10"})"));
     expectOnlyMessage("提示：没有查到开通平台IMSI信息!", 64);
 }
 
