@@ -243,18 +243,20 @@ void TfrmRemoteSimInfo::btnClearClick()
     btnClearBaseClick();
 }
 
-// The place combo boxes keep the operator's place: an empty record's codes have no items.
+// The place combo boxes, which the operator cannot change, keep the operator's place; the other
+// combo boxes show their first item.
 void TfrmRemoteSimInfo::btnClearBaseClick()
 {
     lstShowDataList->clear();
     for (const EditField& field : EditFields()) {
+        const Editor& editor = field.editor;
         if (field.source == Source::Key)
-            MakeDefault(Control(field.editor));
-        if (field.editor.edit != nullptr)
-            (this->*field.editor.edit)->clear();
+            MakeDefault(Control(editor));
+        if (editor.edit != nullptr)
+            (this->*editor.edit)->clear();
+        else if ((field.flags & Fixed) == 0)
+            (this->*editor.combo)->setCurrentIndex((this->*editor.combo)->count() > 0 ? 0 : -1);
     }
-    for (QComboBox* combo : {cmbResCode, cmbSts, cmbPurpose, cmbVendor})
-        combo->setCurrentIndex(combo->count() > 0 ? 0 : -1);
     for (QPushButton* button : {btnCancel, btnModify, btnDelete, btnCommit})
         MakeReadOnly(button);
     edSmsp->setText(smspCode_);
