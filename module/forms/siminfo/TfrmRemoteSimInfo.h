@@ -145,8 +145,8 @@ private:
     MResRemoteMgntDef::SRemoteSimInfo ReadEditArea() const;
     void ShowRecord(const MResRemoteMgntDef::SRemoteSimInfo& record);
     void FillList(const MResRemoteMgntDef::SRemoteSimInfoList& records);
-    class CodeTexts;
-    PackedCells RowOf(const MResRemoteMgntDef::SRemoteSimInfo& record, CodeTexts& codes) const;
+    class FieldTexts;
+    PackedCells RowOf(const MResRemoteMgntDef::SRemoteSimInfo& record, FieldTexts& codes) const;
     class RowRecords;
     void CommitAdd();
     void CommitModify();
