@@ -1,8 +1,10 @@
 // Timing helpers of the benchmarks: best of a few runs, printed as a ratio to a baseline.
 #pragma once
 
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -10,6 +12,7 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <vector>
 
 inline double millis(const std::function<void()>& work, int runs = 1)
 {
@@ -68,6 +71,26 @@ inline double resetPeakOf(int pid)
 {
     std::ofstream("/proc/" + std::to_string(pid) + "/clear_refs") << "5";
     return statusMiBOf(pid, "VmRSS");
+}
+
+// Times of writing 4 KiB over a file of folder and syncing it, as a commit of the audit file
+// syncs its log, one after the other until done() (at least once); in ms, sorted.
+inline std::vector<double> syncTimes(const std::string& folder, const std::function<bool()>& done)
+{
+    const std::string path = folder + "/sync.bin";
+    const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY, 0600);
+    const std::string block(4096, 'x');
+    std::vector<double> times;
+    do
+        times.push_back(millis([&] {
+            if (::pwrite(fd, block.data(), block.size(), 0) < 0 || ::fdatasync(fd) != 0)
+                std::perror("sync");
+        }));
+    while (!done());
+    ::close(fd);
+    ::unlink(path.c_str());
+    std::sort(times.begin(), times.end());
+    return times;
 }
 
 // aim 0: no target, the ratio is reported as it is.

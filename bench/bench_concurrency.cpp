@@ -1,9 +1,11 @@
 // Many operators at once: 16 and 64 clients mixing small queries, IMSI range queries and one-card
 // writes against rsimd on SQLite and on PostgreSQL, each load against the same clients calling the
-// ping route; then the readers' latency while a 100,000-card commit runs.
+// ping route; then the readers' latency while a 100,000-card commit runs, beside the time of a
+// durable sync on the same disk.
 //
 //   bench_concurrency [THREADS ...]   rsimd's worker threads to try (0, the default: rsimd's own)
-//   bench_concurrency commit          only the readers beside the commit, on SQLite (to profile)
+//   bench_concurrency commit          only the readers beside the commit, on SQLite and, when
+//                                     RSIM_TEST_PG is set, PostgreSQL (to profile)
 #include "bench_common.h"
 #include "rsimd_process.h"
 #include "sim_cards.h"
@@ -16,6 +18,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -227,6 +230,11 @@ void readersDuringCommit(const RsimdProcess& server, const std::string& session,
     };
     Load alone =
         runClients(server.address(), session, readers, read, [](int k) { return k >= 100; });
+    // What an audited answer waits for at least, a durable sync on the service's disk, alone and
+    // beside the commit.
+    const std::string folder = std::filesystem::path(server.keyFile()).parent_path().string();
+    int syncs = 0;
+    const auto syncsAlone = syncTimes(folder, [&] { return ++syncs == 51; });
     const std::string body = addBody(firstCard, kCommitCards);
     std::atomic<bool> committed{false};
     bool accepted = false;
@@ -240,9 +248,12 @@ void readersDuringCommit(const RsimdProcess& server, const std::string& session,
     });
     const double longestAlone[2] = {longest[0], longest[1]};
     longest[0] = longest[1] = 0;
+    std::vector<double> syncsDuring;
+    std::thread prober([&] { syncsDuring = syncTimes(folder, [&] { return committed.load(); }); });
     Load during = runClients(server.address(), session, readers, read,
                              [&](int k) { return committed || k >= kMaxReaderCalls; });
     writer.join();
+    prober.join();
     std::printf("  %d readers, %s, during a %d-card commit (%.1f s%s): %zu calls, p50 %.2f ms, p99 "
                 "%.2f ms, "
                 "longest %.0f ms | without the commit: p50 %.2f ms, p99 %.2f ms | p99 ratio %.2f\n",
@@ -253,6 +264,10 @@ void readersDuringCommit(const RsimdProcess& server, const std::string& session,
     std::printf("    longest small query %.0f ms, audited range query %.0f ms | without the "
                 "commit: %.0f ms, %.0f ms\n",
                 longest[0], longest[1], longestAlone[0], longestAlone[1]);
+    std::printf("    a 4 KiB write and sync in the service's folder: p50 %.1f ms, longest %.0f ms "
+                "(%zu syncs) | without the commit: p50 %.1f ms, longest %.0f ms\n",
+                syncsDuring[syncsDuring.size() / 2], syncsDuring.back(), syncsDuring.size(),
+                syncsAlone[syncsAlone.size() / 2], syncsAlone.back());
     std::fflush(stdout);
 }
 
@@ -281,6 +296,8 @@ int main(int argc, char** argv)
 {
     if (argc > 1 && std::string(argv[1]) == "commit") {
         benchBackend(RsimdProcess::Backend::Sqlite, "SQLite", 0, true, true);
+        if (RsimdProcess::postgresAvailable())
+            benchBackend(RsimdProcess::Backend::Postgres, "PostgreSQL", 0, true, true);
         return 0;
     }
     std::vector<int> threads;

@@ -1,7 +1,8 @@
 // The windows' figures: opening a window, and committing 100,000 staged cards through the SIM
 // window, each against a baseline measured in the same run (list fill and import: bench/tvgui).
 // "bench_gui million": import and commit of a 1,000,000-line card file alone, for its peak memory;
-// "bench_gui range [N]": the window's range query alone (N times, 50 unless given), to profile it.
+// "bench_gui range [N [postgresql]]": the window's range query alone (N times, 50 unless given),
+// to profile it, on SQLite or PostgreSQL.
 #include "CreateBusinessForm.h"
 #include "ResRemoteSimMgnt_tvd_c.h"
 #include "TVGUICommon.h"
@@ -143,7 +144,7 @@ void million(MSysmgntDef::SOperator& op, const testsupport::RsimdProcess& server
 }
 
 void windowRangeQuery(MSysmgntDef::SOperator& op, const testsupport::RsimdProcess& server,
-                      int queries = 50)
+                      int queries = 50, const char* backend = "SQLite")
 {
     auto db = rsim::db::connect(server.database());
     storeCards(*db, rsim::secrets::SecretBox::fromKeyFile(server.keyFile(), false), 0, 900000);
@@ -165,8 +166,9 @@ void windowRangeQuery(MSysmgntDef::SOperator& op, const testsupport::RsimdProces
                 (cpuMillisOf("self") - clientCpu) / calls,
                 (cpuMillisOf(service) - serviceCpu) / calls);
     const double direct = millis([&] { bareRangeQuery(*db, queries); }, 3);
-    report(QString(
-               "IMSI range query, MAX_NUM 50, 1,000,000 cards, through the SIM window (%1 queries)")
+    report(QString("IMSI range query, MAX_NUM 50, 1,000,000 cards, %1, through the SIM window (%2 "
+                   "queries)")
+               .arg(backend)
                .arg(queries)
                .toUtf8()
                .constData(),
@@ -183,17 +185,20 @@ int main(int argc, char** argv)
     RecordingInteraction gui;
     setGuiInteraction(&gui);
     QTemporaryDir folder;
-    testsupport::RsimdProcess server;
+    const QByteArray only = argc > 1 ? argv[1] : "";
+    const bool postgres = only == "range" && argc > 3 && QByteArray(argv[3]) == "postgresql";
+    testsupport::RsimdProcess server(postgres ? testsupport::RsimdProcess::Backend::Postgres
+                                              : testsupport::RsimdProcess::Backend::Sqlite);
     setenv("TAV_BROKER_TAVORINE", server.address().c_str(), 1);
     MSysmgntDef::SOperator op;
     CBSErrorMsg error;
     if (tvd_login("TAVORINE", "admin", "admin123", op, error) != 0)
         return 1;
-    const QByteArray only = argc > 1 ? argv[1] : "";
     if (only == "million") {
         million(op, server, folder, gui);
     } else if (only == "range") {
-        windowRangeQuery(op, server, argc > 2 ? std::atoi(argv[2]) : 50);
+        windowRangeQuery(op, server, argc > 2 ? std::atoi(argv[2]) : 50,
+                         postgres ? "PostgreSQL" : "SQLite");
     } else {
         openWindow(op, server);
         commit(op, server, cardFile(folder, kRows, 0), gui);

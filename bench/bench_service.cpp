@@ -108,19 +108,9 @@ void commitHundredThousand(RsimdProcess::Backend backend, const char* name, doub
 // commit of the audit file syncs its log: what an answer that reveals secrets waits for at least.
 double syncMillis(const RsimdProcess& server)
 {
-    const std::string path =
-        (std::filesystem::path(server.keyFile()).parent_path() / "sync.bin").string();
-    const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY, 0600);
-    const std::string block(4096, 'x');
-    std::vector<double> times;
-    for (int i = 0; i < 51; ++i)
-        times.push_back(millis([&] {
-            if (::pwrite(fd, block.data(), block.size(), 0) < 0 || ::fdatasync(fd) != 0)
-                std::perror("sync");
-        }));
-    ::close(fd);
-    std::filesystem::remove(path);
-    std::nth_element(times.begin(), times.begin() + 25, times.end());
+    int syncs = 0;
+    const auto times = syncTimes(std::filesystem::path(server.keyFile()).parent_path().string(),
+                                 [&] { return ++syncs == 51; });
     return times[25];
 }
 
@@ -175,23 +165,29 @@ void rangeQueryRatio(const RsimdProcess& server, const char* name, int runs)
         },
         runs);
     report("  of which the service and the HTTP answer, not decoded (no KI)", bare, direct, 0);
-    std::printf("  per query: bare SQL %.3f ms, write and sync 4 KiB (median) %.3f ms, answer %zu "
-                "bytes\n",
-                direct / kQueries, syncMillis(server), bytes);
+    const double ping = millisOfCalls(
+                            kQueries, [&] { raw.Get("/v1/ping"); }, runs) /
+                        kQueries;
+    std::printf("  per query: bare SQL %.3f ms, loopback HTTP round trip %.3f ms, write and sync 4 "
+                "KiB (median) %.3f ms, answer %zu bytes\n",
+                direct / kQueries, ping, syncMillis(server), bytes);
     std::fflush(stdout);
     login(server);
 }
 
-void rangeQueryOnAMillion(int runs)
+void rangeQueryOnAMillion(RsimdProcess::Backend backend, int runs)
 {
-    RsimdProcess server;
+    RsimdProcess server(backend);
     {
         auto db = rsim::db::connect(server.database());
         const auto box = rsim::secrets::SecretBox::fromKeyFile(server.keyFile(), false);
         storeCards(*db, box, 0, 1000000);
     }
     login(server);
-    rangeQueryRatio(server, "IMSI range query, MAX_NUM 50, on 1,000,000 cards (100 queries)", runs);
+    const std::string name = std::string("IMSI range query, MAX_NUM 50, on 1,000,000 cards, ") +
+                             (backend == RsimdProcess::Backend::Sqlite ? "SQLite" : "PostgreSQL") +
+                             " (100 queries)";
+    rangeQueryRatio(server, name.c_str(), runs);
 }
 
 // Adds cards numbered first to first + count - 1 in one call; its time in ms.
@@ -309,9 +305,9 @@ void scale(RsimdProcess::Backend backend, const char* backendName, long long car
 } // namespace
 
 // bench_service [query|commit|range [RUNS]|metrics]: all figures, or the one named (to profile it
-// alone; the range query's best of RUNS rounds, 3 unless given). bench_service scale [CARDS
-// [sqlite|postgresql]]: a stock of CARDS cards (10,000,000 unless given) on both databases or the
-// one named; long (about an hour on two cores), never part of "all".
+// alone; the range query's best of RUNS rounds, 3 unless given, on each database). bench_service
+// scale [CARDS [sqlite|postgresql]]: a stock of CARDS cards (10,000,000 unless given) on both
+// databases or the one named; long (about an hour on two cores), never part of "all".
 int main(int argc, char** argv)
 {
     const std::string only = argc > 1 ? argv[1] : "";
@@ -328,8 +324,13 @@ int main(int argc, char** argv)
         else
             std::printf("add_simInfo on PostgreSQL: skipped (set RSIM_TEST_PG)\n");
     }
-    if (wanted("range"))
-        rangeQueryOnAMillion(runs);
+    if (wanted("range")) {
+        rangeQueryOnAMillion(RsimdProcess::Backend::Sqlite, runs);
+        if (RsimdProcess::postgresAvailable())
+            rangeQueryOnAMillion(RsimdProcess::Backend::Postgres, runs);
+        else
+            std::printf("range query on PostgreSQL: skipped (set RSIM_TEST_PG)\n");
+    }
     if (wanted("metrics"))
         metricsOnAgainstOff();
     if (only == "scale") {

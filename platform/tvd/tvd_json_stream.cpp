@@ -1,4 +1,5 @@
 #include "tvd_json_stream.h"
+#include "tvd_json_checks.h"
 #include "tvd_member.h"
 
 #include <nlohmann/json.hpp>
@@ -36,13 +37,11 @@ void appendEscape(std::string& out, unsigned char c)
     }
 }
 
-// A JSON string exactly as dump() writes it. ASCII text, nearly all of it, is written here in
-// runs between escapes; text with other bytes goes through the library, which also refuses what
-// is not UTF-8.
+// A JSON string exactly as dump() writes it: UTF-8 text as it is, in runs between escapes. Text
+// that is not UTF-8 goes through the library, to be refused as the tree refuses it.
 void writeText(std::string& out, const std::string& value)
 {
-    if (std::any_of(value.begin(), value.end(),
-                    [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
+    if (detail::invalidUtf8At(value.data(), value.size()) != value.size()) {
         out += nlohmann::json(value).dump();
         return;
     }

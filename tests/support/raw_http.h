@@ -38,16 +38,12 @@ public:
     // from: the loopback address the connection comes from.
     explicit Socket(int port, const char* from = "127.0.0.1")
     {
-        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in source{};
-        source.sin_family = AF_INET;
+        sockaddr_in source{AF_INET, 0, {}, {}};
         ::inet_pton(AF_INET, from, &source.sin_addr);
         ::bind(fd_, reinterpret_cast<sockaddr*>(&source), sizeof source);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(static_cast<std::uint16_t>(port));
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        const sockaddr_in address{
+            AF_INET, htons(static_cast<std::uint16_t>(port)), {htonl(INADDR_LOOPBACK)}, {}};
+        ::connect(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address);
     }
     // A connection accepted by a test's own listener.
     struct Accepted {
@@ -134,7 +130,7 @@ private:
         return true;
     }
 
-    int fd_ = -1;
+    int fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
     std::string pending_;
 };
 

@@ -9,9 +9,9 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <random>
-#include <regex>
 #include <stdexcept>
 #include <vector>
 
@@ -109,13 +109,10 @@ bool RsimdProcess::listening()
         return !address_.empty();
     FILE* stream = ::fdopen(output_, "r");
     output_ = -1;
-    std::array<char, 512> line{};
-    const std::regex listening("listening on (https?://[0-9.:]+)");
-    while (address_.empty() && std::fgets(line.data(), line.size(), stream) != nullptr) {
-        std::cmatch match;
-        if (std::regex_search(line.data(), match, listening))
-            address_ = match[1];
-    }
+    char line[512];
+    while (address_.empty() && std::fgets(line, sizeof line, stream) != nullptr)
+        if (const char* at = std::strstr(line, "listening on http"))
+            address_ = std::string(at + 13, std::strcspn(at + 13, " \n"));
     std::fclose(stream);
     return !address_.empty();
 }

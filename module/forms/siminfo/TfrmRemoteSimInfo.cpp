@@ -127,27 +127,28 @@ const std::vector<TfrmRemoteSimInfo::EditField>& TfrmRemoteSimInfo::EditFields()
         edit("SIM号：", &F::edSimId, "edSimId", 20, "请输入[SIM号]!", R::idx_SIM_ID, Source::Key,
              ColSimId),
         combo("分公司：", &F::cmbRegionCode, "cmbRegionCode", "请选择[分公司]!", R::idx_REGION_CODE,
-              ColRegion, Region),
+              ColRegion, Region, Fixed),
         combo("县公司：", &F::cmbCountyCode, "cmbCountyCode", "请选择[县公司]!", R::idx_COUNTY_CODE,
-              ColCounty, County),
-        combo("营业厅：", &F::cmbOrgId, "cmbOrgId", "请选择[营业厅]!", R::idx_ORG_ID, ColOrg, Org),
+              ColCounty, County, Fixed),
+        combo("营业厅：", &F::cmbOrgId, "cmbOrgId", "请选择[营业厅]!", R::idx_ORG_ID, ColOrg, Org,
+              Fixed),
         combo("卡类型：", &F::cmbResCode, "cmbResCode", "请选择[卡类型]!", R::idx_RES_CODE,
               ColResCode, NoLookup),
         combo("状态：", &F::cmbSts, "cmbSts", "请选择[状态]!", R::idx_STS, ColSts, Status),
         combo("用途：", &F::cmbPurpose, "cmbPurpose", "请选择[用途]!", R::idx_PURPOSE, ColPurpose,
               Purpose),
         edit("短信中心号：", &F::edSmsp, "edSmsp", 30, "请输到系统参数表配置短信中心号码!",
-             R::idx_SMSP, Source::Shared, ColSmsp),
+             R::idx_SMSP, Source::Shared, ColSmsp, Fixed),
         combo("SIM卡商：", &F::cmbVendor, "cmbVendor", "请选择[SIM卡商]!", R::idx_VENDOR_CODE,
               ColVendor, NoLookup, KeptOnClick),
         edit("PIN1码：", &F::edPIN1, "edPIN1", 8, "请输入[PIN1码]!", R::idx_PIN1, Source::Own,
-             ColPin1),
+             ColPin1, Digits),
         edit("PIN2码：", &F::edPIN2, "edPIN2", 8, "请输入[PIN2码]!", R::idx_PIN2, Source::Own,
-             ColPin2),
+             ColPin2, Digits),
         edit("PUK1码：", &F::edPUK1, "edPUK1", 8, "请输入[PUK1码]!", R::idx_PUK1, Source::Own,
-             ColPuk1),
+             ColPuk1, Digits),
         edit("PUK2码：", &F::edPUK2, "edPUK2", 8, "请选择[PUK2码]!", R::idx_PUK2, Source::Own,
-             ColPuk2),
+             ColPuk2, Digits),
         edit("KI值：", &F::edKI, "edKI", 64, "请选择[KI值]!", R::idx_KI_CODE, Source::Own, ColKi,
              KeptOnClick),
         edit("KI密钥：", &F::edKiKey, "edKiKey", 32, nullptr, R::idx_KI_KEY, Source::Commit,
@@ -286,13 +287,11 @@ QWidget* TfrmRemoteSimInfo::BuildEditArea()
     int cell = 0;
     for (const EditField& field : EditFields()) {
         grid->addWidget(new QLabel(field.label, group), cell / 4, (cell % 4) * 2);
-        grid->addWidget(Create(group, field.editor), cell / 4, (cell % 4) * 2 + 1);
+        QWidget* control = Create(group, field.editor);
+        control->setEnabled((field.flags & Fixed) == 0);
+        grid->addWidget(control, cell / 4, (cell % 4) * 2 + 1);
         ++cell;
     }
-    for (QWidget* fixed :
-         {static_cast<QWidget*>(cmbRegionCode), static_cast<QWidget*>(cmbCountyCode),
-          static_cast<QWidget*>(cmbOrgId), static_cast<QWidget*>(edSmsp)})
-        fixed->setEnabled(false);
     chkImport = Make<QCheckBox>(group, "chkImport");
     chkImport->setText("导入格式：IMSI号+SIM号+PIN1+PIN2+PUK1+PUK2+KI");
     grid->addWidget(chkImport, cell / 4 + 1, 0, 1, 6);
@@ -342,9 +341,11 @@ void TfrmRemoteSimInfo::Prepare()
     if (!LoadCardTypesAndVendors())
         return;
     btnClearClick();
-    for (QLineEdit* number : {edPIN1, edPIN2, edPUK1, edPUK2}) {
-        TfrmMDIChild::OnEditKeyPress(number);
-        TfrmMDIChild::OnEditPaste(number);
+    for (const EditField& field : EditFields()) {
+        if ((field.flags & Digits) != 0) {
+            TfrmMDIChild::OnEditKeyPress(this->*field.editor.edit);
+            TfrmMDIChild::OnEditPaste(this->*field.editor.edit);
+        }
     }
 }
 

@@ -103,7 +103,9 @@ private:
     enum class Source { Key, Own, Shared, Commit };
     enum FieldFlag {
         KeptOnClick = 1, // a row click leaves the editor as it is
-        TrimmedCell = 2  // a commit reads the field's cell without leading and trailing blanks
+        TrimmedCell = 2, // a commit reads the field's cell without leading and trailing blanks
+        Fixed = 4,       // disabled: the window fills it in
+        Digits = 8       // takes digits only, typed or pasted, once the lists are loaded
     };
     // A field of the edit area and of a card's list row: the editor, the list column that shows
     // the member as the editor would (none: -1), where a commit takes it from.
@@ -143,8 +145,8 @@ private:
     MResRemoteMgntDef::SRemoteSimInfo ReadEditArea() const;
     void ShowRecord(const MResRemoteMgntDef::SRemoteSimInfo& record);
     void FillList(const MResRemoteMgntDef::SRemoteSimInfoList& records);
-    class CodeTexts;
-    PackedCells RowOf(const MResRemoteMgntDef::SRemoteSimInfo& record, CodeTexts& codes) const;
+    class FieldTexts;
+    PackedCells RowOf(const MResRemoteMgntDef::SRemoteSimInfo& record, FieldTexts& codes) const;
     class RowRecords;
     void CommitAdd();
     void CommitModify();

@@ -4,6 +4,7 @@
 #include "control_kinds.h"
 #include "cut_notice.h"
 #include "record_access.h"
+#include "tvd_member.h"
 
 #include <array>
 #include <map>
@@ -43,26 +44,47 @@ SRemoteSimInfo TfrmRemoteSimInfo::ReadEditArea() const
     return record;
 }
 
-// The texts of the codes one fill shows, each looked up once: the rows of an answer share a few
-// card types, vendors, states and places.
-class TfrmRemoteSimInfo::CodeTexts {
+// How the edit fields show their members of records, in the list and in the edit area: a text as
+// it is, a code-list code by its item, a bracketed code by the combo box's item (none for an empty
+// code). Where each member lies is found once; the rows of an answer share a few card types,
+// vendors, states and places, so the text of each code is looked up once.
+class TfrmRemoteSimInfo::FieldTexts {
 public:
-    explicit CodeTexts(const TfrmRemoteSimInfo& form) : form_(form) {}
+    // An edit field and where its member lies in a record.
+    struct Field {
+        const EditField* field;
+        const STvdMemberTypeInfo* member;
+    };
 
-    // How the editor shows its member of the record, in the editor and in the list: a text as
-    // it is, a code-list code by its item, a bracketed code by the combo box's item (none for an
-    // empty code).
-    std::string_view Of(const Editor& editor, const SRemoteSimInfo& record)
+    explicit FieldTexts(const TfrmRemoteSimInfo& form) : form_(form)
     {
+        for (const EditField& field : EditFields())
+            fields_.push_back({&field, &SRemoteSimInfo::memberTable()[field.editor.member]});
+    }
+
+    const std::vector<Field>& Fields() const { return fields_; }
+    // What the field shows of the record.
+    std::string_view Of(const Field& field, const SRemoteSimInfo& record)
+    {
+        const Editor& editor = field.field->editor;
         if (editor.lookup != NoLookup)
-            return Of(editor.lookup, rsimform::memberInteger(record, editor.member));
-        const std::string& text = rsimform::memberString(record, editor.member);
+            return Of(editor.lookup, integerAt(record, *field.member));
+        const auto& text = tvd_memberAt<std::string>(record, field.member->offset);
         if (editor.edit != nullptr || text.empty())
             return text;
         return Item(form_.*editor.combo, text);
     }
 
 private:
+    static std::int64_t integerAt(const SRemoteSimInfo& record, const STvdMemberTypeInfo& member)
+    {
+        return tvd_withKind(member.kind, [&](auto type) -> std::int64_t {
+            using Value = typename decltype(type)::type;
+            if constexpr (std::is_integral_v<Value>)
+                return tvd_memberAt<Value>(record, member.offset);
+            return 0;
+        });
+    }
     std::string_view Of(Lookup lookup, std::int64_t code)
     {
         auto found = codes_.find({lookup, code});
@@ -84,6 +106,7 @@ private:
     }
 
     const TfrmRemoteSimInfo& form_;
+    std::vector<Field> fields_;
     std::map<std::pair<Lookup, std::int64_t>, std::string> codes_;
     std::map<std::pair<const QComboBox*, std::string>, std::string> items_;
 };
@@ -93,12 +116,12 @@ private:
 // leaves the combo box as it is.
 void TfrmRemoteSimInfo::ShowRecord(const SRemoteSimInfo& record)
 {
-    CodeTexts codes(*this);
-    for (const EditField& field : EditFields()) {
-        const Editor& editor = field.editor;
-        if ((field.flags & KeptOnClick) != 0)
+    FieldTexts codes(*this);
+    for (const FieldTexts::Field& field : codes.Fields()) {
+        const Editor& editor = field.field->editor;
+        if ((field.field->flags & KeptOnClick) != 0)
             continue;
-        const std::string_view cell = codes.Of(editor, record);
+        const std::string_view cell = codes.Of(field, record);
         const QString shown = QString::fromUtf8(cell.data(), static_cast<qsizetype>(cell.size()));
         if (editor.edit != nullptr)
             (this->*editor.edit)->setText(shown);
@@ -108,18 +131,18 @@ void TfrmRemoteSimInfo::ShowRecord(const SRemoteSimInfo& record)
     }
 }
 
-PackedCells TfrmRemoteSimInfo::RowOf(const SRemoteSimInfo& record, CodeTexts& codes) const
+PackedCells TfrmRemoteSimInfo::RowOf(const SRemoteSimInfo& record, FieldTexts& codes) const
 {
     std::array<std::string_view, ColumnCount> cells{};
-    for (const EditField& field : EditFields())
-        if (field.column >= 0)
-            cells[static_cast<std::size_t>(field.column)] = codes.Of(field.editor, record);
+    for (const FieldTexts::Field& field : codes.Fields())
+        if (field.field->column >= 0)
+            cells[static_cast<std::size_t>(field.field->column)] = codes.Of(field, record);
     return PackedCells(cells);
 }
 
 void TfrmRemoteSimInfo::FillList(const SRemoteSimInfoList& records)
 {
-    CodeTexts codes(*this);
+    FieldTexts codes(*this);
     lstShowDataList->beginUpdate();
     for (int i = 0; i < records.count(); ++i)
         lstShowDataList->addRow(RowOf(records[static_cast<std::size_t>(i)], codes), i);
@@ -222,13 +245,14 @@ void TfrmRemoteSimInfo::btnDeleteClick()
 void TfrmRemoteSimInfo::btnClearClick()
 {
     lstShowDataList->clear();
-    ckbQryImsi->setChecked(false);
-    ckbQrySim->setChecked(false);
-    for (QCheckBox* box : {ckbQryResCode, ckbQrySts, ckbQryResSts, ckbQryRegionCode,
-                           ckbQryCountyCode, ckbQryOrgId, ckbQryMaxNum})
-        box->setChecked(true);
-    for (QLineEdit* range : {edtQryImsiFirst, edtQryImsiLast, edtQrySimFirst, edtQrySimLast})
-        range->clear();
+    // The two ranges are unticked and emptied, every other criterion is ticked.
+    for (const Criterion& criterion : Criteria()) {
+        const bool range = criterion.lastCaption != nullptr;
+        (this->*criterion.box)->setChecked(!range);
+        for (const Editor& editor : criterion.editors)
+            if (range)
+                (this->*editor.edit)->clear();
+    }
     edtQryMaxNum->setText("50");
     chkImport->blockSignals(true);
     chkImport->setChecked(false);
@@ -242,18 +266,20 @@ void TfrmRemoteSimInfo::btnClearClick()
     btnClearBaseClick();
 }
 
-// The place combo boxes keep the operator's place: an empty record's codes have no items.
+// The place combo boxes, which the operator cannot change, keep the operator's place; the other
+// combo boxes show their first item.
 void TfrmRemoteSimInfo::btnClearBaseClick()
 {
     lstShowDataList->clear();
     for (const EditField& field : EditFields()) {
+        const Editor& editor = field.editor;
         if (field.source == Source::Key)
-            MakeDefault(Control(field.editor));
-        if (field.editor.edit != nullptr)
-            (this->*field.editor.edit)->clear();
+            MakeDefault(Control(editor));
+        if (editor.edit != nullptr)
+            (this->*editor.edit)->clear();
+        else if ((field.flags & Fixed) == 0)
+            (this->*editor.combo)->setCurrentIndex((this->*editor.combo)->count() > 0 ? 0 : -1);
     }
-    for (QComboBox* combo : {cmbResCode, cmbSts, cmbPurpose, cmbVendor})
-        combo->setCurrentIndex(combo->count() > 0 ? 0 : -1);
     for (QPushButton* button : {btnCancel, btnModify, btnDelete, btnCommit})
         MakeReadOnly(button);
     edSmsp->setText(smspCode_);

@@ -20,13 +20,9 @@ namespace {
 std::string postFrom(const char* from, int port, const std::string& path, const std::string& body,
                      const std::string& session = "")
 {
-    const json document =
-        rawhttp::exchange(port, rawhttp::post(path, body, "X-Tav-Session: " + session + "\r\n"),
-                          from)
-            .document();
-    if (!document.is_object() || document.value("result", -1) != 0)
-        return document.is_object() ? document["error"].value("message", "?") : "no answer";
-    return "";
+    const rawhttp::HttpAnswer answer = rawhttp::exchange(
+        port, rawhttp::post(path, body, "X-Tav-Session: " + session + "\r\n"), from);
+    return answer.status < 0 ? "no answer" : answer.message();
 }
 
 class Sessions : public testsupport::ServiceTest {

@@ -46,14 +46,13 @@ protected:
         database_ = server_->database();
     }
 
-    int rsimd(const std::string& arguments, std::string& output)
+    static int rsimd(const std::string& arguments, std::string& output)
     {
         return testsupport::runRsimd(arguments, output, testsupport::Streams::Both);
     }
 
     std::unique_ptr<testsupport::RsimdProcess> server_;
-    std::string key_;
-    std::string database_;
+    std::string key_, database_;
 };
 
 TEST_P(KeysAndBackups, ARekeyInterruptedAndRunAgainLetsTheOldKeyGoButNotTheKeyFile)

@@ -322,28 +322,20 @@ TEST_P(SystemServices, SecretParametersAreSealedAndEachAnswerOfThemIsAudited)
 
 RSIM_ON_EVERY_BACKEND(SystemServices);
 
-class InitAdmin : public testsupport::BackendTest {
+class InitAdmin : public testsupport::DatabaseTest {
 protected:
-    void SetUp() override
-    {
-        BackendTest::SetUp();
-        if (IsSkipped())
-            return;
-        database_ = std::make_unique<testsupport::ScratchDatabase>(GetParam());
-        rsim::secrets::SecretBox::fromKeyFile(keyFile(), true);
-    }
-    std::string keyFile() const { return database_->folder() + "/rsim.key"; }
     void TearDown() override { unsetenv("RSIM_NEW_PASSWORD"); }
 
+    // rsimd with the arguments on the test's database, with a key file beside it.
     int run(const std::string& arguments, const char* password)
     {
         setenv("RSIM_NEW_PASSWORD", password, 1);
-        return testsupport::runRsimd("--db '" + database_->address() + "' --key-file '" +
-                                         keyFile() + "' " + arguments,
-                                     output_);
+        const std::string key = database_->folder() + "/rsim.key";
+        rsim::secrets::SecretBox::fromKeyFile(key, true);
+        return testsupport::runRsimd(
+            "--db '" + database_->address() + "' --key-file '" + key + "' " + arguments, output_);
     }
 
-    std::unique_ptr<testsupport::ScratchDatabase> database_;
     std::string output_;
 };
 
