@@ -170,17 +170,15 @@ TEST_F(HostWindowTest, EveryMenuEntryOpensItsOwnFunctionCode)
 
 TEST_F(HostWindowTest, RefusalIsExplainedOnceByWhoeverKnowsWhy)
 {
-    EXPECT_EQ(window_->openFunction(1), nullptr);
-    EXPECT_EQ(messages(), QStringList{"夹具拒绝打开 1"})
-        << "the module said why; the host adds nothing";
-
-    recorder_.clear();
-    EXPECT_EQ(window_->openFunction(10150187), nullptr);
-    EXPECT_EQ(messages(), QStringList{"无法打开功能窗口 10150187"});
-
-    recorder_.clear();
-    EXPECT_EQ(window_->openFunction(12345), nullptr);
-    EXPECT_EQ(messages(), QStringList{"无法打开功能窗口 12345：没有这个功能代码。"});
+    // Code 1's module says why, and the host adds nothing.
+    for (const auto& [code, shown] : std::vector<std::pair<int, QString>>{
+             {1, "夹具拒绝打开 1"},
+             {10150187, "无法打开功能窗口 10150187"},
+             {12345, "无法打开功能窗口 12345：没有这个功能代码。"}}) {
+        recorder_.clear();
+        EXPECT_EQ(window_->openFunction(code), nullptr);
+        EXPECT_EQ(messages(), QStringList{shown}) << code;
+    }
     EXPECT_TRUE(window_->mdiArea()->subWindowList().isEmpty());
     EXPECT_EQ(&guiInteraction(), &recorder_) << "the host's watch is gone after the call";
 }

@@ -60,7 +60,7 @@ protected:
 
 std::unique_ptr<testsupport::RsimdProcess> ScreenshotsTest::service_;
 
-TEST_F(ScreenshotsTest, WritesOnePicturePerFunctionNamedByItsCodeAndLogsOut)
+TEST_F(ScreenshotsTest, WritesOnePicturePerFunctionAndLogsOutOrSaysWhyTheLoginFailed)
 {
     const QString target = folder_.filePath("shots/admin");
     const std::int64_t sessions = liveSessions();
@@ -74,16 +74,15 @@ TEST_F(ScreenshotsTest, WritesOnePicturePerFunctionNamedByItsCodeAndLogsOut)
     for (const auto& function : BusinessFunctions())
         expected << QString::number(function.code) + ".png";
     EXPECT_EQ(QDir(target).entryList(QDir::Files, QDir::Name), expected);
-}
 
-TEST_F(ScreenshotsTest, CredentialsComeFromTheEnvironmentAndAFailedLoginSaysWhy)
-{
+    // Credentials come from the environment, and a failed login says why.
     QProcessEnvironment environment = offscreen();
     environment.insert("TAV_BROKER_TAVORINE", address());
     environment.insert("RSIM_LOGIN", "admin");
     environment.insert("RSIM_PASSWORD", "wrong");
-    const ClientRun run = runClient({"--screenshots", folder_.path()}, environment);
-    EXPECT_NE(run.exitCode, 0);
-    EXPECT_TRUE(run.errors.contains("登录失败：登录名或密码错误")) << run.errors.toStdString();
+    const ClientRun refused = runClient({"--screenshots", folder_.path()}, environment);
+    EXPECT_NE(refused.exitCode, 0);
+    EXPECT_TRUE(refused.errors.contains("登录失败：登录名或密码错误"))
+        << refused.errors.toStdString();
     EXPECT_TRUE(QDir(folder_.path()).entryList(QDir::Files).isEmpty());
 }

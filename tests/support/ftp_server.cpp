@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <regex>
 #include <stdexcept>
@@ -31,36 +32,8 @@ bool accepts(unsigned short port)
     return connected;
 }
 
-std::size_t appendTo(char* data, std::size_t size, std::size_t count, void* out)
-{
-    static_cast<std::string*>(out)->append(data, size * count);
-    return size * count;
-}
-
-struct Source {
-    const std::string& content;
-    std::size_t offset = 0;
-};
-
-std::size_t readFrom(char* buffer, std::size_t size, std::size_t count, void* in)
-{
-    auto& source = *static_cast<Source*>(in);
-    const std::size_t n = std::min(size * count, source.content.size() - source.offset);
-    source.content.copy(buffer, n, source.offset);
-    source.offset += n;
-    return n;
-}
-
-const char* faultName(FtpFault fault)
-{
-    switch (fault) {
-    case FtpFault::RefuseRenameBack: return "rename-back";
-    case FtpFault::StallUploads: return "stall";
-    case FtpFault::RefuseKeptUploads: return "refuse-kept";
-    case FtpFault::None: break;
-    }
-    return "none";
-}
+// The fault's name for ftp_server.py, in the order of FtpFault.
+const char* const kFaultNames[] = {"none", "rename-back", "stall", "refuse-kept"};
 
 } // namespace
 
@@ -101,7 +74,7 @@ TestFtpServer::TestFtpServer(FtpFault fault)
         ::dup2(quiet, STDOUT_FILENO);
         ::dup2(quiet, STDERR_FILENO);
         ::execl("/usr/bin/python3", "python3", FTP_SERVER_SCRIPT, port.c_str(), folder_.c_str(),
-                user_.c_str(), password_.c_str(), faultName(fault), nullptr);
+                user_.c_str(), password_.c_str(), kFaultNames[static_cast<int>(fault)], nullptr);
         ::_exit(127);
     }
     for (int attempt = 0; attempt < 100 && !accepts(port_); ++attempt)
@@ -126,31 +99,36 @@ std::string TestFtpServer::url() const
 
 std::optional<std::string> TestFtpServer::download(const std::string& path) const
 {
-    std::string content;
+    char* bytes = nullptr;
+    std::size_t size = 0;
+    FILE* content = ::open_memstream(&bytes, &size);
     CURL* curl = curl_easy_init();
     curl_easy_setopt(curl, CURLOPT_URL, (url() + path).c_str());
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, appendTo);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &content);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, content);
     const CURLcode result = curl_easy_perform(curl);
     curl_easy_cleanup(curl);
+    std::fclose(content);
+    const std::string read(bytes, size);
+    std::free(bytes);
     if (result == CURLE_REMOTE_FILE_NOT_FOUND)
         return std::nullopt;
     if (result != CURLE_OK)
         throw std::runtime_error(std::string("download failed: ") + curl_easy_strerror(result));
-    return content;
+    return read;
 }
 
 void TestFtpServer::upload(const std::string& path, const std::string& content) const
 {
-    Source source{content};
+    std::string bytes = content;
+    FILE* source = ::fmemopen(bytes.data(), bytes.size(), "rb");
     CURL* curl = curl_easy_init();
     curl_easy_setopt(curl, CURLOPT_URL, (url() + path).c_str());
     curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
     curl_easy_setopt(curl, CURLOPT_FTP_CREATE_MISSING_DIRS, static_cast<long>(CURLFTP_CREATE_DIR));
-    curl_easy_setopt(curl, CURLOPT_READFUNCTION, readFrom);
-    curl_easy_setopt(curl, CURLOPT_READDATA, &source);
+    curl_easy_setopt(curl, CURLOPT_READDATA, source);
     const CURLcode result = curl_easy_perform(curl);
     curl_easy_cleanup(curl);
+    std::fclose(source);
     if (result != CURLE_OK)
         throw std::runtime_error(std::string("upload failed: ") + curl_easy_strerror(result));
 }

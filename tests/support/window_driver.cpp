@@ -4,6 +4,7 @@
 
 #include <QTest>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace windowtest {
@@ -15,14 +16,6 @@ const testsupport::RsimdProcess& Service()
     static const bool pointed = setenv("TAV_BROKER_TAVORINE", service.address().c_str(), 1) == 0;
     (void)pointed;
     return service;
-}
-
-bool ascii(const QString& text)
-{
-    for (QChar c : text)
-        if (c.unicode() >= 0x80)
-            return false;
-    return true;
 }
 
 } // namespace
@@ -100,7 +93,7 @@ void WindowDriver::type(const QString& editName, const QString& text)
 {
     QLineEdit* target = edit(editName);
     target->clear();
-    if (ascii(text))
+    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; }))
         QTest::keyClicks(target, text);
     else
         target->insert(text);

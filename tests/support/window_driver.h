@@ -71,6 +71,9 @@ protected:
     QCheckBox* box(const QString& name) const { return control<QCheckBox>(name); }
     QPushButton* button(const QString& name) const { return control<QPushButton>(name); }
     TListViewEx* list(const QString& name) const { return control<TListViewEx>(name); }
+    // The window's first result list, and a cell of it.
+    TListViewEx* rows() const { return window_->findChild<TListViewEx*>(); }
+    QString cell(int row, int column) const { return rows()->cellText(row, column); }
 
     // A mouse click on a button, check box or edit of that name.
     void click(const QString& name);

@@ -12,19 +12,9 @@ namespace {
 
 class Entry : public WindowDriver {};
 
-TEST_F(Entry, UnlistedCodesAndANullOperatorGiveNothing)
-{
-    const int before = QApplication::topLevelWidgets().size();
-    for (int code : {10150180, 10150181, 10150184, 10150172, 10150188, 0, -1})
-        EXPECT_EQ(CreateBusinessForm(code, &operator_), nullptr) << code;
-    EXPECT_EQ(CreateBusinessForm(10150173, nullptr), nullptr);
-    EXPECT_EQ(QApplication::topLevelWidgets().size(), before);
-    EXPECT_TRUE(gui_->messages().empty());
-}
-
 // What the operator does in one window leaves the other as it was, and closing one leaves the
 // other working.
-TEST_F(Entry, TwoCallsGiveTwoIndependentWindows)
+TEST_F(Entry, UnlistedCodesGiveNothingAndTwoCallsTwoIndependentWindows)
 {
     std::unique_ptr<TfrmMDIChild> a(CreateBusinessForm(10150173, &operator_));
     std::unique_ptr<TfrmMDIChild> b(CreateBusinessForm(10150173, &operator_));
@@ -44,6 +34,14 @@ TEST_F(Entry, TwoCallsGiveTwoIndependentWindows)
     a.reset();
     QTest::mouseClick(checkB, Qt::LeftButton);
     EXPECT_NE(checkB->isChecked(), bBefore) << "window b stopped working when a closed";
+
+    // Unlisted codes and a null operator give nothing.
+    const int before = QApplication::topLevelWidgets().size();
+    for (int code : {10150180, 10150181, 10150184, 10150172, 10150188, 0, -1})
+        EXPECT_EQ(CreateBusinessForm(code, &operator_), nullptr) << code;
+    EXPECT_EQ(CreateBusinessForm(10150173, nullptr), nullptr);
+    EXPECT_EQ(QApplication::topLevelWidgets().size(), before);
+    EXPECT_TRUE(gui_->messages().empty());
 }
 
 // Binding the service object and the system library calls nothing, so the rights check is the

@@ -6,10 +6,23 @@
 #include <gtest/gtest.h>
 
 // The resource library's text itself shows when the service cannot be reached (entry_test).
-TEST(GuiException, AResourceTextThatIsNotThereIsEmpty)
+TEST(GuiException, AResourceTextThatIsNotThereIsEmptyAndDisplayShowsTextsLiterally)
 {
     EXPECT_TRUE(CGUIException("missing.dll", 24339).text().empty());
     EXPECT_TRUE(CGUIException("kqtvres.dll", 1).text().empty());
+
+    RecordingInteraction gui;
+    setGuiInteraction(&gui);
+    CBSErrorMsg error;
+    error.set(1, 0, "100%", "%d%s");
+    const CGUIException e(error);
+    EXPECT_EQ(e.Display("异常信息", MB_ICONHAND), IDOK);
+    EXPECT_EQ(e.Display(nullptr, MB_ICONHAND), -1);
+    setGuiInteraction(nullptr);
+    ASSERT_EQ(gui.messages().size(), 1U);
+    EXPECT_TRUE(gui.messages()[0].text.contains("[Hint   ] %d%s"));
+    EXPECT_EQ(gui.messages()[0].caption, "异常信息");
+    EXPECT_EQ(gui.messages()[0].flags, MB_ICONHAND);
 }
 
 TEST(GuiException, LineBreaksAreNormalisedOnceAndTheTextCappedAt8191Bytes)
@@ -26,20 +39,4 @@ TEST(GuiException, LineBreaksAreNormalisedOnceAndTheTextCappedAt8191Bytes)
     const std::string text = CGUIException(error).text();
     EXPECT_LE(text.size(), 8191U);
     EXPECT_EQ(text.find("\n\n"), std::string::npos);
-}
-
-TEST(GuiException, DisplayShowsTheTextLiterally)
-{
-    RecordingInteraction gui;
-    setGuiInteraction(&gui);
-    CBSErrorMsg error;
-    error.set(1, 0, "100%", "%d%s");
-    const CGUIException e(error);
-    EXPECT_EQ(e.Display("异常信息", MB_ICONHAND), IDOK);
-    EXPECT_EQ(e.Display(nullptr, MB_ICONHAND), -1);
-    setGuiInteraction(nullptr);
-    ASSERT_EQ(gui.messages().size(), 1U);
-    EXPECT_TRUE(gui.messages()[0].text.contains("[Hint   ] %d%s"));
-    EXPECT_EQ(gui.messages()[0].caption, "异常信息");
-    EXPECT_EQ(gui.messages()[0].flags, MB_ICONHAND);
 }

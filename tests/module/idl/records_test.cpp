@@ -6,7 +6,7 @@
 
 using namespace MResRemoteMgntDef;
 
-TEST(Record, AssignmentReplacesTheMasksAndSelfAssignmentChangesNothing)
+TEST(Record, AssignmentReplacesTheMasksAndListSizesAtTheirEdges)
 {
     SResRemoteProvCode a;
     a.set_PROVINCE_NAME("广东");
@@ -19,10 +19,8 @@ TEST(Record, AssignmentReplacesTheMasksAndSelfAssignmentChangesNothing)
     a = self;
     EXPECT_EQ(a.PROVINCE_NAME, "广东");
     EXPECT_EQ(a.mask(0), std::uint64_t{1} << 1);
-}
 
-TEST(List, EmptyListsHaveNoDataAndNegativeSizesEmptyThem)
-{
+    // Empty lists have no data; negative sizes empty them.
     SResRemoteProvCodeList list;
     EXPECT_EQ(list.data(), nullptr);
     list.resize(3);

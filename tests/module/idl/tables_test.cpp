@@ -92,15 +92,3 @@ TEST(Tables, WriteRightsAreAskedForAndEachTableOpensItsOwnWindowOfTheBlock)
         EXPECT_TRUE(codes.insert(code).second) << family.table.name << " shares " << code;
     }
 }
-
-TEST(Tables, KeyNamesMembersOfItsOwnRecordInKeyOrder)
-{
-    const rsimcatalog::TableInfo dll =
-        rsimcatalog::TableOf<MResRemoteMgntDef::SResRemoteCardVendorDll>();
-    EXPECT_EQ(dll.record().name(), "MResRemoteMgntDef::SResRemoteCardVendorDll");
-    const auto key = dll.key();
-    ASSERT_EQ(key.size(), 4U);
-    const STvdMemberTypeInfo* members = dll.record().memberTable();
-    EXPECT_STREQ(members[key[0]].name, "PROVINCE_CODE");
-    EXPECT_STREQ(members[key[3]].name, "DLL_NAME");
-}

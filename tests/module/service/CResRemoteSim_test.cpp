@@ -53,10 +53,8 @@ TEST_F(RemoteSim, EarlyOperationsResetTheErrorRecordAndLaterOnesLeaveIt)
     EXPECT_FALSE(sim_.del_cardVendorDll(info_, missing, kept));
     EXPECT_NE(kept.message, "before");
     EXPECT_NE(kept.code, 0);
-}
 
-TEST(RemoteSimCodes, ExtractCodeTakesTheBracketedCodeOrTheWholeText)
-{
+    // ExtractCode takes the bracketed code or the whole text.
     EXPECT_EQ(CResRemoteSim::ExtractCode("[11] North"), "11");
     EXPECT_EQ(CResRemoteSim::ExtractCode("no brackets"), "no brackets");
     EXPECT_EQ(CResRemoteSim::ExtractCode("[open only"), "[open only");

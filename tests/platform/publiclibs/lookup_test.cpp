@@ -37,7 +37,7 @@ TEST(Lookup, ItemsCodesAndNamesOfAList)
     EXPECT_EQ(ExtractItemCode("[7"), 0);
 }
 
-TEST(Lookup, ReturnedTextsShareOneBufferPerOperation)
+TEST(Lookup, ReturnedTextsShareOneBufferAndFillingAndRecordListsWork)
 {
     auto a = statuses();
     auto b = MakeNameCodeLookup({{5, "五"}});
@@ -45,21 +45,8 @@ TEST(Lookup, ReturnedTextsShareOneBufferPerOperation)
     const char* second = b->ItemOfCode(5);
     EXPECT_EQ(first, second);
     EXPECT_STREQ(first, "[5] 五");
-}
 
-TEST(Lookup, NamesAndItemsAreCutAt127BytesOnACharacterBoundary)
-{
-    const std::string longName(200, 'x');
-    TCNameCodeInfo entry(1, longName);
-    EXPECT_EQ(std::strlen(entry.name), 127U);
-    const std::string chinese = std::string(125, 'a') + "中文";
-    TCNameCodeInfo cut(2, chinese);
-    EXPECT_EQ(std::string(cut.name), std::string(125, 'a'));
-    EXPECT_EQ(CBasicLookup::ItemText(123, longName).size(), 127U);
-}
-
-TEST(Lookup, FillComboBoxAppendsAndSelectsFirst)
-{
+    // A combo box gets the items appended, the first selected.
     QComboBox combo;
     combo.addItem("kept");
     statuses()->FillComboBox(&combo);
@@ -69,10 +56,8 @@ TEST(Lookup, FillComboBoxAppendsAndSelectsFirst)
     MakeNameCodeLookup({})->FillComboBox(&empty);
     EXPECT_EQ(empty.currentIndex(), -1);
     statuses()->FillComboBox(nullptr);
-}
 
-TEST(Lookup, RecordListLookupsReadTheirMembers)
-{
+    // A lookup of a record list reads its members.
     MSysmgntDef::SCountyList counties;
     auto& county = *static_cast<MSysmgntDef::SCounty*>(counties.append());
     county.set_COUNTY_CODE(3);
@@ -84,4 +69,15 @@ TEST(Lookup, RecordListLookupsReadTheirMembers)
     lookup->Entries().insert(0, ignore);
     EXPECT_STREQ(lookup->ItemOfCode(-1), "[-1] 忽略");
     EXPECT_EQ(lookup->CodeOfItem("[3] 天河"), 3);
+}
+
+TEST(Lookup, NamesAndItemsAreCutAt127BytesOnACharacterBoundary)
+{
+    const std::string longName(200, 'x');
+    TCNameCodeInfo entry(1, longName);
+    EXPECT_EQ(std::strlen(entry.name), 127U);
+    const std::string chinese = std::string(125, 'a') + "中文";
+    TCNameCodeInfo cut(2, chinese);
+    EXPECT_EQ(std::string(cut.name), std::string(125, 'a'));
+    EXPECT_EQ(CBasicLookup::ItemText(123, longName).size(), 127U);
 }

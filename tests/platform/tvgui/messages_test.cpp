@@ -113,7 +113,7 @@ void whenModal(std::function<void(QMessageBox&)> inspect)
     });
 }
 
-TEST(RealDialogs, MessageBoxShowsTheFlagsAndReturnsTheButtonPressed)
+TEST(RealDialogs, TheMessageBoxShowsTheFlagsAndTheWaitBoxIsShownChangedAndRemoved)
 {
     ASSERT_EQ(setGuiInteraction(nullptr), nullptr);
     QString shown;
@@ -132,10 +132,7 @@ TEST(RealDialogs, MessageBoxShowsTheFlagsAndReturnsTheButtonPressed)
 
     whenModal([](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); });
     EXPECT_EQ(ShowGUIMessage("no?", "", kConfirm), IDNO);
-}
 
-TEST(RealDialogs, WaitBoxIsShownChangedAndRemoved)
-{
     ASSERT_EQ(setGuiInteraction(nullptr), nullptr);
     CloseWaitBox(); // nothing shown: harmless
     ShowWaitBox("正在查询信息中，请稍候...");

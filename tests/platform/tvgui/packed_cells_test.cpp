@@ -12,7 +12,7 @@ QStringList texts(const PackedCells& cells)
     return out;
 }
 
-TEST(PackedCellsTest, KeepsEachCellAsGivenInUtf16OrUtf8)
+TEST(PackedCellsTest, KeepsEachCellAsGivenAndChangingOneKeepsTheOthers)
 {
     const PackedCells cells(u"460001234560001", {"8986", "", "测试卡", "a\"b,c", ""});
     EXPECT_EQ(texts(cells), QStringList({"460001234560001", "8986", "", "测试卡", "a\"b,c", ""}));
@@ -25,17 +25,14 @@ TEST(PackedCellsTest, KeepsEachCellAsGivenInUtf16OrUtf8)
     const std::string_view utf8[] = {"46000", "", "营业厅"};
     EXPECT_EQ(texts(PackedCells(std::span<const std::string_view>(utf8))),
               QStringList({"46000", "", "营业厅"}));
-}
 
-TEST(PackedCellsTest, ChangingOneCellKeepsTheOthersAndOneBeyondTheLastAddsEmptyCells)
-{
-    PackedCells cells(u"first", {"second", "third"});
-    cells.setText(1, u"a much longer second cell");
-    EXPECT_EQ(texts(cells), QStringList({"first", "a much longer second cell", "third"}));
-    cells.setText(0, u"");
-    EXPECT_EQ(texts(cells), QStringList({"", "a much longer second cell", "third"}));
-    cells.setText(2, u"末");
-    EXPECT_EQ(texts(cells), QStringList({"", "a much longer second cell", "末"}));
+    PackedCells changed(u"first", {"second", "third"});
+    changed.setText(1, u"a much longer second cell");
+    EXPECT_EQ(texts(changed), QStringList({"first", "a much longer second cell", "third"}));
+    changed.setText(0, u"");
+    EXPECT_EQ(texts(changed), QStringList({"", "a much longer second cell", "third"}));
+    changed.setText(2, u"末");
+    EXPECT_EQ(texts(changed), QStringList({"", "a much longer second cell", "末"}));
 
     PackedCells empty;
     empty.setText(3, u"fourth");

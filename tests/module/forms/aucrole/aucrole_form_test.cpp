@@ -5,15 +5,12 @@ using nlohmann::json;
 
 namespace {
 
-class AucRoleForm : public windowtest::OpenedWindow<10150185> {
-protected:
-    TListViewEx* rows() const { return list("lstvShowList"); }
-    QString cell(int row, int column) const { return rows()->cellText(row, column); }
-};
+using AucRoleForm = windowtest::OpenedWindow<10150185>;
 
 // The first query filters on the first right type only; the entity criteria are sent as typed,
 // the serial number trimmed.
-TEST_F(AucRoleForm, TheFirstQueryFiltersOnTheFirstRightTypeAndTheCriteriaAsTyped)
+TEST_F(AucRoleForm,
+       TheFirstQueryFiltersOnTheFirstRightTypeTheCriteriaAsTypedAndTheMessagesAsTheyStand)
 {
     click("btnQuery");
     EXPECT_EQ(sent("RMOSMQ47")["sResRemoteSysAuc"], json::parse(R"({"ENT_TYPE":1})"));
@@ -32,10 +29,10 @@ TEST_F(AucRoleForm, TheFirstQueryFiltersOnTheFirstRightTypeAndTheCriteriaAsTyped
         sent("RMOSMQ47")["sResRemoteSysAuc"],
         json::parse(
             R"({"ENT_TYPE":1,"ENT_CODE":" 1001","ENT_NAME":"营业厅 ","SIM_SEQUENCE":"AUC000001"})"));
-}
 
-TEST_F(AucRoleForm, TheEditAreaMessagesAreWordedAsTheyStand)
-{
+    // The edit area's messages are worded as they stand.
+    click("btnClear");
+    click("btnClearBase");
     click("btnAdd");
     EXPECT_EQ(lastText(), "[实体编码]不能为空，请选择!");
     type("edEnt_Code", "1234");

@@ -5,13 +5,9 @@ using nlohmann::json;
 
 namespace {
 
-class AucVerifyForm : public windowtest::OpenedWindow<10150186> {
-protected:
-    TListViewEx* rows() const { return list("lstvShowList"); }
-    QString cell(int row, int column) const { return rows()->cellText(row, column); }
-};
+using AucVerifyForm = windowtest::OpenedWindow<10150186>;
 
-TEST_F(AucVerifyForm, TheFirstQueryFiltersOnTheFirstItemsAndTheOperatorsPlace)
+TEST_F(AucVerifyForm, QueriesAlwaysFilterOnTheOperatorsPlaceARowShowsThePasswordAndAnAddedRowNoTime)
 {
     EXPECT_FALSE(box("chkSimSeq")->isChecked());
     EXPECT_TRUE(box("chkSts")->isChecked());
@@ -36,10 +32,9 @@ TEST_F(AucVerifyForm, TheFirstQueryFiltersOnTheFirstItemsAndTheOperatorsPlace)
     click("btnQuery");
     EXPECT_EQ(sent("RMOSMQ43")["sResRemoteAucInfo"],
               json::parse(R"({"REGION_CODE":10,"COUNTY_CODE":1001,"ORG_ID":100101})"));
-}
 
-TEST_F(AucVerifyForm, ARowClickShowsThePasswordAndAnAddedRowNamesTheOperatorsPlaceAndNoTime)
-{
+    // A row click shows the password and leaves the function code editable.
+    click("btnClear");
     click("btnQuery");
     clickRow("lstvShowList", 1);
     EXPECT_EQ(edit("edPwd")->text(), "pw0005");

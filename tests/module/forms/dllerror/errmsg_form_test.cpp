@@ -7,8 +7,6 @@ namespace {
 
 class ErrMsgForm : public windowtest::OpenedWindow<10150183> {
 protected:
-    TListViewEx* rows() const { return list("lstvShowList"); }
-    QString cell(int row, int column) const { return rows()->cellText(row, column); }
     // Fills the edit area for a new error code of the first vendor. Codes added to the
     // "added.dll" library of C64 cards stay out of the first query (C128 cards).
     void fillNew(const QString& cardType, const QString& code, const QString& message,
@@ -131,7 +129,7 @@ TEST_F(ErrMsgForm, TheEditAreaIsCheckedInItsOwnOrderAndAddSendsItAsTyped)
     EXPECT_FALSE(button("btnAdd")->isEnabled());
 }
 
-TEST_F(ErrMsgForm, ARowClickLoadsTheRecordAndModifySendsItsKeyWithTheEditedMessage)
+TEST_F(ErrMsgForm, ARowClickLoadsTheRecordModifyAndDeleteSendItsKey)
 {
     click("btnQuery");
     clickRow("lstvShowList", 1);
@@ -157,10 +155,8 @@ TEST_F(ErrMsgForm, ARowClickLoadsTheRecordAndModifySendsItsKeyWithTheEditedMessa
     EXPECT_EQ(cell(2, 4), "KI无法解密");
     EXPECT_EQ(cell(2, 3), "E003");
     EXPECT_EQ(rows()->rowCount(), 3);
-}
 
-TEST_F(ErrMsgForm, DeleteAsksNothingSendsTheClickedKeyAndRemovesTheRow)
-{
+    // Delete asks nothing, sends the clicked key and removes the row.
     fillNew("C128", "E900", "待删除");
     click("btnAdd");
     click("btnQuery");

@@ -20,9 +20,9 @@ TEST_F(ImsiRangeForm, AFreshWindowQueriesTheOperatorsPlaceAndLeavingAStartImsiCo
     EXPECT_EQ(
         sent("RMOSMQ20"),
         json::parse(R"({"sResRemoteImsiMsisdnGrp":{"REGION_CODE":10,"PROVINCE_CODE":"11"}})"));
-    ASSERT_GT(list("lstShowDataList")->rowCount(), 0);
-    EXPECT_EQ(list("lstShowDataList")->cellText(0, 1), "[10] 广州");
-    EXPECT_EQ(list("lstShowDataList")->cellText(0, 2), "[11] 北京");
+    ASSERT_GT(rows()->rowCount(), 0);
+    EXPECT_EQ(cell(0, 1), "[10] 广州");
+    EXPECT_EQ(cell(0, 2), "[11] 北京");
     EXPECT_EQ(combo("cmbProvince")->currentText(), "[11] 北京");
 
     // Leaving a start IMSI for another control of the window copies it over the end.
@@ -46,12 +46,9 @@ TEST_F(ImsiRangeForm, AFreshWindowQueriesTheOperatorsPlaceAndLeavingAStartImsiCo
     ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
     click("edtImsiLast");
     EXPECT_EQ(edit("edtImsiLast")->text(), "460002");
-}
 
-// A range is sent as typed and the service says why it refuses it; modify keeps the clicked
-// row's key and delete sends the clicked record.
-TEST_F(ImsiRangeForm, ModifyKeepsTheRowsKeyAndDeleteSendsTheClickedRecord)
-{
+    // A range is sent as typed and the service says why it refuses it; modify keeps the clicked
+    // row's key and delete sends the clicked record.
     edit("edtMsisdnGrp")->setText("G01");
     combo("cmbProvince")->setCurrentText("[44] 广东");
     edit("edtImsiFirst")->setText("460008000000099");
@@ -60,13 +57,13 @@ TEST_F(ImsiRangeForm, ModifyKeepsTheRowsKeyAndDeleteSendsTheClickedRecord)
     EXPECT_EQ(sent("RMOSMQ17")["listResRemoteImsiMsisdnGrp"][0]["FIRST_IMSI"], "460008000000099");
     EXPECT_TRUE(lastText().startsWith("异常：调用接口失败\n[号段起始值大于结束值]"))
         << lastText().toStdString();
-    EXPECT_EQ(list("lstShowDataList")->rowCount(), 0);
+    EXPECT_EQ(rows()->rowCount(), 0);
     EXPECT_FALSE(gui_->waitBoxOpen());
 
     edit("edtImsiFirst")->setText("460008000000000");
     edit("edtImsiLast")->setText("460008000000099");
     click("btnAdd");
-    ASSERT_EQ(list("lstShowDataList")->rowCount(), 1) << lastText().toStdString();
+    ASSERT_EQ(rows()->rowCount(), 1) << lastText().toStdString();
 
     edit("edtMsisdnGrp")->setText("G02");
     edit("edtImsiLast")->setText("460008000000199");

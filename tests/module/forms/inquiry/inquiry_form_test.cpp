@@ -111,33 +111,7 @@ TEST_F(InquiryForm, TheSpanAndTheLogCriteriaAreCheckedInOrderBeforeAnyCall)
     EXPECT_TRUE(Calls("RMOSMQ52").empty());
 }
 
-TEST_F(InquiryForm, EveryLogQueryCarriesTheOperatorAndTheTickedCriteriaAsTyped)
-{
-    showPage(0);
-    click("btnQuery");
-    EXPECT_EQ(criteria("RMOSMQ52"),
-              json({{"REGION_CODE", operator_.REGION_CODE}, {"OP_ID", operator_.OP_ID}}));
-
-    for (const char* name : {"chkSoNbr", "chkSimID", "chkIMSI", "chkMainMsisdn", "chkSubMsisdn",
-                             "chkCardFlag", "chkOperDate"})
-        click(name);
-    QTest::keyClicks(edit("edSoNbr"), "1234567");
-    edit("edSimID")->setText(" 8986");
-    edit("edIMSI")->setText("46000 ");
-    edit("edMainMsisdn")->setText("138");
-    edit("edSubMsisdn")->setText(" 147");
-    combo("cmbCardFlag")->setCurrentIndex(1);
-    setSpan(QDate(2026, 11, 1), QDate(2026, 11, 30));
-    click("btnQuery");
-    EXPECT_EQ(criteria("RMOSMQ52"),
-              json::parse(R"({"REGION_CODE":10,"OP_ID":1,"SO_NBR":123456,"SIM_ID":" 8986",
-                  "IMSI":"46000 ","PHONE1":"138","PHONE2":" 147","CARD_FLAG":"1",
-                  "BEGIN_OP_TIME":"2026-11-01 00:00:00","END_OP_TIME":"2026-11-30 23:59:59"})"));
-    expectOnlyMessage("提示：没有查到写卡日志信息!", 64);
-    EXPECT_EQ(list("lstvWriteCardLogShowList")->rowCount(), 0);
-}
-
-TEST_F(InquiryForm, TheLogListsTheNewestFirstAndSaysWhenTheAnswerWasCut)
+TEST_F(InquiryForm, TheLogListsTheNewestFirstCutAtTheCapAndEveryQueryCarriesTheOperator)
 {
     showPage(0);
     click("btnQuery");
@@ -165,9 +139,33 @@ TEST_F(InquiryForm, TheLogListsTheNewestFirstAndSaysWhenTheAnswerWasCut)
     click("btnClear");
     EXPECT_EQ(log->rowCount(), 0);
     EXPECT_FALSE(box("chkOperDate")->isChecked());
+
+    // Every log query carries the operator and the ticked criteria as typed.
+    showPage(0);
+    click("btnQuery");
+    EXPECT_EQ(criteria("RMOSMQ52"),
+              json({{"REGION_CODE", operator_.REGION_CODE}, {"OP_ID", operator_.OP_ID}}));
+
+    for (const char* name : {"chkSoNbr", "chkSimID", "chkIMSI", "chkMainMsisdn", "chkSubMsisdn",
+                             "chkCardFlag", "chkOperDate"})
+        click(name);
+    QTest::keyClicks(edit("edSoNbr"), "1234567");
+    edit("edSimID")->setText(" 8986");
+    edit("edIMSI")->setText("46000 ");
+    edit("edMainMsisdn")->setText("138");
+    edit("edSubMsisdn")->setText(" 147");
+    combo("cmbCardFlag")->setCurrentIndex(1);
+    setSpan(QDate(2026, 11, 1), QDate(2026, 11, 30));
+    click("btnQuery");
+    EXPECT_EQ(criteria("RMOSMQ52"),
+              json::parse(R"({"REGION_CODE":10,"OP_ID":1,"SO_NBR":123456,"SIM_ID":" 8986",
+                  "IMSI":"46000 ","PHONE1":"138","PHONE2":" 147","CARD_FLAG":"1",
+                  "BEGIN_OP_TIME":"2026-11-01 00:00:00","END_OP_TIME":"2026-11-30 23:59:59"})"));
+    expectOnlyMessage("提示：没有查到写卡日志信息!", 64);
+    EXPECT_EQ(list("lstvWriteCardLogShowList")->rowCount(), 0);
 }
 
-TEST_F(InquiryForm, SegmentQueriesSendTheTickedTextsUntrimmedAndShowLookupTexts)
+TEST_F(InquiryForm, SegmentAndImsiQueriesSendTheTickedTextsAndClearRefillsTheRegions)
 {
     click("btnQryMsisdn");
     EXPECT_EQ(criteria("RMOSMQ49"), json::object());
@@ -192,10 +190,10 @@ TEST_F(InquiryForm, SegmentQueriesSendTheTickedTextsUntrimmedAndShowLookupTexts)
               json({{"NUMBER_SEGMENT", " 138 "}, {"PS_NET_CODE", "HLR1 "}, {"REGION_CODE", "11"}}));
     expectOnlyMessage("提示：没有查到开通平台号段信息!", 64);
     EXPECT_EQ(segments->rowCount(), 0);
-}
 
-TEST_F(InquiryForm, ClearRefillsTheRegionsAndTheImsiBoxesTickAndUntickEachOther)
-{
+    // Clear refills the regions and keeps the list.
+    click("btnClearMsisdn");
+    gui_->clear();
     showPage(2);
     click("btnQryPsIMSI");
     ASSERT_EQ(list("lstvPsIMSIList")->rowCount(), 5);

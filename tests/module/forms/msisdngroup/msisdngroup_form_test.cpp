@@ -19,7 +19,7 @@ protected:
     }
 };
 
-TEST_F(MsisdnGroupForm, ClearSelectsTheOperatorsRegionAndFirstProvinceAndTheBoxesSelectThemAgain)
+TEST_F(MsisdnGroupForm, ClearSelectsTheOperatorsPlaceAndModifyAndDeleteSendTheClickedRowsKey)
 {
     for (const char* name :
          {"ckbQryMsisdnGroup", "ckbQryMsisdnName", "ckbQryRegionCode", "ckbQryProvince"})
@@ -35,8 +35,8 @@ TEST_F(MsisdnGroupForm, ClearSelectsTheOperatorsRegionAndFirstProvinceAndTheBoxe
     click("btnQuery");
     EXPECT_EQ(sent("RMOSMQ16"),
               json::parse(R"({"sResRemoteMsisdnGroup":{"REGION_CODE":10,"PROVINCE_CODE":"44"}})"));
-    ASSERT_EQ(list("lstShowDataList")->rowCount(), 1);
-    EXPECT_EQ(list("lstShowDataList")->cellText(0, 3), "[44] 广东");
+    ASSERT_EQ(rows()->rowCount(), 1);
+    EXPECT_EQ(cell(0, 3), "[44] 广东");
 
     click("btnClearBase"); // selects the first province criterion
     EXPECT_EQ(combo("cmbQryProvince")->currentIndex(), 0);
@@ -51,13 +51,12 @@ TEST_F(MsisdnGroupForm, ClearSelectsTheOperatorsRegionAndFirstProvinceAndTheBoxe
     edit("edtQryMsisdnGroup")->setText("G97");
     combo("cmbProvince")->setCurrentText("[44] 广东");
     click("btnQuery");
-    ASSERT_EQ(list("lstShowDataList")->rowCount(), 1);
-    EXPECT_EQ(list("lstShowDataList")->cellText(0, 3), "");
+    ASSERT_EQ(rows()->rowCount(), 1);
+    EXPECT_EQ(cell(0, 3), "");
     EXPECT_EQ(combo("cmbProvince")->currentIndex(), -1);
-}
 
-TEST_F(MsisdnGroupForm, ModifyAndDeleteSendTheClickedRowsKey)
-{
+    // Modify and delete send the clicked row's key.
+    click("btnClearBase");
     addGroup("G91", "[44] 广东");
     EXPECT_TRUE(edit("edtMsisdnGroup")->isReadOnly());
     EXPECT_FALSE(combo("cmbProvince")->isEnabled());
@@ -71,7 +70,7 @@ TEST_F(MsisdnGroupForm, ModifyAndDeleteSendTheClickedRowsKey)
         sent("RMOSMQ14")["listResRemoteMsisdnGroup"],
         json::parse(
             R"([{"MSISDN_GROUP":"G91","MSISDN_NAME":"改名","REGION_CODE":10,"PROVINCE_CODE":"44"}])"));
-    EXPECT_EQ(list("lstShowDataList")->cellText(0, 1), "改名");
+    EXPECT_EQ(cell(0, 1), "改名");
 
     edit("edtMsisdnName")->setText("又改");
     combo("cmbRegionCode")->setCurrentText("[11] 深圳");

@@ -46,8 +46,8 @@ TEST_F(MsisdnRangeForm, NumbersTakeDigitsTheFirstIsCopiedAndModifyKeepsTheRowsKe
     EXPECT_EQ(edit("edtMsisdnLast")->text(), "13908000000");
     edit("edtMsisdnLast")->setText("13908000099");
     click("btnAdd");
-    ASSERT_EQ(list("lstShowDataList")->rowCount(), 1) << lastText().toStdString();
-    EXPECT_EQ(list("lstShowDataList")->cellText(0, 2), "[44] 广东");
+    ASSERT_EQ(rows()->rowCount(), 1) << lastText().toStdString();
+    EXPECT_EQ(cell(0, 2), "[44] 广东");
 
     edit("edtMsisdn")->setText("G02");
     edit("edtMsisdnLast")->setText("13908000199");

@@ -15,10 +15,9 @@ protected:
         type("edtProvinceName", name);
         click("btnAdd");
     }
-    TListViewEx* rows() const { return list("lstShowDataList"); }
 };
 
-TEST_F(ProvinceForm, AQueryShowsTheFirstRowOrSaysItFoundNothing)
+TEST_F(ProvinceForm, AQueryShowsTheFirstRowAndTheWritesSendTheEditArea)
 {
     click("btnQuery");
     EXPECT_EQ(sent("RMOSMQ04"), json::parse(R"({"sResRemoteProvCode":{}})"));
@@ -37,10 +36,8 @@ TEST_F(ProvinceForm, AQueryShowsTheFirstRowOrSaysItFoundNothing)
     EXPECT_EQ(lastFlags(), MB_ICONHAND);
     EXPECT_EQ(rows()->rowCount(), 0);
     EXPECT_FALSE(gui_->waitBoxOpen());
-}
 
-TEST_F(ProvinceForm, AddListsTheAddedRecordModifyAndDeleteSendTheEditArea)
-{
+    // Add lists the added record; modify and delete send the edit area.
     addProvince("91", "测试省");
     EXPECT_EQ(sent("RMOSMQ01"),
               json::parse(R"({"sOpInfo":{"REGION_CODE":10,"COUNTY_CODE":1001,"ORG_ID":100101,

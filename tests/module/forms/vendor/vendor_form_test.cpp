@@ -12,8 +12,8 @@ TEST_F(VendorForm, AFreshWindowQueriesByTheFirstKiItemUntilTheBoxIsUnticked)
     EXPECT_TRUE(box("chkIsKI")->isChecked());
     click("btnQuery");
     EXPECT_EQ(sent("RMOSMQ12"), json::parse(R"({"sResRemoteVendorCode":{"IS_KI":0}})"));
-    ASSERT_EQ(list("lstShowDataList")->rowCount(), 1);
-    EXPECT_EQ(list("lstShowDataList")->caption(0), "V02");
+    ASSERT_EQ(rows()->rowCount(), 1);
+    EXPECT_EQ(rows()->caption(0), "V02");
 
     click("btnClear");
     EXPECT_TRUE(box("chkIsKI")->isChecked());
@@ -23,7 +23,7 @@ TEST_F(VendorForm, AFreshWindowQueriesByTheFirstKiItemUntilTheBoxIsUnticked)
     EXPECT_FALSE(combo("cmbQryIsKI")->isEnabled());
     click("btnQuery");
     EXPECT_EQ(sent("RMOSMQ12"), json::parse(R"({"sResRemoteVendorCode":{}})"));
-    EXPECT_EQ(list("lstShowDataList")->rowCount(), 3);
+    EXPECT_EQ(rows()->rowCount(), 3);
 }
 
 } // namespace
