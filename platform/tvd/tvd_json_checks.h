@@ -156,13 +156,14 @@ private:
 
     void open()
     {
-        if (limits_ == nullptr)
-            return;
-        if (depth_ >= limits_->maxDepth)
-            throw TextFault(TextFault::Depth, "", limits_->maxDepth);
-        if (depth_ == names_.size())
-            names_.emplace_back();
-        names_[depth_++].clear();
+        if (limits_ != nullptr) {
+            if (depth_ >= limits_->maxDepth)
+                throw TextFault(TextFault::Depth, "", limits_->maxDepth);
+            if (depth_ == names_.size())
+                names_.emplace_back();
+            names_[depth_].clear();
+        }
+        ++depth_;
     }
 
     // Where a fault is reported, as a count of the bytes read up to the one found faulty: the

@@ -225,12 +225,13 @@ public:
         }
     }
 
-    // On the I/O thread: a connection waiting for a request is closed, the others close once
-    // their answer is sent.
+    // On the I/O thread: a connection waiting for a request that has not begun to arrive is
+    // closed; the others, and one whose first bytes are already here, close once answered.
     void onStop() override
     {
         keepAlive_ = false;
-        if (waiting_)
+        error_code ec;
+        if (waiting_ && lowest(stream_).socket().available(ec) == 0)
             close();
     }
 

@@ -110,7 +110,11 @@ TEST_P(Monitoring, HealthAnswersTheSchemaVersionUntilTheDatabaseIsGoneOrTheServi
     EXPECT_EQ(gone.message(), "数据库没有及时应答");
     EXPECT_EQ(exchange(post("/v1/health", "{}")).status, 405);
 
-    Socket checking(server_->port()); // a balancer's check, under way when the service stops
+    // A balancer's check under way when the service stops, on a connection the service has
+    // taken (it answered one check already).
+    Socket checking(server_->port());
+    checking.send("GET /v1/health HTTP/1.1\r\nHost: x\r\n\r\n");
+    ASSERT_EQ(checking.read().status, 503);
     checking.send("GET /v1/health HTTP/1.1\r\n");
     ::kill(server_->pid(), SIGTERM);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
