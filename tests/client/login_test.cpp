@@ -52,7 +52,7 @@ protected:
 
 std::unique_ptr<testsupport::RsimdProcess> LoginTest::service_;
 
-TEST_F(LoginTest, SuccessReachesTheStatusBarAndBecomesTheServiceOfTheProcess)
+TEST_F(LoginTest, AWrongPasswordIsRefusedAndSuccessBecomesTheServiceOfTheProcess)
 {
     const QString typedWithoutScheme = address().mid(QString("http://").size()) + "/";
     LoginDialog dialog("", typedWithoutScheme);
@@ -71,18 +71,15 @@ TEST_F(LoginTest, SuccessReachesTheStatusBarAndBecomesTheServiceOfTheProcess)
         << who.toStdString();
     EXPECT_TRUE(who.contains("（admin）")) << who.toStdString();
     EXPECT_EQ(window.statusBar()->findChild<QLabel*>("service")->text(), "服务：" + address());
-}
 
-TEST_F(LoginTest, WrongPasswordShowsTheServicesMessageAndStaysOpen)
-{
-    LoginDialog dialog("", address());
-    const Attempt attempt = logIn(dialog, "admin", "wrong");
-    EXPECT_FALSE(attempt.accepted);
-    EXPECT_TRUE(attempt.status.startsWith("登录名或密码错误")) << attempt.status.toStdString();
-
-    const Attempt retry = logIn(dialog, "viewer", "viewer123");
+    // A wrong password shows the service's message and the dialog stays open for another try.
+    LoginDialog again("", address());
+    const Attempt refused = logIn(again, "admin", "wrong");
+    EXPECT_FALSE(refused.accepted);
+    EXPECT_TRUE(refused.status.startsWith("登录名或密码错误")) << refused.status.toStdString();
+    const Attempt retry = logIn(again, "viewer", "viewer123");
     EXPECT_TRUE(retry.accepted) << retry.status.toStdString();
-    EXPECT_EQ(dialog.loggedIn().LOGIN_NAME, "viewer");
+    EXPECT_EQ(again.loggedIn().LOGIN_NAME, "viewer");
 }
 
 TEST_F(LoginTest, IncompleteInputIsRefusedAndPlainHttpToAnotherHostWarnedOf)

@@ -14,7 +14,7 @@ class Entry : public WindowDriver {};
 
 // What the operator does in one window leaves the other as it was, and closing one leaves the
 // other working.
-TEST_F(Entry, UnlistedCodesGiveNothingAndTwoCallsTwoIndependentWindows)
+TEST_F(Entry, UnlistedCodesGiveNothingTwoCallsTwoWindowsAndAFailedStartOneMessage)
 {
     std::unique_ptr<TfrmMDIChild> a(CreateBusinessForm(10150173, &operator_));
     std::unique_ptr<TfrmMDIChild> b(CreateBusinessForm(10150173, &operator_));
@@ -42,13 +42,11 @@ TEST_F(Entry, UnlistedCodesGiveNothingAndTwoCallsTwoIndependentWindows)
     EXPECT_EQ(CreateBusinessForm(10150173, nullptr), nullptr);
     EXPECT_EQ(QApplication::topLevelWidgets().size(), before);
     EXPECT_TRUE(gui_->messages().empty());
-}
 
-// Binding the service object and the system library calls nothing, so the rights check is the
-// first call of the initialisation and the one the service refuses here: the window shows that
-// refusal as the library's error record, closes its wait box and goes no further.
-TEST_F(Entry, ARefusedRightsCheckOrAnUnreachableServiceShowOneMessageAndNoWaitBox)
-{
+    // Binding the service object and the system library calls nothing, so the rights check is the
+    // first call of the initialisation and the one the service refuses here: the window shows that
+    // refusal as the library's error record, closes its wait box and goes no further.
+    gui_->clear();
     tvd_setProcessSession("not-a-session");
     ClearCalls();
     EXPECT_EQ(CreateBusinessForm(10150173, &operator_), nullptr);

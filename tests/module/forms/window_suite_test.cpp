@@ -170,7 +170,7 @@ TEST_P(EveryWindow, AFailedQueryShowsItsMessageAndThenClosesTheWaitBox)
     EXPECT_EQ(list(window().list)->rowCount(), 0);
 }
 
-TEST_P(EditingWindow, ARowClickLocksTheKeyAndClearBaseUnlocksIt)
+TEST_P(EditingWindow, ARowClickLocksTheKeyClearBaseUnlocksItAndClearEmptiesEverything)
 {
     OpenIt();
     QueryAndClickARow();
@@ -188,11 +188,8 @@ TEST_P(EditingWindow, ARowClickLocksTheKeyAndClearBaseUnlocksIt)
     EXPECT_TRUE(button("btnAdd")->isEnabled());
     EXPECT_FALSE(button(window().modify)->isEnabled());
     EXPECT_FALSE(button(window().remove)->isEnabled());
-}
 
-TEST_P(EditingWindow, ClearUnticksTheTextCriteriaAndEmptiesTheListAndTheEditArea)
-{
-    OpenIt();
+    // Clear unticks the text criteria and empties the list and the edit area.
     QueryAndClickARow();
     click(window().box);
     click("btnClear");

@@ -43,7 +43,7 @@ const TvdOperation& operation(const std::string& code)
 
 } // namespace
 
-TEST(Families, CodesRiseWithoutSharingAndNameTheirOperationsAndTheirRecords)
+TEST(Families, CodesRiseWithoutSharingNameTheirOperationsAndRecordsAndTheRightsAndWindowsFit)
 {
     std::string previous;
     for (const auto& family : families()) {
@@ -65,10 +65,9 @@ TEST(Families, CodesRiseWithoutSharingAndNameTheirOperationsAndTheirRecords)
         EXPECT_EQ(family.criteriaMember[0], 's') << family.suffix;
         EXPECT_EQ(query.out->memberTable()[0].name, family.listMember);
     }
-}
 
-TEST(Tables, WriteRightsAreAskedForAndEachTableOpensItsOwnWindowOfTheBlock)
-{
+    // Every write right is among the entities the windows ask for; each table opens its own window
+    // of the module's block.
     const std::vector<int> asked = MSysSvcDef::RightsEntities();
     for (const auto& family : families()) {
         const auto rights = family.table.rights;

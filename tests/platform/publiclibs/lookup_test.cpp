@@ -16,7 +16,7 @@ std::unique_ptr<CNameCodeLookup> statuses()
 
 // Items are "[code] name"; codes are found from an item ignoring case or from its leading
 // digits, and a code's item and name are its first entry's or fall back.
-TEST(Lookup, ItemsCodesAndNamesOfAList)
+TEST(Lookup, ItemsCodesAndNamesOfAListCutAt127BytesOnACharacterBoundary)
 {
     auto lookup = statuses();
     QStringList items;
@@ -35,6 +35,14 @@ TEST(Lookup, ItemsCodesAndNamesOfAList)
     EXPECT_EQ(ExtractItemCode("[-1] 忽略"), -1);
     EXPECT_EQ(ExtractItemCode("no brackets"), 0);
     EXPECT_EQ(ExtractItemCode("[7"), 0);
+
+    const std::string longName(200, 'x');
+    TCNameCodeInfo entry(1, longName);
+    EXPECT_EQ(std::strlen(entry.name), 127U);
+    const std::string chinese = std::string(125, 'a') + "中文";
+    TCNameCodeInfo cut(2, chinese);
+    EXPECT_EQ(std::string(cut.name), std::string(125, 'a'));
+    EXPECT_EQ(CBasicLookup::ItemText(123, longName).size(), 127U);
 }
 
 TEST(Lookup, ReturnedTextsShareOneBufferAndFillingAndRecordListsWork)
@@ -69,15 +77,4 @@ TEST(Lookup, ReturnedTextsShareOneBufferAndFillingAndRecordListsWork)
     lookup->Entries().insert(0, ignore);
     EXPECT_STREQ(lookup->ItemOfCode(-1), "[-1] 忽略");
     EXPECT_EQ(lookup->CodeOfItem("[3] 天河"), 3);
-}
-
-TEST(Lookup, NamesAndItemsAreCutAt127BytesOnACharacterBoundary)
-{
-    const std::string longName(200, 'x');
-    TCNameCodeInfo entry(1, longName);
-    EXPECT_EQ(std::strlen(entry.name), 127U);
-    const std::string chinese = std::string(125, 'a') + "中文";
-    TCNameCodeInfo cut(2, chinese);
-    EXPECT_EQ(std::string(cut.name), std::string(125, 'a'));
-    EXPECT_EQ(CBasicLookup::ItemText(123, longName).size(), 127U);
 }

@@ -26,7 +26,7 @@ protected:
     GuiInteraction* previous_ = nullptr;
 };
 
-TEST_F(Recorded, MessageIsFormattedOnceWithLiteralArguments)
+TEST_F(Recorded, MessagesAreFormattedOnceAndAnsweredFromTheScriptThenByDefault)
 {
     ShowGUIMessage("异常：调用接口失败\r\n[%s]\r\n[%s]!", "提示", MB_ICONINFORMATION,
                    "100% 失败 %s %d", "hint");
@@ -38,10 +38,7 @@ TEST_F(Recorded, MessageIsFormattedOnceWithLiteralArguments)
     ShowGUIMessage("%d条记录, %05.1f", "", 0, 12, 3.14159);
     EXPECT_EQ(gui_.lastMessage().text, "12条记录, 003.1");
     ASSERT_EQ(gui_.messages().size(), 2U);
-}
 
-TEST_F(Recorded, AnswersFromTheScriptThenByDefaultAndRecordsWaitBoxEvents)
-{
     gui_.answerNext(IDNO);
     gui_.answerNext(IDCANCEL);
     EXPECT_EQ(ShowGUIMessage("q1", "确认操作", kConfirm), IDNO);

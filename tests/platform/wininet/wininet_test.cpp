@@ -47,7 +47,7 @@ protected:
 
 TestFtpServer* InternetTest::server = nullptr;
 
-TEST_F(InternetTest, PassiveModeAndWritesInPiecesStoreTheBytes)
+TEST_F(InternetTest, PassiveWritesInPiecesStoreTheBytesAndWrongHandlesAreRefused)
 {
     HINTERNET connection = connect(server->password(), INTERNET_FLAG_PASSIVE);
     ASSERT_NE(nullptr, connection) << lastResponse();
@@ -66,12 +66,9 @@ TEST_F(InternetTest, PassiveModeAndWritesInPiecesStoreTheBytes)
     EXPECT_TRUE(InternetCloseHandle(file));
     EXPECT_EQ(std::optional<std::string>("first second"), server->download(name));
     EXPECT_TRUE(InternetCloseHandle(connection));
-}
 
-TEST(InternetHandles, WrongOrClosedHandlesAndAFolderOpenedAsAFileAreRefused)
-{
+    // Handles of the wrong kind or closed are refused, as is a folder opened as a file.
     HINTERNET internet = InternetOpenA("WIN32", INTERNET_OPEN_TYPE_DIRECT, "WIN32", nullptr, 0);
-    DWORD written = 0;
     EXPECT_FALSE(InternetWriteFile(internet, "x", 1, &written));
     EXPECT_EQ(ERROR_INTERNET_INCORRECT_HANDLE_TYPE, GetLastError());
     EXPECT_TRUE(InternetCloseHandle(internet));

@@ -21,7 +21,8 @@ protected:
     }
 };
 
-TEST_F(ErrMsgForm, TickedCriteriaAreCheckedInOrderSentTrimmedAndClearedByClear)
+TEST_F(ErrMsgForm,
+       TickedCriteriaAreCheckedInOrderSentTrimmedClearedAndFillRowsThatRememberTheirRecord)
 {
     click("chkErrorMsg");
     click("chkDLLName");
@@ -58,10 +59,9 @@ TEST_F(ErrMsgForm, TickedCriteriaAreCheckedInOrderSentTrimmedAndClearedByClear)
     EXPECT_EQ(combo("cmbVendor")->currentIndex(), 0);
     EXPECT_FALSE(box("chkErrorMsg")->isChecked());
     EXPECT_TRUE(edit("edErrorMsg")->text().isEmpty());
-}
 
-TEST_F(ErrMsgForm, AQueryFillsRowsThatRememberTheirRecordAndDisablesTheWrites)
-{
+    // A query fills rows that remember their record, and disables the writes.
+    gui_->clear();
     click("btnQuery");
     ASSERT_EQ(rows()->rowCount(), 3);
     EXPECT_TRUE(cell(0, 0).startsWith("[V01] "));

@@ -92,7 +92,7 @@ protected:
 
 TestFtpServer* VendorDllForm::ftp = nullptr;
 
-TEST_F(VendorDllForm, AnUploadReachesTheServerOnceUnderTheWaitBox)
+TEST_F(VendorDllForm, AnUploadReachesTheServerOnceAndEveryRefusalIsReportedWithTheWindowUsable)
 {
     const std::string content(300 * 1024 + 7, 'L');
     const std::string path = localFile("hnsc_w128.dll", content);
@@ -114,10 +114,7 @@ TEST_F(VendorDllForm, AnUploadReachesTheServerOnceUnderTheWaitBox)
     gui_->clear();
     click("btnFtp"); // the dialog cancelled
     EXPECT_TRUE(gui_->messages().empty());
-}
 
-TEST_F(VendorDllForm, ParametersLocalFilesAndServersThatRefuseAreReportedAndTheWindowStaysUsable)
-{
     SetParameter(std::nullopt);
     EXPECT_EQ(CreateBusinessForm(10150182, &operator_), nullptr);
     EXPECT_EQ(lastText(), "FTP配置参数没有配置，请配置表：xg.sys_para.");
@@ -146,7 +143,6 @@ TEST_F(VendorDllForm, ParametersLocalFilesAndServersThatRefuseAreReportedAndTheW
     EXPECT_FALSE(gui_->waitBoxOpen());
 
     // A refused login: the message says so and shows nothing of the password.
-    const std::string path = localFile("dfky.dll", "bytes");
     SetParameter("ftp://rsim:S3cret-pw@" + ftp->host() + ":" + std::to_string(ftp->port()) + "/" +
                  folder_ + "/");
     Open();
