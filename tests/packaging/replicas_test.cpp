@@ -125,11 +125,10 @@ struct Client {
             CBSErrorMsg error;
             int result = 0;
             if (k % 2 == 0) {
-                SRemoteSimInfoList cards;
-                for (int i = 0; i < kCardsPerWrite; ++i) {
-                    cards.push_back(testsupport::card(first + k * kCardsPerWrite + i));
-                    written.insert(cards.back().IMSI);
-                }
+                const SRemoteSimInfoList cards =
+                    testsupport::cards(first + k * kCardsPerWrite, kCardsPerWrite);
+                for (const auto& card : cards)
+                    written.insert(card.IMSI);
                 result = remote.add_simInfo({}, cards, error, nullptr);
             } else {
                 SRemoteSimQryIn criteria;

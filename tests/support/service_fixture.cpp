@@ -1,5 +1,7 @@
 #include "service_fixture.h"
 
+#include "tvd_json_stream.h"
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -37,6 +39,14 @@ MResRemoteMgntDef::SRemoteSimInfo card(long long n)
     return sim;
 }
 
+MResRemoteMgntDef::SRemoteSimInfoList cards(long long first, int count)
+{
+    MResRemoteMgntDef::SRemoteSimInfoList list;
+    for (int i = 0; i < count; ++i)
+        list.push_back(card(first + i));
+    return list;
+}
+
 MResRemoteMgntDef::SResRemoteProvCodeList
 provinces(std::initializer_list<std::pair<const char*, const char*>> rows)
 {
@@ -59,6 +69,20 @@ void ServiceTest::SetUp()
     ASSERT_EQ(login("admin", "admin123"), 0) << error_.message;
     ASSERT_EQ(remote_.bind(server_->address()), 0);
     ASSERT_EQ(sys_.bind(server_->address()), 0);
+}
+
+std::string ServiceTest::request(const CTvdBasicParamObject& in)
+{
+    return R"({"in":)" + tvd::wire::ParamsWriter(in).all() + "}";
+}
+
+rawhttp::HttpAnswer ServiceTest::call(const std::string& code, const std::string& body,
+                                      const std::string& extraHeaders)
+{
+    return rawhttp::exchange(
+        server_->port(),
+        rawhttp::post("/v1/call/MResRemoteMgntApp_IResRemoteMgnt/" + code, body,
+                      "X-Tav-Session: " + tvd_processSession() + "\r\n" + extraHeaders));
 }
 
 int ServiceTest::login(const std::string& name, const std::string& password)

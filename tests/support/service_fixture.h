@@ -5,6 +5,7 @@
 #include "ResRemoteSimMgnt_tvd_c.h"
 #include "SysMgntService_tvd_c.h"
 #include "backend_fixture.h"
+#include "raw_http.h"
 
 namespace testsupport {
 
@@ -16,6 +17,8 @@ std::string logIn(const std::string& address, const std::string& name = "admin",
 // Card n of the tests, with every member a window fills: IMSI 4600099 and n in 8 digits, SIM
 // number 89860099 and n in 12.
 MResRemoteMgntDef::SRemoteSimInfo card(long long n);
+// Cards first to first + count - 1.
+MResRemoteMgntDef::SRemoteSimInfoList cards(long long first, int count);
 
 // Provinces of these codes and names.
 MResRemoteMgntDef::SResRemoteProvCodeList
@@ -40,6 +43,12 @@ protected:
             return "";
         return std::to_string(error.minCode) + " " + error.message + " / " + error.hint;
     }
+
+    // The request body of a call's in-parameters, and the raw answer of rsimd to a call of the
+    // operation code with the session and the extra headers.
+    static std::string request(const CTvdBasicParamObject& in);
+    rawhttp::HttpAnswer call(const std::string& code, const std::string& body,
+                             const std::string& extraHeaders = "");
 
     // A list of one record, its members set by fill.
     template <class List, class Fill>

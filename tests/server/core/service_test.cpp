@@ -1,9 +1,7 @@
 // The service through the middleware, on SQLite and on PostgreSQL: the semantics of queries and
 // writes, repeated writes, malformed requests; and its pool of database connections.
-#include "raw_http.h"
 #include "service.h"
 #include "service_fixture.h"
-#include "tvd_json_stream.h"
 
 #include <nlohmann/json.hpp>
 
@@ -24,17 +22,8 @@ using testsupport::provinces;
 
 namespace {
 
-class Service : public testsupport::ServiceTest {
-protected:
-    // Cards numbered first to first + count - 1.
-    SRemoteSimInfoList cards(int first, int count)
-    {
-        SRemoteSimInfoList list;
-        for (int i = 0; i < count; ++i)
-            list.push_back(card(first + i));
-        return list;
-    }
-};
+using Service = testsupport::ServiceTest;
+using testsupport::cards;
 
 // Operators type codes in either case and Chinese names; % and _ are characters like the others.
 TEST_P(Service, NameCriteriaIgnoreAsciiCaseAndMatchPercentAndUnderscoreLiterally)
@@ -68,13 +57,12 @@ TEST_P(Service, SimQueryTakesRangesLimitsAndIgnoresMinusOneAndZero)
     criteria.set_ORG_ID(0);
     criteria.set_MAX_NUM(5);
     SRemoteSimInfoList found;
-    CBSErrorMsg error;
-    ASSERT_EQ(remote_.qry_simInfo(criteria, found, error, nullptr), 0);
+    ASSERT_EQ(remote_.qry_simInfo(criteria, found, error_, nullptr), 0);
     ASSERT_EQ(found.count(), 5);
     EXPECT_EQ(found[0].IMSI, "460001000000010");
     EXPECT_EQ(found[0].KI_CODE.size(), 32U);
     criteria.set_REGION_CODE(11);
-    ASSERT_EQ(remote_.qry_simInfo(criteria, found, error, nullptr), 0);
+    ASSERT_EQ(remote_.qry_simInfo(criteria, found, error_, nullptr), 0);
     EXPECT_EQ(found.count(), 0);
 }
 
@@ -163,17 +151,10 @@ TEST_P(Service, ABatchReadInChunksIsRefusedAtItsFaultOrStoredWholeAndALongAnswer
     // before it were stored in the transaction, which is rolled back.
     SRemoteSimInfoList typed = batch;
     typed[10000].set_REMARK("坏");
-    std::string body =
-        R"({"in":)" +
-        tvd::wire::ParamsWriter(
-            MResRemoteMgntApp::IResRemoteMgnt::CParamIn4add_simInfo(info_, typed, nullptr))
-            .all() +
-        "}";
+    std::string body = request(Remote::CParamIn4add_simInfo(info_, typed, nullptr));
     body.replace(body.find(R"("REMARK":"坏")"), std::string(R"("REMARK":"坏")").size(),
                  R"("REMARK":5)");
-    const auto answer = rawhttp::exchange(
-        server_->port(), rawhttp::post("/v1/call/MResRemoteMgntApp_IResRemoteMgnt/RMOSMQ25", body,
-                                       "X-Tav-Session: " + tvd_processSession() + "\r\n"));
+    const auto answer = call("RMOSMQ25", body);
     EXPECT_EQ(answer.status, 400);
     EXPECT_NE(
         answer.document()["error"].value("hint", "").find("in.listRemoteSimInfo[10000].REMARK"),
@@ -256,15 +237,11 @@ TEST_P(Service, AWriterThatLosesARaceForAnImsiIsToldWhichCard)
 TEST_P(Service, AWriteSentAgainWithItsRequestIdIsAnsweredAsTheFirstAndAppliedOnce)
 {
     const auto send = [&](const std::string& in, const std::string& id) {
-        const auto answer = rawhttp::exchange(
-            server_->port(), rawhttp::post("/v1/call/MResRemoteMgntApp_IResRemoteMgnt/RMOSMQ01", in,
-                                           "X-Tav-Session: " + tvd_processSession() +
-                                               "\r\nX-Tav-Request-Id: " + id + "\r\n"));
+        const auto answer = call("RMOSMQ01", in, "X-Tav-Request-Id: " + id + "\r\n");
         return std::to_string(answer.status) + " " + answer.body;
     };
     const auto adding = [&](const SResRemoteProvCodeList& list) {
-        using In = MResRemoteMgntApp::IResRemoteMgnt::CParamIn4add_provinceCode;
-        return R"({"in":)" + tvd::wire::ParamsWriter(In(info_, list, nullptr)).all() + "}";
+        return request(Remote::CParamIn4add_provinceCode(info_, list, nullptr));
     };
     const char* stored =
         "SELECT COUNT(*) FROM sys_audit WHERE CODE = 'RMOSMQ01' AND RECORD_KEY LIKE ?";
@@ -340,28 +317,25 @@ RSIM_ON_EVERY_BACKEND(Service);
 
 TEST(Startup, BadOptionsPortInUseAndBadDatabasesGiveClearErrors)
 {
-    std::string errors;
-    EXPECT_EQ(testsupport::runRsimd("--bogus", errors), 2);
-    EXPECT_NE(errors.find("unknown option '--bogus'"), std::string::npos);
-    EXPECT_EQ(testsupport::runRsimd("--db mysql://x --key-file /tmp/k", errors), 2);
-    EXPECT_NE(errors.find("unsupported database address"), std::string::npos);
-    EXPECT_EQ(testsupport::runRsimd("--db sqlite:/proc/nowhere/rsim.db", errors), 2);
-    EXPECT_NE(errors.find("/proc/nowhere/rsim.db"), std::string::npos);
-    EXPECT_EQ(testsupport::runRsimd("--listen 0.0.0.0:0 --db sqlite:/proc/nowhere/rsim.db", errors),
-              2);
-    EXPECT_NE(errors.find("--listen 0.0.0.0:0 would serve plain HTTP"), std::string::npos);
-    EXPECT_EQ(errors.find("/proc/nowhere"), std::string::npos) << "refused before the database";
-    EXPECT_EQ(testsupport::runRsimd(
-                  "--listen 0.0.0.0:0 --insecure-http --db sqlite:/proc/nowhere/rsim.db", errors),
-              2);
-    EXPECT_NE(errors.find("warning: --insecure-http"), std::string::npos);
     testsupport::RsimdProcess running;
     const std::string port = running.address().substr(running.address().rfind(':') + 1);
     const testsupport::TemporaryFolder folder;
-    EXPECT_EQ(testsupport::runRsimd(
-                  "--db sqlite:" + folder.path() + "/r.db --listen 127.0.0.1:" + port, errors),
-              2);
-    EXPECT_NE(errors.find("cannot listen on 127.0.0.1:" + port), std::string::npos);
+    const std::string nowhere = " --db sqlite:/proc/nowhere/rsim.db";
+    for (const auto& [arguments, said] : std::vector<std::pair<std::string, std::string>>{
+             {"--bogus", "unknown option '--bogus'"},
+             {"--db mysql://x --key-file /tmp/k", "unsupported database address"},
+             {nowhere, "/proc/nowhere/rsim.db"},
+             {"--listen 0.0.0.0:0 --insecure-http" + nowhere, "warning: --insecure-http"},
+             {"--db sqlite:" + folder.path() + "/r.db --listen 127.0.0.1:" + port,
+              "cannot listen on 127.0.0.1:" + port},
+             {"--listen 0.0.0.0:0" + nowhere, "--listen 0.0.0.0:0 would serve plain HTTP"}}) {
+        std::string errors;
+        EXPECT_EQ(testsupport::runRsimd(arguments, errors), 2) << arguments;
+        EXPECT_NE(errors.find(said), std::string::npos) << errors;
+        if (said.ends_with("plain HTTP")) {
+            EXPECT_EQ(errors.find("/proc/nowhere"), std::string::npos) << "before the database";
+        }
+    }
 }
 
 // The service's connection pool: a connection always comes out of it ready for a request.

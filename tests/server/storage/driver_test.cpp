@@ -12,15 +12,6 @@
 #include <limits>
 #include <thread>
 
-namespace rsim::db {
-// Names the kind in failure messages.
-void PrintTo(Error::Kind kind, std::ostream* out)
-{
-    constexpr const char* names[] = {"Unique", "ForeignKey", "Busy", "Connection", "Other"};
-    *out << "Error::Kind::" << names[static_cast<int>(kind)];
-}
-} // namespace rsim::db
-
 using namespace rsim::db;
 
 namespace {

@@ -136,9 +136,7 @@ TEST_P(TableRules, DuplicatesMissingKeysReferencesAndOverlappingRangesAreRefused
 
     // A duplicate that only the database's unique index would catch is named as every duplicate
     // is, with nothing of the database's own text; a card's own number set again is none.
-    SRemoteSimInfoList two;
-    two.push_back(testsupport::card(7100));
-    two.push_back(testsupport::card(7101));
+    const SRemoteSimInfoList two = testsupport::cards(7100, 2);
     ASSERT_EQ(refusal(&Remote::add_simInfo, two), "");
     const auto numbered = [&](const std::string& simId) {
         return one<SRemoteSimInfoList>([&](auto& c) {
@@ -176,8 +174,7 @@ TEST_P(TableRules, CardFormatsAreCheckedAtTheirEdges)
     };
     int n = 5000;
     for (const auto& c : cases) {
-        SRemoteSimInfoList one;
-        one.push_back(testsupport::card(n++));
+        SRemoteSimInfoList one = testsupport::cards(n++, 1);
         *std::get<std::string*>(tvd_member(one[0], c.member)) = c.value;
         EXPECT_EQ(refusal(&Remote::add_simInfo, one).empty(), c.accepted) << c.value;
     }
