@@ -41,18 +41,21 @@ std::string randomBytes(std::size_t size)
     return bytes;
 }
 
+bool connect(CFTPClient& client, const TestFtpServer& server, const std::string& password)
+{
+    return client.Connect(server.host().c_str(), server.port(), server.user().c_str(),
+                          password.c_str());
+}
+
+bool connect(CFTPClient& client, const TestFtpServer& server)
+{
+    return connect(client, server, server.password());
+}
+
 class FtpClientTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { server = new TestFtpServer; }
     static void TearDownTestSuite() { delete server; }
-
-    bool connect(CFTPClient& client, const std::string& password) const
-    {
-        return client.Connect(server->host().c_str(), server->port(), server->user().c_str(),
-                              password.c_str());
-    }
-    bool connect(CFTPClient& client) const { return connect(client, server->password()); }
-
     static TestFtpServer* server;
 };
 
@@ -76,19 +79,19 @@ TEST_F(FtpClientTest, ConnectFailuresLeaveTheirTextsAndCloseCleanly)
 
     // A refused login leaves the server's reply, and never the password.
     CFTPClient refused;
-    EXPECT_FALSE(connect(refused, "wrong-secret"));
+    EXPECT_FALSE(connect(refused, *server, "wrong-secret"));
     EXPECT_EQ(0, std::string(refused.GetErrorMsg()).find("530")) << refused.GetErrorMsg();
     EXPECT_EQ(std::string::npos, std::string(refused.GetErrorMsg()).find("wrong-secret"));
     refused.Close();
 
     // After Close the same object connects again.
-    EXPECT_TRUE(connect(refused)) << refused.GetErrorMsg();
+    EXPECT_TRUE(connect(refused, *server)) << refused.GetErrorMsg();
 }
 
 TEST_F(FtpClientTest, AMissingLocalFileLeavesAnEmptyRemoteFileAndExistenceIsARenameThereAndBack)
 {
     CFTPClient client;
-    ASSERT_TRUE(connect(client)) << client.GetErrorMsg();
+    ASSERT_TRUE(connect(client, *server)) << client.GetErrorMsg();
     const std::string remote = TestFtpServer::uniqueName("missing") + ".dll";
     EXPECT_FALSE(client.PutFile(remote.c_str(), "/no/such/folder/library.dll"));
     EXPECT_STREQ("系统找不到指定的文件。\r\n", client.GetErrorMsg());
@@ -107,12 +110,11 @@ TEST_F(FtpClientTest, AMissingLocalFileLeavesAnEmptyRemoteFileAndExistenceIsARen
     EXPECT_EQ(0, std::string(client.GetErrorMsg()).find("550")) << client.GetErrorMsg();
 }
 
-// Empty, and several chunks with an odd tail: the bytes read back are the bytes sent. Files of
-// 4 GB or more are refused.
+// Empty, and several chunks with an odd tail: the bytes read back are the bytes sent.
 TEST_F(FtpClientTest, FilesArriveIntactUnlessOfFourGigabytesOrMore)
 {
     CFTPClient client;
-    ASSERT_TRUE(connect(client)) << client.GetErrorMsg();
+    ASSERT_TRUE(connect(client, *server)) << client.GetErrorMsg();
     for (const std::size_t size :
          {std::size_t{0}, std::size_t{5 * CFTPClient::kChunkSize * 8 + 12345}}) {
         const std::string content = randomBytes(size);
@@ -136,9 +138,7 @@ protected:
     void connectTo(FtpFault fault)
     {
         server_ = std::make_unique<TestFtpServer>(fault);
-        ASSERT_TRUE(client_.Connect(server_->host().c_str(), server_->port(),
-                                    server_->user().c_str(), server_->password().c_str()))
-            << client_.GetErrorMsg();
+        ASSERT_TRUE(connect(client_, *server_)) << client_.GetErrorMsg();
     }
     std::unique_ptr<TestFtpServer> server_;
     CFTPClient client_;

@@ -65,6 +65,15 @@ struct Case {
     std::string read;
 };
 
+template <std::size_t N, class Read>
+void expectEach(const Case (&cases)[N], Read read)
+{
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(read(c.text), c.read);
+    }
+}
+
 } // namespace
 
 TEST(CodecReader, RequestsAreReadOrRefusedAtTheFaultyValue)
@@ -113,10 +122,7 @@ TEST(CodecReader, RequestsAreReadOrRefusedAtTheFaultyValue)
         {R"({"skipped":)" + std::string(1000000, '[') + std::string(1000000, ']') + R"(,"in":{}})",
          R"({"listRemoteSimInfo":[],"sOpInfo":{}})"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
-        EXPECT_EQ(readRequest(c.text, "RMOSMQ25"), c.read);
-    }
+    expectEach(cases, [](const std::string& text) { return readRequest(text, "RMOSMQ25"); });
     EXPECT_EQ(readRequest(R"({"in":{"sIn":{"BEGIN_OP_TIME":"2024-02-29 23:59:01"}}})", "RMOSMQ52"),
               R"({"sIn":{"BEGIN_OP_TIME":"2024-02-29 23:59:01"}})");
     EXPECT_EQ(readRequest(R"({"in":{"sIn":{"BEGIN_OP_TIME":"2026-02-29 00:00:00"}}})", "RMOSMQ52"),
@@ -146,10 +152,8 @@ TEST(CodecReader, ATextBeyondItsLimitsIsRefusedWhole)
         {list(R"({"NOPE":1},{"REMARK":"1"})") + "}", "malformed JSON near byte 57"},
         {list(R"({"NOPE":1},{"REMARK":"1"})"), "refused at in.listRemoteSimInfo[0].NOPE"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
-        EXPECT_EQ(readRequest(c.text, "RMOSMQ25", limits), c.read);
-    }
+    expectEach(cases,
+               [&](const std::string& text) { return readRequest(text, "RMOSMQ25", limits); });
 }
 
 TEST(CodecReader, TheStringsOfALoginAreReadFromItsTopObject)
@@ -195,10 +199,7 @@ TEST(CodecReader, AnswersAreReadOrRefusedAtTheFaultyValue)
         {R"({"result":0,"out":[]})", "refused at out"},
         {R"({"result":0,"out":{"nope":[]}})", "refused at out.nope"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
-        EXPECT_EQ(readAnswer(c.text), c.read);
-    }
+    expectEach(cases, readAnswer);
 }
 
 TEST(CodecReader, LoginAnswersAndTheErrorsOfRefusedCalls)
@@ -224,10 +225,7 @@ TEST(CodecReader, LoginAnswersAndTheErrorsOfRefusedCalls)
         {R"({"result":0,"session":"t0k","operator":5})", "refused at operator"},
         {R"({"result":0,"session":"t0k","operator":{"NOPE":1}})", "refused at operator.NOPE"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
-        EXPECT_EQ(login(c.text), c.read);
-    }
+    expectEach(cases, login);
 
     const auto error =
         tvd::wire::readAnswerError(R"({"result":-1,"error":{"code":-1,"minCode":413,)"

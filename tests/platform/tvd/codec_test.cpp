@@ -90,15 +90,6 @@ TEST(Codec, TypesMakeRecordsAndListsOfTheirOwnKindOnly)
     EXPECT_THROW(listType.createRecord(), std::logic_error);
 }
 
-TEST(Codec, OnlySetMembersTravel)
-{
-    SRemoteSimQryIn criteria;
-    criteria.set_MAX_NUM(50);
-    criteria.set_REGION_CODE(-1);
-    EXPECT_EQ(tvd::wire::encode(criteria), json::parse(R"({"MAX_NUM":50,"REGION_CODE":-1})"));
-    EXPECT_EQ(tvd::wire::encode(SResRemoteProvCode()), json::object());
-}
-
 namespace {
 
 SRemoteSimInfo card(int n, const std::string& remark)
@@ -152,14 +143,6 @@ TEST(CodecWriter, TextEqualsTheTreesDumpInEveryPieceSize)
     EXPECT_THROW(tvd::wire::encode(cards).dump(), json::type_error);
     MResRemoteMgntApp::IResRemoteMgntOperations::CParamIn4add_simInfo bad(info, cards, nullptr);
     EXPECT_THROW(tvd::wire::ParamsWriter(bad).all(), json::type_error) << "refused as the tree is";
-}
-
-TEST(CodecWriter, EmptyListsAndRecordsAreWrittenAsTheTreeWritesThem)
-{
-    MResRemoteMgntApp::SOpInfo info;
-    SRemoteSimInfoList none;
-    MResRemoteMgntApp::IResRemoteMgntOperations::CParamIn4del_simInfo in(info, none, nullptr);
-    EXPECT_EQ(tvd::wire::ParamsWriter(in).all(), R"({"listRemoteSimInfo":[],"sOpInfo":{}})");
 }
 
 TEST(CodecWriter, AListWrittenWhileItIsFilledGivesTheTextOfTheWholeList)

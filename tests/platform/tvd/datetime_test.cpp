@@ -2,15 +2,6 @@
 
 #include <gtest/gtest.h>
 
-TEST(DateTime, NewErrorRecordSaysNoError)
-{
-    CBSErrorMsg error;
-    EXPECT_EQ(error.code, 0);
-    EXPECT_EQ(error.minCode, 0);
-    EXPECT_EQ(error.message, "no error");
-    EXPECT_EQ(error.hint, "no error");
-}
-
 TEST(DateTime, ToStringUsesMinutesForN)
 {
     CBSDateTime t(2026, 3, 7, 9, 5, 2);

@@ -23,33 +23,13 @@ std::string lastResponse()
     return text;
 }
 
-class InternetTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { server = new TestFtpServer; }
-    static void TearDownTestSuite() { delete server; }
-
-    void TearDown() override
-    {
-        if (internet_ != nullptr)
-            InternetCloseHandle(internet_);
-    }
-    HINTERNET connect(const std::string& password, DWORD flags = 0)
-    {
-        internet_ = InternetOpenA("WIN32", INTERNET_OPEN_TYPE_DIRECT, "WIN32", nullptr, 0);
-        return InternetConnectA(internet_, server->host().c_str(), server->port(),
-                                server->user().c_str(), password.c_str(), INTERNET_SERVICE_FTP,
-                                flags, 0);
-    }
-
-    static TestFtpServer* server;
-    HINTERNET internet_ = nullptr;
-};
-
-TestFtpServer* InternetTest::server = nullptr;
-
-TEST_F(InternetTest, PassiveWritesInPiecesStoreTheBytesAndWrongHandlesAreRefused)
+TEST(InternetTest, PassiveWritesInPiecesStoreTheBytesAndWrongHandlesAreRefused)
 {
-    HINTERNET connection = connect(server->password(), INTERNET_FLAG_PASSIVE);
+    const TestFtpServer server;
+    HINTERNET internet = InternetOpenA("WIN32", INTERNET_OPEN_TYPE_DIRECT, "WIN32", nullptr, 0);
+    HINTERNET connection =
+        InternetConnectA(internet, server.host().c_str(), server.port(), server.user().c_str(),
+                         server.password().c_str(), INTERNET_SERVICE_FTP, INTERNET_FLAG_PASSIVE, 0);
     ASSERT_NE(nullptr, connection) << lastResponse();
     const std::string name = TestFtpServer::uniqueName("pieces") + ".bin";
     HINTERNET file =
@@ -64,11 +44,10 @@ TEST_F(InternetTest, PassiveWritesInPiecesStoreTheBytesAndWrongHandlesAreRefused
     EXPECT_EQ(6u, written);
     EXPECT_TRUE(InternetWriteFile(file, "second", 6, &written));
     EXPECT_TRUE(InternetCloseHandle(file));
-    EXPECT_EQ(std::optional<std::string>("first second"), server->download(name));
+    EXPECT_EQ(std::optional<std::string>("first second"), server.download(name));
     EXPECT_TRUE(InternetCloseHandle(connection));
 
     // Handles of the wrong kind or closed are refused, as is a folder opened as a file.
-    HINTERNET internet = InternetOpenA("WIN32", INTERNET_OPEN_TYPE_DIRECT, "WIN32", nullptr, 0);
     EXPECT_FALSE(InternetWriteFile(internet, "x", 1, &written));
     EXPECT_EQ(ERROR_INTERNET_INCORRECT_HANDLE_TYPE, GetLastError());
     EXPECT_TRUE(InternetCloseHandle(internet));
