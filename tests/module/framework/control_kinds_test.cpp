@@ -65,10 +65,6 @@ TEST_F(ControlKinds, KindsShowAMemberAndReadItBack)
     EXPECT_EQ(card_.CARD_TYPE, "C2");
 }
 
-} // namespace
-
-namespace {
-
 // Shows a status as "状态<n>" and counts how often it was asked.
 class CountingKind : public ControlKind {
 public:

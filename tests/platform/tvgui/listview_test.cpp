@@ -96,7 +96,6 @@ TEST_F(ListView, CellsRowDataAndRemovalKeepEachRowsOwnData)
     EXPECT_EQ(list_.subItem(1, 0), "上海,浦东");
     EXPECT_EQ(list_.cellUtf8(1, 1), "上海,浦东");
     EXPECT_EQ(list_.cellText(1, 3), "hidden") << "a zero-width column stays a column";
-    EXPECT_EQ(list_.columnWidth(3), 0);
     EXPECT_EQ(list_.cellUtf8(99, 0), "") << "a row that is not there reads empty";
     EXPECT_EQ(list_.imageIndex(-1), -1);
     list_.setCellText(99, 1, "ignored");
