@@ -2,10 +2,7 @@
 
 #include <curl/curl.h>
 
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <csignal>
@@ -13,42 +10,15 @@
 #include <cstdlib>
 #include <regex>
 #include <stdexcept>
-#include <thread>
 
 namespace testsupport {
 
 namespace {
 
-bool accepts(unsigned short port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool connected =
-        ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    ::close(fd);
-    return connected;
-}
-
 // The fault's name for ftp_server.py, in the order of FtpFault.
 const char* const kFaultNames[] = {"none", "rename-back", "stall", "refuse-kept"};
 
 } // namespace
-
-unsigned short freeLoopbackPort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
 
 TestFtpServer::TestFtpServer(FtpFault fault)
 {
@@ -66,20 +36,24 @@ TestFtpServer::TestFtpServer(FtpFault fault)
     }
     char folder[] = "/tmp/rsim-ftp-test.XXXXXX";
     folder_ = ::mkdtemp(folder);
-    port_ = freeLoopbackPort();
-    const std::string port = std::to_string(port_);
+    // The script listens on a port of the system's choice and writes its number to the pipe.
+    int portPipe[2];
+    if (::pipe(portPipe) != 0)
+        throw std::runtime_error("no pipe for the test FTP server");
     pid_ = ::fork();
     if (pid_ == 0) {
-        const int quiet = ::open("/dev/null", O_WRONLY);
-        ::dup2(quiet, STDOUT_FILENO);
-        ::dup2(quiet, STDERR_FILENO);
-        ::execl("/usr/bin/python3", "python3", FTP_SERVER_SCRIPT, port.c_str(), folder_.c_str(),
-                user_.c_str(), password_.c_str(), kFaultNames[static_cast<int>(fault)], nullptr);
+        ::dup2(portPipe[1], STDOUT_FILENO);
+        ::dup2(::open("/dev/null", O_WRONLY), STDERR_FILENO);
+        ::execl("/usr/bin/python3", "python3", FTP_SERVER_SCRIPT, folder_.c_str(), user_.c_str(),
+                password_.c_str(), kFaultNames[static_cast<int>(fault)], nullptr);
         ::_exit(127);
     }
-    for (int attempt = 0; attempt < 100 && !accepts(port_); ++attempt)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    if (!accepts(port_))
+    ::close(portPipe[1]);
+    char port[16] = {};
+    const bool read = ::read(portPipe[0], port, sizeof port - 1) > 0;
+    ::close(portPipe[0]);
+    port_ = static_cast<unsigned short>(std::atoi(port));
+    if (!read || port_ == 0)
         throw std::runtime_error("the test FTP server (" FTP_SERVER_SCRIPT ") did not start");
 }
 

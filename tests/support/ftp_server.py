@@ -1,20 +1,23 @@
 # The tests' FTP server: pyftpdlib on a loopback port, writable by one user, optionally playing
 # one fault that a real server shows rarely.
 #
-#   ftp_server.py PORT FOLDER USER PASSWORD FAULT
+#   ftp_server.py FOLDER USER PASSWORD FAULT
+#
+# It listens on a free loopback port and writes the port's number as the one line of its output.
 #
 # FAULT is one of
 #   none          a plain server
 #   rename-back   the second rename of a session is refused (a rename there and back fails half-way)
 #   stall         a STOR opens its data connection and never reads from it
 #   refuse-kept   a STOR reads every byte, then answers that the file was not kept
+import os
 import sys
 
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import DTPHandler, FTPHandler
 from pyftpdlib.servers import FTPServer
 
-port, folder, user, password, fault = sys.argv[1:6]
+folder, user, password, fault = sys.argv[1:5]
 
 
 class StallingDTP(DTPHandler):
@@ -46,4 +49,7 @@ class Handler(FTPHandler):
 authorizer = DummyAuthorizer()
 authorizer.add_user(user, password, folder, perm='elradfmwMT')
 Handler.authorizer = authorizer
-FTPServer(('127.0.0.1', int(port)), Handler).serve_forever()
+server = FTPServer(('127.0.0.1', 0), Handler)
+print(server.address[1], flush=True)
+os.dup2(os.open(os.devnull, os.O_WRONLY), 1)
+server.serve_forever()
