@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-// The resource library's text itself shows when the service cannot be reached (entry_test).
 TEST(GuiException, AResourceTextThatIsNotThereIsEmptyAndDisplayShowsTextsLiterally)
 {
     EXPECT_TRUE(CGUIException("missing.dll", 24339).text().empty());

@@ -45,7 +45,9 @@ const TvdOperation& operation(const std::string& code)
 
 TEST(Families, CodesRiseWithoutSharingNameTheirOperationsAndRecordsAndTheRightsAndWindowsFit)
 {
+    const std::vector<int> asked = MSysSvcDef::RightsEntities();
     std::string previous;
+    std::set<int> codes;
     for (const auto& family : families()) {
         const char* verbs[] = {"add_", "mod_", "del_", "qry_"};
         for (int i = 0; i < 4; ++i) {
@@ -53,9 +55,7 @@ TEST(Families, CodesRiseWithoutSharingNameTheirOperationsAndRecordsAndTheRightsA
             previous = family.codes[i];
             EXPECT_EQ(operation(family.codes[i]).name, verbs[i] + family.suffix);
         }
-    }
 
-    for (const auto& family : families()) {
         const std::string bare = family.record.substr(family.record.find("::S") + 3);
         EXPECT_EQ(family.listMember, "list" + bare);
         const TvdOperation& write = operation(family.codes[0]);
@@ -64,12 +64,9 @@ TEST(Families, CodesRiseWithoutSharingNameTheirOperationsAndRecordsAndTheRightsA
         EXPECT_EQ(query.in->memberTable()[0].name, family.criteriaMember);
         EXPECT_EQ(family.criteriaMember[0], 's') << family.suffix;
         EXPECT_EQ(query.out->memberTable()[0].name, family.listMember);
-    }
 
-    // Every write right is among the entities the windows ask for; each table opens its own window
-    // of the module's block.
-    const std::vector<int> asked = MSysSvcDef::RightsEntities();
-    for (const auto& family : families()) {
+        // Every write right is among the entities the windows ask for; each table opens its own
+        // window of the module's block.
         const auto rights = family.table.rights;
         for (int entity : {rights.add, rights.modify, rights.remove}) {
             EXPECT_NE(std::find(asked.begin(), asked.end(), entity), asked.end())
@@ -78,16 +75,13 @@ TEST(Families, CodesRiseWithoutSharingNameTheirOperationsAndRecordsAndTheRightsA
         }
         EXPECT_NE(rights.add, rights.modify);
         EXPECT_NE(rights.modify, rights.remove);
-    }
-    EXPECT_FALSE(rsimcatalog::IsWriteRight(0));
-    EXPECT_FALSE(rsimcatalog::IsWriteRight(55001));
-    EXPECT_FALSE(rsimcatalog::IsWriteRight(53710));
 
-    std::set<int> codes;
-    for (const auto& family : families()) {
         const int code = family.table.functionCode;
         EXPECT_GE(code, 0x9AE11D) << family.table.name;
         EXPECT_LE(code, 0x9AE12B) << family.table.name;
         EXPECT_TRUE(codes.insert(code).second) << family.table.name << " shares " << code;
     }
+    EXPECT_FALSE(rsimcatalog::IsWriteRight(0));
+    EXPECT_FALSE(rsimcatalog::IsWriteRight(55001));
+    EXPECT_FALSE(rsimcatalog::IsWriteRight(53710));
 }

@@ -276,7 +276,6 @@ std::string replaced(std::string text, const std::string& what, const std::strin
 
 TEST(CodecReader, AListReadInChunksGivesEachRecordOnceAndPathsCountTheRecordsBefore)
 {
-    const TvdOperation& add = operation("RMOSMQ25");
     SRemoteSimInfoList cards;
     const std::string text = addRequest(cards);
 
@@ -289,7 +288,7 @@ TEST(CodecReader, AListReadInChunksGivesEachRecordOnceAndPathsCountTheRecordsBef
                 taken.push_back(static_cast<const SRemoteSimInfo&>(records.element(i)));
             return true;
         }};
-    tvd::wire::OwnedParams in(*add.in);
+    tvd::wire::OwnedParams in(*operation("RMOSMQ25").in);
     ASSERT_TRUE(tvd::wire::readRequest(text, in.params(), kUnbounded, &chunks));
     EXPECT_EQ(sizes, (std::vector<int>{3, 3, 1}));
     EXPECT_EQ(tvd::wire::encode(taken), tvd::wire::encode(cards));
@@ -297,7 +296,7 @@ TEST(CodecReader, AListReadInChunksGivesEachRecordOnceAndPathsCountTheRecordsBef
         << "read after the list";
 
     const auto pathOfFault = [&](const std::string& request) {
-        tvd::wire::OwnedParams fresh(*add.in);
+        tvd::wire::OwnedParams fresh(*operation("RMOSMQ25").in);
         return outcome([&] {
             tvd::wire::readRequest(request, fresh.params(), kUnbounded, &chunks);
             return std::string("no fault");
@@ -311,7 +310,6 @@ TEST(CodecReader, AListReadInChunksGivesEachRecordOnceAndPathsCountTheRecordsBef
 
 TEST(CodecReader, ATakerThatStopsEndsTheReadingOfValuesButNotTheChecksOfTheText)
 {
-    const TvdOperation& add = operation("RMOSMQ25");
     SRemoteSimInfoList cards;
     const std::string text = replaced(addRequest(cards), R"("STS":-5)", R"("STS":"x")");
     int takes = 0;
@@ -319,7 +317,7 @@ TEST(CodecReader, ATakerThatStopsEndsTheReadingOfValuesButNotTheChecksOfTheText)
                                            ++takes;
                                            return false;
                                        }};
-    tvd::wire::OwnedParams in(*add.in);
+    tvd::wire::OwnedParams in(*operation("RMOSMQ25").in);
     EXPECT_TRUE(tvd::wire::readRequest(text, in.params(), kUnbounded, &chunks));
     EXPECT_EQ(takes, 1);
     EXPECT_THROW(tvd::wire::readRequest(text, in.params(), kUnbounded), tvd::wire::DecodeError);
