@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 using nlohmann::json;
 using namespace MResRemoteMgntDef;
 
@@ -43,41 +45,25 @@ void readRecord(const std::string& text, CTvdBasicStructObject& record)
 
 TEST(Codec, EveryRecordTypeRoundTripsWithAllMembersSet)
 {
-    const char* types[] = {"MResRemoteMgntApp::SOpInfo",
-                           "MResRemoteMgntDef::SResRemoteProvCode",
-                           "MResRemoteMgntDef::SResRemoteCardType",
-                           "MResRemoteMgntDef::SResRemoteVendorCode",
-                           "MResRemoteMgntDef::SResRemoteMsisdnGroup",
-                           "MResRemoteMgntDef::SResRemoteImsiMsisdnGrp",
-                           "MResRemoteMgntDef::SResRemoteMsisdnGrp",
-                           "MResRemoteMgntDef::SRemoteSimInfo",
-                           "MResRemoteMgntDef::SRemoteSimQryIn",
-                           "MResRemoteMgntDef::SResRemoteCardVendorDll",
-                           "MResRemoteMgntDef::SResRemoteDllErrMsg",
-                           "MResRemoteMgntDef::SResRemoteAucInfo",
-                           "MResRemoteMgntDef::SResRemoteSysAuc",
-                           "MResRemoteMgntDef::SPsNetNumber",
-                           "MResRemoteMgntDef::SPsNetImsi",
-                           "MResRemoteMgntDef::SQryPsNetNumberIn",
-                           "MResRemoteMgntDef::SQryPsNetImsiIn",
-                           "MResRemoteMgntDef::SRemoteSimLog",
-                           "MResRemoteMgntDef::SQryRemoteSimLogIn",
-                           "MSysmgntDef::SRegion",
-                           "MSysmgntDef::SCounty",
-                           "MSysmgntDef::SOrgBriefProfile",
-                           "MSysmgntDef::SAgentBriefProfile",
-                           "MSysmgntDef::SOperator",
-                           "MSysmgntDef::SOperatorBrief",
-                           "MSysmgntDef::SPrivEntity",
-                           "MSysmgntDef::SOperPrivAuth",
-                           "MSysmgntDef::SPublicParam",
-                           "MResSysMgnt::SQueryResCodeIn",
-                           "MResSysMgnt::SResCodeDefInfo",
-                           "MAccAuxMgntDef::SBankInfo",
-                           "MAccAuxMgntDef::SDefFeeItem",
-                           "MAccAuxMgntDef::SBookItem",
-                           "MAccAuxMgntDef::SBillItemGrp"};
-    for (const char* name : types) {
+    const std::pair<const char*, const char*> types[] = {
+        {"MResRemoteMgntApp", "SOpInfo"},
+        {"MResRemoteMgntDef",
+         "SResRemoteProvCode SResRemoteCardType SResRemoteVendorCode SResRemoteMsisdnGroup "
+         "SResRemoteImsiMsisdnGrp SResRemoteMsisdnGrp SRemoteSimInfo SRemoteSimQryIn "
+         "SResRemoteCardVendorDll SResRemoteDllErrMsg SResRemoteAucInfo SResRemoteSysAuc "
+         "SPsNetNumber SPsNetImsi SQryPsNetNumberIn SQryPsNetImsiIn SRemoteSimLog "
+         "SQryRemoteSimLogIn"},
+        {"MSysmgntDef", "SRegion SCounty SOrgBriefProfile SAgentBriefProfile SOperator "
+                        "SOperatorBrief SPrivEntity SOperPrivAuth SPublicParam"},
+        {"MResSysMgnt", "SQueryResCodeIn SResCodeDefInfo"},
+        {"MAccAuxMgntDef", "SBankInfo SDefFeeItem SBookItem SBillItemGrp"}};
+    std::vector<std::string> names;
+    for (const auto& [space, records] : types) {
+        std::istringstream list(records);
+        for (std::string record; list >> record;)
+            names.push_back(std::string(space) + "::" + record);
+    }
+    for (const std::string& name : names) {
         SCOPED_TRACE(name);
         const CTvdTypeInfo* type = CTvdTypeInfo::find(name);
         ASSERT_NE(type, nullptr);
