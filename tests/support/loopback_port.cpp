@@ -9,9 +9,7 @@ namespace testsupport {
 void LoopbackPort::bindAny()
 {
     socket_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
     socklen_t length = sizeof address;
     ::bind(socket_, reinterpret_cast<sockaddr*>(&address), length);
     ::getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length);

@@ -1,9 +1,5 @@
-// The middleware's transport to rsimd. Over HTTPS with a certificate made for the test, calls
-// work when the certificate verifies against the named CA file; every fault of the transport
-// (unverifiable certificate, wrong scheme, no binding, no address reachable) is a filled error
-// record, never a throw. With several service addresses a call goes on with the next address
-// when one cannot be reached or loses the answer, every attempt of a call carrying the same
-// request id: rsimd then stands behind loopback proxies that can stop or drop answers.
+// The middleware's transport to rsimd: HTTPS verified against a named CA file, every fault a
+// filled error record, and a call going on with the next address under one request id.
 #include "raw_http.h"
 #include "service_fixture.h"
 #include "tvd_client.h"

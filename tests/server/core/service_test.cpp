@@ -109,10 +109,8 @@ TEST_P(Service, SimNumberRangesOfMixedLengthsCompareAsNumbers)
     }
 }
 
-// The service reads, checks and stores a large batch a chunk of records at a time, in one
-// transaction: a fault in any chunk names its record by its place in the whole batch, a
-// duplicate of a record of an earlier chunk is one of the batch, and nothing is stored. A long
-// answer is written as its rows are read; its records, limit and read audit are those of the rows.
+// A batch is read, checked and stored a chunk at a time in one transaction: a fault names its
+// record by its place in the whole batch; a long answer is written as its rows are read.
 TEST_P(Service, ABatchReadInChunksIsRefusedAtItsFaultOrStoredWholeAndALongAnswerKeepsItsLimit)
 {
     ASSERT_EQ(refusal(&Remote::add_simInfo, cards(90000, 1)), "");
@@ -273,8 +271,6 @@ TEST_P(Service, AWriteSentAgainWithItsRequestIdIsAnsweredAsTheFirstAndAppliedOnc
     EXPECT_EQ(count(stored, {std::string("%PROVINCE_CODE=82")}), 1);
 }
 
-// A SIGTERM while a large write runs lets the write finish: its cards are stored, its answer
-// reaches the client, and rsimd ends cleanly.
 TEST_P(Service, ASigtermDuringALargeWriteStillStoresAndAnswersIt)
 {
     const auto writeRunning = [&] {

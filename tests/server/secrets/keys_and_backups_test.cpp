@@ -97,7 +97,6 @@ TEST_P(SqliteFiles, AreItsUsersOnly)
     }
 }
 
-// Cards written in one transaction while backups are taken: each copy holds all or none.
 TEST_P(SqliteFiles, ABackupDuringALargeCommitHoldsAllOrNoneOfItsCardsAndOpensWithTheKey)
 {
     const std::string copy = database_.substr(7) + ".backup";

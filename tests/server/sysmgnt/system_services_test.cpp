@@ -219,8 +219,6 @@ TEST_P(SystemServices, EachQueryNeedsItsReadRightAndSecretsTheModifyRight)
     }
 }
 
-// Unlocking a name clears its failed logins; the last unlocked administrator can neither be
-// locked nor demoted.
 TEST_P(SystemServices, UnlockingClearsFailedLoginsAndTheLastUnlockedAdministratorStays)
 {
     for (int i = 0; i < 6; ++i)
