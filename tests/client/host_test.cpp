@@ -138,7 +138,6 @@ TEST_F(HostWindowTest, FormLandsInTheMdiAreaWithItsTitleAndTheOperator)
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(window_->mdiArea()->subWindowList(), QList<QMdiSubWindow*>{frame});
     EXPECT_TRUE(frame->widget()->inherits("TfrmMDIChild"));
-    EXPECT_TRUE(frame->testAttribute(Qt::WA_DeleteOnClose));
     EXPECT_TRUE(windowActionsEnabled());
     EXPECT_TRUE(recorder_.messages().empty());
 

@@ -53,12 +53,6 @@ protected:
     // Opens the window of a function code as the active window and forgets what its opening
     // showed and called; fails the test when the window refuses to open.
     void Open(int functionCode);
-    template <class Form>
-    Form* form() const
-    {
-        return static_cast<Form*>(window_.get());
-    }
-
     template <class T>
     T* control(const QString& name) const
     {

@@ -6,11 +6,9 @@
 #include <QCheckBox>
 #include <QTest>
 
-using windowtest::WindowDriver;
-
 namespace {
 
-class Entry : public WindowDriver {};
+using Entry = windowtest::WindowDriver;
 
 // What the operator does in one window leaves the other as it was, and closing one leaves the
 // other working.

@@ -32,11 +32,6 @@ struct Window {
     QString queryFailed = kQueryFailed; // how a failed query's message begins
 };
 
-void PrintTo(const Window& window, std::ostream* out)
-{
-    *out << window.name;
-}
-
 Window Registry(Window window)
 {
     window.confirmed = "";
@@ -239,11 +234,10 @@ TEST_P(ConfirmingWindow, AnsweringNoSendsNothingAndChangesNothing)
     EXPECT_EQ(list(window().list)->rowCount(), rows);
 }
 
-INSTANTIATE_TEST_SUITE_P(Windows, EveryWindow, ::testing::ValuesIn(AllWindows()),
-                         [](const auto& info) { return std::string(info.param.name); });
-INSTANTIATE_TEST_SUITE_P(Windows, EditingWindow, ::testing::ValuesIn(kEditingWindows),
-                         [](const auto& info) { return std::string(info.param.name); });
+const auto byName = [](const auto& info) { return std::string(info.param.name); };
+INSTANTIATE_TEST_SUITE_P(Windows, EveryWindow, ::testing::ValuesIn(AllWindows()), byName);
+INSTANTIATE_TEST_SUITE_P(Windows, EditingWindow, ::testing::ValuesIn(kEditingWindows), byName);
 INSTANTIATE_TEST_SUITE_P(Windows, ConfirmingWindow, ::testing::ValuesIn(ConfirmingWindows()),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         byName);
 
 } // namespace

@@ -88,7 +88,6 @@ TEST(MessageBoxStyle, DecodesButtonsDefaultAndIcon)
         EXPECT_EQ(style.defaultButton, defaultButton) << flags;
         EXPECT_EQ(style.icon, icon) << flags;
     }
-    EXPECT_EQ(MessageBoxStyleOf(kConfirm).escapeButton, IDNO);
     EXPECT_EQ(MessageBoxStyleOf(MB_YESNOCANCEL | MB_DEFBUTTON3).escapeButton, IDCANCEL);
 }
 

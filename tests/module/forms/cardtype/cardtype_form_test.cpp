@@ -27,7 +27,6 @@ TEST_F(CardTypeForm, StatusCriteriaAreNeverSentAndACardTypeTravelsAsCodesShownAs
     EXPECT_EQ(combo("cmbEditSts")->currentIndex(), -1);
     EXPECT_EQ(combo("cmbEditIsDouble")->currentText(), "[0] 否");
 
-    // A card type is sent with its codes and listed with their items.
     type("edtCardType", "T9");
     type("edtCardName", "测试卡");
     choose("cmbEditSts", "2");

@@ -47,8 +47,6 @@ TEST_F(ImsiRangeForm, AFreshWindowQueriesTheOperatorsPlaceAndLeavingAStartImsiCo
     click("edtImsiLast");
     EXPECT_EQ(edit("edtImsiLast")->text(), "460002");
 
-    // A range is sent as typed and the service says why it refuses it; modify keeps the clicked
-    // row's key and delete sends the clicked record.
     edit("edtMsisdnGrp")->setText("G01");
     combo("cmbProvince")->setCurrentText("[44] 广东");
     edit("edtImsiFirst")->setText("460008000000099");

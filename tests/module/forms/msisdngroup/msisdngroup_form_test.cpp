@@ -55,7 +55,6 @@ TEST_F(MsisdnGroupForm, ClearSelectsTheOperatorsPlaceAndModifyAndDeleteSendTheCl
     EXPECT_EQ(cell(0, 3), "");
     EXPECT_EQ(combo("cmbProvince")->currentIndex(), -1);
 
-    // Modify and delete send the clicked row's key.
     click("btnClearBase");
     addGroup("G91", "[44] 广东");
     EXPECT_TRUE(edit("edtMsisdnGroup")->isReadOnly());

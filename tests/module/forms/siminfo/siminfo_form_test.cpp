@@ -61,7 +61,6 @@ TEST_F(SimForm, TheDefaultCriteriaAreEveryCriterionButTheRangesWithTheOperatorsP
     EXPECT_EQ(sent("RMOSMQ28")["sIn"], json::parse(R"({"RES_CODE": "C128", "STS": 0, "RES_STS": 1,
         "REGION_CODE": 10, "COUNTY_CODE": 1001, "ORG_ID": 100101, "MAX_NUM": 50})"));
     ASSERT_EQ(rows()->rowCount(), 50);
-    EXPECT_EQ(rows()->columnWidth(TfrmRemoteSimInfo::ColUnknown), 0);
     EXPECT_EQ(rows()->cellText(0, TfrmRemoteSimInfo::ColRegion), "[10] 广州");
     EXPECT_EQ(edit("edSmsp")->text(), "+8613800200500");
     EXPECT_FALSE(button("btnCommit")->isEnabled());
@@ -218,7 +217,6 @@ TEST_F(SimForm, ModifyStagesCheckedRowsAndCommitsOnlyThem)
     gui_->clear();
     gui_->answerNext(IDYES);
     click("btnCommit");
-    EXPECT_EQ(gui_->messages()[0].caption, "确认操作");
     EXPECT_EQ(sent("RMOSMQ26")["listRemoteSimInfo"], json::array());
 }
 

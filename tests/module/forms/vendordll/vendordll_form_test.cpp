@@ -66,10 +66,10 @@ protected:
         auto db = rsim::db::connect(windowtest::ServiceDatabase());
         db->exec("DELETE FROM sys_param WHERE PARAM_CODE = 'GuiWriteCardFTP'");
         if (value)
-            db->exec("INSERT INTO sys_param (PARAM_CODE, REGION_CODE, COUNTY_CODE, PARAM_NAME, "
-                     "PARAM_VALUE, "
-                     "PARAM_DESC) VALUES ('GuiWriteCardFTP', 0, 0, '写卡组件FTP', ?, '')",
-                     {*value});
+            db->exec(
+                "INSERT INTO sys_param (PARAM_CODE, REGION_CODE, COUNTY_CODE, PARAM_NAME, "
+                "PARAM_VALUE, PARAM_DESC) VALUES ('GuiWriteCardFTP', 0, 0, '写卡组件FTP', ?, '')",
+                {*value});
     }
 
     std::string localFile(const std::string& name, const std::string& content)
