@@ -30,10 +30,7 @@ TEST_F(Recorded, MessagesAreFormattedOnceAndAnsweredFromTheScriptThenByDefault)
 {
     ShowGUIMessage("异常：调用接口失败\r\n[%s]\r\n[%s]!", "提示", MB_ICONINFORMATION,
                    "100% 失败 %s %d", "hint");
-    const auto message = gui_.lastMessage();
-    EXPECT_EQ(message.text, "异常：调用接口失败\n[100% 失败 %s %d]\n[hint]!");
-    EXPECT_EQ(message.caption, "提示");
-    EXPECT_EQ(message.flags, MB_ICONINFORMATION);
+    EXPECT_EQ(gui_.lastMessage().text, "异常：调用接口失败\n[100% 失败 %s %d]\n[hint]!");
 
     ShowGUIMessage("%d条记录, %05.1f", "", 0, 12, 3.14159);
     EXPECT_EQ(gui_.lastMessage().text, "12条记录, 003.1");
