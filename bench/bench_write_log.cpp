@@ -5,6 +5,7 @@
 #include "bench_common.h"
 #include "driver.h"
 #include "rsimd_process.h"
+#include "sim_cards.h"
 #include "sysmgnt_def_tvd_c.h"
 #include "tvd_json_stream.h"
 
@@ -18,57 +19,6 @@ using namespace MResRemoteMgntDef;
 using testsupport::RsimdProcess;
 
 namespace {
-
-constexpr int kEntries = 1000000;
-constexpr int kRegions = 10;
-constexpr int kOperatorsPerRegion = 20;
-constexpr const char* kColumns[] = {"SO_NBR",  "SIM_ID",      "IMSI",      "OP_ID",     "OP_TYPE",
-                                    "OP_TIME", "OP_STR",      "CARD_FLAG", "OP_RESULT", "PHONE1",
-                                    "PHONE2",  "REGION_CODE", "REMARK"};
-
-std::string numbered(const char* prefix, long long n, int width)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%s%0*lld", prefix, width, n);
-    return text;
-}
-
-// Entry n of a year from 2026-01-01, spread evenly over the regions and their operators.
-rsim::db::Row entry(int n)
-{
-    const int region = 20 + n % kRegions;
-    const int op = region * 100 + (n / kRegions) % kOperatorsPerRegion;
-    const CBSDateTime when =
-        CBSDateTime::fromTDateTime(CBSDateTime(2026, 1, 1).toTDateTime() + 365.0 * n / kEntries);
-    return {std::int64_t{500000000000LL + n},
-            numbered("898603", n, 14),
-            numbered("46003", n, 10),
-            std::int64_t{op},
-            std::int64_t{1},
-            when.toWire(),
-            std::string("写卡成功"),
-            std::string(n % 6 ? "0" : "1"),
-            std::int64_t{0},
-            numbered("139", n, 8),
-            n % 6 ? rsim::db::Value{} : rsim::db::Value{numbered("147", n, 8)},
-            std::int64_t{region},
-            rsim::db::Value{}};
-}
-
-void storeLog(rsim::db::Driver& db, bool postgres)
-{
-    const std::vector<std::string> columns(std::begin(kColumns), std::end(kColumns));
-    for (int done = 0; done < kEntries; done += 100000) {
-        std::vector<rsim::db::Row> rows;
-        for (int n = done; n < done + 100000; ++n)
-            rows.push_back(entry(n));
-        rsim::db::Transaction tx(db);
-        db.insertMany("rsim_write_log", columns, rows);
-        tx.commit();
-    }
-    if (postgres)
-        db.exec("ANALYZE rsim_write_log");
-}
 
 void login(const RsimdProcess& server)
 {
@@ -103,7 +53,7 @@ void defaultQuery(RsimdProcess::Backend backend, const char* name)
 {
     RsimdProcess server(backend);
     auto db = rsim::db::connect(server.database());
-    storeLog(*db, server.database().starts_with("postgres"));
+    storeWriteLog(*db, server.database().starts_with("postgres"));
     login(server);
     MResRemoteMgntApp::IResRemoteMgnt client;
     client.bind(server.address());
@@ -134,8 +84,8 @@ void defaultQuery(RsimdProcess::Backend backend, const char* name)
                 (cpuMillisOf("self") - clientCpu) / (3 * kQueries),
                 (cpuMillisOf(rsimd) - serviceCpu) / (3 * kQueries));
     std::string select;
-    for (const char* column : kColumns)
-        select += (select.empty() ? "SELECT " : ", ") + std::string(column);
+    for (const auto& column : writeLogColumns())
+        select += (select.empty() ? "SELECT " : ", ") + column;
     const std::string sql =
         select + " FROM rsim_write_log WHERE REGION_CODE = ? AND OP_ID = ? AND OP_TIME >= ? "
                  "AND OP_TIME <= ? ORDER BY OP_TIME DESC LIMIT 1000";

@@ -84,3 +84,60 @@ void bareRangeQuery(rsim::db::Driver& db, int times)
         db.query(sql, {std::string("460020000500000"), std::string("460020000600000")},
                  [](const rsim::db::Row&) {});
 }
+
+namespace {
+
+constexpr int kLogEntries = 1000000;
+constexpr int kRegions = 10;
+constexpr int kOperatorsPerRegion = 20;
+
+std::string numbered(const char* prefix, long long n, int width)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%s%0*lld", prefix, width, n);
+    return text;
+}
+
+// Entry n of a year from 2026-01-01, spread evenly over the regions and their operators.
+rsim::db::Row logEntry(int n)
+{
+    const int region = 20 + n % kRegions;
+    const int op = region * 100 + (n / kRegions) % kOperatorsPerRegion;
+    const CBSDateTime when =
+        CBSDateTime::fromTDateTime(CBSDateTime(2026, 1, 1).toTDateTime() + 365.0 * n / kLogEntries);
+    return {std::int64_t{500000000000LL + n},
+            numbered("898603", n, 14),
+            numbered("46003", n, 10),
+            std::int64_t{op},
+            std::int64_t{1},
+            when.toWire(),
+            std::string("写卡成功"),
+            std::string(n % 6 ? "0" : "1"),
+            std::int64_t{0},
+            numbered("139", n, 8),
+            n % 6 ? rsim::db::Value{} : rsim::db::Value{numbered("147", n, 8)},
+            std::int64_t{region},
+            rsim::db::Value{}};
+}
+
+} // namespace
+
+std::vector<std::string> writeLogColumns()
+{
+    return {"SO_NBR",    "SIM_ID",    "IMSI",   "OP_ID",  "OP_TYPE",     "OP_TIME", "OP_STR",
+            "CARD_FLAG", "OP_RESULT", "PHONE1", "PHONE2", "REGION_CODE", "REMARK"};
+}
+
+void storeWriteLog(rsim::db::Driver& db, bool postgres)
+{
+    for (int done = 0; done < kLogEntries; done += 100000) {
+        std::vector<rsim::db::Row> rows;
+        for (int n = done; n < done + 100000; ++n)
+            rows.push_back(logEntry(n));
+        rsim::db::Transaction tx(db);
+        db.insertMany("rsim_write_log", writeLogColumns(), rows);
+        tx.commit();
+    }
+    if (postgres)
+        db.exec("ANALYZE rsim_write_log");
+}

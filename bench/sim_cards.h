@@ -1,4 +1,4 @@
-// Cards for the benchmarks, and the rows the service stores for them.
+// Cards and write-log entries for the benchmarks, and the rows the service stores for them.
 #pragma once
 
 #include "ResRemoteSimMgnt_def_tvd_c.h"
@@ -20,3 +20,7 @@ void bareRangeQuery(rsim::db::Driver& db, int times);
 // Stores count cards numbered from first straight into the database, in batches.
 void storeCards(rsim::db::Driver& db, const rsim::secrets::SecretBox& box, long long first,
                 long long count);
+// The columns of the write log, and 1,000,000 entries of a year stored straight into it: 10
+// regions of 20 operators each.
+std::vector<std::string> writeLogColumns();
+void storeWriteLog(rsim::db::Driver& db, bool postgres);

@@ -7,6 +7,12 @@
 #include "tvd_json.h"
 #include "tvd_json_stream.h"
 
+// rapidjson scans strings and blanks 16 bytes at a time where the target has the instructions.
+#if defined(__SSE4_2__) && !defined(RAPIDJSON_SSE42)
+#define RAPIDJSON_SSE42
+#elif defined(__SSE2__) && !defined(RAPIDJSON_SSE2)
+#define RAPIDJSON_SSE2
+#endif
 #include <rapidjson/reader.h>
 #include <utf8.h>
 
@@ -16,6 +22,7 @@
 #include <exception>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <unordered_set>
 #include <vector>
 
@@ -55,8 +62,10 @@ private:
 template <class Input, class Values>
 class CheckedHandler {
 public:
-    CheckedHandler(const Input& input, Values& values, const ReadLimits* limits)
-        : input_(input), values_(values), limits_(limits)
+    // source: of an input read in place, the text it is a copy of.
+    CheckedHandler(Input& input, Values& values, const ReadLimits* limits,
+                   const char* source = nullptr)
+        : input_(input), values_(values), limits_(limits), source_(source)
     {}
 
     bool Null()
@@ -169,22 +178,38 @@ private:
     // Where a fault is reported, as a count of the bytes read up to the one found faulty: the
     // reader stands after the closing quote of text, and the bytes of text are taken to be its
     // bytes before the quote (an escape after the fault moves the place a few bytes).
-    void checkUtf8(const char* text, std::size_t length) const
+    void checkUtf8(const char* text, std::size_t length)
     {
         const std::size_t bad = invalidUtf8At(text, length);
         if (bad == length)
             return;
         const std::size_t found = bad + faultyByteOf(text + bad, length - bad);
-        throw TextFault(TextFault::Encoding, "", 0, input_.Tell() - length + found);
+        throw TextFault(TextFault::Encoding, "", 0, afterString(text) - length + found);
+    }
+
+    // The bytes read when the string text has been read with its closing quote. Read in place,
+    // the reader moves its stream on only once it has handed the string over; the string then
+    // starts where it stood in the source, and ends at the next quote that is not escaped.
+    std::size_t afterString(const char* text)
+    {
+        if constexpr (std::is_same_v<Input, rapidjson::InsituStringStream>) {
+            auto at = static_cast<std::size_t>(text - input_.head_);
+            while (source_[at] != '"')
+                at += source_[at] == '\\' ? 2 : 1;
+            return at + 1;
+        } else {
+            return input_.Tell();
+        }
     }
 
     // Of a sequence that is not UTF-8, the offset of its first byte that cannot be where it
     // is; its length when it is cut short by the end of the text.
     static std::size_t faultyByteOf(const char* sequence, std::size_t length);
 
-    const Input& input_;
+    Input& input_;
     Values& values_;
     const ReadLimits* limits_;
+    const char* source_;
     std::size_t depth_ = 0;
     std::vector<ObjectNames> names_; // by depth; levels keep their storage when closed
     std::string lastName_;           // the last member name read, at any depth

@@ -629,6 +629,9 @@ void Table::answerRows(CallContext& context, const Selection& selection, bool re
     if (selection.sealed.empty())
         sql += " LIMIT " + std::to_string(selection.rows);
     std::int64_t answered = 0;
+    // Records of a chunk are made in place, not moved each time the list grows.
+    out.reserve(static_cast<int>(
+        std::min<std::int64_t>(selection.rows, static_cast<std::int64_t>(kAnswerChunk))));
     context.db.query(sql, selection.conditions.params, [&](const Row& row) {
         if (answered >= selection.rows)
             return;
