@@ -8,6 +8,8 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <regex>
 #include <stdexcept>
 
@@ -110,6 +112,19 @@ void TestFtpServer::upload(const std::string& path, const std::string& content) 
 std::string TestFtpServer::uniqueName(const std::string& prefix)
 {
     return prefix + "-" + std::to_string(::getpid()) + "-" + std::to_string(std::rand());
+}
+
+LocalFile::LocalFile(const std::string& name, const std::string& content)
+    : path_(std::filesystem::temp_directory_path() / TestFtpServer::uniqueName("local") / name)
+{
+    std::filesystem::create_directories(std::filesystem::path(path_).parent_path());
+    std::ofstream(path_, std::ios::binary) << content;
+}
+
+LocalFile::~LocalFile()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(std::filesystem::path(path_).parent_path(), ignored);
 }
 
 } // namespace testsupport

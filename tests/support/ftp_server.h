@@ -47,4 +47,17 @@ private:
     int pid_ = -1;
 };
 
+// A local file of that name and content in a folder of its own, removed with the object.
+class LocalFile {
+public:
+    LocalFile(const std::string& name, const std::string& content);
+    ~LocalFile();
+    LocalFile(const LocalFile&) = delete;
+    LocalFile& operator=(const LocalFile&) = delete;
+    const char* path() const { return path_.c_str(); }
+
+private:
+    std::string path_;
+};
+
 } // namespace testsupport

@@ -68,14 +68,10 @@ void WindowDriver::Open(int functionCode)
     ClearCalls();
 }
 
+// A check box takes a click on its box or text only: aim near its left edge.
 void WindowDriver::click(const QString& name)
 {
-    click(control<QWidget>(name));
-}
-
-// A check box takes a click on its box or text only: aim near its left edge.
-void WindowDriver::click(QWidget* target)
-{
+    QWidget* target = control<QWidget>(name);
     ASSERT_NE(target, nullptr);
     const QPoint at = qobject_cast<QCheckBox*>(target) != nullptr ? QPoint(5, target->height() / 2)
                                                                   : target->rect().center();
@@ -121,6 +117,15 @@ nlohmann::json WindowDriver::sent(const std::string& code) const
 {
     const auto calls = Calls(code);
     return calls.empty() ? nlohmann::json() : nlohmann::json::parse(calls.back().encodedIn)["in"];
+}
+
+void WindowDriver::expectOnlyMessage(const QString& text, const QString& caption, int flags) const
+{
+    ASSERT_EQ(gui_->messages().size(), 1U) << lastText().toStdString();
+    EXPECT_EQ(gui_->messages()[0].text, text);
+    EXPECT_EQ(gui_->messages()[0].caption, caption);
+    EXPECT_EQ(gui_->messages()[0].flags, flags);
+    EXPECT_FALSE(gui_->waitBoxOpen());
 }
 
 } // namespace windowtest

@@ -71,7 +71,6 @@ protected:
 
     // A mouse click on a button, check box or edit of that name.
     void click(const QString& name);
-    void click(QWidget* target);
     // A click on the first cell of a row, as shown.
     void clickRow(const QString& listName, int row);
     // Types ASCII text key by key into an emptied edit; other text arrives whole, as an input
@@ -86,6 +85,8 @@ protected:
     // The in-object of the last call of an operation code; null when there was none.
     nlohmann::json sent(const std::string& code) const;
     QString lastText() const { return gui_->lastMessage().text; }
+    // The one message box shown since the recorder was cleared, and no wait box left open.
+    void expectOnlyMessage(const QString& text, const QString& caption, int flags) const;
     int lastFlags() const { return gui_->lastMessage().flags; }
 
     MSysmgntDef::SOperator operator_;

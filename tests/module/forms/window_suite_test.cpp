@@ -142,10 +142,7 @@ TEST_P(EveryWindow, ATickedEmptyCriterionStopsTheQueryWithItsMessage)
     click(window().box);
     ASSERT_TRUE(box(window().box)->isChecked());
     click(window().query);
-    ASSERT_EQ(gui_->messages().size(), 1U);
-    EXPECT_EQ(lastText(), window().boxMessage);
-    EXPECT_EQ(gui_->lastMessage().caption, "提示");
-    EXPECT_EQ(lastFlags(), MB_OK);
+    expectOnlyMessage(window().boxMessage, "提示", MB_OK);
     EXPECT_TRUE(Calls().empty());
 }
 
@@ -204,10 +201,7 @@ TEST_P(EditingWindow, AddOnAClearedEditAreaNamesTheFirstRequiredFieldAndSendsNot
     OpenIt();
     click("btnClearBase");
     click("btnAdd");
-    ASSERT_EQ(gui_->messages().size(), 1U);
-    EXPECT_EQ(lastText(), window().required);
-    EXPECT_EQ(gui_->lastMessage().caption, "提示");
-    EXPECT_EQ(lastFlags(), MB_OK);
+    expectOnlyMessage(window().required, "提示", MB_OK);
     EXPECT_TRUE(Calls().empty());
     int starred = 0;
     for (const QLabel* label : window_->findChildren<QLabel*>())

@@ -6,9 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <random>
 #include <string>
@@ -16,21 +14,8 @@
 namespace {
 
 using testsupport::FtpFault;
+using testsupport::LocalFile;
 using testsupport::TestFtpServer;
-
-class LocalFile {
-public:
-    explicit LocalFile(const std::string& content)
-        : path_(std::filesystem::temp_directory_path() / TestFtpServer::uniqueName("ftp-local"))
-    {
-        std::ofstream(path_, std::ios::binary) << content;
-    }
-    ~LocalFile() { std::filesystem::remove(path_); }
-    const char* path() const { return path_.c_str(); }
-
-private:
-    std::filesystem::path path_;
-};
 
 std::string randomBytes(std::size_t size)
 {
@@ -41,15 +26,11 @@ std::string randomBytes(std::size_t size)
     return bytes;
 }
 
-bool connect(CFTPClient& client, const TestFtpServer& server, const std::string& password)
+bool connect(CFTPClient& client, const TestFtpServer& server, std::string password = {})
 {
+    password = password.empty() ? server.password() : password;
     return client.Connect(server.host().c_str(), server.port(), server.user().c_str(),
                           password.c_str());
-}
-
-bool connect(CFTPClient& client, const TestFtpServer& server)
-{
-    return connect(client, server, server.password());
 }
 
 class FtpClientTest : public ::testing::Test {
@@ -63,18 +44,14 @@ TestFtpServer* FtpClientTest::server = nullptr;
 
 TEST_F(FtpClientTest, ConnectFailuresLeaveTheirTextsAndCloseCleanly)
 {
-    CFTPClient nothingListens;
-    EXPECT_FALSE(nothingListens.Connect("127.0.0.1", 1, "rsim", "rsim"));
-    EXPECT_STREQ("未知错误![127.0.0.1]主机不可达，请检查IP地址是否正确。",
-                 nothingListens.GetErrorMsg());
-    nothingListens.Close(); // closing what never opened is harmless and keeps the text
-    EXPECT_STREQ("未知错误![127.0.0.1]主机不可达，请检查IP地址是否正确。",
-                 nothingListens.GetErrorMsg());
-
-    CFTPClient unknownHost;
-    EXPECT_FALSE(unknownHost.Connect("no-such-host.invalid", "rsim", "rsim"));
-    EXPECT_STREQ("未知错误![no-such-host.invalid]主机不可达，请检查IP地址是否正确。",
-                 unknownHost.GetErrorMsg());
+    // Nothing listens, or no such host; closing what never opened keeps the text.
+    for (const std::string host : {"127.0.0.1", "no-such-host.invalid"}) {
+        CFTPClient unreachable;
+        EXPECT_FALSE(unreachable.Connect(host.c_str(), 1, "rsim", "rsim"));
+        unreachable.Close();
+        EXPECT_EQ("未知错误![" + host + "]主机不可达，请检查IP地址是否正确。",
+                  unreachable.GetErrorMsg());
+    }
 
     // A refused login leaves the server's reply, and never the password.
     CFTPClient refused;
@@ -96,7 +73,7 @@ TEST_F(FtpClientTest, AMissingLocalFileLeavesAnEmptyRemoteFileAndExistenceIsARen
     EXPECT_STREQ("系统找不到指定的文件。\r\n", client.GetErrorMsg());
     EXPECT_EQ(std::optional<std::string>(""), server->download(remote));
     // The connection is still usable.
-    const LocalFile small("abc");
+    const LocalFile small("small.dll", "abc");
     EXPECT_TRUE(client.PutFile((remote + ".2").c_str(), small.path())) << client.GetErrorMsg();
 
     const std::string there = TestFtpServer::uniqueName("exists") + ".dll";
@@ -116,7 +93,7 @@ TEST_F(FtpClientTest, FilesArriveIntactUnlessOfFourGigabytesOrMore)
     for (const std::size_t size :
          {std::size_t{0}, std::size_t{5 * CFTPClient::kChunkSize * 8 + 12345}}) {
         const std::string content = randomBytes(size);
-        const LocalFile file(content);
+        const LocalFile file("upload.dll", content);
         const std::string remote = TestFtpServer::uniqueName("upload") + ".dll";
         ASSERT_TRUE(client.PutFile(remote.c_str(), file.path())) << client.GetErrorMsg();
         const std::optional<std::string> stored = server->download(remote);
@@ -124,7 +101,7 @@ TEST_F(FtpClientTest, FilesArriveIntactUnlessOfFourGigabytesOrMore)
         EXPECT_EQ(content.size(), stored->size());
         EXPECT_TRUE(content == *stored) << size;
     }
-    const LocalFile huge("");
+    const LocalFile huge("huge.dll", "");
     std::filesystem::resize_file(huge.path(), 4ull << 30); // sparse: nothing is written
     EXPECT_FALSE(client.PutFile((TestFtpServer::uniqueName("huge") + ".dll").c_str(), huge.path()));
     EXPECT_STREQ("本地文件大小超过4GB，不能上传。", client.GetErrorMsg());
@@ -155,7 +132,7 @@ TEST_F(FaultyServer, ARenameBackThatFailsLeavesTheFileUnderItsTemporaryName)
 TEST_F(FaultyServer, AServerThatStopsTakingDataEndsTheUploadWithAText)
 {
     connectTo(FtpFault::StallUploads);
-    const LocalFile file(randomBytes(16 << 20));
+    const LocalFile file("library.dll", randomBytes(16 << 20));
     EXPECT_FALSE(client_.PutFile("library.dll", file.path()));
     const std::string text = client_.GetErrorMsg();
     EXPECT_EQ(0, text.find("上传中断：已写入")) << text;
@@ -167,7 +144,7 @@ TEST_F(FaultyServer, AServerThatStopsTakingDataEndsTheUploadWithAText)
 TEST_F(FaultyServer, AFileTheServerRefusesAfterItsLastByteIsNotUploaded)
 {
     connectTo(FtpFault::RefuseKeptUploads);
-    const LocalFile file(randomBytes(256 << 10));
+    const LocalFile file("library.dll", randomBytes(256 << 10));
     EXPECT_FALSE(client_.PutFile("library.dll", file.path()));
     EXPECT_EQ(0, std::string(client_.GetErrorMsg()).find("552")) << client_.GetErrorMsg();
 }

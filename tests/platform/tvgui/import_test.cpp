@@ -24,14 +24,6 @@ QByteArray card(int n, const char* separator = " ")
     return cardFields(n).join(separator).toUtf8();
 }
 
-QStringList cellsOf(const CardRow& row)
-{
-    QStringList cells;
-    for (int i = 0; i < row.cells.count(); ++i)
-        cells.append(row.cells.text(i));
-    return cells;
-}
-
 // A parsed row's cells joined by "|": a seven-field card has an empty seventh cell.
 QString parsed(int n, const QString& extra = "")
 {
@@ -83,8 +75,12 @@ TEST(CardFile, ReadsAnySeparatorsCommentsAndEncodingsOrRefusesTheWholeFile)
     for (const Case& expected : cases) {
         const CardFile file = ParseCardFile(expected.bytes);
         QStringList rows;
-        for (const CardRow& row : file.rows)
-            rows << cellsOf(row).join('|');
+        for (const CardRow& row : file.rows) {
+            QStringList cells;
+            for (int i = 0; i < row.cells.count(); ++i)
+                cells << row.cells.text(i);
+            rows << cells.join('|');
+        }
         EXPECT_EQ(rows, expected.rows) << expected.what;
         EXPECT_TRUE(expected.error.isEmpty() ? file.error.isEmpty()
                                              : file.error.contains(expected.error))

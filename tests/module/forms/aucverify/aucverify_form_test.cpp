@@ -9,7 +9,6 @@ using AucVerifyForm = windowtest::OpenedWindow<10150186>;
 
 TEST_F(AucVerifyForm, QueriesAlwaysFilterOnTheOperatorsPlaceARowShowsThePasswordAndAnAddedRowNoTime)
 {
-    EXPECT_FALSE(box("chkSimSeq")->isChecked());
     EXPECT_TRUE(box("chkSts")->isChecked());
     EXPECT_TRUE(combo("cmbSts")->currentText().startsWith("[1] "));
     click("btnQuery");
@@ -26,7 +25,7 @@ TEST_F(AucVerifyForm, QueriesAlwaysFilterOnTheOperatorsPlaceARowShowsThePassword
     EXPECT_EQ(cell(0, 11), combo("cmb_Sts")->itemText(0));
 
     for (const char* name : {"chkVendor", "chkCardType", "chkProvince", "chkSts"})
-        click(box(name));
+        click(name);
     click("btnQuery");
     EXPECT_EQ(sent("RMOSMQ43")["sResRemoteAucInfo"],
               json::parse(R"({"REGION_CODE":10,"COUNTY_CODE":1001,"ORG_ID":100101})"));

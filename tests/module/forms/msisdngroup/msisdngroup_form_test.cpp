@@ -7,17 +7,7 @@ using nlohmann::json;
 
 namespace {
 
-class MsisdnGroupForm : public windowtest::OpenedWindow<10150179> {
-protected:
-    void addGroup(const QString& group, const QString& province)
-    {
-        edit("edtMsisdnGroup")->setText(group);
-        edit("edtMsisdnName")->setText("测试号群");
-        combo("cmbProvince")->setCurrentText(province);
-        click("btnAdd");
-        ASSERT_EQ(lastText(), "提示：新增信息成功!");
-    }
-};
+using MsisdnGroupForm = windowtest::OpenedWindow<10150179>;
 
 TEST_F(MsisdnGroupForm, ClearSelectsTheOperatorsPlaceAndModifyAndDeleteSendTheClickedRowsKey)
 {
@@ -56,7 +46,11 @@ TEST_F(MsisdnGroupForm, ClearSelectsTheOperatorsPlaceAndModifyAndDeleteSendTheCl
     EXPECT_EQ(combo("cmbProvince")->currentIndex(), -1);
 
     click("btnClearBase");
-    addGroup("G91", "[44] 广东");
+    edit("edtMsisdnGroup")->setText("G91");
+    edit("edtMsisdnName")->setText("测试号群");
+    combo("cmbProvince")->setCurrentText("[44] 广东");
+    click("btnAdd");
+    ASSERT_EQ(lastText(), "提示：新增信息成功!");
     EXPECT_TRUE(edit("edtMsisdnGroup")->isReadOnly());
     EXPECT_FALSE(combo("cmbProvince")->isEnabled());
     EXPECT_FALSE(combo("cmbRegionCode")->isEnabled());

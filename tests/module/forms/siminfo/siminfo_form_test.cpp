@@ -20,7 +20,6 @@ protected:
         // The demo cards are of several card types: query across them.
         click("ckbQryResCode");
     }
-    TListViewEx* rows() const { return list("lstShowDataList"); }
     void queryImsis(const QString& first, const QString& last)
     {
         box("ckbQryImsi")->setChecked(true);
