@@ -125,9 +125,7 @@ TEST_P(EveryWindow, OpensUnderItsCaptionAndOffersAddOnlyWithTheAddRight)
     }
     LoginAs("viewer", "viewer123");
     OpenIt();
-    click(window().query);
-    ASSERT_GT(list(window().list)->rowCount(), 0) << lastText().toStdString();
-    clickRow(window().list, 0);
+    QueryAndClickARow();
     for (const char* write : {"btnAdd", "btnModify", "btnDelete"}) {
         if (auto* button = window_->findChild<QPushButton*>(write)) {
             EXPECT_FALSE(button->isEnabled()) << write;

@@ -16,13 +16,8 @@ protected:
         WindowDriver::SetUp();
         sim_.Init(0, operator_.REGION_CODE, operator_.COUNTY_CODE, operator_.ORG_ID,
                   operator_.OP_ID);
-        info_.set_REGION_CODE(10);
-        info_.set_COUNTY_CODE(1001);
-        info_.set_ORG_ID(100101);
-        info_.set_OP_ID(operator_.OP_ID);
     }
     CResRemoteSim sim_;
-    MResRemoteMgntApp::SOpInfo info_;
 };
 
 TEST_F(RemoteSim, EarlyOperationsResetTheErrorRecordAndLaterOnesLeaveIt)
@@ -50,7 +45,7 @@ TEST_F(RemoteSim, EarlyOperationsResetTheErrorRecordAndLaterOnesLeaveIt)
     dll.set_VENDOR_CODE("ZZ");
     dll.set_CARD_TYPE("ZZ");
     dll.set_PROVINCE_CODE("99");
-    EXPECT_FALSE(sim_.del_cardVendorDll(info_, missing, kept));
+    EXPECT_FALSE(sim_.del_cardVendorDll(MResRemoteMgntApp::SOpInfo(), missing, kept));
     EXPECT_NE(kept.message, "before");
     EXPECT_NE(kept.code, 0);
 
