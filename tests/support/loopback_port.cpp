@@ -6,29 +6,26 @@
 
 namespace testsupport {
 
-void LoopbackPort::bindAny()
+int listenOnLoopback(int& port)
 {
-    socket_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
     socklen_t length = sizeof address;
-    ::bind(socket_, reinterpret_cast<sockaddr*>(&address), length);
-    ::getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
+    ::bind(listener, reinterpret_cast<sockaddr*>(&address), length);
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    ::listen(listener, 16);
+    port = ntohs(address.sin_port);
+    return listener;
 }
 
-LoopbackPort::LoopbackPort(Behaviour behaviour)
+LoopbackPort::LoopbackPort(Behaviour behaviour) : socket_(listenOnLoopback(port_))
 {
-    bindAny();
-    if (behaviour == Behaviour::Silent)
-        ::listen(socket_, 4);
-    else
+    if (behaviour == Behaviour::Closed)
         close();
 }
 
-LoopbackPort::LoopbackPort(std::string response)
+LoopbackPort::LoopbackPort(std::string response) : socket_(listenOnLoopback(port_))
 {
-    bindAny();
-    ::listen(socket_, 4);
     answering_ = std::thread([this, response = std::move(response)] {
         const int peer = ::accept(socket_, nullptr, nullptr);
         close();

@@ -7,6 +7,9 @@
 
 namespace testsupport {
 
+// A socket listening on a loopback port of the system's choice, which port is set to.
+int listenOnLoopback(int& port);
+
 class LoopbackPort {
 public:
     enum class Behaviour { Closed, Silent };
@@ -21,11 +24,10 @@ public:
     std::string address() const { return "http://127.0.0.1:" + std::to_string(port_); }
 
 private:
-    void bindAny();
     void close();
 
+    int port_ = 0; // before socket_, whose opening sets it
     int socket_ = -1;
-    int port_ = 0;
     std::thread answering_;
 };
 

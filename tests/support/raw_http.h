@@ -66,18 +66,6 @@ public:
         return true;
     }
 
-    // Waits up to the patience for the peer to close; true when it did.
-    bool closedByPeer()
-    {
-        char byte;
-        while (wait()) {
-            const ssize_t n = ::recv(fd_, &byte, 1, 0);
-            if (n <= 0)
-                return true;
-        }
-        return false;
-    }
-
     HttpAnswer read()
     {
         HttpAnswer answer;
@@ -112,16 +100,12 @@ public:
     }
 
 private:
-    bool wait()
-    {
-        pollfd p{fd_, POLLIN, 0};
-        return ::poll(&p, 1, kPatienceMs) == 1;
-    }
-
+    // Appends what the peer sends within the patience; false when it closed or sent nothing.
     bool fill()
     {
         char buffer[65536];
-        if (!wait())
+        pollfd p{fd_, POLLIN, 0};
+        if (::poll(&p, 1, kPatienceMs) != 1)
             return false;
         const ssize_t n = ::recv(fd_, buffer, sizeof buffer, 0);
         if (n <= 0)

@@ -141,15 +141,13 @@ int RsimdProcess::port() const
     return std::stoi(address_.substr(address_.rfind(':') + 1));
 }
 
-int runRsimd(const std::string& arguments, std::string& errors, Streams streams)
+int runRsimd(const std::string& arguments, std::string& output)
 {
-    const std::string command = std::string(RSIMD_PATH) + " " + arguments +
-                                (streams == Streams::Both ? " 2>&1" : " 2>&1 >/dev/null");
-    FILE* pipe = ::popen(command.c_str(), "r");
+    FILE* pipe = ::popen((std::string(RSIMD_PATH) + " " + arguments + " 2>&1").c_str(), "r");
     std::array<char, 512> buffer{};
-    errors.clear();
+    output.clear();
     while (std::fgets(buffer.data(), buffer.size(), pipe) != nullptr)
-        errors += buffer.data();
+        output += buffer.data();
     const int status = ::pclose(pipe);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }

@@ -87,9 +87,7 @@ private:
     std::string address_;
 };
 
-// Runs rsimd with the arguments and returns its exit status and what it wrote to stderr (or,
-// with both, to stdout and stderr).
-enum class Streams { Errors, Both };
-int runRsimd(const std::string& arguments, std::string& errors, Streams streams = Streams::Errors);
+// Runs rsimd with the arguments and returns its exit status and what it wrote.
+int runRsimd(const std::string& arguments, std::string& output);
 
 } // namespace testsupport

@@ -65,8 +65,7 @@ void ServiceTest::SetUp()
     if (IsSkipped())
         return;
     server_ = std::make_unique<RsimdProcess>(GetParam(), 4, rsimdArguments_);
-    setenv("TAV_BROKER_TAVORINE", server_->address().c_str(), 1);
-    ASSERT_EQ(login("admin", "admin123"), 0) << error_.message;
+    ASSERT_EQ(login("admin", "admin123"), "");
     ASSERT_EQ(remote_.bind(server_->address()), 0);
     ASSERT_EQ(sys_.bind(server_->address()), 0);
 }
@@ -83,12 +82,6 @@ rawhttp::HttpAnswer ServiceTest::call(const std::string& code, const std::string
         server_->port(),
         rawhttp::post("/v1/call/MResRemoteMgntApp_IResRemoteMgnt/" + code, body,
                       "X-Tav-Session: " + tvd_processSession() + "\r\n" + extraHeaders));
-}
-
-int ServiceTest::login(const std::string& name, const std::string& password)
-{
-    MSysmgntDef::SOperator op;
-    return tvd_login("TAVORINE", name, password, op, error_);
 }
 
 MResRemoteMgntDef::SRemoteSimInfoList ServiceTest::sims(const std::string& first,

@@ -28,8 +28,11 @@ class ServiceTest : public BackendTest {
 protected:
     void SetUp() override;
 
-    // Logs the operator in as the process's session; error_ keeps the refusal's message.
-    int login(const std::string& name, const std::string& password);
+    // Logs the operator in as the process's session: the refusal's message, "" when logged in.
+    std::string login(const std::string& name, const std::string& password)
+    {
+        return logIn(server_->address(), name, password);
+    }
 
     // What a write of the list answers: "" when it is stored, else "minCode message / hint".
     template <class List>

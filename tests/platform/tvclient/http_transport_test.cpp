@@ -1,5 +1,6 @@
 // The middleware's transport to rsimd: HTTPS verified against a named CA file, every fault a
 // filled error record, and a call going on with the next address under one request id.
+#include "loopback_port.h"
 #include "raw_http.h"
 #include "service_fixture.h"
 #include "tvd_client.h"
@@ -89,14 +90,8 @@ TEST(Transport, EveryFaultIsAFilledErrorRecord)
 // stopped, connections to it are refused.
 class LoopbackProxy {
 public:
-    explicit LoopbackProxy(int upstreamPort)
+    explicit LoopbackProxy(int upstreamPort) : listener_(testsupport::listenOnLoopback(port_))
     {
-        sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
-        socklen_t length = sizeof address;
-        ::bind(listener_, reinterpret_cast<sockaddr*>(&address), length);
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-        ::listen(listener_, 16);
-        address_ = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
         relay_ = std::thread([this, upstreamPort] {
             for (int fd; (fd = ::accept(listener_, nullptr, nullptr)) >= 0;) {
                 rawhttp::Socket client(rawhttp::Socket::Accepted{fd});
@@ -124,7 +119,7 @@ public:
         ::close(listener_);
     }
 
-    const std::string& address() const { return address_; }
+    std::string address() const { return "http://127.0.0.1:" + std::to_string(port_); }
     void dropAnswers(int count) { toDrop_ = count; }
     void badGateway(int count) { toFail_ = count; }
     std::vector<std::string> requestIds()
@@ -141,8 +136,8 @@ public:
     }
 
 private:
-    const int listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    std::string address_;
+    int port_ = 0; // before listener_, whose opening sets it
+    const int listener_;
     std::atomic<int> toDrop_{0};
     std::atomic<int> toFail_{0};
     std::thread relay_;

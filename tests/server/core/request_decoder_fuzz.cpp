@@ -1,8 +1,6 @@
-// libFuzzer target: the decoding of a call's body, as the service does it, for a few operations
-// of every shape (a list of records, a criteria record, a rights list). The first byte picks the
-// operation; the rest is the body. Any crash, sanitizer report or escaping exception is a fault:
-// the decoder must answer every input with a decoded call or a refusal. A body is decoded as
-// the service does: its records read and the limits of the JSON checked in one pass.
+// libFuzzer target: a call's body decoded as the service does it (records read and the JSON's
+// limits checked in one pass), for operations of every shape; the first byte picks the operation,
+// the rest is the body. A crash, sanitizer report or escaping exception is a fault.
 #include "request_json.h"
 #include "tvd_json.h"
 #include "tvd_operation.h"

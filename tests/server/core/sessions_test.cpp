@@ -39,7 +39,7 @@ protected:
     // A session of the operator, logged in through the client library.
     std::string session(const std::string& name, const std::string& password)
     {
-        EXPECT_EQ(ServiceTest::login(name, password), 0) << error_.message;
+        EXPECT_EQ(ServiceTest::login(name, password), "");
         return tvd_processSession();
     }
 
@@ -92,9 +92,7 @@ TEST_P(Sessions, AnUnknownNameTakesAsLongAsAWrongPassword)
         const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
         fastest[i % 2] = std::min(fastest[i % 2], took.count());
     }
-    EXPECT_GT(fastest[1] / fastest[0], 0.5)
-        << "unknown " << fastest[1] << " s, known " << fastest[0];
-    EXPECT_LT(fastest[1] / fastest[0], 2.0)
+    EXPECT_TRUE(fastest[1] / fastest[0] > 0.5 && fastest[1] / fastest[0] < 2.0)
         << "unknown " << fastest[1] << " s, known " << fastest[0];
 }
 

@@ -26,19 +26,14 @@ protected:
     void SetUp() override
     {
         BackendTest::SetUp();
-        if (!IsSkipped())
-            start(GetParam());
-    }
-    void start(Backend backend)
-    {
-        if (backend == Backend::Postgres && !testsupport::RsimdProcess::postgresAvailable())
-            GTEST_SKIP() << "RSIM_TEST_PG is not set: no PostgreSQL server for this run";
+        if (IsSkipped())
+            return;
         // rsimd's stderr, where its call log goes, is the file it inherits as its stderr.
         const int saved = ::dup(STDERR_FILENO);
         const int log = ::open(log_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         ::dup2(log, STDERR_FILENO);
         server_ = std::make_unique<testsupport::RsimdProcess>(
-            backend, 4, std::vector<std::string>{"--metrics-allow", "10.0.0.0/8,192.168.1.1"});
+            GetParam(), 4, std::vector<std::string>{"--metrics-allow", "10.0.0.0/8,192.168.1.1"});
         ::dup2(saved, STDERR_FILENO);
         ::close(log);
         ::close(saved);
@@ -125,12 +120,11 @@ TEST_P(Monitoring, HealthAnswersTheSchemaVersionUntilTheDatabaseIsGoneOrTheServi
 }
 
 // An SQLite reader in WAL mode waits for no writer: a lock held in PostgreSQL makes it hang.
-class MonitoringOnPostgres : public Monitoring {
-protected:
-    void SetUp() override { start(Backend::Postgres); }
-};
+using MonitoringOnPostgres = Monitoring;
+INSTANTIATE_TEST_SUITE_P(Postgres, MonitoringOnPostgres, ::testing::Values(Backend::Postgres),
+                         testsupport::backendName);
 
-TEST_F(MonitoringOnPostgres, HealthIsA503WithinItsSecondWhileTheDatabaseHangs)
+TEST_P(MonitoringOnPostgres, HealthIsA503WithinItsSecondWhileTheDatabaseHangs)
 {
     const auto locker = rsim::db::connect(server_->database());
     locker->begin();
@@ -149,7 +143,7 @@ TEST_F(MonitoringOnPostgres, HealthIsA503WithinItsSecondWhileTheDatabaseHangs)
     EXPECT_EQ(status, 200) << "healthy again once the database answers";
 }
 
-TEST_F(MonitoringOnPostgres, ConnectionsTheDatabaseCutAreOpenedAgain)
+TEST_P(MonitoringOnPostgres, ConnectionsTheDatabaseCutAreOpenedAgain)
 {
     const std::string& address = server_->database();
     rsim::db::connect(std::getenv("RSIM_TEST_PG"))
@@ -221,13 +215,6 @@ TEST_P(Monitoring, MetricsCountEachCallAndGoOnlyToAllowedPeersAndEachCallLogsOne
     EXPECT_EQ(calls[1]["operator"], 0);
     for (const auto& line : logLines())
         EXPECT_EQ(line.dump().find("admin123"), std::string::npos) << line.dump();
-}
-
-TEST(MonitoringOff, NoMetricsServesNoMetricsButStillItsHealth)
-{
-    testsupport::RsimdProcess server(Backend::Sqlite, 2, {"--no-metrics"});
-    for (const auto& [path, status] : {std::pair{"/metrics", 404}, {"/v1/health", 200}})
-        EXPECT_EQ(exchange(server.port(), get(path)).status, status) << path;
 }
 
 RSIM_ON_EVERY_BACKEND(Monitoring);

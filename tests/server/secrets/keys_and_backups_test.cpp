@@ -1,6 +1,5 @@
-// rsimd's keys and files, end to end: files for its user only, a rekey interrupted and run again,
-// and backups taken while cards are written. Which key files rsimd refuses is tried on the
-// library (sealed_columns_test).
+// rsimd's keys and files, end to end: a rekey interrupted and run again, files for its user only,
+// and backups taken while cards are written.
 #include "backend_fixture.h"
 #include "sealed_columns.h"
 
@@ -15,6 +14,7 @@
 
 using namespace rsim::secrets;
 using testsupport::Backend;
+using testsupport::runRsimd;
 
 namespace {
 
@@ -46,11 +46,6 @@ protected:
         database_ = server_->database();
     }
 
-    static int rsimd(const std::string& arguments, std::string& output)
-    {
-        return testsupport::runRsimd(arguments, output, testsupport::Streams::Both);
-    }
-
     std::unique_ptr<testsupport::RsimdProcess> server_;
     std::string key_, database_;
 };
@@ -60,10 +55,10 @@ TEST_P(KeysAndBackups, ARekeyInterruptedAndRunAgainLetsTheOldKeyGoButNotTheKeyFi
     server_->stop();
     const std::string rekey = "rekey --db " + database_ + " --key-file " + key_ + " --batch 40";
     std::string output;
-    ASSERT_EQ(rsimd(rekey + " --max-batches 2", output), 0) << output;
+    ASSERT_EQ(runRsimd(rekey + " --max-batches 2", output), 0) << output;
     EXPECT_NE(output.find("added key version v2"), std::string::npos) << output;
     EXPECT_NE(output.find("stopped after 2 batches"), std::string::npos) << output;
-    ASSERT_EQ(rsimd(rekey, output), 0) << output;
+    ASSERT_EQ(runRsimd(rekey, output), 0) << output;
     EXPECT_NE(output.find("going on under key version v2"), std::string::npos) << output;
     EXPECT_NE(output.find("every sealed value is under key version v2"), std::string::npos)
         << output;
@@ -77,7 +72,8 @@ TEST_P(KeysAndBackups, ARekeyInterruptedAndRunAgainLetsTheOldKeyGoButNotTheKeyFi
 
     // The key file lost: rsimd says so and makes no new key over the sealed values.
     std::filesystem::remove(key_);
-    EXPECT_EQ(rsimd("--db " + database_ + " --listen 127.0.0.1:0 --key-file " + key_, output), 2);
+    EXPECT_EQ(runRsimd("--db " + database_ + " --listen 127.0.0.1:0 --key-file " + key_, output),
+              2);
     EXPECT_NE(output.find("the key file '" + key_ + "' does not exist"), std::string::npos)
         << output;
     EXPECT_FALSE(std::filesystem::exists(key_));
@@ -87,19 +83,9 @@ RSIM_ON_EVERY_BACKEND(KeysAndBackups);
 
 using SqliteFiles = KeysAndBackups;
 
-TEST_P(SqliteFiles, AreItsUsersOnly)
+TEST_P(SqliteFiles, AreItsUsersOnlyAndABackupDuringALargeCommitHoldsAllOrNoneOfItsCards)
 {
-    const std::string path = database_.substr(7);
-    for (const auto& file : {path, path + "-wal", path + "-shm", key_}) {
-        struct stat status {};
-        ASSERT_EQ(::stat(file.c_str(), &status), 0) << file;
-        EXPECT_EQ(status.st_mode & 0777, 0600u) << file;
-    }
-}
-
-TEST_P(SqliteFiles, ABackupDuringALargeCommitHoldsAllOrNoneOfItsCardsAndOpensWithTheKey)
-{
-    const std::string copy = database_.substr(7) + ".backup";
+    const std::string path = database_.substr(7), copy = path + ".backup";
     std::atomic<bool> committed{false};
     std::thread writer([&] {
         auto db = rsim::db::connect(database_);
@@ -119,11 +105,9 @@ TEST_P(SqliteFiles, ABackupDuringALargeCommitHoldsAllOrNoneOfItsCardsAndOpensWit
         last = committed;
         std::string output;
         ASSERT_EQ(
-            rsimd("backup --db " + database_ + " --to " + copy + " --key-file " + key_, output), 0)
+            runRsimd("backup --db " + database_ + " --to " + copy + " --key-file " + key_, output),
+            0)
             << output;
-        struct stat status {};
-        ASSERT_EQ(::stat(copy.c_str(), &status), 0);
-        EXPECT_EQ(status.st_mode & 0777, 0600u);
         seen.insert(rsim::db::asInt(
             rsim::db::connect("sqlite:" + copy)->scalar("SELECT COUNT(*) FROM rsim_sim")));
     }
@@ -133,6 +117,11 @@ TEST_P(SqliteFiles, ABackupDuringALargeCommitHoldsAllOrNoneOfItsCardsAndOpensWit
     EXPECT_TRUE(seen.contains(200)) << "no copy was taken while the transaction was open";
     EXPECT_TRUE(seen.contains(100200));
     EXPECT_EQ(kisOpened("sqlite:" + copy, key_), 200);
+    for (const auto& file : {path, path + "-wal", path + "-shm", key_, copy}) {
+        struct stat status {};
+        ASSERT_EQ(::stat(file.c_str(), &status), 0) << file;
+        EXPECT_EQ(status.st_mode & 0777, 0600u) << file;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Sqlite, SqliteFiles, ::testing::Values(Backend::Sqlite),

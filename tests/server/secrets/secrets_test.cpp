@@ -21,14 +21,6 @@ bool refuses(Action&& action, const std::string& part)
     return testsupport::thrownMessage<SecretError>(action).find(part) != std::string::npos;
 }
 
-class KeyFile : public ::testing::Test {
-protected:
-    void write(const std::string& text) { std::ofstream(path_) << text; }
-
-    testsupport::TemporaryFolder folder_;
-    std::string path_ = folder_.path() + "/rsim.key";
-};
-
 const Place kCardA{"rsim_sim", "KI_CODE", {"460001234567890"}};
 
 TEST(SecretBox, SealsEachValueWithAFreshNonceAndOpensIt)
@@ -73,18 +65,20 @@ TEST(SecretBox, RefusesAValueMovedToAnotherPlaceAlteredForeignOrMalformed)
             << malformed;
 }
 
-TEST_F(KeyFile, NamesItsMalformedLine)
+TEST(KeyFile, NamesItsMalformedLine)
 {
+    const testsupport::TemporaryFolder folder;
+    const std::string path = folder.path() + "/rsim.key";
     const std::string key = "v1 AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA=\n";
     for (const std::string& bad : std::vector<std::string>{
              "v2 c2hvcnQ=\n", "2 AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA=\n", key,
              "v2 !!!\n"}) {
-        write("# keys of the test\n" + key + bad);
-        EXPECT_TRUE(refuses([&] { SecretBox::fromKeyFile(path_, true); }, "malformed line 3"))
+        std::ofstream(path) << "# keys of the test\n" + key + bad;
+        EXPECT_TRUE(refuses([&] { SecretBox::fromKeyFile(path, true); }, "malformed line 3"))
             << bad;
     }
-    write("# no key here\n");
-    EXPECT_TRUE(refuses([&] { SecretBox::fromKeyFile(path_, true); }, "holds no key"));
+    std::ofstream(path) << "# no key here\n";
+    EXPECT_TRUE(refuses([&] { SecretBox::fromKeyFile(path, true); }, "holds no key"));
 }
 
 TEST(Password, HashesAreSaltedAndVerifyOnlyTheRightPassword)

@@ -29,10 +29,12 @@ TEST(Connect, RefusesAnAddressOfNoKnownDatabaseOrWithoutAFile)
               std::string::npos);
 }
 
-// A file that cannot be made, a server that cannot be reached.
-TEST(Connect, NamesTheDatabaseItCannotOpenWithoutItsPassword)
+// A file in a folder it makes; a file that cannot be made, a server that cannot be reached.
+TEST(Connect, MakesAnSqliteFilesFolderAndNamesTheDatabaseItCannotOpenWithoutItsPassword)
 {
     testsupport::TemporaryFolder folder;
+    rsim::db::connect("sqlite:" + folder.path() + "/var/rsim.db");
+    EXPECT_TRUE(std::filesystem::exists(folder.path() + "/var/rsim.db"));
     std::ofstream(folder.path() + "/plain-file") << "not a folder";
     const std::string path = folder.path() + "/plain-file/rsim.db";
     for (const auto& [address, named] : std::vector<std::pair<std::string, std::string>>{
@@ -62,16 +64,6 @@ TEST(Connect, RedactsThePasswordOfAnAddressForDisplay)
     };
     for (const auto& [address, shown] : cases)
         EXPECT_EQ(rsim::db::redacted(address), shown);
-}
-
-TEST(Connect, OpensAnSqliteFileInAFolderItCreates)
-{
-    testsupport::TemporaryFolder folder;
-    const std::string path = folder.path() + "/var/rsim.db";
-    auto db = rsim::db::connect("sqlite:" + path);
-    EXPECT_EQ(rsim::db::asText(db->scalar("PRAGMA journal_mode")), "wal");
-    EXPECT_EQ(rsim::db::asInt(db->scalar("PRAGMA foreign_keys")), 1);
-    EXPECT_TRUE(std::filesystem::exists(path));
 }
 
 class Driver : public testsupport::DatabaseTest {
@@ -318,35 +310,30 @@ TEST_F(SqliteWriters, ASecondWriterWaitsForTheFirstToCommit)
     Transaction tx(*first_);
     first_->exec("INSERT INTO entry (id, writer) VALUES (1, 'first')");
 
-    std::string secondFailed;
-    std::thread second([&] {
-        try {
-            second_->exec("INSERT INTO entry (id, writer) VALUES (2, 'second')");
-        } catch (const Error& e) {
-            secondFailed = e.what();
-        }
+    std::string second;
+    std::thread writing([&] {
+        second = testsupport::thrownMessage<Error>(
+            [&] { second_->exec("INSERT INTO entry (id, writer) VALUES (2, 'second')"); });
     });
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     tx.commit();
-    second.join();
+    writing.join();
 
-    EXPECT_EQ(secondFailed, "");
+    EXPECT_EQ(second, "no error");
     EXPECT_EQ(asInt(second_->scalar("SELECT COUNT(*) FROM entry")), 2);
 }
 
 TEST_F(SqliteWriters, AWriteOnAnOutdatedSnapshotIsBusy)
 {
     first_->exec("INSERT INTO entry (id, writer) VALUES (1, 'first')");
-    std::optional<Error::Kind> kind;
+    std::optional<Error> error;
     first_->query("SELECT id FROM entry", {}, [&](const Row&) {
         second_->exec("INSERT INTO entry (id, writer) VALUES (2, 'second')");
-        try {
-            first_->exec("INSERT INTO entry (id, writer) VALUES (3, 'first')");
-        } catch (const Error& e) {
-            kind = e.kind;
-        }
+        error = testsupport::thrown<Error>(
+            [&] { first_->exec("INSERT INTO entry (id, writer) VALUES (3, 'first')"); });
     });
-    EXPECT_EQ(kind, Error::Kind::Busy);
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(error->kind, Error::Kind::Busy);
     EXPECT_EQ(asInt(first_->scalar("SELECT COUNT(*) FROM entry")), 2);
 }
 

@@ -13,22 +13,6 @@ namespace {
 
 constexpr int kBaseline = 100;
 
-std::vector<std::int64_t> versions(Driver& db)
-{
-    std::vector<std::int64_t> applied;
-    db.query("SELECT version FROM schema_version ORDER BY version", {},
-             [&](const Row& row) { applied.push_back(asInt(row[0])); });
-    return applied;
-}
-
-std::vector<std::int64_t> listedVersions()
-{
-    std::vector<std::int64_t> listed;
-    for (const auto& migration : schemaMigrations())
-        listed.push_back(migration.version);
-    return listed;
-}
-
 TEST(Schema, EveryDeclaredTableHasAColumnForEachMemberOfItsRecord)
 {
     testsupport::ScratchDatabase database(testsupport::Backend::Sqlite);
@@ -69,7 +53,8 @@ TEST_P(Upgrade, ADatabaseAtTheBaselineUpgradesInPlaceWithItsRowsIntact)
     EXPECT_EQ(rsimd.stop(), 0);
     const auto box = rsim::secrets::SecretBox::fromKeyFile(rsimd.keyFile(), false);
 
-    EXPECT_EQ(versions(*db_), listedVersions());
+    EXPECT_EQ(number("SELECT COUNT(*) FROM schema_version"), std::ssize(schemaMigrations()));
+    EXPECT_EQ(number("SELECT MAX(version) FROM schema_version"), schemaMigrations().back().version);
     EXPECT_EQ(text("SELECT PROVINCE_NAME FROM rsim_province WHERE PROVINCE_CODE = '98'"),
               "旧库省份");
     EXPECT_EQ(number("SELECT IS_KI FROM rsim_vendor WHERE VENDOR_CODE = 'V98'"), 1);

@@ -1,8 +1,5 @@
-// The tables as the service applies them, on SQLite and on PostgreSQL: the rules of writes (keys,
-// references, number ranges and card formats), whose refusals name the rule and the record; and
-// the secret members (authentication-card passwords, vendor-library keys), sealed at rest like
-// KI, kept out of the audit rows, answered in clear to an operator with the rights, and still
-// criteria.
+// The tables as the service applies them, on SQLite and on PostgreSQL: the rules of writes, whose
+// refusals name the rule and the record; and the secret members (card passwords, library keys).
 #include "secrets.h"
 #include "service_fixture.h"
 #include "tvd_member.h"

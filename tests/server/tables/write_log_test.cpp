@@ -92,8 +92,8 @@ protected:
     std::unique_ptr<rsim::db::Driver> db_;
 };
 
-// A span includes both its ends; the newest entry comes first.
-TEST_P(WriteLog, EachCriterionMatchesItsEntryExactlyWithinTheOperatorsRegion)
+// A span includes both its ends; the newest entries come first, up to the row cap.
+TEST_P(WriteLog, EachCriterionMatchesItsEntryExactlyWithinTheOperatorsRegionNewestFirst)
 {
     using Orders = std::vector<long long>;
     const auto span = [](CBSDateTime begin, CBSDateTime end) {
@@ -128,15 +128,12 @@ TEST_P(WriteLog, EachCriterionMatchesItsEntryExactlyWithinTheOperatorsRegion)
         set(in);
         EXPECT_EQ(query(in), orders) << "case " << n++;
     }
-}
 
-TEST_P(WriteLog, TheAnswerStopsAtTheRowCapWithTheNewestEntries)
-{
     std::vector<rsim::db::Row> rows;
-    for (int n = 0; n < 1005; ++n) {
+    for (int hour = 0; hour < 1005; ++hour) {
         const CBSDateTime when =
-            CBSDateTime::fromTDateTime(CBSDateTime(2026, 4, 1).toTDateTime() + n / 24.0);
-        rows.push_back(rowOf(920000000000 + n, when.toWire(), 32, 321, "", "0"));
+            CBSDateTime::fromTDateTime(CBSDateTime(2026, 4, 1).toTDateTime() + hour / 24.0);
+        rows.push_back(rowOf(920000000000 + hour, when.toWire(), 32, 321, "", "0"));
     }
     db_->insertMany("rsim_write_log", kColumns, rows);
     const auto orders = query(criteria(32, 321));
