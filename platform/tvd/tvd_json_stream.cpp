@@ -59,7 +59,9 @@ bool plainBlock(std::uint64_t block)
 // A JSON string exactly as dump() writes it: UTF-8 text as it is, in runs between escapes. Text
 // of plain bytes only, most of what is written, is copied in one piece, checked eight bytes at a
 // time. Text that is not UTF-8 goes through the library, to be refused as the tree refuses it.
-void writeText(std::string& out, std::string_view value)
+} // namespace
+
+void appendText(std::string& out, std::string_view value)
 {
     std::size_t plain = 0;
     for (std::uint64_t block; plain + 8 <= value.size(); plain += 8) {
@@ -93,6 +95,8 @@ void writeText(std::string& out, std::string_view value)
     out += '"';
 }
 
+namespace {
+
 template <class Int>
 void writeInteger(std::string& out, Int value)
 {
@@ -103,12 +107,12 @@ void writeInteger(std::string& out, Int value)
 
 void writeValue(std::string& out, const std::string& text)
 {
-    writeText(out, text);
+    appendText(out, text);
 }
 
 void writeValue(std::string& out, const CBSDateTime& date)
 {
-    writeText(out, date.toWire());
+    appendText(out, date.toWire());
 }
 
 template <class Int>
@@ -158,7 +162,7 @@ const std::vector<ParamsWriter::Field>& ParamsWriter::fieldsOf(const STvdTypeDes
             throw std::logic_error(std::string("member table of ") + member.name +
                                    " is not completed");
         std::string key;
-        writeText(key, member.name);
+        appendText(key, member.name);
         key += ':';
         fields.push_back(
             {i, std::move(key), member.offset, tvd_withKind(member.kind, [](auto type) {
@@ -195,7 +199,7 @@ void ParamsWriter::startMember(std::string& out, bool list)
         return;
     if (member_ > 0)
         out += ',';
-    writeText(out, members_[member_].name);
+    appendText(out, members_[member_].name);
     out += list ? ":[" : ":";
     record_ = 0;
     taken_ = 0;
@@ -223,18 +227,15 @@ bool ParamsWriter::writeCurrent(std::string& out, std::size_t start, std::size_t
     return true;
 }
 
-void ParamsWriter::take(std::string& out, CTvdBasicListObject& list)
+void ParamsWriter::startRecord(std::string& out, const CTvdBasicListObject& list)
 {
     while (members_[member_].object != &list)
         writeCurrent(out, out.size(), static_cast<std::size_t>(-1));
     startMember(out, true);
-    for (int i = 0; i < list.count(); ++i, ++record_) {
-        if (record_ > 0)
-            out += ',';
-        writeRecord(out, list.element(i));
-    }
-    taken_ += list.count();
-    list.resize(0);
+    if (record_ > 0)
+        out += ',';
+    ++record_;
+    ++taken_;
 }
 
 bool ParamsWriter::next(std::string& out, std::size_t minBytes)

@@ -25,10 +25,11 @@ public:
     // The whole text at once.
     std::string all();
 
-    // For a list that is filled while the text is written: appends to out what comes before the
-    // list and the records the list holds, then empties it. next() goes on after these records,
-    // which then need not be held until the whole text is written.
-    void take(std::string& out, CTvdBasicListObject& list);
+    // For a list whose records the caller writes itself, each appended to out as the object
+    // encode() makes of it: appends what comes before the list's next record, its name or the
+    // comma after the record before. next() goes on after the records written so, which the list
+    // never holds.
+    void startRecord(std::string& out, const CTvdBasicListObject& list);
 
     // Records in all the lists of the parameter object together.
     static long long recordCount(const CTvdBasicParamObject& params);
@@ -59,7 +60,7 @@ private:
     std::vector<Member> members_;
     std::size_t member_ = 0;
     int record_ = -1; // in the current list; -1: its name is not written yet
-    int taken_ = 0;   // records of the current list written by take() and emptied from it
+    int taken_ = 0;   // records of the current list written by the caller
     bool started_ = false;
     bool finished_ = false;
     std::vector<std::pair<const STvdTypeDesc*, std::vector<Field>>> plans_;
@@ -68,6 +69,10 @@ private:
 } // namespace tvd::wire
 
 namespace tvd::wire {
+
+// Appends text as a JSON string exactly as dump() writes it; text that is not UTF-8 throws what
+// dump() throws.
+void appendText(std::string& out, std::string_view text);
 
 // Takes the records of a request's list as they are read, `size` at a time (the rest at the end
 // of the list); the list is emptied after each take, so a list of any length is held a chunk at

@@ -39,10 +39,10 @@ struct CallContext {
     // Keys of the records a write touched ("PROVINCE_CODE=11"), or whose secrets a query
     // answered, for the audit table. Never put secrets (KI values, KI keys, passwords) here.
     std::vector<std::string> auditKeys;
-    // A query that fills a list of its out-object row by row may hand the list over here every
-    // so often: its records are written to the answer and emptied from it, so that a long answer
-    // is held as text only. Unset: the list keeps its records.
-    std::function<void(CTvdBasicListObject& records)> answerRecords{};
+    // The answer's text, ready for one more record of a list of the query's out-object: the
+    // query appends the record there, as the object encode() makes of it, and the list holds
+    // none. An answer of many rows is so written as they are read, and held as text only.
+    std::function<std::string&(const CTvdBasicListObject& list)> answerRecord{};
 };
 
 // Fills the out-object (or the error record) and returns 0 on success, non-zero on a refusal.

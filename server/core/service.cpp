@@ -202,9 +202,10 @@ Answer Service::run(const Call& call)
     std::string text = R"({"out":)";
     tvd::wire::ParamsWriter answerWriter(out.params());
     std::int64_t rows = 0;
-    context.answerRecords = [&](CTvdBasicListObject& records) {
-        rows += records.count();
-        answerWriter.take(text, records);
+    context.answerRecord = [&](const CTvdBasicListObject& list) -> std::string& {
+        ++rows;
+        answerWriter.startRecord(text, list);
+        return text;
     };
     const auto answered = [&](const Outcome& outcome) {
         rows += outcome.rows + tvd::wire::ParamsWriter::recordCount(out.params());

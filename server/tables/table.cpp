@@ -1,13 +1,31 @@
 #include "table.h"
 
 #include "formats.h"
+#include "tvd_json_stream.h"
 #include "tvd_member.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cstring>
 #include <iostream>
 #include <unordered_set>
 
 namespace rsim::tables {
+
+// A record's JSON object written straight from a row, its members in name order.
+struct ObjectText {
+    std::string& out;
+    char separator = '{';
+
+    void member(std::string_view key)
+    {
+        out += separator;
+        separator = ',';
+        out += key;
+    }
+    void end() { out += separator == '{' ? "{}" : "}"; }
+};
+
 namespace {
 
 using db::Row;
@@ -15,7 +33,6 @@ using db::Value;
 
 constexpr std::size_t kInChunk = 500;
 constexpr std::size_t kInsertChunk = 10000;
-constexpr std::size_t kAnswerChunk = 1000; // records of an answer held before they are written
 
 std::string memberString(const CTvdBasicStructObject& record, int member)
 {
@@ -113,23 +130,57 @@ Value storedValue(const CTvdBasicStructObject& record, int offset)
         return std::int64_t{member};
 }
 
-// Sets a member from its stored value; false when that is the member's default (empty text, 0),
-// which stays unset.
-template <class T>
-bool readStored(const Value& stored, CTvdBasicStructObject& record, int offset)
+// A stored value as text: a text as it is held, a number in a text column as its digits.
+std::string_view storedText(const Value& stored, std::string& spare)
 {
-    T& member = tvd_memberAt<T>(record, offset);
+    if (const auto* text = std::get_if<std::string>(&stored))
+        return *text;
+    return spare = db::asText(stored);
+}
+
+// Appends a member read from its stored value (not NULL) after its key, as encode() writes the
+// member of a record read from that value; nothing when it is the member's default (empty text,
+// 0), which a record read from it leaves unset.
+template <class T>
+void answerStored(const Value& stored, std::string_view key, ObjectText& object)
+{
     if constexpr (std::is_same_v<T, std::string>) {
-        const auto* text = std::get_if<std::string>(&stored);
-        member = text != nullptr ? *text : db::asText(stored); // a number stored in a text column
-        return !member.empty();
+        std::string spare;
+        const std::string_view text = storedText(stored, spare);
+        if (text.empty())
+            return;
+        object.member(key);
+        tvd::wire::appendText(object.out, text);
     } else if constexpr (std::is_same_v<T, CBSDateTime>) {
-        CBSDateTime::fromWire(db::asText(stored), member);
-        return true;
+        std::string spare;
+        CBSDateTime date; // a text that is no date answers as the record's null date
+        CBSDateTime::fromWire(storedText(stored, spare), date);
+        object.member(key);
+        tvd::wire::appendText(object.out, date.toWire());
     } else {
         const std::int64_t held = db::asInt(stored);
-        member = static_cast<T>(held);
-        return held != 0;
+        if (held == 0)
+            return;
+        object.member(key);
+        char digits[24];
+        const auto end = std::to_chars(digits, digits + sizeof digits, static_cast<T>(held)).ptr;
+        object.out.append(digits, end);
+    }
+}
+
+// The member read from its stored value, as text (memberString of the record read from it).
+template <class T>
+std::string memberTextOf(const Value& stored)
+{
+    if constexpr (std::is_same_v<T, std::string>) {
+        return db::asText(stored);
+    } else if constexpr (std::is_same_v<T, CBSDateTime>) {
+        CBSDateTime date;
+        if (!isNull(stored))
+            CBSDateTime::fromWire(db::asText(stored), date);
+        return date.toWire();
+    } else {
+        return std::to_string(static_cast<T>(db::asInt(stored)));
     }
 }
 
@@ -153,13 +204,21 @@ Table::Table(const TableDef& def) : def_(def), name_(def.name()), keyNames_(def.
                         [&](const MemberRule& r) { return r.member == table[i].name && r.secret; });
         if (table[i].offset < 0 || (secret && table[i].kind != TVD_STRING))
             throw std::logic_error(name_ + "." + table[i].name + " cannot be stored");
+        std::string key;
+        tvd::wire::appendText(key, table[i].name);
+        key += ':';
         columns_.push_back(
-            {table[i].name, table[i].kind, i, secret, table[i].offset,
+            {table[i].name, table[i].kind, i, secret, table[i].offset, std::move(key),
              tvd_withKind(table[i].kind,
                           [](auto type) { return &storedValue<typename decltype(type)::type>; }),
              tvd_withKind(table[i].kind,
-                          [](auto type) { return &readStored<typename decltype(type)::type>; })});
+                          [](auto type) { return &answerStored<typename decltype(type)::type>; }),
+             tvd_withKind(table[i].kind,
+                          [](auto type) { return &memberTextOf<typename decltype(type)::type>; })});
+        answerOrder_.push_back(i);
     }
+    std::sort(answerOrder_.begin(), answerOrder_.end(),
+              [&](int a, int b) { return std::strcmp(table[a].name, table[b].name) < 0; });
     for (const auto& key : keyNames_)
         keyColumns_.push_back(column(key).member);
     uniqueSets_.push_back(keyColumns_);
@@ -215,26 +274,25 @@ Value Table::valueOf(const CTvdBasicStructObject& record, const Column& c,
     return c.value(record, c.offset);
 }
 
-// Members holding their default (empty text, 0, the null date) stay unset, so that an answer
+// Members holding their default (empty text, 0, the null date) are left out, so that an answer
 // carries only what is stored: 50 cards of 44 members are half the JSON this way.
-void Table::readRow(const Row& row, CTvdBasicStructObject& record, const secrets::SecretBox& box,
-                    bool reveal) const
+void Table::writeRow(const Row& row, const std::vector<std::string>& opened, bool reveal,
+                     std::string& out) const
 {
-    for (std::size_t i = 0; i < columns_.size(); ++i) {
-        const Column& c = columns_[i];
-        if (isNull(row[i]) || (c.secret && !reveal))
+    ObjectText object{out};
+    for (const int i : answerOrder_) {
+        const Column& c = columns_[static_cast<std::size_t>(i)];
+        const Value& value = row[static_cast<std::size_t>(i)];
+        if (isNull(value))
             continue;
-        bool stored = false;
-        if (c.secret) {
-            const std::string sealed = db::asText(row[i]);
-            tvd_memberAt<std::string>(record, c.offset) = opened(sealed, c, row, box);
-            stored = !sealed.empty();
-        } else {
-            stored = c.read(row[i], record, c.offset);
+        if (!c.secret) {
+            c.answer(value, c.key, object);
+        } else if (reveal && !db::asText(value).empty()) {
+            object.member(c.key);
+            tvd::wire::appendText(out, opened[static_cast<std::size_t>(i)]);
         }
-        if (stored)
-            record.markSet(c.member);
     }
+    object.end();
 }
 
 secrets::Place Table::place(const Column& c, const Row& key) const
@@ -277,6 +335,17 @@ Row Table::keyValues(const CTvdBasicStructObject& record) const
             values.emplace_back(memberInt(record, member));
     }
     return values;
+}
+
+std::string Table::keyText(const Row& row) const
+{
+    std::string text;
+    for (int member : keyColumns_) {
+        const Column& c = columns_[static_cast<std::size_t>(member)];
+        text += (text.empty() ? "" : ",") + c.name + "=" +
+                c.text(row[static_cast<std::size_t>(member)]);
+    }
+    return text;
 }
 
 std::string Table::keyText(const CTvdBasicStructObject& record) const
@@ -622,31 +691,29 @@ bool Table::select(const QueryPlan& plan, CallContext& context,
 }
 
 void Table::answerRows(CallContext& context, const Selection& selection, bool reveal,
-                       CTvdBasicListObject& out) const
+                       const CTvdBasicListObject& out) const
 {
     std::string sql = selectColumns_ + selection.conditions.where() + orderBy_;
     // Rows that a sealed criterion turns away do not count: those are limited as they are read.
     if (selection.sealed.empty())
         sql += " LIMIT " + std::to_string(selection.rows);
     std::int64_t answered = 0;
-    // Records of a chunk are made in place, not moved each time the list grows.
-    out.reserve(static_cast<int>(
-        std::min<std::int64_t>(selection.rows, static_cast<std::int64_t>(kAnswerChunk))));
+    std::vector<std::string> opened(columns_.size()); // the secrets of the row, when revealed
     context.db.query(sql, selection.conditions.params, [&](const Row& row) {
         if (answered >= selection.rows)
             return;
-        CTvdBasicStructObject& record = *out.append();
-        readRow(row, record, context.secrets, reveal);
+        for (std::size_t i = 0; reveal && i < columns_.size(); ++i)
+            if (columns_[i].secret)
+                opened[i] = isNull(row[i]) ? std::string()
+                                           : this->opened(db::asText(row[i]), columns_[i], row,
+                                                          context.secrets);
         for (const auto& [member, value] : selection.sealed)
-            if (memberString(record, member) != value) {
-                out.removeAt(out.count() - 1);
+            if (opened[static_cast<std::size_t>(member)] != value)
                 return;
-            }
         ++answered;
         if (reveal)
-            context.auditKeys.push_back(name_ + " " + keyText(record));
-        if (context.answerRecords && out.count() >= static_cast<int>(kAnswerChunk))
-            context.answerRecords(out);
+            context.auditKeys.push_back(name_ + " " + keyText(row));
+        writeRow(row, opened, reveal, context.answerRecord(out));
     });
 }
 

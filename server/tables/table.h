@@ -13,6 +13,8 @@
 
 namespace rsim::tables {
 
+struct ObjectText; // a record's JSON object, written straight from a row
+
 class Table {
 public:
     explicit Table(const TableDef& def);
@@ -66,12 +68,15 @@ private:
         std::string name;
         int kind;
         int member;
-        bool secret; // a text sealed at rest
-        int offset;  // of the member in a record
-        // The member's value as stored, and the member set from a stored value (false: it holds
-        // its default and stays unset): chosen once by the member's kind, not for each row.
+        bool secret;     // a text sealed at rest
+        int offset;      // of the member in a record
+        std::string key; // of the member in an answer's object: "\"NAME\":"
+        // Chosen once by the member's kind, not for each row: the member's value as stored; the
+        // member read from a stored value (not NULL) appended to an answer's object, unless it
+        // is the member's default; and as text.
         db::Value (*value)(const CTvdBasicStructObject& record, int offset);
-        bool (*read)(const db::Value& stored, CTvdBasicStructObject& record, int offset);
+        void (*answer)(const db::Value& stored, std::string_view key, ObjectText& object);
+        std::string (*text)(const db::Value& stored);
     };
 
     void checkNames() const;
@@ -79,8 +84,9 @@ private:
     struct Selection;
     bool select(const QueryPlan& plan, CallContext& context, const CTvdBasicStructObject& criteria,
                 Selection& selection, CBSErrorMsg& error) const;
+    // Writes each row to the answer as a record of out, which holds none.
     void answerRows(CallContext& context, const Selection& selection, bool reveal,
-                    CTvdBasicListObject& out) const;
+                    const CTvdBasicListObject& out) const;
 
     friend std::vector<secrets::SealedColumn> sealedColumns();
 
@@ -90,11 +96,13 @@ private:
                        const secrets::SecretBox& box) const;
     db::Value valueOf(const CTvdBasicStructObject& record, const Column& column,
                       const secrets::SecretBox& box) const;
-    // reveal: decrypt the secret members; otherwise they stay unset.
-    void readRow(const db::Row& row, CTvdBasicStructObject& record, const secrets::SecretBox& box,
-                 bool reveal) const;
+    // The row as the JSON object of its record. reveal: with its secrets, opened (by column);
+    // otherwise they are left out.
+    void writeRow(const db::Row& row, const std::vector<std::string>& opened, bool reveal,
+                  std::string& out) const;
     db::Row keyValues(const CTvdBasicStructObject& record) const;
     std::string keyText(const CTvdBasicStructObject& record) const;
+    std::string keyText(const db::Row& row) const;
     const Column& column(const std::string& name) const;
 
     // The members of a unique set's value as one text.
@@ -133,6 +141,7 @@ private:
     std::vector<std::string> keyNames_;
     std::vector<Column> columns_;
     std::vector<int> keyColumns_;
+    std::vector<int> answerOrder_; // the columns in the order of their names, as answers have them
     bool hasSecrets_ = false;
     // Its SQL, built once: every column in member order, the key as a WHERE clause, the order
     // of a query's rows.

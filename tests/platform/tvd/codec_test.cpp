@@ -144,7 +144,7 @@ TEST(CodecWriter, TextEqualsTheTreesDumpInEveryPieceSize)
     EXPECT_THROW(tvd::wire::ParamsWriter(bad).all(), json::type_error) << "refused as the tree is";
 }
 
-TEST(CodecWriter, AListWrittenWhileItIsFilledGivesTheTextOfTheWholeList)
+TEST(CodecWriter, AListWhoseRecordsTheCallerWritesGivesTheTextOfTheWholeList)
 {
     MResRemoteMgntApp::SOpInfo info;
     info.set_OP_ID(7);
@@ -161,14 +161,11 @@ TEST(CodecWriter, AListWrittenWhileItIsFilledGivesTheTextOfTheWholeList)
                                                                              nullptr);
     tvd::wire::ParamsWriter writer(params);
     std::string text;
-    int next = 0;
-    for (int size : {4, 0, 5}) {
-        for (int i = 0; i < size; ++i)
-            filling.push_back(all[static_cast<std::size_t>(next++)]);
-        writer.take(text, filling);
-        EXPECT_EQ(filling.count(), 0) << "taken records are let go";
+    for (int i = 0; i < 9; ++i) {
+        writer.startRecord(text, filling);
+        text += tvd::wire::encode(all[static_cast<std::size_t>(i)]).dump();
     }
-    filling.push_back(all[static_cast<std::size_t>(next)]);
+    filling.push_back(all[9]);
     while (writer.next(text, 7)) {
     }
     EXPECT_EQ(text, whole);
