@@ -68,10 +68,10 @@ class RefuseClose : public QObject {
 
 TEST(ModuleLoaderTest, AMissingLibraryOrEntryIsNamedAndTheHostRunsWithTheMenuDisabled)
 {
+    ModuleLoader loader;
     for (const auto& [path, why] :
          {std::pair<QString, QString>{"/nonexistent/libresremotesim.so", "无法加载业务模块 "},
           {NO_ENTRY_MODULE, "没有导出 CreateBusinessForm"}}) {
-        ModuleLoader loader;
         EXPECT_FALSE(loader.load(path));
         EXPECT_FALSE(loader.loaded());
         EXPECT_TRUE(loader.error().contains(path)) << loader.error().toStdString();
@@ -79,9 +79,6 @@ TEST(ModuleLoaderTest, AMissingLibraryOrEntryIsNamedAndTheHostRunsWithTheMenuDis
         MSysmgntDef::SOperator op = demoOperator();
         EXPECT_EQ(loader.createForm(10150173, &op), nullptr);
     }
-
-    ModuleLoader loader;
-    loader.load("/nonexistent/libresremotesim.so");
     MainWindow window(demoOperator(), "http://127.0.0.1:1", loader);
     EXPECT_FALSE(actionTitled(window.menuBar(), "远程写卡(&R)")->menu()->isEnabled());
     auto* notice = window.statusBar()->findChild<QLabel*>("module");

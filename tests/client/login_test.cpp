@@ -47,10 +47,8 @@ protected:
     static void TearDownTestSuite() { service_.reset(); }
     static QString address() { return QString::fromStdString(service_->address()); }
 
-    static std::unique_ptr<testsupport::RsimdProcess> service_;
+    static inline std::unique_ptr<testsupport::RsimdProcess> service_;
 };
-
-std::unique_ptr<testsupport::RsimdProcess> LoginTest::service_;
 
 TEST_F(LoginTest, AWrongPasswordIsRefusedAndSuccessBecomesTheServiceOfTheProcess)
 {

@@ -55,10 +55,8 @@ protected:
     }
 
     QTemporaryDir folder_;
-    static std::unique_ptr<testsupport::RsimdProcess> service_;
+    static inline std::unique_ptr<testsupport::RsimdProcess> service_;
 };
-
-std::unique_ptr<testsupport::RsimdProcess> ScreenshotsTest::service_;
 
 TEST_F(ScreenshotsTest, WritesOnePicturePerFunctionAndLogsOutOrSaysWhyTheLoginFailed)
 {

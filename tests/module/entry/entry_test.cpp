@@ -20,7 +20,6 @@ TEST_F(Entry, UnlistedCodesGiveNothingAndAFailedStartShowsOneMessage)
     // Binding the service object and the system library calls nothing, so the rights check is the
     // first call of the initialisation and the one the service refuses here: the window shows that
     // refusal as the library's error record, closes its wait box and goes no further.
-    gui_->clear();
     tvd_setProcessSession("not-a-session");
     ClearCalls();
     EXPECT_EQ(CreateBusinessForm(10150173, &operator_), nullptr);

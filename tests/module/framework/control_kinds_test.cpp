@@ -48,6 +48,11 @@ TEST_F(ControlKinds, KindsShowAMemberAndReadItBack)
     status->Show(statusCombo, card_, Card::idx_STS, lists_);
     EXPECT_EQ(statusCombo->currentIndex(), -1);
     EXPECT_EQ(status->Cell(card_, Card::idx_STS, lists_), "13");
+    // A text member shows the item of the code it holds, or itself when it holds no number.
+    for (const auto& [stored, shown] : {std::pair{"2", "[2] 暂停"}, {"双", "双"}}) {
+        card_.set_CARD_NAME(stored);
+        EXPECT_EQ(status->Cell(card_, Card::idx_CARD_NAME, lists_), shown);
+    }
     statusCombo->setCurrentIndex(1);
     status->Read(statusCombo, card_, Card::idx_STS, lists_, false);
     EXPECT_EQ(card_.STS, 2);

@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <set>
 
+using namespace MResRemoteMgntDef;
+using rsimcatalog::TableOf;
+
 namespace {
 
 struct Family {
@@ -22,12 +25,8 @@ std::vector<Family> families()
 {
     std::vector<Family> rows;
 #define RSIM_TEST_FAMILY_(Rec, suffix, add, mod, del, qry, listName, critName, CritT)              \
-    rows.push_back({#suffix,                                                                       \
-                    {add, mod, del, qry},                                                          \
-                    #listName,                                                                     \
-                    #critName,                                                                     \
-                    MResRemoteMgntDef::Rec::kTypeName,                                             \
-                    rsimcatalog::TableOf<MResRemoteMgntDef::Rec>()});
+    rows.push_back(                                                                                \
+        {#suffix, {add, mod, del, qry}, #listName, #critName, Rec::kTypeName, TableOf<Rec>()});
     RSIM_FAMILIES(RSIM_TEST_FAMILY_)
 #undef RSIM_TEST_FAMILY_
     return rows;

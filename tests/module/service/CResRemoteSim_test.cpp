@@ -4,33 +4,20 @@
 #include "loopback_port.h"
 #include "window_driver.h"
 
-using windowtest::WindowDriver;
 using namespace MResRemoteMgntDef;
 
 namespace {
 
-class RemoteSim : public WindowDriver {
-protected:
-    void SetUp() override
-    {
-        WindowDriver::SetUp();
-        sim_.Init(0, operator_.REGION_CODE, operator_.COUNTY_CODE, operator_.ORG_ID,
-                  operator_.OP_ID);
-        info_.set_REGION_CODE(10);
-        info_.set_COUNTY_CODE(1001);
-        info_.set_ORG_ID(100101);
-        info_.set_OP_ID(operator_.OP_ID);
-    }
-    CResRemoteSim sim_;
-    MResRemoteMgntApp::SOpInfo info_;
-};
+using RemoteSim = windowtest::WindowDriver;
 
 TEST_F(RemoteSim, EarlyOperationsResetTheErrorRecordAndLaterOnesLeaveIt)
 {
+    CResRemoteSim remote;
+    remote.Init(0, operator_.REGION_CODE, operator_.COUNTY_CODE, operator_.ORG_ID, operator_.OP_ID);
     CBSErrorMsg error;
     error.set(9, 9, "before", "before");
     SResRemoteProvCodeList provinces;
-    EXPECT_TRUE(sim_.qry_provinceCode(SResRemoteProvCode(), provinces, error));
+    EXPECT_TRUE(remote.qry_provinceCode(SResRemoteProvCode(), provinces, error));
     EXPECT_EQ(error.code, 0);
     EXPECT_EQ(error.message, "no error");
     EXPECT_EQ(error.hint, "no error");
@@ -38,7 +25,7 @@ TEST_F(RemoteSim, EarlyOperationsResetTheErrorRecordAndLaterOnesLeaveIt)
     CBSErrorMsg kept;
     kept.set(9, 9, "before", "kept");
     SResRemoteCardVendorDllList dlls;
-    EXPECT_TRUE(sim_.qry_cardVendorDll(SResRemoteCardVendorDll(), dlls, kept));
+    EXPECT_TRUE(remote.qry_cardVendorDll(SResRemoteCardVendorDll(), dlls, kept));
     EXPECT_EQ(Calls().back().code, "RMOSMQ33");
     EXPECT_EQ(kept.code, 9);
     EXPECT_EQ(kept.message, "before");
@@ -50,7 +37,7 @@ TEST_F(RemoteSim, EarlyOperationsResetTheErrorRecordAndLaterOnesLeaveIt)
     dll.set_VENDOR_CODE("ZZ");
     dll.set_CARD_TYPE("ZZ");
     dll.set_PROVINCE_CODE("99");
-    EXPECT_FALSE(sim_.del_cardVendorDll(info_, missing, kept));
+    EXPECT_FALSE(remote.del_cardVendorDll(MResRemoteMgntApp::SOpInfo(), missing, kept));
     EXPECT_NE(kept.message, "before");
     EXPECT_NE(kept.code, 0);
 

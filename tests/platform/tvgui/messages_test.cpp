@@ -17,50 +17,44 @@ namespace {
 // The confirmation the windows ask: Yes and No, the question icon, No the default.
 constexpr int kConfirm = MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2;
 
-class Recorded : public ::testing::Test {
-protected:
-    void SetUp() override { previous_ = setGuiInteraction(&gui_); }
-    void TearDown() override { setGuiInteraction(previous_); }
-
-    RecordingInteraction gui_;
-    GuiInteraction* previous_ = nullptr;
-};
-
-TEST_F(Recorded, MessagesAreFormattedOnceAndAnsweredFromTheScriptThenByDefault)
+TEST(Recorded, MessagesAreFormattedOnceAndAnsweredFromTheScriptThenByDefault)
 {
+    RecordingInteraction gui;
+    GuiInteraction* previous = setGuiInteraction(&gui);
     ShowGUIMessage("异常：调用接口失败\r\n[%s]\r\n[%s]!", "提示", MB_ICONINFORMATION,
                    "100% 失败 %s %d", "hint");
-    EXPECT_EQ(gui_.lastMessage().text, "异常：调用接口失败\n[100% 失败 %s %d]\n[hint]!");
+    EXPECT_EQ(gui.lastMessage().text, "异常：调用接口失败\n[100% 失败 %s %d]\n[hint]!");
 
     ShowGUIMessage("%d条记录, %05.1f", "", 0, 12, 3.14159);
-    EXPECT_EQ(gui_.lastMessage().text, "12条记录, 003.1");
-    ASSERT_EQ(gui_.messages().size(), 2U);
+    EXPECT_EQ(gui.lastMessage().text, "12条记录, 003.1");
+    EXPECT_EQ(gui.messages().size(), 2U);
 
-    gui_.answerNext(IDNO);
-    gui_.answerNext(IDCANCEL);
+    gui.answerNext(IDNO);
+    gui.answerNext(IDCANCEL);
     EXPECT_EQ(ShowGUIMessage("q1", "确认操作", kConfirm), IDNO);
     EXPECT_EQ(ShowGUIMessage("q2", "确认操作", kConfirm), IDCANCEL);
     EXPECT_EQ(ShowGUIMessage("q3", "确认操作", kConfirm), IDYES);
     EXPECT_EQ(ShowGUIMessage("note", "提示", MB_ICONHAND), IDOK);
     EXPECT_EQ(ShowGUIMessage("ok?", "提示", MB_OKCANCEL), IDOK); // IDYES is not offered there
-    gui_.setQuestionDefault(IDNO);
+    gui.setQuestionDefault(IDNO);
     EXPECT_EQ(ShowGUIMessage("q4", "确认操作", MB_YESNOCANCEL), IDNO);
 
-    gui_.answerNext(IDYES);
-    gui_.clear();
-    EXPECT_TRUE(gui_.messages().empty());
-    EXPECT_EQ(gui_.lastMessage().flags, -1);
+    gui.answerNext(IDYES);
+    gui.clear();
+    EXPECT_TRUE(gui.messages().empty());
+    EXPECT_EQ(gui.lastMessage().flags, -1);
     EXPECT_EQ(ShowGUIMessage("q5", "确认操作", kConfirm), IDNO) << "clear() drops scripted answers";
 
     ShowWaitBox("正在查询信息中，请稍候...");
-    EXPECT_TRUE(gui_.waitBoxOpen());
+    EXPECT_TRUE(gui.waitBoxOpen());
     UpdateWaitBox("正在更新控件界面中，请稍候...");
-    gui_.clear();
-    EXPECT_TRUE(gui_.waitBoxOpen()) << "clear() keeps whether the box is open";
+    gui.clear();
+    EXPECT_TRUE(gui.waitBoxOpen()) << "clear() keeps whether the box is open";
     CloseWaitBox();
     CloseWaitBox();
-    EXPECT_FALSE(gui_.waitBoxOpen());
-    EXPECT_EQ(gui_.waitEvents(), QStringList({"close", "close"}));
+    EXPECT_FALSE(gui.waitBoxOpen());
+    EXPECT_EQ(gui.waitEvents(), QStringList({"close", "close"}));
+    setGuiInteraction(previous);
 }
 
 // Unknown icon bits show no icon; a default button that is not offered falls back to the first.

@@ -1,6 +1,5 @@
 // The inquiry window end to end: its three pages against the demo service.
 #include "cut_notice.h"
-#include "driver.h"
 #include "window_driver.h"
 
 #include <QDate>
@@ -219,34 +218,6 @@ TEST_F(InquiryForm, SegmentAndImsiQueriesSendTheTickedTextsAndClearRefillsTheReg
     EXPECT_EQ(criteria("RMOSMQ50"), json::parse(R"({"START_IMSI":"46000","END_IMSI":" 46001",
                                                     "PS_NET_CODE":" HLR","REGION_CODE":"10"})"));
     expectOnlyMessage("提示：没有查到开通平台IMSI信息!", "提示", 64);
-}
-
-// Stored texts that are no numbers, or codes without a name, are shown as they are stored. The
-// rows are taken out again before anything is checked, so other tests never see them.
-TEST_F(InquiryForm, CodesThatAreNoNumbersOrUnknownAreShownAsStored)
-{
-    auto db = rsim::db::connect(windowtest::ServiceDatabase());
-    db->exec("INSERT INTO rsim_write_log (SO_NBR, OP_ID, OP_TIME, CARD_FLAG, REGION_CODE) "
-             "VALUES (990000000001, 1, '2099-01-01 08:00:00', '双', 10)");
-    db->exec("INSERT INTO rsim_ps_number (NUMBER_SEGMENT, REGION_CODE) "
-             "VALUES ('0000000', '广州'), ('0000001', '77')");
-    showPage(0);
-    click("btnQuery");
-    showPage(1);
-    click("btnQryMsisdn");
-    db->exec("DELETE FROM rsim_write_log WHERE SO_NBR = 990000000001");
-    db->exec("DELETE FROM rsim_ps_number WHERE NUMBER_SEGMENT IN ('0000000', '0000001')");
-
-    auto* log = list("lstvWriteCardLogShowList");
-    ASSERT_GT(log->rowCount(), 0);
-    EXPECT_EQ(log->caption(0), "990000000001");
-    EXPECT_EQ(log->cellText(0, 6), "双");
-    auto* segments = list("lstvMsisdnSegList");
-    ASSERT_GE(segments->rowCount(), 2);
-    EXPECT_EQ(segments->caption(0), "0000000");
-    EXPECT_EQ(segments->cellText(0, 2), "广州");
-    EXPECT_EQ(segments->cellText(1, 2), "77");
-    EXPECT_TRUE(gui_->messages().empty());
 }
 
 } // namespace

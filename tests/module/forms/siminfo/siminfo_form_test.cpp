@@ -273,9 +273,8 @@ TEST_F(SimForm, ImportedCardsAreSentInOneCallWithTheEditAreasSharedFieldsAndProg
                                                "update:正在提交数据，请稍候...（20000/25000条）",
                                                "update:正在保存25000条数据，请稍候...", "close"}));
     EXPECT_EQ(lastText(), "提示:远程写卡明细数据新增成功!");
-    const auto calls = Calls("RMOSMQ25");
-    ASSERT_EQ(calls.size(), 1U);
-    const json cards = json::parse(calls.back().encodedIn)["in"]["listRemoteSimInfo"];
+    ASSERT_EQ(Calls("RMOSMQ25").size(), 1U);
+    const json cards = sent("RMOSMQ25")["listRemoteSimInfo"];
     ASSERT_EQ(cards.size(), static_cast<std::size_t>(kCards));
     EXPECT_EQ(cards.front()["IMSI"], "460006300024999");
     EXPECT_EQ(cards[777]["SIM_ID"], "89860063000000024222");
