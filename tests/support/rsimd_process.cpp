@@ -136,11 +136,6 @@ int RsimdProcess::stop()
     return status_;
 }
 
-int RsimdProcess::port() const
-{
-    return std::stoi(address_.substr(address_.rfind(':') + 1));
-}
-
 int runRsimd(const std::string& arguments, std::string& output)
 {
     FILE* pipe = ::popen((std::string(RSIMD_PATH) + " " + arguments + " 2>&1").c_str(), "r");

@@ -41,7 +41,7 @@ public:
 
     // "http://127.0.0.1:PORT" (https:// with --tls-cert)
     const std::string& address() const { return address_; }
-    int port() const;
+    int port() const { return std::stoi(address_.substr(address_.rfind(':') + 1)); }
     const std::string& database() const { return database_; }
     std::string keyFile() const { return folder_.path() + "/rsim.key"; }
     int pid() const { return pid_; }

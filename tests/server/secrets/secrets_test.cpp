@@ -23,7 +23,7 @@ bool refuses(Action&& action, const std::string& part)
 
 const Place kCardA{"rsim_sim", "KI_CODE", {"460001234567890"}};
 
-TEST(SecretBox, SealsEachValueWithAFreshNonceAndOpensIt)
+TEST(SecretBox, SealsEachValueWithAFreshNonceAndOpensItOnlyInItsPlaceUnaltered)
 {
     const SecretBox box = SecretBox::withRandomKey();
     const std::string ki = "0123456789ABCDEF0123456789abcdef";
@@ -38,12 +38,8 @@ TEST(SecretBox, SealsEachValueWithAFreshNonceAndOpensIt)
     EXPECT_EQ(box.decrypt(box.encrypt("密钥 KEY00001", kCardA), kCardA), "密钥 KEY00001");
     EXPECT_EQ(box.encrypt("", kCardA), "");
     EXPECT_EQ(box.decrypt("", kCardA), "");
-}
 
-TEST(SecretBox, RefusesAValueMovedToAnotherPlaceAlteredForeignOrMalformed)
-{
-    const SecretBox box = SecretBox::withRandomKey();
-    const std::string sealed = box.encrypt("0123456789ABCDEF0123456789ABCDEF", kCardA);
+    const std::string& sealed = first;
     const std::vector<Place> elsewhere{
         {"rsim_sim", "KI_CODE", {"460001234567891"}}, // another card
         {"rsim_sim", "KI_KEY", {"460001234567890"}},  // another column of the card
