@@ -72,6 +72,38 @@ std::string redacted(const std::string& address)
     return std::regex_replace(std::regex_replace(address, userinfo, "$1:***@"), parameter, "$1***");
 }
 
+Value Columns::value(std::size_t column) const
+{
+    switch (kind(column)) {
+    case Kind::Null: return {};
+    case Kind::Integer: return integer(column);
+    case Kind::Text: return std::string(text(column));
+    }
+    return {};
+}
+
+// A row's texts keep their storage from one row to the next.
+void Driver::query(std::string_view sql, const Row& params,
+                   const std::function<void(const Row&)>& onRow)
+{
+    Row row;
+    queryColumns(sql, params, [&](const Columns& columns) {
+        row.resize(columns.count());
+        for (std::size_t i = 0; i < row.size(); ++i) {
+            const Columns::Kind kind = columns.kind(i);
+            if (kind == Columns::Kind::Integer)
+                row[i] = columns.integer(i);
+            else if (kind == Columns::Kind::Null)
+                row[i] = std::monostate{};
+            else if (auto* held = std::get_if<std::string>(&row[i]))
+                held->assign(columns.text(i));
+            else
+                row[i].emplace<std::string>(columns.text(i));
+        }
+        onRow(row);
+    });
+}
+
 std::int64_t asInt(const Value& value)
 {
     if (const auto* i = std::get_if<std::int64_t>(&value))

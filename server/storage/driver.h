@@ -28,6 +28,22 @@ struct Error : std::runtime_error {
     Kind kind;
 };
 
+// The columns of one row of a query where the driver holds them, valid while its onRow runs:
+// read without a copy.
+class Columns {
+public:
+    enum class Kind { Null, Integer, Text };
+    virtual std::size_t count() const = 0;
+    virtual Kind kind(std::size_t column) const = 0;
+    virtual std::int64_t integer(std::size_t column) const = 0; // of an Integer column
+    // Of a column of any kind: an integer as its digits, NULL as a text of no data (nullptr).
+    virtual std::string_view text(std::size_t column) const = 0;
+    Value value(std::size_t column) const;
+
+protected:
+    ~Columns() = default;
+};
+
 class Driver {
 public:
     virtual ~Driver() = default;
@@ -38,8 +54,11 @@ public:
     virtual std::int64_t execCount(std::string_view sql, const Row& params = {}) = 0;
     // Integer columns come back as int64, text as string, NULL as monostate. onRow may run
     // further queries on this driver.
-    virtual void query(std::string_view sql, const Row& params,
-                       const std::function<void(const Row&)>& onRow) = 0;
+    void query(std::string_view sql, const Row& params,
+               const std::function<void(const Row&)>& onRow);
+    // The same, each row's columns read where the driver holds them.
+    virtual void queryColumns(std::string_view sql, const Row& params,
+                              const std::function<void(const Columns&)>& onRow) = 0;
     // Many rows into table(columns), all or nothing: SQLite reuses one prepared insert,
     // PostgreSQL sends COPY. Runs in the open transaction, or in one of its own.
     virtual void insertMany(std::string_view table, const std::vector<std::string>& columns,

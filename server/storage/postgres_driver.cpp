@@ -125,8 +125,8 @@ public:
     {
         return run(sql, params).affected_rows();
     }
-    void query(std::string_view sql, const Row& params,
-               const std::function<void(const Row&)>& onRow) override;
+    void queryColumns(std::string_view sql, const Row& params,
+                      const std::function<void(const Columns&)>& onRow) override;
     void insertMany(std::string_view table, const std::vector<std::string>& columns,
                     const std::vector<Row>& rows) override;
 
@@ -163,27 +163,52 @@ try : connection_(address) {
                 "cannot connect to PostgreSQL at '" + redacted(address) + "': " + e.what());
 }
 
-void PostgresDriver::query(std::string_view sql, const Row& params,
-                           const std::function<void(const Row&)>& onRow)
+// A row of a result; its columns of the integer types are integers, all others text.
+class ResultColumns final : public Columns {
+public:
+    explicit ResultColumns(const pqxx::result& result) : integer_(result.columns())
+    {
+        for (std::size_t c = 0; c < integer_.size(); ++c) {
+            const pqxx::oid type = result.column_type(static_cast<pqxx::row::size_type>(c));
+            integer_[c] = type == kInt8 || type == kInt2 || type == kInt4;
+        }
+    }
+    void at(const pqxx::row& row) { row_ = &row; }
+
+    std::size_t count() const override { return integer_.size(); }
+    Kind kind(std::size_t column) const override
+    {
+        return field(column).is_null() ? Kind::Null : integer_[column] ? Kind::Integer : Kind::Text;
+    }
+    std::int64_t integer(std::size_t column) const override
+    {
+        return field(column).as<std::int64_t>();
+    }
+    std::string_view text(std::size_t column) const override
+    {
+        const auto value = field(column);
+        if (value.is_null())
+            return {};
+        return {value.c_str(), value.size()};
+    }
+
+private:
+    pqxx::field field(std::size_t column) const
+    {
+        return (*row_)[static_cast<pqxx::row::size_type>(column)];
+    }
+    std::vector<bool> integer_;
+    const pqxx::row* row_ = nullptr;
+};
+
+void PostgresDriver::queryColumns(std::string_view sql, const Row& params,
+                                  const std::function<void(const Columns&)>& onRow)
 {
     const pqxx::result result = run(sql, params);
-    Row row(static_cast<std::size_t>(result.columns()));
-    std::vector<bool> integer(row.size());
-    for (std::size_t c = 0; c < row.size(); ++c) {
-        const pqxx::oid type = result.column_type(static_cast<pqxx::row::size_type>(c));
-        integer[c] = type == kInt8 || type == kInt2 || type == kInt4;
-    }
-    for (const auto& r : result) {
-        for (std::size_t c = 0; c < row.size(); ++c) {
-            const auto field = r[static_cast<pqxx::row::size_type>(c)];
-            if (field.is_null())
-                row[c] = std::monostate{};
-            else if (integer[c])
-                row[c] = field.as<std::int64_t>();
-            else
-                row[c] = std::string(field.c_str(), field.size());
-        }
-        onRow(row);
+    ResultColumns columns(result);
+    for (const auto& row : result) {
+        columns.at(row);
+        onRow(columns);
     }
 }
 

@@ -74,8 +74,8 @@ public:
 
     void exec(std::string_view sql, const Row& params = {}) override { execCount(sql, params); }
     std::int64_t execCount(std::string_view sql, const Row& params = {}) override;
-    void query(std::string_view sql, const Row& params,
-               const std::function<void(const Row&)>& onRow) override;
+    void queryColumns(std::string_view sql, const Row& params,
+                      const std::function<void(const Columns&)>& onRow) override;
     void insertMany(std::string_view table, const std::vector<std::string>& columns,
                     const std::vector<Row>& rows) override;
 
@@ -95,7 +95,6 @@ private:
     void bind(sqlite3_stmt* statement, std::string_view sql, std::span<const Row> rows);
     void dropIdleStatements();
     // Column i into value; a text goes into the storage of the text value held before.
-    static void readColumn(sqlite3_stmt* statement, int i, Value& value);
 
     sqlite3* db_ = nullptr;
     std::unordered_map<std::string, sqlite3_stmt*> statements_;
@@ -179,18 +178,46 @@ void SqliteDriver::step(const Statement& statement, std::string_view sql)
         throw sqliteError(db_, sql);
 }
 
-void SqliteDriver::query(std::string_view sql, const Row& params,
-                         const std::function<void(const Row&)>& onRow)
+// A row of a statement as it stands after a step.
+class StatementColumns final : public Columns {
+public:
+    explicit StatementColumns(sqlite3_stmt* statement) : statement_(statement) {}
+    std::size_t count() const override
+    {
+        return static_cast<std::size_t>(sqlite3_column_count(statement_));
+    }
+    Kind kind(std::size_t column) const override
+    {
+        switch (sqlite3_column_type(statement_, index(column))) {
+        case SQLITE_INTEGER: return Kind::Integer;
+        case SQLITE_NULL: return Kind::Null;
+        default: return Kind::Text;
+        }
+    }
+    std::int64_t integer(std::size_t column) const override
+    {
+        return sqlite3_column_int64(statement_, index(column));
+    }
+    std::string_view text(std::size_t column) const override
+    {
+        const auto* text =
+            reinterpret_cast<const char*>(sqlite3_column_text(statement_, index(column)));
+        return {text, static_cast<std::size_t>(sqlite3_column_bytes(statement_, index(column)))};
+    }
+
+private:
+    static int index(std::size_t column) { return static_cast<int>(column); }
+    sqlite3_stmt* statement_;
+};
+
+void SqliteDriver::queryColumns(std::string_view sql, const Row& params,
+                                const std::function<void(const Columns&)>& onRow)
 {
     const Statement statement = prepared(sql, params);
-    const int columns = sqlite3_column_count(statement.get());
-    Row row(static_cast<std::size_t>(columns));
+    const StatementColumns columns(statement.get());
     int rc;
-    while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
-        for (int i = 0; i < columns; ++i)
-            readColumn(statement.get(), i, row[static_cast<std::size_t>(i)]);
-        onRow(row);
-    }
+    while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW)
+        onRow(columns);
     if (rc != SQLITE_DONE)
         throw sqliteError(db_, sql);
 }
@@ -316,22 +343,6 @@ void SqliteDriver::dropIdleStatements()
         sqlite3_finalize(entry.second);
         return true;
     });
-}
-
-void SqliteDriver::readColumn(sqlite3_stmt* statement, int i, Value& value)
-{
-    switch (sqlite3_column_type(statement, i)) {
-    case SQLITE_INTEGER: value = std::int64_t{sqlite3_column_int64(statement, i)}; return;
-    case SQLITE_NULL: value = std::monostate{}; return;
-    default: {
-        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, i));
-        const auto size = static_cast<std::size_t>(sqlite3_column_bytes(statement, i));
-        if (auto* held = std::get_if<std::string>(&value))
-            held->assign(text, size);
-        else
-            value.emplace<std::string>(text, size);
-    }
-    }
 }
 
 } // namespace

@@ -130,35 +130,34 @@ Value storedValue(const CTvdBasicStructObject& record, int offset)
         return std::int64_t{member};
 }
 
-// A stored value as text: a text as it is held, a number in a text column as its digits.
-std::string_view storedText(const Value& stored, std::string& spare)
-{
-    if (const auto* text = std::get_if<std::string>(&stored))
-        return *text;
-    return spare = db::asText(stored);
-}
-
-// Appends a member read from its stored value (not NULL) after its key, as encode() writes the
-// member of a record read from that value; nothing when it is the member's default (empty text,
-// 0), which a record read from it leaves unset.
+// Appends a member read from its stored value after its key, as encode() writes the member of a
+// record read from that value; nothing when it is NULL or the member's default (empty text, 0),
+// which a record read from it leaves unset.
 template <class T>
-void answerStored(const Value& stored, std::string_view key, ObjectText& object)
+void answerStored(const db::Columns& row, std::size_t column, std::string_view key,
+                  ObjectText& object)
 {
     if constexpr (std::is_same_v<T, std::string>) {
-        std::string spare;
-        const std::string_view text = storedText(stored, spare);
+        const std::string_view text = row.text(column); // a number in a text column as digits
         if (text.empty())
             return;
         object.member(key);
         tvd::wire::appendText(object.out, text);
     } else if constexpr (std::is_same_v<T, CBSDateTime>) {
-        std::string spare;
+        const std::string_view text = row.text(column);
+        if (text.data() == nullptr)
+            return;
         CBSDateTime date; // a text that is no date answers as the record's null date
-        CBSDateTime::fromWire(storedText(stored, spare), date);
+        CBSDateTime::fromWire(text, date);
         object.member(key);
         tvd::wire::appendText(object.out, date.toWire());
     } else {
-        const std::int64_t held = db::asInt(stored);
+        const db::Columns::Kind kind = row.kind(column);
+        if (kind == db::Columns::Kind::Null)
+            return;
+        const std::int64_t held = kind == db::Columns::Kind::Integer
+                                      ? row.integer(column)
+                                      : db::asInt(row.value(column)); // a text in a number column
         if (held == 0)
             return;
         object.member(key);
@@ -276,20 +275,18 @@ Value Table::valueOf(const CTvdBasicStructObject& record, const Column& c,
 
 // Members holding their default (empty text, 0, the null date) are left out, so that an answer
 // carries only what is stored: 50 cards of 44 members are half the JSON this way.
-void Table::writeRow(const Row& row, const std::vector<std::string>& opened, bool reveal,
+void Table::writeRow(const db::Columns& row, const std::vector<std::string>& opened, bool reveal,
                      std::string& out) const
 {
     ObjectText object{out};
-    for (const int i : answerOrder_) {
-        const Column& c = columns_[static_cast<std::size_t>(i)];
-        const Value& value = row[static_cast<std::size_t>(i)];
-        if (isNull(value))
-            continue;
+    for (const int member : answerOrder_) {
+        const auto i = static_cast<std::size_t>(member);
+        const Column& c = columns_[i];
         if (!c.secret) {
-            c.answer(value, c.key, object);
-        } else if (reveal && !db::asText(value).empty()) {
+            c.answer(row, i, c.key, object);
+        } else if (reveal && !row.text(i).empty()) {
             object.member(c.key);
-            tvd::wire::appendText(out, opened[static_cast<std::size_t>(i)]);
+            tvd::wire::appendText(out, opened[i]);
         }
     }
     object.end();
@@ -305,12 +302,9 @@ secrets::Place Table::place(const Column& c, const Row& key) const
 
 // A value that does not open (moved from another row, altered, or sealed with a key the key
 // file lost) answers as unreadable, and the rest of the answer goes on.
-std::string Table::opened(const std::string& sealed, const Column& c, const Row& row,
+std::string Table::opened(const std::string& sealed, const Column& c, const Row& key,
                           const secrets::SecretBox& box) const
 {
-    Row key;
-    for (int member : keyColumns_)
-        key.push_back(row[static_cast<std::size_t>(member)]);
     const secrets::Place where = place(c, key);
     try {
         return box.decrypt(sealed, where);
@@ -337,13 +331,12 @@ Row Table::keyValues(const CTvdBasicStructObject& record) const
     return values;
 }
 
-std::string Table::keyText(const Row& row) const
+std::string Table::keyText(const Row& key) const
 {
     std::string text;
-    for (int member : keyColumns_) {
-        const Column& c = columns_[static_cast<std::size_t>(member)];
-        text += (text.empty() ? "" : ",") + c.name + "=" +
-                c.text(row[static_cast<std::size_t>(member)]);
+    for (std::size_t k = 0; k < key.size(); ++k) {
+        const Column& c = columns_[static_cast<std::size_t>(keyColumns_[k])];
+        text += (text.empty() ? "" : ",") + c.name + "=" + c.text(key[k]);
     }
     return text;
 }
@@ -699,20 +692,29 @@ void Table::answerRows(CallContext& context, const Selection& selection, bool re
         sql += " LIMIT " + std::to_string(selection.rows);
     std::int64_t answered = 0;
     std::vector<std::string> opened(columns_.size()); // the secrets of the row, when revealed
-    context.db.query(sql, selection.conditions.params, [&](const Row& row) {
+    Row key;
+    context.db.queryColumns(sql, selection.conditions.params, [&](const db::Columns& row) {
         if (answered >= selection.rows)
             return;
-        for (std::size_t i = 0; reveal && i < columns_.size(); ++i)
-            if (columns_[i].secret)
-                opened[i] = isNull(row[i]) ? std::string()
-                                           : this->opened(db::asText(row[i]), columns_[i], row,
-                                                          context.secrets);
+        if (reveal) {
+            key.clear();
+            for (int member : keyColumns_)
+                key.push_back(row.value(static_cast<std::size_t>(member)));
+            for (std::size_t i = 0; i < columns_.size(); ++i) {
+                const std::string_view sealed = row.text(i);
+                if (columns_[i].secret)
+                    opened[i] =
+                        sealed.data() == nullptr
+                            ? std::string()
+                            : this->opened(std::string(sealed), columns_[i], key, context.secrets);
+            }
+        }
         for (const auto& [member, value] : selection.sealed)
             if (opened[static_cast<std::size_t>(member)] != value)
                 return;
         ++answered;
         if (reveal)
-            context.auditKeys.push_back(name_ + " " + keyText(row));
+            context.auditKeys.push_back(name_ + " " + keyText(key));
         writeRow(row, opened, reveal, context.answerRecord(out));
     });
 }

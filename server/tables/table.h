@@ -72,10 +72,11 @@ private:
         int offset;      // of the member in a record
         std::string key; // of the member in an answer's object: "\"NAME\":"
         // Chosen once by the member's kind, not for each row: the member's value as stored; the
-        // member read from a stored value (not NULL) appended to an answer's object, unless it
-        // is the member's default; and as text.
+        // member read from a row's column appended to an answer's object, unless it is NULL or
+        // the member's default; and the member read from a stored value as text.
         db::Value (*value)(const CTvdBasicStructObject& record, int offset);
-        void (*answer)(const db::Value& stored, std::string_view key, ObjectText& object);
+        void (*answer)(const db::Columns& row, std::size_t column, std::string_view key,
+                       ObjectText& object);
         std::string (*text)(const db::Value& stored);
     };
 
@@ -92,17 +93,18 @@ private:
 
     // Where a secret of the row with this key is sealed to.
     secrets::Place place(const Column& c, const db::Row& key) const;
-    std::string opened(const std::string& sealed, const Column& c, const db::Row& row,
+    std::string opened(const std::string& sealed, const Column& c, const db::Row& key,
                        const secrets::SecretBox& box) const;
     db::Value valueOf(const CTvdBasicStructObject& record, const Column& column,
                       const secrets::SecretBox& box) const;
     // The row as the JSON object of its record. reveal: with its secrets, opened (by column);
     // otherwise they are left out.
-    void writeRow(const db::Row& row, const std::vector<std::string>& opened, bool reveal,
+    void writeRow(const db::Columns& row, const std::vector<std::string>& opened, bool reveal,
                   std::string& out) const;
     db::Row keyValues(const CTvdBasicStructObject& record) const;
     std::string keyText(const CTvdBasicStructObject& record) const;
-    std::string keyText(const db::Row& row) const;
+    // The text of a key's values, as of the record read from them.
+    std::string keyText(const db::Row& key) const;
     const Column& column(const std::string& name) const;
 
     // The members of a unique set's value as one text.
