@@ -27,7 +27,7 @@ TEST_F(Entry, UnlistedCodesGiveNothingAndAFailedStartShowsOneMessage)
     EXPECT_EQ(Calls()[0].code, "SYSMQ01");
     expectOnlyMessage("TavBroker返回错误消息:\n[Message] 会话无效或已过期，请重新登录\n[Hint   ] "
                       "chk_operRight\n[Code   ] 1\n[MinCode] 7",
-                      "异常信息", 16);
+                      "异常信息", MB_ICONHAND);
     EXPECT_EQ(gui_->waitEvents(), QStringList({"show:正在初始化控件界面中，请稍候...", "close"}));
 
     // An unreachable service shows the resource text.

@@ -162,7 +162,7 @@ TEST_F(ErrMsgForm, ARowClickLoadsTheRecordModifyAndDeleteSendItsKey)
     clickRow("lstvShowList", 3);
     gui_->clear();
     click("btnDel");
-    expectOnlyMessage("提示:信息删除成功!", "提示", 0);
+    expectOnlyMessage("提示:信息删除成功!", "提示", MB_OK);
     EXPECT_EQ(sent("RMOSMQ36")["listResRemoteDllErrMsg"],
               json::parse(R"([{"VENDOR_CODE":"V01","CARD_TYPE":"C128","DLL_NAME":"hnsc_w128.dll",
                               "ERR_CODE":"E900"}])"));

@@ -61,7 +61,7 @@ TEST_F(InquiryForm, TheSpanAndTheLogCriteriaAreCheckedInOrderBeforeAnyCall)
     ClearCalls();
     setSpan(begin, begin.addDays(366));
     click("btnQuery");
-    expectOnlyMessage("提示：对不起!操作日期查询跨度不能超过1年！", "提示", 16);
+    expectOnlyMessage("提示：对不起!操作日期查询跨度不能超过1年！", "提示", MB_ICONHAND);
     EXPECT_TRUE(Calls("RMOSMQ52").empty());
 
     gui_->clear();
@@ -80,16 +80,16 @@ TEST_F(InquiryForm, TheSpanAndTheLogCriteriaAreCheckedInOrderBeforeAnyCall)
     click("chkSimID");
     edit("edIMSI")->setText("   ");
     click("btnQuery");
-    expectOnlyMessage("勾选了[SIM卡号]复选框时必须输入[SIM卡号]，请输入!", "提示", 0);
+    expectOnlyMessage("勾选了[SIM卡号]复选框时必须输入[SIM卡号]，请输入!", "提示", MB_OK);
     gui_->clear();
     edit("edSimID")->setText("8986");
     click("btnQuery");
-    expectOnlyMessage("勾选[IMSI号]复选框时必须输入[IMSI号]，请选择!", "提示", 0);
+    expectOnlyMessage("勾选[IMSI号]复选框时必须输入[IMSI号]，请选择!", "提示", MB_OK);
     gui_->clear();
     click("chkSoNbr");
     edit("edSoNbr")->setText("12a");
     click("btnQuery");
-    expectOnlyMessage("[工单号]必须是整数，请重新输入!", "提示", 0);
+    expectOnlyMessage("[工单号]必须是整数，请重新输入!", "提示", MB_OK);
     EXPECT_TRUE(Calls("RMOSMQ52").empty());
 }
 
@@ -142,7 +142,7 @@ TEST_F(InquiryForm, TheLogListsTheNewestFirstCutAtTheCapAndEveryQueryCarriesTheO
               json::parse(R"({"REGION_CODE":10,"OP_ID":1,"SO_NBR":123456,"SIM_ID":" 8986",
                   "IMSI":"46000 ","PHONE1":"138","PHONE2":" 147","CARD_FLAG":"1",
                   "BEGIN_OP_TIME":"2026-11-01 00:00:00","END_OP_TIME":"2026-11-30 23:59:59"})"));
-    expectOnlyMessage("提示：没有查到写卡日志信息!", "提示", 64);
+    expectOnlyMessage("提示：没有查到写卡日志信息!", "提示", MB_ICONINFORMATION);
     EXPECT_EQ(list("lstvWriteCardLogShowList")->rowCount(), 0);
 }
 
@@ -169,7 +169,7 @@ TEST_F(InquiryForm, SegmentAndImsiQueriesSendTheTickedTextsAndClearRefillsTheReg
     click("btnQryMsisdn");
     EXPECT_EQ(criteria("RMOSMQ49"),
               json({{"NUMBER_SEGMENT", " 138 "}, {"PS_NET_CODE", "HLR1 "}, {"REGION_CODE", "11"}}));
-    expectOnlyMessage("提示：没有查到开通平台号段信息!", "提示", 64);
+    expectOnlyMessage("提示：没有查到开通平台号段信息!", "提示", MB_ICONINFORMATION);
     EXPECT_EQ(segments->rowCount(), 0);
 
     click("btnClearMsisdn");
@@ -201,7 +201,7 @@ TEST_F(InquiryForm, SegmentAndImsiQueriesSendTheTickedTextsAndClearRefillsTheReg
     EXPECT_FALSE(edit("edEndIMSI")->isReadOnly());
     edit("edBgnIMSI")->setText("46000");
     click("btnQryPsIMSI");
-    expectOnlyMessage("勾选了[结束IMSI]复选框时必须输入[结束IMSI]，请输入!", "提示", 0);
+    expectOnlyMessage("勾选了[结束IMSI]复选框时必须输入[结束IMSI]，请输入!", "提示", MB_OK);
 
     click("chkEndIMSI");
     EXPECT_FALSE(box("chkBgnIMSI")->isChecked());
@@ -217,7 +217,7 @@ TEST_F(InquiryForm, SegmentAndImsiQueriesSendTheTickedTextsAndClearRefillsTheReg
     click("btnQryPsIMSI");
     EXPECT_EQ(criteria("RMOSMQ50"), json::parse(R"({"START_IMSI":"46000","END_IMSI":" 46001",
                                                     "PS_NET_CODE":" HLR","REGION_CODE":"10"})"));
-    expectOnlyMessage("提示：没有查到开通平台IMSI信息!", "提示", 64);
+    expectOnlyMessage("提示：没有查到开通平台IMSI信息!", "提示", MB_ICONINFORMATION);
 }
 
 } // namespace

@@ -12,7 +12,6 @@ using MsisdnRangeForm = windowtest::OpenedWindow<10150178>;
 
 TEST_F(MsisdnRangeForm, ClearKeepsTheProvinceBoxAndEveryClickOnTheRangeBoxEmptiesItsEditors)
 {
-    EXPECT_TRUE(box("ckbQryProvince")->isChecked());
     click("btnQuery");
     EXPECT_EQ(sent("RMOSMQ24"),
               json::parse(R"({"sResRemoteImsiMsisdnGrp":{"PROVINCE_CODE":"11"}})"));

@@ -9,7 +9,6 @@ using VendorForm = windowtest::OpenedWindow<10150175>;
 
 TEST_F(VendorForm, AFreshWindowQueriesByTheFirstKiItemUntilTheBoxIsUnticked)
 {
-    EXPECT_TRUE(box("chkIsKI")->isChecked());
     click("btnQuery");
     EXPECT_EQ(sent("RMOSMQ12"), json::parse(R"({"sResRemoteVendorCode":{"IS_KI":0}})"));
     ASSERT_EQ(rows()->rowCount(), 1);

@@ -90,14 +90,14 @@ TEST_F(VendorDllForm, AnUploadReachesTheServerOnceAndEveryRefusalIsReportedAndCl
     const LocalFile library("hnsc_w128.dll", content);
     upload(library.path());
     EXPECT_EQ(gui_->waitEvents(), QStringList({"show:正在上传组件，请稍后...", "close"}));
-    expectOnlyMessage("组件上传成功!", "提示", 0);
+    expectOnlyMessage("组件上传成功!", "提示", MB_OK);
     EXPECT_EQ(ftp->download(folder_ + "/hnsc_w128.dll"), std::optional<std::string>(content));
     EXPECT_EQ(gui_->fileDialogs().back().first, "请选择合同文件");
     EXPECT_TRUE(Calls().empty()); // the upload does not call the service
 
     gui_->clear();
     upload(library.path());
-    expectOnlyMessage("提示:该文件在FTP服务器已存在,不能重复上传!", "异常信息", 64);
+    expectOnlyMessage("提示:该文件在FTP服务器已存在,不能重复上传!", "异常信息", MB_ICONINFORMATION);
     EXPECT_TRUE(gui_->waitEvents().isEmpty());
 
     gui_->clear();
@@ -106,7 +106,7 @@ TEST_F(VendorDllForm, AnUploadReachesTheServerOnceAndEveryRefusalIsReportedAndCl
 
     SetParameter(std::nullopt);
     EXPECT_EQ(CreateBusinessForm(10150182, &operator_), nullptr);
-    expectOnlyMessage("FTP配置参数没有配置，请配置表：xg.sys_para.", "提示", 16);
+    expectOnlyMessage("FTP配置参数没有配置，请配置表：xg.sys_para.", "提示", MB_ICONHAND);
 
     SetParameter("ftp://rsim:rsim/127.0.0.1/cards/");
     Open();
