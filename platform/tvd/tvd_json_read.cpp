@@ -333,6 +333,8 @@ private:
     // answer; false when it is none of these. A number stands in integer, a string in text.
     bool takenByAnswer(Value kind, std::int64_t integer, const std::string_view* text)
     {
+        if (frames_.size() > 1 && frames_.back().kind != Frame::Error) // deep in the target
+            return false;
         const bool number =
             kind == Value::Integer || kind == Value::Float || kind == Value::Boolean;
         if (atAnswerMember("result")) {
@@ -375,13 +377,15 @@ private:
     {
         const std::size_t position = keyPosition_++;
         if (position < guesses_.size()) {
-            const int guess = guesses_[position];
-            if (guess >= 0 && name == guessedType_->members[guess].name)
+            const auto& [guess, guessedName] = guesses_[position];
+            if (guess >= 0 && name == guessedName)
                 return guess;
         } else {
-            guesses_.resize(position + 1, -1);
+            guesses_.resize(position + 1, {-1, {}});
         }
-        return guesses_[position] = record.get_typeInfo()->memberIndex(name);
+        const int found = record.get_typeInfo()->memberIndex(name);
+        guesses_[position] = {found, found >= 0 ? guessedType_->members[found].name : ""};
+        return found;
     }
     // The path of the record being read, made only for a message: most records have none.
     std::string recordPath() const
@@ -478,7 +482,8 @@ private:
     int memberIndex_ = -1;
     int skip_ = 0; // depth inside a skipped value
     const STvdTypeDesc* guessedType_ = nullptr;
-    std::vector<int> guesses_; // by the position of a name in its record, the member it was
+    // By the position of a name in its record, the member it was and its name.
+    std::vector<std::pair<int, std::string_view>> guesses_;
     std::size_t keyPosition_ = 0;
     bool sawTarget_ = false;
 };

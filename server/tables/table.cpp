@@ -148,9 +148,13 @@ void answerStored(const db::Columns& row, std::size_t column, std::string_view k
         if (text.data() == nullptr)
             return;
         CBSDateTime date; // a text that is no date answers as the record's null date
-        CBSDateTime::fromWire(text, date);
+        const bool read = CBSDateTime::fromWire(text, date);
         object.member(key);
-        tvd::wire::appendText(object.out, date.toWire());
+        // A date read whole is its own wire form, digits and separators only.
+        if (read && text.size() == std::string_view("0000-00-00 00:00:00").size())
+            object.out.append(1, '"').append(text).append(1, '"');
+        else
+            tvd::wire::appendText(object.out, date.toWire());
     } else {
         const db::Columns::Kind kind = row.kind(column);
         if (kind == db::Columns::Kind::Null)
