@@ -35,11 +35,10 @@ public:
     QString saveFileName(const QString& caption, const QString& filter,
                          const QString& suggestedName) override;
 
-    // Scripted answers, used in order. With none left a message box answers the question default
-    // (IDYES unless set) when it offers that button, else its first button (IDOK for an OK box);
-    // a file dialog (open or save) is cancelled.
+    // Scripted answers, used in order. With none left a message box answers IDYES when it offers
+    // that button, else its first button (IDOK for an OK box); a file dialog (open or save) is
+    // cancelled.
     void answerNext(int buttonId) { answers_.push_back(buttonId); }
-    void setQuestionDefault(int buttonId) { questionDefault_ = buttonId; }
     void nextFile(const QString& path) { files_.push_back(path); }
 
     const std::vector<Message>& messages() const { return messages_; }
@@ -60,6 +59,5 @@ private:
     std::vector<std::pair<QString, QString>> fileDialogs_;
     std::deque<int> answers_;
     std::deque<QString> files_;
-    int questionDefault_ = IDYES;
     bool waitOpen_ = false;
 };

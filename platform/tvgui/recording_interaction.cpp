@@ -11,9 +11,8 @@ int RecordingInteraction::message(const QString& text, const QString& caption, i
         return answer;
     }
     const std::vector<int> buttons = MessageBoxStyleOf(flags).buttons;
-    const bool offered =
-        std::find(buttons.begin(), buttons.end(), questionDefault_) != buttons.end();
-    return offered ? questionDefault_ : buttons.front();
+    const bool offered = std::find(buttons.begin(), buttons.end(), IDYES) != buttons.end();
+    return offered ? IDYES : buttons.front();
 }
 
 void RecordingInteraction::waitShow(const QString& text)
