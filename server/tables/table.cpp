@@ -704,13 +704,16 @@ void Table::answerRows(CallContext& context, const Selection& selection, bool re
             key.clear();
             for (int member : keyColumns_)
                 key.push_back(row.value(static_cast<std::size_t>(member)));
+            // Only the sealed (text) columns are read as text here: SQLite converts a column it
+            // is asked for as text, after which its type is no longer reliable.
             for (std::size_t i = 0; i < columns_.size(); ++i) {
+                if (!columns_[i].secret)
+                    continue;
                 const std::string_view sealed = row.text(i);
-                if (columns_[i].secret)
-                    opened[i] =
-                        sealed.data() == nullptr
-                            ? std::string()
-                            : this->opened(std::string(sealed), columns_[i], key, context.secrets);
+                opened[i] =
+                    sealed.data() == nullptr
+                        ? std::string()
+                        : this->opened(std::string(sealed), columns_[i], key, context.secrets);
             }
         }
         for (const auto& [member, value] : selection.sealed)
