@@ -94,7 +94,6 @@ private:
     // The values of all rows, in order, to the statement's parameters.
     void bind(sqlite3_stmt* statement, std::string_view sql, std::span<const Row> rows);
     void dropIdleStatements();
-    // Column i into value; a text goes into the storage of the text value held before.
 
     sqlite3* db_ = nullptr;
     std::unordered_map<std::string, sqlite3_stmt*> statements_;
