@@ -256,20 +256,19 @@ public:
         if (skip_ > 0)
             return true;
         Frame& frame = frames_.back();
-        if (frame.kind == Frame::Top) {
+        if (frame.kind == Frame::Record) {
+            memberIndex_ = memberIndexOf(frame, name);
+            if (memberIndex_ < 0)
+                noSuchMember(name);
+        } else if (frame.kind == Frame::Top) {
             key_ = name;
         } else if (frame.kind == Frame::Error) {
             answer_->errorField(name);
-        } else if (frame.kind == Frame::Params) {
+        } else {
             paramIndex_ = params_->typeInfo()->memberIndex(name);
             if (paramIndex_ < 0 || !carriesObject(params_->member(paramIndex_).kind))
                 throw DecodeError(top_ + "." + std::string(name),
                                   "no such parameter of " + params_->typeInfo()->name());
-        } else {
-            memberIndex_ = memberIndexOf(frame, name);
-            if (memberIndex_ < 0)
-                throw DecodeError(recordPath() + "." + std::string(name),
-                                  std::string("no such member in ") + frame.type->typeName);
         }
         return true;
     }
@@ -395,6 +394,12 @@ private:
         const int found = frame.object->get_typeInfo()->memberIndex(name);
         guesses_[position] = {found, found >= 0 ? guessedType_->members[found].name : ""};
         return found;
+    }
+    // Out of the way of the names found, which are most.
+    [[noreturn, gnu::cold]] void noSuchMember(std::string_view name) const
+    {
+        throw DecodeError(recordPath() + "." + std::string(name),
+                          std::string("no such member in ") + frames_.back().type->typeName);
     }
     // The path of the record being read, made only for a message: most records have none.
     std::string recordPath() const
