@@ -34,7 +34,7 @@ struct CallContext {
     // Rows one query answers at most, whatever MAX_NUM asks.
     std::int64_t maxRows;
     // Whether the operator holds the modify right (privilege 10) of an entity: the right to
-    // read a table's secrets.
+    // read a table's secrets. The entry's askedEntity is answered as read with the session.
     std::function<bool(std::int32_t entity)> holdsModifyRight;
     // Keys of the records a write touched ("PROVINCE_CODE=11"), or whose secrets a query
     // answered, for the audit table. Never put secrets (KI values, KI keys, passwords) here.
@@ -60,21 +60,24 @@ public:
 using WriterFactory = std::function<std::unique_ptr<RecordWriter>(CallContext& context)>;
 
 // A query (handler) or a write (writer): exactly one of the two is set. requiredEntity: the entity
-// right (privilege 10) the call needs, checked before its body is read; 0: none.
+// right (privilege 10) the call needs, checked before its body is read; askedEntity: one the
+// handler may ask about (holdsModifyRight), read with the session; 0: none.
 struct HandlerEntry {
-    static HandlerEntry query(Handler handler, std::int32_t requiredEntity = 0)
+    static HandlerEntry query(Handler handler, std::int32_t requiredEntity = 0,
+                              std::int32_t askedEntity = 0)
     {
-        return {std::move(handler), nullptr, requiredEntity};
+        return {std::move(handler), nullptr, requiredEntity, askedEntity};
     }
     static HandlerEntry write(WriterFactory writer, std::int32_t requiredEntity)
     {
-        return {nullptr, std::move(writer), requiredEntity};
+        return {nullptr, std::move(writer), requiredEntity, 0};
     }
     bool writes() const { return static_cast<bool>(writer); }
 
     Handler handler;
     WriterFactory writer;
     std::int32_t requiredEntity;
+    std::int32_t askedEntity;
 };
 
 class HandlerTable {

@@ -127,16 +127,17 @@ Admitted Service::admit(const std::string& interfaceName, const std::string& cod
     const HandlerEntry* entry = handlers_.find(interfaceName, code);
     if (operation == nullptr || entry == nullptr)
         return {protocolError(404, "未知的接口或操作", interfaceName + "/" + code), {}};
-    const Answer expired =
-        refused(kRefusedSession, "会话无效或已过期，请重新登录", operation->name);
+    const auto expired = [&] {
+        return refused(kRefusedSession, "会话无效或已过期，请重新登录", operation->name);
+    };
     if (session.empty()) // refused without a connection of the pool
-        return {expired, {}};
+        return {expired(), {}};
     auto db = pool_.acquire();
-    const auto owner = sessions_.find(*db, session, std::time(nullptr));
+    const auto owner = sessions_.find(*db, session, std::time(nullptr),
+                                      {entry->requiredEntity, entry->askedEntity});
     if (!owner)
-        return {expired, {}};
-    if (entry->requiredEntity != 0 &&
-        !sysmgnt::holdsRight(*db, owner->opId, entry->requiredEntity, rsimcatalog::kPrivilege)) {
+        return {expired(), {}};
+    if (entry->requiredEntity != 0 && !owner->holds(entry->requiredEntity).value_or(false)) {
         Answer refusal =
             refused(kRefusedRight,
                     entry->writes() ? "操作员没有该操作的权限" : "操作员没有查询该数据的权限",
@@ -191,6 +192,8 @@ Answer Service::run(const Call& call)
                         owner.orgId,
                         maxRows_,
                         [&](std::int32_t entity) {
+                            if (const auto held = owner.holds(entity))
+                                return *held;
                             return sysmgnt::holdsRight(*db, owner.opId, entity,
                                                        rsimcatalog::kPrivilege);
                         },

@@ -1,10 +1,19 @@
 #include "sessions.h"
 
+#include "ResRemoteSimTables.h"
 #include "secrets.h"
 
 #include <algorithm>
 
 namespace rsim {
+
+std::optional<bool> SessionOwner::holds(std::int32_t entity) const
+{
+    for (std::size_t i = 0; i < asked.size(); ++i)
+        if (entity != 0 && asked[i] == entity)
+            return held[i];
+    return std::nullopt;
+}
 
 std::string Sessions::open(db::Driver& db, std::int32_t opId, std::time_t now)
 {
@@ -17,7 +26,7 @@ std::string Sessions::open(db::Driver& db, std::int32_t opId, std::time_t now)
 }
 
 std::optional<SessionOwner> Sessions::find(db::Driver& db, const std::string& token,
-                                           std::time_t now)
+                                           std::time_t now, const RightsAsked& asked)
 {
     if (token.empty())
         return std::nullopt;
@@ -25,12 +34,21 @@ std::optional<SessionOwner> Sessions::find(db::Driver& db, const std::string& to
     std::int64_t idleUntil = 0;
     std::int64_t ends = 0;
     const std::string digest = secrets::tokenDigest(token);
-    db.query("SELECT s.OP_ID, o.ORG_ID, s.IDLE_UNTIL, s.ENDS FROM sys_session s "
-             "JOIN sys_operator o ON o.OP_ID = s.OP_ID "
+    const std::int64_t privilege = rsimcatalog::kPrivilege;
+    db.query("SELECT s.OP_ID, o.ORG_ID, s.IDLE_UNTIL, s.ENDS, "
+             "(SELECT COUNT(*) FROM sys_oper_right r "
+             "WHERE r.OP_ID = s.OP_ID AND r.ENT_ID = ? AND r.PRIV_ID = ?), "
+             "(SELECT COUNT(*) FROM sys_oper_right r "
+             "WHERE r.OP_ID = s.OP_ID AND r.ENT_ID = ? AND r.PRIV_ID = ?) "
+             "FROM sys_session s JOIN sys_operator o ON o.OP_ID = s.OP_ID "
              "WHERE s.TOKEN = ? AND s.IDLE_UNTIL > ? AND s.ENDS > ? AND o.LOCK_STATUS = 0",
-             {digest, std::int64_t{now}, std::int64_t{now}}, [&](const db::Row& row) {
+             {std::int64_t{asked[0]}, privilege, std::int64_t{asked[1]}, privilege, digest,
+              std::int64_t{now}, std::int64_t{now}},
+             [&](const db::Row& row) {
                  owner = SessionOwner{static_cast<std::int32_t>(db::asInt(row[0])),
-                                      static_cast<std::int32_t>(db::asInt(row[1]))};
+                                      static_cast<std::int32_t>(db::asInt(row[1])),
+                                      asked,
+                                      {db::asInt(row[4]) != 0, db::asInt(row[5]) != 0}};
                  idleUntil = db::asInt(row[2]);
                  ends = db::asInt(row[3]);
              });

@@ -5,6 +5,7 @@
 
 #include "driver.h"
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <ctime>
@@ -18,9 +19,18 @@ struct SessionPolicy {
     std::chrono::seconds longest = std::chrono::hours(12);
 };
 
+// The entity rights (privilege 10) a call needs, read in the statement that finds its session so
+// that a call makes one trip for both; 0: none.
+using RightsAsked = std::array<std::int32_t, 2>;
+
 struct SessionOwner {
     std::int32_t opId = 0;
     std::int32_t orgId = 0;
+    RightsAsked asked{};
+    std::array<bool, 2> held{}; // whether the operator held each right asked when it was read
+
+    // Whether the operator held the entity's right, when it was read with the session.
+    std::optional<bool> holds(std::int32_t entity) const;
 };
 
 class Sessions {
@@ -29,9 +39,11 @@ public:
 
     // A new session of the operator; returns its token.
     std::string open(db::Driver& db, std::int32_t opId, std::time_t now);
-    // The operator of a live session whose operator is not locked, sliding its idle expiry
-    // (written at most every few minutes, so that reads stay free of writes); nothing otherwise.
-    std::optional<SessionOwner> find(db::Driver& db, const std::string& token, std::time_t now);
+    // The operator of a live session whose operator is not locked, with the rights asked, sliding
+    // its idle expiry (written at most every few minutes, so that reads stay free of writes);
+    // nothing otherwise.
+    std::optional<SessionOwner> find(db::Driver& db, const std::string& token, std::time_t now,
+                                     const RightsAsked& asked = {});
     // The operator of the session it ends (0: there was none).
     std::int32_t close(db::Driver& db, const std::string& token);
     // Deletes the sessions past either expiry.

@@ -305,7 +305,8 @@ bool hasAdministrator(db::Driver& db)
 void registerAccountHandlers(HandlerTable& handlers)
 {
     const std::string interfaceName = MSysSvcApp::ISysMgntOperations::kInterfaceName;
-    handlers.add(interfaceName, "SYSMQ08", HandlerEntry::query(listAccounts));
+    handlers.add(interfaceName, "SYSMQ08",
+                 HandlerEntry::query(listAccounts, 0, MSysSvcDef::kAdministerOperators));
     handlers.add(interfaceName, "SYSMQ09", accountWrite(addAccount));
     handlers.add(interfaceName, "SYSMQ10", accountWrite(setPassword));
     handlers.add(interfaceName, "SYSMQ11", accountWrite(setLock));

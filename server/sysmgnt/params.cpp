@@ -32,8 +32,6 @@ std::string opened(const secrets::SecretBox& box, const std::string& stored,
     }
 }
 
-} // namespace
-
 int sysParam(CallContext& context, CTvdBasicParamObject& in, CTvdBasicParamObject& out,
              CBSErrorMsg&)
 {
@@ -69,6 +67,13 @@ int sysParam(CallContext& context, CTvdBasicParamObject& in, CTvdBasicParamObjec
         }
     });
     return 0;
+}
+
+} // namespace
+
+HandlerEntry sysParamQuery()
+{
+    return HandlerEntry::query(sysParam, 0, kReadsSecretParameters);
 }
 
 secrets::SealedColumn secretParameters()

@@ -7,7 +7,7 @@
 
 namespace rsim::sysmgnt {
 
-int sysParam(CallContext& context, CTvdBasicParamObject& in, CTvdBasicParamObject& out,
-             CBSErrorMsg& error);
+// The query of parameters; its handler asks for the right that reveals secret values.
+HandlerEntry sysParamQuery();
 
 } // namespace rsim::sysmgnt

@@ -155,12 +155,13 @@ int operatorProfile(CallContext& context, CTvdBasicParamObject& in, CTvdBasicPar
 void registerHandlers(HandlerTable& handlers)
 {
     handlers.add(kInterface, "SYSMQ01", HandlerEntry::query(checkRight));
-    handlers.add(kInterface, "SYSMQ02", HandlerEntry::query(sysParam));
+    handlers.add(kInterface, "SYSMQ02", sysParamQuery());
     handlers.add(kInterface, "SYSMQ03", HandlerEntry::query(baseType));
     handlers.add(kInterface, "SYSMQ04", HandlerEntry::query(counties));
     handlers.add(kInterface, "SYSMQ05", HandlerEntry::query(orgs));
     handlers.add(kInterface, "SYSMQ06", HandlerEntry::query(currentDate));
-    handlers.add(kInterface, "SYSMQ07", HandlerEntry::query(operatorProfile));
+    handlers.add(kInterface, "SYSMQ07",
+                 HandlerEntry::query(operatorProfile, 0, MSysSvcDef::kAdministerOperators));
     registerAccountHandlers(handlers);
 }
 

@@ -41,16 +41,20 @@ WriterFactory tableWriter(const std::string& table, Action action)
     };
 }
 
-// A query of the table by records of the criteria type, planned once here.
-Handler queryHandler(const std::string& table, const CTvdTypeInfo& criteriaType)
+// A query of the table by records of the criteria type, planned once here; it needs the read
+// right, and its answer reveals secrets to an operator who holds the modify right.
+HandlerEntry tableQuery(const std::string& table, const CTvdTypeInfo& criteriaType,
+                        std::int32_t readEntity)
 {
     const Table& target = TableOf(table);
-    return [&target,
-            plan = target.planQuery(criteriaType)](CallContext& context, CTvdBasicParamObject& in,
-                                                   CTvdBasicParamObject& out, CBSErrorMsg& error) {
-        return target.query(plan, context, static_cast<CTvdBasicStructObject&>(*in.object(0)),
-                            static_cast<CTvdBasicListObject&>(*out.object(0)), error);
-    };
+    return HandlerEntry::query(
+        [&target,
+         plan = target.planQuery(criteriaType)](CallContext& context, CTvdBasicParamObject& in,
+                                                CTvdBasicParamObject& out, CBSErrorMsg& error) {
+            return target.query(plan, context, static_cast<CTvdBasicStructObject&>(*in.object(0)),
+                                static_cast<CTvdBasicListObject&>(*out.object(0)), error);
+        },
+        readEntity, target.revealEntity());
 }
 
 template <class R>
@@ -75,19 +79,18 @@ void registerHandlers(HandlerTable& handlers)
         handlers.add(kInterface, delCode,                                                          \
                      HandlerEntry::write(tableWriter(table, Action::Remove), rights.remove));      \
         handlers.add(kInterface, qryCode,                                                          \
-                     HandlerEntry::query(                                                          \
-                         queryHandler(table, MResRemoteMgntDef::CritT::typeInfo()), rights.read)); \
+                     tableQuery(table, MResRemoteMgntDef::CritT::typeInfo(), rights.read));        \
     }
 #define RSIM_REGISTER_INQUIRY_(op, code, CritT, critName, Rec, listName)                           \
     handlers.add(kInterface, code,                                                                 \
-                 HandlerEntry::query(queryHandler(tableOf<MResRemoteMgntDef::Rec>(),               \
-                                                  MResRemoteMgntDef::CritT::typeInfo()),           \
-                                     rsimcatalog::TableOf<MResRemoteMgntDef::Rec>().rights.read));
+                 tableQuery(tableOf<MResRemoteMgntDef::Rec>(),                                     \
+                            MResRemoteMgntDef::CritT::typeInfo(),                                  \
+                            rsimcatalog::TableOf<MResRemoteMgntDef::Rec>().rights.read));
     RSIM_FAMILIES(RSIM_REGISTER_FAMILY_)
     RSIM_INQUIRIES(RSIM_REGISTER_INQUIRY_)
     handlers.add(MResSysMgnt::IResSysMgntOperations::kInterfaceName, "RMRESD31",
-                 HandlerEntry::query(queryHandler(tableOf<MResSysMgnt::SResCodeDefInfo>(),
-                                                  MResSysMgnt::SQueryResCodeIn::typeInfo())));
+                 tableQuery(tableOf<MResSysMgnt::SResCodeDefInfo>(),
+                            MResSysMgnt::SQueryResCodeIn::typeInfo(), 0));
 }
 
 } // namespace rsim::tables

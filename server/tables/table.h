@@ -21,6 +21,8 @@ public:
 
     const TableDef& def() const { return def_; }
     const std::string& name() const { return name_; }
+    // The entity whose modify right reveals the table's secrets in an answer; 0: it has none.
+    std::int32_t revealEntity() const { return hasSecrets_ ? def_.table.rights.modify : 0; }
 
     // What one write call carries from a chunk of its records to the next.
     struct Batch {
