@@ -198,6 +198,19 @@ TEST(CodecReader, AnswersAreReadOrRefusedAtTheFaultyValue)
          "refused at error"},
         {R"({"result":0,"out":[]})", "refused at out"},
         {R"({"result":0,"out":{"nope":[]}})", "refused at out.nope"},
+        // Numbers at the edges of int64, and faults of the text found as in a request; a fault of
+        // a value before one of the text is the one told.
+        {R"({"result":0,"out":{"listRemoteSimLog":[{"OP_ID":-0,"SO_NBR":-9223372036854775808}]}})",
+         R"(0 no error {"listRemoteSimLog":[{"OP_ID":0,"SO_NBR":-9223372036854775808}]})"},
+        {R"({"result":0,"out":{"listRemoteSimLog":[{"OP_STR":"ok\udc00"}]}})",
+         "a string that is not UTF-8 near byte 57"},
+        {R"({"result":0,"out":{"listRemoteSimLog":[{"SO_NBR":-9223372036854775809}]}})",
+         "refused at out.listRemoteSimLog[0].SO_NBR"},
+        {R"({"result":0,"out":{"listRemoteSimLog":[{"NOPE":1}]})",
+         "refused at out.listRemoteSimLog[0].NOPE"},
+        {"\xEF\xBB\xBF"
+         R"({"result":0,"out":{"listRemoteSimLog":[]}} x)",
+         "malformed JSON near byte 47"},
     };
     expectEach(cases, readAnswer);
 }
