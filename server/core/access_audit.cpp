@@ -38,19 +38,17 @@ std::pair<std::string_view, std::string_view> splitNumber(std::string_view key)
     return {key.substr(0, start), key.substr(start)};
 }
 
-// Whether digits b are digits a plus one, of the same length.
+// Whether digits b are digits a plus one, of the same length: where a ends in nines b ends in
+// zeros, the digit before them is one greater and the digits before that are alike.
 bool follows(std::string_view a, std::string_view b)
 {
     if (a.empty() || a.size() != b.size())
         return false;
-    std::string next(a);
-    std::size_t i = next.size();
-    while (i > 0 && next[i - 1] == '9')
-        next[--i] = '0';
-    if (i == 0)
-        return false;
-    ++next[i - 1];
-    return next == b;
+    std::size_t i = a.size();
+    while (i > 0 && a[i - 1] == '9' && b[i - 1] == '0')
+        --i;
+    return i > 0 && a[i - 1] != '9' && b[i - 1] == a[i - 1] + 1 &&
+           a.substr(0, i - 1) == b.substr(0, i - 1);
 }
 
 } // namespace
@@ -68,19 +66,19 @@ std::string compactKeys(const std::vector<std::string>& keys)
 {
     std::string text;
     for (std::size_t i = 0; i < keys.size();) {
+        auto [prefix, digits] = splitNumber(keys[i]);
         std::size_t last = i;
-        while (last + 1 < keys.size()) {
-            const auto [prefix, digits] = splitNumber(keys[last]);
+        for (; last + 1 < keys.size(); ++last) {
             const auto [nextPrefix, nextDigits] = splitNumber(keys[last + 1]);
-            if (prefix != nextPrefix || !follows(digits, nextDigits))
+            if (nextPrefix != prefix || !follows(digits, nextDigits))
                 break;
-            ++last;
+            digits = nextDigits;
         }
         if (!text.empty())
             text += "; ";
         text += keys[i];
         if (last > i)
-            text += ".." + std::string(splitNumber(keys[last]).second);
+            text.append("..").append(digits);
         i = last + 1;
     }
     return text;

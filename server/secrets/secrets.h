@@ -5,6 +5,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace rsim::secrets {
@@ -20,6 +21,28 @@ struct Place {
     std::string table;
     std::string column;
     std::vector<std::string> key;
+};
+
+// The associated data of a place: each part with its length before it, so that no two places
+// give the same bytes. Built in a buffer kept between rows: the table and column once, then each
+// row's key values, so that opening the values of many rows builds no place and allocates nothing
+// per row.
+class PlaceText {
+public:
+    PlaceText(std::string_view table, std::string_view column);
+    explicit PlaceText(const Place& place);
+
+    // Starts the key values of another row.
+    void clearKey() { text_.resize(fixed_); }
+    // The next key value of the row, in the key's order.
+    void addKey(std::string_view value);
+    std::string_view text() const { return text_; }
+
+private:
+    void add(std::string_view part);
+
+    std::string text_;
+    std::size_t fixed_; // the table and column
 };
 
 // Authenticated encryption (XChaCha20-Poly1305, random nonce per value) with versioned keys and
@@ -47,22 +70,24 @@ public:
     // Throws SecretError on a malformed value, an unknown key version, or a value that was
     // altered, sealed with another key or sealed to another place.
     std::string decrypt(const std::string& stored, const Place& place) const;
+    // The same into plain, whose buffer is reused: for the many values of an answer.
+    void decrypt(std::string_view stored, const PlaceText& place, std::string& plain) const;
     // A value of the form "v<version>:…", sealed without its place.
     std::string decryptUnplaced(const std::string& stored) const;
 
     // True when the text has the form of a sealed value, placed or not; a value stored in plain
     // by an older version does not.
-    static bool looksSealed(const std::string& stored);
+    static bool looksSealed(std::string_view stored);
     // True for "s<version>:…", a value sealed to its place.
-    static bool isPlaced(const std::string& stored);
+    static bool isPlaced(std::string_view stored);
     // The key version of a sealed value; 0 when the text is not one.
-    static int versionOf(const std::string& stored);
+    static int versionOf(std::string_view stored);
 
     struct Key;
 
 private:
     SecretBox() = default;
-    std::string open(const std::string& stored, const std::string& place) const;
+    void open(std::string_view stored, std::string_view place, std::string& plain) const;
 
     std::map<int, std::shared_ptr<const Key>> keys_;
     std::string path_;

@@ -304,21 +304,40 @@ secrets::Place Table::place(const Column& c, const Row& key) const
     return place;
 }
 
+// The secrets of a row of an answer by column, and the places of its sealed columns, kept from
+// row to row so that opening them allocates nothing per row.
+struct Table::RowSecrets {
+    std::vector<std::string> opened;
+    std::vector<std::pair<std::size_t, secrets::PlaceText>> places; // by sealed column
+};
+
 // A value that does not open (moved from another row, altered, or sealed with a key the key
 // file lost) answers as unreadable, and the rest of the answer goes on.
-std::string Table::opened(const std::string& sealed, const Column& c, const Row& key,
-                          const secrets::SecretBox& box) const
+void Table::openRow(const db::Columns& row, const secrets::SecretBox& box, Row& key,
+                    RowSecrets& revealed) const
 {
-    const secrets::Place where = place(c, key);
-    try {
-        return box.decrypt(sealed, where);
-    } catch (const secrets::SecretError& e) {
-        std::string keys;
-        for (std::size_t i = 0; i < keyNames_.size(); ++i)
-            keys += (i ? " " : "") + keyNames_[i] + "=" + where.key[i];
-        std::cerr << "rsimd: " << name_ << "." << c.name << " of " << keys << ": " << e.what()
-                  << std::endl;
-        return secrets::kUnreadable;
+    key.clear();
+    for (auto& [column, place] : revealed.places)
+        place.clearKey();
+    for (const int member : keyColumns_) {
+        key.push_back(row.value(static_cast<std::size_t>(member)));
+        const std::string text = db::asText(key.back());
+        for (auto& [column, place] : revealed.places)
+            place.addKey(text);
+    }
+    // Only the sealed (text) columns are read as text here: SQLite converts a column it is asked
+    // for as text, after which its type is no longer reliable.
+    for (const auto& [column, place] : revealed.places) {
+        try {
+            box.decrypt(row.text(column), place, revealed.opened[column]);
+        } catch (const secrets::SecretError& e) {
+            std::string keys;
+            for (std::size_t i = 0; i < keyNames_.size(); ++i)
+                keys += (i ? " " : "") + keyNames_[i] + "=" + db::asText(key[i]);
+            std::cerr << "rsimd: " << name_ << "." << columns_[column].name << " of " << keys
+                      << ": " << e.what() << std::endl;
+            revealed.opened[column] = secrets::kUnreadable;
+        }
     }
 }
 
@@ -340,7 +359,9 @@ std::string Table::keyText(const Row& key) const
     std::string text;
     for (std::size_t k = 0; k < key.size(); ++k) {
         const Column& c = columns_[static_cast<std::size_t>(keyColumns_[k])];
-        text += (text.empty() ? "" : ",") + c.name + "=" + c.text(key[k]);
+        if (k > 0)
+            text += ',';
+        text.append(c.name).append(1, '=').append(c.text(key[k]));
     }
     return text;
 }
@@ -695,34 +716,24 @@ void Table::answerRows(CallContext& context, const Selection& selection, bool re
     if (selection.sealed.empty())
         sql += " LIMIT " + std::to_string(selection.rows);
     std::int64_t answered = 0;
-    std::vector<std::string> opened(columns_.size()); // the secrets of the row, when revealed
+    RowSecrets revealed{std::vector<std::string>(columns_.size()), {}};
+    for (const auto& c : columns_)
+        if (c.secret && reveal)
+            revealed.places.emplace_back(static_cast<std::size_t>(c.member),
+                                         secrets::PlaceText(name_, c.name));
     Row key;
     context.db.queryColumns(sql, selection.conditions.params, [&](const db::Columns& row) {
         if (answered >= selection.rows)
             return;
-        if (reveal) {
-            key.clear();
-            for (int member : keyColumns_)
-                key.push_back(row.value(static_cast<std::size_t>(member)));
-            // Only the sealed (text) columns are read as text here: SQLite converts a column it
-            // is asked for as text, after which its type is no longer reliable.
-            for (std::size_t i = 0; i < columns_.size(); ++i) {
-                if (!columns_[i].secret)
-                    continue;
-                const std::string_view sealed = row.text(i);
-                opened[i] =
-                    sealed.data() == nullptr
-                        ? std::string()
-                        : this->opened(std::string(sealed), columns_[i], key, context.secrets);
-            }
-        }
+        if (reveal)
+            openRow(row, context.secrets, key, revealed);
         for (const auto& [member, value] : selection.sealed)
-            if (opened[static_cast<std::size_t>(member)] != value)
+            if (revealed.opened[static_cast<std::size_t>(member)] != value)
                 return;
         ++answered;
         if (reveal)
             context.auditKeys.push_back(name_ + " " + keyText(key));
-        writeRow(row, opened, reveal, context.answerRecord(out));
+        writeRow(row, revealed.opened, reveal, context.answerRecord(out));
     });
 }
 

@@ -95,8 +95,10 @@ private:
 
     // Where a secret of the row with this key is sealed to.
     secrets::Place place(const Column& c, const db::Row& key) const;
-    std::string opened(const std::string& sealed, const Column& c, const db::Row& key,
-                       const secrets::SecretBox& box) const;
+    struct RowSecrets;
+    // The row's key into key and its secrets opened into revealed.
+    void openRow(const db::Columns& row, const secrets::SecretBox& box, db::Row& key,
+                 RowSecrets& revealed) const;
     db::Value valueOf(const CTvdBasicStructObject& record, const Column& column,
                       const secrets::SecretBox& box) const;
     // The row as the JSON object of its record. reveal: with its secrets, opened (by column);

@@ -29,6 +29,7 @@ TEST(AccessAudit, KeysWithConsecutiveTrailingNumbersBecomeRanges)
         {{"t K=19", "t K=20", "t K=22", "t K=23"}, "t K=19..20; t K=22..23"},
         {{"t K=9", "t K=10"}, "t K=9; t K=10"}, // another length is another key
         {{"t K=99", "t K=100"}, "t K=99; t K=100"},
+        {{"t K=119", "t K=220", "t K=221"}, "t K=119; t K=220..221"},
         {{"a K=1", "b K=2"}, "a K=1; b K=2"},
         {{"t K=A1", "t K=A2", "t K=B3"}, "t K=A1..2; t K=B3"},
         {{"t K=x", "t K=x"}, "t K=x; t K=x"},

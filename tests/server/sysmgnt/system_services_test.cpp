@@ -187,7 +187,8 @@ TEST_P(SystemServices, EachRoleSeesExactlyWhatItAllows)
 }
 
 // Rights granted one at a time: none reads no table, though its own record and the code lists;
-// a table's read right reads it, and its secrets need the modify right, not the add right.
+// a table's read right reads it, and its secrets need the modify right, not the add right. Each
+// grant and revocation is seen by the session's next call.
 TEST_P(SystemServices, EachQueryNeedsItsReadRightAndSecretsTheModifyRight)
 {
     ASSERT_EQ(add("clerk", "query"), 0) << error_.message;
@@ -209,7 +210,7 @@ TEST_P(SystemServices, EachQueryNeedsItsReadRightAndSecretsTheModifyRight)
 
     const auto& cards = rsimcatalog::TableOf<SRemoteSimInfo>().rights;
     for (const auto& [entities, readsKi] : std::vector<std::pair<std::vector<int>, bool>>{
-             {{cards.read, cards.add, cards.remove}, false}, {{cards.read, cards.modify}, true}}) {
+             {{cards.read, cards.modify}, true}, {{cards.read, cards.add, cards.remove}, false}}) {
         grant("clerk", entities);
         EXPECT_EQ(refusedQueries().size(), 13U);
         EXPECT_EQ(demoCardKi().empty(), !readsKi);
