@@ -174,7 +174,7 @@ public:
             return takenByAnswer(Value::String, 0, &value) || scalar();
         void* address = memberAddress();
         if (member().kind == TVD_STRING)
-            static_cast<std::string*>(address)->assign(value);
+            assign(*static_cast<std::string*>(address), value);
         else if (member().kind != TVD_DATETIME ||
                  !CBSDateTime::fromWire(value, *static_cast<CBSDateTime*>(address)))
             return scalar();
@@ -411,12 +411,25 @@ private:
     }
     std::string memberPath() const { return recordPath() + "." + member().name; }
 
+    // A record's member is most often still empty: appending to it skips what replacing checks.
+    static void assign(std::string& member, std::string_view value)
+    {
+        if (member.empty())
+            member.append(value);
+        else
+            member.assign(value);
+    }
     bool stored()
     {
         record().markSet(memberIndex_);
         return true;
     }
 
+    [[noreturn, gnu::cold]] void outOfRange() const
+    {
+        throw DecodeError(memberPath(),
+                          std::string("value out of range for ") + integerName(member().kind));
+    }
     template <class Int>
     bool store(void* address, std::int64_t value, std::uint64_t magnitude, bool negative)
     {
@@ -424,8 +437,7 @@ private:
             negative ? value >= std::numeric_limits<Int>::min()
                      : magnitude <= static_cast<std::uint64_t>(std::numeric_limits<Int>::max());
         if (!fits)
-            throw DecodeError(memberPath(),
-                              std::string("value out of range for ") + integerName(member().kind));
+            outOfRange();
         *static_cast<Int*>(address) =
             negative ? static_cast<Int>(value) : static_cast<Int>(magnitude);
         return stored();
