@@ -124,6 +124,14 @@ std::string notPlaced(const SealedColumn& c)
 
 constexpr std::size_t kStartBatch = 1000;
 
+bool scannedBefore(db::Driver& db, const SealedColumn& c)
+{
+    return !c.sealedAtEveryStart &&
+           !std::holds_alternative<std::monostate>(
+               db.scalar("SELECT 1 FROM sys_sealed_column WHERE TABLE_NAME = ? AND COLUMN_NAME = ?",
+                         {c.table, c.column}));
+}
+
 } // namespace
 
 SecretBox openKeyFile(db::Driver& db, const std::vector<SealedColumn>& columns,
@@ -168,6 +176,8 @@ std::int64_t sealInPlace(db::Driver& db, const std::vector<SealedColumn>& column
     std::int64_t sealed = 0;
     db::Transaction transaction(db);
     for (const auto& c : columns) {
+        if (scannedBefore(db, c))
+            continue;
         const bool placedAlready = !std::holds_alternative<std::monostate>(db.scalar(
             "SELECT 1 FROM " + c.table + storedWhere(c, "NOT " + notPlaced(c)) + " LIMIT 1"));
         inBatches(db, c, notPlaced(c), {}, kStartBatch, [&](const std::vector<Row>& rows) {
@@ -187,6 +197,9 @@ std::int64_t sealInPlace(db::Driver& db, const std::vector<SealedColumn>& column
             }
             return true;
         });
+        if (!c.sealedAtEveryStart)
+            db.exec(db.insertIgnoring("sys_sealed_column", {"TABLE_NAME", "COLUMN_NAME"}),
+                    {c.table, c.column});
     }
     transaction.commit();
     return sealed;

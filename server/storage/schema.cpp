@@ -190,6 +190,12 @@ const std::vector<Migration>& schemaMigrations()
           "CREATED BIGINT NOT NULL, STATUS BIGINT NOT NULL, ANSWER TEXT NOT NULL, "
           "PRIMARY KEY (OP_ID, REQUEST_ID))",
           "CREATE INDEX sys_request_created ON sys_request (CREATED)"}},
+        // The sealed columns whose values rsimd has sealed in place; a start scans only the
+        // others.
+        {108,
+         "sealed columns scanned once",
+         {"CREATE TABLE sys_sealed_column (TABLE_NAME TEXT NOT NULL, COLUMN_NAME TEXT NOT NULL, "
+          "PRIMARY KEY (TABLE_NAME, COLUMN_NAME))"}},
     };
     return migrations;
 }

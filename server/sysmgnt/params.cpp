@@ -81,7 +81,8 @@ secrets::SealedColumn secretParameters()
     return {"sys_param",
             "PARAM_VALUE",
             {"PARAM_CODE", "REGION_CODE", "COUNTY_CODE"},
-            "PARAM_SECRET = 1"};
+            "PARAM_SECRET = 1",
+            true};
 }
 
 secrets::Place parameterPlace(const std::string& code, std::int64_t region, std::int64_t county)
