@@ -276,26 +276,28 @@ void SecretBox::decrypt(std::string_view stored, const PlaceText& place, std::st
 {
     if (stored.empty())
         return plain.clear();
-    if (!isPlaced(stored))
+    const int version = prefixedVersion(stored, 's');
+    if (version == 0)
         throw SecretError(looksSealed(stored)
                               ? "a stored secret is not sealed to its place yet"
                               : "a stored secret is malformed (expected \"s<version>:<base64>\")");
-    open(stored, place.text(), plain);
+    open(version, stored, place.text(), plain);
 }
 
 std::string SecretBox::decryptUnplaced(const std::string& stored) const
 {
-    if (prefixedVersion(stored, 'v') == 0)
+    const int version = prefixedVersion(stored, 'v');
+    if (version == 0)
         throw SecretError("a stored secret is malformed (expected \"v<version>:<base64>\")");
     std::string plain;
-    open(stored, {}, plain);
+    open(version, stored, {}, plain);
     return plain;
 }
 
-void SecretBox::open(std::string_view stored, std::string_view place, std::string& plain) const
+void SecretBox::open(int version, std::string_view stored, std::string_view place,
+                     std::string& plain) const
 {
     metrics::sealedValueRead();
-    const int version = versionOf(stored);
     const auto key = keys_.find(version);
     if (key == keys_.end())
         throw SecretError("a stored secret uses key version v" + std::to_string(version) +

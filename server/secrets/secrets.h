@@ -87,7 +87,9 @@ public:
 
 private:
     SecretBox() = default;
-    void open(std::string_view stored, std::string_view place, std::string& plain) const;
+    // The value "<prefix><version>:<base64>" sealed with the key of that version.
+    void open(int version, std::string_view stored, std::string_view place,
+              std::string& plain) const;
 
     std::map<int, std::shared_ptr<const Key>> keys_;
     std::string path_;
