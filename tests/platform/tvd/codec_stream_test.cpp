@@ -206,6 +206,8 @@ TEST(CodecReader, AnswersAreReadOrRefusedAtTheFaultyValue)
          "a string that is not UTF-8 near byte 57"},
         {R"({"result":0,"out":{"listRemoteSimLog":[{"SO_NBR":-9223372036854775809}]}})",
          "refused at out.listRemoteSimLog[0].SO_NBR"},
+        {R"({"result":0,"out":{"listRemoteSimLog":[{"SO_NBR":18446744073709551615}]}})",
+         "refused at out.listRemoteSimLog[0].SO_NBR"},
         {R"({"result":0,"out":{"listRemoteSimLog":[{"NOPE":1}]})",
          "refused at out.listRemoteSimLog[0].NOPE"},
         {"\xEF\xBB\xBF"
