@@ -1,8 +1,9 @@
 // The windows' figures: opening a window, and committing 100,000 staged cards through the SIM
 // window, each against a baseline measured in the same run (list fill and import: bench/tvgui).
 // "bench_gui million": import and commit of a 1,000,000-line card file alone, for its peak memory;
-// "bench_gui range [N [postgresql]]": the window's range query alone (N times, 50 unless given),
-// to profile it, on SQLite or PostgreSQL.
+// "bench_gui range [N [sqlite|postgresql [CARDS]]]": the window's range query alone (N times, 50
+// unless given), to profile it, on SQLite or PostgreSQL, over CARDS stored cards (900,000 unless
+// given; ten million for the stock of a province over years).
 #include "CreateBusinessForm.h"
 #include "ResRemoteSimMgnt_tvd_c.h"
 #include "TVGUICommon.h"
@@ -144,10 +145,11 @@ void million(MSysmgntDef::SOperator& op, const testsupport::RsimdProcess& server
 }
 
 void windowRangeQuery(MSysmgntDef::SOperator& op, const testsupport::RsimdProcess& server,
-                      int queries = 50, const char* backend = "SQLite")
+                      int queries = 50, const char* backend = "SQLite", long long cards = 900000)
 {
     auto db = rsim::db::connect(server.database());
-    storeCards(*db, rsim::secrets::SecretBox::fromKeyFile(server.keyFile(), false), 0, 900000);
+    storeCards(*db, rsim::secrets::SecretBox::fromKeyFile(server.keyFile(), false), 0, cards);
+    const auto stock = rsim::db::asInt(db->scalar("SELECT COUNT(*) FROM rsim_sim"));
     std::unique_ptr<TfrmMDIChild> form(CreateBusinessForm(10150176, &op));
     for (const char* box : {"ckbQryResCode", "ckbQrySts", "ckbQryResSts", "ckbQryRegionCode"})
         control<QCheckBox>(*form, box)->setChecked(false);
@@ -166,10 +168,11 @@ void windowRangeQuery(MSysmgntDef::SOperator& op, const testsupport::RsimdProces
                 (cpuMillisOf("self") - clientCpu) / calls,
                 (cpuMillisOf(service) - serviceCpu) / calls);
     const double direct = millis([&] { bareRangeQuery(*db, queries); }, 3);
-    report(QString("IMSI range query, MAX_NUM 50, 1,000,000 cards, %1, through the SIM window (%2 "
+    report(QString("IMSI range query, MAX_NUM 50, %L3 cards, %1, through the SIM window (%2 "
                    "queries)")
                .arg(backend)
                .arg(queries)
+               .arg(stock)
                .toUtf8()
                .constData(),
            window, direct, 4);
@@ -198,7 +201,8 @@ int main(int argc, char** argv)
         million(op, server, folder, gui);
     } else if (only == "range") {
         windowRangeQuery(op, server, argc > 2 ? std::atoi(argv[2]) : 50,
-                         postgres ? "PostgreSQL" : "SQLite");
+                         postgres ? "PostgreSQL" : "SQLite",
+                         argc > 4 ? std::atoll(argv[4]) : 900000);
     } else {
         openWindow(op, server);
         commit(op, server, cardFile(folder, kRows, 0), gui);
