@@ -745,7 +745,7 @@ int Table::query(const QueryPlan& plan, CallContext& context, const CTvdBasicStr
         return 1;
     // Secrets go only to an operator who may modify the table, and each answer of them is audited;
     // a criterion on a secret would tell it to anyone else, so for them it matches nothing.
-    const bool reveal = hasSecrets_ && context.holdsModifyRight(def_.table.rights.modify);
+    const bool reveal = revealEntity() != 0 && context.holdsModifyRight(revealEntity());
     if (!reveal && !selection.sealed.empty())
         return 0;
     answerRows(context, selection, reveal, out);
