@@ -37,6 +37,8 @@ using db::Value;
 
 constexpr std::size_t kInChunk = 500;
 constexpr std::size_t kInsertChunk = 10000;
+// Rows of an answer whose room is reserved at the size of its first row, at most.
+constexpr std::int64_t kReservedRows = 1024;
 
 std::string memberString(const CTvdBasicStructObject& record, int member)
 {
@@ -747,7 +749,15 @@ void Table::answerRows(CallContext& context, const Selection& selection, bool re
         ++answered;
         if (reveal)
             context.auditKeys.push_back(name_ + " " + keyText(key));
-        writeRow(row, cells, revealed.opened, reveal, context.answerRecord(out));
+        std::string& text = context.answerRecord(out);
+        const std::size_t start = text.size();
+        writeRow(row, cells, revealed.opened, reveal, text);
+        // The rest of the rows asked get room at twice this one's size, so that a long answer is
+        // not copied again and again as it grows.
+        if (answered == 1)
+            text.reserve(text.size() +
+                         (text.size() - start) * 2 *
+                             static_cast<std::size_t>(std::min(selection.rows - 1, kReservedRows)));
     });
 }
 
