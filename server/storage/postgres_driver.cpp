@@ -176,14 +176,13 @@ public:
     void at(const pqxx::row& row) { row_ = &row; }
 
     std::size_t count() const override { return integer_.size(); }
-    Cell cell(std::size_t column) const override
+    Cell cell(std::size_t column) const override { return cellOf(field(column), column); }
+    // One field walked along the row: each field made anew copies the result's shared handles.
+    void cells(std::span<Cell> cells) const override
     {
-        const auto value = field(column);
-        if (value.is_null())
-            return {};
-        if (integer_[column])
-            return {Kind::Integer, value.as<std::int64_t>(), {}};
-        return {Kind::Text, 0, {value.c_str(), value.size()}};
+        auto value = row_->begin();
+        for (std::size_t c = 0; c < cells.size(); ++c, ++value)
+            cells[c] = cellOf(*value, c);
     }
     std::string_view text(std::size_t column) const override
     {
@@ -194,6 +193,14 @@ public:
     }
 
 private:
+    Cell cellOf(const pqxx::field& value, std::size_t column) const
+    {
+        if (value.is_null())
+            return {};
+        if (integer_[column])
+            return {Kind::Integer, value.as<std::int64_t>(), {}};
+        return {Kind::Text, 0, {value.c_str(), value.size()}};
+    }
     pqxx::field field(std::size_t column) const
     {
         return (*row_)[static_cast<pqxx::row::size_type>(column)];
