@@ -6,26 +6,83 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <ctime>
 
 namespace rsim::metrics {
 namespace {
 
 constexpr std::size_t kRequestIdLength = 64; // a client's id is its to choose: only this much
 
-std::string utc(std::chrono::system_clock::time_point time)
+template <class Number>
+void appendNumber(std::string& line, Number number)
 {
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(time);
-    const auto millis =
-        std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch()).count() %
-        1000;
-    std::tm parts{};
-    gmtime_r(&seconds, &parts);
-    char text[32];
-    const std::size_t n = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &parts);
-    std::snprintf(text + n, sizeof text - n, ".%03dZ", static_cast<int>(millis));
-    return text;
+    char digits[24];
+    line.append(digits, std::to_chars(digits, digits + sizeof digits, number).ptr);
+}
+
+// Two digits, or three of a millisecond, zero-padded.
+void appendPadded(std::string& line, unsigned number, int width)
+{
+    char digits[3];
+    for (int i = width - 1; i >= 0; --i, number /= 10)
+        digits[i] = static_cast<char>('0' + number % 10);
+    line.append(digits, static_cast<std::size_t>(width));
+}
+
+// "2026-12-07T08:33:40.123Z"
+void appendUtc(std::string& line, std::chrono::system_clock::time_point time)
+{
+    using namespace std::chrono;
+    const auto millis = floor<milliseconds>(time);
+    const auto day = floor<days>(millis);
+    const year_month_day date(day);
+    const hh_mm_ss clock(millis - day);
+    line += '"';
+    appendNumber(line, static_cast<int>(date.year()));
+    line += '-';
+    appendPadded(line, static_cast<unsigned>(date.month()), 2);
+    line += '-';
+    appendPadded(line, static_cast<unsigned>(date.day()), 2);
+    line += 'T';
+    appendPadded(line, static_cast<unsigned>(clock.hours().count()), 2);
+    line += ':';
+    appendPadded(line, static_cast<unsigned>(clock.minutes().count()), 2);
+    line += ':';
+    appendPadded(line, static_cast<unsigned>(clock.seconds().count()), 2);
+    line += '.';
+    appendPadded(line, static_cast<unsigned>(clock.subseconds().count()), 3);
+    line += "Z\"";
+}
+
+// The text as a JSON string. Printable ASCII without quote or backslash (an operation code, a
+// client's usual id) is its own JSON; any other text is escaped by nlohmann's serializer, which
+// also replaces each byte that is not UTF-8, such as a character cut at the end of an id.
+void appendString(std::string& line, std::string_view text)
+{
+    const bool plain = std::all_of(text.begin(), text.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte >= 0x20 && byte < 0x7F && byte != '"' && byte != '\\';
+    });
+    if (plain)
+        line.append(1, '"').append(text).append(1, '"');
+    else
+        line += nlohmann::json(std::string(text))
+                    .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+// Milliseconds to two decimals, as the shortest decimal that reads back as the same double,
+// with ".0" on a whole number.
+void appendMilliseconds(std::string& line, std::chrono::steady_clock::duration duration)
+{
+    const double millis = std::round(std::chrono::duration<double>(duration).count() * 1e5) / 100;
+    char digits[48];
+    char* end =
+        std::to_chars(digits, digits + sizeof digits, millis, std::chars_format::fixed).ptr;
+    line.append(digits, end);
+    if (std::find(digits, end, '.') == end)
+        line += ".0";
 }
 
 } // namespace
@@ -39,28 +96,40 @@ std::string_view resultOf(int status, int result)
     return result == 0 ? "ok" : "refused";
 }
 
+// Written member by member: a JSON tree of it took four times the instructions of the rest of
+// the call's bookkeeping.
 std::string logLine(const CallRecord& call, std::chrono::system_clock::time_point time)
 {
-    const double seconds = std::chrono::duration<double>(call.duration).count();
-    const nlohmann::ordered_json line{
-        {"time", utc(time)},
-        {"requestId", std::string(call.requestId.substr(0, kRequestIdLength))},
-        {"operator", call.opId},
-        {"operation", std::string(call.operation)},
-        {"status", call.status},
-        {"result", std::string(resultOf(call.status, call.result))},
-        {"code", call.result},
-        {"durationMs", std::round(seconds * 1e5) / 100},
-        {"rows", call.rows}};
-    // A cut id may end inside a character: replaced, as any byte that is not UTF-8.
-    return line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    std::string line;
+    line.reserve(256);
+    line += R"({"time":)";
+    appendUtc(line, time);
+    line += R"(,"requestId":)";
+    appendString(line, call.requestId.substr(0, kRequestIdLength));
+    line += R"(,"operator":)";
+    appendNumber(line, call.opId);
+    line += R"(,"operation":)";
+    appendString(line, call.operation);
+    line += R"(,"status":)";
+    appendNumber(line, call.status);
+    line += R"(,"result":")";
+    line.append(resultOf(call.status, call.result)).append(1, '"');
+    line += R"(,"code":)";
+    appendNumber(line, call.result);
+    line += R"(,"durationMs":)";
+    appendMilliseconds(line, call.duration);
+    line += R"(,"rows":)";
+    appendNumber(line, call.rows);
+    line += '}';
+    return line;
 }
 
 void callEnded(const CallRecord& call)
 {
     callAnswered(call.operation, resultOf(call.status, call.result),
                  std::chrono::duration<double>(call.duration).count());
-    const std::string line = logLine(call, std::chrono::system_clock::now()) + "\n";
+    std::string line = logLine(call, std::chrono::system_clock::now());
+    line += '\n';
     // One write: lines of calls ending together do not interleave.
     [[maybe_unused]] const auto written = ::write(STDERR_FILENO, line.data(), line.size());
 }

@@ -6,7 +6,10 @@
 #include <prometheus/registry.h>
 #include <prometheus/text_serializer.h>
 
+#include <array>
 #include <atomic>
+#include <mutex>
+#include <unordered_map>
 
 namespace rsim::metrics {
 namespace {
@@ -25,6 +28,21 @@ prometheus::Gauge& single(prometheus::Registry& registry, const char* name, cons
 {
     return BuildGauge().Name(name).Help(help).Register(registry).Add({});
 }
+
+// The children of one operation's families, found once: a family finds a child by building and
+// comparing its whole label set, which cost more than the rest of a call's counting.
+struct OperationCounts {
+    prometheus::Histogram* latency = nullptr;
+    std::array<std::pair<std::string, prometheus::Counter*>, 4> calls{}; // by result, as counted
+};
+
+struct TextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const
+    {
+        return std::hash<std::string_view>{}(text);
+    }
+};
 
 struct Metrics {
     prometheus::Registry registry;
@@ -57,12 +75,29 @@ struct Metrics {
     prometheus::Gauge& bodyBytes =
         single(registry, "rsimd_request_body_bytes_held", "Bytes of request bodies spooled");
     prometheus::Gauge& liveSessions = single(registry, "rsimd_sessions_live", "Live sessions");
+    // Operation codes and results are bounded (labels take no other values), so this is too.
+    std::mutex countsMutex;
+    std::unordered_map<std::string, OperationCounts, TextHash, std::equal_to<>> countsByOperation;
 };
 
 Metrics& metrics()
 {
     static Metrics instance;
     return instance;
+}
+
+prometheus::Counter& callsCounter(OperationCounts& counts, const std::string& operation,
+                                  std::string_view result)
+{
+    for (auto& [name, counter] : counts.calls) {
+        if (counter == nullptr) {
+            name = result;
+            counter = &metrics().calls.Add({{"operation", operation}, {"result", name}});
+        }
+        if (name == result)
+            return *counter;
+    }
+    throw std::logic_error("more results than a call has: " + std::string(result));
 }
 
 } // namespace
@@ -82,9 +117,15 @@ void callAnswered(std::string_view operation, std::string_view result, double se
     if (!counting)
         return;
     Metrics& m = metrics();
-    const std::string code(operation);
-    m.calls.Add({{"operation", code}, {"result", std::string(result)}}).Increment();
-    m.latency.Add({{"operation", code}}, kBuckets).Observe(seconds);
+    const std::lock_guard lock(m.countsMutex);
+    auto found = m.countsByOperation.find(operation);
+    if (found == m.countsByOperation.end()) {
+        const std::string code(operation);
+        auto& latency = m.latency.Add({{"operation", code}}, kBuckets);
+        found = m.countsByOperation.emplace(code, OperationCounts{&latency}).first;
+    }
+    callsCounter(found->second, found->first, result).Increment();
+    found->second.latency->Observe(seconds);
 }
 
 void loginFailed()

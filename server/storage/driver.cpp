@@ -74,12 +74,19 @@ std::string redacted(const std::string& address)
 
 Value Columns::value(std::size_t column) const
 {
-    switch (kind(column)) {
+    const Cell held = cell(column);
+    switch (held.kind) {
     case Kind::Null: return {};
-    case Kind::Integer: return integer(column);
-    case Kind::Text: return std::string(text(column));
+    case Kind::Integer: return held.integer;
+    case Kind::Text: return std::string(held.text);
     }
     return {};
+}
+
+void Columns::cells(std::span<Cell> cells) const
+{
+    for (std::size_t i = 0; i < cells.size(); ++i)
+        cells[i] = cell(i);
 }
 
 // A row's texts keep their storage from one row to the next.
@@ -90,15 +97,15 @@ void Driver::query(std::string_view sql, const Row& params,
     queryColumns(sql, params, [&](const Columns& columns) {
         row.resize(columns.count());
         for (std::size_t i = 0; i < row.size(); ++i) {
-            const Columns::Kind kind = columns.kind(i);
-            if (kind == Columns::Kind::Integer)
-                row[i] = columns.integer(i);
-            else if (kind == Columns::Kind::Null)
+            const Columns::Cell cell = columns.cell(i);
+            if (cell.kind == Columns::Kind::Integer)
+                row[i] = cell.integer;
+            else if (cell.kind == Columns::Kind::Null)
                 row[i] = std::monostate{};
             else if (auto* held = std::get_if<std::string>(&row[i]))
-                held->assign(columns.text(i));
+                held->assign(cell.text);
             else
-                row[i].emplace<std::string>(columns.text(i));
+                row[i].emplace<std::string>(cell.text);
         }
         onRow(row);
     });

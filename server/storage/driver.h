@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -33,9 +34,16 @@ struct Error : std::runtime_error {
 class Columns {
 public:
     enum class Kind { Null, Integer, Text };
+    // A column's value as the driver holds it, read in one call.
+    struct Cell {
+        Kind kind = Kind::Null;
+        std::int64_t integer = 0; // of an Integer cell
+        std::string_view text;    // of a Text cell
+    };
     virtual std::size_t count() const = 0;
-    virtual Kind kind(std::size_t column) const = 0;
-    virtual std::int64_t integer(std::size_t column) const = 0; // of an Integer column
+    virtual Cell cell(std::size_t column) const = 0;
+    // The cells of the first cells.size() columns, in one call.
+    virtual void cells(std::span<Cell> cells) const;
     // Of a column of any kind: an integer as its digits, NULL as a text of no data (nullptr).
     virtual std::string_view text(std::size_t column) const = 0;
     Value value(std::size_t column) const;

@@ -176,13 +176,14 @@ public:
     void at(const pqxx::row& row) { row_ = &row; }
 
     std::size_t count() const override { return integer_.size(); }
-    Kind kind(std::size_t column) const override
+    Cell cell(std::size_t column) const override
     {
-        return field(column).is_null() ? Kind::Null : integer_[column] ? Kind::Integer : Kind::Text;
-    }
-    std::int64_t integer(std::size_t column) const override
-    {
-        return field(column).as<std::int64_t>();
+        const auto value = field(column);
+        if (value.is_null())
+            return {};
+        if (integer_[column])
+            return {Kind::Integer, value.as<std::int64_t>(), {}};
+        return {Kind::Text, 0, {value.c_str(), value.size()}};
     }
     std::string_view text(std::size_t column) const override
     {

@@ -185,17 +185,25 @@ public:
     {
         return static_cast<std::size_t>(sqlite3_column_count(statement_));
     }
-    Kind kind(std::size_t column) const override
+    // One call into SQLite a column: each sqlite3_column_* call locks and checks the statement
+    // again. The value it gives is unprotected, which is safe on this connection: it has no
+    // mutex (SQLITE_OPEN_NOMUTEX) and one thread uses it at a time.
+    Cell cell(std::size_t column) const override
     {
-        switch (sqlite3_column_type(statement_, index(column))) {
-        case SQLITE_INTEGER: return Kind::Integer;
-        case SQLITE_NULL: return Kind::Null;
-        default: return Kind::Text;
+        sqlite3_value* value = sqlite3_column_value(statement_, index(column));
+        switch (sqlite3_value_type(value)) {
+        case SQLITE_INTEGER: return {Kind::Integer, sqlite3_value_int64(value), {}};
+        case SQLITE_NULL: return {};
+        default: {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+            return {Kind::Text, 0, {text, static_cast<std::size_t>(sqlite3_value_bytes(value))}};
+        }
         }
     }
-    std::int64_t integer(std::size_t column) const override
+    void cells(std::span<Cell> cells) const override
     {
-        return sqlite3_column_int64(statement_, index(column));
+        for (std::size_t i = 0; i < cells.size(); ++i)
+            cells[i] = StatementColumns::cell(i);
     }
     std::string_view text(std::size_t column) const override
     {

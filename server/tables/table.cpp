@@ -12,18 +12,22 @@
 
 namespace rsim::tables {
 
-// A record's JSON object written straight from a row, its members in name order.
+// A record's JSON object written straight from a row, its members in name order. Each member
+// comes with the comma before it in its key; the first comma becomes the object's brace.
 struct ObjectText {
     std::string& out;
-    char separator = '{';
+    std::size_t start = out.size();
 
-    void member(std::string_view key)
+    void member(std::string_view key) { out += key; } // ",\"NAME\":"
+    void end()
     {
-        out += separator;
-        separator = ',';
-        out += key;
+        if (out.size() == start) {
+            out += "{}";
+        } else {
+            out[start] = '{';
+            out += '}';
+        }
     }
-    void end() { out += separator == '{' ? "{}" : "}"; }
 };
 
 namespace {
@@ -130,23 +134,31 @@ Value storedValue(const CTvdBasicStructObject& record, int offset)
         return std::int64_t{member};
 }
 
-// Appends a member read from its stored value after its key, as encode() writes the member of a
-// record read from that value; nothing when it is NULL or the member's default (empty text, 0),
-// which a record read from it leaves unset.
+// Appends a member read from its stored value (not NULL) after its key, as encode() writes the
+// member of a record read from that value; nothing when it is the member's default (empty text,
+// 0), which a record read from it leaves unset.
 template <class T>
-void answerStored(const db::Columns& row, std::size_t column, std::string_view key,
-                  ObjectText& object)
+void answerStored(const db::Columns::Cell& cell, std::string_view key, ObjectText& object)
 {
+    using Kind = db::Columns::Kind;
     if constexpr (std::is_same_v<T, std::string>) {
-        const std::string_view text = row.text(column); // a number in a text column as digits
-        if (text.empty())
-            return;
-        object.member(key);
-        tvd::wire::appendText(object.out, text);
+        if (cell.kind == Kind::Integer) { // a number in a text column, as its digits
+            char digits[24];
+            object.member(key);
+            object.out.append(1, '"')
+                .append(digits, std::to_chars(digits, digits + sizeof digits, cell.integer).ptr)
+                .append(1, '"');
+        } else if (!cell.text.empty()) {
+            object.member(key);
+            tvd::wire::appendText(object.out, cell.text);
+        }
     } else if constexpr (std::is_same_v<T, CBSDateTime>) {
-        const std::string_view text = row.text(column);
-        if (text.data() == nullptr)
-            return;
+        char digits[24];
+        const std::string_view text =
+            cell.kind == Kind::Text
+                ? cell.text
+                : std::string_view(digits,
+                                   std::to_chars(digits, digits + sizeof digits, cell.integer).ptr);
         CBSDateTime date; // a text that is no date answers as the record's null date
         const bool read = CBSDateTime::fromWire(text, date);
         object.member(key);
@@ -156,18 +168,16 @@ void answerStored(const db::Columns& row, std::size_t column, std::string_view k
         else
             tvd::wire::appendText(object.out, date.toWire());
     } else {
-        const db::Columns::Kind kind = row.kind(column);
-        if (kind == db::Columns::Kind::Null)
-            return;
-        const std::int64_t held = kind == db::Columns::Kind::Integer
-                                      ? row.integer(column)
-                                      : db::asInt(row.value(column)); // a text in a number column
+        const std::int64_t held =
+            cell.kind == Kind::Integer
+                ? cell.integer
+                : db::asInt(std::string(cell.text)); // a text in a number column
         if (held == 0)
             return;
-        object.member(key);
         char digits[24];
-        const auto end = std::to_chars(digits, digits + sizeof digits, static_cast<T>(held)).ptr;
-        object.out.append(digits, end);
+        object.member(key);
+        object.out.append(digits,
+                          std::to_chars(digits, digits + sizeof digits, static_cast<T>(held)).ptr);
     }
 }
 
@@ -207,7 +217,7 @@ Table::Table(const TableDef& def) : def_(def), name_(def.name()), keyNames_(def.
                         [&](const MemberRule& r) { return r.member == table[i].name && r.secret; });
         if (table[i].offset < 0 || (secret && table[i].kind != TVD_STRING))
             throw std::logic_error(name_ + "." + table[i].name + " cannot be stored");
-        std::string key;
+        std::string key(1, ',');
         tvd::wire::appendText(key, table[i].name);
         key += ':';
         columns_.push_back(
@@ -279,15 +289,18 @@ Value Table::valueOf(const CTvdBasicStructObject& record, const Column& c,
 
 // Members holding their default (empty text, 0, the null date) are left out, so that an answer
 // carries only what is stored: 50 cards of 44 members are half the JSON this way.
-void Table::writeRow(const db::Columns& row, const std::vector<std::string>& opened, bool reveal,
-                     std::string& out) const
+void Table::writeRow(const db::Columns& row, std::span<db::Columns::Cell> cells,
+                     const std::vector<std::string>& opened, bool reveal, std::string& out) const
 {
+    row.cells(cells);
     ObjectText object{out};
     for (const int member : answerOrder_) {
         const auto i = static_cast<std::size_t>(member);
+        if (cells[i].kind == db::Columns::Kind::Null)
+            continue;
         const Column& c = columns_[i];
         if (!c.secret) {
-            c.answer(row, i, c.key, object);
+            c.answer(cells[i], c.key, object);
         } else if (reveal && !row.text(i).empty()) {
             object.member(c.key);
             tvd::wire::appendText(out, opened[i]);
@@ -722,6 +735,7 @@ void Table::answerRows(CallContext& context, const Selection& selection, bool re
             revealed.places.emplace_back(static_cast<std::size_t>(c.member),
                                          secrets::PlaceText(name_, c.name));
     Row key;
+    std::vector<db::Columns::Cell> cells(columns_.size());
     context.db.queryColumns(sql, selection.conditions.params, [&](const db::Columns& row) {
         if (answered >= selection.rows)
             return;
@@ -733,7 +747,7 @@ void Table::answerRows(CallContext& context, const Selection& selection, bool re
         ++answered;
         if (reveal)
             context.auditKeys.push_back(name_ + " " + keyText(key));
-        writeRow(row, revealed.opened, reveal, context.answerRecord(out));
+        writeRow(row, cells, revealed.opened, reveal, context.answerRecord(out));
     });
 }
 

@@ -72,13 +72,12 @@ private:
         int member;
         bool secret;     // a text sealed at rest
         int offset;      // of the member in a record
-        std::string key; // of the member in an answer's object: "\"NAME\":"
+        std::string key; // of the member in an answer's object, after a comma: ",\"NAME\":"
         // Chosen once by the member's kind, not for each row: the member's value as stored; the
         // member read from a row's column appended to an answer's object, unless it is NULL or
         // the member's default; and the member read from a stored value as text.
         db::Value (*value)(const CTvdBasicStructObject& record, int offset);
-        void (*answer)(const db::Columns& row, std::size_t column, std::string_view key,
-                       ObjectText& object);
+        void (*answer)(const db::Columns::Cell& cell, std::string_view key, ObjectText& object);
         std::string (*text)(const db::Value& stored);
     };
 
@@ -101,10 +100,10 @@ private:
                  RowSecrets& revealed) const;
     db::Value valueOf(const CTvdBasicStructObject& record, const Column& column,
                       const secrets::SecretBox& box) const;
-    // The row as the JSON object of its record. reveal: with its secrets, opened (by column);
-    // otherwise they are left out.
-    void writeRow(const db::Columns& row, const std::vector<std::string>& opened, bool reveal,
-                  std::string& out) const;
+    // The row as the JSON object of its record, its columns read into cells (one per column).
+    // reveal: with its secrets, opened (by column); otherwise they are left out.
+    void writeRow(const db::Columns& row, std::span<db::Columns::Cell> cells,
+                  const std::vector<std::string>& opened, bool reveal, std::string& out) const;
     db::Row keyValues(const CTvdBasicStructObject& record) const;
     std::string keyText(const CTvdBasicStructObject& record) const;
     // The text of a key's values, as of the record read from them.

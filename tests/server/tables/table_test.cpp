@@ -177,6 +177,37 @@ TEST_P(TableRules, CardFormatsAreCheckedAtTheirEdges)
     }
 }
 
+// What SQL put in a column answers as the record read from it: a text that is no date as the
+// null date, an empty text as unset; on SQLite, whose columns take any type, a text in a number
+// column as the number it begins with (unset when none), a number in a short column cut to 16 bits.
+TEST_P(TableRules, StoredValuesOutsideTheirMembersFormAnswerAsTheRecordReadFromThem)
+{
+    const std::string imsi = "460001000000000";
+    database()->exec("UPDATE rsim_sim SET STS_DATE = 'soon', SALE_DATE = '2026-02-29 00:00:00', "
+                     "WHOLESALE_DATE = '2026-02-28 23:59:59', "
+                     "REMARK = '', PIN1 = '0123' WHERE IMSI = ?",
+                     {imsi});
+    const bool typedColumns = GetParam() != testsupport::Backend::Sqlite;
+    if (!typedColumns)
+        database()->exec("UPDATE rsim_sim SET REGION_CODE = '23abc', COUNTY_CODE = 'x', "
+                         "BRAND = 65537, BATCH_ID = -9007199254740993 WHERE IMSI = ?",
+                         {imsi});
+    const SRemoteSimInfoList found = sims(imsi, imsi);
+    ASSERT_EQ(found.count(), 1);
+    const SRemoteSimInfo& card = found[0];
+    EXPECT_TRUE(card.isSet(SRemoteSimInfo::idx_STS_DATE) && card.STS_DATE.isNull());
+    EXPECT_TRUE(card.isSet(SRemoteSimInfo::idx_SALE_DATE) && card.SALE_DATE.isNull());
+    EXPECT_EQ(card.WHOLESALE_DATE.toWire(), "2026-02-28 23:59:59");
+    EXPECT_FALSE(card.isSet(SRemoteSimInfo::idx_REMARK));
+    EXPECT_EQ(card.PIN1, "0123");
+    if (typedColumns)
+        return;
+    EXPECT_EQ(card.REGION_CODE, 23);
+    EXPECT_FALSE(card.isSet(SRemoteSimInfo::idx_COUNTY_CODE));
+    EXPECT_EQ(card.BRAND, 1);
+    EXPECT_EQ(card.BATCH_ID, -9007199254740993);
+}
+
 RSIM_ON_EVERY_BACKEND(TableRules);
 
 using SecretMembers = testsupport::ServiceTest;
