@@ -179,7 +179,9 @@ public:
     {
         using Type = simdjson::dom::element_type;
         for (const auto field : object) {
-            Key(field.key.data(), static_cast<rapidjson::SizeType>(field.key.size()), true);
+            memberIndex_ = memberIndexOf(frames_.back(), field.key);
+            if (memberIndex_ < 0)
+                noSuchMember(field.key);
             const simdjson::dom::element value = field.value;
             switch (value.type()) {
             case Type::STRING: memberText(value.get_string().value_unsafe()); break;
