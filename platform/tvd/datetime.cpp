@@ -91,31 +91,24 @@ double CBSDateTime::toTDateTime() const
 bool CBSDateTime::fromWire(std::string_view text, CBSDateTime& out)
 {
     // "YYYY-MM-DD" or "YYYY-MM-DD HH:MM:SS"
-    static constexpr std::string_view kShape = "0000-00-00 00:00:00";
-    if (text.size() != 10 && text.size() != kShape.size())
+    const bool timed = text.size() == 19;
+    if (text.size() != 10 && !timed)
         return false;
-    for (const std::size_t separator : {4, 7, 10, 13, 16})
-        if (separator < text.size() && text[separator] != kShape[separator])
-            return false;
-    // The width digits at, or -1 when one is not a digit.
-    const auto number = [text](std::size_t at, std::size_t width) {
-        int value = 0;
-        for (std::size_t i = at; i < at + width; ++i) {
-            const unsigned digit = static_cast<unsigned char>(text[i]) - unsigned{'0'};
-            if (digit > 9)
-                return -1;
-            value = value * 10 + static_cast<int>(digit);
-        }
-        return value;
+    if (text[4] != '-' || text[7] != '-' ||
+        (timed && (text[10] != ' ' || text[13] != ':' || text[16] != ':')))
+        return false;
+    // The digits at, each one checked once: notDigit gathers whether any is not one.
+    unsigned notDigit = 0;
+    const auto digit = [&](std::size_t at) {
+        const unsigned value = static_cast<unsigned char>(text[at]) - unsigned{'0'};
+        notDigit |= value > 9 ? 1U : 0U;
+        return static_cast<int>(value);
     };
-    const bool timed = text.size() == kShape.size();
-    const int fields[6] = {number(0, 4),
-                           number(5, 2),
-                           number(8, 2),
-                           timed ? number(11, 2) : 0,
-                           timed ? number(14, 2) : 0,
-                           timed ? number(17, 2) : 0};
-    if (*std::min_element(std::begin(fields), std::end(fields)) < 0)
+    const auto two = [&](std::size_t at) { return digit(at) * 10 + digit(at + 1); };
+    const int fields[6] = {
+        two(0) * 100 + two(2), two(5), two(8), timed ? two(11) : 0, timed ? two(14) : 0,
+        timed ? two(17) : 0};
+    if (notDigit != 0)
         return false;
     const auto [y, mo, d, h, mi, s] = fields;
     if (y == 0 && mo == 0 && d == 0 && h == 0 && mi == 0 && s == 0) {

@@ -91,7 +91,45 @@ CTvdTypeInfo::CTvdTypeInfo(int kind, std::string name, std::string description, 
                            Factory factory)
     : kind_(kind), name_(std::move(name)), description_(std::move(description)), size_(size),
       members_(std::move(members)), memberTable_(memberTable), factory_(factory)
-{}
+{
+    if (memberTable_ == nullptr)
+        return;
+    std::size_t count = 0;
+    while (memberTable_[count].kind != TVD_END)
+        ++count;
+    std::size_t slots = 4;
+    while (slots < 2 * count)
+        slots *= 2;
+    byName_.resize(slots);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::string_view name = memberTable_[i].name;
+        const std::uint32_t key = keyOf(name);
+        std::size_t slot = slotOf(key);
+        while (byName_[slot].index >= 0)
+            slot = (slot + 1) & (slots - 1);
+        byName_[slot] = {name, key, static_cast<int>(i)};
+    }
+}
+
+// A name's length (its low byte) and its first, middle and last bytes: member names are short
+// and differ there, and reading four bytes costs less than hashing every one. A name of up to
+// three bytes is its key.
+std::uint32_t CTvdTypeInfo::keyOf(std::string_view name)
+{
+    if (name.empty())
+        return 0;
+    const auto byte = [&](std::size_t i) {
+        return std::uint32_t{static_cast<unsigned char>(name[i])};
+    };
+    return (static_cast<std::uint32_t>(name.size()) & 0xFF) | byte(0) << 8 |
+           byte(name.size() / 2) << 16 | byte(name.size() - 1) << 24;
+}
+
+// The key mixed by a multiplication, its high bits taken.
+std::size_t CTvdTypeInfo::slotOf(std::uint32_t key) const
+{
+    return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15u) >> 40) & (byName_.size() - 1);
+}
 
 std::string CTvdTypeInfo::create_typeDescription(const char* file, int line, const char* date,
                                                  const char* time)
@@ -109,12 +147,16 @@ const CTvdTypeInfo* CTvdTypeInfo::find(std::string_view name)
 
 int CTvdTypeInfo::memberIndex(std::string_view memberName) const
 {
-    if (memberTable_ == nullptr)
+    if (byName_.empty())
         return -1;
-    for (int i = 0; memberTable_[i].kind != TVD_END; ++i)
-        if (memberName == memberTable_[i].name)
-            return i;
-    return -1;
+    const std::uint32_t key = keyOf(memberName);
+    const std::size_t last = byName_.size() - 1;
+    for (std::size_t slot = slotOf(key);; slot = (slot + 1) & last) {
+        const NamedMember& member = byName_[slot];
+        if (member.index < 0 ||
+            (member.key == key && (memberName.size() <= 3 || member.name == memberName)))
+            return member.index;
+    }
 }
 
 std::unique_ptr<CTvdBasicObject> CTvdTypeInfo::create() const

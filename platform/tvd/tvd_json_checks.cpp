@@ -1,5 +1,7 @@
 #include "tvd_json_checks.h"
 
+#include <simdjson.h>
+
 namespace tvd::wire::detail {
 
 std::size_t invalidUtf8At(const char* text, std::size_t length)
@@ -12,7 +14,8 @@ std::size_t invalidUtf8At(const char* text, std::size_t length)
     }
     while (ascii < length && static_cast<unsigned char>(text[ascii]) < 0x80)
         ++ascii;
-    if (ascii == length)
+    // simdjson checks the rest a block at a time; the place of a fault is found byte by byte.
+    if (ascii == length || simdjson::validate_utf8(text + ascii, length - ascii))
         return length;
     return static_cast<std::size_t>(utf8::find_invalid(text + ascii, text + length) - text);
 }

@@ -14,6 +14,7 @@
 #include <limits>
 #include <optional>
 #include <streambuf>
+#include <type_traits>
 
 namespace tvd::wire {
 namespace {
@@ -152,18 +153,14 @@ public:
     {
         if (!readingRecord())
             return takenByAnswer(Value::Integer, value, nullptr) || scalar();
-        if (!isInteger(member().kind))
-            return scalar();
-        return storeInteger(value, value >= 0 ? static_cast<std::uint64_t>(value) : 0, value < 0);
+        return memberInteger(value, value >= 0 ? static_cast<std::uint64_t>(value) : 0, value < 0);
     }
     bool Uint64(std::uint64_t value)
     {
         if (!readingRecord())
             return takenByAnswer(Value::Integer, static_cast<std::int64_t>(value), nullptr) ||
                    scalar();
-        if (!isInteger(member().kind))
-            return scalar();
-        return storeInteger(0, value, false);
+        return memberInteger(0, value, false);
     }
     // Numbers as text, which the reader compiles but calls only with kParseNumbersAsStringsFlag.
     bool RawNumber(const char*, rapidjson::SizeType, bool) { return scalar(); }
@@ -172,13 +169,32 @@ public:
         const std::string_view value(text, length);
         if (!readingRecord())
             return takenByAnswer(Value::String, 0, &value) || scalar();
-        void* address = memberAddress();
-        if (member().kind == TVD_STRING)
-            assign(*static_cast<std::string*>(address), value);
-        else if (member().kind != TVD_DATETIME ||
-                 !CBSDateTime::fromWire(value, *static_cast<CBSDateTime*>(address)))
-            return scalar();
-        return stored();
+        return memberText(value);
+    }
+    // The record just started is read from object, a record's fields one after the other, each
+    // stored in place without an event per name and value; the record's end is left to the
+    // caller. Refused as the events would refuse it.
+    bool readingRecordFields() const { return readingRecord(); }
+    void recordFields(simdjson::dom::object object)
+    {
+        using Type = simdjson::dom::element_type;
+        for (const auto field : object) {
+            memberIndex_ = memberIndexOf(frames_.back(), field.key);
+            if (memberIndex_ < 0)
+                noSuchMember(field.key);
+            const simdjson::dom::element value = field.value;
+            switch (value.type()) {
+            case Type::STRING: memberText(value.get_string().value_unsafe()); break;
+            case Type::INT64: {
+                const std::int64_t integer = value.get_int64().value_unsafe();
+                memberInteger(integer, integer >= 0 ? static_cast<std::uint64_t>(integer) : 0,
+                              integer < 0);
+                break;
+            }
+            case Type::UINT64: memberInteger(0, value.get_uint64().value_unsafe(), false); break;
+            default: scalar(); // throws: a record's members are strings, dates and integers
+            }
+        }
     }
 
     bool StartObject()
@@ -419,6 +435,22 @@ private:
         else
             member.assign(value);
     }
+    bool memberText(std::string_view value)
+    {
+        void* address = memberAddress();
+        if (member().kind == TVD_STRING)
+            assign(*static_cast<std::string*>(address), value);
+        else if (member().kind != TVD_DATETIME ||
+                 !CBSDateTime::fromWire(value, *static_cast<CBSDateTime*>(address)))
+            return scalar();
+        return stored();
+    }
+    bool memberInteger(std::int64_t value, std::uint64_t magnitude, bool negative)
+    {
+        if (!isInteger(member().kind))
+            return scalar();
+        return storeInteger(value, magnitude, negative);
+    }
     bool stored()
     {
         record().markSet(memberIndex_);
@@ -616,6 +648,12 @@ bool replay(simdjson::dom::element value, Values& values)
             return false;
         rapidjson::SizeType members = 0;
         const simdjson::dom::object object = value.get_object().value_unsafe();
+        if constexpr (std::is_same_v<Values, ParamsReader>) {
+            if (values.readingRecordFields()) {
+                values.recordFields(object);
+                return values.EndObject(static_cast<rapidjson::SizeType>(object.size()));
+            }
+        }
         for (const auto field : object) {
             if (!values.Key(field.key.data(), size(field.key), true) ||
                 !replay(field.value, values))
@@ -653,6 +691,9 @@ bool replay(simdjson::dom::element value, Values& values)
 // An answer up to this size is checked whole by simdjson first. Its document takes some fifteen
 // times the text's size at once, so a larger answer goes to the checked reader alone.
 constexpr std::size_t kCheckedWholeUpTo = std::size_t{1} << 20;
+// A thread keeps its simdjson parser, and the buffers it grew, between answers up to this size;
+// a larger answer takes a parser of its own, freed after it.
+constexpr std::size_t kParserKeptUpTo = std::size_t{128} << 10;
 
 // An answer: a text that simdjson finds well-formed (JSON, UTF-8, no lone surrogate escaped,
 // integers within 64 bits, nested at most 1024 deep, nothing before or after its value) is read
@@ -664,7 +705,9 @@ template <class Values>
 void parseAnswer(std::string_view text, Values& values)
 {
     if (text.size() <= kCheckedWholeUpTo) {
-        simdjson::dom::parser parser;
+        thread_local simdjson::dom::parser kept;
+        std::optional<simdjson::dom::parser> own;
+        simdjson::dom::parser& parser = text.size() <= kParserKeptUpTo ? kept : own.emplace();
         simdjson::dom::element document;
         if (parser.parse(text.data(), text.size()).get(document) == simdjson::SUCCESS) {
             replay(document, values);

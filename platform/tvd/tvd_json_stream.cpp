@@ -37,53 +37,64 @@ void appendEscape(std::string& out, unsigned char c)
     }
 }
 
-// Whether a byte goes into a JSON string as it is without a check: printable ASCII but the quote
-// and the backslash.
-bool plainByte(unsigned char c)
-{
-    return c >= 0x20 && c < 0x80 && c != '"' && c != '\\';
-}
-
-// Whether eight bytes are all plain: none below 0x20, none a quote or a backslash, none of a
-// multi-byte UTF-8 sequence (each test below is nonzero exactly when some byte matches).
-bool plainBlock(std::uint64_t block)
+// Of eight bytes, the high bit of each that JSON text must escape: below 0x20, the quote and the
+// backslash (each test below is nonzero exactly where a byte matches); a byte of a multi-byte
+// sequence never matches.
+std::uint64_t escapedBytes(std::uint64_t block)
 {
     constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
     const auto below = [&](std::uint64_t bytes, unsigned char n) {
         return (bytes - kOnes * n) & ~bytes & kHighs;
     };
-    return (below(block, 0x20) | below(block ^ (kOnes * '"'), 1) |
-            below(block ^ (kOnes * '\\'), 1) | (block & kHighs)) == 0;
+    return below(block, 0x20) | below(block ^ (kOnes * '"'), 1) | below(block ^ (kOnes * '\\'), 1);
 }
 
-// A JSON string exactly as dump() writes it: UTF-8 text as it is, in runs between escapes. Text
-// of plain bytes only, most of what is written, is copied in one piece, checked eight bytes at a
-// time. Text that is not UTF-8 goes through the library, to be refused as the tree refuses it.
+// What a value holds, read eight bytes at a time: the last eight (overlapping the ones before)
+// for its tail, and a short value padded with blanks.
+struct Scan {
+    bool escapes = false;   // a byte JSON text must escape
+    bool multiByte = false; // a byte of a multi-byte sequence (or not UTF-8 at all)
+};
+
+Scan scan(std::string_view value)
+{
+    constexpr std::uint64_t kHighs = 0x8080808080808080u;
+    std::uint64_t escaped = 0, highs = 0, block = 0x2020202020202020u;
+    if (value.size() < 8) {
+        for (std::size_t i = 0; i < value.size(); ++i)
+            reinterpret_cast<unsigned char*>(&block)[i] = static_cast<unsigned char>(value[i]);
+        return {escapedBytes(block) != 0, (block & kHighs) != 0};
+    }
+    for (std::size_t at = 0; at + 8 < value.size(); at += 8) {
+        std::memcpy(&block, value.data() + at, 8);
+        escaped |= escapedBytes(block);
+        highs |= block & kHighs;
+    }
+    std::memcpy(&block, value.data() + value.size() - 8, 8);
+    return {(escaped | escapedBytes(block)) != 0, ((highs | block) & kHighs) != 0};
+}
+
 } // namespace
 
+// A JSON string exactly as dump() writes it: UTF-8 text as it is, in runs between escapes. Text
+// without an escape, most of what is written, is copied in one piece after one capacity check.
+// Text that is not UTF-8 goes through the library, to be refused as the tree refuses it.
 void appendText(std::string& out, std::string_view value)
 {
-    std::size_t plain = 0;
-    for (std::uint64_t block; plain + 8 <= value.size(); plain += 8) {
-        std::memcpy(&block, value.data() + plain, 8);
-        if (!plainBlock(block))
-            break;
-    }
-    while (plain < value.size() && plainByte(static_cast<unsigned char>(value[plain])))
-        ++plain;
-    if (plain == value.size()) {
-        out += '"';
-        out.append(value);
-        out += '"';
+    const Scan found = scan(value);
+    if (found.multiByte && detail::invalidUtf8At(value.data(), value.size()) != value.size()) {
+        out += nlohmann::json(std::string(value)).dump();
         return;
     }
-    if (detail::invalidUtf8At(value.data(), value.size()) != value.size()) {
-        out += nlohmann::json(std::string(value)).dump();
+    if (!found.escapes) {
+        const std::size_t at = out.size();
+        out.append(value.size() + 2, '"');
+        value.copy(out.data() + at + 1, value.size());
         return;
     }
     out += '"';
     std::size_t run = 0;
-    for (std::size_t i = plain; i < value.size(); ++i) {
+    for (std::size_t i = 0; i < value.size(); ++i) {
         const auto c = static_cast<unsigned char>(value[i]);
         if (c >= 0x20 && c != '"' && c != '\\')
             continue;

@@ -75,7 +75,7 @@ public:
     int memberCount() const { return static_cast<int>(members_.size()); }
     const std::vector<MemberType>& memberTypes() const { return members_; }
     STvdMemberTypeInfo* memberTable() const { return memberTable_; }
-    // Index of the member of that name, or -1.
+    // Index of the member of that name, or -1; looked up in an index of the names, not a scan.
     int memberIndex(std::string_view memberName) const;
     // A new default object of this type (records and lists only).
     std::unique_ptr<CTvdBasicObject> create() const;
@@ -84,6 +84,14 @@ public:
     std::unique_ptr<CTvdBasicListObject> createList() const;
 
 private:
+    struct NamedMember {
+        std::string_view name;
+        std::uint32_t key = 0; // keyOf(name)
+        int index = -1;        // -1: an empty slot
+    };
+    static std::uint32_t keyOf(std::string_view name);
+    std::size_t slotOf(std::uint32_t key) const;
+
     int kind_;
     std::string name_;
     std::string description_;
@@ -91,6 +99,9 @@ private:
     std::vector<MemberType> members_;
     STvdMemberTypeInfo* memberTable_;
     Factory factory_;
+    // The member table's names hashed, open addressing: a power of two slots, half of them free
+    // at least, so that a probe ends soon at the name or at a free slot.
+    std::vector<NamedMember> byName_;
 };
 
 // Registers a type for as long as it lives; types go away in reverse order of registration.

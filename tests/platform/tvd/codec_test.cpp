@@ -139,7 +139,7 @@ TEST(CodecWriter, TextEqualsTheTreesDumpInEveryPieceSize)
     }
     EXPECT_EQ(tvd::wire::ParamsWriter::recordCount(in), 202) << "the cards and the op info";
 
-    cards.push_back(card(1, "bad \xFF byte"));
+    cards.push_back(card(1, "\"quoted\", then a bad \xFF byte amid the text"));
     MResRemoteMgntApp::IResRemoteMgntOperations::CParamIn4add_simInfo bad(info, cards, nullptr);
     EXPECT_THROW(tvd::wire::ParamsWriter(bad).all(), json::type_error) << "refused as the tree is";
 }
