@@ -37,6 +37,8 @@ using db::Value;
 
 constexpr std::size_t kInChunk = 500;
 constexpr std::size_t kInsertChunk = 10000;
+// Bytes of a member's key in an answer's object at most (",\"NAME\":").
+constexpr std::size_t kMaxKeyBytes = 64;
 // Rows of an answer whose room is reserved at the size of its first row, at most.
 constexpr std::int64_t kReservedRows = 1024;
 
@@ -176,10 +178,11 @@ void answerStored(const db::Columns::Cell& cell, std::string_view key, ObjectTex
                 : db::asInt(std::string(cell.text)); // a text in a number column
         if (held == 0)
             return;
-        char digits[24];
-        object.member(key);
-        object.out.append(digits,
-                          std::to_chars(digits, digits + sizeof digits, static_cast<T>(held)).ptr);
+        // The key and the digits appended at once.
+        char text[kMaxKeyBytes + 24];
+        key.copy(text, key.size());
+        object.out.append(
+            text, std::to_chars(text + key.size(), std::end(text), static_cast<T>(held)).ptr);
     }
 }
 
@@ -222,6 +225,8 @@ Table::Table(const TableDef& def) : def_(def), name_(def.name()), keyNames_(def.
         std::string key(1, ',');
         tvd::wire::appendText(key, table[i].name);
         key += ':';
+        if (key.size() > kMaxKeyBytes)
+            throw std::logic_error(name_ + "." + table[i].name + " is too long a name");
         columns_.push_back(
             {table[i].name, table[i].kind, i, secret, table[i].offset, std::move(key),
              tvd_withKind(table[i].kind,
