@@ -112,8 +112,7 @@ CTvdTypeInfo::CTvdTypeInfo(int kind, std::string name, std::string description, 
 }
 
 // A name's length (its low byte) and its first, middle and last bytes: member names are short
-// and differ there, and reading four bytes costs less than hashing every one. A name of up to
-// three bytes is its key.
+// and differ there, and reading four bytes costs less than hashing every one.
 std::uint32_t CTvdTypeInfo::keyOf(std::string_view name)
 {
     if (name.empty())
@@ -153,8 +152,7 @@ int CTvdTypeInfo::memberIndex(std::string_view memberName) const
     const std::size_t last = byName_.size() - 1;
     for (std::size_t slot = slotOf(key);; slot = (slot + 1) & last) {
         const NamedMember& member = byName_[slot];
-        if (member.index < 0 ||
-            (member.key == key && (memberName.size() <= 3 || member.name == memberName)))
+        if (member.index < 0 || (member.key == key && member.name == memberName))
             return member.index;
     }
 }
