@@ -134,37 +134,42 @@ bool scannedBefore(db::Driver& db, const SealedColumn& c)
 
 } // namespace
 
+// The columns are sampled one at a time, and the first value that opens ends the check: a
+// column that holds no value at all (a KI key nobody uses) is read whole to find that out, so it
+// is read only when no column before it settled the check.
 SecretBox openKeyFile(db::Driver& db, const std::vector<SealedColumn>& columns,
                       const std::string& path, bool createIfMissing)
 {
-    std::vector<std::pair<const SealedColumn*, Row>> samples;
-    for (const auto& c : columns)
-        if (auto row = sample(db, c))
-            samples.emplace_back(&c, std::move(*row));
-    if (samples.empty())
-        return SecretBox::fromKeyFile(path, createIfMissing);
-    std::error_code unknown;
-    if (!std::filesystem::exists(path, unknown))
-        throw SecretError("the database holds sealed values, but the key file '" + path +
-                          "' does not exist: restore it from where its copies are kept (a new key "
-                          "would open none of them)");
-    SecretBox box = SecretBox::fromKeyFile(path, false);
+    std::optional<SecretBox> box;
     std::string refusal;
-    for (const auto& [c, row] : samples) {
-        const std::string stored = db::asText(row[0]);
-        const Place place = placeOf(*c, row);
-        if (!box.holdsVersion(SecretBox::versionOf(stored)))
-            throw SecretError("the database holds values of " + name(*c) +
+    for (const auto& c : columns) {
+        const auto row = sample(db, c);
+        if (!row)
+            continue;
+        if (!box) {
+            std::error_code unknown;
+            if (!std::filesystem::exists(path, unknown))
+                throw SecretError("the database holds sealed values, but the key file '" + path +
+                                  "' does not exist: restore it from where its copies are kept (a "
+                                  "new key would open none of them)");
+            box = SecretBox::fromKeyFile(path, false);
+        }
+        const std::string stored = db::asText((*row)[0]);
+        const Place place = placeOf(c, *row);
+        if (!box->holdsVersion(SecretBox::versionOf(stored)))
+            throw SecretError("the database holds values of " + name(c) +
                               " sealed under key version v" +
                               std::to_string(SecretBox::versionOf(stored)) +
                               ", which the key file '" + path + "' does not hold");
         try {
-            opened(box, stored, place);
-            return box;
+            opened(*box, stored, place);
+            return std::move(*box);
         } catch (const SecretError& e) {
-            refusal = name(*c) + " of " + keyText(*c, place) + ": " + e.what();
+            refusal = name(c) + " of " + keyText(c, place) + ": " + e.what();
         }
     }
+    if (!box)
+        return SecretBox::fromKeyFile(path, createIfMissing);
     throw SecretError("the key file '" + path +
                       "' opens none of the sealed values of the database (" + refusal +
                       "): it is not this database's key file");
