@@ -41,10 +41,11 @@ TEST(CallLog, LineIsTheJsonTreeOfItsMembersWhateverTheClientSent)
     const std::string ids[] = {
         "",
         "5f0c2a9e-31d4-4b7e-9a61-0c8e2f4d7b13",
-        "\"x\"\\\t" + std::string(500, 'i'), // quotes, backslash, a tab, cut at 64
-        std::string(63, 'a') + "中",         // cut inside a character
+        "a \"quoted\" id",
+        "back\\slash" + std::string(500, 'i'), // cut at 64
+        std::string(63, 'a') + "中",           // cut inside a character
         "bad \xff\xfe\xc3( and \xe4\xb8 end \xf0\x9f",
-        "unit\x1fseparator", // the last byte JSON escapes
+        "tab\tand unit\x1fseparator", // a short escape, and the last byte JSON escapes
     };
     const system_clock::time_point times[] = {
         system_clock::time_point{}, sys_days{2024y / February / 29} + 23h + 59min + 59s + 999ms,
