@@ -106,6 +106,21 @@ void appendText(std::string& out, std::string_view value)
     out += '"';
 }
 
+// Its members in name order, as the tree dumps them.
+void appendError(std::string& out, const CBSErrorMsg& error)
+{
+    char digits[12];
+    out += R"({"code":)";
+    out.append(digits, std::to_chars(digits, digits + sizeof digits, error.code).ptr);
+    out += R"(,"hint":)";
+    appendText(out, error.hint);
+    out += R"(,"message":)";
+    appendText(out, error.message);
+    out += R"(,"minCode":)";
+    out.append(digits, std::to_chars(digits, digits + sizeof digits, error.minCode).ptr);
+    out += '}';
+}
+
 namespace {
 
 template <class Int>

@@ -73,6 +73,8 @@ namespace tvd::wire {
 // Appends text as a JSON string exactly as dump() writes it; text that is not UTF-8 throws what
 // dump() throws.
 void appendText(std::string& out, std::string_view text);
+// Appends the error record as encodeError(error).dump() writes it, without building the tree.
+void appendError(std::string& out, const CBSErrorMsg& error);
 
 // Takes the records of a request's list as they are read, `size` at a time (the rest at the end
 // of the list); the list is emptied after each take, so a list of any length is held a chunk at

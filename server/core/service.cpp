@@ -11,7 +11,6 @@
 #include "tvd_operation.h"
 
 #include <algorithm>
-#include <charconv>
 #include <ctime>
 #include <iostream>
 
@@ -25,22 +24,6 @@ json refusal(int code, int minor, const std::string& message, const std::string&
     CBSErrorMsg error;
     error.set(code, minor, message, hint);
     return {{"result", code}, {"error", tvd::wire::encodeError(error)}};
-}
-
-// The error record as encodeError(error).dump() writes it, its members in name order, written
-// straight: it ends every answer.
-void appendError(std::string& text, const CBSErrorMsg& error)
-{
-    char digits[12];
-    text += R"({"code":)";
-    text.append(digits, std::to_chars(digits, digits + sizeof digits, error.code).ptr);
-    text += R"(,"hint":)";
-    tvd::wire::appendText(text, error.hint);
-    text += R"(,"message":)";
-    tvd::wire::appendText(text, error.message);
-    text += R"(,"minCode":)";
-    text.append(digits, std::to_chars(digits, digits + sizeof digits, error.minCode).ptr);
-    text += '}';
 }
 
 } // namespace
@@ -272,7 +255,7 @@ Answer Service::answer(const Outcome& outcome, const CBSErrorMsg& error,
     while (answerWriter.next(text, static_cast<std::size_t>(-1))) {
     }
     text += R"(,"error":)";
-    appendError(text, error);
+    tvd::wire::appendError(text, error);
     text += R"(,"result":0})";
     return {200, std::move(text)};
 }

@@ -138,6 +138,11 @@ TEST(CodecWriter, TextEqualsTheTreesDumpInEveryPieceSize)
         EXPECT_EQ(pieces > 1, pieceBytes < tree.size());
     }
     EXPECT_EQ(tvd::wire::ParamsWriter::recordCount(in), 202) << "the cards and the op info";
+    CBSErrorMsg error;
+    error.set(-2147483647 - 1, 42, remarks[1], remarks[4]);
+    std::string errorText;
+    tvd::wire::appendError(errorText, error);
+    EXPECT_EQ(errorText, tvd::wire::encodeError(error).dump());
 
     cards.push_back(card(1, "\"quoted\", then a bad \xFF byte amid the text"));
     MResRemoteMgntApp::IResRemoteMgntOperations::CParamIn4add_simInfo bad(info, cards, nullptr);
