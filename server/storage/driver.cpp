@@ -72,15 +72,19 @@ std::string redacted(const std::string& address)
     return std::regex_replace(std::regex_replace(address, userinfo, "$1:***@"), parameter, "$1***");
 }
 
-Value Columns::value(std::size_t column) const
+Value Columns::Cell::value() const
 {
-    const Cell held = cell(column);
-    switch (held.kind) {
+    switch (kind) {
     case Kind::Null: return {};
-    case Kind::Integer: return held.integer;
-    case Kind::Text: return std::string(held.text);
+    case Kind::Integer: return integer;
+    case Kind::Text: return std::string(text);
     }
     return {};
+}
+
+Value Columns::value(std::size_t column) const
+{
+    return cell(column).value();
 }
 
 void Columns::cells(std::span<Cell> cells) const

@@ -39,6 +39,7 @@ public:
         Kind kind = Kind::Null;
         std::int64_t integer = 0; // of an Integer cell
         std::string_view text;    // of a Text cell
+        Value value() const;
     };
     virtual std::size_t count() const = 0;
     virtual Cell cell(std::size_t column) const = 0;

@@ -39,6 +39,8 @@ constexpr std::size_t kInChunk = 500;
 constexpr std::size_t kInsertChunk = 10000;
 // Bytes of a member's key in an answer's object at most (",\"NAME\":").
 constexpr std::size_t kMaxKeyBytes = 64;
+// Bytes of a row's audit key after its table's name, reserved: "IMSI=460001000000000" fits.
+constexpr std::size_t kAuditKeyBytes = 32;
 // Rows of an answer whose room is reserved at the size of its first row, at most.
 constexpr std::int64_t kReservedRows = 1024;
 
@@ -296,10 +298,9 @@ Value Table::valueOf(const CTvdBasicStructObject& record, const Column& c,
 
 // Members holding their default (empty text, 0, the null date) are left out, so that an answer
 // carries only what is stored: 50 cards of 44 members are half the JSON this way.
-void Table::writeRow(const db::Columns& row, std::span<db::Columns::Cell> cells,
+void Table::writeRow(std::span<const db::Columns::Cell> cells,
                      const std::vector<std::string>& opened, bool reveal, std::string& out) const
 {
-    row.cells(cells);
     ObjectText object{out};
     for (const int member : answerOrder_) {
         const auto i = static_cast<std::size_t>(member);
@@ -308,7 +309,7 @@ void Table::writeRow(const db::Columns& row, std::span<db::Columns::Cell> cells,
         const Column& c = columns_[i];
         if (!c.secret) {
             c.answer(cells[i], c.key, object);
-        } else if (reveal && !row.text(i).empty()) {
+        } else if (reveal && !cells[i].text.empty()) { // a sealed column holds text
             object.member(c.key);
             tvd::wire::appendText(out, opened[i]);
         }
@@ -333,23 +334,21 @@ struct Table::RowSecrets {
 
 // A value that does not open (moved from another row, altered, or sealed with a key the key
 // file lost) answers as unreadable, and the rest of the answer goes on.
-void Table::openRow(const db::Columns& row, const secrets::SecretBox& box, Row& key,
-                    RowSecrets& revealed) const
+void Table::openRow(std::span<const db::Columns::Cell> cells, const secrets::SecretBox& box,
+                    Row& key, RowSecrets& revealed) const
 {
     key.clear();
     for (auto& [column, place] : revealed.places)
         place.clearKey();
     for (const int member : keyColumns_) {
-        key.push_back(row.value(static_cast<std::size_t>(member)));
+        key.push_back(cells[static_cast<std::size_t>(member)].value());
         const std::string text = db::asText(key.back());
         for (auto& [column, place] : revealed.places)
             place.addKey(text);
     }
-    // Only the sealed (text) columns are read as text here: SQLite converts a column it is asked
-    // for as text, after which its type is no longer reliable.
     for (const auto& [column, place] : revealed.places) {
         try {
-            box.decrypt(row.text(column), place, revealed.opened[column]);
+            box.decrypt(cells[column].text, place, revealed.opened[column]);
         } catch (const secrets::SecretError& e) {
             std::string keys;
             for (std::size_t i = 0; i < keyNames_.size(); ++i)
@@ -374,14 +373,14 @@ Row Table::keyValues(const CTvdBasicStructObject& record) const
     return values;
 }
 
-std::string Table::keyText(const Row& key) const
+std::string Table::auditKey(const Row& key) const
 {
     std::string text;
+    text.reserve(name_.size() + kAuditKeyBytes);
+    text.append(name_);
     for (std::size_t k = 0; k < key.size(); ++k) {
         const Column& c = columns_[static_cast<std::size_t>(keyColumns_[k])];
-        if (k > 0)
-            text += ',';
-        text.append(c.name).append(1, '=').append(c.text(key[k]));
+        text.append(1, k == 0 ? ' ' : ',').append(c.name).append(1, '=').append(c.text(key[k]));
     }
     return text;
 }
@@ -746,17 +745,18 @@ void Table::answerRows(CallContext& context, const Selection& selection, bool re
     context.db.queryColumns(sql, selection.conditions.params, [&](const db::Columns& row) {
         if (answered >= selection.rows)
             return;
+        row.cells(cells);
         if (reveal)
-            openRow(row, context.secrets, key, revealed);
+            openRow(cells, context.secrets, key, revealed);
         for (const auto& [member, value] : selection.sealed)
             if (revealed.opened[static_cast<std::size_t>(member)] != value)
                 return;
         ++answered;
         if (reveal)
-            context.auditKeys.push_back(name_ + " " + keyText(key));
+            context.auditKeys.push_back(auditKey(key));
         std::string& text = context.answerRecord(out);
         const std::size_t start = text.size();
-        writeRow(row, cells, revealed.opened, reveal, text);
+        writeRow(cells, revealed.opened, reveal, text);
         // The rest of the rows asked get room at twice this one's size, so that a long answer is
         // not copied again and again as it grows.
         if (answered == 1)

@@ -95,19 +95,20 @@ private:
     // Where a secret of the row with this key is sealed to.
     secrets::Place place(const Column& c, const db::Row& key) const;
     struct RowSecrets;
-    // The row's key into key and its secrets opened into revealed.
-    void openRow(const db::Columns& row, const secrets::SecretBox& box, db::Row& key,
-                 RowSecrets& revealed) const;
+    // The key of the row of these cells into key and its secrets opened into revealed.
+    void openRow(std::span<const db::Columns::Cell> cells, const secrets::SecretBox& box,
+                 db::Row& key, RowSecrets& revealed) const;
     db::Value valueOf(const CTvdBasicStructObject& record, const Column& column,
                       const secrets::SecretBox& box) const;
-    // The row as the JSON object of its record, its columns read into cells (one per column).
-    // reveal: with its secrets, opened (by column); otherwise they are left out.
-    void writeRow(const db::Columns& row, std::span<db::Columns::Cell> cells,
-                  const std::vector<std::string>& opened, bool reveal, std::string& out) const;
+    // The row of these cells (one per column) as the JSON object of its record. reveal: with its
+    // secrets, opened (by column); otherwise they are left out.
+    void writeRow(std::span<const db::Columns::Cell> cells, const std::vector<std::string>& opened,
+                  bool reveal, std::string& out) const;
     db::Row keyValues(const CTvdBasicStructObject& record) const;
     std::string keyText(const CTvdBasicStructObject& record) const;
-    // The text of a key's values, as of the record read from them.
-    std::string keyText(const db::Row& key) const;
+    // The audit key of the row of this key, its values as of the record read from them
+    // ("rsim_sim IMSI=460001000000000").
+    std::string auditKey(const db::Row& key) const;
     const Column& column(const std::string& name) const;
 
     // The members of a unique set's value as one text.

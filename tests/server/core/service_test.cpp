@@ -176,6 +176,13 @@ TEST_P(Service, ABatchReadInChunksIsRefusedAtItsFaultOrStoredWholeAndALongAnswer
                       "AND OPERATION LIKE '%RMOSMQ28%' AND RECORD_KEYS = ?",
                       {std::string("rsim_sim IMSI=460009900040000..460009900042344")}),
               1);
+    // An answer whose audit row cannot be stored never goes out.
+    auditDatabase()->exec("ALTER TABLE sys_access_audit RENAME TO sys_access_audit_away");
+    const auto unaudited = call("RMOSMQ28", R"({"in":{"sIn":{"START_IMSI":"460009900040000",)"
+                                            R"("END_IMSI":"460009900040009"}}})");
+    EXPECT_EQ(unaudited.status, 500);
+    EXPECT_EQ(unaudited.message(), "数据库操作失败");
+    EXPECT_EQ(unaudited.body.find(batch[0].KI_CODE), std::string::npos);
 }
 
 TEST_P(Service, ModifyChangesOnlySetMembersAndKiIsNotStoredPlain)
