@@ -390,11 +390,18 @@ private:
                 std::cerr << "rsimd: " << head->target << ": " << e.what() << std::endl;
                 admission.refusal = Reply{500, faultBody(500, "服务内部错误", "")};
             }
-            asio::post(self->state_->io, [self, admission = std::move(admission), waitStart] {
-                self->deadline_ +=
-                    Clock::now() - waitStart; // the wait is the server's, not the peer's
-                self->admitted(admission);
-            });
+            self->deadline_ += Clock::now() - waitStart; // the wait is the server's, not the peer's
+            self->admitted(admission);
+        });
+    }
+
+    // Has the I/O thread go on with the connection. The worker that posts it is the only thread
+    // touching the connection until then.
+    template <class Step>
+    void onIo(Step step)
+    {
+        asio::post(state_->io, [self = this->shared_from_this(), step = std::move(step)]() mutable {
+            step(*self);
         });
     }
 
@@ -406,28 +413,52 @@ private:
         lowest(stream_).expires_never();
         asio::post(state_->monitoringPool, [self = this->shared_from_this(), &handler] {
             auto answer = self->handle([&] { return handler(*self->head_); }, false);
-            asio::post(self->state_->io, [self, answer = std::move(answer)]() mutable {
-                self->write(std::move(answer));
+            self->onIo([answer = std::move(answer)](Connection& c) mutable {
+                c.write(std::move(answer));
             });
         });
     }
 
+    // On the worker that admitted the request. A body that came with its header, as a small
+    // call's does, is taken from the buffer and the call run on this same worker; the I/O thread
+    // answers a refusal and reads a body that is still on its way.
     void admitted(const Admission& admission)
     {
         if (admission.refusal)
-            return answerRefusal(*admission.refusal);
+            return onIo(
+                [refusal = *admission.refusal](Connection& c) { c.answerRefusal(refusal); });
         admitted_ = true;
         found_ = admission.found;
         maxBody_ = admission.maxBody;
         if (parser_->content_length().value_or(0) > maxBody_)
-            return refuseBody();
+            return onIo([](Connection& c) { c.refuseBody(); });
         parser_->body_limit(maxBody_);
         parser_->get().body()->prepare(maxBody_, gzipped_, state_->limits.spoolFolder,
                                        &state_->budget);
         startPhase();
         if (beast::iequals(parser_->get()[bhttp::field::expect], "100-continue"))
-            return sendContinue();
-        readBody();
+            return onIo([](Connection& c) { c.sendContinue(); });
+        if (const auto ec = parseBuffered())
+            return onIo([ec](Connection& c) { c.refuseUnreadable(ec); });
+        if (parser_->is_done())
+            return respond();
+        onIo([](Connection& c) { c.readBody(); });
+    }
+
+    // Parses what the buffer holds of the body, as a read would before it waits for the peer.
+    error_code parseBuffered()
+    {
+        error_code ec;
+        while (buffer_.size() > 0 && !parser_->is_done()) {
+            const std::size_t used = parser_->put(buffer_.data(), ec);
+            buffer_.consume(used);
+            received_ += used;
+            if (ec == bhttp::error::need_more)
+                return {};
+            if (ec || used == 0)
+                break;
+        }
+        return ec;
     }
 
     void sendContinue()
@@ -445,27 +476,25 @@ private:
 
     void readBody()
     {
-        if (parser_->is_done())
-            return dispatch();
-        readPiece(&Connection::readBody);
+        if (!parser_->is_done())
+            return readPiece(&Connection::readBody);
+        lowest(stream_).expires_never();
+        asio::post(state_->pool, [self = this->shared_from_this()] { self->respond(); });
     }
 
-    void dispatch()
+    // On a worker: runs the call and has its answer written.
+    void respond()
     {
-        lowest(stream_).expires_never();
         const auto& message = parser_->get();
-        keepAlive_ = keepAlive_ && message.keep_alive();
-        const bool gzipAnswer = acceptsGzip(message);
-        auto body = message.body();
-        asio::post(state_->pool, [self = this->shared_from_this(), body, gzipAnswer] {
-            auto answer = self->handle(
-                [&] {
-                    return self->state_->handler(Request{*self->head_, *body, self->found_});
-                },
-                gzipAnswer);
-            asio::post(self->state_->io, [self, answer = std::move(answer)]() mutable {
-                self->write(std::move(answer));
-            });
+        const bool keepAlive = message.keep_alive();
+        auto answer = handle(
+            [&] {
+                return state_->handler(Request{*head_, *message.body(), found_});
+            },
+            acceptsGzip(message));
+        onIo([answer = std::move(answer), keepAlive](Connection& c) mutable {
+            c.keepAlive_ = c.keepAlive_ && keepAlive;
+            c.write(std::move(answer));
         });
     }
 

@@ -181,6 +181,16 @@ TEST_F(HostileClients, UnusableFramingsAndBodiesOverTheLimitAreAnsweredAtOnceOth
     socket.send(query);
     ASSERT_EQ(socket.read().status, 200);
 
+    // A body that the network cut inside a chunk's size line ("2" now, "0" later) is whole.
+    Socket split(server_->port());
+    split.send("POST " + kProvinceQuery + " HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n" +
+               withSession + "\r\n2");
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    split.send("0\r\n" + query + "\r\n0\r\n\r\n");
+    const HttpAnswer splitAnswer = split.read();
+    EXPECT_EQ(splitAnswer.status, 200);
+    EXPECT_EQ(splitAnswer.document().value("result", -1), 0) << splitAnswer.body;
+
     // Two hundred demo cards are an answer worth compressing.
     const std::string cards = R"({"in":{"sIn":{"MAX_NUM":1000}}})" + std::string(100000, ' ');
     const std::string cardQuery = "/v1/call/MResRemoteMgntApp_IResRemoteMgnt/RMOSMQ28";
