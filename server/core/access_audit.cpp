@@ -95,7 +95,9 @@ std::string AccessAudit::auditFileOf(const std::string& mainDatabase)
         .string();
 }
 
-AccessAudit::AccessAudit(const std::string& mainDatabase, db::Driver& main)
+AccessAudit::AccessAudit(const std::string& mainDatabase, db::Driver& main,
+                         std::int64_t restartLogFrames)
+    : restartLogFrames_(restartLogFrames)
 {
     const std::string file = auditFileOf(mainDatabase);
     if (file.empty())
@@ -129,6 +131,12 @@ AccessAudit::~AccessAudit()
         checkpointer_.join();
 }
 
+// A passive checkpoint copies what it can without waiting for a writer, who goes on meanwhile.
+// But the log starts over only at a commit that finds it copied whole, which answers that keep
+// coming never let happen: it would grow without end, each commit appending to it. Past
+// restartLogFrames_, the checkpoint runs once more in the committers' place, with no commit
+// under way; it copies the few frames that came meanwhile, and the next commit starts the log
+// over. Answers wait for that short pass only, and only under such a stream of them.
 void AccessAudit::checkpointWhileOpen(const std::string& file)
 {
     const auto connection = db::connect("sqlite:" + file);
@@ -137,15 +145,31 @@ void AccessAudit::checkpointWhileOpen(const std::string& file)
         if (!std::exchange(committed_, false))
             continue;
         lock.unlock();
-        // Passive: copies what it can without waiting for a writer, who goes on meanwhile. A
-        // failed checkpoint loses nothing (the rows are in the log); the next one tries again.
-        try {
-            connection->query("PRAGMA wal_checkpoint(PASSIVE)", {}, [](const db::Row&) {});
-        } catch (const std::exception& e) {
-            std::cerr << "rsimd: the access audit file's checkpoint: " << e.what() << std::endl;
-        }
+        const std::int64_t logged = checkpoint(*connection);
         lock.lock();
+        if (logged < restartLogFrames_)
+            continue;
+        settled_.wait(lock, [this] { return !committing_; });
+        committing_ = true;
+        lock.unlock();
+        checkpoint(*connection);
+        lock.lock();
+        committing_ = false;
+        settled_.notify_all();
     }
+}
+
+// A failed checkpoint loses nothing (the rows are in the log); the next one tries again.
+std::int64_t AccessAudit::checkpoint(db::Driver& connection)
+{
+    std::int64_t logged = 0;
+    try {
+        connection.query("PRAGMA wal_checkpoint(PASSIVE)", {},
+                         [&](const db::Row& row) { logged = db::asInt(row[1]); });
+    } catch (const std::exception& e) {
+        std::cerr << "rsimd: the access audit file's checkpoint: " << e.what() << std::endl;
+    }
+    return logged;
 }
 
 void AccessAudit::record(db::Driver& connection, const AccessEvent& event)

@@ -34,9 +34,14 @@ struct AccessEvent {
 
 class AccessAudit {
 public:
+    // Frames of the audit file's log past which it is made to start over (see
+    // checkpointWhileOpen): 64 MiB of 4 KiB pages.
+    static constexpr std::int64_t kRestartLogFrames = 16384;
+
     // mainDatabase: the address of the main database. Moves the rows that the schema migration
     // left in the main database of an SQLite service into the audit file.
-    AccessAudit(const std::string& mainDatabase, db::Driver& main);
+    AccessAudit(const std::string& mainDatabase, db::Driver& main,
+                std::int64_t restartLogFrames = kRestartLogFrames);
     ~AccessAudit();
 
     // Durable when it returns; connection: a connection to the main database not in a
@@ -50,6 +55,8 @@ private:
     void insert(db::Driver& connection, const std::vector<db::Row>& rows);
     // Copies committed rows of the audit file's log into the file, once a second while rows come.
     void checkpointWhileOpen(const std::string& file);
+    // Frames in the log after a passive checkpoint on this connection; 0 when it failed.
+    static std::int64_t checkpoint(db::Driver& connection);
 
     // Rows of the audit file waiting for the next commit of a group.
     struct Group {
@@ -64,6 +71,7 @@ private:
     bool committed_ = false; // since the last checkpoint
     bool closing_ = false;
     std::condition_variable closed_;
+    const std::int64_t restartLogFrames_;
     std::unique_ptr<db::Driver> own_; // SQLite's audit file
     std::thread checkpointer_;
 };

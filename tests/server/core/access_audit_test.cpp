@@ -1,6 +1,6 @@
 // The access audit's compact key lists, and where its rows go on SQLite: a file of its own, into
 // which the reads audited one row per record by an older version are moved, and whose log is
-// copied into it while the service runs.
+// copied into it while the service runs, and starts over however busy the service is.
 #include "access_audit.h"
 #include "rsimd_process.h"
 #include "schema.h"
@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 namespace {
@@ -74,7 +75,7 @@ TEST(AccessAudit, OnSqliteReadsAuditedPerRecordMoveToTheAuditFileWhichTakesItsLo
                            "LOGIN_NAME = 'viewer' AND SOURCE = '127.0.0.2'"),
               1);
 
-    rsim::AccessAudit again(address, *db);
+    rsim::AccessAudit again(address, *db, 64); // its log starts over past 64 frames
     EXPECT_EQ(count(*file, "SELECT COUNT(*) FROM sys_access_audit"), 3) << "moved once";
     const std::filesystem::path path = rsim::AccessAudit::auditFileOf(address);
     const auto size = std::filesystem::file_size(path);
@@ -85,6 +86,21 @@ TEST(AccessAudit, OnSqliteReadsAuditedPerRecordMoveToTheAuditFileWhichTakesItsLo
     while (std::filesystem::file_size(path) == size && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_GT(std::filesystem::file_size(path), size) << "the log is checkpointed";
+
+    // Answers that never pause: the log still starts over, which gives its header a new salt.
+    const auto salt = [log = path.string() + "-wal"] {
+        std::ifstream in(log, std::ios::binary);
+        char header[24] = {};
+        in.read(header, sizeof header);
+        return std::string(header + 16, 8);
+    };
+    const rsim::AccessEvent read{7, "admin", "127.0.0.1", "read", "I/RMOSMQ28 qry_simInfo", "k"};
+    again.record(*db, read); // starts the log over, copied whole while nothing was written
+    const std::string first = salt();
+    const auto streamEnd = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (salt() == first && std::chrono::steady_clock::now() < streamEnd)
+        again.record(*db, read);
+    EXPECT_NE(salt(), first) << "the log starts over under a stream of answers";
 }
 
 } // namespace
