@@ -184,8 +184,10 @@ private:
 };
 
 // One connection: reads a request's header under its limits, has it admitted on a worker, reads
-// the body of an admitted request, hands it to a worker, writes the answer, and waits for the
-// next request of a keep-alive connection.
+// the body of an admitted request (the admitting worker takes what came with the header), has a
+// worker run the call, writes the answer, and waits for the next request of a keep-alive
+// connection. A request's state is touched by one thread at a time: the I/O thread, or the worker
+// it was posted to until that worker posts it back.
 template <class Stream>
 class Connection : public Stoppable, public std::enable_shared_from_this<Connection<Stream>> {
 public:
@@ -395,8 +397,7 @@ private:
         });
     }
 
-    // Has the I/O thread go on with the connection. The worker that posts it is the only thread
-    // touching the connection until then.
+    // Has the I/O thread go on with the connection, from a worker.
     template <class Step>
     void onIo(Step step)
     {
