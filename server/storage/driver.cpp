@@ -82,11 +82,6 @@ Value Columns::Cell::value() const
     return {};
 }
 
-Value Columns::value(std::size_t column) const
-{
-    return cell(column).value();
-}
-
 void Columns::cells(std::span<Cell> cells) const
 {
     for (std::size_t i = 0; i < cells.size(); ++i)

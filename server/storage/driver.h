@@ -45,9 +45,6 @@ public:
     virtual Cell cell(std::size_t column) const = 0;
     // The cells of the first cells.size() columns, in one call.
     virtual void cells(std::span<Cell> cells) const;
-    // Of a column of any kind: an integer as its digits, NULL as a text of no data (nullptr).
-    virtual std::string_view text(std::size_t column) const = 0;
-    Value value(std::size_t column) const;
 
 protected:
     ~Columns() = default;

@@ -184,13 +184,6 @@ public:
         for (std::size_t c = 0; c < cells.size(); ++c, ++value)
             cells[c] = cellOf(*value, c);
     }
-    std::string_view text(std::size_t column) const override
-    {
-        const auto value = field(column);
-        if (value.is_null())
-            return {};
-        return {value.c_str(), value.size()};
-    }
 
 private:
     Cell cellOf(const pqxx::field& value, std::size_t column) const

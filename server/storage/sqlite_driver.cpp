@@ -205,12 +205,6 @@ public:
         for (std::size_t i = 0; i < cells.size(); ++i)
             cells[i] = StatementColumns::cell(i);
     }
-    std::string_view text(std::size_t column) const override
-    {
-        const auto* text =
-            reinterpret_cast<const char*>(sqlite3_column_text(statement_, index(column)));
-        return {text, static_cast<std::size_t>(sqlite3_column_bytes(statement_, index(column)))};
-    }
 
 private:
     static int index(std::size_t column) { return static_cast<int>(column); }
