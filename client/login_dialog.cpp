@@ -52,13 +52,13 @@ LoginDialog::LoginDialog(const QString& login, const QString& service, QWidget* 
 
 QString LoginDialog::service() const
 {
-    return NormalisedServiceAddress(service_->text());
+    return QString::fromStdString(NormalisedServiceAddress(service_->text().toStdString()));
 }
 
 // Shown as the address is typed, before the password is sent.
 void LoginDialog::showServiceWarning()
 {
-    serviceWarning_->setText(PlainHttpWarning(service()));
+    serviceWarning_->setText(QString::fromStdString(PlainHttpWarning(service().toStdString())));
     serviceWarning_->setVisible(!serviceWarning_->text().isEmpty());
 }
 
@@ -68,8 +68,9 @@ void LoginDialog::tryLogin()
     status_->repaint();
     setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QString problem =
-        LogInAtService(service(), login_->text().trimmed(), password_->text(), operator_);
+    const QString problem = QString::fromStdString(
+        LogInAtService(service().toStdString(), login_->text().trimmed().toStdString(),
+                       password_->text().toStdString(), operator_));
     QApplication::restoreOverrideCursor();
     setEnabled(true);
     if (problem.isEmpty()) {

@@ -38,8 +38,8 @@ void addOptions(QCommandLineParser& options)
 // Ends the session when the client ends, so that it does not stay live for its lifetime.
 void logOut()
 {
-    if (const QString problem = LogOutOfService(); !problem.isEmpty())
-        std::fprintf(stderr, "rsimclient: 注销会话失败：%s\n", problem.toUtf8().constData());
+    if (const std::string problem = LogOutOfService(); !problem.empty())
+        std::fprintf(stderr, "rsimclient: 注销会话失败：%s\n", problem.c_str());
 }
 
 int runUnattended(const QCommandLineParser& options, const ModuleLoader& module)
@@ -50,17 +50,17 @@ int runUnattended(const QCommandLineParser& options, const ModuleLoader& module)
         std::fprintf(stderr, "rsimclient: %s\n", module.error().toUtf8().constData());
         return 1;
     }
-    const QString service = NormalisedServiceAddress(options.value("service"));
-    if (const QString warning = PlainHttpWarning(service); !warning.isEmpty())
-        std::fprintf(stderr, "rsimclient: %s\n", warning.toUtf8().constData());
+    const std::string service = NormalisedServiceAddress(options.value("service").toStdString());
+    if (const std::string warning = PlainHttpWarning(service); !warning.empty())
+        std::fprintf(stderr, "rsimclient: %s\n", warning.c_str());
     MSysmgntDef::SOperator op;
-    const QString problem =
-        LogInAtService(service, options.value("login"), options.value("password"), op);
-    if (!problem.isEmpty()) {
-        std::fprintf(stderr, "rsimclient: 登录失败：%s\n", problem.toUtf8().constData());
+    const std::string problem = LogInAtService(service, options.value("login").toStdString(),
+                                               options.value("password").toStdString(), op);
+    if (!problem.empty()) {
+        std::fprintf(stderr, "rsimclient: 登录失败：%s\n", problem.c_str());
         return 2;
     }
-    MainWindow window(op, service, module);
+    MainWindow window(op, QString::fromStdString(service), module);
     const int status = WriteScreenshots(window, options.value("screenshots"));
     logOut();
     return status;

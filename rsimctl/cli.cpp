@@ -100,15 +100,18 @@ std::optional<int> LogIn(const Connection& connection, MSysmgntDef::SOperator& o
         Complain("需要登录名：--login NAME 或环境变量 RSIM_LOGIN");
         return kExitUsage;
     }
-    if (const QString warning = PlainHttpWarning(connection.service); !warning.isEmpty())
-        Complain(warning);
+    if (const std::string warning = PlainHttpWarning(connection.service.toStdString());
+        !warning.empty())
+        Complain(QString::fromStdString(warning));
     QString password = qEnvironmentVariable("RSIM_PASSWORD");
     if (password.isEmpty() && !qEnvironmentVariableIsSet("RSIM_PASSWORD"))
         password = askPassword();
-    const QString problem = LogInAtService(connection.service, connection.login, password, op);
-    if (problem.isEmpty())
+    const std::string problem =
+        LogInAtService(connection.service.toStdString(), connection.login.toStdString(),
+                       password.toStdString(), op);
+    if (problem.empty())
         return std::nullopt;
-    Complain("登录失败：" + problem);
+    Complain("登录失败：" + QString::fromStdString(problem));
     return kExitRefused;
 }
 

@@ -80,10 +80,11 @@ int main(int argc, char** argv)
     arguments.prepend("rsimctl " + rest.front());
     if (parser.isSet("help"))
         arguments.append("--help");
-    const Connection connection{NormalisedServiceAddress(parser.value("service")),
-                                parser.value("login")};
+    const Connection connection{
+        QString::fromStdString(NormalisedServiceAddress(parser.value("service").toStdString())),
+        parser.value("login")};
     const int status = command->second(connection, arguments);
-    if (const QString problem = LogOutOfService(); !problem.isEmpty())
-        Complain("注销会话失败：" + problem);
+    if (const std::string problem = LogOutOfService(); !problem.empty())
+        Complain("注销会话失败：" + QString::fromStdString(problem));
     return status;
 }

@@ -23,7 +23,7 @@ if ldd "$dir/bin/rsimd" | grep -E 'libtvclient|libcurl'; then
   echo "check-headless: rsimd links the client transport" >&2
   exit 1
 fi
-client_only='platform/(tvclient|tvgui|publiclibs|wininet|win32)|contract/proxy'
+client_only='platform/(tvclient|tvgui|textfiles|publiclibs|wininet|win32)|contract/proxy'
 if grep -oE -- "-I[^ ]*($client_only)[^ ]*" "$dir/compile_commands.json" | sort -u | grep .; then
   echo "check-headless: the service build sees client-only headers" >&2
   exit 1
