@@ -1,5 +1,8 @@
-// One stored table, derived from its def and its record type: row mapping, the four operations
-// and their checks. Its columns are created by the schema's migrations (server/storage/schema.cpp).
+// One stored table, derived from its def and its record type: its columns and the four
+// operations (table.cpp), their SQL and a query's plan (table_sql.cpp), the checks of a write
+// (table_checks.cpp), the secret columns (table_secrets.cpp) and the writing of an answer
+// (table_answer.cpp). Its columns are created by the schema's migrations
+// (server/storage/schema.cpp).
 #pragma once
 
 #include "handler.h"
