@@ -115,7 +115,7 @@ inline constexpr char kOperationCode[] = {
     'R', 'M', 'O', 'S', 'M', 'Q', char('0' + Number / 10), char('0' + Number % 10), '\0'};
 } // namespace MResRemoteMgntApp
 
-// The eleven maintained tables, each with add, modify, delete and query numbered in that order
+// The maintained tables, each with add, modify, delete and query numbered in that order
 // from the row's first number. A row of RSIM_TABLE_ follows the naming rule: (record name without
 // its leading S, operation suffix, first number) for the record S<Name>, its list member
 // list<Name> and its query's criteria S<Name> as member s<Name>. The rows that break the rule

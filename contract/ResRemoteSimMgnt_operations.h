@@ -1,5 +1,5 @@
-// The remote-SIM management interface as both ends of the wire know it: its 47 operations and
-// their parameter types.
+// The remote-SIM management interface as both ends of the wire know it: its operations and their
+// parameter types.
 #pragma once
 
 #include "ResRemoteSimMgnt_def_tvd_c.h"
