@@ -40,6 +40,10 @@ std::string faultBody(int status, const std::string& message, const std::string&
 namespace {
 
 constexpr std::size_t kCompressFrom = 8 * 1024; // smaller answers are not worth compressing
+constexpr std::size_t kReadSize = 64 * 1024;    // read from a connection at a time
+// The longest chunk line (size and extensions) and trailer: the parser takes neither until it is
+// whole, so the buffer holds it meanwhile.
+constexpr std::size_t kLineLimit = 4 * 1024;
 
 // The body of a parsed request: bytes go to a RequestBody as the parser frees them from their
 // framing (Content-Length or chunked). The parser makes its reader when it is made itself,
@@ -196,6 +200,7 @@ public:
         : state_(std::move(state)), peer_(std::move(peer)), sharesPeer_(sharesPeer),
           stream_(std::forward<Args>(args)...)
     {
+        buffer_.max_size(state_->limits.maxHeader + kLineLimit + kReadSize);
         ++state_->connections;
     }
     ~Connection() override
@@ -271,24 +276,27 @@ private:
 
     void readHeaderPiece()
     {
+        if (const auto ec = parseBuffered())
+            return refuseUnreadable(ec);
         if (!parser_->is_header_done())
-            return readPiece(&Connection::readHeaderPiece);
+            return readMore(&Connection::readHeaderPiece);
         checkHeader();
     }
 
-    // Header and body are read a piece at a time, each piece under the cut-off of the bytes
-    // received so far; then next goes on.
-    void readPiece(void (Connection::*next)())
+    // Header and body are read a piece at a time, each piece under the cut-off of the bytes the
+    // parser has taken so far, then parsed by next. Bytes it cannot take yet wait in the buffer:
+    // a header up to its limit, a chunk line or trailer up to kLineLimit. Bytes that are never
+    // taken earn no time.
+    void readMore(void (Connection::*next)())
     {
         lowest(stream_).expires_at(cutOff());
-        bhttp::async_read_some(
-            stream_, buffer_, *parser_,
-            [self = this->shared_from_this(), next](error_code ec, std::size_t n) {
-                if (ec)
-                    return self->refuseUnreadable(ec);
-                self->received_ += n;
-                ((*self).*next)();
-            });
+        stream_.async_read_some(buffer_.prepare(kReadSize), [self = this->shared_from_this(),
+                                                             next](error_code ec, std::size_t n) {
+            if (ec)
+                return self->close(); // the peer went away, timed out or broke off
+            self->buffer_.commit(n);
+            ((*self).*next)();
+        });
     }
 
     void startPhase()
@@ -316,10 +324,7 @@ private:
             return refuse(400, "Content-Length 不合法", "应为不超过请求体上限的非负整数");
         if (ec == bhttp::error::bad_transfer_encoding)
             return refuse(400, "Transfer-Encoding 不合法", "只支持 chunked 分块传输");
-        if (ec.category() == bhttp::make_error_code(bhttp::error::bad_target).category() &&
-            ec != bhttp::error::end_of_stream && ec != bhttp::error::partial_message)
-            return refuse(400, "请求不是合法的HTTP/1.1请求", "");
-        close(); // the peer went away, timed out or broke off: nobody to answer
+        refuse(400, "请求不是合法的HTTP/1.1请求", "");
     }
 
     // A body the parser or the spool refused.
@@ -446,11 +451,12 @@ private:
         onIo([](Connection& c) { c.readBody(); });
     }
 
-    // Parses what the buffer holds of the body, as a read would before it waits for the peer.
+    // Parses what the buffer holds of the header, or once admitted of the body.
     error_code parseBuffered()
     {
         error_code ec;
-        while (buffer_.size() > 0 && !parser_->is_done()) {
+        while (buffer_.size() > 0 && !parser_->is_done() &&
+               (admitted_ || !parser_->is_header_done())) {
             const std::size_t used = parser_->put(buffer_.data(), ec);
             buffer_.consume(used);
             received_ += used;
@@ -477,10 +483,17 @@ private:
 
     void readBody()
     {
-        if (!parser_->is_done())
-            return readPiece(&Connection::readBody);
-        lowest(stream_).expires_never();
-        asio::post(state_->pool, [self = this->shared_from_this()] { self->respond(); });
+        if (const auto ec = parseBuffered())
+            return refuseUnreadable(ec);
+        if (parser_->is_done()) {
+            lowest(stream_).expires_never();
+            return asio::post(state_->pool, [self = this->shared_from_this()] { self->respond(); });
+        }
+        if (buffer_.size() > kLineLimit)
+            return refuse(400, "请求体的分块行或尾部过长",
+                          "分块的长度行和尾部字段各不能超过 " + std::to_string(kLineLimit) +
+                              " 字节");
+        readMore(&Connection::readBody);
     }
 
     // On a worker: runs the call and has its answer written.

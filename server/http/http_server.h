@@ -3,7 +3,8 @@
 //
 // Every request is bounded in time and memory from its first byte: a keep-alive connection that
 // sends nothing is closed after the idle time; a request must keep up a minimum rate after a
-// grace and arrive whole (header and body) within the request deadline; once its header is read
+// grace and arrive whole (header and body) within the request deadline, bytes the parser cannot
+// take yet (a header, a chunk line, a trailer) are held to a few KiB; once its header is read
 // it is admitted (route, session, right) before any of its body is read, and a refused one is
 // answered at once; an admitted body is taken as it arrives, inflated and spooled (see
 // request_body.h), and refused as soon as it exceeds its limit, whatever its framing. One

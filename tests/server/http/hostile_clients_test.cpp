@@ -172,6 +172,15 @@ TEST_F(HostileClients, UnusableFramingsAndBodiesOverTheLimitAreAnsweredAtOnceOth
     }
     EXPECT_EQ(chunked.read().status, 413);
 
+    // A chunk line or trailer that never ends is refused at a few KiB, not buffered as it comes.
+    for (const std::string endless : {"1;", "0\r\nX-Pad: "}) {
+        Socket socket(server_->port());
+        socket.send("POST /v1/login HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n" + endless);
+        for (int i = 0; i < 32 && socket.send(std::string(64 * 1024, 'a')); ++i) {
+        }
+        EXPECT_EQ(socket.read().message(), "请求体的分块行或尾部过长") << endless;
+    }
+
     const std::string withSession = "X-Tav-Session: " + session() + "\r\n";
     const std::string query = R"({"in":{"sResRemoteProvCode":{}}})";
     Socket socket(server_->port());
