@@ -280,7 +280,8 @@ TEST_P(Service, AWriteSentAgainWithItsRequestIdIsAnsweredAsTheFirstAndAppliedOnc
 TEST_P(Service, ASigtermDuringALargeWriteStillStoresAndAnswersIt)
 {
     const auto writeRunning = [&] {
-        const std::string text = rawhttp::exchange(server_->port(), rawhttp::get("/metrics")).body;
+        const std::string text =
+            rawhttp::exchange(server_->metricsPort(), rawhttp::get("/metrics")).body;
         const std::string gauge = "rsimd_database_connections{state=\"in_use\"} ";
         const std::size_t at = text.find(gauge);
         return at != std::string::npos && std::atof(text.c_str() + at + gauge.size()) > 0;
