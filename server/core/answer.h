@@ -22,6 +22,8 @@ struct Answer {
     int result = 0;
     std::int32_t opId = 0;
     std::int64_t rows = 0;
+    // Seconds after which a retry may succeed, sent as Retry-After; 0: none.
+    int retryAfter = 0;
 };
 
 } // namespace rsim

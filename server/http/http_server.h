@@ -57,6 +57,7 @@ struct Reply {
     int status = 200;
     std::string body; // JSON text, unless contentType says otherwise
     std::string contentType = "application/json";
+    int retryAfter = 0; // seconds, sent as Retry-After when not 0
 };
 
 // The answer of the admission: a refusal, answered before any of the body is read, or the
