@@ -133,7 +133,7 @@ public:
         const auto started = Clock::now();
         if (head.target == "/v1/login") {
             auto answer = service_.login(request.body.text(), head.source);
-            if (answer.result > 0)
+            if (answer.result > 0 && answer.status == 200) // not one that was told to wait
                 rsim::metrics::loginFailed();
             return answered("login", head, std::move(answer), started);
         }
