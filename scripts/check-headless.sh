@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 dir=build-headless
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-cmake -G Ninja -S . -B "$dir" -DRSIM_SERVICE_ONLY=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
+cmake -G Ninja -S . -B "$dir" -DRSIM_SERVICE_ONLY=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr "${launcher[@]}" >/dev/null
 if grep -E '^(Qt6|GTest)[A-Za-z0-9_]*_DIR:' "$dir/CMakeCache.txt"; then
   echo "check-headless: the service-only configuration looked for Qt or GoogleTest" >&2
   exit 1
