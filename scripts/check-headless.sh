@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Configures and builds rsimd alone (-DRSIM_SERVICE_ONLY=ON) in build-headless/, and checks that
-# the configuration looked for neither Qt nor GoogleTest and that rsimd links neither Qt nor the
-# client transport (libtvclient and libcurl are the desktop side's), and that no source of the
-# service build has a client-only header folder on its include path.
+# Configures and builds rsimd alone (-DRSIM_SERVICE_ONLY=ON, with the packages' prefix /usr) in
+# build-headless/, and checks that the configuration looked for neither Qt nor GoogleTest and that
+# rsimd links neither Qt nor the client transport (libtvclient and libcurl are the desktop side's),
+# and that no source of the service build has a client-only header folder on its include path.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
