@@ -44,7 +44,7 @@ std::thread stopWatcher(rsim::http::Server& server, const std::atomic<bool>& fin
 
 rsim::http::Reply reply(rsim::Answer a)
 {
-    return {a.status, std::move(a.body)};
+    return {a.status, std::move(a.body), "application/json", a.retryAfter};
 }
 
 // "<interface>/<code>" after the prefix, or nothing.
@@ -133,7 +133,7 @@ public:
         const auto started = Clock::now();
         if (head.target == "/v1/login") {
             auto answer = service_.login(request.body.text(), head.source);
-            if (answer.result > 0)
+            if (answer.result > 0 && answer.status == 200) // not one that was told to wait
                 rsim::metrics::loginFailed();
             return answered("login", head, std::move(answer), started);
         }

@@ -523,6 +523,8 @@ private:
         auto answer = std::make_shared<bhttp::response<bhttp::string_body>>(
             static_cast<bhttp::status>(reply.status), 11);
         answer->set(bhttp::field::content_type, reply.contentType);
+        if (reply.retryAfter > 0)
+            answer->set(bhttp::field::retry_after, std::to_string(reply.retryAfter));
         answer->body() = std::move(reply.body);
         return answer;
     }

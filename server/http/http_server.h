@@ -14,6 +14,7 @@
 #include <any>
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -57,6 +58,7 @@ struct Reply {
     int status = 200;
     std::string body; // JSON text, unless contentType says otherwise
     std::string contentType = "application/json";
+    std::int64_t retryAfter = 0; // seconds, sent as Retry-After when positive
 };
 
 // The answer of the admission: a refusal, answered before any of the body is read, or the
