@@ -21,6 +21,7 @@
 #include <thread>
 
 #include <sys/stat.h>
+#include <systemd/sd-daemon.h>
 
 namespace {
 
@@ -37,17 +38,20 @@ std::thread stopWatcher(std::vector<rsim::http::Server*> servers, const std::ato
     return std::thread([servers, &finished] {
         while (!finished && !stopRequested)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        sd_notify(0, "STOPPING=1");
         for (auto* server : servers)
             server->stop();
     });
 }
 
-// The database's schema version on a pooled connection, when one is free before the deadline.
+// The database's schema version on a pooled connection, when one is free before the deadline
+// and its server takes writes (a standby, or a primary being demoted, does not).
 int schemaVersion(rsim::DriverPool& pool, std::chrono::steady_clock::time_point deadline)
 {
     auto lease = pool.tryAcquire(deadline);
     if (!lease)
         throw std::runtime_error("no database connection was free within the time");
+    (*lease)->requireWritable();
     return static_cast<int>(
         rsim::db::asInt((*lease)->scalar("SELECT MAX(version) FROM schema_version")));
 }
@@ -178,7 +182,7 @@ int main(int argc, char** argv)
 
         // Shared with a health check that may outlive the server in a database that hangs.
         const auto pool = std::make_shared<rsim::DriverPool>(
-            options.database, static_cast<std::size_t>(options.threads));
+            options.database, static_cast<std::size_t>(options.threads), options.databaseTimeout);
         rsim::Service service(*pool, secrets, options.maxRows, options.sessions);
         rsim::metrics::HealthProbe probe(
             [pool](auto deadline) { return schemaVersion(*pool, deadline); },
@@ -195,6 +199,12 @@ int main(int argc, char** argv)
         else
             rsim::metrics::disable();
         const int bound = server.listen(host, port);
+        // Under systemd (Type=notify, WatchdogSec): the I/O loop says it is alive twice a period.
+        std::uint64_t watchdogMicroseconds = 0;
+        if (sd_watchdog_enabled(0, &watchdogMicroseconds) > 0)
+            server.every(std::chrono::duration_cast<std::chrono::milliseconds>(
+                             std::chrono::microseconds(watchdogMicroseconds) / 2),
+                         [] { sd_notify(0, "WATCHDOG=1"); });
         std::atomic<bool> finished{false};
         std::vector<rsim::http::Server*> servers{&server};
         if (metricsServer)
@@ -203,6 +213,7 @@ int main(int argc, char** argv)
         std::cout << "rsimd listening on " << (options.tlsCertificate.empty() ? "http" : "https")
                   << "://" << host << ":" << bound << " (" << rsim::db::redacted(options.database)
                   << ")" << std::endl;
+        sd_notify(0, "READY=1"); // migrated, sealed and listening
         const bool finishedCalls = server.run();
         finished = true;
         watcher.join();

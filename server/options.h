@@ -5,6 +5,7 @@
 #include "service.h"
 #include "sessions.h"
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -25,6 +26,7 @@ struct Options {
     std::string metricsListen; // empty: /metrics is served nowhere
     std::vector<std::string> metricsAllowed;
     int threads = 8;
+    std::chrono::milliseconds databaseTimeout{std::chrono::seconds(5)}; // of one round trip
     std::int64_t maxRows = rsim::Service::kDefaultMaxRows;
     rsim::SessionPolicy sessions;
     rsim::http::Limits limits;

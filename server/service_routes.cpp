@@ -23,7 +23,7 @@ Reply answered(std::string_view operation, const RequestHead& head, rsim::Answer
 {
     rsim::metrics::callEnded({head.requestId, answer.opId, operation, answer.status, answer.result,
                               Clock::now() - started, answer.rows});
-    return {answer.status, std::move(answer.body)};
+    return {answer.status, std::move(answer.body), "application/json", answer.retryAfter};
 }
 
 // A call of an operation (or its check, which stores nothing), admitted when its session's
@@ -65,7 +65,7 @@ rsim::http::Routes serviceRoutes(rsim::Service& service, std::size_t maxBody)
                                  const auto started = Clock::now();
                                  auto answer =
                                      service.login(request.body.text(), request.head.source);
-                                 if (answer.result > 0)
+                                 if (answer.result > 0 && answer.status == 200) // not told to wait
                                      rsim::metrics::loginFailed();
                                  return answered("login", request.head, std::move(answer), started);
                              }});

@@ -8,6 +8,7 @@
 
 #include <any>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <optional>
@@ -31,6 +32,7 @@ struct Reply {
     int status = 200;
     std::string body; // JSON text, unless contentType says otherwise
     std::string contentType = "application/json";
+    std::int64_t retryAfter = 0; // seconds, sent as Retry-After when positive
 };
 
 // The answer of the admission: a refusal, answered before any of the body is read, or what the
