@@ -26,6 +26,7 @@ struct Options {
     int threads = 8;
     std::int64_t maxRows = rsim::Service::kDefaultMaxRows;
     rsim::SessionPolicy sessions;
+    std::chrono::days accessAuditRetention = rsim::Service::kDefaultAccessAuditRetention;
     rsim::http::Limits limits;
 };
 
