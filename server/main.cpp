@@ -20,6 +20,7 @@
 #include <thread>
 
 #include <sys/stat.h>
+#include <systemd/sd-daemon.h>
 
 namespace {
 
@@ -36,6 +37,7 @@ std::thread stopWatcher(rsim::http::Server& server, const std::atomic<bool>& fin
     return std::thread([&server, &finished] {
         while (!finished && !stopRequested)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        sd_notify(0, "STOPPING=1");
         server.stop();
     });
 }
@@ -262,11 +264,18 @@ int main(int argc, char** argv)
         else
             rsim::metrics::disable();
         const int bound = server.listen(host, port);
+        // Under systemd (Type=notify, WatchdogSec): the I/O loop says it is alive twice a period.
+        std::uint64_t watchdogMicroseconds = 0;
+        if (sd_watchdog_enabled(0, &watchdogMicroseconds) > 0)
+            server.every(std::chrono::duration_cast<std::chrono::milliseconds>(
+                             std::chrono::microseconds(watchdogMicroseconds) / 2),
+                         [] { sd_notify(0, "WATCHDOG=1"); });
         std::atomic<bool> finished{false};
         std::thread watcher = stopWatcher(server, finished);
         std::cout << "rsimd listening on " << (options.tlsCertificate.empty() ? "http" : "https")
                   << "://" << host << ":" << bound << " (" << rsim::db::redacted(options.database)
                   << ")" << std::endl;
+        sd_notify(0, "READY=1"); // migrated, sealed and listening
         const bool finishedCalls = server.run();
         finished = true;
         watcher.join();
