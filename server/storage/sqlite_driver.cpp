@@ -38,6 +38,8 @@ Error sqliteError(sqlite3* db, std::string_view what)
         kind = Error::Kind::ForeignKey;
     else if ((code & 0xFF) == SQLITE_BUSY || (code & 0xFF) == SQLITE_LOCKED)
         kind = Error::Kind::Busy;
+    else if (code == SQLITE_FULL)
+        kind = Error::Kind::Full;
     return Error(kind, std::string(sqlite3_errmsg(db)) + " (in: " + std::string(what) + ")");
 }
 
