@@ -201,6 +201,11 @@ const std::vector<Migration>& schemaMigrations()
         {109,
          "failed logins timed from the last failure",
          {"ALTER TABLE sys_login_failure DROP COLUMN PREVIOUS_FAILURE"}},
+        // A request id is bound to the operation and body it was first given for; ids kept
+        // before have no digest and are not compared.
+        {110,
+         "request ids bound to their request",
+         {"ALTER TABLE sys_request ADD COLUMN DIGEST TEXT NOT NULL DEFAULT ''"}},
     };
     return migrations;
 }

@@ -254,6 +254,10 @@ TEST_P(Service, AWriteSentAgainWithItsRequestIdIsAnsweredAsTheFirstAndAppliedOnc
     const std::string first = send(adding(provinces({{"81", "一"}})), "write-1");
     EXPECT_EQ(first.rfind("200 ", 0), 0U) << first;
     EXPECT_EQ(send(adding(provinces({{"81", "一"}})), "write-1"), first);
+    const std::string reused = send(adding(provinces({{"84", "四"}})), "write-1");
+    EXPECT_EQ(reused.rfind("409 ", 0), 0U) << reused;
+    EXPECT_NE(reused.find("请求编号已用于另一个请求"), std::string::npos) << reused;
+    EXPECT_EQ(count("SELECT COUNT(*) FROM rsim_province WHERE PROVINCE_CODE = '84'"), 0);
     EXPECT_EQ(count(stored, {std::string("%PROVINCE_CODE=81")}), 1);
     EXPECT_NE(send(adding(provinces({{"81", "一"}})), "write-2").find("PROVINCE_CODE=81"),
               std::string::npos)
