@@ -20,6 +20,7 @@
 #include <thread>
 
 #include <sys/stat.h>
+#include <systemd/sd-daemon.h>
 
 namespace {
 
@@ -36,13 +37,14 @@ std::thread stopWatcher(rsim::http::Server& server, const std::atomic<bool>& fin
     return std::thread([&server, &finished] {
         while (!finished && !stopRequested)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        sd_notify(0, "STOPPING=1");
         server.stop();
     });
 }
 
 rsim::http::Reply reply(rsim::Answer a)
 {
-    return {a.status, std::move(a.body)};
+    return {a.status, std::move(a.body), "application/json", a.retryAfter};
 }
 
 // "<interface>/<code>" after the prefix, or nothing.
@@ -131,7 +133,7 @@ public:
         const auto started = Clock::now();
         if (head.target == "/v1/login") {
             auto answer = service_.login(request.body.text(), head.source);
-            if (answer.result > 0)
+            if (answer.result > 0 && answer.status == 200) // not one that was told to wait
                 rsim::metrics::loginFailed();
             return answered("login", head, std::move(answer), started);
         }
@@ -245,11 +247,18 @@ int main(int argc, char** argv)
         else
             rsim::metrics::disable();
         const int bound = server.listen(host, port);
+        // Under systemd (Type=notify, WatchdogSec): the I/O loop says it is alive twice a period.
+        std::uint64_t watchdogMicroseconds = 0;
+        if (sd_watchdog_enabled(0, &watchdogMicroseconds) > 0)
+            server.every(std::chrono::duration_cast<std::chrono::milliseconds>(
+                             std::chrono::microseconds(watchdogMicroseconds) / 2),
+                         [] { sd_notify(0, "WATCHDOG=1"); });
         std::atomic<bool> finished{false};
         std::thread watcher = stopWatcher(server, finished);
         std::cout << "rsimd listening on " << (options.tlsCertificate.empty() ? "http" : "https")
                   << "://" << host << ":" << bound << " (" << rsim::db::redacted(options.database)
                   << ")" << std::endl;
+        sd_notify(0, "READY=1"); // migrated, sealed and listening
         const bool finishedCalls = server.run();
         finished = true;
         watcher.join();
