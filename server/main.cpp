@@ -60,12 +60,14 @@ std::optional<std::pair<std::string, std::string>> operationPath(const std::stri
     return std::make_pair(path.substr(0, slash), path.substr(slash + 1));
 }
 
-// The database's schema version on a pooled connection, when one is free before the deadline.
+// The database's schema version on a pooled connection, when one is free before the deadline
+// and its server takes writes (a standby, or a primary being demoted, does not).
 int schemaVersion(rsim::DriverPool& pool, std::chrono::steady_clock::time_point deadline)
 {
     auto lease = pool.tryAcquire(deadline);
     if (!lease)
         throw std::runtime_error("no database connection was free within the time");
+    (*lease)->requireWritable();
     return static_cast<int>(
         rsim::db::asInt((*lease)->scalar("SELECT MAX(version) FROM schema_version")));
 }
@@ -224,7 +226,7 @@ int main(int argc, char** argv)
 
         // Shared with a health check that may outlive the server in a database that hangs.
         const auto pool = std::make_shared<rsim::DriverPool>(
-            options.database, static_cast<std::size_t>(options.threads));
+            options.database, static_cast<std::size_t>(options.threads), options.databaseTimeout);
         rsim::Service service(*pool, secrets, options.maxRows, options.sessions);
         rsim::metrics::HealthProbe probe(
             [pool](auto deadline) { return schemaVersion(*pool, deadline); },

@@ -29,6 +29,15 @@ Answer mustWait(std::int64_t seconds, const std::string& name)
 
 Answer Service::login(const std::string& body, const std::string& source)
 {
+    try {
+        return checkLogin(body, source);
+    } catch (const std::exception& e) {
+        return failed("login", e);
+    }
+}
+
+Answer Service::checkLogin(const std::string& body, const std::string& source)
+{
     LoginRequest request;
     if (const auto fault = decodeLogin(body, request))
         return protocolError(400, fault->message, fault->hint);
@@ -79,10 +88,14 @@ void Service::purgeExpired(db::Driver& db, std::time_t now)
 
 Answer Service::logout(const std::string& session, const std::string& source)
 {
-    auto db = pool_.acquire();
-    if (const std::int32_t opId = sessions_.close(*db, session))
-        audit_.record(*db, {opId, "", source, "logout", "", ""});
-    return {200, {{"result", 0}}};
+    try {
+        auto db = pool_.acquire();
+        if (const std::int32_t opId = sessions_.close(*db, session))
+            audit_.record(*db, {opId, "", source, "logout", "", ""});
+        return {200, {{"result", 0}}};
+    } catch (const std::exception& e) {
+        return failed("logout", e);
+    }
 }
 
 } // namespace rsim

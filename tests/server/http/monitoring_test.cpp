@@ -137,24 +137,6 @@ TEST_P(MonitoringOnPostgres, HealthIsA503WithinItsSecondWhileTheDatabaseHangs)
     EXPECT_EQ(status, 200) << "healthy again once the database answers";
 }
 
-TEST_P(MonitoringOnPostgres, ConnectionsTheDatabaseCutAreOpenedAgain)
-{
-    const std::string& address = server_->database();
-    rsim::db::connect(std::getenv("RSIM_TEST_PG"))
-        ->exec("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = '" +
-               address.substr(address.rfind('/') + 1) + "' AND pid <> pg_backend_pid()");
-    int refused = 0;
-    for (int call = 0; call < 12; ++call) {
-        const HttpAnswer login =
-            exchange(post("/v1/login", R"({"login":"admin","password":"admin123"})"));
-        refused += login.status != 200;
-        if (call >= 8) {
-            EXPECT_EQ(login.status, 200) << "a cut connection is opened again: " << login.body;
-        }
-    }
-    EXPECT_GT(refused, 0) << "the connections were cut";
-}
-
 TEST_P(Monitoring, MetricsCountEachCallAndGoOnlyToAllowedPeersAndEachCallLogsOneLine)
 {
     const std::string cards = "/v1/call/MResRemoteMgntApp_IResRemoteMgnt/RMOSMQ28";
