@@ -227,7 +227,8 @@ int main(int argc, char** argv)
         // Shared with a health check that may outlive the server in a database that hangs.
         const auto pool = std::make_shared<rsim::DriverPool>(
             options.database, static_cast<std::size_t>(options.threads), options.databaseTimeout);
-        rsim::Service service(*pool, secrets, options.maxRows, options.sessions);
+        rsim::Service service(*pool, secrets, options.maxRows, options.sessions,
+                              options.accessAuditRetention);
         rsim::metrics::HealthProbe probe(
             [pool](auto deadline) { return schemaVersion(*pool, deadline); },
             std::chrono::seconds(1));

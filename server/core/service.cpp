@@ -39,9 +39,9 @@ Answer refused(RefusalCode minor, const std::string& message, const std::string&
 }
 
 Service::Service(DriverPool& pool, const secrets::SecretBox& secrets, std::int64_t maxRows,
-                 SessionPolicy sessions)
+                 SessionPolicy sessions, std::chrono::days accessAuditRetention)
     : pool_(pool), secrets_(secrets), maxRows_(maxRows), sessions_(sessions),
-      audit_(pool.address(), *pool.acquire())
+      audit_(pool.address(), *pool.acquire(), accessAuditRetention)
 {
     sysmgnt::registerHandlers(handlers_);
     tables::registerHandlers(handlers_);

@@ -201,6 +201,11 @@ const std::vector<Migration>& schemaMigrations()
         {109,
          "failed logins timed from the last failure",
          {"ALTER TABLE sys_login_failure DROP COLUMN PREVIOUS_FAILURE"}},
+        // Logins told to wait are audited summed up, one row per login name and source a minute
+        // with their number.
+        {110,
+         "logins told to wait summed up in the access audit",
+         {"ALTER TABLE sys_access_audit ADD COLUMN ATTEMPTS BIGINT NOT NULL DEFAULT 1"}},
     };
     return migrations;
 }
