@@ -7,8 +7,8 @@
 #include "schema.h"
 #include "service.h"
 #include "service_routes.h"
+#include "startup.h"
 #include "sysmgnt.h"
-#include "table.h"
 
 #include "address_list.h"
 #include "http_server.h"
@@ -58,10 +58,13 @@ int schemaVersion(rsim::DriverPool& pool, std::chrono::steady_clock::time_point 
 
 // GET /v1/health: 200 with the schema version, or 503 when the database does not answer within
 // a second (and, as to every request, while the service stops).
-rsim::http::Reply health(rsim::metrics::HealthProbe& probe)
+rsim::http::Reply health(rsim::metrics::HealthProbe& probe, const rsim::Service& service)
 {
+    // A full storage still serves reads: the replica stays in its balancer, and says so.
+    const char* status = service.storageFull() ? "storage full" : "ok";
     if (const auto version = probe.probe())
-        return {200, R"({"status":"ok","schemaVersion":)" + std::to_string(*version) + "}"};
+        return {200, std::string(R"({"status":")") + status + R"(","schemaVersion":)" +
+                         std::to_string(*version) + "}"};
     return {503, rsim::http::faultBody(503, "数据库没有及时应答", "详情见服务日志")};
 }
 
@@ -69,14 +72,15 @@ rsim::http::Reply health(rsim::metrics::HealthProbe& probe)
 // only; anyone else is refused before anything is read.
 rsim::http::Reply metricsText(const rsim::http::RequestHead& head,
                               const rsim::http::AddressList& allowed, rsim::DriverPool& pool,
-                              const rsim::http::Server& server)
+                              const rsim::http::Server& server, const rsim::Service& service)
 {
     if (!allowed.contains(head.peer))
         return {403, "只有本机和 --metrics-allow 列出的地址可以读取指标\n",
                 "text/plain; charset=utf-8"};
     const auto usage = pool.usage();
-    rsim::metrics::Gauges gauges{usage.inUse, usage.waiting, server.requestsInFlight(),
-                                 server.bodyBytesHeld(), std::nullopt};
+    rsim::metrics::Gauges gauges{
+        usage.inUse,  usage.waiting,        server.requestsInFlight(), server.bodyBytesHeld(),
+        std::nullopt, service.storageFull()};
     if (auto lease =
             pool.tryAcquire(std::chrono::steady_clock::now() + std::chrono::milliseconds(200)))
         gauges.liveSessions = rsim::Sessions::live(**lease, std::time(nullptr));
@@ -88,8 +92,9 @@ rsim::http::Reply metricsText(const rsim::http::RequestHead& head,
 class MetricsServer {
 public:
     MetricsServer(const rsimd::Options& options, rsim::DriverPool& pool,
-                  const rsim::http::Server& main)
-        : allowed_(allowedPeers(options.metricsAllowed)), server_(limits(), 1, routes(pool, main))
+                  const rsim::http::Server& main, const rsim::Service& service)
+        : allowed_(allowedPeers(options.metricsAllowed)),
+          server_(limits(), 1, routes(pool, main, service))
     {
         const auto [host, port] = rsimd::hostAndPort(options.metricsListen, "--metrics-listen");
         const int bound = server_.listen(host, port);
@@ -118,11 +123,13 @@ private:
         limits.monitoringWorkers = 1;
         return limits;
     }
-    rsim::http::Routes routes(rsim::DriverPool& pool, const rsim::http::Server& main)
+    rsim::http::Routes routes(rsim::DriverPool& pool, const rsim::http::Server& main,
+                              const rsim::Service& service)
     {
         rsim::http::Routes routes("地址为 /metrics");
-        rsim::http::Route metrics{"GET", 0, [this, &pool, &main](const rsim::http::Request& r) {
-                                      return metricsText(r.head, allowed_, pool, main);
+        rsim::http::Route metrics{"GET", 0,
+                                  [this, &pool, &main, &service](const rsim::http::Request& r) {
+                                      return metricsText(r.head, allowed_, pool, main, service);
                                   }};
         metrics.monitoring = true;
         routes.add("/metrics", std::move(metrics));
@@ -134,15 +141,6 @@ private:
     std::thread thread_;
 };
 
-// Every column whose values are sealed: the start-up key check, sealing in place, rekey and
-// backup all go over these.
-std::vector<rsim::secrets::SealedColumn> sealedColumns()
-{
-    auto columns = rsim::tables::sealedColumns();
-    columns.push_back(rsim::sysmgnt::secretParameters());
-    return columns;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -152,9 +150,10 @@ int main(int argc, char** argv)
     const std::string command = argc > 1 ? argv[1] : "";
     const std::vector<std::string> commandArguments(argv + std::min(argc, 2), argv + argc);
     if (command == "rekey")
-        return rsim::secrets::rekeyCommand(commandArguments, sealedColumns(), std::cout, std::cerr);
+        return rsim::secrets::rekeyCommand(commandArguments, rsimd::sealedColumns(), std::cout,
+                                           std::cerr);
     if (command == "backup")
-        return rsim::secrets::backupCommand(commandArguments, sealedColumns(), std::cout,
+        return rsim::secrets::backupCommand(commandArguments, rsimd::sealedColumns(), std::cout,
                                             std::cerr);
     std::signal(SIGTERM, requestStop);
     std::signal(SIGINT, requestStop);
@@ -163,22 +162,14 @@ int main(int argc, char** argv)
     const auto [host, port] = rsimd::hostAndPort(options.listen);
     rsimd::checkPlainHttp(options, host);
     try {
-        auto setup = rsim::db::connect(options.database);
-        rsim::db::migrate(*setup, rsim::db::schemaMigrations());
-        if (!options.initAdmin.empty())
+        auto setup = rsimd::connectForStartup(options.database);
+        if (!options.initAdmin.empty()) {
+            rsim::db::migrate(*setup, rsim::db::schemaMigrations());
             return rsim::sysmgnt::initAdministrator(*setup, options.initAdmin);
-        const bool embedded = options.database.rfind("sqlite:", 0) == 0;
-        auto secrets =
-            rsim::secrets::openKeyFile(*setup, sealedColumns(), options.keyFile, embedded);
-        if (const auto sealed = rsim::secrets::sealInPlace(*setup, sealedColumns(), secrets))
-            std::cerr << "rsimd: sealed " << sealed
-                      << " secret values that an older version stored in plain or without their "
-                         "place\n";
-        if (options.seed) {
-            rsim::sysmgnt::seedDemo(*setup, secrets);
-            rsim::tables::seedDemo(*setup, secrets);
         }
-        setup.reset();
+        auto secrets =
+            rsimd::prepareDatabase(*setup, options.database, options.keyFile, options.seed);
+        setup.reset(); // and the schema lock with it
 
         // Shared with a health check that may outlive the server in a database that hangs.
         const auto pool = std::make_shared<rsim::DriverPool>(
@@ -189,14 +180,15 @@ int main(int argc, char** argv)
             [pool](auto deadline) { return schemaVersion(*pool, deadline); },
             std::chrono::seconds(1));
         auto routes = rsimd::serviceRoutes(service, options.limits.maxBody);
-        rsim::http::Route healthRoute{"GET", 0, [&probe](const auto&) { return health(probe); }};
+        rsim::http::Route healthRoute{
+            "GET", 0, [&probe, &service](const auto&) { return health(probe, service); }};
         healthRoute.monitoring = true;
         routes.add("/v1/health", std::move(healthRoute));
         rsim::http::Server server(options.limits, static_cast<std::size_t>(options.threads),
                                   std::move(routes), {options.tlsCertificate, options.tlsKey});
         std::optional<MetricsServer> metricsServer;
         if (options.metrics && !options.metricsListen.empty())
-            metricsServer.emplace(options, *pool, server);
+            metricsServer.emplace(options, *pool, server, service);
         else
             rsim::metrics::disable();
         const int bound = server.listen(host, port);
@@ -225,6 +217,9 @@ int main(int argc, char** argv)
         }
         std::cout << "rsimd stopped" << std::endl;
         return 0;
+    } catch (const rsim::db::Error& e) {
+        std::cerr << "rsimd: " << e.what() << "\n";
+        return rsimd::databaseUnavailable(e, options.database) ? rsimd::kDatabaseUnavailable : 2;
     } catch (const std::exception& e) {
         std::cerr << "rsimd: " << e.what() << "\n";
         return 2;
