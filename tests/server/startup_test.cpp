@@ -43,22 +43,32 @@ TEST(DatabaseStartup, ReplicasStartingTogetherPrepareTheDatabaseOneAtATime)
     }
 }
 
-// While no server answers (a failover in progress), rsimd ends with the status after which the
-// service manager starts it again; with a bad setting, with the one after which it does not.
+// While no server takes writes (none answers, or only a standby does, as during a failover),
+// rsimd ends with the status after which the service manager starts it again.
 TEST(DatabaseStartup, NoDatabaseToWriteToEndsWithTheStatusToStartAgain)
 {
     const testsupport::LoopbackPort closed(testsupport::LoopbackPort::Behaviour::Closed);
     const std::string port = closed.address().substr(closed.address().rfind(':') + 1);
+    std::vector<std::pair<std::string, std::string>> databases{
+        {"postgresql://rsim@127.0.0.1:" + port + "/rsim",
+         "cannot connect to PostgreSQL at 'postgresql://rsim@127.0.0.1:" + port}};
+    if (testsupport::RsimdProcess::postgresAvailable()) {
+        const std::string readOnly = testsupport::RsimdProcess::newPostgresDatabase();
+        const std::string name = readOnly.substr(readOnly.rfind('/') + 1);
+        rsim::db::connect(readOnly)->exec("ALTER DATABASE " + name +
+                                          " SET default_transaction_read_only = on");
+        databases.emplace_back(readOnly, "read-only transaction");
+    }
     const testsupport::TemporaryFolder folder;
-    std::string errors;
-    EXPECT_EQ(testsupport::runRsimd("--listen 127.0.0.1:0 --key-file " + folder.path() +
-                                        "/k --db postgresql://rsim@127.0.0.1:" + port + "/rsim",
-                                    errors),
-              rsimd::kDatabaseUnavailable)
-        << errors;
-    EXPECT_NE(errors.find("cannot connect to PostgreSQL at 'postgresql://rsim@127.0.0.1:" + port),
-              std::string::npos)
-        << errors;
+    for (const auto& [database, said] : databases) {
+        std::string errors;
+        EXPECT_EQ(testsupport::runRsimd("--listen 127.0.0.1:0 --key-file " + folder.path() +
+                                            "/k --db " + database,
+                                        errors),
+                  rsimd::kDatabaseUnavailable)
+            << errors;
+        EXPECT_NE(errors.find(said), std::string::npos) << errors;
+    }
 }
 
 } // namespace
