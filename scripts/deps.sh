@@ -14,12 +14,19 @@ packages=(
   # the load balancer in front of rsimd replicas, and the checker of the client's menu entry,
   # for the tests of the packages and of replicas behind HAProxy
   haproxy desktop-file-utils
+  # the PostgreSQL cluster of the failover test: two nodes under Patroni with one etcd member
+  patroni etcd-server etcd-client
   # the wire's JSON reader: rapidjson's event (SAX) reader, about half the instructions a byte of
   # nlohmann's, and utfcpp's UTF-8 check of each text it reads
   rapidjson-dev libutfcpp-dev
   # the client's check of an answer whole before its values are read: under half the
   # instructions a byte of rapidjson's reader with its UTF-8 check
   libsimdjson-dev
+  # rsimd's readiness and watchdog under systemd (sd_notify): the protocol is small, but
+  # libsystemd's implementation is the one systemd documents and keeps in step with itself
+  libsystemd-dev
+  # the check of the units' sandbox (systemd-analyze security) and of the packages (lintian)
+  systemd lintian
   # the request decoder's fuzz target (libFuzzer) that CTest runs for a bounded time
   clang libclang-rt-14-dev
 )

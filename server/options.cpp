@@ -21,7 +21,8 @@ constexpr const char* kUsage =
     "             [--connections-per-address N] [--requests-per-address N]\n"
     "             [--trusted-proxy ADDR[,ADDR…]] [--spool-dir PATH] [--stop-timeout SECONDS]\n"
     "             [--max-rows N] [--session-idle-minutes N] [--session-max-hours N]\n"
-    "             [--metrics-allow ADDR[/BITS][,…] | --no-metrics]\n"
+    "             [--access-audit-days N] [--db-timeout SECONDS]\n"
+    "             [--metrics-listen HOST:PORT [--metrics-allow ADDR[/BITS][,…]] | --no-metrics]\n"
     "       rsimd [--db …] --init-admin LOGIN\n"
     "       rsimd rekey --db ADDRESS [--key-file PATH]   (rsimd rekey --help)\n"
     "       rsimd backup --db sqlite:PATH --to FILE      (rsimd backup --help)\n";
@@ -47,9 +48,12 @@ constexpr const char* kUsage =
         << "                           on a 2-core host 8 gave the most calls/s on SQLite and on\n"
         << "                           PostgreSQL under 16 and 64 clients; see "
            "docs/operations.md)\n"
+        << "  --db-timeout SECONDS     one round trip to PostgreSQL; past it the connection is\n"
+        << "                           dropped and the call answered 503 (5)\n"
         << "  --max-rows N             rows one query answers at most (200000)\n"
         << "  --session-idle-minutes N a session unused this long ends (60)\n"
         << "  --session-max-hours N    a session ends this long after its login (12)\n"
+        << "  --access-audit-days N    how long the access audit's rows are kept (400)\n"
         << "  --max-body MIB           largest request body, after decompression (512)\n"
         << "  --request-timeout SECONDS  a whole request, from its first byte (120)\n"
         << "  --idle-timeout SECONDS   a kept-alive connection without a request (2)\n"
@@ -61,6 +65,7 @@ constexpr const char* kUsage =
         << "  --trusted-proxy ADDR,…   proxies whose X-Forwarded-For names the client's address\n"
         << "  --spool-dir PATH         where request bodies over 64 KiB wait, unlinked (/tmp)\n"
         << "  --stop-timeout SECONDS   on SIGTERM, how long calls in progress may take (30)\n"
+        << "  --metrics-listen HOST:PORT  serve /metrics there, and only there (none: nowhere)\n"
         << "  --metrics-allow ADDR[/BITS],…  who may read /metrics besides 127.0.0.1 and ::1\n"
         << "  --no-metrics             count nothing and serve no /metrics\n"
         << "  --seed demo              add the demo data and operators\n"
@@ -138,12 +143,16 @@ Options parse(int argc, char** argv)
             options.seed = true;
         } else if (option == "--threads")
             options.threads = static_cast<int>(number(option, value(), 1, 256));
+        else if (option == "--db-timeout")
+            options.databaseTimeout = std::chrono::seconds(number(option, value(), 1, 3600));
         else if (option == "--max-rows")
             options.maxRows = number(option, value(), 1, 100000000);
         else if (option == "--session-idle-minutes")
             options.sessions.idle = std::chrono::minutes(number(option, value(), 1, 10080));
         else if (option == "--session-max-hours")
             options.sessions.longest = std::chrono::hours(number(option, value(), 1, 720));
+        else if (option == "--access-audit-days")
+            options.accessAuditRetention = std::chrono::days(number(option, value(), 1, 36500));
         else if (option == "--tls-cert")
             options.tlsCertificate = value();
         else if (option == "--tls-key")
@@ -173,6 +182,8 @@ Options parse(int argc, char** argv)
             options.limits.trustedProxies = addresses(option, value());
         else if (option == "--spool-dir")
             options.limits.spoolFolder = value();
+        else if (option == "--metrics-listen")
+            options.metricsListen = value();
         else if (option == "--metrics-allow")
             options.metricsAllowed = networks(option, value());
         else if (option == "--no-metrics")
@@ -195,15 +206,15 @@ Options parse(int argc, char** argv)
     return options;
 }
 
-std::pair<std::string, int> hostAndPort(const std::string& listen)
+std::pair<std::string, int> hostAndPort(const std::string& listen, const std::string& option)
 {
     const std::size_t colon = listen.rfind(':');
     if (colon == std::string::npos)
-        usage("--listen must be HOST:PORT, not '" + listen + "'");
+        usage(option + " must be HOST:PORT, not '" + listen + "'");
     char* end = nullptr;
     const long port = std::strtol(listen.c_str() + colon + 1, &end, 10);
     if (*end != '\0' || port < 0 || port > 65535)
-        usage("--listen has a bad port in '" + listen + "'");
+        usage(option + " has a bad port in '" + listen + "'");
     return {listen.substr(0, colon), static_cast<int>(port)};
 }
 
