@@ -206,6 +206,12 @@ const std::vector<Migration>& schemaMigrations()
         {110,
          "logins told to wait summed up in the access audit",
          {"ALTER TABLE sys_access_audit ADD COLUMN ATTEMPTS BIGINT NOT NULL DEFAULT 1"}},
+        // The addresses each login name logged in from, and when last: guesses at a name from
+        // many addresses never make those wait.
+        {111,
+         "addresses each login name logged in from",
+         {"CREATE TABLE sys_login_source (LOGIN_NAME TEXT NOT NULL, SOURCE TEXT NOT NULL, "
+          "LAST_LOGIN BIGINT NOT NULL, PRIMARY KEY (LOGIN_NAME, SOURCE))"}},
     };
     return migrations;
 }
