@@ -6,8 +6,8 @@
 #include "options.h"
 #include "schema.h"
 #include "service.h"
+#include "startup.h"
 #include "sysmgnt.h"
-#include "table.h"
 
 #include "address_list.h"
 #include "http_server.h"
@@ -194,15 +194,6 @@ private:
     const std::size_t maxBody_;
 };
 
-// Every column whose values are sealed: the start-up key check, sealing in place, rekey and
-// backup all go over these.
-std::vector<rsim::secrets::SealedColumn> sealedColumns()
-{
-    auto columns = rsim::tables::sealedColumns();
-    columns.push_back(rsim::sysmgnt::secretParameters());
-    return columns;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -212,9 +203,10 @@ int main(int argc, char** argv)
     const std::string command = argc > 1 ? argv[1] : "";
     const std::vector<std::string> commandArguments(argv + std::min(argc, 2), argv + argc);
     if (command == "rekey")
-        return rsim::secrets::rekeyCommand(commandArguments, sealedColumns(), std::cout, std::cerr);
+        return rsim::secrets::rekeyCommand(commandArguments, rsimd::sealedColumns(), std::cout,
+                                           std::cerr);
     if (command == "backup")
-        return rsim::secrets::backupCommand(commandArguments, sealedColumns(), std::cout,
+        return rsim::secrets::backupCommand(commandArguments, rsimd::sealedColumns(), std::cout,
                                             std::cerr);
     std::signal(SIGTERM, requestStop);
     std::signal(SIGINT, requestStop);
@@ -223,22 +215,14 @@ int main(int argc, char** argv)
     const auto [host, port] = rsimd::hostAndPort(options.listen);
     rsimd::checkPlainHttp(options, host);
     try {
-        auto setup = rsim::db::connect(options.database);
-        rsim::db::migrate(*setup, rsim::db::schemaMigrations());
-        if (!options.initAdmin.empty())
+        auto setup = rsimd::connectForStartup(options.database);
+        if (!options.initAdmin.empty()) {
+            rsim::db::migrate(*setup, rsim::db::schemaMigrations());
             return rsim::sysmgnt::initAdministrator(*setup, options.initAdmin);
-        const bool embedded = options.database.rfind("sqlite:", 0) == 0;
-        auto secrets =
-            rsim::secrets::openKeyFile(*setup, sealedColumns(), options.keyFile, embedded);
-        if (const auto sealed = rsim::secrets::sealInPlace(*setup, sealedColumns(), secrets))
-            std::cerr << "rsimd: sealed " << sealed
-                      << " secret values that an older version stored in plain or without their "
-                         "place\n";
-        if (options.seed) {
-            rsim::sysmgnt::seedDemo(*setup, secrets);
-            rsim::tables::seedDemo(*setup, secrets);
         }
-        setup.reset();
+        auto secrets =
+            rsimd::prepareDatabase(*setup, options.database, options.keyFile, options.seed);
+        setup.reset(); // and the schema lock with it
 
         // Shared with a health check that may outlive the server in a database that hangs.
         const auto pool = std::make_shared<rsim::DriverPool>(
@@ -288,6 +272,9 @@ int main(int argc, char** argv)
         }
         std::cout << "rsimd stopped" << std::endl;
         return 0;
+    } catch (const rsim::db::Error& e) {
+        std::cerr << "rsimd: " << e.what() << "\n";
+        return rsimd::databaseUnavailable(e, options.database) ? rsimd::kDatabaseUnavailable : 2;
     } catch (const std::exception& e) {
         std::cerr << "rsimd: " << e.what() << "\n";
         return 2;
