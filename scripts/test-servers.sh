@@ -5,6 +5,8 @@
 # them and removes their folders.
 # Run directly, it starts them all, runs the given command with them, and stops them:
 #   bash scripts/test-servers.sh ctest --test-dir build-mine --output-on-failure
+# The failover test starts a PostgreSQL cluster of its own with test-cluster.sh, which takes its
+# helpers from here.
 
 free_port() {
   /usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'

@@ -74,10 +74,13 @@ int schemaVersion(rsim::DriverPool& pool, std::chrono::steady_clock::time_point 
 
 // GET /v1/health: 200 with the schema version, or 503 when the database does not answer within
 // a second (and, as to every request, while the service stops).
-rsim::http::Reply health(rsim::metrics::HealthProbe& probe)
+rsim::http::Reply health(rsim::metrics::HealthProbe& probe, const rsim::Service& service)
 {
+    // A full storage still serves reads: the replica stays in its balancer, and says so.
+    const char* status = service.storageFull() ? "storage full" : "ok";
     if (const auto version = probe.probe())
-        return {200, R"({"status":"ok","schemaVersion":)" + std::to_string(*version) + "}"};
+        return {200, std::string(R"({"status":")") + status + R"(","schemaVersion":)" +
+                         std::to_string(*version) + "}"};
     return {503, rsim::http::faultBody(503, "数据库没有及时应答", "详情见服务日志")};
 }
 
@@ -85,14 +88,15 @@ rsim::http::Reply health(rsim::metrics::HealthProbe& probe)
 // refused before anything is read.
 rsim::http::Reply metricsText(const rsim::http::RequestHead& head,
                               const rsim::http::AddressList& allowed, rsim::DriverPool& pool,
-                              const rsim::http::Server& server)
+                              const rsim::http::Server& server, const rsim::Service& service)
 {
     if (!allowed.contains(head.peer))
         return {403, "只有本机和 --metrics-allow 列出的地址可以读取指标\n",
                 "text/plain; charset=utf-8"};
     const auto usage = pool.usage();
-    rsim::metrics::Gauges gauges{usage.inUse, usage.waiting, server.requestsInFlight(),
-                                 server.bodyBytesHeld(), std::nullopt};
+    rsim::metrics::Gauges gauges{
+        usage.inUse,  usage.waiting,        server.requestsInFlight(), server.bodyBytesHeld(),
+        std::nullopt, service.storageFull()};
     if (auto lease =
             pool.tryAcquire(std::chrono::steady_clock::now() + std::chrono::milliseconds(200)))
         gauges.liveSessions = rsim::Sessions::live(**lease, std::time(nullptr));
@@ -238,14 +242,15 @@ int main(int argc, char** argv)
             [&routes](const rsim::http::RequestHead& head) { return routes.admit(head); },
             [&routes](const rsim::http::Request& request) { return routes.handle(request); },
             {options.tlsCertificate, options.tlsKey});
-        server.monitor("/v1/health", [&probe](const auto&) { return health(probe); });
+        server.monitor("/v1/health",
+                       [&probe, &service](const auto&) { return health(probe, service); });
         std::vector<std::string> metricsAllowed{"127.0.0.1", "::1"}; // this host always
         metricsAllowed.insert(metricsAllowed.end(), options.metricsAllowed.begin(),
                               options.metricsAllowed.end());
         const rsim::http::AddressList metricsPeers(metricsAllowed);
         if (options.metrics)
             server.monitor("/metrics", [&](const auto& head) {
-                return metricsText(head, metricsPeers, *pool, server);
+                return metricsText(head, metricsPeers, *pool, server, service);
             });
         else
             rsim::metrics::disable();

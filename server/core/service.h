@@ -112,6 +112,8 @@ private:
     // write runs in one transaction that commits in Store mode once every chunk is written,
     // with its answer kept by its request id when the client gave one.
     Answer run(const Call& call);
+    // The digest of a call's operation and body, which its request id is bound to.
+    static std::string requestDigest(const Call& call);
     // A request's typed fault, or the handler's result.
     struct Outcome {
         std::optional<RequestFault> fault;
