@@ -59,10 +59,12 @@ bool knownSource(db::Driver& db, const std::string& loginName, const std::string
 std::string sourceKey(const std::string& address)
 {
     in6_addr bytes{};
+    char text[INET6_ADDRSTRLEN] = {};
     if (::inet_pton(AF_INET6, address.c_str(), &bytes) != 1)
         return address;
+    if (IN6_IS_ADDR_V4MAPPED(&bytes)) // an IPv4 client of a dual-stack socket
+        return ::inet_ntop(AF_INET, bytes.s6_addr + 12, text, sizeof text);
     std::fill(bytes.s6_addr + 8, bytes.s6_addr + 16, 0);
-    char text[INET6_ADDRSTRLEN] = {};
     ::inet_ntop(AF_INET6, &bytes, text, sizeof text);
     return std::string(text) + "/64";
 }

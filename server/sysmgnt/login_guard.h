@@ -28,8 +28,8 @@ constexpr std::int64_t kKnownSourceSeconds = 28 * 86400;
 // Seconds after which one failure is forgiven.
 constexpr std::int64_t kForgiveSeconds = 600;
 
-// The key an address is counted by: an IPv6 address's /64 ("2001:db8:1:2::/64"), any other
-// address as it is.
+// The key an address is counted by: an IPv6 address's /64 ("2001:db8:1:2::/64"), an IPv4
+// address as it is, also when mapped into IPv6.
 std::string sourceKey(const std::string& address);
 // Seconds an attempt of the name from the source must wait before its password may be checked;
 // 0: it may be checked now.

@@ -369,6 +369,7 @@ TEST(LoginSources, AnIpv6AddressCountsByItsSlash64)
     EXPECT_EQ(sourceKey("2001:db8:1:2::1"), sourceKey("2001:db8:1:2:ffff::9"));
     EXPECT_NE(sourceKey("2001:db8:1:2::1"), sourceKey("2001:db8:1:3::1"));
     EXPECT_EQ(sourceKey("192.0.2.7"), "192.0.2.7");
+    EXPECT_EQ(sourceKey("::ffff:192.0.2.7"), "192.0.2.7");
 }
 
 // Checks run on the pool's threads, never the caller's, and no more are taken than it admits.
