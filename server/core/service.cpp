@@ -68,6 +68,15 @@ void Service::recordAudit(const Call& call, CallContext& context)
     context.auditKeys.clear();
 }
 
+std::vector<Service::Operation> Service::operations() const
+{
+    std::vector<Operation> operations;
+    for (const auto& [interfaceName, code, entry] : handlers_.all())
+        if (tvd_findOperation(interfaceName, code) != nullptr)
+            operations.push_back({interfaceName, code, entry.writes()});
+    return operations;
+}
+
 Admitted Service::admit(const std::string& interfaceName, const std::string& code,
                         const std::string& session)
 {

@@ -73,6 +73,13 @@ public:
     // operator holds the operation's right.
     Admitted admit(const std::string& interfaceName, const std::string& code,
                    const std::string& session);
+    // The operations it answers: an interface, a code, and whether the call writes.
+    struct Operation {
+        std::string interfaceName;
+        std::string code;
+        bool writes = false;
+    };
+    std::vector<Operation> operations() const;
     // A call admitted for the caller's operator.
     Answer call(const std::string& interfaceName, const std::string& code, const BodySource& body,
                 const Caller& caller, Mode mode = Mode::Store);
