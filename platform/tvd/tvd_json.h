@@ -31,6 +31,7 @@ struct TextFault : std::runtime_error {
         Depth,     // nested deeper than size levels
         Length,    // a string of size bytes, the value of member name (empty: none before it)
         Duplicate, // name twice in one object
+        Nul, // U+0000 in a string, the value of member name (empty: none before it), or a name
     };
     TextFault(Kind kind, std::string name, std::size_t size = 0, std::size_t position = 0);
     Kind kind;

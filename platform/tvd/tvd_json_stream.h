@@ -85,7 +85,8 @@ struct ListChunks {
 };
 
 // What a request may be, whoever sends it: objects and arrays nested at most maxDepth deep,
-// string values of at most maxText bytes, and no name twice in one object.
+// string values of at most maxText bytes, no name twice in one object, and no U+0000 in a string
+// or a name (a database would cut the text there).
 struct ReadLimits {
     std::size_t maxDepth;
     std::size_t maxText;
@@ -104,9 +105,6 @@ bool readRequest(std::string_view text, CTvdBasicParamObject& in, const ReadLimi
 // through the stream's buffer.
 bool readRequest(std::istream& text, CTvdBasicParamObject& in, const ReadLimits& limits,
                  const ListChunks* chunks = nullptr);
-
-// Reads a text only for its faults, which throw TextFault as readRequest throws them.
-void checkText(std::istream& text, const ReadLimits& limits);
 
 // The string members named of a request object such as a login's {"login": …, "password": …},
 // in the order of names: nullopt for one missing or not a string, all when the text is no

@@ -58,6 +58,12 @@ struct Metrics {
                                              .Help("Logins refused")
                                              .Register(registry)
                                              .Add({});
+    prometheus::Counter& namesLimited =
+        BuildCounter()
+            .Name("rsimd_login_names_limited_total")
+            .Help("Login names whose failures from all addresses passed their limit")
+            .Register(registry)
+            .Add({});
     prometheus::Counter& sealedReads = BuildCounter()
                                            .Name("rsimd_sealed_value_reads_total")
                                            .Help("Sealed values opened")
@@ -75,6 +81,9 @@ struct Metrics {
     prometheus::Gauge& bodyBytes =
         single(registry, "rsimd_request_body_bytes_held", "Bytes of request bodies spooled");
     prometheus::Gauge& liveSessions = single(registry, "rsimd_sessions_live", "Live sessions");
+    prometheus::Gauge& storageFull =
+        single(registry, "rsimd_storage_full",
+               "1 while writes are refused because the database's storage is full");
     // Operation codes and results are bounded (labels take no other values), so this is too.
     std::mutex countsMutex;
     std::unordered_map<std::string, OperationCounts, TextHash, std::equal_to<>> countsByOperation;
@@ -134,6 +143,12 @@ void loginFailed()
         metrics().loginFailures.Increment();
 }
 
+void loginNameLimited()
+{
+    if (counting)
+        metrics().namesLimited.Increment();
+}
+
 void sealedValueRead()
 {
     if (counting)
@@ -149,6 +164,7 @@ std::string text(const Gauges& gauges)
     m.bodyBytes.Set(static_cast<double>(gauges.bodyBytesHeld));
     if (gauges.liveSessions)
         m.liveSessions.Set(static_cast<double>(*gauges.liveSessions));
+    m.storageFull.Set(gauges.storageFull ? 1 : 0);
     return prometheus::TextSerializer().Serialize(m.registry.Collect());
 }
 

@@ -206,6 +206,17 @@ const std::vector<Migration>& schemaMigrations()
         {110,
          "logins told to wait summed up in the access audit",
          {"ALTER TABLE sys_access_audit ADD COLUMN ATTEMPTS BIGINT NOT NULL DEFAULT 1"}},
+        // A request id is bound to the operation and body it was first given for; ids kept
+        // before have no digest and are not compared.
+        {111,
+         "request ids bound to their request",
+         {"ALTER TABLE sys_request ADD COLUMN DIGEST TEXT NOT NULL DEFAULT ''"}},
+        // The addresses each login name logged in from, and when last: guesses at a name from
+        // many addresses never make those wait.
+        {112,
+         "addresses each login name logged in from",
+         {"CREATE TABLE sys_login_source (LOGIN_NAME TEXT NOT NULL, SOURCE TEXT NOT NULL, "
+          "LAST_LOGIN BIGINT NOT NULL, PRIMARY KEY (LOGIN_NAME, SOURCE))"}},
     };
     return migrations;
 }
