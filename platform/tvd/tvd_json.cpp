@@ -75,6 +75,12 @@ json encodeError(const CBSErrorMsg& error)
             {"hint", error.hint}};
 }
 
+std::string encodeFault(int result, const CBSErrorMsg& error)
+{
+    return json{{"result", result}, {"error", encodeError(error)}}.dump(
+        -1, ' ', false, json::error_handler_t::replace);
+}
+
 OwnedParams::OwnedParams(const CTvdTypeInfo& paramType)
 {
     std::vector<void*> pointers;

@@ -42,6 +42,10 @@ struct TextFault : std::runtime_error {
 
 nlohmann::json encode(const CTvdBasicObject& object);
 nlohmann::json encodeError(const CBSErrorMsg& error);
+// The whole text of an answer that carries only its error record and result: every refusal and
+// fault of the service is written by it. Text that is not UTF-8 is replaced, so that any message
+// or hint can be sent.
+std::string encodeFault(int result, const CBSErrorMsg& error);
 
 // A parameter object of a registered parameter type that owns its records, lists and error
 // record; the service builds its in- and out-objects with it.

@@ -3,6 +3,7 @@
 #include "address_list.h"
 
 #include "gzip.h"
+#include "tvd_json.h"
 
 #include <utility> // before Asio 1.74, which uses std::exchange without it
 
@@ -11,7 +12,6 @@
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
 #include <boost/beast/ssl.hpp>
-#include <nlohmann/json.hpp>
 
 #include <atomic>
 #include <iostream>
@@ -32,13 +32,19 @@ using Clock = std::chrono::steady_clock;
 
 std::string faultBody(int status, const std::string& message, const std::string& hint)
 {
-    return nlohmann::json{
-        {"result", -1},
-        {"error", {{"code", -1}, {"minCode", status}, {"message", message}, {"hint", hint}}}}
-        .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    CBSErrorMsg error;
+    error.set(-1, status, message, hint);
+    return tvd::wire::encodeFault(-1, error);
 }
 
 namespace {
+
+// The answer to a request whose handler threw: its fault is logged, never sent.
+Reply internalFault(const std::string& target, const std::exception& e)
+{
+    std::cerr << "rsimd: " << target << ": " << e.what() << std::endl;
+    return {500, faultBody(500, "服务内部错误", "详情见服务日志")};
+}
 
 constexpr std::size_t kCompressFrom = 8 * 1024; // smaller answers are not worth compressing
 constexpr const char* kTls12Ciphers =
@@ -407,8 +413,7 @@ private:
                 if (self->route_->admit)
                     admission = self->route_->admit(*head);
             } catch (const std::exception& e) {
-                std::cerr << "rsimd: " << head->target << ": " << e.what() << std::endl;
-                admission.refusal = Reply{500, faultBody(500, "服务内部错误", "")};
+                admission.refusal = internalFault(head->target, e);
             }
             self->deadline_ += Clock::now() - waitStart; // the wait is the server's, not the peer's
             self->admitted(admission);
@@ -534,8 +539,7 @@ private:
         try {
             reply = handler();
         } catch (const std::exception& e) {
-            std::cerr << "rsimd: " << head_->target << ": " << e.what() << std::endl;
-            reply = {500, faultBody(500, "服务内部错误", "")};
+            reply = internalFault(head_->target, e);
         }
         auto answer = response(reply);
         if (gzipAnswer && answer->body().size() >= kCompressFrom) {

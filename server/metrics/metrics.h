@@ -21,6 +21,8 @@ bool enabled();
 void callAnswered(std::string_view operation, std::string_view result, double seconds);
 // A login refused for a wrong name or password, or a locked name.
 void loginFailed();
+// A login name whose failures from all addresses passed their limit: its new addresses wait.
+void loginNameLimited();
 // A sealed value (KI, password, key, secret parameter) opened.
 void sealedValueRead();
 
