@@ -2,6 +2,7 @@
 #include "call_log.h"
 #include "commands.h"
 #include "health.h"
+#include "key_hold.h"
 #include "metrics.h"
 #include "options.h"
 #include "schema.h"
@@ -19,6 +20,7 @@
 #include <optional>
 #include <thread>
 
+#include <sys/prctl.h>
 #include <sys/stat.h>
 
 namespace {
@@ -205,6 +207,9 @@ int main(int argc, char** argv)
 {
     // Files rsimd makes (the database, its WAL, the key file, backups) are its user's only.
     ::umask(077);
+    // Its memory holds keys, KIs and login bodies: no core dump of it, and no other process of
+    // its user may trace it or read its memory.
+    ::prctl(PR_SET_DUMPABLE, 0);
     const std::string command = argc > 1 ? argv[1] : "";
     const std::vector<std::string> commandArguments(argv + std::min(argc, 2), argv + argc);
     if (command == "rekey")
@@ -226,6 +231,8 @@ int main(int argc, char** argv)
         const bool embedded = options.database.rfind("sqlite:", 0) == 0;
         auto secrets =
             rsim::secrets::openKeyFile(*setup, sealedColumns(), options.keyFile, embedded);
+        const rsim::secrets::KeyHold serving(rsim::secrets::KeyHold::Kind::Serving,
+                                             options.database, options.keyFile);
         if (const auto sealed = rsim::secrets::sealInPlace(*setup, sealedColumns(), secrets))
             std::cerr << "rsimd: sealed " << sealed
                       << " secret values that an older version stored in plain or without their "
