@@ -3,6 +3,7 @@
 #include "client_settings.h"
 #include "login_dialog.h"
 #include "main_window.h"
+#include "secret_input.h"
 #include "service_login.h"
 #include "unattended.h"
 
@@ -27,12 +28,19 @@ void addOptions(QCommandLineParser& options)
         {"service", "服务地址，多个时以逗号分隔，依次尝试（默认取 TAV_BROKER_TAVORINE）", "url",
          fromEnvironment("TAV_BROKER_TAVORINE", "http://127.0.0.1:7411")},
         {"login", "登录名（默认取 RSIM_LOGIN）", "name", fromEnvironment("RSIM_LOGIN")},
-        {"password", "密码，仅用于 --screenshots（默认取 RSIM_PASSWORD）", "password",
-         fromEnvironment("RSIM_PASSWORD")},
+        {"password-file",
+         "密码所在的文件（取首行），仅用于 --screenshots（默认取 RSIM_PASSWORD，"
+         "都没有时在终端上询问）",
+         "file"},
         {"module", "业务模块的路径", "path", ModuleLoader::defaultPath()},
         {"screenshots", "不显示登录框：登录，依次打开每个功能窗口，各存一张截图到该目录，然后退出",
          "dir"},
     });
+    // The old form, which put the password in every user's process list: refused with what
+    // replaces it.
+    QCommandLineOption passwordOnCommandLine("password", "", "password");
+    passwordOnCommandLine.setFlags(QCommandLineOption::HiddenFromHelp);
+    options.addOption(passwordOnCommandLine);
 }
 
 // Ends the session when the client ends, so that it does not stay live for its lifetime.
@@ -53,9 +61,15 @@ int runUnattended(const QCommandLineParser& options, const ModuleLoader& module)
     const QString service = NormalisedServiceAddress(options.value("service"));
     if (const QString warning = PlainHttpWarning(service); !warning.isEmpty())
         std::fprintf(stderr, "rsimclient: %s\n", warning.toUtf8().constData());
+    QString problem;
+    const auto password =
+        ReadSecret(options.value("password-file"), "RSIM_PASSWORD", true, "密码：", problem);
+    if (!password) {
+        std::fprintf(stderr, "rsimclient: %s\n", problem.toUtf8().constData());
+        return 2;
+    }
     MSysmgntDef::SOperator op;
-    const QString problem =
-        LogInAtService(service, options.value("login"), options.value("password"), op);
+    problem = LogInAtService(service, options.value("login"), *password, op);
     if (!problem.isEmpty()) {
         std::fprintf(stderr, "rsimclient: 登录失败：%s\n", problem.toUtf8().constData());
         return 2;
@@ -102,6 +116,13 @@ int main(int argc, char** argv)
     QCommandLineParser options;
     addOptions(options);
     options.process(app);
+    if (options.isSet("password")) {
+        const QString refusal = SecretOnCommandLine(
+            "password", "环境变量 RSIM_PASSWORD 或 --password-file FILE（仅用于 --screenshots；"
+                        "平时在登录框中输入）");
+        std::fprintf(stderr, "rsimclient: %s\n", refusal.toUtf8().constData());
+        return 2;
+    }
 
     // Loaded before the login, kept until the process ends.
     ModuleLoader module;
