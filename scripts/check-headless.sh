@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
-# Configures and builds rsimd alone (-DRSIM_SERVICE_ONLY=ON) in build-headless/, and checks that
-# the configuration looked for neither Qt nor GoogleTest and that rsimd links neither Qt nor the
-# client transport (libtvclient and libcurl are the desktop side's), and that no source of the
-# service build has a client-only header folder on its include path.
+# Configures and builds rsimd alone (-DRSIM_SERVICE_ONLY=ON, with the packages' prefix /usr) in
+# build-headless/, and checks that the configuration looked for neither Qt nor GoogleTest and that
+# rsimd links neither Qt nor the client transport (libtvclient and libcurl are the desktop side's),
+# and that no source of the service build has a client-only header folder on its include path.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 dir=build-headless
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-cmake -G Ninja -S . -B "$dir" -DRSIM_SERVICE_ONLY=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
+cmake -G Ninja -S . -B "$dir" -DRSIM_SERVICE_ONLY=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr "${launcher[@]}" >/dev/null
 if grep -E '^(Qt6|GTest)[A-Za-z0-9_]*_DIR:' "$dir/CMakeCache.txt"; then
   echo "check-headless: the service-only configuration looked for Qt or GoogleTest" >&2
   exit 1

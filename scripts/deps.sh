@@ -20,6 +20,11 @@ packages=(
   # the client's check of an answer whole before its values are read: under half the
   # instructions a byte of rapidjson's reader with its UTF-8 check
   libsimdjson-dev
+  # rsimd's readiness and watchdog under systemd (sd_notify): the protocol is small, but
+  # libsystemd's implementation is the one systemd documents and keeps in step with itself
+  libsystemd-dev
+  # the check of the units' sandbox (systemd-analyze security) and of the packages (lintian)
+  systemd lintian
   # the request decoder's fuzz target (libFuzzer) that CTest runs for a bounded time
   clang libclang-rt-14-dev
 )

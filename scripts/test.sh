@@ -11,6 +11,7 @@ command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -G Ninja -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
 ninja -C build -j2
 bash scripts/check-headless.sh
+bash scripts/check-packaging.sh build-headless
 
 source scripts/test-servers.sh
 trap stop_test_servers EXIT

@@ -22,6 +22,7 @@
 
 #include <sys/prctl.h>
 #include <sys/stat.h>
+#include <systemd/sd-daemon.h>
 
 namespace {
 
@@ -38,13 +39,14 @@ std::thread stopWatcher(rsim::http::Server& server, const std::atomic<bool>& fin
     return std::thread([&server, &finished] {
         while (!finished && !stopRequested)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        sd_notify(0, "STOPPING=1");
         server.stop();
     });
 }
 
 rsim::http::Reply reply(rsim::Answer a)
 {
-    return {a.status, std::move(a.body)};
+    return {a.status, std::move(a.body), "application/json", a.retryAfter};
 }
 
 // "<interface>/<code>" after the prefix, or nothing.
@@ -60,12 +62,14 @@ std::optional<std::pair<std::string, std::string>> operationPath(const std::stri
     return std::make_pair(path.substr(0, slash), path.substr(slash + 1));
 }
 
-// The database's schema version on a pooled connection, when one is free before the deadline.
+// The database's schema version on a pooled connection, when one is free before the deadline
+// and its server takes writes (a standby, or a primary being demoted, does not).
 int schemaVersion(rsim::DriverPool& pool, std::chrono::steady_clock::time_point deadline)
 {
     auto lease = pool.tryAcquire(deadline);
     if (!lease)
         throw std::runtime_error("no database connection was free within the time");
+    (*lease)->requireWritable();
     return static_cast<int>(
         rsim::db::asInt((*lease)->scalar("SELECT MAX(version) FROM schema_version")));
 }
@@ -133,7 +137,7 @@ public:
         const auto started = Clock::now();
         if (head.target == "/v1/login") {
             auto answer = service_.login(request.body.text(), head.source);
-            if (answer.result > 0)
+            if (answer.result > 0 && answer.status == 200) // not one that was told to wait
                 rsim::metrics::loginFailed();
             return answered("login", head, std::move(answer), started);
         }
@@ -245,7 +249,7 @@ int main(int argc, char** argv)
 
         // Shared with a health check that may outlive the server in a database that hangs.
         const auto pool = std::make_shared<rsim::DriverPool>(
-            options.database, static_cast<std::size_t>(options.threads));
+            options.database, static_cast<std::size_t>(options.threads), options.databaseTimeout);
         rsim::Service service(*pool, secrets, options.maxRows, options.sessions);
         rsim::metrics::HealthProbe probe(
             [pool](auto deadline) { return schemaVersion(*pool, deadline); },
@@ -268,11 +272,18 @@ int main(int argc, char** argv)
         else
             rsim::metrics::disable();
         const int bound = server.listen(host, port);
+        // Under systemd (Type=notify, WatchdogSec): the I/O loop says it is alive twice a period.
+        std::uint64_t watchdogMicroseconds = 0;
+        if (sd_watchdog_enabled(0, &watchdogMicroseconds) > 0)
+            server.every(std::chrono::duration_cast<std::chrono::milliseconds>(
+                             std::chrono::microseconds(watchdogMicroseconds) / 2),
+                         [] { sd_notify(0, "WATCHDOG=1"); });
         std::atomic<bool> finished{false};
         std::thread watcher = stopWatcher(server, finished);
         std::cout << "rsimd listening on " << (options.tlsCertificate.empty() ? "http" : "https")
                   << "://" << host << ":" << bound << " (" << rsim::db::redacted(options.database)
                   << ")" << std::endl;
+        sd_notify(0, "READY=1"); // migrated, sealed and listening
         const bool finishedCalls = server.run();
         finished = true;
         watcher.join();

@@ -21,6 +21,7 @@ constexpr const char* kUsage =
     "             [--connections-per-address N] [--requests-per-address N]\n"
     "             [--trusted-proxy ADDR[,ADDR…]] [--spool-dir PATH] [--stop-timeout SECONDS]\n"
     "             [--max-rows N] [--session-idle-minutes N] [--session-max-hours N]\n"
+    "             [--db-timeout SECONDS]\n"
     "             [--metrics-allow ADDR[/BITS][,…] | --no-metrics]\n"
     "       rsimd [--db …] --init-admin LOGIN\n"
     "       rsimd rekey --db ADDRESS [--key-file PATH]   (rsimd rekey --help)\n"
@@ -47,6 +48,8 @@ constexpr const char* kUsage =
         << "                           on a 2-core host 8 gave the most calls/s on SQLite and on\n"
         << "                           PostgreSQL under 16 and 64 clients; see "
            "docs/operations.md)\n"
+        << "  --db-timeout SECONDS     one round trip to PostgreSQL; past it the connection is\n"
+        << "                           dropped and the call answered 503 (5)\n"
         << "  --max-rows N             rows one query answers at most (200000)\n"
         << "  --session-idle-minutes N a session unused this long ends (60)\n"
         << "  --session-max-hours N    a session ends this long after its login (12)\n"
@@ -138,6 +141,8 @@ Options parse(int argc, char** argv)
             options.seed = true;
         } else if (option == "--threads")
             options.threads = static_cast<int>(number(option, value(), 1, 256));
+        else if (option == "--db-timeout")
+            options.databaseTimeout = std::chrono::seconds(number(option, value(), 1, 3600));
         else if (option == "--max-rows")
             options.maxRows = number(option, value(), 1, 100000000);
         else if (option == "--session-idle-minutes")

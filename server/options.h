@@ -5,6 +5,7 @@
 #include "service.h"
 #include "sessions.h"
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -24,6 +25,7 @@ struct Options {
     bool insecureHttp = false;
     std::vector<std::string> metricsAllowed;
     int threads = 8;
+    std::chrono::milliseconds databaseTimeout{std::chrono::seconds(5)}; // of one round trip
     std::int64_t maxRows = rsim::Service::kDefaultMaxRows;
     rsim::SessionPolicy sessions;
     rsim::http::Limits limits;

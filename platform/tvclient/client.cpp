@@ -265,7 +265,8 @@ namespace {
 constexpr long long kStreamedRecords = 1000;
 
 // The answer of a POST, or the error record of its transport fault. A call refused for a right
-// the operator lacks is answered 403 with the service's refusal, which is its answer.
+// the operator lacks (403), or a login told to wait (429), is answered with the service's
+// refusal, which is its answer.
 int readAnswer(tvd::HttpResult result, const std::string& path, std::string& answer,
                CBSErrorMsg& error)
 {
@@ -274,7 +275,7 @@ int readAnswer(tvd::HttpResult result, const std::string& path, std::string& ans
     answer = std::move(result.body);
     if (result.status != 200) {
         const auto server = tvd::wire::readAnswerError(answer);
-        if (result.status == 403 && server && server->code > 0)
+        if ((result.status == 403 || result.status == 429) && server && server->code > 0)
             return 0;
         fail(error, kHttpStatus,
              "远程写卡管理服务拒绝了请求(HTTP " + std::to_string(result.status) + ")",

@@ -17,6 +17,7 @@ struct Answer {
     Answer(int status, std::string body) : status(status), body(std::move(body)) {}
     int status;
     std::string body;
+    std::int64_t retryAfter = 0; // seconds, sent as Retry-After when positive
     // For the call log and the metrics: the answer's result, the caller's operator once its
     // session is known, and the records answered or written.
     int result = 0;

@@ -1,5 +1,6 @@
 // Logging in and out. The password hash runs while no database connection is held, so that a
-// flood of logins cannot starve the calls of connections.
+// flood of logins cannot starve the calls of connections. A login that fails for want of the
+// database throws before anything counts it as a failed attempt.
 #include "service.h"
 
 #include "login_guard.h"
@@ -10,40 +11,65 @@
 #include <ctime>
 
 namespace rsim {
+namespace {
+
+constexpr const char* kWrongPassword = "登录名或密码错误";
+
+// An attempt that must wait is told so and for how long: the answer tells nothing of the
+// password, which is not checked.
+Answer mustWait(std::int64_t seconds, const std::string& name)
+{
+    Answer answer = refused(
+        kRefusedLogin, "登录失败次数过多，请 " + std::to_string(seconds) + " 秒后再试", name, 429);
+    answer.retryAfter = seconds;
+    return answer;
+}
+
+} // namespace
 
 Answer Service::login(const std::string& body, const std::string& source)
+{
+    try {
+        return checkLogin(body, source);
+    } catch (const std::exception& e) {
+        return failed("login", e);
+    }
+}
+
+Answer Service::checkLogin(const std::string& body, const std::string& source)
 {
     LoginRequest request;
     if (const auto fault = decodeLogin(body, request))
         return protocolError(400, fault->message, fault->hint);
     const std::string& name = request.login;
-    const std::string& password = request.password;
     const std::time_t now = std::time(nullptr);
     std::optional<sysmgnt::OperatorLogin> found;
-    bool admitted = false;
     {
         auto db = pool_.acquire();
         purgeExpired(*db, now);
-        admitted = sysmgnt::admitLoginAttempt(*db, name, source, now);
-        if (admitted)
-            found = sysmgnt::findOperator(*db, name);
+        if (const std::int64_t wait = sysmgnt::loginWait(*db, name, source, now)) {
+            audit_.record(*db, {0, name, source, "login refused", "", ""});
+            return mustWait(wait, name);
+        }
+        found = sysmgnt::findOperator(*db, name);
+        // A locked name is refused whatever password it comes with, so that the answer
+        // confirms none.
+        if (found && found->profile.LOCK_STATUS != 0) {
+            sysmgnt::loginFailed(*db, name, source, now);
+            audit_.record(*db, {found->profile.OP_ID, name, source, "login refused", "", ""});
+            return refused(kRefusedLogin, "操作员已被锁定，不能登录", name);
+        }
     }
-    // A name whose attempts must wait is answered as a wrong password, without a check: the
-    // answer tells nothing of the password.
-    const bool verified =
-        admitted && (found ? secrets::verifyPassword(found->passwordHash, password)
-                           : secrets::verifyAgainstNothing(password));
+    const bool verified = found ? secrets::verifyPassword(found->passwordHash, request.password)
+                                : secrets::verifyAgainstNothing(request.password);
     auto db = pool_.acquire();
     const std::int32_t opId = found ? found->profile.OP_ID : 0;
     if (!verified) {
+        sysmgnt::loginFailed(*db, name, source, now);
         audit_.record(*db, {opId, name, source, "login refused", "", ""});
-        return refused(kRefusedLogin, "登录名或密码错误", name);
+        return refused(kRefusedLogin, kWrongPassword, name);
     }
     sysmgnt::loginSucceeded(*db, name, source);
-    if (found->profile.LOCK_STATUS != 0) {
-        audit_.record(*db, {opId, name, source, "login refused", "", ""});
-        return refused(kRefusedLogin, "操作员已被锁定，不能登录", name);
-    }
     const std::string token = sessions_.open(*db, opId, now);
     audit_.record(*db, {opId, name, source, "login", "", ""});
     return {200,
@@ -62,10 +88,14 @@ void Service::purgeExpired(db::Driver& db, std::time_t now)
 
 Answer Service::logout(const std::string& session, const std::string& source)
 {
-    auto db = pool_.acquire();
-    if (const std::int32_t opId = sessions_.close(*db, session))
-        audit_.record(*db, {opId, "", source, "logout", "", ""});
-    return {200, {{"result", 0}}};
+    try {
+        auto db = pool_.acquire();
+        if (const std::int32_t opId = sessions_.close(*db, session))
+            audit_.record(*db, {opId, "", source, "logout", "", ""});
+        return {200, {{"result", 0}}};
+    } catch (const std::exception& e) {
+        return failed("logout", e);
+    }
 }
 
 } // namespace rsim

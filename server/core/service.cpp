@@ -38,58 +38,6 @@ Answer refused(RefusalCode minor, const std::string& message, const std::string&
     return {status, refusal(1, minor, message, hint)};
 }
 
-DriverPool::DriverPool(std::string address, std::size_t size)
-    : address_(std::move(address)), size_(size)
-{
-    for (std::size_t i = 0; i < size; ++i)
-        idle_.push_back(db::connect(address_));
-}
-
-DriverPool::Lease DriverPool::acquire()
-{
-    std::unique_lock lock(mutex_);
-    ++waiting_;
-    available_.wait(lock, [this] { return !idle_.empty(); });
-    --waiting_;
-    return Lease(*this, takeIdle());
-}
-
-std::optional<DriverPool::Lease>
-DriverPool::tryAcquire(std::chrono::steady_clock::time_point deadline)
-{
-    std::unique_lock lock(mutex_);
-    ++waiting_;
-    const bool free = available_.wait_until(lock, deadline, [this] { return !idle_.empty(); });
-    --waiting_;
-    if (!free)
-        return std::nullopt;
-    return std::optional<Lease>(std::in_place, *this, takeIdle());
-}
-
-std::unique_ptr<db::Driver> DriverPool::takeIdle()
-{
-    auto driver = std::move(idle_.back());
-    idle_.pop_back();
-    return driver;
-}
-
-DriverPool::Usage DriverPool::usage()
-{
-    std::lock_guard lock(mutex_);
-    return {size_ - idle_.size(), waiting_};
-}
-
-void DriverPool::giveBack(std::unique_ptr<db::Driver> driver)
-{
-    if (driver->inTransaction())
-        driver->rollback();
-    {
-        std::lock_guard lock(mutex_);
-        idle_.push_back(std::move(driver));
-    }
-    available_.notify_one();
-}
-
 Service::Service(DriverPool& pool, const secrets::SecretBox& secrets, std::int64_t maxRows,
                  SessionPolicy sessions)
     : pool_(pool), secrets_(secrets), maxRows_(maxRows), sessions_(sessions),
@@ -132,9 +80,14 @@ Admitted Service::admit(const std::string& interfaceName, const std::string& cod
     };
     if (session.empty()) // refused without a connection of the pool
         return {expired(), {}};
-    auto db = pool_.acquire();
-    const auto owner = sessions_.find(*db, session, std::time(nullptr),
-                                      {entry->requiredEntity, entry->askedEntity});
+    std::optional<SessionOwner> owner;
+    try {
+        auto db = pool_.acquire();
+        owner = sessions_.find(*db, session, std::time(nullptr),
+                               {entry->requiredEntity, entry->askedEntity});
+    } catch (const std::exception& e) {
+        return {failed(operation->name, e), {}};
+    }
     if (!owner)
         return {expired(), {}};
     if (entry->requiredEntity != 0 && !owner->holds(entry->requiredEntity).value_or(false)) {
@@ -164,21 +117,42 @@ Answer Service::call(const std::string& interfaceName, const std::string& code,
         try {
             return run(call);
         } catch (const db::Error& e) {
-            if (e.kind == db::Error::Kind::Busy)
-                return refused(kRefusedInvalid, "数据库忙，请稍后重试", operation->name);
             // A write that lost a race for a unique value to another writer is rolled back and its
             // connection is back in the pool; run again, its checks find the value stored and
             // name it as every duplicate is named.
-            if (e.kind == db::Error::Kind::Unique && attempt < kUniqueAttempts)
+            if (e.kind != db::Error::Kind::Unique)
+                return failed(operation->name, e);
+            if (attempt < kUniqueAttempts)
                 continue;
             std::cerr << "rsimd: " << operation->name << ": " << e.what() << std::endl;
-            if (e.kind == db::Error::Kind::Unique)
-                return refused(kRefusedDuplicate, "记录已存在", "与同时写入的记录重复，请重新提交");
-            return {500, refusal(-1, 500, "数据库操作失败", "详情见服务日志")};
+            return refused(kRefusedDuplicate, "记录已存在", "与同时写入的记录重复，请重新提交");
         } catch (const std::exception& e) {
-            std::cerr << "rsimd: " << operation->name << ": " << e.what() << std::endl;
-            return {500, refusal(-1, 500, "服务内部错误", "详情见服务日志")};
+            return failed(operation->name, e);
         }
+    }
+}
+
+Answer Service::failed(const std::string& what, const std::exception& e)
+{
+    std::cerr << "rsimd: " << what << ": " << e.what() << std::endl;
+    const auto* database = dynamic_cast<const db::Error*>(&e);
+    if (database == nullptr)
+        return protocolError(500, "服务内部错误", "详情见服务日志");
+    switch (database->kind) {
+    case db::Error::Kind::Connection: {
+        Answer answer = protocolError(503, "数据库暂时不可用，请稍后重试",
+                                      "连接中断、应答超时或数据库正在切换主库；"
+                                      "带请求编号重发的写入只会写入一次");
+        answer.retryAfter = kRetryAfterSeconds;
+        return answer;
+    }
+    case db::Error::Kind::Full:
+        storageFull_ = true;
+        return protocolError(507, "数据库存储空间已满，本次写入未保存",
+                             "请管理员释放数据库所在磁盘的空间或扩容，之后无需重启即可写入；"
+                             "查询不受影响");
+    case db::Error::Kind::Busy: return refused(kRefusedInvalid, "数据库忙，请稍后重试", what);
+    default: return protocolError(500, "数据库操作失败", "详情见服务日志");
     }
 }
 
@@ -242,6 +216,7 @@ Answer Service::run(const Call& call)
     if (kept)
         requestlog::keep(*db, owner.opId, requestId, result);
     tx.commit();
+    storageFull_ = false;
     return result;
 }
 

@@ -5,6 +5,7 @@
 #include "access_audit.h"
 #include "answer.h"
 #include "driver.h"
+#include "driver_pool.h"
 #include "handler.h"
 #include "request_json.h"
 #include "secrets.h"
@@ -15,55 +16,14 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <ctime>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 
 struct TvdOperation;
 
 namespace rsim {
-
-// Database connections shared by the worker threads, one per call at a time.
-class DriverPool {
-public:
-    DriverPool(std::string address, std::size_t size);
-    class Lease {
-    public:
-        Lease(DriverPool& pool, std::unique_ptr<db::Driver> driver)
-            : pool_(pool), driver_(std::move(driver))
-        {}
-        ~Lease() { pool_.giveBack(std::move(driver_)); }
-        db::Driver& operator*() { return *driver_; }
-        db::Driver* operator->() { return driver_.get(); }
-
-    private:
-        DriverPool& pool_;
-        std::unique_ptr<db::Driver> driver_;
-    };
-    Lease acquire();
-    // A connection free before the deadline, or nothing.
-    std::optional<Lease> tryAcquire(std::chrono::steady_clock::time_point deadline);
-    const std::string& address() const { return address_; }
-    // Connections leased now, and callers waiting for one.
-    struct Usage {
-        std::size_t inUse = 0, waiting = 0;
-    };
-    Usage usage();
-
-private:
-    void giveBack(std::unique_ptr<db::Driver> driver);
-    std::unique_ptr<db::Driver> takeIdle(); // under the mutex, with one idle
-
-    std::string address_;
-    std::mutex mutex_;
-    std::condition_variable available_;
-    std::vector<std::unique_ptr<db::Driver>> idle_;
-    std::size_t size_ = 0;
-    std::size_t waiting_ = 0;
-};
 
 // A request's body, opened from its first byte as often as the call reads it: its limits are
 // checked in one pass, its records decoded in another, and a write that lost a race for a unique
@@ -110,8 +70,21 @@ public:
                 const Caller& caller, Mode mode = Mode::Store);
 
     static constexpr std::int64_t kDefaultMaxRows = 200000;
+    // Seconds a client is asked to wait before it retries a call the database could not take.
+    static constexpr int kRetryAfterSeconds = 2;
+
+    // Whether the last write refused for a full storage came after the last write stored.
+    bool storageFull() const { return storageFull_; }
 
 private:
+    // The answer of a call that failed with an exception, logged with what failed: 503 with
+    // Retry-After while the database cannot be reached, lost the call or takes no writes (a
+    // retry may reach its primary); 507 when its storage is full; a refusal when it stayed
+    // busy; 500 otherwise.
+    Answer failed(const std::string& what, const std::exception& e);
+
+    // A login, whose failures of the database throw.
+    Answer checkLogin(const std::string& body, const std::string& source);
     // Attempts of a write that loses races for unique values.
     static constexpr int kUniqueAttempts = 3;
     // Records of a write read, checked and stored at a time: about 4 MB of records.
@@ -159,6 +132,7 @@ private:
     Sessions sessions_;
     AccessAudit audit_;
     std::atomic<std::time_t> lastPurge_{0};
+    std::atomic<bool> storageFull_{false};
 };
 
 } // namespace rsim

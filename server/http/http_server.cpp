@@ -523,6 +523,8 @@ private:
         auto answer = std::make_shared<bhttp::response<bhttp::string_body>>(
             static_cast<bhttp::status>(reply.status), 11);
         answer->set(bhttp::field::content_type, reply.contentType);
+        if (reply.retryAfter > 0)
+            answer->set(bhttp::field::retry_after, std::to_string(reply.retryAfter));
         answer->body() = std::move(reply.body);
         return answer;
     }
@@ -633,6 +635,19 @@ void awaitConnections(const std::shared_ptr<State>& state, Clock::time_point unt
     timer->async_wait([state, until, timer](error_code) { awaitConnections(state, until); });
 }
 
+// Runs tick after period on the I/O thread, and again after each run.
+void repeat(const std::shared_ptr<asio::steady_timer>& timer, std::chrono::milliseconds period,
+            std::function<void()> tick)
+{
+    timer->expires_after(period);
+    timer->async_wait([timer, period, tick = std::move(tick)](error_code ec) mutable {
+        if (ec)
+            return;
+        tick();
+        repeat(timer, period, std::move(tick));
+    });
+}
+
 } // namespace
 
 Server::Server(Limits limits, std::size_t workers, Admit admit, Handler handler,
@@ -686,6 +701,11 @@ int Server::listen(const std::string& host, int port)
         throw std::runtime_error("cannot listen on " + host + ":" + std::to_string(port) +
                                  " (address in use or not available)");
     return acceptor.local_endpoint().port();
+}
+
+void Server::every(std::chrono::milliseconds period, std::function<void()> tick)
+{
+    repeat(std::make_shared<asio::steady_timer>(state_->io), period, std::move(tick));
 }
 
 bool Server::run()

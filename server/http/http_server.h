@@ -14,6 +14,7 @@
 #include <any>
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -57,6 +58,7 @@ struct Reply {
     int status = 200;
     std::string body; // JSON text, unless contentType says otherwise
     std::string contentType = "application/json";
+    std::int64_t retryAfter = 0; // seconds, sent as Retry-After when positive
 };
 
 // The answer of the admission: a refusal, answered before any of the body is read, or the
@@ -104,6 +106,9 @@ public:
     // Binds and listens; returns the bound port (host "127.0.0.1", port 0: any free port).
     // Throws std::runtime_error when the address cannot be used.
     int listen(const std::string& host, int port);
+    // Runs tick on the I/O thread every period until the I/O loop ends: a loop that stalls stops
+    // ticking (systemd's watchdog is fed so). Before run().
+    void every(std::chrono::milliseconds period, std::function<void()> tick);
     // Serves until stop(); returns when every worker is done. False when calls were still
     // running at the stop timeout (their answers are lost).
     bool run();

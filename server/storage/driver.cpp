@@ -54,12 +54,13 @@ void Transaction::commit()
     done_ = true;
 }
 
-std::unique_ptr<Driver> connect(const std::string& address)
+std::unique_ptr<Driver> connect(const std::string& address,
+                                std::chrono::milliseconds roundTripLimit)
 {
     if (address.starts_with("sqlite:"))
         return openSqlite(address.substr(7));
     if (address.starts_with("postgresql://") || address.starts_with("postgres://"))
-        return openPostgres(address);
+        return openPostgres(address, roundTripLimit);
     throw Error(Error::Kind::Connection,
                 "unsupported database address '" + address +
                     "': use sqlite:PATH or postgresql://USER@HOST:PORT/DB");

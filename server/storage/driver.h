@@ -5,6 +5,7 @@
 // thread at a time.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -22,9 +23,12 @@ using Value = std::variant<std::monostate, std::int64_t, std::string>;
 using Row = std::vector<Value>;
 
 // Every driver failure. Busy: the database stayed locked longer than the busy timeout, or a
-// concurrent transaction conflicted; retrying later may succeed.
+// concurrent transaction conflicted; retrying later may succeed. Connection: the database cannot
+// be reached, the connection was lost or abandoned past its deadline, or the server takes no
+// writes (a standby, or read-only); a new connection may reach the primary. Full: the
+// database's disk or file system is full.
 struct Error : std::runtime_error {
-    enum class Kind { Unique, ForeignKey, Busy, Connection, Other };
+    enum class Kind { Unique, ForeignKey, Busy, Connection, Full, Other };
     Error(Kind kind, const std::string& message) : std::runtime_error(message), kind(kind) {}
     Kind kind;
 };
@@ -93,6 +97,13 @@ public:
     virtual void lockSchema() {}
     virtual void unlockSchema() {}
 
+    // Whether the connection failed in a way that leaves it unusable (lost, abandoned, or on a
+    // server that takes no writes): it is closed, never used again.
+    virtual bool lost() const { return false; }
+    // Throws an Error of kind Connection, and the connection is lost(), unless its server takes
+    // writes now: a PostgreSQL standby or read-only server does not.
+    virtual void requireWritable() {}
+
     // "INSERT INTO table (columns) VALUES (?, …) ON CONFLICT DO NOTHING": a row whose unique
     // key exists already is skipped (same text in both dialects).
     std::string insertIgnoring(std::string_view table,
@@ -116,8 +127,11 @@ private:
 };
 
 // "sqlite:PATH", "sqlite::memory:", "postgresql://…" or "postgres://…". A bad address, a
-// database that cannot be opened or reached throws Error naming it.
-std::unique_ptr<Driver> connect(const std::string& address);
+// database that cannot be opened or reached throws Error naming it. On PostgreSQL each round trip
+// that takes longer than roundTripLimit (0: no limit) is abandoned with an Error of kind
+// Connection, and the address gets the timeouts and keepalives of withTimeouts() it lacks.
+std::unique_ptr<Driver> connect(const std::string& address,
+                                std::chrono::milliseconds roundTripLimit = {});
 
 // The address with its password, in the user part or as a password parameter, shown as "***":
 // for every message and log line that names a database.

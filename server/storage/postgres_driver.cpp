@@ -1,5 +1,6 @@
 #include "postgres_driver.h"
 
+#include "round_trip_deadline.h"
 #include "sql_text.h"
 
 #include <pqxx/pqxx>
@@ -94,6 +95,8 @@ void copyLine(const Row& row, std::string& line)
     }
 }
 
+// 25006: a write on a read-only server (a standby, or a primary being demoted); 57P0x: the
+// server shuts down or ends the session; 08: the connection failed.
 Error::Kind kindOfState(const std::string& state)
 {
     if (state == "23505")
@@ -102,23 +105,39 @@ Error::Kind kindOfState(const std::string& state)
         return Error::Kind::ForeignKey;
     if (state == "40001" || state == "40P01" || state == "55P03")
         return Error::Kind::Busy;
-    if (state.starts_with("08") || state.starts_with("57P0"))
+    if (state.starts_with("08") || state.starts_with("57P0") || state == "25006")
         return Error::Kind::Connection;
+    if (state == "53100")
+        return Error::Kind::Full;
     return Error::Kind::Other;
 }
 
+// A commit in doubt may or may not have been applied: a client retries it under its request id.
 Error translate(const std::exception& e)
 {
     if (const auto* sql = dynamic_cast<const pqxx::sql_error*>(&e))
         return Error(kindOfState(sql->sqlstate()), e.what());
-    if (dynamic_cast<const pqxx::broken_connection*>(&e) != nullptr)
+    if (dynamic_cast<const pqxx::broken_connection*>(&e) != nullptr ||
+        dynamic_cast<const pqxx::in_doubt_error*>(&e) != nullptr)
         return Error(Error::Kind::Connection, e.what());
     return Error(Error::Kind::Other, e.what());
 }
 
+// Whether the URI's query sets the parameter.
+bool sets(const std::string& address, std::string_view parameter)
+{
+    const std::size_t query = address.find('?');
+    if (query == std::string::npos)
+        return false;
+    for (std::size_t at = query; at != std::string::npos; at = address.find('&', at + 1))
+        if (address.compare(at + 1, parameter.size() + 1, std::string(parameter) + "=") == 0)
+            return true;
+    return false;
+}
+
 class PostgresDriver : public Driver {
 public:
-    explicit PostgresDriver(const std::string& address);
+    PostgresDriver(const std::string& address, std::chrono::milliseconds roundTripLimit);
 
     void exec(std::string_view sql, const Row& params = {}) override { execCount(sql, params); }
     std::int64_t execCount(std::string_view sql, const Row& params = {}) override
@@ -144,8 +163,14 @@ public:
     }
     void lockSchema() override;
     void unlockSchema() override;
+    bool lost() const override { return lost_; }
+    void requireWritable() override;
 
 private:
+    // Runs one or more round trips of step under the deadline, with libpqxx's failures as
+    // Errors; one of kind Connection leaves the driver lost().
+    template <class Step>
+    auto roundTrip(Step&& step) -> decltype(step());
     pqxx::result run(std::string_view sql, const Row& params);
     const Prepared& prepared(std::string_view sql);
     void limitPrepared();
@@ -154,13 +179,53 @@ private:
     std::unique_ptr<pqxx::work> work_;
     std::unordered_map<std::string, Prepared> statements_;
     std::uint64_t lastName_ = 0;
+    const std::chrono::milliseconds roundTripLimit_;
+    bool lost_ = false;
 };
 
-PostgresDriver::PostgresDriver(const std::string& address)
-try : connection_(address) {
+PostgresDriver::PostgresDriver(const std::string& address, std::chrono::milliseconds roundTripLimit)
+try : connection_(withTimeouts(address, roundTripLimit)), roundTripLimit_(roundTripLimit) {
+    // A lost connection stays lost: the pool opens a new one, never libpqxx behind its back.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    connection_.inhibit_reactivation(true);
+#pragma GCC diagnostic pop
 } catch (const std::exception& e) {
     throw Error(Error::Kind::Connection,
                 "cannot connect to PostgreSQL at '" + redacted(address) + "': " + e.what());
+}
+
+template <class Step>
+auto PostgresDriver::roundTrip(Step&& step) -> decltype(step())
+{
+    if (lost_)
+        throw Error(Error::Kind::Connection, "the connection to PostgreSQL was lost");
+    const RoundTripDeadline deadline(connection_.sock(), roundTripLimit_);
+    try {
+        return step();
+    } catch (const Error&) {
+        throw;
+    } catch (const std::exception& e) {
+        Error error = deadline.passed() ? Error(Error::Kind::Connection,
+                                                "PostgreSQL did not answer within " +
+                                                    std::to_string(roundTripLimit_.count()) +
+                                                    " ms: the connection was abandoned")
+                                        : translate(e);
+        lost_ = error.kind == Error::Kind::Connection;
+        throw error;
+    }
+}
+
+void PostgresDriver::requireWritable()
+{
+    const bool readOnly =
+        asText(scalar("SELECT pg_is_in_recovery() OR current_setting('transaction_read_only') = "
+                      "'on'")) == "t";
+    if (readOnly) {
+        lost_ = true;
+        throw Error(Error::Kind::Connection, "the PostgreSQL server takes no writes (a standby, "
+                                             "or read-only)");
+    }
 }
 
 // A row of a result; its columns of the integer types are integers, all others text.
@@ -231,7 +296,7 @@ void PostgresDriver::insertMany(std::string_view table, const std::vector<std::s
         }
         writer.complete();
     };
-    try {
+    roundTrip([&] {
         if (work_) {
             copy(*work_);
         } else {
@@ -239,32 +304,24 @@ void PostgresDriver::insertMany(std::string_view table, const std::vector<std::s
             copy(tx);
             tx.commit();
         }
-    } catch (const std::exception& e) {
-        throw translate(e);
-    }
+    });
 }
 
 void PostgresDriver::begin()
 {
     if (work_)
         throw Error(Error::Kind::Other, "a transaction is open already; transactions do not nest");
-    limitPrepared();
-    try {
+    roundTrip([&] {
+        limitPrepared();
         work_ = std::make_unique<pqxx::work>(connection_);
-    } catch (const std::exception& e) {
-        throw translate(e);
-    }
+    });
 }
 
 void PostgresDriver::tablesGrowing()
 {
     if (!work_)
         throw Error(Error::Kind::Other, "tablesGrowing without an open transaction");
-    try {
-        work_->exec("SET LOCAL plan_cache_mode = force_custom_plan");
-    } catch (const std::exception& e) {
-        throw translate(e);
-    }
+    roundTrip([&] { work_->exec("SET LOCAL plan_cache_mode = force_custom_plan"); });
 }
 
 void PostgresDriver::commit()
@@ -272,18 +329,15 @@ void PostgresDriver::commit()
     if (!work_)
         throw Error(Error::Kind::Other, "commit without an open transaction");
     auto work = std::move(work_);
-    try {
-        work->commit();
-    } catch (const std::exception& e) {
-        throw translate(e);
-    }
+    roundTrip([&] { work->commit(); });
 }
 
 void PostgresDriver::rollback()
 {
     if (work_) {
         auto work = std::move(work_);
-        work->abort();
+        if (!lost_)
+            roundTrip([&] { work->abort(); });
     }
 }
 
@@ -301,7 +355,7 @@ void PostgresDriver::unlockSchema()
 
 pqxx::result PostgresDriver::run(std::string_view sql, const Row& params)
 {
-    try {
+    return roundTrip([&] {
         const Prepared& statement = prepared(sql);
         if (statement.parameters != params.size())
             throw Error(Error::Kind::Other, "the statement takes " +
@@ -314,11 +368,7 @@ pqxx::result PostgresDriver::run(std::string_view sql, const Row& params)
             return work_->exec_prepared(statement.name, values);
         pqxx::nontransaction tx(connection_);
         return tx.exec_prepared(statement.name, values);
-    } catch (const Error&) {
-        throw;
-    } catch (const std::exception& e) {
-        throw translate(e);
-    }
+    });
 }
 
 // The server-side statement for this SQL text; prepared on first use.
@@ -334,7 +384,8 @@ const Prepared& PostgresDriver::prepared(std::string_view sql)
     return it->second;
 }
 
-// Outside transactions only: a failed transaction would refuse the DEALLOCATE.
+// Outside transactions only: a failed transaction would refuse the DEALLOCATE. Within a round
+// trip.
 void PostgresDriver::limitPrepared()
 {
     if (statements_.size() < kPreparedStatements)
@@ -345,9 +396,30 @@ void PostgresDriver::limitPrepared()
 
 } // namespace
 
-std::unique_ptr<Driver> openPostgres(const std::string& address)
+std::unique_ptr<Driver> openPostgres(const std::string& address,
+                                     std::chrono::milliseconds roundTripLimit)
 {
-    return std::make_unique<PostgresDriver>(address);
+    return std::make_unique<PostgresDriver>(address, roundTripLimit);
+}
+
+std::string withTimeouts(const std::string& address, std::chrono::milliseconds roundTripLimit)
+{
+    using std::chrono::milliseconds;
+    const milliseconds limit = roundTripLimit.count() > 0 ? roundTripLimit : milliseconds(10000);
+    const std::pair<std::string_view, std::string> defaults[] = {
+        {"connect_timeout",
+         std::to_string(std::max<std::int64_t>(2, (limit.count() + 999) / 1000))},
+        {"keepalives", "1"},
+        {"keepalives_idle", "10"},
+        {"keepalives_interval", "2"},
+        {"keepalives_count", "3"},
+        {"tcp_user_timeout", std::to_string(limit.count())}};
+    std::string out = address;
+    for (const auto& [parameter, value] : defaults)
+        if (!sets(address, parameter))
+            out += (out.find('?') == std::string::npos ? "?" : "&") + std::string(parameter) + "=" +
+                   value;
+    return out;
 }
 
 } // namespace rsim::db

@@ -196,6 +196,11 @@ const std::vector<Migration>& schemaMigrations()
          "sealed columns scanned once",
          {"CREATE TABLE sys_sealed_column (TABLE_NAME TEXT NOT NULL, COLUMN_NAME TEXT NOT NULL, "
           "PRIMARY KEY (TABLE_NAME, COLUMN_NAME))"}},
+        // A login's failure is counted once its password was checked, and a waiting attempt is
+        // timed from the last failure alone.
+        {109,
+         "failed logins timed from the last failure",
+         {"ALTER TABLE sys_login_failure DROP COLUMN PREVIOUS_FAILURE"}},
     };
     return migrations;
 }

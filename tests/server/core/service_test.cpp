@@ -15,6 +15,8 @@
 #include <future>
 #include <set>
 
+#include <csignal>
+
 using namespace MResRemoteMgntDef;
 using Remote = MResRemoteMgntApp::IResRemoteMgnt;
 using testsupport::Backend;
@@ -368,3 +370,118 @@ TEST_P(DriverPool, AConnectionHandedBackInATransactionComesOutAgainRolledBack)
 RSIM_ON_EVERY_BACKEND(DriverPool);
 
 } // namespace
+
+// rsimd on PostgreSQL while its database server ends its connections, turns read-only or stops
+// answering: each call then answers 503 with Retry-After, and the next one a new connection.
+class DatabaseOutage : public testsupport::ServiceTest {
+protected:
+    DatabaseOutage() { rsimdArguments_ = {"--db-timeout", "1"}; }
+
+    // The status of each answer of send, up to the first that is not 503.
+    static std::vector<int> statusesUntilServed(const std::function<rawhttp::HttpAnswer()>& send)
+    {
+        std::vector<int> statuses;
+        for (int tries = 0; tries < 4 && (statuses.empty() || statuses.back() == 503); ++tries) {
+            const auto answer = send();
+            statuses.push_back(answer.status);
+            if (answer.status == 503) {
+                EXPECT_EQ(answer.headers.at("retry-after"), "2") << answer.text();
+            }
+        }
+        return statuses;
+    }
+    rawhttp::HttpAnswer addProvince(const char* code, const std::string& requestId)
+    {
+        return call(
+            "RMOSMQ01",
+            request(Remote::CParamIn4add_provinceCode(info_, provinces({{code, "停"}}), nullptr)),
+            "X-Tav-Request-Id: " + requestId + "\r\n");
+    }
+    rawhttp::HttpAnswer logIn() const
+    {
+        return rawhttp::exchange(
+            server_->port(),
+            rawhttp::post("/v1/login", R"({"login":"admin","password":"admin123"})"));
+    }
+    rawhttp::HttpAnswer health() const
+    {
+        return rawhttp::exchange(server_->port(), rawhttp::get("/v1/health"));
+    }
+    // The server processes of rsimd's connections, seen from the test server's own database.
+    std::vector<pid_t> rsimdBackends() const
+    {
+        std::vector<pid_t> pids;
+        server()->query("SELECT pid FROM pg_stat_activity WHERE datname = ?", {databaseName()},
+                        [&](const rsim::db::Row& row) {
+                            pids.push_back(static_cast<pid_t>(rsim::db::asInt(row[0])));
+                        });
+        return pids;
+    }
+    void endRsimdConnections() const
+    {
+        server()->exec("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = ?",
+                       {databaseName()});
+    }
+    void setReadOnly(bool readOnly) const
+    {
+        server()->exec("ALTER DATABASE " + databaseName() +
+                       (readOnly ? " SET default_transaction_read_only = on"
+                                 : " RESET default_transaction_read_only"));
+        endRsimdConnections();
+    }
+
+private:
+    static std::unique_ptr<rsim::db::Driver> server()
+    {
+        return rsim::db::connect(std::getenv("RSIM_TEST_PG"));
+    }
+    std::string databaseName() const
+    {
+        return server_->database().substr(server_->database().rfind('/') + 1);
+    }
+};
+
+TEST_P(DatabaseOutage, ALostOrReadOnlyConnectionIsAnswered503AndReopened)
+{
+    endRsimdConnections();
+    EXPECT_EQ(statusesUntilServed([&] { return logIn(); }), (std::vector{503, 200}));
+    endRsimdConnections();
+    EXPECT_EQ(statusesUntilServed([&] { return addProvince("81", "lost-1"); }),
+              (std::vector{503, 200}));
+
+    setReadOnly(true);
+    EXPECT_EQ(statusesUntilServed([&] { return addProvince("82", "read-only-1"); }),
+              (std::vector{503, 503, 503, 503}));
+    EXPECT_EQ(health().status, 503) << "no primary answers";
+    setReadOnly(false);
+    EXPECT_EQ(statusesUntilServed([&] { return addProvince("82", "read-only-1"); }).back(), 200);
+    EXPECT_EQ(health().status, 200);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM rsim_province WHERE PROVINCE_CODE IN ('81', '82')"), 2);
+}
+
+// A round trip past the deadline is abandoned, whether its server is stopped or waits for a
+// lock; the write's retry with its request id is then applied once.
+TEST_P(DatabaseOutage, ACallOnAStoppedOrWaitingServerIsAbandonedAtTheDeadline)
+{
+    {
+        const std::vector<pid_t> stopped = rsimdBackends();
+        for (const pid_t pid : stopped)
+            ::kill(pid, SIGSTOP);
+        const int status = addProvince("83", "stopped-1").status;
+        for (const pid_t pid : stopped)
+            ::kill(pid, SIGCONT);
+        EXPECT_EQ(status, 503);
+    }
+    auto locker = database();
+    locker->begin();
+    locker->exec("LOCK TABLE rsim_province");
+    EXPECT_EQ(addProvince("84", "locked-1").status, 503);
+    locker->rollback();
+    const auto first = addProvince("84", "locked-1");
+    EXPECT_EQ(first.status, 200) << first.text();
+    EXPECT_EQ(addProvince("84", "locked-1").body, first.body);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM rsim_province WHERE PROVINCE_CODE = '84'"), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, DatabaseOutage, ::testing::Values(Backend::Postgres),
+                         testsupport::backendName);

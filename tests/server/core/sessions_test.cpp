@@ -1,5 +1,5 @@
 // Logins and sessions through the wire, on SQLite and on PostgreSQL: throttling by login name and
-// source address, both lifetimes of a session, logout.
+// source address, simultaneous logins, both lifetimes of a session, logout.
 #include "raw_http.h"
 #include "secrets.h"
 #include "service_fixture.h"
@@ -11,7 +11,10 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cstdlib>
 #include <ctime>
+#include <future>
+#include <vector>
 
 using nlohmann::json;
 
@@ -28,12 +31,22 @@ std::string postFrom(const char* from, int port, const std::string& path, const 
 
 class Sessions : public testsupport::ServiceTest {
 protected:
-    Sessions() { rsimdArguments_ = {"--session-idle-minutes", "30"}; }
+    // rsimd's own number of workers, so that as many logins run at once as in production.
+    Sessions() { rsimdArguments_ = {"--session-idle-minutes", "30", "--threads", "8"}; }
 
+    rawhttp::HttpAnswer loginAnswer(const char* from, const std::string& name,
+                                    const std::string& password)
+    {
+        return rawhttp::exchange(
+            server_->port(),
+            rawhttp::post("/v1/login", json{{"login", name}, {"password", password}}.dump()), from);
+    }
+
+    // The login's error message, "" on success.
     std::string login(const char* from, const std::string& name, const std::string& password)
     {
-        return postFrom(from, server_->port(), "/v1/login",
-                        json{{"login", name}, {"password", password}}.dump());
+        const rawhttp::HttpAnswer answer = loginAnswer(from, name, password);
+        return answer.status < 0 ? "no answer" : answer.message();
     }
 
     // A session of the operator, logged in through the client library.
@@ -58,14 +71,27 @@ protected:
 
 constexpr const char* kWrong = "登录名或密码错误";
 
+// Whether the message tells an attempt to wait.
+bool waits(const std::string& message)
+{
+    return message.rfind("登录失败次数过多，请 ", 0) == 0;
+}
+
 // Guesses slow down the address they come from: the owner of the name logs in from another
-// address, and the guesser learns nothing, not even when it sends the right password.
+// address, and the guesser is told to wait, whatever password it sends. A locked name answers
+// the same to every password.
 TEST_P(Sessions, GuessesFromOneAddressNeverLockTheOwnerOutFromAnother)
 {
-    EXPECT_EQ(login("127.0.0.1", "locked", "locked123"), "操作员已被锁定，不能登录");
-    for (int i = 0; i < 6; ++i)
+    for (const char* password : {"locked123", "wrong"})
+        EXPECT_EQ(login("127.0.0.1", "locked", password), "操作员已被锁定，不能登录") << password;
+    for (int i = 0; i < 5; ++i)
         EXPECT_EQ(login("127.0.0.2", "admin", "wrong" + std::to_string(i)), kWrong) << i;
-    EXPECT_EQ(login("127.0.0.2", "admin", "admin123"), kWrong) << "the guesser's right password";
+    const rawhttp::HttpAnswer throttled = loginAnswer("127.0.0.2", "admin", "admin123");
+    EXPECT_EQ(throttled.status, 429);
+    EXPECT_TRUE(waits(throttled.message())) << throttled.message();
+    const int retryAfter = std::atoi(
+        throttled.headers.count("retry-after") ? throttled.headers.at("retry-after").c_str() : "0");
+    EXPECT_TRUE(retryAfter > 0 && retryAfter <= 30) << throttled.head;
     EXPECT_EQ(login("127.0.0.1", "admin", "admin123"), "") << "the owner from another address";
     EXPECT_EQ(login("127.0.0.2", "viewer", "viewer123"), "")
         << "other names from the guessing address, while it has failed only a few times";
@@ -73,8 +99,20 @@ TEST_P(Sessions, GuessesFromOneAddressNeverLockTheOwnerOutFromAnother)
     // Many names guessed from one address slow down every name from that address.
     for (int i = 0; i < 11; ++i)
         EXPECT_EQ(login("127.0.0.3", "nobody" + std::to_string(i), "wrong"), kWrong);
-    EXPECT_EQ(login("127.0.0.3", "viewer", "viewer123"), kWrong);
+    EXPECT_TRUE(waits(login("127.0.0.3", "viewer", "viewer123")));
     EXPECT_EQ(login("127.0.0.1", "viewer", "viewer123"), "");
+}
+
+// An office behind one address, or a script running jobs in parallel: right passwords sent
+// together all log in, however many there are.
+TEST_P(Sessions, SimultaneousRightPasswordsFromOneAddressAllLogIn)
+{
+    std::vector<std::future<std::string>> logins;
+    for (int i = 0; i < 16; ++i)
+        logins.push_back(std::async(std::launch::async,
+                                    [this] { return login("127.0.0.4", "viewer", "viewer123"); }));
+    for (auto& answer : logins)
+        EXPECT_EQ(answer.get(), "");
 }
 
 // Refusing an unknown name costs what refusing a wrong password does; compared with each other

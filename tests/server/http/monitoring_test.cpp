@@ -1,6 +1,7 @@
 // rsimd as its operators watch it, on SQLite and PostgreSQL: the health answer a load balancer
 // checks (when the database goes away or hangs, and while the service stops), the metrics a
-// Prometheus server scrapes (read with Prometheus's own parser) and the log line of each call.
+// Prometheus server scrapes (read with Prometheus's own parser), the log line of each call, and
+// what systemd is told (readiness, the watchdog's pings, the stop).
 #include "backend_fixture.h"
 #include "raw_http.h"
 #include "schema.h"
@@ -8,10 +9,14 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -132,24 +137,6 @@ TEST_P(MonitoringOnPostgres, HealthIsA503WithinItsSecondWhileTheDatabaseHangs)
     EXPECT_EQ(status, 200) << "healthy again once the database answers";
 }
 
-TEST_P(MonitoringOnPostgres, ConnectionsTheDatabaseCutAreOpenedAgain)
-{
-    const std::string& address = server_->database();
-    rsim::db::connect(std::getenv("RSIM_TEST_PG"))
-        ->exec("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = '" +
-               address.substr(address.rfind('/') + 1) + "' AND pid <> pg_backend_pid()");
-    int refused = 0;
-    for (int call = 0; call < 12; ++call) {
-        const HttpAnswer login =
-            exchange(post("/v1/login", R"({"login":"admin","password":"admin123"})"));
-        refused += login.status != 200;
-        if (call >= 8) {
-            EXPECT_EQ(login.status, 200) << "a cut connection is opened again: " << login.body;
-        }
-    }
-    EXPECT_GT(refused, 0) << "the connections were cut";
-}
-
 TEST_P(Monitoring, MetricsCountEachCallAndGoOnlyToAllowedPeersAndEachCallLogsOneLine)
 {
     const std::string cards = "/v1/call/MResRemoteMgntApp_IResRemoteMgnt/RMOSMQ28";
@@ -209,5 +196,77 @@ TEST_P(Monitoring, MetricsCountEachCallAndGoOnlyToAllowedPeersAndEachCallLogsOne
 }
 
 RSIM_ON_EVERY_BACKEND(Monitoring);
+
+// The datagram socket a service under systemd (Type=notify) sends its state to, as NOTIFY_SOCKET
+// names it.
+class NotifySocket {
+public:
+    NotifySocket() : descriptor_(::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0))
+    {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, path_.c_str(), sizeof address.sun_path - 1);
+        ::unlink(path_.c_str());
+        if (::bind(descriptor_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+            throw std::runtime_error("cannot bind " + path_);
+    }
+    ~NotifySocket()
+    {
+        ::close(descriptor_);
+        ::unlink(path_.c_str());
+    }
+    NotifySocket(const NotifySocket&) = delete;
+    NotifySocket& operator=(const NotifySocket&) = delete;
+
+    const std::string& path() const { return path_; }
+    // The next message, or "" when none comes within the patience.
+    std::string next(std::chrono::milliseconds patience)
+    {
+        pollfd ready{descriptor_, POLLIN, 0};
+        if (::poll(&ready, 1, static_cast<int>(patience.count())) != 1)
+            return "";
+        char message[4096];
+        const auto length = ::recv(descriptor_, message, sizeof message, 0);
+        return length > 0 ? std::string(message, static_cast<std::size_t>(length)) : "";
+    }
+
+private:
+    const std::string path_ = "/tmp/rsimd-notify." + std::to_string(::getpid());
+    const int descriptor_;
+};
+
+TEST(Systemd, ReadyOnceMigratedAndListeningThenTheLoopFeedsTheWatchdogUntilTheStop)
+{
+    NotifySocket manager;
+    const testsupport::ScratchDatabase database(Backend::Sqlite);
+    ::setenv("NOTIFY_SOCKET", manager.path().c_str(), 1);
+    ::setenv("WATCHDOG_USEC", "200000", 1);
+    testsupport::RsimdProcess server(database.address(), false);
+    ::unsetenv("NOTIFY_SOCKET");
+    ::unsetenv("WATCHDOG_USEC");
+
+    ASSERT_EQ(manager.next(std::chrono::seconds(30)), "READY=1");
+    EXPECT_EQ(rsim::db::asInt(rsim::db::connect(database.address())
+                                  ->scalar("SELECT MAX(version) FROM schema_version")),
+              rsim::db::schemaMigrations().back().version)
+        << "ready only once the database is migrated";
+    ASSERT_TRUE(server.listening());
+    EXPECT_EQ(exchange(server.port(), get("/v1/health")).status, 200);
+
+    // Half the watchdog's period apart: five pings take at least 400 ms.
+    const auto firstWait = std::chrono::steady_clock::now();
+    int pings = 0;
+    while (pings < 5 && manager.next(std::chrono::seconds(2)) == "WATCHDOG=1")
+        ++pings;
+    EXPECT_EQ(pings, 5);
+    EXPECT_GE(std::chrono::steady_clock::now() - firstWait, std::chrono::milliseconds(400));
+
+    EXPECT_EQ(server.stop(), 0);
+    std::string message;
+    do
+        message = manager.next(std::chrono::seconds(1));
+    while (message == "WATCHDOG=1");
+    EXPECT_EQ(message, "STOPPING=1");
+}
 
 } // namespace

@@ -1,6 +1,7 @@
 // Opening databases (what a bad or unusable address tells the operator), the driver contract run
 // on SQLite and on PostgreSQL alike, and two writers of one SQLite file.
 #include "backend_fixture.h"
+#include "postgres_driver.h"
 #include "thrown.h"
 
 #include <gtest/gtest.h>
@@ -64,6 +65,19 @@ TEST(Connect, RedactsThePasswordOfAnAddressForDisplay)
     };
     for (const auto& [address, shown] : cases)
         EXPECT_EQ(rsim::db::redacted(address), shown);
+}
+
+// The operator's own settings are kept; what is missing is added, in a valid query.
+TEST(Connect, AddsTheTimeoutsAndKeepalivesAPostgresqlAddressLacks)
+{
+    using std::chrono::seconds;
+    EXPECT_EQ(
+        withTimeouts("postgresql://rsim@a,b/rsim?connect_timeout=3&keepalives_idle=30", seconds(5)),
+        "postgresql://rsim@a,b/rsim?connect_timeout=3&keepalives_idle=30&keepalives=1&"
+        "keepalives_interval=2&keepalives_count=3&tcp_user_timeout=5000");
+    EXPECT_EQ(withTimeouts("postgresql://rsim@h/rsim", seconds(1)),
+              "postgresql://rsim@h/rsim?connect_timeout=2&keepalives=1&keepalives_idle=10&"
+              "keepalives_interval=2&keepalives_count=3&tcp_user_timeout=1000");
 }
 
 class Driver : public testsupport::DatabaseTest {
