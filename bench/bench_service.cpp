@@ -104,6 +104,43 @@ void commitHundredThousand(RsimdProcess::Backend backend, const char* name, doub
     report(name, service, bare, aim);
 }
 
+// What synchronous=FULL costs the SQLite card store against NORMAL, in one file beside the
+// service's: 200 one-card writes, each committed alone, and one commit of 100,000 cards; the
+// modes take turns, best of three rounds.
+void durabilityCost()
+{
+    RsimdProcess server;
+    const auto box = rsim::secrets::SecretBox::withRandomKey();
+    SRemoteSimInfoList cards;
+    for (int i = 0; i < 100200; ++i)
+        cards.push_back(card(i));
+    const auto rows = rowsOf(cards, box);
+    const std::vector<rsim::db::Row> single(rows.begin(), rows.begin() + 200);
+    const std::vector<rsim::db::Row> batch(rows.begin() + 200, rows.end());
+    double small[2] = {1e300, 1e300}, large[2] = {1e300, 1e300};
+    for (int round = 0; round < 3; ++round) {
+        for (int full = 0; full < 2; ++full) {
+            auto db = rsim::db::connect(server.database());
+            db->exec(full ? "PRAGMA synchronous=FULL" : "PRAGMA synchronous=NORMAL");
+            db->exec("CREATE TABLE bench_sim AS SELECT * FROM rsim_sim WHERE 1 = 0");
+            db->exec("CREATE UNIQUE INDEX bench_sim_imsi ON bench_sim (IMSI)");
+            db->exec("CREATE UNIQUE INDEX bench_sim_sim ON bench_sim (SIM_ID)");
+            small[full] = std::min(small[full], millis([&] {
+                                       for (const auto& row : single)
+                                           db->insertMany("bench_sim", simColumns(), {row});
+                                   }));
+            large[full] = std::min(large[full], millis([&] {
+                                       rsim::db::Transaction tx(*db);
+                                       db->insertMany("bench_sim", simColumns(), batch);
+                                       tx.commit();
+                                   }));
+            db->exec("DROP TABLE bench_sim");
+        }
+    }
+    report("synchronous=FULL against NORMAL, 200 one-card commits", small[1], small[0], 0);
+    report("synchronous=FULL against NORMAL, one commit of 100,000 cards", large[1], large[0], 0);
+}
+
 // The median time of writing 4 KiB over a file of the service's folder and syncing it, as a
 // commit of the audit file syncs its log: what an answer that reveals secrets waits for at least.
 double syncMillis(const RsimdProcess& server)
@@ -304,10 +341,10 @@ void scale(RsimdProcess::Backend backend, const char* backendName, long long car
 
 } // namespace
 
-// bench_service [query|commit|range [RUNS]|metrics]: all figures, or the one named (to profile it
-// alone; the range query's best of RUNS rounds, 3 unless given, on each database). bench_service
-// scale [CARDS [sqlite|postgresql]]: a stock of CARDS cards (10,000,000 unless given) on both
-// databases or the one named; long (about an hour on two cores), never part of "all".
+// bench_service [query|commit|range [RUNS]|metrics|durability]: all figures, or the one named (to
+// profile it alone; the range query's best of RUNS rounds, 3 unless given, on each database).
+// bench_service scale [CARDS [sqlite|postgresql]]: a stock of CARDS cards (10,000,000 unless given)
+// on both databases or the one named; long (about an hour on two cores), never part of "all".
 int main(int argc, char** argv)
 {
     const std::string only = argc > 1 ? argv[1] : "";
@@ -333,6 +370,8 @@ int main(int argc, char** argv)
     }
     if (wanted("metrics"))
         metricsOnAgainstOff();
+    if (wanted("durability"))
+        durabilityCost();
     if (only == "scale") {
         const long long cards = argc > 2 ? std::atoll(argv[2]) : 10000000;
         const std::string backend = argc > 3 ? argv[3] : "";

@@ -14,6 +14,8 @@ packages=(
   # the load balancer in front of rsimd replicas, and the checker of the client's menu entry,
   # for the tests of the packages and of replicas behind HAProxy
   haproxy desktop-file-utils
+  # the PostgreSQL cluster of the failover test: two nodes under Patroni with one etcd member
+  patroni etcd-server etcd-client
   # the wire's JSON reader: rapidjson's event (SAX) reader, about half the instructions a byte of
   # nlohmann's, and utfcpp's UTF-8 check of each text it reads
   rapidjson-dev libutfcpp-dev

@@ -7,8 +7,8 @@
 #include "options.h"
 #include "schema.h"
 #include "service.h"
+#include "startup.h"
 #include "sysmgnt.h"
-#include "table.h"
 
 #include "address_list.h"
 #include "http_server.h"
@@ -76,10 +76,13 @@ int schemaVersion(rsim::DriverPool& pool, std::chrono::steady_clock::time_point 
 
 // GET /v1/health: 200 with the schema version, or 503 when the database does not answer within
 // a second (and, as to every request, while the service stops).
-rsim::http::Reply health(rsim::metrics::HealthProbe& probe)
+rsim::http::Reply health(rsim::metrics::HealthProbe& probe, const rsim::Service& service)
 {
+    // A full storage still serves reads: the replica stays in its balancer, and says so.
+    const char* status = service.storageFull() ? "storage full" : "ok";
     if (const auto version = probe.probe())
-        return {200, R"({"status":"ok","schemaVersion":)" + std::to_string(*version) + "}"};
+        return {200, std::string(R"({"status":")") + status + R"(","schemaVersion":)" +
+                         std::to_string(*version) + "}"};
     return {503, rsim::http::faultBody(503, "数据库没有及时应答", "详情见服务日志")};
 }
 
@@ -87,14 +90,15 @@ rsim::http::Reply health(rsim::metrics::HealthProbe& probe)
 // refused before anything is read.
 rsim::http::Reply metricsText(const rsim::http::RequestHead& head,
                               const rsim::http::AddressList& allowed, rsim::DriverPool& pool,
-                              const rsim::http::Server& server)
+                              const rsim::http::Server& server, const rsim::Service& service)
 {
     if (!allowed.contains(head.peer))
         return {403, "只有本机和 --metrics-allow 列出的地址可以读取指标\n",
                 "text/plain; charset=utf-8"};
     const auto usage = pool.usage();
-    rsim::metrics::Gauges gauges{usage.inUse, usage.waiting, server.requestsInFlight(),
-                                 server.bodyBytesHeld(), std::nullopt};
+    rsim::metrics::Gauges gauges{
+        usage.inUse,  usage.waiting,        server.requestsInFlight(), server.bodyBytesHeld(),
+        std::nullopt, service.storageFull()};
     if (auto lease =
             pool.tryAcquire(std::chrono::steady_clock::now() + std::chrono::milliseconds(200)))
         gauges.liveSessions = rsim::Sessions::live(**lease, std::time(nullptr));
@@ -196,15 +200,6 @@ private:
     const std::size_t maxBody_;
 };
 
-// Every column whose values are sealed: the start-up key check, sealing in place, rekey and
-// backup all go over these.
-std::vector<rsim::secrets::SealedColumn> sealedColumns()
-{
-    auto columns = rsim::tables::sealedColumns();
-    columns.push_back(rsim::sysmgnt::secretParameters());
-    return columns;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -217,9 +212,10 @@ int main(int argc, char** argv)
     const std::string command = argc > 1 ? argv[1] : "";
     const std::vector<std::string> commandArguments(argv + std::min(argc, 2), argv + argc);
     if (command == "rekey")
-        return rsim::secrets::rekeyCommand(commandArguments, sealedColumns(), std::cout, std::cerr);
+        return rsim::secrets::rekeyCommand(commandArguments, rsimd::sealedColumns(), std::cout,
+                                           std::cerr);
     if (command == "backup")
-        return rsim::secrets::backupCommand(commandArguments, sealedColumns(), std::cout,
+        return rsim::secrets::backupCommand(commandArguments, rsimd::sealedColumns(), std::cout,
                                             std::cerr);
     std::signal(SIGTERM, requestStop);
     std::signal(SIGINT, requestStop);
@@ -228,29 +224,21 @@ int main(int argc, char** argv)
     const auto [host, port] = rsimd::hostAndPort(options.listen);
     rsimd::checkPlainHttp(options, host);
     try {
-        auto setup = rsim::db::connect(options.database);
-        rsim::db::migrate(*setup, rsim::db::schemaMigrations());
-        if (!options.initAdmin.empty())
+        auto setup = rsimd::connectForStartup(options.database);
+        if (!options.initAdmin.empty()) {
+            rsim::db::migrate(*setup, rsim::db::schemaMigrations());
             return rsim::sysmgnt::initAdministrator(*setup, options.initAdmin);
-        const bool embedded = options.database.rfind("sqlite:", 0) == 0;
-        auto secrets =
-            rsim::secrets::openKeyFile(*setup, sealedColumns(), options.keyFile, embedded);
-        const rsim::secrets::KeyHold serving(rsim::secrets::KeyHold::Kind::Serving,
-                                             options.database, options.keyFile);
-        if (const auto sealed = rsim::secrets::sealInPlace(*setup, sealedColumns(), secrets))
-            std::cerr << "rsimd: sealed " << sealed
-                      << " secret values that an older version stored in plain or without their "
-                         "place\n";
-        if (options.seed) {
-            rsim::sysmgnt::seedDemo(*setup, secrets);
-            rsim::tables::seedDemo(*setup, secrets);
         }
-        setup.reset();
+        std::optional<rsim::secrets::KeyHold> serving;
+        auto secrets = rsimd::prepareDatabase(*setup, options.database, options.keyFile,
+                                              options.seed, serving);
+        setup.reset(); // and the schema lock with it
 
         // Shared with a health check that may outlive the server in a database that hangs.
         const auto pool = std::make_shared<rsim::DriverPool>(
             options.database, static_cast<std::size_t>(options.threads), options.databaseTimeout);
-        rsim::Service service(*pool, secrets, options.maxRows, options.sessions);
+        rsim::Service service(*pool, secrets, options.maxRows, options.sessions,
+                              options.accessAuditRetention);
         rsim::metrics::HealthProbe probe(
             [pool](auto deadline) { return schemaVersion(*pool, deadline); },
             std::chrono::seconds(1));
@@ -260,14 +248,15 @@ int main(int argc, char** argv)
             [&routes](const rsim::http::RequestHead& head) { return routes.admit(head); },
             [&routes](const rsim::http::Request& request) { return routes.handle(request); },
             {options.tlsCertificate, options.tlsKey});
-        server.monitor("/v1/health", [&probe](const auto&) { return health(probe); });
+        server.monitor("/v1/health",
+                       [&probe, &service](const auto&) { return health(probe, service); });
         std::vector<std::string> metricsAllowed{"127.0.0.1", "::1"}; // this host always
         metricsAllowed.insert(metricsAllowed.end(), options.metricsAllowed.begin(),
                               options.metricsAllowed.end());
         const rsim::http::AddressList metricsPeers(metricsAllowed);
         if (options.metrics)
             server.monitor("/metrics", [&](const auto& head) {
-                return metricsText(head, metricsPeers, *pool, server);
+                return metricsText(head, metricsPeers, *pool, server, service);
             });
         else
             rsim::metrics::disable();
@@ -294,6 +283,9 @@ int main(int argc, char** argv)
         }
         std::cout << "rsimd stopped" << std::endl;
         return 0;
+    } catch (const rsim::db::Error& e) {
+        std::cerr << "rsimd: " << e.what() << "\n";
+        return rsimd::databaseUnavailable(e, options.database) ? rsimd::kDatabaseUnavailable : 2;
     } catch (const std::exception& e) {
         std::cerr << "rsimd: " << e.what() << "\n";
         return 2;

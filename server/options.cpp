@@ -21,7 +21,7 @@ constexpr const char* kUsage =
     "             [--connections-per-address N] [--requests-per-address N]\n"
     "             [--trusted-proxy ADDR[,ADDR…]] [--spool-dir PATH] [--stop-timeout SECONDS]\n"
     "             [--max-rows N] [--session-idle-minutes N] [--session-max-hours N]\n"
-    "             [--db-timeout SECONDS]\n"
+    "             [--access-audit-days N] [--db-timeout SECONDS]\n"
     "             [--metrics-allow ADDR[/BITS][,…] | --no-metrics]\n"
     "       rsimd [--db …] --init-admin LOGIN\n"
     "       rsimd rekey --db ADDRESS [--key-file PATH]   (rsimd rekey --help)\n"
@@ -53,6 +53,7 @@ constexpr const char* kUsage =
         << "  --max-rows N             rows one query answers at most (200000)\n"
         << "  --session-idle-minutes N a session unused this long ends (60)\n"
         << "  --session-max-hours N    a session ends this long after its login (12)\n"
+        << "  --access-audit-days N    how long the access audit's rows are kept (400)\n"
         << "  --max-body MIB           largest request body, after decompression (512)\n"
         << "  --request-timeout SECONDS  a whole request, from its first byte (120)\n"
         << "  --idle-timeout SECONDS   a kept-alive connection without a request (2)\n"
@@ -149,6 +150,8 @@ Options parse(int argc, char** argv)
             options.sessions.idle = std::chrono::minutes(number(option, value(), 1, 10080));
         else if (option == "--session-max-hours")
             options.sessions.longest = std::chrono::hours(number(option, value(), 1, 720));
+        else if (option == "--access-audit-days")
+            options.accessAuditRetention = std::chrono::days(number(option, value(), 1, 36500));
         else if (option == "--tls-cert")
             options.tlsCertificate = value();
         else if (option == "--tls-key")

@@ -28,6 +28,7 @@ struct Options {
     std::chrono::milliseconds databaseTimeout{std::chrono::seconds(5)}; // of one round trip
     std::int64_t maxRows = rsim::Service::kDefaultMaxRows;
     rsim::SessionPolicy sessions;
+    std::chrono::days accessAuditRetention = rsim::Service::kDefaultAccessAuditRetention;
     rsim::http::Limits limits;
 };
 

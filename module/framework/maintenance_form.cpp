@@ -25,11 +25,11 @@ const char* const kUpdatingWait = "正在更新控件界面中，请稍候...";
 
 } // namespace
 
-TfrmMaintenance::TfrmMaintenance(QWidget* owner, MaintenanceSpec spec)
-    : TfrmRemoteSimBase(owner, spec.rights), spec_(std::move(spec)),
-      result_(spec_.operations.listType->createList()), current_(NewRecord())
+TfrmMaintenance::TfrmMaintenance(QWidget* owner, MaintenanceDeclaration declaration)
+    : TfrmRemoteSimBase(owner, declaration.rights), declaration_(std::move(declaration)),
+      result_(declaration_.operations.listType->createList()), current_(NewRecord())
 {
-    setCaption(spec_.caption);
+    setCaption(declaration_.caption);
     BuildLayout();
 }
 
@@ -37,7 +37,7 @@ TfrmMaintenance::~TfrmMaintenance() = default;
 
 const CTvdTypeInfo& TfrmMaintenance::RecordType() const
 {
-    return *CTvdTypeInfo::find(spec_.operations.listType->memberTypes().front().typeName);
+    return *CTvdTypeInfo::find(declaration_.operations.listType->memberTypes().front().typeName);
 }
 
 std::unique_ptr<CTvdBasicStructObject> TfrmMaintenance::NewRecord() const
@@ -48,7 +48,7 @@ std::unique_ptr<CTvdBasicStructObject> TfrmMaintenance::NewRecord() const
 std::unique_ptr<CTvdBasicListObject>
 TfrmMaintenance::ListOf(const CTvdBasicStructObject& record) const
 {
-    std::unique_ptr<CTvdBasicListObject> list = spec_.operations.listType->createList();
+    std::unique_ptr<CTvdBasicListObject> list = declaration_.operations.listType->createList();
     CopyRecord(record, *list->append());
     return list;
 }
@@ -58,7 +58,7 @@ void TfrmMaintenance::BuildLayout()
     resize(640, 480);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(BuildCriteria());
-    lstShowDataList = AddListArea(layout, this, "lstShowDataList", spec_.columns);
+    lstShowDataList = AddListArea(layout, this, "lstShowDataList", declaration_.columns);
     QObject::connect(lstShowDataList, &TListViewEx::rowClicked, this,
                      [this] { lstShowDataListClick(); });
 
@@ -102,7 +102,7 @@ QGroupBox* TfrmMaintenance::BuildCriteria()
     auto* group = MakeGroupBox(this, "查询条件");
     auto* grid = new QGridLayout(group);
     int cell = 0;
-    for (const auto& criterion : spec_.criteria) {
+    for (const auto& criterion : declaration_.criteria) {
         const bool range = criterion.editors.size() > 1;
         if (range && cell % 2 == 1)
             ++cell;
@@ -136,8 +136,8 @@ QGroupBox* TfrmMaintenance::BuildEditArea()
     auto* group = MakeGroupBox(this, "基本资料");
     auto* grid = new QGridLayout(group);
     int cell = 0;
-    for (const auto& field : spec_.fields) {
-        const bool starred = spec_.starsRequired && !field.message.isEmpty();
+    for (const auto& field : declaration_.fields) {
+        const bool starred = declaration_.starsRequired && !field.message.isEmpty();
         const QString label = starred ? "＊" + field.label : field.label;
         grid->addWidget(new QLabel(label, group), cell / 2, (cell % 2) * 2);
         grid->addWidget(Build(field.kind, group, field.name, field.copiesTo), cell / 2,
@@ -149,29 +149,29 @@ QGroupBox* TfrmMaintenance::BuildEditArea()
     return group;
 }
 
-QCheckBox* TfrmMaintenance::Box(const CriterionSpec& criterion) const
+QCheckBox* TfrmMaintenance::Box(const CriterionDeclaration& criterion) const
 {
     return criterion.box.isEmpty() ? nullptr : findChild<QCheckBox*>(criterion.box);
 }
 
 void TfrmMaintenance::Prepare()
 {
-    for (const auto& criterion : spec_.criteria)
+    for (const auto& criterion : declaration_.criteria)
         for (const auto& editor : criterion.editors) {
             editor.kind->Load(*this);
             editor.kind->Fill(Control(editor.name), *this);
         }
-    for (const auto& field : spec_.fields) {
+    for (const auto& field : declaration_.fields) {
         field.kind->Load(*this);
         field.kind->Fill(Control(field.name), *this);
     }
-    for (const auto& column : spec_.columns)
+    for (const auto& column : declaration_.columns)
         if (column.shownAs)
             column.shownAs->Load(*this);
     btnClearClick();
 }
 
-void TfrmMaintenance::CriterionClicked(const CriterionSpec& criterion, bool ticked)
+void TfrmMaintenance::CriterionClicked(const CriterionDeclaration& criterion, bool ticked)
 {
     for (const auto& editor : criterion.editors) {
         QWidget* control = Control(editor.name);
@@ -180,13 +180,13 @@ void TfrmMaintenance::CriterionClicked(const CriterionSpec& criterion, bool tick
             editor.kind->Empty(control);
         if (criterion.clickSelectsOperatorsRegion)
             ShowCode(control, editor.kind, editor.member, opInfo_.REGION_CODE,
-                     *spec_.operations.criteriaType, *this);
+                     *declaration_.operations.criteriaType, *this);
     }
 }
 
 bool TfrmMaintenance::CheckQueryInput()
 {
-    for (const auto& criterion : spec_.criteria) {
+    for (const auto& criterion : declaration_.criteria) {
         QCheckBox* box = Box(criterion);
         if (box == nullptr || !box->isChecked())
             continue;
@@ -205,7 +205,7 @@ bool TfrmMaintenance::CheckQueryInput()
 
 bool TfrmMaintenance::CheckBaseInput()
 {
-    for (const auto& field : spec_.fields) {
+    for (const auto& field : declaration_.fields) {
         QWidget* control = Control(field.name);
         if (field.message.isEmpty() || !field.kind->Text(control).isEmpty())
             continue;
@@ -218,20 +218,20 @@ bool TfrmMaintenance::CheckBaseInput()
 
 void TfrmMaintenance::ReadRecord(CTvdBasicStructObject& record)
 {
-    for (const auto& field : spec_.fields)
+    for (const auto& field : declaration_.fields)
         field.kind->Read(Control(field.name), record, field.member, *this, false);
 }
 
 void TfrmMaintenance::ShowRecord(CTvdBasicStructObject& record)
 {
-    for (const auto& field : spec_.fields)
+    for (const auto& field : declaration_.fields)
         field.kind->Show(Control(field.name), record, field.member, *this);
 }
 
 void TfrmMaintenance::FillList()
 {
     lstShowDataList->clear();
-    FillRows(lstShowDataList, *result_, spec_.columns, *this);
+    FillRows(lstShowDataList, *result_, declaration_.columns, *this);
     rsimform::NoteCutList(lstShowDataList, result_->count());
     if (lstShowDataList->rowCount() > 0) {
         lstShowDataList->setSelectedRow(0);
@@ -255,7 +255,7 @@ void TfrmMaintenance::lstShowDataListClick()
     btnAdd->setEnabled(false);
     btnModify->setEnabled(modifyRight_);
     btnDelete->setEnabled(deleteRight_);
-    for (const auto& field : spec_.fields)
+    for (const auto& field : declaration_.fields)
         if (field.key)
             MakeReadOnly(Control(field.name));
 }
@@ -264,8 +264,9 @@ void TfrmMaintenance::btnQueryClick()
 {
     if (!CheckQueryInput())
         return;
-    std::unique_ptr<CTvdBasicStructObject> criteria = spec_.operations.criteriaType->createRecord();
-    for (const auto& criterion : spec_.criteria) {
+    std::unique_ptr<CTvdBasicStructObject> criteria =
+        declaration_.operations.criteriaType->createRecord();
+    for (const auto& criterion : declaration_.criteria) {
         QCheckBox* box = Box(criterion);
         if (box == nullptr || !box->isChecked())
             continue;
@@ -276,7 +277,7 @@ void TfrmMaintenance::btnQueryClick()
     lstShowDataList->clear();
     ShowWaitBox("正在查询信息中，请稍候...");
     if (!CallService("异常：调用查询接口失败\n[%s]\n[%s]!", [&](CBSErrorMsg& error) {
-            return spec_.operations.query(remoteSim_, *criteria, *result_, error);
+            return declaration_.operations.query(remoteSim_, *criteria, *result_, error);
         }))
         return;
     if (result_->count() == 0) {
@@ -304,20 +305,20 @@ void TfrmMaintenance::btnAddClick()
         return;
     auto record = NewRecord();
     ReadRecord(*record);
-    if (!Write(spec_.operations.add, "正在添加信息中，请稍候...", *record))
+    if (!Write(declaration_.operations.add, "正在添加信息中，请稍候...", *record))
         return;
     result_ = ListOf(*record);
     FillList();
     CloseWaitBox();
-    ShowGUIMessage("%s", "提示", 0, spec_.texts.addOk.toUtf8().constData());
+    ShowGUIMessage("%s", "提示", 0, declaration_.texts.addOk.toUtf8().constData());
 }
 
 std::unique_ptr<CTvdBasicStructObject> TfrmMaintenance::RecordToModify()
 {
     auto record = NewRecord();
     ReadRecord(*record);
-    if (spec_.modifyKeepsKey)
-        for (const auto& field : spec_.fields)
+    if (declaration_.modifyKeepsKey)
+        for (const auto& field : declaration_.fields)
             if (field.key)
                 copyMember(*current_, *record, field.member);
     return record;
@@ -326,11 +327,11 @@ std::unique_ptr<CTvdBasicStructObject> TfrmMaintenance::RecordToModify()
 std::unique_ptr<CTvdBasicStructObject> TfrmMaintenance::RecordToDelete()
 {
     auto record = NewRecord();
-    switch (spec_.deleteSends) {
+    switch (declaration_.deleteSends) {
     case DeleteSends::EditArea: ReadRecord(*record); break;
     case DeleteSends::ClickedRecord: CopyRecord(*current_, *record); break;
     case DeleteSends::ClickedKey:
-        for (const auto& field : spec_.fields)
+        for (const auto& field : declaration_.fields)
             if (field.key)
                 copyMember(*current_, *record, field.member);
         break;
@@ -348,14 +349,14 @@ void TfrmMaintenance::btnModifyClick()
     if (row < 0)
         return;
     auto record = RecordToModify();
-    if (!Write(spec_.operations.modify, "正在修改中，请稍候...", *record))
+    if (!Write(declaration_.operations.modify, "正在修改中，请稍候...", *record))
         return;
     const int position = lstShowDataList->imageIndex(row);
     if (position >= 0 && position < result_->count())
         CopyRecord(*record, result_->element(position));
     FillList();
     CloseWaitBox();
-    ShowGUIMessage("%s", "提示", 0, spec_.texts.modifyOk.toUtf8().constData());
+    ShowGUIMessage("%s", "提示", 0, declaration_.texts.modifyOk.toUtf8().constData());
 }
 
 void TfrmMaintenance::btnDeleteClick()
@@ -366,26 +367,26 @@ void TfrmMaintenance::btnDeleteClick()
     if (row < 0)
         return;
     auto record = RecordToDelete();
-    if (!Write(spec_.operations.remove, spec_.texts.deleteWait, *record))
+    if (!Write(declaration_.operations.remove, declaration_.texts.deleteWait, *record))
         return;
     const int position = lstShowDataList->imageIndex(row);
     if (position >= 0 && position < result_->count())
         result_->removeAt(position);
     FillList();
     CloseWaitBox();
-    ShowGUIMessage("%s", "提示", 0, spec_.texts.deleteOk.toUtf8().constData());
+    ShowGUIMessage("%s", "提示", 0, declaration_.texts.deleteOk.toUtf8().constData());
 }
 
 void TfrmMaintenance::btnClearClick()
 {
-    for (const auto& criterion : spec_.criteria) {
+    for (const auto& criterion : declaration_.criteria) {
         if (QCheckBox* box = Box(criterion); box != nullptr && criterion.onClear != OnClear::Keep)
             box->setChecked(criterion.onClear == OnClear::Tick);
         for (const auto& editor : criterion.editors) {
             QWidget* control = Control(editor.name);
             editor.kind->Empty(control);
             ResetControl(control, editor.kind, editor.member, editor.reset, opInfo_.REGION_CODE,
-                         *spec_.operations.criteriaType, *this);
+                         *declaration_.operations.criteriaType, *this);
         }
     }
     current_ = NewRecord();
@@ -402,7 +403,7 @@ void TfrmMaintenance::btnClearBaseClick()
     if (QueryOnlyWindow())
         return;
     auto empty = NewRecord();
-    for (const auto& field : spec_.fields) {
+    for (const auto& field : declaration_.fields) {
         QWidget* control = Control(field.name);
         field.kind->Empty(control);
         if (field.reset == Reset::Default)
@@ -414,7 +415,7 @@ void TfrmMaintenance::btnClearBaseClick()
     btnAdd->setEnabled(addRight_);
     btnModify->setEnabled(false);
     btnDelete->setEnabled(false);
-    for (const auto& field : spec_.fields)
+    for (const auto& field : declaration_.fields)
         if (field.key)
             MakeDefault(Control(field.name));
 }

@@ -2,13 +2,13 @@
 // area for one record and the action buttons.
 //
 // How a window declares itself. A window derives from TfrmMaintenance and hands it a
-// MaintenanceSpec, which is data:
+// MaintenanceDeclaration, which is data:
 //
 //   caption, rights        the title and the entity ids of its rights, TableOf<R>().rights of
 //                          the table of records R it maintains
-//   criteria               CriterionSpec: a check box (box, caption) and its editors
-//   fields                 FieldSpec: the edit area, one label and control per record member
-//   columns                ColumnSpec: the result list, caption, width, member and how shown
+//   criteria               CriterionDeclaration: a check box (box, caption) and its editors
+//   fields                 FieldDeclaration: the edit area, one label and control per record member
+//   columns                ColumnDeclaration: the result list, caption, width, member and how shown
 //   operations             TableOperations<R>(), or QueryOnly(&CResRemoteSim::qry_x) for a
 //                          window without writes
 //   texts                  the success messages and the delete wait text
@@ -19,21 +19,21 @@
 // service list once while the window initialises, fills, shows and reads it.
 //
 // Deviations that several windows share are options of the declarations:
-//   EditorSpec::copiesTo / FieldSpec::copiesTo
+//   EditorDeclaration::copiesTo / FieldDeclaration::copiesTo
 //                          leaving the editor for another control of the window copies its
 //                          text into the named editor (a range's first number into its last)
-//   EditorSpec::reset / FieldSpec::reset
+//   EditorDeclaration::reset / FieldDeclaration::reset
 //                          what Clear selects in a combo box: Reset::FirstItem or
 //                          Reset::OperatorsRegion instead of the default (criterion combos keep
 //                          their choice, edit-area combos show the empty record)
-//   CriterionSpec::onClear Clear unticks the box (default), ticks it, or keeps it
-//   CriterionSpec::clickSelectsOperatorsRegion, CriterionSpec::clickEmptiesEditors
+//   CriterionDeclaration::onClear Clear unticks the box (default), ticks it, or keeps it
+//   CriterionDeclaration::clickSelectsOperatorsRegion, CriterionDeclaration::clickEmptiesEditors
 //                          what a click on the box does besides switching its editors
-//   MaintenanceSpec::modifyKeepsKey
+//   MaintenanceDeclaration::modifyKeepsKey
 //                          modify sends the key fields of the clicked row, not of the editors
-//   MaintenanceSpec::starsRequired
+//   MaintenanceDeclaration::starsRequired
 //                          the labels of required fields are marked "＊"
-//   MaintenanceSpec::deleteSends
+//   MaintenanceDeclaration::deleteSends
 //                          delete sends the edit area (default), the clicked record, or only the
 //                          clicked record's key fields
 // A deviation of one window alone overrides the virtual handler in the window's own class.
@@ -59,7 +59,7 @@ namespace rsimform {
 enum class OnClear { Untick, Tick, Keep };
 enum class DeleteSends { EditArea, ClickedRecord, ClickedKey };
 
-struct EditorSpec {
+struct EditorDeclaration {
     QString name = {};
     Kind kind = {};
     int member = -1;      // member of the criteria record
@@ -69,17 +69,17 @@ struct EditorSpec {
     QString copiesTo = {};
 };
 
-struct CriterionSpec {
+struct CriterionDeclaration {
     QString box =
         {}; // empty: the editors stand under a plain label and the query does not read them
     QString caption = {};
-    std::vector<EditorSpec> editors = {};
+    std::vector<EditorDeclaration> editors = {};
     OnClear onClear = OnClear::Untick;
     bool clickSelectsOperatorsRegion = false;
     bool clickEmptiesEditors = false;
 };
 
-struct FieldSpec {
+struct FieldDeclaration {
     QString label = {};
     QString name = {};
     Kind kind = {};
@@ -156,12 +156,12 @@ struct Texts {
     QString deleteWait = "正在删除中，请稍候...";
 };
 
-struct MaintenanceSpec {
+struct MaintenanceDeclaration {
     QString caption;
     RightIds rights;
-    std::vector<CriterionSpec> criteria;
-    std::vector<FieldSpec> fields;
-    std::vector<ColumnSpec> columns;
+    std::vector<CriterionDeclaration> criteria;
+    std::vector<FieldDeclaration> fields;
+    std::vector<ColumnDeclaration> columns;
     Operations operations;
     Texts texts;
     bool modifyKeepsKey = false;
@@ -173,7 +173,7 @@ struct MaintenanceSpec {
 
 class TfrmMaintenance : public TfrmRemoteSimBase {
 public:
-    TfrmMaintenance(QWidget* owner, rsimform::MaintenanceSpec spec);
+    TfrmMaintenance(QWidget* owner, rsimform::MaintenanceDeclaration declaration);
     ~TfrmMaintenance() override;
 
     virtual void btnQueryClick();
@@ -185,7 +185,7 @@ public:
     virtual void btnClearBaseClick();
     void btnCloseClick() { Close(); }
 
-    bool QueryOnlyWindow() const { return !spec_.operations.add; }
+    bool QueryOnlyWindow() const { return !declaration_.operations.add; }
     const CTvdBasicListObject& ResultList() const { return *result_; }
 
 protected:
@@ -205,9 +205,9 @@ protected:
     // showing "正在更新控件界面中，请稍候...".
     bool Write(const rsimform::Operations::Write& operation, const QString& waitText,
                CTvdBasicStructObject& record);
-    QCheckBox* Box(const rsimform::CriterionSpec& criterion) const;
+    QCheckBox* Box(const rsimform::CriterionDeclaration& criterion) const;
 
-    rsimform::MaintenanceSpec spec_;
+    rsimform::MaintenanceDeclaration declaration_;
     TListViewEx* lstShowDataList = nullptr;
     QPushButton* btnQuery = nullptr;
     QPushButton* btnClearBase = nullptr;
@@ -226,7 +226,7 @@ private:
     QWidget* BuildButtons();
     QWidget* Build(const rsimform::Kind& kind, QWidget* parent, const QString& name,
                    const QString& copiesTo);
-    void CriterionClicked(const rsimform::CriterionSpec& criterion, bool ticked);
+    void CriterionClicked(const rsimform::CriterionDeclaration& criterion, bool ticked);
     void SetEditButtons(bool add, bool modify, bool remove);
     const CTvdTypeInfo& RecordType() const;
 };

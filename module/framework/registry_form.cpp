@@ -27,12 +27,13 @@ void focus(QWidget* control)
 
 } // namespace
 
-TfrmRegistry::TfrmRegistry(QWidget* owner, RegistrySpec spec)
-    : TfrmRemoteSimBase(owner, spec.rights,
-                        {.waitBox = false, .sysMgntRequired = false, .codeLists = spec.codeLists}),
-      spec_(std::move(spec))
+TfrmRegistry::TfrmRegistry(QWidget* owner, RegistryDeclaration declaration)
+    : TfrmRemoteSimBase(
+          owner, declaration.rights,
+          {.waitBox = false, .sysMgntRequired = false, .codeLists = declaration.codeLists}),
+      declaration_(std::move(declaration))
 {
-    setCaption(spec_.caption);
+    setCaption(declaration_.caption);
     result_ = NewList();
     current_ = NewRecord();
     BuildLayout();
@@ -42,12 +43,12 @@ TfrmRegistry::~TfrmRegistry() = default;
 
 std::unique_ptr<CTvdBasicStructObject> TfrmRegistry::NewRecord() const
 {
-    return spec_.operations.criteriaType->createRecord();
+    return declaration_.operations.criteriaType->createRecord();
 }
 
 std::unique_ptr<CTvdBasicListObject> TfrmRegistry::NewList() const
 {
-    return spec_.operations.listType->createList();
+    return declaration_.operations.listType->createList();
 }
 
 void TfrmRegistry::BuildLayout()
@@ -55,7 +56,7 @@ void TfrmRegistry::BuildLayout()
     resize(640, 480);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(BuildCriteria());
-    lstvShowList = AddListArea(layout, this, "lstvShowList", spec_.columns);
+    lstvShowList = AddListArea(layout, this, "lstvShowList", declaration_.columns);
     QObject::connect(lstvShowList, &TListViewEx::rowClicked, this, [this] { lstvShowListClick(); });
     layout->addWidget(BuildEditArea());
     layout->addWidget(BuildButtons());
@@ -65,8 +66,8 @@ QWidget* TfrmRegistry::BuildCriteria()
 {
     auto* group = MakeGroupBox(this, "查询条件");
     auto* grid = new QGridLayout(group);
-    for (std::size_t i = 0; i < spec_.criteria.size(); ++i) {
-        const RegistryCriterion& criterion = spec_.criteria[i];
+    for (std::size_t i = 0; i < declaration_.criteria.size(); ++i) {
+        const RegistryCriterion& criterion = declaration_.criteria[i];
         auto* box = new QCheckBox(criterion.caption, group);
         box->setObjectName(criterion.box);
         box->setChecked(true);
@@ -90,8 +91,8 @@ QWidget* TfrmRegistry::BuildEditArea()
 {
     auto* group = MakeGroupBox(this, "基本资料");
     auto* grid = new QGridLayout(group);
-    for (std::size_t i = 0; i < spec_.fields.size(); ++i) {
-        const RegistryField& field = spec_.fields[i];
+    for (std::size_t i = 0; i < declaration_.fields.size(); ++i) {
+        const RegistryField& field = declaration_.fields[i];
         const int row = static_cast<int>(i / 2);
         const int column = static_cast<int>(i % 2) * 2;
         grid->addWidget(new QLabel(field.label, group), row, column);
@@ -118,7 +119,7 @@ QWidget* TfrmRegistry::BuildButtons()
 
 bool TfrmRegistry::LoadServiceLists()
 {
-    for (const ServiceList* list : spec_.serviceLists)
+    for (const ServiceList* list : declaration_.serviceLists)
         if (!LoadServiceItems(*list))
             return false;
     return true;
@@ -131,11 +132,11 @@ void TfrmRegistry::Prepare()
         if (!name.isEmpty())
             kind->Fill(Control(name), *this);
     };
-    for (const auto& criterion : spec_.criteria)
+    for (const auto& criterion : declaration_.criteria)
         load(criterion.kind, criterion.editor);
-    for (const auto& field : spec_.fields)
+    for (const auto& field : declaration_.fields)
         load(field.kind, field.name);
-    for (const auto& column : spec_.columns)
+    for (const auto& column : declaration_.columns)
         if (column.shownAs)
             load(column.shownAs, QString());
     btnClearClick();
@@ -143,7 +144,7 @@ void TfrmRegistry::Prepare()
 
 bool TfrmRegistry::CheckQueryInput()
 {
-    for (const auto& criterion : spec_.criteria) {
+    for (const auto& criterion : declaration_.criteria) {
         QWidget* editor = Control(criterion.editor);
         if (findChild<QCheckBox*>(criterion.box)->isChecked() &&
             criterion.kind->Text(editor).isEmpty()) {
@@ -157,10 +158,10 @@ bool TfrmRegistry::CheckQueryInput()
 
 bool TfrmRegistry::CheckBaseInput()
 {
-    for (const auto& check : spec_.checks) {
+    for (const auto& check : declaration_.checks) {
         QWidget* control = Control(check.field);
         const auto field =
-            std::find_if(spec_.fields.begin(), spec_.fields.end(),
+            std::find_if(declaration_.fields.begin(), declaration_.fields.end(),
                          [&](const RegistryField& f) { return f.name == check.field; });
         if (field->kind->Text(control).trimmed().isEmpty()) {
             note(check.message);
@@ -177,14 +178,14 @@ void TfrmRegistry::btnQueryClick()
         return;
     lstvShowList->clear();
     auto criteria = NewRecord();
-    for (const auto& criterion : spec_.criteria)
+    for (const auto& criterion : declaration_.criteria)
         if (findChild<QCheckBox*>(criterion.box)->isChecked())
             criterion.kind->Read(Control(criterion.editor), *criteria, criterion.member, *this,
                                  !criterion.sentAsTyped);
     Stamp(*criteria);
     result_->resize(0);
     CBSErrorMsg error;
-    if (!spec_.operations.query(remoteSim_, *criteria, *result_, error)) {
+    if (!declaration_.operations.query(remoteSim_, *criteria, *result_, error)) {
         ShowCallFailure(kQueryFailed, error);
         return;
     }
@@ -192,12 +193,12 @@ void TfrmRegistry::btnQueryClick()
         note("提示：没有查到相关信息!", MB_ICONINFORMATION);
         return;
     }
-    FillRows(lstvShowList, *result_, spec_.columns, *this);
+    FillRows(lstvShowList, *result_, declaration_.columns, *this);
     for (auto* button : {btnAdd, btnMod, btnDel})
         button->setEnabled(false);
 }
 
-QString TfrmRegistry::Cell(CTvdBasicStructObject& record, const ColumnSpec& column)
+QString TfrmRegistry::Cell(CTvdBasicStructObject& record, const ColumnDeclaration& column)
 {
     return ListCells(*this).Cell(record, column);
 }
@@ -209,7 +210,7 @@ void TfrmRegistry::lstvShowListClick()
     if (row < 0 || index < 0 || index >= result_->count())
         return;
     CopyRecord(result_->element(index), *current_);
-    for (const auto& field : spec_.fields) {
+    for (const auto& field : declaration_.fields) {
         QWidget* control = Control(field.name);
         const bool choice = qobject_cast<QComboBox*>(control) != nullptr;
         if (!choice || field.showsEmptyCode || !memberText(*current_, field.member).isEmpty())
@@ -226,7 +227,7 @@ std::unique_ptr<CTvdBasicStructObject> TfrmRegistry::RecordFromEditArea(bool key
                                                                         bool skipEditedKeys)
 {
     auto record = NewRecord();
-    for (const auto& field : spec_.fields) {
+    for (const auto& field : declaration_.fields) {
         if (keyFromClicked && field.key && !(skipEditedKeys && field.modifySendsEdited))
             setMemberText(*record, field.member, memberText(*current_, field.member));
         else
@@ -239,7 +240,7 @@ std::unique_ptr<CTvdBasicStructObject> TfrmRegistry::RecordFromEditArea(bool key
 std::unique_ptr<CTvdBasicStructObject> TfrmRegistry::KeyOfClicked()
 {
     auto record = NewRecord();
-    for (const auto& field : spec_.fields)
+    for (const auto& field : declaration_.fields)
         if (field.key)
             setMemberText(*record, field.member, memberText(*current_, field.member));
     Stamp(*record);
@@ -261,12 +262,12 @@ bool TfrmRegistry::Send(const Operations::Write& write, CTvdBasicStructObject& r
 QStringList TfrmRegistry::AppendedCells(CTvdBasicStructObject& sent)
 {
     QStringList cells;
-    for (const auto& column : spec_.columns) {
+    for (const auto& column : declaration_.columns) {
         const auto field =
-            std::find_if(spec_.fields.begin(), spec_.fields.end(),
+            std::find_if(declaration_.fields.begin(), declaration_.fields.end(),
                          [&](const RegistryField& f) { return f.member == column.member; });
-        cells.append(field != spec_.fields.end() ? field->kind->Text(Control(field->name))
-                                                 : Cell(sent, column));
+        cells.append(field != declaration_.fields.end() ? field->kind->Text(Control(field->name))
+                                                        : Cell(sent, column));
     }
     return cells;
 }
@@ -276,14 +277,14 @@ void TfrmRegistry::btnAddClick()
     if (!CheckBaseInput())
         return;
     auto record = RecordFromEditArea(false, false);
-    const bool added = Send(spec_.operations.add, *record, kAddFailed);
+    const bool added = Send(declaration_.operations.add, *record, kAddFailed);
     btnAdd->setEnabled(false);
     if (!added)
         return;
     QStringList cells = AppendedCells(*record);
     const QString caption = cells.takeFirst();
     lstvShowList->addRow(caption, cells);
-    note(spec_.texts.addOk);
+    note(declaration_.texts.addOk);
 }
 
 void TfrmRegistry::btnModClick()
@@ -296,13 +297,13 @@ void TfrmRegistry::btnModClick()
     if (!CheckBaseInput())
         return;
     auto record = RecordFromEditArea(true, true);
-    if (!Send(spec_.operations.modify, *record, spec_.texts.modifyFailed)) {
+    if (!Send(declaration_.operations.modify, *record, declaration_.texts.modifyFailed)) {
         btnMod->setEnabled(false);
         return;
     }
-    for (int column : spec_.modifyRefreshes)
-        lstvShowList->setCellText(row, column,
-                                  Cell(*record, spec_.columns[static_cast<std::size_t>(column)]));
+    for (int column : declaration_.modifyRefreshes)
+        lstvShowList->setCellText(
+            row, column, Cell(*record, declaration_.columns[static_cast<std::size_t>(column)]));
     note("提示：信息修改成功!");
 }
 
@@ -313,7 +314,7 @@ void TfrmRegistry::btnDelClick()
         return;
     }
     auto record = KeyOfClicked();
-    if (!Send(spec_.operations.remove, *record, kDeleteFailed)) {
+    if (!Send(declaration_.operations.remove, *record, kDeleteFailed)) {
         btnDel->setEnabled(false);
         return;
     }
@@ -323,7 +324,7 @@ void TfrmRegistry::btnDelClick()
 
 void TfrmRegistry::btnClearClick()
 {
-    for (const auto& criterion : spec_.criteria) {
+    for (const auto& criterion : declaration_.criteria) {
         QWidget* editor = Control(criterion.editor);
         findChild<QCheckBox*>(criterion.box)->setChecked(criterion.tickedByClear);
         if (auto* combo = qobject_cast<QComboBox*>(editor);
@@ -338,7 +339,7 @@ void TfrmRegistry::btnClearClick()
 void TfrmRegistry::btnClearBaseClick()
 {
     lstvShowList->clear();
-    for (const auto& field : spec_.fields) {
+    for (const auto& field : declaration_.fields) {
         QWidget* control = Control(field.name);
         if (auto* combo = qobject_cast<QComboBox*>(control))
             combo->setCurrentIndex(combo->count() > 0 ? 0 : -1);

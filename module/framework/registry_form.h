@@ -5,7 +5,7 @@
 // the edit area is checked in an order of its own with "[x]不能为空" messages; Modify and
 // Delete send the key of the row last clicked.
 //
-// A window of this kind is a RegistrySpec, which is data:
+// A window of this kind is a RegistryDeclaration, which is data:
 //
 //   caption, rights        the title and the entity ids of its add, modify and delete rights
 //   serviceLists, codeLists
@@ -17,7 +17,7 @@
 //   fields                 RegistryField: the edit area; key fields are locked by a row click
 //                          and sent by Modify and Delete from the clicked record
 //   checks                 the edit-area check: field and message, in the window's order
-//   columns                the result list (ColumnSpec); a row appended by Add shows, per
+//   columns                the result list (ColumnDeclaration); a row appended by Add shows, per
 //                          column, the text of the edit-area control of that member
 //   modifyRefreshes        the columns that a successful Modify rewrites from the record sent
 //   operations, texts      the four service operations; the texts that differ between windows
@@ -66,7 +66,7 @@ struct RegistryTexts {
     QString modifyFailed = "异常：调用修改接口失败\n[%s]\n[%s]!";
 };
 
-struct RegistrySpec {
+struct RegistryDeclaration {
     QString caption;
     RightIds rights;
     // Queried in this order when the window opens; the first failure keeps it from opening.
@@ -75,7 +75,7 @@ struct RegistrySpec {
     std::vector<RegistryCriterion> criteria;
     std::vector<RegistryField> fields;
     std::vector<RegistryCheck> checks;
-    std::vector<ColumnSpec> columns;
+    std::vector<ColumnDeclaration> columns;
     std::vector<int> modifyRefreshes; // column numbers, 0 being the caption
     Operations operations;
     RegistryTexts texts;
@@ -85,7 +85,7 @@ struct RegistrySpec {
 
 class TfrmRegistry : public TfrmRemoteSimBase {
 public:
-    TfrmRegistry(QWidget* owner, rsimform::RegistrySpec spec);
+    TfrmRegistry(QWidget* owner, rsimform::RegistryDeclaration declaration);
     ~TfrmRegistry() override;
 
     void btnQueryClick();
@@ -109,9 +109,9 @@ protected:
     // The cells of the row that a successful Add appends.
     virtual QStringList AppendedCells(CTvdBasicStructObject& sent);
 
-    QString Cell(CTvdBasicStructObject& record, const rsimform::ColumnSpec& column);
+    QString Cell(CTvdBasicStructObject& record, const rsimform::ColumnDeclaration& column);
 
-    rsimform::RegistrySpec spec_;
+    rsimform::RegistryDeclaration declaration_;
     TListViewEx* lstvShowList = nullptr;
     QPushButton* btnQuery = nullptr;
     QPushButton* btnClearBase = nullptr;

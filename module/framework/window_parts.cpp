@@ -4,7 +4,7 @@
 
 namespace rsimform {
 
-QString ListCells::Cell(CTvdBasicStructObject& record, const ColumnSpec& column)
+QString ListCells::Cell(CTvdBasicStructObject& record, const ColumnDeclaration& column)
 {
     QString value = memberText(record, column.member);
     if (!column.shownAs)
@@ -19,7 +19,7 @@ QString ListCells::Cell(CTvdBasicStructObject& record, const ColumnSpec& column)
 }
 
 TListViewEx* AddListArea(QBoxLayout* layout, QWidget* parent, const QString& name,
-                         const std::vector<ColumnSpec>& columns)
+                         const std::vector<ColumnDeclaration>& columns)
 {
     auto* group = MakeGroupBox(parent, "数据列表");
     auto* groupLayout = new QVBoxLayout(group);
@@ -35,7 +35,7 @@ TListViewEx* AddListArea(QBoxLayout* layout, QWidget* parent, const QString& nam
 }
 
 void FillRows(TListViewEx* list, CTvdBasicListObject& records,
-              const std::vector<ColumnSpec>& columns, FormContext& context)
+              const std::vector<ColumnDeclaration>& columns, FormContext& context)
 {
     ListCells shown(context);
     list->beginUpdate();

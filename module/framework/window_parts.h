@@ -13,7 +13,7 @@
 
 namespace rsimform {
 
-struct ColumnSpec {
+struct ColumnDeclaration {
     QString caption = {};
     int width = 100;
     int member = -1;
@@ -25,7 +25,7 @@ struct ColumnSpec {
 class ListCells {
 public:
     explicit ListCells(FormContext& context) : context_(context) {}
-    QString Cell(CTvdBasicStructObject& record, const ColumnSpec& column);
+    QString Cell(CTvdBasicStructObject& record, const ColumnDeclaration& column);
 
 private:
     FormContext& context_;
@@ -35,12 +35,12 @@ private:
 // The group box "数据列表" with a report list named name of the columns' captions and widths,
 // added to layout to take the space left.
 TListViewEx* AddListArea(QBoxLayout* layout, QWidget* parent, const QString& name,
-                         const std::vector<ColumnSpec>& columns);
+                         const std::vector<ColumnDeclaration>& columns);
 
 // Appends one row per record inside one begin-update/end-update bracket: the first column is the
 // row's caption, the others its sub-items, the record's position its image index.
 void FillRows(TListViewEx* list, CTvdBasicListObject& records,
-              const std::vector<ColumnSpec>& columns, FormContext& context);
+              const std::vector<ColumnDeclaration>& columns, FormContext& context);
 
 QPushButton* NewButton(QWidget* parent, const QString& name, const QString& caption,
                        const std::function<void()>& onClick);

@@ -752,14 +752,6 @@ bool readRequest(std::istream& text, CTvdBasicParamObject& in, const ReadLimits&
     return reader.sawTarget();
 }
 
-void checkText(std::istream& text, const ReadLimits& limits)
-{
-    const std::vector<std::string_view> none;
-    TopStrings reader(none);
-    BufferInput input(*text.rdbuf());
-    parse<kParseFlags>(input, reader, &limits);
-}
-
 std::vector<std::optional<std::string>> readStrings(std::string_view text,
                                                     const std::vector<std::string_view>& names,
                                                     const ReadLimits& limits)

@@ -105,9 +105,6 @@ bool readRequest(std::string_view text, CTvdBasicParamObject& in, const ReadLimi
 bool readRequest(std::istream& text, CTvdBasicParamObject& in, const ReadLimits& limits,
                  const ListChunks* chunks = nullptr);
 
-// Reads a text only for its faults, which throw TextFault as readRequest throws them.
-void checkText(std::istream& text, const ReadLimits& limits);
-
 // The string members named of a request object such as a login's {"login": …, "password": …},
 // in the order of names: nullopt for one missing or not a string, all when the text is no
 // object. Other members are skipped; faults of the text throw TextFault as readRequest does.

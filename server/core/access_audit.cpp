@@ -13,8 +13,8 @@
 namespace rsim {
 namespace {
 
-const std::vector<std::string> kColumns{"AUDIT_TIME", "OP_ID",     "LOGIN_NAME", "SOURCE",
-                                        "EVENT",      "OPERATION", "RECORD_KEYS"};
+const std::vector<std::string> kColumns{"AUDIT_TIME", "OP_ID",     "LOGIN_NAME",  "SOURCE",
+                                        "EVENT",      "OPERATION", "RECORD_KEYS", "ATTEMPTS"};
 
 // The audit file's own schema; the main database gets the same table from its migrations.
 const std::vector<db::Migration>& auditFileMigrations()
@@ -25,8 +25,17 @@ const std::vector<db::Migration>& auditFileMigrations()
          {"CREATE TABLE sys_access_audit (AUDIT_TIME TEXT NOT NULL, OP_ID BIGINT NOT NULL, "
           "LOGIN_NAME TEXT NOT NULL, SOURCE TEXT NOT NULL, EVENT TEXT NOT NULL, "
           "OPERATION TEXT NOT NULL, RECORD_KEYS TEXT NOT NULL)",
-          "CREATE INDEX sys_access_audit_time ON sys_access_audit (AUDIT_TIME)"}}};
+          "CREATE INDEX sys_access_audit_time ON sys_access_audit (AUDIT_TIME)"}},
+        {2,
+         "logins told to wait summed up",
+         {"ALTER TABLE sys_access_audit ADD COLUMN ATTEMPTS BIGINT NOT NULL DEFAULT 1"}}};
     return migrations;
+}
+
+db::Row rowOf(const AccessEvent& event, std::time_t when)
+{
+    return {auditTime(when), std::int64_t{event.opId}, event.loginName,  event.source,
+            event.event,     event.operation,          event.recordKeys, event.attempts};
 }
 
 // The key split into the text before its trailing digits and the digits.
@@ -96,8 +105,8 @@ std::string AccessAudit::auditFileOf(const std::string& mainDatabase)
 }
 
 AccessAudit::AccessAudit(const std::string& mainDatabase, db::Driver& main,
-                         std::int64_t restartLogFrames)
-    : restartLogFrames_(restartLogFrames)
+                         std::chrono::days retention, std::int64_t restartLogFrames)
+    : retention_(retention), restartLogFrames_(restartLogFrames)
 {
     const std::string file = auditFileOf(mainDatabase);
     if (file.empty())
@@ -109,8 +118,8 @@ AccessAudit::AccessAudit(const std::string& mainDatabase, db::Driver& main,
     own_->exec("PRAGMA wal_autocheckpoint=0");
     db::migrate(*own_, auditFileMigrations());
     std::vector<db::Row> rows;
-    main.query("SELECT AUDIT_TIME, OP_ID, LOGIN_NAME, SOURCE, EVENT, OPERATION, RECORD_KEYS "
-               "FROM sys_access_audit",
+    main.query("SELECT AUDIT_TIME, OP_ID, LOGIN_NAME, SOURCE, EVENT, OPERATION, RECORD_KEYS, "
+               "ATTEMPTS FROM sys_access_audit",
                {}, [&](const db::Row& row) { rows.push_back(row); });
     if (!rows.empty()) {
         insert(*own_, rows);
@@ -147,16 +156,27 @@ void AccessAudit::checkpointWhileOpen(const std::string& file)
         lock.unlock();
         const std::int64_t logged = checkpoint(*connection);
         lock.lock();
-        if (logged < restartLogFrames_)
-            continue;
-        settled_.wait(lock, [this] { return !committing_; });
-        committing_ = true;
-        lock.unlock();
-        checkpoint(*connection);
-        lock.lock();
-        committing_ = false;
-        settled_.notify_all();
+        if (logged >= restartLogFrames_)
+            alone(lock, [&] { checkpoint(*connection); });
     }
+}
+
+void AccessAudit::alone(std::unique_lock<std::mutex>& lock, const std::function<void()>& work)
+{
+    settled_.wait(lock, [this] { return !committing_; });
+    committing_ = true;
+    lock.unlock();
+    std::exception_ptr failure;
+    try {
+        work();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    lock.lock();
+    committing_ = false;
+    settled_.notify_all();
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 // A failed checkpoint loses nothing (the rows are in the log); the next one tries again.
@@ -174,9 +194,7 @@ std::int64_t AccessAudit::checkpoint(db::Driver& connection)
 
 void AccessAudit::record(db::Driver& connection, const AccessEvent& event)
 {
-    const std::vector<db::Row> rows{{auditTime(std::time(nullptr)), std::int64_t{event.opId},
-                                     event.loginName, event.source, event.event, event.operation,
-                                     event.recordKeys}};
+    const std::vector<db::Row> rows{rowOf(event, std::time(nullptr))};
     if (!own_)
         return insert(connection, rows);
     // Group commit: a row waits for the commit under way, then the rows that gathered meanwhile
@@ -210,6 +228,63 @@ void AccessAudit::record(db::Driver& connection, const AccessEvent& event)
     }
     if (mine->failure)
         std::rethrow_exception(mine->failure);
+}
+
+void AccessAudit::throttled(db::Driver& connection, const std::string& loginName,
+                            const std::string& source, std::time_t now)
+{
+    std::unique_lock lock(throttledMutex_);
+    Throttled& sum = throttled_[{loginName, source}];
+    if (sum.attempts++ == 0)
+        sum.first = now;
+    if (throttled_.size() < kMaxThrottled)
+        return;
+    const std::vector<db::Row> rows = takeThrottled(now, true);
+    lock.unlock();
+    recordRows(connection, rows);
+}
+
+std::vector<db::Row> AccessAudit::takeThrottled(std::time_t now, bool all)
+{
+    std::vector<db::Row> rows;
+    for (auto sum = throttled_.begin(); sum != throttled_.end();) {
+        if (!all && now < sum->second.first + kThrottledWindow) {
+            ++sum;
+            continue;
+        }
+        const auto& [loginName, source] = sum->first;
+        rows.push_back(
+            rowOf({0, loginName, source, "login throttled", "", "", sum->second.attempts},
+                  sum->second.first));
+        sum = throttled_.erase(sum);
+    }
+    return rows;
+}
+
+void AccessAudit::purge(db::Driver& connection, std::time_t now, bool stopping)
+{
+    std::vector<db::Row> rows;
+    {
+        std::lock_guard lock(throttledMutex_);
+        rows = takeThrottled(now, stopping);
+    }
+    if (!rows.empty())
+        recordRows(connection, rows);
+    const std::string oldest = auditTime(now - std::chrono::seconds(retention_).count());
+    const std::string purge = "DELETE FROM sys_access_audit WHERE AUDIT_TIME < ?";
+    if (!own_)
+        return connection.exec(purge, {oldest});
+    std::unique_lock lock(mutex_);
+    alone(lock, [&] { own_->exec(purge, {oldest}); });
+}
+
+void AccessAudit::recordRows(db::Driver& connection, const std::vector<db::Row>& rows)
+{
+    if (!own_)
+        return insert(connection, rows);
+    std::unique_lock lock(mutex_);
+    alone(lock, [&] { insert(*own_, rows); });
+    committed_ = true;
 }
 
 void AccessAudit::insert(db::Driver& connection, const std::vector<db::Row>& rows)

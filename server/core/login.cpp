@@ -3,12 +3,14 @@
 // database throws before anything counts it as a failed attempt.
 #include "service.h"
 
+#include "accounts.h"
 #include "login_guard.h"
 #include "request_log.h"
 #include "sysmgnt.h"
 #include "tvd_json.h"
 
 #include <ctime>
+#include <iostream>
 
 namespace rsim {
 namespace {
@@ -42,16 +44,20 @@ Answer Service::checkLogin(const std::string& body, const std::string& source)
     if (const auto fault = decodeLogin(body, request))
         return protocolError(400, fault->message, fault->hint);
     const std::string& name = request.login;
+    // No operator has a name out of form: it is refused before anything is looked up or stored.
+    if (const std::string problem = sysmgnt::loginNameProblem(name); !problem.empty())
+        return protocolError(400, problem, "登录名");
     const std::time_t now = std::time(nullptr);
     std::optional<sysmgnt::OperatorLogin> found;
     {
         auto db = pool_.acquire();
         purgeExpired(*db, now);
+        found = sysmgnt::findOperator(*db, name);
         if (const std::int64_t wait = sysmgnt::loginWait(*db, name, source, now)) {
-            audit_.record(*db, {0, name, source, "login refused", "", ""});
+            // Names no operator has are summed up under the source alone, whatever they are.
+            audit_.throttled(*db, found ? name : "", source, now);
             return mustWait(wait, name);
         }
-        found = sysmgnt::findOperator(*db, name);
         // A locked name is refused whatever password it comes with, so that the answer
         // confirms none.
         if (found && found->profile.LOCK_STATUS != 0) {
@@ -65,7 +71,8 @@ Answer Service::checkLogin(const std::string& body, const std::string& source)
     auto db = pool_.acquire();
     const std::int32_t opId = found ? found->profile.OP_ID : 0;
     if (!verified) {
-        sysmgnt::loginFailed(*db, name, source, now);
+        // A name no operator has counts against its source alone: it leaves no row of its own.
+        sysmgnt::loginFailed(*db, found ? name : "", source, now);
         audit_.record(*db, {opId, name, source, "login refused", "", ""});
         return refused(kRefusedLogin, kWrongPassword, name);
     }
@@ -84,6 +91,17 @@ void Service::purgeExpired(db::Driver& db, std::time_t now)
     sessions_.purgeExpired(db, now);
     sysmgnt::purgeFailedLogins(db, now);
     requestlog::purgeExpired(db, now);
+    audit_.purge(db, now);
+}
+
+Service::~Service()
+{
+    try {
+        audit_.purge(*pool_.acquire(), std::time(nullptr), true);
+    } catch (const std::exception& e) {
+        std::cerr << "rsimd: the access audit's last rows of logins told to wait: " << e.what()
+                  << std::endl;
+    }
 }
 
 Answer Service::logout(const std::string& session, const std::string& source)

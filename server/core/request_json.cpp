@@ -79,16 +79,6 @@ std::optional<RequestFault> decodeCall(std::istream& body, const std::string& op
     return decode(body, operationName, in, chunks);
 }
 
-std::optional<RequestFault> checkRequest(std::istream& body)
-{
-    try {
-        tvd::wire::checkText(body, kLimits);
-    } catch (const TextFault& e) {
-        return refusal(e);
-    }
-    return std::nullopt;
-}
-
 std::optional<RequestFault> decodeLogin(const std::string& body, LoginRequest& out)
 {
     std::vector<std::optional<std::string>> read;

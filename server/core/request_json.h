@@ -34,9 +34,6 @@ std::optional<RequestFault> decodeCall(std::istream& body, const std::string& op
                                        CTvdBasicParamObject& in,
                                        const tvd::wire::ListChunks* chunks = nullptr);
 
-// Reads the body only for the faults of its text, as decodeCall refuses them.
-std::optional<RequestFault> checkRequest(std::istream& body);
-
 struct LoginRequest {
     std::string login;
     std::string password;

@@ -1,6 +1,9 @@
 #include "request_log.h"
 
+#include <sodium.h>
+
 #include <algorithm>
+#include <array>
 #include <cctype>
 
 namespace rsim::requestlog {
@@ -12,21 +15,41 @@ bool validId(std::string_view id)
     });
 }
 
-std::optional<Answer> find(db::Driver& db, std::int32_t opId, const std::string& id)
+std::string digest(std::string_view operation, std::streambuf& body)
 {
-    std::optional<Answer> answer;
-    db.query("SELECT STATUS, ANSWER FROM sys_request WHERE OP_ID = ? AND REQUEST_ID = ?",
-             {std::int64_t{opId}, id}, [&](const db::Row& row) {
-                 answer.emplace(static_cast<int>(db::asInt(row[0])), db::asText(row[1]));
-             });
-    return answer;
+    crypto_hash_sha256_state state;
+    crypto_hash_sha256_init(&state);
+    const auto add = [&](const char* bytes, std::size_t size) {
+        crypto_hash_sha256_update(&state, reinterpret_cast<const unsigned char*>(bytes), size);
+    };
+    add(operation.data(), operation.size());
+    add("\n", 1);
+    std::array<char, 64 * 1024> chunk;
+    for (std::streamsize got; (got = body.sgetn(chunk.data(), chunk.size())) > 0;)
+        add(chunk.data(), static_cast<std::size_t>(got));
+    std::array<unsigned char, crypto_hash_sha256_BYTES> hash;
+    crypto_hash_sha256_final(&state, hash.data());
+    std::array<char, 2 * crypto_hash_sha256_BYTES + 1> hex;
+    return sodium_bin2hex(hex.data(), hex.size(), hash.data(), hash.size());
 }
 
-void claim(db::Driver& db, std::int32_t opId, const std::string& id, std::time_t now)
+std::optional<Kept> find(db::Driver& db, std::int32_t opId, const std::string& id)
 {
-    db.exec("INSERT INTO sys_request (OP_ID, REQUEST_ID, CREATED, STATUS, ANSWER) "
-            "VALUES (?, ?, ?, 0, '')",
-            {std::int64_t{opId}, id, std::int64_t{now}});
+    std::optional<Kept> kept;
+    db.query("SELECT STATUS, ANSWER, DIGEST FROM sys_request WHERE OP_ID = ? AND REQUEST_ID = ?",
+             {std::int64_t{opId}, id}, [&](const db::Row& row) {
+                 kept.emplace(Kept{{static_cast<int>(db::asInt(row[0])), db::asText(row[1])},
+                                   db::asText(row[2])});
+             });
+    return kept;
+}
+
+void claim(db::Driver& db, std::int32_t opId, const std::string& id, const std::string& digest,
+           std::time_t now)
+{
+    db.exec("INSERT INTO sys_request (OP_ID, REQUEST_ID, CREATED, STATUS, ANSWER, DIGEST) "
+            "VALUES (?, ?, ?, 0, '', ?)",
+            {std::int64_t{opId}, id, std::int64_t{now}, digest});
 }
 
 void keep(db::Driver& db, std::int32_t opId, const std::string& id, const Answer& answer)

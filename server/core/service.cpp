@@ -39,9 +39,9 @@ Answer refused(RefusalCode minor, const std::string& message, const std::string&
 }
 
 Service::Service(DriverPool& pool, const secrets::SecretBox& secrets, std::int64_t maxRows,
-                 SessionPolicy sessions)
+                 SessionPolicy sessions, std::chrono::days accessAuditRetention)
     : pool_(pool), secrets_(secrets), maxRows_(maxRows), sessions_(sessions),
-      audit_(pool.address(), *pool.acquire())
+      audit_(pool.address(), *pool.acquire(), accessAuditRetention)
 {
     sysmgnt::registerHandlers(handlers_);
     tables::registerHandlers(handlers_);
@@ -194,20 +194,20 @@ Answer Service::run(const Call& call)
     if (!call.entry.writes())
         return answered(query(call, context, in.params(), out));
 
-    db::Transaction tx(*db);
     const std::string& requestId = call.caller.requestId;
     const bool kept = call.mode == Mode::Store && !requestId.empty();
+    const std::string digest = kept ? requestDigest(call) : "";
+    db::Transaction tx(*db);
     if (kept) {
         if (auto first = requestlog::find(*db, owner.opId, requestId)) {
-            // A repeated request is answered as first, once its body is a request at all.
-            const auto body = call.body();
-            std::istream text(body.get());
-            if (const auto fault = checkRequest(text))
-                return protocolError(400, fault->message, fault->hint);
-            first->opId = owner.opId;
-            return std::move(*first);
+            // An id kept before ids had digests is not compared.
+            if (!first->digest.empty() && first->digest != digest)
+                return protocolError(409, "请求编号已用于另一个请求",
+                                     "同一请求编号只能用于重发同一请求，新的请求请用新的编号");
+            first->answer.opId = owner.opId;
+            return std::move(first->answer);
         }
-        requestlog::claim(*db, owner.opId, requestId, std::time(nullptr));
+        requestlog::claim(*db, owner.opId, requestId, digest, std::time(nullptr));
     }
     const Outcome outcome = write(call, context, in.params(), out.error());
     Answer result = answered(outcome);
@@ -218,6 +218,12 @@ Answer Service::run(const Call& call)
     tx.commit();
     storageFull_ = false;
     return result;
+}
+
+std::string Service::requestDigest(const Call& call)
+{
+    const auto body = call.body();
+    return requestlog::digest(call.interfaceName + "/" + call.code, *body);
 }
 
 Answer Service::answer(const Outcome& outcome, const CBSErrorMsg& error,

@@ -51,9 +51,13 @@ struct Admitted {
 
 class Service {
 public:
-    // maxRows: rows one query answers at most (MAX_NUM of -1, 0 or 2^31-1 included).
+    // maxRows: rows one query answers at most (MAX_NUM of -1, 0 or 2^31-1 included);
+    // accessAuditRetention: how long the access audit's rows are kept.
     Service(DriverPool& pool, const secrets::SecretBox& secrets,
-            std::int64_t maxRows = kDefaultMaxRows, SessionPolicy sessions = {});
+            std::int64_t maxRows = kDefaultMaxRows, SessionPolicy sessions = {},
+            std::chrono::days accessAuditRetention = kDefaultAccessAuditRetention);
+    // Writes the access audit's rows of logins told to wait that are still being summed up.
+    ~Service();
 
     // source: the address the login comes from, whose failures are counted apart from others'.
     Answer login(const std::string& body, const std::string& source);
@@ -70,6 +74,7 @@ public:
                 const Caller& caller, Mode mode = Mode::Store);
 
     static constexpr std::int64_t kDefaultMaxRows = 200000;
+    static constexpr std::chrono::days kDefaultAccessAuditRetention{400};
     // Seconds a client is asked to wait before it retries a call the database could not take.
     static constexpr int kRetryAfterSeconds = 2;
 
@@ -103,6 +108,8 @@ private:
     // write runs in one transaction that commits in Store mode once every chunk is written,
     // with its answer kept by its request id when the client gave one.
     Answer run(const Call& call);
+    // The digest of a call's operation and body, which its request id is bound to.
+    static std::string requestDigest(const Call& call);
     // A request's typed fault, or the handler's result.
     struct Outcome {
         std::optional<RequestFault> fault;
@@ -122,7 +129,8 @@ private:
                   tvd::wire::OwnedParams& out);
     // Records the audit keys the context holds, and lets them go.
     void recordAudit(const Call& call, CallContext& context);
-    // Deletes expired sessions, decayed login failures and old request ids, at most once a minute.
+    // Deletes expired sessions, decayed login failures, old request ids and access audit rows past
+    // their retention, and writes the sums of logins told to wait; at most once a minute.
     void purgeExpired(db::Driver& db, std::time_t now);
 
     DriverPool& pool_;

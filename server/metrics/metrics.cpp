@@ -75,6 +75,9 @@ struct Metrics {
     prometheus::Gauge& bodyBytes =
         single(registry, "rsimd_request_body_bytes_held", "Bytes of request bodies spooled");
     prometheus::Gauge& liveSessions = single(registry, "rsimd_sessions_live", "Live sessions");
+    prometheus::Gauge& storageFull =
+        single(registry, "rsimd_storage_full",
+               "1 while writes are refused because the database's storage is full");
     // Operation codes and results are bounded (labels take no other values), so this is too.
     std::mutex countsMutex;
     std::unordered_map<std::string, OperationCounts, TextHash, std::equal_to<>> countsByOperation;
@@ -149,6 +152,7 @@ std::string text(const Gauges& gauges)
     m.bodyBytes.Set(static_cast<double>(gauges.bodyBytesHeld));
     if (gauges.liveSessions)
         m.liveSessions.Set(static_cast<double>(*gauges.liveSessions));
+    m.storageFull.Set(gauges.storageFull ? 1 : 0);
     return prometheus::TextSerializer().Serialize(m.registry.Collect());
 }
 

@@ -31,6 +31,8 @@ struct Gauges {
     std::size_t requestsInFlight = 0;
     std::size_t bodyBytesHeld = 0;
     std::optional<std::int64_t> liveSessions; // nothing: not read this time, the last value stays
+    bool storageFull =
+        false; // the last write refused for a full storage came after the last stored
 };
 
 // Every metric, in the text exposition format (version 0.0.4).

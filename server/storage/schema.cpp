@@ -201,6 +201,16 @@ const std::vector<Migration>& schemaMigrations()
         {109,
          "failed logins timed from the last failure",
          {"ALTER TABLE sys_login_failure DROP COLUMN PREVIOUS_FAILURE"}},
+        // Logins told to wait are audited summed up, one row per login name and source a minute
+        // with their number.
+        {110,
+         "logins told to wait summed up in the access audit",
+         {"ALTER TABLE sys_access_audit ADD COLUMN ATTEMPTS BIGINT NOT NULL DEFAULT 1"}},
+        // A request id is bound to the operation and body it was first given for; ids kept
+        // before have no digest and are not compared.
+        {111,
+         "request ids bound to their request",
+         {"ALTER TABLE sys_request ADD COLUMN DIGEST TEXT NOT NULL DEFAULT ''"}},
     };
     return migrations;
 }

@@ -38,6 +38,8 @@ Error sqliteError(sqlite3* db, std::string_view what)
         kind = Error::Kind::ForeignKey;
     else if ((code & 0xFF) == SQLITE_BUSY || (code & 0xFF) == SQLITE_LOCKED)
         kind = Error::Kind::Busy;
+    else if (code == SQLITE_FULL)
+        kind = Error::Kind::Full;
     return Error(kind, std::string(sqlite3_errmsg(db)) + " (in: " + std::string(what) + ")");
 }
 
@@ -112,7 +114,9 @@ SqliteDriver::SqliteDriver(const std::string& path)
         open(path);
         sqlite3_busy_timeout(db_, kBusyTimeoutMs);
         exec("PRAGMA journal_mode=WAL");
-        exec("PRAGMA synchronous=NORMAL");
+        // Every commit is synced before it is acknowledged: a power loss keeps the cards, their
+        // audit rows and their stored answers that a client was told were stored.
+        exec("PRAGMA synchronous=FULL");
         exec("PRAGMA foreign_keys=ON");
     } catch (const Error& e) {
         close();

@@ -95,6 +95,9 @@ done
 if command -v haproxy >/dev/null; then
   haproxy -c -q -f "$examples/haproxy-rsimd.cfg" || fail "haproxy refuses $examples/haproxy-rsimd.cfg"
 fi
+# Patroni's own check needs the example's hosts and ports: its YAML and its synchronous mode.
+/usr/bin/python3 -c 'import sys, yaml; sys.exit(not yaml.safe_load(open(sys.argv[1]))["bootstrap"]["dcs"]["synchronous_mode"])' \
+  "$examples/patroni-rsim.yml" || fail "$examples/patroni-rsim.yml is no Patroni configuration in synchronous mode"
 
 # The client: in the desktop's menu with its icon, rsimctl in the path.
 client="$work/root/rsimclient"

@@ -166,9 +166,12 @@ TEST_F(Rsimctl, ExportWritesAReferenceTableAsCsvOrTabsWithNoCellASpreadsheetWoul
                              "VX2,'@SUM(A1),-1\r\n", "VX3,'+1+2,1\r\n", "VX4,'-2+3,1\r\n"})
         EXPECT_TRUE(csv.out.contains(QString::fromUtf8(line)))
             << line << " in " << csv.out.toStdString() << " (a negative number stays a number)";
-    const Outcome tabs = rsimctl({"export", "provinces"});
+    const Outcome tabs = rsimctl({"export", "vendors"});
     EXPECT_EQ(tabs.status, 0);
-    EXPECT_TRUE(tabs.out.startsWith("PROVINCE_CODE\tPROVINCE_NAME\n")) << tabs.out.toStdString();
+    EXPECT_TRUE(tabs.out.startsWith("VENDOR_CODE\tVENDOR_NAME\tIS_KI\n")) << tabs.out.toStdString();
+    for (const char* line : {"VX1\t'=HYPERLINK(\"http://x\")\t1\n", "VX2\t'@SUM(A1)\t-1\n"})
+        EXPECT_TRUE(tabs.out.contains(QString::fromUtf8(line)))
+            << line << " in " << tabs.out.toStdString();
 }
 
 TEST_F(Rsimctl, ExitStatusTwoForUsageOneForAWrongPasswordZeroForHelp)

@@ -1,9 +1,10 @@
 # The tests' FTP server: pyftpdlib on a loopback port, writable by one user, optionally playing
 # one fault that a real server shows rarely.
 #
-#   ftp_server.py FOLDER USER PASSWORD FAULT
+#   ftp_server.py FOLDER USER PASSWORD FAULT [PORT]
 #
-# It listens on a free loopback port and writes the port's number as the one line of its output.
+# It listens on loopback PORT, or on a free port, and writes the port's number as the one line of
+# its output.
 #
 # FAULT is one of
 #   none          a plain server
@@ -14,10 +15,23 @@ import os
 import sys
 
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import DTPHandler, FTPHandler
+from pyftpdlib.handlers import ActiveDTP, DTPHandler, FTPHandler
 from pyftpdlib.servers import FTPServer
 
 folder, user, password, fault = sys.argv[1:5]
+port = int(sys.argv[5]) if len(sys.argv) > 5 else 0
+
+
+class HandingOverActiveDTP(ActiveDTP):
+    # Once connected, the connector hands its socket to the data handler and leaves the IO loop,
+    # but keeps the descriptor's number: closing the connector later (at the session's next
+    # PORT/EPRT/PASV/EPSV, or at its end) would then unregister that number from the loop, which
+    # may have given it to another connection since. That connection, often another client's
+    # control connection, would never be read again and its client would wait for a reply
+    # until its time-out. Forgetting the number leaves the loop to the data handler.
+    def handle_connect(self):
+        super().handle_connect()
+        self._fileno = None
 
 
 class StallingDTP(DTPHandler):
@@ -29,6 +43,7 @@ class StallingDTP(DTPHandler):
 
 
 class Handler(FTPHandler):
+    active_dtp = HandingOverActiveDTP
     dtp_handler = StallingDTP
     renames = 0
 
@@ -49,7 +64,7 @@ class Handler(FTPHandler):
 authorizer = DummyAuthorizer()
 authorizer.add_user(user, password, folder, perm='elradfmwMT')
 Handler.authorizer = authorizer
-server = FTPServer(('127.0.0.1', 0), Handler)
+server = FTPServer(('127.0.0.1', port), Handler)
 print(server.address[1], flush=True)
 os.dup2(os.open(os.devnull, os.O_WRONLY), 1)
 server.serve_forever()

@@ -9,13 +9,13 @@ namespace {
 
 constexpr int kRightTypes = 884;
 
-RegistrySpec AucRoleSpec()
+RegistryDeclaration AucRoleDeclaration()
 {
-    RegistrySpec spec;
-    spec.caption = "远程写卡鉴权卡权限信息维护";
-    spec.rights = rsimcatalog::TableOf<AucRight>().rights;
-    spec.codeLists = true;
-    spec.criteria = {
+    RegistryDeclaration declaration;
+    declaration.caption = "远程写卡鉴权卡权限信息维护";
+    declaration.rights = rsimcatalog::TableOf<AucRight>().rights;
+    declaration.codeLists = true;
+    declaration.criteria = {
         {"chkEntType", "权 限 类 型：", "cmbEntType", CodeListCombo(kRightTypes),
          AucRight::idx_ENT_TYPE, "请选择[权限类型]!", true},
         {"chkEntCode", "实体编码：", "edEntCode", TextEdit(6), AucRight::idx_ENT_CODE,
@@ -25,27 +25,27 @@ RegistrySpec AucRoleSpec()
         {"chkSimSeq", "SIM卡序列号：", "edSimSeq", TextEdit(30), AucRight::idx_SIM_SEQUENCE,
          "请输入[SIM卡序列号]!"},
     };
-    spec.fields = {
+    declaration.fields = {
         {"权 限 类 型：", "cmbEnt_Type", CodeListCombo(kRightTypes), AucRight::idx_ENT_TYPE, true},
         {"实体编码：", "edEnt_Code", NumberEdit(6), AucRight::idx_ENT_CODE, true},
         {"实体名称：", "edEnt_Name", TextEdit(32), AucRight::idx_ENT_NAME},
         {"SIM卡序列号：", "edSimSequence", TextEdit(30), AucRight::idx_SIM_SEQUENCE, true},
     };
-    spec.checks = {
+    declaration.checks = {
         {"cmbEnt_Type", "[权限类型]不能为空，请选择!"},
         {"edEnt_Code", "[实体编码]不能为空，请选择!"},
         {"edEnt_Name", "[试题名称]不能为空，请选择!"},
         {"edSimSequence", "[SIM卡序列号]不能为空，请输入!"},
     };
-    spec.columns = {
+    declaration.columns = {
         {"权限类型", 100, AucRight::idx_ENT_TYPE, CodeListCombo(kRightTypes)},
         {"实体编码", 100, AucRight::idx_ENT_CODE},
         {"实体名称", 100, AucRight::idx_ENT_NAME},
         {"SIM卡序列号", 100, AucRight::idx_SIM_SEQUENCE},
     };
-    spec.modifyRefreshes = {2};
-    spec.operations = TableOperations<AucRight>();
-    return spec;
+    declaration.modifyRefreshes = {2};
+    declaration.operations = TableOperations<AucRight>();
+    return declaration;
 }
 
 // The window of its table's function code.
@@ -54,5 +54,6 @@ const rsimform::FormRegistration<TfrmRemoteSimAucRole>
 
 } // namespace
 
-TfrmRemoteSimAucRole::TfrmRemoteSimAucRole(QWidget* owner) : TfrmRegistry(owner, AucRoleSpec())
+TfrmRemoteSimAucRole::TfrmRemoteSimAucRole(QWidget* owner)
+    : TfrmRegistry(owner, AucRoleDeclaration())
 {}

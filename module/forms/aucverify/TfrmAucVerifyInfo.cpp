@@ -14,14 +14,14 @@ constexpr int kHalls = 59;
 constexpr int kOperators = 285;
 constexpr int kStatuses = 883;
 
-RegistrySpec AucVerifySpec()
+RegistryDeclaration AucVerifyDeclaration()
 {
-    RegistrySpec spec;
-    spec.caption = "远程写卡鉴权卡登陆校验信息维护";
-    spec.rights = rsimcatalog::TableOf<AucInfo>().rights;
-    spec.serviceLists = {&Vendors(), &CardTypes(), &Provinces()};
-    spec.codeLists = true;
-    spec.criteria = {
+    RegistryDeclaration declaration;
+    declaration.caption = "远程写卡鉴权卡登陆校验信息维护";
+    declaration.rights = rsimcatalog::TableOf<AucInfo>().rights;
+    declaration.serviceLists = {&Vendors(), &CardTypes(), &Provinces()};
+    declaration.codeLists = true;
+    declaration.criteria = {
         {"chkVendor", "SIM 卡 商  ：", "cmbVendor", ServiceCombo(Vendors()),
          AucInfo::idx_VENDOR_CODE, "请选择[SIM卡商]!", true},
         {"chkCardType", "卡 类 型：", "cmbCardType", ServiceCombo(CardTypes()),
@@ -33,7 +33,7 @@ RegistrySpec AucVerifySpec()
         {"chkSts", "状    态：", "cmbSts", CodeListCombo(kStatuses), AucInfo::idx_STS,
          "请选择[状态]!", true},
     };
-    spec.fields = {
+    declaration.fields = {
         {"SIM 卡 商  ：", "cmb_Vendor", ServiceCombo(Vendors()), AucInfo::idx_VENDOR_CODE, true},
         {"卡 类 型：", "cmbCard_Type", ServiceCombo(CardTypes()), AucInfo::idx_CARD_TYPE, true},
         {"省   份：", "cmb_Province", ProvinceCombo(), AucInfo::idx_PROVINCE_CODE, true, false,
@@ -44,7 +44,7 @@ RegistrySpec AucVerifySpec()
         {"状       态：", "cmb_Sts", CodeListCombo(kStatuses), AucInfo::idx_STS, false, false,
          true},
     };
-    spec.checks = {
+    declaration.checks = {
         {"cmb_Vendor", "[SIM卡商]不能为空，请选择!"},
         {"cmbCard_Type", "[卡类型]不能为空，请选择!"},
         {"cmb_Province", "[省份]不能为空，请选择!"},
@@ -53,7 +53,7 @@ RegistrySpec AucVerifySpec()
         {"edPwd", "[密码]不能为空，请输入!"},
         {"cmb_Sts", "[状态]不能为空，请选择!"},
     };
-    spec.columns = {
+    declaration.columns = {
         {"SIM卡商", 100, AucInfo::idx_VENDOR_CODE, ServiceCombo(Vendors())},
         {"卡类型", 100, AucInfo::idx_CARD_TYPE, ServiceCombo(CardTypes())},
         {"省份", 100, AucInfo::idx_PROVINCE_CODE, ProvinceCombo()},
@@ -67,9 +67,9 @@ RegistrySpec AucVerifySpec()
         {"操作时间", 100, AucInfo::idx_OPER_DATE},
         {"状态", 100, AucInfo::idx_STS, CodeListCombo(kStatuses)},
     };
-    spec.modifyRefreshes = {4, 5, 11};
-    spec.operations = TableOperations<AucInfo>();
-    return spec;
+    declaration.modifyRefreshes = {4, 5, 11};
+    declaration.operations = TableOperations<AucInfo>();
+    return declaration;
 }
 
 // The window of its table's function code.
@@ -78,7 +78,7 @@ const rsimform::FormRegistration<TfrmAucVerifyInfo>
 
 } // namespace
 
-TfrmAucVerifyInfo::TfrmAucVerifyInfo(QWidget* owner) : TfrmRegistry(owner, AucVerifySpec())
+TfrmAucVerifyInfo::TfrmAucVerifyInfo(QWidget* owner) : TfrmRegistry(owner, AucVerifyDeclaration())
 {}
 
 void TfrmAucVerifyInfo::Stamp(CTvdBasicStructObject& record) const

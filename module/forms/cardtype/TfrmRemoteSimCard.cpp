@@ -10,12 +10,12 @@ namespace {
 constexpr int kStatus = 835, kTwoNumbers = 836;
 
 // The status and two-numbers combos of the criteria are filled but not read by the query.
-MaintenanceSpec CardTypeSpec()
+MaintenanceDeclaration CardTypeDeclaration()
 {
-    MaintenanceSpec spec;
-    spec.caption = "远程写卡卡类型维护";
-    spec.rights = rsimcatalog::TableOf<Card>().rights;
-    spec.criteria = {
+    MaintenanceDeclaration declaration;
+    declaration.caption = "远程写卡卡类型维护";
+    declaration.rights = rsimcatalog::TableOf<Card>().rights;
+    declaration.criteria = {
         {"ckbQryCardType",
          "卡类型代码：",
          {{"edtQryCardType", TextEdit(4), Card::idx_CARD_TYPE, "请输入查询条件[卡类型代码]!"}}},
@@ -25,7 +25,7 @@ MaintenanceSpec CardTypeSpec()
         {{}, "状　　　态：", {{"cmbQrySts", CodeListCombo(kStatus, "[0] 全部")}}},
         {{}, "是否一卡双号：", {{"cmbQryISDouble", CodeListCombo(kTwoNumbers)}}},
     };
-    spec.fields = {
+    declaration.fields = {
         {"卡类型代码：", "edtCardType", TextEdit(4), Card::idx_CARD_TYPE, "请输入[卡类型代码]!",
          true},
         {"卡 类 型 名 称：", "edtCardName", TextEdit(20), Card::idx_CARD_NAME,
@@ -33,16 +33,16 @@ MaintenanceSpec CardTypeSpec()
         {"状　　　态：", "cmbEditSts", CodeListCombo(kStatus), Card::idx_STS},
         {"是否一卡双号：", "cmbEditIsDouble", CodeListCombo(kTwoNumbers), Card::idx_IS_DOUBLE},
     };
-    spec.columns = {
+    declaration.columns = {
         {"卡类型代码", 100, Card::idx_CARD_TYPE},
         {"卡类型名称", 100, Card::idx_CARD_NAME},
         {"状态", 100, Card::idx_STS, CodeListCombo(kStatus)},
         {"是否一卡双号", 100, Card::idx_IS_DOUBLE, CodeListCombo(kTwoNumbers)},
     };
-    spec.operations = TableOperations<Card>();
-    spec.texts.addOk = "提示：新增信息成功!";
-    spec.texts.deleteOk = "提示:信息删除成功!";
-    return spec;
+    declaration.operations = TableOperations<Card>();
+    declaration.texts.addOk = "提示：新增信息成功!";
+    declaration.texts.deleteOk = "提示:信息删除成功!";
+    return declaration;
 }
 
 // The window of its table's function code.
@@ -51,5 +51,5 @@ const rsimform::FormRegistration<TfrmRemoteSimCard>
 
 } // namespace
 
-TfrmRemoteSimCard::TfrmRemoteSimCard(QWidget* owner) : TfrmMaintenance(owner, CardTypeSpec())
+TfrmRemoteSimCard::TfrmRemoteSimCard(QWidget* owner) : TfrmMaintenance(owner, CardTypeDeclaration())
 {}

@@ -7,13 +7,13 @@ using ErrMsg = MResRemoteMgntDef::SResRemoteDllErrMsg;
 
 namespace {
 
-RegistrySpec ErrMsgSpec()
+RegistryDeclaration ErrMsgDeclaration()
 {
-    RegistrySpec spec;
-    spec.caption = "远程写卡错误代码表维护";
-    spec.rights = rsimcatalog::TableOf<ErrMsg>().rights;
-    spec.serviceLists = {&Vendors(), &CardTypes()};
-    spec.criteria = {
+    RegistryDeclaration declaration;
+    declaration.caption = "远程写卡错误代码表维护";
+    declaration.rights = rsimcatalog::TableOf<ErrMsg>().rights;
+    declaration.serviceLists = {&Vendors(), &CardTypes()};
+    declaration.criteria = {
         {"chkVendor", "SIM卡商 ：", "cmbVendor", ServiceCombo(Vendors()), ErrMsg::idx_VENDOR_CODE,
          "请选择[SIM卡商]!", true},
         {"chkCardType", "卡 类 型：", "cmbCardType", ServiceCombo(CardTypes()),
@@ -25,31 +25,31 @@ RegistrySpec ErrMsgSpec()
         {"chkErrorMsg", "错误信息：", "edErrorMsg", TextEdit(20), ErrMsg::idx_ERR_MESSAGE,
          "请输入[错误信息]!"},
     };
-    spec.fields = {
+    declaration.fields = {
         {"SIM卡商 ：", "cmb_Vendor", ServiceCombo(Vendors()), ErrMsg::idx_VENDOR_CODE, true},
         {"卡 类 型：", "cmbCard_Type", ServiceCombo(CardTypes()), ErrMsg::idx_CARD_TYPE, true},
         {"组件文件名：", "edDLL_Name", TextEdit(32), ErrMsg::idx_DLL_NAME, true},
         {"错误代码：", "edError_Code", TextEdit(32), ErrMsg::idx_ERR_CODE, true},
         {"错误信息：", "edError_Msg", TextEdit(20), ErrMsg::idx_ERR_MESSAGE},
     };
-    spec.checks = {
+    declaration.checks = {
         {"cmb_Vendor", "[SIM卡商]不能为空，请选择!"},
         {"cmbCard_Type", "[卡类型]不能为空，请选择!"},
         {"edError_Code", "[错误代码]不能为空，请输入!"},
         {"edDLL_Name", "[组件文件名]不能为空，请输入!"},
         {"edError_Msg", "[错误信息]不能为空，请输入!"},
     };
-    spec.columns = {
+    declaration.columns = {
         {"SIM卡商", 100, ErrMsg::idx_VENDOR_CODE, ServiceCombo(Vendors())},
         {"卡类型", 100, ErrMsg::idx_CARD_TYPE, ServiceCombo(CardTypes())},
         {"组件文件名", 100, ErrMsg::idx_DLL_NAME},
         {"错误代码", 100, ErrMsg::idx_ERR_CODE},
         {"错误信息", 100, ErrMsg::idx_ERR_MESSAGE},
     };
-    spec.modifyRefreshes = {3, 4};
-    spec.operations = TableOperations<ErrMsg>();
-    spec.texts.addOk = "提示：信息新增成功!";
-    return spec;
+    declaration.modifyRefreshes = {3, 4};
+    declaration.operations = TableOperations<ErrMsg>();
+    declaration.texts.addOk = "提示：信息新增成功!";
+    return declaration;
 }
 
 // The window of its table's function code.
@@ -58,5 +58,5 @@ const rsimform::FormRegistration<TfrmRemoteSimErrMsg>
 
 } // namespace
 
-TfrmRemoteSimErrMsg::TfrmRemoteSimErrMsg(QWidget* owner) : TfrmRegistry(owner, ErrMsgSpec())
+TfrmRemoteSimErrMsg::TfrmRemoteSimErrMsg(QWidget* owner) : TfrmRegistry(owner, ErrMsgDeclaration())
 {}

@@ -12,12 +12,12 @@ constexpr int kRegion = 57;
 // Clear ticks the region and province criteria, so a fresh window queries the operator's region
 // and the first province. Modify sends the clicked row's group, region and province with the
 // edited range; delete sends the clicked record as it was.
-MaintenanceSpec ImsiRangeSpec()
+MaintenanceDeclaration ImsiRangeDeclaration()
 {
-    MaintenanceSpec spec;
-    spec.caption = "远程写卡号群与IMSI关系维护";
-    spec.rights = rsimcatalog::TableOf<Range>().rights;
-    spec.criteria = {
+    MaintenanceDeclaration declaration;
+    declaration.caption = "远程写卡号群与IMSI关系维护";
+    declaration.rights = rsimcatalog::TableOf<Range>().rights;
+    declaration.criteria = {
         {"ckbQryMsisdnGrp",
          "号　　   群：",
          {{"edtQryMsisdnGrp", TextEdit(7), Range::idx_MSISDN_GROUP, "请输入查询条件[号群]!"}}},
@@ -49,7 +49,7 @@ MaintenanceSpec ImsiRangeSpec()
                       .reset = Reset::FirstItem}},
          .onClear = OnClear::Tick},
     };
-    spec.fields = {
+    declaration.fields = {
         {"号      群：", "edtMsisdnGrp", TextEdit(7), Range::idx_MSISDN_GROUP, "请输入[号群]!",
          true},
         {"地市：",
@@ -74,17 +74,17 @@ MaintenanceSpec ImsiRangeSpec()
          .copiesTo = "edtImsiLast"},
         {"结束IMSI号：", "edtImsiLast", TextEdit(20), Range::idx_LAST_IMSI, "请输入[结束IMSI号]!"},
     };
-    spec.columns = {
+    declaration.columns = {
         {"号群", 100, Range::idx_MSISDN_GROUP},
         {"地市", 100, Range::idx_REGION_CODE, CodeListCombo(kRegion)},
         {"省份代码", 100, Range::idx_PROVINCE_CODE, ProvinceCombo()},
         {"开始IMSI号", 130, Range::idx_FIRST_IMSI},
         {"结束IMSI号", 130, Range::idx_LAST_IMSI},
     };
-    spec.operations = TableOperations<Range>();
-    spec.modifyKeepsKey = true;
-    spec.deleteSends = DeleteSends::ClickedRecord;
-    return spec;
+    declaration.operations = TableOperations<Range>();
+    declaration.modifyKeepsKey = true;
+    declaration.deleteSends = DeleteSends::ClickedRecord;
+    return declaration;
 }
 
 // The window of its table's function code.
@@ -94,5 +94,5 @@ const rsimform::FormRegistration<TfrmRemoteSimImsiMsisdnGrp>
 } // namespace
 
 TfrmRemoteSimImsiMsisdnGrp::TfrmRemoteSimImsiMsisdnGrp(QWidget* owner)
-    : TfrmMaintenance(owner, ImsiRangeSpec())
+    : TfrmMaintenance(owner, ImsiRangeDeclaration())
 {}

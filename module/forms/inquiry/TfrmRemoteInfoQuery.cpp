@@ -104,7 +104,7 @@ void TfrmRemoteInfoQuery::Prepare()
             criterion.kind->Load(*this);
             criterion.kind->Fill(Control(criterion.editor), *this);
         }
-        for (const ColumnSpec& column : view.page->columns)
+        for (const ColumnDeclaration& column : view.page->columns)
             if (column.shownAs)
                 column.shownAs->Load(*this);
     }

@@ -32,7 +32,7 @@ struct Page {
     const char* clearButton;
     const char* closeButton;
     const char* list;
-    std::vector<rsimform::ColumnSpec> columns;
+    std::vector<rsimform::ColumnDeclaration> columns;
     rsimform::Operations query; // query only
     const char* waitText;
     const char* failureFormat; // message and hint of the error

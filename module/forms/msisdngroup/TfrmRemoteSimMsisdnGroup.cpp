@@ -11,12 +11,12 @@ constexpr int kRegion = 57;
 
 // Group, region and province are the key: modify sends them from the clicked row with the
 // edited name, delete sends only them.
-MaintenanceSpec GroupSpec()
+MaintenanceDeclaration GroupDeclaration()
 {
-    MaintenanceSpec spec;
-    spec.caption = "远程写卡号群维护";
-    spec.rights = rsimcatalog::TableOf<Group>().rights;
-    spec.criteria = {
+    MaintenanceDeclaration declaration;
+    declaration.caption = "远程写卡号群维护";
+    declaration.rights = rsimcatalog::TableOf<Group>().rights;
+    declaration.criteria = {
         {"ckbQryMsisdnGroup",
          "号　　群：",
          {{"edtQryMsisdnGroup", TextEdit(7), Group::idx_MSISDN_GROUP, "请输入查询条件[号群]!"}}},
@@ -37,7 +37,7 @@ MaintenanceSpec GroupSpec()
            .member = Group::idx_PROVINCE_CODE,
            .reset = Reset::FirstItem}}},
     };
-    spec.fields = {
+    declaration.fields = {
         {"号　　群：", "edtMsisdnGroup", TextEdit(7), Group::idx_MSISDN_GROUP, "请输入[号群]!",
          true},
         {"号群名称：", "edtMsisdnName", TextEdit(20), Group::idx_MSISDN_NAME, "请输入[号群名称]!"},
@@ -56,17 +56,17 @@ MaintenanceSpec GroupSpec()
          true,
          Reset::FirstItem},
     };
-    spec.columns = {
+    declaration.columns = {
         {"号群", 100, Group::idx_MSISDN_GROUP},
         {"号群名称", 100, Group::idx_MSISDN_NAME},
         {"地市", 100, Group::idx_REGION_CODE, CodeListCombo(kRegion)},
         {"省份", 100, Group::idx_PROVINCE_CODE, ProvinceCombo()},
     };
-    spec.operations = TableOperations<Group>();
-    spec.texts.addOk = "提示：新增信息成功!";
-    spec.modifyKeepsKey = true;
-    spec.deleteSends = DeleteSends::ClickedKey;
-    return spec;
+    declaration.operations = TableOperations<Group>();
+    declaration.texts.addOk = "提示：新增信息成功!";
+    declaration.modifyKeepsKey = true;
+    declaration.deleteSends = DeleteSends::ClickedKey;
+    return declaration;
 }
 
 // The window of its table's function code.
@@ -76,7 +76,7 @@ const rsimform::FormRegistration<TfrmRemoteSimMsisdnGroup>
 } // namespace
 
 TfrmRemoteSimMsisdnGroup::TfrmRemoteSimMsisdnGroup(QWidget* owner)
-    : TfrmMaintenance(owner, GroupSpec())
+    : TfrmMaintenance(owner, GroupDeclaration())
 {}
 
 void TfrmRemoteSimMsisdnGroup::btnClearBaseClick()

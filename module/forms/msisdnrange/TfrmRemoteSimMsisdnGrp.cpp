@@ -14,12 +14,12 @@ constexpr int kRegion = 57;
 // over the last (the criteria range has no such copy). Modify sends the clicked row's group,
 // region and province with the edited range; delete sends the edit area. The labels read
 // "MISIDN" as the window always has.
-MaintenanceSpec MsisdnRangeSpec()
+MaintenanceDeclaration MsisdnRangeDeclaration()
 {
-    MaintenanceSpec spec;
-    spec.caption = "远程写卡号群与号段关系维护";
-    spec.rights = rsimcatalog::TableOf<Range>().rights;
-    spec.criteria = {
+    MaintenanceDeclaration declaration;
+    declaration.caption = "远程写卡号群与号段关系维护";
+    declaration.rights = rsimcatalog::TableOf<Range>().rights;
+    declaration.criteria = {
         {"ckbQryMsisdnGrp",
          "号　　    群：",
          {{"edtQryMsisdnGrp", TextEdit(7), Range::idx_MSISDN_GROUP, "请输入查询条件[号群]!"}}},
@@ -45,7 +45,7 @@ MaintenanceSpec MsisdnRangeSpec()
                       .reset = Reset::FirstItem}},
          .onClear = OnClear::Keep},
     };
-    spec.fields = {
+    declaration.fields = {
         {"号        群：", "edtMsisdn", TextEdit(7), Range::idx_MSISDN_GROUP, "请输入[号群]!",
          true},
         {"地   市：",
@@ -71,16 +71,16 @@ MaintenanceSpec MsisdnRangeSpec()
         {"结束MISIDN号：", "edtMsisdnLast", NumberEdit(11), Range::idx_LAST_MSISDN,
          "请输入[结束MSISDN号]!"},
     };
-    spec.columns = {
+    declaration.columns = {
         {"号群", 100, Range::idx_MSISDN_GROUP},
         {"地市", 100, Range::idx_REGION_CODE, CodeListCombo(kRegion)},
         {"省份", 100, Range::idx_PROVINCE_CODE, ProvinceCombo()},
         {"开始MISIDN号", 130, Range::idx_FIRST_MSISDN},
         {"结束MISIDN号", 130, Range::idx_LAST_MSISDN},
     };
-    spec.operations = TableOperations<Range>();
-    spec.modifyKeepsKey = true;
-    return spec;
+    declaration.operations = TableOperations<Range>();
+    declaration.modifyKeepsKey = true;
+    return declaration;
 }
 
 // The window of its table's function code.
@@ -90,5 +90,5 @@ const rsimform::FormRegistration<TfrmRemoteSimMsisdnGrp>
 } // namespace
 
 TfrmRemoteSimMsisdnGrp::TfrmRemoteSimMsisdnGrp(QWidget* owner)
-    : TfrmMaintenance(owner, MsisdnRangeSpec())
+    : TfrmMaintenance(owner, MsisdnRangeDeclaration())
 {}

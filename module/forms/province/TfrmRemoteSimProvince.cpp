@@ -9,12 +9,12 @@ TfrmRemoteSimProvince* frmRemoteSimProvince = nullptr;
 
 namespace {
 
-MaintenanceSpec ProvinceSpec()
+MaintenanceDeclaration ProvinceDeclaration()
 {
-    MaintenanceSpec spec;
-    spec.caption = "远程写卡省份代码维护";
-    spec.rights = rsimcatalog::TableOf<Province>().rights;
-    spec.criteria = {
+    MaintenanceDeclaration declaration;
+    declaration.caption = "远程写卡省份代码维护";
+    declaration.rights = rsimcatalog::TableOf<Province>().rights;
+    declaration.criteria = {
         {"ckbQryProvinceCode",
          "省份代码 ：",
          {{"edtQryProvinceCode", TextEdit(4), Province::idx_PROVINCE_CODE,
@@ -24,19 +24,19 @@ MaintenanceSpec ProvinceSpec()
          {{"edtQryProvinceName", TextEdit(20), Province::idx_PROVINCE_NAME,
            "请输入查询条件[省份名称]!"}}},
     };
-    spec.fields = {
+    declaration.fields = {
         {"省份代码：", "edtProvinceCode", TextEdit(4), Province::idx_PROVINCE_CODE,
          "请输入[省份代码]!", true},
         {"省份名称：", "edtProvinceName", TextEdit(20), Province::idx_PROVINCE_NAME,
          "请输入[省份名称]!"},
     };
-    spec.columns = {
+    declaration.columns = {
         {"省份代码", 100, Province::idx_PROVINCE_CODE},
         {"省份名称", 100, Province::idx_PROVINCE_NAME},
     };
-    spec.starsRequired = true;
-    spec.operations = TableOperations<Province>();
-    return spec;
+    declaration.starsRequired = true;
+    declaration.operations = TableOperations<Province>();
+    return declaration;
 }
 
 // The window of its table's function code.
@@ -46,5 +46,5 @@ const rsimform::FormRegistration<TfrmRemoteSimProvince>
 } // namespace
 
 TfrmRemoteSimProvince::TfrmRemoteSimProvince(QWidget* owner)
-    : TfrmMaintenance(owner, ProvinceSpec())
+    : TfrmMaintenance(owner, ProvinceDeclaration())
 {}

@@ -11,12 +11,12 @@ constexpr int kKiEncrypted = 837;
 
 // Clear leaves the KI criterion as it is: ticked in the layout, every query sends IS_KI until
 // the user unticks it. The vendor messages name the card type, as the window always has.
-MaintenanceSpec VendorSpec()
+MaintenanceDeclaration VendorDeclaration()
 {
-    MaintenanceSpec spec;
-    spec.caption = "远程写卡卡商维护";
-    spec.rights = rsimcatalog::TableOf<Vendor>().rights;
-    spec.criteria = {
+    MaintenanceDeclaration declaration;
+    declaration.caption = "远程写卡卡商维护";
+    declaration.rights = rsimcatalog::TableOf<Vendor>().rights;
+    declaration.criteria = {
         {"ckbQryVendorCode",
          "卡商代码：",
          {{"edtQryVendorCode", TextEdit(4), Vendor::idx_VENDOR_CODE,
@@ -30,20 +30,20 @@ MaintenanceSpec VendorSpec()
          .editors = {{"cmbQryIsKI", CodeListCombo(kKiEncrypted), Vendor::idx_IS_KI}},
          .onClear = OnClear::Keep},
     };
-    spec.fields = {
+    declaration.fields = {
         {"卡商代码：", "edtVendorCode", TextEdit(4), Vendor::idx_VENDOR_CODE, "请输入[卡类型代码]!",
          true},
         {"卡商名称：", "edtVendorName", TextEdit(20), Vendor::idx_VENDOR_NAME,
          "请输入[卡类型名称]!"},
         {"是否IK加密：", "cmbEditIsKI", CodeListCombo(kKiEncrypted), Vendor::idx_IS_KI},
     };
-    spec.columns = {
+    declaration.columns = {
         {"卡商代码", 100, Vendor::idx_VENDOR_CODE},
         {"卡商名称", 100, Vendor::idx_VENDOR_NAME},
         {"是否KI加密", 100, Vendor::idx_IS_KI, CodeListCombo(kKiEncrypted)},
     };
-    spec.operations = TableOperations<Vendor>();
-    return spec;
+    declaration.operations = TableOperations<Vendor>();
+    return declaration;
 }
 
 // The window of its table's function code.
@@ -52,5 +52,6 @@ const rsimform::FormRegistration<TfrmRemoteSimVendor>
 
 } // namespace
 
-TfrmRemoteSimVendor::TfrmRemoteSimVendor(QWidget* owner) : TfrmMaintenance(owner, VendorSpec())
+TfrmRemoteSimVendor::TfrmRemoteSimVendor(QWidget* owner)
+    : TfrmMaintenance(owner, VendorDeclaration())
 {}

@@ -13,13 +13,13 @@ namespace {
 constexpr const char* kFtpParameter = "GuiWriteCardFTP";
 constexpr qint64 kLargestUpload = 0xFFFFFFFFLL; // the transfer counts 32 bits
 
-RegistrySpec VendorDllSpec()
+RegistryDeclaration VendorDllDeclaration()
 {
-    RegistrySpec spec;
-    spec.caption = "远程写卡卡商/卡类型/写卡组件维护";
-    spec.rights = rsimcatalog::TableOf<VendorDll>().rights;
-    spec.serviceLists = {&Vendors(), &CardTypes(), &Provinces()};
-    spec.criteria = {
+    RegistryDeclaration declaration;
+    declaration.caption = "远程写卡卡商/卡类型/写卡组件维护";
+    declaration.rights = rsimcatalog::TableOf<VendorDll>().rights;
+    declaration.serviceLists = {&Vendors(), &CardTypes(), &Provinces()};
+    declaration.criteria = {
         {"chkVendor", "SIM卡商 ：", "cmbVendor", ServiceCombo(Vendors()),
          VendorDll::idx_VENDOR_CODE, "请选择[SIM卡商]!", true},
         {"chkCardType", "卡 类 型：", "cmbCardType", ServiceCombo(CardTypes()),
@@ -33,7 +33,7 @@ RegistrySpec VendorDllSpec()
         {"chkProvince", "省      份：", "cmbProvince", ProvinceCombo(),
          VendorDll::idx_PROVINCE_CODE, "请选择[省份]!", true},
     };
-    spec.fields = {
+    declaration.fields = {
         {"SIM卡商 ：", "cmb_Vendor", ServiceCombo(Vendors()), VendorDll::idx_VENDOR_CODE, true},
         {"卡 类 型：", "cmbCard_Type", ServiceCombo(CardTypes()), VendorDll::idx_CARD_TYPE, true},
         {"组件文件名：", "edDLL_Name", TextEdit(64), VendorDll::idx_DLL_NAME, true},
@@ -43,14 +43,14 @@ RegistrySpec VendorDllSpec()
         {"省      份：", "cmb_Province", ProvinceCombo(), VendorDll::idx_PROVINCE_CODE, true, true,
          true},
     };
-    spec.checks = {
+    declaration.checks = {
         {"cmb_Vendor", "[SIM卡商]不能为空，请选择!"},
         {"cmbCard_Type", "[卡类型]不能为空，请选择!"},
         {"edReg_Code", "[鉴权密钥]不能为空，请输入!"},
         {"edDLL_Name", "[组件文件名]不能为空，请输入!"},
         {"ed_Version", "[版本号]不能为空，请输入!"},
     };
-    spec.columns = {
+    declaration.columns = {
         {"SIM卡商", 100, VendorDll::idx_VENDOR_CODE, ServiceCombo(Vendors())},
         {"卡类型", 100, VendorDll::idx_CARD_TYPE, ServiceCombo(CardTypes())},
         {"鉴权密钥", 100, VendorDll::idx_REG_CODE},
@@ -58,11 +58,11 @@ RegistrySpec VendorDllSpec()
         {"版本号", 100, VendorDll::idx_VERSION_ID},
         {"省份", 100, VendorDll::idx_PROVINCE_CODE, ProvinceCombo()},
     };
-    spec.modifyRefreshes = {2, 4, 5};
-    spec.operations = TableOperations<VendorDll>();
-    spec.texts.addOk = "提示：新增信息成功!请点击“上传”按钮上传组件到服务器!";
-    spec.texts.modifyFailed = "异常：调用SIM卡业务申请信息修改接口失败\n[%s]\n[%s]!";
-    return spec;
+    declaration.modifyRefreshes = {2, 4, 5};
+    declaration.operations = TableOperations<VendorDll>();
+    declaration.texts.addOk = "提示：新增信息成功!请点击“上传”按钮上传组件到服务器!";
+    declaration.texts.modifyFailed = "异常：调用SIM卡业务申请信息修改接口失败\n[%s]\n[%s]!";
+    return declaration;
 }
 
 // "description|patterns|…" as Qt's "description (patterns);;…".
@@ -98,7 +98,7 @@ QString TOpenDialog::Execute() const
 }
 
 TfrmFactoryCardTypeModule::TfrmFactoryCardTypeModule(QWidget* owner)
-    : TfrmRegistry(owner, VendorDllSpec())
+    : TfrmRegistry(owner, VendorDllDeclaration())
 {
     btnFtp = NewButton(btnClear->parentWidget(), "btnFtp", "上传", [this] { btnFtpClick(); });
     bottomBar_->insertWidget(bottomBar_->indexOf(btnClear), btnFtp);

@@ -2,20 +2,18 @@
 
 #include <QRegularExpression>
 
-namespace {
-
-bool wouldRun(const QString& text)
+QString SpreadsheetSafe(const QString& text)
 {
     static const QRegularExpression number(QStringLiteral("^[+-]?[0-9]+(\\.[0-9]+)?$"));
     static const QString triggers = QStringLiteral("=+-@\t\r");
-    return !text.isEmpty() && triggers.contains(text.front()) && !number.match(text).hasMatch();
+    const bool wouldRun =
+        !text.isEmpty() && triggers.contains(text.front()) && !number.match(text).hasMatch();
+    return wouldRun ? u'\'' + text : text;
 }
-
-} // namespace
 
 void AppendCsvField(QString& line, const QString& text)
 {
-    const QString shown = wouldRun(text) ? u'\'' + text : text;
+    const QString shown = SpreadsheetSafe(text);
     if (!shown.contains(u',') && !shown.contains(u'"') && !shown.contains(u'\n') &&
         !shown.contains(u'\r')) {
         line += shown;
@@ -28,7 +26,7 @@ void AppendCsvField(QString& line, const QString& text)
 
 QString TsvField(const QString& text)
 {
-    QString field = text;
+    QString field = SpreadsheetSafe(text);
     field.replace(u'\t', u' ').replace(u'\r', u' ').replace(u'\n', u' ');
     return field;
 }

@@ -91,9 +91,9 @@ TEST_F(ControlKinds, AFillAsksAColumnsKindOnceForEachValue)
 {
     const auto counting = std::make_shared<CountingKind>();
     const auto other = std::make_shared<CountingKind>();
-    const ColumnSpec status{"状态", 100, Card::idx_STS, counting};
-    const ColumnSpec sameValueOtherKind{"状态", 100, Card::idx_STS, other};
-    const ColumnSpec plain{"名称", 100, Card::idx_CARD_NAME};
+    const ColumnDeclaration status{"状态", 100, Card::idx_STS, counting};
+    const ColumnDeclaration sameValueOtherKind{"状态", 100, Card::idx_STS, other};
+    const ColumnDeclaration plain{"名称", 100, Card::idx_CARD_NAME};
     ListCells shown(lists_);
     QStringList cells;
     for (std::int16_t sts : {1, 2, 1, 1, 2, 3}) {

@@ -222,7 +222,7 @@ TEST_F(ListView, ABatchSendsOneResetInsteadOfARowSignalEach)
     EXPECT_EQ(inserted.count(), 1);
 }
 
-TEST_F(ListView, CtrlCCopiesSelectedRowsAsShownWithHeaderAndNoZeroWidthColumn)
+TEST_F(ListView, CtrlCCopiesSelectedRowsAsShownWithHeaderNoZeroWidthColumnAndNoFormula)
 {
     clickHeader(0); // shown: 1 2 0 3
     clickShown(0);
@@ -237,6 +237,12 @@ TEST_F(ListView, CtrlCCopiesSelectedRowsAsShownWithHeaderAndNoZeroWidthColumn)
     list_.setSelectedRow(3);
     EXPECT_EQ(list_.selectedRowsText(), "IMSI号\t名称\t数量\n460000000000004\t广州 天河\t100\n")
         << "a line break inside a cell would split the row";
+
+    list_.addRow("=HYPERLINK(\"http://x\")", {"@SUM(A1)", "-12"});
+    list_.setSelectedRow(4);
+    EXPECT_EQ(list_.selectedRowsText(),
+              "IMSI号\t名称\t数量\n'=HYPERLINK(\"http://x\")\t'@SUM(A1)\t-12\n")
+        << "a formula is pasted as its text, a number as the number";
 }
 
 // What Python's csv module reads from the file (as a spreadsheet would), as JSON rows.

@@ -1,7 +1,9 @@
 // The access audit's compact key lists, and where its rows go on SQLite: a file of its own, into
 // which the reads audited one row per record by an older version are moved, and whose log is
-// copied into it while the service runs, and starts over however busy the service is.
+// copied into it while the service runs, and starts over however busy the service is. On both
+// backends: logins told to wait summed up, and rows past the retention purged.
 #include "access_audit.h"
+#include "backend_fixture.h"
 #include "rsimd_process.h"
 #include "schema.h"
 
@@ -75,7 +77,8 @@ TEST(AccessAudit, OnSqliteReadsAuditedPerRecordMoveToTheAuditFileWhichTakesItsLo
                            "LOGIN_NAME = 'viewer' AND SOURCE = '127.0.0.2'"),
               1);
 
-    rsim::AccessAudit again(address, *db, 64); // its log starts over past 64 frames
+    rsim::AccessAudit again(address, *db, std::chrono::days(400),
+                            64); // log restarts past 64 frames
     EXPECT_EQ(count(*file, "SELECT COUNT(*) FROM sys_access_audit"), 3) << "moved once";
     const std::filesystem::path path = rsim::AccessAudit::auditFileOf(address);
     const auto size = std::filesystem::file_size(path);
@@ -102,5 +105,47 @@ TEST(AccessAudit, OnSqliteReadsAuditedPerRecordMoveToTheAuditFileWhichTakesItsLo
         again.record(*db, read);
     EXPECT_NE(salt(), first) << "the log starts over under a stream of answers";
 }
+
+class AccessAuditRows : public testsupport::DatabaseTest {};
+
+// A client that keeps sending a login told to wait leaves one row per name and source a window,
+// with the number of attempts, written once the window ends (or the service stops).
+TEST_P(AccessAuditRows, LoginsToldToWaitAreSummedUpAndRowsPastTheRetentionPurged)
+{
+    rsim::db::migrate(*db_, rsim::db::schemaMigrations());
+    rsim::AccessAudit audit(database_->address(), *db_, std::chrono::days(30));
+    const std::string file = rsim::AccessAudit::auditFileOf(database_->address());
+    const auto rows = file.empty() ? open() : rsim::db::connect("sqlite:" + file);
+    const auto summary = [&] {
+        std::vector<std::string> found;
+        rows->query("SELECT LOGIN_NAME, SOURCE, EVENT, ATTEMPTS FROM sys_access_audit ORDER BY 2",
+                    {}, [&](const rsim::db::Row& row) {
+                        found.push_back(rsim::db::asText(row[0]) + " " + rsim::db::asText(row[1]) +
+                                        " " + rsim::db::asText(row[2]) + " " +
+                                        rsim::db::asText(row[3]));
+                    });
+        return found;
+    };
+    using Rows = std::vector<std::string>;
+    const std::time_t start = std::time(nullptr);
+    for (int i = 0; i < 1000; ++i)
+        audit.throttled(*db_, "admin", "127.0.0.2", start + i % 30);
+    audit.throttled(*db_, "admin", "::1", start + 30);
+    audit.purge(*db_, start + 59);
+    EXPECT_EQ(summary(), Rows{}) << "the window is not over";
+    audit.purge(*db_, start + 60);
+    EXPECT_EQ(summary(), Rows{"admin 127.0.0.2 login throttled 1000"});
+    audit.purge(*db_, start + 61, true);
+    EXPECT_EQ(summary(),
+              (Rows{"admin 127.0.0.2 login throttled 1000", "admin ::1 login throttled 1"}))
+        << "the service stops";
+
+    rows->exec("UPDATE sys_access_audit SET AUDIT_TIME = ? WHERE SOURCE = '::1'",
+               {rsim::auditTime(start - 31 * 86400)});
+    audit.purge(*db_, start + 62);
+    EXPECT_EQ(summary(), Rows{"admin 127.0.0.2 login throttled 1000"});
+}
+
+RSIM_ON_EVERY_BACKEND(AccessAuditRows);
 
 } // namespace

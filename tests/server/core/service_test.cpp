@@ -254,6 +254,10 @@ TEST_P(Service, AWriteSentAgainWithItsRequestIdIsAnsweredAsTheFirstAndAppliedOnc
     const std::string first = send(adding(provinces({{"81", "一"}})), "write-1");
     EXPECT_EQ(first.rfind("200 ", 0), 0U) << first;
     EXPECT_EQ(send(adding(provinces({{"81", "一"}})), "write-1"), first);
+    const std::string reused = send(adding(provinces({{"84", "四"}})), "write-1");
+    EXPECT_EQ(reused.rfind("409 ", 0), 0U) << reused;
+    EXPECT_NE(reused.find("请求编号已用于另一个请求"), std::string::npos) << reused;
+    EXPECT_EQ(count("SELECT COUNT(*) FROM rsim_province WHERE PROVINCE_CODE = '84'"), 0);
     EXPECT_EQ(count(stored, {std::string("%PROVINCE_CODE=81")}), 1);
     EXPECT_NE(send(adding(provinces({{"81", "一"}})), "write-2").find("PROVINCE_CODE=81"),
               std::string::npos)
@@ -481,6 +485,35 @@ TEST_P(DatabaseOutage, ACallOnAStoppedOrWaitingServerIsAbandonedAtTheDeadline)
     EXPECT_EQ(first.status, 200) << first.text();
     EXPECT_EQ(addProvince("84", "locked-1").body, first.body);
     EXPECT_EQ(count("SELECT COUNT(*) FROM rsim_province WHERE PROVINCE_CODE = '84'"), 1);
+}
+
+// Writes that find the storage full are refused 507, reads go on, and health and the metrics
+// show it until a write is stored again.
+TEST_P(DatabaseOutage, AFullStorageRefusesWritesWith507WhileReadsGoOn)
+{
+    const auto scraped = [&] {
+        const std::string text = rawhttp::exchange(server_->port(), rawhttp::get("/metrics")).body;
+        const std::size_t at = text.find("\nrsimd_storage_full ");
+        return at == std::string::npos ? "none" : text.substr(at + 20, 1);
+    };
+    database()->exec(
+        "CREATE FUNCTION no_space() RETURNS trigger AS $$ BEGIN RAISE EXCEPTION "
+        "'could not extend file' USING ERRCODE = 'disk_full'; END $$ LANGUAGE plpgsql");
+    database()->exec("CREATE TRIGGER no_space BEFORE INSERT ON rsim_province FOR EACH ROW "
+                     "EXECUTE FUNCTION no_space()");
+    const auto refused = addProvince("85", "full-1");
+    EXPECT_EQ(refused.status, 507);
+    EXPECT_EQ(refused.message(), "数据库存储空间已满，本次写入未保存");
+    EXPECT_EQ(health().document().value("status", ""), "storage full");
+    EXPECT_EQ(scraped(), "1");
+    SResRemoteProvCodeList found;
+    EXPECT_EQ(remote_.qry_provinceCode(SResRemoteProvCode(), found, error_, nullptr), 0)
+        << error_.message;
+
+    database()->exec("DROP TRIGGER no_space ON rsim_province");
+    EXPECT_EQ(addProvince("85", "full-1").status, 200) << "the refused write was not kept";
+    EXPECT_EQ(health().document().value("status", ""), "ok");
+    EXPECT_EQ(scraped(), "0");
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, DatabaseOutage, ::testing::Values(Backend::Postgres),

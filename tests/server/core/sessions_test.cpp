@@ -167,10 +167,18 @@ TEST_P(Sessions, SessionsSlideWithinTheirIdleTimeAndAreRefusedPastEitherExpiryOr
     EXPECT_EQ(query(viewer), expired);
 }
 
+// A name no operator could have is refused before anything is stored, and one that no operator
+// has counts against its source alone.
 TEST_P(Sessions, LogoutEndsTheSessionAndLoginsAndLogoutsAreAudited)
 {
+    for (const std::string& name : {std::string(4000, 'a'), std::string("admin' --")})
+        EXPECT_EQ(loginAnswer("127.0.0.2", name, "wrong").status, 400) << name.substr(0, 10);
     EXPECT_EQ(login("127.0.0.2", "viewer", "wrong"), kWrong);
     EXPECT_EQ(login("127.0.0.2", "nobody", "wrong"), kWrong);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM sys_login_failure WHERE LOGIN_NAME = 'nobody'"), 0);
+    EXPECT_EQ(count("SELECT FAILURES FROM sys_login_failure WHERE LOGIN_NAME = '' AND "
+                    "SOURCE = '127.0.0.2'"),
+              2);
     const std::string token = session("viewer", "viewer123");
     EXPECT_EQ(postFrom("127.0.0.3", server_->port(), "/v1/logout", "{}", token), "");
     EXPECT_EQ(query(token), "会话无效或已过期，请重新登录");

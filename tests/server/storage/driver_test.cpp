@@ -226,6 +226,26 @@ TEST_P(Driver, RefusesMisuseAndNamesViolationsByTheirKind)
     EXPECT_EQ(number("SELECT COUNT(*) FROM pet"), 1);
 }
 
+// SQLite past its largest size, PostgreSQL's disk_full (as its server raises it when a file
+// cannot grow).
+TEST_P(Driver, NamesAFullStorageByItsKind)
+{
+    if (GetParam() == testsupport::Backend::Sqlite) {
+        db_->exec("PRAGMA max_page_count = " + std::to_string(number("PRAGMA page_count")));
+        EXPECT_EQ(failure([&] {
+                      db_->exec("INSERT INTO item (id, name) VALUES (1, ?)",
+                                {std::string(100000, 'x')});
+                  }),
+                  Error::Kind::Full);
+    } else {
+        EXPECT_EQ(failure([&] {
+                      db_->exec("DO $$ BEGIN RAISE EXCEPTION 'no space left on device' USING "
+                                "ERRCODE = 'disk_full'; END $$");
+                  }),
+                  Error::Kind::Full);
+    }
+}
+
 TEST_P(Driver, InsertsManyRowsExactlyAsGiven)
 {
     db_->exec("CREATE TABLE card (IMSI TEXT PRIMARY KEY, SEQ BIGINT NOT NULL, NOTE TEXT)");
