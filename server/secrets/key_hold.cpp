@@ -23,17 +23,7 @@ std::string refusal(KeyHold::Kind kind)
 
 KeyHold::KeyHold(Kind kind, const std::string& database, const std::string& keyFile)
 {
-    if (database.starts_with("postgresql://") || database.starts_with("postgres://")) {
-        connection_ = db::connect(database);
-        const std::string lock =
-            kind == Kind::Serving ? "pg_try_advisory_lock_shared" : "pg_try_advisory_lock";
-        if (db::asInt(connection_->scalar("SELECT CASE WHEN " + lock +
-                                          "(hashtext('rsim keys ' || current_schema())) THEN 1 "
-                                          "ELSE 0 END")) != 1)
-            throw SecretError(refusal(kind));
-        return;
-    }
-    if (database == "sqlite::memory:")
+    if (!database.starts_with("sqlite:") || database == "sqlite::memory:")
         return;
     fd_ = ::open(keyFile.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd_ < 0)

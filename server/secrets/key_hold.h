@@ -1,12 +1,10 @@
-// Who uses a database's keys. Every serving rsimd holds them, shared, for its life; rekey takes
-// them alone, so that it never runs beside a service that would go on sealing under a key it
-// retires. With SQLite the hold is a lock on the key file; with PostgreSQL, whose replicas each
-// have a copy of the key file, an advisory lock of the database held by a connection of its own.
+// Who uses a database's keys. Every serving rsimd of an SQLite database holds them, shared, for
+// its life; rekey takes them alone, so that it never runs beside a service that would go on
+// sealing under a key it retires. The hold is a lock on the key file. A PostgreSQL database has
+// replicas on other hosts, each with its own copy of the key file, and is not held: its services
+// are stopped before a rekey.
 #pragma once
 
-#include "driver.h"
-
-#include <memory>
 #include <string>
 
 namespace rsim::secrets {
@@ -24,7 +22,6 @@ public:
 
 private:
     int fd_ = -1;
-    std::unique_ptr<db::Driver> connection_;
 };
 
 } // namespace rsim::secrets
