@@ -42,8 +42,10 @@ name: n$n
 restapi:
   listen: 127.0.0.1:$api
   connect_address: 127.0.0.1:$api
-etcd3:
-  hosts: 127.0.0.1:$etcd
+# etcd's v2 API: Patroni 3.0.2's etcd3 client may overwrite, with a lease it makes anew, the
+# leader key that another node took while this one was frozen (fixed in Patroni 3.0.3).
+etcd:
+  host: 127.0.0.1:$etcd
 bootstrap:
   dcs:
     ttl: 10
@@ -119,7 +121,7 @@ start_cluster() {
   setsid etcd --name e1 --data-dir "$dir/etcd" \
     --listen-client-urls "http://127.0.0.1:$etcd" --advertise-client-urls "http://127.0.0.1:$etcd" \
     --listen-peer-urls "http://127.0.0.1:$peer" --initial-advertise-peer-urls "http://127.0.0.1:$peer" \
-    --initial-cluster "e1=http://127.0.0.1:$peer" >"$dir/etcd.log" 2>&1 </dev/null &
+    --initial-cluster "e1=http://127.0.0.1:$peer" --enable-v2=true >"$dir/etcd.log" 2>&1 </dev/null &
   echo $! >"$dir/etcd.pid"
   if [ -n "$watched" ]; then
     setsid bash -c "while kill -0 $watched 2>/dev/null; do sleep 1; done; bash '$(realpath "$0")' stop '$dir'" \

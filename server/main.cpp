@@ -7,6 +7,7 @@
 #include "options.h"
 #include "schema.h"
 #include "service.h"
+#include "service_routes.h"
 #include "startup.h"
 #include "sysmgnt.h"
 
@@ -33,33 +34,16 @@ void requestStop(int)
     stopRequested = 1;
 }
 
-// Stops the server once a stop was asked for.
-std::thread stopWatcher(rsim::http::Server& server, const std::atomic<bool>& finished)
+// Stops the servers once a stop was asked for.
+std::thread stopWatcher(std::vector<rsim::http::Server*> servers, const std::atomic<bool>& finished)
 {
-    return std::thread([&server, &finished] {
+    return std::thread([servers, &finished] {
         while (!finished && !stopRequested)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         sd_notify(0, "STOPPING=1");
-        server.stop();
+        for (auto* server : servers)
+            server->stop();
     });
-}
-
-rsim::http::Reply reply(rsim::Answer a)
-{
-    return {a.status, std::move(a.body), "application/json", a.retryAfter};
-}
-
-// "<interface>/<code>" after the prefix, or nothing.
-std::optional<std::pair<std::string, std::string>> operationPath(const std::string& target,
-                                                                 const std::string& prefix)
-{
-    if (target.rfind(prefix, 0) != 0)
-        return std::nullopt;
-    const std::string path = target.substr(prefix.size());
-    const std::size_t slash = path.find('/');
-    if (slash == std::string::npos || path.find('/', slash + 1) != std::string::npos)
-        return std::nullopt;
-    return std::make_pair(path.substr(0, slash), path.substr(slash + 1));
 }
 
 // The database's schema version on a pooled connection, when one is free before the deadline
@@ -86,8 +70,8 @@ rsim::http::Reply health(rsim::metrics::HealthProbe& probe, const rsim::Service&
     return {503, rsim::http::faultBody(503, "数据库没有及时应答", "详情见服务日志")};
 }
 
-// GET /metrics: the Prometheus text, to loopback and the allowed peers only; anyone else is
-// refused before anything is read.
+// GET /metrics on the metrics address: the Prometheus text, to loopback and the allowed peers
+// only; anyone else is refused before anything is read.
 rsim::http::Reply metricsText(const rsim::http::RequestHead& head,
                               const rsim::http::AddressList& allowed, rsim::DriverPool& pool,
                               const rsim::http::Server& server, const rsim::Service& service)
@@ -105,99 +89,58 @@ rsim::http::Reply metricsText(const rsim::http::RequestHead& head,
     return {200, rsim::metrics::text(gauges), "text/plain; version=0.0.4; charset=utf-8"};
 }
 
-// The routes, each with its method and what it needs before its body is read.
-class Routes {
+// The server of /metrics on an address of its own, for the main server's metrics; started
+// serving on a thread of its own.
+class MetricsServer {
 public:
-    Routes(rsim::Service& service, std::size_t maxBody) : service_(service), maxBody_(maxBody) {}
-
-    rsim::http::Admission admit(const rsim::http::RequestHead& head) const
+    MetricsServer(const rsimd::Options& options, rsim::DriverPool& pool,
+                  const rsim::http::Server& main, const rsim::Service& service)
+        : allowed_(allowedPeers(options.metricsAllowed)),
+          server_(limits(), 1, routes(pool, main, service))
     {
-        const auto known = route(head.target);
-        if (!known)
-            return {rsim::http::Reply{404, rsim::http::faultBody(404, "没有这个地址", kAddresses)},
-                    0};
-        if (head.method != known->method)
-            return {rsim::http::Reply{
-                        405, rsim::http::faultBody(405, "请求方法不对", "请用 " + known->method)},
-                    0};
-        if (!known->operation)
-            return {std::nullopt, kSmallBody};
-        const auto started = Clock::now();
-        const std::string& code = known->operation->second;
-        auto admitted = service_.admit(known->operation->first, code, head.session);
-        if (admitted.refusal)
-            return {answered(admitted.refusal->status == 404 ? "unknown" : code, head,
-                             std::move(*admitted.refusal), started),
-                    0};
-        return {std::nullopt, maxBody_, admitted.owner};
+        const auto [host, port] = rsimd::hostAndPort(options.metricsListen, "--metrics-listen");
+        const int bound = server_.listen(host, port);
+        std::cout << "rsimd metrics on http://" << host << ":" << bound << std::endl;
+        thread_ = std::thread([this] { server_.run(); });
     }
-
-    rsim::http::Reply handle(const rsim::http::Request& request) const
+    ~MetricsServer()
     {
-        const rsim::http::RequestHead& head = request.head;
-        const auto known = route(head.target);
-        if (head.target == "/v1/ping")
-            return {200, R"({"result":0})"};
-        const auto started = Clock::now();
-        if (head.target == "/v1/login") {
-            auto answer = service_.login(request.body.text(), head.source);
-            if (answer.result > 0 && answer.status == 200) // not one that was told to wait
-                rsim::metrics::loginFailed();
-            return answered("login", head, std::move(answer), started);
-        }
-        if (head.target == "/v1/logout")
-            return answered("logout", head, service_.logout(head.session, head.source), started);
-        const auto& [interfaceName, code] = *known->operation;
-        const rsim::BodySource body = [&request] { return request.body.open(); };
-        return answered(
-            code, head,
-            service_.call(
-                interfaceName, code, body,
-                {std::any_cast<rsim::SessionOwner>(request.found), head.requestId, head.source},
-                known->check ? rsim::Service::Mode::CheckOnly : rsim::Service::Mode::Store),
-            started);
+        server_.stop();
+        thread_.join();
     }
+    rsim::http::Server& server() { return server_; }
 
 private:
-    using Clock = std::chrono::steady_clock;
-
-    // Counts and logs a call's answer (operation: a known code, or a word of ours), and hands
-    // it to the server.
-    static rsim::http::Reply answered(std::string_view operation,
-                                      const rsim::http::RequestHead& head, rsim::Answer answer,
-                                      Clock::time_point started)
+    static std::vector<std::string> allowedPeers(const std::vector<std::string>& more)
     {
-        rsim::metrics::callEnded({head.requestId, answer.opId, operation, answer.status,
-                                  answer.result, Clock::now() - started, answer.rows});
-        return reply(std::move(answer));
+        std::vector<std::string> peers{"127.0.0.1", "::1"}; // this host always
+        peers.insert(peers.end(), more.begin(), more.end());
+        return peers;
+    }
+    static rsim::http::Limits limits()
+    {
+        rsim::http::Limits limits;
+        limits.maxBody = 0;
+        limits.maxConnections = 64;
+        limits.monitoringWorkers = 1;
+        return limits;
+    }
+    rsim::http::Routes routes(rsim::DriverPool& pool, const rsim::http::Server& main,
+                              const rsim::Service& service)
+    {
+        rsim::http::Routes routes("地址为 /metrics");
+        rsim::http::Route metrics{"GET", 0,
+                                  [this, &pool, &main, &service](const rsim::http::Request& r) {
+                                      return metricsText(r.head, allowed_, pool, main, service);
+                                  }};
+        metrics.monitoring = true;
+        routes.add("/metrics", std::move(metrics));
+        return routes;
     }
 
-    static constexpr std::size_t kSmallBody = 64 * 1024; // a login, or a body nobody reads
-    static constexpr const char* kAddresses =
-        "地址为 /v1/login、/v1/logout、/v1/ping、/v1/health、/v1/call/接口/操作 或 "
-        "/v1/check/接口/操作";
-
-    struct Route {
-        std::string method;
-        std::optional<std::pair<std::string, std::string>> operation;
-        bool check = false;
-    };
-
-    static std::optional<Route> route(const std::string& target)
-    {
-        if (target == "/v1/ping")
-            return Route{"GET", std::nullopt};
-        if (target == "/v1/login" || target == "/v1/logout")
-            return Route{"POST", std::nullopt};
-        if (auto call = operationPath(target, "/v1/call/"))
-            return Route{"POST", std::move(call)};
-        if (auto check = operationPath(target, "/v1/check/"))
-            return Route{"POST", std::move(check), true};
-        return std::nullopt;
-    }
-
-    rsim::Service& service_;
-    const std::size_t maxBody_;
+    const rsim::http::AddressList allowed_;
+    rsim::http::Server server_;
+    std::thread thread_;
 };
 
 } // namespace
@@ -242,22 +185,16 @@ int main(int argc, char** argv)
         rsim::metrics::HealthProbe probe(
             [pool](auto deadline) { return schemaVersion(*pool, deadline); },
             std::chrono::seconds(1));
-        const Routes routes(service, options.limits.maxBody);
-        rsim::http::Server server(
-            options.limits, static_cast<std::size_t>(options.threads),
-            [&routes](const rsim::http::RequestHead& head) { return routes.admit(head); },
-            [&routes](const rsim::http::Request& request) { return routes.handle(request); },
-            {options.tlsCertificate, options.tlsKey});
-        server.monitor("/v1/health",
-                       [&probe, &service](const auto&) { return health(probe, service); });
-        std::vector<std::string> metricsAllowed{"127.0.0.1", "::1"}; // this host always
-        metricsAllowed.insert(metricsAllowed.end(), options.metricsAllowed.begin(),
-                              options.metricsAllowed.end());
-        const rsim::http::AddressList metricsPeers(metricsAllowed);
-        if (options.metrics)
-            server.monitor("/metrics", [&](const auto& head) {
-                return metricsText(head, metricsPeers, *pool, server, service);
-            });
+        auto routes = rsimd::serviceRoutes(service, options.limits.maxBody);
+        rsim::http::Route healthRoute{
+            "GET", 0, [&probe, &service](const auto&) { return health(probe, service); }};
+        healthRoute.monitoring = true;
+        routes.add("/v1/health", std::move(healthRoute));
+        rsim::http::Server server(options.limits, static_cast<std::size_t>(options.threads),
+                                  std::move(routes), {options.tlsCertificate, options.tlsKey});
+        std::optional<MetricsServer> metricsServer;
+        if (options.metrics && !options.metricsListen.empty())
+            metricsServer.emplace(options, *pool, server, service);
         else
             rsim::metrics::disable();
         const int bound = server.listen(host, port);
@@ -268,7 +205,10 @@ int main(int argc, char** argv)
                              std::chrono::microseconds(watchdogMicroseconds) / 2),
                          [] { sd_notify(0, "WATCHDOG=1"); });
         std::atomic<bool> finished{false};
-        std::thread watcher = stopWatcher(server, finished);
+        std::vector<rsim::http::Server*> servers{&server};
+        if (metricsServer)
+            servers.push_back(&metricsServer->server());
+        std::thread watcher = stopWatcher(servers, finished);
         std::cout << "rsimd listening on " << (options.tlsCertificate.empty() ? "http" : "https")
                   << "://" << host << ":" << bound << " (" << rsim::db::redacted(options.database)
                   << ")" << std::endl;

@@ -22,7 +22,7 @@ constexpr const char* kUsage =
     "             [--trusted-proxy ADDR[,ADDR…]] [--spool-dir PATH] [--stop-timeout SECONDS]\n"
     "             [--max-rows N] [--session-idle-minutes N] [--session-max-hours N]\n"
     "             [--access-audit-days N] [--db-timeout SECONDS]\n"
-    "             [--metrics-allow ADDR[/BITS][,…] | --no-metrics]\n"
+    "             [--metrics-listen HOST:PORT [--metrics-allow ADDR[/BITS][,…]] | --no-metrics]\n"
     "       rsimd [--db …] --init-admin LOGIN\n"
     "       rsimd rekey --db ADDRESS [--key-file PATH]   (rsimd rekey --help)\n"
     "       rsimd backup --db sqlite:PATH --to FILE      (rsimd backup --help)\n";
@@ -65,6 +65,7 @@ constexpr const char* kUsage =
         << "  --trusted-proxy ADDR,…   proxies whose X-Forwarded-For names the client's address\n"
         << "  --spool-dir PATH         where request bodies over 64 KiB wait, unlinked (/tmp)\n"
         << "  --stop-timeout SECONDS   on SIGTERM, how long calls in progress may take (30)\n"
+        << "  --metrics-listen HOST:PORT  serve /metrics there, and only there (none: nowhere)\n"
         << "  --metrics-allow ADDR[/BITS],…  who may read /metrics besides 127.0.0.1 and ::1\n"
         << "  --no-metrics             count nothing and serve no /metrics\n"
         << "  --seed demo              add the demo data and operators\n"
@@ -181,6 +182,8 @@ Options parse(int argc, char** argv)
             options.limits.trustedProxies = addresses(option, value());
         else if (option == "--spool-dir")
             options.limits.spoolFolder = value();
+        else if (option == "--metrics-listen")
+            options.metricsListen = value();
         else if (option == "--metrics-allow")
             options.metricsAllowed = networks(option, value());
         else if (option == "--no-metrics")
@@ -203,15 +206,15 @@ Options parse(int argc, char** argv)
     return options;
 }
 
-std::pair<std::string, int> hostAndPort(const std::string& listen)
+std::pair<std::string, int> hostAndPort(const std::string& listen, const std::string& option)
 {
     const std::size_t colon = listen.rfind(':');
     if (colon == std::string::npos)
-        usage("--listen must be HOST:PORT, not '" + listen + "'");
+        usage(option + " must be HOST:PORT, not '" + listen + "'");
     char* end = nullptr;
     const long port = std::strtol(listen.c_str() + colon + 1, &end, 10);
     if (*end != '\0' || port < 0 || port > 65535)
-        usage("--listen has a bad port in '" + listen + "'");
+        usage(option + " has a bad port in '" + listen + "'");
     return {listen.substr(0, colon), static_cast<int>(port)};
 }
 

@@ -23,6 +23,7 @@ struct Options {
     bool seed = false;
     bool metrics = true;
     bool insecureHttp = false;
+    std::string metricsListen; // empty: /metrics is served nowhere
     std::vector<std::string> metricsAllowed;
     int threads = 8;
     std::chrono::milliseconds databaseTimeout{std::chrono::seconds(5)}; // of one round trip
@@ -35,8 +36,9 @@ struct Options {
 // The options of the command line; a bad one ends the process with its usage (exit code 2),
 // --help with the help (exit code 0).
 Options parse(int argc, char** argv);
-// The host and the port of --listen.
-std::pair<std::string, int> hostAndPort(const std::string& listen);
+// The host and the port of an address given as HOST:PORT to the option.
+std::pair<std::string, int> hostAndPort(const std::string& listen,
+                                        const std::string& option = "--listen");
 // Plain HTTP beyond loopback carries passwords, sessions and card secrets in the clear: refused
 // unless --insecure-http asks for it by name, and then warned about.
 void checkPlainHttp(const Options& options, const std::string& host);

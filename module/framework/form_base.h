@@ -67,7 +67,6 @@ public:
     bool AddRight() const { return addRight_; }
     bool ModifyRight() const { return modifyRight_; }
     bool DeleteRight() const { return deleteRight_; }
-    const MResRemoteMgntApp::SOpInfo& OpInfo() const { return opInfo_; }
 
     const CBasicLookup& CodeList(int category) override;
     const QStringList& ServiceItems(const rsimform::ServiceList& list) override;

@@ -186,7 +186,6 @@ public:
     void btnCloseClick() { Close(); }
 
     bool QueryOnlyWindow() const { return !declaration_.operations.add; }
-    const CTvdBasicListObject& ResultList() const { return *result_; }
 
 protected:
     void Prepare() override;

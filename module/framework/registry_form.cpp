@@ -56,8 +56,9 @@ void TfrmRegistry::BuildLayout()
     resize(640, 480);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(BuildCriteria());
-    lstvShowList = AddListArea(layout, this, "lstvShowList", declaration_.columns);
-    QObject::connect(lstvShowList, &TListViewEx::rowClicked, this, [this] { lstvShowListClick(); });
+    lstShowDataList = AddListArea(layout, this, "lstvShowList", declaration_.columns);
+    QObject::connect(lstShowDataList, &TListViewEx::rowClicked, this,
+                     [this] { lstShowDataListClick(); });
     layout->addWidget(BuildEditArea());
     layout->addWidget(BuildButtons());
 }
@@ -110,10 +111,10 @@ QWidget* TfrmRegistry::BuildButtons()
     auto* bar = MakeGroupBox(this, QString());
     btnClear = NewButton(bar, "btnClear", "清空", [this] { btnClearClick(); });
     btnAdd = NewButton(bar, "btnAdd", "增加", [this] { btnAddClick(); });
-    btnMod = NewButton(bar, "btnMod", "修改", [this] { btnModClick(); });
-    btnDel = NewButton(bar, "btnDel", "删除", [this] { btnDelClick(); });
+    btnModify = NewButton(bar, "btnMod", "修改", [this] { btnModifyClick(); });
+    btnDelete = NewButton(bar, "btnDel", "删除", [this] { btnDeleteClick(); });
     btnClose = NewButton(bar, "btnClose", "关闭", [this] { btnCloseClick(); });
-    bottomBar_ = ButtonRow(bar, {btnClear, btnAdd, btnMod, btnDel, btnClose});
+    bottomBar_ = ButtonRow(bar, {btnClear, btnAdd, btnModify, btnDelete, btnClose});
     return bar;
 }
 
@@ -176,7 +177,7 @@ void TfrmRegistry::btnQueryClick()
 {
     if (!CheckQueryInput())
         return;
-    lstvShowList->clear();
+    lstShowDataList->clear();
     auto criteria = NewRecord();
     for (const auto& criterion : declaration_.criteria)
         if (findChild<QCheckBox*>(criterion.box)->isChecked())
@@ -193,8 +194,8 @@ void TfrmRegistry::btnQueryClick()
         note("提示：没有查到相关信息!", MB_ICONINFORMATION);
         return;
     }
-    FillRows(lstvShowList, *result_, declaration_.columns, *this);
-    for (auto* button : {btnAdd, btnMod, btnDel})
+    FillRows(lstShowDataList, *result_, declaration_.columns, *this);
+    for (auto* button : {btnAdd, btnModify, btnDelete})
         button->setEnabled(false);
 }
 
@@ -203,10 +204,10 @@ QString TfrmRegistry::Cell(CTvdBasicStructObject& record, const ColumnDeclaratio
     return ListCells(*this).Cell(record, column);
 }
 
-void TfrmRegistry::lstvShowListClick()
+void TfrmRegistry::lstShowDataListClick()
 {
-    const int row = lstvShowList->selectedRow();
-    const int index = lstvShowList->imageIndex(row);
+    const int row = lstShowDataList->selectedRow();
+    const int index = lstShowDataList->imageIndex(row);
     if (row < 0 || index < 0 || index >= result_->count())
         return;
     CopyRecord(result_->element(index), *current_);
@@ -219,8 +220,8 @@ void TfrmRegistry::lstvShowListClick()
             MakeReadOnly(control);
     }
     MakeReadOnly(btnAdd);
-    btnMod->setEnabled(ModifyRight());
-    btnDel->setEnabled(DeleteRight());
+    btnModify->setEnabled(ModifyRight());
+    btnDelete->setEnabled(DeleteRight());
 }
 
 std::unique_ptr<CTvdBasicStructObject> TfrmRegistry::RecordFromEditArea(bool keyFromClicked,
@@ -283,13 +284,13 @@ void TfrmRegistry::btnAddClick()
         return;
     QStringList cells = AppendedCells(*record);
     const QString caption = cells.takeFirst();
-    lstvShowList->addRow(caption, cells);
+    lstShowDataList->addRow(caption, cells);
     note(declaration_.texts.addOk);
 }
 
-void TfrmRegistry::btnModClick()
+void TfrmRegistry::btnModifyClick()
 {
-    const int row = lstvShowList->selectedRow();
+    const int row = lstShowDataList->selectedRow();
     if (row < 0) {
         note("请选择要修改的记录!");
         return;
@@ -298,27 +299,27 @@ void TfrmRegistry::btnModClick()
         return;
     auto record = RecordFromEditArea(true, true);
     if (!Send(declaration_.operations.modify, *record, declaration_.texts.modifyFailed)) {
-        btnMod->setEnabled(false);
+        btnModify->setEnabled(false);
         return;
     }
     for (int column : declaration_.modifyRefreshes)
-        lstvShowList->setCellText(
+        lstShowDataList->setCellText(
             row, column, Cell(*record, declaration_.columns[static_cast<std::size_t>(column)]));
     note("提示：信息修改成功!");
 }
 
-void TfrmRegistry::btnDelClick()
+void TfrmRegistry::btnDeleteClick()
 {
-    if (lstvShowList->selectedRow() < 0) {
+    if (lstShowDataList->selectedRow() < 0) {
         note("请选择要删除的记录!");
         return;
     }
     auto record = KeyOfClicked();
     if (!Send(declaration_.operations.remove, *record, kDeleteFailed)) {
-        btnDel->setEnabled(false);
+        btnDelete->setEnabled(false);
         return;
     }
-    lstvShowList->removeRow(lstvShowList->focusedRow());
+    lstShowDataList->removeRow(lstShowDataList->focusedRow());
     note("提示:信息删除成功!");
 }
 
@@ -338,7 +339,7 @@ void TfrmRegistry::btnClearClick()
 
 void TfrmRegistry::btnClearBaseClick()
 {
-    lstvShowList->clear();
+    lstShowDataList->clear();
     for (const auto& field : declaration_.fields) {
         QWidget* control = Control(field.name);
         if (auto* combo = qobject_cast<QComboBox*>(control))
@@ -348,8 +349,8 @@ void TfrmRegistry::btnClearBaseClick()
         if (field.key)
             MakeDefault(control);
     }
-    btnMod->setEnabled(false);
-    btnDel->setEnabled(false);
+    btnModify->setEnabled(false);
+    btnDelete->setEnabled(false);
     MakeDefault(btnAdd);
     btnAdd->setEnabled(AddRight());
 }

@@ -89,15 +89,13 @@ public:
     ~TfrmRegistry() override;
 
     void btnQueryClick();
-    void lstvShowListClick();
+    void lstShowDataListClick();
     void btnAddClick();
-    void btnModClick();
-    void btnDelClick();
+    void btnModifyClick();
+    void btnDeleteClick();
     void btnClearClick();
     void btnClearBaseClick();
     void btnCloseClick() { Close(); }
-
-    const CTvdBasicListObject& QueryResult() const { return *result_; }
 
 protected:
     // The declared service lists, in order; the first failure keeps the window from opening.
@@ -112,13 +110,13 @@ protected:
     QString Cell(CTvdBasicStructObject& record, const rsimform::ColumnDeclaration& column);
 
     rsimform::RegistryDeclaration declaration_;
-    TListViewEx* lstvShowList = nullptr;
+    TListViewEx* lstShowDataList = nullptr;
     QPushButton* btnQuery = nullptr;
     QPushButton* btnClearBase = nullptr;
     QPushButton* btnClear = nullptr;
     QPushButton* btnAdd = nullptr;
-    QPushButton* btnMod = nullptr;
-    QPushButton* btnDel = nullptr;
+    QPushButton* btnModify = nullptr;
+    QPushButton* btnDelete = nullptr;
     QPushButton* btnClose = nullptr;
     QHBoxLayout* bottomBar_ = nullptr;
 

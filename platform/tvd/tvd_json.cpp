@@ -44,6 +44,7 @@ std::string describe(TextFault::Kind kind, const std::string& name, std::size_t 
     case TextFault::Length:
         return "a string of " + std::to_string(size) + " bytes after member \"" + name + "\"";
     case TextFault::Duplicate: return "member \"" + name + "\" twice in one object";
+    case TextFault::Nul: return "U+0000 in a string after member \"" + name + "\"";
     }
     return "malformed JSON";
 }
@@ -72,6 +73,12 @@ json encodeError(const CBSErrorMsg& error)
             {"minCode", error.minCode},
             {"message", error.message},
             {"hint", error.hint}};
+}
+
+std::string encodeFault(int result, const CBSErrorMsg& error)
+{
+    return json{{"result", result}, {"error", encodeError(error)}}.dump(
+        -1, ' ', false, json::error_handler_t::replace);
 }
 
 OwnedParams::OwnedParams(const CTvdTypeInfo& paramType)

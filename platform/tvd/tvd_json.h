@@ -31,6 +31,7 @@ struct TextFault : std::runtime_error {
         Depth,     // nested deeper than size levels
         Length,    // a string of size bytes, the value of member name (empty: none before it)
         Duplicate, // name twice in one object
+        Nul, // U+0000 in a string, the value of member name (empty: none before it), or a name
     };
     TextFault(Kind kind, std::string name, std::size_t size = 0, std::size_t position = 0);
     Kind kind;
@@ -41,6 +42,10 @@ struct TextFault : std::runtime_error {
 
 nlohmann::json encode(const CTvdBasicObject& object);
 nlohmann::json encodeError(const CBSErrorMsg& error);
+// The whole text of an answer that carries only its error record and result: every refusal and
+// fault of the service is written by it. Text that is not UTF-8 is replaced, so that any message
+// or hint can be sent.
+std::string encodeFault(int result, const CBSErrorMsg& error);
 
 // A parameter object of a registered parameter type that owns its records, lists and error
 // record; the service builds its in- and out-objects with it.

@@ -105,11 +105,13 @@ public:
         checkUtf8(text, length);
         if (limits_ != nullptr && length > limits_->maxText)
             throw TextFault(TextFault::Length, lastName_, length);
+        checkNoNul(text, length);
         return pass([&] { return values_.String(text, length, copy); });
     }
     bool Key(const char* text, rapidjson::SizeType length, bool copy)
     {
         checkUtf8(text, length);
+        checkNoNul(text, length);
         if (limits_ != nullptr) {
             const std::string_view name(text, length);
             if (!names_[depth_ - 1].add(name))
@@ -173,6 +175,12 @@ private:
             names_[depth_].clear();
         }
         ++depth_;
+    }
+
+    void checkNoNul(const char* text, std::size_t length) const
+    {
+        if (limits_ != nullptr && std::memchr(text, '\0', length) != nullptr)
+            throw TextFault(TextFault::Nul, lastName_);
     }
 
     // Where a fault is reported, as a count of the bytes read up to the one found faulty: the

@@ -85,7 +85,8 @@ struct ListChunks {
 };
 
 // What a request may be, whoever sends it: objects and arrays nested at most maxDepth deep,
-// string values of at most maxText bytes, and no name twice in one object.
+// string values of at most maxText bytes, no name twice in one object, and no U+0000 in a string
+// or a name (a database would cut the text there).
 struct ReadLimits {
     std::size_t maxDepth;
     std::size_t maxText;

@@ -175,8 +175,6 @@ public:
     virtual CTvdBasicStructObject* append() = 0;
     virtual void resize(int count) = 0;
     virtual void* data() = 0;
-    virtual int listFlag() const { return 1; }
-    virtual int elementSize() const = 0;
     virtual int count() const = 0;
     virtual CTvdBasicStructObject& element(int index) = 0;
     virtual const CTvdBasicStructObject& element(int index) const = 0;
@@ -194,7 +192,6 @@ public:
     CTvdBasicStructObject* append() override { return &items_.emplace_back(); }
     void resize(int n) override { items_.resize(n < 1 ? 0 : static_cast<std::size_t>(n)); }
     void* data() override { return items_.empty() ? nullptr : items_.data(); }
-    int elementSize() const override { return static_cast<int>(sizeof(T)); }
     int count() const override { return static_cast<int>(items_.size()); }
     T& element(int i) override { return items_[static_cast<std::size_t>(i)]; }
     const T& element(int i) const override { return items_[static_cast<std::size_t>(i)]; }

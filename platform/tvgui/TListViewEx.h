@@ -3,8 +3,9 @@
 // A row has a caption (column 0), sub-items (columns 1..n-1), an image index (-1 unless set;
 // forms keep a record position in it), a check mark, and a number of the caller's own. The
 // selection (the view's selection model) and the focus mark (its current index) are kept apart
-// from each other and from the check mark, as in the original list view. Rows added between
-// beginUpdate and endUpdate cost no signal each: the view is reset once at the end.
+// from each other and from the check mark: a click sets the selection and the focus, never the
+// check mark. Rows added between beginUpdate and endUpdate cost no signal each: the view is reset
+// once at the end.
 #pragma once
 
 #include "packed_cells.h"

@@ -82,11 +82,17 @@ struct HandlerEntry {
 
 class HandlerTable {
 public:
+    struct Registered {
+        std::string interfaceName;
+        std::string code;
+        HandlerEntry entry;
+    };
     void add(const std::string& interfaceName, const std::string& code, HandlerEntry entry);
     const HandlerEntry* find(std::string_view interfaceName, std::string_view code) const;
+    const std::vector<Registered>& all() const { return entries_; }
 
 private:
-    std::vector<std::pair<std::string, HandlerEntry>> entries_;
+    std::vector<Registered> entries_;
 };
 
 // Business refusals carry code 1 with these minor codes; the message says what is wrong and the

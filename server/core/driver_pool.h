@@ -39,6 +39,7 @@ public:
     // A connection free before the deadline, or nothing.
     std::optional<Lease> tryAcquire(std::chrono::steady_clock::time_point deadline);
     const std::string& address() const { return address_; }
+    std::size_t size() const { return size_; }
     // Connections leased now, and callers waiting for one.
     struct Usage {
         std::size_t inUse = 0, waiting = 0;

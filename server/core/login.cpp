@@ -1,10 +1,13 @@
-// Logging in and out. The password hash runs while no database connection is held, so that a
-// flood of logins cannot starve the calls of connections. A login that fails for want of the
-// database throws before anything counts it as a failed attempt.
+// Logging in and out. The password hash runs on a pool of its own while no database connection
+// is held, so that a flood of logins can starve the calls neither of workers nor of
+// connections. A login that fails for want of the database throws before anything counts it as
+// a failed attempt.
 #include "service.h"
 
 #include "accounts.h"
 #include "login_guard.h"
+#include "login_guard_pool.h"
+#include "metrics.h"
 #include "request_log.h"
 #include "sysmgnt.h"
 #include "tvd_json.h"
@@ -27,7 +30,64 @@ Answer mustWait(std::int64_t seconds, const std::string& name)
     return answer;
 }
 
+// Every password check the pool takes is under way or waiting: the login may come back at once.
+Answer checksBusy()
+{
+    Answer answer = protocolError(503, "同时登录的请求太多，请稍后再试", "");
+    answer.retryAfter = 1;
+    return answer;
+}
+
+// Guesses at the name from many addresses have passed their limit: from now on its new
+// addresses wait.
+void nameLimited(const std::string& name)
+{
+    std::cerr << "rsimd: login name " << name << " failed "
+              << sysmgnt::kFreeFailuresPerNameEverywhere + 1
+              << " times from all addresses; its new addresses wait" << std::endl;
+    metrics::loginNameLimited();
+}
+
+struct Attempt {
+    const std::string& name;
+    const std::string& source;  // the address, as audited
+    const std::string& counted; // the key its failures are counted by
+    std::time_t now;
+};
+
+// Counts a failed attempt against its address, and against its name when an operator has it.
+void countFailed(db::Driver& db, const Attempt& attempt, bool knownName)
+{
+    if (sysmgnt::loginFailed(db, knownName ? attempt.name : "", attempt.counted, attempt.now))
+        nameLimited(attempt.name);
+}
+
+// The refusal of an attempt without a password check: one that must wait, or of a locked name,
+// refused whatever password it comes with so that the answer confirms none.
+std::optional<Answer> refuseUnchecked(db::Driver& db, AccessAudit& audit, const Attempt& attempt,
+                                      const sysmgnt::OperatorLogin* found)
+{
+    if (const std::int64_t wait =
+            sysmgnt::loginWait(db, attempt.name, attempt.counted, attempt.now)) {
+        // Names no operator has are summed up under the source alone, whatever they are.
+        audit.throttled(db, found ? attempt.name : "", attempt.source, attempt.now);
+        return mustWait(wait, attempt.name);
+    }
+    if (!found || found->profile.LOCK_STATUS == 0)
+        return std::nullopt;
+    countFailed(db, attempt, true);
+    audit.record(db, {found->profile.OP_ID, attempt.name, attempt.source, "login refused", "", ""});
+    return refused(kRefusedLogin, "操作员已被锁定，不能登录", attempt.name);
+}
+
 } // namespace
+
+std::shared_ptr<sysmgnt::PasswordCheckPool> Service::passwordCheckPool(std::size_t workers)
+{
+    const std::size_t admitted = std::max<std::size_t>(workers / 2, 1);
+    return std::make_shared<sysmgnt::PasswordCheckPool>(std::min<std::size_t>(admitted, 2),
+                                                        admitted);
+}
 
 Answer Service::login(const std::string& body, const std::string& source)
 {
@@ -48,35 +108,31 @@ Answer Service::checkLogin(const std::string& body, const std::string& source)
     if (const std::string problem = sysmgnt::loginNameProblem(name); !problem.empty())
         return protocolError(400, problem, "登录名");
     const std::time_t now = std::time(nullptr);
+    const std::string counted = sysmgnt::sourceKey(source);
+    const Attempt attempt{name, source, counted, now};
     std::optional<sysmgnt::OperatorLogin> found;
     {
         auto db = pool_.acquire();
         purgeExpired(*db, now);
         found = sysmgnt::findOperator(*db, name);
-        if (const std::int64_t wait = sysmgnt::loginWait(*db, name, source, now)) {
-            // Names no operator has are summed up under the source alone, whatever they are.
-            audit_.throttled(*db, found ? name : "", source, now);
-            return mustWait(wait, name);
-        }
-        // A locked name is refused whatever password it comes with, so that the answer
-        // confirms none.
-        if (found && found->profile.LOCK_STATUS != 0) {
-            sysmgnt::loginFailed(*db, name, source, now);
-            audit_.record(*db, {found->profile.OP_ID, name, source, "login refused", "", ""});
-            return refused(kRefusedLogin, "操作员已被锁定，不能登录", name);
-        }
+        if (auto refusal = refuseUnchecked(*db, audit_, attempt, found ? &*found : nullptr))
+            return *refusal;
     }
-    const bool verified = found ? secrets::verifyPassword(found->passwordHash, request.password)
-                                : secrets::verifyAgainstNothing(request.password);
+    const std::optional<bool> verified = passwordChecks_->run([&] {
+        return found ? secrets::verifyPassword(found->passwordHash, request.password)
+                     : secrets::verifyAgainstNothing(request.password);
+    });
+    if (!verified)
+        return checksBusy();
     auto db = pool_.acquire();
     const std::int32_t opId = found ? found->profile.OP_ID : 0;
-    if (!verified) {
+    if (!*verified) {
         // A name no operator has counts against its source alone: it leaves no row of its own.
-        sysmgnt::loginFailed(*db, found ? name : "", source, now);
+        countFailed(*db, attempt, found.has_value());
         audit_.record(*db, {opId, name, source, "login refused", "", ""});
         return refused(kRefusedLogin, kWrongPassword, name);
     }
-    sysmgnt::loginSucceeded(*db, name, source);
+    sysmgnt::loginSucceeded(*db, name, attempt.counted, now);
     const std::string token = sessions_.open(*db, opId, now);
     audit_.record(*db, {opId, name, source, "login", "", ""});
     return {200,

@@ -20,6 +20,12 @@ std::string printable(const std::string& name)
     return name.substr(0, cut) + "…";
 }
 
+// Where a text was found: the member whose value it is, or the request.
+std::string textOf(const std::string& name)
+{
+    return name.empty() ? std::string("请求") : "成员 \"" + printable(name) + "\" ";
+}
+
 RequestFault refusal(const TextFault& fault)
 {
     const std::string at = "第 " + std::to_string(fault.position) + " 个字节附近";
@@ -31,13 +37,13 @@ RequestFault refusal(const TextFault& fault)
         return {"请求中的文本不是合法的UTF-8编码", at + "；文本须为UTF-8编码"};
     case TextFault::Depth:
         return {"请求的嵌套层次过深", "JSON 嵌套不能超过 " + std::to_string(fault.size) + " 层"};
-    case TextFault::Length: {
-        const std::string where =
-            fault.name.empty() ? std::string("请求") : "成员 \"" + printable(fault.name) + "\" ";
-        return {"请求中的文本过长", where + "的文本有 " + std::to_string(fault.size) +
+    case TextFault::Length:
+        return {"请求中的文本过长", textOf(fault.name) + "的文本有 " + std::to_string(fault.size) +
                                         " 字节，不能超过 " + std::to_string(kMaxJsonText) +
                                         " 字节"};
-    }
+    case TextFault::Nul:
+        return {"请求中的文本含有空字符",
+                textOf(fault.name) + "的文本含有 U+0000，文本中不能有空字符"};
     case TextFault::Duplicate:
         return {"请求中有重复的成员",
                 "成员 \"" + printable(fault.name) + "\" 在同一对象中出现了多次"};

@@ -17,25 +17,31 @@
 namespace rsim {
 namespace {
 
-using nlohmann::json;
+// An answer of only its error record and result.
+Answer fault(int status, int result, const CBSErrorMsg& error)
+{
+    Answer answer(status, tvd::wire::encodeFault(result, error));
+    answer.result = result;
+    return answer;
+}
 
-json refusal(int code, int minor, const std::string& message, const std::string& hint)
+Answer fault(int status, int result, int minor, const std::string& message, const std::string& hint)
 {
     CBSErrorMsg error;
-    error.set(code, minor, message, hint);
-    return {{"result", code}, {"error", tvd::wire::encodeError(error)}};
+    error.set(result, minor, message, hint);
+    return fault(status, result, error);
 }
 
 } // namespace
 
 Answer protocolError(int status, const std::string& message, const std::string& hint)
 {
-    return {status, refusal(-1, status, message, hint)};
+    return fault(status, -1, status, message, hint);
 }
 
 Answer refused(RefusalCode minor, const std::string& message, const std::string& hint, int status)
 {
-    return {status, refusal(1, minor, message, hint)};
+    return fault(status, 1, minor, message, hint);
 }
 
 Service::Service(DriverPool& pool, const secrets::SecretBox& secrets, std::int64_t maxRows,
@@ -66,6 +72,15 @@ void Service::recordAudit(const Call& call, CallContext& context)
         }
     }
     context.auditKeys.clear();
+}
+
+std::vector<Service::Operation> Service::operations() const
+{
+    std::vector<Operation> operations;
+    for (const auto& [interfaceName, code, entry] : handlers_.all())
+        if (tvd_findOperation(interfaceName, code) != nullptr)
+            operations.push_back({interfaceName, code, entry.writes()});
+    return operations;
 }
 
 Admitted Service::admit(const std::string& interfaceName, const std::string& code,
@@ -232,7 +247,7 @@ Answer Service::answer(const Outcome& outcome, const CBSErrorMsg& error,
     if (outcome.fault)
         return protocolError(400, outcome.fault->message, outcome.fault->hint);
     if (outcome.result != 0)
-        return {200, json{{"result", outcome.result}, {"error", tvd::wire::encodeError(error)}}};
+        return fault(200, outcome.result, error);
     while (answerWriter.next(text, static_cast<std::size_t>(-1))) {
     }
     text += R"(,"error":)";

@@ -25,6 +25,10 @@ struct TvdOperation;
 
 namespace rsim {
 
+namespace sysmgnt {
+class PasswordCheckPool;
+}
+
 // A request's body, opened from its first byte as often as the call reads it: its limits are
 // checked in one pass, its records decoded in another, and a write that lost a race for a unique
 // value reads it again.
@@ -69,6 +73,13 @@ public:
     // operator holds the operation's right.
     Admitted admit(const std::string& interfaceName, const std::string& code,
                    const std::string& session);
+    // The operations it answers: an interface, a code, and whether the call writes.
+    struct Operation {
+        std::string interfaceName;
+        std::string code;
+        bool writes = false;
+    };
+    std::vector<Operation> operations() const;
     // A call admitted for the caller's operator.
     Answer call(const std::string& interfaceName, const std::string& code, const BodySource& body,
                 const Caller& caller, Mode mode = Mode::Store);
@@ -140,6 +151,11 @@ private:
     Sessions sessions_;
     AccessAudit audit_;
     std::atomic<std::time_t> lastPurge_{0};
+    // Password checks, on threads of their own; a login holds a worker while its check waits
+    // or runs, so at most half the workers (one for each database connection) wait for them.
+    static std::shared_ptr<sysmgnt::PasswordCheckPool> passwordCheckPool(std::size_t workers);
+    const std::shared_ptr<sysmgnt::PasswordCheckPool> passwordChecks_ =
+        passwordCheckPool(pool_.size());
     std::atomic<bool> storageFull_{false};
 };
 

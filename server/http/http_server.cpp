@@ -3,6 +3,7 @@
 #include "address_list.h"
 
 #include "gzip.h"
+#include "tvd_json.h"
 
 #include <utility> // before Asio 1.74, which uses std::exchange without it
 
@@ -11,7 +12,6 @@
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
 #include <boost/beast/ssl.hpp>
-#include <nlohmann/json.hpp>
 
 #include <atomic>
 #include <iostream>
@@ -19,6 +19,7 @@
 #include <mutex>
 #include <stdexcept>
 #include <unordered_map>
+#include <variant>
 
 namespace rsim::http {
 
@@ -31,15 +32,28 @@ using Clock = std::chrono::steady_clock;
 
 std::string faultBody(int status, const std::string& message, const std::string& hint)
 {
-    return nlohmann::json{
-        {"result", -1},
-        {"error", {{"code", -1}, {"minCode", status}, {"message", message}, {"hint", hint}}}}
-        .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    CBSErrorMsg error;
+    error.set(-1, status, message, hint);
+    return tvd::wire::encodeFault(-1, error);
 }
 
 namespace {
 
+// The answer to a request whose handler threw: its fault is logged, never sent.
+Reply internalFault(const std::string& target, const std::exception& e)
+{
+    std::cerr << "rsimd: " << target << ": " << e.what() << std::endl;
+    return {500, faultBody(500, "服务内部错误", "详情见服务日志")};
+}
+
 constexpr std::size_t kCompressFrom = 8 * 1024; // smaller answers are not worth compressing
+constexpr const char* kTls12Ciphers =
+    "ECDHE-ECDSA-AES256-GCM-SHA384:ECDHE-RSA-AES256-GCM-SHA384:ECDHE-ECDSA-CHACHA20-POLY1305:"
+    "ECDHE-RSA-CHACHA20-POLY1305:ECDHE-ECDSA-AES128-GCM-SHA256:ECDHE-RSA-AES128-GCM-SHA256";
+constexpr std::size_t kReadSize = 64 * 1024; // read from a connection at a time
+// The longest chunk line (size and extensions) and trailer: the parser takes neither until it is
+// whole, so the buffer holds it meanwhile.
+constexpr std::size_t kLineLimit = 4 * 1024;
 
 // The body of a parsed request: bytes go to a RequestBody as the parser frees them from their
 // framing (Content-Length or chunked). The parser makes its reader when it is made itself,
@@ -122,19 +136,17 @@ public:
 } // namespace
 
 struct Server::State {
-    State(Limits l, std::size_t workers, Admit a, Handler h)
-        : limits(std::move(l)), admit(std::move(a)), handler(std::move(h)), pool(workers),
+    State(Limits l, std::size_t workers, Routes r)
+        : limits(std::move(l)), routes(std::move(r)), pool(workers),
           monitoringPool(limits.monitoringWorkers), budget(limits.bodyBudget),
           connectionShares(limits.connectionsPerAddress), requestShares(limits.requestsPerAddress),
           trustedProxies(limits.trustedProxies)
     {}
 
     Limits limits;
-    Admit admit;
-    Handler handler;
+    const Routes routes;
     asio::io_context io{1};
     asio::thread_pool pool;
-    std::map<std::string, MonitoringHandler, std::less<>> monitoring;
     asio::thread_pool monitoringPool;
     tcp::acceptor acceptor{io};
     std::optional<asio::ssl::context> tls;
@@ -196,6 +208,7 @@ public:
         : state_(std::move(state)), peer_(std::move(peer)), sharesPeer_(sharesPeer),
           stream_(std::forward<Args>(args)...)
     {
+        buffer_.max_size(state_->limits.maxHeader + kLineLimit + kReadSize);
         ++state_->connections;
     }
     ~Connection() override
@@ -218,22 +231,26 @@ public:
         if constexpr (std::is_same_v<Stream, beast::tcp_stream>) {
             waitForRequest();
         } else {
-            lowest(stream_).expires_after(state_->limits.requestDeadline);
+            // A handshake is not a request yet: it gets the idle time.
+            handshaking_ = true;
+            lowest(stream_).expires_after(state_->limits.idleTimeout);
             stream_.async_handshake(asio::ssl::stream_base::server,
                                     [self = this->shared_from_this()](error_code ec) {
+                                        self->handshaking_ = false;
                                         if (!ec)
                                             self->waitForRequest();
                                     });
         }
     }
 
-    // On the I/O thread: a connection waiting for a request that has not begun to arrive is
-    // closed; the others, and one whose first bytes are already here, close once answered.
+    // On the I/O thread: a connection in its handshake, or waiting for a request that has not
+    // begun to arrive, is closed; the others, and one whose first bytes are already here, close
+    // once answered.
     void onStop() override
     {
         keepAlive_ = false;
         error_code ec;
-        if (waiting_ && lowest(stream_).socket().available(ec) == 0)
+        if (handshaking_ || (waiting_ && lowest(stream_).socket().available(ec) == 0))
             close();
     }
 
@@ -271,24 +288,27 @@ private:
 
     void readHeaderPiece()
     {
+        if (const auto ec = parseBuffered())
+            return refuseUnreadable(ec);
         if (!parser_->is_header_done())
-            return readPiece(&Connection::readHeaderPiece);
+            return readMore(&Connection::readHeaderPiece);
         checkHeader();
     }
 
-    // Header and body are read a piece at a time, each piece under the cut-off of the bytes
-    // received so far; then next goes on.
-    void readPiece(void (Connection::*next)())
+    // Header and body are read a piece at a time, each piece under the cut-off of the bytes the
+    // parser has taken so far, then parsed by next. Bytes it cannot take yet wait in the buffer:
+    // a header up to its limit, a chunk line or trailer up to kLineLimit. Bytes that are never
+    // taken earn no time.
+    void readMore(void (Connection::*next)())
     {
         lowest(stream_).expires_at(cutOff());
-        bhttp::async_read_some(
-            stream_, buffer_, *parser_,
-            [self = this->shared_from_this(), next](error_code ec, std::size_t n) {
-                if (ec)
-                    return self->refuseUnreadable(ec);
-                self->received_ += n;
-                ((*self).*next)();
-            });
+        stream_.async_read_some(buffer_.prepare(kReadSize), [self = this->shared_from_this(),
+                                                             next](error_code ec, std::size_t n) {
+            if (ec)
+                return self->close(); // the peer went away, timed out or broke off
+            self->buffer_.commit(n);
+            ((*self).*next)();
+        });
     }
 
     void startPhase()
@@ -316,10 +336,7 @@ private:
             return refuse(400, "Content-Length 不合法", "应为不超过请求体上限的非负整数");
         if (ec == bhttp::error::bad_transfer_encoding)
             return refuse(400, "Transfer-Encoding 不合法", "只支持 chunked 分块传输");
-        if (ec.category() == bhttp::make_error_code(bhttp::error::bad_target).category() &&
-            ec != bhttp::error::end_of_stream && ec != bhttp::error::partial_message)
-            return refuse(400, "请求不是合法的HTTP/1.1请求", "");
-        close(); // the peer went away, timed out or broke off: nobody to answer
+        refuse(400, "请求不是合法的HTTP/1.1请求", "");
     }
 
     // A body the parser or the spool refused.
@@ -336,7 +353,7 @@ private:
                       << std::endl;
             return refuse(500, "服务内部错误", "");
         }
-        const std::size_t limit = admitted_ ? maxBody_ : state_->limits.maxBody;
+        const std::size_t limit = admitted_ ? route_->maxBody : state_->limits.maxBody;
         refuse(413, "请求过大",
                (gzipped_ ? "解压后的请求体不能超过 " : "请求体不能超过 ") + std::to_string(limit) +
                    " 字节");
@@ -353,8 +370,15 @@ private:
         if (!gzipped_ && !coding.empty() && !beast::iequals(coding, "identity"))
             return refuse(415, "不支持的内容编码 " + std::string(coding),
                           "请求体只能不压缩或用 gzip 压缩");
+        const auto view = [](beast::string_view text) {
+            return std::string_view(text.data(), text.size());
+        };
+        const auto found = state_->routes.find(view(header.method_string()), view(header.target()));
+        if (const auto* refusal = std::get_if<Reply>(&found))
+            return answerRefusal(*refusal);
+        route_ = std::get<const Route*>(found);
         const bool framed = chunked || header.count(bhttp::field::content_length) != 0;
-        if (header.method() == bhttp::verb::post && !framed && header.target() != "/v1/logout")
+        if (header.method() == bhttp::verb::post && !framed && !route_->bodyOptional)
             return refuse(411, "请求缺少 Content-Length",
                           "POST 请求须带 Content-Length 或分块传输(chunked)");
         if (state_->stopping)
@@ -380,17 +404,16 @@ private:
             return refuse(503, "服务繁忙，请稍后重试", "同一地址同时进行的请求过多");
         inFlight_.emplace(*state_, head->source);
         head_ = head;
-        if (const auto route = state_->monitoring.find(head->target);
-            route != state_->monitoring.end())
-            return answerMonitoring(route->second);
+        if (route_->monitoring)
+            return answerMonitoring();
         const auto waitStart = Clock::now();
         asio::post(state_->pool, [self = this->shared_from_this(), head, waitStart] {
             Admission admission;
             try {
-                admission = self->state_->admit(*head);
+                if (self->route_->admit)
+                    admission = self->route_->admit(*head);
             } catch (const std::exception& e) {
-                std::cerr << "rsimd: " << head->target << ": " << e.what() << std::endl;
-                admission.refusal = Reply{500, faultBody(500, "服务内部错误", "")};
+                admission.refusal = internalFault(head->target, e);
             }
             self->deadline_ += Clock::now() - waitStart; // the wait is the server's, not the peer's
             self->admitted(admission);
@@ -406,14 +429,15 @@ private:
         });
     }
 
-    void answerMonitoring(const MonitoringHandler& handler)
+    void answerMonitoring()
     {
-        if (parser_->get().method() != bhttp::verb::get || !parser_->is_done())
+        if (!parser_->is_done())
             return refuse(405, "请求方法不对", "请用不带请求体的 GET");
         keepAlive_ = keepAlive_ && parser_->get().keep_alive();
         lowest(stream_).expires_never();
-        asio::post(state_->monitoringPool, [self = this->shared_from_this(), &handler] {
-            auto answer = self->handle([&] { return handler(*self->head_); }, false);
+        asio::post(state_->monitoringPool, [self = this->shared_from_this()] {
+            const Request request{*self->head_, *self->parser_->get().body(), self->found_};
+            auto answer = self->handle([&] { return self->route_->handle(request); }, false);
             self->onIo([answer = std::move(answer)](Connection& c) mutable {
                 c.write(std::move(answer));
             });
@@ -430,11 +454,11 @@ private:
                 [refusal = *admission.refusal](Connection& c) { c.answerRefusal(refusal); });
         admitted_ = true;
         found_ = admission.found;
-        maxBody_ = admission.maxBody;
-        if (parser_->content_length().value_or(0) > maxBody_)
+        const std::size_t maxBody = route_->maxBody;
+        if (parser_->content_length().value_or(0) > maxBody)
             return onIo([](Connection& c) { c.refuseBody(); });
-        parser_->body_limit(maxBody_);
-        parser_->get().body()->prepare(maxBody_, gzipped_, state_->limits.spoolFolder,
+        parser_->body_limit(maxBody);
+        parser_->get().body()->prepare(maxBody, gzipped_, state_->limits.spoolFolder,
                                        &state_->budget);
         startPhase();
         if (beast::iequals(parser_->get()[bhttp::field::expect], "100-continue"))
@@ -446,11 +470,12 @@ private:
         onIo([](Connection& c) { c.readBody(); });
     }
 
-    // Parses what the buffer holds of the body, as a read would before it waits for the peer.
+    // Parses what the buffer holds of the header, or once admitted of the body.
     error_code parseBuffered()
     {
         error_code ec;
-        while (buffer_.size() > 0 && !parser_->is_done()) {
+        while (buffer_.size() > 0 && !parser_->is_done() &&
+               (admitted_ || !parser_->is_header_done())) {
             const std::size_t used = parser_->put(buffer_.data(), ec);
             buffer_.consume(used);
             received_ += used;
@@ -477,10 +502,17 @@ private:
 
     void readBody()
     {
-        if (!parser_->is_done())
-            return readPiece(&Connection::readBody);
-        lowest(stream_).expires_never();
-        asio::post(state_->pool, [self = this->shared_from_this()] { self->respond(); });
+        if (const auto ec = parseBuffered())
+            return refuseUnreadable(ec);
+        if (parser_->is_done()) {
+            lowest(stream_).expires_never();
+            return asio::post(state_->pool, [self = this->shared_from_this()] { self->respond(); });
+        }
+        if (buffer_.size() > kLineLimit)
+            return refuse(400, "请求体的分块行或尾部过长",
+                          "分块的长度行和尾部字段各不能超过 " + std::to_string(kLineLimit) +
+                              " 字节");
+        readMore(&Connection::readBody);
     }
 
     // On a worker: runs the call and has its answer written.
@@ -490,7 +522,7 @@ private:
         const bool keepAlive = message.keep_alive();
         auto answer = handle(
             [&] {
-                return state_->handler(Request{*head_, *message.body(), found_});
+                return route_->handle(Request{*head_, *message.body(), found_});
             },
             acceptsGzip(message));
         onIo([answer = std::move(answer), keepAlive](Connection& c) mutable {
@@ -507,8 +539,7 @@ private:
         try {
             reply = handler();
         } catch (const std::exception& e) {
-            std::cerr << "rsimd: " << head_->target << ": " << e.what() << std::endl;
-            reply = {500, faultBody(500, "服务内部错误", "")};
+            reply = internalFault(head_->target, e);
         }
         auto answer = response(reply);
         if (gzipAnswer && answer->body().size() >= kCompressFrom) {
@@ -563,6 +594,7 @@ private:
 
     void finishRequest()
     {
+        route_ = nullptr;
         inFlight_.reset();
         head_.reset();
         parser_.reset(); // lets the body and its spool go
@@ -583,17 +615,18 @@ private:
     Stream stream_;
     beast::flat_buffer buffer_;
     std::optional<Parser> parser_;
+    const Route* route_ = nullptr; // of the request, once its header is read
     std::shared_ptr<const RequestHead> head_;
     std::optional<InFlight> inFlight_;
     Clock::time_point deadline_;
     Clock::time_point phaseStart_;
     std::size_t received_ = 0;
-    std::size_t maxBody_ = 0;
     bool admitted_ = false;
     std::any found_;
     bool gzipped_ = false;
     bool keepAlive_ = true;
     bool waiting_ = false;
+    bool handshaking_ = false;
 };
 
 void accept(const std::shared_ptr<State>& state)
@@ -650,10 +683,8 @@ void repeat(const std::shared_ptr<asio::steady_timer>& timer, std::chrono::milli
 
 } // namespace
 
-Server::Server(Limits limits, std::size_t workers, Admit admit, Handler handler,
-               const TlsFiles& tls)
-    : state_(
-          std::make_shared<State>(std::move(limits), workers, std::move(admit), std::move(handler)))
+Server::Server(Limits limits, std::size_t workers, Routes routes, const TlsFiles& tls)
+    : state_(std::make_shared<State>(std::move(limits), workers, std::move(routes)))
 {
     if (tls.certificate.empty())
         return;
@@ -661,6 +692,12 @@ Server::Server(Limits limits, std::size_t workers, Admit admit, Handler handler,
     context.set_options(asio::ssl::context::default_workarounds | asio::ssl::context::no_sslv2 |
                         asio::ssl::context::no_sslv3 | asio::ssl::context::no_tlsv1 |
                         asio::ssl::context::no_tlsv1_1);
+    // TLS 1.2 and 1.3 only; the server's order decides, and TLS 1.2 offers AEAD suites with
+    // forward secrecy only (TLS 1.3 has no others). No renegotiation.
+    SSL_CTX* native = context.native_handle();
+    SSL_CTX_set_min_proto_version(native, TLS1_2_VERSION);
+    SSL_CTX_set_options(native, SSL_OP_CIPHER_SERVER_PREFERENCE | SSL_OP_NO_RENEGOTIATION);
+    SSL_CTX_set_cipher_list(native, kTls12Ciphers);
     try {
         context.use_certificate_chain_file(tls.certificate);
         context.use_private_key_file(tls.privateKey, asio::ssl::context::pem);
@@ -675,11 +712,6 @@ Server::~Server()
     stop();
     state_->pool.join();
     state_->monitoringPool.join();
-}
-
-void Server::monitor(const std::string& target, MonitoringHandler handler)
-{
-    state_->monitoring.emplace(target, std::move(handler));
 }
 
 int Server::listen(const std::string& host, int port)

@@ -58,6 +58,12 @@ struct Metrics {
                                              .Help("Logins refused")
                                              .Register(registry)
                                              .Add({});
+    prometheus::Counter& namesLimited =
+        BuildCounter()
+            .Name("rsimd_login_names_limited_total")
+            .Help("Login names whose failures from all addresses passed their limit")
+            .Register(registry)
+            .Add({});
     prometheus::Counter& sealedReads = BuildCounter()
                                            .Name("rsimd_sealed_value_reads_total")
                                            .Help("Sealed values opened")
@@ -135,6 +141,12 @@ void loginFailed()
 {
     if (counting)
         metrics().loginFailures.Increment();
+}
+
+void loginNameLimited()
+{
+    if (counting)
+        metrics().namesLimited.Increment();
 }
 
 void sealedValueRead()

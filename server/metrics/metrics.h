@@ -16,11 +16,13 @@ namespace rsim::metrics {
 void disable();
 bool enabled();
 
-// A call answered: its operation code (or "unknown"), its result and how long it took.
+// A call answered: its operation code (or "login", "logout"), its result and how long it took.
 // Results: "ok", "refused" (a business refusal), "fault" (4xx), "error" (5xx).
 void callAnswered(std::string_view operation, std::string_view result, double seconds);
 // A login refused for a wrong name or password, or a locked name.
 void loginFailed();
+// A login name whose failures from all addresses passed their limit: its new addresses wait.
+void loginNameLimited();
 // A sealed value (KI, password, key, secret parameter) opened.
 void sealedValueRead();
 

@@ -211,6 +211,12 @@ const std::vector<Migration>& schemaMigrations()
         {111,
          "request ids bound to their request",
          {"ALTER TABLE sys_request ADD COLUMN DIGEST TEXT NOT NULL DEFAULT ''"}},
+        // The addresses each login name logged in from, and when last: guesses at a name from
+        // many addresses never make those wait.
+        {112,
+         "addresses each login name logged in from",
+         {"CREATE TABLE sys_login_source (LOGIN_NAME TEXT NOT NULL, SOURCE TEXT NOT NULL, "
+          "LAST_LOGIN BIGINT NOT NULL, PRIMARY KEY (LOGIN_NAME, SOURCE))"}},
     };
     return migrations;
 }

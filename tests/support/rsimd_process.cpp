@@ -82,8 +82,9 @@ void RsimdProcess::launch(bool seed, int threads, const std::vector<std::string>
     if (::pipe(out) != 0)
         throw std::runtime_error("no pipe");
     const std::string key = keyFile();
-    std::vector<const char*> arguments{"rsimd",       "--db",       database_.c_str(), "--listen",
-                                       "127.0.0.1:0", "--key-file", key.c_str()};
+    std::vector<const char*> arguments{
+        "rsimd",      "--db",      database_.c_str(),  "--listen",   "127.0.0.1:0",
+        "--key-file", key.c_str(), "--metrics-listen", "127.0.0.1:0"};
     if (seed)
         arguments.insert(arguments.end(), {"--seed", "demo"});
     const std::string threadCount = std::to_string(threads);
@@ -110,9 +111,12 @@ bool RsimdProcess::listening()
     FILE* stream = ::fdopen(output_, "r");
     output_ = -1;
     char line[512];
-    while (address_.empty() && std::fgets(line, sizeof line, stream) != nullptr)
+    while (address_.empty() && std::fgets(line, sizeof line, stream) != nullptr) {
+        if (const char* at = std::strstr(line, "metrics on http://"))
+            metricsPort_ = std::atoi(std::strrchr(at, ':') + 1);
         if (const char* at = std::strstr(line, "listening on http"))
             address_ = std::string(at + 13, std::strcspn(at + 13, " \n"));
+    }
     std::fclose(stream);
     return !address_.empty();
 }
@@ -145,6 +149,17 @@ int runRsimd(const std::string& arguments, std::string& output)
         output += buffer.data();
     const int status = ::pclose(pipe);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::vector<std::string> selfSignedTls(const std::string& folder)
+{
+    const std::string certificate = folder + "/cert.pem", key = folder + "/key.pem";
+    if (std::system(("openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=127.0.0.1 "
+                     "-addext subjectAltName=IP:127.0.0.1 -keyout " +
+                     key + " -out " + certificate + " 2>/dev/null")
+                        .c_str()) != 0)
+        throw std::runtime_error("the openssl command could not make a certificate");
+    return {"--tls-cert", certificate, "--tls-key", key};
 }
 
 } // namespace testsupport

@@ -42,6 +42,8 @@ public:
     // "http://127.0.0.1:PORT" (https:// with --tls-cert)
     const std::string& address() const { return address_; }
     int port() const { return std::stoi(address_.substr(address_.rfind(':') + 1)); }
+    // The port of /metrics (0: none, as with --no-metrics).
+    int metricsPort() const { return metricsPort_; }
     const std::string& database() const { return database_; }
     std::string keyFile() const { return folder_.path() + "/rsim.key"; }
     int pid() const { return pid_; }
@@ -62,6 +64,7 @@ private:
     std::string database_;
     std::string address_;
     int pid_ = -1;
+    int metricsPort_ = 0;
     int output_ = -1;
     int status_ = -1;
 };
@@ -86,6 +89,10 @@ private:
     TemporaryFolder folder_;
     std::string address_;
 };
+
+// rsimd's arguments to serve HTTPS with a self-signed certificate for 127.0.0.1, made in the
+// folder with the openssl command (cert.pem, key.pem); throws when the command fails.
+std::vector<std::string> selfSignedTls(const std::string& folder);
 
 // Runs rsimd with the arguments and returns its exit status and what it wrote.
 int runRsimd(const std::string& arguments, std::string& output);

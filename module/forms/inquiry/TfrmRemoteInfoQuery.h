@@ -21,20 +21,12 @@ public:
     // The write-log page.
     void btnQueryClick();
     void btnClearClick();
-    void btnCloseClick() { Close(); }
     // The number-segment page.
     void btnQryMsisdnClick();
     void btnClearMsisdnClick();
-    void btnCloseMsisdnSegClick() { Close(); }
     // The IMSI-range page.
     void btnQryPsIMSIClick();
     void btnClearIMSIClick();
-    void btnCloseIMSIClick() { Close(); }
-
-    const CTvdBasicListObject& ResultList(inquiry::PageIndex page) const
-    {
-        return *views_[page].result;
-    }
 
 protected:
     // The code lists, the combo boxes' items, the Clear of every page.

@@ -5,8 +5,6 @@
 using namespace rsimform;
 using Province = MResRemoteMgntDef::SResRemoteProvCode;
 
-TfrmRemoteSimProvince* frmRemoteSimProvince = nullptr;
-
 namespace {
 
 MaintenanceDeclaration ProvinceDeclaration()

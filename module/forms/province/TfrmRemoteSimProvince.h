@@ -7,5 +7,3 @@ class TfrmRemoteSimProvince : public TfrmMaintenance {
 public:
     explicit TfrmRemoteSimProvince(QWidget* owner);
 };
-
-extern TfrmRemoteSimProvince* frmRemoteSimProvince;

@@ -32,6 +32,12 @@ struct Window {
     QString queryFailed = kQueryFailed; // how a failed query's message begins
 };
 
+// A parameter prints as its window's name.
+void PrintTo(const Window& window, std::ostream* out)
+{
+    *out << window.name;
+}
+
 Window Registry(Window window)
 {
     window.confirmed = "";

@@ -25,16 +25,8 @@ class Https : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(std::system(("openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj "
-                               "/CN=127.0.0.1 -addext subjectAltName=IP:127.0.0.1 -keyout " +
-                               folder_.path() + "/key.pem -out " + certificate_ + " 2>/dev/null")
-                                  .c_str()),
-                  0)
-            << "the openssl command could not make a certificate";
-        server_ = std::make_unique<RsimdProcess>(
-            RsimdProcess::Backend::Sqlite, 4,
-            std::vector<std::string>{"--tls-cert", certificate_, "--tls-key",
-                                     folder_.path() + "/key.pem"});
+        server_ = std::make_unique<RsimdProcess>(RsimdProcess::Backend::Sqlite, 4,
+                                                 testsupport::selfSignedTls(folder_.path()));
         setenv("TAV_BROKER_TAVORINE", server_->address().c_str(), 1);
         unsetenv("TAV_CA_FILE");
     }

@@ -286,7 +286,8 @@ TEST_P(Service, AWriteSentAgainWithItsRequestIdIsAnsweredAsTheFirstAndAppliedOnc
 TEST_P(Service, ASigtermDuringALargeWriteStillStoresAndAnswersIt)
 {
     const auto writeRunning = [&] {
-        const std::string text = rawhttp::exchange(server_->port(), rawhttp::get("/metrics")).body;
+        const std::string text =
+            rawhttp::exchange(server_->metricsPort(), rawhttp::get("/metrics")).body;
         const std::string gauge = "rsimd_database_connections{state=\"in_use\"} ";
         const std::size_t at = text.find(gauge);
         return at != std::string::npos && std::atof(text.c_str() + at + gauge.size()) > 0;
@@ -492,7 +493,8 @@ TEST_P(DatabaseOutage, ACallOnAStoppedOrWaitingServerIsAbandonedAtTheDeadline)
 TEST_P(DatabaseOutage, AFullStorageRefusesWritesWith507WhileReadsGoOn)
 {
     const auto scraped = [&] {
-        const std::string text = rawhttp::exchange(server_->port(), rawhttp::get("/metrics")).body;
+        const std::string text =
+            rawhttp::exchange(server_->metricsPort(), rawhttp::get("/metrics")).body;
         const std::size_t at = text.find("\nrsimd_storage_full ");
         return at == std::string::npos ? "none" : text.substr(at + 20, 1);
     };

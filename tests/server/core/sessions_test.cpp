@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <future>
+#include <thread>
 #include <vector>
 
 using nlohmann::json;
@@ -104,15 +105,37 @@ TEST_P(Sessions, GuessesFromOneAddressNeverLockTheOwnerOutFromAnother)
 }
 
 // An office behind one address, or a script running jobs in parallel: right passwords sent
-// together all log in, however many there are.
+// together all log in, however many there are. Those that find every password check taken are
+// told to come back (503 with Retry-After), as a client does.
 TEST_P(Sessions, SimultaneousRightPasswordsFromOneAddressAllLogIn)
 {
+    const auto loginComingBack = [this] {
+        rawhttp::HttpAnswer answer = loginAnswer("127.0.0.4", "viewer", "viewer123");
+        for (int i = 0; i < 30 && answer.status == 503; ++i) {
+            std::this_thread::sleep_for(
+                std::chrono::seconds(std::stoi(answer.headers["retry-after"])));
+            answer = loginAnswer("127.0.0.4", "viewer", "viewer123");
+        }
+        return answer.message();
+    };
     std::vector<std::future<std::string>> logins;
     for (int i = 0; i < 16; ++i)
-        logins.push_back(std::async(std::launch::async,
-                                    [this] { return login("127.0.0.4", "viewer", "viewer123"); }));
+        logins.push_back(std::async(std::launch::async, loginComingBack));
     for (auto& answer : logins)
         EXPECT_EQ(answer.get(), "");
+}
+
+// Guesses at one name from many addresses, each within its own free failures: past the name's
+// limit its new addresses wait, while one it logged in from lately goes on.
+TEST_P(Sessions, GuessesAtANameFromManyAddressesMakeOnlyItsNewAddressesWait)
+{
+    EXPECT_EQ(login("127.0.0.9", "viewer", "viewer123"), "");
+    for (int i = 0; i < 101; ++i) {
+        const std::string from = "127.0.2." + std::to_string(i / 4);
+        EXPECT_EQ(login(from.c_str(), "viewer", "wrong"), kWrong) << i;
+    }
+    EXPECT_TRUE(waits(login("127.0.3.1", "viewer", "viewer123"))) << "a new address";
+    EXPECT_EQ(login("127.0.0.9", "viewer", "viewer123"), "") << "an address it logged in from";
 }
 
 // Refusing an unknown name costs what refusing a wrong password does; compared with each other

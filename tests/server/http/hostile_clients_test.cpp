@@ -20,6 +20,7 @@ using namespace rawhttp;
 constexpr int kWorkers = 4;
 const std::string kLogin = R"({"login":"admin","password":"admin123"})";
 const std::string kProvinceQuery = "/v1/call/MResRemoteMgntApp_IResRemoteMgnt/RMOSMQ04";
+const std::string kProvinceAdd = "/v1/call/MResRemoteMgntApp_IResRemoteMgnt/RMOSMQ01";
 
 class HostileClients : public ::testing::Test {
 protected:
@@ -77,12 +78,11 @@ TEST_F(HostileClients, SlowStalledAndFloodingClientsOfOneAddressDoNotHoldUpOther
 TEST_F(HostileClients, StalledChunkedRequestsHoldTheBodyBudgetOnlyOnceAdmitted)
 {
     start({"--max-body", "1"});
-    const std::string provinceAdd = "/v1/call/MResRemoteMgntApp_IResRemoteMgnt/RMOSMQ01";
     const auto stall = [&](const std::string& headers, std::size_t bytes) {
         auto socket = std::make_unique<Socket>(server_->port());
         char size[16];
         std::snprintf(size, sizeof size, "%zx\r\n", bytes);
-        socket->send("POST " + provinceAdd + " HTTP/1.1\r\nHost: x\r\n" + headers +
+        socket->send("POST " + kProvinceAdd + " HTTP/1.1\r\nHost: x\r\n" + headers +
                      "Transfer-Encoding: chunked\r\n\r\n" + size + std::string(bytes, ' '));
         return socket;
     };
@@ -93,7 +93,7 @@ TEST_F(HostileClients, StalledChunkedRequestsHoldTheBodyBudgetOnlyOnceAdmitted)
         const std::string body = R"({"in":{"sOpInfo":{"OP_ID":1},"listResRemoteProvCode":)"
                                  R"([{"PROVINCE_CODE":"97","PROVINCE_NAME":"九七"}]})" +
                                  std::string(padding, ' ') + "}";
-        return exchange(post(provinceAdd, body, "X-Tav-Session: " + session() + "\r\n"));
+        return exchange(post(kProvinceAdd, body, "X-Tav-Session: " + session() + "\r\n"));
     };
     const HttpAnswer written = write(100 * 1024);
     EXPECT_EQ(written.status, 200);
@@ -103,7 +103,7 @@ TEST_F(HostileClients, StalledChunkedRequestsHoldTheBodyBudgetOnlyOnceAdmitted)
     for (int i = 0; i < 2; ++i)
         stalled.push_back(stall(admitted, 1000 * 1000));
     const auto held = [&] {
-        const std::string text = exchange(get("/metrics")).body;
+        const std::string text = rawhttp::exchange(server_->metricsPort(), get("/metrics")).body;
         const auto at = text.find("\nrsimd_request_body_bytes_held ");
         return at == std::string::npos ? 0.0 : std::stod(text.substr(at + 31));
     };
@@ -142,11 +142,54 @@ TEST_F(HostileClients, TheIdleTimeoutCutsASilentConnectionAndTheDeadlineATrickli
     EXPECT_LT(deadline, 6.5) << "and is cut at the request deadline (4 s)";
 }
 
+// TLS 1.2 is spoken in AEAD suites with forward secrecy only, in the server's order. A handshake
+// is not yet a request: one that never comes goes at the idle timeout, and a stop closes those
+// still waiting for theirs at once.
+TEST_F(HostileClients, TlsChoosesItsOwnAeadSuitesAndStalledHandshakesGoAtTheIdleTimeoutOrAStop)
+{
+    const testsupport::TemporaryFolder folder;
+    auto arguments = testsupport::selfSignedTls(folder.path());
+    arguments.insert(arguments.end(), {"--idle-timeout", "3"});
+    start(arguments);
+    const auto secondsSince = [](std::chrono::steady_clock::time_point start) {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
+    Socket silent(server_->port());
+    auto since = std::chrono::steady_clock::now();
+    EXPECT_EQ(silent.read().status, -1);
+    EXPECT_LT(secondsSince(since), 6) << "closed at the idle timeout (3 s)";
+
+    const auto negotiated = [&](const std::string& ciphers) {
+        FILE* client =
+            ::popen(("openssl s_client -connect 127.0.0.1:" + std::to_string(server_->port()) +
+                     " -tls1_2 -cipher " + ciphers + " </dev/null 2>&1")
+                        .c_str(),
+                    "r");
+        std::string output;
+        for (int c; (c = std::fgetc(client)) != EOF;)
+            output += static_cast<char>(c);
+        ::pclose(client);
+        const std::size_t at = output.find("Cipher is ");
+        return at == std::string::npos ? output
+                                       : output.substr(at + 10, output.find('\n', at) - at - 10);
+    };
+    EXPECT_EQ(negotiated("ECDHE-RSA-AES128-GCM-SHA256:ECDHE-RSA-AES256-GCM-SHA384"),
+              "ECDHE-RSA-AES256-GCM-SHA384");
+    EXPECT_EQ(negotiated("ECDHE-RSA-AES256-SHA384:AES256-GCM-SHA384"), "(NONE)");
+
+    std::vector<std::unique_ptr<Socket>> stalled;
+    for (int i = 0; i < 5; ++i)
+        stalled.push_back(std::make_unique<Socket>(server_->port()));
+    since = std::chrono::steady_clock::now();
+    EXPECT_EQ(server_->stop(), 0);
+    EXPECT_LT(secondsSince(since), 1.5) << "a stop waits for no handshake";
+}
+
 // Over the limit however the body is framed: declared, chunked, inflated; within it, gzipped
 // both ways or sent after a 100 Continue.
 TEST_F(HostileClients, UnusableFramingsAndBodiesOverTheLimitAreAnsweredAtOnceOthersTravelGzipped)
 {
-    start({"--max-body", "1"});
+    start({"--max-body", "4"});
     const std::string head = "POST " + kProvinceQuery + " HTTP/1.1\r\nHost: x\r\n";
     const std::vector<std::pair<std::string, int>> cases{
         {head + "\r\n", 411},
@@ -172,6 +215,15 @@ TEST_F(HostileClients, UnusableFramingsAndBodiesOverTheLimitAreAnsweredAtOnceOth
     }
     EXPECT_EQ(chunked.read().status, 413);
 
+    // A chunk line or trailer that never ends is refused at a few KiB, not buffered as it comes.
+    for (const std::string endless : {"1;", "0\r\nX-Pad: "}) {
+        Socket socket(server_->port());
+        socket.send("POST /v1/login HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n" + endless);
+        for (int i = 0; i < 32 && socket.send(std::string(64 * 1024, 'a')); ++i) {
+        }
+        EXPECT_EQ(socket.read().message(), "请求体的分块行或尾部过长") << endless;
+    }
+
     const std::string withSession = "X-Tav-Session: " + session() + "\r\n";
     const std::string query = R"({"in":{"sResRemoteProvCode":{}}})";
     Socket socket(server_->port());
@@ -180,6 +232,13 @@ TEST_F(HostileClients, UnusableFramingsAndBodiesOverTheLimitAreAnsweredAtOnceOth
     EXPECT_EQ(socket.read().status, 100);
     socket.send(query);
     ASSERT_EQ(socket.read().status, 200);
+
+    // A query's criteria are small: one announcing 2 MiB is refused before its body, which a
+    // write may send.
+    const std::string twoMiB =
+        " HTTP/1.1\r\nContent-Length: 2097152\r\nExpect: 100-continue\r\n" + withSession + "\r\n";
+    EXPECT_EQ(exchange("POST " + kProvinceQuery + twoMiB).status, 413);
+    EXPECT_EQ(exchange("POST " + kProvinceAdd + twoMiB).status, 100);
 
     // A body that the network cut inside a chunk's size line ("2" now, "0" later) is whole.
     Socket split(server_->port());
@@ -231,6 +290,7 @@ TEST_F(HostileClients, MalformedJsonIsAClearRefusalWithoutInternals)
         {nested(9), deep},
         {nested(8), ""},
         {province("\"PROVINCE_NAME\":\"\xff\xfe\""), "请求中的文本不是合法的UTF-8编码"},
+        {province(R"("PROVINCE_NAME":"东\u0000")"), "请求中的文本含有空字符", "PROVINCE_NAME"},
         {province(R"("PROVINCE_NAME":"东","PROVINCE_NAME":"西")"), twice},
         {province(many + R"("M5":0)"), twice},
         {province(many + R"("M100":0)"), ""},

@@ -1,7 +1,10 @@
 // The system services on SQLite and on PostgreSQL: operators administered over the wire, what each
 // role may do, the last administrator, the password policy, the audit, the first administrator of
-// a database, and secret parameters.
+// a database, and secret parameters. How login failures are counted by address, and the pool
+// that checks passwords.
 #include "ResRemoteSimTables.h"
+#include "login_guard.h"
+#include "login_guard_pool.h"
 #include "secrets.h"
 #include "service_fixture.h"
 #include "sysmgnt.h"
@@ -10,8 +13,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <functional>
+#include <future>
+#include <thread>
 #include <tuple>
 
 using namespace MResRemoteMgntDef;
@@ -380,5 +386,43 @@ TEST_P(InitAdmin, MakesTheFirstAdministratorOnceAndKeepsDemoDataOut)
 }
 
 RSIM_ON_EVERY_BACKEND(InitAdmin);
+
+// One holder gets a whole /64: its addresses count as one.
+TEST(LoginSources, AnIpv6AddressCountsByItsSlash64)
+{
+    using rsim::sysmgnt::sourceKey;
+    EXPECT_EQ(sourceKey("2001:db8:1:2:aaaa:bbbb:cccc:dddd"), "2001:db8:1:2::/64");
+    EXPECT_EQ(sourceKey("2001:db8:1:2::1"), sourceKey("2001:db8:1:2:ffff::9"));
+    EXPECT_NE(sourceKey("2001:db8:1:2::1"), sourceKey("2001:db8:1:3::1"));
+    EXPECT_EQ(sourceKey("192.0.2.7"), "192.0.2.7");
+    EXPECT_EQ(sourceKey("::ffff:192.0.2.7"), "192.0.2.7");
+}
+
+// Checks run on the pool's threads, never the caller's, and no more are taken than it admits.
+TEST(PasswordCheckPool, ChecksRunOnItsThreadsAndNoMoreAreTakenThanItAdmits)
+{
+    rsim::sysmgnt::PasswordCheckPool pool(2, 2);
+    std::promise<void> release;
+    const std::shared_future<void> released = release.get_future().share();
+    std::atomic<int> running{0};
+    const auto caller = std::this_thread::get_id();
+    const auto blocked = [&] {
+        return pool.run([&] {
+            ++running;
+            released.wait();
+            return std::this_thread::get_id() != caller;
+        });
+    };
+    auto first = std::async(std::launch::async, blocked);
+    auto second = std::async(std::launch::async, blocked);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (running < 2 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(pool.run([] { return true; }), std::nullopt);
+    release.set_value();
+    EXPECT_EQ(first.get(), true);
+    EXPECT_EQ(second.get(), true);
+    EXPECT_EQ(pool.run([&] { return std::this_thread::get_id() != caller; }), true);
+}
 
 } // namespace
