@@ -76,6 +76,11 @@ inline constexpr int kAdministerOperators = 55100;
 #define SYSSVC_DEFINE_WRITE_(What, Iface, op, code)                                                \
     TVD_WRITE_OPERATION_##What(Iface, op, code, MSysmgntDef::SOperatorBrief, sOperator,            \
                                MSysSvcDef::SOperatorAccountList, listOperatorAccount)
+// Sets the values of system parameters that exist (PARAM_CODE, REGION_CODE and COUNTY_CODE, 0 when
+// unset, PARAM_VALUE), sealing those marked secret.
+#define SYSSVC_DEFINE_PARAM_WRITE_(What, Iface)                                                    \
+    TVD_WRITE_OPERATION_##What(Iface, mod_sysParam, "SYSMQ13", MSysmgntDef::SOperatorBrief,        \
+                               sOperator, MSysmgntDef::SPublicParamList, listPublicParam)
 #define SYSSVC_DEFINE_EXCHANGE_(What, Iface)                                                       \
     TVD_EXCHANGE_OPERATION_##What(Iface, chk_operRight, "SYSMQ01", MSysmgntDef::SOperatorBrief,    \
                                   sIn, MSysmgntDef::SOperPrivAuthList, listAsked,                  \
@@ -98,6 +103,8 @@ struct ISysMgntOperations {
     TVD_WRITE_PARAMS(op, MSysmgntDef::SOperatorBrief, sOperator, MSysSvcDef::SOperatorAccountList, \
                      listOperatorAccount)
     SYSSVC_WRITES(SYSSVC_WRITE_PARAMS_)
+    TVD_WRITE_PARAMS(mod_sysParam, MSysmgntDef::SOperatorBrief, sOperator,
+                     MSysmgntDef::SPublicParamList, listPublicParam)
 };
 
 } // namespace MSysSvcApp

@@ -1,41 +1,12 @@
 #include "cli.h"
 
+#include "secret_input.h"
 #include "service_login.h"
 
 #include <QCoreApplication>
-#include <QFile>
 
-#include <termios.h>
 #include <unistd.h>
 #include <cstdio>
-
-namespace {
-
-// A password typed on the terminal without echo after the prompt; empty without a terminal.
-QString askPassword(const char* prompt = "密码：")
-{
-    QFile tty("/dev/tty");
-    if (!tty.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
-        return {};
-    tty.write(prompt);
-    termios saved{};
-    const bool quiet = tcgetattr(tty.handle(), &saved) == 0;
-    if (quiet) {
-        termios silent = saved;
-        silent.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-        tcsetattr(tty.handle(), TCSAFLUSH, &silent);
-    }
-    QByteArray line;
-    char c = 0;
-    while (tty.read(&c, 1) == 1 && c != '\n')
-        line += c;
-    if (quiet)
-        tcsetattr(tty.handle(), TCSAFLUSH, &saved);
-    tty.write("\n");
-    return QString::fromUtf8(line).remove(u'\r');
-}
-
-} // namespace
 
 void Complain(const QString& text)
 {
@@ -105,7 +76,7 @@ std::optional<int> LogIn(const Connection& connection, MSysmgntDef::SOperator& o
         Complain(QString::fromStdString(warning));
     QString password = qEnvironmentVariable("RSIM_PASSWORD");
     if (password.isEmpty() && !qEnvironmentVariableIsSet("RSIM_PASSWORD"))
-        password = askPassword();
+        password = AskSecret("密码：");
     const std::string problem =
         LogInAtService(connection.service.toStdString(), connection.login.toStdString(),
                        password.toStdString(), op);
@@ -119,12 +90,12 @@ std::optional<QString> NewPassword()
 {
     if (qEnvironmentVariableIsSet("RSIM_NEW_PASSWORD"))
         return qEnvironmentVariable("RSIM_NEW_PASSWORD");
-    const QString password = askPassword("新密码：");
+    const QString password = AskSecret("新密码：");
     if (password.isEmpty()) {
         Complain("需要新密码：环境变量 RSIM_NEW_PASSWORD，或在终端上输入");
         return std::nullopt;
     }
-    if (askPassword("再次输入新密码：") != password) {
+    if (AskSecret("再次输入新密码：") != password) {
         Complain("两次输入的新密码不一致");
         return std::nullopt;
     }

@@ -8,3 +8,4 @@ int RunImport(const Connection& connection, const QStringList& arguments);
 int RunSims(const Connection& connection, const QStringList& arguments);
 int RunExport(const Connection& connection, const QStringList& arguments);
 int RunOperator(const Connection& connection, const QStringList& arguments);
+int RunParam(const Connection& connection, const QStringList& arguments);

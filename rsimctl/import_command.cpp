@@ -3,6 +3,7 @@
 #include "commands.h"
 
 #include "card_file.h"
+#include "secret_input.h"
 
 #include "ResRemoteSimMgnt_tvd_c.h"
 #include "SysMgntService_tvd_c.h"
@@ -31,10 +32,16 @@ void addOptions(QCommandLineParser& parser)
         {"region", "分公司代码（默认为操作员的）", "N"},
         {"county", "县公司代码（默认为操作员的）", "N"},
         {"org", "营业厅代码（默认为操作员的）", "N"},
-        {"ki-key", "KI密钥（默认为空）", "KEY"},
+        {"ki-key-file", "KI密钥所在的文件（取首行；默认取环境变量 RSIM_KI_KEY，都没有时为空）",
+         "FILE"},
+        {"ask-ki-key", "在终端上输入KI密钥（不回显）"},
         {"remark", "备注，原样存储", "TEXT"},
         {"dry-run", "只按服务的规则检查文件和卡，不存储"},
     });
+    // The old form, which put the key in every user's process list: refused with what replaces it.
+    QCommandLineOption kiKeyOnCommandLine("ki-key", "", "KEY");
+    kiKeyOnCommandLine.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(kiKeyOnCommandLine);
 }
 
 // The numeric options and their largest values.
@@ -47,6 +54,11 @@ const std::pair<const char*, qint64> kNumbers[] = {{"status", INT16_MAX},
 // False after a usage error, which names the option.
 bool checkOptions(const QCommandLineParser& parser)
 {
+    if (parser.isSet("ki-key")) {
+        Complain(SecretOnCommandLine("ki-key",
+                                     "环境变量 RSIM_KI_KEY、--ki-key-file FILE 或 --ask-ki-key"));
+        return false;
+    }
     for (const char* required : {"card-type", "vendor"})
         if (parser.value(required).isEmpty()) {
             Complain(QString("缺少 --%1（rsimctl import --help 显示用法）").arg(required));
@@ -58,13 +70,14 @@ bool checkOptions(const QCommandLineParser& parser)
     return true;
 }
 
-// The fields a card file lacks, from the (checked) options and the operator.
-SRemoteSimInfo sharedFields(const QCommandLineParser& parser, const MSysmgntDef::SOperator& op)
+// The fields a card file lacks, from the (checked) options, the KI key and the operator.
+SRemoteSimInfo sharedFields(const QCommandLineParser& parser, const MSysmgntDef::SOperator& op,
+                            const QString& kiKey)
 {
     SRemoteSimInfo shared;
     shared.set_RES_CODE(parser.value("card-type").toStdString());
     shared.set_VENDOR_CODE(parser.value("vendor").toStdString());
-    shared.set_KI_KEY(parser.value("ki-key").toStdString());
+    shared.set_KI_KEY(kiKey.toStdString());
     shared.set_REMARK(parser.value("remark").toStdString());
     auto number = [&](const char* name, qint64 fallback) {
         return parser.isSet(name) ? parser.value(name).toLongLong() : fallback;
@@ -140,6 +153,11 @@ int RunImport(const Connection& connection, const QStringList& arguments)
         return *status;
     if (!checkOptions(parser))
         return kExitUsage;
+    QString problem;
+    const auto kiKey = ReadSecret(parser.value("ki-key-file"), "RSIM_KI_KEY",
+                                  parser.isSet("ask-ki-key"), "KI密钥：", problem);
+    if (!kiKey)
+        return Complain(problem), kExitRefused;
     const QString path = parser.positionalArguments().front();
     const bool dryRun = parser.isSet("dry-run");
     QElapsedTimer clock;
@@ -148,7 +166,6 @@ int RunImport(const Connection& connection, const QStringList& arguments)
 
     progress.show("读取 " + path + " …");
     QByteArray bytes;
-    QString problem;
     if (!ReadCardFile(path, bytes, problem))
         return Complain(problem), kExitRefused;
     const CardFile file = ParseCardFile(std::move(bytes));
@@ -160,7 +177,7 @@ int RunImport(const Connection& connection, const QStringList& arguments)
     service.setCheckOnly(dryRun);
     if (auto failed = Connect(connection, service, op))
         return *failed;
-    SRemoteSimInfo common = sharedFields(parser, op);
+    SRemoteSimInfo common = sharedFields(parser, op, *kiKey);
     CBSErrorMsg error;
     if (std::string smsp; smsCentre(smsp, error))
         common.set_SMSP(smsp);

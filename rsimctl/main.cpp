@@ -11,8 +11,11 @@ namespace {
 
 using Command = int (*)(const Connection&, const QStringList&);
 
-const std::map<QString, Command> kCommands = {
-    {"import", RunImport}, {"sims", RunSims}, {"export", RunExport}, {"operator", RunOperator}};
+const std::map<QString, Command> kCommands = {{"import", RunImport},
+                                              {"sims", RunSims},
+                                              {"export", RunExport},
+                                              {"operator", RunOperator},
+                                              {"param", RunParam}};
 
 QString fromEnvironment(const char* name, const QString& fallback = {})
 {
@@ -34,8 +37,9 @@ void addGlobalOptions(QCommandLineParser& parser)
         "  rsimctl ... operator passwd LOGIN\n"
         "  rsimctl ... operator lock LOGIN | unlock LOGIN\n"
         "  rsimctl ... operator role LOGIN ROLE\n"
+        "  rsimctl ... param set CODE [VALUE] [--value-file FILE]\n"
         "密码取环境变量 RSIM_PASSWORD，没有时在终端上询问（不回显）；新密码取 RSIM_NEW_PASSWORD，"
-        "没有时询问两次。\n"
+        "没有时询问两次。密码、KI密钥和保密参数的值都不写在命令行上。\n"
         "退出状态：0 完成，1 被拒绝（文件、服务或登录），2 用法错误。\n"
         "rsimctl COMMAND --help 显示各命令的用法。");
     parser.addOptions({
@@ -46,7 +50,7 @@ void addGlobalOptions(QCommandLineParser& parser)
         {"login", "登录名（默认取 RSIM_LOGIN）", "NAME", fromEnvironment("RSIM_LOGIN")},
         {{"h", "help"}, "显示帮助。"},
     });
-    parser.addPositionalArgument("COMMAND", "import、sims、export 或 operator");
+    parser.addPositionalArgument("COMMAND", "import、sims、export、operator 或 param");
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
 }
 
@@ -68,7 +72,7 @@ int main(int argc, char** argv)
             Print(HelpText(parser, "rsimctl"));
             return kExitDone;
         }
-        Complain("缺少命令：import、sims、export 或 operator（rsimctl --help 显示用法）");
+        Complain("缺少命令：import、sims、export、operator 或 param（rsimctl --help 显示用法）");
         return kExitUsage;
     }
     const auto command = kCommands.find(rest.front());

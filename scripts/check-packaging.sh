@@ -31,6 +31,9 @@ package() {
   local build=$1 out="$work/$2"
   grep -qx 'CMAKE_INSTALL_PREFIX:PATH=/usr' "$build/CMakeCache.txt" ||
     { fail "$build is not configured with -DCMAKE_INSTALL_PREFIX=/usr"; return; }
+  # cpack packages what the build made: the service-only build of check-headless.sh made rsimd
+  # alone, not the compressed changelogs and manual pages.
+  ninja -C "$build" >/dev/null
   if ! cpack -G DEB --config "$build/CPackConfig.cmake" -B "$out" \
     ${3:+-D CPACK_COMPONENTS_ALL="$3"} >"$out.log" 2>&1; then
     cat "$out.log" >&2

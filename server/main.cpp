@@ -2,6 +2,7 @@
 #include "call_log.h"
 #include "commands.h"
 #include "health.h"
+#include "key_hold.h"
 #include "metrics.h"
 #include "options.h"
 #include "schema.h"
@@ -20,6 +21,7 @@
 #include <optional>
 #include <thread>
 
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <systemd/sd-daemon.h>
 
@@ -147,6 +149,9 @@ int main(int argc, char** argv)
 {
     // Files rsimd makes (the database, its WAL, the key file, backups) are its user's only.
     ::umask(077);
+    // Its memory holds keys, KIs and login bodies: no core dump of it, and no other process of
+    // its user may trace it or read its memory.
+    ::prctl(PR_SET_DUMPABLE, 0);
     const std::string command = argc > 1 ? argv[1] : "";
     const std::vector<std::string> commandArguments(argv + std::min(argc, 2), argv + argc);
     if (command == "rekey")
@@ -167,8 +172,9 @@ int main(int argc, char** argv)
             rsim::db::migrate(*setup, rsim::db::schemaMigrations());
             return rsim::sysmgnt::initAdministrator(*setup, options.initAdmin);
         }
-        auto secrets =
-            rsimd::prepareDatabase(*setup, options.database, options.keyFile, options.seed);
+        std::optional<rsim::secrets::KeyHold> serving;
+        auto secrets = rsimd::prepareDatabase(*setup, options.database, options.keyFile,
+                                              options.seed, serving);
         setup.reset(); // and the schema lock with it
 
         // Shared with a health check that may outlive the server in a database that hangs.

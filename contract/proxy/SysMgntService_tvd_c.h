@@ -22,6 +22,9 @@ public:
     TVD_WRITE_OPERATION(op, MSysmgntDef::SOperatorBrief, sOperator,                                \
                         MSysSvcDef::SOperatorAccountList, listOperatorAccount)
     SYSSVC_WRITES(SYSSVC_DECLARE_WRITE_)
+    // "SYSMQ13": the values of existing system parameters, a secret one sealed at rest.
+    TVD_WRITE_OPERATION(mod_sysParam, MSysmgntDef::SOperatorBrief, sOperator,
+                        MSysmgntDef::SPublicParamList, listPublicParam)
 };
 
 } // namespace MSysSvcApp

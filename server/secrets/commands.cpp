@@ -1,6 +1,7 @@
 #include "commands.h"
 
 #include "backup.h"
+#include "key_hold.h"
 #include "schema.h"
 
 #include <algorithm>
@@ -15,15 +16,16 @@ constexpr const char* kRekeyHelp =
     "usage: rsimd rekey --db ADDRESS [--key-file PATH] [--batch N] [--max-batches N]\n"
     "\n"
     "Adds a new key version to the key file and re-seals every sealed value of the database\n"
-    "under it, --batch values (1000) per transaction, printing counts as it goes. Interrupted\n"
-    "(or stopped by --max-batches), it loses nothing: run it again and it goes on under the same\n"
-    "new key. When it says that every value is under the new key, the lines of the older\n"
-    "versions may be removed from the key file (keep the old key file with the backups that\n"
-    "need it).\n"
+    "under it, --batch values (1000) per transaction, printing counts as it goes and naming each\n"
+    "value that does not open (left as it is). Interrupted (or stopped by --max-batches), it "
+    "loses\n"
+    "nothing: run it again and it adds another version and goes on. When it says that every value\n"
+    "that opens is under the new key, the lines of the older versions may be removed from the key\n"
+    "file (keep the old key file with the backups that need it).\n"
     "\n"
-    "Stop every rsimd of the database first, and start them again after copying the new key\n"
-    "file to each host: a running rsimd holds the keys it read at start, so it would go on\n"
-    "sealing new values under the old key and could not open those re-sealed under the new one.\n"
+    "A running rsimd holds the keys it read at start, so it would go on sealing new values under\n"
+    "the old key: stop every rsimd of the database first (rekey refuses while one serves an\n"
+    "SQLite database), and start them again after copying the new key file to each host.\n"
     "\n"
     "  --db ADDRESS       sqlite:PATH or postgresql://USER@HOST:PORT/DB (password: PGPASSFILE)\n"
     "  --key-file PATH    the key file (with SQLite: rsim.key beside the database)\n"
@@ -98,6 +100,37 @@ std::string versionsBelow(int newest)
     return newest == 2 ? "v1" : "v1…v" + std::to_string(newest - 1);
 }
 
+std::int64_t total(const std::map<std::string, std::int64_t>& counts)
+{
+    std::int64_t sum = 0;
+    for (const auto& [column, count] : counts)
+        sum += count;
+    return sum;
+}
+
+// Says whether the older versions may go: only when no value that opens is left under them.
+void reportRekey(std::ostream& out, bool finished, long batches, std::int64_t older,
+                 std::int64_t unreadable, int newest, const std::string& keyFile)
+{
+    if (!finished) {
+        out << "stopped after " << batches << " batches; " << older
+            << " values are still under older keys: run rekey again (it adds another version "
+               "and goes on)\n";
+        return;
+    }
+    if (unreadable > 0)
+        out << unreadable << " values named above open under no key of the file (altered, "
+            << "moved from another row, or sealed under a removed version) and are left as "
+               "they are: enter them again\n";
+    if (older > unreadable)
+        out << older - unreadable << " values were sealed under older keys while rekey ran: "
+            << "stop every rsimd of the database and run rekey again\n";
+    else
+        out << "every sealed value that opens is under key version v" << newest << ": the "
+            << "lines of " << versionsBelow(newest) << " may now be removed from " << keyFile
+            << "\n";
+}
+
 } // namespace
 
 int rekeyCommand(const std::vector<std::string>& arguments,
@@ -125,36 +158,26 @@ int rekeyCommand(const std::vector<std::string>& arguments,
         auto db = db::connect(database);
         db::migrate(*db, db::schemaMigrations());
         SecretBox box = openKeyFile(*db, columns, keyFile, false);
+        const KeyHold alone(KeyHold::Kind::Rekeying, database, keyFile);
         if (const auto sealed = sealInPlace(*db, columns, box))
             out << "sealed " << sealed << " values left in plain or without their place\n";
-        const KeyUse use = countByKey(*db, columns, box);
-        if (use.older > 0 && use.newest > 0) {
-            out << "going on under key version v" << box.newestVersion() << ": " << use.older
-                << " values are still sealed under older keys\n";
-        } else {
-            box.addKey();
-            out << "added key version v" << box.newestVersion() << " to " << keyFile << "\n";
-        }
+        box.addKey();
+        out << "added key version v" << box.newestVersion() << " to " << keyFile << "\n";
         long batches = 0;
+        std::map<std::string, std::int64_t> unreadable;
         const bool finished = resealUnderNewestKey(
             *db, columns, box, static_cast<std::size_t>(*batch), [&](const ResealCount& c) {
                 out << c.column << ": " << c.resealed << " re-sealed"
                     << (c.unreadable ? ", " + std::to_string(c.unreadable) + " unreadable" : "")
-                    << std::endl;
+                    << "\n";
+                for (const auto& value : c.unreadableInBatch)
+                    out << "  not re-sealed, " << c.column << " " << value << "\n";
+                out.flush();
+                unreadable[c.column] = c.unreadable;
                 return *maxBatches == 0 || ++batches < *maxBatches;
             });
-        const KeyUse after = countByKey(*db, columns, box);
-        if (!finished)
-            out << "stopped after " << batches << " batches; " << after.older
-                << " values are still under older keys: run rekey again to go on\n";
-        else if (after.older > 0)
-            out << after.older << " values under older keys do not open (altered or moved "
-                << "from another row) and are left as they are; every other value is under v"
-                << box.newestVersion() << "\n";
-        else
-            out << "every sealed value is under key version v" << box.newestVersion() << ": the "
-                << "lines of " << versionsBelow(box.newestVersion()) << " may now be removed from "
-                << keyFile << "\n";
+        reportRekey(out, finished, batches, countByKey(*db, columns, box).older, total(unreadable),
+                    box.newestVersion(), keyFile);
         return 0;
     } catch (const std::exception& e) {
         err << "rsimd: " << e.what() << "\n";

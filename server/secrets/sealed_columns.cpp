@@ -216,18 +216,20 @@ bool resealUnderNewestKey(db::Driver& db, const std::vector<SealedColumn>& colum
 {
     bool going = true;
     for (const auto& c : columns) {
-        ResealCount count{name(c)};
+        ResealCount count{name(c), 0, 0, {}};
         Row params;
         const std::string condition = notUnderNewest(c, box, params);
         inBatches(db, c, condition, params, batchSize, [&](const std::vector<Row>& rows) {
             db::Transaction transaction(db);
+            count.unreadableInBatch.clear();
             for (const auto& row : rows) {
                 const Place place = placeOf(c, row);
                 try {
                     update(db, c, box.encrypt(opened(box, db::asText(row[0]), place), place), row);
                     ++count.resealed;
-                } catch (const SecretError&) {
+                } catch (const SecretError& e) {
                     ++count.unreadable;
+                    count.unreadableInBatch.push_back(keyText(c, place) + ": " + e.what());
                 }
             }
             transaction.commit();

@@ -44,6 +44,8 @@ struct ResealCount {
     std::string column; // "table.column"
     std::int64_t resealed = 0;
     std::int64_t unreadable = 0; // values that do not open, left as they are
+    // Those of the last batch: the key of each ("IMSI=460…") and why it does not open.
+    std::vector<std::string> unreadableInBatch;
 };
 
 // Re-seals under the box's newest key every value sealed under an older one, batchSize values

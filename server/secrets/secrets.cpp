@@ -7,10 +7,12 @@
 #include <openssl/evp.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <array>
 #include <cerrno>
 #include <charconv>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <limits>
@@ -123,17 +125,96 @@ int prefixedVersion(std::string_view stored, char prefix)
     return versionNumber(stored.substr(1, colon - 1));
 }
 
-// Created with mode 0600 from the start, so that the key is never readable by others.
+// A file descriptor closed when it goes out of scope.
+struct OpenFile {
+    int fd;
+    ~OpenFile()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+std::string keyFileError(const std::string& path, const std::string& what)
+{
+    return "cannot " + what + " the key file '" + path + "': " + std::strerror(errno);
+}
+
+void writeWhole(int fd, const std::string& path, std::string_view text)
+{
+    const bool written = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    if (!written || ::fsync(fd) != 0)
+        throw SecretError(keyFileError(path, "write"));
+}
+
+Wiped keyLine(int version, const SecretBox::Key& key)
+{
+    return {"v" + std::to_string(version) + " " + toBase64(key.bytes, kKeyBytes) + "\n"};
+}
+
+// A line added after one that an editor left without its newline starts on a line of its own.
 void appendKeyLine(const std::string& path, int version, const SecretBox::Key& key)
 {
-    const Wiped line{"v" + std::to_string(version) + " " + toBase64(key.bytes, kKeyBytes) + "\n"};
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
-    if (fd < 0)
-        throw SecretError("cannot write the key file '" + path + "': " + std::strerror(errno));
-    const bool written =
-        ::write(fd, line.text.data(), line.text.size()) == static_cast<ssize_t>(line.text.size());
-    if (::fsync(fd) != 0 || ::close(fd) != 0 || !written)
-        throw SecretError("cannot write the key file '" + path + "'");
+    Wiped line = keyLine(version, key);
+    const OpenFile file{::open(path.c_str(), O_RDWR | O_APPEND | O_CLOEXEC)};
+    if (file.fd < 0)
+        throw SecretError(keyFileError(path, "write"));
+    struct stat status {};
+    char last = '\n';
+    if (::fstat(file.fd, &status) != 0 ||
+        (status.st_size > 0 && ::pread(file.fd, &last, 1, status.st_size - 1) != 1))
+        throw SecretError(keyFileError(path, "read"));
+    if (last != '\n')
+        line.text.insert(0, 1, '\n');
+    writeWhole(file.fd, path, line.text);
+}
+
+// Written whole (mode 0600) under a name of its own, then linked to the file's name, which fails
+// when another process made the file first: of two rsimd starting together on empty storage,
+// one makes the key and the other reads it, never a file half written. False when the file was
+// there already.
+bool createKeyFile(const std::string& path, const SecretBox::Key& key)
+{
+    const std::string own = path + ".new-" + newToken().substr(0, 16);
+    {
+        const OpenFile file{::open(own.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600)};
+        if (file.fd < 0)
+            throw SecretError(keyFileError(path, "create"));
+        try {
+            writeWhole(file.fd, own, keyLine(1, key).text);
+        } catch (const SecretError&) {
+            ::unlink(own.c_str());
+            throw;
+        }
+    }
+    const int linked = ::link(own.c_str(), path.c_str());
+    const int error = errno;
+    ::unlink(own.c_str());
+    if (linked == 0 || error == EEXIST)
+        return linked == 0;
+    errno = error;
+    throw SecretError(keyFileError(path, "create"));
+}
+
+// As ssh refuses a private key others may read: the file must belong to rsimd's user or to root,
+// and neither be readable by others than its owner and group nor writable by others than its
+// owner (0600, or the package's 0440 root:rsimd).
+void checkKeyFileRights(int fd, const std::string& path)
+{
+    struct stat status {};
+    if (::fstat(fd, &status) != 0)
+        throw SecretError(keyFileError(path, "read"));
+    char mode[8];
+    std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(status.st_mode & 07777));
+    if (status.st_uid != 0 && status.st_uid != ::geteuid())
+        throw SecretError("the key file '" + path + "' belongs to user " +
+                          std::to_string(status.st_uid) +
+                          ", who could change it: it must belong to rsimd's user or to root");
+    if ((status.st_mode & (S_IRWXO | S_IWGRP)) != 0)
+        throw SecretError("the key file '" + path + "' has mode " + mode +
+                          ": others than its owner and group may read it, or others than its "
+                          "owner write it; make it 0600 (or 0440 root:rsimd, as the package "
+                          "installs it)");
 }
 
 // Room for thousands of keys; growing the text would leave copies of them behind unwiped.
@@ -141,17 +222,17 @@ constexpr std::size_t kMaxKeyFile = 256 * 1024;
 
 Wiped readWhole(const std::string& path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        throw SecretError("cannot read the key file '" + path + "': " + std::strerror(errno));
+    const OpenFile file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+    if (file.fd < 0)
+        throw SecretError(keyFileError(path, "read"));
+    checkKeyFileRights(file.fd, path);
     Wiped content;
     content.text.reserve(kMaxKeyFile);
     char buffer[4096];
     ssize_t got = 0;
-    while ((got = ::read(fd, buffer, sizeof buffer)) > 0 && content.text.size() < kMaxKeyFile)
+    while ((got = ::read(file.fd, buffer, sizeof buffer)) > 0 && content.text.size() < kMaxKeyFile)
         content.text.append(buffer, static_cast<std::size_t>(got));
     sodium_memzero(buffer, sizeof buffer);
-    ::close(fd);
     if (got < 0)
         throw SecretError("cannot read the key file '" + path + "'");
     if (content.text.size() >= kMaxKeyFile)
@@ -220,14 +301,16 @@ SecretBox SecretBox::fromKeyFile(const std::string& path, bool createIfMissing)
     SecretBox box;
     box.path_ = path;
     std::error_code unknown;
-    if (std::filesystem::exists(path, unknown)) {
-        box.keys_ = readKeyFile(path);
-    } else if (createIfMissing && !unknown) {
-        box.keys_[1] = randomKey();
-        appendKeyLine(path, 1, *box.keys_[1]);
-    } else {
-        throw SecretError("the key file '" + path + "' does not exist");
+    if (!std::filesystem::exists(path, unknown) && !unknown) {
+        if (!createIfMissing)
+            throw SecretError("the key file '" + path + "' does not exist");
+        auto key = randomKey();
+        if (createKeyFile(path, *key)) {
+            box.keys_[1] = std::move(key);
+            return box;
+        }
     }
+    box.keys_ = readKeyFile(path);
     return box;
 }
 

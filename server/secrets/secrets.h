@@ -56,7 +56,10 @@ private:
 class SecretBox {
 public:
     // Reads a key file of lines "v<version> <base64 key>" ('#' starts a comment line); creates
-    // it (mode 0600) with one fresh key when it is missing and createIfMissing is true.
+    // it (mode 0600) with one fresh key when it is missing and createIfMissing is true, or reads
+    // the one another process made first. Refuses a file that others than its owner and group
+    // may read, that others than its owner may write, or that belongs to another user than
+    // rsimd's or root.
     static SecretBox fromKeyFile(const std::string& path, bool createIfMissing);
     // A box with one random key, for tests.
     static SecretBox withRandomKey();

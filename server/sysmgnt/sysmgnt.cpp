@@ -162,6 +162,7 @@ void registerHandlers(HandlerTable& handlers)
     handlers.add(kInterface, "SYSMQ06", HandlerEntry::query(currentDate));
     handlers.add(kInterface, "SYSMQ07",
                  HandlerEntry::query(operatorProfile, 0, MSysSvcDef::kAdministerOperators));
+    handlers.add(kInterface, "SYSMQ13", sysParamWrite());
     registerAccountHandlers(handlers);
 }
 

@@ -5,6 +5,7 @@
 #include "rsimd_process.h"
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -62,8 +63,13 @@ TEST_F(ScreenshotsTest, WritesOnePicturePerFunctionAndLogsOutOrSaysWhyTheLoginFa
 {
     const QString target = folder_.filePath("shots/admin");
     const std::int64_t sessions = liveSessions();
-    const ClientRun run = runClient({"--service", address(), "--login", "admin", "--password",
-                                     "admin123", "--screenshots", target},
+    const QTemporaryDir secrets;
+    QFile password(secrets.filePath("password"));
+    ASSERT_TRUE(password.open(QIODevice::WriteOnly));
+    password.write("admin123\n");
+    password.close();
+    const ClientRun run = runClient({"--service", address(), "--login", "admin", "--password-file",
+                                     password.fileName(), "--screenshots", target},
                                     offscreen());
     ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
     EXPECT_EQ(liveSessions(), sessions) << "the client ends its session when it ends";
@@ -72,6 +78,14 @@ TEST_F(ScreenshotsTest, WritesOnePicturePerFunctionAndLogsOutOrSaysWhyTheLoginFa
     for (const auto& function : BusinessFunctions())
         expected << QString::number(function.code) + ".png";
     EXPECT_EQ(QDir(target).entryList(QDir::Files, QDir::Name), expected);
+
+    // A password on the command line is refused before anything is done.
+    const ClientRun shown = runClient({"--service", address(), "--login", "admin", "--password",
+                                       "admin123", "--screenshots", folder_.path()},
+                                      offscreen());
+    EXPECT_EQ(shown.exitCode, 2);
+    EXPECT_TRUE(shown.errors.contains("--password 不再在命令行上接受值"))
+        << shown.errors.toStdString();
 
     // Credentials come from the environment, and a failed login says why.
     QProcessEnvironment environment = offscreen();

@@ -127,7 +127,12 @@ void TfrmFactoryCardTypeModule::btnFtpClick()
     const QString path = OpenDlg->Execute();
     if (path.isEmpty())
         return;
-    const std::optional<FtpTarget> target = SplitFtpParameter(ftpParams_[0].PARAM_VALUE);
+    const std::string& parameter = ftpParams_[0].PARAM_VALUE;
+    if (parameter == kSealedValueUnreadable) {
+        ShowGUIMessage("%s", "提示", MB_ICONHAND, kFtpParameterUnreadable);
+        return;
+    }
+    const std::optional<FtpTarget> target = SplitFtpParameter(parameter);
     if (!target) {
         ShowGUIMessage("%s", "提示", MB_ICONHAND, kFtpParameterMalformed);
         return;

@@ -1,5 +1,6 @@
-// rsimd's keys and files, end to end: a rekey interrupted and run again, files for its user only,
-// and backups taken while cards are written.
+// rsimd's keys and files, end to end: a rekey refused beside a service, interrupted and run
+// again over a value that does not open, files for its user only, and backups taken while cards
+// are written.
 #include "backend_fixture.h"
 #include "sealed_columns.h"
 
@@ -50,25 +51,42 @@ protected:
     std::string key_, database_;
 };
 
-TEST_P(KeysAndBackups, ARekeyInterruptedAndRunAgainLetsTheOldKeyGoButNotTheKeyFile)
+TEST_P(KeysAndBackups, RekeyWaitsForTheServicesToStopThenAlwaysRotatesSoThatOldKeysCanGo)
 {
-    server_->stop();
     const std::string rekey = "rekey --db " + database_ + " --key-file " + key_ + " --batch 40";
     std::string output;
+    if (GetParam() == Backend::Sqlite) { // PostgreSQL's replicas are on other hosts
+        EXPECT_EQ(runRsimd(rekey, output), 2) << output;
+        EXPECT_NE(output.find("an rsimd is serving this database"), std::string::npos) << output;
+    }
+    server_->stop();
     ASSERT_EQ(runRsimd(rekey + " --max-batches 2", output), 0) << output;
     EXPECT_NE(output.find("added key version v2"), std::string::npos) << output;
     EXPECT_NE(output.find("stopped after 2 batches"), std::string::npos) << output;
+
+    // A KI copied over another row's opens under no key: the next run still rotates, names it
+    // and leaves it as it is.
+    auto db = rsim::db::connect(database_);
+    const std::string moved =
+        rsim::db::asText(db->scalar("SELECT MAX(IMSI) FROM rsim_sim WHERE KI_CODE <> ''"));
+    db->exec("UPDATE rsim_sim SET KI_CODE = (SELECT KI_CODE FROM rsim_sim WHERE IMSI = (SELECT "
+             "MIN(IMSI) FROM rsim_sim WHERE KI_CODE <> '')) WHERE IMSI = ?",
+             {moved});
     ASSERT_EQ(runRsimd(rekey, output), 0) << output;
-    EXPECT_NE(output.find("going on under key version v2"), std::string::npos) << output;
-    EXPECT_NE(output.find("every sealed value is under key version v2"), std::string::npos)
+    EXPECT_NE(output.find("added key version v3"), std::string::npos) << output;
+    EXPECT_NE(output.find("not re-sealed, rsim_sim.KI_CODE IMSI=" + moved), std::string::npos)
+        << output;
+    EXPECT_NE(output.find("every sealed value that opens is under key version v3"),
+              std::string::npos)
         << output;
 
     std::string kept, line;
     for (std::ifstream in(key_); std::getline(in, line);)
-        if (!line.starts_with("v1 "))
+        if (line.starts_with("v3 "))
             kept += line + "\n";
     std::ofstream(key_) << kept;
-    EXPECT_EQ(kisOpened(database_, key_), 200);
+    db->exec("UPDATE rsim_sim SET KI_CODE = '' WHERE IMSI = ?", {moved});
+    EXPECT_EQ(kisOpened(database_, key_), 199);
 
     // The key file lost: rsimd says so and makes no new key over the sealed values.
     std::filesystem::remove(key_);

@@ -72,6 +72,7 @@ TEST_P(SealedColumns, AKeyFileIsMadeOnlyForADatabaseWithoutSealedValues)
     SecretBox::fromKeyFile(other, true);
     const std::string newer = (folder_ / "newer.key").string();
     std::ofstream(newer) << "v2 AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA=\n";
+    std::filesystem::permissions(newer, std::filesystem::perms::owner_read);
     std::filesystem::rename(keyFile_, folder_ / "moved.key");
     const struct {
         std::string file;
@@ -113,6 +114,7 @@ TEST_P(SealedColumns, ValuesLeftInPlainOrWithoutTheirPlaceAreSealedInPlaceOnce)
 {
     const unsigned char key[32] = {7};
     std::ofstream(keyFile_) << "v1 BwAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA=\n";
+    std::filesystem::permissions(keyFile_, std::filesystem::perms::owner_read);
     insert(imsi(1), 1, unplaced(ki(1), key), "pwd-1");
     insert(imsi(2), 2, unplaced(ki(2), key));
     insert(imsi(9), 9, "", "not secret in row 9");

@@ -6,7 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <filesystem>
 #include <fstream>
+#include <latch>
+#include <optional>
+#include <thread>
 
 using rsim::secrets::Place;
 using rsim::secrets::SecretBox;
@@ -22,6 +27,14 @@ bool refuses(Action&& action, const std::string& part)
 }
 
 const Place kCardA{"rsim_sim", "KI_CODE", {"460001234567890"}};
+
+// A key file as an operator writes it, readable by its owner only.
+void writeKeyFile(const std::string& path, const std::string& text)
+{
+    std::ofstream(path) << text;
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read |
+                                           std::filesystem::perms::owner_write);
+}
 
 TEST(SecretBox, SealsEachValueWithAFreshNonceAndOpensItOnlyInItsPlaceUnaltered)
 {
@@ -73,12 +86,53 @@ TEST(KeyFile, NamesItsMalformedLine)
     for (const std::string& bad : std::vector<std::string>{
              "v2 c2hvcnQ=\n", "2 AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA=\n", key,
              "v2 !!!\n"}) {
-        std::ofstream(path) << "# keys of the test\n" + key + bad;
+        writeKeyFile(path, "# keys of the test\n" + key + bad);
         EXPECT_TRUE(refuses([&] { SecretBox::fromKeyFile(path, true); }, "malformed line 3"))
             << bad;
     }
-    std::ofstream(path) << "# no key here\n";
+    writeKeyFile(path, "# no key here\n");
     EXPECT_TRUE(refuses([&] { SecretBox::fromKeyFile(path, true); }, "holds no key"));
+
+    // Edited by hand and saved without its last newline: the next key gets a line of its own.
+    writeKeyFile(path, key.substr(0, key.size() - 1));
+    SecretBox::fromKeyFile(path, false).addKey();
+    EXPECT_TRUE(SecretBox::fromKeyFile(path, false).holdsVersion(2));
+}
+
+TEST(KeyFile, IsRefusedWhenOthersMayReadItOrOthersThanItsOwnerWriteIt)
+{
+    const testsupport::TemporaryFolder folder;
+    const std::string path = folder.path() + "/rsim.key";
+    SecretBox::fromKeyFile(path, true);
+    for (const mode_t mode : {0644, 0604, 0620, 0660})
+        EXPECT_TRUE(::chmod(path.c_str(), mode) == 0 &&
+                    refuses([&] { SecretBox::fromKeyFile(path, false); },
+                            "has mode 0" + std::to_string(mode / 64) +
+                                std::to_string(mode / 8 % 8) + std::to_string(mode % 8)))
+            << std::oct << mode;
+    for (const mode_t mode : {0400, 0440, 0640}) {
+        ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+        EXPECT_EQ(SecretBox::fromKeyFile(path, false).newestVersion(), 1) << std::oct << mode;
+    }
+}
+
+TEST(KeyFile, MadeByTwoProcessesAtOnceIsOneKey)
+{
+    const testsupport::TemporaryFolder folder;
+    const Place place = kCardA;
+    for (int round = 0; round < 20; ++round) {
+        const std::string path = folder.path() + "/rsim" + std::to_string(round) + ".key";
+        std::latch start(2);
+        std::optional<SecretBox> first, second;
+        std::thread other([&] {
+            start.arrive_and_wait();
+            second = SecretBox::fromKeyFile(path, true);
+        });
+        start.arrive_and_wait();
+        first = SecretBox::fromKeyFile(path, true);
+        other.join();
+        ASSERT_EQ(second->decrypt(first->encrypt("KI", place), place), "KI") << "round " << round;
+    }
 }
 
 TEST(Password, HashesAreSaltedAndVerifyOnlyTheRightPassword)

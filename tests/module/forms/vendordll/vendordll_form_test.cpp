@@ -113,6 +113,10 @@ TEST_F(VendorDllForm, AnUploadReachesTheServerOnceAndEveryRefusalIsReportedAndCl
     upload(LocalFile("a.dll", "a").path());
     EXPECT_EQ(lastText().toStdString(), kFtpParameterMalformed);
     EXPECT_EQ(lastFlags(), 16);
+    SetParameter(kSealedValueUnreadable);
+    Open();
+    upload(LocalFile("a.dll", "a").path());
+    EXPECT_EQ(lastText().toStdString(), kFtpParameterUnreadable) << "not the format's fault";
 
     SetParameter(ftp->url() + folder_ + "/");
     Open();
