@@ -86,11 +86,11 @@ void tvd_assignDateTime(void* d, const void* s)
     *static_cast<CBSDateTime*>(d) = *static_cast<const CBSDateTime*>(s);
 }
 
-CTvdTypeInfo::CTvdTypeInfo(int kind, std::string name, std::string description, std::size_t size,
+CTvdTypeInfo::CTvdTypeInfo(int kind, std::string name, std::size_t size,
                            std::vector<MemberType> members, STvdMemberTypeInfo* memberTable,
                            Factory factory)
-    : kind_(kind), name_(std::move(name)), description_(std::move(description)), size_(size),
-      members_(std::move(members)), memberTable_(memberTable), factory_(factory)
+    : kind_(kind), name_(std::move(name)), size_(size), members_(std::move(members)),
+      memberTable_(memberTable), factory_(factory)
 {
     if (memberTable_ == nullptr)
         return;
@@ -128,12 +128,6 @@ std::uint32_t CTvdTypeInfo::keyOf(std::string_view name)
 std::size_t CTvdTypeInfo::slotOf(std::uint32_t key) const
 {
     return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15u) >> 40) & (byName_.size() - 1);
-}
-
-std::string CTvdTypeInfo::create_typeDescription(const char* file, int line, const char* date,
-                                                 const char* time)
-{
-    return std::string(file) + ":" + std::to_string(line) + " " + date + " " + time;
 }
 
 const CTvdTypeInfo* CTvdTypeInfo::find(std::string_view name)

@@ -59,18 +59,14 @@ public:
     };
     using Factory = std::unique_ptr<CTvdBasicObject> (*)();
 
-    CTvdTypeInfo(int kind, std::string name, std::string description, std::size_t size,
-                 std::vector<MemberType> members, STvdMemberTypeInfo* memberTable,
-                 Factory factory = nullptr);
+    CTvdTypeInfo(int kind, std::string name, std::size_t size, std::vector<MemberType> members,
+                 STvdMemberTypeInfo* memberTable, Factory factory = nullptr);
 
-    static std::string create_typeDescription(const char* file, int line, const char* date,
-                                              const char* time);
     // The registered type of that name, or null.
     static const CTvdTypeInfo* find(std::string_view name);
 
     int kind() const { return kind_; }
     const std::string& name() const { return name_; }
-    const std::string& description() const { return description_; }
     std::size_t size() const { return size_; }
     int memberCount() const { return static_cast<int>(members_.size()); }
     const std::vector<MemberType>& memberTypes() const { return members_; }
@@ -94,7 +90,6 @@ private:
 
     int kind_;
     std::string name_;
-    std::string description_;
     std::size_t size_;
     std::vector<MemberType> members_;
     STvdMemberTypeInfo* memberTable_;

@@ -97,10 +97,9 @@ struct RecordRegistration {
     }                                                                                              \
     const CTvdTypeInfo& Namespace::Name::typeInfo()                                                \
     {                                                                                              \
-        static const CTvdTypeInfo info(                                                            \
-            TVD_RECORD, kTypeName,                                                                 \
-            CTvdTypeInfo::create_typeDescription(__FILE__, __LINE__, __DATE__, __TIME__),          \
-            sizeof(Name), {MEMBERS(TVD_MEMBER_TYPE_)}, memberTable(), &tvd::create<Name>);         \
+        static const CTvdTypeInfo info(TVD_RECORD, kTypeName, sizeof(Name),                        \
+                                       {MEMBERS(TVD_MEMBER_TYPE_)}, memberTable(),                 \
+                                       &tvd::create<Name>);                                        \
         return info;                                                                               \
     }                                                                                              \
     const STvdTypeDesc* Namespace::Name::get_typeDesc() const                                      \
@@ -121,11 +120,9 @@ struct RecordRegistration {
 #define TVD_LIST_DEFINE(Namespace, Name)                                                           \
     const CTvdTypeInfo& Namespace::Name##List::typeInfo()                                          \
     {                                                                                              \
-        static const CTvdTypeInfo info(                                                            \
-            TVD_LIST, kTypeName,                                                                   \
-            CTvdTypeInfo::create_typeDescription(__FILE__, __LINE__, __DATE__, __TIME__),          \
-            sizeof(Name##List), {{Name::kTypeName, TVD_RECORD}}, nullptr,                          \
-            &tvd::create<Name##List>);                                                             \
+        static const CTvdTypeInfo info(TVD_LIST, kTypeName, sizeof(Name##List),                    \
+                                       {{Name::kTypeName, TVD_RECORD}}, nullptr,                   \
+                                       &tvd::create<Name##List>);                                  \
         return info;                                                                               \
     }                                                                                              \
     static const CTvdTypeInfoImpl Namespace##_##Name##List_registration(                           \
@@ -190,10 +187,8 @@ struct RecordRegistration {
 #define TVD_PARAM_TYPE_(Iface, Param, kind, table, ...)                                            \
     const CTvdTypeInfo& Iface::Param::typeInfo()                                                   \
     {                                                                                              \
-        static const CTvdTypeInfo info(                                                            \
-            kind, std::string(Iface::kTypeName) + "::" #Param,                                     \
-            CTvdTypeInfo::create_typeDescription(__FILE__, __LINE__, __DATE__, __TIME__), 0,       \
-            {__VA_ARGS__}, const_cast<STvdMemberTypeInfo*>(table));                                \
+        static const CTvdTypeInfo info(kind, std::string(Iface::kTypeName) + "::" #Param, 0,       \
+                                       {__VA_ARGS__}, const_cast<STvdMemberTypeInfo*>(table));     \
         return info;                                                                               \
     }
 
