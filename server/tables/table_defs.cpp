@@ -35,7 +35,7 @@ std::vector<TableDef> makeTableDefs()
     defs.push_back({
         .table = TableOf<SResRemoteMsisdnGroup>(),
         .rules = {{.member = "MSISDN_GROUP", .format = Format::Code},
-                  {.member = "PROVINCE_CODE", .references = "rsim_province"}},
+                  {.member = "PROVINCE_CODE", .references = TableOf<SResRemoteProvCode>().name}},
         .contains = {"MSISDN_NAME"},
     });
     defs.push_back({
@@ -44,8 +44,8 @@ std::vector<TableDef> makeTableDefs()
                   {.member = "LAST_IMSI", .format = Format::Imsi},
                   {.member = "MSISDN_GROUP",
                    .format = Format::Code,
-                   .references = "rsim_msisdn_group"},
-                  {.member = "PROVINCE_CODE", .references = "rsim_province"}},
+                   .references = TableOf<SResRemoteMsisdnGroup>().name},
+                  {.member = "PROVINCE_CODE", .references = TableOf<SResRemoteProvCode>().name}},
         .rangeFirst = "FIRST_IMSI",
         .rangeLast = "LAST_IMSI",
     });
@@ -55,8 +55,8 @@ std::vector<TableDef> makeTableDefs()
                   {.member = "LAST_MSISDN", .format = Format::Msisdn},
                   {.member = "MSISDN_GROUP",
                    .format = Format::Code,
-                   .references = "rsim_msisdn_group"},
-                  {.member = "PROVINCE_CODE", .references = "rsim_province"}},
+                   .references = TableOf<SResRemoteMsisdnGroup>().name},
+                  {.member = "PROVINCE_CODE", .references = TableOf<SResRemoteProvCode>().name}},
         .rangeFirst = "FIRST_MSISDN",
         .rangeLast = "LAST_MSISDN",
     });
@@ -72,8 +72,8 @@ std::vector<TableDef> makeTableDefs()
                   {.member = "PUK1", .format = Format::Puk},
                   {.member = "PUK2", .format = Format::Puk},
                   {.member = "SMSP", .format = Format::Smsp},
-                  {.member = "RES_CODE", .references = "rsim_card_type"},
-                  {.member = "VENDOR_CODE", .references = "rsim_vendor"}},
+                  {.member = "RES_CODE", .references = TableOf<SResRemoteCardType>().name},
+                  {.member = "VENDOR_CODE", .references = TableOf<SResRemoteVendorCode>().name}},
         .criteria =
             {{.member = "START_IMSI", .column = "IMSI", .filter = Filter::AtLeast},
              {.member = "END_IMSI", .column = "IMSI", .filter = Filter::AtMost},
@@ -92,17 +92,25 @@ std::vector<TableDef> makeTableDefs()
         .table = TableOf<SResRemoteCardVendorDll>(),
         .rules = {{.member = "PROVINCE_CODE",
                    .format = Format::Code,
-                   .references = "rsim_province"},
-                  {.member = "VENDOR_CODE", .format = Format::Code, .references = "rsim_vendor"},
-                  {.member = "CARD_TYPE", .format = Format::Code, .references = "rsim_card_type"},
+                   .references = TableOf<SResRemoteProvCode>().name},
+                  {.member = "VENDOR_CODE",
+                   .format = Format::Code,
+                   .references = TableOf<SResRemoteVendorCode>().name},
+                  {.member = "CARD_TYPE",
+                   .format = Format::Code,
+                   .references = TableOf<SResRemoteCardType>().name},
                   {.member = "DLL_NAME", .format = Format::Code},
                   {.member = "REG_CODE", .secret = true}},
         .contains = {"DLL_NAME"},
     });
     defs.push_back({
         .table = TableOf<SResRemoteDllErrMsg>(),
-        .rules = {{.member = "VENDOR_CODE", .format = Format::Code, .references = "rsim_vendor"},
-                  {.member = "CARD_TYPE", .format = Format::Code, .references = "rsim_card_type"},
+        .rules = {{.member = "VENDOR_CODE",
+                   .format = Format::Code,
+                   .references = TableOf<SResRemoteVendorCode>().name},
+                  {.member = "CARD_TYPE",
+                   .format = Format::Code,
+                   .references = TableOf<SResRemoteCardType>().name},
                   {.member = "ERR_CODE", .format = Format::Code}},
         .contains = {"ERR_MESSAGE"},
     });
@@ -110,9 +118,13 @@ std::vector<TableDef> makeTableDefs()
         .table = TableOf<SResRemoteAucInfo>(),
         .rules = {{.member = "PROVINCE_CODE",
                    .format = Format::Code,
-                   .references = "rsim_province"},
-                  {.member = "VENDOR_CODE", .format = Format::Code, .references = "rsim_vendor"},
-                  {.member = "CARD_TYPE", .format = Format::Code, .references = "rsim_card_type"},
+                   .references = TableOf<SResRemoteProvCode>().name},
+                  {.member = "VENDOR_CODE",
+                   .format = Format::Code,
+                   .references = TableOf<SResRemoteVendorCode>().name},
+                  {.member = "CARD_TYPE",
+                   .format = Format::Code,
+                   .references = TableOf<SResRemoteCardType>().name},
                   {.member = "SIM_SEQUENCE", .format = Format::Code},
                   {.member = "PWD", .secret = true}},
     });
@@ -180,12 +192,12 @@ const std::vector<TableDef>& TableDefs()
     return defs;
 }
 
-const TableDef& TableDefOf(const std::string& table)
+const TableDef& TableDefOf(std::string_view table)
 {
     for (const auto& def : TableDefs())
         if (def.table.name == table)
             return def;
-    throw std::logic_error("no table " + table);
+    throw std::logic_error("no table " + std::string(table));
 }
 
 std::vector<std::string> TableDef::keyNames() const
