@@ -10,9 +10,9 @@ namespace {
 constexpr int kStatus = 835, kTwoNumbers = 836;
 
 // The status and two-numbers combos of the criteria are filled but not read by the query.
-MaintenanceDeclaration CardTypeDeclaration()
+WindowDeclaration CardTypeDeclaration()
 {
-    MaintenanceDeclaration declaration;
+    WindowDeclaration declaration;
     declaration.caption = "远程写卡卡类型维护";
     declaration.rights = rsimcatalog::TableOf<Card>().rights;
     declaration.criteria = {
