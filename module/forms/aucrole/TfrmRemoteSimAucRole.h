@@ -1,9 +1,9 @@
 // The rights of the authentication cards: which entity of which right type a card serves.
 #pragma once
 
-#include "registry_form.h"
+#include "maintenance_form.h"
 
-class TfrmRemoteSimAucRole : public TfrmRegistry {
+class TfrmRemoteSimAucRole : public TfrmMaintenance {
 public:
     explicit TfrmRemoteSimAucRole(QWidget* owner);
 };

@@ -14,34 +14,63 @@ constexpr int kHalls = rsimcatalog::TableOf<AucInfo>().codeListOf(AucInfo::idx_O
 constexpr int kOperators = rsimcatalog::TableOf<AucInfo>().codeListOf(AucInfo::idx_OP_ID);
 constexpr int kStatuses = rsimcatalog::TableOf<AucInfo>().codeListOf(AucInfo::idx_STS);
 
-RegistryDeclaration AucVerifyDeclaration()
+WindowDeclaration AucVerifyDeclaration()
 {
-    RegistryDeclaration declaration;
+    WindowDeclaration declaration = InPlaceEditing();
     declaration.caption = "远程写卡鉴权卡登陆校验信息维护";
     declaration.rights = rsimcatalog::TableOf<AucInfo>().rights;
     declaration.serviceLists = {&Vendors(), &CardTypes(), &Provinces()};
     declaration.codeLists = true;
     declaration.criteria = {
-        {"chkVendor", "SIM 卡 商  ：", "cmbVendor", ServiceCombo(Vendors()),
-         AucInfo::idx_VENDOR_CODE, "请选择[SIM卡商]!", true},
-        {"chkCardType", "卡 类 型：", "cmbCardType", ServiceCombo(CardTypes()),
-         AucInfo::idx_CARD_TYPE, "请选择[卡类型]!", true},
-        {"chkProvince", "省   份：", "cmbProvince", ProvinceCombo(), AucInfo::idx_PROVINCE_CODE,
-         "请输入[省份]!", true},
-        {"chkSimSeq", "SIM卡序列号：", "edSimSeq", TextEdit(20), AucInfo::idx_SIM_SEQUENCE,
-         "请输入[SIM卡序列号]!"},
-        {"chkSts", "状    态：", "cmbSts", CodeListCombo(kStatuses), AucInfo::idx_STS,
-         "请选择[状态]!", true},
+        TickedByClear({"chkVendor",
+                       "SIM 卡 商  ：",
+                       {{"cmbVendor", ServiceCombo(Vendors()), AucInfo::idx_VENDOR_CODE,
+                         "请选择[SIM卡商]!"}}}),
+        TickedByClear({"chkCardType",
+                       "卡 类 型：",
+                       {{"cmbCardType", ServiceCombo(CardTypes()), AucInfo::idx_CARD_TYPE,
+                         "请选择[卡类型]!"}}}),
+        TickedByClear(
+            {"chkProvince",
+             "省   份：",
+             {{"cmbProvince", ProvinceCombo(), AucInfo::idx_PROVINCE_CODE, "请输入[省份]!"}}}),
+        {"chkSimSeq",
+         "SIM卡序列号：",
+         {{"edSimSeq", TextEdit(20), AucInfo::idx_SIM_SEQUENCE, "请输入[SIM卡序列号]!"}}},
+        TickedByClear({"chkSts",
+                       "状    态：",
+                       {{"cmbSts", CodeListCombo(kStatuses), AucInfo::idx_STS, "请选择[状态]!"}}}),
     };
     declaration.fields = {
-        {"SIM 卡 商  ：", "cmb_Vendor", ServiceCombo(Vendors()), AucInfo::idx_VENDOR_CODE, true},
-        {"卡 类 型：", "cmbCard_Type", ServiceCombo(CardTypes()), AucInfo::idx_CARD_TYPE, true},
-        {"省   份：", "cmb_Province", ProvinceCombo(), AucInfo::idx_PROVINCE_CODE, true, false,
+        {"SIM 卡 商  ：",
+         "cmb_Vendor",
+         ServiceCombo(Vendors()),
+         AucInfo::idx_VENDOR_CODE,
+         {},
          true},
-        {"SIM卡序列号：", "edSimSequence", TextEdit(20), AucInfo::idx_SIM_SEQUENCE, true},
+        {"卡 类 型：", "cmbCard_Type", ServiceCombo(CardTypes()), AucInfo::idx_CARD_TYPE, {}, true},
+        {"省   份：",
+         "cmb_Province",
+         ProvinceCombo(),
+         AucInfo::idx_PROVINCE_CODE,
+         {},
+         true,
+         Reset::Default,
+         {},
+         false,
+         true},
+        {"SIM卡序列号：", "edSimSequence", TextEdit(20), AucInfo::idx_SIM_SEQUENCE, {}, true},
         {"功 能 码：", "edFunctionCode", TextEdit(64), AucInfo::idx_FUNCTION_CODE},
         {"密   码：", "edPwd", TextEdit(64), AucInfo::idx_PWD},
-        {"状       态：", "cmb_Sts", CodeListCombo(kStatuses), AucInfo::idx_STS, false, false,
+        {"状       态：",
+         "cmb_Sts",
+         CodeListCombo(kStatuses),
+         AucInfo::idx_STS,
+         {},
+         false,
+         Reset::Default,
+         {},
+         false,
          true},
     };
     declaration.checks = {
@@ -78,7 +107,8 @@ const rsimform::FormRegistration<TfrmAucVerifyInfo>
 
 } // namespace
 
-TfrmAucVerifyInfo::TfrmAucVerifyInfo(QWidget* owner) : TfrmRegistry(owner, AucVerifyDeclaration())
+TfrmAucVerifyInfo::TfrmAucVerifyInfo(QWidget* owner)
+    : TfrmMaintenance(owner, AucVerifyDeclaration())
 {}
 
 void TfrmAucVerifyInfo::Stamp(CTvdBasicStructObject& record) const
@@ -93,5 +123,5 @@ QStringList TfrmAucVerifyInfo::AppendedCells(CTvdBasicStructObject& sent)
 {
     AucInfo shown = static_cast<AucInfo&>(sent);
     shown.set_OP_ID(remoteSim_.GetOpId());
-    return TfrmRegistry::AppendedCells(shown);
+    return TfrmMaintenance::AppendedCells(shown);
 }

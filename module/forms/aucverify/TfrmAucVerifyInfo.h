@@ -3,9 +3,9 @@
 // operator's own region, county and business hall.
 #pragma once
 
-#include "registry_form.h"
+#include "maintenance_form.h"
 
-class TfrmAucVerifyInfo : public TfrmRegistry {
+class TfrmAucVerifyInfo : public TfrmMaintenance {
 public:
     explicit TfrmAucVerifyInfo(QWidget* owner);
 

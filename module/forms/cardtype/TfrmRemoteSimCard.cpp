@@ -11,9 +11,9 @@ constexpr int kStatus = rsimcatalog::TableOf<Card>().codeListOf(Card::idx_STS);
 constexpr int kTwoNumbers = rsimcatalog::TableOf<Card>().codeListOf(Card::idx_IS_DOUBLE);
 
 // The status and two-numbers combos of the criteria are filled but not read by the query.
-MaintenanceDeclaration CardTypeDeclaration()
+WindowDeclaration CardTypeDeclaration()
 {
-    MaintenanceDeclaration declaration;
+    WindowDeclaration declaration;
     declaration.caption = "远程写卡卡类型维护";
     declaration.rights = rsimcatalog::TableOf<Card>().rights;
     declaration.criteria = {

@@ -1,9 +1,9 @@
 // The error codes of the vendors' card-writing libraries, with the text shown for each.
 #pragma once
 
-#include "registry_form.h"
+#include "maintenance_form.h"
 
-class TfrmRemoteSimErrMsg : public TfrmRegistry {
+class TfrmRemoteSimErrMsg : public TfrmMaintenance {
 public:
     explicit TfrmRemoteSimErrMsg(QWidget* owner);
 };

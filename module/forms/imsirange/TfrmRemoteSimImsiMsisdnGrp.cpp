@@ -12,9 +12,9 @@ constexpr int kRegion = rsimcatalog::TableOf<Range>().codeListOf(Range::idx_REGI
 // Clear ticks the region and province criteria, so a fresh window queries the operator's region
 // and the first province. Modify sends the clicked row's group, region and province with the
 // edited range; delete sends the clicked record as it was.
-MaintenanceDeclaration ImsiRangeDeclaration()
+WindowDeclaration ImsiRangeDeclaration()
 {
-    MaintenanceDeclaration declaration;
+    WindowDeclaration declaration;
     declaration.caption = "远程写卡号群与IMSI关系维护";
     declaration.rights = rsimcatalog::TableOf<Range>().rights;
     declaration.criteria = {
@@ -82,8 +82,8 @@ MaintenanceDeclaration ImsiRangeDeclaration()
         {"结束IMSI号", 130, Range::idx_LAST_IMSI},
     };
     declaration.operations = TableOperations<Range>();
-    declaration.modifyKeepsKey = true;
-    declaration.deleteSends = DeleteSends::ClickedRecord;
+    declaration.policies.modifySendsClickedKey = true;
+    declaration.policies.deleteSends = DeleteSends::ClickedRecord;
     return declaration;
 }
 

@@ -11,9 +11,9 @@ constexpr int kRegion = rsimcatalog::TableOf<Group>().codeListOf(Group::idx_REGI
 
 // Group, region and province are the key: modify sends them from the clicked row with the
 // edited name, delete sends only them.
-MaintenanceDeclaration GroupDeclaration()
+WindowDeclaration GroupDeclaration()
 {
-    MaintenanceDeclaration declaration;
+    WindowDeclaration declaration;
     declaration.caption = "远程写卡号群维护";
     declaration.rights = rsimcatalog::TableOf<Group>().rights;
     declaration.criteria = {
@@ -64,8 +64,8 @@ MaintenanceDeclaration GroupDeclaration()
     };
     declaration.operations = TableOperations<Group>();
     declaration.texts.addOk = "提示：新增信息成功!";
-    declaration.modifyKeepsKey = true;
-    declaration.deleteSends = DeleteSends::ClickedKey;
+    declaration.policies.modifySendsClickedKey = true;
+    declaration.policies.deleteSends = DeleteSends::ClickedKey;
     return declaration;
 }
 

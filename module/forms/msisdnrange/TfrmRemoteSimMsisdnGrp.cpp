@@ -14,9 +14,9 @@ constexpr int kRegion = rsimcatalog::TableOf<Range>().codeListOf(Range::idx_REGI
 // over the last (the criteria range has no such copy). Modify sends the clicked row's group,
 // region and province with the edited range; delete sends the edit area. The labels read
 // "MISIDN" as the window always has.
-MaintenanceDeclaration MsisdnRangeDeclaration()
+WindowDeclaration MsisdnRangeDeclaration()
 {
-    MaintenanceDeclaration declaration;
+    WindowDeclaration declaration;
     declaration.caption = "远程写卡号群与号段关系维护";
     declaration.rights = rsimcatalog::TableOf<Range>().rights;
     declaration.criteria = {
@@ -79,7 +79,7 @@ MaintenanceDeclaration MsisdnRangeDeclaration()
         {"结束MISIDN号", 130, Range::idx_LAST_MSISDN},
     };
     declaration.operations = TableOperations<Range>();
-    declaration.modifyKeepsKey = true;
+    declaration.policies.modifySendsClickedKey = true;
     return declaration;
 }
 

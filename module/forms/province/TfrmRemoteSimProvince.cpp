@@ -7,9 +7,9 @@ using Province = MResRemoteMgntDef::SResRemoteProvCode;
 
 namespace {
 
-MaintenanceDeclaration ProvinceDeclaration()
+WindowDeclaration ProvinceDeclaration()
 {
-    MaintenanceDeclaration declaration;
+    WindowDeclaration declaration;
     declaration.caption = "远程写卡省份代码维护";
     declaration.rights = rsimcatalog::TableOf<Province>().rights;
     declaration.criteria = {
@@ -32,7 +32,7 @@ MaintenanceDeclaration ProvinceDeclaration()
         {"省份代码", 100, Province::idx_PROVINCE_CODE},
         {"省份名称", 100, Province::idx_PROVINCE_NAME},
     };
-    declaration.starsRequired = true;
+    declaration.policies.starsRequired = true;
     declaration.operations = TableOperations<Province>();
     return declaration;
 }

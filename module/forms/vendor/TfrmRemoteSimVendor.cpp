@@ -11,9 +11,9 @@ constexpr int kKiEncrypted = rsimcatalog::TableOf<Vendor>().codeListOf(Vendor::i
 
 // Clear leaves the KI criterion as it is: ticked in the layout, every query sends IS_KI until
 // the user unticks it. The vendor messages name the card type, as the window always has.
-MaintenanceDeclaration VendorDeclaration()
+WindowDeclaration VendorDeclaration()
 {
-    MaintenanceDeclaration declaration;
+    WindowDeclaration declaration;
     declaration.caption = "远程写卡卡商维护";
     declaration.rights = rsimcatalog::TableOf<Vendor>().rights;
     declaration.criteria = {
