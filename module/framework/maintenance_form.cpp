@@ -567,9 +567,8 @@ void TfrmMaintenance::btnClearBaseClick()
 
 namespace rsimform {
 
-WindowDeclaration InPlaceEditing()
+WindowDeclaration InPlaceEditing(WindowDeclaration declaration)
 {
-    WindowDeclaration declaration;
     declaration.names = {.list = "lstvShowList", .modify = "btnMod", .remove = "btnDel"};
     declaration.codeLists = false;
     declaration.texts.noRows = "提示：没有查到相关信息!";

@@ -8,6 +8,7 @@
 // the row's record the current record.
 #pragma once
 
+#include "form_registry.h"
 #include "window_declaration.h"
 
 #include <QCheckBox>
@@ -91,3 +92,19 @@ private:
     bool Refills() const { return declaration_.policies.refillAfterWrite; }
     const CTvdTypeInfo& RecordType() const;
 };
+
+namespace rsimform {
+
+// Registers the window of the table of records R, which Declare declares, for the function code
+// of the table's catalog row: a table window, or a Form of the window's own.
+template <class R, WindowDeclaration (*Declare)(), class Form = TfrmMaintenance>
+class TableWindowRegistration {
+public:
+    TableWindowRegistration()
+    {
+        RegisterForm(rsimcatalog::TableOf<R>().functionCode,
+                     []() -> TfrmRemoteSimBase* { return new Form(nullptr, Declare()); });
+    }
+};
+
+} // namespace rsimform

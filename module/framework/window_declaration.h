@@ -50,6 +50,7 @@ struct CriterionDeclaration {
     OnClear onClear = OnClear::Untick;
     bool clickSelectsOperatorsRegion = false;
     bool clickEmptiesEditors = false;
+    QString linkedBox = {}; // ticks and unticks together with this box
 };
 
 // A criterion whose box Clear ticks, its combo box then showing its first item.
@@ -198,9 +199,20 @@ struct WindowDeclaration {
     Policies policies;
 };
 
-// A window that edits its list in place: no confirmation, no wait box, no refill after a write,
-// Modify and Delete send the clicked row's key, "[x]不能为空" checks of trimmed texts, and the
-// list and its buttons named "lstvShowList", "btnMod", "btnDel".
-WindowDeclaration InPlaceEditing();
+// The window of the table of records R as its catalog row declares it: rights and the table's
+// four operations.
+template <class R>
+WindowDeclaration TableWindow()
+{
+    WindowDeclaration declaration;
+    declaration.rights = rsimcatalog::TableOf<R>().rights;
+    declaration.operations = TableOperations<R>();
+    return declaration;
+}
+
+// The declaration turned into one that edits its list in place: no confirmation, no wait box,
+// no refill after a write, Modify and Delete send the clicked row's key, "[x]不能为空" checks of
+// trimmed texts, and the list and its buttons named "lstvShowList", "btnMod", "btnDel".
+WindowDeclaration InPlaceEditing(WindowDeclaration declaration);
 
 } // namespace rsimform

@@ -1,6 +1,5 @@
-#include "TfrmRemoteSimAucRole.h"
-
-#include "form_registry.h"
+// The rights of the authentication cards: which entity of which right type a card serves.
+#include "maintenance_form.h"
 
 using namespace rsimform;
 using AucRight = MResRemoteMgntDef::SResRemoteSysAuc;
@@ -11,9 +10,8 @@ constexpr int kRightTypes = rsimcatalog::TableOf<AucRight>().codeListOf(AucRight
 
 WindowDeclaration AucRoleDeclaration()
 {
-    WindowDeclaration declaration = InPlaceEditing();
+    WindowDeclaration declaration = InPlaceEditing(TableWindow<AucRight>());
     declaration.caption = "远程写卡鉴权卡权限信息维护";
-    declaration.rights = rsimcatalog::TableOf<AucRight>().rights;
     declaration.codeLists = true;
     declaration.criteria = {
         TickedByClear({"chkEntType",
@@ -68,16 +66,10 @@ WindowDeclaration AucRoleDeclaration()
         {"SIM卡序列号", 100, AucRight::idx_SIM_SEQUENCE},
     };
     declaration.modifyRefreshes = {2};
-    declaration.operations = TableOperations<AucRight>();
     return declaration;
 }
 
 // The window of its table's function code.
-const rsimform::FormRegistration<TfrmRemoteSimAucRole>
-    registration(rsimcatalog::TableOf<AucRight>().functionCode);
+const TableWindowRegistration<AucRight, AucRoleDeclaration> registration;
 
 } // namespace
-
-TfrmRemoteSimAucRole::TfrmRemoteSimAucRole(QWidget* owner)
-    : TfrmMaintenance(owner, AucRoleDeclaration())
-{}

@@ -1,6 +1,7 @@
-#include "TfrmAucVerifyInfo.h"
-
-#include "form_registry.h"
+// The login check data of the authentication cards: function code, password and status per
+// province, vendor, card type and card serial number. Every record the window sends carries the
+// operator's own region, county and business hall.
+#include "maintenance_form.h"
 #include "record_access.h"
 
 using namespace rsimform;
@@ -16,9 +17,8 @@ constexpr int kStatuses = rsimcatalog::TableOf<AucInfo>().codeListOf(AucInfo::id
 
 WindowDeclaration AucVerifyDeclaration()
 {
-    WindowDeclaration declaration = InPlaceEditing();
+    WindowDeclaration declaration = InPlaceEditing(TableWindow<AucInfo>());
     declaration.caption = "远程写卡鉴权卡登陆校验信息维护";
-    declaration.rights = rsimcatalog::TableOf<AucInfo>().rights;
     declaration.serviceLists = {&Vendors(), &CardTypes(), &Provinces()};
     declaration.codeLists = true;
     declaration.criteria = {
@@ -97,31 +97,30 @@ WindowDeclaration AucVerifyDeclaration()
         {"状态", 100, AucInfo::idx_STS, CodeListCombo(kStatuses)},
     };
     declaration.modifyRefreshes = {4, 5, 11};
-    declaration.operations = TableOperations<AucInfo>();
     return declaration;
 }
 
+class TfrmAucVerifyInfo : public TfrmMaintenance {
+public:
+    using TfrmMaintenance::TfrmMaintenance;
+
+protected:
+    void Stamp(CTvdBasicStructObject& record) const override
+    {
+        setMemberInteger(record, AucInfo::idx_REGION_CODE, remoteSim_.GetRegionCode());
+        setMemberInteger(record, AucInfo::idx_COUNTY_CODE, remoteSim_.GetCountyCode());
+        setMemberInteger(record, AucInfo::idx_ORG_ID, remoteSim_.GetOrgId());
+    }
+    // The appended row names the operator as well, though the record sent does not carry it.
+    QStringList AppendedCells(CTvdBasicStructObject& sent) override
+    {
+        AucInfo shown = static_cast<AucInfo&>(sent);
+        shown.set_OP_ID(remoteSim_.GetOpId());
+        return TfrmMaintenance::AppendedCells(shown);
+    }
+};
+
 // The window of its table's function code.
-const rsimform::FormRegistration<TfrmAucVerifyInfo>
-    registration(rsimcatalog::TableOf<AucInfo>().functionCode);
+const TableWindowRegistration<AucInfo, AucVerifyDeclaration, TfrmAucVerifyInfo> registration;
 
 } // namespace
-
-TfrmAucVerifyInfo::TfrmAucVerifyInfo(QWidget* owner)
-    : TfrmMaintenance(owner, AucVerifyDeclaration())
-{}
-
-void TfrmAucVerifyInfo::Stamp(CTvdBasicStructObject& record) const
-{
-    setMemberInteger(record, AucInfo::idx_REGION_CODE, remoteSim_.GetRegionCode());
-    setMemberInteger(record, AucInfo::idx_COUNTY_CODE, remoteSim_.GetCountyCode());
-    setMemberInteger(record, AucInfo::idx_ORG_ID, remoteSim_.GetOrgId());
-}
-
-// The appended row names the operator as well, though the record sent does not carry it.
-QStringList TfrmAucVerifyInfo::AppendedCells(CTvdBasicStructObject& sent)
-{
-    AucInfo shown = static_cast<AucInfo&>(sent);
-    shown.set_OP_ID(remoteSim_.GetOpId());
-    return TfrmMaintenance::AppendedCells(shown);
-}

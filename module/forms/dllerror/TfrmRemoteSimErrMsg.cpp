@@ -1,6 +1,5 @@
-#include "TfrmRemoteSimErrMsg.h"
-
-#include "form_registry.h"
+// The error codes of the vendors' card-writing libraries, with the text shown for each.
+#include "maintenance_form.h"
 
 using namespace rsimform;
 using ErrMsg = MResRemoteMgntDef::SResRemoteDllErrMsg;
@@ -9,9 +8,8 @@ namespace {
 
 WindowDeclaration ErrMsgDeclaration()
 {
-    WindowDeclaration declaration = InPlaceEditing();
+    WindowDeclaration declaration = InPlaceEditing(TableWindow<ErrMsg>());
     declaration.caption = "远程写卡错误代码表维护";
-    declaration.rights = rsimcatalog::TableOf<ErrMsg>().rights;
     declaration.serviceLists = {&Vendors(), &CardTypes()};
     declaration.criteria = {
         TickedByClear({"chkVendor",
@@ -54,17 +52,11 @@ WindowDeclaration ErrMsgDeclaration()
         {"错误信息", 100, ErrMsg::idx_ERR_MESSAGE},
     };
     declaration.modifyRefreshes = {3, 4};
-    declaration.operations = TableOperations<ErrMsg>();
     declaration.texts.addOk = "提示：信息新增成功!";
     return declaration;
 }
 
 // The window of its table's function code.
-const rsimform::FormRegistration<TfrmRemoteSimErrMsg>
-    registration(rsimcatalog::TableOf<ErrMsg>().functionCode);
+const TableWindowRegistration<ErrMsg, ErrMsgDeclaration> registration;
 
 } // namespace
-
-TfrmRemoteSimErrMsg::TfrmRemoteSimErrMsg(QWidget* owner)
-    : TfrmMaintenance(owner, ErrMsgDeclaration())
-{}

@@ -1,6 +1,5 @@
-#include "TfrmRemoteSimMsisdnGrp.h"
-
-#include "form_registry.h"
+// MSISDN ranges of MSISDN groups, per region and province.
+#include "maintenance_form.h"
 
 using namespace rsimform;
 using Range = MResRemoteMgntDef::SResRemoteMsisdnGrp;
@@ -16,9 +15,8 @@ constexpr int kRegion = rsimcatalog::TableOf<Range>().codeListOf(Range::idx_REGI
 // "MISIDN" as the window always has.
 WindowDeclaration MsisdnRangeDeclaration()
 {
-    WindowDeclaration declaration;
+    WindowDeclaration declaration = TableWindow<Range>();
     declaration.caption = "远程写卡号群与号段关系维护";
-    declaration.rights = rsimcatalog::TableOf<Range>().rights;
     declaration.criteria = {
         {"ckbQryMsisdnGrp",
          "号　　    群：",
@@ -78,17 +76,11 @@ WindowDeclaration MsisdnRangeDeclaration()
         {"开始MISIDN号", 130, Range::idx_FIRST_MSISDN},
         {"结束MISIDN号", 130, Range::idx_LAST_MSISDN},
     };
-    declaration.operations = TableOperations<Range>();
     declaration.policies.modifySendsClickedKey = true;
     return declaration;
 }
 
 // The window of its table's function code.
-const rsimform::FormRegistration<TfrmRemoteSimMsisdnGrp>
-    registration(rsimcatalog::TableOf<Range>().functionCode);
+const TableWindowRegistration<Range, MsisdnRangeDeclaration> registration;
 
 } // namespace
-
-TfrmRemoteSimMsisdnGrp::TfrmRemoteSimMsisdnGrp(QWidget* owner)
-    : TfrmMaintenance(owner, MsisdnRangeDeclaration())
-{}

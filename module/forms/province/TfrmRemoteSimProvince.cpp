@@ -1,6 +1,5 @@
-#include "TfrmRemoteSimProvince.h"
-
-#include "form_registry.h"
+// Province codes: a code and a name per province.
+#include "maintenance_form.h"
 
 using namespace rsimform;
 using Province = MResRemoteMgntDef::SResRemoteProvCode;
@@ -9,9 +8,8 @@ namespace {
 
 WindowDeclaration ProvinceDeclaration()
 {
-    WindowDeclaration declaration;
+    WindowDeclaration declaration = TableWindow<Province>();
     declaration.caption = "远程写卡省份代码维护";
-    declaration.rights = rsimcatalog::TableOf<Province>().rights;
     declaration.criteria = {
         {"ckbQryProvinceCode",
          "省份代码 ：",
@@ -33,16 +31,10 @@ WindowDeclaration ProvinceDeclaration()
         {"省份名称", 100, Province::idx_PROVINCE_NAME},
     };
     declaration.policies.starsRequired = true;
-    declaration.operations = TableOperations<Province>();
     return declaration;
 }
 
 // The window of its table's function code.
-const rsimform::FormRegistration<TfrmRemoteSimProvince>
-    registration(rsimcatalog::TableOf<Province>().functionCode);
+const TableWindowRegistration<Province, ProvinceDeclaration> registration;
 
 } // namespace
-
-TfrmRemoteSimProvince::TfrmRemoteSimProvince(QWidget* owner)
-    : TfrmMaintenance(owner, ProvinceDeclaration())
-{}

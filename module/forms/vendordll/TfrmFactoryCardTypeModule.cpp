@@ -15,9 +15,8 @@ constexpr qint64 kLargestUpload = 0xFFFFFFFFLL; // the transfer counts 32 bits
 
 WindowDeclaration VendorDllDeclaration()
 {
-    WindowDeclaration declaration = InPlaceEditing();
+    WindowDeclaration declaration = InPlaceEditing(TableWindow<VendorDll>());
     declaration.caption = "远程写卡卡商/卡类型/写卡组件维护";
-    declaration.rights = rsimcatalog::TableOf<VendorDll>().rights;
     declaration.serviceLists = {&Vendors(), &CardTypes(), &Provinces()};
     declaration.criteria = {
         TickedByClear({"chkVendor",
@@ -81,7 +80,6 @@ WindowDeclaration VendorDllDeclaration()
         {"省份", 100, VendorDll::idx_PROVINCE_CODE, ProvinceCombo()},
     };
     declaration.modifyRefreshes = {2, 4, 5};
-    declaration.operations = TableOperations<VendorDll>();
     declaration.texts.addOk = "提示：新增信息成功!请点击“上传”按钮上传组件到服务器!";
     declaration.texts.modifyFailed = "异常：调用SIM卡业务申请信息修改接口失败\n[%s]\n[%s]!";
     return declaration;
