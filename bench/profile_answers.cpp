@@ -15,6 +15,8 @@
 #include "table.h"
 #include "tvd_json_stream.h"
 
+#include <nlohmann/json.hpp>
+
 #include <cstdio>
 #include <filesystem>
 #include <optional>

@@ -11,6 +11,7 @@
 #include "request_log.h"
 #include "sysmgnt.h"
 #include "tvd_json.h"
+#include "tvd_json_stream.h"
 
 #include <ctime>
 #include <iostream>
@@ -135,8 +136,12 @@ Answer Service::checkLogin(const std::string& body, const std::string& source)
     sysmgnt::loginSucceeded(*db, name, attempt.counted, now);
     const std::string token = sessions_.open(*db, opId, now);
     audit_.record(*db, {opId, name, source, "login", "", ""});
-    return {200,
-            {{"result", 0}, {"session", token}, {"operator", tvd::wire::encode(found->profile)}}};
+    std::string answer = R"({"operator":)";
+    tvd::wire::RecordWriter().write(answer, found->profile);
+    answer += R"(,"result":0,"session":)";
+    tvd::wire::appendText(answer, token);
+    answer += '}';
+    return {200, std::move(answer)};
 }
 
 void Service::purgeExpired(db::Driver& db, std::time_t now)
@@ -166,7 +171,7 @@ Answer Service::logout(const std::string& session, const std::string& source)
         auto db = pool_.acquire();
         if (const std::int32_t opId = sessions_.close(*db, session))
             audit_.record(*db, {opId, "", source, "logout", "", ""});
-        return {200, {{"result", 0}}};
+        return {200, R"({"result":0})"};
     } catch (const std::exception& e) {
         return failed("logout", e);
     }

@@ -12,8 +12,6 @@
 #include "sessions.h"
 #include "tvd_json.h"
 
-#include <nlohmann/json.hpp>
-
 #include <atomic>
 #include <chrono>
 #include <ctime>
