@@ -3,6 +3,7 @@
 #include "ResRemoteSimTables.h"
 #include "request_json.h"
 #include "request_log.h"
+#include "sealed_columns.h"
 
 #include "sysmgnt.h"
 #include "table.h"
@@ -213,6 +214,7 @@ Answer Service::run(const Call& call)
     const bool kept = call.mode == Mode::Store && !requestId.empty();
     const std::string digest = kept ? requestDigest(call) : "";
     db::Transaction tx(*db);
+    secrets::takeUpKeyVersion(*db, secrets_); // before anything it writes is sealed
     if (kept) {
         if (auto first = requestlog::find(*db, owner.opId, requestId)) {
             // An id kept before ids had digests is not compared.

@@ -46,6 +46,11 @@ TfrmRemoteInfoQuery::TfrmRemoteInfoQuery(QWidget* owner)
         pgctrlQrySimInfo->addTab(BuildPage(views_[i]), QString::fromUtf8(Pages()[i].title));
     }
     pgctrlQrySimInfo->setCurrentIndex(SegmentPage);
+    // It publishes the list and query of the page it opens on; it has no writes.
+    names_ = {.list = Pages()[SegmentPage].list,
+              .query = Pages()[SegmentPage].queryButton,
+              .modify = {},
+              .remove = {}};
 }
 
 TfrmRemoteInfoQuery::~TfrmRemoteInfoQuery() = default;
