@@ -49,6 +49,7 @@ struct CriterionDeclaration {
     OnClear onClear = OnClear::Untick;
     bool clickSelectsOperatorsRegion = false;
     bool clickEmptiesEditors = false;
+    QString linkedBox = {}; // ticks and unticks together with this box
 };
 
 // A criterion whose box Clear ticks, its combo box then showing its first item.

@@ -42,7 +42,7 @@ private:
 
     QWidget* BuildPage(PageView& view);
     QWidget* BuildCriteria(PageView& view, QWidget* parent);
-    void CriterionClicked(const inquiry::Criterion& criterion, bool ticked);
+    void CriterionClicked(const rsimform::CriterionDeclaration& criterion, bool ticked);
 
     void Clear(PageView& view);
     void Query(PageView& view);

@@ -106,14 +106,6 @@ TEST_P(KeysAndBackups, RekeyBesideAWritingServiceAlwaysRotatesAndLeavesNothingUn
     db->exec("UPDATE rsim_sim SET KI_CODE = '' WHERE IMSI = ?", {moved});
     EXPECT_EQ(kisOpened(database_, key_),
               count("SELECT COUNT(*) FROM rsim_sim WHERE KI_CODE <> ''"));
-
-    // The key file lost: rsimd says so and makes no new key over the sealed values.
-    std::filesystem::remove(key_);
-    EXPECT_EQ(runRsimd("--db " + database_ + " --listen 127.0.0.1:0 --key-file " + key_, output),
-              2);
-    EXPECT_NE(output.find("the key file '" + key_ + "' does not exist"), std::string::npos)
-        << output;
-    EXPECT_FALSE(std::filesystem::exists(key_));
 }
 
 RSIM_ON_EVERY_BACKEND(KeysAndBackups);
