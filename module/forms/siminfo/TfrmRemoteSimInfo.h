@@ -67,12 +67,12 @@ private:
     // The code lists of the window, by category.
     enum Lookup {
         NoLookup = 0,
-        Region = 57,
-        County = 58,
-        Org = 59,
-        Status = 891,
-        Purpose = 167,
-        ResStatus = 892
+        Region = rsimcatalog::Regions,
+        County = rsimcatalog::Counties,
+        Org = rsimcatalog::BusinessHalls,
+        Status = rsimcatalog::SimStatuses,
+        Purpose = rsimcatalog::Purposes,
+        ResStatus = rsimcatalog::ResourceStatuses
     };
 
     // An editor of a criterion or a field of the edit area: a line edit (with its maximum length)
