@@ -15,7 +15,8 @@
 //   texts, policies        the messages, and the behaviours in which the windows differ
 //
 // Every editor, field and column names its kind of control (control_kinds.h): TextEdit(4),
-// NumberEdit(11), CodeListCombo(57), ServiceCombo(CardTypes()), ProvinceCombo(), DatePicker().
+// NumberEdit(11), CodeListCombo(rsimcatalog::Regions), ServiceCombo(CardTypes()),
+// ProvinceCombo(), DatePicker().
 // A kind builds its control under the declared name (its objectName), loads its code list or
 // service list once while the window initialises, fills, shows and reads it.
 #pragma once

@@ -25,7 +25,7 @@ constexpr const char* kRekeyHelp =
     "It may run while rsimd serves: every rsimd of the database takes the new key up (reading its\n"
     "key file again) before rekey re-seals and counts, so no value stays under an older version.\n"
     "With replicas on other hosts, copy the new key file to each of them at once: until then\n"
-    "they refuse writes of secrets rather than seal under a key being retired.\n"
+    "they refuse writes rather than seal under a key being retired.\n"
     "\n"
     "  --db ADDRESS       sqlite:PATH or postgresql://USER@HOST:PORT/DB (password: PGPASSFILE)\n"
     "  --key-file PATH    the key file (with SQLite: rsim.key beside the database)\n"

@@ -165,7 +165,13 @@ private:
 
 // Every table, in the order of their defs.
 const std::vector<Table>& Tables();
-const Table& TableOf(const std::string& name);
+const Table& StoredTable(std::string_view name);
+// The table of records R.
+template <class R>
+const Table& StoredTable()
+{
+    return StoredTable(rsimcatalog::TableOf<R>().name);
+}
 
 // The columns of every table whose values are sealed.
 std::vector<secrets::SealedColumn> sealedColumns();

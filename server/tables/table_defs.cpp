@@ -14,6 +14,13 @@ Criterion equal(const char* member)
     return {.member = member, .column = member};
 }
 
+// A member whose value names a row of the table of records R.
+template <class R>
+MemberRule reference(const char* member, Format format = Format::Any)
+{
+    return {.member = member, .format = format, .references = TableOf<R>().name};
+}
+
 std::vector<TableDef> makeTableDefs()
 {
     std::vector<TableDef> defs;
@@ -35,17 +42,15 @@ std::vector<TableDef> makeTableDefs()
     defs.push_back({
         .table = TableOf<SResRemoteMsisdnGroup>(),
         .rules = {{.member = "MSISDN_GROUP", .format = Format::Code},
-                  {.member = "PROVINCE_CODE", .references = "rsim_province"}},
+                  reference<SResRemoteProvCode>("PROVINCE_CODE")},
         .contains = {"MSISDN_NAME"},
     });
     defs.push_back({
         .table = TableOf<SResRemoteImsiMsisdnGrp>(),
         .rules = {{.member = "FIRST_IMSI", .format = Format::Imsi},
                   {.member = "LAST_IMSI", .format = Format::Imsi},
-                  {.member = "MSISDN_GROUP",
-                   .format = Format::Code,
-                   .references = "rsim_msisdn_group"},
-                  {.member = "PROVINCE_CODE", .references = "rsim_province"}},
+                  reference<SResRemoteMsisdnGroup>("MSISDN_GROUP", Format::Code),
+                  reference<SResRemoteProvCode>("PROVINCE_CODE")},
         .rangeFirst = "FIRST_IMSI",
         .rangeLast = "LAST_IMSI",
     });
@@ -53,10 +58,8 @@ std::vector<TableDef> makeTableDefs()
         .table = TableOf<SResRemoteMsisdnGrp>(),
         .rules = {{.member = "FIRST_MSISDN", .format = Format::Msisdn},
                   {.member = "LAST_MSISDN", .format = Format::Msisdn},
-                  {.member = "MSISDN_GROUP",
-                   .format = Format::Code,
-                   .references = "rsim_msisdn_group"},
-                  {.member = "PROVINCE_CODE", .references = "rsim_province"}},
+                  reference<SResRemoteMsisdnGroup>("MSISDN_GROUP", Format::Code),
+                  reference<SResRemoteProvCode>("PROVINCE_CODE")},
         .rangeFirst = "FIRST_MSISDN",
         .rangeLast = "LAST_MSISDN",
     });
@@ -72,8 +75,8 @@ std::vector<TableDef> makeTableDefs()
                   {.member = "PUK1", .format = Format::Puk},
                   {.member = "PUK2", .format = Format::Puk},
                   {.member = "SMSP", .format = Format::Smsp},
-                  {.member = "RES_CODE", .references = "rsim_card_type"},
-                  {.member = "VENDOR_CODE", .references = "rsim_vendor"}},
+                  reference<SResRemoteCardType>("RES_CODE"),
+                  reference<SResRemoteVendorCode>("VENDOR_CODE")},
         .criteria =
             {{.member = "START_IMSI", .column = "IMSI", .filter = Filter::AtLeast},
              {.member = "END_IMSI", .column = "IMSI", .filter = Filter::AtMost},
@@ -90,29 +93,25 @@ std::vector<TableDef> makeTableDefs()
     });
     defs.push_back({
         .table = TableOf<SResRemoteCardVendorDll>(),
-        .rules = {{.member = "PROVINCE_CODE",
-                   .format = Format::Code,
-                   .references = "rsim_province"},
-                  {.member = "VENDOR_CODE", .format = Format::Code, .references = "rsim_vendor"},
-                  {.member = "CARD_TYPE", .format = Format::Code, .references = "rsim_card_type"},
+        .rules = {reference<SResRemoteProvCode>("PROVINCE_CODE", Format::Code),
+                  reference<SResRemoteVendorCode>("VENDOR_CODE", Format::Code),
+                  reference<SResRemoteCardType>("CARD_TYPE", Format::Code),
                   {.member = "DLL_NAME", .format = Format::Code},
                   {.member = "REG_CODE", .secret = true}},
         .contains = {"DLL_NAME"},
     });
     defs.push_back({
         .table = TableOf<SResRemoteDllErrMsg>(),
-        .rules = {{.member = "VENDOR_CODE", .format = Format::Code, .references = "rsim_vendor"},
-                  {.member = "CARD_TYPE", .format = Format::Code, .references = "rsim_card_type"},
+        .rules = {reference<SResRemoteVendorCode>("VENDOR_CODE", Format::Code),
+                  reference<SResRemoteCardType>("CARD_TYPE", Format::Code),
                   {.member = "ERR_CODE", .format = Format::Code}},
         .contains = {"ERR_MESSAGE"},
     });
     defs.push_back({
         .table = TableOf<SResRemoteAucInfo>(),
-        .rules = {{.member = "PROVINCE_CODE",
-                   .format = Format::Code,
-                   .references = "rsim_province"},
-                  {.member = "VENDOR_CODE", .format = Format::Code, .references = "rsim_vendor"},
-                  {.member = "CARD_TYPE", .format = Format::Code, .references = "rsim_card_type"},
+        .rules = {reference<SResRemoteProvCode>("PROVINCE_CODE", Format::Code),
+                  reference<SResRemoteVendorCode>("VENDOR_CODE", Format::Code),
+                  reference<SResRemoteCardType>("CARD_TYPE", Format::Code),
                   {.member = "SIM_SEQUENCE", .format = Format::Code},
                   {.member = "PWD", .secret = true}},
     });
@@ -180,12 +179,12 @@ const std::vector<TableDef>& TableDefs()
     return defs;
 }
 
-const TableDef& TableDefOf(const std::string& table)
+const TableDef& TableDefOf(std::string_view table)
 {
     for (const auto& def : TableDefs())
         if (def.table.name == table)
             return def;
-    throw std::logic_error("no table " + table);
+    throw std::logic_error("no table " + std::string(table));
 }
 
 std::vector<std::string> TableDef::keyNames() const

@@ -1,6 +1,6 @@
 // The rsimclient binary's unattended run: one PNG per business function, the session ended after
 // it, and a clear failure when the login or the module is wrong.
-#include "business_functions.h"
+#include "ResRemoteSimTables.h"
 #include "driver.h"
 #include "rsimd_process.h"
 
@@ -75,8 +75,8 @@ TEST_F(ScreenshotsTest, WritesOnePicturePerFunctionAndLogsOutOrSaysWhyTheLoginFa
     EXPECT_EQ(liveSessions(), sessions) << "the client ends its session when it ends";
 
     QStringList expected;
-    for (const auto& function : BusinessFunctions())
-        expected << QString::number(function.code) + ".png";
+    for (const auto& window : rsimcatalog::Windows())
+        expected << QString::number(window.functionCode) + ".png";
     EXPECT_EQ(QDir(target).entryList(QDir::Files, QDir::Name), expected);
 
     // A password on the command line is refused before anything is done.

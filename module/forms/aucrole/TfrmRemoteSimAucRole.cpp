@@ -6,7 +6,7 @@ using AucRight = MResRemoteMgntDef::SResRemoteSysAuc;
 
 namespace {
 
-constexpr int kRightTypes = 884;
+constexpr int kRightTypes = rsimcatalog::TableOf<AucRight>().codeListOf(AucRight::idx_ENT_TYPE);
 
 WindowDeclaration AucRoleDeclaration()
 {

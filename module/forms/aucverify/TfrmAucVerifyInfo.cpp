@@ -9,11 +9,11 @@ using AucInfo = MResRemoteMgntDef::SResRemoteAucInfo;
 
 namespace {
 
-constexpr int kRegions = 57;
-constexpr int kCounties = 58;
-constexpr int kHalls = 59;
-constexpr int kOperators = 285;
-constexpr int kStatuses = 883;
+constexpr int kRegions = rsimcatalog::TableOf<AucInfo>().codeListOf(AucInfo::idx_REGION_CODE);
+constexpr int kCounties = rsimcatalog::TableOf<AucInfo>().codeListOf(AucInfo::idx_COUNTY_CODE);
+constexpr int kHalls = rsimcatalog::TableOf<AucInfo>().codeListOf(AucInfo::idx_ORG_ID);
+constexpr int kOperators = rsimcatalog::TableOf<AucInfo>().codeListOf(AucInfo::idx_OP_ID);
+constexpr int kStatuses = rsimcatalog::TableOf<AucInfo>().codeListOf(AucInfo::idx_STS);
 
 WindowDeclaration AucVerifyDeclaration()
 {

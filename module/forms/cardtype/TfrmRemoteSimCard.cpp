@@ -6,7 +6,8 @@ using Card = MResRemoteMgntDef::SResRemoteCardType;
 
 namespace {
 
-constexpr int kStatus = 835, kTwoNumbers = 836;
+constexpr int kStatus = rsimcatalog::TableOf<Card>().codeListOf(Card::idx_STS);
+constexpr int kTwoNumbers = rsimcatalog::TableOf<Card>().codeListOf(Card::idx_IS_DOUBLE);
 
 // The status and two-numbers combos of the criteria are filled but not read by the query.
 WindowDeclaration CardTypeDeclaration()

@@ -6,7 +6,7 @@ using Range = MResRemoteMgntDef::SResRemoteImsiMsisdnGrp;
 
 namespace {
 
-constexpr int kRegion = 57;
+constexpr int kRegion = rsimcatalog::TableOf<Range>().codeListOf(Range::idx_REGION_CODE);
 
 // Clear ticks the region and province criteria, so a fresh window queries the operator's region
 // and the first province. Modify sends the clicked row's group, region and province with the

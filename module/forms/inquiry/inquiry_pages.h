@@ -9,7 +9,8 @@ namespace inquiry {
 
 // The account library's code lists of the window, loaded in this order when it opens: regions,
 // counties (loaded, not shown), business halls and operators.
-constexpr int kRegions = 57, kCounties = 58, kOrgs = 59, kOperators = 285;
+constexpr int kRegions = rsimcatalog::Regions, kCounties = rsimcatalog::Counties,
+              kOrgs = rsimcatalog::BusinessHalls, kOperators = rsimcatalog::Operators;
 constexpr int kCodeLists[] = {kRegions, kCounties, kOrgs, kOperators};
 
 struct Page {

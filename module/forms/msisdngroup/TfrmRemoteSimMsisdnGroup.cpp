@@ -6,7 +6,7 @@ using Group = MResRemoteMgntDef::SResRemoteMsisdnGroup;
 
 namespace {
 
-constexpr int kRegion = 57;
+constexpr int kRegion = rsimcatalog::TableOf<Group>().codeListOf(Group::idx_REGION_CODE);
 
 // Group, region and province are the key: modify sends them from the clicked row with the
 // edited name, delete sends only them.

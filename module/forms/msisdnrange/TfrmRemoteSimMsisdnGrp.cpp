@@ -6,7 +6,7 @@ using Range = MResRemoteMgntDef::SResRemoteMsisdnGrp;
 
 namespace {
 
-constexpr int kRegion = 57;
+constexpr int kRegion = rsimcatalog::TableOf<Range>().codeListOf(Range::idx_REGION_CODE);
 
 // Clear leaves the province criterion as it is. A click on the number-range box empties both
 // its editors. The two numbers of the edit area take only digits; leaving the first copies it

@@ -67,12 +67,12 @@ protected:
 private:
     // The code lists of the window, by category.
     enum Lookup {
-        Region = 57,
-        County = 58,
-        Org = 59,
-        Status = 891,
-        Purpose = 167,
-        ResStatus = 892
+        Region = rsimcatalog::Regions,
+        County = rsimcatalog::Counties,
+        Org = rsimcatalog::BusinessHalls,
+        Status = rsimcatalog::SimStatuses,
+        Purpose = rsimcatalog::Purposes,
+        ResStatus = rsimcatalog::ResourceStatuses
     };
 
     // Where a commit takes a field of each card from: the keys and the card's other own fields

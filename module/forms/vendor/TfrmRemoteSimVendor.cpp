@@ -6,7 +6,7 @@ using Vendor = MResRemoteMgntDef::SResRemoteVendorCode;
 
 namespace {
 
-constexpr int kKiEncrypted = 837;
+constexpr int kKiEncrypted = rsimcatalog::TableOf<Vendor>().codeListOf(Vendor::idx_IS_KI);
 
 // Clear leaves the KI criterion as it is: ticked in the layout, every query sends IS_KI until
 // the user unticks it. The vendor messages name the card type, as the window always has.
