@@ -215,7 +215,7 @@ bool TfrmRemoteSimInfo::NoneEmpty(const std::vector<rsimform::EditorDeclaration>
 TfrmRemoteSimInfo::TfrmRemoteSimInfo(QWidget* owner)
     : TfrmRemoteSimBase(owner, rsimcatalog::TableOf<MResRemoteMgntDef::SRemoteSimInfo>().rights)
 {
-    setCaption("远程写卡_SIM卡信息维护");
+    setCaption(rsimform::CaptionOf<SRemoteSimInfo>());
     BuildLayout();
     FindControls();
     queryPlaces_ =
