@@ -61,14 +61,17 @@ rsim::http::Routes serviceRoutes(rsim::Service& service, std::size_t maxBody)
     routes.add("/v1/ping", {"GET", 0, [](const Request&) {
                                 return Reply{200, R"({"result":0})"};
                             }});
-    routes.add("/v1/login", {"POST", kSmallBody, [&service](const Request& request) {
-                                 const auto started = Clock::now();
-                                 auto answer =
-                                     service.login(request.body.text(), request.head.source);
-                                 if (answer.result > 0 && answer.status == 200) // not told to wait
-                                     rsim::metrics::loginFailed();
-                                 return answered("login", request.head, std::move(answer), started);
-                             }});
+    Route login{"POST", kSmallBody, {}};
+    login.handleLater = [&service](const Request& request, const rsim::http::Respond& respond) {
+        const auto started = Clock::now();
+        service.login(request.body.text(), request.head.source,
+                      [head = request.head, started, respond](rsim::Answer answer) {
+                          if (answer.result > 0 && answer.status == 200) // not told to wait
+                              rsim::metrics::loginFailed();
+                          respond(answered("login", head, std::move(answer), started));
+                      });
+    };
+    routes.add("/v1/login", std::move(login));
     Route logout{"POST", kSmallBody, [&service](const Request& request) {
                      const auto started = Clock::now();
                      return answered("logout", request.head,

@@ -11,6 +11,8 @@
 #include "tvd_client.h"
 #include "tvd_json_stream.h"
 
+#include <nlohmann/json.hpp>
+
 #include <gtest/gtest.h>
 
 #include <signal.h>

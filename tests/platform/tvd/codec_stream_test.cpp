@@ -4,6 +4,7 @@
 #include "sysmgnt_def_tvd_c.h"
 #include "tvd_json.h"
 #include "tvd_json_stream.h"
+#include "tvd_json_tree.h"
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,6 @@
 #include "service.h"
 #include "service_fixture.h"
 
-#include <nlohmann/json.hpp>
-
 #include <gtest/gtest.h>
 
 #include <array>
@@ -124,8 +122,7 @@ TEST_P(Service, ABatchReadInChunksIsRefusedAtItsFaultOrStoredWholeAndALongAnswer
     // request; the binding serves the calls that follow.
     SRemoteSimInfoList unreadable = batch;
     unreadable[5000].set_REMARK("bad \xFF byte");
-    EXPECT_THROW(remote_.add_simInfo(info_, unreadable, error, nullptr),
-                 nlohmann::json::type_error);
+    EXPECT_THROW(remote_.add_simInfo(info_, unreadable, error, nullptr), tvd::wire::TextFault);
     const auto refused = [&](const std::function<void(SRemoteSimInfoList&)>& spoil) {
         SRemoteSimInfoList spoilt = batch;
         spoil(spoilt);

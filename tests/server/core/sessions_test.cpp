@@ -222,4 +222,25 @@ TEST_P(Sessions, LogoutEndsTheSessionAndLoginsAndLogoutsAreAudited)
 
 RSIM_ON_EVERY_BACKEND(Sessions);
 
+class SessionsOnOneWorker : public Sessions {
+protected:
+    SessionsOnOneWorker() { rsimdArguments_ = {"--threads", "1"}; }
+};
+
+// A login holds no worker while its password is checked: on a single worker, a call of a
+// logged-in operator is answered while a login sent before it still waits for its answer.
+TEST_P(SessionsOnOneWorker, ACallIsAnsweredWhileALoginWaitsForItsPasswordCheck)
+{
+    const std::string token = session("viewer", "viewer123");
+    auto pending =
+        std::async(std::launch::async, [this] { return login("127.0.0.5", "admin", "admin123"); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(20)); // the login reaches its check
+    EXPECT_EQ(query(token), "");
+    EXPECT_EQ(pending.wait_for(std::chrono::seconds(0)), std::future_status::timeout)
+        << "the call was answered only once the login was";
+    EXPECT_EQ(pending.get(), "");
+}
+
+RSIM_ON_EVERY_BACKEND(SessionsOnOneWorker);
+
 } // namespace
