@@ -199,12 +199,21 @@ struct WindowDeclaration {
     Policies policies;
 };
 
-// The window of the table of records R as its catalog row declares it: rights and the table's
-// four operations.
+// The catalog row's caption of the table of records R, the title of its window.
+template <class R>
+QString CaptionOf()
+{
+    const std::string_view caption = rsimcatalog::TableOf<R>().caption;
+    return QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()));
+}
+
+// The window of the table of records R as its catalog row declares it: caption, rights and the
+// table's four operations.
 template <class R>
 WindowDeclaration TableWindow()
 {
     WindowDeclaration declaration;
+    declaration.caption = CaptionOf<R>();
     declaration.rights = rsimcatalog::TableOf<R>().rights;
     declaration.operations = TableOperations<R>();
     return declaration;

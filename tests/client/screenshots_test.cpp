@@ -46,17 +46,16 @@ QProcessEnvironment offscreen()
 
 class ScreenshotsTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { service_ = std::make_unique<testsupport::RsimdProcess>(); }
-    static void TearDownTestSuite() { service_.reset(); }
-    static QString address() { return QString::fromStdString(service_->address()); }
+    static QString address()
+    {
+        return QString::fromStdString(testsupport::sharedRsimd().address());
+    }
     static std::int64_t liveSessions()
     {
-        return rsim::db::asInt(rsim::db::connect(service_->database())
-                                   ->scalar("SELECT COUNT(*) FROM sys_session", {}));
+        return testsupport::sharedRsimd().number("SELECT COUNT(*) FROM sys_session");
     }
 
     QTemporaryDir folder_;
-    static inline std::unique_ptr<testsupport::RsimdProcess> service_;
 };
 
 TEST_F(ScreenshotsTest, WritesOnePicturePerFunctionAndLogsOutOrSaysWhyTheLoginFailed)

@@ -12,10 +12,10 @@ namespace {
 
 const testsupport::RsimdProcess& Service()
 {
-    static testsupport::RsimdProcess service;
-    static const bool pointed = setenv("TAV_BROKER_TAVORINE", service.address().c_str(), 1) == 0;
+    static const bool pointed =
+        setenv("TAV_BROKER_TAVORINE", testsupport::sharedRsimd().address().c_str(), 1) == 0;
     (void)pointed;
-    return service;
+    return testsupport::sharedRsimd();
 }
 
 } // namespace

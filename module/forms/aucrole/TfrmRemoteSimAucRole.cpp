@@ -11,7 +11,6 @@ constexpr int kRightTypes = rsimcatalog::TableOf<AucRight>().codeListOf(AucRight
 WindowDeclaration AucRoleDeclaration()
 {
     WindowDeclaration declaration = InPlaceEditing(TableWindow<AucRight>());
-    declaration.caption = "远程写卡鉴权卡权限信息维护";
     declaration.codeLists = true;
     declaration.criteria = {
         TickedByClear({"chkEntType",

@@ -18,7 +18,6 @@ constexpr int kStatuses = rsimcatalog::TableOf<AucInfo>().codeListOf(AucInfo::id
 WindowDeclaration AucVerifyDeclaration()
 {
     WindowDeclaration declaration = InPlaceEditing(TableWindow<AucInfo>());
-    declaration.caption = "远程写卡鉴权卡登陆校验信息维护";
     declaration.serviceLists = {&Vendors(), &CardTypes(), &Provinces()};
     declaration.codeLists = true;
     declaration.criteria = {

@@ -13,7 +13,6 @@ constexpr int kTwoNumbers = rsimcatalog::TableOf<Card>().codeListOf(Card::idx_IS
 WindowDeclaration CardTypeDeclaration()
 {
     WindowDeclaration declaration = TableWindow<Card>();
-    declaration.caption = "远程写卡卡类型维护";
     declaration.criteria = {
         {"ckbQryCardType",
          "卡类型代码：",

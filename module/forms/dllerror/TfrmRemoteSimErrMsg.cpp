@@ -9,7 +9,6 @@ namespace {
 WindowDeclaration ErrMsgDeclaration()
 {
     WindowDeclaration declaration = InPlaceEditing(TableWindow<ErrMsg>());
-    declaration.caption = "远程写卡错误代码表维护";
     declaration.serviceLists = {&Vendors(), &CardTypes()};
     declaration.criteria = {
         TickedByClear({"chkVendor",

@@ -14,7 +14,6 @@ constexpr int kRegion = rsimcatalog::TableOf<Range>().codeListOf(Range::idx_REGI
 WindowDeclaration ImsiRangeDeclaration()
 {
     WindowDeclaration declaration = TableWindow<Range>();
-    declaration.caption = "远程写卡号群与IMSI关系维护";
     declaration.criteria = {
         {"ckbQryMsisdnGrp",
          "号　　   群：",

@@ -24,8 +24,10 @@ void focusIfPossible(QWidget* editor)
         editor->setFocus();
 }
 
-// The window of the inquiry function, which maintains no table.
-const rsimform::FormRegistration<TfrmRemoteInfoQuery> registration(10150187);
+// The window of the inquiry function, whose catalog row is the write log's: it maintains no
+// table.
+const rsimform::FormRegistration<TfrmRemoteInfoQuery>
+    registration(rsimcatalog::TableOf<MResRemoteMgntDef::SRemoteSimLog>().functionCode);
 
 } // namespace
 
@@ -33,7 +35,7 @@ TfrmRemoteInfoQuery::TfrmRemoteInfoQuery(QWidget* owner)
     : TfrmRemoteSimBase(owner, {},
                         {.waitBox = false, .sysMgntRequired = false, .checkRights = false})
 {
-    setCaption("远程写卡信息查询");
+    setCaption(CaptionOf<MResRemoteMgntDef::SRemoteSimLog>());
     setFont(FormFont());
     resize(1060, 560);
     auto* layout = new QVBoxLayout(this);

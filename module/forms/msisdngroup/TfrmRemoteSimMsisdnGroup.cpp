@@ -13,7 +13,6 @@ constexpr int kRegion = rsimcatalog::TableOf<Group>().codeListOf(Group::idx_REGI
 WindowDeclaration GroupDeclaration()
 {
     WindowDeclaration declaration = TableWindow<Group>();
-    declaration.caption = "远程写卡号群维护";
     declaration.criteria = {
         {"ckbQryMsisdnGroup",
          "号　　群：",

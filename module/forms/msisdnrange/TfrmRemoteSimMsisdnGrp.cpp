@@ -16,7 +16,6 @@ constexpr int kRegion = rsimcatalog::TableOf<Range>().codeListOf(Range::idx_REGI
 WindowDeclaration MsisdnRangeDeclaration()
 {
     WindowDeclaration declaration = TableWindow<Range>();
-    declaration.caption = "远程写卡号群与号段关系维护";
     declaration.criteria = {
         {"ckbQryMsisdnGrp",
          "号　　    群：",

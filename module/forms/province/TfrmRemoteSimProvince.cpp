@@ -9,7 +9,6 @@ namespace {
 WindowDeclaration ProvinceDeclaration()
 {
     WindowDeclaration declaration = TableWindow<Province>();
-    declaration.caption = "远程写卡省份代码维护";
     declaration.criteria = {
         {"ckbQryProvinceCode",
          "省份代码 ：",

@@ -13,7 +13,6 @@ constexpr int kKiEncrypted = rsimcatalog::TableOf<Vendor>().codeListOf(Vendor::i
 WindowDeclaration VendorDeclaration()
 {
     WindowDeclaration declaration = TableWindow<Vendor>();
-    declaration.caption = "远程写卡卡商维护";
     declaration.criteria = {
         {"ckbQryVendorCode",
          "卡商代码：",

@@ -16,7 +16,6 @@ constexpr qint64 kLargestUpload = 0xFFFFFFFFLL; // the transfer counts 32 bits
 WindowDeclaration VendorDllDeclaration()
 {
     WindowDeclaration declaration = InPlaceEditing(TableWindow<VendorDll>());
-    declaration.caption = "远程写卡卡商/卡类型/写卡组件维护";
     declaration.serviceLists = {&Vendors(), &CardTypes(), &Provinces()};
     declaration.criteria = {
         TickedByClear({"chkVendor",

@@ -56,6 +56,9 @@ TEST_F(ControlKinds, KindsShowAMemberAndReadItBack)
     statusCombo->setCurrentIndex(1);
     status->Read(statusCombo, card_, Card::idx_STS, lists_, false);
     EXPECT_EQ(card_.STS, 2);
+    // A shown text reads as its bracketed code, a frame item's that no code list holds too.
+    status->Store("[-1] 忽略", card_, Card::idx_STS, lists_);
+    EXPECT_EQ(card_.STS, -1);
 
     // A service combo finds a code from the last item and reads the bracketed code.
     const Kind cards = ServiceCombo(CardTypes());
