@@ -171,7 +171,6 @@ TEST_F(Failover, CallsGoOnWithTheNextAddressWhenOneCannotBeReached)
     ASSERT_EQ(remote.bind("http://127.0.0.1:1, " + proxy.address() + "," + service().address()), 0);
     EXPECT_EQ(remote.address(), proxy.address());
     EXPECT_EQ(provinces(remote, "FO1"), 0);
-    EXPECT_EQ(proxy.requestIds().size(), 1U) << "a query carries a request id";
 
     proxy.stop(); // the address in use dies between two calls
     EXPECT_EQ(addProvince(remote, "FO1"), 0);
