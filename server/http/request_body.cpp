@@ -1,6 +1,7 @@
 #include "request_body.h"
 
 #include <fcntl.h>
+#include <sodium.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -87,6 +88,10 @@ struct RequestBody::Inflater {
     std::string out = std::string(kReadBuffer, '\0');
 };
 
+struct RequestBody::Digest {
+    crypto_hash_sha256_state state;
+};
+
 RequestBody::RequestBody() = default;
 
 RequestBody::~RequestBody()
@@ -105,6 +110,25 @@ void RequestBody::prepare(std::size_t limit, bool gzipped, std::string spoolFold
     budget_ = budget;
     if (gzipped)
         inflater_ = std::make_unique<Inflater>();
+}
+
+void RequestBody::digestAfter(std::string_view prefix)
+{
+    digest_ = std::make_unique<Digest>();
+    crypto_hash_sha256_init(&digest_->state);
+    crypto_hash_sha256_update(&digest_->state,
+                              reinterpret_cast<const unsigned char*>(prefix.data()), prefix.size());
+}
+
+std::string RequestBody::digest() const
+{
+    if (!digest_)
+        return "";
+    crypto_hash_sha256_state state = digest_->state;
+    unsigned char hash[crypto_hash_sha256_BYTES];
+    crypto_hash_sha256_final(&state, hash);
+    char hex[2 * crypto_hash_sha256_BYTES + 1];
+    return sodium_bin2hex(hex, sizeof hex, hash, sizeof hash);
 }
 
 bool RequestBody::append(const char* data, std::size_t size)
@@ -153,7 +177,16 @@ bool RequestBody::inflate(const char* data, std::size_t size)
     return true;
 }
 
+// Bytes of the body as they come, digested once.
 bool RequestBody::store(const char* data, std::size_t size)
+{
+    if (digest_ && size > 0)
+        crypto_hash_sha256_update(&digest_->state, reinterpret_cast<const unsigned char*>(data),
+                                  size);
+    return keep(data, size);
+}
+
+bool RequestBody::keep(const char* data, std::size_t size)
 {
     if (size > limit_ - std::min(size_, limit_)) {
         fault_ = Fault::TooLarge;
@@ -194,7 +227,7 @@ bool RequestBody::spill()
     std::string held = std::move(memory_);
     memory_ = std::string();
     size_ = 0;
-    return held.empty() || store(held.data(), held.size());
+    return held.empty() || keep(held.data(), held.size());
 }
 
 std::unique_ptr<std::streambuf> RequestBody::open() const
