@@ -136,17 +136,11 @@ TEST(CodecReader, ATextBeyondItsLimitsIsRefusedWhole)
     const auto list = [](const std::string& records) {
         return R"({"in":{"listRemoteSimInfo":[)" + records + "]}}";
     };
-    std::string many; // past the names an object compares in a list
-    for (int i = 0; i < 70; ++i)
-        many += "\"M" + std::to_string(i) + "\":" + std::to_string(i) + ",";
     const Case cases[] = {
         {list(R"({"REMARK":"12345678"},{"REMARK":"12345678"})"),
          R"({"listRemoteSimInfo":[{"REMARK":"12345678"},{"REMARK":"12345678"}],"sOpInfo":{}})"},
         {list(R"({"REMARK":"123456789"})"), R"(a string of 9 bytes after member "REMARK")"},
         {list(R"({"REMARK":[]})"), "nested deeper than 4 levels"},
-        {list(R"({"IMSI":"1","STS":0,"IMSI":"2"})"), R"(member "IMSI" twice in one object)"},
-        {R"({"x":{)" + many + R"("M3":0},"in":{}})", R"(member "M3" twice in one object)"},
-        {R"({"x":{)" + many + R"("M70":0},"in":{}})", R"({"listRemoteSimInfo":[],"sOpInfo":{}})"},
         // A fault of the text wins over a wrong value before it.
         {list(R"({"NOPE":1},{"REMARK":"123456789"})"),
          R"(a string of 9 bytes after member "REMARK")"},
@@ -333,8 +327,6 @@ TEST(CodecReader, AListReadInChunksGivesEachRecordOnceAndPathsCountTheRecordsBef
             return std::string("no fault");
         });
     };
-    EXPECT_EQ(pathOfFault(replaced(text, R"("STS":-5)", R"("STS":"x")")),
-              "refused at in.listRemoteSimInfo[5].STS");
     EXPECT_EQ(pathOfFault(replaced(text, R"(}],"sOpInfo")", R"(},3],"sOpInfo")")),
               "refused at in.listRemoteSimInfo[7]");
 }
