@@ -19,12 +19,13 @@ QString ListCells::Cell(CTvdBasicStructObject& record, const ColumnDeclaration& 
 }
 
 TListViewEx* AddListArea(QBoxLayout* layout, QWidget* parent, const QString& name,
-                         const std::vector<ColumnDeclaration>& columns)
+                         const std::vector<ColumnDeclaration>& columns, QAbstractItemModel* rows)
 {
     auto* group = MakeGroupBox(parent, "数据列表");
     auto* groupLayout = new QVBoxLayout(group);
     auto* list = new TListViewEx(group);
     list->setObjectName(name);
+    list->showRows(rows);
     std::vector<std::pair<QString, int>> headers;
     for (const auto& column : columns)
         headers.emplace_back(column.caption, column.width);

@@ -33,9 +33,11 @@ private:
 };
 
 // The group box "数据列表" with a report list named name of the columns' captions and widths,
-// added to layout to take the space left.
+// added to layout to take the space left; the list shows rows, a model of the caller's, when
+// given.
 TListViewEx* AddListArea(QBoxLayout* layout, QWidget* parent, const QString& name,
-                         const std::vector<ColumnDeclaration>& columns);
+                         const std::vector<ColumnDeclaration>& columns,
+                         QAbstractItemModel* rows = nullptr);
 
 // Appends one row per record inside one begin-update/end-update bracket: the first column is the
 // row's caption, the others its sub-items, the record's position its image index.
