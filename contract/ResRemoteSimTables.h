@@ -316,21 +316,13 @@ inline constexpr Table<MResSysMgnt::SResCodeDefInfo> kTable<MResSysMgnt::SResCod
 };
 
 // Every declared table, remote-SIM tables first in the order of their operations.
-#define RSIM_TABLE_INFO_(Rec, ...) TableInfo(kTable<Rec>),
-#define RSIM_INQUIRY_TABLE_INFO_(op, code, CritT, critName, Rec, listName) TableInfo(kTable<Rec>),
+#define RSIM_TABLE_INFO_(Rec, ...) TableInfo(TableOf<Rec>()),
+#define RSIM_INQUIRY_TABLE_INFO_(op, code, CritT, critName, Rec, listName)                         \
+    TableInfo(TableOf<Rec>()),
 inline constexpr TableInfo kTables[] = {RSIM_FAMILIES(RSIM_TABLE_INFO_) RSIM_INQUIRIES(
-    RSIM_INQUIRY_TABLE_INFO_) TableInfo(kTable<MResSysMgnt::SResCodeDefInfo>)};
+    RSIM_INQUIRY_TABLE_INFO_) TableInfo(TableOf<MResSysMgnt::SResCodeDefInfo>())};
 #undef RSIM_INQUIRY_TABLE_INFO_
 #undef RSIM_TABLE_INFO_
-
-// The declaration of the table of that name; null when none has it.
-constexpr const TableInfo* FindTable(std::string_view name)
-{
-    for (const auto& table : kTables)
-        if (table.name == name)
-            return &table;
-    return nullptr;
-}
 
 // True when the entity is the add, modify or delete right of a maintained table.
 constexpr bool IsWriteRight(int entity)

@@ -212,7 +212,9 @@ Answer Service::run(const Call& call)
 
     const std::string& requestId = call.caller.requestId;
     const bool kept = call.mode == Mode::Store && !requestId.empty();
-    const std::string digest = kept ? requestDigest(call) : "";
+    const std::string& digest = call.caller.requestDigest;
+    if (kept && digest.empty())
+        throw std::logic_error("a write's request id without the digest of its request");
     db::Transaction tx(*db);
     secrets::takeUpKeyVersion(*db, secrets_); // before anything it writes is sealed
     if (kept) {
@@ -235,12 +237,6 @@ Answer Service::run(const Call& call)
     tx.commit();
     storageFull_ = false;
     return result;
-}
-
-std::string Service::requestDigest(const Call& call)
-{
-    const auto body = call.body();
-    return requestlog::digest(call.interfaceName + "/" + call.code, *body);
 }
 
 Answer Service::answer(const Outcome& outcome, const CBSErrorMsg& error,

@@ -39,6 +39,9 @@ struct Caller {
     SessionOwner owner;
     std::string requestId; // the client's id of the request, empty when it sent none
     std::string source;    // the client's address (behind a trusted proxy, the one it forwards)
+    // The digest of the operation and the body (requestlog::digestPrefix) that a write's
+    // request id is kept with; a write with a request id must have it.
+    std::string requestDigest{};
 };
 
 // The answer to a request the service cannot take (HTTP status with the error record).
@@ -126,8 +129,6 @@ private:
     // write runs in one transaction that commits in Store mode once every chunk is written,
     // with its answer kept by its request id when the client gave one.
     Answer run(const Call& call);
-    // The digest of a call's operation and body, which its request id is bound to.
-    static std::string requestDigest(const Call& call);
     // A request's typed fault, or the handler's result.
     struct Outcome {
         std::optional<RequestFault> fault;

@@ -460,6 +460,8 @@ private:
         parser_->body_limit(maxBody);
         parser_->get().body()->prepare(maxBody, gzipped_, state_->limits.spoolFolder,
                                        &state_->budget);
+        if (!admission.digestAfter.empty())
+            parser_->get().body()->digestAfter(admission.digestAfter);
         startPhase();
         if (beast::iequals(parser_->get()[bhttp::field::expect], "100-continue"))
             return onIo([](Connection& c) { c.sendContinue(); });

@@ -40,6 +40,8 @@ struct Reply {
 struct Admission {
     std::optional<Reply> refusal;
     std::any found{};
+    // When not empty, the body is digested as it arrives, after this text (RequestBody::digest).
+    std::string digestAfter{};
 };
 
 struct Request {

@@ -1,8 +1,10 @@
 // Demo data of the remote-SIM tables: enough to use every window at once.
 #include "table.h"
+#include "table_parts.h"
 
 #include "ResRemoteSimMgnt_def_tvd_c.h"
 #include "ResSysMgnt_operations.h"
+#include "tvd_member.h"
 
 #include <cstdio>
 
@@ -282,7 +284,54 @@ void seedInquiries(db::Driver& db, const secrets::SecretBox& box)
     seed(db, box, codes);
 }
 
+std::string sampleText(Format format)
+{
+    switch (format) {
+    case Format::Imsi: return "460009900000001";
+    case Format::Iccid: return "89860099000000000001";
+    case Format::Ki: return std::string(32, 'A');
+    case Format::Pin: return "1234";
+    case Format::Puk: return "12345678";
+    case Format::Smsp: return "+8613800200500";
+    case Format::Msisdn: return "13800000001";
+    case Format::Code: return "D01";
+    case Format::Any: break;
+    }
+    return "演示";
+}
+
 } // namespace
+
+void Table::seedSample(db::Driver& db, const secrets::SecretBox& box) const
+{
+    if (!isNull(db.scalar("SELECT 1 FROM " + name_ + " LIMIT 1")))
+        return;
+    const auto list = CTvdTypeInfo::find(def_.record().name() + "List")->createList();
+    CTvdBasicStructObject& record = *list->append();
+    for (const auto& c : columns_) {
+        std::string text = sampleText(Format::Any);
+        for (const auto& rule : def_.rules) {
+            if (rule.member != c.name)
+                continue;
+            text = sampleText(rule.format);
+            if (const Table* named =
+                    rule.references.empty() ? nullptr : &StoredTable(rule.references))
+                text = db::asText(db.scalar("SELECT " + named->keyNames_.front() + " FROM " +
+                                            named->name_ + " ORDER BY 1 LIMIT 1"));
+        }
+        tvd_withKind(c.kind, [&](auto type) {
+            using T = typename decltype(type)::type;
+            if constexpr (std::is_same_v<T, std::string>)
+                tvd_memberAt<T>(record, c.offset) = text;
+            else if constexpr (std::is_same_v<T, CBSDateTime>)
+                tvd_memberAt<T>(record, c.offset) = CBSDateTime(2026, 1, 1, 8, 0, 0);
+            else
+                tvd_memberAt<T>(record, c.offset) = 1;
+        });
+        record.markSet(c.member);
+    }
+    seed(db, box, *list);
+}
 
 void seedDemo(db::Driver& db, const secrets::SecretBox& box)
 {
@@ -291,6 +340,9 @@ void seedDemo(db::Driver& db, const secrets::SecretBox& box)
     seedCards(db, box);
     seedAuc(db, box);
     seedInquiries(db, box);
+    for (const Table& table : Tables())
+        if (table.def().table.rights.add != 0)
+            table.seedSample(db, box);
     tx.commit();
 }
 

@@ -149,10 +149,6 @@ TEST(CodecWriter, TextEqualsTheTreesDumpInEveryPieceSize)
     EXPECT_EQ(tvd::wire::encodeFault(-1, error),
               json({{"result", -1}, {"error", tvd::wire::encodeError(error)}})
                   .dump(-1, ' ', false, json::error_handler_t::replace));
-
-    cards.push_back(card(1, "\"quoted\", then a bad \xFF byte amid the text"));
-    MResRemoteMgntApp::IResRemoteMgntOperations::CParamIn4add_simInfo bad(info, cards, nullptr);
-    EXPECT_THROW(tvd::wire::ParamsWriter(bad).all(), tvd::wire::TextFault);
 }
 
 TEST(CodecWriter, AListWhoseRecordsTheCallerWritesGivesTheTextOfTheWholeList)
