@@ -35,22 +35,6 @@ TListViewEx* AddListArea(QBoxLayout* layout, QWidget* parent, const QString& nam
     return list;
 }
 
-void FillRows(TListViewEx* list, CTvdBasicListObject& records,
-              const std::vector<ColumnDeclaration>& columns, FormContext& context)
-{
-    ListCells shown(context);
-    list->beginUpdate();
-    for (int i = 0; i < records.count(); ++i) {
-        auto& record = records.element(i);
-        QStringList cells;
-        for (const auto& column : columns)
-            cells.append(shown.Cell(record, column));
-        const QString caption = cells.takeFirst();
-        list->addRow(caption, cells, i);
-    }
-    list->endUpdate();
-}
-
 QPushButton* NewButton(QWidget* parent, const QString& name, const QString& caption,
                        const std::function<void()>& onClick)
 {
