@@ -81,7 +81,8 @@ void TfrmMaintenance::BuildLayout()
     resize(640, 480);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(BuildCriteria());
-    lstShowDataList = AddListArea(layout, this, names_.list, declaration_.columns);
+    rows_ = new RecordRows(declaration_.columns, *this, this);
+    lstShowDataList = AddListArea(layout, this, names_.list, declaration_.columns, rows_);
     QObject::connect(lstShowDataList, &TListViewEx::rowClicked, this,
                      [this] { lstShowDataListClick(); });
 
@@ -291,8 +292,7 @@ QString TfrmMaintenance::Cell(CTvdBasicStructObject& record, const ColumnDeclara
 
 void TfrmMaintenance::FillList()
 {
-    lstShowDataList->clear();
-    FillRows(lstShowDataList, *result_, declaration_.columns, *this);
+    rows_->Show(result_.get());
     rsimform::NoteCutList(lstShowDataList, result_->count());
     if (lstShowDataList->rowCount() > 0) {
         lstShowDataList->setSelectedRow(0);
@@ -310,13 +310,10 @@ void TfrmMaintenance::Refill()
 
 void TfrmMaintenance::lstShowDataListClick()
 {
-    const int row = lstShowDataList->selectedRow();
-    if (row < 0)
+    const CTvdBasicStructObject* clicked = rows_->Record(lstShowDataList->selectedRow());
+    if (clicked == nullptr)
         return;
-    const int position = lstShowDataList->imageIndex(row);
-    if (position < 0 || position >= result_->count())
-        return;
-    CopyRecord(result_->element(position), *current_);
+    CopyRecord(*clicked, *current_);
     if (QueryOnlyWindow())
         return;
     ShowRecord(*current_);
@@ -355,8 +352,8 @@ void TfrmMaintenance::btnQueryClick()
                               !editor.sentAsTyped);
     }
     Stamp(*criteria);
+    rows_->Show(nullptr);
     result_->resize(0);
-    lstShowDataList->clear();
     if (Waits())
         ShowWaitBox("正在查询信息中，请稍候...");
     const auto query = [&](CBSErrorMsg& error) {
@@ -371,7 +368,7 @@ void TfrmMaintenance::btnQueryClick()
     if (Refills())
         FillList();
     else
-        FillRows(lstShowDataList, *result_, declaration_.columns, *this);
+        rows_->Show(result_.get());
     for (QPushButton* write : {btnAdd, btnModify, btnDelete})
         MakeReadOnly(write);
 }
@@ -415,12 +412,11 @@ void TfrmMaintenance::btnAddClick()
     if (!added)
         return;
     if (Refills()) {
+        rows_->Show(nullptr);
         result_ = ListOf(*record);
         Refill();
     } else {
-        QStringList cells = AppendedCells(*record);
-        const QString caption = cells.takeFirst();
-        lstShowDataList->addRow(caption, cells);
+        rows_->Append(AppendedCells(*record));
     }
     note(declaration_.texts.addOk);
 }
@@ -478,14 +474,13 @@ void TfrmMaintenance::btnModifyClick()
         return;
     }
     if (Refills()) {
-        const int position = lstShowDataList->imageIndex(row);
-        if (position >= 0 && position < result_->count())
-            CopyRecord(*record, result_->element(position));
+        if (CTvdBasicStructObject* shown = rows_->Record(row))
+            CopyRecord(*record, *shown);
         Refill();
     } else {
         for (int column : declaration_.modifyRefreshes)
-            lstShowDataList->setCellText(
-                row, column, Cell(*record, declaration_.columns[static_cast<std::size_t>(column)]));
+            rows_->SetCell(row, column,
+                           Cell(*record, declaration_.columns[static_cast<std::size_t>(column)]));
     }
     note(declaration_.texts.modifyOk);
 }
@@ -505,12 +500,11 @@ void TfrmMaintenance::btnDeleteClick()
         return;
     }
     if (Refills()) {
-        const int position = lstShowDataList->imageIndex(row);
-        if (position >= 0 && position < result_->count())
+        if (const int position = rows_->Position(row); position >= 0)
             result_->removeAt(position);
         Refill();
     } else {
-        lstShowDataList->removeRow(lstShowDataList->focusedRow());
+        rows_->Remove(lstShowDataList->focusedRow());
     }
     note(declaration_.texts.deleteOk);
 }
@@ -539,7 +533,7 @@ void TfrmMaintenance::btnClearClick()
 // leave them without a selection, since no item shows an empty code.
 void TfrmMaintenance::btnClearBaseClick()
 {
-    lstShowDataList->clear();
+    rows_->Show(nullptr);
     if (QueryOnlyWindow())
         return;
     auto empty = NewRecord();

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "form_registry.h"
+#include "record_rows.h"
 #include "window_declaration.h"
 
 #include <QCheckBox>
@@ -63,6 +64,7 @@ protected:
 
     rsimform::WindowDeclaration declaration_;
     TListViewEx* lstShowDataList = nullptr;
+    rsimform::RecordRows* rows_ = nullptr; // what lstShowDataList shows
     QPushButton* btnQuery = nullptr;
     QPushButton* btnClearBase = nullptr;
     QPushButton* btnClear = nullptr;

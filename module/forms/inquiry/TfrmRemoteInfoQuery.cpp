@@ -62,7 +62,9 @@ QWidget* TfrmRemoteInfoQuery::BuildPage(PageView& view)
     auto* page = new QWidget(pgctrlQrySimInfo);
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(BuildCriteria(view, page));
-    view.list = AddListArea(layout, page, QString::fromUtf8(view.page->list), view.page->columns);
+    view.rows = new RecordRows(view.page->columns, *this, page);
+    view.list = AddListArea(layout, page, QString::fromUtf8(view.page->list), view.page->columns,
+                            view.rows);
     layout->addLayout(ButtonRow(
         nullptr, {NewButton(page, view.page->clearButton, "清空", [this, &view] { Clear(view); }),
                   NewButton(page, view.page->closeButton, "关闭", [this] { Close(); })}));
@@ -158,8 +160,8 @@ void TfrmRemoteInfoQuery::btnQryPsIMSIClick()
 void TfrmRemoteInfoQuery::Clear(PageView& view)
 {
     if (view.page->clearEmptiesList) {
+        view.rows->Show(nullptr);
         view.result->resize(0);
-        view.list->clear();
         NoteCutList(view.list, 0);
     }
     for (std::size_t i = 0; i < view.page->criteria.size(); ++i) {
@@ -186,8 +188,8 @@ void TfrmRemoteInfoQuery::Query(PageView& view)
     const Page& page = *view.page;
     if (!CheckCriteria(view))
         return;
+    view.rows->Show(nullptr);
     view.result->resize(0);
-    view.list->clear();
     NoteCutList(view.list, 0);
     ShowWaitBox(page.waitText);
     const bool log = &view == &views_[LogPage];
@@ -205,7 +207,7 @@ void TfrmRemoteInfoQuery::Query(PageView& view)
         ShowGUIMessage(page.emptyText, "提示", MB_ICONINFORMATION);
         return;
     }
-    FillRows(view.list, *view.result, page.columns, *this);
+    view.rows->Show(view.result.get());
     NoteCutList(view.list, view.result->count());
 }
 

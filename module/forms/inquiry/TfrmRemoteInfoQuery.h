@@ -4,6 +4,7 @@
 
 #include "form_base.h"
 #include "inquiry_pages.h"
+#include "record_rows.h"
 
 #include <QCheckBox>
 #include <QPushButton>
@@ -37,6 +38,7 @@ private:
         const inquiry::Page* page = nullptr;
         std::vector<QCheckBox*> boxes; // one per criterion, in declaration order
         TListViewEx* list = nullptr;
+        rsimform::RecordRows* rows = nullptr; // what list shows: the records of result
         std::unique_ptr<CTvdBasicListObject> result;
     };
 
