@@ -10,6 +10,7 @@
 #include "rsimd_process.h"
 #include "sim_cards.h"
 #include "tvd_json.h"
+#include "tvd_json_tree.h"
 
 #include <httplib.h>
 

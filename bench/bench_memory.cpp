@@ -9,6 +9,7 @@
 #include "sysmgnt_def_tvd_c.h"
 #include "tvd_client.h"
 #include "tvd_json.h"
+#include "tvd_json_tree.h"
 
 #include <httplib.h>
 

@@ -15,8 +15,11 @@
 #include "table.h"
 #include "tvd_json_stream.h"
 
+#include <nlohmann/json.hpp>
+
 #include <cstdio>
 #include <filesystem>
+#include <future>
 #include <optional>
 #include <sstream>
 
@@ -87,9 +90,10 @@ struct LogAnswer {
 std::optional<rsim::Caller> callerOf(rsim::Service& service, const char* login,
                                      const char* password)
 {
-    const nlohmann::json answer = nlohmann::json::parse(
-        service.login(nlohmann::json{{"login", login}, {"password", password}}.dump(), "127.0.0.1")
-            .body);
+    std::promise<std::string> answered;
+    service.login(nlohmann::json{{"login", login}, {"password", password}}.dump(), "127.0.0.1",
+                  [&](rsim::Answer answer) { answered.set_value(std::move(answer.body)); });
+    const nlohmann::json answer = nlohmann::json::parse(answered.get_future().get());
     const std::string session = answer.value("session", "");
     const auto admitted = service.admit(kInterface, "RMOSMQ28", session);
     if (session.empty() || admitted.refusal) {

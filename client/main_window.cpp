@@ -1,7 +1,6 @@
 #include "main_window.h"
 
 #include "TVGUICommon.h"
-#include "business_functions.h"
 #include "client_settings.h"
 
 #include <QCloseEvent>
@@ -74,10 +73,10 @@ void say(const QString& text, const char* caption, int icon)
     ShowGUIMessage("%s", caption, MB_OK | icon, text.toUtf8().constData());
 }
 
-QString cannotOpen(int code)
+QString cannotOpen(int code, const ModuleLoader& module)
 {
     const QString text = QString("无法打开功能窗口 %1").arg(code);
-    return BusinessFunctionCaption(code).isEmpty() ? text + "：没有这个功能代码。" : text;
+    return module.caption(code).isEmpty() ? text + "：没有这个功能代码。" : text;
 }
 
 } // namespace
@@ -112,7 +111,7 @@ MainWindow::~MainWindow()
 void MainWindow::createFunctionMenu()
 {
     functionMenu_ = menuBar()->addMenu("远程写卡(&R)");
-    for (const auto& function : BusinessFunctions()) {
+    for (const auto& function : module_.functions()) {
         const int code = function.code;
         functionMenu_->addAction(function.caption, this, [this, code] { openFunction(code); });
     }
@@ -195,7 +194,7 @@ QMdiSubWindow* MainWindow::openFunction(int code)
     }
     if (form == nullptr) {
         if (!explained)
-            say(cannotOpen(code), "提示", MB_ICONEXCLAMATION);
+            say(cannotOpen(code, module_), "提示", MB_ICONEXCLAMATION);
         return nullptr;
     }
     lastCode_ = code;
@@ -219,7 +218,8 @@ void MainWindow::placeNewWindow(QMdiSubWindow* frame)
 void MainWindow::openByCode()
 {
     bool ok = false;
-    const int start = lastCode_ != 0 ? lastCode_ : BusinessFunctions().front().code;
+    const auto& functions = module_.functions();
+    const int start = lastCode_ != 0 || functions.empty() ? lastCode_ : functions.front().code;
     const int code =
         QInputDialog::getInt(this, "按功能代码打开", "功能代码：", start, 0, 99999999, 1, &ok);
     if (ok)

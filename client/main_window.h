@@ -21,6 +21,7 @@ public:
     // said why, or, when it said nothing, this window does.
     QMdiSubWindow* openFunction(int code);
     QMdiArea* mdiArea() const { return mdi_; }
+    const ModuleLoader& module() const { return module_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;

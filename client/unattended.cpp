@@ -1,6 +1,5 @@
 #include "unattended.h"
 
-#include "business_functions.h"
 #include "main_window.h"
 
 #include <QApplication>
@@ -35,7 +34,7 @@ void showWhole(MainWindow& window, QMdiSubWindow* frame)
     settle();
 }
 
-bool screenshot(MainWindow& window, const BusinessFunction& function, const QString& folder)
+bool screenshot(MainWindow& window, const MenuFunction& function, const QString& folder)
 {
     QMdiSubWindow* frame = window.openFunction(function.code);
     if (frame == nullptr) {
@@ -70,9 +69,10 @@ int WriteScreenshots(MainWindow& window, const QString& folder)
     window.show();
     settle();
     std::size_t written = 0;
-    for (const auto& function : BusinessFunctions())
+    const auto& functions = window.module().functions();
+    for (const auto& function : functions)
         written += screenshot(window, function, folder) ? 1 : 0;
-    std::printf("rsimclient: %zu of %zu screenshots in %s\n", written, BusinessFunctions().size(),
+    std::printf("rsimclient: %zu of %zu screenshots in %s\n", written, functions.size(),
                 QDir(folder).absolutePath().toUtf8().constData());
-    return written == BusinessFunctions().size() ? 0 : 1;
+    return written == functions.size() && !functions.empty() ? 0 : 1;
 }

@@ -1,4 +1,4 @@
-// The module's one export: the window of a business function code.
+// The module's exports: its function menu and the window of a business function code.
 #pragma once
 
 #include "sysmgnt_def_tvd_c.h"
@@ -11,3 +11,14 @@ class TfrmMDIChild;
 // GUI thread.
 extern "C" TfrmMDIChild* CreateBusinessForm(int functionCode, MSysmgntDef::SOperator* op);
 using CreateBusinessFormFn = TfrmMDIChild* (*)(int, MSysmgntDef::SOperator*);
+
+// An entry of the module's function menu: a function code and its caption (UTF-8).
+struct BusinessFunction {
+    int functionCode;
+    const char* caption;
+};
+
+// The functions the module has a window for, in menu order; count receives their number. The
+// entries live as long as the module is loaded.
+extern "C" const BusinessFunction* BusinessFunctions(int* count);
+using BusinessFunctionsFn = const BusinessFunction* (*)(int*);

@@ -8,15 +8,6 @@ TVD_LIST_DEFINE(MSysSvcDef, SServerDate)
 TVD_RECORD_DEFINE(MSysSvcDef, SOperatorAccount, SOperatorAccount_MEMBERS)
 TVD_LIST_DEFINE(MSysSvcDef, SOperatorAccount)
 
-std::vector<int> MSysSvcDef::RightsEntities()
-{
-    std::vector<int> ids;
-    for (const auto& [first, last] : {std::pair{55001, 55005}, {53701, 53727}, {53731, 53736}})
-        for (int id = first; id <= last; ++id)
-            ids.push_back(id);
-    return ids;
-}
-
 namespace MSysSvcApp {
 
 SYSSVC_DEFINE_EXCHANGE_(TYPES, ISysMgntOperations)

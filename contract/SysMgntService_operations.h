@@ -35,9 +35,6 @@ TVD_LIST(MSysSvcDef, SServerDate)
 TVD_RECORD(MSysSvcDef, SOperatorAccount, SOperatorAccount_MEMBERS)
 TVD_LIST(MSysSvcDef, SOperatorAccount)
 
-// The entities whose rights every window asks for, in order: 55001–55005, 53701–53727,
-// 53731–53736. The writes of the remote-SIM tables need rights among 53701–53736.
-std::vector<int> RightsEntities();
 // The right to administer operators (privilege 10): list them, add them, set their passwords,
 // lock, unlock and change their roles.
 inline constexpr int kAdministerOperators = 55100;

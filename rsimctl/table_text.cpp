@@ -2,6 +2,7 @@
 
 #include "csv_text.h"
 #include "tvd_json.h"
+#include "tvd_json_tree.h"
 
 #include <algorithm>
 

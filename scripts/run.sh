@@ -39,7 +39,9 @@ if ftp_answers; then
 else
   echo "Starting the demo FTP server on 127.0.0.1:$ftp_port (folder var/ftp, log: $ftp_log)."
   mkdir -p var/ftp/cards
-  /usr/bin/python3 -m pyftpdlib -i 127.0.0.1 -p "$ftp_port" -w -d var/ftp -u rsim -P rsim >"$ftp_log" 2>&1 &
+  # The tests' server: pyftpdlib's own command-line server can stop reading a client's control
+  # connection after another client's active-mode transfer.
+  /usr/bin/python3 tests/support/ftp_server.py var/ftp rsim rsim none "$ftp_port" >"$ftp_log" 2>&1 &
   ftp_pid=$!
   for _ in $(seq 50); do ftp_answers && break; sleep 0.1; done
   ftp_answers || echo "run.sh: the demo FTP server did not start (see $ftp_log); uploads will fail." >&2
@@ -66,8 +68,8 @@ export TAV_BROKER_TAVORINE="$service"
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "No display (\$DISPLAY and \$WAYLAND_DISPLAY are unset): logging in as ${RSIM_LOGIN:-admin} and"
   echo "writing one screenshot per window to $screenshots/<function code>.png instead."
-  QT_QPA_PLATFORM=offscreen build/bin/rsimclient --login "${RSIM_LOGIN:-admin}" \
-    --password "${RSIM_PASSWORD:-admin123}" --screenshots "$screenshots" "$@"
+  RSIM_PASSWORD="${RSIM_PASSWORD:-admin123}" QT_QPA_PLATFORM=offscreen \
+    build/bin/rsimclient --login "${RSIM_LOGIN:-admin}" --screenshots "$screenshots" "$@"
 else
   build/bin/rsimclient --login "${RSIM_LOGIN:-admin}" "$@"
 fi

@@ -2,7 +2,6 @@
 #include "call_log.h"
 #include "commands.h"
 #include "health.h"
-#include "key_hold.h"
 #include "metrics.h"
 #include "options.h"
 #include "schema.h"
@@ -172,9 +171,8 @@ int main(int argc, char** argv)
             rsim::db::migrate(*setup, rsim::db::schemaMigrations());
             return rsim::sysmgnt::initAdministrator(*setup, options.initAdmin);
         }
-        std::optional<rsim::secrets::KeyHold> serving;
-        auto secrets = rsimd::prepareDatabase(*setup, options.database, options.keyFile,
-                                              options.seed, serving);
+        auto secrets =
+            rsimd::prepareDatabase(*setup, options.database, options.keyFile, options.seed);
         setup.reset(); // and the schema lock with it
 
         // Shared with a health check that may outlive the server in a database that hangs.

@@ -2,6 +2,7 @@
 
 #include "call_log.h"
 #include "metrics.h"
+#include "request_log.h"
 
 #include <chrono>
 
@@ -36,18 +37,25 @@ Route operationRoute(rsim::Service& service, const rsim::Service::Operation& ope
         const RequestHead& head = request.head;
         const rsim::BodySource body = [&request] { return request.body.open(); };
         const rsim::Caller caller{std::any_cast<rsim::SessionOwner>(request.found), head.requestId,
-                                  head.source};
+                                  head.source, request.body.digest()};
         return answered(operation.code, head,
                         service.call(operation.interfaceName, operation.code, body, caller, mode),
                         started);
     };
-    const auto admit = [&service, operation](const RequestHead& head) {
+    const auto admit = [&service, operation, mode](const RequestHead& head) {
         const auto started = Clock::now();
         auto admitted = service.admit(operation.interfaceName, operation.code, head.session);
         if (admitted.refusal)
             return rsim::http::Admission{
                 answered(operation.code, head, std::move(*admitted.refusal), started)};
-        return rsim::http::Admission{std::nullopt, admitted.owner};
+        // A stored write's request id is kept with the digest of its request, taken as its body
+        // arrives.
+        const bool kept =
+            operation.writes && mode == rsim::Service::Mode::Store && !head.requestId.empty();
+        return rsim::http::Admission{
+            std::nullopt, admitted.owner,
+            kept ? rsim::requestlog::digestPrefix(operation.interfaceName + "/" + operation.code)
+                 : ""};
     };
     return {"POST", operation.writes ? maxBody : kQueryBody, handle, admit};
 }
@@ -61,14 +69,17 @@ rsim::http::Routes serviceRoutes(rsim::Service& service, std::size_t maxBody)
     routes.add("/v1/ping", {"GET", 0, [](const Request&) {
                                 return Reply{200, R"({"result":0})"};
                             }});
-    routes.add("/v1/login", {"POST", kSmallBody, [&service](const Request& request) {
-                                 const auto started = Clock::now();
-                                 auto answer =
-                                     service.login(request.body.text(), request.head.source);
-                                 if (answer.result > 0 && answer.status == 200) // not told to wait
-                                     rsim::metrics::loginFailed();
-                                 return answered("login", request.head, std::move(answer), started);
-                             }});
+    Route login{"POST", kSmallBody, {}};
+    login.handleLater = [&service](const Request& request, const rsim::http::Respond& respond) {
+        const auto started = Clock::now();
+        service.login(request.body.text(), request.head.source,
+                      [head = request.head, started, respond](rsim::Answer answer) {
+                          if (answer.result > 0 && answer.status == 200) // not told to wait
+                              rsim::metrics::loginFailed();
+                          respond(answered("login", head, std::move(answer), started));
+                      });
+    };
+    routes.add("/v1/login", std::move(login));
     Route logout{"POST", kSmallBody, [&service](const Request& request) {
                      const auto started = Clock::now();
                      return answered("logout", request.head,

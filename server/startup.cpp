@@ -31,13 +31,11 @@ std::unique_ptr<rsim::db::Driver> connectForStartup(const std::string& address)
 }
 
 rsim::secrets::SecretBox prepareDatabase(rsim::db::Driver& setup, const std::string& address,
-                                         const std::string& keyFile, bool seedDemo,
-                                         std::optional<rsim::secrets::KeyHold>& serving)
+                                         const std::string& keyFile, bool seedDemo)
 {
     rsim::db::migrate(setup, rsim::db::schemaMigrations());
     const bool embedded = address.rfind("sqlite:", 0) == 0;
     auto secrets = rsim::secrets::openKeyFile(setup, sealedColumns(), keyFile, embedded);
-    serving.emplace(rsim::secrets::KeyHold::Kind::Serving, address, keyFile);
     if (const auto sealed = rsim::secrets::sealInPlace(setup, sealedColumns(), secrets))
         std::cerr << "rsimd: sealed " << sealed
                   << " secret values that an older version stored in plain or without their "

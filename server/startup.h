@@ -2,11 +2,9 @@
 #pragma once
 
 #include "driver.h"
-#include "key_hold.h"
 #include "sealed_columns.h"
 
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,12 +29,10 @@ bool databaseUnavailable(const rsim::db::Error& error, const std::string& addres
 std::unique_ptr<rsim::db::Driver> connectForStartup(const std::string& address);
 
 // Brings the database to this version's schema, opens the key file that its sealed values were
-// sealed with (made there when the database is an SQLite file holding no sealed value), takes
-// the keys' hold into serving (kept while rsimd runs, so that no rekey runs beside it), seals
+// sealed with (made there when the database is an SQLite file holding no sealed value), seals
 // values an older version stored in plain, and seeds the demo data when asked; on the start-up
 // connection. Returns the key.
 rsim::secrets::SecretBox prepareDatabase(rsim::db::Driver& setup, const std::string& address,
-                                         const std::string& keyFile, bool seedDemo,
-                                         std::optional<rsim::secrets::KeyHold>& serving);
+                                         const std::string& keyFile, bool seedDemo);
 
 } // namespace rsimd

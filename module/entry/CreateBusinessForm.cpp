@@ -2,10 +2,13 @@
 
 #include "form_registry.h"
 
+#include <deque>
 #include <memory>
+#include <string>
+#include <vector>
 
-// The function codes 0x9AE11D to 0x9AE12B; a maintenance window registers the code its table
-// declares. Codes of the block that no window registered have none.
+// A window registers the function code its table declares; codes no window registered have
+// none.
 extern "C" __attribute__((visibility("default"))) TfrmMDIChild*
 CreateBusinessForm(int functionCode, MSysmgntDef::SOperator* op)
 {
@@ -19,4 +22,29 @@ CreateBusinessForm(int functionCode, MSysmgntDef::SOperator* op)
     if (!form->InitForm(0, op))
         return nullptr;
     return form.release();
+}
+
+namespace {
+
+// The catalog's windows that a window registered, in the order of their codes.
+struct Menu {
+    Menu()
+    {
+        for (const auto& window : rsimcatalog::Windows())
+            if (rsimform::RegisteredForm(window.functionCode) != nullptr)
+                entries.push_back(
+                    {window.functionCode, captions.emplace_back(window.caption).c_str()});
+    }
+    std::deque<std::string> captions; // stays in place as it grows
+    std::vector<BusinessFunction> entries;
+};
+
+} // namespace
+
+extern "C" __attribute__((visibility("default"))) const BusinessFunction*
+BusinessFunctions(int* count)
+{
+    static const Menu menu;
+    *count = static_cast<int>(menu.entries.size());
+    return menu.entries.data();
 }

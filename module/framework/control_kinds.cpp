@@ -1,6 +1,7 @@
 #include "control_kinds.h"
 
 #include "CAutoLookup.h"
+#include "PublicBusi.h"
 #include "record_access.h"
 
 namespace rsimform {
@@ -82,9 +83,15 @@ public:
     void Read(QWidget* control, CTvdBasicStructObject& record, int member, FormContext& context,
               bool) const override
     {
-        setMemberInteger(
-            record, member,
-            LookupOf(context).CodeOfItem(comboOf(control)->currentText().toStdString()));
+        Store(comboOf(control)->currentText(), record, member, context);
+    }
+    void Store(const QString& text, CTvdBasicStructObject& record, int member,
+               FormContext& context) const override
+    {
+        const std::string item = text.toStdString();
+        setMemberInteger(record, member,
+                         text.startsWith('[') ? ExtractItemCode(item)
+                                              : LookupOf(context).CodeOfItem(item));
     }
     // A text member that holds no decimal number is shown as it is.
     QString Cell(CTvdBasicStructObject& record, int member, FormContext& context) const override
@@ -152,12 +159,16 @@ public:
         PostionComboBoxItem(comboOf(control),
                             ItemWithCode(comboOf(control), memberText(record, member)));
     }
-    void Read(QWidget* control, CTvdBasicStructObject& record, int member, FormContext&,
+    void Read(QWidget* control, CTvdBasicStructObject& record, int member, FormContext& context,
               bool) const override
     {
+        Store(comboOf(control)->currentText(), record, member, context);
+    }
+    void Store(const QString& text, CTvdBasicStructObject& record, int member,
+               FormContext&) const override
+    {
         setMemberText(record, member,
-                      QString::fromStdString(CResRemoteSim::ExtractCode(
-                          comboOf(control)->currentText().toStdString())));
+                      QString::fromStdString(CResRemoteSim::ExtractCode(text.toStdString())));
     }
     QString Cell(CTvdBasicStructObject& record, int member, FormContext& context) const override
     {
@@ -225,6 +236,12 @@ ServiceList itemsOf(const char* failureFormat,
 QString ControlKind::Cell(CTvdBasicStructObject& record, int member, FormContext&) const
 {
     return memberText(record, member);
+}
+
+void ControlKind::Store(const QString& text, CTvdBasicStructObject& record, int member,
+                        FormContext&) const
+{
+    setMemberText(record, member, text);
 }
 
 Kind TextEdit(int maxLength)

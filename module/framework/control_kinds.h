@@ -40,6 +40,10 @@ public:
     // Sets the member from the control; trim: a criterion, whose text is sent without blanks.
     virtual void Read(QWidget* control, CTvdBasicStructObject& record, int member, FormContext&,
                       bool trim) const = 0;
+    // Sets the member from a text the control shows (a list cell of the member): the text itself,
+    // unless the kind reads a code from it.
+    virtual void Store(const QString& text, CTvdBasicStructObject& record, int member,
+                       FormContext&) const;
     // What the control shows, for the checks of empty input.
     virtual QString Text(QWidget* control) const = 0;
     // Empties an editor for Clear; a choice of items keeps its items and selection.
@@ -54,7 +58,8 @@ using Kind = std::shared_ptr<const ControlKind>;
 Kind TextEdit(int maxLength = 0);
 // A line edit that takes only digits, typed or pasted (the host's number-edit filters).
 Kind NumberEdit(int maxLength = 0);
-// A combo box of a code list: CodeOfItem of the text, ItemOfCode of the member (a text member
+// A combo box of a code list: the bracketed code of an item "[code] name" ("[-1] 忽略" and
+// "[0] 全部" too), else CodeOfItem of the text; ItemOfCode of the member (a text member
 // that holds no decimal number is shown as it is); lastItem, when given, is appended after the
 // list's items (a criterion's "[0] 全部").
 Kind CodeListCombo(int category, const QString& lastItem = {});

@@ -70,7 +70,7 @@ void TfrmRemoteSimBase::PrepareWithCodeLists(int reserved, const MSysmgntDef::SO
 void TfrmRemoteSimBase::CheckRights(int opId, int orgId)
 {
     MSysmgntDef::SOperPrivAuthList request;
-    for (int entity : MSysSvcDef::RightsEntities()) {
+    for (int entity : rsimcatalog::RightsAsked()) {
         auto& entry = *static_cast<MSysmgntDef::SOperPrivAuth*>(request.append());
         entry.set_ENT_ID(entity);
         entry.set_PRIV_ID(kPrivilege);

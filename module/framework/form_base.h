@@ -28,6 +28,14 @@ using rsimcatalog::kPrivilege;
 
 struct ServiceList;
 
+// The objectNames a window publishes for its result list and the buttons every table window has.
+struct ControlNames {
+    QString list = "lstShowDataList";
+    QString query = "btnQuery";
+    QString modify = "btnModify";
+    QString remove = "btnDelete";
+};
+
 // How a window initialises: the maintenance frame (all steps, under a wait box) unless told
 // otherwise.
 struct InitSteps {
@@ -64,6 +72,7 @@ public:
     // FinishInit.
     bool InitForm(int reserved, const MSysmgntDef::SOperator* op);
 
+    const rsimform::ControlNames& Names() const { return names_; }
     bool AddRight() const { return addRight_; }
     bool ModifyRight() const { return modifyRight_; }
     bool DeleteRight() const { return deleteRight_; }
@@ -129,6 +138,7 @@ protected:
     MSysmgntDef::SOperPrivAuthList rights_;
     MResRemoteMgntApp::SOpInfo opInfo_;
     rsimform::RightIds rightIds_;
+    rsimform::ControlNames names_;
     bool addRight_ = false;
     bool modifyRight_ = false;
     bool deleteRight_ = false;

@@ -14,7 +14,7 @@ public:
     // Runs the cascade when the user chooses a region or a county.
     PlaceCascade(QComboBox* region, QComboBox* county, QComboBox* hall);
 
-    // Fills the regions from the code list (category 57); the libraries serve the lists below.
+    // Fills the regions from their code list; the libraries serve the lists below.
     void Fill(const CBasicLookup& regions, CSysMgntPublic& sysMgnt,
               const MSysmgntDef::SOperator& op);
     // Selects the operator's region and runs the cascade.

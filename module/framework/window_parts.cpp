@@ -19,12 +19,13 @@ QString ListCells::Cell(CTvdBasicStructObject& record, const ColumnDeclaration& 
 }
 
 TListViewEx* AddListArea(QBoxLayout* layout, QWidget* parent, const QString& name,
-                         const std::vector<ColumnDeclaration>& columns)
+                         const std::vector<ColumnDeclaration>& columns, QAbstractItemModel* rows)
 {
     auto* group = MakeGroupBox(parent, "数据列表");
     auto* groupLayout = new QVBoxLayout(group);
     auto* list = new TListViewEx(group);
     list->setObjectName(name);
+    list->showRows(rows);
     std::vector<std::pair<QString, int>> headers;
     for (const auto& column : columns)
         headers.emplace_back(column.caption, column.width);
@@ -32,22 +33,6 @@ TListViewEx* AddListArea(QBoxLayout* layout, QWidget* parent, const QString& nam
     groupLayout->addWidget(list);
     layout->addWidget(group, 1);
     return list;
-}
-
-void FillRows(TListViewEx* list, CTvdBasicListObject& records,
-              const std::vector<ColumnDeclaration>& columns, FormContext& context)
-{
-    ListCells shown(context);
-    list->beginUpdate();
-    for (int i = 0; i < records.count(); ++i) {
-        auto& record = records.element(i);
-        QStringList cells;
-        for (const auto& column : columns)
-            cells.append(shown.Cell(record, column));
-        const QString caption = cells.takeFirst();
-        list->addRow(caption, cells, i);
-    }
-    list->endUpdate();
 }
 
 QPushButton* NewButton(QWidget* parent, const QString& name, const QString& caption,

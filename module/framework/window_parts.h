@@ -1,4 +1,4 @@
-// What the window frameworks share besides initialisation: the result list's area and its fill,
+// What the window frameworks share besides initialisation: the result list's area and its cells,
 // named buttons and their rows, and showing a code in a control.
 #pragma once
 
@@ -33,14 +33,11 @@ private:
 };
 
 // The group box "数据列表" with a report list named name of the columns' captions and widths,
-// added to layout to take the space left.
+// added to layout to take the space left; the list shows rows, a model of the caller's, when
+// given.
 TListViewEx* AddListArea(QBoxLayout* layout, QWidget* parent, const QString& name,
-                         const std::vector<ColumnDeclaration>& columns);
-
-// Appends one row per record inside one begin-update/end-update bracket: the first column is the
-// row's caption, the others its sub-items, the record's position its image index.
-void FillRows(TListViewEx* list, CTvdBasicListObject& records,
-              const std::vector<ColumnDeclaration>& columns, FormContext& context);
+                         const std::vector<ColumnDeclaration>& columns,
+                         QAbstractItemModel* rows = nullptr);
 
 QPushButton* NewButton(QWidget* parent, const QString& name, const QString& caption,
                        const std::function<void()>& onClick);

@@ -402,7 +402,11 @@ int tvd_login(const std::string& brokerName, const std::string& loginName,
         error = client.bindError();
         return -1;
     }
-    const std::string body = nlohmann::json{{"login", loginName}, {"password", password}}.dump();
+    std::string body = R"({"login":)";
+    tvd::wire::appendText(body, loginName);
+    body += R"(,"password":)";
+    tvd::wire::appendText(body, password);
+    body += '}';
     std::string answer;
     if (client.call_server("/v1/login", body, "", answer, error) != 0)
         return -1;

@@ -4,21 +4,6 @@
 namespace tvd::wire {
 namespace {
 
-using nlohmann::json;
-
-json encodeRecord(const CTvdBasicStructObject& record)
-{
-    const STvdTypeDesc* desc = record.get_typeDesc();
-    json out = json::object();
-    for (int i = 0; i < desc->memberCount; ++i)
-        if (record.isSet(i))
-            out[desc->members[i].name] = std::visit(
-                TvdOverloaded{[](const CBSDateTime* date) -> json { return date->toWire(); },
-                              [](const auto* value) -> json { return *value; }},
-                tvd_member(record, i));
-    return out;
-}
-
 bool carriesObject(int kind)
 {
     return kind == TVD_RECORD || kind == TVD_LIST;
@@ -54,32 +39,6 @@ std::string describe(TextFault::Kind kind, const std::string& name, std::size_t 
 TextFault::TextFault(Kind k, std::string n, std::size_t s, std::size_t p)
     : std::runtime_error(describe(k, n, s, p)), kind(k), name(std::move(n)), size(s), position(p)
 {}
-
-json encode(const CTvdBasicObject& object)
-{
-    if (const auto* record = dynamic_cast<const CTvdBasicStructObject*>(&object))
-        return encodeRecord(*record);
-    const auto& list = dynamic_cast<const CTvdBasicListObject&>(object);
-    json out = json::array();
-    out.get_ref<json::array_t&>().reserve(static_cast<std::size_t>(list.count()));
-    for (int i = 0; i < list.count(); ++i)
-        out.push_back(encodeRecord(list.element(i)));
-    return out;
-}
-
-json encodeError(const CBSErrorMsg& error)
-{
-    return {{"code", error.code},
-            {"minCode", error.minCode},
-            {"message", error.message},
-            {"hint", error.hint}};
-}
-
-std::string encodeFault(int result, const CBSErrorMsg& error)
-{
-    return json{{"result", result}, {"error", encodeError(error)}}.dump(
-        -1, ' ', false, json::error_handler_t::replace);
-}
 
 OwnedParams::OwnedParams(const CTvdTypeInfo& paramType)
 {

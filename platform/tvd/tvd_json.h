@@ -8,8 +8,6 @@
 
 #include "tvd_object.h"
 
-#include <nlohmann/json.hpp>
-
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -40,11 +38,9 @@ struct TextFault : std::runtime_error {
     std::size_t position; // the count of bytes read up to the faulty one
 };
 
-nlohmann::json encode(const CTvdBasicObject& object);
-nlohmann::json encodeError(const CBSErrorMsg& error);
-// The whole text of an answer that carries only its error record and result: every refusal and
-// fault of the service is written by it. Text that is not UTF-8 is replaced, so that any message
-// or hint can be sent.
+// The whole text of an answer that carries only its error record and result
+// ({"error":{…},"result":n}): every refusal and fault of the service is written by it. Text that
+// is not UTF-8 is replaced, so that any message or hint can be sent (tvd_json_stream.h).
 std::string encodeFault(int result, const CBSErrorMsg& error);
 
 // A parameter object of a registered parameter type that owns its records, lists and error

@@ -20,6 +20,31 @@ std::size_t invalidUtf8At(const char* text, std::size_t length)
     return static_cast<std::size_t>(utf8::find_invalid(text + ascii, text + length) - text);
 }
 
+std::size_t faultyByteOf(const char* sequence, std::size_t length)
+{
+    const auto lead = static_cast<unsigned char>(sequence[0]);
+    if (lead < 0xC2 || lead > 0xF4)
+        return 0;
+    const std::size_t size = lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    for (std::size_t i = 1; i < size; ++i) {
+        if (i >= length)
+            return i;
+        unsigned low = 0x80, high = 0xBF; // the second byte of a few leads is narrower
+        if (i == 1 && lead == 0xE0)
+            low = 0xA0;
+        else if (i == 1 && lead == 0xED)
+            high = 0x9F;
+        else if (i == 1 && lead == 0xF0)
+            low = 0x90;
+        else if (i == 1 && lead == 0xF4)
+            high = 0x8F;
+        const auto byte = static_cast<unsigned char>(sequence[i]);
+        if (byte < low || byte > high)
+            return i;
+    }
+    return size;
+}
+
 bool ObjectNames::add(std::string_view name)
 {
     if (count_ < kListed) {

@@ -33,6 +33,9 @@ namespace tvd::wire::detail {
 // (kParseValidateEncodingFlag) also refuses an escaped low surrogate without its high one
 // ("\udc00"), which rapidjson decodes to bytes no UTF-8 holds, and costs a fraction.
 std::size_t invalidUtf8At(const char* text, std::size_t length);
+// Of a sequence that is not UTF-8, the offset of its first byte that cannot be where it is; its
+// length when it is cut short by the end of the text.
+std::size_t faultyByteOf(const char* sequence, std::size_t length);
 
 // The names of one open object. A batch holds many records of a few dozen members each: their
 // names are compared in a list whose strings keep their storage from one record to the next;
@@ -210,10 +213,6 @@ private:
         }
     }
 
-    // Of a sequence that is not UTF-8, the offset of its first byte that cannot be where it
-    // is; its length when it is cut short by the end of the text.
-    static std::size_t faultyByteOf(const char* sequence, std::size_t length);
-
     Input& input_;
     Values& values_;
     const ReadLimits* limits_;
@@ -224,31 +223,5 @@ private:
     bool valuesRead_ = true;
     std::exception_ptr valueFault_;
 };
-
-template <class Input, class Values>
-std::size_t CheckedHandler<Input, Values>::faultyByteOf(const char* sequence, std::size_t length)
-{
-    const auto lead = static_cast<unsigned char>(sequence[0]);
-    if (lead < 0xC2 || lead > 0xF4)
-        return 0;
-    const std::size_t size = lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-    for (std::size_t i = 1; i < size; ++i) {
-        if (i >= length)
-            return i;
-        unsigned low = 0x80, high = 0xBF; // the second byte of a few leads is narrower
-        if (i == 1 && lead == 0xE0)
-            low = 0xA0;
-        else if (i == 1 && lead == 0xED)
-            high = 0x9F;
-        else if (i == 1 && lead == 0xF0)
-            low = 0x90;
-        else if (i == 1 && lead == 0xF4)
-            high = 0x8F;
-        const auto byte = static_cast<unsigned char>(sequence[i]);
-        if (byte < low || byte > high)
-            return i;
-    }
-    return size;
-}
 
 } // namespace tvd::wire::detail

@@ -2,8 +2,6 @@
 #include "tvd_json_checks.h"
 #include "tvd_member.h"
 
-#include <nlohmann/json.hpp>
-
 #include <algorithm>
 #include <charconv>
 #include <cstring>
@@ -76,15 +74,39 @@ Scan scan(std::string_view value)
 
 } // namespace
 
-// A JSON string exactly as dump() writes it: UTF-8 text as it is, in runs between escapes. Text
-// without an escape, most of what is written, is copied in one piece after one capacity check.
-// Text that is not UTF-8 goes through the library, to be refused as the tree refuses it.
-void appendText(std::string& out, std::string_view value)
+namespace {
+
+// The text with each sequence that is not UTF-8, from bad on, replaced by U+FFFD: the bytes up
+// to the first one that cannot be where it is, or that one byte when it cannot start a character.
+std::string replaced(std::string_view value, std::size_t bad)
+{
+    std::string text(value.substr(0, bad));
+    while (bad < value.size()) {
+        text += "\xEF\xBF\xBD";
+        const std::size_t next =
+            bad +
+            std::max<std::size_t>(detail::faultyByteOf(value.data() + bad, value.size() - bad), 1);
+        bad = next + detail::invalidUtf8At(value.data() + next, value.size() - next);
+        text.append(value, next, bad - next);
+    }
+    return text;
+}
+
+} // namespace
+
+// UTF-8 text as it is, in runs between escapes. Text without an escape, most of what is written,
+// is copied in one piece after one capacity check.
+void appendText(std::string& out, std::string_view value, BadText badText)
 {
     const Scan found = scan(value);
-    if (found.multiByte && detail::invalidUtf8At(value.data(), value.size()) != value.size()) {
-        out += nlohmann::json(std::string(value)).dump();
-        return;
+    if (found.multiByte) {
+        const std::size_t bad = detail::invalidUtf8At(value.data(), value.size());
+        if (bad != value.size() && badText == BadText::Refuse)
+            throw TextFault(TextFault::Encoding, "", 0, bad);
+        if (bad != value.size()) {
+            appendText(out, replaced(value, bad));
+            return;
+        }
     }
     if (!found.escapes) {
         const std::size_t at = out.size();
@@ -107,15 +129,15 @@ void appendText(std::string& out, std::string_view value)
 }
 
 // Its members in name order, as the tree dumps them.
-void appendError(std::string& out, const CBSErrorMsg& error)
+void appendError(std::string& out, const CBSErrorMsg& error, BadText bad)
 {
     char digits[12];
     out += R"({"code":)";
     out.append(digits, std::to_chars(digits, digits + sizeof digits, error.code).ptr);
     out += R"(,"hint":)";
-    appendText(out, error.hint);
+    appendText(out, error.hint, bad);
     out += R"(,"message":)";
-    appendText(out, error.message);
+    appendText(out, error.message, bad);
     out += R"(,"minCode":)";
     out.append(digits, std::to_chars(digits, digits + sizeof digits, error.minCode).ptr);
     out += '}';
@@ -155,6 +177,16 @@ void writeField(std::string& out, const CTvdBasicStructObject& record, int offse
 
 } // namespace
 
+std::string encodeFault(int result, const CBSErrorMsg& error)
+{
+    std::string text = R"({"error":)";
+    appendError(text, error, BadText::Replace);
+    text += R"(,"result":)";
+    writeInteger(text, result);
+    text += '}';
+    return text;
+}
+
 ParamsWriter::ParamsWriter(const CTvdBasicParamObject& params)
 {
     for (int i = 0; i < params.memberCount(); ++i)
@@ -176,7 +208,7 @@ long long ParamsWriter::recordCount(const CTvdBasicParamObject& params)
     return records;
 }
 
-const std::vector<ParamsWriter::Field>& ParamsWriter::fieldsOf(const STvdTypeDesc* desc)
+const std::vector<RecordWriter::Field>& RecordWriter::fieldsOf(const STvdTypeDesc* desc)
 {
     for (const auto& [type, fields] : plans_)
         if (type == desc)
@@ -201,7 +233,7 @@ const std::vector<ParamsWriter::Field>& ParamsWriter::fieldsOf(const STvdTypeDes
     return plans_.emplace_back(desc, std::move(fields)).second;
 }
 
-void ParamsWriter::writeRecord(std::string& out, const CTvdBasicStructObject& record)
+void RecordWriter::write(std::string& out, const CTvdBasicStructObject& record)
 {
     char separator = '{';
     for (const Field& field : fieldsOf(record.get_typeDesc())) {
@@ -237,12 +269,12 @@ bool ParamsWriter::writeCurrent(std::string& out, std::size_t start, std::size_t
     const auto* list = dynamic_cast<const CTvdBasicListObject*>(member.object);
     startMember(out, list != nullptr);
     if (list == nullptr) {
-        writeRecord(out, dynamic_cast<const CTvdBasicStructObject&>(*member.object));
+        records_.write(out, dynamic_cast<const CTvdBasicStructObject&>(*member.object));
     } else {
         for (; record_ - taken_ < list->count() && out.size() - start < minBytes; ++record_) {
             if (record_ > 0)
                 out += ',';
-            writeRecord(out, list->element(record_ - taken_));
+            records_.write(out, list->element(record_ - taken_));
         }
         if (record_ - taken_ < list->count())
             return false;

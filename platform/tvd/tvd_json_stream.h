@@ -15,12 +15,31 @@
 
 namespace tvd::wire {
 
+// Records written as JSON objects of their set members in name order, each as encode() writes
+// it; how a record type is written is worked out once per type and kept.
+class RecordWriter {
+public:
+    void write(std::string& out, const CTvdBasicStructObject& record);
+
+private:
+    // A member's key text and the writer of its kind.
+    struct Field {
+        int member;
+        std::string key; // "\"NAME\":"
+        int offset;
+        void (*write)(std::string& out, const CTvdBasicStructObject& record, int offset);
+    };
+    const std::vector<Field>& fieldsOf(const STvdTypeDesc* desc);
+
+    std::vector<std::pair<const STvdTypeDesc*, std::vector<Field>>> plans_;
+};
+
 class ParamsWriter {
 public:
     explicit ParamsWriter(const CTvdBasicParamObject& params);
 
     // Appends the next piece to out, at least about minBytes unless the text ends there; false
-    // once the whole text has been written. A string that is not UTF-8 throws what dump() throws.
+    // once the whole text has been written. A string that is not UTF-8 throws TextFault.
     bool next(std::string& out, std::size_t minBytes = 256 * 1024);
     // The whole text at once.
     std::string all();
@@ -45,36 +64,30 @@ private:
     // Writes the current member on, while out has grown less than minBytes since start; true
     // once it is written whole.
     bool writeCurrent(std::string& out, std::size_t start, std::size_t minBytes);
-    void writeRecord(std::string& out, const CTvdBasicStructObject& record);
 
-    // How a record type is written, worked out once per type: its members in name order, each
-    // with its key text and the writer of its kind.
-    struct Field {
-        int member;
-        std::string key; // "\"NAME\":"
-        int offset;
-        void (*write)(std::string& out, const CTvdBasicStructObject& record, int offset);
-    };
-    const std::vector<Field>& fieldsOf(const STvdTypeDesc* desc);
-
+    RecordWriter records_;
     std::vector<Member> members_;
     std::size_t member_ = 0;
     int record_ = -1; // in the current list; -1: its name is not written yet
     int taken_ = 0;   // records of the current list written by the caller
     bool started_ = false;
     bool finished_ = false;
-    std::vector<std::pair<const STvdTypeDesc*, std::vector<Field>>> plans_;
 };
 
 } // namespace tvd::wire
 
 namespace tvd::wire {
 
-// Appends text as a JSON string exactly as dump() writes it; text that is not UTF-8 throws what
-// dump() throws.
-void appendText(std::string& out, std::string_view text);
+// What a writer does with text that is not UTF-8: refuse it (TextFault of kind Encoding, at its
+// first faulty byte), or replace each of its faulty sequences by U+FFFD, so that any text, such
+// as a message that quotes a client's bytes, can be sent.
+enum class BadText { Refuse, Replace };
+
+// Appends text as a JSON string: UTF-8 as it is, escaping only what JSON must (the quote, the
+// backslash and control characters, in their short forms where they have one).
+void appendText(std::string& out, std::string_view text, BadText bad = BadText::Refuse);
 // Appends the error record as encodeError(error).dump() writes it, without building the tree.
-void appendError(std::string& out, const CBSErrorMsg& error);
+void appendError(std::string& out, const CBSErrorMsg& error, BadText bad = BadText::Refuse);
 
 // Takes the records of a request's list as they are read, `size` at a time (the rest at the end
 // of the list); the list is emptied after each take, so a list of any length is held a chunk at

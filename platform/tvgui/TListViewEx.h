@@ -26,6 +26,11 @@ public:
     // are read and changed with QTreeView's columnWidth(column) and setColumnWidth(column, w).
     void setColumns(const std::vector<std::pair<QString, int>>& captionsAndWidths);
     int columnCount() const;
+    // Shows the rows of a table model of the caller's (a model over its records) instead of the
+    // list's own; null goes back to its own. The writers below (addRow, removeRow, clear,
+    // setCellText, check marks, image indexes, row data) act on the list's own rows only. The
+    // captions are the model's header data; set the widths after.
+    void showRows(QAbstractItemModel* rows);
     // Check boxes in column 0 that the user toggles by clicking them.
     void setCheckBoxes(bool on);
     bool checkBoxes() const;
@@ -97,5 +102,6 @@ private:
     void createActions();
 
     Model* model_;
+    QAbstractItemModel* shown_; // model_, or the caller's rows
     SortedView* sorted_;
 };

@@ -34,7 +34,7 @@ QString TListViewEx::selectedRowsText() const
         return fields.join(u'\t') + u'\n';
     };
     QString text = line([this](int column) {
-        return model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+        return shown_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
     });
     for (int row : selectedRows())
         text += line([&](int column) { return cellText(row, column); });
@@ -70,11 +70,11 @@ QString TListViewEx::exportCsv(const QString& path) const
         endLine();
     };
     appendLine([this](int column) {
-        return model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+        return shown_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
     });
     for (int position = 0; position < sorted_->rowCount(); ++position) {
-        const ListRow* row = model_->row(shownRow(position));
-        appendLine([row](int column) { return row->text(column); });
+        const int row = shownRow(position);
+        appendLine([this, row](int column) { return cellText(row, column); });
     }
     file.write(chunk.toUtf8());
     if (!file.commit())

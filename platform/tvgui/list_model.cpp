@@ -171,9 +171,11 @@ TListViewEx::SortedView::SortedView(Model* rows, QObject* parent)
     setSourceModel(rows);
 }
 
-// Reads the rows directly: going through data() would build a QVariant per comparison.
+// Reads the list's own rows directly: going through data() would build a QVariant per comparison.
 bool TListViewEx::SortedView::lessThan(const QModelIndex& left, const QModelIndex& right) const
 {
+    if (sourceModel() != rows_)
+        return CompareCellTexts(left.data().toString(), right.data().toString()) < 0;
     const ListRow* a = rows_->row(left.row());
     const ListRow* b = rows_->row(right.row());
     if (a == nullptr || b == nullptr)

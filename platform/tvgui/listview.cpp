@@ -107,7 +107,8 @@ private:
 } // namespace
 
 TListViewEx::TListViewEx(QWidget* parent)
-    : QTreeView(parent), model_(new Model(this)), sorted_(new SortedView(model_, this))
+    : QTreeView(parent), model_(new Model(this)), shown_(model_),
+      sorted_(new SortedView(model_, this))
 {
     setHeader(new FixedHeader(this));
     setModel(sorted_);
@@ -146,9 +147,9 @@ void TListViewEx::createActions()
 
 QModelIndex TListViewEx::shownIndex(int row) const
 {
-    if (model_->row(row) == nullptr || columnCount() == 0)
+    if (row < 0 || row >= rowCount() || columnCount() == 0)
         return {};
-    return sorted_->mapFromSource(model_->index(row, 0));
+    return sorted_->mapFromSource(shown_->index(row, 0));
 }
 
 int TListViewEx::rowOf(const QModelIndex& shown) const
@@ -183,7 +184,13 @@ int TListViewEx::sizeHintForColumn(int column) const
 
 int TListViewEx::columnCount() const
 {
-    return model_->columnCount();
+    return shown_->columnCount();
+}
+
+void TListViewEx::showRows(QAbstractItemModel* rows)
+{
+    shown_ = rows != nullptr ? rows : model_;
+    sorted_->setSourceModel(shown_);
 }
 
 void TListViewEx::setCheckBoxes(bool on)
@@ -229,7 +236,7 @@ void TListViewEx::clear()
 
 int TListViewEx::rowCount() const
 {
-    return model_->rowCount();
+    return shown_->rowCount();
 }
 
 QString TListViewEx::caption(int row) const
@@ -244,6 +251,8 @@ QString TListViewEx::subItem(int row, int index) const
 
 QString TListViewEx::cellText(int row, int column) const
 {
+    if (shown_ != model_)
+        return shown_->index(row, column).data().toString();
     const ListRow* r = model_->row(row);
     return r != nullptr && column >= 0 ? r->text(column) : QString();
 }

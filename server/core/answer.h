@@ -1,8 +1,6 @@
 // What the service answers a request.
 #pragma once
 
-#include <nlohmann/json.hpp>
-
 #include <cstdint>
 #include <string>
 
@@ -10,10 +8,6 @@ namespace rsim {
 
 // An HTTP status and the JSON text of the answer.
 struct Answer {
-    Answer(int status, const nlohmann::json& body)
-        : status(status), body(body.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)),
-          result(body.is_object() ? body.value("result", 0) : 0)
-    {}
     Answer(int status, std::string body) : status(status), body(std::move(body)) {}
     int status;
     std::string body;

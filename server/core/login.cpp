@@ -1,7 +1,6 @@
-// Logging in and out. The password hash runs on a pool of its own while no database connection
-// is held, so that a flood of logins can starve the calls neither of workers nor of
-// connections. A login that fails for want of the database throws before anything counts it as
-// a failed attempt.
+// Logging in and out. The password hash runs on a pool of its own while neither a worker nor a
+// database connection is held, so that a flood of logins can starve the calls of neither. A login
+// that fails for want of the database throws before anything counts it as a failed attempt.
 #include "service.h"
 
 #include "accounts.h"
@@ -11,6 +10,7 @@
 #include "request_log.h"
 #include "sysmgnt.h"
 #include "tvd_json.h"
+#include "tvd_json_stream.h"
 
 #include <ctime>
 #include <iostream>
@@ -89,54 +89,85 @@ std::shared_ptr<sysmgnt::PasswordCheckPool> Service::passwordCheckPool(std::size
                                                         admitted);
 }
 
-Answer Service::login(const std::string& body, const std::string& source)
+// A login whose password is to be checked, with what was looked up before.
+struct PendingLogin {
+    LoginRequest request;
+    std::string source;
+    std::string counted;
+    std::time_t now = 0;
+    std::optional<sysmgnt::OperatorLogin> found;
+
+    Attempt attempt() const { return {request.login, source, counted, now}; }
+};
+
+void Service::login(const std::string& body, const std::string& source, Answered answered)
 {
+    auto pending = std::make_shared<PendingLogin>();
+    pending->source = source;
     try {
-        return checkLogin(body, source);
+        if (auto refusal = startLogin(body, *pending))
+            return answered(std::move(*refusal));
     } catch (const std::exception& e) {
-        return failed("login", e);
+        return answered(failed("login", e));
     }
+    const bool taken = passwordChecks_->submit(
+        [pending] {
+            const auto& found = pending->found;
+            const std::string& password = pending->request.password;
+            return found ? secrets::verifyPassword(found->passwordHash, password)
+                         : secrets::verifyAgainstNothing(password);
+        },
+        [this, pending, answered](std::future<bool> verified) {
+            std::optional<Answer> answer;
+            try {
+                answer = finishLogin(*pending, verified.get());
+            } catch (const std::exception& e) {
+                answer = failed("login", e);
+            }
+            answered(std::move(*answer));
+        });
+    if (!taken)
+        answered(checksBusy());
 }
 
-Answer Service::checkLogin(const std::string& body, const std::string& source)
+std::optional<Answer> Service::startLogin(const std::string& body, PendingLogin& login)
 {
-    LoginRequest request;
-    if (const auto fault = decodeLogin(body, request))
+    if (const auto fault = decodeLogin(body, login.request))
         return protocolError(400, fault->message, fault->hint);
-    const std::string& name = request.login;
+    const std::string& name = login.request.login;
     // No operator has a name out of form: it is refused before anything is looked up or stored.
     if (const std::string problem = sysmgnt::loginNameProblem(name); !problem.empty())
         return protocolError(400, problem, "登录名");
-    const std::time_t now = std::time(nullptr);
-    const std::string counted = sysmgnt::sourceKey(source);
-    const Attempt attempt{name, source, counted, now};
-    std::optional<sysmgnt::OperatorLogin> found;
-    {
-        auto db = pool_.acquire();
-        purgeExpired(*db, now);
-        found = sysmgnt::findOperator(*db, name);
-        if (auto refusal = refuseUnchecked(*db, audit_, attempt, found ? &*found : nullptr))
-            return *refusal;
-    }
-    const std::optional<bool> verified = passwordChecks_->run([&] {
-        return found ? secrets::verifyPassword(found->passwordHash, request.password)
-                     : secrets::verifyAgainstNothing(request.password);
-    });
-    if (!verified)
-        return checksBusy();
+    login.now = std::time(nullptr);
+    login.counted = sysmgnt::sourceKey(login.source);
+    auto db = pool_.acquire();
+    purgeExpired(*db, login.now);
+    login.found = sysmgnt::findOperator(*db, name);
+    return refuseUnchecked(*db, audit_, login.attempt(), login.found ? &*login.found : nullptr);
+}
+
+Answer Service::finishLogin(const PendingLogin& login, bool verified)
+{
+    const auto& found = login.found;
+    const Attempt attempt = login.attempt();
+    const std::string& name = attempt.name;
     auto db = pool_.acquire();
     const std::int32_t opId = found ? found->profile.OP_ID : 0;
-    if (!*verified) {
+    if (!verified) {
         // A name no operator has counts against its source alone: it leaves no row of its own.
         countFailed(*db, attempt, found.has_value());
-        audit_.record(*db, {opId, name, source, "login refused", "", ""});
+        audit_.record(*db, {opId, name, login.source, "login refused", "", ""});
         return refused(kRefusedLogin, kWrongPassword, name);
     }
-    sysmgnt::loginSucceeded(*db, name, attempt.counted, now);
-    const std::string token = sessions_.open(*db, opId, now);
-    audit_.record(*db, {opId, name, source, "login", "", ""});
-    return {200,
-            {{"result", 0}, {"session", token}, {"operator", tvd::wire::encode(found->profile)}}};
+    sysmgnt::loginSucceeded(*db, name, attempt.counted, login.now);
+    const std::string token = sessions_.open(*db, opId, login.now);
+    audit_.record(*db, {opId, name, login.source, "login", "", ""});
+    std::string answer = R"({"operator":)";
+    tvd::wire::RecordWriter().write(answer, found->profile);
+    answer += R"(,"result":0,"session":)";
+    tvd::wire::appendText(answer, token);
+    answer += '}';
+    return {200, std::move(answer)};
 }
 
 void Service::purgeExpired(db::Driver& db, std::time_t now)
@@ -166,7 +197,7 @@ Answer Service::logout(const std::string& session, const std::string& source)
         auto db = pool_.acquire();
         if (const std::int32_t opId = sessions_.close(*db, session))
             audit_.record(*db, {opId, "", source, "logout", "", ""});
-        return {200, {{"result", 0}}};
+        return {200, R"({"result":0})"};
     } catch (const std::exception& e) {
         return failed("logout", e);
     }

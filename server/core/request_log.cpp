@@ -1,9 +1,6 @@
 #include "request_log.h"
 
-#include <sodium.h>
-
 #include <algorithm>
-#include <array>
 #include <cctype>
 
 namespace rsim::requestlog {
@@ -15,22 +12,9 @@ bool validId(std::string_view id)
     });
 }
 
-std::string digest(std::string_view operation, std::streambuf& body)
+std::string digestPrefix(std::string_view operation)
 {
-    crypto_hash_sha256_state state;
-    crypto_hash_sha256_init(&state);
-    const auto add = [&](const char* bytes, std::size_t size) {
-        crypto_hash_sha256_update(&state, reinterpret_cast<const unsigned char*>(bytes), size);
-    };
-    add(operation.data(), operation.size());
-    add("\n", 1);
-    std::array<char, 64 * 1024> chunk;
-    for (std::streamsize got; (got = body.sgetn(chunk.data(), chunk.size())) > 0;)
-        add(chunk.data(), static_cast<std::size_t>(got));
-    std::array<unsigned char, crypto_hash_sha256_BYTES> hash;
-    crypto_hash_sha256_final(&state, hash.data());
-    std::array<char, 2 * crypto_hash_sha256_BYTES + 1> hex;
-    return sodium_bin2hex(hex.data(), hex.size(), hash.data(), hash.size());
+    return std::string(operation) + "\n";
 }
 
 std::optional<Kept> find(db::Driver& db, std::int32_t opId, const std::string& id)

@@ -12,7 +12,6 @@
 #include <cstdint>
 #include <ctime>
 #include <optional>
-#include <streambuf>
 #include <string>
 #include <string_view>
 
@@ -23,8 +22,9 @@ inline constexpr std::int64_t kKeptSeconds = 24 * 3600;
 
 // 1 to 64 letters, digits, '-' and '_'.
 bool validId(std::string_view id);
-// The SHA-256 of the operation and the body, in hex.
-std::string digest(std::string_view operation, std::streambuf& body);
+// What comes before a request's body in the digest its id is kept with: the SHA-256, in hex,
+// of this text and the body, taken as the body arrives (RequestBody::digest).
+std::string digestPrefix(std::string_view operation);
 // The answer stored for the operator's write of that id, and its request's digest ("" when it
 // was kept without one).
 struct Kept {

@@ -3,6 +3,7 @@
 #include "ResRemoteSimTables.h"
 #include "request_json.h"
 #include "request_log.h"
+#include "sealed_columns.h"
 
 #include "sysmgnt.h"
 #include "table.h"
@@ -211,8 +212,11 @@ Answer Service::run(const Call& call)
 
     const std::string& requestId = call.caller.requestId;
     const bool kept = call.mode == Mode::Store && !requestId.empty();
-    const std::string digest = kept ? requestDigest(call) : "";
+    const std::string& digest = call.caller.requestDigest;
+    if (kept && digest.empty())
+        throw std::logic_error("a write's request id without the digest of its request");
     db::Transaction tx(*db);
+    secrets::takeUpKeyVersion(*db, secrets_); // before anything it writes is sealed
     if (kept) {
         if (auto first = requestlog::find(*db, owner.opId, requestId)) {
             // An id kept before ids had digests is not compared.
@@ -233,12 +237,6 @@ Answer Service::run(const Call& call)
     tx.commit();
     storageFull_ = false;
     return result;
-}
-
-std::string Service::requestDigest(const Call& call)
-{
-    const auto body = call.body();
-    return requestlog::digest(call.interfaceName + "/" + call.code, *body);
 }
 
 Answer Service::answer(const Outcome& outcome, const CBSErrorMsg& error,

@@ -12,8 +12,6 @@
 #include "sessions.h"
 #include "tvd_json.h"
 
-#include <nlohmann/json.hpp>
-
 #include <atomic>
 #include <chrono>
 #include <ctime>
@@ -34,11 +32,16 @@ class PasswordCheckPool;
 // value reads it again.
 using BodySource = std::function<std::unique_ptr<std::streambuf>()>;
 
+struct PendingLogin; // a login waiting for its password check
+
 // Who sends a call: the operator its session was admitted for, and from the request's header.
 struct Caller {
     SessionOwner owner;
     std::string requestId; // the client's id of the request, empty when it sent none
     std::string source;    // the client's address (behind a trusted proxy, the one it forwards)
+    // The digest of the operation and the body (requestlog::digestPrefix) that a write's
+    // request id is kept with; a write with a request id must have it.
+    std::string requestDigest{};
 };
 
 // The answer to a request the service cannot take (HTTP status with the error record).
@@ -63,8 +66,12 @@ public:
     // Writes the access audit's rows of logins told to wait that are still being summed up.
     ~Service();
 
-    // source: the address the login comes from, whose failures are counted apart from others'.
-    Answer login(const std::string& body, const std::string& source);
+    // Has a login answered, once: at once when it is refused before its password is checked,
+    // else from the thread of the password check, so that the caller's thread never waits while
+    // a check waits or runs. source: the address the login comes from, whose failures are
+    // counted apart from others'.
+    using Answered = std::function<void(Answer)>;
+    void login(const std::string& body, const std::string& source, Answered answered);
     Answer logout(const std::string& session, const std::string& source);
     // CheckOnly runs a write with all its checks and rolls it back: the answer says whether it
     // would be stored, and nothing is written or audited.
@@ -99,8 +106,11 @@ private:
     // busy; 500 otherwise.
     Answer failed(const std::string& what, const std::exception& e);
 
-    // A login, whose failures of the database throw.
-    Answer checkLogin(const std::string& body, const std::string& source);
+    // The parts of a login, whose failures of the database throw: its refusal before its
+    // password is checked, or nothing with what its check needs in login; then its answer once
+    // its password is checked.
+    std::optional<Answer> startLogin(const std::string& body, PendingLogin& login);
+    Answer finishLogin(const PendingLogin& login, bool verified);
     // Attempts of a write that loses races for unique values.
     static constexpr int kUniqueAttempts = 3;
     // Records of a write read, checked and stored at a time: about 4 MB of records.
@@ -119,8 +129,6 @@ private:
     // write runs in one transaction that commits in Store mode once every chunk is written,
     // with its answer kept by its request id when the client gave one.
     Answer run(const Call& call);
-    // The digest of a call's operation and body, which its request id is bound to.
-    static std::string requestDigest(const Call& call);
     // A request's typed fault, or the handler's result.
     struct Outcome {
         std::optional<RequestFault> fault;
@@ -151,8 +159,8 @@ private:
     Sessions sessions_;
     AccessAudit audit_;
     std::atomic<std::time_t> lastPurge_{0};
-    // Password checks, on threads of their own; a login holds a worker while its check waits
-    // or runs, so at most half the workers (one for each database connection) wait for them.
+    // Password checks, on threads of their own, as many waiting as half the workers (one for
+    // each database connection); a login holds no worker while its check waits or runs.
     static std::shared_ptr<sysmgnt::PasswordCheckPool> passwordCheckPool(std::size_t workers);
     const std::shared_ptr<sysmgnt::PasswordCheckPool> passwordChecks_ =
         passwordCheckPool(pool_.size());

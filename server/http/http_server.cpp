@@ -460,6 +460,8 @@ private:
         parser_->body_limit(maxBody);
         parser_->get().body()->prepare(maxBody, gzipped_, state_->limits.spoolFolder,
                                        &state_->budget);
+        if (!admission.digestAfter.empty())
+            parser_->get().body()->digestAfter(admission.digestAfter);
         startPhase();
         if (beast::iequals(parser_->get()[bhttp::field::expect], "100-continue"))
             return onIo([](Connection& c) { c.sendContinue(); });
@@ -515,20 +517,30 @@ private:
         readMore(&Connection::readBody);
     }
 
-    // On a worker: runs the call and has its answer written.
+    // On a worker: runs the call and has its answer written; a deferred handler's answer is
+    // written whenever it comes, from whichever thread gives it.
     void respond()
     {
         const auto& message = parser_->get();
-        const bool keepAlive = message.keep_alive();
-        auto answer = handle(
-            [&] {
-                return route_->handle(Request{*head_, *message.body(), found_});
-            },
-            acceptsGzip(message));
-        onIo([answer = std::move(answer), keepAlive](Connection& c) mutable {
-            c.keepAlive_ = c.keepAlive_ && keepAlive;
-            c.write(std::move(answer));
-        });
+        const Request request{*head_, *message.body(), found_};
+        Respond send = [self = this->shared_from_this(), keepAlive = message.keep_alive(),
+                        gzipAnswer = acceptsGzip(message),
+                        sent = std::make_shared<std::atomic<bool>>(false)](Reply reply) {
+            if (sent->exchange(true))
+                return;
+            auto answer = self->answerOf(reply, gzipAnswer);
+            self->onIo([answer = std::move(answer), keepAlive](Connection& c) mutable {
+                c.keepAlive_ = c.keepAlive_ && keepAlive;
+                c.write(std::move(answer));
+            });
+        };
+        try {
+            if (route_->handleLater)
+                return route_->handleLater(request, send);
+            send(route_->handle(request));
+        } catch (const std::exception& e) {
+            send(internalFault(head_->target, e));
+        }
     }
 
     // On a worker: runs the handler and compresses the answer when agreed.
@@ -541,6 +553,13 @@ private:
         } catch (const std::exception& e) {
             reply = internalFault(head_->target, e);
         }
+        return answerOf(reply, gzipAnswer);
+    }
+
+    // The response of a reply, compressed when agreed and worth it.
+    static std::shared_ptr<bhttp::response<bhttp::string_body>> answerOf(Reply& reply,
+                                                                         bool gzipAnswer)
+    {
         auto answer = response(reply);
         if (gzipAnswer && answer->body().size() >= kCompressFrom) {
             answer->body() = tvd::gzip(answer->body());

@@ -1,5 +1,6 @@
 // The service's HTTP/1.1 (and HTTPS) front: an asynchronous server on one I/O thread that never
-// blocks on a peer, with the request handlers run on a pool of worker threads.
+// blocks on a peer, with the request handlers run on a pool of worker threads (a deferred
+// route's handler hands its answer back later from a thread of its own, see routes.h).
 //
 // Every request is bounded in time and memory from its first byte: a keep-alive connection that
 // sends nothing is closed after the idle time; a request must keep up a minimum rate after a

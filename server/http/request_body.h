@@ -15,6 +15,7 @@
 #include <memory>
 #include <streambuf>
 #include <string>
+#include <string_view>
 
 namespace rsim::http {
 
@@ -43,6 +44,9 @@ public:
     // Before the first byte: the limit of the body (inflated), whether it comes gzipped, the
     // folder of the spool and the budget its spooled bytes are taken from.
     void prepare(std::size_t limit, bool gzipped, std::string spoolFolder, BodyBudget* budget);
+    // Before the first byte, when the body is to be digested as it arrives: the text that comes
+    // before it in the digest.
+    void digestAfter(std::string_view prefix);
     // Takes bytes as they arrive; false on a fault, which fault() then names.
     bool append(const char* data, std::size_t size);
     // After the last byte: false when a gzipped body stopped before its end.
@@ -55,9 +59,13 @@ public:
     std::unique_ptr<std::streambuf> open() const;
     // The whole body as text (for the small bodies of a login).
     std::string text() const;
+    // The SHA-256, in hex, of the prefix given to digestAfter and the body (inflated) so far;
+    // empty when no digest was asked for. The body is not read again for it.
+    std::string digest() const;
 
 private:
     bool store(const char* data, std::size_t size);
+    bool keep(const char* data, std::size_t size);
     bool spill();
     bool inflate(const char* data, std::size_t size);
 
@@ -71,6 +79,8 @@ private:
     Fault fault_ = Fault::None;
     struct Inflater;
     std::unique_ptr<Inflater> inflater_;
+    struct Digest;
+    std::unique_ptr<Digest> digest_;
 };
 
 } // namespace rsim::http

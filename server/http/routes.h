@@ -40,6 +40,8 @@ struct Reply {
 struct Admission {
     std::optional<Reply> refusal;
     std::any found{};
+    // When not empty, the body is digested as it arrives, after this text (RequestBody::digest).
+    std::string digestAfter{};
 };
 
 struct Request {
@@ -52,6 +54,12 @@ struct Request {
 // when a request's header has arrived; the handler once its body has.
 using Admit = std::function<Admission(const RequestHead&)>;
 using Handler = std::function<Reply(const Request&)>;
+// Has the server write a reply, from any thread; only the first reply of a request counts.
+using Respond = std::function<void(Reply)>;
+// A handler that may answer after it returns: it starts what must not hold a worker while it
+// waits (a password check on a pool of its own) and has that answer through respond. The request
+// is valid only while the handler runs.
+using DeferredHandler = std::function<void(const Request&, Respond respond)>;
 
 // The JSON answer of a protocol fault, in the shape of every answer's error record.
 std::string faultBody(int status, const std::string& message, const std::string& hint = "");
@@ -66,6 +74,8 @@ struct Route {
     bool monitoring = false;
     // A POST that needs no body (a logout) may come without Content-Length.
     bool bodyOptional = false;
+    // Set instead of handle: the worker is free again once it returns, whenever the reply comes.
+    DeferredHandler handleLater{};
 };
 
 class Routes {

@@ -2,7 +2,7 @@
 
 #include "metrics.h"
 
-#include <nlohmann/json.hpp>
+#include "tvd_json_stream.h"
 
 #include <unistd.h>
 
@@ -57,8 +57,8 @@ void appendUtc(std::string& line, std::chrono::system_clock::time_point time)
 }
 
 // The text as a JSON string. Printable ASCII without quote or backslash (an operation code, a
-// client's usual id) is its own JSON; any other text is escaped by nlohmann's serializer, which
-// also replaces each byte that is not UTF-8, such as a character cut at the end of an id.
+// client's usual id) is its own JSON; any other text is escaped by the wire's writer, which
+// also replaces each sequence that is not UTF-8, such as a character cut at the end of an id.
 void appendString(std::string& line, std::string_view text)
 {
     const bool plain = std::all_of(text.begin(), text.end(), [](char c) {
@@ -68,8 +68,7 @@ void appendString(std::string& line, std::string_view text)
     if (plain)
         line.append(1, '"').append(text).append(1, '"');
     else
-        line += nlohmann::json(std::string(text))
-                    .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+        tvd::wire::appendText(line, text, tvd::wire::BadText::Replace);
 }
 
 // Milliseconds to two decimals, as the shortest decimal that reads back as the same double,

@@ -1,7 +1,6 @@
 #include "commands.h"
 
 #include "backup.h"
-#include "key_hold.h"
 #include "schema.h"
 
 #include <algorithm>
@@ -23,9 +22,10 @@ constexpr const char* kRekeyHelp =
     "that opens is under the new key, the lines of the older versions may be removed from the key\n"
     "file (keep the old key file with the backups that need it).\n"
     "\n"
-    "A running rsimd holds the keys it read at start, so it would go on sealing new values under\n"
-    "the old key: stop every rsimd of the database first (rekey refuses while one serves an\n"
-    "SQLite database), and start them again after copying the new key file to each host.\n"
+    "It may run while rsimd serves: every rsimd of the database takes the new key up (reading its\n"
+    "key file again) before rekey re-seals and counts, so no value stays under an older version.\n"
+    "With replicas on other hosts, copy the new key file to each of them at once: until then\n"
+    "they refuse writes rather than seal under a key being retired.\n"
     "\n"
     "  --db ADDRESS       sqlite:PATH or postgresql://USER@HOST:PORT/DB (password: PGPASSFILE)\n"
     "  --key-file PATH    the key file (with SQLite: rsim.key beside the database)\n"
@@ -123,8 +123,8 @@ void reportRekey(std::ostream& out, bool finished, long batches, std::int64_t ol
             << "moved from another row, or sealed under a removed version) and are left as "
                "they are: enter them again\n";
     if (older > unreadable)
-        out << older - unreadable << " values were sealed under older keys while rekey ran: "
-            << "stop every rsimd of the database and run rekey again\n";
+        out << older - unreadable << " values were sealed under older keys while rekey ran "
+            << "(by an rsimd of a release before this one): run rekey again\n";
     else
         out << "every sealed value that opens is under key version v" << newest << ": the "
             << "lines of " << versionsBelow(newest) << " may now be removed from " << keyFile
@@ -158,11 +158,12 @@ int rekeyCommand(const std::vector<std::string>& arguments,
         auto db = db::connect(database);
         db::migrate(*db, db::schemaMigrations());
         SecretBox box = openKeyFile(*db, columns, keyFile, false);
-        const KeyHold alone(KeyHold::Kind::Rekeying, database, keyFile);
         if (const auto sealed = sealInPlace(*db, columns, box))
             out << "sealed " << sealed << " values left in plain or without their place\n";
         box.addKey();
         out << "added key version v" << box.newestVersion() << " to " << keyFile << "\n";
+        out.flush();
+        raiseKeyVersion(*db, box);
         long batches = 0;
         std::map<std::string, std::int64_t> unreadable;
         const bool finished = resealUnderNewestKey(

@@ -96,14 +96,19 @@ void inBatches(db::Driver& db, const SealedColumn& c, const std::string& conditi
     }
 }
 
-void update(db::Driver& db, const SealedColumn& c, const std::string& sealed, const Row& row)
+// The value of the row (value, then key) replaced, unless a writer changed it since it was read;
+// whether it was.
+bool update(db::Driver& db, const SealedColumn& c, const std::string& sealed, const Row& row)
 {
     std::string where;
     for (const auto& k : c.key)
         where += (where.empty() ? " WHERE " : " AND ") + k + " = ?";
     Row params{sealed};
     params.insert(params.end(), row.begin() + 1, row.end());
-    db.exec("UPDATE " + c.table + " SET " + c.column + " = ?" + where, params);
+    params.push_back(row[0]);
+    return db.execCount("UPDATE " + c.table + " SET " + c.column + " = ?" + where + " AND " +
+                            c.column + " = ?",
+                        params) == 1;
 }
 
 // Values not sealed under the newest key: "s<newest>:" does not begin them.
@@ -175,11 +180,29 @@ SecretBox openKeyFile(db::Driver& db, const std::vector<SealedColumn>& columns,
                       "): it is not this database's key file");
 }
 
+void takeUpKeyVersion(db::Driver& db, const SecretBox& box)
+{
+    const auto version = db::asInt(
+        db.scalar("SELECT VERSION FROM sys_key_version WHERE ID = 1" + std::string(db.forShare())));
+    if (version > 0)
+        box.takeUp(static_cast<int>(version));
+}
+
+void raiseKeyVersion(db::Driver& db, const SecretBox& box)
+{
+    const std::int64_t version = box.newestVersion();
+    db::Transaction transaction(db);
+    db.exec("UPDATE sys_key_version SET VERSION = ? WHERE ID = 1 AND VERSION < ?",
+            {version, version});
+    transaction.commit();
+}
+
 std::int64_t sealInPlace(db::Driver& db, const std::vector<SealedColumn>& columns,
                          const SecretBox& box)
 {
     std::int64_t sealed = 0;
     db::Transaction transaction(db);
+    takeUpKeyVersion(db, box);
     for (const auto& c : columns) {
         if (scannedBefore(db, c))
             continue;
@@ -194,8 +217,7 @@ std::int64_t sealInPlace(db::Driver& db, const std::vector<SealedColumn>& column
                 const Place place = placeOf(c, row);
                 try {
                     const std::string plain = unplaced ? box.decryptUnplaced(stored) : stored;
-                    update(db, c, box.encrypt(plain, place), row);
-                    ++sealed;
+                    sealed += update(db, c, box.encrypt(plain, place), row);
                 } catch (const SecretError&) {
                     // Left as it is: it reads as unreadable, as it would now.
                 }
@@ -221,12 +243,13 @@ bool resealUnderNewestKey(db::Driver& db, const std::vector<SealedColumn>& colum
         const std::string condition = notUnderNewest(c, box, params);
         inBatches(db, c, condition, params, batchSize, [&](const std::vector<Row>& rows) {
             db::Transaction transaction(db);
+            takeUpKeyVersion(db, box);
             count.unreadableInBatch.clear();
             for (const auto& row : rows) {
                 const Place place = placeOf(c, row);
                 try {
-                    update(db, c, box.encrypt(opened(box, db::asText(row[0]), place), place), row);
-                    ++count.resealed;
+                    count.resealed += update(
+                        db, c, box.encrypt(opened(box, db::asText(row[0]), place), place), row);
                 } catch (const SecretError& e) {
                     ++count.unreadable;
                     count.unreadableInBatch.push_back(keyText(c, place) + ": " + e.what());

@@ -31,6 +31,16 @@ struct SealedColumn {
 SecretBox openKeyFile(db::Driver& db, const std::vector<SealedColumn>& columns,
                       const std::string& path, bool createIfMissing);
 
+// Reads the key version the database seals under, shared until the open transaction ends (a
+// rekey raising it waits for this transaction), and makes sure the box holds it: every
+// transaction that seals calls it before it seals. Throws SecretError naming the key file when
+// the file lacks that version.
+void takeUpKeyVersion(db::Driver& db, const SecretBox& box);
+// Raises the version the database seals under to the box's newest, in a transaction of its own
+// that waits for every transaction that read the version before: once it returns, the values
+// sealed under an older version are stored, and every transaction after seals under the new one.
+void raiseKeyVersion(db::Driver& db, const SecretBox& box);
+
 // Seals, in one transaction, the values stored in plain and re-seals those sealed without their
 // place by an older rsimd; returns how many. Values without a place are taken only from a
 // column that holds no placed value yet, so that one copied there later is not given the place.

@@ -7,15 +7,18 @@
 #include <openssl/evp.h>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <mutex>
 #include <optional>
 #include <string_view>
 
@@ -152,23 +155,6 @@ Wiped keyLine(int version, const SecretBox::Key& key)
     return {"v" + std::to_string(version) + " " + toBase64(key.bytes, kKeyBytes) + "\n"};
 }
 
-// A line added after one that an editor left without its newline starts on a line of its own.
-void appendKeyLine(const std::string& path, int version, const SecretBox::Key& key)
-{
-    Wiped line = keyLine(version, key);
-    const OpenFile file{::open(path.c_str(), O_RDWR | O_APPEND | O_CLOEXEC)};
-    if (file.fd < 0)
-        throw SecretError(keyFileError(path, "write"));
-    struct stat status {};
-    char last = '\n';
-    if (::fstat(file.fd, &status) != 0 ||
-        (status.st_size > 0 && ::pread(file.fd, &last, 1, status.st_size - 1) != 1))
-        throw SecretError(keyFileError(path, "read"));
-    if (last != '\n')
-        line.text.insert(0, 1, '\n');
-    writeWhole(file.fd, path, line.text);
-}
-
 // Written whole (mode 0600) under a name of its own, then linked to the file's name, which fails
 // when another process made the file first: of two rsimd starting together on empty storage,
 // one makes the key and the other reads it, never a file half written. False when the file was
@@ -240,10 +226,10 @@ Wiped readWhole(const std::string& path)
     return content;
 }
 
-std::map<int, std::shared_ptr<const SecretBox::Key>> readKeyFile(const std::string& path)
+SecretBox::Ring readKeyFile(const std::string& path)
 {
     const Wiped content = readWhole(path);
-    std::map<int, std::shared_ptr<const SecretBox::Key>> keys;
+    SecretBox::Ring keys;
     std::string_view rest = content.text;
     for (int number = 1; !rest.empty(); ++number) {
         const std::size_t end = std::min(rest.find('\n'), rest.size());
@@ -266,6 +252,34 @@ std::map<int, std::shared_ptr<const SecretBox::Key>> readKeyFile(const std::stri
     if (keys.empty())
         throw SecretError("the key file '" + path + "' holds no key");
     return keys;
+}
+
+// The file locked while its versions are read and the new one is appended after the highest of
+// them and of the ring, so that two rekeys at once add two versions; the file's keys join the
+// ring. A line added after one that an editor left without its newline starts a line of its own.
+int appendKeyLine(const std::string& path, SecretBox::Ring& ring, const SecretBox::Key& key)
+{
+    const OpenFile file{::open(path.c_str(), O_RDWR | O_APPEND | O_CLOEXEC)};
+    if (file.fd < 0 || ::flock(file.fd, LOCK_EX) != 0)
+        throw SecretError(keyFileError(path, "write"));
+    ring.merge(readKeyFile(path));
+    const int version = ring.rbegin()->first + 1;
+    Wiped line = keyLine(version, key);
+    struct stat status {};
+    char last = '\n';
+    if (::fstat(file.fd, &status) != 0 ||
+        (status.st_size > 0 && ::pread(file.fd, &last, 1, status.st_size - 1) != 1))
+        throw SecretError(keyFileError(path, "read"));
+    if (last != '\n')
+        line.text.insert(0, 1, '\n');
+    writeWhole(file.fd, path, line.text);
+    return version;
+}
+
+bool sameFile(const struct stat& a, const struct stat& b)
+{
+    return a.st_ino == b.st_ino && a.st_dev == b.st_dev && a.st_size == b.st_size &&
+           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
 }
 
 } // namespace
@@ -295,47 +309,105 @@ void PlaceText::add(std::string_view part)
     text_.append(length, end).append(1, ':').append(part);
 }
 
+// The rings a box has read. Readers take the current one without a lock; a reading of the file
+// makes a new ring of the current one and the file's keys, and the rings before stay until the
+// box goes, so that no reader is left with keys freed under it.
+struct SecretBox::Keys {
+    Keys(std::string file, Ring ring) : path(std::move(file)) { publish(std::move(ring)); }
+
+    void publish(Ring ring)
+    {
+        rings.push_back(std::make_unique<const Ring>(std::move(ring)));
+        current.store(rings.back().get(), std::memory_order_release);
+    }
+
+    // Reads the file again, when it changed since it was last read, for a version the ring
+    // lacks; whether the ring holds the version then.
+    bool readAgainFor(int version)
+    {
+        const std::lock_guard lock(reading);
+        if (current.load(std::memory_order_acquire)->contains(version))
+            return true;
+        struct stat now {};
+        if (path.empty() || ::stat(path.c_str(), &now) != 0 || sameFile(now, lastRead))
+            return false;
+        Ring ring = *current.load(std::memory_order_acquire);
+        ring.merge(readKeyFile(path));
+        lastRead = now;
+        const bool holds = ring.contains(version);
+        publish(std::move(ring));
+        return holds;
+    }
+
+    const std::string path;
+    std::atomic<const Ring*> current{nullptr};
+    std::mutex reading; // a reading of the file, or an addition to it
+    std::vector<std::unique_ptr<const Ring>> rings;
+    struct stat lastRead {};
+};
+
 SecretBox SecretBox::fromKeyFile(const std::string& path, bool createIfMissing)
 {
     ready();
-    SecretBox box;
-    box.path_ = path;
     std::error_code unknown;
     if (!std::filesystem::exists(path, unknown) && !unknown) {
         if (!createIfMissing)
             throw SecretError("the key file '" + path + "' does not exist");
         auto key = randomKey();
-        if (createKeyFile(path, *key)) {
-            box.keys_[1] = std::move(key);
-            return box;
-        }
+        if (createKeyFile(path, *key))
+            return SecretBox(std::make_shared<Keys>(path, Ring{{1, std::move(key)}}));
     }
-    box.keys_ = readKeyFile(path);
-    return box;
+    return SecretBox(std::make_shared<Keys>(path, readKeyFile(path)));
 }
 
 SecretBox SecretBox::withRandomKey()
 {
     ready();
-    SecretBox box;
-    box.keys_[1] = randomKey();
-    return box;
+    return SecretBox(std::make_shared<Keys>("", Ring{{1, randomKey()}}));
+}
+
+const SecretBox::Ring& SecretBox::ring() const
+{
+    return *keys_->current.load(std::memory_order_acquire);
+}
+
+int SecretBox::newestVersion() const
+{
+    return ring().rbegin()->first;
+}
+
+bool SecretBox::holdsVersion(int version) const
+{
+    return ring().contains(version);
+}
+
+void SecretBox::takeUp(int version) const
+{
+    if (holdsVersion(version) || keys_->readAgainFor(version))
+        return;
+    throw SecretError(keys_->path.empty()
+                          ? "no key of version v" + std::to_string(version)
+                          : "the database seals under key version v" + std::to_string(version) +
+                                ", which the key file '" + keys_->path +
+                                "' does not hold: copy the key file from the host where rekey ran");
 }
 
 void SecretBox::addKey()
 {
-    const int version = newestVersion() + 1;
     auto key = randomKey();
-    if (!path_.empty())
-        appendKeyLine(path_, version, *key);
-    keys_[version] = std::move(key);
+    const std::lock_guard lock(keys_->reading);
+    Ring ring = *keys_->current.load(std::memory_order_acquire);
+    const int version =
+        keys_->path.empty() ? ring.rbegin()->first + 1 : appendKeyLine(keys_->path, ring, *key);
+    ring[version] = std::move(key);
+    keys_->publish(std::move(ring));
 }
 
 std::string SecretBox::encrypt(const std::string& plain, const Place& place) const
 {
     if (plain.empty())
         return {};
-    const auto& [version, key] = *keys_.rbegin();
+    const auto& [version, key] = *ring().rbegin();
     const PlaceText text(place);
     const std::string_view ad = text.text();
     std::vector<unsigned char> sealed(kNonceBytes + plain.size() + kTagBytes);
@@ -381,10 +453,11 @@ void SecretBox::open(int version, std::string_view stored, std::string_view plac
                      std::string& plain) const
 {
     metrics::sealedValueRead();
-    const auto key = keys_.find(version);
-    if (key == keys_.end())
+    // A version the ring lacks may be one a rekey beside the service has just added.
+    if (!holdsVersion(version) && !keys_->readAgainFor(version))
         throw SecretError("a stored secret uses key version v" + std::to_string(version) +
                           ", which the key file does not hold");
+    const auto key = ring().find(version);
     const std::string_view text = stored.substr(stored.find(':') + 1);
     // A KI sealed takes 72 bytes: values of that size are decoded on the stack.
     std::array<unsigned char, 384> small;

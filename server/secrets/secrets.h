@@ -48,11 +48,13 @@ private:
 // Authenticated encryption (XChaCha20-Poly1305, random nonce per value) with versioned keys and
 // the value's place as associated data. A stored value reads
 // "s<version>:<base64(nonce|ciphertext|tag)>", so that keys can be rotated: the newest key
-// encrypts, every key of the ring decrypts. Values that an older rsimd sealed without their
-// place read "v<version>:…" and open only through decryptUnplaced(), for the step that re-seals
-// them. Empty text stays empty, unencrypted: an unset secret column then reads as unset without
-// a key, and hides nothing worth hiding. Keys live in memory that libsodium guards and wipes
-// when the last box holding them goes. Its const members are safe to use from many threads.
+// encrypts, every key of the ring decrypts. A box made from a key file reads it again when asked
+// for a version it lacks, so that a rekey running beside the service (which appends to the file)
+// is taken up without a restart; the ring only grows. Values that an older rsimd sealed without
+// their place read "v<version>:…" and open only through decryptUnplaced(), for the step that
+// re-seals them. Empty text stays empty, unencrypted: an unset secret column then reads as unset
+// without a key, and hides nothing worth hiding. Keys live in memory that libsodium guards and
+// wipes when the last box holding them goes. Its const members are safe to use from many threads.
 class SecretBox {
 public:
     // Reads a key file of lines "v<version> <base64 key>" ('#' starts a comment line); creates
@@ -64,10 +66,14 @@ public:
     // A box with one random key, for tests.
     static SecretBox withRandomKey();
 
-    // Appends a new newest key to the ring and to the file (when there is one).
+    // Appends a new newest key to the file (when there is one, locked meanwhile, its version
+    // after every version the file holds then) and to the ring.
     void addKey();
-    int newestVersion() const { return keys_.rbegin()->first; }
-    bool holdsVersion(int version) const { return keys_.contains(version); }
+    int newestVersion() const;
+    bool holdsVersion(int version) const;
+    // Makes sure the ring holds the version, reading the key file again when it lacks it; throws
+    // SecretError naming the file when the file lacks it too. Safe beside the other const members.
+    void takeUp(int version) const;
 
     std::string encrypt(const std::string& plain, const Place& place) const;
     // Throws SecretError on a malformed value, an unknown key version, or a value that was
@@ -87,15 +93,17 @@ public:
     static int versionOf(std::string_view stored);
 
     struct Key;
+    using Ring = std::map<int, std::shared_ptr<const Key>>;
 
 private:
-    SecretBox() = default;
+    struct Keys;
+    explicit SecretBox(std::shared_ptr<Keys> keys) : keys_(std::move(keys)) {}
+    const Ring& ring() const;
     // The value "<prefix><version>:<base64>" sealed with the key of that version.
     void open(int version, std::string_view stored, std::string_view place,
               std::string& plain) const;
 
-    std::map<int, std::shared_ptr<const Key>> keys_;
-    std::string path_;
+    std::shared_ptr<Keys> keys_;
 };
 
 // What an answer shows instead of a sealed value that does not open: a value moved from another

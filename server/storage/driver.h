@@ -90,6 +90,10 @@ public:
     // regardless of case, every other character (Chinese, digits, accented letters) only
     // itself, the same on both databases.
     virtual std::string containsCondition(std::string_view column) const;
+    // Ends a SELECT whose rows no other transaction may change until the open one ends, while
+    // others may read them so too: " FOR SHARE" on PostgreSQL. SQLite needs nothing: a
+    // transaction there holds the database's write lock from its begin.
+    virtual std::string_view forShare() const { return ""; }
 
     // Held by one connection of all that share the database while it migrates the schema;
     // waits for another holder. SQLite needs none: each migration's transaction takes the

@@ -161,6 +161,7 @@ public:
     {
         return std::string(column) + " COLLATE \"C\" ILIKE ? ESCAPE '\\'";
     }
+    std::string_view forShare() const override { return " FOR SHARE"; }
     void lockSchema() override;
     void unlockSchema() override;
     bool lost() const override { return lost_; }

@@ -217,6 +217,13 @@ const std::vector<Migration>& schemaMigrations()
          "addresses each login name logged in from",
          {"CREATE TABLE sys_login_source (LOGIN_NAME TEXT NOT NULL, SOURCE TEXT NOT NULL, "
           "LAST_LOGIN BIGINT NOT NULL, PRIMARY KEY (LOGIN_NAME, SOURCE))"}},
+        // The key version every transaction that seals reads before it seals (0: the newest of
+        // the key file); rekey raises it, waiting for the transactions that read it before.
+        {113,
+         "the key version values are sealed under",
+         {"CREATE TABLE sys_key_version (ID BIGINT PRIMARY KEY CHECK (ID = 1), "
+          "VERSION BIGINT NOT NULL)",
+          "INSERT INTO sys_key_version (ID, VERSION) VALUES (1, 0)"}},
     };
     return migrations;
 }

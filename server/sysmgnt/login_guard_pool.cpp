@@ -20,27 +20,18 @@ PasswordCheckPool::~PasswordCheckPool()
         thread.join();
 }
 
-std::optional<bool> PasswordCheckPool::run(std::function<bool()> check)
+bool PasswordCheckPool::submit(std::function<bool()> check,
+                               std::function<void(std::future<bool>)> then)
 {
-    std::packaged_task<bool()> task(std::move(check));
-    std::future<bool> result = task.get_future();
     {
         std::lock_guard lock(mutex_);
         if (taken_ >= admitted_)
-            return std::nullopt;
+            return false;
         ++taken_;
-        queue_.push_back(std::move(task));
+        queue_.push_back({std::packaged_task<bool()>(std::move(check)), std::move(then)});
     }
     queued_.notify_one();
-    struct Release {
-        PasswordCheckPool& pool;
-        ~Release()
-        {
-            std::lock_guard lock(pool.mutex_);
-            --pool.taken_;
-        }
-    } release{*this};
-    return result.get();
+    return true;
 }
 
 void PasswordCheckPool::serve()
@@ -50,10 +41,14 @@ void PasswordCheckPool::serve()
         queued_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
         if (queue_.empty())
             return;
-        std::packaged_task<bool()> task = std::move(queue_.front());
+        Job job = std::move(queue_.front());
         queue_.pop_front();
         lock.unlock();
-        task();
+        job.check();
+        lock.lock();
+        --taken_;
+        lock.unlock();
+        job.then(job.check.get_future());
         lock.lock();
     }
 }

@@ -4,6 +4,7 @@
 
 #include "ResRemoteSimTables.h"
 #include "SysMgntMisc_def_tvd_c.h"
+#include "sealed_columns.h"
 
 namespace rsim::sysmgnt {
 namespace {
@@ -96,8 +97,13 @@ int sysParam(CallContext& context, CTvdBasicParamObject& in, CTvdBasicParamObjec
             context.auditKeys.push_back(auditKey(p));
         }
     });
+    if (writtenInPlain.empty())
+        return 0;
+    db::Transaction transaction(context.db);
+    secrets::takeUpKeyVersion(context.db, context.secrets);
     for (const auto& [p, plain] : writtenInPlain)
         sealWrittenInPlain(context, p, plain);
+    transaction.commit();
     return 0;
 }
 

@@ -14,12 +14,9 @@ using namespace rsimcatalog;
 std::vector<int> queryRights()
 {
     std::vector<int> rights;
-#define RSIM_ROLE_READ_(Rec, ...) rights.push_back(TableOf<Rec>().rights.read);
-#define RSIM_ROLE_INQUIRY_READ_(op, code, CritT, critName, Rec, listName) RSIM_ROLE_READ_(Rec)
-    RSIM_FAMILIES(RSIM_ROLE_READ_)
-    RSIM_INQUIRIES(RSIM_ROLE_INQUIRY_READ_)
-#undef RSIM_ROLE_INQUIRY_READ_
-#undef RSIM_ROLE_READ_
+    for (const auto& table : kTables)
+        if (table.rights.read != 0)
+            rights.push_back(table.rights.read);
     return rights;
 }
 
@@ -29,19 +26,16 @@ std::vector<int> maintainRights()
 {
     std::vector<int> rights = queryRights();
     constexpr RightIds vendorLibraries = TableOf<SResRemoteCardVendorDll>().rights;
-    auto add = [&](const RightIds& table) {
-        if (table.add != vendorLibraries.add)
-            rights.insert(rights.end(), {table.add, table.modify, table.remove});
-    };
-#define RSIM_ROLE_TABLE_(Rec, ...) add(TableOf<Rec>().rights);
-    RSIM_FAMILIES(RSIM_ROLE_TABLE_)
-#undef RSIM_ROLE_TABLE_
+    for (const auto& table : kTables)
+        if (table.rights.add != 0 && table.rights.add != vendorLibraries.add)
+            rights.insert(rights.end(),
+                          {table.rights.add, table.rights.modify, table.rights.remove});
     return rights;
 }
 
 std::vector<int> adminRights()
 {
-    std::vector<int> rights = MSysSvcDef::RightsEntities();
+    std::vector<int> rights = rsimcatalog::RightsAsked();
     rights.push_back(MSysSvcDef::kAdministerOperators);
     return rights;
 }

@@ -3,6 +3,8 @@
 
 #include "roles.h"
 
+#include "ResRemoteSimTables.h"
+
 #include <algorithm>
 #include <stdexcept>
 
@@ -12,19 +14,23 @@ namespace {
 using db::Row;
 
 struct Code {
-    int category;
+    rsimcatalog::CodeList list;
     int code;
     const char* name;
 };
 
+// The code lists of the tables' coded members that no system table holds.
+using enum rsimcatalog::CodeList;
 constexpr Code kCodes[] = {
-    {167, 1, "普通销售"}, {167, 2, "集团客户"}, {167, 3, "测试用卡"}, {835, 1, "有效"},
-    {835, 2, "暂停"},     {835, 3, "注销"},     {836, 0, "否"},       {836, 1, "是"},
-    {837, 0, "否"},       {837, 1, "是"},       {883, 1, "正常"},     {883, 2, "锁定"},
-    {883, 3, "注销"},     {884, 1, "营业厅"},   {884, 2, "代理商"},   {884, 3, "操作员"},
-    {891, 1, "空白卡"},   {891, 2, "已分配"},   {891, 3, "已写卡"},   {891, 4, "已销售"},
-    {891, 13, "已作废"},  {892, 1, "在库"},     {892, 2, "调拨中"},   {892, 3, "已出库"},
-    {892, 4, "损坏"},
+    {Purposes, 1, "普通销售"},     {Purposes, 2, "集团客户"},       {Purposes, 3, "测试用卡"},
+    {CardStatuses, 1, "有效"},     {CardStatuses, 2, "暂停"},       {CardStatuses, 3, "注销"},
+    {TwoNumberCards, 0, "否"},     {TwoNumberCards, 1, "是"},       {KiEncryption, 0, "否"},
+    {KiEncryption, 1, "是"},       {AucStatuses, 1, "正常"},        {AucStatuses, 2, "锁定"},
+    {AucStatuses, 3, "注销"},      {EntityTypes, 1, "营业厅"},      {EntityTypes, 2, "代理商"},
+    {EntityTypes, 3, "操作员"},    {SimStatuses, 1, "空白卡"},      {SimStatuses, 2, "已分配"},
+    {SimStatuses, 3, "已写卡"},    {SimStatuses, 4, "已销售"},      {SimStatuses, 13, "已作废"},
+    {ResourceStatuses, 1, "在库"}, {ResourceStatuses, 2, "调拨中"}, {ResourceStatuses, 3, "已出库"},
+    {ResourceStatuses, 4, "损坏"},
 };
 
 // Where the vendor libraries are uploaded: the FTP server that scripts/run.sh starts on
@@ -111,7 +117,7 @@ void seedParameters(db::Driver& db, const secrets::SecretBox& box)
         db.insertIgnoring("sys_code", {"CATEGORY", "CODE", "NAME", "SORT_ORDER"});
     int order = 0;
     for (const auto& c : kCodes)
-        db.exec(code, {std::int64_t{c.category}, std::int64_t{c.code}, std::string(c.name),
+        db.exec(code, {std::int64_t{c.list}, std::int64_t{c.code}, std::string(c.name),
                        std::int64_t{++order}});
     const std::string param =
         db.insertIgnoring("sys_param", {"PARAM_CODE", "REGION_CODE", "COUNTY_CODE", "PARAM_NAME",

@@ -3,6 +3,7 @@
 #include "accounts.h"
 #include "params.h"
 
+#include "ResRemoteSimTables.h"
 #include "SysMgntService_operations.h"
 
 namespace rsim::sysmgnt {
@@ -19,14 +20,15 @@ auto& append(CTvdBasicObject& list)
     return *static_cast<typename List::value_type*>(static_cast<List&>(list).append());
 }
 
-// Categories answered from real tables.
+// Code lists answered from real tables.
 std::string categoryQuery(int category)
 {
+    using namespace rsimcatalog;
     switch (category) {
-    case 57: return "SELECT REGION_CODE, REGION_NAME FROM sys_region ORDER BY REGION_CODE";
-    case 58: return "SELECT COUNTY_CODE, COUNTY_NAME FROM sys_county ORDER BY COUNTY_CODE";
-    case 59: return "SELECT ORG_ID, ORG_NAME FROM sys_org ORDER BY ORG_ID";
-    case 285: return "SELECT OP_ID, OP_NAME FROM sys_operator ORDER BY OP_ID";
+    case Regions: return "SELECT REGION_CODE, REGION_NAME FROM sys_region ORDER BY REGION_CODE";
+    case Counties: return "SELECT COUNTY_CODE, COUNTY_NAME FROM sys_county ORDER BY COUNTY_CODE";
+    case BusinessHalls: return "SELECT ORG_ID, ORG_NAME FROM sys_org ORDER BY ORG_ID";
+    case Operators: return "SELECT OP_ID, OP_NAME FROM sys_operator ORDER BY OP_ID";
     default: return {};
     }
 }

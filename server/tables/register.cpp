@@ -34,19 +34,18 @@ private:
     Table::Batch batch_;
 };
 
-WriterFactory tableWriter(const std::string& table, Action action)
+WriterFactory tableWriter(const Table& target, Action action)
 {
-    return [&target = TableOf(table), action](CallContext& context) {
+    return [&target, action](CallContext& context) {
         return std::make_unique<TableWriter>(target, action, context);
     };
 }
 
 // A query of the table by records of the criteria type, planned once here; it needs the read
 // right, and its answer reveals secrets to an operator who holds the modify right.
-HandlerEntry tableQuery(const std::string& table, const CTvdTypeInfo& criteriaType,
+HandlerEntry tableQuery(const Table& target, const CTvdTypeInfo& criteriaType,
                         std::int32_t readEntity)
 {
-    const Table& target = TableOf(table);
     return HandlerEntry::query(
         [&target,
          plan = target.planQuery(criteriaType)](CallContext& context, CTvdBasicParamObject& in,
@@ -57,12 +56,6 @@ HandlerEntry tableQuery(const std::string& table, const CTvdTypeInfo& criteriaTy
         readEntity, target.revealEntity());
 }
 
-template <class R>
-std::string tableOf()
-{
-    return std::string(rsimcatalog::TableOf<R>().name);
-}
-
 } // namespace
 
 void registerHandlers(HandlerTable& handlers)
@@ -70,7 +63,7 @@ void registerHandlers(HandlerTable& handlers)
 #define RSIM_REGISTER_FAMILY_(Rec, suffix, addCode, modCode, delCode, qryCode, listName, critName, \
                               CritT)                                                               \
     {                                                                                              \
-        const std::string table = tableOf<MResRemoteMgntDef::Rec>();                               \
+        const Table& table = StoredTable<MResRemoteMgntDef::Rec>();                                \
         const auto& rights = rsimcatalog::TableOf<MResRemoteMgntDef::Rec>().rights;                \
         handlers.add(kInterface, addCode,                                                          \
                      HandlerEntry::write(tableWriter(table, Action::Add), rights.add));            \
@@ -83,13 +76,13 @@ void registerHandlers(HandlerTable& handlers)
     }
 #define RSIM_REGISTER_INQUIRY_(op, code, CritT, critName, Rec, listName)                           \
     handlers.add(kInterface, code,                                                                 \
-                 tableQuery(tableOf<MResRemoteMgntDef::Rec>(),                                     \
+                 tableQuery(StoredTable<MResRemoteMgntDef::Rec>(),                                 \
                             MResRemoteMgntDef::CritT::typeInfo(),                                  \
                             rsimcatalog::TableOf<MResRemoteMgntDef::Rec>().rights.read));
     RSIM_FAMILIES(RSIM_REGISTER_FAMILY_)
     RSIM_INQUIRIES(RSIM_REGISTER_INQUIRY_)
     handlers.add(MResSysMgnt::IResSysMgntOperations::kInterfaceName, "RMRESD31",
-                 tableQuery(tableOf<MResSysMgnt::SResCodeDefInfo>(),
+                 tableQuery(StoredTable<MResSysMgnt::SResCodeDefInfo>(),
                             MResSysMgnt::SQueryResCodeIn::typeInfo(), 0));
 }
 

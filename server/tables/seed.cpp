@@ -1,8 +1,10 @@
 // Demo data of the remote-SIM tables: enough to use every window at once.
 #include "table.h"
+#include "table_parts.h"
 
 #include "ResRemoteSimMgnt_def_tvd_c.h"
 #include "ResSysMgnt_operations.h"
+#include "tvd_member.h"
 
 #include <cstdio>
 
@@ -15,6 +17,13 @@ template <class List>
 auto& add(List& list)
 {
     return *static_cast<typename List::value_type*>(list.append());
+}
+
+// Inserts the records into the table of their type.
+template <class List>
+void seed(db::Driver& db, const secrets::SecretBox& box, const List& records)
+{
+    StoredTable<typename List::value_type>().seed(db, box, records);
 }
 
 std::string digits(long long value, int width)
@@ -41,7 +50,7 @@ void seedReference(db::Driver& db, const secrets::SecretBox& box)
         p.set_PROVINCE_CODE(code);
         p.set_PROVINCE_NAME(name);
     }
-    TableOf("rsim_province").seed(db, box, provinces);
+    seed(db, box, provinces);
 
     SResRemoteCardTypeList cards;
     for (auto [code, name, dual] : {std::tuple{"C64", "64K普通卡", 0},
@@ -54,7 +63,7 @@ void seedReference(db::Driver& db, const secrets::SecretBox& box)
         c.set_STS_DATE(CBSDateTime(2026, 1, 5, 9, 0, 0));
         c.set_IS_DOUBLE(static_cast<std::int16_t>(dual));
     }
-    TableOf("rsim_card_type").seed(db, box, cards);
+    seed(db, box, cards);
 
     SResRemoteVendorCodeList vendors;
     for (auto [code, name, ki] :
@@ -64,7 +73,7 @@ void seedReference(db::Driver& db, const secrets::SecretBox& box)
         v.set_VENDOR_NAME(name);
         v.set_IS_KI(static_cast<std::int16_t>(ki));
     }
-    TableOf("rsim_vendor").seed(db, box, vendors);
+    seed(db, box, vendors);
 
     SResRemoteMsisdnGroupList groups;
     SResRemoteImsiMsisdnGrpList imsiRanges;
@@ -98,9 +107,9 @@ void seedReference(db::Driver& db, const secrets::SecretBox& box)
         m.set_COUNTY_CODE(g.COUNTY_CODE);
         m.set_ORG_ID(g.ORG_ID);
     }
-    TableOf("rsim_msisdn_group").seed(db, box, groups);
-    TableOf("rsim_imsi_range").seed(db, box, imsiRanges);
-    TableOf("rsim_msisdn_range").seed(db, box, msisdnRanges);
+    seed(db, box, groups);
+    seed(db, box, imsiRanges);
+    seed(db, box, msisdnRanges);
 }
 
 void seedCards(db::Driver& db, const secrets::SecretBox& box)
@@ -127,7 +136,7 @@ void seedCards(db::Driver& db, const secrets::SecretBox& box)
         s.set_CREATE_DATE(CBSDateTime(2026, 11, 1, 8, 30, 0));
         s.set_REMARK("演示数据");
     }
-    TableOf("rsim_sim").seed(db, box, sims);
+    seed(db, box, sims);
 
     SResRemoteCardVendorDllList dlls;
     // The first province, vendor and card type are what the registry windows query first.
@@ -145,7 +154,7 @@ void seedCards(db::Driver& db, const secrets::SecretBox& box)
         d.set_VERSION_ID("1.0.3");
         d.set_CREATE_DATE(CBSDateTime(2026, 10, 12, 14, 0, 0));
     }
-    TableOf("rsim_vendor_dll").seed(db, box, dlls);
+    seed(db, box, dlls);
 
     SResRemoteDllErrMsgList errors;
     for (auto [card, file] : {std::pair{"C64", "hnsc_w64.dll"}, {"C128", "hnsc_w128.dll"}}) {
@@ -160,7 +169,7 @@ void seedCards(db::Driver& db, const secrets::SecretBox& box)
             e.set_ERR_MESSAGE(text);
         }
     }
-    TableOf("rsim_dll_error").seed(db, box, errors);
+    seed(db, box, errors);
 }
 
 void seedAuc(db::Driver& db, const secrets::SecretBox& box)
@@ -181,7 +190,7 @@ void seedAuc(db::Driver& db, const secrets::SecretBox& box)
         a.set_STS(1);
         a.set_OPER_DATE(CBSDateTime(2026, 11, 20, 10, 0, 0));
     }
-    TableOf("rsim_auc_info").seed(db, box, aucs);
+    seed(db, box, aucs);
 
     SResRemoteSysAucList rights;
     for (int i = 0; i < 3; ++i) {
@@ -191,7 +200,7 @@ void seedAuc(db::Driver& db, const secrets::SecretBox& box)
         r.set_ENT_CODE(std::to_string(100101 + i));
         r.set_ENT_NAME(std::string("营业厅") + std::to_string(i + 1));
     }
-    TableOf("rsim_auc_right").seed(db, box, rights);
+    seed(db, box, rights);
 }
 
 // A year of card writing up to today: about ten entries a day in time order (work orders rise
@@ -230,7 +239,7 @@ void seedWriteLog(db::Driver& db, const secrets::SecretBox& box)
         if (i % 97 == 0)
             l.set_REMARK("营业厅补写");
     }
-    TableOf("rsim_write_log").seed(db, box, logs);
+    seed(db, box, logs);
 }
 
 void seedInquiries(db::Driver& db, const secrets::SecretBox& box)
@@ -261,8 +270,8 @@ void seedInquiries(db::Driver& db, const secrets::SecretBox& box)
         m.set_REGION_CODE(n.REGION_CODE);
         m.set_REMARK("开通平台IMSI段");
     }
-    TableOf("rsim_ps_number").seed(db, box, numbers);
-    TableOf("rsim_ps_imsi").seed(db, box, imsis);
+    seed(db, box, numbers);
+    seed(db, box, imsis);
 
     MResSysMgnt::SResCodeDefInfoList codes;
     for (int i = 0; i < 3; ++i) {
@@ -272,10 +281,57 @@ void seedInquiries(db::Driver& db, const secrets::SecretBox& box)
         c.set_RES_TYPE(1);
         c.set_IS_DETAIL(1);
     }
-    TableOf("rsim_res_code").seed(db, box, codes);
+    seed(db, box, codes);
+}
+
+std::string sampleText(Format format)
+{
+    switch (format) {
+    case Format::Imsi: return "460009900000001";
+    case Format::Iccid: return "89860099000000000001";
+    case Format::Ki: return std::string(32, 'A');
+    case Format::Pin: return "1234";
+    case Format::Puk: return "12345678";
+    case Format::Smsp: return "+8613800200500";
+    case Format::Msisdn: return "13800000001";
+    case Format::Code: return "D01";
+    case Format::Any: break;
+    }
+    return "演示";
 }
 
 } // namespace
+
+void Table::seedSample(db::Driver& db, const secrets::SecretBox& box) const
+{
+    if (!isNull(db.scalar("SELECT 1 FROM " + name_ + " LIMIT 1")))
+        return;
+    const auto list = CTvdTypeInfo::find(def_.record().name() + "List")->createList();
+    CTvdBasicStructObject& record = *list->append();
+    for (const auto& c : columns_) {
+        std::string text = sampleText(Format::Any);
+        for (const auto& rule : def_.rules) {
+            if (rule.member != c.name)
+                continue;
+            text = sampleText(rule.format);
+            if (const Table* named =
+                    rule.references.empty() ? nullptr : &StoredTable(rule.references))
+                text = db::asText(db.scalar("SELECT " + named->keyNames_.front() + " FROM " +
+                                            named->name_ + " ORDER BY 1 LIMIT 1"));
+        }
+        tvd_withKind(c.kind, [&](auto type) {
+            using T = typename decltype(type)::type;
+            if constexpr (std::is_same_v<T, std::string>)
+                tvd_memberAt<T>(record, c.offset) = text;
+            else if constexpr (std::is_same_v<T, CBSDateTime>)
+                tvd_memberAt<T>(record, c.offset) = CBSDateTime(2026, 1, 1, 8, 0, 0);
+            else
+                tvd_memberAt<T>(record, c.offset) = 1;
+        });
+        record.markSet(c.member);
+    }
+    seed(db, box, *list);
+}
 
 void seedDemo(db::Driver& db, const secrets::SecretBox& box)
 {
@@ -284,6 +340,9 @@ void seedDemo(db::Driver& db, const secrets::SecretBox& box)
     seedCards(db, box);
     seedAuc(db, box);
     seedInquiries(db, box);
+    for (const Table& table : Tables())
+        if (table.def().table.rights.add != 0)
+            table.seedSample(db, box);
     tx.commit();
 }
 

@@ -245,12 +245,12 @@ const std::vector<Table>& Tables()
     return tables;
 }
 
-const Table& TableOf(const std::string& name)
+const Table& StoredTable(std::string_view name)
 {
     for (const auto& table : Tables())
         if (table.name() == name)
             return table;
-    throw std::logic_error("no table " + name);
+    throw std::logic_error("no table " + std::string(name));
 }
 
 } // namespace rsim::tables

@@ -67,6 +67,10 @@ public:
     // Inserts records as they are (demo data); existing keys are left alone.
     void seed(db::Driver& db, const secrets::SecretBox& box,
               const CTvdBasicListObject& records) const;
+    // One sample row when the table holds none, so that its window shows a row in the demo:
+    // each member a value of its kind that its format takes, a reference the first key of the
+    // table it names.
+    void seedSample(db::Driver& db, const secrets::SecretBox& box) const;
 
 private:
     struct Column {
@@ -165,7 +169,13 @@ private:
 
 // Every table, in the order of their defs.
 const std::vector<Table>& Tables();
-const Table& TableOf(const std::string& name);
+const Table& StoredTable(std::string_view name);
+// The table of records R.
+template <class R>
+const Table& StoredTable()
+{
+    return StoredTable(rsimcatalog::TableOf<R>().name);
+}
 
 // The columns of every table whose values are sealed.
 std::vector<secrets::SealedColumn> sealedColumns();

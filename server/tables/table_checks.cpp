@@ -64,13 +64,13 @@ bool Table::checkRecord(CallContext& context, const CTvdBasicStructObject& recor
             return false;
         }
         if (!rule.references.empty() && !value.empty() &&
-            !verified.count(rule.references + '\x1f' + value)) {
-            if (!exists(context.db, TableOf(rule.references).keyExists_, {value})) {
+            !verified.count(std::string(rule.references) + '\x1f' + value)) {
+            if (!exists(context.db, StoredTable(rule.references).keyExists_, {value})) {
                 refuse(error, kRefusedReference, "引用的" + rule.member + "不存在：" + value,
                        record, position);
                 return false;
             }
-            verified.insert(rule.references + '\x1f' + value);
+            verified.insert(std::string(rule.references) + '\x1f' + value);
         }
     }
     return true;

@@ -27,8 +27,8 @@ enum class Format {
 struct MemberRule {
     std::string member;
     Format format = Format::Any;
-    std::string
-        references{}; // table whose single key the value must name ("" none; empty value allowed)
+    // The table whose single key the value must name (none: empty; an empty value is allowed).
+    std::string_view references{};
     bool secret = false; // encrypted at rest, never in audit keys
 };
 
@@ -73,6 +73,6 @@ struct TableDef {
 };
 
 const std::vector<TableDef>& TableDefs();
-const TableDef& TableDefOf(const std::string& table);
+const TableDef& TableDefOf(std::string_view table);
 
 } // namespace rsim::tables

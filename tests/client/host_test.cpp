@@ -1,10 +1,11 @@
 // The host against fixture modules: loader failures, windows landing in the MDI area, what the
 // operator is told when a window does not open, and closing.
-#include "business_functions.h"
 #include "client_settings.h"
 #include "main_window.h"
 #include "module_loader.h"
 #include "unattended.h"
+
+#include "ResRemoteSimTables.h"
 
 #include "TVGUICommon.h"
 
@@ -122,25 +123,27 @@ protected:
     std::unique_ptr<MainWindow> window_;
 };
 
-// Each window lands in the MDI area under its title and the operator; the window actions are
-// offered while one is open.
+// The menu is the module's; each window lands in the MDI area under its title and the operator;
+// the window actions are offered while one is open. The fixture refuses its last entry silently.
 TEST_F(HostWindowTest, EveryMenuEntryOpensItsOwnFunctionCode)
 {
     EXPECT_FALSE(windowActionsEnabled());
     QMenu* functions = actionTitled(window_->menuBar(), "远程写卡(&R)")->menu();
-    for (const auto& function : BusinessFunctions()) {
+    const auto& offered = loader_.functions();
+    ASSERT_EQ(offered.size(), rsimcatalog::Windows().size());
+    for (const auto& function : offered) {
         recorder_.clear();
         actionTitled(functions, function.caption)->trigger();
         QMdiSubWindow* active = window_->mdiArea()->activeSubWindow();
-        if (function.code == 10150187) {
-            EXPECT_EQ(messages(), QStringList{"无法打开功能窗口 10150187"});
+        if (function.code == offered.back().code) {
+            EXPECT_EQ(messages(), QStringList{QString("无法打开功能窗口 %1").arg(function.code)});
             continue;
         }
         ASSERT_NE(active, nullptr) << function.code;
         EXPECT_EQ(active->windowTitle(), QString("%1 tester").arg(function.code));
         EXPECT_TRUE(recorder_.messages().empty()) << function.code;
     }
-    EXPECT_EQ(window_->mdiArea()->subWindowList().size(), 11);
+    EXPECT_EQ(window_->mdiArea()->subWindowList().size(), offered.size() - 1);
     EXPECT_TRUE(windowActionsEnabled());
     window_->mdiArea()->closeAllSubWindows();
     EXPECT_FALSE(windowActionsEnabled());
@@ -215,10 +218,11 @@ TEST_F(HostWindowTest, ScreenshotsShowLargeWindowsWholeAndFailWhenAWindowDoesNot
 {
     QTemporaryDir folder;
     EXPECT_EQ(WriteScreenshots(*window_, folder.path()), 1);
-    EXPECT_EQ(messages(), QStringList{"无法打开功能窗口 10150187"});
+    const int refused = loader_.functions().back().code;
+    EXPECT_EQ(messages(), QStringList{QString("无法打开功能窗口 %1").arg(refused)});
     const QStringList written = QDir(folder.path()).entryList(QDir::Files);
-    EXPECT_EQ(written.size(), 11);
-    EXPECT_FALSE(written.contains("10150187.png"));
+    EXPECT_EQ(written.size(), std::ssize(loader_.functions()) - 1);
+    EXPECT_FALSE(written.contains(QString("%1.png").arg(refused)));
     const QImage large(folder.filePath("10150186.png"));
     EXPECT_GE(large.width(), 1400);
     EXPECT_GE(large.height(), 1000);

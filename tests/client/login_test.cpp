@@ -43,11 +43,10 @@ Attempt logIn(LoginDialog& dialog, const QString& login, const QString& password
 
 class LoginTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { service_ = std::make_unique<testsupport::RsimdProcess>(); }
-    static void TearDownTestSuite() { service_.reset(); }
-    static QString address() { return QString::fromStdString(service_->address()); }
-
-    static inline std::unique_ptr<testsupport::RsimdProcess> service_;
+    static QString address()
+    {
+        return QString::fromStdString(testsupport::sharedRsimd().address());
+    }
 };
 
 TEST_F(LoginTest, AWrongPasswordIsRefusedAndSuccessBecomesTheServiceOfTheProcess)

@@ -1,6 +1,6 @@
 // The rsimclient binary's unattended run: one PNG per business function, the session ended after
 // it, and a clear failure when the login or the module is wrong.
-#include "business_functions.h"
+#include "ResRemoteSimTables.h"
 #include "driver.h"
 #include "rsimd_process.h"
 
@@ -46,17 +46,16 @@ QProcessEnvironment offscreen()
 
 class ScreenshotsTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { service_ = std::make_unique<testsupport::RsimdProcess>(); }
-    static void TearDownTestSuite() { service_.reset(); }
-    static QString address() { return QString::fromStdString(service_->address()); }
+    static QString address()
+    {
+        return QString::fromStdString(testsupport::sharedRsimd().address());
+    }
     static std::int64_t liveSessions()
     {
-        return rsim::db::asInt(rsim::db::connect(service_->database())
-                                   ->scalar("SELECT COUNT(*) FROM sys_session", {}));
+        return testsupport::sharedRsimd().number("SELECT COUNT(*) FROM sys_session");
     }
 
     QTemporaryDir folder_;
-    static inline std::unique_ptr<testsupport::RsimdProcess> service_;
 };
 
 TEST_F(ScreenshotsTest, WritesOnePicturePerFunctionAndLogsOutOrSaysWhyTheLoginFailed)
@@ -75,8 +74,8 @@ TEST_F(ScreenshotsTest, WritesOnePicturePerFunctionAndLogsOutOrSaysWhyTheLoginFa
     EXPECT_EQ(liveSessions(), sessions) << "the client ends its session when it ends";
 
     QStringList expected;
-    for (const auto& function : BusinessFunctions())
-        expected << QString::number(function.code) + ".png";
+    for (const auto& window : rsimcatalog::Windows())
+        expected << QString::number(window.functionCode) + ".png";
     EXPECT_EQ(QDir(target).entryList(QDir::Files, QDir::Name), expected);
 
     // A password on the command line is refused before anything is done.

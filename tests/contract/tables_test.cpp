@@ -42,11 +42,9 @@ const TvdOperation& operation(const std::string& code)
 
 } // namespace
 
-TEST(Families, CodesRiseWithoutSharingNameTheirOperationsAndRecordsAndTheRightsAndWindowsFit)
+TEST(Families, CodesRiseWithoutSharingNameTheirOperationsAndRecordsAndWritesHaveRights)
 {
-    const std::vector<int> asked = MSysSvcDef::RightsEntities();
     std::string previous;
-    std::set<int> codes;
     for (const auto& family : families()) {
         const char* verbs[] = {"add_", "mod_", "del_", "qry_"};
         for (int i = 0; i < 4; ++i) {
@@ -64,23 +62,43 @@ TEST(Families, CodesRiseWithoutSharingNameTheirOperationsAndRecordsAndTheRightsA
         EXPECT_EQ(family.criteriaMember[0], 's') << family.suffix;
         EXPECT_EQ(query.out->memberTable()[0].name, family.listMember);
 
-        // Every write right is among the entities the windows ask for; each table opens its own
-        // window of the module's block.
         const auto rights = family.table.rights;
-        for (int entity : {rights.add, rights.modify, rights.remove}) {
-            EXPECT_NE(std::find(asked.begin(), asked.end(), entity), asked.end())
-                << family.table.name << " " << entity;
-            EXPECT_TRUE(rsimcatalog::IsWriteRight(entity));
-        }
+        for (int entity : {rights.add, rights.modify, rights.remove})
+            EXPECT_TRUE(rsimcatalog::IsWriteRight(entity)) << family.table.name << " " << entity;
         EXPECT_NE(rights.add, rights.modify);
         EXPECT_NE(rights.modify, rights.remove);
-
-        const int code = family.table.functionCode;
-        EXPECT_GE(code, 0x9AE11D) << family.table.name;
-        EXPECT_LE(code, 0x9AE12B) << family.table.name;
-        EXPECT_TRUE(codes.insert(code).second) << family.table.name << " shares " << code;
     }
     EXPECT_FALSE(rsimcatalog::IsWriteRight(0));
     EXPECT_FALSE(rsimcatalog::IsWriteRight(55001));
     EXPECT_FALSE(rsimcatalog::IsWriteRight(53710));
+}
+
+// Every right a table declares is asked once; each window has its own code of the module's block
+// and a caption; a coded member names its code list.
+TEST(Catalog, RightsAskedAndWindowsFollowFromTheTables)
+{
+    const std::vector<int> asked = rsimcatalog::RightsAsked();
+    EXPECT_EQ(std::set<int>(asked.begin(), asked.end()).size(), asked.size());
+    for (const auto& table : rsimcatalog::kTables)
+        for (int id :
+             {table.rights.read, table.rights.add, table.rights.modify, table.rights.remove})
+            EXPECT_TRUE(id == 0 || std::find(asked.begin(), asked.end(), id) != asked.end())
+                << table.name << " " << id;
+    EXPECT_TRUE(std::is_sorted(asked.begin(), asked.end(), [](int a, int b) {
+        return a / 1000 != b / 1000 ? a / 1000 > b / 1000 : a < b;
+    }));
+
+    int previous = 0;
+    for (const auto& window : rsimcatalog::Windows()) {
+        EXPECT_LT(previous, window.functionCode) << "ascending, each code once";
+        previous = window.functionCode;
+        EXPECT_GE(window.functionCode, 0x9AE11D);
+        EXPECT_LE(window.functionCode, 0x9AE12B);
+        EXPECT_TRUE(window.caption.starts_with("远程写卡")) << window.functionCode;
+    }
+    EXPECT_EQ(TableOf<SResRemoteMsisdnGroup>().codeListOf(SResRemoteMsisdnGroup::idx_REGION_CODE),
+              rsimcatalog::Regions);
+    EXPECT_THROW(
+        TableOf<SResRemoteMsisdnGroup>().codeListOf(SResRemoteMsisdnGroup::idx_MSISDN_NAME),
+        std::logic_error);
 }

@@ -22,8 +22,7 @@ TEST(DatabaseStartup, ReplicasStartingTogetherPrepareTheDatabaseOneAtATime)
     const testsupport::TemporaryFolder folder;
     const std::string keyFile = folder.path() + "/rsim.key";
     rsim::secrets::SecretBox::fromKeyFile(keyFile, true);
-    std::optional<rsim::secrets::KeyHold> serving;
-    rsimd::prepareDatabase(*rsimd::connectForStartup(database), database, keyFile, true, serving);
+    rsimd::prepareDatabase(*rsimd::connectForStartup(database), database, keyFile, true);
 
     constexpr int kReplicas = 2, kStarts = 3;
     for (int start = 0; start < kStarts; ++start) {
@@ -34,9 +33,8 @@ TEST(DatabaseStartup, ReplicasStartingTogetherPrepareTheDatabaseOneAtATime)
             replicas.emplace_back([&, r] {
                 together.arrive_and_wait();
                 failures[r] = testsupport::thrownMessage<std::runtime_error>([&] {
-                    std::optional<rsim::secrets::KeyHold> replica;
                     rsimd::prepareDatabase(*rsimd::connectForStartup(database), database, keyFile,
-                                           true, replica);
+                                           true);
                 });
             });
         for (auto& replica : replicas)

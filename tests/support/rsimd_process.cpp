@@ -140,6 +140,17 @@ int RsimdProcess::stop()
     return status_;
 }
 
+std::int64_t RsimdProcess::number(const std::string& sql) const
+{
+    return rsim::db::asInt(rsim::db::connect(database_)->scalar(sql, {}));
+}
+
+const RsimdProcess& sharedRsimd()
+{
+    static const RsimdProcess service;
+    return service;
+}
+
 int runRsimd(const std::string& arguments, std::string& output)
 {
     FILE* pipe = ::popen((std::string(RSIMD_PATH) + " " + arguments + " 2>&1").c_str(), "r");

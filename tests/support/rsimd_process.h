@@ -2,6 +2,7 @@
 // the test server named by RSIM_TEST_PG, with the demo data; stopped when the object goes.
 #pragma once
 
+#include <cstdint>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -51,6 +52,8 @@ public:
     bool listening();
     // Sends SIGTERM and returns the exit status.
     int stop();
+    // The single number a statement answers in its database.
+    std::int64_t number(const std::string& sql) const;
 
     // Whether PostgreSQL tests can run (RSIM_TEST_PG is set and not empty).
     static bool postgresAvailable();
@@ -89,6 +92,9 @@ private:
     TemporaryFolder folder_;
     std::string address_;
 };
+
+// The test program's rsimd on SQLite with the demo data: started on first use, stopped at exit.
+const RsimdProcess& sharedRsimd();
 
 // rsimd's arguments to serve HTTPS with a self-signed certificate for 127.0.0.1, made in the
 // folder with the openssl command (cert.pem, key.pem); throws when the command fails.

@@ -8,31 +8,20 @@
 #include <cstdlib>
 
 namespace windowtest {
-namespace {
-
-const testsupport::RsimdProcess& Service()
-{
-    static testsupport::RsimdProcess service;
-    static const bool pointed = setenv("TAV_BROKER_TAVORINE", service.address().c_str(), 1) == 0;
-    (void)pointed;
-    return service;
-}
-
-} // namespace
 
 const std::string& ServiceAddress()
 {
-    return Service().address();
+    return testsupport::sharedRsimd().address();
 }
 
 const std::string& ServiceDatabase()
 {
-    return Service().database();
+    return testsupport::sharedRsimd().database();
 }
 
 void WindowDriver::SetUp()
 {
-    ServiceAddress();
+    setenv("TAV_BROKER_TAVORINE", ServiceAddress().c_str(), 1);
     gui_ = std::make_unique<RecordingInteraction>();
     setGuiInteraction(gui_.get());
     LoginAs("admin", "admin123");

@@ -1,35 +1,56 @@
-#include "TfrmRemoteSimAucRole.h"
-
-#include "form_registry.h"
+// The rights of the authentication cards: which entity of which right type a card serves.
+#include "maintenance_form.h"
 
 using namespace rsimform;
 using AucRight = MResRemoteMgntDef::SResRemoteSysAuc;
 
 namespace {
 
-constexpr int kRightTypes = 884;
+constexpr int kRightTypes = rsimcatalog::TableOf<AucRight>().codeListOf(AucRight::idx_ENT_TYPE);
 
-RegistryDeclaration AucRoleDeclaration()
+WindowDeclaration AucRoleDeclaration()
 {
-    RegistryDeclaration declaration;
-    declaration.caption = "远程写卡鉴权卡权限信息维护";
-    declaration.rights = rsimcatalog::TableOf<AucRight>().rights;
+    WindowDeclaration declaration = InPlaceEditing(TableWindow<AucRight>());
     declaration.codeLists = true;
     declaration.criteria = {
-        {"chkEntType", "权 限 类 型：", "cmbEntType", CodeListCombo(kRightTypes),
-         AucRight::idx_ENT_TYPE, "请选择[权限类型]!", true},
-        {"chkEntCode", "实体编码：", "edEntCode", TextEdit(6), AucRight::idx_ENT_CODE,
-         "请输入[实体编码]!", false, true},
-        {"chkEntName", "实体名称：", "edEntName", TextEdit(32), AucRight::idx_ENT_NAME,
-         "请输入[实体名称]!", false, true},
-        {"chkSimSeq", "SIM卡序列号：", "edSimSeq", TextEdit(30), AucRight::idx_SIM_SEQUENCE,
-         "请输入[SIM卡序列号]!"},
+        TickedByClear({"chkEntType",
+                       "权 限 类 型：",
+                       {{"cmbEntType", CodeListCombo(kRightTypes), AucRight::idx_ENT_TYPE,
+                         "请选择[权限类型]!"}}}),
+        {"chkEntCode",
+         "实体编码：",
+         {{"edEntCode",
+           TextEdit(6),
+           AucRight::idx_ENT_CODE,
+           "请输入[实体编码]!",
+           {},
+           Reset::Default,
+           {},
+           true}}},
+        {"chkEntName",
+         "实体名称：",
+         {{"edEntName",
+           TextEdit(32),
+           AucRight::idx_ENT_NAME,
+           "请输入[实体名称]!",
+           {},
+           Reset::Default,
+           {},
+           true}}},
+        {"chkSimSeq",
+         "SIM卡序列号：",
+         {{"edSimSeq", TextEdit(30), AucRight::idx_SIM_SEQUENCE, "请输入[SIM卡序列号]!"}}},
     };
     declaration.fields = {
-        {"权 限 类 型：", "cmbEnt_Type", CodeListCombo(kRightTypes), AucRight::idx_ENT_TYPE, true},
-        {"实体编码：", "edEnt_Code", NumberEdit(6), AucRight::idx_ENT_CODE, true},
+        {"权 限 类 型：",
+         "cmbEnt_Type",
+         CodeListCombo(kRightTypes),
+         AucRight::idx_ENT_TYPE,
+         {},
+         true},
+        {"实体编码：", "edEnt_Code", NumberEdit(6), AucRight::idx_ENT_CODE, {}, true},
         {"实体名称：", "edEnt_Name", TextEdit(32), AucRight::idx_ENT_NAME},
-        {"SIM卡序列号：", "edSimSequence", TextEdit(30), AucRight::idx_SIM_SEQUENCE, true},
+        {"SIM卡序列号：", "edSimSequence", TextEdit(30), AucRight::idx_SIM_SEQUENCE, {}, true},
     };
     declaration.checks = {
         {"cmbEnt_Type", "[权限类型]不能为空，请选择!"},
@@ -44,16 +65,10 @@ RegistryDeclaration AucRoleDeclaration()
         {"SIM卡序列号", 100, AucRight::idx_SIM_SEQUENCE},
     };
     declaration.modifyRefreshes = {2};
-    declaration.operations = TableOperations<AucRight>();
     return declaration;
 }
 
 // The window of its table's function code.
-const rsimform::FormRegistration<TfrmRemoteSimAucRole>
-    registration(rsimcatalog::TableOf<AucRight>().functionCode);
+const TableWindowRegistration<AucRight, AucRoleDeclaration> registration;
 
 } // namespace
-
-TfrmRemoteSimAucRole::TfrmRemoteSimAucRole(QWidget* owner)
-    : TfrmRegistry(owner, AucRoleDeclaration())
-{}

@@ -1,20 +1,18 @@
-#include "TfrmRemoteSimCard.h"
-
-#include "form_registry.h"
+// Card types: code, name, status and whether a card carries two numbers.
+#include "maintenance_form.h"
 
 using namespace rsimform;
 using Card = MResRemoteMgntDef::SResRemoteCardType;
 
 namespace {
 
-constexpr int kStatus = 835, kTwoNumbers = 836;
+constexpr int kStatus = rsimcatalog::TableOf<Card>().codeListOf(Card::idx_STS);
+constexpr int kTwoNumbers = rsimcatalog::TableOf<Card>().codeListOf(Card::idx_IS_DOUBLE);
 
 // The status and two-numbers combos of the criteria are filled but not read by the query.
-MaintenanceDeclaration CardTypeDeclaration()
+WindowDeclaration CardTypeDeclaration()
 {
-    MaintenanceDeclaration declaration;
-    declaration.caption = "远程写卡卡类型维护";
-    declaration.rights = rsimcatalog::TableOf<Card>().rights;
+    WindowDeclaration declaration = TableWindow<Card>();
     declaration.criteria = {
         {"ckbQryCardType",
          "卡类型代码：",
@@ -39,17 +37,12 @@ MaintenanceDeclaration CardTypeDeclaration()
         {"状态", 100, Card::idx_STS, CodeListCombo(kStatus)},
         {"是否一卡双号", 100, Card::idx_IS_DOUBLE, CodeListCombo(kTwoNumbers)},
     };
-    declaration.operations = TableOperations<Card>();
     declaration.texts.addOk = "提示：新增信息成功!";
     declaration.texts.deleteOk = "提示:信息删除成功!";
     return declaration;
 }
 
 // The window of its table's function code.
-const rsimform::FormRegistration<TfrmRemoteSimCard>
-    registration(rsimcatalog::TableOf<Card>().functionCode);
+const TableWindowRegistration<Card, CardTypeDeclaration> registration;
 
 } // namespace
-
-TfrmRemoteSimCard::TfrmRemoteSimCard(QWidget* owner) : TfrmMaintenance(owner, CardTypeDeclaration())
-{}

@@ -1,22 +1,19 @@
-#include "TfrmRemoteSimImsiMsisdnGrp.h"
-
-#include "form_registry.h"
+// IMSI ranges of MSISDN groups, per region and province.
+#include "maintenance_form.h"
 
 using namespace rsimform;
 using Range = MResRemoteMgntDef::SResRemoteImsiMsisdnGrp;
 
 namespace {
 
-constexpr int kRegion = 57;
+constexpr int kRegion = rsimcatalog::TableOf<Range>().codeListOf(Range::idx_REGION_CODE);
 
 // Clear ticks the region and province criteria, so a fresh window queries the operator's region
 // and the first province. Modify sends the clicked row's group, region and province with the
 // edited range; delete sends the clicked record as it was.
-MaintenanceDeclaration ImsiRangeDeclaration()
+WindowDeclaration ImsiRangeDeclaration()
 {
-    MaintenanceDeclaration declaration;
-    declaration.caption = "远程写卡号群与IMSI关系维护";
-    declaration.rights = rsimcatalog::TableOf<Range>().rights;
+    WindowDeclaration declaration = TableWindow<Range>();
     declaration.criteria = {
         {"ckbQryMsisdnGrp",
          "号　　   群：",
@@ -81,18 +78,12 @@ MaintenanceDeclaration ImsiRangeDeclaration()
         {"开始IMSI号", 130, Range::idx_FIRST_IMSI},
         {"结束IMSI号", 130, Range::idx_LAST_IMSI},
     };
-    declaration.operations = TableOperations<Range>();
-    declaration.modifyKeepsKey = true;
-    declaration.deleteSends = DeleteSends::ClickedRecord;
+    declaration.policies.modifySendsClickedKey = true;
+    declaration.policies.deleteSends = DeleteSends::ClickedRecord;
     return declaration;
 }
 
 // The window of its table's function code.
-const rsimform::FormRegistration<TfrmRemoteSimImsiMsisdnGrp>
-    registration(rsimcatalog::TableOf<Range>().functionCode);
+const TableWindowRegistration<Range, ImsiRangeDeclaration> registration;
 
 } // namespace
-
-TfrmRemoteSimImsiMsisdnGrp::TfrmRemoteSimImsiMsisdnGrp(QWidget* owner)
-    : TfrmMaintenance(owner, ImsiRangeDeclaration())
-{}

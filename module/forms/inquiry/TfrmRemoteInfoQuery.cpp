@@ -24,8 +24,10 @@ void focusIfPossible(QWidget* editor)
         editor->setFocus();
 }
 
-// The window of the inquiry function, which maintains no table.
-const rsimform::FormRegistration<TfrmRemoteInfoQuery> registration(10150187);
+// The window of the inquiry function, whose catalog row is the write log's: it maintains no
+// table.
+const rsimform::FormRegistration<TfrmRemoteInfoQuery>
+    registration(rsimcatalog::TableOf<MResRemoteMgntDef::SRemoteSimLog>().functionCode);
 
 } // namespace
 
@@ -33,7 +35,7 @@ TfrmRemoteInfoQuery::TfrmRemoteInfoQuery(QWidget* owner)
     : TfrmRemoteSimBase(owner, {},
                         {.waitBox = false, .sysMgntRequired = false, .checkRights = false})
 {
-    setCaption("远程写卡信息查询");
+    setCaption(CaptionOf<MResRemoteMgntDef::SRemoteSimLog>());
     setFont(FormFont());
     resize(1060, 560);
     auto* layout = new QVBoxLayout(this);
@@ -46,6 +48,11 @@ TfrmRemoteInfoQuery::TfrmRemoteInfoQuery(QWidget* owner)
         pgctrlQrySimInfo->addTab(BuildPage(views_[i]), QString::fromUtf8(Pages()[i].title));
     }
     pgctrlQrySimInfo->setCurrentIndex(SegmentPage);
+    // It publishes the list and query of the page it opens on; it has no writes.
+    names_ = {.list = Pages()[SegmentPage].list,
+              .query = Pages()[SegmentPage].queryButton,
+              .modify = {},
+              .remove = {}};
 }
 
 TfrmRemoteInfoQuery::~TfrmRemoteInfoQuery() = default;
@@ -55,7 +62,9 @@ QWidget* TfrmRemoteInfoQuery::BuildPage(PageView& view)
     auto* page = new QWidget(pgctrlQrySimInfo);
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(BuildCriteria(view, page));
-    view.list = AddListArea(layout, page, QString::fromUtf8(view.page->list), view.page->columns);
+    view.rows = new RecordRows(view.page->columns, *this, page);
+    view.list = AddListArea(layout, page, QString::fromUtf8(view.page->list), view.page->columns,
+                            view.rows);
     layout->addLayout(ButtonRow(
         nullptr, {NewButton(page, view.page->clearButton, "清空", [this, &view] { Clear(view); }),
                   NewButton(page, view.page->closeButton, "关闭", [this] { Close(); })}));
@@ -69,17 +78,16 @@ QWidget* TfrmRemoteInfoQuery::BuildCriteria(PageView& view, QWidget* parent)
     int position = 0;
     for (const auto& criterion : view.page->criteria) {
         auto* cell = new QHBoxLayout;
-        auto* box = new QCheckBox(QString::fromUtf8(criterion.caption), group);
-        box->setObjectName(QString::fromUtf8(criterion.box));
+        auto* box = new QCheckBox(criterion.caption, group);
+        box->setObjectName(criterion.box);
         box->setChecked(true);
         cell->addWidget(box);
-        cell->addWidget(criterion.kind->Create(group, QString::fromUtf8(criterion.editor)), 1);
-        const bool span = *criterion.endEditor != '\0';
-        if (span) {
-            cell->addWidget(new QLabel("至", group));
-            cell->addWidget(criterion.kind->Create(group, QString::fromUtf8(criterion.endEditor)),
-                            1);
+        for (const EditorDeclaration& editor : criterion.editors) {
+            if (!editor.label.isEmpty())
+                cell->addWidget(new QLabel(editor.label, group));
+            cell->addWidget(editor.kind->Create(group, editor.name), 1);
         }
+        const bool span = criterion.editors.size() > 1;
         const int width = span ? 2 : 1;
         if (position % kCriteriaPerRow + width > kCriteriaPerRow)
             position += kCriteriaPerRow - position % kCriteriaPerRow;
@@ -100,10 +108,11 @@ void TfrmRemoteInfoQuery::Prepare()
     for (int category : kCodeLists)
         CodeList(category);
     for (const PageView& view : views_) {
-        for (const Criterion& criterion : view.page->criteria) {
-            criterion.kind->Load(*this);
-            criterion.kind->Fill(Control(criterion.editor), *this);
-        }
+        for (const CriterionDeclaration& criterion : view.page->criteria)
+            for (const EditorDeclaration& editor : criterion.editors) {
+                editor.kind->Load(*this);
+                editor.kind->Fill(Control(editor.name), *this);
+            }
         for (const ColumnDeclaration& column : view.page->columns)
             if (column.shownAs)
                 column.shownAs->Load(*this);
@@ -113,13 +122,11 @@ void TfrmRemoteInfoQuery::Prepare()
     btnClearIMSIClick();
 }
 
-void TfrmRemoteInfoQuery::CriterionClicked(const Criterion& criterion, bool ticked)
+void TfrmRemoteInfoQuery::CriterionClicked(const CriterionDeclaration& criterion, bool ticked)
 {
-    for (const char* name : {criterion.editor, criterion.endEditor}) {
-        if (*name != '\0')
-            ticked ? MakeDefault(Control(name)) : MakeReadOnly(Control(name));
-    }
-    if (*criterion.linkedBox != '\0')
+    for (const EditorDeclaration& editor : criterion.editors)
+        ticked ? MakeDefault(Control(editor.name)) : MakeReadOnly(Control(editor.name));
+    if (!criterion.linkedBox.isEmpty())
         Control<QCheckBox>(criterion.linkedBox)->setChecked(ticked);
 }
 
@@ -153,24 +160,25 @@ void TfrmRemoteInfoQuery::btnQryPsIMSIClick()
 void TfrmRemoteInfoQuery::Clear(PageView& view)
 {
     if (view.page->clearEmptiesList) {
+        view.rows->Show(nullptr);
         view.result->resize(0);
-        view.list->clear();
         NoteCutList(view.list, 0);
     }
     for (std::size_t i = 0; i < view.page->criteria.size(); ++i) {
-        const Criterion& criterion = view.page->criteria[i];
+        const CriterionDeclaration& criterion = view.page->criteria[i];
         view.boxes[i]->setChecked(false);
-        QWidget* editor = Control(criterion.editor);
-        if (*criterion.endEditor != '\0') {
+        if (criterion.editors.size() > 1) {
             const double today = Today().toTDateTime();
-            for (const char* picker : {criterion.editor, criterion.endEditor})
-                Control<TFlatDateTimePicker>(picker)->setDateTime(today);
+            for (const EditorDeclaration& picker : criterion.editors)
+                Control<TFlatDateTimePicker>(picker.name)->setDateTime(today);
             continue;
         }
-        criterion.kind->Empty(editor);
-        if (criterion.reset == Reset::OperatorsRegion)
-            criterion.kind->Fill(editor, *this);
-        ResetControl(editor, criterion.kind, criterion.member, criterion.reset,
+        const EditorDeclaration& declared = criterion.editors.front();
+        QWidget* editor = Control(declared.name);
+        declared.kind->Empty(editor);
+        if (declared.reset == Reset::OperatorsRegion)
+            declared.kind->Fill(editor, *this);
+        ResetControl(editor, declared.kind, declared.member, declared.reset,
                      remoteSim_.GetRegionCode(), *view.page->query.criteriaType, *this);
     }
 }
@@ -180,8 +188,8 @@ void TfrmRemoteInfoQuery::Query(PageView& view)
     const Page& page = *view.page;
     if (!CheckCriteria(view))
         return;
+    view.rows->Show(nullptr);
     view.result->resize(0);
-    view.list->clear();
     NoteCutList(view.list, 0);
     ShowWaitBox(page.waitText);
     const bool log = &view == &views_[LogPage];
@@ -199,7 +207,7 @@ void TfrmRemoteInfoQuery::Query(PageView& view)
         ShowGUIMessage(page.emptyText, "提示", MB_ICONINFORMATION);
         return;
     }
-    FillRows(view.list, *view.result, page.columns, *this);
+    view.rows->Show(view.result.get());
     NoteCutList(view.list, view.result->count());
 }
 
@@ -207,21 +215,21 @@ bool TfrmRemoteInfoQuery::CheckCriteria(PageView& view)
 {
     const auto sample = view.page->query.criteriaType->createRecord();
     for (std::size_t i = 0; i < view.page->criteria.size(); ++i) {
-        const Criterion& criterion = view.page->criteria[i];
-        if (!view.boxes[i]->isChecked() || *criterion.message == '\0')
+        const EditorDeclaration& declared = view.page->criteria[i].editors.front();
+        if (!view.boxes[i]->isChecked() || declared.message.isEmpty())
             continue;
-        QWidget* editor = Control(criterion.editor);
-        const QString text = criterion.kind->Text(editor).trimmed();
+        QWidget* editor = Control(declared.name);
+        const QString text = declared.kind->Text(editor).trimmed();
         bool number = true;
-        if (!text.isEmpty() && !isTextMember(*sample, criterion.member))
+        if (!text.isEmpty() && !isTextMember(*sample, declared.member))
             text.toLongLong(&number);
         if (!text.isEmpty() && number)
             continue;
         const QString message =
-            text.isEmpty()
-                ? QString::fromUtf8(criterion.message)
-                : QString("[%1]必须是整数，请重新输入!")
-                      .arg(QString::fromStdString(CResRemoteSim::ExtractCode(criterion.message)));
+            text.isEmpty() ? declared.message
+                           : QString("[%1]必须是整数，请重新输入!")
+                                 .arg(QString::fromStdString(
+                                     CResRemoteSim::ExtractCode(declared.message.toStdString())));
         ShowGUIMessage(message.toUtf8().constData(), "提示", 0);
         focusIfPossible(editor);
         return false;
@@ -254,10 +262,9 @@ void TfrmRemoteInfoQuery::ScopeLogQuery(CTvdBasicStructObject& criteria) const
 void TfrmRemoteInfoQuery::ReadCriteria(const PageView& view, CTvdBasicStructObject& criteria)
 {
     for (std::size_t i = 0; i < view.page->criteria.size(); ++i) {
-        const Criterion& criterion = view.page->criteria[i];
-        if (view.boxes[i]->isChecked() && criterion.member >= 0)
-            criterion.kind->Read(Control(criterion.editor), criteria, criterion.member, *this,
-                                 false);
+        const EditorDeclaration& declared = view.page->criteria[i].editors.front();
+        if (view.boxes[i]->isChecked() && declared.member >= 0)
+            declared.kind->Read(Control(declared.name), criteria, declared.member, *this, false);
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include "form_base.h"
 #include "inquiry_pages.h"
+#include "record_rows.h"
 
 #include <QCheckBox>
 #include <QPushButton>
@@ -37,12 +38,13 @@ private:
         const inquiry::Page* page = nullptr;
         std::vector<QCheckBox*> boxes; // one per criterion, in declaration order
         TListViewEx* list = nullptr;
+        rsimform::RecordRows* rows = nullptr; // what list shows: the records of result
         std::unique_ptr<CTvdBasicListObject> result;
     };
 
     QWidget* BuildPage(PageView& view);
     QWidget* BuildCriteria(PageView& view, QWidget* parent);
-    void CriterionClicked(const inquiry::Criterion& criterion, bool ticked);
+    void CriterionClicked(const rsimform::CriterionDeclaration& criterion, bool ticked);
 
     void Clear(PageView& view);
     void Query(PageView& view);

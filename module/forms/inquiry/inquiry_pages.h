@@ -1,7 +1,7 @@
 // The three pages of the inquiry window as data: criteria, columns, operation and texts.
 #pragma once
 
-#include "maintenance_form.h"
+#include "window_declaration.h"
 
 #include <vector>
 
@@ -9,25 +9,16 @@ namespace inquiry {
 
 // The account library's code lists of the window, loaded in this order when it opens: regions,
 // counties (loaded, not shown), business halls and operators.
-constexpr int kRegions = 57, kCounties = 58, kOrgs = 59, kOperators = 285;
+constexpr int kRegions = rsimcatalog::Regions, kCounties = rsimcatalog::Counties,
+              kOrgs = rsimcatalog::BusinessHalls, kOperators = rsimcatalog::Operators;
 constexpr int kCodeLists[] = {kRegions, kCounties, kOrgs, kOperators};
-
-struct Criterion {
-    const char* box;
-    const char* caption;
-    const char* editor;
-    rsimform::Kind kind;
-    int member = -1;          // none: the page reads the criterion itself (the log's date span)
-    const char* message = ""; // when ticked and empty; empty: not checked
-    // What Clear selects in a combo box: its first item, or the operator's region after a refill.
-    rsimform::Reset reset = rsimform::Reset::Default;
-    const char* endEditor = ""; // a span's second editor, of the same kind
-    const char* linkedBox = ""; // ticks and unticks together with this box
-};
 
 struct Page {
     const char* title;
-    std::vector<Criterion> criteria;
+    // A criterion without a member is the page's own to read (the log's date span); a span's
+    // two editors stand under one box; a combo box that Clear selects the operator's region in
+    // is refilled first.
+    std::vector<rsimform::CriterionDeclaration> criteria;
     const char* queryButton;
     const char* clearButton;
     const char* closeButton;

@@ -1,21 +1,18 @@
-#include "TfrmRemoteSimMsisdnGroup.h"
-
-#include "form_registry.h"
+// MSISDN groups: code, name, region and province of each group.
+#include "maintenance_form.h"
 
 using namespace rsimform;
 using Group = MResRemoteMgntDef::SResRemoteMsisdnGroup;
 
 namespace {
 
-constexpr int kRegion = 57;
+constexpr int kRegion = rsimcatalog::TableOf<Group>().codeListOf(Group::idx_REGION_CODE);
 
 // Group, region and province are the key: modify sends them from the clicked row with the
 // edited name, delete sends only them.
-MaintenanceDeclaration GroupDeclaration()
+WindowDeclaration GroupDeclaration()
 {
-    MaintenanceDeclaration declaration;
-    declaration.caption = "远程写卡号群维护";
-    declaration.rights = rsimcatalog::TableOf<Group>().rights;
+    WindowDeclaration declaration = TableWindow<Group>();
     declaration.criteria = {
         {"ckbQryMsisdnGroup",
          "号　　群：",
@@ -62,26 +59,27 @@ MaintenanceDeclaration GroupDeclaration()
         {"地市", 100, Group::idx_REGION_CODE, CodeListCombo(kRegion)},
         {"省份", 100, Group::idx_PROVINCE_CODE, ProvinceCombo()},
     };
-    declaration.operations = TableOperations<Group>();
     declaration.texts.addOk = "提示：新增信息成功!";
-    declaration.modifyKeepsKey = true;
-    declaration.deleteSends = DeleteSends::ClickedKey;
+    declaration.policies.modifySendsClickedKey = true;
+    declaration.policies.deleteSends = DeleteSends::ClickedKey;
     return declaration;
 }
 
+// The group window, whose Clear of the edit area also selects the first province of the
+// criteria.
+class TfrmRemoteSimMsisdnGroup : public TfrmMaintenance {
+public:
+    using TfrmMaintenance::TfrmMaintenance;
+
+    void btnClearBaseClick() override
+    {
+        auto* provinces = findChild<QComboBox*>("cmbQryProvince");
+        provinces->setCurrentIndex(provinces->count() > 0 ? 0 : -1);
+        TfrmMaintenance::btnClearBaseClick();
+    }
+};
+
 // The window of its table's function code.
-const rsimform::FormRegistration<TfrmRemoteSimMsisdnGroup>
-    registration(rsimcatalog::TableOf<Group>().functionCode);
+const TableWindowRegistration<Group, GroupDeclaration, TfrmRemoteSimMsisdnGroup> registration;
 
 } // namespace
-
-TfrmRemoteSimMsisdnGroup::TfrmRemoteSimMsisdnGroup(QWidget* owner)
-    : TfrmMaintenance(owner, GroupDeclaration())
-{}
-
-void TfrmRemoteSimMsisdnGroup::btnClearBaseClick()
-{
-    auto* provinces = findChild<QComboBox*>("cmbQryProvince");
-    provinces->setCurrentIndex(provinces->count() > 0 ? 0 : -1);
-    TfrmMaintenance::btnClearBaseClick();
-}

@@ -1,24 +1,21 @@
-#include "TfrmRemoteSimMsisdnGrp.h"
-
-#include "form_registry.h"
+// MSISDN ranges of MSISDN groups, per region and province.
+#include "maintenance_form.h"
 
 using namespace rsimform;
 using Range = MResRemoteMgntDef::SResRemoteMsisdnGrp;
 
 namespace {
 
-constexpr int kRegion = 57;
+constexpr int kRegion = rsimcatalog::TableOf<Range>().codeListOf(Range::idx_REGION_CODE);
 
 // Clear leaves the province criterion as it is. A click on the number-range box empties both
 // its editors. The two numbers of the edit area take only digits; leaving the first copies it
 // over the last (the criteria range has no such copy). Modify sends the clicked row's group,
 // region and province with the edited range; delete sends the edit area. The labels read
 // "MISIDN" as the window always has.
-MaintenanceDeclaration MsisdnRangeDeclaration()
+WindowDeclaration MsisdnRangeDeclaration()
 {
-    MaintenanceDeclaration declaration;
-    declaration.caption = "远程写卡号群与号段关系维护";
-    declaration.rights = rsimcatalog::TableOf<Range>().rights;
+    WindowDeclaration declaration = TableWindow<Range>();
     declaration.criteria = {
         {"ckbQryMsisdnGrp",
          "号　　    群：",
@@ -78,17 +75,11 @@ MaintenanceDeclaration MsisdnRangeDeclaration()
         {"开始MISIDN号", 130, Range::idx_FIRST_MSISDN},
         {"结束MISIDN号", 130, Range::idx_LAST_MSISDN},
     };
-    declaration.operations = TableOperations<Range>();
-    declaration.modifyKeepsKey = true;
+    declaration.policies.modifySendsClickedKey = true;
     return declaration;
 }
 
 // The window of its table's function code.
-const rsimform::FormRegistration<TfrmRemoteSimMsisdnGrp>
-    registration(rsimcatalog::TableOf<Range>().functionCode);
+const TableWindowRegistration<Range, MsisdnRangeDeclaration> registration;
 
 } // namespace
-
-TfrmRemoteSimMsisdnGrp::TfrmRemoteSimMsisdnGrp(QWidget* owner)
-    : TfrmMaintenance(owner, MsisdnRangeDeclaration())
-{}

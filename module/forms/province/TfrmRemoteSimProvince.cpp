@@ -1,17 +1,14 @@
-#include "TfrmRemoteSimProvince.h"
-
-#include "form_registry.h"
+// Province codes: a code and a name per province.
+#include "maintenance_form.h"
 
 using namespace rsimform;
 using Province = MResRemoteMgntDef::SResRemoteProvCode;
 
 namespace {
 
-MaintenanceDeclaration ProvinceDeclaration()
+WindowDeclaration ProvinceDeclaration()
 {
-    MaintenanceDeclaration declaration;
-    declaration.caption = "远程写卡省份代码维护";
-    declaration.rights = rsimcatalog::TableOf<Province>().rights;
+    WindowDeclaration declaration = TableWindow<Province>();
     declaration.criteria = {
         {"ckbQryProvinceCode",
          "省份代码 ：",
@@ -32,17 +29,11 @@ MaintenanceDeclaration ProvinceDeclaration()
         {"省份代码", 100, Province::idx_PROVINCE_CODE},
         {"省份名称", 100, Province::idx_PROVINCE_NAME},
     };
-    declaration.starsRequired = true;
-    declaration.operations = TableOperations<Province>();
+    declaration.policies.starsRequired = true;
     return declaration;
 }
 
 // The window of its table's function code.
-const rsimform::FormRegistration<TfrmRemoteSimProvince>
-    registration(rsimcatalog::TableOf<Province>().functionCode);
+const TableWindowRegistration<Province, ProvinceDeclaration> registration;
 
 } // namespace
-
-TfrmRemoteSimProvince::TfrmRemoteSimProvince(QWidget* owner)
-    : TfrmMaintenance(owner, ProvinceDeclaration())
-{}

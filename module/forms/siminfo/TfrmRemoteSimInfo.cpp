@@ -40,171 +40,170 @@ T* TfrmRemoteSimInfo::Make(QWidget* parent, const char* name)
     return control;
 }
 
-const std::vector<TfrmRemoteSimInfo::Criterion>& TfrmRemoteSimInfo::Criteria()
+// The controls the window's handlers name, found by their objectNames once they are built.
+void TfrmRemoteSimInfo::FindControls()
 {
-    using F = TfrmRemoteSimInfo;
-    using Q = SRemoteSimQryIn;
-    auto edit = [](QLineEdit* F::*member, const char* name, int maxLength, const char* missing,
-                   int read) { return Editor{member, nullptr, name, maxLength, missing, read}; };
-    auto combo = [](QComboBox* F::*member, const char* name, const char* missing, int read,
-                    Lookup lookup = NoLookup) {
-        return Editor{nullptr, member, name, 0, missing, read, lookup};
+    auto find = [this](auto*& control, const char* name) {
+        control = findChild<std::remove_reference_t<decltype(*control)>*>(name);
     };
-    static const std::vector<Criterion> criteria = {
-        {&F::ckbQryImsi,
-         "ckbQryImsi",
+    find(ckbQryRegionCode, "ckbQryRegionCode");
+    find(ckbQryCountyCode, "ckbQryCountyCode");
+    find(ckbQryOrgId, "ckbQryOrgId");
+    find(ckbQryMaxNum, "ckbQryMaxNum");
+    find(edtQryImsiFirst, "edtQryImsiFirst");
+    find(edtQryImsiLast, "edtQryImsiLast");
+    find(edtQrySimFirst, "edtQrySimFirst");
+    find(edtQrySimLast, "edtQrySimLast");
+    find(edtQryMaxNum, "edtQryMaxNum");
+    find(cmbQryResCode, "cmbQryResCode");
+    find(cmbQrySts, "cmbQrySts");
+    find(cmbQryResSts, "cmbQryResSts");
+    find(cmbQryRegionCode, "cmbQryRegionCode");
+    find(cmbQryCountyCode, "cmbQryCountyCode");
+    find(cmbQryOrgId, "cmbQryOrgId");
+    find(edSmsp, "edSmsp");
+    find(edKiKey, "edKiKey");
+    find(cmbRegionCode, "cmbRegionCode");
+    find(cmbCountyCode, "cmbCountyCode");
+    find(cmbOrgId, "cmbOrgId");
+    find(cmbResCode, "cmbResCode");
+    find(cmbSts, "cmbSts");
+    find(cmbPurpose, "cmbPurpose");
+    find(cmbVendor, "cmbVendor");
+}
+
+const std::vector<rsimform::CriterionDeclaration>& TfrmRemoteSimInfo::Criteria()
+{
+    using Q = SRemoteSimQryIn;
+    using rsimform::CodeListCombo;
+    using rsimform::TextEdit;
+    static const std::vector<rsimform::CriterionDeclaration> criteria = {
+        {"ckbQryImsi",
          "开始IMSI号：",
-         {edit(&F::edtQryImsiFirst, "edtQryImsiFirst", 15, "请输入查询条件[开始IMSI号]!",
-               Q::idx_START_IMSI),
-          edit(&F::edtQryImsiLast, "edtQryImsiLast", 15, "请输入查询条件[结束IMSI号]!",
-               Q::idx_END_IMSI)},
-         "结束IMSI号："},
-        {&F::ckbQrySim,
-         "ckbQrySim",
+         {{"edtQryImsiFirst", TextEdit(15), Q::idx_START_IMSI, "请输入查询条件[开始IMSI号]!"},
+          {"edtQryImsiLast", TextEdit(15), Q::idx_END_IMSI, "请输入查询条件[结束IMSI号]!",
+           "结束IMSI号："}}},
+        {"ckbQrySim",
          "开始 SIM号：",
-         {edit(&F::edtQrySimFirst, "edtQrySimFirst", 20, "请输入查询条件[开始SIM号]!",
-               Q::idx_START_SIM_ID),
-          edit(&F::edtQrySimLast, "edtQrySimLast", 20, "请输入查询条件[结束SIM号]!",
-               Q::idx_END_SIM_ID)},
-         "结束 SIM号："},
-        {&F::ckbQryResCode,
-         "ckbQryResCode",
+         {{"edtQrySimFirst", TextEdit(20), Q::idx_START_SIM_ID, "请输入查询条件[开始SIM号]!"},
+          {"edtQrySimLast", TextEdit(20), Q::idx_END_SIM_ID, "请输入查询条件[结束SIM号]!",
+           "结束 SIM号："}}},
+        {"ckbQryResCode",
          "卡  类  型：",
-         {combo(&F::cmbQryResCode, "cmbQryResCode", "请选择查询条件[卡类型]!", Q::idx_RES_CODE)}},
-        {&F::ckbQrySts,
-         "ckbQrySts",
+         {{"cmbQryResCode", rsimform::ServiceCombo(rsimform::CardTypes()), Q::idx_RES_CODE,
+           "请选择查询条件[卡类型]!"}}},
+        {"ckbQrySts",
          "状　态：",
-         {combo(&F::cmbQrySts, "cmbQrySts", "请选择查询条件[状态]!", Q::idx_STS, Status)}},
-        {&F::ckbQryResSts,
-         "ckbQryResSts",
+         {{"cmbQrySts", CodeListCombo(Status), Q::idx_STS, "请选择查询条件[状态]!"}}},
+        {"ckbQryResSts",
          "资源状态：",
-         {combo(&F::cmbQryResSts, "cmbQryResSts", "请选择查询条件[资源状态]!", Q::idx_RES_STS,
-                ResStatus)}},
-        {&F::ckbQryRegionCode,
-         "ckbQryRegionCode",
+         {{"cmbQryResSts", CodeListCombo(ResStatus), Q::idx_RES_STS, "请选择查询条件[资源状态]!"}}},
+        {"ckbQryRegionCode",
          "分  公  司：",
-         {combo(&F::cmbQryRegionCode, "cmbQryRegionCode", "请选择查询条件[分公司]!",
-                Q::idx_REGION_CODE, Region)}},
-        {&F::ckbQryCountyCode,
-         "ckbQryCountyCode",
+         {{"cmbQryRegionCode", CodeListCombo(Region), Q::idx_REGION_CODE,
+           "请选择查询条件[分公司]!"}}},
+        {"ckbQryCountyCode",
          "县公司：",
-         {combo(&F::cmbQryCountyCode, "cmbQryCountyCode", "请选择查询条件[县公司]!",
-                Q::idx_COUNTY_CODE, County)}},
-        {&F::ckbQryOrgId,
-         "ckbQryOrgId",
+         {{"cmbQryCountyCode", CodeListCombo(County), Q::idx_COUNTY_CODE,
+           "请选择查询条件[县公司]!"}}},
+        {"ckbQryOrgId",
          "营 业 厅：",
-         {combo(&F::cmbQryOrgId, "cmbQryOrgId", "请选择查询条件[营业厅]!", Q::idx_ORG_ID, Org)}},
-        {&F::ckbQryMaxNum,
-         "ckbQryMaxNum",
+         {{"cmbQryOrgId", CodeListCombo(Org), Q::idx_ORG_ID, "请选择查询条件[营业厅]!"}}},
+        {"ckbQryMaxNum",
          "查 询 记 录：",
-         {edit(&F::edtQryMaxNum, "edtQryMaxNum", 5, "请选择查询条件[查询记录]!", Q::idx_MAX_NUM)}},
+         {{"edtQryMaxNum", TextEdit(5), Q::idx_MAX_NUM, "请选择查询条件[查询记录]!"}}},
     };
     return criteria;
 }
 
+// The combo boxes are filled by the window: the places by their cascades, the others from their
+// code lists or service lists.
 const std::vector<TfrmRemoteSimInfo::EditField>& TfrmRemoteSimInfo::EditFields()
 {
-    using F = TfrmRemoteSimInfo;
     using R = SRemoteSimInfo;
+    using rsimform::CodeListCombo;
+    using rsimform::TextEdit;
     constexpr int kNoColumn = -1;
-    auto edit = [](const char* label, QLineEdit* F::*member, const char* name, int maxLength,
-                   const char* missing, int read, Source source, int column, int flags = 0) {
-        return EditField{
-            label, {member, nullptr, name, maxLength, missing, read}, source, column, flags};
-    };
-    // Every combo box holds a field that an import's cards share.
-    auto combo = [](const char* label, QComboBox* F::*member, const char* name, const char* missing,
-                    int read, int column, Lookup lookup, int flags = 0) {
-        return EditField{label,
-                         {nullptr, member, name, 0, missing, read, lookup},
-                         Source::Shared,
-                         column,
-                         flags};
-    };
     static const std::vector<EditField> fields = {
-        edit("IMSI号：", &F::edImsi, "edImsi", 15, "请输入[IMSI号]!", R::idx_IMSI, Source::Key,
-             ColImsi),
-        edit("SIM号：", &F::edSimId, "edSimId", 20, "请输入[SIM号]!", R::idx_SIM_ID, Source::Key,
-             ColSimId),
-        combo("分公司：", &F::cmbRegionCode, "cmbRegionCode", "请选择[分公司]!", R::idx_REGION_CODE,
-              ColRegion, Region, Fixed),
-        combo("县公司：", &F::cmbCountyCode, "cmbCountyCode", "请选择[县公司]!", R::idx_COUNTY_CODE,
-              ColCounty, County, Fixed),
-        combo("营业厅：", &F::cmbOrgId, "cmbOrgId", "请选择[营业厅]!", R::idx_ORG_ID, ColOrg, Org,
-              Fixed),
-        combo("卡类型：", &F::cmbResCode, "cmbResCode", "请选择[卡类型]!", R::idx_RES_CODE,
-              ColResCode, NoLookup),
-        combo("状态：", &F::cmbSts, "cmbSts", "请选择[状态]!", R::idx_STS, ColSts, Status),
-        combo("用途：", &F::cmbPurpose, "cmbPurpose", "请选择[用途]!", R::idx_PURPOSE, ColPurpose,
-              Purpose),
-        edit("短信中心号：", &F::edSmsp, "edSmsp", 30, "请输到系统参数表配置短信中心号码!",
-             R::idx_SMSP, Source::Shared, ColSmsp, Fixed),
-        combo("SIM卡商：", &F::cmbVendor, "cmbVendor", "请选择[SIM卡商]!", R::idx_VENDOR_CODE,
-              ColVendor, NoLookup, KeptOnClick),
-        edit("PIN1码：", &F::edPIN1, "edPIN1", 8, "请输入[PIN1码]!", R::idx_PIN1, Source::Own,
-             ColPin1, Digits),
-        edit("PIN2码：", &F::edPIN2, "edPIN2", 8, "请输入[PIN2码]!", R::idx_PIN2, Source::Own,
-             ColPin2, Digits),
-        edit("PUK1码：", &F::edPUK1, "edPUK1", 8, "请输入[PUK1码]!", R::idx_PUK1, Source::Own,
-             ColPuk1, Digits),
-        edit("PUK2码：", &F::edPUK2, "edPUK2", 8, "请选择[PUK2码]!", R::idx_PUK2, Source::Own,
-             ColPuk2, Digits),
-        edit("KI值：", &F::edKI, "edKI", 64, "请选择[KI值]!", R::idx_KI_CODE, Source::Own, ColKi,
-             KeptOnClick),
-        edit("KI密钥：", &F::edKiKey, "edKiKey", 32, nullptr, R::idx_KI_KEY, Source::Commit,
-             kNoColumn),
-        edit("备注：", &F::edRemark, "edRemark", 64, nullptr, R::idx_REMARK, Source::Shared,
-             ColRemark, TrimmedCell),
+        {{"IMSI号：", "edImsi", TextEdit(15), R::idx_IMSI, "请输入[IMSI号]!"},
+         Source::Key,
+         ColImsi,
+         0},
+        {{"SIM号：", "edSimId", TextEdit(20), R::idx_SIM_ID, "请输入[SIM号]!"},
+         Source::Key,
+         ColSimId,
+         0},
+        {{"分公司：", "cmbRegionCode", CodeListCombo(Region), R::idx_REGION_CODE,
+          "请选择[分公司]!"},
+         Source::Shared,
+         ColRegion,
+         Fixed},
+        {{"县公司：", "cmbCountyCode", CodeListCombo(County), R::idx_COUNTY_CODE,
+          "请选择[县公司]!"},
+         Source::Shared,
+         ColCounty,
+         Fixed},
+        {{"营业厅：", "cmbOrgId", CodeListCombo(Org), R::idx_ORG_ID, "请选择[营业厅]!"},
+         Source::Shared,
+         ColOrg,
+         Fixed},
+        {{"卡类型：", "cmbResCode", rsimform::ServiceCombo(rsimform::CardTypes()), R::idx_RES_CODE,
+          "请选择[卡类型]!"},
+         Source::Shared,
+         ColResCode,
+         0},
+        {{"状态：", "cmbSts", CodeListCombo(Status), R::idx_STS, "请选择[状态]!"},
+         Source::Shared,
+         ColSts,
+         0},
+        {{"用途：", "cmbPurpose", CodeListCombo(Purpose), R::idx_PURPOSE, "请选择[用途]!"},
+         Source::Shared,
+         ColPurpose,
+         0},
+        {{"短信中心号：", "edSmsp", TextEdit(30), R::idx_SMSP, "请输到系统参数表配置短信中心号码!"},
+         Source::Shared,
+         ColSmsp,
+         Fixed},
+        {{"SIM卡商：", "cmbVendor", rsimform::ServiceCombo(rsimform::Vendors()), R::idx_VENDOR_CODE,
+          "请选择[SIM卡商]!"},
+         Source::Shared,
+         ColVendor,
+         KeptOnClick},
+        {{"PIN1码：", "edPIN1", TextEdit(8), R::idx_PIN1, "请输入[PIN1码]!"},
+         Source::Own,
+         ColPin1,
+         Digits},
+        {{"PIN2码：", "edPIN2", TextEdit(8), R::idx_PIN2, "请输入[PIN2码]!"},
+         Source::Own,
+         ColPin2,
+         Digits},
+        {{"PUK1码：", "edPUK1", TextEdit(8), R::idx_PUK1, "请输入[PUK1码]!"},
+         Source::Own,
+         ColPuk1,
+         Digits},
+        {{"PUK2码：", "edPUK2", TextEdit(8), R::idx_PUK2, "请选择[PUK2码]!"},
+         Source::Own,
+         ColPuk2,
+         Digits},
+        {{"KI值：", "edKI", TextEdit(64), R::idx_KI_CODE, "请选择[KI值]!"},
+         Source::Own,
+         ColKi,
+         KeptOnClick},
+        {{"KI密钥：", "edKiKey", TextEdit(32), R::idx_KI_KEY}, Source::Commit, kNoColumn, 0},
+        {{"备注：", "edRemark", TextEdit(64), R::idx_REMARK},
+         Source::Shared,
+         ColRemark,
+         TrimmedCell},
     };
     return fields;
 }
 
-QWidget* TfrmRemoteSimInfo::Create(QWidget* parent, const Editor& editor)
+bool TfrmRemoteSimInfo::NoneEmpty(const std::vector<rsimform::EditorDeclaration>& editors)
 {
-    if (editor.combo != nullptr)
-        return this->*editor.combo = Make<QComboBox>(parent, editor.name);
-    QLineEdit* edit = this->*editor.edit = Make<QLineEdit>(parent, editor.name);
-    edit->setMaxLength(editor.maxLength);
-    return edit;
-}
-
-QWidget* TfrmRemoteSimInfo::Control(const Editor& editor) const
-{
-    if (editor.combo != nullptr)
-        return this->*editor.combo;
-    return this->*editor.edit;
-}
-
-QString TfrmRemoteSimInfo::Text(const Editor& editor) const
-{
-    return editor.combo != nullptr ? (this->*editor.combo)->currentText()
-                                   : (this->*editor.edit)->text();
-}
-
-void TfrmRemoteSimInfo::Read(const Editor& editor, CTvdBasicStructObject& record, bool trim) const
-{
-    Store(editor, trim ? Text(editor).trimmed() : Text(editor), record);
-}
-
-void TfrmRemoteSimInfo::Store(const Editor& editor, const QString& text,
-                              CTvdBasicStructObject& record) const
-{
-    if (editor.lookup != NoLookup)
-        rsimform::setMemberInteger(record, editor.member, CodeOf(editor.lookup, text));
-    else if (editor.combo != nullptr)
-        rsimform::setMemberText(
-            record, editor.member,
-            QString::fromStdString(CResRemoteSim::ExtractCode(text.toStdString())));
-    else
-        rsimform::setMemberText(record, editor.member, text);
-}
-
-bool TfrmRemoteSimInfo::NoneEmpty(const std::vector<const Editor*>& editors)
-{
-    for (const Editor* editor : editors) {
-        QWidget* control = Control(*editor);
-        if (editor->missing != nullptr && Text(*editor).isEmpty()) {
-            ShowGUIMessage("%s", "提示", 0, editor->missing);
+    for (const rsimform::EditorDeclaration& editor : editors) {
+        QWidget* control = Control(editor.name);
+        if (!editor.message.isEmpty() && Text(editor).isEmpty()) {
+            ShowGUIMessage("%s", "提示", 0, editor.message.toUtf8().constData());
             if (control->isEnabled())
                 control->setFocus();
             return false;
@@ -216,8 +215,9 @@ bool TfrmRemoteSimInfo::NoneEmpty(const std::vector<const Editor*>& editors)
 TfrmRemoteSimInfo::TfrmRemoteSimInfo(QWidget* owner)
     : TfrmRemoteSimBase(owner, rsimcatalog::TableOf<MResRemoteMgntDef::SRemoteSimInfo>().rights)
 {
-    setCaption("远程写卡_SIM卡信息维护");
+    setCaption(rsimform::CaptionOf<SRemoteSimInfo>());
     BuildLayout();
+    FindControls();
     queryPlaces_ =
         std::make_unique<rsimform::PlaceCascade>(cmbQryRegionCode, cmbQryCountyCode, cmbQryOrgId);
     editPlaces_ = std::make_unique<rsimform::PlaceCascade>(cmbRegionCode, cmbCountyCode, cmbOrgId);
@@ -258,23 +258,25 @@ QWidget* TfrmRemoteSimInfo::BuildCriteria()
     auto* grid = new QGridLayout(group);
     int row = 0;
     int cell = 0;
-    for (const Criterion& criterion : Criteria()) {
-        QCheckBox* box = this->*criterion.box = Make<QCheckBox>(group, criterion.name);
-        box->setText(criterion.caption);
+    for (const rsimform::CriterionDeclaration& criterion : Criteria()) {
+        auto* box = new QCheckBox(criterion.caption, group);
+        box->setObjectName(criterion.box);
         box->setChecked(true);
-        QWidget* first = Create(group, criterion.editors.front());
-        if (criterion.lastCaption != nullptr) { // a range: a row of its own
+        const rsimform::EditorDeclaration& firstEditor = criterion.editors.front();
+        QWidget* first = firstEditor.kind->Create(group, firstEditor.name);
+        if (criterion.editors.size() > 1) { // a range: a row of its own
+            const rsimform::EditorDeclaration& last = criterion.editors.back();
             grid->addWidget(box, row, 0);
             grid->addWidget(first, row, 1);
-            grid->addWidget(new QLabel(criterion.lastCaption, group), row, 2);
-            grid->addWidget(Create(group, criterion.editors.back()), row++, 3);
+            grid->addWidget(new QLabel(last.label, group), row, 2);
+            grid->addWidget(last.kind->Create(group, last.name), row++, 3);
             continue;
         }
         grid->addWidget(box, row + cell / 3, (cell % 3) * 2);
         grid->addWidget(first, row + cell / 3, (cell % 3) * 2 + 1);
         ++cell;
     }
-    edtQryMaxNum->setText("50");
+    findChild<QLineEdit*>("edtQryMaxNum")->setText("50");
     btnQuery = rsimform::NewButton(group, "btnQuery", "查询", [this] { btnQueryClick(); });
     grid->addWidget(btnQuery, 0, 6);
     return group;
@@ -286,8 +288,8 @@ QWidget* TfrmRemoteSimInfo::BuildEditArea()
     auto* grid = new QGridLayout(group);
     int cell = 0;
     for (const EditField& field : EditFields()) {
-        grid->addWidget(new QLabel(field.label, group), cell / 4, (cell % 4) * 2);
-        QWidget* control = Create(group, field.editor);
+        grid->addWidget(new QLabel(field.declared.label, group), cell / 4, (cell % 4) * 2);
+        QWidget* control = field.declared.kind->Create(group, field.declared.name);
         control->setEnabled((field.flags & Fixed) == 0);
         grid->addWidget(control, cell / 4, (cell % 4) * 2 + 1);
         ++cell;
@@ -323,8 +325,8 @@ QWidget* TfrmRemoteSimInfo::BuildButtons()
 
 void TfrmRemoteSimInfo::ConnectHandlers()
 {
-    for (const Criterion& criterion : Criteria()) {
-        QCheckBox* box = this->*criterion.box;
+    for (const rsimform::CriterionDeclaration& criterion : Criteria()) {
+        auto* box = findChild<QCheckBox*>(criterion.box);
         QObject::connect(box, &QCheckBox::toggled, this,
                          [this, box](bool on) { CriterionBoxToggled(box, on); });
     }
@@ -343,8 +345,9 @@ void TfrmRemoteSimInfo::Prepare()
     btnClearClick();
     for (const EditField& field : EditFields()) {
         if ((field.flags & Digits) != 0) {
-            TfrmMDIChild::OnEditKeyPress(this->*field.editor.edit);
-            TfrmMDIChild::OnEditPaste(this->*field.editor.edit);
+            auto* edit = findChild<QLineEdit*>(field.declared.name);
+            TfrmMDIChild::OnEditKeyPress(edit);
+            TfrmMDIChild::OnEditPaste(edit);
         }
     }
 }
@@ -391,28 +394,12 @@ bool TfrmRemoteSimInfo::LoadCardTypesAndVendors()
     return true;
 }
 
-// Every code list is loaded by LoadLookups during initialisation, so reading one later changes
-// nothing of the window.
-const CBasicLookup& TfrmRemoteSimInfo::LoadedList(Lookup lookup) const
-{
-    return const_cast<TfrmRemoteSimInfo*>(this)->CodeList(lookup);
-}
-
-std::int64_t TfrmRemoteSimInfo::CodeOf(Lookup lookup, const QString& text) const
-{
-    // Every item here reads "[code] name", so the bracketed code is the item's code; "忽略" (-1)
-    // and "全部" (0), which no code list holds, read right too.
-    if (text.startsWith('['))
-        return ExtractItemCode(text.toStdString());
-    return LoadedList(lookup).CodeOfItem(text.toStdString());
-}
-
 void TfrmRemoteSimInfo::CriterionBoxToggled(QCheckBox* box, bool checked)
 {
-    for (const Criterion& criterion : Criteria())
-        if (this->*criterion.box == box)
-            for (const Editor& editor : criterion.editors)
-                checked ? MakeDefault(Control(editor)) : MakeReadOnly(Control(editor));
+    for (const rsimform::CriterionDeclaration& criterion : Criteria())
+        if (criterion.box == box->objectName())
+            for (const rsimform::EditorDeclaration& editor : criterion.editors)
+                checked ? MakeDefault(Control(editor.name)) : MakeReadOnly(Control(editor.name));
     // The place boxes form a chain: region ⊇ county ⊇ business hall.
     if (!checked && box == ckbQryRegionCode) {
         ckbQryCountyCode->setChecked(false);
@@ -455,11 +442,10 @@ void TfrmRemoteSimInfo::edtQrySimFirstExit()
 
 bool TfrmRemoteSimInfo::CheckCriteria()
 {
-    std::vector<const Editor*> ticked;
-    for (const Criterion& criterion : Criteria())
-        if ((this->*criterion.box)->isChecked())
-            for (const Editor& editor : criterion.editors)
-                ticked.push_back(&editor);
+    std::vector<rsimform::EditorDeclaration> ticked;
+    for (const rsimform::CriterionDeclaration& criterion : Criteria())
+        if (findChild<QCheckBox*>(criterion.box)->isChecked())
+            ticked.insert(ticked.end(), criterion.editors.begin(), criterion.editors.end());
     if (!NoneEmpty(ticked))
         return false;
     bool number = false;
@@ -475,9 +461,9 @@ bool TfrmRemoteSimInfo::CheckCriteria()
 SRemoteSimQryIn TfrmRemoteSimInfo::ReadCriteria() const
 {
     SRemoteSimQryIn criteria;
-    for (const Criterion& criterion : Criteria())
-        if ((this->*criterion.box)->isChecked())
-            for (const Editor& editor : criterion.editors)
+    for (const rsimform::CriterionDeclaration& criterion : Criteria())
+        if (findChild<QCheckBox*>(criterion.box)->isChecked())
+            for (const rsimform::EditorDeclaration& editor : criterion.editors)
                 Read(editor, criteria, true);
     return criteria;
 }

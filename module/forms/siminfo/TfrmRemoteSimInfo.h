@@ -5,6 +5,7 @@
 #include "CImportUtil.h"
 #include "form_base.h"
 #include "place_cascade.h"
+#include "window_declaration.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -66,36 +67,14 @@ protected:
 private:
     // The code lists of the window, by category.
     enum Lookup {
-        NoLookup = 0,
-        Region = 57,
-        County = 58,
-        Org = 59,
-        Status = 891,
-        Purpose = 167,
-        ResStatus = 892
+        Region = rsimcatalog::Regions,
+        County = rsimcatalog::Counties,
+        Org = rsimcatalog::BusinessHalls,
+        Status = rsimcatalog::SimStatuses,
+        Purpose = rsimcatalog::Purposes,
+        ResStatus = rsimcatalog::ResourceStatuses
     };
 
-    // An editor of a criterion or a field of the edit area: a line edit (with its maximum length)
-    // or a combo box of the window, what the check of empty input says (none: may be empty), and
-    // the member it reads: the text, a code list's code of the item, or an item's bracketed code.
-    struct Editor {
-        QLineEdit* TfrmRemoteSimInfo::*edit;
-        QComboBox* TfrmRemoteSimInfo::*combo;
-        const char* name;
-        int maxLength;
-        const char* missing;
-        int member;
-        Lookup lookup = NoLookup;
-    };
-    // A criterion: its box and editors; a range has a first and a last editor, with a label of
-    // its own before the last.
-    struct Criterion {
-        QCheckBox* TfrmRemoteSimInfo::*box;
-        const char* name;
-        const char* caption;
-        std::vector<Editor> editors;
-        const char* lastCaption = nullptr;
-    };
     // Where a commit takes a field of each card from: the keys and the card's other own fields
     // from its list row; a shared field from the row or, for an import, from the edit area (the
     // nine fields every imported card takes alike); the KI key from the edit area, one value for
@@ -107,26 +86,39 @@ private:
         Fixed = 4,       // disabled: the window fills it in
         Digits = 8       // takes digits only, typed or pasted, once the lists are loaded
     };
-    // A field of the edit area and of a card's list row: the editor, the list column that shows
-    // the member as the editor would (none: -1), where a commit takes it from.
+    // A field of the edit area and of a card's list row: the declared field, the list column
+    // that shows the member as the field would (none: -1), where a commit takes it from.
     struct EditField {
-        const char* label;
-        Editor editor;
+        rsimform::FieldDeclaration declared;
         Source source;
         int column;
         int flags;
     };
     // In the order they are laid out and checked.
-    static const std::vector<Criterion>& Criteria();
+    static const std::vector<rsimform::CriterionDeclaration>& Criteria();
     static const std::vector<EditField>& EditFields();
-    QWidget* Create(QWidget* parent, const Editor& editor);
-    QWidget* Control(const Editor& editor) const;
-    QString Text(const Editor& editor) const;
-    void Read(const Editor& editor, CTvdBasicStructObject& record, bool trim) const;
-    // Sets the editor's member from a text the editor shows.
-    void Store(const Editor& editor, const QString& text, CTvdBasicStructObject& record) const;
+    QWidget* Control(const QString& name) const { return findChild<QWidget*>(name); }
+    template <class Declared>
+    QString Text(const Declared& declared) const
+    {
+        return declared.kind->Text(Control(declared.name));
+    }
+    template <class Declared>
+    void Read(const Declared& declared, CTvdBasicStructObject& record, bool trim) const
+    {
+        declared.kind->Read(Control(declared.name), record, declared.member, Context(), trim);
+    }
+    // Sets the field's member from a text the field shows.
+    void Store(const rsimform::FieldDeclaration& declared, const QString& text,
+               CTvdBasicStructObject& record) const
+    {
+        declared.kind->Store(text, record, declared.member, Context());
+    }
+    // Every code list and service list is loaded during initialisation, so reading one later
+    // changes nothing of the window.
+    rsimform::FormContext& Context() const { return const_cast<TfrmRemoteSimInfo&>(*this); }
     // Shows the message of the first empty editor and gives it the focus.
-    bool NoneEmpty(const std::vector<const Editor*>& editors);
+    bool NoneEmpty(const std::vector<rsimform::EditorDeclaration>& editors);
 
     void BuildLayout();
     QWidget* BuildCriteria();
@@ -135,6 +127,7 @@ private:
     void ConnectHandlers();
     template <class T>
     T* Make(QWidget* parent, const char* name);
+    void FindControls();
 
     void LoadLookups();
     bool LoadCardTypesAndVendors();
@@ -151,9 +144,6 @@ private:
     void CommitAdd();
     void CommitModify();
 
-    const CBasicLookup& LoadedList(Lookup lookup) const;
-    std::int64_t CodeOf(Lookup lookup, const QString& text) const;
-
     CSysMgntPublic sysParams_;
     CImportUtil importUtil_;
     MResRemoteMgntDef::SRemoteSimInfoList result_;
@@ -162,14 +152,12 @@ private:
     QString smspCode_;
 
     // Criteria area.
-    QCheckBox *ckbQryImsi, *ckbQrySim, *ckbQryResCode, *ckbQrySts, *ckbQryResSts, *ckbQryRegionCode,
-        *ckbQryCountyCode, *ckbQryOrgId, *ckbQryMaxNum;
+    QCheckBox *ckbQryRegionCode, *ckbQryCountyCode, *ckbQryOrgId, *ckbQryMaxNum;
     QLineEdit *edtQryImsiFirst, *edtQryImsiLast, *edtQrySimFirst, *edtQrySimLast, *edtQryMaxNum;
     QComboBox *cmbQryResCode, *cmbQrySts, *cmbQryResSts, *cmbQryRegionCode, *cmbQryCountyCode,
         *cmbQryOrgId;
     // Edit area.
-    QLineEdit *edImsi, *edSimId, *edSmsp, *edPIN1, *edPIN2, *edPUK1, *edPUK2, *edKI, *edKiKey,
-        *edRemark;
+    QLineEdit *edSmsp, *edKiKey;
     QComboBox *cmbRegionCode, *cmbCountyCode, *cmbOrgId, *cmbResCode, *cmbSts, *cmbPurpose,
         *cmbVendor;
     QCheckBox* chkImport;

@@ -128,37 +128,45 @@ public:
         const bool import = form.chkImport->isChecked();
         for (const EditField& field : EditFields()) {
             if (field.source == Source::Commit || (import && field.source == Source::Shared))
-                form.Read(field.editor, shared_, false);
+                form.Read(field.declared, shared_, false);
             else
-                fromRow_.push_back(&field);
+                fromRow_.push_back(
+                    {&field, form.findChild<QLineEdit*>(field.declared.name) != nullptr});
         }
     }
 
     SRemoteSimInfo RecordOf(int row) const
     {
         SRemoteSimInfo record = shared_;
-        for (const EditField* field : fromRow_)
-            Read(*field, row, record);
+        for (const RowField& field : fromRow_)
+            Read(field, row, record);
         return record;
     }
 
 private:
-    void Read(const EditField& field, int row, SRemoteSimInfo& record) const
+    // A field read from a card's row; an edit's text is its member as it is.
+    struct RowField {
+        const EditField* field;
+        bool edit;
+    };
+
+    void Read(const RowField& from, int row, SRemoteSimInfo& record) const
     {
+        const EditField& field = *from.field;
         const TListViewEx& list = *form_.lstShowDataList;
         const bool trimmed = (field.flags & TrimmedCell) != 0;
-        if (field.editor.edit != nullptr && !trimmed) {
-            rsimform::setMemberString(record, field.editor.member,
+        if (from.edit && !trimmed) {
+            rsimform::setMemberString(record, field.declared.member,
                                       list.cellUtf8(row, field.column));
             return;
         }
         const QString text = list.cellText(row, field.column);
-        form_.Store(field.editor, trimmed ? text.trimmed() : text, record);
+        form_.Store(field.declared, trimmed ? text.trimmed() : text, record);
     }
 
     const TfrmRemoteSimInfo& form_;
     SRemoteSimInfo shared_;
-    std::vector<const EditField*> fromRow_;
+    std::vector<RowField> fromRow_;
 };
 
 void TfrmRemoteSimInfo::btnCommitClick()

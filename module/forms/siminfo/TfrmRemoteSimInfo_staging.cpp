@@ -23,9 +23,10 @@ std::string utf8(const QString& value)
 
 bool TfrmRemoteSimInfo::CheckEditArea()
 {
-    std::vector<const Editor*> fields;
+    std::vector<rsimform::EditorDeclaration> fields;
     for (const EditField& field : EditFields())
-        fields.push_back(&field.editor);
+        fields.push_back({field.declared.name, field.declared.kind, field.declared.member,
+                          field.declared.message});
     if (!NoneEmpty(fields))
         return false;
     if (edKiKey->text().size() % 8 != 0) {
@@ -40,7 +41,7 @@ SRemoteSimInfo TfrmRemoteSimInfo::ReadEditArea() const
 {
     SRemoteSimInfo record;
     for (const EditField& field : EditFields())
-        Read(field.editor, record, false);
+        Read(field.declared, record, false);
     return record;
 }
 
@@ -50,29 +51,33 @@ SRemoteSimInfo TfrmRemoteSimInfo::ReadEditArea() const
 // vendors, states and places, so the text of each code is looked up once.
 class TfrmRemoteSimInfo::FieldTexts {
 public:
-    // An edit field and where its member lies in a record.
+    // An edit field, where its member lies in a record and its combo box (none for an edit).
     struct Field {
         const EditField* field;
         const STvdMemberTypeInfo* member;
+        QComboBox* combo;
+        bool coded; // an integer member, shown by its code list's item
     };
 
     explicit FieldTexts(const TfrmRemoteSimInfo& form) : form_(form)
     {
-        for (const EditField& field : EditFields())
-            fields_.push_back({&field, &SRemoteSimInfo::memberTable()[field.editor.member]});
+        for (const EditField& field : EditFields()) {
+            const STvdMemberTypeInfo& member = SRemoteSimInfo::memberTable()[field.declared.member];
+            fields_.push_back({&field, &member, form.findChild<QComboBox*>(field.declared.name),
+                               member.kind != TVD_STRING});
+        }
     }
 
     const std::vector<Field>& Fields() const { return fields_; }
     // What the field shows of the record.
     std::string_view Of(const Field& field, const SRemoteSimInfo& record)
     {
-        const Editor& editor = field.field->editor;
-        if (editor.lookup != NoLookup)
-            return Of(editor.lookup, integerAt(record, *field.member));
+        if (field.coded)
+            return Of(*field.field, record, integerAt(record, *field.member));
         const auto& text = tvd_memberAt<std::string>(record, field.member->offset);
-        if (editor.edit != nullptr || text.empty())
+        if (field.combo == nullptr || text.empty())
             return text;
-        return Item(form_.*editor.combo, text);
+        return Item(field.combo, text);
     }
 
 private:
@@ -85,13 +90,15 @@ private:
             return 0;
         });
     }
-    std::string_view Of(Lookup lookup, std::int64_t code)
+    std::string_view Of(const EditField& field, const SRemoteSimInfo& record, std::int64_t code)
     {
-        auto found = codes_.find({lookup, code});
-        if (found == codes_.end())
-            found =
-                codes_.emplace(std::pair{lookup, code}, form_.LoadedList(lookup).ItemOfCode(code))
-                    .first;
+        const rsimform::ControlKind* kind = field.declared.kind.get();
+        auto found = codes_.find({kind, code});
+        if (found == codes_.end()) {
+            auto& shown = const_cast<SRemoteSimInfo&>(record);
+            const QString item = kind->Cell(shown, field.declared.member, form_.Context());
+            found = codes_.emplace(std::pair{kind, code}, utf8(item)).first;
+        }
         return found->second;
     }
     std::string_view Item(const QComboBox* combo, const std::string& code)
@@ -107,7 +114,7 @@ private:
 
     const TfrmRemoteSimInfo& form_;
     std::vector<Field> fields_;
-    std::map<std::pair<Lookup, std::int64_t>, std::string> codes_;
+    std::map<std::pair<const rsimform::ControlKind*, std::int64_t>, std::string> codes_;
     std::map<std::pair<const QComboBox*, std::string>, std::string> items_;
 };
 
@@ -118,16 +125,15 @@ void TfrmRemoteSimInfo::ShowRecord(const SRemoteSimInfo& record)
 {
     FieldTexts codes(*this);
     for (const FieldTexts::Field& field : codes.Fields()) {
-        const Editor& editor = field.field->editor;
         if ((field.field->flags & KeptOnClick) != 0)
             continue;
         const std::string_view cell = codes.Of(field, record);
         const QString shown = QString::fromUtf8(cell.data(), static_cast<qsizetype>(cell.size()));
-        if (editor.edit != nullptr)
-            (this->*editor.edit)->setText(shown);
-        else if (editor.lookup != NoLookup ||
-                 !rsimform::memberString(record, editor.member).empty())
-            PostionComboBoxItem(this->*editor.combo, shown);
+        if (field.combo == nullptr)
+            findChild<QLineEdit*>(field.field->declared.name)->setText(shown);
+        else if (field.coded ||
+                 !rsimform::memberString(record, field.field->declared.member).empty())
+            PostionComboBoxItem(field.combo, shown);
     }
 }
 
@@ -171,7 +177,7 @@ void TfrmRemoteSimInfo::lstShowDataListClick()
     MakeReadOnly(btnCancel);
     for (const EditField& field : EditFields())
         if (field.source == Source::Key)
-            MakeReadOnly(Control(field.editor));
+            MakeReadOnly(Control(field.declared.name));
     btnAdd->setEnabled(false);
     btnModify->setEnabled(ModifyRight());
     btnDelete->setEnabled(DeleteRight());
@@ -209,7 +215,7 @@ void TfrmRemoteSimInfo::btnModifyClick()
     for (const EditField& field : EditFields()) {
         if (field.column < 0 || field.source == Source::Key)
             continue;
-        const QString value = Text(field.editor);
+        const QString value = Text(field.declared);
         for (int row = 0; row < lstShowDataList->rowCount(); ++row)
             if (lstShowDataList->isChecked(row))
                 lstShowDataList->setCellText(row, field.column, value);
@@ -246,12 +252,12 @@ void TfrmRemoteSimInfo::btnClearClick()
 {
     lstShowDataList->clear();
     // The two ranges are unticked and emptied, every other criterion is ticked.
-    for (const Criterion& criterion : Criteria()) {
-        const bool range = criterion.lastCaption != nullptr;
-        (this->*criterion.box)->setChecked(!range);
-        for (const Editor& editor : criterion.editors)
+    for (const rsimform::CriterionDeclaration& criterion : Criteria()) {
+        const bool range = criterion.editors.size() > 1;
+        findChild<QCheckBox*>(criterion.box)->setChecked(!range);
+        for (const rsimform::EditorDeclaration& editor : criterion.editors)
             if (range)
-                (this->*editor.edit)->clear();
+                findChild<QLineEdit*>(editor.name)->clear();
     }
     edtQryMaxNum->setText("50");
     chkImport->blockSignals(true);
@@ -272,13 +278,13 @@ void TfrmRemoteSimInfo::btnClearBaseClick()
 {
     lstShowDataList->clear();
     for (const EditField& field : EditFields()) {
-        const Editor& editor = field.editor;
+        QWidget* control = Control(field.declared.name);
         if (field.source == Source::Key)
-            MakeDefault(Control(editor));
-        if (editor.edit != nullptr)
-            (this->*editor.edit)->clear();
-        else if ((field.flags & Fixed) == 0)
-            (this->*editor.combo)->setCurrentIndex((this->*editor.combo)->count() > 0 ? 0 : -1);
+            MakeDefault(control);
+        if (auto* edit = qobject_cast<QLineEdit*>(control))
+            edit->clear();
+        else if (auto* combo = qobject_cast<QComboBox*>(control); (field.flags & Fixed) == 0)
+            combo->setCurrentIndex(combo->count() > 0 ? 0 : -1);
     }
     for (QPushButton* button : {btnCancel, btnModify, btnDelete, btnCommit})
         MakeReadOnly(button);

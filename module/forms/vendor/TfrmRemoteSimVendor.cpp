@@ -1,21 +1,18 @@
-#include "TfrmRemoteSimVendor.h"
-
-#include "form_registry.h"
+// Card vendors: code, name and whether the vendor's cards use KI encryption.
+#include "maintenance_form.h"
 
 using namespace rsimform;
 using Vendor = MResRemoteMgntDef::SResRemoteVendorCode;
 
 namespace {
 
-constexpr int kKiEncrypted = 837;
+constexpr int kKiEncrypted = rsimcatalog::TableOf<Vendor>().codeListOf(Vendor::idx_IS_KI);
 
 // Clear leaves the KI criterion as it is: ticked in the layout, every query sends IS_KI until
 // the user unticks it. The vendor messages name the card type, as the window always has.
-MaintenanceDeclaration VendorDeclaration()
+WindowDeclaration VendorDeclaration()
 {
-    MaintenanceDeclaration declaration;
-    declaration.caption = "远程写卡卡商维护";
-    declaration.rights = rsimcatalog::TableOf<Vendor>().rights;
+    WindowDeclaration declaration = TableWindow<Vendor>();
     declaration.criteria = {
         {"ckbQryVendorCode",
          "卡商代码：",
@@ -42,16 +39,10 @@ MaintenanceDeclaration VendorDeclaration()
         {"卡商名称", 100, Vendor::idx_VENDOR_NAME},
         {"是否KI加密", 100, Vendor::idx_IS_KI, CodeListCombo(kKiEncrypted)},
     };
-    declaration.operations = TableOperations<Vendor>();
     return declaration;
 }
 
 // The window of its table's function code.
-const rsimform::FormRegistration<TfrmRemoteSimVendor>
-    registration(rsimcatalog::TableOf<Vendor>().functionCode);
+const TableWindowRegistration<Vendor, VendorDeclaration> registration;
 
 } // namespace
-
-TfrmRemoteSimVendor::TfrmRemoteSimVendor(QWidget* owner)
-    : TfrmMaintenance(owner, VendorDeclaration())
-{}

@@ -13,34 +13,54 @@ namespace {
 constexpr const char* kFtpParameter = "GuiWriteCardFTP";
 constexpr qint64 kLargestUpload = 0xFFFFFFFFLL; // the transfer counts 32 bits
 
-RegistryDeclaration VendorDllDeclaration()
+WindowDeclaration VendorDllDeclaration()
 {
-    RegistryDeclaration declaration;
-    declaration.caption = "远程写卡卡商/卡类型/写卡组件维护";
-    declaration.rights = rsimcatalog::TableOf<VendorDll>().rights;
+    WindowDeclaration declaration = InPlaceEditing(TableWindow<VendorDll>());
     declaration.serviceLists = {&Vendors(), &CardTypes(), &Provinces()};
     declaration.criteria = {
-        {"chkVendor", "SIM卡商 ：", "cmbVendor", ServiceCombo(Vendors()),
-         VendorDll::idx_VENDOR_CODE, "请选择[SIM卡商]!", true},
-        {"chkCardType", "卡 类 型：", "cmbCardType", ServiceCombo(CardTypes()),
-         VendorDll::idx_CARD_TYPE, "请选择[卡类型]!", true},
-        {"chkDLLName", "组件文件名：", "edDLLName", TextEdit(64), VendorDll::idx_DLL_NAME,
-         "请输入[组件文件名]!"},
-        {"chkRegCode", "鉴权密钥：", "edRegCode", TextEdit(64), VendorDll::idx_REG_CODE,
-         "请输入[鉴权密钥]!"},
-        {"chkVersion", "版 本 号：", "edVersion", TextEdit(40), VendorDll::idx_VERSION_ID,
-         "请输入[版本号]!"},
-        {"chkProvince", "省      份：", "cmbProvince", ProvinceCombo(),
-         VendorDll::idx_PROVINCE_CODE, "请选择[省份]!", true},
+        TickedByClear({"chkVendor",
+                       "SIM卡商 ：",
+                       {{"cmbVendor", ServiceCombo(Vendors()), VendorDll::idx_VENDOR_CODE,
+                         "请选择[SIM卡商]!"}}}),
+        TickedByClear({"chkCardType",
+                       "卡 类 型：",
+                       {{"cmbCardType", ServiceCombo(CardTypes()), VendorDll::idx_CARD_TYPE,
+                         "请选择[卡类型]!"}}}),
+        {"chkDLLName",
+         "组件文件名：",
+         {{"edDLLName", TextEdit(64), VendorDll::idx_DLL_NAME, "请输入[组件文件名]!"}}},
+        {"chkRegCode",
+         "鉴权密钥：",
+         {{"edRegCode", TextEdit(64), VendorDll::idx_REG_CODE, "请输入[鉴权密钥]!"}}},
+        {"chkVersion",
+         "版 本 号：",
+         {{"edVersion", TextEdit(40), VendorDll::idx_VERSION_ID, "请输入[版本号]!"}}},
+        TickedByClear(
+            {"chkProvince",
+             "省      份：",
+             {{"cmbProvince", ProvinceCombo(), VendorDll::idx_PROVINCE_CODE, "请选择[省份]!"}}}),
     };
     declaration.fields = {
-        {"SIM卡商 ：", "cmb_Vendor", ServiceCombo(Vendors()), VendorDll::idx_VENDOR_CODE, true},
-        {"卡 类 型：", "cmbCard_Type", ServiceCombo(CardTypes()), VendorDll::idx_CARD_TYPE, true},
-        {"组件文件名：", "edDLL_Name", TextEdit(64), VendorDll::idx_DLL_NAME, true},
+        {"SIM卡商 ：", "cmb_Vendor", ServiceCombo(Vendors()), VendorDll::idx_VENDOR_CODE, {}, true},
+        {"卡 类 型：",
+         "cmbCard_Type",
+         ServiceCombo(CardTypes()),
+         VendorDll::idx_CARD_TYPE,
+         {},
+         true},
+        {"组件文件名：", "edDLL_Name", TextEdit(64), VendorDll::idx_DLL_NAME, {}, true},
         {"鉴权密钥：", "edReg_Code", TextEdit(64), VendorDll::idx_REG_CODE},
         {"版 本 号：", "ed_Version", TextEdit(40), VendorDll::idx_VERSION_ID},
         // Locked by a row click, yet Modify sends the province shown.
-        {"省      份：", "cmb_Province", ProvinceCombo(), VendorDll::idx_PROVINCE_CODE, true, true,
+        {"省      份：",
+         "cmb_Province",
+         ProvinceCombo(),
+         VendorDll::idx_PROVINCE_CODE,
+         {},
+         true,
+         Reset::Default,
+         {},
+         true,
          true},
     };
     declaration.checks = {
@@ -59,7 +79,6 @@ RegistryDeclaration VendorDllDeclaration()
         {"省份", 100, VendorDll::idx_PROVINCE_CODE, ProvinceCombo()},
     };
     declaration.modifyRefreshes = {2, 4, 5};
-    declaration.operations = TableOperations<VendorDll>();
     declaration.texts.addOk = "提示：新增信息成功!请点击“上传”按钮上传组件到服务器!";
     declaration.texts.modifyFailed = "异常：调用SIM卡业务申请信息修改接口失败\n[%s]\n[%s]!";
     return declaration;
@@ -98,7 +117,7 @@ QString TOpenDialog::Execute() const
 }
 
 TfrmFactoryCardTypeModule::TfrmFactoryCardTypeModule(QWidget* owner)
-    : TfrmRegistry(owner, VendorDllDeclaration())
+    : TfrmMaintenance(owner, VendorDllDeclaration())
 {
     btnFtp = NewButton(btnClear->parentWidget(), "btnFtp", "上传", [this] { btnFtpClick(); });
     bottomBar_->insertWidget(bottomBar_->indexOf(btnClear), btnFtp);

@@ -6,7 +6,7 @@
 #include "CFTPClient.h"
 #include "SysMgntMisc_def_tvd_c.h"
 #include "ftp_target.h"
-#include "registry_form.h"
+#include "maintenance_form.h"
 
 // The open-file dialog of the window: a title and a filter of "description|patterns" pairs.
 class TOpenDialog : public QObject {
@@ -22,7 +22,7 @@ private:
     QString filter_;
 };
 
-class TfrmFactoryCardTypeModule : public TfrmRegistry {
+class TfrmFactoryCardTypeModule : public TfrmMaintenance {
 public:
     explicit TfrmFactoryCardTypeModule(QWidget* owner);
 

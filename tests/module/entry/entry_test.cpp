@@ -1,17 +1,44 @@
-// The module's export: codes that open nothing, an initialisation that fails.
+// The module's exports: its menu, codes that open nothing, an initialisation that fails.
 #include "window_driver.h"
 
+#include "ResRemoteSimTables.h"
+
 #include <QApplication>
+
+#include <set>
 
 namespace {
 
 using Entry = windowtest::WindowDriver;
 
-TEST_F(Entry, UnlistedCodesGiveNothingAndAFailedStartShowsOneMessage)
+// The menu offers every window of the catalog, under its caption.
+std::set<int> menuCodes()
 {
-    // Unlisted codes and a null operator give nothing.
+    int count = -1;
+    const BusinessFunction* menu = BusinessFunctions(&count);
+    const auto windows = rsimcatalog::Windows();
+    EXPECT_EQ(count, static_cast<int>(windows.size()));
+    std::set<int> codes;
+    for (int i = 0; i < count && i < static_cast<int>(windows.size()); ++i) {
+        EXPECT_EQ(menu[i].functionCode, windows[i].functionCode);
+        EXPECT_EQ(menu[i].caption, windows[i].caption);
+        codes.insert(menu[i].functionCode);
+    }
+    return codes;
+}
+
+TEST_F(Entry, CodesOffTheMenuGiveNothingAndAFailedStartShowsOneMessage)
+{
+    // Codes of the block that the menu does not offer, codes outside it and a null operator give
+    // nothing.
+    const std::set<int> offered = menuCodes();
+    std::vector<int> unlisted = {0x9AE11D - 1, 0x9AE12B + 1, 0, -1};
+    for (int code = 0x9AE11D; code <= 0x9AE12B; ++code)
+        if (!offered.contains(code))
+            unlisted.push_back(code);
+    EXPECT_GE(unlisted.size(), 5U) << "the block has codes without a window";
     const int before = QApplication::topLevelWidgets().size();
-    for (int code : {10150180, 10150181, 10150184, 10150172, 10150188, 0, -1})
+    for (int code : unlisted)
         EXPECT_EQ(CreateBusinessForm(code, &operator_), nullptr) << code;
     EXPECT_EQ(CreateBusinessForm(10150173, nullptr), nullptr);
     EXPECT_EQ(QApplication::topLevelWidgets().size(), before);

@@ -1,8 +1,11 @@
-// The kinds of control on their own: what each shows of a member and reads back.
+// The kinds of control on their own, what each shows of a member and reads back, and the result
+// list's model over the records.
 #include "control_kinds.h"
 #include "maintenance_form.h"
 #include "record_access.h"
+#include "record_rows.h"
 
+#include <QAbstractItemModelTester>
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -56,6 +59,9 @@ TEST_F(ControlKinds, KindsShowAMemberAndReadItBack)
     statusCombo->setCurrentIndex(1);
     status->Read(statusCombo, card_, Card::idx_STS, lists_, false);
     EXPECT_EQ(card_.STS, 2);
+    // A shown text reads as its bracketed code, a frame item's that no code list holds too.
+    status->Store("[-1] 忽略", card_, Card::idx_STS, lists_);
+    EXPECT_EQ(card_.STS, -1);
 
     // A service combo finds a code from the last item and reads the bracketed code.
     const Kind cards = ServiceCombo(CardTypes());
@@ -106,4 +112,38 @@ TEST_F(ControlKinds, AFillAsksAColumnsKindOnceForEachValue)
                                   "状态1/状态1/卡1", "状态2/状态2/卡2", "状态3/状态3/卡3"}));
     EXPECT_EQ(counting->asked, 3) << "once for each of the values 1, 2 and 3";
     EXPECT_EQ(other->asked, 3) << "another column's kind is asked for itself";
+}
+
+// The result list is a model over the records the window holds: a row shows its record until the
+// window writes cells into it, a row appended from the edit area shows no record, and the list
+// view shows, sorts and copies the model's rows.
+TEST_F(ControlKinds, TheResultListIsAModelOverTheRecords)
+{
+    MResRemoteMgntDef::SResRemoteCardTypeList cards;
+    for (const auto& [code, sts] : {std::pair{"10", 2}, {"9", 1}}) {
+        auto& card = *static_cast<Card*>(cards.append());
+        card.set_CARD_TYPE(code);
+        card.set_STS(static_cast<std::int16_t>(sts));
+    }
+    RecordRows rows(
+        {{"卡类型", 100, Card::idx_CARD_TYPE}, {"状态", 100, Card::idx_STS, CodeListCombo(835)}},
+        lists_, nullptr);
+    QAbstractItemModelTester tester(&rows, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    TListViewEx list;
+    list.showRows(&rows);
+    rows.Show(&cards);
+    ASSERT_EQ(list.rowCount(), 2);
+    EXPECT_EQ(list.cellText(1, 1), "[1] 有效");
+    EXPECT_EQ(rows.Record(1), &cards.element(1));
+
+    list.sortByColumn(0, Qt::AscendingOrder);
+    EXPECT_EQ(list.shownRow(0), 1) << "9 before 10, as numbers";
+    rows.SetCell(0, 0, "=10");
+    rows.Append({"11", "[2] 暂停"});
+    EXPECT_EQ(rows.Record(2), nullptr);
+    list.setSelectedRow(0);
+    EXPECT_EQ(list.selectedRowsText(), "卡类型\t状态\n'=10\t[2] 暂停\n");
+    rows.Remove(0);
+    EXPECT_EQ(rows.Position(0), 1);
+    EXPECT_EQ(list.caption(1), "11");
 }

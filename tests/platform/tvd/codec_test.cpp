@@ -4,6 +4,7 @@
 #include "sysmgnt_def_tvd_c.h"
 #include "tvd_json.h"
 #include "tvd_json_stream.h"
+#include "tvd_json_tree.h"
 #include "tvd_member.h"
 
 #include <gtest/gtest.h>
@@ -143,10 +144,11 @@ TEST(CodecWriter, TextEqualsTheTreesDumpInEveryPieceSize)
     std::string errorText;
     tvd::wire::appendError(errorText, error);
     EXPECT_EQ(errorText, tvd::wire::encodeError(error).dump());
-
-    cards.push_back(card(1, "\"quoted\", then a bad \xFF byte amid the text"));
-    MResRemoteMgntApp::IResRemoteMgntOperations::CParamIn4add_simInfo bad(info, cards, nullptr);
-    EXPECT_THROW(tvd::wire::ParamsWriter(bad).all(), json::type_error) << "refused as the tree is";
+    // A fault's text replaces what is not UTF-8, each faulty sequence as the tree replaces it.
+    error.set(-1, 400, "bad \xff\xfe\xc3( and \xe4\xb8 end \xf0\x9f", "\xc0\x80\xed\xa0\x80 \t ok");
+    EXPECT_EQ(tvd::wire::encodeFault(-1, error),
+              json({{"result", -1}, {"error", tvd::wire::encodeError(error)}})
+                  .dump(-1, ' ', false, json::error_handler_t::replace));
 }
 
 TEST(CodecWriter, AListWhoseRecordsTheCallerWritesGivesTheTextOfTheWholeList)

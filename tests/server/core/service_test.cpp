@@ -4,9 +4,8 @@
 #include "service.h"
 #include "service_fixture.h"
 
-#include <nlohmann/json.hpp>
-
 #include <gtest/gtest.h>
+#include <sodium.h>
 
 #include <array>
 #include <chrono>
@@ -124,8 +123,7 @@ TEST_P(Service, ABatchReadInChunksIsRefusedAtItsFaultOrStoredWholeAndALongAnswer
     // request; the binding serves the calls that follow.
     SRemoteSimInfoList unreadable = batch;
     unreadable[5000].set_REMARK("bad \xFF byte");
-    EXPECT_THROW(remote_.add_simInfo(info_, unreadable, error, nullptr),
-                 nlohmann::json::type_error);
+    EXPECT_THROW(remote_.add_simInfo(info_, unreadable, error, nullptr), tvd::wire::TextFault);
     const auto refused = [&](const std::function<void(SRemoteSimInfoList&)>& spoil) {
         SRemoteSimInfoList spoilt = batch;
         spoil(spoilt);
@@ -275,6 +273,17 @@ TEST_P(Service, AWriteSentAgainWithItsRequestIdIsAnsweredAsTheFirstAndAppliedOnc
     const std::string alone = send(batch, "write-3");
     EXPECT_EQ(together.get(), alone);
     EXPECT_EQ(count("SELECT COUNT(*) FROM rsim_province WHERE PROVINCE_NAME = '并发'"), 3000);
+    // An id is kept with the SHA-256 of the operation and the body, held in memory or spooled.
+    const auto kept = [&](const char* id, const std::string& body) {
+        const std::string text = "MResRemoteMgntApp_IResRemoteMgnt/RMOSMQ01\n" + body;
+        unsigned char hash[crypto_hash_sha256_BYTES];
+        crypto_hash_sha256(hash, reinterpret_cast<const unsigned char*>(text.data()), text.size());
+        char hex[2 * sizeof hash + 1];
+        EXPECT_EQ(this->stored("SELECT DIGEST FROM sys_request WHERE REQUEST_ID = ?", {id}),
+                  sodium_bin2hex(hex, sizeof hex, hash, sizeof hash));
+    };
+    kept("write-1", adding(provinces({{"81", "一"}})));
+    kept("write-3", batch);
 
     ASSERT_EQ(login("viewer", "viewer123"), "");
     database()->exec("INSERT INTO sys_oper_right (OP_ID, ENT_ID, PRIV_ID) VALUES (2, 53701, 10)");

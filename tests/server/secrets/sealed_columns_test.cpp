@@ -1,6 +1,6 @@
-// The sealed values of a database: the key file that opens them and sealing in place what an
-// older rsimd left; on SQLite and PostgreSQL. Re-sealing under a new key is tried end to end in
-// keys_and_backups_test.
+// The sealed values of a database: the key file that opens them, the key version it seals under,
+// and sealing in place what an older rsimd left; on SQLite and PostgreSQL. Re-sealing under a new
+// key is tried end to end in keys_and_backups_test.
 #include "backend_fixture.h"
 #include "schema.h"
 #include "sealed_columns.h"
@@ -136,6 +136,32 @@ TEST_P(SealedColumns, ValuesLeftInPlainOrWithoutTheirPlaceAreSealedInPlaceOnce)
     EXPECT_EQ(stored("KI", 3), "plain-3");
     EXPECT_TRUE(stored("PWD", 3).starts_with("v1:"));
     EXPECT_EQ(box.decrypt(stored("PWD", 4), place("PWD", 4)), "pwd-4");
+}
+
+// A replica whose key file lacks the version a rekey raised the database to seals nothing until
+// the new key file is copied to it, and then reads it without a restart.
+TEST_P(SealedColumns, ASealingTransactionTakesUpTheDatabasesKeyVersionOrRefuses)
+{
+    const SecretBox replica = SecretBox::fromKeyFile(keyFile_, true);
+    const std::string rekeyed = (folder_ / "rekeyed.key").string();
+    std::filesystem::copy_file(keyFile_, rekeyed);
+    SecretBox rekeying = SecretBox::fromKeyFile(rekeyed, false);
+    rekeying.addKey();
+    raiseKeyVersion(*db_, rekeying);
+    {
+        const rsim::db::Transaction sealing(*db_);
+        const std::string message =
+            testsupport::thrownMessage<SecretError>([&] { takeUpKeyVersion(*db_, replica); });
+        EXPECT_NE(
+            message.find("key version v2, which the key file '" + keyFile_ + "' does not hold"),
+            std::string::npos)
+            << message;
+    }
+    std::filesystem::copy_file(rekeyed, keyFile_,
+                               std::filesystem::copy_options::overwrite_existing);
+    const rsim::db::Transaction sealing(*db_);
+    takeUpKeyVersion(*db_, replica);
+    EXPECT_TRUE(replica.encrypt(ki(1), place("KI", 1)).starts_with("s2:"));
 }
 
 RSIM_ON_EVERY_BACKEND(SealedColumns);

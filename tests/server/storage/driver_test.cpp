@@ -149,26 +149,6 @@ TEST_P(Driver, CountsTheRowsAStatementChanged)
     EXPECT_EQ(db_->execCount("DELETE FROM item"), 5);
 }
 
-TEST_P(Driver, KeepsACommittedTransactionAndDropsAnAbandonedOne)
-{
-    {
-        Transaction tx(*db_);
-        addItems(2);
-        tx.commit();
-    }
-    EXPECT_THROW(
-        {
-            Transaction tx(*db_);
-            db_->exec("DELETE FROM item");
-            db_->exec("INSERT INTO item (id) VALUES (10)");
-            throw std::runtime_error("a handler failed");
-        },
-        std::runtime_error);
-    EXPECT_FALSE(db_->inTransaction());
-    EXPECT_EQ(rows("SELECT id FROM item ORDER BY id"),
-              (std::vector<Row>{{std::int64_t{1}}, {std::int64_t{2}}}));
-}
-
 // Each changes nothing.
 TEST_P(Driver, RefusesMisuseAndNamesViolationsByTheirKind)
 {

@@ -36,19 +36,6 @@ protected:
 
 using Versions = std::vector<std::int64_t>;
 
-TEST_P(Migrations, ApplyEachVersionOnceInOrderAndUpgradeAnOlderDatabaseInPlace)
-{
-    migrate(*db_, {createA, fillA});
-    migrate(*db_, {createA, fillA});
-    EXPECT_EQ(column("SELECT n FROM a"), (Versions{2}));
-    db_->exec("INSERT INTO a (n) VALUES (7)");
-
-    migrate(*db_, {createA, fillA, fillB});
-    EXPECT_EQ(column("SELECT n FROM a ORDER BY n"), (Versions{2, 7}));
-    EXPECT_EQ(column("SELECT n FROM b"), (Versions{3}));
-    EXPECT_EQ(column("SELECT version FROM schema_version ORDER BY version"), (Versions{1, 2, 3}));
-}
-
 TEST_P(Migrations, AFailedMigrationLeavesNothingOfItselfAndKeepsThoseBefore)
 {
     const Migration broken{

@@ -21,7 +21,7 @@ TEST(TableDefs, NamingAMemberTheRecordLacksFailsWhenTheTablesAreMade)
                         +[](TableDef& d) {
                             d.criteria.push_back({"MAX_NUM", "NO_SUCH", Filter::Equal});
                         }}) {
-        TableDef def = TableDefOf("rsim_sim");
+        TableDef def = TableDefOf(rsimcatalog::TableOf<MResRemoteMgntDef::SRemoteSimInfo>().name);
         broken(def);
         EXPECT_THROW(Table{def}, std::logic_error);
     }
