@@ -31,9 +31,10 @@ TEST_F(Entry, CodesOffTheMenuGiveNothingAndAFailedStartShowsOneMessage)
 {
     // Codes of the block that the menu does not offer, codes outside it and a null operator give
     // nothing.
+    constexpr int kFirstOfBlock = 10150173, kLastOfBlock = 10150187;
     const std::set<int> offered = menuCodes();
-    std::vector<int> unlisted = {0x9AE11D - 1, 0x9AE12B + 1, 0, -1};
-    for (int code = 0x9AE11D; code <= 0x9AE12B; ++code)
+    std::vector<int> unlisted = {kFirstOfBlock - 1, kLastOfBlock + 1, 0, -1};
+    for (int code = kFirstOfBlock; code <= kLastOfBlock; ++code)
         if (!offered.contains(code))
             unlisted.push_back(code);
     EXPECT_GE(unlisted.size(), 5U) << "the block has codes without a window";
