@@ -45,16 +45,18 @@ TEST(Schema, AnEmptyMaintainedTableTakesOneSampleRowThatItsRulesAccept)
         EXPECT_EQ(asText(db->scalar("SELECT COUNT(*) FROM " + table.name())), "1") << table.name();
         for (const auto& rule : table.def().rules) {
             const Value value = db->scalar("SELECT " + rule.member + " FROM " + table.name());
-            if (!rule.secret)
+            if (!rule.secret) {
                 EXPECT_TRUE(rsim::tables::matchesFormat(rule.format, asText(value)))
                     << table.name() << "." << rule.member;
-            if (!rule.references.empty())
+            }
+            if (!rule.references.empty()) {
                 EXPECT_EQ(asText(db->scalar(
                               "SELECT COUNT(*) FROM " + std::string(rule.references) + " WHERE " +
                                   rsim::tables::TableDefOf(rule.references).keyNames()[0] + " = ?",
                               {value})),
                           "1")
                     << table.name() << "." << rule.member;
+            }
         }
     }
 }
