@@ -1,7 +1,6 @@
 #include "sim_card_rows.h"
 
 #include <algorithm>
-#include <array>
 
 using MResRemoteMgntDef::SRemoteSimInfo;
 
@@ -46,11 +45,10 @@ bool SimCardRows::setData(const QModelIndex& index, const QVariant& value, int r
         row.checked = value.toInt() == static_cast<int>(Qt::Checked);
     } else if (role == Qt::EditRole) {
         if (row.cells.count() == 0) { // a queried card's texts, kept from now on
-            std::array<std::string_view, 32> cells{};
-            for (int column = 0; column < columnCount() && column < int(cells.size()); ++column)
-                cells[static_cast<std::size_t>(column)] = Utf8(index.row(), column);
-            row.cells =
-                PackedCells(std::span(cells).first(static_cast<std::size_t>(columnCount())));
+            std::vector<std::string_view> cells;
+            for (int column = 0; column < columnCount(); ++column)
+                cells.push_back(Utf8(index.row(), column));
+            row.cells = PackedCells(cells);
         }
         row.cells.setText(index.column(), value.toString());
     } else {
