@@ -9,6 +9,8 @@
 
 #include "card_file.h"
 
+#include <functional>
+
 class TListViewEx;
 
 class CImportUtil {
@@ -23,4 +25,8 @@ public:
     // refused (after a message, caption "提示", error icon); the list is then unchanged.
     bool ImportListView(TListViewEx* listView, int layout, const char* extension, int keepRows,
                         int checkRows);
+    // The same for a list of the caller's: once the file is read whole, start is told the number
+    // of cards, then take is given each card in the file's order, with the same wait box.
+    bool ImportCards(int layout, const char* extension, const std::function<void(int cards)>& start,
+                     const std::function<void(CardRow& card)>& take);
 };

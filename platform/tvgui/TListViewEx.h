@@ -1,7 +1,7 @@
 // TListViewEx: the report list view, a QTreeView over a table model whose rows live in a vector.
 //
-// A row has a caption (column 0), sub-items (columns 1..n-1), an image index (-1 unless set;
-// forms keep a record position in it), a check mark, and a number of the caller's own. The
+// A row has a caption (column 0), sub-items (columns 1..n-1), a check mark, and a number of the
+// caller's own. The
 // selection (the view's selection model) and the focus mark (its current index) are kept apart
 // from each other and from the check mark: a click sets the selection and the focus, never the
 // check mark. Rows added between beginUpdate and endUpdate cost no signal each: the view is reset
@@ -27,9 +27,10 @@ public:
     void setColumns(const std::vector<std::pair<QString, int>>& captionsAndWidths);
     int columnCount() const;
     // Shows the rows of a table model of the caller's (a model over its records) instead of the
-    // list's own; null goes back to its own. The writers below (addRow, removeRow, clear,
-    // setCellText, check marks, image indexes, row data) act on the list's own rows only. The
-    // captions are the model's header data; set the widths after.
+    // list's own; null goes back to its own. removeRow, clear, setCellText (Qt::EditRole) and
+    // the check marks (Qt::CheckStateRole of column 0) act on the shown model; addRow and row
+    // data on the list's own rows only. The captions are the model's header data; set the widths
+    // after.
     void showRows(QAbstractItemModel* rows);
     // Check boxes in column 0 that the user toggles by clicking them.
     void setCheckBoxes(bool on);
@@ -40,8 +41,8 @@ public:
     void endUpdate();
 
     // Returns the new row's number. Sub-items beyond the columns are kept but not shown.
-    int addRow(const QString& caption, const QStringList& subItems = {}, int imageIndex = -1);
-    int addRow(PackedCells cells, int imageIndex = -1); // the caption, then the sub-items
+    int addRow(const QString& caption, const QStringList& subItems = {});
+    int addRow(PackedCells cells); // the caption, then the sub-items
     void removeRow(int row);
     void clear();
     int rowCount() const;
@@ -50,11 +51,7 @@ public:
     QString caption(int row) const;
     QString subItem(int row, int index) const;   // index 0 is column 1
     QString cellText(int row, int column) const; // column 0 is the caption
-    // The cell's text as UTF-8, valid until the row changes or goes.
-    std::string_view cellUtf8(int row, int column) const;
     void setCellText(int row, int column, const QString& text);
-    int imageIndex(int row) const;
-    void setImageIndex(int row, int index);
     bool isChecked(int row) const;
     void setChecked(int row, bool checked);
     qint64 rowData(int row) const; // 0 unless set

@@ -57,11 +57,10 @@ private:
 
 } // namespace
 
-bool CImportUtil::ImportListView(TListViewEx* listView, int layout, const char* extension,
-                                 int keepRows, int checkRows)
+bool CImportUtil::ImportCards(int layout, const char* extension,
+                              const std::function<void(int cards)>& start,
+                              const std::function<void(CardRow& card)>& take)
 {
-    if (listView == nullptr)
-        return false;
     if (layout != kCardLayout) {
         ShowGUIMessage("不支持的导入格式%d，未导入任何数据。", "提示", MB_ICONHAND, layout);
         return false;
@@ -81,16 +80,35 @@ bool CImportUtil::ImportListView(TListViewEx* listView, int layout, const char* 
         refuse(cards.error);
         return false;
     }
-    listView->beginUpdate();
-    if (keepRows == 0)
-        listView->clear();
     const int total = static_cast<int>(cards.rows.size());
+    start(total);
     for (int i = 0; i < total; ++i) {
-        const int row = listView->addRow(std::move(cards.rows[static_cast<std::size_t>(i)].cells));
-        if (checkRows != 0)
-            listView->setChecked(row, true);
+        take(cards.rows[static_cast<std::size_t>(i)]);
         progress.Added(i + 1, total);
     }
-    listView->endUpdate();
     return true;
+}
+
+bool CImportUtil::ImportListView(TListViewEx* listView, int layout, const char* extension,
+                                 int keepRows, int checkRows)
+{
+    if (listView == nullptr)
+        return false;
+    bool started = false;
+    const bool imported = ImportCards(
+        layout, extension,
+        [&](int) {
+            started = true;
+            listView->beginUpdate();
+            if (keepRows == 0)
+                listView->clear();
+        },
+        [&](CardRow& card) {
+            const int row = listView->addRow(std::move(card.cells));
+            if (checkRows != 0)
+                listView->setChecked(row, true);
+        });
+    if (started)
+        listView->endUpdate();
+    return imported;
 }

@@ -10,7 +10,6 @@
 struct ListRow {
     PackedCells cells; // the caption, then the sub-items
     qint64 data = 0;
-    int imageIndex = -1;
     bool checked = false;
 
     QString text(int column) const { return cells.text(column); }

@@ -213,25 +213,32 @@ void TListViewEx::endUpdate()
     model_->endBatch();
 }
 
-int TListViewEx::addRow(const QString& caption, const QStringList& subItems, int imageIndex)
+int TListViewEx::addRow(const QString& caption, const QStringList& subItems)
 {
-    return addRow(PackedCells(caption, subItems), imageIndex);
+    return addRow(PackedCells(caption, subItems));
 }
 
-int TListViewEx::addRow(PackedCells cells, int imageIndex)
+int TListViewEx::addRow(PackedCells cells)
 {
-    return model_->append(ListRow{std::move(cells), 0, imageIndex, false});
+    return model_->append(ListRow{std::move(cells), 0, false});
 }
 
 void TListViewEx::removeRow(int row)
 {
-    if (model_->row(row) != nullptr)
+    if (shown_ != model_) {
+        if (row >= 0 && row < rowCount())
+            shown_->removeRows(row, 1);
+    } else if (model_->row(row) != nullptr) {
         model_->remove(row);
+    }
 }
 
 void TListViewEx::clear()
 {
-    model_->removeAll();
+    if (shown_ == model_)
+        model_->removeAll();
+    else if (rowCount() > 0)
+        shown_->removeRows(0, rowCount());
 }
 
 int TListViewEx::rowCount() const
@@ -257,14 +264,12 @@ QString TListViewEx::cellText(int row, int column) const
     return r != nullptr && column >= 0 ? r->text(column) : QString();
 }
 
-std::string_view TListViewEx::cellUtf8(int row, int column) const
-{
-    const ListRow* r = model_->row(row);
-    return r != nullptr ? r->cells.utf8(column) : std::string_view();
-}
-
 void TListViewEx::setCellText(int row, int column, const QString& text)
 {
+    if (shown_ != model_) {
+        shown_->setData(shown_->index(row, column), text, Qt::EditRole);
+        return;
+    }
     ListRow* r = model_->mutableRow(row);
     if (r == nullptr || column < 0)
         return;
@@ -272,26 +277,23 @@ void TListViewEx::setCellText(int row, int column, const QString& text)
     model_->rowChanged(row, column, Qt::DisplayRole);
 }
 
-int TListViewEx::imageIndex(int row) const
-{
-    const ListRow* r = model_->row(row);
-    return r != nullptr ? r->imageIndex : -1;
-}
-
-void TListViewEx::setImageIndex(int row, int index)
-{
-    if (ListRow* r = model_->mutableRow(row))
-        r->imageIndex = index;
-}
-
 bool TListViewEx::isChecked(int row) const
 {
+    if (shown_ != model_)
+        return shown_->index(row, 0).data(Qt::CheckStateRole).toInt() ==
+               static_cast<int>(Qt::Checked);
     const ListRow* r = model_->row(row);
     return r != nullptr && r->checked;
 }
 
 void TListViewEx::setChecked(int row, bool checked)
 {
+    if (shown_ != model_) {
+        shown_->setData(shown_->index(row, 0),
+                        static_cast<int>(checked ? Qt::Checked : Qt::Unchecked),
+                        Qt::CheckStateRole);
+        return;
+    }
     ListRow* r = model_->mutableRow(row);
     if (r == nullptr || r->checked == checked)
         return;

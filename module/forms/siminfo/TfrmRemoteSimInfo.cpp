@@ -229,25 +229,17 @@ void TfrmRemoteSimInfo::BuildLayout()
     resize(1000, 700);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(BuildCriteria());
-    lstShowDataList = rsimform::AddListArea(layout, this, "lstShowDataList",
-                                            {{"IMSI号", 150},
-                                             {"SIM卡号", 150},
-                                             {"PIN1码"},
-                                             {"PIN2码"},
-                                             {"PUK1码"},
-                                             {"PUK2码"},
-                                             {"未知字段"},
-                                             {"KI"},
-                                             {"资源型号"},
-                                             {"状态"},
-                                             {"用途"},
-                                             {"短信中心号"},
-                                             {"SIM卡商"},
-                                             {"分公司"},
-                                             {"县公司"},
-                                             {"营业厅"},
-                                             {"备注"}});
-    lstShowDataList->setCheckBoxes(true);
+    const std::vector<rsimform::ColumnDeclaration> columns = {
+        {"IMSI号", 150}, {"SIM卡号", 150}, {"PIN1码"},   {"PIN2码"}, {"PUK1码"}, {"PUK2码"},
+        {"未知字段"},    {"KI"},           {"资源型号"}, {"状态"},   {"用途"},   {"短信中心号"},
+        {"SIM卡商"},     {"分公司"},       {"县公司"},   {"营业厅"}, {"备注"}};
+    QStringList captions;
+    for (const rsimform::ColumnDeclaration& column : columns)
+        captions.append(column.caption);
+    rows_ = new SimCardRows(
+        captions,
+        [this](const SRemoteSimInfo& card, int column) { return ResultCell(card, column); }, this);
+    lstShowDataList = rsimform::AddListArea(layout, this, "lstShowDataList", columns, rows_);
     layout->addWidget(BuildEditArea());
     layout->addWidget(BuildButtons());
 }
@@ -484,7 +476,7 @@ void TfrmRemoteSimInfo::btnQueryClick()
         ShowGUIMessage("没有查询到数据!", "提示", MB_ICONHAND);
         return;
     }
-    FillList(result_);
+    ShowResult();
     for (QPushButton* button : {btnAdd, btnModify, btnDelete, btnCommit})
         MakeReadOnly(button);
 }

@@ -5,6 +5,7 @@
 #include "CImportUtil.h"
 #include "form_base.h"
 #include "place_cascade.h"
+#include "sim_card_rows.h"
 #include "window_declaration.h"
 
 #include <QCheckBox>
@@ -76,9 +77,9 @@ private:
     };
 
     // Where a commit takes a field of each card from: the keys and the card's other own fields
-    // from its list row; a shared field from the row or, for an import, from the edit area (the
-    // nine fields every imported card takes alike); the KI key from the edit area, one value for
-    // the whole commit.
+    // from the texts its list row shows; a shared field from the row or, for an import, from the
+    // edit area (the nine fields every imported card takes alike); the KI key from the edit area,
+    // one value for the whole commit.
     enum class Source { Key, Own, Shared, Commit };
     enum FieldFlag {
         KeptOnClick = 1, // a row click leaves the editor as it is
@@ -137,9 +138,10 @@ private:
     MResRemoteMgntDef::SRemoteSimQryIn ReadCriteria() const;
     MResRemoteMgntDef::SRemoteSimInfo ReadEditArea() const;
     void ShowRecord(const MResRemoteMgntDef::SRemoteSimInfo& record);
-    void FillList(const MResRemoteMgntDef::SRemoteSimInfoList& records);
+    void ShowResult();
+    std::string_view ResultCell(const MResRemoteMgntDef::SRemoteSimInfo& card, int column) const;
+    void ListFilled(int answered);
     class FieldTexts;
-    PackedCells RowOf(const MResRemoteMgntDef::SRemoteSimInfo& record, FieldTexts& codes) const;
     class RowRecords;
     void CommitAdd();
     void CommitModify();
@@ -147,6 +149,7 @@ private:
     CSysMgntPublic sysParams_;
     CImportUtil importUtil_;
     MResRemoteMgntDef::SRemoteSimInfoList result_;
+    std::shared_ptr<FieldTexts> resultTexts_; // how the list shows the cards of result_
     MResRemoteMgntDef::SRemoteSimInfo current_;
     Pending pending_ = Pending::None;
     QString smspCode_;
@@ -162,6 +165,7 @@ private:
         *cmbVendor;
     QCheckBox* chkImport;
     TListViewEx* lstShowDataList;
+    SimCardRows* rows_;
     QPushButton *btnQuery, *btnClearBase, *btnImport, *btnClear, *btnAdd, *btnCancel, *btnModify,
         *btnDelete, *btnCommit, *btnClose;
     std::unique_ptr<rsimform::PlaceCascade> queryPlaces_, editPlaces_;

@@ -20,7 +20,16 @@ void TfrmRemoteSimInfo::btnImportClick()
     pending_ = Pending::Add;
     lstShowDataList->clear();
     result_.clear();
-    importUtil_.ImportListView(lstShowDataList, 2, ".txt", 1, 0);
+    bool started = false;
+    importUtil_.ImportCards(
+        CImportUtil::kCardLayout, ".txt",
+        [&](int cards) {
+            started = true;
+            rows_->BeginBatch(cards);
+        },
+        [&](CardRow& card) { rows_->Append(std::move(card.cells)); });
+    if (started)
+        rows_->EndBatch();
     lstShowDataList->setColumnWidth(ColUnknown, 0);
     MakeDefault(btnCommit);
 }
@@ -118,9 +127,9 @@ bool SendStaged(std::vector<int> rows, StagedCardList::RecordOf recordOf, Send s
 
 } // namespace
 
-// Makes the records a commit sends from the staged rows: what every record shares is read from
-// the edit area once (the KI key and, for an import, the nine shared fields), the rest from each
-// card's row.
+// Makes the records a commit sends from the texts the staged rows show: what every record shares is
+// read from the edit area once (the KI key and, for an import, the nine shared fields), the rest
+// from each card's row.
 class TfrmRemoteSimInfo::RowRecords {
 public:
     explicit RowRecords(const TfrmRemoteSimInfo& form) : form_(form)
@@ -153,14 +162,13 @@ private:
     void Read(const RowField& from, int row, SRemoteSimInfo& record) const
     {
         const EditField& field = *from.field;
-        const TListViewEx& list = *form_.lstShowDataList;
+        const std::string_view cell = form_.rows_->Utf8(row, field.column);
         const bool trimmed = (field.flags & TrimmedCell) != 0;
         if (from.edit && !trimmed) {
-            rsimform::setMemberString(record, field.declared.member,
-                                      list.cellUtf8(row, field.column));
+            rsimform::setMemberString(record, field.declared.member, cell);
             return;
         }
-        const QString text = list.cellText(row, field.column);
+        const QString text = QString::fromUtf8(cell);
         form_.Store(field.declared, trimmed ? text.trimmed() : text, record);
     }
 

@@ -61,8 +61,12 @@ public:
 
     explicit FieldTexts(const TfrmRemoteSimInfo& form) : form_(form)
     {
+        byColumn_.fill(-1);
         for (const EditField& field : EditFields()) {
             const STvdMemberTypeInfo& member = SRemoteSimInfo::memberTable()[field.declared.member];
+            if (field.column >= 0)
+                byColumn_[static_cast<std::size_t>(field.column)] =
+                    static_cast<int>(fields_.size());
             fields_.push_back({&field, &member, form.findChild<QComboBox*>(field.declared.name),
                                member.kind != TVD_STRING});
         }
@@ -78,6 +82,14 @@ public:
         if (field.combo == nullptr || text.empty())
             return text;
         return Item(field.combo, text);
+    }
+    // What the list's column shows of the record; nothing for a column no field shows.
+    std::string_view Cell(const SRemoteSimInfo& record, int column)
+    {
+        const int field =
+            column >= 0 && column < ColumnCount ? byColumn_[static_cast<std::size_t>(column)] : -1;
+        return field >= 0 ? Of(fields_[static_cast<std::size_t>(field)], record)
+                          : std::string_view();
     }
 
 private:
@@ -114,6 +126,7 @@ private:
 
     const TfrmRemoteSimInfo& form_;
     std::vector<Field> fields_;
+    std::array<int, ColumnCount> byColumn_{}; // the field each column shows
     std::map<std::pair<const rsimform::ControlKind*, std::int64_t>, std::string> codes_;
     std::map<std::pair<const QComboBox*, std::string>, std::string> items_;
 };
@@ -137,23 +150,22 @@ void TfrmRemoteSimInfo::ShowRecord(const SRemoteSimInfo& record)
     }
 }
 
-PackedCells TfrmRemoteSimInfo::RowOf(const SRemoteSimInfo& record, FieldTexts& codes) const
+std::string_view TfrmRemoteSimInfo::ResultCell(const SRemoteSimInfo& card, int column) const
 {
-    std::array<std::string_view, ColumnCount> cells{};
-    for (const FieldTexts::Field& field : codes.Fields())
-        if (field.field->column >= 0)
-            cells[static_cast<std::size_t>(field.field->column)] = codes.Of(field, record);
-    return PackedCells(cells);
+    return resultTexts_->Cell(card, column);
 }
 
-void TfrmRemoteSimInfo::FillList(const SRemoteSimInfoList& records)
+// The list shows the cards of result_, with the texts of their codes looked up anew.
+void TfrmRemoteSimInfo::ShowResult()
 {
-    FieldTexts codes(*this);
-    lstShowDataList->beginUpdate();
-    for (int i = 0; i < records.count(); ++i)
-        lstShowDataList->addRow(RowOf(records[static_cast<std::size_t>(i)], codes), i);
-    lstShowDataList->endUpdate();
-    rsimform::NoteCutList(lstShowDataList, &records == &result_ ? records.count() : 0);
+    resultTexts_ = std::make_shared<FieldTexts>(*this);
+    rows_->Show(&result_);
+    ListFilled(result_.count());
+}
+
+void TfrmRemoteSimInfo::ListFilled(int answered)
+{
+    rsimform::NoteCutList(lstShowDataList, answered);
     if (lstShowDataList->rowCount() > 0) {
         lstShowDataList->setFocusedRow(0);
         lstShowDataListClick();
@@ -167,12 +179,12 @@ void TfrmRemoteSimInfo::lstShowDataListClick()
     if (row < 0)
         return;
     lstShowDataList->setChecked(row, !lstShowDataList->isChecked(row));
-    const int position = lstShowDataList->imageIndex(row);
-    if (position < 0 || position >= result_.count()) {
+    const SRemoteSimInfo* card = rows_->Record(row);
+    if (card == nullptr) { // a staged card
         MakeDefault(btnCancel);
         return;
     }
-    current_ = result_[static_cast<std::size_t>(position)];
+    current_ = *card;
     ShowRecord(current_);
     MakeReadOnly(btnCancel);
     for (const EditField& field : EditFields())
@@ -188,13 +200,18 @@ void TfrmRemoteSimInfo::btnAddClick()
     pending_ = Pending::Add;
     if (!CheckEditArea())
         return;
-    SRemoteSimInfoList staged;
-    staged.push_back(ReadEditArea());
     if (!result_.empty()) {
         result_.clear();
         lstShowDataList->clear();
     }
-    FillList(staged);
+    // A staged card is listed by the texts it shows, as an imported one.
+    FieldTexts texts(*this);
+    const SRemoteSimInfo card = ReadEditArea();
+    std::array<std::string_view, ColumnCount> cells{};
+    for (int column = 0; column < ColumnCount; ++column)
+        cells[static_cast<std::size_t>(column)] = texts.Cell(card, column);
+    rows_->Append(PackedCells(cells));
+    ListFilled(0);
     MakeDefault(btnCommit);
 }
 
@@ -268,7 +285,7 @@ void TfrmRemoteSimInfo::btnClearClick()
     result_.clear();
     queryPlaces_->SelectOperatorsPlace();
     editPlaces_->SelectOperatorsPlace();
-    FillList(result_);
+    ShowResult();
     btnClearBaseClick();
 }
 

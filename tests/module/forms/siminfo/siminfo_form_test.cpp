@@ -230,7 +230,7 @@ TEST_F(SimForm, DeleteSendsCheckedRowsAndKeepsTheOthers)
     EXPECT_EQ(sent("RMOSMQ27")["listRemoteSimInfo"],
               json::parse(R"([{"IMSI":"460001000000041"}])"));
     EXPECT_EQ(rows()->rowCount(), 2);
-    EXPECT_EQ(rows()->imageIndex(1), 2);
+    EXPECT_EQ(rows()->caption(1), "460001000000042");
     EXPECT_EQ(lastText(), "提示:远程写卡明细数据删除成功!");
 }
 
