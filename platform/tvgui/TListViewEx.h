@@ -54,8 +54,6 @@ public:
     void setCellText(int row, int column, const QString& text);
     bool isChecked(int row) const;
     void setChecked(int row, bool checked);
-    qint64 rowData(int row) const; // 0 unless set
-    void setRowData(int row, qint64 data);
 
     // Several rows may be selected (shift and ctrl clicks); selectedRow is the focused row when it
     // is selected, otherwise the selected row shown highest.

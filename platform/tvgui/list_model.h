@@ -9,7 +9,6 @@
 
 struct ListRow {
     PackedCells cells; // the caption, then the sub-items
-    qint64 data = 0;
     bool checked = false;
 
     QString text(int column) const { return cells.text(column); }

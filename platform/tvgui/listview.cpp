@@ -220,7 +220,7 @@ int TListViewEx::addRow(const QString& caption, const QStringList& subItems)
 
 int TListViewEx::addRow(PackedCells cells)
 {
-    return model_->append(ListRow{std::move(cells), 0, false});
+    return model_->append(ListRow{std::move(cells), false});
 }
 
 void TListViewEx::removeRow(int row)
@@ -299,18 +299,6 @@ void TListViewEx::setChecked(int row, bool checked)
         return;
     r->checked = checked;
     model_->rowChanged(row, 0, Qt::CheckStateRole);
-}
-
-qint64 TListViewEx::rowData(int row) const
-{
-    const ListRow* r = model_->row(row);
-    return r != nullptr ? r->data : 0;
-}
-
-void TListViewEx::setRowData(int row, qint64 data)
-{
-    if (ListRow* r = model_->mutableRow(row))
-        r->data = data;
 }
 
 int TListViewEx::selectedRow() const

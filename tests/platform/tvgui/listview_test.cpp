@@ -26,7 +26,7 @@ struct Card {
     const char* count;
 };
 
-// Rows in their own order; image index = 100 + row, odd rows checked.
+// Rows in their own order, odd rows checked.
 const Card kCards[] = {
     {"460000000000003", "北京分公司", "9"},
     {"460000000000001", "上海,浦东", "10"},
@@ -42,7 +42,7 @@ protected:
         list_.setCheckBoxes(true);
         int row = 0;
         for (const Card& card : kCards) {
-            list_.setRowData(list_.addRow(card.imsi, {card.name, card.count, "hidden"}), 100 + row);
+            list_.addRow(card.imsi, {card.name, card.count, "hidden"});
             list_.setChecked(row, row % 2 == 1);
             ++row;
         }
@@ -92,24 +92,21 @@ protected:
     GuiInteraction* previous_ = nullptr;
 };
 
-TEST_F(ListView, CellsRowDataAndRemovalKeepEachRowsOwnData)
+TEST_F(ListView, CellsAndRemovalKeepEachRowsOwnTexts)
 {
     EXPECT_EQ(list_.cellText(1, 0), kCards[1].imsi);
     EXPECT_EQ(list_.subItem(1, 0), "上海,浦东");
     EXPECT_EQ(list_.cellText(1, 3), "hidden") << "a zero-width column stays a column";
-    EXPECT_EQ(list_.rowData(-1), 0) << "a row that is not there reads empty";
+    EXPECT_EQ(list_.cellText(-1, 0), "") << "a row that is not there reads empty";
     list_.setCellText(99, 1, "ignored");
 
     EXPECT_EQ(list_.addRow("plain"), 4);
-    EXPECT_EQ(list_.rowData(4), 0);
     EXPECT_EQ(list_.cellText(4, 2), "") << "a column without a sub-item is empty";
-    list_.setRowData(4, 1LL << 40);
-    EXPECT_EQ(list_.rowData(4), 1LL << 40);
 
     list_.setSelectedRow(1);
     list_.removeRow(1);
     EXPECT_EQ(list_.caption(1), kCards[2].imsi);
-    EXPECT_EQ(list_.rowData(1), 102) << "the row's own data moves with it";
+    EXPECT_EQ(list_.subItem(1, 0), kCards[2].name) << "the row's own texts move with it";
     EXPECT_EQ(list_.selectedRow(), -1) << "the removed row's selection goes with it";
     list_.removeRow(-1);
     EXPECT_EQ(list_.rowCount(), 4);
@@ -164,7 +161,6 @@ TEST_F(ListView, HeaderClicksSortTheViewAndRowsKeepTheirRecordsAndMarks)
 
     for (int row = 0; row < list_.rowCount(); ++row) {
         EXPECT_EQ(list_.caption(row), kCards[row].imsi) << "row numbers are the list's own order";
-        EXPECT_EQ(list_.rowData(row), 100 + row);
         EXPECT_EQ(list_.isChecked(row), row % 2 == 1);
     }
 
@@ -193,7 +189,7 @@ TEST_F(ListView, HeaderClicksSortTheViewAndRowsKeepTheirRecordsAndMarks)
     EXPECT_EQ(list_.shownRow(0), 3);
     list_.removeRow(0);
     EXPECT_EQ(list_.caption(0), kCards[1].imsi);
-    EXPECT_EQ(list_.rowData(0), 101);
+    EXPECT_EQ(list_.subItem(0, 0), kCards[1].name);
     list_.setColumns({{"A", 60}, {"B", 60}});
     EXPECT_EQ(list_.model()->columnCount(), 2);
 }
