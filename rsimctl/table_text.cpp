@@ -1,18 +1,24 @@
 #include "table_text.h"
 
 #include "csv_text.h"
-#include "tvd_json.h"
-#include "tvd_json_tree.h"
+#include "tvd_member.h"
 
 #include <algorithm>
 
 namespace {
 
-QString cellText(const nlohmann::json& value)
+// A member as the wire writes it: text as it is, a number in decimal, a date in its wire form;
+// empty when unset.
+QString cellText(const CTvdBasicStructObject& record, int member)
 {
-    if (value.is_null())
+    if (!record.isSet(member))
         return {};
-    return QString::fromStdString(value.is_string() ? value.get<std::string>() : value.dump());
+    return std::visit(
+        TvdOverloaded{
+            [](const std::string* text) { return QString::fromStdString(*text); },
+            [](const CBSDateTime* date) { return QString::fromStdString(date->toWire()); },
+            [](const auto* number) { return QString::number(*number); }},
+        tvd_member(record, member));
 }
 
 void appendLine(QString& text, const QStringList& cells, bool csv)
@@ -33,22 +39,21 @@ void appendLine(QString& text, const QStringList& cells, bool csv)
 QString TableText(const CTvdBasicListObject& list, const CTvdTypeInfo& recordType, bool csv,
                   const std::vector<std::string>& leftOut)
 {
-    std::vector<std::string> names;
+    std::vector<int> members;
     QStringList header;
     for (int i = 0; i < recordType.memberCount(); ++i) {
         const std::string name = recordType.memberTable()[i].name;
         if (std::find(leftOut.begin(), leftOut.end(), name) != leftOut.end())
             continue;
-        names.push_back(name);
+        members.push_back(i);
         header.append(QString::fromStdString(name));
     }
     QString text;
     appendLine(text, header, csv);
-    const nlohmann::json records = tvd::wire::encode(list);
-    for (const nlohmann::json& record : records) {
+    for (int row = 0; row < list.count(); ++row) {
         QStringList cells;
-        for (const std::string& name : names)
-            cells.append(cellText(record.contains(name) ? record[name] : nlohmann::json()));
+        for (int member : members)
+            cells.append(cellText(list.element(row), member));
         appendLine(text, cells, csv);
     }
     return text;
