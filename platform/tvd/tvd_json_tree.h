@@ -1,5 +1,5 @@
 // Records, lists and error records as nlohmann JSON trees, for tests and benchmarks that
-// look at a value as a tree (a table's cells, an expected text). The service writes its text
+// compare a value as a tree with an expected text. The service writes its text
 // with tvd_json_stream.h and never builds a tree.
 #pragma once
 
